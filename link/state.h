@@ -1,0 +1,82 @@
+#pragma once
+// Per-slot and per-channel state of the device link.
+//
+// Slots are 0..10 (0..9 used); channels 0 and 1. Everything a slot or a
+// channel owns lives in one of these two records, indexed by slot and
+// channel, so one concept never spreads over parallel tables. Fields keep
+// the names the rest of the program uses for them.
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace ql {
+
+class SerialPort;
+
+constexpr int kSlotCount = 11;   // per-slot tables: slots 0..10
+constexpr int kMaxDevices = 10;  // slots 0..9 hold devices
+constexpr int kChanCount = 2;
+
+// One channel of one slot.
+struct ChanState {
+    // Run state and counters. TickSecs and RunSecs are advanced by the
+    // one-second ticker thread and reset by the interface thread; the count
+    // flag is set by the interface thread and read by the ticker.
+    bool Running = false;
+    std::atomic<int32_t> TickSecs{0};
+    std::atomic<int32_t> RunSecs{0};
+    std::atomic<bool> Counting{false};
+
+    // Measurements (single precision, as decoded).
+    float Volt = 0, Cur = 0, Pwr = 0, Cap = 0, Energy = 0, Temp = 0;
+    float CurTenth = 0, AuxVolt1 = 0, AuxVolt2 = 0;
+
+    // Encoded values of the last start/set/continue frame, overwritten by
+    // the device's echo; the mode index of the command byte and reply.
+    int32_t SetRaw = 0, LmtRaw = 0, TimRaw = 0;
+    int16_t ChnMode = 0;
+    int16_t SetPend = 0;
+
+    // Live run record and continue.
+    QString DataFile;
+    float CapOffset = 0;
+    bool ContPend = false;
+    int32_t LastLogSec = 0;
+    float VoltSum = 0;
+    int32_t RunStartPt = 0;
+};
+
+// One device slot.
+struct SlotState {
+    std::shared_ptr<SerialPort> hComm;  // null while no port is open
+
+    int16_t DevType = 0;  // 0 before the first reply
+    int32_t FwVersion = 0;
+    int16_t VerFrames = 0;
+
+    // Limits and factors from the model table (and the device's info reply).
+    float MaxCur = 0, MaxVol = 0, MinCur = 0, MinVol = 0;
+    int32_t CurFactor = 100, VolFactor = 100, PwrFactor = 1;
+    int16_t LastDisMode = 0, CvMode = 0;
+    bool CvCutCur = false;
+    QStringList ModeList;
+
+    bool TempOk = false;
+    bool AutoRunning = false, StepRunning = false;
+
+    std::array<ChanState, kChanCount> chn;
+};
+
+// All slots of the program.
+struct LinkState {
+    std::array<SlotState, kSlotCount> slot;
+
+    ChanState& ch(int s, int c) { return slot.at(s).chn.at(c); }
+    const ChanState& ch(int s, int c) const { return slot.at(s).chn.at(c); }
+};
+
+} // namespace ql

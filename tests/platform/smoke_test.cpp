@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include <QString>
+TEST(Smoke, Builds) { EXPECT_EQ(QString("a").size(), 1); }
