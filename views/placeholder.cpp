@@ -1,0 +1,1 @@
+// Placeholder until the first views source lands.
