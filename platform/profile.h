@@ -1,0 +1,47 @@
+#pragma once
+// Reader and writer of Windows profile files ("[SECTION]" lines followed by
+// "key=value" lines), with the semantics existing ql.ini files rely on:
+// - section and key names are trimmed and match without regard to case;
+// - the key is what stands before the first "="; the value is trimmed and
+//   loses one pair of matching quotes; no inline comments, no escapes;
+// - lines end in CR LF, LF or CR; the first matching section and key win;
+// - a write changes only its own line (or inserts the key after the section's
+//   last key, or appends the section and key at the end), keeps every other
+//   byte, ends its lines in CR LF and replaces the file atomically.
+// Text is written as UTF-8; a file that is not valid UTF-8 is read as
+// GB18030 (files written on Chinese Windows) and written back as UTF-8.
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace ql::profile {
+
+// Longest value a read returns, in characters (code points).
+constexpr int kMaxValueLength = 254;
+
+// Decodes the bytes of a profile file: UTF-8 when valid, else GB18030.
+QString decode(const QByteArray& bytes);
+
+// Value of key in section of the profile text, or nothing when the section
+// or key is missing. The value is trimmed and unquoted but not cut.
+std::optional<QString> find(const QString& text, const QString& section, const QString& key);
+
+// The profile text with key=value written into section. Returns nothing when
+// the section, key or value cannot be written safely (line breaks or NUL, a
+// "]" in the section, a "=" in the key, an empty key).
+std::optional<QString> put(const QString& text, const QString& section, const QString& key, const QString& value);
+
+// Reads key of section from a profile file; nothing when the file, section or
+// key is missing. The value is cut at kMaxValueLength characters.
+std::optional<QString> read(const QString& file, const QString& section, const QString& key);
+
+// Writes key=value into section of a profile file, creating the file,
+// section or key as needed. False when the value is refused or the file
+// cannot be read or written.
+bool write(const QString& file, const QString& section, const QString& key, const QString& value);
+
+// Cuts text to at most max code points, never splitting a surrogate pair.
+QString cut(const QString& text, int max);
+
+} // namespace ql::profile

@@ -1,0 +1,47 @@
+#pragma once
+// Program-wide services every subsystem calls: the program folder, the
+// settings file access, text conversion and the error log.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+namespace ql {
+
+// The program folder: where ql.ini, Data and Log live. The executable's
+// folder, or the folder named by the environment variable QL_HOME.
+QString ProgramDir();
+
+// Full path of the settings file, ql.ini in the program folder.
+QString SettingsFile();
+
+// Reads key of section from a profile file; returns def when the file,
+// section or key is missing. Values are cut at 254 characters.
+QString ReadIni(const QString& file, const QString& section, const QString& key, const QString& def);
+
+// Writes key=value into section of a profile file, keeping every other
+// byte of the file. Returns false when the value holds CR, LF or NUL or
+// the file cannot be written.
+bool WriteIni(const QString& file, const QString& section, const QString& key, const QString& value);
+
+// Program language: 0 keeps texts as they are, 1 turns Simplified Chinese
+// into Traditional Chinese one character at a time.
+void SetLanguage(int language);
+int Language();
+QString Lang(const QString& text);
+
+// Appends "<date> <time> V<major>.<minor>.<revision>:[<label>]<text>" to
+// Log/ql-<y><m><d>.log in the program folder, only when Log exists.
+// Never throws; line breaks in the text are folded into one line.
+void ErrLog(const QString& label, const QString& text = QString()) noexcept;
+
+// The pieces of ErrLog, for callers and tests that need them: the day's log
+// file (year, month and day unpadded, so 2024-1-28 and 2024-12-8 share a
+// file) and one line without its line end ("yyyy-MM-dd HH:mm:ss" date and
+// time; CR, LF and NUL in label or text become single blanks).
+QString ErrLogPath(const QDate& day);
+QString ErrLogLine(const QDateTime& when, const QString& label, const QString& text);
+
+// The program's version, as shown in the title and the error log.
+QString VersionText();  // "<major>.<minor>.<revision>"
+
+} // namespace ql
