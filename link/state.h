@@ -16,6 +16,7 @@
 namespace ql {
 
 class SerialPort;
+class PanelIf;
 
 constexpr int kSlotCount = 11;   // per-slot tables: slots 0..10
 constexpr int kMaxDevices = 10;  // slots 0..9 hold devices
@@ -53,6 +54,7 @@ struct ChanState {
 // One device slot.
 struct SlotState {
     std::shared_ptr<SerialPort> hComm;  // null while no port is open
+    PanelIf* Panel = nullptr;           // the slot's panel DevCtrl(slot), not owned
 
     int16_t DevType = 0;  // 0 before the first reply
     int32_t FwVersion = 0;
