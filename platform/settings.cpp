@@ -1,0 +1,339 @@
+#include "platform/settings.h"
+
+#include "platform/services.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace ql {
+
+namespace {
+
+const QString kLanguage = QStringLiteral("LANGUAGE");
+const QString kData = QStringLiteral("DATA");
+const QString kComm = QStringLiteral("COMM");
+const QString kAuto = QStringLiteral("AUTO");
+const QString kCurve = QStringLiteral("CURVE");
+
+// ---- Value conversions ------------------------------------------------------
+// Numbers are written with a point as decimal separator whatever the locale.
+
+std::optional<double> toNumber(const QString& text)
+{
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// Rounded to the nearest whole number, halves to even, within [lo, hi].
+std::optional<int64_t> toRounded(const QString& text, int64_t lo, int64_t hi)
+{
+    const std::optional<double> v = toNumber(text);
+    if (!v)
+        return std::nullopt;
+    const double r = std::nearbyint(*v);
+    if (r < double(lo) || r > double(hi))
+        return std::nullopt;
+    return int64_t(r);
+}
+
+std::optional<int64_t> toInt16(const QString& text)
+{
+    return toRounded(text, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max());
+}
+
+// Whole part (rounded down) within [lo, hi].
+std::optional<int64_t> toFloor(const QString& text, int64_t lo, int64_t hi)
+{
+    const std::optional<double> v = toNumber(text);
+    if (!v)
+        return std::nullopt;
+    const double r = std::floor(*v);
+    if (r < double(lo) || r > double(hi))
+        return std::nullopt;
+    return int64_t(r);
+}
+
+std::optional<bool> toSwitch(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    if (const std::optional<double> v = toNumber(t))
+        return *v != 0;
+    return std::nullopt;
+}
+
+QString switchText(bool v)
+{
+    return v ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+QString portKey(int slot)
+{
+    return QStringLiteral("PORT%1").arg(slot + 1);
+}
+
+// Readers of one key each: the stored value when it converts, else the
+// key's default.
+class Reader {
+public:
+    explicit Reader(const QString& file) : file_(file) {}
+
+    QString text(const QString& sec, const QString& key, const QString& def) const
+    {
+        return ReadIni(file_, sec, key, def);
+    }
+    int int16(const QString& sec, const QString& key, int def) const
+    {
+        return int(toInt16(text(sec, key, QString::number(def))).value_or(def));
+    }
+    bool flag(const QString& sec, const QString& key, bool def) const  // "0"/"1" keys
+    {
+        return int16(sec, key, def ? 1 : 0) != 0;
+    }
+    bool sw(const QString& sec, const QString& key, bool def) const  // "True"/"False" keys
+    {
+        return toSwitch(text(sec, key, switchText(def))).value_or(def);
+    }
+    int32_t color(const QString& sec, const QString& key, int32_t def) const
+    {
+        return int32_t(toFloor(text(sec, key, QString::number(def)), 0, 0xFFFFFF).value_or(def));
+    }
+    int port(int slot) const
+    {
+        return int(toRounded(text(kComm, portKey(slot), QStringLiteral("2")), 1, 32767).value_or(2));
+    }
+    int line() const
+    {
+        return int(toFloor(text(kData, QStringLiteral("LINE"), QStringLiteral("2")), 1, 20).value_or(2));
+    }
+
+private:
+    QString file_;
+};
+
+float axisValue(const QString& text, float def)
+{
+    const std::optional<double> v = toNumber(text);
+    if (!v || std::fabs(*v) > double(std::numeric_limits<float>::max()))
+        return def;
+    return float(*v);
+}
+
+int32_t timeValue(const QString& text, int32_t def)
+{
+    return int32_t(toRounded(text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max())
+                       .value_or(def));
+}
+
+} // namespace
+
+bool AxisRangeOk(float lo, float hi)
+{
+    // The span test adds in single precision, as the values are stored.
+    const float top = lo + kAxisMinSpan;
+    return lo >= 0 && lo <= kAxisMax && hi >= 0 && hi <= kAxisMax && hi >= top;
+}
+
+bool TimeRangeOk(int32_t lo, int32_t hi)
+{
+    return lo >= 0 && lo <= kTimeAxisMax && hi >= 0 && hi <= kTimeAxisMax && int64_t(hi) >= int64_t(lo) + kTimeAxisMinSpan;
+}
+
+bool CreateSettingsFile(const QString& file)
+{
+    const QFileInfo info(file);
+    if (info.exists())
+        return info.isFile();
+    QSaveFile save(file);
+    if (!save.open(QIODevice::WriteOnly))
+        return false;
+    save.write(QByteArray(kSettingsBanner) + "\r\n");
+    return save.commit();
+}
+
+void Settings::Load(const QString& file)
+{
+    IniFile = file;
+    const Reader r(file);
+
+    const int lang = r.int16(kLanguage, QStringLiteral("LANG"), 0);
+    Language = (lang == 1) ? 1 : 0;
+    SetLanguage(Language);
+
+    SvrAddress = r.text(kData, QStringLiteral("SVR"), QString::fromLatin1(kDefaultServerAddress));
+    Port[0] = r.port(0);
+
+    AutoSave = r.sw(kAuto, QStringLiteral("SAVE"), false);
+    PromptMsg = r.sw(kAuto, QStringLiteral("MSG"), false);
+    MinHide = r.sw(kAuto, QStringLiteral("HIDE"), false);
+    FloatDisp = r.sw(kAuto, QStringLiteral("DISP"), false);
+    SaveCsv = r.sw(kAuto, QStringLiteral("CSV"), true);
+    TempData = r.sw(kAuto, QStringLiteral("TEMP"), false);
+
+    VolColor[0] = r.color(kData, QStringLiteral("VCOL0"), 16711680);
+    CurColor[0] = r.color(kData, QStringLiteral("CCOL0"), 255);
+    ReadChannel2Colors();
+    PwrColor = r.color(kData, QStringLiteral("PCOL"), 32896);
+    TimeColor = r.color(kData, QStringLiteral("TCOL"), 8421504);
+
+    readAxisRanges();
+
+    GridType1 = r.int16(kData, QStringLiteral("MDOT"), 0) != 0 ? 2 : 0;
+    GridType2 = r.int16(kData, QStringLiteral("SDOT"), 1) != 0 ? 2 : 0;
+    BackColor = r.color(kData, QStringLiteral("BCOL"), 16777215);
+    GridColor = r.color(kData, QStringLiteral("GCOL"), 8421504);
+    AxesColor = r.color(kData, QStringLiteral("ACOL"), 0);
+    Line = r.line();
+
+    ShowAh = r.flag(kData, QStringLiteral("SAH"), false);
+    ShowWh = r.flag(kData, QStringLiteral("SWH"), false);
+    ShowLabel = r.flag(kData, QStringLiteral("SLA"), false);
+    XTime = r.sw(kData, QStringLiteral("XTIME"), true);
+    AutoScale = r.flag(kData, QStringLiteral("SCALE"), true);
+}
+
+QString Settings::file() const
+{
+    return IniFile.isEmpty() ? SettingsFile() : IniFile;
+}
+
+void Settings::readAxisRanges()
+{
+    const Reader r(file());
+    VY0 = axisValue(r.text(kCurve, QStringLiteral("VY0"), QStringLiteral("0")), 0);
+    VY1 = axisValue(r.text(kCurve, QStringLiteral("VY1"), QStringLiteral("20")), 20);
+    CY0 = axisValue(r.text(kCurve, QStringLiteral("CY0"), QStringLiteral("0")), 0);
+    CY1 = axisValue(r.text(kCurve, QStringLiteral("CY1"), QStringLiteral("10")), 10);
+    CT0 = timeValue(r.text(kCurve, QStringLiteral("CT0"), QStringLiteral("0")), 0);
+    CT1 = timeValue(r.text(kCurve, QStringLiteral("CT1"), QStringLiteral("100")), 100);
+    VoltAxisOk = AxisRangeOk(VY0, VY1);
+    CurAxisOk = AxisRangeOk(CY0, CY1);
+    TimeAxisOk = TimeRangeOk(CT0, CT1);
+}
+
+int Settings::ReadSlot(int slot)
+{
+    const Reader r(file());
+    VolColor[0] = r.color(kData, QStringLiteral("VCOL0"), 16711680);
+    CurColor[0] = r.color(kData, QStringLiteral("CCOL0"), 255);
+    Line = r.line();
+    const int port = r.port(slot);
+    if (slot >= 0 && slot < kPorts)
+        Port[size_t(slot)] = port;
+    return port;
+}
+
+void Settings::ReadChannel2Colors()
+{
+    const Reader r(file());
+    VolColor[1] = r.color(kData, QStringLiteral("VCOL1"), 16711680);
+    CurColor[1] = r.color(kData, QStringLiteral("CCOL1"), 255);
+}
+
+bool Settings::SaveLanguage(int language)
+{
+    Language = (language == 1) ? 1 : 0;
+    SetLanguage(Language);
+    return WriteIni(file(), kLanguage, QStringLiteral("LANG"), QString::number(Language));
+}
+
+bool Settings::SaveServerAddress(const QString& address)
+{
+    SvrAddress = address;
+    return WriteIni(file(), kData, QStringLiteral("SVR"), address);
+}
+
+bool Settings::SavePort(int slot, int port)
+{
+    if (slot < 0 || slot >= kPorts)
+        return false;
+    Port[size_t(slot)] = port;
+    return WriteIni(file(), kComm, portKey(slot), QString::number(port));
+}
+
+bool Settings::SaveSwitches()
+{
+    bool ok = WriteIni(file(), kAuto, QStringLiteral("MSG"), switchText(PromptMsg));
+    ok &= WriteIni(file(), kAuto, QStringLiteral("SAVE"), switchText(AutoSave));
+    ok &= WriteIni(file(), kAuto, QStringLiteral("HIDE"), switchText(MinHide));
+    ok &= WriteIni(file(), kAuto, QStringLiteral("DISP"), switchText(FloatDisp));
+    ok &= WriteIni(file(), kAuto, QStringLiteral("CSV"), switchText(SaveCsv));
+    return ok;
+}
+
+bool Settings::SaveTempData(bool checked)
+{
+    TempData = checked;
+    return WriteIni(file(), kAuto, QStringLiteral("TEMP"), switchText(checked));
+}
+
+bool Settings::SaveCurveColor(int chn, bool current, int32_t color)
+{
+    if (chn < 0 || chn > 1)
+        return false;
+    (current ? CurColor : VolColor)[size_t(chn)] = color;
+    const QString key = (current ? QStringLiteral("CCOL") : QStringLiteral("VCOL")) + QString::number(chn);
+    return WriteIni(file(), kData, key, QString::number(color));
+}
+
+bool Settings::SaveDisplay()
+{
+    const auto w = [this](const char* key, const QString& value) {
+        return WriteIni(file(), kData, QString::fromLatin1(key), value);
+    };
+    const auto bit = [](bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
+    bool ok = w("MDOT", bit(GridType1 != 0));
+    ok &= w("SDOT", bit(GridType2 != 0));
+    ok &= w("GCOL", QString::number(GridColor));
+    ok &= w("BCOL", QString::number(BackColor));
+    ok &= w("ACOL", QString::number(AxesColor));
+    ok &= w("PCOL", QString::number(PwrColor));
+    ok &= w("TCOL", QString::number(TimeColor));
+    ok &= w("XTIME", switchText(XTime));
+    ok &= w("SAH", bit(ShowAh));
+    ok &= w("SWH", bit(ShowWh));
+    ok &= w("SLA", bit(ShowLabel));
+    ok &= w("SCALE", bit(AutoScale));
+    ok &= w("LINE", QString::number(Line));
+    return ok;
+}
+
+bool Settings::SaveAxisRanges(const QString& vy0, const QString& vy1, const QString& cy0, const QString& cy1,
+                              const QString& ct0, const QString& ct1)
+{
+    bool ok = WriteIni(file(), kCurve, QStringLiteral("VY0"), vy0);
+    ok &= WriteIni(file(), kCurve, QStringLiteral("VY1"), vy1);
+    ok &= WriteIni(file(), kCurve, QStringLiteral("CY0"), cy0);
+    ok &= WriteIni(file(), kCurve, QStringLiteral("CY1"), cy1);
+    ok &= WriteIni(file(), kCurve, QStringLiteral("CT0"), ct0);
+    ok &= WriteIni(file(), kCurve, QStringLiteral("CT1"), ct1);
+    VY0 = axisValue(vy0, 0);
+    VY1 = axisValue(vy1, 20);
+    CY0 = axisValue(cy0, 0);
+    CY1 = axisValue(cy1, 10);
+    CT0 = timeValue(ct0, 0);
+    CT1 = timeValue(ct1, 100);
+    VoltAxisOk = AxisRangeOk(VY0, VY1);
+    CurAxisOk = AxisRangeOk(CY0, CY1);
+    TimeAxisOk = TimeRangeOk(CT0, CT1);
+    return ok;
+}
+
+Settings& settings()
+{
+    static Settings s;
+    return s;
+}
+
+} // namespace ql
