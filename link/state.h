@@ -49,6 +49,12 @@ struct ChanState {
     int32_t LastLogSec = 0;
     float VoltSum = 0;
     int32_t RunStartPt = 0;
+
+    // Run commands and curves (link/runtrack): the last value kept by the
+    // curve-window check, and the last whole minute of run time sent to a
+    // two-channel device (so each minute goes out once).
+    float CheckVal = 0;
+    int32_t LastTimeMin = 0;
 };
 
 // One device slot.
@@ -69,6 +75,14 @@ struct SlotState {
 
     bool TempOk = false;
     bool AutoRunning = false, StepRunning = false;
+
+    // Automatic axis scaling of the slot's chart (link/runtrack): wanted Y
+    // ranges of the voltage, current and third axes (both 0 = not yet set),
+    // and the largest TickSecs of the slot's channels reached by the curve
+    // timer.
+    float VolAxisMax = 0, VolAxisMin = 0, CurAxisMax = 0, CurAxisMin = 0;
+    float AuxAxisMax = 0, AuxAxisMin = 0;
+    int32_t CurveSecs = 0;
 
     std::array<ChanState, kChanCount> chn;
 };
