@@ -1,0 +1,184 @@
+// One-second counters on the real ticker thread with a short period.
+#include "link/counters.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace ql {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Waits until pred holds or a generous deadline passes.
+template <typename Pred>
+bool WaitFor(Pred pred, std::chrono::milliseconds limit = 5000ms) {
+    const auto end = Clock::now() + limit;
+    while (Clock::now() < end) {
+        if (pred())
+            return true;
+        std::this_thread::sleep_for(1ms);
+    }
+    return pred();
+}
+
+TEST(SecondTicker, RunSecsCountsOnlyWhileCountingIsOn) {
+    LinkState st;
+    SecondTicker t(st, 5ms);
+    ChanState& ch = st.ch(10, 1);  // the last slot and channel are served too
+    t.TmrResume(10, 1);
+    t.TmrStart(10, 1);
+    EXPECT_TRUE(t.TmrRunning(10, 1));
+    ASSERT_TRUE(WaitFor([&] { return ch.TickSecs.load() >= 4; }));
+
+    t.TmrPause(10, 1);
+    const int32_t run = ch.RunSecs.load();
+    const int32_t tick = ch.TickSecs.load();
+    EXPECT_EQ(run, tick);  // counted on every tick so far
+    ASSERT_TRUE(WaitFor([&] { return ch.TickSecs.load() >= tick + 4; }));
+    EXPECT_EQ(ch.RunSecs.load(), run);  // paused: time base goes on, run time stands
+
+    t.TmrResume(10, 1);
+    ASSERT_TRUE(WaitFor([&] { return ch.RunSecs.load() >= run + 3; }));
+
+    t.TmrStop(10, 1);
+    EXPECT_FALSE(t.TmrRunning(10, 1));
+    // Other channels never ticked.
+    EXPECT_EQ(st.ch(10, 0).TickSecs.load(), 0);
+    EXPECT_EQ(st.ch(0, 1).TickSecs.load(), 0);
+}
+
+TEST(SecondTicker, StopIsSynchronousAndStopWithoutTimerIsHarmless) {
+    LinkState st;
+    SecondTicker t(st, 2ms);
+    t.TmrStop(3, 0);  // no timer: nothing happens
+    EXPECT_FALSE(t.TmrRunning(3, 0));
+    for (int round = 0; round < 50; ++round) {
+        t.TmrResume(3, 0);
+        t.TmrStart(3, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(100 * round));
+        t.TmrStop(3, 0);
+        const int32_t tick = st.ch(3, 0).TickSecs.load();
+        const int32_t run = st.ch(3, 0).RunSecs.load();
+        std::this_thread::sleep_for(5ms);
+        ASSERT_EQ(st.ch(3, 0).TickSecs.load(), tick) << "tick after TmrStop returned";
+        ASSERT_EQ(st.ch(3, 0).RunSecs.load(), run);
+    }
+}
+
+TEST(SecondTicker, SecondStartCreatesNoSecondTimer) {
+    LinkState st;
+    const auto period = 10ms;
+    SecondTicker t(st, period);
+    const auto begin = Clock::now();
+    t.TmrStart(2, 1);
+    t.TmrStart(2, 1);
+    t.TmrStart(2, 1);
+    std::this_thread::sleep_for(200ms);
+    t.TmrStop(2, 1);
+    const auto elapsed = Clock::now() - begin;
+    const int32_t ticks = st.ch(2, 1).TickSecs.load();
+    EXPECT_GE(ticks, 1);
+    EXPECT_LE(ticks, elapsed / period + 1);
+    EXPECT_EQ(st.ch(2, 1).RunSecs.load(), 0);  // never resumed
+}
+
+TEST(SecondTicker, EachTimerKeepsItsOwnPhase) {
+    LinkState st;
+    SecondTicker t(st, 50ms);
+    t.TmrStart(0, 0);
+    ASSERT_TRUE(WaitFor([&] { return st.ch(0, 0).TickSecs.load() >= 1; }));
+    t.TmrStart(1, 0);  // started later: its first tick is one period after its start
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(st.ch(1, 0).TickSecs.load(), 0);
+    ASSERT_TRUE(WaitFor([&] { return st.ch(1, 0).TickSecs.load() >= 1; }));
+}
+
+// Resets and reloads race the real ticker with every channel's timer
+// running: a reset must never be undone by a tick that read the old value.
+TEST(SecondTicker, ResetIsNeverUndoneByATickInFlight) {
+    LinkState st;
+    SecondTicker t(st, std::chrono::microseconds(200));
+    for (int s = 0; s < kSlotCount; ++s)
+        for (int c = 0; c < kChanCount; ++c) {
+            t.TmrResume(s, c);
+            t.TmrStart(s, c);
+        }
+    constexpr int32_t kBig = 1'000'000;
+    for (int i = 0; i < 20000; ++i) {
+        const int s = i % kSlotCount, c = (i / kSlotCount) % kChanCount;
+        ChanState& ch = st.ch(s, c);
+        t.SetCounters(s, c, kBig, kBig);
+        ASSERT_GE(ch.TickSecs.load(), kBig);
+        ASSERT_GE(ch.RunSecs.load(), kBig);
+        t.SetCounters(s, c, 0, 0);
+        ASSERT_LT(ch.TickSecs.load(), 1000) << "reload came back after a reset";
+        ASSERT_LT(ch.RunSecs.load(), 1000);
+    }
+    // Paused and reset: RunSecs stays 0 while TickSecs goes on.
+    t.TmrPause(4, 1);
+    t.SetCounters(4, 1, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return st.ch(4, 1).TickSecs.load() >= 20; }));
+    EXPECT_EQ(st.ch(4, 1).RunSecs.load(), 0);
+    t.Shutdown();
+}
+
+TEST(SecondTicker, ShutdownStopsEverythingAndIgnoresLaterStarts) {
+    LinkState st;
+    SecondTicker t(st, 2ms);
+    t.TmrResume(5, 0);
+    t.TmrStart(5, 0);
+    ASSERT_TRUE(WaitFor([&] { return st.ch(5, 0).TickSecs.load() >= 2; }));
+    t.Shutdown();
+    const int32_t tick = st.ch(5, 0).TickSecs.load();
+    t.TmrStart(5, 0);
+    EXPECT_FALSE(t.TmrRunning(5, 0));
+    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(st.ch(5, 0).TickSecs.load(), tick);
+    t.Shutdown();  // twice is fine
+    // Out-of-range channels are ignored, not indexed.
+    t.TmrStart(11, 0);
+    t.TmrResume(0, 2);
+    EXPECT_FALSE(t.TmrRunning(-1, 0));
+}
+
+TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
+    LinkState st;
+    SecondTicker t(st, 1s);
+    SlotState& s = st.slot[6];
+    s.FwVersion = 320;
+    s.VerFrames = 9;
+    s.DevType = 26;
+    for (ChanState& ch : s.chn) {
+        ch.TickSecs = 50;
+        ch.RunSecs = 40;
+        ch.Volt = ch.Cur = ch.CurTenth = ch.Cap = ch.CapOffset = ch.Energy = 1.5f;
+        ch.ContPend = true;
+        ch.Running = true;
+        ch.LastLogSec = 33;
+    }
+    st.ch(7, 0).RunSecs = 12;
+    ConnectReset(st, t, 6);
+    for (const ChanState& ch : s.chn) {
+        EXPECT_EQ(ch.TickSecs.load(), 0);
+        EXPECT_EQ(ch.RunSecs.load(), 0);
+        EXPECT_EQ(ch.Volt, 0);
+        EXPECT_EQ(ch.Cur, 0);
+        EXPECT_EQ(ch.CurTenth, 0);
+        EXPECT_EQ(ch.Cap, 0);
+        EXPECT_EQ(ch.CapOffset, 0);
+        EXPECT_EQ(ch.Energy, 0);
+        EXPECT_FALSE(ch.ContPend);
+        EXPECT_FALSE(ch.Running);
+        EXPECT_EQ(ch.LastLogSec, 0);
+    }
+    EXPECT_EQ(s.FwVersion, 0);
+    EXPECT_EQ(s.VerFrames, 0);
+    EXPECT_EQ(s.DevType, 26);  // the next first reply sets it
+    EXPECT_EQ(st.ch(7, 0).RunSecs.load(), 12);  // other slots untouched
+}
+
+} // namespace
+} // namespace ql
