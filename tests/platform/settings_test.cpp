@@ -1,0 +1,367 @@
+// The settings file: creation, every key with its default, conversions,
+// axis-range checks, writers and a folder without write access.
+#include "platform/services.h"
+#include "platform/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("ql.ini"));
+
+    ~SettingsTest() override { ql::SetLanguage(0); }
+
+    void put(const QByteArray& bytes)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray bytes() const
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    ql::Settings load(const QByteArray& content)
+    {
+        put(content);
+        ql::Settings s;
+        s.Load(file);
+        return s;
+    }
+};
+
+void expectDefaults(const ql::Settings& s)
+{
+    EXPECT_EQ(s.Language, 0);
+    EXPECT_EQ(s.SvrAddress, QString::fromLatin1(ql::kDefaultServerAddress));
+    EXPECT_EQ(s.Port[0], 2);
+    EXPECT_FALSE(s.AutoSave);
+    EXPECT_FALSE(s.PromptMsg);
+    EXPECT_FALSE(s.MinHide);
+    EXPECT_FALSE(s.FloatDisp);
+    EXPECT_TRUE(s.SaveCsv);
+    EXPECT_FALSE(s.TempData);
+    EXPECT_EQ(s.VolColor[0], 16711680);
+    EXPECT_EQ(s.CurColor[0], 255);
+    EXPECT_EQ(s.VolColor[1], 16711680);
+    EXPECT_EQ(s.CurColor[1], 255);
+    EXPECT_EQ(s.PwrColor, 32896);
+    EXPECT_EQ(s.TimeColor, 8421504);
+    EXPECT_EQ(s.BackColor, 16777215);
+    EXPECT_EQ(s.GridColor, 8421504);
+    EXPECT_EQ(s.AxesColor, 0);
+    EXPECT_EQ(s.GridType1, 0);
+    EXPECT_EQ(s.GridType2, 2);
+    EXPECT_EQ(s.Line, 2);
+    EXPECT_FALSE(s.ShowAh);
+    EXPECT_FALSE(s.ShowWh);
+    EXPECT_FALSE(s.ShowLabel);
+    EXPECT_TRUE(s.XTime);
+    EXPECT_TRUE(s.AutoScale);
+    EXPECT_EQ(s.VY0, 0.0f);
+    EXPECT_EQ(s.VY1, 20.0f);
+    EXPECT_EQ(s.CY0, 0.0f);
+    EXPECT_EQ(s.CY1, 10.0f);
+    EXPECT_EQ(s.CT0, 0);
+    EXPECT_EQ(s.CT1, 100);
+    EXPECT_TRUE(s.VoltAxisOk);
+    EXPECT_TRUE(s.CurAxisOk);
+    EXPECT_TRUE(s.TimeAxisOk);
+}
+
+TEST_F(SettingsTest, FirstStartCreatesBannerFileAndRunsOnDefaults)
+{
+    ASSERT_TRUE(ql::CreateSettingsFile(file));
+    EXPECT_EQ(bytes(), QByteArray(";--------QL Config File----------\r\n"));
+    ql::Settings s;
+    s.Load(file);
+    expectDefaults(s);
+    EXPECT_EQ(s.IniFile, file);
+    EXPECT_EQ(ql::Language(), 0);
+    expectDefaults(ql::Settings());  // the struct starts with the same defaults
+    EXPECT_EQ(bytes(), QByteArray(";--------QL Config File----------\r\n"));  // reading writes nothing
+
+    // An existing file is never rewritten.
+    put("[AUTO]\nSAVE=True");
+    ASSERT_TRUE(ql::CreateSettingsFile(file));
+    EXPECT_EQ(bytes(), QByteArray("[AUTO]\nSAVE=True"));
+}
+
+TEST_F(SettingsTest, EveryKeyIsRead)
+{
+    const ql::Settings s = load(";--------QL Config File----------\r\n"
+                                "[LANGUAGE]\r\nLANG=1\r\n"
+                                "[DATA]\r\nSVR=10.1.2.3\r\nVCOL0=65280\r\nCCOL0=65535\r\nVCOL1=1\r\nCCOL1=2\r\n"
+                                "PCOL=3\r\nTCOL=4\r\nMDOT=1\r\nSDOT=0\r\nBCOL=5\r\nGCOL=6\r\nACOL=7\r\nLINE=1\r\n"
+                                "SAH=1\r\nSWH=1\r\nSLA=1\r\nXTIME=False\r\nSCALE=0\r\n"
+                                "[COMM]\r\nPORT1=7\r\nPORT2=9\r\n"
+                                "[AUTO]\r\nSAVE=True\r\nMSG=True\r\nHIDE=True\r\nDISP=True\r\nCSV=False\r\nTEMP=True\r\n"
+                                "[CURVE]\r\nVY0=1.5\r\nVY1=30\r\nCY0=0.5\r\nCY1=5\r\nCT0=10\r\nCT1=3600\r\n");
+    EXPECT_EQ(s.Language, 1);
+    EXPECT_EQ(ql::Language(), 1);
+    EXPECT_EQ(s.SvrAddress, QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(s.Port[0], 7);
+    EXPECT_EQ(s.Port[1], 2);  // other slots' ports are read when the slot is added
+    EXPECT_TRUE(s.AutoSave);
+    EXPECT_TRUE(s.PromptMsg);
+    EXPECT_TRUE(s.MinHide);
+    EXPECT_TRUE(s.FloatDisp);
+    EXPECT_FALSE(s.SaveCsv);
+    EXPECT_TRUE(s.TempData);
+    EXPECT_EQ(s.VolColor[0], 65280);
+    EXPECT_EQ(s.CurColor[0], 65535);
+    EXPECT_EQ(s.VolColor[1], 1);
+    EXPECT_EQ(s.CurColor[1], 2);
+    EXPECT_EQ(s.PwrColor, 3);
+    EXPECT_EQ(s.TimeColor, 4);
+    EXPECT_EQ(s.BackColor, 5);
+    EXPECT_EQ(s.GridColor, 6);
+    EXPECT_EQ(s.AxesColor, 7);
+    EXPECT_EQ(s.GridType1, 2);
+    EXPECT_EQ(s.GridType2, 0);
+    EXPECT_EQ(s.Line, 1);
+    EXPECT_TRUE(s.ShowAh);
+    EXPECT_TRUE(s.ShowWh);
+    EXPECT_TRUE(s.ShowLabel);
+    EXPECT_FALSE(s.XTime);
+    EXPECT_FALSE(s.AutoScale);
+    EXPECT_EQ(s.VY0, 1.5f);
+    EXPECT_EQ(s.VY1, 30.0f);
+    EXPECT_EQ(s.CY0, 0.5f);
+    EXPECT_EQ(s.CY1, 5.0f);
+    EXPECT_EQ(s.CT0, 10);
+    EXPECT_EQ(s.CT1, 3600);
+    EXPECT_TRUE(s.VoltAxisOk);
+    EXPECT_TRUE(s.CurAxisOk);
+    EXPECT_TRUE(s.TimeAxisOk);
+}
+
+TEST_F(SettingsTest, AxisRangeRules)
+{
+    struct Case {
+        const char* lo;
+        const char* hi;
+        bool ok;
+    };
+    for (const Case& c : {Case{"0", "0.1", true}, Case{"0", "0.05", false}, Case{"0", "100", true},
+                          Case{"0", "100.5", false}, Case{"-1", "10", false}, Case{"5", "5", false},
+                          Case{"99.9", "100", true}, Case{"100", "100.1", false}, Case{"1e3", "2e3", false}}) {
+        const QByteArray v = QByteArray("[CURVE]\r\nVY0=") + c.lo + "\r\nVY1=" + c.hi + "\r\nCY0=" + c.lo +
+                             "\r\nCY1=" + c.hi + "\r\n";
+        const ql::Settings s = load(v);
+        EXPECT_EQ(s.VoltAxisOk, c.ok) << c.lo << ".." << c.hi;
+        EXPECT_EQ(s.CurAxisOk, c.ok) << c.lo << ".." << c.hi;
+        EXPECT_TRUE(s.TimeAxisOk);
+    }
+    struct TCase {
+        const char* lo;
+        const char* hi;
+        bool ok;
+    };
+    for (const TCase& c : {TCase{"100", "105", false}, TCase{"100", "110", true}, TCase{"0", "60000", true},
+                           TCase{"0", "60001", false}, TCase{"-10", "50", false}, TCase{"59990", "60000", true}}) {
+        const ql::Settings s = load(QByteArray("[CURVE]\r\nCT0=") + c.lo + "\r\nCT1=" + c.hi + "\r\n");
+        EXPECT_EQ(s.TimeAxisOk, c.ok) << c.lo << ".." << c.hi;
+        EXPECT_TRUE(s.VoltAxisOk);
+        EXPECT_TRUE(s.CurAxisOk);
+    }
+    // The voltage and current pairs are checked on their own.
+    const ql::Settings s = load("[CURVE]\r\nVY0=10\r\nVY1=5\r\nCY1=9\r\n");
+    EXPECT_FALSE(s.VoltAxisOk);
+    EXPECT_TRUE(s.CurAxisOk);
+    EXPECT_EQ(s.CY1, 9.0f);
+}
+
+TEST_F(SettingsTest, ConversionsOfStoredValues)
+{
+    ql::Settings s = load("[LANGUAGE]\r\nLANG=2\r\n[DATA]\r\nMDOT=5\r\nSDOT=0\r\nVCOL0=255.9\r\nLINE=1.7\r\n"
+                          "SAH=2\r\n[COMM]\r\nPORT1=4.5\r\n[CURVE]\r\nCT0=10.5\r\nCT1=99.5\r\n");
+    EXPECT_EQ(s.Language, 0);        // only 0 and 1 count
+    EXPECT_EQ(s.GridType1, 2);       // any value but 0 is dotted
+    EXPECT_EQ(s.GridType2, 0);
+    EXPECT_EQ(s.VolColor[0], 255);   // colours and LINE are rounded down
+    EXPECT_EQ(s.Line, 1);
+    EXPECT_TRUE(s.ShowAh);
+    EXPECT_EQ(s.Port[0], 4);         // whole numbers round halves to even
+    EXPECT_EQ(s.CT0, 10);
+    EXPECT_EQ(s.CT1, 100);
+
+    s = load("[AUTO]\r\nSAVE=true\r\nCSV=FALSE\r\nMSG=\"True\"\r\n[LANGUAGE]\r\nLANG= 1 \r\n");
+    EXPECT_TRUE(s.AutoSave);
+    EXPECT_FALSE(s.SaveCsv);
+    EXPECT_TRUE(s.PromptMsg);
+    EXPECT_EQ(s.Language, 1);
+}
+
+TEST_F(SettingsTest, NonsenseFallsBackToEachKeysDefault)
+{
+    const ql::Settings s = load("[LANGUAGE]\r\nLANG=abc\r\n"
+                                "[DATA]\r\nVCOL0=blue\r\nCCOL0=-5\r\nVCOL1=99999999\r\nCCOL1=nan\r\nPCOL=1,5\r\n"
+                                "TCOL=\r\nMDOT=x\r\nSDOT=70000\r\nLINE=0\r\nSAH=yes\r\nXTIME=maybe\r\nSCALE=?\r\n"
+                                "BCOL=inf\r\nGCOL=0x10\r\nACOL=1e300\r\n"
+                                "[COMM]\r\nPORT1=COM3\r\n"
+                                "[AUTO]\r\nSAVE=maybe\r\nCSV=xyz\r\nHIDE=\r\nDISP=Tru\r\nMSG=ja\r\nTEMP=-\r\n"
+                                "[CURVE]\r\nVY0=abc\r\nVY1=1e40\r\nCY0=\r\nCY1=ten\r\nCT0=1e20\r\nCT1=1.5.2\r\n");
+    expectDefaults(s);
+}
+
+TEST_F(SettingsTest, SlotSetUpReadsItsOwnKeys)
+{
+    put("[COMM]\r\nPORT1=3\r\nPORT4=11\r\nPORT10=12\r\n[DATA]\r\nVCOL0=1\r\nCCOL0=2\r\nLINE=1\r\n");
+    ql::Settings s;
+    s.Load(file);
+    EXPECT_EQ(s.ReadSlot(3), 11);
+    EXPECT_EQ(s.Port[3], 11);
+    EXPECT_EQ(s.ReadSlot(9), 12);
+    EXPECT_EQ(s.ReadSlot(5), 2);
+    // A colour chosen on one slot is what later slots and the next start read.
+    ql::Settings other;
+    other.Load(file);
+    ASSERT_TRUE(other.SaveCurveColor(0, false, 4242));
+    ASSERT_TRUE(other.SaveCurveColor(1, true, 77));
+    EXPECT_EQ(other.VolColor[0], 4242);
+    EXPECT_EQ(other.CurColor[1], 77);
+    EXPECT_EQ(s.VolColor[0], 1);
+    s.ReadSlot(1);
+    EXPECT_EQ(s.VolColor[0], 4242);
+    EXPECT_EQ(s.CurColor[0], 2);
+    EXPECT_EQ(s.CurColor[1], 255);
+    s.ReadChannel2Colors();
+    EXPECT_EQ(s.CurColor[1], 77);
+    EXPECT_FALSE(other.SaveCurveColor(2, false, 1));
+}
+
+TEST_F(SettingsTest, WritersWriteTheirKeys)
+{
+    ASSERT_TRUE(ql::CreateSettingsFile(file));
+    ql::Settings s;
+    s.Load(file);
+    s.PromptMsg = true;
+    s.SaveCsv = false;
+    ASSERT_TRUE(s.SaveSwitches());
+    ASSERT_TRUE(s.SavePort(0, 5));
+    ASSERT_TRUE(s.SavePort(9, 6));
+    EXPECT_FALSE(s.SavePort(10, 6));
+    ASSERT_TRUE(s.SaveLanguage(1));
+    EXPECT_EQ(ql::Language(), 1);
+    ASSERT_TRUE(s.SaveTempData(true));
+    ASSERT_TRUE(s.SaveServerAddress(QStringLiteral("192.0.2.7")));
+    EXPECT_EQ(bytes(), QByteArray(";--------QL Config File----------\r\n"
+                                  "[AUTO]\r\nMSG=True\r\nSAVE=False\r\nHIDE=False\r\nDISP=False\r\nCSV=False\r\n"
+                                  "TEMP=True\r\n"
+                                  "[COMM]\r\nPORT1=5\r\nPORT10=6\r\n"
+                                  "[LANGUAGE]\r\nLANG=1\r\n"
+                                  "[DATA]\r\nSVR=192.0.2.7\r\n"));
+    ASSERT_TRUE(s.SaveLanguage(0));
+    EXPECT_EQ(ql::Language(), 0);
+
+    s.GridType1 = 2;
+    s.GridType2 = 0;
+    s.GridColor = 11;
+    s.BackColor = 12;
+    s.AxesColor = 13;
+    s.PwrColor = 14;
+    s.TimeColor = 15;
+    s.XTime = false;
+    s.ShowAh = true;
+    s.ShowWh = true;
+    s.ShowLabel = true;
+    s.AutoScale = false;
+    s.Line = 1;
+    ASSERT_TRUE(s.SaveDisplay());
+    ql::Settings back;
+    back.Load(file);
+    EXPECT_EQ(back.GridType1, 2);
+    EXPECT_EQ(back.GridType2, 0);
+    EXPECT_EQ(back.GridColor, 11);
+    EXPECT_EQ(back.BackColor, 12);
+    EXPECT_EQ(back.AxesColor, 13);
+    EXPECT_EQ(back.PwrColor, 14);
+    EXPECT_EQ(back.TimeColor, 15);
+    EXPECT_FALSE(back.XTime);
+    EXPECT_TRUE(back.ShowAh);
+    EXPECT_TRUE(back.ShowWh);
+    EXPECT_TRUE(back.ShowLabel);
+    EXPECT_FALSE(back.AutoScale);
+    EXPECT_EQ(back.Line, 1);
+    EXPECT_TRUE(back.PromptMsg);
+    EXPECT_FALSE(back.SaveCsv);
+    EXPECT_TRUE(back.TempData);
+    EXPECT_EQ(back.Port[0], 5);
+    EXPECT_EQ(back.ReadSlot(9), 6);
+    EXPECT_TRUE(bytes().contains("MDOT=1\r\nSDOT=0\r\n"));
+}
+
+TEST_F(SettingsTest, AxisRangesAreWrittenAsTyped)
+{
+    ql::Settings s;
+    s.Load(file);
+    ASSERT_TRUE(s.SaveAxisRanges(QStringLiteral("0"), QStringLiteral("12.50"), QStringLiteral("0"),
+                                 QStringLiteral("0.05"), QStringLiteral("0"), QStringLiteral("600")));
+    EXPECT_EQ(bytes(), QByteArray("[CURVE]\r\nVY0=0\r\nVY1=12.50\r\nCY0=0\r\nCY1=0.05\r\nCT0=0\r\nCT1=600\r\n"));
+    EXPECT_EQ(s.VY1, 12.5f);
+    EXPECT_TRUE(s.VoltAxisOk);
+    EXPECT_FALSE(s.CurAxisOk);
+    EXPECT_EQ(s.CT1, 600);
+    ql::Settings back;
+    back.Load(file);
+    EXPECT_EQ(back.VY1, 12.5f);
+    EXPECT_FALSE(back.CurAxisOk);
+    EXPECT_TRUE(back.TimeAxisOk);
+    EXPECT_TRUE(ql::AxisRangeOk(0, 0.1f));
+    EXPECT_FALSE(ql::TimeRangeOk(0, 9));
+}
+
+TEST_F(SettingsTest, FolderWithoutWriteAccessRunsOnDefaults)
+{
+    // Nothing can be created below a regular file, not even by root.
+    QFile blocker(dir.filePath(QStringLiteral("home")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString ini = blocker.fileName() + QStringLiteral("/ql.ini");
+    EXPECT_FALSE(ql::CreateSettingsFile(ini));
+    ql::Settings s;
+    s.Load(ini);
+    expectDefaults(s);
+    EXPECT_FALSE(s.SaveLanguage(1));
+    EXPECT_EQ(s.Language, 1);  // the setting holds for this session
+    s.AutoSave = true;
+    EXPECT_FALSE(s.SaveSwitches());
+    EXPECT_TRUE(s.AutoSave);
+    EXPECT_FALSE(QFileInfo::exists(ini));
+
+    if (::geteuid() != 0) {  // root writes through any permission
+        QDir(dir.path()).mkdir(QStringLiteral("ro"));
+        const QString roDir = dir.filePath(QStringLiteral("ro"));
+        QFile::setPermissions(roDir, QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_FALSE(ql::CreateSettingsFile(roDir + QStringLiteral("/ql.ini")));
+        ql::Settings r;
+        r.Load(roDir + QStringLiteral("/ql.ini"));
+        EXPECT_FALSE(r.SavePort(0, 3));
+        QFile::setPermissions(roDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+TEST_F(SettingsTest, ProgramWideInstanceUsesTheSettingsFile)
+{
+    // QL_HOME points at the test main's scratch folder.
+    ql::Settings& s = ql::settings();
+    EXPECT_EQ(&s, &ql::settings());
+    ASSERT_TRUE(ql::CreateSettingsFile(ql::SettingsFile()));
+    s.Load(ql::SettingsFile());
+    EXPECT_EQ(s.IniFile, ql::SettingsFile());
+    ASSERT_TRUE(s.SavePort(2, 8));
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), QStringLiteral("COMM"), QStringLiteral("PORT3"), QString()), "8");
+}
+
+} // namespace
