@@ -1,0 +1,113 @@
+#include "platform/numfmt.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using ql::Format;
+using ql::FormatSeconds;
+using ql::Val;
+
+TEST(NumFmt, FixedDecimalsAndIntegerDigits)
+{
+    EXPECT_EQ(Format(0.0, "0.00"), "0.00");
+    EXPECT_EQ(Format(3.0, "0.00"), "3.00");
+    EXPECT_EQ(Format(5.5, "00.00"), "05.50");
+    EXPECT_EQ(Format(12.3456, "00.000"), "12.346");
+    EXPECT_EQ(Format(7.25, "000.0"), "007.3");
+    EXPECT_EQ(Format(42.0, "0000"), "0042");
+    EXPECT_EQ(Format(12345.0, "00"), "12345");  // never cut
+    EXPECT_EQ(Format(0.5, "0"), "1");
+    EXPECT_EQ(Format(1.23456, "0.0000"), "1.2346");
+    EXPECT_EQ(Format(0.04, "0.0"), "0.0");
+    EXPECT_EQ(Format(0.05, "0.0"), "0.1");
+    EXPECT_EQ(Format(9.999, "0.00"), "10.00");  // carry through every digit
+    EXPECT_EQ(Format(99.96, "00.0"), "100.0");
+    EXPECT_EQ(Format(0.0001, "0.000"), "0.000");
+}
+
+TEST(NumFmt, TiesRoundAwayFromZeroOnTheDecimalValue)
+{
+    EXPECT_EQ(Format(0.125, "0.00"), "0.13");
+    EXPECT_EQ(Format(12.345f, "0.00"), "12.35");  // the float's decimal text is 12.345
+    EXPECT_EQ(Format(2.675, "0.00"), "2.68");     // binary 2.67499999..., decimal 2.675
+    EXPECT_EQ(Format(1.005, "0.00"), "1.01");
+    EXPECT_EQ(Format(2.5, "0"), "3");
+    EXPECT_EQ(Format(3.5, "0"), "4");
+    EXPECT_EQ(Format(-2.5, "0"), "-3");
+    EXPECT_EQ(Format(-0.125, "0.00"), "-0.13");
+    EXPECT_EQ(Format(0.35f, "0.0"), "0.4");
+    EXPECT_EQ(Format(4.45f, "0.0"), "4.5");
+}
+
+TEST(NumFmt, NegativeAndLargeNumbers)
+{
+    EXPECT_EQ(Format(-3.2, "0.00"), "-3.20");
+    EXPECT_EQ(Format(-5.5, "00.00"), "-05.50");
+    EXPECT_EQ(Format(-0.001, "0.00"), "0.00");  // rounds to zero: no minus sign
+    EXPECT_EQ(Format(-0.0, "0.0"), "0.0");
+    EXPECT_EQ(Format(1e20, "0.00"), "100000000000000000000.00");
+    EXPECT_EQ(Format(123456789.125, "0.00"), "123456789.13");
+    EXPECT_EQ(Format(-9876543210.0, "0"), "-9876543210");
+    EXPECT_EQ(Format(1.5e-7, "0.000"), "0.000");
+    EXPECT_EQ(Format(65535, "0"), "65535");  // integers go through the same rules
+    EXPECT_EQ(Format(-7, "000"), "-007");
+}
+
+TEST(NumFmt, PercentMultipliesByHundred)
+{
+    EXPECT_EQ(Format(0.25, "0%"), "25%");
+    EXPECT_EQ(Format(0.125, "0%"), "13%");
+    EXPECT_EQ(Format(0.12345, "0.0%"), "12.3%");
+    EXPECT_EQ(Format(0.123456, "0.00%"), "12.35%");
+    EXPECT_EQ(Format(1.0, "0%"), "100%");
+    EXPECT_EQ(Format(0.0, "0.00%"), "0.00%");
+    EXPECT_EQ(Format(-0.5, "0%"), "-50%");
+}
+
+TEST(NumFmt, LiteralsAndGeneralForm)
+{
+    EXPECT_EQ(Format(12.0, "0 mAh"), "12 mAh");
+    EXPECT_EQ(Format(0.5, "#.00"), ".50");
+    EXPECT_EQ(Format(1.5, ""), "1.5");
+    EXPECT_EQ(Format(1e-5, ""), "0.00001");
+    EXPECT_EQ(Format(-250.0, ""), "-250");
+}
+
+TEST(NumFmt, TimeOfSeconds)
+{
+    EXPECT_EQ(Format(0.0, "hh:mm:ss"), "00:00:00");
+    EXPECT_EQ(Format(3723.0, "hh:mm:ss"), "01:02:03");
+    EXPECT_EQ(Format(59.5, "hh:mm:ss"), "00:01:00");
+    EXPECT_EQ(FormatSeconds(360000), "100:00:00");  // hours are not wrapped
+    EXPECT_EQ(FormatSeconds(86399), "23:59:59");
+    EXPECT_EQ(FormatSeconds(-61), "-00:01:01");
+    EXPECT_EQ(FormatSeconds(1e20).right(3), ":40");  // no overflow: 10^20 s is ...:40
+}
+
+TEST(NumFmt, NonFiniteValuesAreNamed)
+{
+    EXPECT_EQ(Format(std::numeric_limits<double>::quiet_NaN(), "0.00"), "NaN");
+    EXPECT_EQ(Format(-std::numeric_limits<double>::infinity(), "0.00"), "-Inf");
+    EXPECT_EQ(FormatSeconds(std::numeric_limits<double>::infinity()), "Inf");
+}
+
+TEST(NumFmt, ValReadsTheLeadingNumber)
+{
+    EXPECT_DOUBLE_EQ(Val("12.5"), 12.5);
+    EXPECT_DOUBLE_EQ(Val("  -3.2V"), -3.2);
+    EXPECT_DOUBLE_EQ(Val("1 2 3"), 123.0);  // blanks are skipped
+    EXPECT_DOUBLE_EQ(Val("12:30"), 12.0);
+    EXPECT_DOUBLE_EQ(Val("-1.5E+03"), -1500.0);
+    EXPECT_DOUBLE_EQ(Val("1.5E-3"), 0.0015);
+    EXPECT_DOUBLE_EQ(Val("2D2"), 200.0);
+    EXPECT_DOUBLE_EQ(Val("1E"), 1.0);
+    EXPECT_DOUBLE_EQ(Val("1.2.3"), 1.2);
+    EXPECT_DOUBLE_EQ(Val("1,5"), 1.0);
+    EXPECT_DOUBLE_EQ(Val(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(Val("+7"), 7.0);
+    EXPECT_EQ(Val("-"), 0.0);
+    EXPECT_EQ(Val("abc"), 0.0);
+    EXPECT_EQ(Val(""), 0.0);
+    EXPECT_FALSE(Val("-0") < 0);
+}
