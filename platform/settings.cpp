@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+#include <QStringList>
 
 #include <cmath>
 #include <limits>
@@ -76,6 +77,24 @@ std::optional<bool> toSwitch(const QString& text)
 QString switchText(bool v)
 {
     return v ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// A dotted IPv4 address: four decimal numbers 0..255.
+bool isIpv4(const QString& text)
+{
+    const QStringList parts = text.split(u'.');
+    if (parts.size() != 4)
+        return false;
+    for (const QString& p : parts) {
+        if (p.isEmpty() || p.size() > 3)
+            return false;
+        for (QChar c : p)
+            if (c < u'0' || c > u'9')
+                return false;
+        if (p.toInt() > 255)
+            return false;
+    }
+    return true;
 }
 
 QString portKey(int slot)
@@ -150,6 +169,11 @@ bool TimeRangeOk(int32_t lo, int32_t hi)
     return lo >= 0 && lo <= kTimeAxisMax && hi >= 0 && hi <= kTimeAxisMax && int64_t(hi) >= int64_t(lo) + kTimeAxisMinSpan;
 }
 
+bool CreateSettingsFile()
+{
+    return CreateSettingsFile(SettingsFile());
+}
+
 bool CreateSettingsFile(const QString& file)
 {
     const QFileInfo info(file);
@@ -162,6 +186,11 @@ bool CreateSettingsFile(const QString& file)
     return save.commit();
 }
 
+void Settings::Load()
+{
+    Load(SettingsFile());
+}
+
 void Settings::Load(const QString& file)
 {
     IniFile = file;
@@ -172,6 +201,8 @@ void Settings::Load(const QString& file)
     SetLanguage(Language);
 
     SvrAddress = r.text(kData, QStringLiteral("SVR"), QString::fromLatin1(kDefaultServerAddress));
+    if (!isIpv4(SvrAddress))
+        SvrAddress = QString::fromLatin1(kDefaultServerAddress);
     Port[0] = r.port(0);
 
     AutoSave = r.sw(kAuto, QStringLiteral("SAVE"), false);
@@ -250,6 +281,9 @@ bool Settings::SaveLanguage(int language)
 
 bool Settings::SaveServerAddress(const QString& address)
 {
+    // The address comes from the network: keep only a well-formed one.
+    if (!isIpv4(address))
+        return false;
     SvrAddress = address;
     return WriteIni(file(), kData, QStringLiteral("SVR"), address);
 }

@@ -35,6 +35,7 @@ bool TimeRangeOk(int32_t lo, int32_t hi);
 // missing; an existing file is left untouched. False when the file is
 // missing afterwards (a folder without write access).
 bool CreateSettingsFile(const QString& file);
+bool CreateSettingsFile();  // SettingsFile()
 
 struct Settings {
     static constexpr int kPorts = 10;  // PORT1..PORT10 for slots 0..9
@@ -47,7 +48,7 @@ struct Settings {
     int Language = 0;  // LANG: 1 Traditional Chinese, else 0
 
     // DATA
-    QString SvrAddress = QString::fromLatin1(kDefaultServerAddress);  // SVR
+    QString SvrAddress = QString::fromLatin1(kDefaultServerAddress);  // SVR, a dotted IPv4 address
 
     // COMM: PORT<n+1> for slot n, the number after "COM".
     std::array<int, kPorts> Port{2, 2, 2, 2, 2, 2, 2, 2, 2, 2};
@@ -88,6 +89,7 @@ struct Settings {
     // colours too) and applies Language with SetLanguage. Does not create
     // the file; see CreateSettingsFile.
     void Load(const QString& file);
+    void Load();  // SettingsFile()
 
     // Adding slot n: re-reads VCOL0, CCOL0, LINE and the slot's port key;
     // returns the port number.
@@ -99,7 +101,7 @@ struct Settings {
     // result is false when a key could not be written (the fields keep the
     // new values all the same).
     bool SaveLanguage(int language);              // LANG "0"/"1"; applies it
-    bool SaveServerAddress(const QString& address);
+    bool SaveServerAddress(const QString& address);  // refuses all but a dotted IPv4 address
     bool SavePort(int slot, int port);            // PORT<slot+1>
     bool SaveSwitches();                          // MSG, SAVE, HIDE, DISP, CSV from the fields
     bool SaveTempData(bool checked);              // TEMP

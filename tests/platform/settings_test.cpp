@@ -209,6 +209,7 @@ TEST_F(SettingsTest, NonsenseFallsBackToEachKeysDefault)
                                 "[DATA]\r\nVCOL0=blue\r\nCCOL0=-5\r\nVCOL1=99999999\r\nCCOL1=nan\r\nPCOL=1,5\r\n"
                                 "TCOL=\r\nMDOT=x\r\nSDOT=70000\r\nLINE=0\r\nSAH=yes\r\nXTIME=maybe\r\nSCALE=?\r\n"
                                 "BCOL=inf\r\nGCOL=0x10\r\nACOL=1e300\r\n"
+                                "SVR=server.example\r\n"
                                 "[COMM]\r\nPORT1=COM3\r\n"
                                 "[AUTO]\r\nSAVE=maybe\r\nCSV=xyz\r\nHIDE=\r\nDISP=Tru\r\nMSG=ja\r\nTEMP=-\r\n"
                                 "[CURVE]\r\nVY0=abc\r\nVY1=1e40\r\nCY0=\r\nCY1=ten\r\nCT0=1e20\r\nCT1=1.5.2\r\n");
@@ -264,6 +265,9 @@ TEST_F(SettingsTest, WritersWriteTheirKeys)
                                   "[DATA]\r\nSVR=192.0.2.7\r\n"));
     ASSERT_TRUE(s.SaveLanguage(0));
     EXPECT_EQ(ql::Language(), 0);
+    for (const char* bad : {"1.2.3", "1.2.3.256", "a.b.c.d", "1.2.3.4\r\n[X]", "", "1.2.3.4 "})
+        EXPECT_FALSE(s.SaveServerAddress(QString::fromLatin1(bad))) << bad;
+    EXPECT_EQ(s.SvrAddress, QStringLiteral("192.0.2.7"));
 
     s.GridType1 = 2;
     s.GridType2 = 0;
@@ -357,8 +361,8 @@ TEST_F(SettingsTest, ProgramWideInstanceUsesTheSettingsFile)
     // QL_HOME points at the test main's scratch folder.
     ql::Settings& s = ql::settings();
     EXPECT_EQ(&s, &ql::settings());
-    ASSERT_TRUE(ql::CreateSettingsFile(ql::SettingsFile()));
-    s.Load(ql::SettingsFile());
+    ASSERT_TRUE(ql::CreateSettingsFile());
+    s.Load();
     EXPECT_EQ(s.IniFile, ql::SettingsFile());
     ASSERT_TRUE(s.SavePort(2, 8));
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), QStringLiteral("COMM"), QStringLiteral("PORT3"), QString()), "8");
