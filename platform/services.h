@@ -14,17 +14,20 @@ QString ProgramDir();
 // Full path of the settings file, ql.ini in the program folder.
 QString SettingsFile();
 
-// Reads key of section from a profile file; returns def when the file,
-// section or key is missing. Values are cut at 254 characters.
+// Reads key of section from a profile file (Windows profile rules, see
+// platform/profile.h); returns def when the file, section or key is missing
+// or the value is empty. Values and def are cut at 254 characters.
 QString ReadIni(const QString& file, const QString& section, const QString& key, const QString& def);
 
 // Writes key=value into section of a profile file, keeping every other
-// byte of the file. Returns false when the value holds CR, LF or NUL or
-// the file cannot be written.
+// byte of the file; creates the file, section or key as needed. Returns
+// false when section, key or value hold CR, LF or NUL (or would otherwise
+// break the file) or the file cannot be written.
 bool WriteIni(const QString& file, const QString& section, const QString& key, const QString& value);
 
 // Program language: 0 keeps texts as they are, 1 turns Simplified Chinese
-// into Traditional Chinese one character at a time.
+// into Traditional Chinese one character at a time; other text, English
+// among it, passes unchanged. Lang may be called from any thread.
 void SetLanguage(int language);
 int Language();
 QString Lang(const QString& text);
