@@ -1,0 +1,251 @@
+// Focus checks of the panel's value fields and the check before a start.
+#include "link/state.h"
+#include "panel/valuecheck.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace ql;
+
+namespace {
+
+// Slots are not copyable (atomic counters): each call gets a fresh one that
+// lives to the end of the test program.
+SlotState& slotOf(int type, int mode, float maxCur = 5, float minCur = 0.1f, float maxVol = 30, float minVol = 0.5f)
+{
+    static std::deque<SlotState> pool;
+    SlotState& s = pool.emplace_back();
+    s.DevType = static_cast<int16_t>(type);
+    s.MaxCur = maxCur;
+    s.MinCur = minCur;
+    s.MaxVol = maxVol;
+    s.MinVol = minVol;
+    s.chn[0].ChnMode = static_cast<int16_t>(mode);
+    s.chn[1].ChnMode = static_cast<int16_t>(mode);
+    return s;
+}
+
+void expectOut(const FieldCheck& c, const char* replacement)
+{
+    EXPECT_EQ(c.verdict, CheckVerdict::OutOfRange);
+    EXPECT_EQ(c.replacement, QString::fromLatin1(replacement));
+    EXPECT_EQ(c.message(), QStringLiteral("Setting value out of range!"));
+}
+
+} // namespace
+
+TEST(ValueCheck, NoDeviceYetPassesAnything)
+{
+    const SlotState& s = slotOf(0, 0);
+    for (FieldKind k : {FieldKind::SetValue, FieldKind::Limit, FieldKind::Third, FieldKind::AutoVol})
+        EXPECT_TRUE(CheckField(s, 0, k, QStringLiteral("abc")).ok());
+}
+
+TEST(ValueCheck, TextThatIsNoNumberIsRefusedWithoutReplacement)
+{
+    const SlotState& s = slotOf(11, 0);
+    for (const char* t : {"", "abc", "1.2.3", "nan", "inf"}) {
+        const FieldCheck c = CheckField(s, 0, FieldKind::SetValue, QString::fromLatin1(t));
+        EXPECT_EQ(c.verdict, CheckVerdict::NotNumber) << t;
+        EXPECT_EQ(c.message(), QStringLiteral("Invalid value!"));
+        EXPECT_TRUE(c.replacement.isEmpty());
+    }
+}
+
+TEST(ValueCheck, CurrentRuleAtAndBeyondBounds)
+{
+    const SlotState& s = slotOf(11, 0, 5.0f, 0.1f);
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("5")).ok());
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("0.1")).ok());
+    expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("5.01")), "5.00");
+    expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("0.09")), "0.10");
+    expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("-1")), "0.10");
+}
+
+TEST(ValueCheck, ThreeDecimalModelsResetToTheirOwnFormat)
+{
+    for (int type : {35, 36, 40}) {
+        const SlotState& s = slotOf(type, 0, 1.5f, 0.005f);
+        expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("2")), "1.500");
+        expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("0.001")), "0.005");
+    }
+    // Cut-off current of type 36 in its constant-voltage mode.
+    SlotState& s36 = slotOf(36, 2, 1.5f, 0.005f);
+    s36.CvMode = 2;
+    s36.CvCutCur = true;
+    expectOut(CheckField(s36, 0, FieldKind::Third, QStringLiteral("3")), "0.005");
+    // Other models keep two decimals.
+    expectOut(CheckField(slotOf(11, 0, 1.5f, 0.005f), 0, FieldKind::SetValue, QStringLiteral("2")), "1.50");
+}
+
+TEST(ValueCheck, PowerRuleAppliesToModeOneExceptChargersAndMeters)
+{
+    const SlotState& load = slotOf(17, 1);
+    expectOut(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("1500")), "100");
+    expectOut(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("0.05")), "1");
+    EXPECT_TRUE(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("1000")).ok());
+    EXPECT_TRUE(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("0.1")).ok());
+    // A type-1 charger in mode 1 checks a current.
+    expectOut(CheckField(slotOf(1, 1, 5.0f), 0, FieldKind::SetValue, QStringLiteral("6")), "5.00");
+}
+
+TEST(ValueCheck, CellCountsByModelAndMode)
+{
+    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("13")), "12");
+    EXPECT_TRUE(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("12")).ok());
+    EXPECT_TRUE(CheckField(slotOf(3, 2), 0, FieldKind::Limit, QStringLiteral("8")).ok());
+    expectOut(CheckField(slotOf(3, 2), 0, FieldKind::Limit, QStringLiteral("9")), "8");
+    expectOut(CheckField(slotOf(1, 3), 0, FieldKind::Limit, QStringLiteral("4")), "3");
+    expectOut(CheckField(slotOf(4, 5), 0, FieldKind::Limit, QStringLiteral("9")), "8");
+    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("0")), "1");
+    // Fractions and negatives are not refused by the focus check.
+    EXPECT_TRUE(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("-2")).ok());
+    EXPECT_TRUE(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("2.5")).ok());
+}
+
+TEST(ValueCheck, VoltageLimitAndAutoVoltage)
+{
+    const SlotState& s = slotOf(11, 0, 5, 0.1f, 30, 0.5f);
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::Limit, QStringLiteral("30")).ok());
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::Limit, QStringLiteral("0.5")).ok());
+    expectOut(CheckField(s, 0, FieldKind::Limit, QStringLiteral("30.01")), "30.00");
+    expectOut(CheckField(s, 0, FieldKind::Limit, QStringLiteral("0.4")), "0.50");
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::AutoVol, QStringLiteral("30")).ok());
+    expectOut(CheckField(s, 0, FieldKind::AutoVol, QStringLiteral("31")), "0.50");
+    expectOut(CheckField(s, 0, FieldKind::AutoVol, QStringLiteral("0.2")), "0.50");
+}
+
+TEST(ValueCheck, TimeAndCutOffCurrent)
+{
+    const SlotState& s = slotOf(11, 0);
+    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("1000")), "999");
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("999")).ok());
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("0")).ok());
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("-5")).ok());
+
+    SlotState& charger = slotOf(9, 2, 5.0f, 0.1f);
+    charger.CvMode = 2;
+    charger.CvCutCur = true;
+    expectOut(CheckField(charger, 0, FieldKind::Third, QStringLiteral("6")), "0.10");
+    expectOut(CheckField(charger, 0, FieldKind::Third, QStringLiteral("0.05")), "0.10");
+    EXPECT_TRUE(CheckField(charger, 0, FieldKind::Third, QStringLiteral("5")).ok());
+    // The same slot in another mode takes minutes.
+    charger.chn[0].ChnMode = 0;
+    EXPECT_TRUE(CheckField(charger, 0, FieldKind::Third, QStringLiteral("600")).ok());
+}
+
+TEST(ValueCheck, ChannelTwoUsesItsOwnMode)
+{
+    SlotState& s = slotOf(17, 0);
+    s.chn[1].ChnMode = 1;  // power on channel 2
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("3")).ok());
+    expectOut(CheckField(s, 1, FieldKind::SetValue, QStringLiteral("1500")), "100");
+}
+
+// --- Before a start --------------------------------------------------------
+
+TEST(StartCheck, RefusesTextsThatAreNoNumbers)
+{
+    const SlotState& s = slotOf(11, 0);
+    const StartCheck c = CheckStartValues(s, 0, 1, {QStringLiteral("1.00"), QStringLiteral("x"), QStringLiteral("0")});
+    EXPECT_EQ(c.verdict, CheckVerdict::NotNumber);
+    EXPECT_EQ(c.field, FieldKind::Limit);
+    EXPECT_EQ(c.message(), QStringLiteral("Invalid value!"));
+}
+
+TEST(StartCheck, RefusesValuesOutOfTheModelsRangeLoadedFromAFile)
+{
+    const SlotState& s = slotOf(11, 0, 5.0f, 0.1f, 30, 0.5f);
+    StartCheck c = CheckStartValues(s, 0, 1, {QStringLiteral("50"), QStringLiteral("3.00"), QStringLiteral("0")});
+    EXPECT_EQ(c.verdict, CheckVerdict::OutOfRange);
+    EXPECT_EQ(c.field, FieldKind::SetValue);
+    EXPECT_EQ(c.replacement, QStringLiteral("5.00"));
+    c = CheckStartValues(s, 0, 7, {QStringLiteral("1"), QStringLiteral("3.00"), QStringLiteral("5000")});
+    EXPECT_EQ(c.field, FieldKind::Third);
+    EXPECT_EQ(c.replacement, QStringLiteral("999"));
+    EXPECT_TRUE(CheckStartValues(s, 0, 1, {QStringLiteral("5"), QStringLiteral("30"), QStringLiteral("999")}).ok());
+}
+
+TEST(StartCheck, DisabledFieldsWithFixedTextsPass)
+{
+    // A meter mode greys out the set value and shows "0.00".
+    const SlotState& s = slotOf(41, 1, 5.0f, 0.1f);
+    StartFields f{QStringLiteral("0.00"), QStringLiteral("5.00"), QStringLiteral("0")};
+    EXPECT_FALSE(CheckStartValues(s, 0, 1, f).ok());
+    f.svalEnabled = false;
+    EXPECT_TRUE(CheckStartValues(s, 0, 1, f).ok());
+}
+
+TEST(StartCheck, RefusesWhatTheFrameCannotCarry)
+{
+    // DevType 0: no model bounds, only the frame's own limits.
+    SlotState& s = slotOf(0, 0);
+    s.CurFactor = 100;
+    s.VolFactor = 100;
+    EXPECT_TRUE(CheckStartValues(s, 0, 1, {QStringLiteral("575.99"), QStringLiteral("1"), QStringLiteral("57599")}).ok());
+    EXPECT_FALSE(CheckStartValues(s, 0, 1, {QStringLiteral("576"), QStringLiteral("1"), QStringLiteral("0")}).ok());
+    EXPECT_FALSE(CheckStartValues(s, 0, 1, {QStringLiteral("1"), QStringLiteral("576"), QStringLiteral("0")}).ok());
+    EXPECT_FALSE(CheckStartValues(s, 0, 1, {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("57600")}).ok());
+    // Negative minutes pass the focus check but cannot be sent.
+    const SlotState& load = slotOf(11, 0);
+    const StartCheck neg = CheckStartValues(load, 0, 1, {QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("-5")});
+    EXPECT_EQ(neg.verdict, CheckVerdict::OutOfRange);
+    EXPECT_EQ(neg.field, FieldKind::Third);
+    EXPECT_TRUE(neg.replacement.isEmpty());
+    // Negative cells likewise.
+    EXPECT_FALSE(CheckStartValues(slotOf(2, 2), 0, 1, {QStringLiteral("1"), QStringLiteral("-2"), QStringLiteral("0")}).ok());
+}
+
+TEST(StartCheck, CommandByteMustFitForChannelTwo)
+{
+    SlotState& s = slotOf(0, 5);
+    const StartFields f{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("0")};
+    EXPECT_TRUE(CheckStartValues(s, 1, 8, f).ok());  // 16 * 15 + 8 = 248
+    s.chn[1].ChnMode = 6;
+    EXPECT_FALSE(CheckStartValues(s, 1, 1, f).ok());
+    s.chn[0].ChnMode = 6;  // channel 1 carries mode 6 in its command byte
+    EXPECT_TRUE(CheckStartValues(s, 0, 1, f).ok());
+}
+
+TEST(StartCheck, PanelAdapterReportsFieldAndReplacement)
+{
+    class Panel : public RunPanelIf {
+    public:
+        int chn() const override { return 0; }
+        bool Dev2S() const override { return false; }
+        QString tPort() const override { return {}; }
+        QString tMode() const override { return {}; }
+        QString tSval(int) const override { return QStringLiteral("1"); }
+        void setTSval(int, const QString&) override {}
+        QString tSlmt(int) const override { return QStringLiteral("99"); }
+        void setTSlmt(int, const QString&) override {}
+        QString tStim(int) const override { return QStringLiteral("0"); }
+        void setTStim(int, const QString&) override {}
+        QString lSvalt(int) const override { return {}; }
+        QString lSlmtt(int) const override { return {}; }
+        bool SvalEnable(int) const override { return true; }
+        bool SlmtEnable(int) const override { return true; }
+        bool StimEnable(int) const override { return true; }
+        QString tVol(int) const override { return {}; }
+        void setTVol(int, const QString&) override {}
+        QString tCur(int) const override { return {}; }
+        void setTCur(int, const QString&) override {}
+        QString tPwr(int) const override { return {}; }
+        void setTPwr(int, const QString&) override {}
+        void setTTime(int, const QString&) override {}
+        bool RunEnable() const override { return true; }
+        bool TmrShowEnable(int) const override { return false; }
+        void setTmrShowEnable(int, bool) override {}
+        bool TmrCurveEnable(int) const override { return false; }
+        void setTmrCurveEnable(int, bool) override {}
+        int Test() const override { return 1; }
+        QString tStepList(int, int) const override { return {}; }
+        int StepListCnt() const override { return 0; }
+    } panel;
+    const SendCheck c = CheckBeforeSend(slotOf(11, 0), 0, 1, panel);
+    EXPECT_FALSE(c.ok);
+    EXPECT_EQ(c.field, 1);
+    EXPECT_EQ(c.replacement, QStringLiteral("30.00"));
+    EXPECT_EQ(c.message, QStringLiteral("Setting value out of range!"));
+}
