@@ -1,0 +1,469 @@
+#include "link/frames.h"
+
+#include "link/comm.h"
+#include "link/panelif.h"
+#include "link/state.h"
+#include "platform/services.h"
+
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+
+namespace ql {
+
+namespace {
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+bool validSlot(int slot)
+{
+    return slot >= 0 && slot < kSlotCount;
+}
+
+bool validChannel(int chn)
+{
+    return chn == 0 || chn == 1;
+}
+
+// Puts v into positions pos, pos + 1 (1-based) of the frame.
+bool put240(CmdFrame& f, int pos, int64_t v, const char* what, QString* error)
+{
+    uint8_t hi = 0, lo = 0;
+    if (!Base240(v, hi, lo)) {
+        setError(error, QStringLiteral("%1 %2 out of range 0..%3").arg(QLatin1String(what)).arg(v).arg(kMaxFrameValue));
+        return false;
+    }
+    f[size_t(pos - 1)] = hi;
+    f[size_t(pos)] = lo;
+    return true;
+}
+
+void finish(CmdFrame& f)
+{
+    f[0] = kFrameStart;
+    f[8] = ChkXor(f);
+    f[9] = kFrameEnd;
+}
+
+// Rounds a typed value times its factor; nothing when it cannot be a
+// 32-bit integer (the range check of the encoder refuses it anyway).
+std::optional<int32_t> scaled(double value, double factor)
+{
+    const double r = RoundEven(value * factor);
+    if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
+        return std::nullopt;
+    return int32_t(r);
+}
+
+std::optional<double> field(const QString& text, const char* what, QString* error)
+{
+    auto v = ParseNumber(text);
+    if (!v)
+        setError(error, QStringLiteral("%1 \"%2\" is not a number").arg(QLatin1String(what), text));
+    return v;
+}
+
+// The channel chosen on the slot's panel.
+std::optional<int> panelChannel(LinkState& state, int slot, QString* error)
+{
+    if (!validSlot(slot)) {
+        setError(error, QStringLiteral("slot %1 out of range").arg(slot));
+        return std::nullopt;
+    }
+    PanelIf* panel = state.slot[size_t(slot)].Panel;
+    if (!panel) {
+        setError(error, QStringLiteral("slot %1 has no panel").arg(slot));
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int c = panel->chn().trimmed().toInt(&ok);
+    if (!ok || !validChannel(c)) {
+        setError(error, QStringLiteral("channel \"%1\" out of range").arg(panel->chn()));
+        return std::nullopt;
+    }
+    return c;
+}
+
+QString format2(double v)
+{
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(v, 'f', 2);
+}
+
+// Logs a failed sender and reports it.
+bool fail(const char* label, const QString& error)
+{
+    ErrLog(QLatin1String(label), error);
+    return false;
+}
+
+// Per-model rule for values A and B of a start, set or continue frame.
+enum class Rule { Unchanged, Power, Cells, Zeros };
+
+Rule startRule(int T, int m)
+{
+    if (T < 5)
+        return (m >= 1 && m <= 5) ? Rule::Cells : Rule::Unchanged;
+    if (T == 5 || T == 6) {
+        if (m == 1)
+            return Rule::Power;
+        if (m >= 2 && m <= 6)
+            return Rule::Cells;
+        if (m >= 8)
+            return Rule::Zeros;
+        return Rule::Unchanged;
+    }
+    if (T == 7 || T == 36 || T == 37) {
+        if (m == 1)
+            return Rule::Power;
+        if (m >= 3 && m <= 6)
+            return Rule::Cells;
+        if (m >= 8)
+            return Rule::Zeros;
+        return Rule::Unchanged;
+    }
+    if (T == 8)
+        return Rule::Unchanged;
+    if (T == 9 || T == 10)
+        return m == 1 ? Rule::Power : Rule::Unchanged;
+    if (T == 25 || T == 26 || T == 29 || T == 39 || T >= 40)
+        return Rule::Unchanged;
+    // 11..24, 27, 28, 30..35, 38
+    if (m == 1)
+        return Rule::Power;
+    if (m == 3)
+        return Rule::Zeros;
+    return Rule::Unchanged;
+}
+
+std::optional<CmdFrame> codeFrame(LinkState& state, int slot, int byte8, QString* error)
+{
+    const auto c = panelChannel(state, slot, error);
+    if (!c)
+        return std::nullopt;
+    if (byte8 < 0) {
+        setError(error, QStringLiteral("code out of range"));
+        return std::nullopt;
+    }
+    CmdFrame f{};
+    f[1] = uint8_t(160 * *c + OpSet);
+    f[7] = uint8_t(byte8);
+    finish(f);
+    return f;
+}
+
+} // namespace
+
+bool Base240(int64_t v, uint8_t& high, uint8_t& low)
+{
+    if (v < 0 || v > kMaxFrameValue)
+        return false;
+    high = uint8_t(v / 240);
+    low = uint8_t(v % 240);
+    return true;
+}
+
+uint8_t ChkXor(const CmdFrame& frame)
+{
+    uint8_t x = 0;
+    for (size_t i = 1; i <= 7; ++i)
+        x ^= frame[i];
+    return uint8_t(x % 240);
+}
+
+bool ChkRec(std::span<const uint8_t> body)
+{
+    uint8_t x = 0;
+    for (uint8_t b : body)
+        x ^= b;
+    return x % 240 == 0;
+}
+
+std::optional<double> ParseNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    QLocale system;  // the system locale unless the program chose another
+    system.setNumberOptions(QLocale::RejectGroupSeparator);
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    double v = system.toDouble(t, &ok);
+    if (!ok)
+        v = c.toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+double RoundEven(double v)
+{
+    // nearbyint follows the rounding mode, which is to-nearest-even unless
+    // someone changed it; do it by hand to be independent of that.
+    const double f = std::floor(v);
+    const double d = v - f;
+    if (d < 0.5)
+        return f;
+    if (d > 0.5)
+        return f + 1;
+    return std::fmod(f, 2.0) == 0 ? f : f + 1;
+}
+
+QByteArray FrameBytes(const CmdFrame& frame)
+{
+    return QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
+}
+
+std::optional<CmdFrame> MakeFrame(int command, int64_t a, int64_t b, int64_t c, QString* error)
+{
+    if (command < 0 || command > 255) {
+        setError(error, QStringLiteral("command byte %1 out of range").arg(command));
+        return std::nullopt;
+    }
+    CmdFrame f{};
+    f[1] = uint8_t(command);
+    if (!put240(f, 3, a, "value A", error) || !put240(f, 5, b, "value B", error) || !put240(f, 7, c, "value C", error))
+        return std::nullopt;
+    finish(f);
+    return f;
+}
+
+std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind, QString* error)
+{
+    if (!validSlot(slot) || !validChannel(chn)) {
+        setError(error, QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
+        return std::nullopt;
+    }
+    SlotState& s = state.slot[size_t(slot)];
+    ChanState& ch = s.chn[size_t(chn)];
+    if (!s.Panel) {
+        setError(error, QStringLiteral("slot %1 has no panel").arg(slot));
+        return std::nullopt;
+    }
+    const int m = ch.ChnMode;
+    const int T = s.DevType;
+
+    const int command = 16 * (10 * chn + m) + kind;
+    if (command < 0 || command > 255) {
+        setError(error, QStringLiteral("command byte %1 out of range").arg(command));
+        return std::nullopt;
+    }
+    CmdFrame f{};
+    f[1] = uint8_t(command);
+
+    // Value A: the set value in current units.
+    const auto sval = field(s.Panel->tSval(chn), "set value", error);
+    if (!sval)
+        return std::nullopt;
+    auto raw = scaled(*sval, s.CurFactor);
+    if (raw)
+        ch.SetRaw = *raw;
+    if (!raw || !put240(f, 3, *raw, "set value", error)) {
+        setError(error, QStringLiteral("set value %1 out of range").arg(*sval));
+        return std::nullopt;
+    }
+
+    // Value B: the limit in voltage units.
+    const auto lmt = field(s.Panel->tSlmt(chn), "limit", error);
+    if (!lmt)
+        return std::nullopt;
+    raw = scaled(*lmt, s.VolFactor);
+    if (raw)
+        ch.LmtRaw = *raw;
+    if (!raw || !put240(f, 5, *raw, "limit", error)) {
+        setError(error, QStringLiteral("limit %1 out of range").arg(*lmt));
+        return std::nullopt;
+    }
+
+    switch (startRule(T, m)) {
+    case Rule::Unchanged:
+        break;
+    case Rule::Power:
+        raw = scaled(*sval, s.PwrFactor);
+        if (raw)
+            ch.SetRaw = *raw;
+        if (!raw || !put240(f, 3, *raw, "power", error)) {
+            setError(error, QStringLiteral("power %1 out of range").arg(*sval));
+            return std::nullopt;
+        }
+        break;
+    case Rule::Cells: {
+        // The limit field holds the cell count here.
+        const int32_t cells = s.VolFactor != 0 ? ch.LmtRaw / s.VolFactor : -1;
+        if (cells < 0 || cells >= 240) {
+            setError(error, QStringLiteral("cell count %1 out of range").arg(cells));
+            return std::nullopt;
+        }
+        f[4] = 0;
+        f[5] = uint8_t(cells);
+        break;
+    }
+    case Rule::Zeros:
+        f[2] = f[3] = f[4] = f[5] = 0;
+        break;
+    }
+
+    // Value C: a cut-off current, or whole minutes.
+    const auto tim = field(s.Panel->tStim(chn), "third value", error);
+    if (!tim)
+        return std::nullopt;
+    const bool cutCurrent = m == 8 || (m == s.CvMode && s.CvCutCur);
+    raw = scaled(*tim, cutCurrent ? s.CurFactor : 1);
+    if (raw)
+        ch.TimRaw = *raw;
+    if (!raw || !put240(f, 7, *raw, "third value", error)) {
+        setError(error, QStringLiteral("third value %1 out of range").arg(*tim));
+        return std::nullopt;
+    }
+    finish(f);
+    return f;
+}
+
+std::optional<CmdFrame> CalibFrame(int chn, int code, int64_t value, QString* error)
+{
+    if (!validChannel(chn) || code < 0 || code >= 240) {
+        setError(error, QStringLiteral("channel %1 code %2 out of range").arg(chn).arg(code));
+        return std::nullopt;
+    }
+    CmdFrame f{};
+    f[1] = uint8_t(160 * chn + OpCalibrate);
+    f[2] = uint8_t(code);
+    uint8_t hi = 0, lo = 0;
+    if (!Base240(value, hi, lo)) {
+        setError(error, QStringLiteral("value %1 out of range").arg(value));
+        return std::nullopt;
+    }
+    f[3] = hi;
+    f[4] = lo;
+    finish(f);
+    return f;
+}
+
+std::optional<CmdFrame> ResTestFrame(int chn, double milliamps, int curFactor, float maxCur, QString* error)
+{
+    if (!validChannel(chn) || !std::isfinite(milliamps)) {
+        setError(error, QStringLiteral("channel %1 or current out of range").arg(chn));
+        return std::nullopt;
+    }
+    double ma = std::min(milliamps, double(maxCur) * 1000.0);
+    ma = RoundEven(ma);
+    if (ma < 0 || ma > 1e9) {
+        setError(error, QStringLiteral("current %1 mA out of range").arg(ma));
+        return std::nullopt;
+    }
+    int64_t units = int64_t(ma);
+    if (curFactor == 100)
+        units /= 10;
+    return MakeFrame(160 * chn + OpResTest, units, 0, 0, error);
+}
+
+CmdFrame BootFrame()
+{
+    CmdFrame f{};
+    f[1] = OpBoot;
+    finish(f);
+    return f;
+}
+
+int WriteFrame(LinkState& state, int slot, const CmdFrame& frame)
+{
+    if (!validSlot(slot))
+        return 0;
+    return WriteBytes(state.slot[size_t(slot)].hComm, FrameBytes(frame));
+}
+
+bool SendConnect(LinkState& state, int slot)
+{
+    if (!validSlot(slot))
+        return fail("ErrConn", QStringLiteral("slot %1 out of range").arg(slot));
+    WriteFrame(state, slot, *MakeFrame(OpConnect, 0, 0, 0));
+    return true;
+}
+
+bool SendDisconnect(LinkState& state, int slot)
+{
+    if (!validSlot(slot))
+        return fail("ErrDconn", QStringLiteral("slot %1 out of range").arg(slot));
+    WriteFrame(state, slot, *MakeFrame(OpDisconnect, 0, 0, 0));
+    return true;
+}
+
+bool SendStop(LinkState& state, int slot, int chn)
+{
+    if (!validSlot(slot) || !validChannel(chn))
+        return fail("ErrStop", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
+    WriteFrame(state, slot, *MakeFrame(160 * chn + OpStop, 0, 0, 0));
+    return true;
+}
+
+bool SendTime(LinkState& state, int slot, int chn)
+{
+    if (!validSlot(slot) || !validChannel(chn))
+        return fail("ErrTim", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
+    QString error;
+    const auto f = MakeFrame(160 * chn + OpTime, state.ch(slot, chn).RunSecs.load() / 60, 0, 0, &error);
+    if (!f)
+        return fail("ErrTim", error);
+    WriteFrame(state, slot, *f);
+    return true;
+}
+
+bool SendStart(LinkState& state, int slot, int chn, int kind)
+{
+    QString error;
+    const auto f = StartFrame(state, slot, chn, kind, &error);
+    if (!f) {
+        ErrLog(QStringLiteral("ErrStart%1").arg(kind), error);
+        return false;
+    }
+    WriteFrame(state, slot, *f);
+    return true;
+}
+
+bool RemoteSet(LinkState& state, int slot, float value)
+{
+    QString error;
+    const auto c = panelChannel(state, slot, &error);
+    if (!c)
+        return fail("ErrSet", error);
+    SlotState& s = state.slot[size_t(slot)];
+    // Computed in 32 bits and bounded by the frame's value range.
+    const auto raw = std::isfinite(value) ? scaled(double(value), s.CurFactor) : std::nullopt;
+    if (!raw)
+        return fail("ErrSet", QStringLiteral("set value %1 out of range").arg(double(value)));
+    const auto f = MakeFrame(160 * *c + OpSet, *raw, s.chn[size_t(*c)].LmtRaw, 0, &error);
+    if (!f)
+        return fail("ErrSet", error);
+    WriteFrame(state, slot, *f);
+    s.Panel->setTSval(*c, format2(double(value)));
+    return true;
+}
+
+bool RemoteQC(LinkState& state, int slot, int code)
+{
+    QString error;
+    const auto f = codeFrame(state, slot, (code + 10) % 240, &error);
+    if (!f)
+        return fail("ErrQC", error);
+    WriteFrame(state, slot, *f);
+    return true;
+}
+
+bool RemotePE(LinkState& state, int slot, int direction)
+{
+    QString error;
+    const auto f = codeFrame(state, slot, (direction + 20) % 240, &error);
+    if (!f)
+        return fail("ErrPE", error);
+    WriteFrame(state, slot, *f);
+    return true;
+}
+
+} // namespace ql
