@@ -1,0 +1,237 @@
+#pragma once
+// The curve chart: up to 50 curves of (X, Y) points on three Y axes (one on
+// the left, two on the right), drawn through an off-screen buffer, with a
+// cursor read-out (right button), rubber-band zoom and scrolling (left
+// button, when Size is on) and draggable legend labels.
+//
+// Colours are Windows colour values (0x00BBGGRR). Setters store their value
+// and never redraw unless noted; hosts call DrawCurve after changing points,
+// ranges or colours. A curve, axis or point index outside its table throws
+// std::out_of_range and changes nothing.
+#include "controls/curvegraphstore.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+class QLabel;
+class QMouseEvent;
+class QPainter;
+class QScrollBar;
+
+namespace ql {
+
+namespace curvegraph {
+class Surface;
+class LegendLabel;
+class TitleLabel;
+class OutlineBox;
+} // namespace curvegraph
+
+class CurveGraph : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxCurves = 50;
+    static constexpr int kAxes = 3;
+
+    explicit CurveGraph(QWidget* parent = nullptr);
+    ~CurveGraph() override;
+
+    // (Re)creates the back buffer at the drawing surface's current size.
+    void Initialize_DrawCurve();
+    // Appends a point to a curve. No redraw.
+    void AddXY(int Curve, float X, float Y);
+    // Full drawing pass: frame, grid, labels, curves, then one copy to the
+    // screen. A pass that cannot be drawn is dropped; the screen keeps its
+    // previous picture.
+    void DrawCurve();
+    // Empties every curve and shows the empty frame. Legends, ranges and
+    // look stay.
+    void ClearAll();
+    // Empties one curve. No redraw.
+    void Clear(int Curve);
+
+    uint32_t BackColor() const { return backColor_; }
+    void setBackColor(uint32_t color);
+    // Caption of a legend label without its "---- " lead; throws
+    // std::invalid_argument for a label whose text was never set.
+    QString LegendText(int Index) const;
+    void setLegendText(int Index, const QString& text);
+    QString TitleText() const;
+    void setTitleText(const QString& text);
+    int GridType1() const { return gridType1_; }
+    void setGridType1(int style) { gridType1_ = style; }
+    int GridType2() const { return gridType2_; }
+    void setGridType2(int style) { gridType2_ = style; }
+    uint32_t GridColor() const { return gridColor_; }
+    void setGridColor(uint32_t color) { gridColor_ = color; }
+    uint32_t AxesColor() const { return axesColor_; }
+    void setAxesColor(uint32_t color);
+    bool ShowAxesY1() const { return showAxesY1_; }
+    void setShowAxesY1(bool on);
+    bool ShowAxesY2() const { return showAxesY2_; }
+    void setShowAxesY2(bool on);
+    int Line() const { return line_; }
+    void setLine(int width) { line_ = width; }
+    uint32_t CurveLineColor(int Curve) const;
+    void setCurveLineColor(int Curve, uint32_t color);
+    // Y axis 0..2 of a curve; another axis throws std::out_of_range.
+    int CurveAxesY(int Curve) const;
+    void setCurveAxesY(int Curve, int axis);
+    bool ShowCurve(int Curve) const;
+    void setShowCurve(int Curve, bool on);
+    bool ShowLegend(int Curve) const;
+    // Shows or hides the legend label; for curve 2 also lays the control out
+    // again and redraws.
+    void setShowLegend(int Curve, bool on);
+    int DpCnt(int Curve) const;
+    float DpX(int Curve, int Index) const;
+    float DpY(int Curve, int Index) const;
+    void setDpY(int Curve, int Index, float Y);
+    int xBarType() const { return xBarType_; }
+    void setxBarType(int style) { xBarType_ = style; }
+    float MaxX() const { return maxX_; }
+    void setMaxX(float v) { maxX_ = v; }
+    float MinX() const { return minX_; }
+    void setMinX(float v) { minX_ = v; }
+    float MaxY(int axis) const;
+    void setMaxY(int axis, float v);
+    float MinY(int axis) const;
+    void setMinY(int axis, float v);
+    bool Size() const { return size_; }
+    void setSize(bool on) { size_ = on; }
+    bool YStep() const { return yStep_; }
+    void setYStep(bool on) { yStep_ = on; }
+    QString AxesY2Txt() const { return axesY2Txt_; }
+    void setAxesY2Txt(const QString& text) { axesY2Txt_ = text; }
+    QString AxesY1Txt() const { return axesY1Txt_; }
+    void setAxesY1Txt(const QString& text) { axesY1Txt_ = text; }
+    int CurveCount() const { return int(curves_.size()); }
+    // Clamped to 1..50. Keeps the remaining curves' points and colours, hides
+    // every legend, colours curve count-5 blue and count-4 red and forgets
+    // dragged legend places.
+    void setCurveCount(int count);
+    bool Large() const { return large_; }
+    // True shows the scroll bar under a shortened surface. False fills the
+    // control again and restores the ranges saved by the last zoom; with no
+    // zoom made it restores nothing. No redraw.
+    void setLarge(bool on);
+
+signals:
+    // The title was double-clicked.
+    void DblClick();
+    // Legend label Index (the curve) was double-clicked.
+    void LblClick(int Index);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class curvegraph::Surface;
+    friend class curvegraph::LegendLabel;
+    friend class curvegraph::TitleLabel;
+
+    using Point = curvegraph::Point;
+    struct Curve {
+        curvegraph::PointStore points;
+        bool sortedX = true;  // X never decreased: lets the zoomed scan search
+        int axis = 0;
+        bool show = false;
+        uint32_t color = 0;
+        bool legend = false;
+    };
+    struct LegendState {
+        bool dragging = false;
+        QRect rect;          // label rectangle as last laid out
+        QPoint grab;         // pointer at the press, in surface pixels
+        bool userPlaced = false;
+    };
+
+    const Curve& curve(int index) const;
+    Curve& curve(int index);
+    static void checkAxis(int axis);
+
+    int surfaceWidth() const;
+    int surfaceHeight() const;
+    int rightMargin() const { return (showAxesY1_ && showAxesY2_) ? 100 : 50; }
+
+    // Drawing.
+    bool drawFrame(QPainter& p);
+    bool drawOneCurve(QImage& img, const Curve& c);
+    void present();
+
+    // Layout.
+    void resizeLayout();
+    void layoutLegends();
+    void layoutLegend(int i);
+    void placeSurface();
+    void ensureLegend(int i);
+
+    // Mouse on the surface.
+    void surfacePress(QMouseEvent* e);
+    void surfaceMove(QMouseEvent* e);
+    void surfaceRelease(QMouseEvent* e);
+    void showReadout(int x);
+    void placeCursor(int x, int y);
+    void zoomTo(const QRect& band);
+    void unzoom();
+    void scrolled(int value);
+
+    // Legend drag.
+    void legendPress(int i, QMouseEvent* e);
+    void legendMove(int i, QMouseEvent* e);
+    void legendRelease(int i, QMouseEvent* e);
+
+    std::vector<Curve> curves_;
+    std::vector<LegendState> legendState_;
+
+    uint32_t backColor_ = 0xFFFFFF;
+    int gridType1_ = 0;
+    int gridType2_ = 2;
+    uint32_t gridColor_ = 100 | (100 << 8) | (100 << 16);
+    uint32_t axesColor_ = 0;
+    bool showAxesY1_ = true;
+    bool showAxesY2_ = false;
+    int line_ = 2;
+    int xBarType_ = 0;
+    float minX_ = 0, maxX_ = 60;
+    float minY_[kAxes] = {0, 0, 0};
+    float maxY_[kAxes] = {20, 10, 100};
+    bool size_ = false;
+    bool yStep_ = false;
+    QString axesY1Txt_ = QStringLiteral("[A]");
+    QString axesY2Txt_ = QStringLiteral("[W]");
+
+    // Scales and right margin of the last drawing.
+    double xScale_ = 0;
+    double yScale_[kAxes] = {0, 0, 0};
+    bool scalesValid_ = false;
+    int margin_ = 50;
+
+    // Zoom state.
+    bool large_ = false;
+    bool zoomSaved_ = false;
+    float zoomWidth_ = 0;
+    float fullMinX_ = 0, fullMaxX_ = 0;
+    float fullMinY_[2] = {0, 0}, fullMaxY_[2] = {0, 0};
+
+    // Back buffer and the picture on screen.
+    QImage buffer_;
+    QImage screen_;
+    QFont chartFont_;
+
+    // Child elements.
+    curvegraph::Surface* picGraph_ = nullptr;
+    curvegraph::TitleLabel* lblTitle_ = nullptr;
+    std::vector<curvegraph::LegendLabel*> lblLegend_;
+    std::vector<curvegraph::OutlineBox*> shapeLegend_;
+    QLabel* lblDisp_ = nullptr;
+    QWidget* line1_ = nullptr;
+    curvegraph::OutlineBox* shpRect_ = nullptr;
+    QScrollBar* hScroll1_ = nullptr;
+};
+
+} // namespace ql
