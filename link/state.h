@@ -91,6 +91,14 @@ struct SlotState {
 struct LinkState {
     std::array<SlotState, kSlotCount> slot;
 
+    // Shared with the tool windows (interface thread only): the resistance
+    // reading, written by the reply decoder only while it is 0 and cleared
+    // by the resistance test; whether the calibration window is open (the
+    // decoder then leaves its menu entry alone) and the fast-charge window.
+    float ResVolt = 0;
+    bool AdjOpen = false;
+    bool UsbOpen = false;
+
     ChanState& ch(int s, int c) { return slot.at(s).chn.at(c); }
     const ChanState& ch(int s, int c) const { return slot.at(s).chn.at(c); }
 };

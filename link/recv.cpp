@@ -1,0 +1,336 @@
+#include "link/recv.h"
+
+#include "link/comm.h"
+#include "link/frames.h"
+#include "link/modeltable.h"
+#include "platform/services.h"
+
+#include <QByteArray>
+
+#include <exception>
+#include <limits>
+
+namespace ql {
+
+namespace {
+
+constexpr uint8_t kStart = 0xFA;
+constexpr uint8_t kEnd = 0xF8;
+
+// The products are formed in double precision and stored as single, as the
+// device's values always have been.
+float Scaled(double raw, double factor) { return static_cast<float>(raw * factor); }
+
+void CountUp(int16_t& n) {
+    if (n < std::numeric_limits<int16_t>::max())
+        ++n;
+}
+
+// On a capacity just decoded: a pending continue is judged once (the device
+// kept counting from the restored capacity when it reports about the same
+// value), then the restored offset is added.
+void ApplyContinue(ChanState& ch) {
+    if (ch.ContPend) {
+        ch.ContPend = false;
+        const float lo = static_cast<float>(static_cast<double>(ch.CapOffset) * 0.9);
+        const float hi = static_cast<float>(static_cast<double>(ch.CapOffset) * 1.1);
+        if (lo < ch.Cap && ch.Cap < hi)
+            ch.CapOffset = 0;
+    }
+    ch.Cap = ch.Cap + ch.CapOffset;
+}
+
+} // namespace
+
+float DecodeCurrent(int raw, int curFactor, int devType, int fwVersion) {
+    if (curFactor == 100)
+        return Scaled(raw, 0.01);
+    if (devType == 26 && fwVersion >= kR26BVersion)
+        return Scaled(raw / 10, 0.001);
+    return Scaled(raw, 0.001);
+}
+
+float DecodeVoltage(int raw) {
+    return raw < 32768 ? Scaled(raw, 0.001) : Scaled(raw - 32768, 0.01);
+}
+
+float DecodeCapacity(int raw) {
+    if (raw < 32768)
+        return Scaled(raw, 0.001);
+    if (raw < 53248)
+        return Scaled(raw - 32768, 0.01);
+    return Scaled(raw - 53248, 0.1);
+}
+
+ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host, RecvTimersIf& timers)
+    : st_(state), host_(host), timers_(timers) {
+    errLog = [](const QString& label, const QString& text) { ErrLog(label, text); };
+}
+
+void ReplyDecoder::Fail(const QString& text) {
+    if (errLog)
+        errLog(QStringLiteral("ErrComm"), text);
+}
+
+void ReplyDecoder::ResetFraming(int slot) {
+    if (slot >= 0 && slot < kSlotCount)
+        framing_[static_cast<size_t>(slot)] = Framing{};
+}
+
+void ReplyDecoder::RecvDevice(int slot) {
+    if (slot < 0 || slot >= kSlotCount)
+        return;
+    int count = 0;
+    const QByteArray bytes = ReadBytes(st_.slot[static_cast<size_t>(slot)].hComm, count);
+    if (count <= 0)
+        return;
+    RecvBytes(slot, reinterpret_cast<const uint8_t*>(bytes.constData()),
+              static_cast<size_t>(std::min<qsizetype>(count, bytes.size())));
+}
+
+void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
+    if (slot < 0 || slot >= kSlotCount || !data)
+        return;
+    Framing& fr = framing_[static_cast<size_t>(slot)];
+    try {
+        for (size_t i = 0; i < count; ++i) {
+            const uint8_t b = data[i];
+            if (b == kStart) {
+                if (RecvPanelIf* panel = host_.recvPanel(slot))
+                    panel->setLedRecv(true);
+                timers_.RecvStarted(slot);
+                fr.RecvState = true;
+                fr.RecvPos = 1;
+            } else if (b == kEnd) {
+                const bool complete = fr.RecvState && fr.RecvPos == kReplyBodyLen + 1;
+                fr.RecvState = false;
+                fr.RecvPos = 0;
+                if (!complete)
+                    continue;  // short frame, lone or early end byte: nothing to decode
+                ReplyFrame f;
+                f.p = fr.RecvBuf;
+                if (!HandleFrame(slot, f))
+                    return;
+            } else if (fr.RecvState) {
+                if (fr.RecvPos < 1 || fr.RecvPos > kReplyBodyLen) {
+                    // An 18th body byte: the frame is abandoned.
+                    fr.RecvState = false;
+                    fr.RecvPos = 0;
+                } else {
+                    fr.RecvBuf[static_cast<size_t>(fr.RecvPos - 1)] = b;
+                    ++fr.RecvPos;
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        current_ = nullptr;
+        Fail(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool ReplyDecoder::Dev2S(int slot) {
+    if (RecvPanelIf* panel = host_.recvPanel(slot))
+        return panel->Dev2S();
+    return IsTwoChannelType(st_.slot[static_cast<size_t>(slot)].DevType);
+}
+
+void ReplyDecoder::StoreEchoes(ChanState& ch, const ReplyFrame& f) {
+    ch.SetRaw = f.Pair(9);
+    ch.LmtRaw = f.Pair(11);
+    ch.TimRaw = f.Pair(13);
+}
+
+void ReplyDecoder::StoreInfo(SlotState& s, const ReplyFrame& f) {
+    s.FwVersion = f.Pair(9);
+    s.MaxVol = static_cast<float>(static_cast<double>(f.Pair(11)) / (s.VolFactor > 0 ? s.VolFactor : 100));
+    s.MaxCur = static_cast<float>(static_cast<double>(f.Pair(13)) / (s.CurFactor > 0 ? s.CurFactor : 100));
+}
+
+bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
+    if (!ChkRec(f.p))
+        return false;  // dropped silently with the rest of the read
+
+    const int chan = f.Chan();
+    if (chan >= kChanCount) {
+        Fail(QStringLiteral("channel %1 in reply").arg(chan));
+        return false;
+    }
+    SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    ChanState& ch = s.chn[static_cast<size_t>(chan)];
+    const bool connecting = timers_.ConnEnabled(slot);
+    const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
+
+    // The mode digit must name an entry of the list in force once this frame
+    // is handled: the list the set-up builds while connecting, else the
+    // slot's own.
+    if (!(connecting && frameType == 0)) {
+        const QStringList modes =
+            connecting || s.ModeList.isEmpty() ? ModeListFor(connecting ? frameType : s.DevType) : s.ModeList;
+        if (f.Mode() >= modes.size()) {
+            Fail(QStringLiteral("mode %1 outside the mode list of type %2")
+                     .arg(f.Mode())
+                     .arg(connecting ? frameType : s.DevType));
+            return false;
+        }
+    }
+
+    if (!st_.AdjOpen)
+        host_.setMenuEnabled(QStringLiteral("menuAdj"), true);
+
+    // First valid reply since the connect: identify the device and set the
+    // slot up. The type-26 test looks at this frame's type, not at one left
+    // from an earlier connection.
+    if (connecting) {
+        if (frameType != 26) {
+            ch.Cap = DecodeCapacity(f.Pair(5));
+            ApplyContinue(ch);
+        }
+        ch.ChnMode = static_cast<int16_t>(f.Mode());
+        if (f.FrameKind() == 0) {
+            StoreEchoes(ch, f);
+        } else {
+            s.FwVersion = f.Pair(9);
+            CountUp(s.VerFrames);
+        }
+        s.DevType = static_cast<int16_t>(frameType);
+        if (frameType == 0)
+            return false;  // no device yet: the connect timer goes on
+        DeviceSetup(slot, chan, frameType);
+    }
+
+    if (f.FrameKind() == 1)
+        InfoStep(slot, chan, f);
+
+    const int curRaw = f.Pair(1);
+    ch.Cur = DecodeCurrent(curRaw, s.CurFactor, s.DevType, s.FwVersion);
+    if (s.CurFactor != 100)
+        ch.CurTenth = static_cast<float>(curRaw * 0.001 * 0.1);
+    ch.Volt = DecodeVoltage(f.Pair(3));
+
+    if (st_.ResVolt == 0 && !ch.Running) {
+        const float r = Scaled(f.Pair(5), 0.001);
+        if (r != ch.Cap && r > 0)
+            st_.ResVolt = r;
+    }
+
+    if (ch.Running && s.DevType != 26) {
+        ch.Cap = DecodeCapacity(f.Pair(5));
+        ApplyContinue(ch);
+    }
+
+    if (Dev2S(slot) || s.DevType == 26)
+        ch.Temp = 0;
+    else
+        ch.Temp = Scaled(f.Pair(7), 0.1);
+
+    if (s.DevType == 26) {
+        ch.AuxVolt1 = Scaled(f.Pair(5), 0.001);
+        ch.AuxVolt2 = Scaled(f.Pair(7), 0.001);
+    }
+
+    if (onSample) {
+        current_ = &f;
+        currentSlot_ = slot;
+        onSample(slot, chan, f.RunState());
+        current_ = nullptr;
+    }
+    return true;
+}
+
+void ReplyDecoder::ShowModeList(int slot, const QStringList& modes) {
+    RecvPanelIf* panel = host_.recvPanel(slot);
+    if (!panel)
+        return;
+    panel->ModeClr();
+    for (const QString& m : modes)
+        panel->ModeAdd(Lang(m));
+}
+
+void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
+    SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    RecvPanelIf* panel = host_.recvPanel(slot);
+
+    // Two-channel devices keep the connect timer until channel 1 answered.
+    if (!(IsTwoChannelType(type) && chn != 1)) {
+        timers_.StopConn(slot);
+        if (host_.DevCount() < kMaxDevices)
+            host_.setMenuEnabled(QStringLiteral("menuAddDev"), true);
+    }
+    host_.setAxesY1Txt(slot, QStringLiteral("[A]"));
+
+    const SetupBranch b = SetupBranchFor(type, chn);
+    if (panel)
+        panel->setDev2S(b.dev2s);
+    if (!b.modes.isEmpty()) {
+        s.ModeList = b.modes;
+        ShowModeList(slot, b.modes);
+    }
+    if (b.initChnCurves)
+        host_.InitChnCurves(slot);
+    host_.setMenuVisible(QStringLiteral("menuRes"), b.menuRes);
+    if (b.menuUsb)
+        host_.setMenuVisible(QStringLiteral("menuUsb"), true);
+    s.TempOk = b.tempOk;
+    if (b.meterAxis)
+        host_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
+    if (!b.tabs.empty() && panel) {
+        panel->TabClear();
+        for (const TestTab& t : b.tabs)
+            panel->TabAdd(t.position, t.key);
+    }
+    if (s.TempOk)
+        host_.setMenuVisible(QStringLiteral("menuTemp"), true);
+    host_.setMenuVisible(QStringLiteral("menuQc"), false);
+
+    if (const auto name = ApplyModelRow(s, chn))
+        host_.setGridText(slot, name->row, 0, name->text);
+    if (chn == 0)
+        host_.InitAutoTest(slot);
+    host_.SetupModeFields(slot, chn);
+}
+
+void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
+    SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    StoreInfo(s, f);
+    const VersionRuleResult r = ApplyVersionRules(s);
+    if (r.name)
+        host_.setGridText(slot, r.name->row, 0, r.name->text);
+    if (r.rebuilt) {
+        ShowModeList(slot, s.ModeList);
+        const int mode = s.chn[static_cast<size_t>(chn)].ChnMode;
+        RecvPanelIf* panel = host_.recvPanel(slot);
+        if (panel && mode >= 0 && mode < s.ModeList.size())
+            panel->setTMode(Lang(s.ModeList.at(mode)));
+    }
+    CountUp(s.VerFrames);
+}
+
+void ReplyDecoder::RunStartEcho(int slot, int chn) {
+    if (!current_ || slot != currentSlot_ || chn != current_->Chan())
+        return;
+    const ReplyFrame& f = *current_;
+    SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    ChanState& ch = s.chn[static_cast<size_t>(chn)];
+    ch.ChnMode = static_cast<int16_t>(f.Mode());
+    if (f.FrameKind() == 0) {
+        StoreEchoes(ch, f);
+    } else {
+        StoreInfo(s, f);
+        CountUp(s.VerFrames);
+    }
+    host_.SetupModeFields(slot, chn);
+}
+
+void ReplyDecoder::SetEcho(int slot, int chn) {
+    if (!current_ || slot != currentSlot_ || chn != current_->Chan())
+        return;
+    ChanState& ch = st_.ch(slot, chn);
+    if (ch.SetPend <= 0 || current_->FrameKind() != 0)
+        return;
+    StoreEchoes(ch, *current_);
+    host_.SetupModeFields(slot, chn);
+    if (++ch.SetPend >= 3)
+        ch.SetPend = 0;
+}
+
+} // namespace ql

@@ -1,0 +1,107 @@
+#pragma once
+// The receive side of the device protocol: reply framing, check, decoding
+// into the slot's state, and the device set-up on the first valid reply
+// after a connect.
+//
+// A reply frame is FA, 17 body bytes p0..p16, F8. p0 = 100 * frame kind
+// (0 data, 1 info) + 10 * run state + mode index; p15 = 100 * channel +
+// type code; p16 makes the XOR of the body 0 mod 240. Values are base-240
+// pairs. Framing state lasts from one poll to the next, so a frame split
+// across reads is assembled.
+//
+// A frame is decoded only when exactly 17 body bytes arrived since its FA;
+// a short or over-long frame, a lone F8 or an F8 before any FA is dropped,
+// so stale buffer bytes can never make up a sample. A frame that fails the
+// check drops the rest of its read. A channel digit above 1 or a mode
+// index outside the slot's mode list ends the read with "ErrComm" logged.
+//
+// Everything runs on the interface thread. The decoder is usable on plain
+// byte buffers (RecvBytes) without a port or widgets.
+#include "link/hostif.h"
+#include "link/state.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace ql {
+
+constexpr int kReplyBodyLen = 17;
+
+// The 17 body bytes of a reply and their fields.
+struct ReplyFrame {
+    std::array<uint8_t, kReplyBodyLen> p{};
+
+    // Base-240 pair starting at body byte i.
+    int Pair(int i) const { return p[static_cast<size_t>(i)] * 240 + p[static_cast<size_t>(i) + 1]; }
+    int FrameKind() const { return p[0] / 100; }      // 0 data, 1 info
+    int RunState() const { return (p[0] % 100) / 10; }  // 1 or 2: running
+    int Mode() const { return p[0] % 10; }
+    int Chan() const { return p[15] / 100; }
+    int Type() const { return p[15] % 100; }
+};
+
+// Decoded quantities, single precision.
+float DecodeCurrent(int raw, int curFactor, int devType, int fwVersion);
+float DecodeVoltage(int raw);   // below 32768 in mV, from 32768 in 10 mV
+float DecodeCapacity(int raw);  // three ranges: 0.001, 0.01 from 32768, 0.1 from 53248
+
+class ReplyDecoder {
+public:
+    ReplyDecoder(LinkState& state, RecvHostIf& host, RecvTimersIf& timers);
+
+    // Run tracking joins here: called once for every valid frame after its
+    // measurements are stored, with the frame's slot, channel and run-state
+    // digit. RunStartEcho and SetEcho may be called from inside it.
+    std::function<void(int slot, int chn, int runState)> onSample;
+
+    // Error log ("ErrComm" and a text); the program's ErrLog by default.
+    std::function<void(const QString& label, const QString& text)> errLog;
+
+    // One poll of the slot: reads what the port holds (at most 64 bytes)
+    // and handles it.
+    void RecvDevice(int slot);
+
+    // Handles the bytes of one read of the slot's port.
+    void RecvBytes(int slot, const uint8_t* data, size_t count);
+
+    // Forgets a partly received frame (at connect).
+    void ResetFraming(int slot);
+
+    // Steps run tracking calls for the frame being handled, on a frame of
+    // that slot and channel; nothing outside onSample.
+    // A run starts or is found going: mode, echoes or info fields, then
+    // SetupModeFields.
+    void RunStartEcho(int slot, int chn);
+    // After a set command (SetPend > 0): on data frames the echoes,
+    // SetupModeFields and SetPend + 1, back to 0 at 3.
+    void SetEcho(int slot, int chn);
+
+private:
+    struct Framing {
+        bool RecvState = false;
+        int RecvPos = 0;  // next body position, 1-based; 0 when idle
+        std::array<uint8_t, kReplyBodyLen> RecvBuf{};
+    };
+
+    // Handles a complete body; false ends the read.
+    bool HandleFrame(int slot, const ReplyFrame& f);
+    void DeviceSetup(int slot, int chn, int type);
+    void InfoStep(int slot, int chn, const ReplyFrame& f);
+    void StoreEchoes(ChanState& ch, const ReplyFrame& f);
+    void StoreInfo(SlotState& s, const ReplyFrame& f);
+    void ShowModeList(int slot, const QStringList& modes);
+    bool Dev2S(int slot);
+    void Fail(const QString& text);
+
+    LinkState& st_;
+    RecvHostIf& host_;
+    RecvTimersIf& timers_;
+    std::array<Framing, kSlotCount> framing_{};
+    // The frame being handled while onSample runs.
+    const ReplyFrame* current_ = nullptr;
+    int currentSlot_ = -1;
+};
+
+} // namespace ql

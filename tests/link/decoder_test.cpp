@@ -1,0 +1,634 @@
+// Reply framing and decoding on byte streams, and the first-reply set-up,
+// through fakes of the panel, host and timers.
+#include "link/recv.h"
+#include "link/modeltable.h"
+#include "recvfakes.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace ql {
+namespace {
+
+using namespace ql::testing;
+
+struct Sample {
+    int slot, chn, run;
+    float cur, volt, temp;
+};
+
+class Decoder : public ::testing::Test {
+protected:
+    LinkState st;
+    FakeHost host;
+    FakeTimers timers;
+    ReplyDecoder dec{st, host, timers};
+    std::vector<Sample> samples;
+    QStringList errors;
+
+    void SetUp() override {
+        dec.onSample = [this](int slot, int chn, int run) {
+            const ChanState& ch = st.ch(slot, chn);
+            samples.push_back({slot, chn, run, ch.Cur, ch.Volt, ch.Temp});
+        };
+        dec.errLog = [this](const QString& label, const QString& text) { errors << label + ":" + text; };
+    }
+
+    void Feed(int slot, const std::vector<uint8_t>& bytes) { dec.RecvBytes(slot, bytes.data(), bytes.size()); }
+
+    // A slot that has already identified a device of this type.
+    void Identified(int slot, int type, int fw = 0) {
+        timers.conn[slot] = true;
+        Reply r;
+        r.type = type;
+        r.kind = fw ? 1 : 0;
+        r.e1 = fw;
+        r.e2 = 1500;
+        r.e3 = 500;
+        Feed(slot, Wire(r));
+        ASSERT_FALSE(timers.conn[slot]);
+        samples.clear();
+        host.setupModeFields.clear();
+    }
+};
+
+TEST_F(Decoder, WorkedFrameDecodes) {
+    Identified(0, 11);
+    const std::vector<uint8_t> w{0xFA, 0x0A, 0x00, 0x64, 0x0F, 0x64, 0x02, 0x14, 0x01, 0x0A,
+                                 0x00, 0x64, 0x01, 0x3C, 0x00, 0x00, 0x0B, 0x4A, 0xF8};
+    st.ch(0, 0).Running = true;  // capacity is stored only on a running channel
+    Feed(0, w);
+    ASSERT_EQ(samples.size(), 1u);
+    EXPECT_EQ(samples[0].run, 1);
+    const ChanState& ch = st.ch(0, 0);
+    EXPECT_FLOAT_EQ(ch.Cur, 1.00f);
+    EXPECT_FLOAT_EQ(ch.Volt, 3.700f);
+    EXPECT_FLOAT_EQ(ch.Cap, 0.500f);
+    EXPECT_FLOAT_EQ(ch.Temp, 25.0f);
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(host.panels[0].led);
+}
+
+TEST_F(Decoder, FirstReplySetsUpAChargerOfType1) {
+    st.slot[0].MaxCur = 99;
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 1;
+    r.mode = 2;
+    r.e1 = 150;
+    r.e2 = 420;
+    r.e3 = 30;
+    r.cap = 1234;
+    Feed(0, Wire(r));
+    const SlotState& s = st.slot[0];
+    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_EQ(s.DevType, 1);
+    EXPECT_EQ(host.name(0, 1), "QL-K01");
+    EXPECT_FLOAT_EQ(s.MaxCur, 5);
+    EXPECT_FLOAT_EQ(s.MaxVol, 15);
+    EXPECT_FLOAT_EQ(s.MinCur, 0.1f);
+    EXPECT_FLOAT_EQ(s.MinVol, 0.8f);
+    EXPECT_EQ(s.CvMode, 6);
+    const FakePanel& p = host.panels[0];
+    EXPECT_FALSE(p.dev2s);
+    EXPECT_EQ(p.modes, (QStringList{"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"}));
+    EXPECT_EQ(s.ModeList, p.modes);
+    EXPECT_EQ(p.tabs, (std::vector<std::pair<int, QString>>{{1, "key1"}, {2, "key2"}, {3, "key3"}}));
+    EXPECT_TRUE(host.visible["menuRes"]);
+    EXPECT_TRUE(host.visible["menuTemp"]);
+    EXPECT_FALSE(host.visible["menuQc"]);
+    EXPECT_EQ(host.visible.count("menuUsb"), 0u);
+    EXPECT_TRUE(host.enabled["menuAddDev"]);
+    EXPECT_TRUE(host.enabled["menuAdj"]);
+    EXPECT_TRUE(s.TempOk);
+    EXPECT_EQ(host.axis[0], "[A]");
+    EXPECT_EQ(host.initAutoTest, std::vector<int>{0});
+    EXPECT_EQ(host.setupModeFields, (std::vector<std::pair<int, int>>{{0, 0}}));
+    const ChanState& ch = st.ch(0, 0);
+    EXPECT_EQ(ch.ChnMode, 2);
+    EXPECT_EQ(ch.SetRaw, 150);
+    EXPECT_EQ(ch.LmtRaw, 420);
+    EXPECT_EQ(ch.TimRaw, 30);
+    EXPECT_FLOAT_EQ(ch.Cap, 1.234f);  // the first reply stores the capacity
+    ASSERT_EQ(samples.size(), 1u);
+
+    // Later frames do not run the set-up again.
+    host.setupModeFields.clear();
+    Feed(0, Wire(r));
+    EXPECT_TRUE(host.setupModeFields.empty());
+    EXPECT_EQ(host.panels[0].modeClrCount, 1);
+}
+
+TEST_F(Decoder, TwoChannelLoadStopsConnectingOnlyOnChannel1) {
+    timers.conn[2] = true;
+    Reply r;
+    r.type = 17;
+    r.chan = 0;
+    Feed(2, Wire(r));
+    EXPECT_TRUE(timers.conn[2]);
+    EXPECT_TRUE(host.panels[2].dev2s);
+    EXPECT_EQ(host.panels[2].modes, (QStringList{"D-CC", "D-CP"}));
+    EXPECT_EQ(host.panels[2].tabs.size(), 2u);
+    EXPECT_EQ(host.initChnCurves, std::vector<int>{2});
+    EXPECT_EQ(host.enabled.count("menuAddDev"), 0u);
+    EXPECT_EQ(host.name(2, 1), "QL-R17");
+
+    r.chan = 1;
+    r.temp = 250;
+    Feed(2, Wire(r));
+    EXPECT_FALSE(timers.conn[2]);
+    EXPECT_EQ(host.panels[2].modeClrCount, 1);  // list and tabs untouched
+    EXPECT_EQ(host.panels[2].tabClrCount, 1);
+    EXPECT_TRUE(host.enabled["menuAddDev"]);
+    EXPECT_EQ(host.initAutoTest, std::vector<int>{2});  // channel 0 only
+    EXPECT_EQ(host.setupModeFields, (std::vector<std::pair<int, int>>{{2, 0}, {2, 1}}));
+    EXPECT_EQ(host.name(2, 2), "QL-R17");
+    EXPECT_EQ(st.slot[2].CurFactor, 1000);
+    EXPECT_EQ(st.slot[2].VolFactor, 1000);
+    EXPECT_EQ(st.slot[2].PwrFactor, 10);
+    EXPECT_EQ(st.ch(2, 1).Temp, 0);  // two-channel panels show no temperature
+}
+
+TEST_F(Decoder, TenPanelsKeepTheAddDeviceEntryDisabled) {
+    host.devCount = 10;
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 12;
+    Feed(0, Wire(r));
+    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_EQ(host.enabled.count("menuAddDev"), 0u);
+}
+
+TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 0;
+    auto bytes = Wire(r);
+    Reply next;
+    next.type = 1;
+    Append(bytes, Wire(next));  // the rest of the read is dropped
+    Feed(0, bytes);
+    EXPECT_TRUE(timers.conn[0]);
+    EXPECT_EQ(st.slot[0].DevType, 0);
+    EXPECT_TRUE(samples.empty());
+    EXPECT_TRUE(host.setupModeFields.empty());
+    Feed(0, Wire(next));
+    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_EQ(st.slot[0].DevType, 1);
+}
+
+TEST_F(Decoder, MeterTypeAndCodesWithoutARow) {
+    for (int type : {51, 43}) {
+        SCOPED_TRACE(type);
+        LinkState fresh;
+        FakeHost h;
+        FakeTimers t;
+        ReplyDecoder d(fresh, h, t);
+        fresh.slot[0].MaxCur = 7;
+        fresh.slot[0].MaxVol = 8;
+        t.conn[0] = true;
+        Reply r;
+        r.type = type;
+        auto w = Wire(r);
+        d.RecvBytes(0, w.data(), w.size());
+        EXPECT_FALSE(t.conn[0]);
+        EXPECT_EQ(h.panels[0].modes, QStringList{type == 51 ? "Meter" : "D-CC"});
+        EXPECT_EQ(h.panels[0].tabs, (std::vector<std::pair<int, QString>>{{1, "key1"}}));
+        EXPECT_EQ(h.axis[0], type == 51 ? "[mA]" : "[A]");
+        EXPECT_TRUE(h.grid[0].empty());  // no name
+        EXPECT_FLOAT_EQ(fresh.slot[0].MaxCur, 7);
+        EXPECT_FLOAT_EQ(fresh.slot[0].MaxVol, 8);
+        EXPECT_FALSE(h.visible["menuRes"]);
+    }
+}
+
+TEST_F(Decoder, Type38GetsDccAlone) {
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 38;
+    Feed(0, Wire(r));
+    EXPECT_EQ(host.panels[0].modes, QStringList{"D-CC"});
+    EXPECT_EQ(host.name(0, 1), "QL-R38");
+    EXPECT_FALSE(st.slot[0].TempOk);
+}
+
+TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
+    timers.conn[0] = true;
+    Reply info;
+    info.type = 5;
+    info.kind = 1;
+    info.e1 = 302;
+    info.e2 = 2500;   // 25 V at VolFactor 100
+    info.e3 = 4000;   // 4 A at CurFactor 1000
+    Reply data;
+    data.type = 5;
+    Feed(0, Wire(data));  // first reply is a data reply: list with "DC5V", no name yet
+    EXPECT_EQ(host.panels[0].modes.size(), 9);
+    EXPECT_TRUE(host.grid[0].empty());
+    EXPECT_FLOAT_EQ(st.slot[0].MinCur, 0.06f);
+
+    Feed(0, Wire(info));
+    const SlotState& s = st.slot[0];
+    EXPECT_EQ(s.FwVersion, 302);
+    EXPECT_FLOAT_EQ(s.MaxVol, 25.f);
+    EXPECT_FLOAT_EQ(s.MaxCur, 4.f);
+    EXPECT_EQ(host.name(0, 1), "QL-K05B");
+    EXPECT_EQ(host.panels[0].modes.last(), "Meter");
+    EXPECT_EQ(host.panels[0].tMode, "D-CC");  // entry at the channel's mode index
+    EXPECT_FLOAT_EQ(s.MinCur, 0.01f);
+    EXPECT_EQ(s.VerFrames, 1);
+    Feed(0, Wire(info));
+    EXPECT_EQ(host.panels[0].modeClrCount, 2);  // not rebuilt again
+    EXPECT_EQ(s.VerFrames, 2);
+}
+
+TEST_F(Decoder, Type26FirstInfoReplyPicksTheBVariantAndCountsTwice) {
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 26;
+    r.kind = 1;
+    r.e1 = 320;
+    r.e2 = 2000;   // 20 V
+    r.e3 = 3500;   // 3.5 A
+    r.cur = 12345;
+    Feed(0, Wire(r));
+    const SlotState& s = st.slot[0];
+    EXPECT_EQ(host.name(0, 1), "QL-R26B");
+    EXPECT_FLOAT_EQ(s.MinCur, 0.01f);
+    EXPECT_FLOAT_EQ(s.MaxVol, 20.f);  // the device's own, over the row's 21
+    EXPECT_FLOAT_EQ(s.MaxCur, 3.5f);
+    EXPECT_EQ(s.VerFrames, 2);
+    EXPECT_FLOAT_EQ(st.ch(0, 0).Cur, 1.234f);
+    EXPECT_FLOAT_EQ(st.ch(0, 0).CurTenth, static_cast<float>(12345 * 0.001 * 0.1));
+    EXPECT_TRUE(host.visible["menuUsb"]);
+    EXPECT_FALSE(host.visible["menuRes"]);
+    EXPECT_EQ(host.panels[0].modes, (QStringList{"D-CC", "Meter"}));
+}
+
+TEST_F(Decoder, Type26DataFirstStaysTheOldVariant) {
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 26;
+    r.cap = 5000;   // D+ 5.000 V
+    r.temp = 2600;  // D- 2.600 V
+    r.cur = 12345;
+    Feed(0, Wire(r));
+    EXPECT_EQ(host.name(0, 1), "QL-R26");
+    EXPECT_FLOAT_EQ(st.slot[0].MinCur, 0.03f);
+    EXPECT_FLOAT_EQ(st.ch(0, 0).Cur, 12.345f);
+    EXPECT_FLOAT_EQ(st.ch(0, 0).AuxVolt1, 5.0f);
+    EXPECT_FLOAT_EQ(st.ch(0, 0).AuxVolt2, 2.6f);
+    EXPECT_EQ(st.ch(0, 0).Temp, 0);
+    EXPECT_EQ(st.ch(0, 0).Cap, 0);  // type 26 takes no capacity from the device
+    Reply info = r;
+    info.kind = 1;
+    info.e1 = 320;
+    info.e2 = 2000;
+    info.e3 = 4000;
+    Feed(0, Wire(info));
+    EXPECT_EQ(host.name(0, 1), "QL-R26");
+    EXPECT_FLOAT_EQ(st.ch(0, 0).Cur, 1.234f);  // the current follows the version
+}
+
+TEST_F(Decoder, FirstReplyJudgesType26ByTheFrameNotAnEarlierConnection) {
+    st.slot[0].DevType = 26;  // left from an earlier connection
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 1;
+    r.cap = 2500;
+    Feed(0, Wire(r));
+    EXPECT_FLOAT_EQ(st.ch(0, 0).Cap, 2.5f);
+
+    st.slot[1].DevType = 1;
+    timers.conn[1] = true;
+    r.type = 26;
+    Feed(1, Wire(r));
+    EXPECT_EQ(st.ch(1, 0).Cap, 0);
+}
+
+TEST_F(Decoder, RangesOfVoltageAndCapacity) {
+    EXPECT_FLOAT_EQ(DecodeVoltage(32767), 32.767f);
+    EXPECT_FLOAT_EQ(DecodeVoltage(32768), 0.f);
+    EXPECT_FLOAT_EQ(DecodeVoltage(32868), 1.00f);
+    EXPECT_FLOAT_EQ(DecodeCapacity(32767), 32.767f);
+    EXPECT_FLOAT_EQ(DecodeCapacity(32768), 0.f);
+    EXPECT_FLOAT_EQ(DecodeCapacity(53247), 204.79f);
+    EXPECT_FLOAT_EQ(DecodeCapacity(53248), 0.f);
+    EXPECT_FLOAT_EQ(DecodeCapacity(57599), 435.1f);
+    EXPECT_FLOAT_EQ(DecodeCurrent(150, 100, 1, 0), 1.5f);
+    EXPECT_FLOAT_EQ(DecodeCurrent(1500, 1000, 17, 0), 1.5f);
+    EXPECT_FLOAT_EQ(DecodeCurrent(12345, 1000, 26, 319), 12.345f);
+    EXPECT_FLOAT_EQ(DecodeCurrent(12345, 1000, 26, 320), 1.234f);
+
+    Identified(0, 11);
+    Reply r;
+    r.volt = 32868;
+    Feed(0, Wire(r));
+    EXPECT_FLOAT_EQ(st.ch(0, 0).Volt, 1.0f);
+}
+
+TEST_F(Decoder, ContinueOffsetIsJudgedOnTheFirstCapacity) {
+    struct Case { int raw; float shown; float later; };
+    // Restored 10.0 Ah; the device reports raw mAh; later it reports 1.0 Ah more.
+    for (const Case& c : {Case{500, 10.5f, 11.5f}, Case{10200, 10.2f, 11.2f}, Case{9000, 19.f, 20.f},
+                          Case{11000, 21.f, 22.f}}) {
+        SCOPED_TRACE(c.raw);
+        samples.clear();
+        Identified(0, 11);
+        ChanState& ch = st.ch(0, 0);
+        ch.Running = true;
+        ch.ContPend = true;
+        ch.CapOffset = 10.f;
+        Reply r;
+        r.run = 1;
+        r.cap = c.raw;
+        Feed(0, Wire(r));
+        EXPECT_FALSE(ch.ContPend);
+        EXPECT_NEAR(ch.Cap, c.shown, 1e-4);
+        r.cap = c.raw + 1000;
+        Feed(0, Wire(r));
+        EXPECT_NEAR(ch.Cap, c.later, 1e-4);
+        ch.Running = false;
+        ch.CapOffset = 0;
+    }
+}
+
+TEST_F(Decoder, CapacityOnlyWhileRunningBeforeTheFrame) {
+    Identified(0, 11);
+    Reply r;
+    r.run = 1;
+    r.cap = 700;
+    st.ResVolt = 1;  // keep the resistance capture out of the way
+    Feed(0, Wire(r));
+    EXPECT_EQ(st.ch(0, 0).Cap, 0);
+    st.ch(0, 0).Running = true;
+    Feed(0, Wire(r));
+    EXPECT_FLOAT_EQ(st.ch(0, 0).Cap, 0.7f);
+}
+
+TEST_F(Decoder, ResistanceReadingIsCapturedOnlyWhenIdleNewAndFree) {
+    Identified(0, 11);
+    ChanState& ch = st.ch(0, 0);
+    Reply r;
+    r.cap = 1234;
+    ch.Cap = 0;
+    Feed(0, Wire(r));
+    EXPECT_FLOAT_EQ(st.ResVolt, 1.234f);
+    r.cap = 999;
+    Feed(0, Wire(r));
+    EXPECT_FLOAT_EQ(st.ResVolt, 1.234f);  // not while it is still non-zero
+    st.ResVolt = 0;
+    ch.Running = true;
+    Feed(0, Wire(r));
+    EXPECT_EQ(st.ResVolt, 0);  // not while running
+    ch.Running = false;
+    ch.Cap = 0.999f;
+    Feed(0, Wire(r));
+    EXPECT_EQ(st.ResVolt, 0);  // not equal to the stored capacity
+    r.cap = 0;
+    Feed(0, Wire(r));
+    EXPECT_EQ(st.ResVolt, 0);  // not 0
+}
+
+TEST_F(Decoder, CalibrationEntryIsLeftAloneWhileItsWindowIsOpen) {
+    Identified(0, 11);
+    host.enabled.clear();
+    st.AdjOpen = true;
+    Feed(0, Wire(Reply{}));
+    EXPECT_EQ(host.enabled.count("menuAdj"), 0u);
+    st.AdjOpen = false;
+    Feed(0, Wire(Reply{}));
+    EXPECT_TRUE(host.enabled["menuAdj"]);
+}
+
+TEST_F(Decoder, BadChannelOrModeEndsTheReadWithErrComm) {
+    Identified(0, 11);
+    Reply good;
+    good.cur = 100;
+    Reply badChan;
+    badChan.chan = 2;
+    Reply badMode;
+    badMode.mode = 5;  // type 11 has five modes, 0..4
+    for (const Reply& bad : {badChan, badMode}) {
+        errors.clear();
+        samples.clear();
+        auto bytes = Wire(bad);
+        Append(bytes, Wire(good));
+        Feed(0, bytes);
+        EXPECT_TRUE(samples.empty());
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors[0].startsWith("ErrComm:"));
+        Feed(0, Wire(good));  // the next read goes on normally
+        EXPECT_EQ(samples.size(), 1u);
+    }
+    // While connecting the list the set-up would build decides.
+    LinkState fresh;
+    FakeHost h;
+    FakeTimers t;
+    ReplyDecoder d(fresh, h, t);
+    QStringList errs;
+    d.errLog = [&](const QString& l, const QString&) { errs << l; };
+    t.conn[0] = true;
+    Reply meter;
+    meter.type = 51;
+    meter.mode = 1;
+    auto w = Wire(meter);
+    d.RecvBytes(0, w.data(), w.size());
+    EXPECT_EQ(errs, QStringList{"ErrComm"});
+    EXPECT_TRUE(t.conn[0]);
+    EXPECT_EQ(fresh.slot[0].DevType, 0);
+}
+
+TEST_F(Decoder, BadCheckDropsTheRestOfTheReadSilently) {
+    Identified(0, 11);
+    auto bad = Wire(Reply{});
+    bad[17] ^= 0x01;  // check byte
+    auto bytes = bad;
+    Append(bytes, Wire(Reply{}));
+    Feed(0, bytes);
+    EXPECT_TRUE(samples.empty());
+    EXPECT_TRUE(errors.isEmpty());
+    Feed(0, Wire(Reply{}));
+    EXPECT_EQ(samples.size(), 1u);
+    // Both residues of the check pass: a body XOR of 240.
+    Reply r;
+    for (r.cur = 0; r.cur < 2000; ++r.cur) {
+        auto b = Body(r);
+        uint8_t x = 0;
+        for (int i = 0; i < 16; ++i) x ^= b[static_cast<size_t>(i)];
+        if (x >= 240) break;
+    }
+    samples.clear();
+    Feed(0, Wire(r));
+    EXPECT_EQ(samples.size(), 1u);
+}
+
+TEST_F(Decoder, ShortLongAndLoneEndBytesDecodeNothing) {
+    Identified(0, 11);
+    Reply r;
+    r.cur = 300;
+    auto full = Wire(r);
+    // A frame, then a lone end byte: decoded once.
+    auto bytes = full;
+    bytes.push_back(0xF8);
+    Feed(0, bytes);
+    EXPECT_EQ(samples.size(), 1u);
+    // Short frames reusing the tail of the previous body.
+    for (size_t keep = 0; keep < 17; ++keep) {
+        std::vector<uint8_t> shortFrame(full.begin(), full.begin() + 1 + static_cast<long>(keep));
+        shortFrame.push_back(0xF8);
+        Feed(0, shortFrame);
+    }
+    // An over-long frame: 18 body bytes.
+    std::vector<uint8_t> longFrame(full.begin(), full.end() - 1);
+    longFrame.push_back(0x00);
+    longFrame.push_back(0xF8);
+    Feed(0, longFrame);
+    EXPECT_EQ(samples.size(), 1u);
+    EXPECT_TRUE(errors.isEmpty());
+
+    // An end byte before any start byte on a fresh slot, while connecting.
+    timers.conn[5] = true;
+    Feed(5, {0xF8});
+    EXPECT_TRUE(timers.conn[5]);
+    EXPECT_EQ(st.slot[5].DevType, 0);
+    EXPECT_EQ(timers.recvStarted[5], 0);
+}
+
+// Every valid frame carries its index in its values; garbage, short, long
+// and corrupt frames lie between them. However the stream is cut into
+// reads, the samples are valid frames, in order, none twice.
+TEST_F(Decoder, NoisyStreamsNeverMakeAWrongSample) {
+    Identified(0, 11);
+    std::mt19937 rng(20240607);
+    auto rnd = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    std::vector<uint8_t> stream;
+    std::vector<Reply> valid;
+    for (int i = 0; i < 400; ++i) {
+        Reply r;
+        r.cur = i + 1;
+        r.volt = 2 * i + 5;
+        r.temp = 3 * i + 7;
+        r.run = rnd(3);
+        switch (rnd(6)) {
+        case 0: {  // noise without start bytes (end bytes included)
+            const int n = rnd(30);
+            for (int k = 0; k < n; ++k) {
+                uint8_t b = static_cast<uint8_t>(rnd(256));
+                if (b == 0xFA) b = 0xF8;
+                stream.push_back(b);
+            }
+            break;
+        }
+        case 1: {  // a frame cut short, ended or not
+            auto w = Wire(r);
+            w.resize(1 + static_cast<size_t>(rnd(17)));
+            if (rnd(2)) w.push_back(0xF8);
+            Append(stream, w);
+            break;
+        }
+        case 2: {  // a body bit flipped (never into a marker)
+            auto w = Wire(r);
+            const size_t at = 1 + static_cast<size_t>(rnd(17));
+            w[at] ^= static_cast<uint8_t>(1u << rnd(4));
+            Append(stream, w);
+            break;
+        }
+        case 3: {  // an extra body byte
+            auto w = Wire(r);
+            w.insert(w.begin() + 5, static_cast<uint8_t>(rnd(200)));
+            Append(stream, w);
+            break;
+        }
+        default:
+            Append(stream, Wire(r));
+            valid.push_back(r);
+        }
+    }
+    for (size_t chunk : {size_t{1}, size_t{7}, size_t{64}}) {
+        SCOPED_TRACE(chunk);
+        samples.clear();
+        dec.ResetFraming(0);
+        for (size_t at = 0; at < stream.size(); at += chunk) {
+            const size_t n = std::min(chunk, stream.size() - at);
+            dec.RecvBytes(0, stream.data() + at, n);
+        }
+        size_t next = 0;
+        for (const Sample& s : samples) {
+            while (next < valid.size() && static_cast<float>(valid[next].cur * 0.01) != s.cur)
+                ++next;
+            ASSERT_LT(next, valid.size()) << "sample matches no later valid frame: cur " << s.cur;
+            EXPECT_FLOAT_EQ(s.volt, valid[next].volt * 0.001f);
+            EXPECT_FLOAT_EQ(s.temp, static_cast<float>(valid[next].temp * 0.1));
+            EXPECT_EQ(s.run, valid[next].run);
+            ++next;
+        }
+        // Reads of one byte lose nothing; longer reads lose only what follows
+        // a bad frame in the same read.
+        if (chunk == 1)
+            EXPECT_EQ(samples.size(), valid.size());
+        else
+            EXPECT_GT(samples.size(), valid.size() / 2);
+        EXPECT_TRUE(errors.isEmpty());
+    }
+}
+
+TEST_F(Decoder, SplitFrameIsDecodedOnceOnThePollWithTheEndByte) {
+    Identified(0, 11);
+    auto w = Wire(Reply{});
+    Feed(0, std::vector<uint8_t>(w.begin(), w.begin() + 7));
+    EXPECT_TRUE(samples.empty());
+    Feed(0, std::vector<uint8_t>(w.begin() + 7, w.end()));
+    EXPECT_EQ(samples.size(), 1u);
+}
+
+TEST_F(Decoder, RunStartAndSetEchoesFromTheTrackingHook) {
+    Identified(0, 11);
+    ChanState& ch = st.ch(0, 0);
+    dec.onSample = [&](int slot, int chn, int run) {
+        if (run == 1 || run == 2) {
+            if (!st.ch(slot, chn).Running)
+                dec.RunStartEcho(slot, chn);
+            st.ch(slot, chn).Running = true;
+            dec.SetEcho(slot, chn);
+        }
+    };
+    Reply r;
+    r.run = 1;
+    r.mode = 3;
+    r.e1 = 11;
+    r.e2 = 22;
+    r.e3 = 33;
+    Feed(0, Wire(r));
+    EXPECT_EQ(ch.ChnMode, 3);
+    EXPECT_EQ(ch.SetRaw, 11);
+    EXPECT_EQ(host.setupModeFields.size(), 1u);
+    // Running: echoes are not taken again until a set is pending.
+    r.e1 = 44;
+    Feed(0, Wire(r));
+    EXPECT_EQ(ch.SetRaw, 11);
+    ch.SetPend = 1;
+    Feed(0, Wire(r));
+    EXPECT_EQ(ch.SetRaw, 44);
+    EXPECT_EQ(ch.SetPend, 2);
+    Reply info = r;
+    info.kind = 1;
+    info.e1 = 310;
+    Feed(0, Wire(info));  // info frames neither copy nor count
+    EXPECT_EQ(ch.SetPend, 2);
+    r.e1 = 55;
+    Feed(0, Wire(r));
+    EXPECT_EQ(ch.SetRaw, 55);
+    EXPECT_EQ(ch.SetPend, 0);
+    r.e1 = 66;
+    Feed(0, Wire(r));
+    EXPECT_EQ(ch.SetRaw, 55);
+    // Outside the hook the echo steps do nothing.
+    ch.SetPend = 1;
+    dec.SetEcho(0, 0);
+    EXPECT_EQ(ch.SetPend, 1);
+}
+
+} // namespace
+} // namespace ql
