@@ -1,0 +1,79 @@
+#pragma once
+// The live run record: one ".bak" text file per slot and channel, named from
+// the device's display name, the port, the slot and the channel. The start
+// handler writes its six header lines, every sample of the run appends one
+// row, and the continue command reads it back.
+//
+// Text is UTF-8 with CR LF line ends. Rows reach the disk as they are
+// appended, so a crash loses at most the row being written; the reader skips
+// such a truncated row and any other damaged one.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace ql {
+
+// Banner and trailer lines of the record (the trailer also closes the header
+// of data files).
+QString RecordBanner();   // 11 dashes, the product name, 12 dashes
+QString FileTrailer();    // 12 dashes, the maker's web address, 14 dashes
+
+namespace RunRecord {
+
+// <programDir>/ql-<device>-<port>-<slot + 1>-<chn + 1>, without ".bak".
+QString BaseName(const QString& programDir, const QString& device, const QString& port, int slot, int chn);
+inline QString PathOf(const QString& baseName) { return baseName + QStringLiteral(".bak"); }
+
+// Column titles: "Time(S)", "Cur(A)", "Vol(V)", "Temp(C)" with the
+// temperature column; "Cur(mA)" in place of "Cur(A)" for type 40 without it.
+QStringList ColumnTitles(bool withTemp, int devType);
+
+// The three summary lines: each is the run grid's header cell, ":" and the
+// channel's cell of columns 0 ("Device"), 1 ("Mode") and 2 ("Begin Volt").
+struct Header {
+    QString deviceKey = QStringLiteral("Device"), device;
+    QString modeKey = QStringLiteral("Mode"), mode;
+    QString beginKey = QStringLiteral("Begin Volt"), begin;
+    QStringList columns;
+};
+QStringList HeaderLines(const Header& h);
+
+// Writes the header afresh under a temporary name and renames it over any
+// earlier record, so a failure leaves the earlier record as it was.
+bool Create(const QString& path, const Header& h, QString* error = nullptr);
+
+// One row: run seconds, TAB, current ("00.00" with current factor 100, else
+// "0.000"), TAB, voltage "0.000", and with the temperature column TAB and
+// temperature "0.0". Without the line end.
+QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp);
+
+// Appends one row and its CR LF, and has it on the disk before returning.
+// When an earlier write was cut off mid-row, the new row starts on a line of
+// its own.
+bool AppendRow(const QString& path, const QString& row, QString* error = nullptr);
+
+struct Row {
+    int32_t t = 0;  // run seconds
+    float cur = 0;  // A
+    float volt = 0; // V
+};
+
+struct Contents {
+    bool hasDevice = false, hasMode = false, hasBegin = false;
+    QString device, mode, begin;
+    QList<Row> rows;
+    QStringList skipped;  // damaged rows left out, each as "line <n>: <text>"
+};
+
+enum class ReadStatus { Ok, Missing, Unreadable };
+
+// Reads and checks the whole record. A row is a line whose first character is
+// a digit: seconds, current and voltage separated by TAB (further fields are
+// ignored). A row that does not convert, goes back in time, or lacks its line
+// end (cut off by a crash) is skipped and listed in skipped.
+ReadStatus Read(const QString& path, Contents* out, QString* error = nullptr);
+
+} // namespace RunRecord
+} // namespace ql

@@ -1,0 +1,168 @@
+// The live run record: names, header, rows, and reading it back.
+#include "link/runrecord.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ql;
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+RunRecord::Header header()
+{
+    RunRecord::Header h;
+    h.device = QStringLiteral("QL-K01");
+    h.mode = QStringLiteral("D-CC  1.00A  3.00V");
+    h.begin = QStringLiteral("4.125V");
+    h.columns = RunRecord::ColumnTitles(false, 11);
+    return h;
+}
+
+} // namespace
+
+TEST(RunRecord, NamesCarryDevicePortSlotAndChannel)
+{
+    EXPECT_EQ(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("D"), QStringLiteral("COM3"), 0, 0),
+              QStringLiteral("/p/ql-D-COM3-1-1"));
+    EXPECT_EQ(RunRecord::PathOf(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("QL-2"), QStringLiteral("COM7"), 4, 1)),
+              QStringLiteral("/p/ql-QL-2-COM7-5-2.bak"));
+}
+
+TEST(RunRecord, ColumnTitlesByTemperatureAndModel)
+{
+    EXPECT_EQ(RunRecord::ColumnTitles(false, 11).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(A)|Vol(V)"));
+    EXPECT_EQ(RunRecord::ColumnTitles(false, 40).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(mA)|Vol(V)"));
+    EXPECT_EQ(RunRecord::ColumnTitles(true, 40).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(A)|Vol(V)|Temp(C)"));
+}
+
+TEST(RunRecord, RowFormats)
+{
+    EXPECT_EQ(RunRecord::FormatRow(75, 1.5f, 3.7f, 0, 100, false), QStringLiteral("75\t01.50\t3.700"));
+    EXPECT_EQ(RunRecord::FormatRow(0, 1.5f, 3.7f, 0, 1000, false), QStringLiteral("0\t1.500\t3.700"));
+    EXPECT_EQ(RunRecord::FormatRow(3600, 12.345f, 12.3456f, 25.25f, 100, true),
+              QStringLiteral("3600\t12.35\t12.346\t25.3"));
+}
+
+TEST(RunRecord, FileIsWrittenLineForLine)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ql-QL-K01-COM3-1-1.bak"));
+    ASSERT_TRUE(RunRecord::Create(path, header()));
+    ASSERT_TRUE(RunRecord::AppendRow(path, RunRecord::FormatRow(1, 1.5f, 3.7f, 0, 100, false)));
+    ASSERT_TRUE(RunRecord::AppendRow(path, RunRecord::FormatRow(2, 1.5f, 3.69f, 0, 100, false)));
+    EXPECT_EQ(bytesOf(path), QByteArray("-----------QL Tester Software------------\r\n"
+                                        "Device:QL-K01\r\n"
+                                        "Mode:D-CC  1.00A  3.00V\r\n"
+                                        "Begin Volt:4.125V\r\n"
+                                        "------------www.qltester.example--------------\r\n"
+                                        "Time(S)\tCur(A)\tVol(V)\r\n"
+                                        "1\t01.50\t3.700\r\n"
+                                        "2\t01.50\t3.690\r\n"));
+    EXPECT_EQ(RecordBanner().size(), 11 + 18 + 12);
+    EXPECT_TRUE(FileTrailer().startsWith(QString(12, QLatin1Char('-'))));
+    EXPECT_TRUE(FileTrailer().endsWith(QString(14, QLatin1Char('-'))));
+}
+
+TEST(RunRecord, CreateReplacesAnEarlierRecordWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.bak"));
+    writeBytes(path, "old\r\n1\t01.00\t3.000\r\n");
+    ASSERT_TRUE(RunRecord::Create(path, header()));
+    EXPECT_FALSE(bytesOf(path).contains("old"));
+    EXPECT_TRUE(bytesOf(path).endsWith("Time(S)\tCur(A)\tVol(V)\r\n"));
+}
+
+TEST(RunRecord, FailuresReportAndLeaveNoFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing/r.bak"));
+    QString error;
+    EXPECT_FALSE(RunRecord::Create(path, header(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    error.clear();
+    EXPECT_FALSE(RunRecord::AppendRow(path, QStringLiteral("1\t01.00\t3.000"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(RunRecord, AppendAfterACutOffRowStartsANewLine)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.bak"));
+    writeBytes(path, "Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t3.700\r\n6\t01.0");
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("7\t01.00\t3.600")));
+    EXPECT_TRUE(bytesOf(path).endsWith("6\t01.0\r\n7\t01.00\t3.600\r\n"));
+    RunRecord::Contents c;
+    ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
+    ASSERT_EQ(c.rows.size(), 2);  // the cut-off row 6 lacks its voltage
+    EXPECT_EQ(c.rows[1].t, 7);
+    EXPECT_EQ(c.skipped.size(), 1);
+}
+
+TEST(RunRecord, ReadBackRestoresHeaderAndRows)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.bak"));
+    ASSERT_TRUE(RunRecord::Create(path, header()));
+    for (int t : {0, 10, 20})
+        ASSERT_TRUE(RunRecord::AppendRow(path, RunRecord::FormatRow(t, 1.0f, 4.0f, 25, 100, true)));
+    RunRecord::Contents c;
+    ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
+    EXPECT_TRUE(c.hasDevice && c.hasMode && c.hasBegin);
+    EXPECT_EQ(c.device, QStringLiteral("QL-K01"));
+    EXPECT_EQ(c.mode, QStringLiteral("D-CC  1.00A  3.00V"));
+    EXPECT_EQ(c.begin, QStringLiteral("4.125V"));
+    ASSERT_EQ(c.rows.size(), 3);
+    EXPECT_EQ(c.rows[2].t, 20);
+    EXPECT_FLOAT_EQ(c.rows[2].cur, 1.0f);
+    EXPECT_FLOAT_EQ(c.rows[2].volt, 4.0f);
+    EXPECT_TRUE(c.skipped.isEmpty());
+}
+
+TEST(RunRecord, DamagedAndTruncatedRowsAreSkippedTheRestRestored)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.bak"));
+    writeBytes(path, "-----------QL Tester Software------------\r\n"
+                     "Device:QL-K01\r\n"
+                     "Time(S)\tCur(A)\tVol(V)\r\n"
+                     "1\t01.00\t3.700\r\n"
+                     "2\t01.00\r\n"          // a field missing
+                     "3x\t01.00\t3.600\r\n"  // not a whole number
+                     "4\tab\t3.600\r\n"      // current not a number
+                     "5\t01.00\t3.500\n"     // LF alone still ends a line
+                     "2\t01.00\t3.400\r\n"   // time goes back
+                     "6\t01.00\t3.400\r\n"
+                     "7\t01.00\t3.3");       // cut off by a crash
+    RunRecord::Contents c;
+    ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
+    QList<int32_t> times;
+    for (const auto& r : c.rows)
+        times << r.t;
+    EXPECT_EQ(times, (QList<int32_t>{1, 5, 6}));
+    EXPECT_EQ(c.skipped.size(), 5);
+    EXPECT_TRUE(c.hasDevice);
+    EXPECT_FALSE(c.hasMode);
+}
+
+TEST(RunRecord, MissingRecord)
+{
+    RunRecord::Contents c;
+    EXPECT_EQ(RunRecord::Read(QStringLiteral("/nonexistent/x.bak"), &c), RunRecord::ReadStatus::Missing);
+}
