@@ -1,0 +1,294 @@
+// The receive path against the device simulator on a pseudo-terminal:
+// connect retries, identification, limits, info replies, mode lists and
+// the measurements of data replies, for a charger, loads, a two-channel
+// load, the USB tester in both firmware variants and the meter type.
+#include "link/comm.h"
+#include "link/counters.h"
+#include "link/frames.h"
+#include "link/linktimers.h"
+#include "link/recv.h"
+#include "recvfakes.h"
+#include "sim/devsim.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace ql {
+namespace {
+
+using testing::FakeHost;
+
+// One slot wired as the main window wires it: the poll timer reads and
+// decodes, the connect timer resends connect.
+struct SimSlot {
+    static constexpr int kSlot = 0;
+    sim::PortsDir ports;
+    LinkState st;
+    FakeHost host;
+    LinkTimers timers;
+    SecondTicker ticker{st};
+    ReplyDecoder dec{st, host, timers};
+    std::vector<qint64> connectTimes;
+    QElapsedTimer clock;
+    QStringList errors;
+    int samples = 0;
+
+    SimSlot(int connMs) {
+        timers.setIntervals(50, connMs, 500);
+        timers.onPoll = [this](int s) { dec.RecvDevice(s); };
+        timers.onConnect = [this](int s) {
+            connectTimes.push_back(clock.elapsed());
+            SendConnect(st, s);
+        };
+        timers.onRecvOff = [this](int s) { host.panels[s].setLedRecv(false); };
+        dec.errLog = [this](const QString& l, const QString& t) { errors << l + ":" + t; };
+        // Minimal run tracking: the running flag follows the run-state digit.
+        dec.onSample = [this](int s, int c, int run) {
+            st.ch(s, c).Running = run == 1 || run == 2;
+            ++samples;
+        };
+        clock.start();
+    }
+
+    bool Connect(int port) {
+        CommHandle h = OpenPort(port);
+        if (!h)
+            return false;
+        SetPortState(h, 9600, 8, 0, 2);
+        st.slot[kSlot].hComm = h;
+        ConnectReset(st, ticker, kSlot);
+        dec.ResetFraming(kSlot);
+        timers.SetComm(kSlot, true);
+        timers.SetConn(kSlot, true);
+        connectTimes.push_back(clock.elapsed());
+        SendConnect(st, kSlot);
+        return true;
+    }
+
+    // Lets the device answer and the poll run until cond holds.
+    template <typename Cond>
+    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 3000) {
+        QElapsedTimer t;
+        t.start();
+        while (!cond() && t.elapsed() < ms) {
+            dev.pump();
+            QTest::qWait(10);
+        }
+        return cond();
+    }
+
+    // One second of device time, then waits until its replies are decoded.
+    bool Step(sim::DeviceSim& dev) {
+        const int want = samples + dev.channels();
+        dev.step(1.0);
+        return Run(dev, [&] { return samples >= want; });
+    }
+
+    const SlotState& slot() const { return st.slot[kSlot]; }
+    const ChanState& ch(int c) const { return st.ch(kSlot, c); }
+    const testing::FakePanel& panel() const { return host.panels[kSlot]; }
+};
+
+TEST(RecvSim, ConnectRetriesEverySecondUntilTheFirstValidReply) {
+    SimSlot s(1000);
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(s.ports.path(), 3));
+    ASSERT_TRUE(s.Connect(3));
+    // The device stays silent for a while: connect goes out every second.
+    QTest::qWait(2400);
+    ASSERT_EQ(s.connectTimes.size(), 3u);
+    for (size_t i = 1; i < s.connectTimes.size(); ++i)
+        EXPECT_NEAR(static_cast<double>(s.connectTimes[i] - s.connectTimes[i - 1]), 1000.0, 250.0);
+    EXPECT_TRUE(s.timers.ConnEnabled(0));
+    // A corrupt reply does not end the retries.
+    dev.corruptNextCheck();
+    dev.sendReply(0, sim::DeviceSim::Reply::Info);
+    QTest::qWait(200);
+    EXPECT_EQ(s.slot().DevType, 0);
+    EXPECT_TRUE(s.timers.ConnEnabled(0));
+    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }, 3000));
+    EXPECT_EQ(s.slot().DevType, 11);
+    const size_t sent = s.connectTimes.size();
+    QTest::qWait(1300);
+    EXPECT_EQ(s.connectTimes.size(), sent);
+    for (const QByteArray& f : dev.received())
+        EXPECT_EQ(f, QByteArray::fromHex("fa0500000000000005f8"));
+    EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
+}
+
+TEST(RecvSim, ChargerType1) {
+    SimSlot s(200);
+    sim::DeviceSim dev(1, 210);
+    dev.setRated(16.5, 6.0);
+    dev.setChargeMode(1);
+    ASSERT_TRUE(dev.plug(s.ports.path(), 4));
+    ASSERT_TRUE(s.Connect(4));
+    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    EXPECT_EQ(s.host.name(0, 1), "QL-K01");
+    EXPECT_EQ(s.slot().CvMode, 6);
+    EXPECT_EQ(s.slot().CurFactor, 100);
+    EXPECT_FLOAT_EQ(s.slot().MinCur, 0.1f);
+    EXPECT_FLOAT_EQ(s.slot().MinVol, 0.8f);
+    // The info reply replaced the row's maxima (5 A, 15 V).
+    EXPECT_FLOAT_EQ(s.slot().MaxVol, 16.5f);
+    EXPECT_FLOAT_EQ(s.slot().MaxCur, 6.0f);
+    EXPECT_EQ(s.slot().FwVersion, 210);
+    EXPECT_EQ(s.slot().VerFrames, 2);
+    EXPECT_EQ(s.panel().modes.size(), 7);
+    EXPECT_EQ(s.panel().tabs.size(), 3u);
+    EXPECT_TRUE(s.slot().TempOk);
+
+    // A discharge at 1.50 A reported by the device.
+    dev.reportRun(0, 0, 150, 300);
+    ASSERT_TRUE(s.Step(dev));
+    ASSERT_TRUE(s.Step(dev));
+    const auto& c = dev.channel(0);
+    EXPECT_NEAR(s.ch(0).Cur, 1.50, 1e-6);
+    EXPECT_NEAR(s.ch(0).Volt, c.volt, 0.0006);
+    EXPECT_NEAR(s.ch(0).Temp, c.temp, 0.051);
+    EXPECT_NEAR(s.ch(0).Cap, c.cap, 0.0006);
+    EXPECT_TRUE(s.ch(0).Running);
+    EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
+}
+
+TEST(RecvSim, LoadType12WithHighVoltageAndLargeCapacity) {
+    SimSlot s(200);
+    sim::DeviceSim dev(12, 300);
+    dev.setCell(0, 48.0, 40.0, 0.01, 1000.0);
+    ASSERT_TRUE(dev.plug(s.ports.path(), 5));
+    ASSERT_TRUE(s.Connect(5));
+    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    EXPECT_EQ(s.host.name(0, 1), "QL-R12");
+    EXPECT_EQ(s.panel().modes, (QStringList{"D-CC", "D-CP", "C-CV", "Meter", "D-CV"}));
+    EXPECT_EQ(s.panel().tabs.size(), 2u);
+    EXPECT_EQ(s.slot().LastDisMode, 4);
+
+    dev.reportRun(0, 0, 1000, 0);  // 10.00 A
+    ASSERT_TRUE(s.Step(dev));
+    EXPECT_NEAR(s.ch(0).Volt, dev.channel(0).volt, 0.0051);  // 10 mV range above 32.767 V
+    EXPECT_GT(s.ch(0).Volt, 40.f);
+    // Four hours at 10 A: about 40 Ah, reported in the 0.01 Ah range.
+    dev.step(4 * 3600.0);
+    ASSERT_TRUE(s.Step(dev));
+    EXPECT_GT(dev.channel(0).cap, 32.767);
+    EXPECT_NEAR(s.ch(0).Cap, dev.channel(0).cap, 0.0051);
+    // Twenty hours: above 163.83 Ah, the 0.1 Ah range.
+    dev.step(16 * 3600.0);
+    ASSERT_TRUE(s.Step(dev));
+    EXPECT_GT(dev.channel(0).cap, 163.83);
+    EXPECT_NEAR(s.ch(0).Cap, dev.channel(0).cap, 0.051);
+    EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
+}
+
+TEST(RecvSim, TwoChannelLoadType18) {
+    SimSlot s(200);
+    sim::DeviceSim dev(18, 300);
+    dev.setFactors(1000, 1000, 10);
+    dev.setRated(16, 5.5);
+    ASSERT_TRUE(dev.plug(s.ports.path(), 6));
+    ASSERT_TRUE(s.Connect(6));
+    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    EXPECT_EQ(s.host.name(0, 1), "QL-R18");
+    EXPECT_EQ(s.host.name(0, 2), "QL-R18");
+    EXPECT_TRUE(s.panel().dev2s);
+    EXPECT_EQ(s.panel().modes, (QStringList{"D-CC", "D-CP"}));
+    EXPECT_EQ(s.host.initChnCurves.size(), 2u);  // both channel-0 replies of the connect
+    EXPECT_EQ(s.slot().CurFactor, 1000);
+    EXPECT_FLOAT_EQ(s.slot().MaxVol, 16.f);
+    EXPECT_FLOAT_EQ(s.slot().MaxCur, 5.5f);
+
+    dev.reportRun(1, 0, 2500, 0);  // 2.500 A on channel 2
+    ASSERT_TRUE(s.Step(dev));
+    EXPECT_NEAR(s.ch(1).Cur, 2.5, 1e-6);
+    EXPECT_FLOAT_EQ(s.ch(1).CurTenth, 0.25f);
+    EXPECT_NEAR(s.ch(1).Volt, dev.channel(1).volt, 0.0006);
+    EXPECT_EQ(s.ch(1).Temp, 0);
+    EXPECT_EQ(s.ch(0).Cur, 0);
+    EXPECT_TRUE(s.ch(1).Running);
+    EXPECT_FALSE(s.ch(0).Running);
+    EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
+}
+
+TEST(RecvSim, UsbTesterType26BothVariants) {
+    for (int fw : {319, 320}) {
+        SCOPED_TRACE(fw);
+        SimSlot s(200);
+        sim::DeviceSim dev(26, fw);
+        dev.setFactors(1000, 100, 1);
+        dev.setRated(20, 3.5);
+        dev.setAuxVolts(2.7, 0.6);
+        ASSERT_TRUE(dev.plug(s.ports.path(), 7));
+        ASSERT_TRUE(s.Connect(7));
+        ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+        EXPECT_EQ(s.host.name(0, 1), fw >= 320 ? "QL-R26B" : "QL-R26");
+        EXPECT_FLOAT_EQ(s.slot().MinCur, fw >= 320 ? 0.01f : 0.03f);
+        EXPECT_FLOAT_EQ(s.slot().MaxVol, 20.f);
+        EXPECT_EQ(s.panel().modes, (QStringList{"D-CC", "Meter"}));
+        EXPECT_TRUE(s.host.visible["menuUsb"]);
+
+        dev.reportRun(0, 0, 1234, 0);  // 1.234 A
+        ASSERT_TRUE(s.Step(dev));
+        EXPECT_NEAR(s.ch(0).Cur, 1.234, 1e-6);
+        EXPECT_NEAR(s.ch(0).AuxVolt1, 2.7, 1e-6);
+        EXPECT_NEAR(s.ch(0).AuxVolt2, 0.6, 1e-6);
+        EXPECT_EQ(s.ch(0).Temp, 0);
+        EXPECT_EQ(s.ch(0).Cap, 0);
+        EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
+    }
+}
+
+TEST(RecvSim, UsbTesterWhoseFirstReplyIsData) {
+    SimSlot s(200);
+    sim::DeviceSim dev(26, 320);
+    dev.setFactors(1000, 100, 1);
+    ASSERT_TRUE(dev.plug(s.ports.path(), 8));
+    // A data reply already on the line when the program connects.
+    dev.sendReply(0, sim::DeviceSim::Reply::Data);
+    ASSERT_TRUE(s.Connect(8));
+    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    ASSERT_TRUE(s.Run(dev, [&] { return s.slot().VerFrames >= 1; }));
+    EXPECT_EQ(s.host.name(0, 1), "QL-R26");
+    EXPECT_FLOAT_EQ(s.slot().MinCur, 0.03f);
+    EXPECT_EQ(s.slot().FwVersion, 320);
+}
+
+TEST(RecvSim, MeterType51) {
+    SimSlot s(200);
+    sim::DeviceSim dev(51, 100);
+    dev.setRated(30, 10);
+    s.st.slot[0].MaxCur = 0;
+    ASSERT_TRUE(dev.plug(s.ports.path(), 9));
+    ASSERT_TRUE(s.Connect(9));
+    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    EXPECT_TRUE(s.host.grid[0].empty());
+    EXPECT_EQ(s.panel().modes, QStringList{"Meter"});
+    EXPECT_EQ(s.host.axis[0], "[mA]");
+    EXPECT_EQ(s.slot().CurFactor, 100);
+    EXPECT_FLOAT_EQ(s.slot().MinCur, 0.1f);
+    EXPECT_FLOAT_EQ(s.slot().MaxVol, 30.f);  // only the info reply sets maxima
+    ASSERT_TRUE(s.Step(dev));
+    EXPECT_NEAR(s.ch(0).Volt, dev.channel(0).volt, 0.0006);
+}
+
+TEST(RecvSim, NoiseAndShortFramesOnTheLineInventNothing) {
+    SimSlot s(200);
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(s.ports.path(), 10));
+    ASSERT_TRUE(s.Connect(10));
+    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    const int before = s.samples;
+    dev.setNoise(QByteArray::fromHex("0102f8f8033355"));
+    for (int k = 0; k < 10; ++k)
+        dev.sendShortFrame(k, 0);
+    dev.reportRun(0, 0, 250, 0);
+    ASSERT_TRUE(s.Step(dev));
+    QTest::qWait(150);
+    EXPECT_EQ(s.samples, before + 1);
+    EXPECT_NEAR(s.ch(0).Cur, 2.5, 1e-6);
+    EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
+}
+
+} // namespace
+} // namespace ql
