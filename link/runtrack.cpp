@@ -1,5 +1,6 @@
 #include "link/runtrack.h"
 
+#include "link/recv.h"
 #include "link/runrecord.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
@@ -78,6 +79,23 @@ QString RunTracker::AutoDataFileName(int slot, int chn) const
 }
 
 // --- Run tracking ------------------------------------------------------------
+
+void RunTracker::Attach(ReplyDecoder& decoder)
+{
+    class Echo : public RunEchoIf {
+    public:
+        explicit Echo(ReplyDecoder& d) : d_(d) {}
+        void RunStartEcho(int slot, int chn) override { d_.RunStartEcho(slot, chn); }
+        void SetEcho(int slot, int chn) override { d_.SetEcho(slot, chn); }
+
+    private:
+        ReplyDecoder& d_;
+    };
+    decoder.onSample = [this, &decoder](int slot, int chn, int runState) {
+        Echo echo(decoder);
+        Track(slot, chn, runState, &echo);
+    };
+}
 
 void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
 {

@@ -200,6 +200,8 @@ struct SendCheck {
 // main window, since the link does not see the panel library.
 using SendChecker = std::function<SendCheck(const SlotState& slot, int chn, int kind, const RunPanelIf& panel)>;
 
+class ReplyDecoder;
+
 class RunTracker {
 public:
     RunTracker(LinkState& state, RunHostIf& host);
@@ -213,6 +215,8 @@ public:
     SendChecker checkSend;
 
     // --- Reply decoder hook -------------------------------------------
+    // Joins the decoder's per-frame hook, with its echo steps.
+    void Attach(ReplyDecoder& decoder);
     // Last stage of a valid frame of (slot, chn): run state digit in runState.
     void Track(int slot, int chn, int runState, RunEchoIf* echo = nullptr);
 

@@ -1,0 +1,722 @@
+// Run tracking, the per-sample update, curve feeding and the run commands,
+// driven through fakes of the panel, grid, chart and main window.
+#include "link/runrecord.h"
+#include "link/runtrack.h"
+#include "run_fakes.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace ql;
+using qltest::FakeHost;
+
+namespace {
+
+class RunTrackTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        SlotState& s = st->slot[0];
+        s.DevType = 11;
+        s.MaxCur = 30;
+        s.MinCur = 0.1f;
+        s.MaxVol = 150;
+        s.CurFactor = 100;
+        s.VolFactor = 100;
+        s.LastDisMode = 1;
+        s.CvMode = 2;
+        tracker.programDir = dir.path();
+        tracker.now = [] { return QDateTime(QDate(2026, 3, 8), QTime(14, 5, 9)); };
+        host.grids[0].setText(1, 0, QStringLiteral("QL-K01"));
+    }
+
+    ChanState& ch(int c = 0) { return st->ch(0, c); }
+    void sample(float volt, float cur, int runState, int chn = 0)
+    {
+        ch(chn).Volt = volt;
+        ch(chn).Cur = cur;
+        tracker.Track(0, chn, runState);
+    }
+    QString record(int chn = 0) { return RunRecord::PathOf(tracker.RecordBase(0, chn)); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<LinkState> st = std::make_unique<LinkState>();
+    FakeHost host{*st};
+    RunTracker tracker{*st, host};
+};
+
+} // namespace
+
+// --- Run tracking --------------------------------------------------------
+
+TEST_F(RunTrackTest, RunStartsOnStateDigitOneOrTwo)
+{
+    for (int digit : {1, 2}) {
+        host.grids[0].setText(1, 2, QStringLiteral("4.100V"));  // started here
+        ch().Running = false;
+        host.calls.clear();
+        sample(4.0f, 1.0f, digit);
+        EXPECT_TRUE(ch().Running) << digit;
+        EXPECT_TRUE(host.panels[0].tmrShow[0]);
+        EXPECT_TRUE(host.panels[0].tmrCurve[0]);
+        EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(0,0)")));
+        EXPECT_LT(host.calls.indexOf(QStringLiteral("TmrResume(0,0)")), host.calls.indexOf(QStringLiteral("TmrStart(0,0)")));
+    }
+    sample(4.0f, 1.0f, 3);
+    EXPECT_FALSE(ch().Running);
+}
+
+TEST_F(RunTrackTest, EchoStepsRunOnTheRunningBranch)
+{
+    class Echo : public RunEchoIf {
+    public:
+        int starts = 0, sets = 0;
+        void RunStartEcho(int, int) override { ++starts; }
+        void SetEcho(int, int) override { ++sets; }
+    } echo;
+    host.grids[0].setText(1, 2, QStringLiteral("4.100V"));
+    ch().SetPend = 1;
+    ch().Volt = 4;
+    tracker.Track(0, 0, 1, &echo);
+    tracker.Track(0, 0, 1, &echo);
+    EXPECT_EQ(echo.starts, 1);
+    EXPECT_EQ(echo.sets, 2);
+}
+
+TEST_F(RunTrackTest, OtherChannelOnlyMovesButtonsWhenSelected)
+{
+    host.panels[0].dev2s = true;
+    host.panels[0].selChn = 0;
+    host.grids[0].setText(2, 2, QStringLiteral("4.000V"));
+    sample(4.0f, 1.0f, 1, 1);
+    EXPECT_TRUE(ch(1).Running);
+    EXPECT_FALSE(ch(0).Running);
+    EXPECT_FALSE(host.calls.contains(QStringLiteral("SetRunState(0,0)")));
+}
+
+TEST_F(RunTrackTest, RunEndWritesCellsSavesOnceAndStops)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("Data"));
+    host.autoSave = true;
+    host.saveCsv = true;
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    sample(3.712f, 1.0f, 1);
+    host.calls.clear();
+    sample(3.712f, 0.0f, 0);
+
+    EXPECT_EQ(host.grids[0].text(1, 3), QStringLiteral("3.712V"));
+    ASSERT_EQ(host.saves.size(), 1);
+    EXPECT_EQ(host.saves[0].first, 0);
+    EXPECT_EQ(host.saves[0].second, dir.path() + QStringLiteral("/Data/2026-3-8-14-5-9-QL-K01-1-1.csv"));
+    EXPECT_TRUE(ch().DataFile.isEmpty());
+    EXPECT_FALSE(host.panels[0].tmrShow[0]);
+    EXPECT_FALSE(host.panels[0].tmrCurve[0]);
+    EXPECT_EQ(ch().RunStartPt, 0);
+    EXPECT_TRUE(host.charts[0].sizeOn);
+    EXPECT_EQ(host.msgs, QStringList{QStringLiteral("STOP")});
+    // Order: the file before the counters stop.
+    EXPECT_LT(host.calls.indexOf(QStringLiteral("SaveDataFile")), host.calls.indexOf(QStringLiteral("TmrPause(0,0)")));
+    EXPECT_LT(host.calls.indexOf(QStringLiteral("TmrPause(0,0)")), host.calls.indexOf(QStringLiteral("TmrStop(0,0)")));
+    EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(1,0)")));
+
+    // A second idle frame writes nothing more.
+    sample(3.712f, 0.0f, 0);
+    EXPECT_EQ(host.saves.size(), 1);
+    EXPECT_EQ(host.msgs.size(), 1);
+}
+
+TEST_F(RunTrackTest, RunEndWithoutDataFolderOrWithTabSeparator)
+{
+    host.autoSave = true;
+    host.saveCsv = false;
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    sample(4.0f, 1.0f, 1);
+    sample(4.0f, 0.0f, 0);
+    EXPECT_TRUE(host.saves.isEmpty());  // no Data folder
+    EXPECT_TRUE(ch().DataFile.isEmpty());
+    EXPECT_TRUE(tracker.AutoDataFileName(0, 0).endsWith(QStringLiteral("-QL-K01-1-1.dat")));
+}
+
+TEST_F(RunTrackTest, NoStopMessageOnTwoChannelPanelsOrDuringTests)
+{
+    host.panels[0].dev2s = true;
+    host.grids[0].setText(1, 2, QStringLiteral("4V"));
+    sample(4.0f, 1.0f, 1);
+    sample(4.0f, 0.0f, 0);
+    EXPECT_TRUE(host.msgs.isEmpty());
+
+    host.panels[0].dev2s = false;
+    st->slot[0].StepRunning = true;
+    host.calls.clear();
+    sample(4.0f, 1.0f, 1);
+    sample(4.0f, 0.0f, 0);
+    EXPECT_TRUE(host.msgs.isEmpty());
+    // The step test keeps the curve timer and the run's first point.
+    EXPECT_FALSE(host.calls.contains(QStringLiteral("TmrStop(0,0)")));
+}
+
+TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
+{
+    host.grids[0].setText(1, 2, QStringLiteral("4V"));
+    host.infos[0].lines[3] = QStringLiteral(" Device1: Monitor ON");
+    sample(4.0f, 1.0f, 1);
+    sample(4.0f, 0.0f, 0);
+    EXPECT_TRUE(host.panels[0].tmrCurve[0]);
+    EXPECT_FALSE(host.calls.contains(QStringLiteral("TmrStop(0,0)")));
+    EXPECT_TRUE(host.calls.contains(QStringLiteral("TmrPause(0,0)")));
+}
+
+TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceFromItsRecord)
+{
+    // The begin cell comes back from the record.
+    RunRecord::Header h;
+    h.device = QStringLiteral("QL-K01");
+    h.begin = QStringLiteral("4.200V");
+    ASSERT_TRUE(RunRecord::Create(record(), h));
+    ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("0\t01.00\t4.000")));
+    sample(4.0f, 1.0f, 1);
+    sample(4.0f, 1.0f, 1);
+    ASSERT_EQ(host.starts.size(), 1);
+    EXPECT_EQ(host.starts[0].kind, 8);
+    EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
+}
+
+// --- Per-sample update ---------------------------------------------------
+
+TEST_F(RunTrackTest, ImplausibleSampleIsLoggedAndDropped)
+{
+    const QString log = qltest::errLogPath();
+    host.panels[0].vol[0] = QStringLiteral("old");
+    st->slot[0].MaxVol = 30;
+    ch().Volt = 30.5f;
+    tracker.ShowSample(0, 0);
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("old"));
+    EXPECT_TRUE(qltest::readAll(log).contains(QStringLiteral("[ErrData]0 30.5-30 0-30")));
+    ch().Volt = 30;
+    ch().Temp = 100.0f;
+    tracker.ShowSample(0, 0);
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("30.00"));
+    ch().Temp = 100.1f;
+    ch().Volt = 1;
+    tracker.ShowSample(0, 0);
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("30.00"));
+}
+
+TEST_F(RunTrackTest, ReadoutFormatsByModelAndMagnitude)
+{
+    auto show = [&](int type, int volFactor, int curFactor, float v, float c) {
+        st->slot[0].DevType = static_cast<int16_t>(type);
+        st->slot[0].VolFactor = volFactor;
+        st->slot[0].CurFactor = curFactor;
+        ch().Volt = v;
+        ch().Cur = c;
+        tracker.ShowSample(0, 0);
+    };
+    show(11, 1000, 100, 9.998f, 1.5f);
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("9.998"));
+    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("01.50"));
+    show(11, 1000, 1000, 9.999f, 1.5f);
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("10.00"));
+    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("1.500"));
+    show(5, 100, 100, 4.4f, 1);
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("4.400"));
+    show(5, 100, 100, 4.5f, 1);
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("04.50"));
+    show(40, 100, 1000, 3, 9.5f);
+    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("9.500"));
+    show(40, 100, 1000, 3, 12);
+    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("12.00"));
+    show(11, 100, 100, 99.99f, 1);
+    EXPECT_EQ(host.panels[0].pwr[0], QStringLiteral("99.99"));
+    show(11, 100, 100, 100, 1);
+    EXPECT_EQ(host.panels[0].pwr[0], QStringLiteral("100.0"));
+    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("100.0"));
+    show(11, 100, 100, 100, 10);
+    EXPECT_EQ(host.panels[0].pwr[0], QStringLiteral("1000"));
+}
+
+TEST_F(RunTrackTest, StatusAndTemperatureLines)
+{
+    st->slot[0].TempOk = true;
+    ch().Temp = 25.0f;
+    ch().Volt = 4;
+    tracker.ShowSample(0, 0);
+    EXPECT_EQ(host.infos[0].lines[1], QStringLiteral(" Device1: STOP"));
+    EXPECT_EQ(host.infos[0].lines[2], QStringLiteral(" Temp1: 25.0 \u2103"));
+    host.panels[0].dev2s = true;
+    ch(1).Running = true;
+    st->slot[0].TempOk = false;
+    tracker.ShowSample(0, 1);
+    EXPECT_EQ(host.infos[0].lines[2], QStringLiteral(" Channel2: START"));
+}
+
+TEST_F(RunTrackTest, CapacityAndEnergyUnitsSwitchAtTen)
+{
+    auto cells = [&](float cap, float energy) {
+        ch().Cap = cap;
+        ch().Energy = energy;
+        tracker.ShowCapacity(0, 0);
+        return host.grids[0].text(1, 4) + QLatin1Char('|') + host.grids[0].text(1, 5);
+    };
+    EXPECT_EQ(cells(9.999f, 0.85f), QStringLiteral("9999mAh|850mWh"));
+    EXPECT_EQ(cells(10.0f, 10.0f), QStringLiteral("10.00Ah|10.00Wh"));
+    EXPECT_EQ(cells(0.0004f, 12.345f), QStringLiteral("0mAh|12.35Wh"));
+}
+
+TEST_F(RunTrackTest, RunCellsAverageVoltageAndEnergy)
+{
+    host.grids[0].setText(1, 2, QStringLiteral("3.7V"));
+    ch().Cap = 2;
+    sample(3.7f, 1.0f, 1);  // the average needs points: none before this sample
+    EXPECT_TRUE(host.grids[0].text(1, 6).isEmpty());
+    sample(3.7f, 1.0f, 1);
+    EXPECT_EQ(host.grids[0].text(1, 1), QStringLiteral("D-CC  1.00A  3.00V"));
+    EXPECT_EQ(host.grids[0].text(1, 6), QStringLiteral("3.70V"));
+    EXPECT_NEAR(ch().Energy, 7.4f, 1e-4);
+    ch().Cap = 1;  // a smaller product leaves the energy alone
+    sample(3.7f, 1.0f, 1);
+    EXPECT_NEAR(ch().Energy, 7.4f, 1e-4);
+}
+
+TEST_F(RunTrackTest, FirstPointOfARunStartsAtTheBeginVoltage)
+{
+    host.grids[0].setText(1, 2, QStringLiteral("4.125V"));
+    ch().TickSecs = 3;
+    sample(4.0f, 1.0f, 1);
+    const auto& v = host.charts[0].pts[0];
+    ASSERT_EQ(v.size(), 2);
+    EXPECT_EQ(v[0], qMakePair(0.0, 4.125));
+    EXPECT_EQ(v[1].first, 3.0);
+    EXPECT_DOUBLE_EQ(v[1].second, 4.0);
+    EXPECT_EQ(host.charts[0].pts[3].size(), 2);
+    EXPECT_EQ(host.charts[0].pts[4].size(), 2);
+    // A begin cell that is no number starts from the sample.
+    host.charts[0].ClearAll();
+    host.grids[0].setText(1, 2, QStringLiteral("xV"));
+    sample(3.9f, 1.0f, 1);
+    EXPECT_NEAR(host.charts[0].pts[0][0].second, 3.9, 1e-6);
+}
+
+TEST_F(RunTrackTest, TypeTwentySixIntegratesCapacityOncePerSecond)
+{
+    st->slot[0].DevType = 26;
+    host.grids[0].setText(1, 2, QStringLiteral("5V"));
+    ch().RunSecs = 0;
+    sample(5.0f, 3.6f, 1);
+    ch().RunSecs = 10;
+    sample(5.0f, 3.6f, 1);
+    sample(5.0f, 3.6f, 1);
+    EXPECT_NEAR(ch().Cap, 0.01f, 1e-6);  // 3.6 A for 10 s
+    EXPECT_EQ(ch().LastLogSec, 10);
+}
+
+TEST_F(RunTrackTest, FloatingReadoutsFollowTheSelectedSlotAndTheMeter)
+{
+    host.minDisp = true;
+    ch().Cap = 150;
+    ch().Energy = 12;
+    ch().Volt = 4;
+    tracker.ShowSample(0, 0);
+    EXPECT_EQ(host.disp.title, QStringLiteral("QL-K01"));
+    EXPECT_EQ(host.disp.vol, QStringLiteral("4.000"));
+    EXPECT_EQ(host.disp.d1, QStringLiteral("150.0"));
+    EXPECT_EQ(host.disp.d2, QStringLiteral("12.00"));
+
+    st->slot[0].DevType = 26;
+    st->slot[0].FwVersion = 320;
+    st->slot[0].VerFrames = 1;
+    st->slot[0].CurFactor = 1000;
+    ch().ChnMode = 1;
+    ch().CurTenth = 0.12345f;
+    ch().AuxVolt1 = 0.6f;
+    tracker.ShowSample(0, 0);
+    EXPECT_FALSE(host.meterOpen);  // fewer than two info frames
+    st->slot[0].VerFrames = 2;
+    tracker.ShowSample(0, 0);
+    EXPECT_TRUE(host.meterOpen);
+    EXPECT_EQ(host.meter.cur, QStringLiteral("0.1235"));
+    EXPECT_EQ(host.meter.d1, QStringLiteral("0.600"));
+    host.usbOpen = true;
+    tracker.ShowSample(0, 0);
+    EXPECT_EQ(host.meter.d1, QStringLiteral("-.---"));
+    ch().ChnMode = 0;
+    tracker.ShowSample(0, 0);
+    EXPECT_FALSE(host.meterOpen);
+}
+
+// --- Curves ------------------------------------------------------------------
+
+TEST_F(RunTrackTest, TrackersStartAndWiden)
+{
+    SlotState& s = st->slot[0];
+    tracker.AddCurvePoint2(0, 3.7f, 0.05f, 25, 0, 0);
+    EXPECT_FLOAT_EQ(s.VolAxisMax, 3.8f);
+    EXPECT_FLOAT_EQ(s.VolAxisMin, 3.6f);
+    EXPECT_FLOAT_EQ(s.CurAxisMin, 0.0f);  // current at most 0.1
+    EXPECT_FLOAT_EQ(s.AuxAxisMax, 26.0f);
+    EXPECT_FLOAT_EQ(s.AuxAxisMin, 24.0f);
+    EXPECT_FLOAT_EQ(s.chn[0].VoltSum, 3.7f);
+    tracker.AddCurvePoint2(1, 0.05f, 0.05f, 25, 0, 0);
+    EXPECT_FLOAT_EQ(s.VolAxisMin, 0.0f);
+
+    // Without automatic scaling an unset pair takes the chart's range.
+    host.autoScale = false;
+    s.VolAxisMax = s.VolAxisMin = 0;
+    host.charts[0].maxY[0] = 20;
+    host.charts[0].minY[0] = 0;
+    tracker.AddCurvePoint2(2, 19.9f, 1, 25, 0, 0);
+    EXPECT_FLOAT_EQ(s.VolAxisMax, 20.0f);
+    EXPECT_FLOAT_EQ(s.VolAxisMin, 0.0f);
+    // Stored values are rounded to the curve's decimals.
+    EXPECT_DOUBLE_EQ(host.charts[0].pts[1].last().second, 1.0);
+}
+
+TEST_F(RunTrackTest, AxisScaling)
+{
+    SlotState& s = st->slot[0];
+    auto& chart = host.charts[0];
+    s.VolAxisMax = 3.8f;
+    s.VolAxisMin = 3.6f;
+    s.CurAxisMax = 1.3f;
+    s.CurAxisMin = 0;
+    s.AuxAxisMax = 30;
+    s.AuxAxisMin = 20;
+    tracker.ScaleCurveAxes(0);
+    EXPECT_NEAR(chart.minY[0], 3.45, 1e-5);
+    EXPECT_NEAR(chart.maxY[0], 3.95, 1e-5);
+    EXPECT_NEAR(chart.minY[1], 0, 1e-9);
+    EXPECT_NEAR(chart.maxY[1], 1.5, 1e-5);
+    EXPECT_EQ(chart.maxY[2], 30);
+    EXPECT_EQ(chart.minY[2], 20);
+
+    s.VolAxisMax = 12.4f;
+    s.VolAxisMin = 0;
+    tracker.ScaleCurveAxes(0);
+    EXPECT_NEAR(chart.maxY[0], 12.5, 1e-5);
+    EXPECT_NEAR(chart.minY[0], 0, 1e-9);
+
+    s.CurveSecs = 100;
+    chart.maxX = 60;
+    tracker.ScaleCurveAxes(0);
+    EXPECT_EQ(chart.maxX, 130);
+    chart.maxX = 200;
+    tracker.ScaleCurveAxes(0);
+    EXPECT_EQ(chart.maxX, 130);
+    chart.maxX = 110;  // within 5..30 s of the latest time: left alone
+    tracker.ScaleCurveAxes(0);
+    EXPECT_EQ(chart.maxX, 110);
+}
+
+// --- Start, set, stop ----------------------------------------------------
+
+TEST_F(RunTrackTest, StartResetsSeedsSendsAndCreatesTheRecord)
+{
+    auto& chart = host.charts[0];
+    chart.pts[0] = {{0, 4}, {1, 4}};
+    chart.pts[1] = {{0, 1}, {1, 1}};
+    chart.large = true;
+    ch().Energy = 5;
+    ch().Cap = 2;
+    ch().LastTimeMin = 7;
+    ch().Volt = 4.2f;
+    host.panels[0].vol[0] = QStringLiteral("4.200");
+    st->slot[0].CurveSecs = 50;
+    ch().TickSecs = 33;
+
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    EXPECT_EQ(chart.DpCnt(0), 0);
+    EXPECT_EQ(ch().RunStartPt, 0);
+    EXPECT_FALSE(chart.large);
+    EXPECT_FALSE(chart.sizeOn);
+    EXPECT_EQ(ch().Energy, 0);
+    EXPECT_EQ(ch().Cap, 0);
+    EXPECT_EQ(ch().LastTimeMin, 0);
+    EXPECT_EQ(ch().TickSecs, 0);
+    EXPECT_EQ(st->slot[0].CurveSecs, 0);
+    // A discharge mode: voltage axis from the present voltage down to the cut-off.
+    EXPECT_FLOAT_EQ(st->slot[0].VolAxisMax, 4.2f);
+    EXPECT_FLOAT_EQ(st->slot[0].VolAxisMin, 3.0f);
+    ASSERT_EQ(host.starts.size(), 1);
+    EXPECT_EQ(host.starts[0].kind, 1);
+    EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
+    EXPECT_EQ(ch().DataFile, dir.path() + QStringLiteral("/ql-QL-K01-COM3-1-1"));
+    EXPECT_EQ(qltest::readAll(record()), QStringLiteral("-----------QL Tester Software------------\r\n"
+                                                        "Device:QL-K01\r\n"
+                                                        "Mode:D-CC  1.00A  3.00V\r\n"
+                                                        "Begin Volt:4.200V\r\n"
+                                                        "------------www.qltester.example--------------\r\n"
+                                                        "Time(S)\tCur(A)\tVol(V)\r\n"));
+
+    // Every running sample with curve sampling on appends a row.
+    ch().RunSecs = 75;
+    sample(3.7f, 1.5f, 1);
+    EXPECT_TRUE(qltest::readAll(record()).endsWith(QStringLiteral("Time(S)\tCur(A)\tVol(V)\r\n75\t01.50\t3.700\r\n")));
+}
+
+TEST_F(RunTrackTest, StartRefusedChangesNothing)
+{
+    tracker.checkSend = [](const SlotState&, int, int, const RunPanelIf&) {
+        SendCheck c;
+        c.ok = false;
+        c.field = 1;
+        c.message = QStringLiteral("Setting value out of range!");
+        c.replacement = QStringLiteral("30.00");
+        c.reason = QStringLiteral("out of range");
+        return c;
+    };
+    ASSERT_TRUE(RunRecord::Create(record(), {}));
+    ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("5\t01.00\t3.000")));
+    const QString before = qltest::readAll(record());
+    host.charts[0].pts[0] = {{0, 4}};
+    ch().Cap = 3;
+
+    EXPECT_FALSE(tracker.RunClick(0, 0));
+    EXPECT_EQ(host.criticals, QStringList{QStringLiteral("Setting value out of range!")});
+    EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("30.00"));
+    EXPECT_TRUE(host.starts.isEmpty());
+    EXPECT_EQ(host.charts[0].DpCnt(0), 1);
+    EXPECT_EQ(ch().Cap, 3);
+    EXPECT_EQ(qltest::readAll(record()), before);
+    EXPECT_TRUE(ch().DataFile.isEmpty());
+
+    // A sequencer is not shown a message; the refusal is logged.
+    const QString log = qltest::errLogPath();
+    EXPECT_FALSE(tracker.RunClick(0, 0, RunCaller::Program));
+    EXPECT_EQ(host.criticals.size(), 1);
+    EXPECT_TRUE(qltest::readAll(log).contains(QStringLiteral("[ErrStart1]0 0: out of range")));
+    EXPECT_FALSE(tracker.SetClick(0, 0, RunCaller::Program));
+    EXPECT_EQ(ch().SetPend, 0);
+}
+
+TEST_F(RunTrackTest, StartWithStepTestKeepsTheChart)
+{
+    st->slot[0].StepRunning = true;
+    host.charts[0].pts[0] = {{0, 4}, {5, 4}};
+    host.charts[0].pts[1] = {{0, 1}, {5, 1}};
+    ch().TickSecs = 5;
+    st->slot[0].VolAxisMax = 9;
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    EXPECT_EQ(host.charts[0].DpCnt(0), 2);
+    EXPECT_EQ(ch().RunStartPt, 2);
+    EXPECT_EQ(ch().TickSecs, 5);
+    EXPECT_EQ(ch().RunSecs, 0);
+    EXPECT_EQ(st->slot[0].VolAxisMax, 9);
+}
+
+TEST_F(RunTrackTest, TwoChannelStartLeavesSharedAxesAlone)
+{
+    host.panels[0].dev2s = true;
+    host.charts[0].curveCount = 10;
+    host.charts[0].pts[1] = {{0, 1}};  // channel 1 has data
+    st->slot[0].VolAxisMax = 9;
+    host.grids[0].setText(2, 0, QStringLiteral("QL-2CH"));
+    ASSERT_TRUE(tracker.RunClick(0, 1));
+    EXPECT_EQ(st->slot[0].VolAxisMax, 9);
+    EXPECT_EQ(host.charts[0].DpCnt(1), 1);
+    EXPECT_TRUE(ch(1).DataFile.endsWith(QStringLiteral("ql-QL-2CH-COM3-1-2")));
+    // A single-channel panel on a ten-curve chart clears curves 5 to 9.
+    host.panels[0].dev2s = false;
+    host.charts[0].pts[7] = {{0, 1}};
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    EXPECT_EQ(host.charts[0].DpCnt(7), 0);
+}
+
+TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedOnce)
+{
+    const QString log = qltest::errLogPath();
+    host.grids[0].setText(1, 2, QStringLiteral("4V"));
+    ch().DataFile = dir.path() + QStringLiteral("/missing/ql-x");
+    sample(4.0f, 1.0f, 1);
+    sample(4.0f, 1.0f, 1);
+    EXPECT_TRUE(ch().Running);
+    EXPECT_EQ(host.charts[0].DpCnt(0), 3);  // begin point and two samples
+    EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("missing/ql-x.bak")), 1);
+}
+
+TEST_F(RunTrackTest, StopAndSet)
+{
+    tracker.StopClick(0, 1);
+    ASSERT_EQ(host.stops.size(), 1);
+    EXPECT_EQ(host.stops[0], qMakePair(0, 1));
+    EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(1,0)")));
+    EXPECT_FALSE(ch(1).Running);
+    host.charts[0].pts[0] = {{0, 4}};
+    ASSERT_TRUE(tracker.SetClick(0, 0));
+    EXPECT_EQ(host.starts.last().kind, 7);
+    EXPECT_EQ(ch().SetPend, 1);
+    EXPECT_EQ(host.charts[0].DpCnt(0), 1);
+}
+
+// --- Continue ----------------------------------------------------------------
+
+TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
+{
+    RunRecord::Header h;
+    h.device = QStringLiteral("QL-K01");
+    h.mode = QStringLiteral("D-CC  1.00A  3.00V");
+    h.begin = QStringLiteral("4.200V");
+    ASSERT_TRUE(RunRecord::Create(record(), h));
+    for (int t : {0, 10, 20})
+        ASSERT_TRUE(RunRecord::AppendRow(record(), RunRecord::FormatRow(t, 1.0f, 4.0f, 0, 100, false)));
+    host.charts[0].pts[5] = {{0, 1}};
+
+    ASSERT_TRUE(tracker.ContClick(0, 0));
+    EXPECT_FLOAT_EQ(ch().CapOffset, 0.005f);
+    EXPECT_TRUE(ch().ContPend);
+    EXPECT_NEAR(host.charts[0].pts[3].last().second, 0.006, 1e-9);
+    EXPECT_EQ(host.charts[0].DpCnt(0), 3);
+    EXPECT_EQ(ch().RunSecs, 20);
+    EXPECT_EQ(ch().TickSecs, 20);
+    EXPECT_EQ(st->slot[0].CurveSecs, 20);
+    EXPECT_EQ(host.grids[0].text(1, 1), h.mode);
+    EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
+    EXPECT_EQ(host.grids[0].text(1, 6), QStringLiteral("4V"));
+    EXPECT_EQ(ch().DataFile, tracker.RecordBase(0, 0));
+    ASSERT_EQ(host.starts.size(), 1);
+    EXPECT_EQ(host.starts[0].kind, 8);
+
+    // Later rows append to the same record.
+    ch().Running = true;
+    host.panels[0].tmrCurve[0] = true;
+    ch().RunSecs = 21;
+    ch().Volt = 4;
+    ch().Cur = 1;
+    tracker.ShowSample(0, 0);
+    EXPECT_TRUE(qltest::readAll(record()).endsWith(QStringLiteral("20\t01.00\t4.000\r\n21\t01.00\t4.000\r\n")));
+}
+
+TEST_F(RunTrackTest, ContinueSkipsDamagedRowsAndStillSends)
+{
+    const QString log = qltest::errLogPath();
+    ASSERT_TRUE(RunRecord::Create(record(), {}));
+    QFile f(record());
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("0\t01.00\t4.000\r\n5\tzz\t4.0\r\n10\t01.00\t4.000\r\n15\t01.0");
+    f.close();
+    ASSERT_TRUE(tracker.ContClick(0, 0));
+    EXPECT_EQ(host.charts[0].DpCnt(0), 2);
+    EXPECT_EQ(ch().RunSecs, 10);
+    EXPECT_EQ(host.starts.size(), 1);
+    EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("[ErrCont]")), 2);
+}
+
+TEST_F(RunTrackTest, ContinueWithoutRecordOrWithHeaderOnly)
+{
+    host.charts[0].pts[0] = {{0, 4}};
+    ch().Cap = 3;
+    EXPECT_FALSE(tracker.ContClick(0, 0));
+    EXPECT_TRUE(host.starts.isEmpty());
+    EXPECT_EQ(host.charts[0].DpCnt(0), 1);
+    EXPECT_EQ(ch().Cap, 3);
+
+    RunRecord::Header h;
+    h.device = QStringLiteral("QL-K01");
+    ASSERT_TRUE(RunRecord::Create(record(), h));
+    ch().RunSecs = 99;
+    ASSERT_TRUE(tracker.ContClick(0, 0));
+    EXPECT_EQ(host.charts[0].DpCnt(0), 0);
+    EXPECT_EQ(ch().RunSecs, 0);
+    EXPECT_EQ(host.starts.size(), 1);
+}
+
+TEST_F(RunTrackTest, ContinueOnTypeTwentySixFromVersion320SendsStart)
+{
+    st->slot[0].DevType = 26;
+    st->slot[0].FwVersion = 320;
+    ASSERT_TRUE(RunRecord::Create(record(), {}));
+    for (int t : {0, 3600})
+        ASSERT_TRUE(RunRecord::AppendRow(record(), RunRecord::FormatRow(t, 1.0f, 5.0f, 0, 1000, false)));
+    ASSERT_TRUE(tracker.ContClick(0, 0));
+    EXPECT_EQ(host.starts.last().kind, 1);
+    EXPECT_FLOAT_EQ(ch().Cap, 1.0f);
+}
+
+// --- Monitor, time display, two-channel curves -------------------------------
+
+TEST_F(RunTrackTest, MonitorContinuesTheClockFromTheLastPoint)
+{
+    st->slot[0].VerFrames = 1;
+    tracker.MonitorClick(0, 0);
+    EXPECT_FALSE(host.panels[0].tmrCurve[0]);  // not before two info frames
+    st->slot[0].VerFrames = 2;
+    host.charts[0].pts[0] = {{0, 4}, {125.4, 4}};
+    tracker.MonitorClick(0, 0);
+    EXPECT_TRUE(host.panels[0].tmrCurve[0]);
+    EXPECT_EQ(ch().TickSecs, 125);
+    EXPECT_EQ(host.infos[0].lines[3], QStringLiteral(" Device1: Monitor ON"));
+    tracker.MonitorClick(0, 0);
+    EXPECT_FALSE(host.panels[0].tmrCurve[0]);
+    EXPECT_TRUE(host.infos[0].lines[3].isEmpty());
+    host.panels[0].runEnable = false;  // during a run nothing happens
+    tracker.MonitorClick(0, 0);
+    EXPECT_FALSE(host.panels[0].tmrCurve[0]);
+}
+
+TEST_F(RunTrackTest, TimeDisplay)
+{
+    ch().RunSecs = 3725;
+    tracker.TmrShowOn(0, 0);
+    EXPECT_EQ(host.panels[0].time[0], QStringLiteral("01:02:05"));
+    ch().RunSecs = 360000;
+    tracker.TmrShowOn(0, 0);
+    EXPECT_EQ(host.panels[0].time[0], QStringLiteral("100:00:00"));
+    EXPECT_TRUE(host.times.isEmpty());  // single-channel panels never get time frames
+}
+
+TEST_F(RunTrackTest, MinuteFramesOncePerMinuteWhateverTheTickPhase)
+{
+    host.panels[0].dev2s = true;
+    // Ticks at uneven moments: twice within one second, skipping a second.
+    for (int s : {0, 1, 59, 60, 60, 61, 119, 121, 122, 180, 180, 240}) {
+        ch().RunSecs = s;
+        tracker.TmrShowOn(0, 0);
+    }
+    EXPECT_EQ(host.times.size(), 4);  // minutes 1, 2, 3 and 4
+
+    // Never from 65530 s on.
+    host.times.clear();
+    ch().RunSecs = 65529;
+    tracker.TmrShowOn(0, 0);
+    EXPECT_EQ(host.times.size(), 1);
+    ch().RunSecs = 65580;
+    tracker.TmrShowOn(0, 0);
+    EXPECT_EQ(host.times.size(), 1);
+
+    // A new run starts counting minutes again.
+    host.times.clear();
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    ch().RunSecs = 60;
+    tracker.TmrShowOn(0, 0);
+    EXPECT_EQ(host.times.size(), 1);
+}
+
+TEST_F(RunTrackTest, CurveTimerRaisesTheCurveTime)
+{
+    ch().TickSecs = 40;
+    tracker.TmrCurveOn(0, 0);
+    EXPECT_EQ(st->slot[0].CurveSecs, 40);
+    ch().TickSecs = 10;
+    tracker.TmrCurveOn(0, 0);
+    EXPECT_EQ(st->slot[0].CurveSecs, 40);
+}
+
+TEST_F(RunTrackTest, TwoChannelCurveSetUp)
+{
+    tracker.InitChnCurves(0);
+    auto& chart = host.charts[0];
+    EXPECT_EQ(chart.curveCount, 10);
+    EXPECT_EQ(chart.legend[0], QStringLiteral("Voltage1"));
+    EXPECT_EQ(chart.legend[7], QStringLiteral("Temp2"));
+    EXPECT_EQ(chart.color[5], 16711680);
+    EXPECT_EQ(chart.color[6], 255);
+    EXPECT_EQ(chart.color[7], 255);
+    EXPECT_EQ(chart.axes[6], chart.axes[1]);
+    EXPECT_TRUE(chart.legendOn[6]);
+    EXPECT_EQ(host.grids[0].text(2, 0), QStringLiteral("No Device"));
+    EXPECT_EQ(host.grids[0].colors.value({2, 8}), 255);
+}
