@@ -200,7 +200,7 @@ void SerialPort::onError(int error)
     if (failed_ || !isOpen())
         return;
     failed_ = true;
-    ErrLog(QStringLiteral("ErrComm"), QStringLiteral("%1: %2").arg(name_, port_->errorString()));
+    ErrLog(QStringLiteral("ErrComm"), QStringLiteral("%1: device lost, port closed (%2)").arg(name_, port_->errorString()));
     close();
     // Reported later: a receiver may drop the last reference to this port,
     // which must not happen inside QSerialPort's own signal.

@@ -1,0 +1,213 @@
+// Serial transport and port scan over pseudo-terminals.
+#include "link/comm.h"
+#include "link/frames.h"
+#include "link/state.h"
+#include "platform/serial.h"
+#include "sim/devsim.h"
+#include "sim/peers.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace ql;
+using ql::sim::DeviceSim;
+using ql::sim::FakePanel;
+using ql::sim::LogCapture;
+using ql::sim::PortsDir;
+using ql::sim::ReadUntil;
+
+TEST(PortNames, ResolveThroughThePortsFolderThenTheSystemList)
+{
+    PortsDir ports;
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 9));
+    EXPECT_EQ(SerialPort::resolve("COM9"), QDir(ports.path()).filePath("COM9"));
+    EXPECT_TRUE(SerialPort::resolve("COM8").isEmpty());
+    EXPECT_TRUE(SerialPort::resolve("COM").isEmpty());
+    EXPECT_TRUE(SerialPort::resolve("COM09").isEmpty());
+    EXPECT_TRUE(SerialPort::resolve("/dev/ttyS0").isEmpty());
+    EXPECT_TRUE(SerialPort::systemPorts().isEmpty());  // QL_SYSTEM_PORTS=0
+
+    // The system list: COM2 is its first device, COM1 maps to none.
+    SerialPort::setSystemPortLister([&] { return QStringList{dev.slavePath(), "/nonexistent/ttyX"}; });
+    EXPECT_EQ(SerialPort::resolve("COM2"), dev.slavePath());
+    EXPECT_EQ(SerialPort::resolve("COM3"), "/nonexistent/ttyX");
+    EXPECT_TRUE(SerialPort::resolve("COM1").isEmpty());
+    EXPECT_TRUE(SerialPort::resolve("COM4").isEmpty());
+    // A dangling entry in the ports folder still wins over the system list.
+    ASSERT_TRUE(QFile::link("/nonexistent/pty", QDir(ports.path()).filePath("COM2")));
+    EXPECT_EQ(SerialPort::resolve("COM2"), QDir(ports.path()).filePath("COM2"));
+    EXPECT_FALSE(OpenPort(2));
+    CommHandle viaSystem = OpenPort(3);
+    EXPECT_FALSE(viaSystem);
+    SerialPort::setSystemPortLister({});
+}
+
+TEST(Comm, OpenIsExclusiveAndCloseIsExplicit)
+{
+    PortsDir ports;
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    ASSERT_TRUE(QFile::link(dev.slavePath(), QDir(ports.path()).filePath("COM4")));
+
+    CommHandle a = OpenPort(3);
+    ASSERT_TRUE(a);
+    EXPECT_TRUE(a->isOpen());
+    EXPECT_EQ(a->line(), (LineSettings{9600, 8, 0, 2}));
+    EXPECT_FALSE(OpenPort(3));  // held
+    EXPECT_FALSE(OpenPort(4));  // the same device under another name
+    EXPECT_FALSE(OpenPort(5));  // no such port
+    EXPECT_FALSE(OpenPort(0));
+
+    ClosePort(a);
+    EXPECT_EQ(a, nullptr);
+    ClosePort(a);  // closing a closed handle does nothing
+    EXPECT_EQ(a, nullptr);
+    CommHandle b = OpenPort(4);
+    EXPECT_TRUE(b);
+}
+
+TEST(Comm, ReadsNeverWaitAndTakeAtMost64Bytes)
+{
+    PortsDir ports;
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    CommHandle h = OpenPort(3);
+    ASSERT_TRUE(h);
+
+    int count = -1;
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray none = ReadBytes(h, count);
+    EXPECT_LT(clock.elapsed(), 50);
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(none.isEmpty());
+
+    QByteArray data;
+    for (int i = 0; i < 100; ++i)
+        data.append(char(i * 7));
+    dev.sendRaw(data);
+    QThread::msleep(100);  // let the whole burst arrive
+    const QByteArray first = ReadBytes(h, count);
+    EXPECT_EQ(count, 64);
+    EXPECT_EQ(first, data.left(64));
+    const QByteArray rest = ReadUntil(h, 36);
+    EXPECT_EQ(rest, data.mid(64));
+
+    // Null handles and empty frames do nothing.
+    CommHandle closed;
+    EXPECT_TRUE(ReadBytes(closed, count).isEmpty());
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(WriteBytes(closed, QByteArray(10, 'x')), 0);
+    EXPECT_EQ(WriteBytes(h, QByteArray()), 0);
+}
+
+TEST(Comm, LineSettingsReopenWhenTheyChange)
+{
+    PortsDir ports;
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    CommHandle none;
+    EXPECT_FALSE(SetPortState(none, 9600, 8, 0, 2));
+    EXPECT_FALSE(SetPortTimeouts(none));
+
+    CommHandle h = OpenPort(3);
+    ASSERT_TRUE(h);
+    EXPECT_TRUE(SetPortState(h, 9600, 8, 0, 2));
+    EXPECT_TRUE(SetPortTimeouts(h));
+    EXPECT_TRUE(SetPortState(h, 19200, 8, 2, 0));  // reopened with the new line
+    EXPECT_EQ(h->line(), (LineSettings{19200, 8, 2, 0}));
+    EXPECT_FALSE(SetPortState(h, 9600, 9, 0, 2));  // refused, port unchanged
+    EXPECT_FALSE(SetPortState(h, 9600, 8, 0, 7));
+    EXPECT_EQ(h->line(), (LineSettings{19200, 8, 2, 0}));
+    EXPECT_FALSE(OpenPort(3));  // still held across the reopen
+
+    // The reopened port still carries frames both ways.
+    EXPECT_EQ(WriteBytes(h, FrameBytes(*MakeFrame(OpConnect, 0, 0, 0))), 10);
+    ASSERT_TRUE(dev.waitForFrames(1));
+    EXPECT_EQ(ReadUntil(h, 38), dev.sent());
+}
+
+TEST(Comm, AnUnpluggedPortClosesAndLogsOnce)
+{
+    LogCapture log;
+    PortsDir ports;
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 6));
+    CommHandle h = OpenPort(6);
+    ASSERT_TRUE(h);
+    QSignalSpy lost(h.get(), &SerialPort::lost);
+
+    dev.unplug();
+    // Both ways of noticing: the event loop's read notifier and a poll.
+    QElapsedTimer clock;
+    clock.start();
+    while (h->isOpen() && clock.elapsed() < 2000) {
+        QCoreApplication::processEvents();
+        int n = 0;
+        ReadBytes(h, n);
+    }
+    EXPECT_FALSE(h->isOpen());
+    for (int i = 0; i < 50; ++i) {
+        QCoreApplication::processEvents();
+        int n = 0;
+        EXPECT_TRUE(ReadBytes(h, n).isEmpty());
+        EXPECT_EQ(WriteBytes(h, QByteArray(10, 'x')), 0);
+    }
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_EQ(log.count("ErrComm"), 1);
+    EXPECT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines().value(0).contains("COM6")) << log.lines().value(0).toStdString();
+    // Dropping the handle after the loss is safe.
+    ClosePort(h);
+}
+
+TEST(Scan, ListsTheFreePortsInOrder)
+{
+    PortsDir ports;
+    DeviceSim com3(11, 300), com5(11, 300), com7(11, 300), com21(11, 300);
+    ASSERT_TRUE(com7.plug(ports.path(), 7));
+    ASSERT_TRUE(com3.plug(ports.path(), 3));
+    ASSERT_TRUE(com5.plug(ports.path(), 5));
+    ASSERT_TRUE(com21.plug(ports.path(), 21));  // beyond the scanned range
+    CommHandle held = OpenPort(5);               // another slot holds COM5
+    ASSERT_TRUE(held);
+
+    FakePanel panel;
+    panel.ports = {"stale"};
+    panel.port = "COM9";
+    ScanPorts(panel);
+    EXPECT_EQ(panel.ports, (QStringList{"COM3", "COM7"}));
+    EXPECT_EQ(panel.port, "COM3");
+    // The probes released the ports again.
+    CommHandle again = OpenPort(3);
+    EXPECT_TRUE(again);
+    EXPECT_TRUE(held->isOpen());
+}
+
+TEST(Scan, NoFreePortLeavesThePortTextAlone)
+{
+    PortsDir ports;
+    DeviceSim com4(11, 300);
+    ASSERT_TRUE(com4.plug(ports.path(), 4));
+    CommHandle held = OpenPort(4);
+    ASSERT_TRUE(held);
+
+    LinkState st;
+    FakePanel panel;
+    panel.ports = {"COM4"};
+    panel.port = "COM4";
+    st.slot[3].Panel = &panel;
+    ScanPorts(st, 3);
+    EXPECT_EQ(panel.portClears, 1);
+    EXPECT_TRUE(panel.ports.isEmpty());
+    EXPECT_EQ(panel.port, "COM4");
+    ScanPorts(st, 4);   // a slot without a panel
+    ScanPorts(st, 11);  // no such slot
+    EXPECT_EQ(panel.portClears, 1);
+}
