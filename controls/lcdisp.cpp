@@ -553,17 +553,16 @@ void LCDisp::rebuild()
     shading(exp_, p_.SegmentHeightExp, p_.SegmentWidthExp);
     pointShade_ = mantH.isNull() ? QImage() : mantH.copy(0, 1, p_.SegmentWidth, p_.SegmentWidth);
 
+    // The background a cell restores from holds the border too, so that
+    // erasing a mark that reaches into the border gives the border back.
     surface_ = QImage(sw, sh, QImage::Format_RGB32);
     surface_.fill(Qt::black);
-    if (!p_.Picture.isNull() && p_.Picture.width() > 0 && p_.Picture.height() > 0) {
+    if (!p_.Picture.isNull() && p_.Picture.width() > 0 && p_.Picture.height() > 0)
         paintBackground();
-        applyOutline();
-        background_ = surface_;
-    } else {
-        background_ = gradient_.isNull() ? surface_ : gradient_;
-        surface_ = background_;
-        applyOutline();
-    }
+    else if (!gradient_.isNull())
+        surface_ = gradient_.copy();
+    applyOutline();
+    background_ = surface_.copy();
 
     // Segment shapes of both rows.
     auto shapes = [&](ShapeSet& set, int h, int w, int y) {
@@ -625,6 +624,7 @@ void LCDisp::paintBackground()
     const int sw = surface_.width(), sh = surface_.height(), bw = p_.BorderWidth;
     QPainter p(&surface_);
     if (!p_.Picture.isNull() && p_.Picture.width() > 0 && p_.Picture.height() > 0) {
+        surface_.fill(Qt::black);
         switch (p_.PictureMode) {
         case 0:
             p.drawImage(0, 0, p_.Picture);
@@ -667,6 +667,7 @@ void LCDisp::fullRedraw()
     } else {
         paintBackground();
         applyOutline();
+        background_ = surface_.copy();
     }
     drawValue(true);
     update();
@@ -781,8 +782,6 @@ void LCDisp::drawValue(bool force)
 {
     if (!built_ || surface_.size() != size().expandedTo(QSize(1, 1))) {
         rebuild();
-        paintBackground();
-        applyOutline();
         force = true;
     }
     QString text = p_.Value.toUpper();

@@ -557,3 +557,17 @@ TEST(LCDisp, PicturesOfEveryTheme)
     outline.setValue("8.8.8");
     qltest::savePicture(&outline, QStringLiteral("lcdisp-outline"));
 }
+
+TEST(LCDisp, ErasedSeparatorsGiveTheBorderBack)
+{
+    // The slanted separators reach into the bottom border; once they are
+    // erased the border is whole again.
+    auto lcd = makeReadout(4, 8);
+    lcd->setShowThousandsSeparator(true);
+    lcd->setValue("1234567");
+    lcd->setValue("12");
+    const QImage img = lcd->Surface();
+    const QRgb border = QColor(0, 0, 255).rgb();
+    for (int x = 0; x < img.width(); ++x)
+        ASSERT_EQ(img.pixel(x, img.height() - 1), border) << x;
+}
