@@ -154,6 +154,9 @@ void CurveGraph::ensureLegend(int i)
         const int index = int(lblLegend_.size());
         auto* lbl = new LegendLabel(this, index, picGraph_);
         lbl->setObjectName(QStringLiteral("lblLegend%1").arg(index));
+        // A new label starts where label 0 stands, as a copy of it would.
+        if (index > 0)
+            lbl->move(lblLegend_[0]->pos());
         lbl->hide();
         auto* frame = new OutlineBox(picGraph_);
         frame->setObjectName(QStringLiteral("ShapeLegend%1").arg(index));
