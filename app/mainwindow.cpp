@@ -1,0 +1,1176 @@
+#include "app/mainwindow.h"
+
+#include "app/prompter.h"
+#include "link/comm.h"
+#include "link/frames.h"
+#include "panel/flexgrid.h"
+#include "platform/serial.h"
+#include "platform/services.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFrame>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace ql {
+
+namespace {
+
+constexpr int kTwips = 15;  // twips per pixel
+constexpr const char* kBuildDate = "2024-06-01";
+constexpr const char* kDefaultServer = "127.0.0.1";
+constexpr const char* kCdtUrl = "https://qltester.example.com/cdt";
+const char* const kIniBanner = ";--------QL Config File----------";
+
+int px(double twips) { return int(std::lround(twips / kTwips)); }
+int tw(int pixels) { return pixels * kTwips; }
+
+// Rounds to the nearest whole number, halves to even.
+int roundEven(double v) { return int(std::nearbyint(v)); }
+
+QString tf(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
+bool readSwitch(const QString& file, const char* key, const char* def)
+{
+    const QString v = ReadIni(file, QStringLiteral("AUTO"), QLatin1String(key), QLatin1String(def));
+    if (v == QLatin1String("True"))
+        return true;
+    if (v == QLatin1String("False"))
+        return false;
+    return QLatin1String(def) == QLatin1String("True");
+}
+// A number in the settings file; def when it cannot be read.
+double readNumber(const QString& file, const QString& sec, const QString& key, double def)
+{
+    bool ok = false;
+    const double v = ReadIni(file, sec, key, QString::number(def, 'f', 0)).trimmed().toDouble(&ok);
+    return ok && std::isfinite(v) ? v : def;
+}
+int readColour(const QString& file, const QString& key, double def)
+{
+    return int(std::floor(readNumber(file, QStringLiteral("DATA"), key, def)));
+}
+
+const char* const kRunHeaders[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt"};
+
+// Closing order of the other windows at shut-down.
+const char* const kWindowOrder[] = {"frmAdj", "frmCurve", "frmUpdate", "frmShow", "frmRes", "frmData", "frmMsg",
+                                    "frmBanner", "frmQC", "frmUSB", "frmMeter", "frmDisp", "frmAbout"};
+
+// Ends a local event loop when the watched window closes or goes away.
+class CloseWatcher : public QObject {
+public:
+    CloseWatcher(QWidget* w, QEventLoop* loop) : loop_(loop)
+    {
+        w->installEventFilter(this);
+        connect(w, &QObject::destroyed, loop, &QEventLoop::quit);
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Hide || e->type() == QEvent::Close)
+            QTimer::singleShot(0, loop_, &QEventLoop::quit);
+        return false;
+    }
+
+private:
+    QEventLoop* loop_;
+};
+
+// Calls fn once when the watched window closes or is hidden.
+class CloseHook : public QObject {
+public:
+    CloseHook(QWidget* w, std::function<void()> fn) : QObject(w), fn_(std::move(fn)) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if ((e->type() == QEvent::Hide || e->type() == QEvent::Close) && fn_) {
+            auto fn = std::move(fn_);
+            fn_ = nullptr;
+            fn();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> fn_;
+};
+
+} // namespace
+
+QString MainCaption()
+{
+    return QString::fromLatin1(kAppTitle) + QStringLiteral(" V") + VersionText() + QStringLiteral(" (Build ") +
+           QLatin1String(kBuildDate) + QLatin1Char(')');
+}
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+
+    tabDev = new QTabBar(client_);
+    tabDev->setObjectName(QStringLiteral("tabDev"));
+    tabDev->setExpanding(false);
+    tabDev->setDrawBase(false);
+    // Every tab is 800 twips wide, so the toolbar can follow the last one.
+    tabDev->setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; }").arg(px(800) - 4));
+    connect(tabDev, &QTabBar::tabBarClicked, this, [this](int i) {
+        if (i >= 0)
+            tabDev_Click(i + 1);
+    });
+    connect(tabDev, &QTabBar::currentChanged, this, [this](int i) {
+        if (i >= 0)
+            tabDev_Click(i + 1);
+    });
+
+    buildMenus();
+    buildToolbar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(1000);
+    Timer3 = new QTimer(this);
+    Timer3->setInterval(2000);
+    Timer4 = new QTimer(this);
+    Timer4->setInterval(350);
+    connect(Timer4, &QTimer::timeout, this, &frmMain::Timer4_Timer);
+
+    resize(1000, 680);
+    Form_Load();
+    Timer1->start();
+}
+
+frmMain::~frmMain()
+{
+    ticker_.Shutdown();
+    for (auto& s : link_.slot)
+        s.Panel = nullptr;
+    delete tray_;
+}
+
+// ------------------------------------------------------------------ menus
+
+void frmMain::buildMenus()
+{
+    auto add = [this](QMenu* m, const char* name, const QString& text, void (frmMain::*slot)() = nullptr) {
+        QAction* a = m->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        if (slot)
+            connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    auto hook = [this](QMenu* m, const char* name, const QString& text, std::function<void()> WindowHooks::*h) {
+        QAction* a = m->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, [this, h] {
+            if (hooks.*h)
+                (hooks.*h)();
+        });
+        return a;
+    };
+    QMenuBar* bar = menuBar();
+    mnuFile = bar->addMenu(QStringLiteral("File"));
+    menuOpenCfg = hook(mnuFile, "menuOpenCfg", QStringLiteral("Open Parameter"), &WindowHooks::openParameterFile);
+    menuSaveCfg = hook(mnuFile, "menuSaveCfg", QStringLiteral("Save Parameter"), &WindowHooks::saveParameterFile);
+    menuOpenCfg->setEnabled(false);
+    menuSaveCfg->setEnabled(false);
+    mnuFile->addSeparator();
+    menuOpenData = add(mnuFile, "menuOpenData", QStringLiteral("Open Data"), &frmMain::menuOpenData_Click);
+    menuSaveData = hook(mnuFile, "menuSaveData", QStringLiteral("Save Data"), &WindowHooks::saveDataFile);
+    menuSavePic = hook(mnuFile, "menuSavePic", QStringLiteral("Save Curve"), &WindowHooks::saveCurvePicture);
+    menuCapture = hook(mnuFile, "menuCapture", QStringLiteral("Save Picture"), &WindowHooks::savePanelPicture);
+    mnuFile->addSeparator();
+    menuExit = add(mnuFile, "menuExit", QStringLiteral("Exit"), &frmMain::menuExit_Click);
+
+    mnuSys = bar->addMenu(QStringLiteral("System"));
+    menuAddDev = add(mnuSys, "menuAddDev", QStringLiteral("Add Device"), &frmMain::menuAddDev_Click);
+    menuAdj = add(mnuSys, "menuAdj", QStringLiteral("Parameter Calibration"), &frmMain::menuAdj_Click);
+    menuAdj->setEnabled(false);
+    menuUpdate = add(mnuSys, "menuUpdate", QStringLiteral("Firmware Update"), &frmMain::menuUpdate_Click);
+
+    mnuTool = bar->addMenu(QStringLiteral("Tools"));
+    menuClear = add(mnuTool, "menuClear", QStringLiteral("Clear Curve"), &frmMain::menuClear_Click);
+    menuSearch = add(mnuTool, "menuSearch", QStringLiteral("Search Comm Port"), &frmMain::menuSearch_Click);
+    menuRes = add(mnuTool, "menuRes", QStringLiteral("Resistance Test"), &frmMain::menuRes_Click);
+    menuRes->setVisible(false);
+    menuRes->setEnabled(false);
+    menuQc = add(mnuTool, "menuQc", QStringLiteral("QC2.0 Test"), &frmMain::menuQc_Click);
+    menuQc->setVisible(false);
+    menuQc->setEnabled(false);
+    menuUsb = add(mnuTool, "menuUsb", QStringLiteral("Quick Charger Test"), &frmMain::menuUsb_Click);
+    menuUsb->setVisible(false);
+
+    mnuSet = bar->addMenu(QStringLiteral("Setting"));
+    menuTitle = add(mnuSet, "menuTitle", QStringLiteral("Curve Title"), &frmMain::menuTitle_Click);
+    menuCurve = add(mnuSet, "menuCurve", QStringLiteral("Coordinate Settings"), &frmMain::menuCurve_Click);
+    menuShow = add(mnuSet, "menuShow", QStringLiteral("Display Setting"), &frmMain::menuShow_Click);
+    menuTemp = add(mnuSet, "menuTemp", QStringLiteral("Temprature Data"), &frmMain::menuTemp_Click);
+    menuTemp->setCheckable(true);
+    menuTemp->setVisible(false);
+    menuSwSet = add(mnuSet, "menuSwSet", QStringLiteral("Software Setting"), &frmMain::menuSwSet_Click);
+
+    mnuHelp = bar->addMenu(QStringLiteral("Help"));
+    menuLang = mnuHelp->addMenu(QString::fromUtf8("语言"));
+    menuLang->setObjectName(QStringLiteral("menuLang"));
+    menuLang->menuAction()->setVisible(false);
+    menuSimp = add(menuLang, "menuSimp", QString::fromUtf8("简体"), &frmMain::menuSimp_Click);
+    menuSimp->setCheckable(true);
+    menuSimp->setChecked(true);
+    menuUnSimp = add(menuLang, "menuUnSimp", QString::fromUtf8("繁体"), &frmMain::menuUnSimp_Click);
+    menuUnSimp->setCheckable(true);
+    menuHelp = add(mnuHelp, "menuHelp", QStringLiteral("Help"), &frmMain::menuHelp_Click);
+    menuAbout = add(mnuHelp, "menuAbout", QStringLiteral("About"), &frmMain::menuAbout_Click);
+    menuCDT = add(mnuHelp, "menuCDT", QStringLiteral("CDT"), &frmMain::menuCDT_Click);
+    menuCDT->setVisible(false);
+
+    mnuPop = bar->addMenu(QStringLiteral("mnuPop"));
+    mnuPop->setObjectName(QStringLiteral("mnuPop"));
+    mnuPop->menuAction()->setVisible(false);
+    menuZin = add(mnuPop, "menuZin", QString::fromUtf8("放大"));
+    menuZout = add(mnuPop, "menuZout", QString::fromUtf8("缩小"));
+}
+
+void frmMain::buildToolbar()
+{
+    tlbSys = new QToolBar(client_);
+    tlbSys->setObjectName(QStringLiteral("tlbSys"));
+    tlbSys->setIconSize(QSize(20, 20));
+    struct Tool {
+        const char* key;
+        const char* tip;
+        QStyle::StandardPixmap icon;
+    };
+    const Tool tools[] = {
+        {"opendat", "Open Data", QStyle::SP_DialogOpenButton},
+        {"savedat", "Save Data", QStyle::SP_DialogSaveButton},
+        {"savepic", "Save Picture", QStyle::SP_DesktopIcon},
+        {"setting", "Display Setting", QStyle::SP_FileDialogDetailedView},
+        {"com", "Search Comm Port", QStyle::SP_BrowserReload},
+        {"about", "About Software", QStyle::SP_MessageBoxInformation},
+    };
+    for (const Tool& t : tools) {
+        QAction* a = tlbSys->addAction(style()->standardIcon(t.icon), QLatin1String(t.tip));
+        a->setObjectName(QLatin1String(t.key));
+        a->setToolTip(QLatin1String(t.tip));
+        const QString key = QLatin1String(t.key);
+        connect(a, &QAction::triggered, this, [this, key] { tlbSys_ButtonClick(key); });
+    }
+    tlbSys->adjustSize();
+}
+
+// ------------------------------------------------------------------ start-up
+
+void frmMain::Form_Load()
+{
+    setWindowTitle(MainCaption());
+    CentreOnScreen(this);
+
+    createSlot(0);
+    DevSlot& s0 = slots_[0];
+    for (int i = 0; i < 5; ++i)
+        s0.lstInfo->addItem(QString());
+    panelNoDevice(0);
+    setupRunGrid(0);
+    s0.frmDev->raise();
+    link_.ch(0, 0).ChnMode = 0;
+    s0.Panel->setLedRecv(false);
+    SlotState& st = link_.slot[0];
+    st.MaxCur = 10;
+    st.MaxVol = 60;
+    st.CurFactor = 100;
+    st.VolFactor = 100;
+    devCount_ = 1;
+    curDev_ = 0;
+    tabDev->addTab(QStringLiteral("Device1"));
+    tabDev->setTabData(0, QStringLiteral("dev1"));
+
+    // Settings file and working folders.
+    const QString dir = ProgramDir();
+    const QString ini = QDir(dir).filePath(QStringLiteral("ql.ini"));
+    if (!QFileInfo::exists(ini)) {
+        QFile f(ini);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(QByteArray(kIniBanner) + "\r\n");
+    }
+    QDir d(dir);
+    if (!d.exists(QStringLiteral("Data")))
+        d.mkdir(QStringLiteral("Data"));
+    if (!d.exists(QStringLiteral("Log")))
+        d.mkdir(QStringLiteral("Log"));
+    IniFile = ini;
+
+    const int lang = int(std::lround(readNumber(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), 0)));
+    if (lang == 0 || lang == 1)
+        SetLanguage(lang);
+    menuSimp->setChecked(Language() == 0);
+    menuUnSimp->setChecked(Language() == 1);
+    SvrAddress = ReadIni(IniFile, QStringLiteral("DATA"), QStringLiteral("SVR"), QLatin1String(kDefaultServer));
+
+    ScanPorts(0);
+    const int port1 = int(std::lround(readNumber(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT1"), 2)));
+    preferredPort(0, QStringLiteral("COM") + QString::number(port1));
+
+    sw.AutoSave = readSwitch(IniFile, "SAVE", "False");
+    sw.PromptMsg = readSwitch(IniFile, "MSG", "False");
+    sw.MinHide = readSwitch(IniFile, "HIDE", "False");
+    sw.FloatDisp = readSwitch(IniFile, "DISP", "False");
+    sw.SaveCsv = readSwitch(IniFile, "CSV", "True");
+    menuTemp->setChecked(readSwitch(IniFile, "TEMP", "False"));
+
+    const QString data = QStringLiteral("DATA");
+    ShowAh = int(readNumber(IniFile, data, QStringLiteral("SAH"), 0));
+    ShowWh = int(readNumber(IniFile, data, QStringLiteral("SWH"), 0));
+    ShowLabel = int(readNumber(IniFile, data, QStringLiteral("SLA"), 0));
+    {
+        const QString x = ReadIni(IniFile, data, QStringLiteral("XTIME"), QStringLiteral("True"));
+        XTime = x != QLatin1String("False");
+    }
+    AutoScale = int(readNumber(IniFile, data, QStringLiteral("SCALE"), 1));
+    setupChart(0);
+    s0.Panel->setPwrColor(uint32_t(readColour(IniFile, QStringLiteral("PCOL"), 32896)));
+    s0.Panel->setTimeColor(uint32_t(readColour(IniFile, QStringLiteral("TCOL"), 8421504)));
+
+    s0.gridAutolist->setAllColAlignment(Qt::AlignCenter);
+    s0.gridAutolist->hide();
+    MinDispShown = false;
+}
+
+void frmMain::createSlot(int n)
+{
+    DevSlot& s = slots_[n];
+    s.frmDev = new QFrame(client_);
+    s.frmDev->setObjectName(QStringLiteral("frmDev%1").arg(n));
+    s.frmDev->setFrameShape(QFrame::NoFrame);
+    s.frmDev->setAutoFillBackground(true);
+    s.frmDev->setGeometry(px(50), px(450), px(14000), px(9000));
+
+    s.Panel = new DevCtrl(n, s.frmDev);
+    s.Panel->adjustSize();
+    connect(s.Panel, &DevCtrl::ConnClick, this, &frmMain::DevCtrl_ConnClick);
+    connect(s.Panel, &DevCtrl::StopClick, this, [this](int slot, int chn) { DevCtrl_StopClick(slot, chn); });
+    s.Panel->setObjectName(QStringLiteral("DevCtrl%1").arg(n));
+    s.Panel->move(px(8000), px(150));
+    link_.slot[n].Panel = s.Panel;
+
+    auto* chart = new QFrame(s.frmDev);
+    chart->setObjectName(QStringLiteral("CurveGraph%1").arg(n));
+    chart->setFrameShape(QFrame::StyledPanel);
+    chart->setGeometry(px(50), px(150), px(7800), px(6000));
+    s.Chart = chart;
+
+    s.gridRun = new FlexGrid(s.frmDev);
+    s.gridRun->setObjectName(QStringLiteral("gridRun%1").arg(n));
+    s.gridRun->setRows(3);
+    s.gridRun->setCols(9);
+    s.gridRun->setFixedRows(1);
+    s.gridRun->setFixedCols(0);
+
+    s.gridAutolist = new FlexGrid(s.frmDev);
+    s.gridAutolist->setObjectName(QStringLiteral("gridAutolist%1").arg(n));
+    s.gridAutolist->setCols(4);
+    s.gridAutolist->setRows(2);
+    s.gridAutolist->setFixedRows(1);
+    s.gridAutolist->setFixedCols(0);
+
+    s.lstInfo = new QListWidget(s.frmDev);
+    s.lstInfo->setObjectName(QStringLiteral("lstInfo%1").arg(n));
+    s.lstInfo->setAcceptDrops(true);
+    s.lstInfo->installEventFilter(this);
+    s.lstInfo->viewport()->installEventFilter(this);
+    s.lstInfo->setProperty("slot", n);
+
+    s.tmrComm = new QTimer(this);
+    s.tmrComm->setInterval(50);
+    connect(s.tmrComm, &QTimer::timeout, this, [this, n] { tmrComm_Timer(n); });
+    s.tmrConn = new QTimer(this);
+    s.tmrConn->setInterval(1000);
+    connect(s.tmrConn, &QTimer::timeout, this, [this, n] { tmrConn_Timer(n); });
+    s.tmrRecv = new QTimer(this);
+    s.tmrRecv->setInterval(500);
+    connect(s.tmrRecv, &QTimer::timeout, this, [this, n] { tmrRecv_Timer(n); });
+
+    s.frmDev->show();
+}
+
+void frmMain::panelNoDevice(int n)
+{
+    DevCtrl* p = slots_[n].Panel;
+    p->setDev2S(false);
+    p->ModeClr();
+    p->ModeAdd(QStringLiteral("No Device"));
+    p->setTMode(QStringLiteral("No Device"));
+    for (int c = 0; c < 2; ++c) {
+        p->setTSval(c, QStringLiteral("00.00"));
+        p->setTSlmt(c, QStringLiteral("00.00"));
+        p->setTStim(c, QStringLiteral("0"));
+    }
+}
+
+void frmMain::setupRunGrid(int n)
+{
+    FlexGrid* g = slots_[n].gridRun;
+    if (n == 0) {
+        // The grid shows its nine columns and a header and two channel rows.
+        g->resize(9 * px(g->ColWidth(2)), 3 * g->rowHeight(2));
+    } else {
+        g->setGeometry(slots_[0].gridRun->geometry());
+    }
+    for (int c = 0; c < 7; ++c)
+        g->setTextMatrix(0, c, QLatin1String(kRunHeaders[c]));
+    g->setTextMatrix(0, 7, QStringLiteral("Curve") + QStringLiteral("V"));
+    g->setTextMatrix(0, 8, QStringLiteral("Curve") + QStringLiteral("A"));
+    g->setTextMatrix(1, 0, QStringLiteral("No Device"));
+    if (n != 0) {
+        for (int c : {1, 7, 8, 6})
+            g->setColWidth(c, slots_[0].gridRun->ColWidth(c));
+    }
+    g->setColWidth(7, 750);
+    g->setColWidth(8, 750);
+    g->setColWidth(0, 1300);
+    g->setAllColAlignment(Qt::AlignCenter);
+}
+
+void frmMain::setupChart(int n)
+{
+    // Chart look from the settings; colours of the voltage and current curves.
+    const int vcol = readColour(IniFile, QStringLiteral("VCOL0"), 16711680);
+    const int ccol = readColour(IniFile, QStringLiteral("CCOL0"), 255);
+    DevSlot& s = slots_[n];
+    s.Panel->setVolColor(uint32_t(vcol));
+    s.Panel->setCurColor(uint32_t(ccol));
+    s.gridRun->setCellBackColor(1, 7, vcol);
+    s.gridRun->setCellBackColor(1, 8, ccol);
+}
+
+void frmMain::preferredPort(int n, const QString& name)
+{
+    DevCtrl* p = slots_[n].Panel;
+    for (int i = 0; i < p->PortCnt(); ++i) {
+        if (p->PortList(i) == name)
+            p->setTPort(name);
+    }
+}
+
+void frmMain::ScanPorts(int n) { ql::ScanPorts(*slots_[n].Panel); }
+
+// ------------------------------------------------------------------ slots and tabs
+
+int frmMain::toolbarLeftTwips() const { return (devCount_ - 1) * 800 + 820; }
+
+void frmMain::menuAddDev_Click()
+{
+    if (devCount_ >= kMaxDevices)
+        return;
+    ++devCount_;
+    const int n = devCount_ - 1;
+    createSlot(n);
+    DevSlot& s = slots_[n];
+    s.frmDev->setGeometry(slots_[0].frmDev->geometry());
+    s.Panel->setGeometry(slots_[0].Panel->geometry());
+    panelNoDevice(n);
+    s.Chart->setGeometry(slots_[0].Chart->geometry());
+    s.gridRun->setGeometry(slots_[0].gridRun->geometry());
+    for (int i = 0; i < 5; ++i)
+        s.lstInfo->addItem(QString());
+    s.gridAutolist->setAllColAlignment(Qt::AlignCenter);
+    s.gridAutolist->hide();
+    setupChart(n);
+    setupRunGrid(n);
+    if (devCount_ == kMaxDevices)
+        menuAddDev->setEnabled(false);
+    ScanPorts(n);
+    const QString key = QStringLiteral("PORT") + QString::number(n + 1);
+    preferredPort(n, QStringLiteral("COM") + ReadIni(IniFile, QStringLiteral("COMM"), key, QStringLiteral("2")));
+    tlbSys->move(px(toolbarLeftTwips()), 0);
+    // The new tab is not selected: the current slot stays in front.
+    const QSignalBlocker block(tabDev);
+    const int cur = tabDev->currentIndex();
+    tabDev->addTab(QStringLiteral("Device") + QString::number(devCount_));
+    tabDev->setTabData(devCount_ - 1, QStringLiteral("dev") + QString::number(devCount_));
+    tabDev->setCurrentIndex(cur);
+    slots_[curDev_].frmDev->raise();
+    Form_Resize();
+}
+
+void frmMain::tabDev_Click(int index)
+{
+    if (index < 1 || index > devCount_)
+        return;
+    curDev_ = index - 1;
+    if (tabDev->currentIndex() != curDev_) {
+        const QSignalBlocker block(tabDev);
+        tabDev->setCurrentIndex(curDev_);
+    }
+    slots_[curDev_].frmDev->raise();
+}
+
+// ------------------------------------------------------------------ layout
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+bool frmMain::trayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void frmMain::Form_Resize()
+{
+    if (devCount_ == 0 || closing_)
+        return;
+    const int W = tw(client_->width());
+    const int H = tw(client_->height());
+    tlbSys->move(px(toolbarLeftTwips()), 0);
+    tabDev->setGeometry(0, 0, px(W + 50), tabDev->sizeHint().height());
+
+    const bool minimised = isMinimized();
+    if (!minimised) {
+        for (int i = 0; i < devCount_; ++i) {
+            DevSlot& s = slots_[i];
+            const int fw = W - 100, fh = H - 500;
+            const int panelW = tw(s.Panel->width()), panelH = tw(s.Panel->height());
+            const int chartW = fw - panelW - 100;
+            const int gridH = tw(s.gridRun->height());
+            const int chartH = fh - gridH - 150;
+            if (fw < 0 || fh < 0 || chartW < 0 || chartH < 0)
+                return;  // smaller than the fixed margins: keep what is set
+            s.frmDev->resize(px(fw), px(fh));
+            const int chartTop = tw(s.Chart->y());
+            s.Chart->setGeometry(px(50), px(chartTop), px(chartW), px(chartH));
+            const int gridTop = chartTop + chartH + 100;
+            s.gridRun->setGeometry(px(50), px(gridTop), px(chartW), px(gridH));
+            const int panelLeft = 50 + chartW + 100;
+            const int panelTop = tw(s.Panel->y());
+            s.Panel->move(px(panelLeft), px(panelTop));
+            const int listTop = panelTop + panelH + 100;
+            const int listH = fh - listTop;
+            const int listW = panelW - 100;
+            if (listH < 0 || listW < 0)
+                return;
+            s.lstInfo->setGeometry(px(panelLeft), px(listTop), px(listW), px(listH));
+            const int col = roundEven((chartW - 2800) / 7.5);
+            if (col < 0)
+                return;
+            for (int c = 2; c <= 6; ++c)
+                s.gridRun->setColWidth(c, col);
+            s.gridRun->setColWidth(1, roundEven(2.5 * s.gridRun->ColWidth(2)));
+            const int alH = gridTop + gridH;
+            s.gridAutolist->setGeometry(px(panelLeft), px(panelTop), px(listW), px(alH - panelTop));
+            s.gridAutolist->setColWidth(0, 650);
+            const int alCol = roundEven((listW - 650 - 300) / 3.0);
+            if (alCol < 0)
+                return;
+            for (int c = 1; c <= 3; ++c)
+                s.gridAutolist->setColWidth(c, alCol);
+        }
+    }
+
+    if (minimised && !MinDispShown) {
+        MinDispShown = true;
+        const bool meter = hooks.meterOpen && hooks.meterOpen();
+        if (sw.FloatDisp && slots_[curDev_].Panel->Conn() && !meter && hooks.showDisp)
+            hooks.showDisp(true);
+        if (!sw.FloatDisp && meter && hooks.showMeter)
+            hooks.showMeter(false);
+        // Without a system tray a hidden window could never come back.
+        if (sw.MinHide && trayAvailable()) {
+            if (!tray_) {
+                tray_ = new QSystemTrayIcon(windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon)
+                                                                  : windowIcon());
+                connect(tray_, &QSystemTrayIcon::activated, this, &frmMain::trayActivated);
+            }
+            tray_->setToolTip(windowTitle());
+            QTimer::singleShot(0, this, &QWidget::hide);
+            tray_->show();
+        }
+    } else if (!minimised && MinDispShown) {
+        MinDispShown = false;
+        if (hooks.showDisp)
+            hooks.showDisp(false);
+        if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
+            hooks.showMeter(true);
+    }
+}
+
+bool frmMain::trayIconShown() const { return tray_ && tray_->isVisible(); }
+
+void frmMain::trayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // Any click on the icon brings the window back, whatever the switches
+    // say now: the icon is the only way back to a hidden window.
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick)
+        return;
+    if (tray_)
+        tray_->hide();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    MinDispShown = false;
+    if (hooks.showDisp)
+        hooks.showDisp(false);
+    if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
+        hooks.showMeter(true);
+}
+
+// ------------------------------------------------------------------ information list
+
+void frmMain::Timer1_Timer()
+{
+    if (!NewsText.isEmpty()) {
+        if (!Timer4->isActive())
+            Timer4->start();
+        MarqueeText = QString(40, QLatin1Char(' ')) + NewsText;
+        return;
+    }
+    Timer4->stop();
+    QListWidget* list = slots_[curDev_].lstInfo;
+    if (list->count() == 0)
+        return;
+    const QLocale loc = QLocale::system();
+    list->item(0)->setText(QLatin1Char(' ') + loc.toString(QDate::currentDate(), QLocale::ShortFormat) +
+                           QLatin1Char(' ') + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
+                           QStringLiteral("  ") + FwText);
+}
+
+void frmMain::Timer4_Timer()
+{
+    if (MarqPos == 0)
+        MarqPos = 1;
+    QListWidget* list = slots_[curDev_].lstInfo;
+    if (list->count() > 0)
+        list->item(0)->setText(QLatin1Char(' ') + MarqueeText.mid(MarqPos - 1));
+    ++MarqPos;
+    if (MarqPos > MarqueeText.size() + 1)
+        MarqPos = 1;
+}
+
+void frmMain::lstInfo_NewsClick()
+{
+    if (NewsText.isEmpty())
+        return;
+    NewsText.clear();
+    if (!NewsUrl.isEmpty()) {
+        prompter().OpenUrl(NewsUrl);
+        NewsUrl.clear();
+    }
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type t = event->type();
+    if (t == QEvent::MouseButtonPress || t == QEvent::Drop) {
+        for (int i = 0; i < devCount_; ++i) {
+            QListWidget* l = slots_[i].lstInfo;
+            if (l && (watched == l || watched == l->viewport())) {
+                lstInfo_NewsClick();
+                break;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------------ dialogs
+
+void frmMain::registerWindow(const QString& name, QWidget* w)
+{
+    if (w)
+        windows_[name] = w;
+}
+
+QWidget* frmMain::otherWindow(const QString& name) const
+{
+    if (name == QLatin1String("frmMsg"))
+        return msg_;
+    if (name == QLatin1String("frmAbout"))
+        return about_;
+    if (name == QLatin1String("frmSw"))
+        return sw_;
+    auto it = windows_.find(name);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
+void frmMain::ShowAndWait(QWidget* w)
+{
+    if (!w)
+        return;
+    QPointer<QWidget> guard(w);
+    QEventLoop loop;
+    CloseWatcher watcher(w, &loop);
+    w->show();
+    if (guard && guard->isVisible())
+        loop.exec();
+    if (guard)
+        guard->removeEventFilter(&watcher);
+}
+
+void frmMain::waitWithTabsLocked(QWidget* w)
+{
+    tabDev->setEnabled(false);
+    DlgDone = false;
+    ShowAndWait(w);
+    DlgDone = true;
+    tabDev->setEnabled(true);
+}
+
+void frmMain::menuOpenData_Click()
+{
+    if (!hooks.openDataViewer)
+        return;
+    QWidget* w = hooks.openDataViewer();
+    registerWindow(QStringLiteral("frmData"), w);
+    if (w) {
+        w->show();
+        w->raise();
+    }
+}
+
+void frmMain::menuExit_Click() { close(); }
+
+void frmMain::menuAdj_Click()
+{
+    MsgBox(QStringLiteral("Calibrate Parameter?"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Information);
+    DevCtrl* p = slots_[curDev_].Panel;
+    const int chn = p->chn().toInt();
+    if (hooks.setAdjButtons)
+        hooks.setAdjButtons(!link_.ch(curDev_, chn == 1 ? 1 : 0).Running);
+    tabDev->setEnabled(false);
+    p->setChnEnable(false);
+    QWidget* w = hooks.openCalibration ? hooks.openCalibration() : nullptr;
+    registerWindow(QStringLiteral("frmAdj"), w);
+    if (w) {
+        w->show();
+        // The tab strip comes back when the calibration window closes.
+        auto back = [this] {
+            AdjOpen = false;
+            tabDev->setEnabled(true);
+        };
+        connect(w, &QObject::destroyed, this, back);
+        new CloseHook(w, back);
+    } else {
+        tabDev->setEnabled(true);
+    }
+    menuAdj->setEnabled(false);
+    AdjOpen = w != nullptr;
+}
+
+void frmMain::menuUpdate_Click()
+{
+    try {
+        QWidget* w = hooks.openFirmwareUpdate ? hooks.openFirmwareUpdate() : nullptr;
+        registerWindow(QStringLiteral("frmUpdate"), w);
+        waitWithTabsLocked(w);
+    } catch (const std::exception& e) {
+        // The tab strip comes back also after a failure.
+        tabDev->setEnabled(true);
+        DlgDone = true;
+        MsgBox(QStringLiteral("Wrong Port!"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Critical);
+        ErrLog(QStringLiteral("ErrUpdate"), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void frmMain::menuClear_Click()
+{
+    if (MsgBox(QStringLiteral("Clear Curve?"), QStringLiteral("Prompt"), Prompter::OkCancel,
+               Prompter::Information) != Prompter::IdOk)
+        return;
+    for (int c = 0; c < kChanCount; ++c) {
+        link_.ch(curDev_, c).TickSecs.store(0);
+        link_.ch(curDev_, c).RunStartPt = 0;
+    }
+}
+
+void frmMain::menuSearch_Click()
+{
+    if (slots_[curDev_].Panel->Conn())
+        return;
+    ScanPorts(curDev_);
+    MsgBox(QStringLiteral("Search comm port finished"), QStringLiteral("Prompt"), Prompter::OkOnly,
+           Prompter::Information);
+}
+
+void frmMain::menuRes_Click()
+{
+    try {
+        if (link_.slot[curDev_].DevType == 0) {
+            MsgBox(QStringLiteral("Please connect device first"), QStringLiteral("Prompt"), Prompter::OkOnly,
+                   Prompter::Critical);
+            return;
+        }
+        const int chn = slots_[curDev_].Panel->chn().toInt() == 1 ? 1 : 0;
+        if (link_.ch(curDev_, chn).Volt > 4.5f) {
+            MsgBox(QStringLiteral("Resistance test only support single battery"), QStringLiteral("Prompt"),
+                   Prompter::OkOnly, Prompter::Critical);
+            return;
+        }
+        QWidget* w = hooks.openResistanceTest ? hooks.openResistanceTest() : nullptr;
+        registerWindow(QStringLiteral("frmRes"), w);
+        waitWithTabsLocked(w);
+    } catch (const std::exception& e) {
+        tabDev->setEnabled(true);
+        DlgDone = true;
+        ErrLog(QStringLiteral("ErrRes"), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void frmMain::menuQc_Click()
+{
+    QWidget* w = hooks.openQcTest ? hooks.openQcTest() : nullptr;
+    registerWindow(QStringLiteral("frmQC"), w);
+    if (w)
+        w->show();
+}
+
+void frmMain::menuUsb_Click()
+{
+    QWidget* w = hooks.openUsbTrigger ? hooks.openUsbTrigger() : nullptr;
+    registerWindow(QStringLiteral("frmUSB"), w);
+    if (w)
+        w->show();
+}
+
+void frmMain::menuTitle_Click() { CurveGraph_DblClick(curDev_); }
+
+void frmMain::CurveGraph_DblClick(int index)
+{
+    bool ok = false;
+    const QString title = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
+                                           slots_[curDev_].Chart->toolTip(), &ok);
+    if (ok && !title.isEmpty())
+        slots_.at(index).Chart->setToolTip(title);
+}
+
+void frmMain::menuCurve_Click()
+{
+    DlgDone = false;
+    QWidget* w = hooks.openAxisRanges ? hooks.openAxisRanges() : nullptr;
+    registerWindow(QStringLiteral("frmCurve"), w);
+    ShowAndWait(w);
+    DlgDone = true;
+}
+
+void frmMain::menuShow_Click()
+{
+    DlgDone = false;
+    const bool tempOk = link_.slot[curDev_].TempOk;
+    QWidget* w =
+        hooks.openDisplaySetting ? hooks.openDisplaySetting(tempOk, menuTemp->isChecked() && tempOk) : nullptr;
+    registerWindow(QStringLiteral("frmShow"), w);
+    ShowAndWait(w);
+    DlgDone = true;
+}
+
+void frmMain::menuTemp_Click()
+{
+    // The action has already toggled its check mark.
+    WriteIni(IniFile, QStringLiteral("AUTO"), QStringLiteral("TEMP"), tf(menuTemp->isChecked()));
+}
+
+void frmMain::menuSwSet_Click()
+{
+    if (!sw_) {
+        sw_ = new frmSw(&sw, IniFile, QDir::toNativeSeparators(ProgramDir() + QStringLiteral("/Data/")), this);
+        sw_->setWindowFlag(Qt::Window);
+        sw_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    sw_->show();
+    sw_->raise();
+}
+
+void frmMain::menuSimp_Click()
+{
+    menuSimp->setChecked(true);
+    menuUnSimp->setChecked(false);
+    SetLanguage(0);
+    WriteIni(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), QStringLiteral("0"));
+}
+
+void frmMain::menuUnSimp_Click()
+{
+    menuUnSimp->setChecked(true);
+    menuSimp->setChecked(false);
+    SetLanguage(1);
+    WriteIni(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), QStringLiteral("1"));
+}
+
+void frmMain::menuHelp_Click() { prompter().OpenUrl(QString::fromLatin1(kMakerUrl)); }
+void frmMain::menuCDT_Click() { prompter().OpenUrl(QString::fromLatin1(kCdtUrl)); }
+
+void frmMain::menuAbout_Click()
+{
+    if (!about_) {
+        about_ = new frmAbout(this);
+        about_->setWindowFlag(Qt::Window);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    about_->show();
+    about_->raise();
+}
+
+void frmMain::tlbSys_ButtonClick(const QString& key)
+{
+    try {
+        if (key == QLatin1String("opendat"))
+            menuOpenData->trigger();
+        else if (key == QLatin1String("savedat"))
+            menuSaveData->trigger();
+        else if (key == QLatin1String("savepic"))
+            menuCapture->trigger();
+        else if (key == QLatin1String("setting"))
+            menuShow_Click();
+        else if (key == QLatin1String("about"))
+            menuAbout_Click();
+        else if (key == QLatin1String("com"))
+            menuSearch_Click();
+    } catch (const std::exception& e) {
+        ErrLog(QStringLiteral("ErrTlb(") + key + QLatin1Char(')'), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void frmMain::ShowMsg(const QString& text)
+{
+    if (!sw.PromptMsg)
+        return;
+    if (!msg_) {
+        msg_ = new frmMsg(this);
+        msg_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    msg_->show();
+    msg_->setText(text);
+}
+
+// ------------------------------------------------------------------ run state
+
+void frmMain::SetRunState(bool idle, int n)
+{
+    DevCtrl* p = slots_.at(n).Panel;
+    const bool step = link_.slot[n].StepRunning;
+    p->setRunEnable(idle);
+    p->setContEnable(idle);
+    p->setStopEnable(!idle);
+    const bool on = idle && !step;
+    if (idle) {
+        p->setSetEnable(false);
+        p->setModeEnable(on);
+        p->setMonitorEnable(on);
+    } else {
+        const int chn = p->chn().toInt() == 1 ? 1 : 0;
+        p->setSetEnable(link_.ch(n, chn).ChnMode == 0 && !step);
+        p->setModeEnable(false);
+        p->setMonitorEnable(false);
+    }
+    for (QAction* a : {menuOpenCfg, menuSaveCfg, menuOpenData, menuSaveData, menuClear, menuCurve, menuRes, menuQc,
+                       menuSwSet})
+        a->setEnabled(on);
+}
+
+void frmMain::DevCtrl_StopClick(int Index, int chn)
+{
+    sendStop(Index, chn);
+    SetRunState(true, Index);
+    if (hooks.setAdjButtons)
+        hooks.setAdjButtons(true);
+}
+
+// ------------------------------------------------------------------ link
+
+void frmMain::sendConnect(int n) { SendConnect(link_, n); }
+void frmMain::sendDisconnect(int n) { SendDisconnect(link_, n); }
+void frmMain::sendStop(int n, int chn) { SendStop(link_, n, chn); }
+
+void frmMain::tmrPauseStop(int n)
+{
+    ticker_.TmrPause(n, 0);
+    ticker_.TmrPause(n, 1);
+    ticker_.TmrStop(n, 0);
+    ticker_.TmrStop(n, 1);
+}
+
+void frmMain::tmrComm_Timer(int n)
+{
+    // The reply decoder takes over here once it is hosted; until then the
+    // port is drained so the receive lamp shows traffic.
+    int count = 0;
+    const QByteArray bytes = ReadBytes(link_.slot[n].hComm, count);
+    if (count > 0 && bytes.contains(char(0xFA))) {
+        slots_[n].Panel->setLedRecv(true);
+        slots_[n].tmrRecv->start();
+    }
+}
+
+void frmMain::tmrConn_Timer(int n) { sendConnect(n); }
+
+void frmMain::tmrRecv_Timer(int n)
+{
+    slots_[n].Panel->setLedRecv(false);
+    slots_[n].tmrRecv->stop();
+}
+
+void frmMain::onPortLost(int n) { ErrLog(QStringLiteral("ErrComm"), QStringLiteral("port lost on slot %1").arg(n)); }
+
+void frmMain::DevCtrl_ConnClick(int Index)
+{
+    DevSlot& s = slots_.at(Index);
+    SlotState& st = link_.slot[Index];
+    DevCtrl* p = s.Panel;
+    if (!p->Conn()) {
+        if (st.hComm)
+            return;
+        const QString port = p->tPort();
+        const QString digits = port.mid(3);
+        bool ok = false;
+        const int number = digits.toInt(&ok);
+        CommHandle h;
+        if (ok && port.size() > 3)
+            h = OpenPort(number);
+        if (h && !SetPortState(h, 9600, 8, 0, 2)) {
+            ClosePort(h);
+        }
+        if (!h) {
+            // Nothing is left half done: no handle, no timer, no setting.
+            MsgBox(QStringLiteral("Wrong Port!"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Critical);
+            ErrLog(QStringLiteral("ErrConn"), QStringLiteral("cannot open port ") + port);
+            return;
+        }
+        st.hComm = h;
+        connect(h.get(), &SerialPort::lost, this, [this, Index] { onPortLost(Index); });
+        s.tmrComm->start();
+        WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1), digits);
+        ConnectReset(link_, ticker_, Index);
+        s.tmrConn->start();
+        sendConnect(Index);
+        menuUpdate->setEnabled(false);
+        p->setConn(true);
+        return;
+    }
+
+    if (p->StopEnable()) {
+        if (MsgBox(QStringLiteral("Stop running?"), QStringLiteral("Prompt"), Prompter::OkCancel,
+                   Prompter::Information) == Prompter::IdOk) {
+            DevCtrl_StopClick(Index, 0);
+            if (p->Dev2S()) {
+                QCoreApplication::processEvents();
+                QCoreApplication::processEvents();
+                DevCtrl_StopClick(Index, 1);
+            }
+        }
+    }
+    // Without an open port the panel and timers are reset all the same.
+    if (st.hComm) {
+        sendDisconnect(Index);
+        ClosePort(st.hComm);
+    }
+    s.tmrComm->stop();
+    s.tmrConn->stop();
+    for (int i = 1; i <= 4 && i < s.lstInfo->count(); ++i)
+        s.lstInfo->item(i)->setText(QString());
+    s.gridRun->setTextMatrix(1, 0, Lang(QStringLiteral("No Device")));
+    if (p->Dev2S())
+        s.gridRun->setTextMatrix(2, 0, Lang(QStringLiteral("No Device")));
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 6; ++c)
+            s.gridRun->setTextMatrix(r, c, QString());
+    p->setRunEnable(false);
+    p->setContEnable(false);
+    p->setSetEnable(false);
+    p->setMonitorEnable(false);
+    p->setStopEnable(false);
+    for (int c = 0; c < 2; ++c) {
+        p->setTmrCurveEnable(c, false);
+        p->setTmrShowEnable(c, false);
+    }
+    tmrPauseStop(Index);
+    p->ModeClr();
+    p->ModeAdd(QStringLiteral("No Device"));
+    p->setTMode(QStringLiteral("No Device"));
+    for (int c = 0; c < 2; ++c) {
+        p->setTSval(c, QStringLiteral("00.00"));
+        p->setTSlmt(c, QStringLiteral("00.00"));
+        p->setTStim(c, QStringLiteral("0"));
+    }
+    menuAdj->setEnabled(false);
+    menuQc->setEnabled(false);
+    menuRes->setEnabled(false);
+    menuCurve->setEnabled(true);
+    menuUpdate->setEnabled(true);
+    if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
+        hooks.showMeter(false);
+    p->setConn(false);
+    p->TabClear();
+    p->TabAdd(1, QStringLiteral("key1"));
+}
+
+// ------------------------------------------------------------------ shut-down
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (MsgBox(QStringLiteral("Close software?"), QStringLiteral("Prompt"), Prompter::OkCancel,
+               Prompter::Information) != Prompter::IdOk) {
+        event->ignore();
+        return;
+    }
+    bool running = false;
+    for (int i = 0; i < devCount_; ++i) {
+        const bool two = slots_[i].Panel->Dev2S();
+        if (link_.ch(i, 0).Running || (two && link_.ch(i, 1).Running))
+            running = true;
+        tmrPauseStop(i);
+    }
+    if (running && MsgBox(QStringLiteral("Stop running?"), QStringLiteral("Prompt"), Prompter::OkCancel,
+                          Prompter::Information) == Prompter::IdOk) {
+        for (int i = 0; i < devCount_; ++i) {
+            if (link_.ch(i, 0).Running)
+                DevCtrl_StopClick(i, 0);
+            if (slots_[i].Panel->Dev2S() && link_.ch(i, 1).Running) {
+                QCoreApplication::processEvents();
+                QCoreApplication::processEvents();
+                DevCtrl_StopClick(i, 1);
+            }
+        }
+    }
+    closing_ = true;
+    for (int i = 0; i < devCount_; ++i) {
+        sendDisconnect(i);
+        if (link_.slot[i].hComm)
+            ClosePort(link_.slot[i].hComm);
+        slots_[i].tmrComm->stop();
+        slots_[i].tmrConn->stop();
+        slots_[i].tmrRecv->stop();
+    }
+    Timer1->stop();
+    Timer4->stop();
+    for (const char* name : kWindowOrder) {
+        if (QWidget* w = otherWindow(QLatin1String(name)))
+            w->close();
+    }
+    if (sw_)
+        sw_->close();
+    if (tray_)
+        tray_->hide();
+    event->accept();
+}
+
+} // namespace ql

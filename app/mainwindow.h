@@ -1,0 +1,216 @@
+#pragma once
+// frmMain: the main window. It hosts up to ten device slots behind a tab
+// strip, the menus and toolbar, the information lists with their clock line,
+// the tray icon, and runs start-up, connect/disconnect and shut-down.
+#include "app/smalldialogs.h"
+#include "panel/devctrl.h"
+#include "link/counters.h"
+#include "link/state.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include <array>
+#include <functional>
+#include <map>
+
+class QAction;
+class QFrame;
+class QListWidget;
+class QMenu;
+class QTabBar;
+class QTimer;
+class QToolBar;
+
+namespace ql {
+
+class FlexGrid;
+
+// The controls of one device slot; every one of them lies inside frmDev.
+struct DevSlot {
+    QFrame* frmDev = nullptr;
+    DevCtrl* Panel = nullptr;          // DevCtrl(n)
+    QWidget* Chart = nullptr;          // CurveGraph(n)
+    FlexGrid* gridRun = nullptr;
+    FlexGrid* gridAutolist = nullptr;
+    QListWidget* lstInfo = nullptr;
+    QTimer* tmrComm = nullptr;  // 50 ms poll
+    QTimer* tmrConn = nullptr;  // 1000 ms connect repeat
+    QTimer* tmrRecv = nullptr;  // 500 ms receive lamp
+};
+
+// Windows and commands of other parts of the program that the menus and the
+// shut-down reach. An empty hook makes its entry do nothing. Hooks that open
+// a window return it so the main window can wait for it and close it at
+// shut-down.
+struct WindowHooks {
+    std::function<void()> openParameterFile;    // "Open Parameter"
+    std::function<void()> saveParameterFile;    // "Save Parameter"
+    std::function<void()> saveDataFile;         // "Save Data"
+    std::function<void()> saveCurvePicture;     // "Save Curve"
+    std::function<void()> savePanelPicture;     // "Save Picture"
+    std::function<QWidget*()> openDataViewer;   // frmData, shown
+    std::function<QWidget*()> openAxisRanges;   // frmCurve, shown and waited for
+    // frmShow, shown and waited for; told whether the temperature choice is
+    // usable and which of temperature or power it starts on.
+    std::function<QWidget*(bool tempEnabled, bool tempSelected)> openDisplaySetting;
+    std::function<QWidget*()> openCalibration;      // frmAdj, shown
+    std::function<QWidget*()> openResistanceTest;   // frmRes, waited for, tabs locked
+    std::function<QWidget*()> openFirmwareUpdate;   // frmUpdate, waited for, tabs locked
+    std::function<QWidget*()> openQcTest;           // frmQC, shown
+    std::function<QWidget*()> openUsbTrigger;       // frmUSB, shown
+    std::function<void(bool enable)> setAdjButtons; // calibration window buttons
+    // Floating readouts: the large one (frmDisp) and the small one (frmMeter).
+    std::function<void(bool show)> showDisp;
+    std::function<void(bool show)> showMeter;
+    std::function<bool()> meterOpen;
+};
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // ---- state
+    LinkState& link() { return link_; }
+    SecondTicker& ticker() { return ticker_; }
+    DevSlot& slot(int n) { return slots_.at(n); }
+    int DevCount() const { return devCount_; }
+    int CurDev() const { return curDev_; }
+    QString IniFile;
+    Switches sw;                 // AutoSave, PromptMsg, MinHide, FloatDisp, SaveCsv
+    int ShowAh = 0, ShowWh = 0, ShowLabel = 0, AutoScale = 1;
+    bool XTime = true;
+    bool MinDispShown = false;
+    bool AdjOpen = false;
+    QString FwText;              // "V3.20" of the selected device, or empty
+    QString SvrAddress;
+    QString NewsText, NewsUrl, MarqueeText;
+    int MarqPos = 0;
+    bool DlgDone = true;
+
+    // ---- window parts
+    QTabBar* tabDev = nullptr;
+    QToolBar* tlbSys = nullptr;
+    QTimer* Timer1 = nullptr;  // clock line, 1 s
+    QTimer* Timer2 = nullptr;  // server connect, 1 s, off
+    QTimer* Timer3 = nullptr;  // server close, 2 s, off
+    QTimer* Timer4 = nullptr;  // marquee, 350 ms, off
+
+    QMenu *mnuFile, *mnuSys, *mnuTool, *mnuSet, *mnuHelp, *menuLang, *mnuPop;
+    QAction *menuOpenCfg, *menuSaveCfg, *menuOpenData, *menuSaveData, *menuSavePic, *menuCapture, *menuExit;
+    QAction *menuAddDev, *menuAdj, *menuUpdate;
+    QAction *menuClear, *menuSearch, *menuRes, *menuQc, *menuUsb;
+    QAction *menuTitle, *menuCurve, *menuShow, *menuTemp, *menuSwSet;
+    QAction *menuSimp, *menuUnSimp, *menuHelp, *menuAbout, *menuCDT, *menuZin, *menuZout;
+
+    WindowHooks hooks;
+
+    // ---- slots and tabs
+    void menuAddDev_Click();
+    void tabDev_Click(int index);
+    // Toolbar left edge in twips: moves 800 to the right with every tab.
+    int toolbarLeftTwips() const;
+
+    // ---- menu handlers
+    void menuOpenData_Click();
+    void menuExit_Click();
+    void menuAdj_Click();
+    void menuUpdate_Click();
+    void menuClear_Click();
+    void menuSearch_Click();
+    void menuRes_Click();
+    void menuQc_Click();
+    void menuUsb_Click();
+    void menuTitle_Click();
+    void CurveGraph_DblClick(int index);
+    void menuCurve_Click();
+    void menuShow_Click();
+    void menuTemp_Click();
+    void menuSwSet_Click();
+    void menuSimp_Click();
+    void menuUnSimp_Click();
+    void menuHelp_Click();
+    void menuAbout_Click();
+    void menuCDT_Click();
+    void tlbSys_ButtonClick(const QString& key);
+
+    // ---- panel handlers used here and by the tools
+    void DevCtrl_ConnClick(int Index);
+    virtual void DevCtrl_StopClick(int Index, int chn);
+    // Enables the panel's and the menus' controls for a running (idle false)
+    // or idle slot.
+    void SetRunState(bool idle, int slot);
+    // Shows the fading message window when the prompt switch is on.
+    void ShowMsg(const QString& text);
+    void ScanPorts(int slot);
+
+    // ---- information list, tray
+    void Timer1_Timer();
+    void Timer4_Timer();
+    void lstInfo_NewsClick();
+    bool trayIconShown() const;
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    // Whether the desktop has a system tray; minimising hides the window
+    // only when it has.
+    virtual bool trayAvailable() const;
+
+    // Layout of every slot; minimise and restore handling.
+    void Form_Resize();
+
+    // The windows of other parts, by name ("frmData", "frmCurve" ...), as
+    // long as they exist.
+    QWidget* otherWindow(const QString& name) const;
+    frmMsg* messageWindow() const { return msg_; }
+    frmAbout* aboutWindow() const { return about_; }
+    frmSw* switchWindow() const { return sw_; }
+
+    // Shows w modeless and processes events until it is closed or destroyed.
+    static void ShowAndWait(QWidget* w);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // Form_Unload
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void buildMenus();
+    void buildToolbar();
+    void createSlot(int n);
+    void setupRunGrid(int n);
+    void setupChart(int n);
+    void panelNoDevice(int n);
+    void preferredPort(int n, const QString& portText);
+    void registerWindow(const QString& name, QWidget* w);
+    void waitWithTabsLocked(QWidget* w);
+    void tmrComm_Timer(int n);
+    void tmrConn_Timer(int n);
+    void tmrRecv_Timer(int n);
+    void sendConnect(int n);
+    void sendDisconnect(int n);
+    void sendStop(int n, int chn);
+    void tmrPauseStop(int n);
+    void onPortLost(int n);
+
+    LinkState link_;
+    SecondTicker ticker_{link_};
+    std::array<DevSlot, kMaxDevices> slots_{};
+    QWidget* client_ = nullptr;
+    int devCount_ = 0;
+    int curDev_ = 0;
+    QSystemTrayIcon* tray_ = nullptr;
+    QPointer<frmMsg> msg_;
+    QPointer<frmAbout> about_;
+    QPointer<frmSw> sw_;
+    std::map<QString, QPointer<QWidget>> windows_;
+    bool closing_ = false;
+};
+
+// The window title: "QL Tester Software V<major>.<minor>.<revision> (Build <date>)".
+QString MainCaption();
+
+} // namespace ql

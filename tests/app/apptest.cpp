@@ -1,0 +1,158 @@
+#include "apptest.h"
+
+#include "platform/services.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace qltest {
+
+int FakePrompter::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
+{
+    messages.push_back({text, title, buttons, icon});
+    if (onMessage)
+        onMessage();
+    if (answers.empty())
+        return IdOk;
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+QString FakePrompter::FileDialog(bool, const QString&, const QString&, const QString& name)
+{
+    ++fileCalls;
+    fileNames << name;
+    if (fileDelayMs > 0)
+        QThread::msleep(fileDelayMs);
+    return fileAnswer;
+}
+
+QString FakePrompter::Input(const QString&, const QString&, const QString& def, bool* ok)
+{
+    inputDefault = def;
+    *ok = inputOk;
+    return inputAnswer;
+}
+
+QStringList FakePrompter::texts() const
+{
+    QStringList out;
+    for (const Asked& a : messages)
+        out << a.text;
+    return out;
+}
+
+Pty::Pty(const QString& portsDir, const QString& name)
+{
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0)
+        return;
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        ::close(master_);
+        master_ = -1;
+        return;
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    QDir().mkpath(portsDir);
+    link_ = QDir(portsDir).filePath(name);
+    QFile::remove(link_);
+    QFile::link(QString::fromLocal8Bit(ptsname(master_)), link_);
+}
+
+Pty::~Pty()
+{
+    if (master_ >= 0)
+        ::close(master_);
+    if (!link_.isEmpty())
+        QFile::remove(link_);
+}
+
+QByteArray Pty::readAll(int min, int ms)
+{
+    QByteArray out;
+    QElapsedTimer clock;
+    clock.start();
+    while (true) {
+        char buf[256];
+        const ssize_t n = ::read(master_, buf, sizeof buf);
+        if (n > 0) {
+            out.append(buf, int(n));
+            continue;
+        }
+        if (out.size() >= min || clock.elapsed() > ms)
+            break;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return out;
+}
+
+void Pty::write(const QByteArray& bytes)
+{
+    const ssize_t n = ::write(master_, bytes.constData(), size_t(bytes.size()));
+    (void)n;
+}
+
+void AppTest::SetUp()
+{
+    oldHome_ = qgetenv("QL_HOME");
+    oldPorts_ = qgetenv("QL_PORTS");
+    oldSys_ = qgetenv("QL_SYSTEM_PORTS");
+    dir_ = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(dir_->isValid());
+    qputenv("QL_HOME", dir_->path().toLocal8Bit());
+    qputenv("QL_PORTS", portsDir().toLocal8Bit());
+    qputenv("QL_SYSTEM_PORTS", "0");
+    ql::setPrompter(&prompt);
+}
+
+void AppTest::TearDown()
+{
+    ql::setPrompter(nullptr);
+    ql::SetLanguage(0);
+    qputenv("QL_HOME", oldHome_);
+    qputenv("QL_PORTS", oldPorts_);
+    qputenv("QL_SYSTEM_PORTS", oldSys_);
+}
+
+QString AppTest::portsDir() const { return dir_->path() + QStringLiteral("-ports"); }
+
+std::unique_ptr<ql::frmMain> AppTest::makeWindow()
+{
+    auto w = std::make_unique<ql::frmMain>();
+    w->resize(1100, 720);
+    return w;
+}
+
+void AppTest::closeWindow(ql::frmMain& w)
+{
+    prompt.answers.clear();
+    w.close();
+}
+
+QString AppTest::iniText() const
+{
+    QFile f(QDir(home()).filePath(QStringLiteral("ql.ini")));
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLatin1(f.readAll());
+}
+
+std::vector<QByteArray> Frames(const QByteArray& bytes)
+{
+    std::vector<QByteArray> out;
+    for (int i = 0; i + 10 <= bytes.size(); i += 10)
+        out.push_back(bytes.mid(i, 10));
+    return out;
+}
+
+} // namespace qltest

@@ -1,0 +1,82 @@
+#pragma once
+// Shared pieces of the main-window tests: a prompter that answers from a
+// script and records what was asked, a pseudo-terminal standing in for a
+// device's serial line, and a fixture with a fresh program folder.
+#include "app/mainwindow.h"
+#include "app/prompter.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace qltest {
+
+struct Asked {
+    QString text, title;
+    ql::Prompter::Buttons buttons;
+    ql::Prompter::Icon icon;
+};
+
+class FakePrompter : public ql::Prompter {
+public:
+    std::vector<Asked> messages;
+    std::deque<int> answers;  // popped per message; IdOk when empty
+    int fileCalls = 0;
+    QStringList fileNames;    // proposed names seen
+    QString fileAnswer;
+    int fileDelayMs = 30;     // how long the "user" takes
+    int colourAnswer = -1;
+    QString inputAnswer;
+    bool inputOk = true;
+    QString inputDefault;
+    QStringList urls;
+    std::function<void()> onMessage;  // runs while a message box is "open"
+
+    int Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
+    QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name) override;
+    int PickColor() override { return colourAnswer; }
+    QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
+    void OpenUrl(const QString& url) override { urls << url; }
+    QStringList texts() const;
+};
+
+// A pseudo-terminal whose slave side is linked as ports/<name>.
+class Pty {
+public:
+    Pty(const QString& portsDir, const QString& name);
+    ~Pty();
+    bool ok() const { return master_ >= 0; }
+    // Everything the program wrote, waiting up to ms for at least min bytes.
+    QByteArray readAll(int min = 1, int ms = 1000);
+    void write(const QByteArray& bytes);
+
+private:
+    int master_ = -1;
+    QString link_;
+};
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // A main window whose closing does not ask: answers are queued first.
+    std::unique_ptr<ql::frmMain> makeWindow();
+    void closeWindow(ql::frmMain& w);  // answers OK to every question
+    QString home() const { return dir_->path(); }
+    QString portsDir() const;
+    QString iniText() const;
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    FakePrompter prompt;
+    QByteArray oldHome_, oldPorts_, oldSys_;
+};
+
+// Splits the bytes into ten-byte frames.
+std::vector<QByteArray> Frames(const QByteArray& bytes);
+
+} // namespace qltest

@@ -1,0 +1,243 @@
+// Connect and disconnect from the panel, and the shut-down with running
+// channels, checked on the line's far side.
+#include "apptest.h"
+
+#include "panel/flexgrid.h"
+#include "platform/serial.h"
+#include "platform/services.h"
+
+#include <QAction>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTimer>
+
+using namespace qltest;
+
+namespace {
+
+uint8_t cmd(const QByteArray& frame) { return uint8_t(frame.at(1)); }
+
+QString todaysLog(const QString& home)
+{
+    QFile f(ql::ErrLogPath(QDate::currentDate()));
+    (void)home;
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(f.readAll());
+}
+
+} // namespace
+
+TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
+{
+    Pty dev(portsDir(), "COM12");
+    ASSERT_TRUE(dev.ok());
+    auto w = makeWindow();
+    w->menuAddDev_Click();
+    w->menuAddDev_Click();
+    ql::DevSlot& s = w->slot(2);
+    s.Panel->setTPort("COM12");
+    w->DevCtrl_ConnClick(2);
+    ASSERT_TRUE(w->link().slot[2].hComm);
+    EXPECT_TRUE(s.Panel->Conn());
+    EXPECT_TRUE(s.tmrComm->isActive());
+    EXPECT_TRUE(s.tmrConn->isActive());
+    EXPECT_FALSE(w->menuUpdate->isEnabled());
+    EXPECT_EQ(ql::ReadIni(w->IniFile, "COMM", "PORT3", ""), "12");
+    const auto line = w->link().slot[2].hComm->line();
+    EXPECT_EQ(line.baudRate, 9600);
+    EXPECT_EQ(line.byteSize, 8);
+    EXPECT_EQ(line.parity, 2);
+    EXPECT_EQ(line.stopBits, 0);
+    // Exactly one connect frame at once (the repeat comes a second later).
+    const auto frames = Frames(dev.readAll(10, 500));
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(cmd(frames[0]), 0x05);
+    EXPECT_EQ(uint8_t(frames[0].at(0)), 0xFA);
+    EXPECT_EQ(uint8_t(frames[0].at(9)), 0xF8);
+
+    // A second press on a slot whose handle is set but panel shows closed
+    // does nothing.
+    s.Panel->setConn(false);
+    w->DevCtrl_ConnClick(2);
+    EXPECT_TRUE(prompt.messages.empty());
+    s.Panel->setConn(true);
+
+    // Disconnect: frame, port closed, panel back to "No Device".
+    s.gridRun->setTextMatrix(2, 3, "x");
+    w->DevCtrl_ConnClick(2);
+    EXPECT_FALSE(w->link().slot[2].hComm);
+    EXPECT_FALSE(s.Panel->Conn());
+    EXPECT_FALSE(s.tmrComm->isActive());
+    EXPECT_FALSE(s.tmrConn->isActive());
+    EXPECT_TRUE(w->menuUpdate->isEnabled());
+    EXPECT_FALSE(w->menuAdj->isEnabled());
+    EXPECT_EQ(s.Panel->tMode(), "No Device");
+    EXPECT_EQ(s.Panel->tSval(1), "00.00");
+    EXPECT_EQ(s.Panel->tStim(0), "0");
+    EXPECT_EQ(s.Panel->ui().tabDev->count(), 1);
+    EXPECT_EQ(s.Panel->Test(), 1);
+    EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "No Device");
+    EXPECT_EQ(s.gridRun->TextMatrix(2, 3), "");
+    const auto after = Frames(dev.readAll(10, 500));
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(cmd(after.back()), 0x06);
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
+{
+    Pty dev(portsDir(), "COM5");
+    ASSERT_TRUE(dev.ok());
+    auto w = makeWindow();
+    w->menuAddDev_Click();
+    const QString before = iniText();
+
+    // A port that does not exist.
+    w->slot(0).Panel->setTPort("COM9");
+    w->DevCtrl_ConnClick(0);
+    ASSERT_EQ(prompt.texts(), QStringList{"Wrong Port!"});
+    EXPECT_EQ(prompt.messages[0].icon, ql::Prompter::Critical);
+    EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkOnly);
+    EXPECT_FALSE(w->link().slot[0].hComm);
+    EXPECT_FALSE(w->slot(0).Panel->Conn());
+    EXPECT_FALSE(w->slot(0).tmrComm->isActive());
+    EXPECT_FALSE(w->slot(0).tmrConn->isActive());
+    EXPECT_EQ(iniText(), before);
+    EXPECT_TRUE(todaysLog(home()).contains("[ErrConn]"));
+
+    // A text that names no port.
+    w->slot(0).Panel->setTPort("CO");
+    w->DevCtrl_ConnClick(0);
+    EXPECT_EQ(prompt.messages.size(), 2u);
+    EXPECT_FALSE(w->link().slot[0].hComm);
+
+    // A port another slot holds.
+    w->slot(0).Panel->setTPort("COM5");
+    w->DevCtrl_ConnClick(0);
+    ASSERT_TRUE(w->link().slot[0].hComm);
+    w->slot(1).Panel->setTPort("COM5");
+    w->DevCtrl_ConnClick(1);
+    EXPECT_EQ(prompt.messages.size(), 3u);
+    EXPECT_EQ(prompt.messages.back().text, "Wrong Port!");
+    EXPECT_FALSE(w->link().slot[1].hComm);
+    EXPECT_FALSE(w->slot(1).tmrComm->isActive());
+    EXPECT_FALSE(w->slot(1).Panel->Conn());
+    EXPECT_TRUE(w->link().slot[0].hComm);  // the holder keeps its port
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
+{
+    auto w = makeWindow();
+    ql::DevSlot& s = w->slot(0);
+    s.Panel->setConn(true);
+    s.Panel->ModeClr();
+    s.Panel->ModeAdd("D-CC");
+    s.Panel->setTMode("D-CC");
+    s.tmrComm->start();
+    s.tmrConn->start();
+    w->ticker().TmrStart(0, 0);
+    w->DevCtrl_ConnClick(0);
+    EXPECT_FALSE(s.Panel->Conn());
+    EXPECT_FALSE(s.tmrComm->isActive());
+    EXPECT_FALSE(s.tmrConn->isActive());
+    EXPECT_FALSE(w->ticker().TmrRunning(0, 0));
+    EXPECT_EQ(s.Panel->tMode(), "No Device");
+    closeWindow(*w);
+}
+
+namespace {
+
+// Records the order of the stop handler's calls.
+class RecordingMain : public ql::frmMain {
+public:
+    std::vector<std::pair<int, int>> stops;
+    void DevCtrl_StopClick(int Index, int chn) override
+    {
+        stops.emplace_back(Index, chn);
+        ql::frmMain::DevCtrl_StopClick(Index, chn);
+    }
+};
+
+} // namespace
+
+TEST_F(AppTest, ShutDownStopsRunningChannelsThenDisconnectsEveryPort)
+{
+    Pty d0(portsDir(), "COM3"), d2(portsDir(), "COM4");
+    ASSERT_TRUE(d0.ok() && d2.ok());
+    RecordingMain w;
+    w.menuAddDev_Click();
+    w.menuAddDev_Click();
+    w.slot(0).Panel->setTPort("COM3");
+    w.DevCtrl_ConnClick(0);
+    w.slot(2).Panel->setTPort("COM4");
+    w.DevCtrl_ConnClick(2);
+    ASSERT_TRUE(w.link().slot[0].hComm && w.link().slot[2].hComm);
+    d0.readAll(10, 300);
+    d2.readAll(10, 300);
+    w.slot(2).Panel->setDev2S(true);
+    w.link().ch(0, 0).Running = true;
+    w.link().ch(2, 0).Running = true;
+    w.link().ch(2, 1).Running = true;
+    for (auto [s, c] : {std::pair{0, 0}, {2, 0}, {2, 1}})
+        w.ticker().TmrStart(s, c);
+
+    // Cancel on the first question keeps everything running.
+    prompt.answers = {ql::Prompter::IdCancel};
+    w.show();
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.ticker().TmrRunning(2, 1));
+    EXPECT_TRUE(w.link().slot[0].hComm);
+    EXPECT_EQ(prompt.texts(), QStringList{"Close software?"});
+
+    // Now OK to both; the timers are gone before the stop question comes.
+    prompt.messages.clear();
+    prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
+    bool timersStoppedFirst = false;
+    prompt.onMessage = [&] {
+        if (prompt.messages.size() == 2)
+            timersStoppedFirst = !w.ticker().TmrRunning(0, 0) && !w.ticker().TmrRunning(2, 1);
+    };
+    EXPECT_TRUE(w.close());
+    prompt.onMessage = nullptr;
+    EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
+    EXPECT_TRUE(timersStoppedFirst);
+    EXPECT_EQ(w.stops, (std::vector<std::pair<int, int>>{{0, 0}, {2, 0}, {2, 1}}));
+    EXPECT_FALSE(w.link().slot[0].hComm);
+    EXPECT_FALSE(w.link().slot[2].hComm);
+
+    const auto f0 = Frames(d0.readAll(20, 500));
+    ASSERT_EQ(f0.size(), 2u);
+    EXPECT_EQ(cmd(f0[0]), 16 * 0 + 0x02);  // stop, channel 0 (mode 0)
+    EXPECT_EQ(cmd(f0[1]), 0x06);
+    const auto f2 = Frames(d2.readAll(30, 500));
+    ASSERT_EQ(f2.size(), 3u);
+    EXPECT_EQ(cmd(f2[0]) % 16, 0x02);
+    EXPECT_EQ(cmd(f2[0]) / 160, 0);
+    EXPECT_EQ(cmd(f2[1]) % 16, 0x02);
+    EXPECT_EQ(cmd(f2[1]) / 160, 1);  // channel 1
+    EXPECT_EQ(cmd(f2[2]), 0x06);
+}
+
+TEST_F(AppTest, ShutDownCancelOnStopStillDisconnects)
+{
+    Pty d0(portsDir(), "COM3");
+    ASSERT_TRUE(d0.ok());
+    RecordingMain w;
+    w.slot(0).Panel->setTPort("COM3");
+    w.DevCtrl_ConnClick(0);
+    d0.readAll(10, 300);
+    w.link().ch(0, 0).Running = true;
+    prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(w.stops.empty());
+    const auto f0 = Frames(d0.readAll(10, 500));
+    ASSERT_EQ(f0.size(), 1u);
+    EXPECT_EQ(cmd(f0[0]), 0x06);
+    EXPECT_FALSE(w.link().slot[0].hComm);
+}

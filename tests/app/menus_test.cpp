@@ -1,0 +1,368 @@
+// Menus, toolbar, dialogs, information list and tray.
+#include "apptest.h"
+
+#include "panel/flexgrid.h"
+#include "platform/services.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest/QTest>
+
+#include <stdexcept>
+
+using namespace qltest;
+
+namespace {
+
+// A window that closes itself as soon as its opener waits for it.
+QWidget* selfClosing(QStringList* log, const QString& name)
+{
+    auto* w = new QWidget;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    *log << name;
+    QTimer::singleShot(0, w, &QWidget::close);
+    return w;
+}
+
+} // namespace
+
+TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
+{
+    auto w = makeWindow();
+    QStringList log;
+    auto rec = [&](const char* n) { return [&log, n] { log << n; }; };
+    w->hooks.openParameterFile = rec("openCfg");
+    w->hooks.saveParameterFile = rec("saveCfg");
+    w->hooks.saveDataFile = rec("saveData");
+    w->hooks.saveCurvePicture = rec("saveCurve");
+    w->hooks.savePanelPicture = rec("savePanel");
+    w->hooks.openDataViewer = [&] { return selfClosing(&log, "frmData"); };
+    w->hooks.openAxisRanges = [&] { return selfClosing(&log, "frmCurve"); };
+    bool tempEnabled = true, tempSelected = true;
+    w->hooks.openDisplaySetting = [&](bool en, bool sel) {
+        tempEnabled = en;
+        tempSelected = sel;
+        return selfClosing(&log, "frmShow");
+    };
+    w->hooks.openCalibration = [&] { return selfClosing(&log, "frmAdj"); };
+    w->hooks.openResistanceTest = [&] { return selfClosing(&log, "frmRes"); };
+    w->hooks.openFirmwareUpdate = [&] { return selfClosing(&log, "frmUpdate"); };
+    w->hooks.openQcTest = [&] { return selfClosing(&log, "frmQC"); };
+    w->hooks.openUsbTrigger = [&] { return selfClosing(&log, "frmUSB"); };
+
+    w->menuOpenCfg->setEnabled(true);
+    w->menuSaveCfg->setEnabled(true);
+    for (QAction* a : {w->menuQc, w->menuUsb}) {  // shown by a device that has them
+        a->setVisible(true);
+        a->setEnabled(true);
+    }
+    for (QAction* a : {w->menuOpenCfg, w->menuSaveCfg, w->menuOpenData, w->menuSaveData, w->menuSavePic,
+                       w->menuCapture, w->menuCurve, w->menuShow, w->menuUpdate, w->menuQc, w->menuUsb})
+        a->trigger();
+    EXPECT_EQ(log, (QStringList{"openCfg", "saveCfg", "frmData", "saveData", "saveCurve", "savePanel", "frmCurve",
+                                "frmShow", "frmUpdate", "frmQC", "frmUSB"}));
+    EXPECT_FALSE(tempEnabled);  // no device: no temperature choice
+    EXPECT_FALSE(tempSelected);
+    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_TRUE(w->DlgDone);
+
+    // Toolbar keys run their menu handlers; "savepic" is the panel picture.
+    log.clear();
+    for (const char* key : {"opendat", "savedat", "savepic", "setting", "nokey"})
+        w->tlbSys_ButtonClick(key);
+    EXPECT_EQ(log, (QStringList{"frmData", "saveData", "savePanel", "frmShow"}));
+    QAction* about = w->tlbSys->findChild<QAction*>("about");
+    ASSERT_TRUE(about);
+    about->trigger();
+    ASSERT_TRUE(w->aboutWindow());
+    EXPECT_EQ(w->aboutWindow()->windowTitle(), "About Software");
+    EXPECT_EQ(w->aboutWindow()->lblVer->text(), "Version: V" + ql::VersionText());
+    w->aboutWindow()->close();
+    w->tlbSys_ButtonClick("com");
+    EXPECT_EQ(prompt.texts().last(), "Search comm port finished");
+
+    // Calibration: an OK-only information box, then the window; the tabs
+    // come back when it closes.
+    prompt.messages.clear();
+    log.clear();
+    w->menuAdj->setEnabled(true);
+    w->menuAdj->trigger();
+    EXPECT_EQ(prompt.texts(), QStringList{"Calibrate Parameter?"});
+    EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkOnly);
+    EXPECT_EQ(log, QStringList{"frmAdj"});
+    EXPECT_FALSE(w->menuAdj->isEnabled());
+    EXPECT_FALSE(w->tabDev->isEnabled());
+    QTest::qWait(20);
+    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_FALSE(w->AdjOpen);
+
+    // Resistance test: refused without a device and above 4.5 V.
+    prompt.messages.clear();
+    log.clear();
+    w->menuRes_Click();
+    EXPECT_EQ(prompt.texts(), QStringList{"Please connect device first"});
+    w->link().slot[0].DevType = 5;
+    w->link().ch(0, 0).Volt = 4.51f;
+    w->menuRes_Click();
+    EXPECT_EQ(prompt.texts().last(), "Resistance test only support single battery");
+    w->link().ch(0, 0).Volt = 4.5f;
+    w->menuRes_Click();
+    EXPECT_EQ(log, QStringList{"frmRes"});
+    EXPECT_TRUE(w->tabDev->isEnabled());
+
+    // Clear curve: Cancel leaves the counters, OK resets the time axis.
+    w->link().ch(0, 0).TickSecs = 42;
+    w->link().ch(0, 0).RunStartPt = 7;
+    prompt.answers = {ql::Prompter::IdCancel};
+    w->menuClear->trigger();
+    EXPECT_EQ(w->link().ch(0, 0).TickSecs.load(), 42);
+    w->menuClear->trigger();
+    EXPECT_EQ(w->link().ch(0, 0).TickSecs.load(), 0);
+    EXPECT_EQ(w->link().ch(0, 0).RunStartPt, 0);
+
+    // Search on a connected panel does nothing.
+    prompt.messages.clear();
+    w->slot(0).Panel->setConn(true);
+    w->menuSearch->trigger();
+    EXPECT_TRUE(prompt.messages.empty());
+    w->slot(0).Panel->setConn(false);
+
+    // Help and CDT open web pages.
+    w->menuHelp->trigger();
+    w->menuCDT->trigger();
+    EXPECT_EQ(prompt.urls.size(), 2);
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, FirmwareUpdateErrorGivesTheTabsBack)
+{
+    auto w = makeWindow();
+    w->hooks.openFirmwareUpdate = []() -> QWidget* { throw std::runtime_error("port busy"); };
+    w->menuUpdate->trigger();
+    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_EQ(prompt.texts(), QStringList{"Wrong Port!"});
+    EXPECT_EQ(prompt.messages[0].icon, ql::Prompter::Critical);
+    QFile log(ql::ErrLogPath(QDate::currentDate()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("[ErrUpdate]port busy"));
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
+{
+    auto w = makeWindow();
+    const QList<QAction*> gated{w->menuOpenCfg, w->menuSaveCfg, w->menuOpenData, w->menuSaveData, w->menuClear,
+                                w->menuCurve,   w->menuRes,     w->menuQc,       w->menuSwSet};
+    w->menuRes->setVisible(true);
+    w->menuQc->setVisible(true);
+    w->SetRunState(false, 0);
+    for (QAction* a : gated)
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_TRUE(w->slot(0).Panel->StopEnable());
+    EXPECT_TRUE(w->menuAbout->isEnabled());
+    w->SetRunState(true, 0);
+    for (QAction* a : gated)
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    // A step test keeps them off after the run.
+    w->link().slot[0].StepRunning = true;
+    w->SetRunState(true, 0);
+    EXPECT_FALSE(w->menuClear->isEnabled());
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, TitleEditLanguageAndTemperatureEntriesWriteTheirKeys)
+{
+    auto w = makeWindow();
+    w->menuUnSimp->trigger();
+    EXPECT_EQ(ql::ReadIni(w->IniFile, "LANGUAGE", "LANG", ""), "1");
+    EXPECT_EQ(ql::Language(), 1);
+    EXPECT_TRUE(w->menuUnSimp->isChecked());
+    EXPECT_FALSE(w->menuSimp->isChecked());
+    w->menuSimp->trigger();
+    EXPECT_EQ(ql::ReadIni(w->IniFile, "LANGUAGE", "LANG", ""), "0");
+    EXPECT_EQ(ql::Language(), 0);
+
+    w->menuTemp->trigger();
+    EXPECT_EQ(ql::ReadIni(w->IniFile, "AUTO", "TEMP", ""), "True");
+    w->menuTemp->trigger();
+    EXPECT_EQ(ql::ReadIni(w->IniFile, "AUTO", "TEMP", ""), "False");
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
+{
+    auto w = makeWindow();
+    w->menuSwSet->trigger();
+    ql::frmSw* dlg = w->switchWindow();
+    ASSERT_TRUE(dlg);
+    EXPECT_TRUE(dlg->optCsv->isChecked());
+    EXPECT_TRUE(dlg->txtPath->text().endsWith("Data/") || dlg->txtPath->text().endsWith("Data\\"));
+    // Cancel stores nothing.
+    dlg->chkAuto->setChecked(true);
+    dlg->cmdCancel->click();
+    QTest::qWait(1);
+    EXPECT_FALSE(w->sw.AutoSave);
+    EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n"));
+
+    w->menuSwSet->trigger();
+    dlg = w->switchWindow();
+    ASSERT_TRUE(dlg);
+    EXPECT_FALSE(dlg->chkAuto->isChecked());
+    dlg->chkHide->setChecked(true);
+    dlg->chkMsg->setTristate(true);
+    dlg->chkMsg->setCheckState(Qt::PartiallyChecked);  // grey counts as off
+    dlg->optDat->setChecked(true);
+    dlg->cmdOK->click();
+    EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n[AUTO]\r\nMSG=False\r\nSAVE=False\r\n"
+                                 "HIDE=True\r\nDISP=False\r\nCSV=False\r\n"));
+    EXPECT_TRUE(w->sw.MinHide);
+    EXPECT_FALSE(w->sw.PromptMsg);
+    EXPECT_FALSE(w->sw.SaveCsv);
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
+{
+    auto w = makeWindow();
+    w->ShowMsg("STOP");
+    EXPECT_FALSE(w->messageWindow());  // prompt switch off
+    w->sw.PromptMsg = true;
+    w->ShowMsg("STOP");
+    QPointer<ql::frmMsg> m = w->messageWindow();
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->text(), "STOP");
+    EXPECT_EQ(m->Timer1->interval(), 25);
+    EXPECT_EQ(m->Timer2->interval(), 25);
+    EXPECT_TRUE(m->fadingIn());
+    m->Timer1->stop();  // the test drives the ticks
+    for (int i = 0; i < 20; ++i)
+        m->fadeInTick();
+    EXPECT_EQ(m->alpha(), 100);
+    EXPECT_NEAR(m->windowOpacity(), 100 / 255.0, 0.01);
+    // A click at 100 fades out from 100: gone after 21 ticks.
+    QTest::mouseClick(m->lblMsg, Qt::LeftButton);
+    EXPECT_TRUE(m->fadingOut());
+    m->Timer2->stop();
+    for (int i = 0; i < 20; ++i)
+        m->fadeOutTick();
+    EXPECT_EQ(m->alpha(), 0);
+    EXPECT_TRUE(m->isVisible());
+    m->fadeOutTick();
+    QTest::qWait(1);
+    EXPECT_FALSE(m);  // closed and deleted
+
+    // A full fade-in takes 40 ticks and stops at 200; closing from outside
+    // does not close it at once but fades it out.
+    w->ShowMsg("END");
+    m = w->messageWindow();
+    ASSERT_TRUE(m);
+    m->Timer1->stop();
+    for (int i = 0; i < 45; ++i)
+        m->fadeInTick();
+    EXPECT_EQ(m->alpha(), 200);
+    EXPECT_FALSE(m->fadingIn());
+    EXPECT_FALSE(m->close());
+    EXPECT_TRUE(m->fadingOut());
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, ClockLineAndMarqueeHandOver)
+{
+    auto w = makeWindow();
+    w->menuAddDev_Click();
+    w->FwText = "V3.20";
+    w->Timer1_Timer();
+    const QString clock = w->slot(0).lstInfo->item(0)->text();
+    EXPECT_TRUE(clock.startsWith(' '));
+    EXPECT_TRUE(clock.endsWith("  V3.20"));
+    EXPECT_EQ(w->slot(1).lstInfo->item(0)->text(), "");  // only the selected slot
+
+    w->NewsText = "News!";
+    w->NewsUrl = "http://news.example/x";
+    w->slot(0).lstInfo->item(0)->setText("kept");
+    w->Timer1_Timer();
+    EXPECT_TRUE(w->Timer4->isActive());
+    EXPECT_EQ(w->MarqueeText, QString(40, ' ') + "News!");
+    EXPECT_EQ(w->slot(0).lstInfo->item(0)->text(), "kept");
+    w->Timer4_Timer();
+    EXPECT_EQ(w->slot(0).lstInfo->item(0)->text(), " " + w->MarqueeText);
+    w->Timer4_Timer();
+    EXPECT_EQ(w->slot(0).lstInfo->item(0)->text(), " " + w->MarqueeText.mid(1));
+
+    // A click on the list opens the link once and ends the news.
+    QTest::mouseClick(w->slot(0).lstInfo->viewport(), Qt::LeftButton);
+    EXPECT_EQ(prompt.urls, QStringList{"http://news.example/x"});
+    EXPECT_TRUE(w->NewsText.isEmpty());
+    QTest::mouseClick(w->slot(0).lstInfo->viewport(), Qt::LeftButton);
+    EXPECT_EQ(prompt.urls.size(), 1);
+    w->Timer1_Timer();
+    EXPECT_FALSE(w->Timer4->isActive());
+    EXPECT_TRUE(w->slot(0).lstInfo->item(0)->text().endsWith("V3.20"));
+    closeWindow(*w);
+}
+
+namespace {
+class TrayMain : public ql::frmMain {
+public:
+    bool tray = true;
+    bool trayAvailable() const override { return tray; }
+};
+} // namespace
+
+TEST_F(AppTest, MinimisingHidesOnlyWithATrayAndTheIconAlwaysRestores)
+{
+    TrayMain w;
+    w.sw.MinHide = true;
+    w.tray = false;
+    w.show();
+    w.showMinimized();
+    QTest::qWait(5);
+    EXPECT_TRUE(w.MinDispShown);
+    EXPECT_TRUE(w.isVisible());  // no tray: the window stays reachable
+    EXPECT_FALSE(w.trayIconShown());
+    w.showNormal();
+    QTest::qWait(5);
+    EXPECT_FALSE(w.MinDispShown);
+
+    w.tray = true;
+    w.showMinimized();
+    QTest::qWait(5);
+    EXPECT_FALSE(w.isVisible());
+    // The switch changes while in the tray; the icon still brings it back.
+    w.sw.MinHide = false;
+    w.trayActivated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_FALSE(w.MinDispShown);
+    EXPECT_FALSE(w.trayIconShown());
+    prompt.answers.clear();
+    w.close();
+}
+
+TEST_F(AppTest, FileDialogLimitsAndQuickAnswers)
+{
+    prompt.fileAnswer = "/tmp/a.bmp";
+    prompt.fileDelayMs = 30;
+    EXPECT_EQ(ql::FileDialog(true, "Save", "bmp file(*.bmp)|*.bmp", QString(260, 'a')), "/tmp/a.bmp");
+    EXPECT_EQ(prompt.fileCalls, 1);
+    EXPECT_EQ(ql::FileDialog(true, "Save", "bmp file(*.bmp)|*.bmp", QString(261, 'a')), "");
+    EXPECT_EQ(prompt.fileCalls, 1);
+    // A dialog that comes back at once is shown again without a name.
+    prompt.fileDelayMs = 0;
+    EXPECT_EQ(ql::FileDialog(false, "Open", "csv file(*.csv)|*.csv", "x.csv"), "/tmp/a.bmp");
+    EXPECT_EQ(prompt.fileCalls, 3);
+    EXPECT_EQ(prompt.fileNames.last(), "");
+    EXPECT_EQ(ql::QtFilter("csv file(*.csv)|*.csv|data file(*.dat)|*.dat"),
+              "csv file(*.csv) (*.csv);;data file(*.dat) (*.dat)");
+    prompt.colourAnswer = 255;
+    EXPECT_EQ(ql::PickColor(), 255);
+}
