@@ -131,6 +131,8 @@ QRegion separatorShape(int form, int h, int w, int y)
 int roundHalfEven(double v)
 {
     const double r = std::nearbyint(v);
+    if (std::isnan(r))
+        return 0;
     if (r > std::numeric_limits<int>::max())
         return std::numeric_limits<int>::max();
     if (r < std::numeric_limits<int>::min())
@@ -186,6 +188,8 @@ QImage makeGradient(int w, int h, uint32_t colour1, uint32_t colour2, double ang
     }
 
     QImage img(w, h, QImage::Format_RGB32);
+    if (img.isNull())
+        return img;
     auto at = [&](long long idx) { return ramp[size_t(std::clamp<long long>(idx, 0, len - 1))] | 0xFF000000u; };
     const double deg = 3.14159265358979323846 / 180.0;
     if (q % 2 == 0) {

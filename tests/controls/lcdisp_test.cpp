@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 
+#include <limits>
 #include <memory>
 
 using ql::LCDisp;
@@ -498,6 +499,8 @@ TEST(LCDisp, OutOfRangeLayoutIsClampedOrSkipped)
     lcd.setSegmentFillStyle(-1);
     lcd.setDecimalSeparator(5);
     lcd.setPictureMode(9);
+    lcd.setBackAngle(std::numeric_limits<float>::quiet_NaN());
+    lcd.setBackAngle(-1e30f);
     lcd.setValue("8.8");
     EXPECT_EQ(lcd.Value(), "8.8");
 }
