@@ -211,3 +211,30 @@ TEST(Scan, NoFreePortLeavesThePortTextAlone)
     ScanPorts(st, 11);  // no such slot
     EXPECT_EQ(panel.portClears, 1);
 }
+
+TEST(Comm, AWriteGivesUpAfter100Ms)
+{
+    PortsDir ports;
+    DeviceSim dev(11, 300);  // never reads: the line backs up
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    CommHandle h = OpenPort(3);
+    ASSERT_TRUE(h);
+    const QByteArray big(1 << 20, 'x');
+    QElapsedTimer clock;
+    clock.start();
+    const int written = WriteBytes(h, big);
+    const qint64 took = clock.elapsed();
+    EXPECT_GE(took, 90);
+    EXPECT_LT(took, 1000);
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, big.size());
+    // What was not sent is dropped, not sent later ahead of newer frames.
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        dev.pump(5);
+    }
+    EXPECT_TRUE(h->isOpen());
+    EXPECT_EQ(WriteBytes(h, FrameBytes(*MakeFrame(OpConnect, 0, 0, 0))), 10);
+    ASSERT_TRUE(dev.waitForFrames(1));
+    EXPECT_LE(dev.bytesIn(), written + 10);
+}

@@ -170,6 +170,7 @@ void DeviceSim::clearRecorded()
 {
     received_.clear();
     sent_.clear();
+    bytesIn_ = 0;
 }
 
 int DeviceSim::pump(int waitMs)
@@ -185,6 +186,7 @@ int DeviceSim::pump(int waitMs)
         const ssize_t n = ::read(master_, buf, sizeof buf);
         if (n <= 0)
             break;
+        bytesIn_ += n;
         feed(QByteArray(buf, qsizetype(n)));
     }
     return int(received_.size()) - before;

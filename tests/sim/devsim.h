@@ -142,6 +142,7 @@ public:
     const Channel& channel(int chn) const { return ch_.at(size_t(chn)); }
     const QList<QByteArray>& received() const { return received_; }
     const QByteArray& sent() const { return sent_; }
+    qint64 bytesIn() const { return bytesIn_; }  // every byte read from the line
     void clearRecorded();
     int chargeMode() const { return chargeMode_; }
     int lastTrigger() const { return lastTrigger_; }  // byte 8 of the last trigger frame, -1 none
@@ -176,6 +177,7 @@ private:
     QByteArray inbuf_;
     QList<QByteArray> received_;
     QByteArray sent_;
+    qint64 bytesIn_ = 0;
     QSocketNotifier* notifier_ = nullptr;
     QTimer* timer_ = nullptr;
 };
