@@ -1,0 +1,165 @@
+// The data file writer: its lines for both separators, two-channel devices,
+// the step-result form, and writing and naming the file.
+#include "link/run_fakes.h"
+#include "views/datafile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace ql;
+
+namespace {
+
+class DataFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        grid.setText(1, 0, QStringLiteral("QL-K01"));
+        grid.setText(1, 1, QStringLiteral("D-CC  1.00A  3.00V"));
+        grid.setText(1, 2, QStringLiteral("4.200V"));
+        grid.setText(1, 3, QStringLiteral("3.000V"));
+        grid.setText(1, 4, QStringLiteral("850mAh"));
+        grid.setText(1, 5, QStringLiteral("3100mWh"));
+        grid.setText(1, 6, QStringLiteral("3.65V"));
+        // Two points before the run, three of the run.
+        chart.pts[0] = {{0, 4.3}, {1, 4.29}, {10.7, 4.2}, {11.2, 4.1}, {3610.9, 3.0}};
+        chart.pts[1] = {{0, 0}, {1, 0}, {10.7, 1.5}, {11.2, 1.49}, {3610.9, 1.5}};
+        chart.pts[2] = {{0, 20}, {1, 20}, {10.7, 25.04}, {11.2, 25.06}, {3610.9, 30}};
+        opt.runStartPt = 2;
+    }
+
+    qltest::FakePanel panel;
+    qltest::FakeGrid grid;
+    qltest::FakeChart chart;
+    DataFileOptions opt;
+};
+
+} // namespace
+
+TEST_F(DataFileTest, CommaSeparatedSummaryForm)
+{
+    const QStringList lines = DataFileLines(panel, grid, chart, opt);
+    EXPECT_EQ(lines, QStringList({"-----------QL Tester Software-----------",
+                                  "Device:QL-K01",
+                                  "Mode:D-CC  1.00A  3.00V",
+                                  "Begin Volt:4.200V",
+                                  "Cutoff Volt:3.000V",
+                                  "Capacity:850mAh",
+                                  "Energy:3100mWh",
+                                  "Avg Volt:3.65V",
+                                  "Title:Chart",
+                                  "------------www.qltester.example--------------",
+                                  "Time(S),Cur(A),Vol(V)",
+                                  "0,1.50,4.200",
+                                  "1,1.49,4.100",
+                                  "3600,1.50,3.000"}));
+    EXPECT_EQ(lines[0].size(), 40);
+}
+
+TEST_F(DataFileTest, TabSeparatedWithTemperatureAndThreeDecimalCurrent)
+{
+    opt.csv = false;
+    opt.withTemp = true;
+    opt.curFactor = 1000;
+    opt.devType = 40;
+    const QStringList lines = DataFileLines(panel, grid, chart, opt);
+    EXPECT_EQ(lines[10], QStringLiteral("Time(S)\tCur(A)\tVol(V)\tTemp(C)"));
+    EXPECT_EQ(lines[11], QStringLiteral("0\t1.500\t4.200\t25.0"));
+    EXPECT_EQ(lines[12], QStringLiteral("1\t1.490\t4.100\t25.1"));
+    opt.withTemp = false;
+    EXPECT_EQ(DataFileLines(panel, grid, chart, opt)[10], QStringLiteral("Time(S)\tCur(mA)\tVol(V)"));
+}
+
+TEST_F(DataFileTest, TwoChannelDeviceWritesTheChannelsOwnCurvesAndCells)
+{
+    chart.curveCount = 10;
+    grid.setText(2, 0, QStringLiteral("QL-2CH"));
+    grid.setText(2, 6, QStringLiteral("12.10V"));
+    chart.pts[5] = {{4, 12.1}, {5.5, 12.0}};
+    chart.pts[6] = {{4, 2.0}, {5.5, 2.5}};
+    opt.chn = 1;
+    opt.runStartPt = 0;
+    const QStringList lines = DataFileLines(panel, grid, chart, opt);
+    EXPECT_EQ(lines[1], QStringLiteral("Device:QL-2CH"));
+    EXPECT_EQ(lines[7], QStringLiteral("Avg Volt:12.10V"));
+    EXPECT_EQ(lines.mid(11), QStringList({"0,2.00,12.100", "1,2.50,12.000"}));
+}
+
+TEST_F(DataFileTest, NoRowsWithoutPointsOfTheRun)
+{
+    opt.runStartPt = 5;  // the run has no point yet
+    QStringList lines = DataFileLines(panel, grid, chart, opt);
+    EXPECT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines.last(), QStringLiteral("Time(S),Cur(A),Vol(V)"));
+    chart.ClearAll();
+    opt.runStartPt = 0;
+    EXPECT_EQ(DataFileLines(panel, grid, chart, opt).size(), 11);
+}
+
+TEST_F(DataFileTest, StepResultForm)
+{
+    panel.test = 3;
+    panel.stepList = {{"Step", "Mode", "Capacity", "Energy"},
+                      {"1", "D-CC", "850mAh", "3100mWh"},
+                      {"2", "", "", ""},
+                      {"3", "C-CV", "1.20Ah", "5.00Wh"}};
+    QStringList lines = DataFileLines(panel, grid, chart, opt);
+    EXPECT_EQ(lines.mid(0, 5), QStringList({"-----------QL Tester Software-----------",
+                                            "*Step,Mode,Capacity,Energy",
+                                            "*1,D-CC,850mAh,3100mWh",
+                                            "*3,C-CV,1.20Ah,5.00Wh",
+                                            "Title:Chart"}));
+    // While a step test holds the slot, or with no results, the summary is written.
+    opt.stepBusy = true;
+    EXPECT_EQ(DataFileLines(panel, grid, chart, opt)[1], QStringLiteral("Device:QL-K01"));
+    opt.stepBusy = false;
+    panel.stepList[1][1].clear();
+    EXPECT_EQ(DataFileLines(panel, grid, chart, opt)[1], QStringLiteral("Device:QL-K01"));
+}
+
+TEST_F(DataFileTest, WritesCrLfAndReplacesOnlyWithACompleteFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("run.csv"));
+    ASSERT_TRUE(WriteDataFile(path, {QStringLiteral("a"), QStringLiteral("b,\u00b0")}));
+    EXPECT_EQ(qltest::readAll(path).toUtf8(), QByteArray("a\r\nb,\xc2\xb0\r\n"));
+
+    const QString log = qltest::errLogPath();
+    const QString bad = dir.filePath(QStringLiteral("missing/run.csv"));
+    EXPECT_FALSE(WriteDataFile(bad, {QStringLiteral("a")}));
+    EXPECT_FALSE(QFile::exists(bad));
+    EXPECT_TRUE(qltest::readAll(log).contains(QStringLiteral("[ErrSaveData]") + bad));
+}
+
+TEST_F(DataFileTest, SaveFromTheSlotsStateAndHost)
+{
+    auto st = std::make_unique<LinkState>();
+    qltest::FakeHost host(*st);
+    host.grids[0] = grid;
+    host.charts[0] = chart;
+    host.saveCsv = false;
+    st->slot[0].CurFactor = 100;
+    st->slot[0].chn[0].RunStartPt = 3;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.dat"));
+    ASSERT_TRUE(SaveDataFile(*st, host, 0, 0, path));
+    EXPECT_TRUE(qltest::readAll(path).endsWith(QStringLiteral("Time(S)\tCur(A)\tVol(V)\r\n0\t1.49\t4.100\r\n3599\t1.50\t3.000\r\n")));
+}
+
+TEST(DataFileNames, ProposedNameTitleAndExtension)
+{
+    const QDateTime when(QDate(2026, 3, 8), QTime(14, 5, 9));
+    EXPECT_EQ(ProposedDataFileName(when, QStringLiteral("QL-K01"), 0, 0, false), QStringLiteral("2026-3-8-14-5-9-QL-K01-1-1"));
+    EXPECT_EQ(ProposedDataFileName(when, QStringLiteral("QL-2CH"), 2, 1, true), QStringLiteral("2026-3-8-14-5-9-QL-2CH-3-2-2"));
+    EXPECT_EQ(SaveDataTitle(0, 0, false), QStringLiteral("Save Data--Device1"));
+    EXPECT_EQ(SaveDataTitle(1, 1, true), QStringLiteral("Save Data--Device2-Channel2"));
+    EXPECT_EQ(DataFileFilter(false), QStringLiteral("data file(*.dat)|*.dat"));
+    EXPECT_EQ(WithDataExtension(QStringLiteral("/d/run"), true), QStringLiteral("/d/run.csv"));
+    EXPECT_EQ(WithDataExtension(QStringLiteral("/d/run.csv"), true), QStringLiteral("/d/run.csv"));
+    EXPECT_EQ(WithDataExtension(QStringLiteral("/d/run.CSV"), true), QStringLiteral("/d/run.CSV.csv"));
+    EXPECT_EQ(WithDataExtension(QStringLiteral("/d/rundat"), false), QStringLiteral("/d/rundat"));
+}
