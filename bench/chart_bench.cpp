@@ -111,11 +111,6 @@ int main(int argc, char** argv)
         g.Clear(0);
     }
 
-    fill(g, 86400);
-    timeDraw(g, "DrawCurve 10 x 86,400 points, 1000 x 600", 31);
-    g.setYStep(true);
-    timeDraw(g, "DrawCurve 10 x 86,400 points, steps", 31);
-    g.setYStep(false);
     {
         const long long before = residentBytes();
         fill(g, 1000000);
@@ -130,5 +125,11 @@ int main(int argc, char** argv)
     g.setLarge(true);
     timeDraw(g, "DrawCurve 10 x 1,000,000 points, zoomed to a fifth", 21);
     g.setLarge(false);
+
+    fill(g, 86400);
+    timeDraw(g, "DrawCurve 10 x 86,400 points, 1000 x 600", 31);
+    g.setYStep(true);
+    timeDraw(g, "DrawCurve 10 x 86,400 points, steps", 31);
+    g.setYStep(false);
     return 0;
 }

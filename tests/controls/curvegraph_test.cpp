@@ -375,6 +375,25 @@ TEST(CurveGraphDrawing, UndrawablePassKeepsThePreviousPicture)
     EXPECT_EQ(empty.pixel(45, 200), qRgb(0, 0, 0));
 }
 
+TEST(CurveGraphDrawing, SettersDoNotRedrawButLegendTwoLaysOut)
+{
+    Chart c;
+    c.g.setShowCurve(0, true);
+    c.g.AddXY(0, 0, 10);
+    c.g.AddXY(0, 60, 10);
+    c.g.DrawCurve();
+    const QImage before = c.shot();
+    c.g.setMaxY(0, 40);  // stored only
+    c.g.setCurveLineColor(0, kRed);
+    c.g.AddXY(0, 30, 0);
+    c.g.setShowLegend(1, true);  // only shows label 1 (still empty)
+    EXPECT_EQ(c.shot(), before);
+    c.g.setShowLegend(2, true);  // lays out and redraws
+    const QImage after = c.shot();
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(near(after, 300, rowOf(0, 0, 40), rgb(kRed)));
+}
+
 // ---------------------------------------------------------------- interaction
 
 TEST(CurveGraphInteraction, CursorReadoutOfCurvesZeroOneThreeAndFour)
