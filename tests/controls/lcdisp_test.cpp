@@ -532,6 +532,16 @@ TEST(LCDisp, BackgroundOutlineAndPictures)
     EXPECT_EQ(lcd.Surface().pixel(lcd.width() - 1, lcd.height() - 1), QColor(0, 0, 255).rgb());  // border on top
     EXPECT_EQ(lcd.Surface().pixel(lcd.width() - 2, lcd.height() - 2), QColor(Qt::green).rgb());
     EXPECT_EQ(lcd.Surface().pixel(395, 3), QColor(Qt::green).rgb());
+
+    // Tiled from the border corner.
+    QImage tile(2, 1, QImage::Format_RGB32);
+    tile.setPixel(0, 0, QColor(Qt::yellow).rgb());
+    tile.setPixel(1, 0, QColor(Qt::darkGreen).rgb());
+    lcd.setPictureMode(2);
+    lcd.setPicture(tile);
+    EXPECT_EQ(lcd.Surface().pixel(1, 2), QColor(Qt::yellow).rgb());
+    EXPECT_EQ(lcd.Surface().pixel(2, 2), QColor(Qt::darkGreen).rgb());
+    EXPECT_EQ(lcd.Surface().pixel(3, 2), QColor(Qt::yellow).rgb());
 }
 
 TEST(LCDisp, PicturesOfEveryTheme)
