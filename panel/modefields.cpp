@@ -1,0 +1,243 @@
+#include "panel/modefields.h"
+
+#include "platform/numfmt.h"
+
+#include <cmath>
+
+namespace ql {
+
+ModelGroup ModelGroupOf(int devType)
+{
+    switch (devType) {
+    case 0:
+        return ModelGroup::None;
+    case 1: case 2: case 3: case 4:
+        return ModelGroup::G1;
+    case 5: case 6:
+        return ModelGroup::G2;
+    case 7: case 9: case 10: case 36: case 37:
+        return ModelGroup::G3;
+    case 8: case 28: case 29: case 39:
+        return ModelGroup::G4;
+    case 40:
+        return ModelGroup::G6;
+    default:
+        return devType > 40 ? ModelGroup::G7 : ModelGroup::G5;
+    }
+}
+
+QString FieldText::text() const
+{
+    return pattern.isEmpty() ? fixed : Format(value, pattern);
+}
+
+namespace {
+
+FieldText Num(double value, const char* pattern)
+{
+    return FieldText{value, QString::fromLatin1(pattern), {}};
+}
+
+FieldText Fixed(const char* text)
+{
+    return FieldText{0, {}, QString::fromLatin1(text)};
+}
+
+// S / CurFactor, L / VolFactor and friends as the device link's values.
+struct Values {
+    const ModeFieldsIn& in;
+    FieldText cur(const char* pattern) const { return Num(double(in.S) / in.CurFactor, pattern); }
+    FieldText volt() const { return Num(double(in.L) / in.VolFactor, "0.00"); }
+    FieldText cells() const { return Num(double(in.L), "0"); }
+    FieldText cutOff(const char* pattern) const { return Num(double(in.T) / in.CurFactor, pattern); }
+    FieldText power() const
+    {
+        return Num(double(in.S) / in.PwrFactor, in.PwrFactor == 1 ? "0" : "0.0");
+    }
+};
+
+// D-CP: the set value is a power.
+void PowerMode(ModeFields& f, const Values& v)
+{
+    f.lSval = QStringLiteral("Test Val:");
+    f.lSvalt = QStringLiteral("W");
+    f.tSval = v.power();
+    f.tSlmt = v.volt();
+}
+
+// A charge profile: the limit is a whole number of cells, without unit.
+void CellsMode(ModeFields& f, const Values& v)
+{
+    f.lSlmt = QStringLiteral("Cells:");
+    f.lSlmtt.clear();
+    f.tSval = v.cur("0.00");
+    f.tSlmt = v.cells();
+}
+
+// Constant-voltage charge with a cut-off current as the third value.
+void CutOffMode(ModeFields& f)
+{
+    f.lSlmt = QStringLiteral("Voltage:");
+    f.lStim = QStringLiteral("Cutoff Curr:");
+    f.lStimt = QStringLiteral("A");
+}
+
+} // namespace
+
+ModeFields ComputeModeFields(const ModeFieldsIn& in)
+{
+    ModeFields f;
+    const Values v{in};
+    const int m = in.mode;
+    const int type = in.DevType;
+
+    // Common part.
+    f.lSval = QStringLiteral("Test Val:");
+    f.lSvalt = QStringLiteral("A");
+    f.lSlmtt = QStringLiteral("V");
+    f.lSlmt = in.dev2S ? QStringLiteral("Cutoff V:") : QStringLiteral("Cutoff Volt:");
+    f.lStimt = QStringLiteral("M");
+    f.lStim = in.dev2S ? QStringLiteral("Time:") : QStringLiteral("Max Time:");
+    f.tStim = Num(double(in.T), "0");
+
+    switch (ModelGroupOf(type)) {
+    case ModelGroup::None:
+        break;
+    case ModelGroup::G1:
+        if (m == 0) {
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+        } else if (m >= 1 && m <= 5) {
+            CellsMode(f, v);
+        } else if (m == 6) {
+            f.lSlmt = QStringLiteral("Voltage:");
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+        }
+        break;
+    case ModelGroup::G2:
+        if (m == 0) {
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+        } else if (m == 1) {
+            PowerMode(f, v);
+        } else if ((m >= 2 && m <= 6) || m > 8) {
+            CellsMode(f, v);
+        } else if (m == 7) {
+            CutOffMode(f);
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+            f.tStim = v.cutOff("0.00");
+        } else if (m == 8) {
+            f.lStim = QStringLiteral("Cutoff Curr:");
+            f.lStimt = QStringLiteral("A");
+            f.tSval = Fixed("0.00");
+            f.tSlmt = Fixed("0.00");
+            f.tStim = v.cutOff("0.00");
+            f.SvalEnable = false;
+            f.SlmtEnable = false;
+        }
+        break;
+    case ModelGroup::G3: {
+        const char* curPattern = type == 36 ? "0.000" : "0.00";
+        if (m == 0) {
+            f.tSval = v.cur(curPattern);
+            f.tSlmt = v.volt();
+        } else if (m == 1) {
+            PowerMode(f, v);
+        } else if (m >= 2) {
+            CutOffMode(f);
+            f.tSval = v.cur(curPattern);
+            f.tSlmt = v.volt();
+            f.tStim = v.cutOff(curPattern);
+        }
+        break;
+    }
+    case ModelGroup::G4:
+        if (m == 0) {
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+        } else if (m >= 1) {
+            CutOffMode(f);
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+            f.tStim = v.cutOff("0.00");
+            if (type == 28) {
+                f.SvalEnable = false;
+                f.SlmtEnable = false;
+            }
+        }
+        break;
+    case ModelGroup::G5:
+        if (m == 0 || m > 4) {
+            f.tSval = v.cur(type == 35 ? "0.000" : "0.00");
+            f.tSlmt = v.volt();
+        } else if (m == 1 && (type == 25 || type == 26)) {
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+            f.SlmtEnable = false;
+        } else if (m == 1) {
+            PowerMode(f, v);
+        } else if (m == 2 || m == 4) {
+            f.lSval = QStringLiteral("Current:");
+            f.lSlmt = QStringLiteral("Test Val:");
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+        } else if (m == 3) {
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+            f.SvalEnable = false;
+            f.SlmtEnable = false;
+        }
+        break;
+    case ModelGroup::G6:
+        if (m == 1) {
+            f.lSvalt = QStringLiteral("mA");
+            f.lStim = QStringLiteral("Cutoff Curr:");
+            f.lStimt = QStringLiteral("mA");
+            f.tSval = v.cur("0.000");
+            f.tSlmt = v.volt();
+            f.tStim = v.cutOff("0.000");
+        } else {
+            f.tSval = v.cur("0.000");
+            f.tSlmt = v.volt();
+            f.tStim = Fixed("0");
+        }
+        break;
+    case ModelGroup::G7:
+        if (m == 1) {
+            f.lSlmt = QStringLiteral("Test Val:");
+            f.tSval = Fixed("0.00");
+            f.tSlmt = v.volt();
+            f.SvalEnable = false;
+        } else {
+            f.tSval = v.cur("0.00");
+            f.tSlmt = v.volt();
+        }
+        break;
+    }
+    return f;
+}
+
+int32_t ScaleRoundEven(int32_t factor, float value)
+{
+    // The product is formed in double precision, as the old arithmetic did
+    // (an integer times a single gives a double), then rounded half to even.
+    const double x = double(factor) * double(value);
+    return int32_t(std::nearbyint(x));  // default rounding mode: to nearest, ties to even
+}
+
+ModeReset ModeResetValues(int devType, int mode, int32_t curFactor, float minCur, int32_t volFactor,
+                          float minVol)
+{
+    ModeReset r;
+    if (devType == 0)
+        return r;
+    const bool unitStep = mode == 1 && devType != 1 && devType != 2 && devType != 3 && devType != 4 &&
+                          devType != 8 && devType != 26;
+    r.SetRaw = unitStep ? 1 : ScaleRoundEven(curFactor, minCur);
+    r.LmtRaw = (devType < 5 && mode >= 1 && mode <= 5) ? 1 : ScaleRoundEven(volFactor, minVol);
+    return r;
+}
+
+} // namespace ql

@@ -1,0 +1,70 @@
+#pragma once
+// What a panel's three value fields mean for a model and mode: captions,
+// units, field texts with their number formats, and which fields take
+// input. Free of widgets; the panel set-up (modesetup.h) applies it.
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace ql {
+
+// Model families as the field set-up tells them apart by type code.
+enum class ModelGroup {
+    None,  // type 0: no device identified
+    G1,    // 1..4: chargers with cell counts at indices 1..5, C-CV at 6
+    G2,    // 5, 6: chargers with D-CP at 1, profiles 2..6, C-CV 7, DC5V/Meter 8
+    G3,    // 7, 9, 10, 36, 37: D-CC, D-CP, C-CV
+    G4,    // 8, 28, 29, 39: D-CC, C-CV
+    G5,    // other types below 40
+    G6,    // 40: D-CC, C-CV in milliamperes
+    G7,    // above 40
+};
+
+ModelGroup ModelGroupOf(int devType);
+
+// Inputs of the set-up of one channel.
+struct ModeFieldsIn {
+    int DevType = 0;
+    int mode = 0;  // ChnMode of the channel
+    bool dev2S = false;
+    int32_t S = 0, L = 0, T = 0;  // SetRaw, LmtRaw, TimRaw
+    int32_t CurFactor = 100, VolFactor = 100, PwrFactor = 1;
+};
+
+// One field text: a number with its pattern, or a fixed text.
+struct FieldText {
+    double value = 0;
+    QString pattern;  // empty: fixed text
+    QString fixed;
+    QString text() const;  // the text written into the field
+    bool operator==(const FieldText&) const = default;
+};
+
+// What the set-up writes. Captions are the plain words (the applier passes
+// them through Lang); unit texts stand as they are. A field text that is
+// not set keeps what the field holds.
+struct ModeFields {
+    QString lSval, lSlmt, lStim;     // captions, ending in ":"
+    QString lSvalt, lSlmtt, lStimt;  // units
+    std::optional<FieldText> tSval, tSlmt;
+    FieldText tStim;
+    bool SvalEnable = true, SlmtEnable = true, StimEnable = true;
+};
+
+// The field set-up for a model and mode. Undefined for DevType 0 (the
+// caller writes nothing then).
+ModeFields ComputeModeFields(const ModeFieldsIn& in);
+
+// The values a mode change resets channel 0 to: the model's minimum, or
+// the smallest step where the minimum means nothing (power step 1, one cell).
+struct ModeReset {
+    int32_t SetRaw = 0, LmtRaw = 0;
+};
+ModeReset ModeResetValues(int devType, int mode, int32_t curFactor, float minCur, int32_t volFactor,
+                          float minVol);
+
+// factor × value rounded to the nearest integer, ties to even.
+int32_t ScaleRoundEven(int32_t factor, float value);
+
+} // namespace ql

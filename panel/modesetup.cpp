@@ -1,0 +1,78 @@
+#include "panel/modesetup.h"
+
+#include "link/state.h"
+#include "panel/devctrl.h"
+#include "panel/modefields.h"
+#include "platform/services.h"
+
+namespace ql {
+
+void SetupModeFields(const LinkState& state, int slot, int chn, DevCtrl& panel, const ShowCapacityFn& showCapacity)
+{
+    const SlotState& s = state.slot.at(size_t(slot));
+    if (s.DevType == 0)
+        return;
+    const ChanState& c = s.chn.at(size_t(chn));
+
+    ModeFieldsIn in;
+    in.DevType = s.DevType;
+    in.mode = c.ChnMode;
+    in.dev2S = panel.Dev2S();
+    in.S = c.SetRaw;
+    in.L = c.LmtRaw;
+    in.T = c.TimRaw;
+    in.CurFactor = s.CurFactor;
+    in.VolFactor = s.VolFactor;
+    in.PwrFactor = s.PwrFactor;
+    const ModeFields f = ComputeModeFields(in);
+
+    // The mode box shows the channel's mode (selecting it by program raises
+    // the mode click, which finds the mode already stored).
+    if (c.ChnMode >= 0 && c.ChnMode < panel.ModeCnt())
+        panel.setTMode(panel.ModeTxt(c.ChnMode));
+
+    panel.setLSval(chn, Lang(f.lSval));
+    panel.setSvalEnable(chn, f.SvalEnable);
+    panel.setSlmtEnable(chn, f.SlmtEnable);
+    panel.setStimEnable(chn, f.StimEnable);
+    panel.setLSvalt(chn, f.lSvalt);
+    panel.setLSlmtt(chn, f.lSlmtt);
+    panel.setLSlmt(chn, Lang(f.lSlmt));
+    panel.setLStimt(chn, f.lStimt);
+    panel.setLStim(chn, Lang(f.lStim));
+    panel.setTStim(chn, f.tStim.text());
+    if (f.tSval)
+        panel.setTSval(chn, f.tSval->text());
+    if (f.tSlmt)
+        panel.setTSlmt(chn, f.tSlmt->text());
+
+    if (showCapacity)
+        showCapacity(slot, chn);
+}
+
+void ModeClicked(LinkState& state, int slot, DevCtrl& panel, const ShowCapacityFn& showCapacity)
+{
+    SlotState& s = state.slot.at(size_t(slot));
+    const int mode = panel.ModeIdx();
+    ChanState& c0 = s.chn[0];
+    if (c0.ChnMode == mode)
+        return;
+    c0.ChnMode = int16_t(mode);
+    const ModeReset r = ModeResetValues(s.DevType, mode, s.CurFactor, s.MinCur, s.VolFactor, s.MinVol);
+    c0.SetRaw = r.SetRaw;
+    c0.LmtRaw = r.LmtRaw;
+    c0.TimRaw = 0;
+    SetupModeFields(state, slot, 0, panel, showCapacity);
+
+    if (panel.Dev2S()) {
+        // The second channel follows the first, its values back to 0.
+        ChanState& c1 = s.chn[1];
+        c1.ChnMode = int16_t(mode);
+        c1.SetRaw = 0;
+        c1.LmtRaw = 0;
+        c1.TimRaw = 0;
+        SetupModeFields(state, slot, 1, panel, showCapacity);
+    }
+}
+
+} // namespace ql

@@ -1,0 +1,758 @@
+// The device panel as a user and the main window meet it: layouts, pages,
+// events raised by real clicks, focus changes and timer ticks, and the
+// members the host reads and writes.
+#include "panel/devctrl.h"
+
+#include "controls/lcdisp.h"
+#include "link/frames.h"
+#include "link/runtrack.h"
+#include "link/state.h"
+#include "panel/flexgrid.h"
+#include "testutil.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace ql;
+
+namespace {
+
+constexpr int kSlot = 3;
+
+// One shown panel per test, with the window active so focus moves.
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        panel = std::make_unique<DevCtrl>(kSlot);
+        panel->show();
+        panel->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+    }
+    const DevCtrl::Controls& u() const { return panel->ui(); }
+
+    // The args of every emission of a signal spy, as ints.
+    static std::vector<std::vector<int>> calls(const QSignalSpy& spy)
+    {
+        std::vector<std::vector<int>> out;
+        for (const auto& args : spy) {
+            std::vector<int> row;
+            for (const auto& a : args)
+                row.push_back(a.toInt());
+            out.push_back(row);
+        }
+        return out;
+    }
+
+    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+
+    // Clicks the tab whose key is given.
+    void clickTab(int index)
+    {
+        QTabBar* t = u().tabDev;
+        QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(index).center());
+    }
+
+    // A two-channel panel as the host sets one up for a two-channel model.
+    void makeTwoChannel()
+    {
+        panel->setDev2S(true);
+        panel->ModeClr();
+        panel->ModeAdd(QStringLiteral("D-CC"));
+        panel->ModeAdd(QStringLiteral("D-CP"));
+        panel->TabClear();
+        panel->TabAdd(1, QStringLiteral("key1"));
+        panel->TabAdd(2, QStringLiteral("key2"));
+    }
+
+    std::unique_ptr<DevCtrl> panel;
+};
+
+using Calls = std::vector<std::vector<int>>;
+
+TEST_F(PanelTest, StartsAsAnEmptySingleChannelPanel)
+{
+    EXPECT_EQ(u().tabDev->count(), 1);
+    EXPECT_EQ(u().tabDev->tabText(0), QStringLiteral("Single Test"));
+    EXPECT_EQ(panel->Test(), 1);
+    EXPECT_TRUE(u().frmDev[0]->isVisible());
+    EXPECT_FALSE(u().frmDev[1]->isVisible());
+    EXPECT_FALSE(u().frmDev[2]->isVisible());
+    EXPECT_TRUE(u().frmRun->isVisible());
+    EXPECT_FALSE(u().frmRun2S->isVisible());
+    EXPECT_FALSE(panel->Dev2S());
+    EXPECT_FALSE(panel->Conn());
+    EXPECT_EQ(u().cmdConn->text(), QStringLiteral("Connect"));
+    EXPECT_FALSE(panel->Run(0));
+    EXPECT_FALSE(panel->Run(1));
+    EXPECT_EQ(panel->PortCnt(), 0);
+    EXPECT_EQ(panel->ModeCnt(), 0);
+    EXPECT_EQ(panel->ModeIdx(), -1);
+
+    // Run buttons of both layouts off; connect, lists, fields and options on.
+    for (QPushButton* b : {u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor, u().cmdRun2S,
+                           u().cmdStop2S, u().cmdCont2S, u().cmdSet2S, u().cmdMonitor2S})
+        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    EXPECT_TRUE(panel->ConnEnable());
+    EXPECT_TRUE(panel->ModeEnable());
+    EXPECT_TRUE(panel->SvalEnable(0));
+    EXPECT_TRUE(u().optChn0->isChecked());
+    EXPECT_TRUE(u().optAutoSec->isChecked());
+    EXPECT_TRUE(panel->AutoOptSec());
+    EXPECT_EQ(panel->tAutoVol(), QStringLiteral("0.80"));
+
+    // Readouts and fields.
+    EXPECT_EQ(panel->tVol(0), QStringLiteral("00.00"));
+    EXPECT_EQ(panel->tCur(0), QStringLiteral("00.00"));
+    EXPECT_EQ(panel->tPwr(0), QStringLiteral("000.0"));
+    EXPECT_EQ(panel->tTime(0), QStringLiteral("00:00:00"));
+    EXPECT_EQ(panel->tSval(0), QString());
+    EXPECT_EQ(panel->lSval(0), QStringLiteral("Test Val:"));
+    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Cutoff Volt:"));
+    EXPECT_EQ(panel->lStim(0), QStringLiteral("Max Time:"));
+    EXPECT_EQ(panel->lStimt(0), QStringLiteral("M"));
+    EXPECT_EQ(panel->VolColor(), 0x00FF0000u);
+    EXPECT_EQ(panel->CurColor(), 0x000000FFu);
+    EXPECT_EQ(panel->PwrColor(), 0x00008080u);
+    EXPECT_EQ(panel->TimeColor(), 0x00008080u);
+    EXPECT_EQ(u().lcdVol->BurnInColor(), 0x00E0E0E0u);
+
+    // Every timer off.
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_FALSE(panel->TmrCurveEnable(c));
+        EXPECT_FALSE(panel->TmrShowEnable(c));
+    }
+    EXPECT_FALSE(panel->AutoTmrEnable());
+    EXPECT_FALSE(panel->StepTmrEnable());
+}
+
+TEST_F(PanelTest, GridsAreSetUpWithHeadersAndWidths)
+{
+    EXPECT_EQ(panel->AutoRunCnt(), 11);
+    EXPECT_EQ(u().gridAutoRun->Cols(), 4);
+    EXPECT_EQ(panel->tAutoRun(0, 0), QStringLiteral("Index"));
+    EXPECT_EQ(panel->tAutoRun(0, 3), QStringLiteral("Pwr(W)"));
+    EXPECT_EQ(u().gridAutoRun->ColWidth(0), 645);  // 650 twips to whole pixels
+    EXPECT_EQ(u().gridAutoRun->ColWidth(1), u().gridAutoRun->ColWidth(3));
+    EXPECT_EQ(u().gridAutoRun->ColAlignment(2), Qt::AlignHCenter);
+
+    EXPECT_EQ(panel->StepListCnt(), 9);
+    EXPECT_EQ(panel->tStepList(0, 2), QStringLiteral("Capacity"));
+
+    EXPECT_EQ(u().gridStepSet->Rows(), 11);
+    EXPECT_EQ(u().gridStepSet->Cols(), 5);
+    EXPECT_EQ(panel->tStepSet(0, 4), QStringLiteral("Cutoff"));
+    for (int r = 1; r <= 10; ++r)
+        EXPECT_EQ(panel->tStepSet(r, 0), QString::number(r));
+    // The step grid is exactly as wide as its columns: no scroll bar.
+    EXPECT_EQ(u().gridStepSet->width(), u().gridStepSet->contentWidth());
+
+    // Clearing the step program keeps header, numbering and row count.
+    panel->StepSetAdd();
+    panel->setTStepSet(3, 1, QStringLiteral("D-CC"));
+    panel->setTStepSet(11, 0, QStringLiteral("11"));
+    panel->StepSetClr();
+    EXPECT_EQ(u().gridStepSet->Rows(), 12);
+    EXPECT_EQ(panel->tStepSet(3, 1), QString());
+    EXPECT_EQ(panel->tStepSet(11, 0), QString());
+    EXPECT_EQ(panel->tStepSet(10, 0), QStringLiteral("10"));
+    EXPECT_EQ(panel->tStepSet(0, 1), QStringLiteral("Mode"));
+
+    EXPECT_THROW(panel->tStepSet(12, 0), std::out_of_range);
+    EXPECT_THROW(panel->tAutoRun(0, 4), std::out_of_range);
+}
+
+TEST_F(PanelTest, AutoAndStepListsGrowAsRowsAreAdded)
+{
+    // The current row is numbered by each write.
+    panel->AutoListAdd();
+    panel->AutoListAdd();
+    EXPECT_EQ(panel->AutoRow(), 3);
+    panel->setTAutoList(2, QStringLiteral("1.234"));
+    EXPECT_EQ(panel->tAutoRun(3, 2), QStringLiteral("1.234"));
+    EXPECT_EQ(panel->tAutoRun(3, 0), QStringLiteral("3"));
+    EXPECT_EQ(panel->tAutoList(2), QStringLiteral("1.234"));
+
+    panel->AutoListClr();
+    EXPECT_EQ(panel->AutoRow(), 1);
+    EXPECT_EQ(panel->tAutoRun(3, 2), QString());
+    EXPECT_EQ(panel->tAutoRun(0, 1), QStringLiteral("Curr(A)"));
+    for (int i = 0; i < 11; ++i)
+        panel->AutoListAdd();
+    EXPECT_EQ(panel->AutoRow(), 12);
+    EXPECT_EQ(panel->AutoRunCnt(), 13);
+    panel->setTAutoList(1, QStringLiteral("9.9"));  // the newest row exists
+    EXPECT_EQ(panel->tAutoRun(12, 0), QStringLiteral("12"));
+
+    panel->StepListClr();
+    for (int i = 0; i < 5; ++i)
+        panel->StepListAdd();
+    EXPECT_EQ(panel->StepRow(), 6);
+    EXPECT_EQ(panel->StepListCnt(), 9);
+    panel->StepListAdd();
+    EXPECT_EQ(panel->StepListCnt(), 10);
+    panel->setTStepList(3, QStringLiteral("1.5Wh"));
+    EXPECT_EQ(panel->tStepList(7, 3), QStringLiteral("1.5Wh"));
+    panel->StepListClr();
+    EXPECT_EQ(panel->StepListCnt(), 9);
+    EXPECT_EQ(panel->StepRow(), 1);
+
+    // A step's colour marks column 0 of its row and makes it current.
+    panel->setStepColor(4, 0x0000FF00);
+    EXPECT_EQ(u().gridStepSet->CellBackColor(4, 0), 0x0000FF00);
+    EXPECT_EQ(u().gridStepSet->Row(), 4);
+    EXPECT_EQ(u().gridStepSet->Col(), 0);
+}
+
+TEST_F(PanelTest, TabKeysChooseThePages)
+{
+    panel->TabClear();
+    EXPECT_EQ(u().tabDev->count(), 0);
+    panel->TabAdd(1, QStringLiteral("key1"));
+    panel->TabAdd(2, QStringLiteral("key3"));
+    ASSERT_EQ(u().tabDev->count(), 2);
+    EXPECT_EQ(u().tabDev->tabText(1), QStringLiteral("Cycle Test"));
+    EXPECT_EQ(panel->Test(), 1);
+
+    clickTab(1);
+    EXPECT_EQ(panel->Test(), 3);
+    EXPECT_TRUE(u().frmDev[2]->isVisible());
+    EXPECT_FALSE(u().frmDev[0]->isVisible());
+
+    clickTab(0);
+    EXPECT_EQ(panel->Test(), 1);
+    EXPECT_TRUE(u().frmDev[0]->isVisible());
+
+    // Single, auto and cycle.
+    panel->TabClear();
+    panel->TabAdd(1, QStringLiteral("key1"));
+    panel->TabAdd(2, QStringLiteral("key2"));
+    panel->TabAdd(3, QStringLiteral("key3"));
+    EXPECT_EQ(u().tabDev->tabText(1), QStringLiteral("Auto Test"));
+    EXPECT_EQ(u().tabDev->tabText(2), QStringLiteral("Cycle Test"));
+    clickTab(1);
+    EXPECT_EQ(panel->Test(), 2);
+    EXPECT_TRUE(u().frmDev[1]->isVisible());
+    EXPECT_FALSE(u().frmDev[2]->isVisible());
+    clickTab(2);
+    EXPECT_TRUE(u().frmDev[2]->isVisible());
+
+    // A key that names no page shows page 0; Test counts it as the third kind.
+    panel->TabClear();
+    panel->TabAdd(1, QStringLiteral("key1"));
+    panel->TabAdd(2, QStringLiteral("other"));
+    clickTab(1);
+    EXPECT_EQ(panel->Test(), 3);
+    EXPECT_TRUE(u().frmDev[0]->isVisible());
+
+    EXPECT_THROW(panel->TabAdd(5, QStringLiteral("key3")), std::out_of_range);
+    EXPECT_THROW(panel->TabAdd(1, QStringLiteral("key1")), std::invalid_argument);
+}
+
+TEST_F(PanelTest, LayoutSwitchKeepsEachVariantsTexts)
+{
+    panel->setTSval(0, QStringLiteral("1.50"));
+    panel->setTSlmt(1, QStringLiteral("3.00"));  // chn is ignored in the single layout
+    EXPECT_EQ(panel->tSlmt(0), QStringLiteral("3.00"));
+    EXPECT_EQ(panel->tSval(1), QStringLiteral("1.50"));
+    panel->setLSvalt(0, QStringLiteral("W"));
+
+    panel->setDev2S(true);
+    EXPECT_TRUE(u().frmRun2S->isVisible());
+    EXPECT_TRUE(u().frmCtrl2S->isVisible());
+    EXPECT_FALSE(u().frmRun->isVisible());
+    EXPECT_FALSE(u().frmCtrl->isVisible());
+    // The two-channel fields are their own, one per channel.
+    EXPECT_EQ(panel->tSval(0), QString());
+    panel->setTSval(0, QStringLiteral("0.50"));
+    panel->setTSval(1, QStringLiteral("0.70"));
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.50"));
+    EXPECT_EQ(panel->tSval(1), QStringLiteral("0.70"));
+    EXPECT_EQ(panel->tVol(1), QStringLiteral("00.00"));
+    EXPECT_EQ(panel->tPwr(0), QStringLiteral("0.0"));
+    EXPECT_EQ(panel->tTime(1), QStringLiteral("00:00:00"));
+    // Captions of channel 1 read back what was written for it; the visible
+    // column shows channel 0's.
+    EXPECT_EQ(panel->lSval(0), QStringLiteral("TestVal:"));
+    EXPECT_EQ(panel->lSval(1), QString::fromUtf8("设定电流:"));
+    EXPECT_EQ(panel->lStimt(0), QString::fromUtf8("分"));
+    EXPECT_EQ(panel->lStimt(1), QStringLiteral("M"));
+    panel->setLSlmt(1, QStringLiteral("Cutoff V:"));
+    EXPECT_EQ(panel->lSlmt(1), QStringLiteral("Cutoff V:"));
+    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Curoff V:"));
+    EXPECT_THROW(panel->tSval(2), std::out_of_range);
+    EXPECT_THROW(panel->setLSval(-1, QString()), std::out_of_range);
+    EXPECT_THROW(panel->Run(2), std::out_of_range);
+
+    // Readouts in the two-channel layout are plain texts, time unchanged.
+    panel->setTTime(1, QStringLiteral("01:02:03"));
+    EXPECT_EQ(u().txtTime2S[1]->text(), QStringLiteral("01:02:03"));
+    panel->setTCur(1, QStringLiteral("2.50"));
+    EXPECT_EQ(panel->tCur(1), QStringLiteral("2.50"));
+
+    panel->setDev2S(false);
+    EXPECT_TRUE(u().frmRun->isVisible());
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("1.50"));
+    EXPECT_EQ(panel->lSvalt(0), QStringLiteral("W"));
+}
+
+TEST_F(PanelTest, SingleLayoutReadoutsAndColours)
+{
+    panel->setTTime(0, QStringLiteral("12:34:56"));
+    EXPECT_EQ(u().lcdTime->Value(), QStringLiteral("12:34E+56"));
+    EXPECT_EQ(panel->tTime(0), QStringLiteral("12:34:56"));
+    panel->setTVol(0, QStringLiteral("12.34"));
+    EXPECT_EQ(u().lcdVol->Value(), QStringLiteral("12.34"));
+    EXPECT_EQ(panel->tVol(1), QStringLiteral("12.34"));
+
+    panel->setVolColor(0x00123456);
+    EXPECT_EQ(panel->VolColor(), 0x00123456u);
+    EXPECT_EQ(u().lcdVol->SegmentLitColor(), 0x00123456u);
+    EXPECT_EQ(u().lcdVol->SegmentLitColorNeg(), 0x00123456u);
+    panel->setTimeColor(0x00000080);
+    EXPECT_EQ(panel->TimeColor(), 0x00000080u);
+
+    // In the two-channel layout the colour writes change nothing.
+    panel->setDev2S(true);
+    panel->setVolColor(0x00FFFFFF);
+    panel->setCurColor(0x00FFFFFF);
+    panel->setTimeColor(0x00FFFFFF);
+    EXPECT_EQ(panel->VolColor(), 0x00123456u);
+    EXPECT_EQ(panel->CurColor(), 0x000000FFu);
+    EXPECT_EQ(panel->TimeColor(), 0x00000080u);
+
+    panel->setLedRecv(true);
+    EXPECT_TRUE(panel->LedRecv());
+    panel->setLedRecv(false);
+    EXPECT_FALSE(panel->LedRecv());
+}
+
+TEST_F(PanelTest, ListsAndChoices)
+{
+    panel->PortAdd(QStringLiteral("COM3"));
+    panel->PortAdd(QStringLiteral("COM7"));
+    EXPECT_EQ(panel->PortCnt(), 2);
+    EXPECT_EQ(panel->PortList(1), QStringLiteral("COM7"));
+    EXPECT_EQ(panel->tPort(), QString());  // adding chooses nothing
+    panel->setTPort(QStringLiteral("COM7"));
+    EXPECT_EQ(panel->tPort(), QStringLiteral("COM7"));
+    panel->setTPort(QStringLiteral("COM12"));  // not listed: kept as typed
+    EXPECT_EQ(panel->tPort(), QStringLiteral("COM12"));
+    EXPECT_THROW(panel->PortList(2), std::out_of_range);
+    panel->PortClr();
+    EXPECT_EQ(panel->PortCnt(), 0);
+
+    // The mode list fills the visible variant's box only.
+    QSignalSpy mode(panel.get(), &DevCtrl::ModeClick);
+    panel->ModeAdd(QStringLiteral("D-CC"));
+    panel->ModeAdd(QStringLiteral("D-CP"));
+    EXPECT_EQ(panel->ModeIdx(), -1);
+    EXPECT_EQ(panel->ModeTxt(1), QStringLiteral("D-CP"));
+    EXPECT_THROW(panel->ModeTxt(2), std::out_of_range);
+    EXPECT_EQ(u().cmbMode2S->count(), 0);
+    // Choosing by program raises the mode click when the choice changes.
+    panel->setTMode(QStringLiteral("D-CP"));
+    EXPECT_EQ(panel->ModeIdx(), 1);
+    EXPECT_EQ(panel->tMode(), QStringLiteral("D-CP"));
+    panel->setTMode(QStringLiteral("D-CP"));
+    panel->setTMode(QStringLiteral("Meter"));  // not in the list: nothing
+    EXPECT_EQ(calls(mode), (Calls{{kSlot}}));
+    EXPECT_EQ(panel->ModeIdx(), 1);
+    panel->setDev2S(true);
+    EXPECT_EQ(panel->ModeCnt(), 0);
+    panel->ModeAdd(QStringLiteral("D-CC"));
+    EXPECT_EQ(u().cmbMode2S->count(), 1);
+    EXPECT_EQ(u().cmbMode->count(), 2);
+
+    // Auto-test lists: editable texts over item lists.
+    panel->AutoC1Add(QStringLiteral("0.10"));
+    panel->AutoC1Add(QStringLiteral("0.20"));
+    panel->setTAutoC1(QStringLiteral("0.20"));
+    EXPECT_EQ(panel->tAutoC1(), QStringLiteral("0.20"));
+    panel->setTAutoC2(QStringLiteral("5.00"));
+    EXPECT_EQ(panel->tAutoC2(), QStringLiteral("5.00"));
+    panel->AutoTimeAdd(QStringLiteral("10"));
+    panel->setTAutoTime(QStringLiteral("10"));
+    panel->AutoTimeClr();
+    EXPECT_EQ(u().cmbTimeAuto->count(), 0);
+    panel->AutoModeAdd(QStringLiteral("D-CC"));
+    panel->setTAutoMode(QStringLiteral("D-CC"));
+    EXPECT_EQ(panel->tAutoMode(), QStringLiteral("D-CC"));
+    EXPECT_FALSE(u().cmbModeAuto->isVisible());
+
+    panel->setAutoOptSec(false);
+    EXPECT_FALSE(panel->AutoOptSec());
+    EXPECT_TRUE(u().optAutoMin->isChecked());
+    panel->setAutoCmd(QStringLiteral("Stop"));
+    EXPECT_EQ(panel->AutoCmd(), QStringLiteral("Stop"));
+    panel->setStepCmd(QStringLiteral("Stop"));
+    EXPECT_EQ(u().cmdStartStep->text(), QStringLiteral("Stop"));
+
+    panel->setConn(true);
+    EXPECT_EQ(u().cmdConn->text(), QStringLiteral("Disconn"));
+    panel->setRun(1, true);
+    EXPECT_TRUE(panel->Run(1));
+}
+
+TEST_F(PanelTest, ChannelChoice)
+{
+    // Single layout: always channel 0.
+    u().optChn1->setChecked(true);
+    EXPECT_EQ(panel->chn(), QStringLiteral("0"));
+    EXPECT_EQ(panel->runPanel().chn(), 0);
+
+    makeTwoChannel();
+    click(u().optChn1);
+    EXPECT_EQ(panel->chn(), QStringLiteral("1"));
+    EXPECT_EQ(panel->runPanel().chn(), 1);
+    EXPECT_FALSE(panel->AllChn());
+    click(u().optChn2);
+    EXPECT_EQ(panel->chn(), QStringLiteral("0"));
+    EXPECT_TRUE(panel->AllChn());
+
+    panel->setChnEnable(false);
+    for (QRadioButton* o : {u().optChn0, u().optChn1, u().optChn2})
+        EXPECT_FALSE(o->isEnabled());
+    panel->setChnEnable(true);
+    EXPECT_TRUE(u().optChn2->isEnabled());
+}
+
+// Every button of the single layout raises its event for channel 0.
+TEST_F(PanelTest, SingleLayoutButtonsRaiseTheirEvents)
+{
+    panel->setRunEnable(true);
+    panel->setStopEnable(true);
+    panel->setContEnable(true);
+    panel->setSetEnable(true);
+    panel->setMonitorEnable(true);
+
+    QSignalSpy conn(panel.get(), &DevCtrl::ConnClick);
+    QSignalSpy run(panel.get(), &DevCtrl::RunClick);
+    QSignalSpy stop(panel.get(), &DevCtrl::StopClick);
+    QSignalSpy cont(panel.get(), &DevCtrl::ContClick);
+    QSignalSpy set(panel.get(), &DevCtrl::SetClick);
+    QSignalSpy mon(panel.get(), &DevCtrl::MonitorClick);
+    click(u().cmdConn);
+    click(u().cmdRun);
+    click(u().cmdStop);
+    click(u().cmdCont);
+    click(u().cmdSet);
+    click(u().cmdMonitor);
+    EXPECT_EQ(calls(conn), (Calls{{kSlot}}));
+    EXPECT_EQ(calls(run), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(calls(stop), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(calls(cont), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(calls(set), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(calls(mon), (Calls{{kSlot, 0}}));
+
+    // A disabled button raises nothing.
+    panel->setRunEnable(false);
+    click(u().cmdRun);
+    EXPECT_EQ(run.count(), 1);
+    EXPECT_FALSE(panel->RunEnable());
+}
+
+TEST_F(PanelTest, TwoChannelButtonsFollowTheChannelOption)
+{
+    makeTwoChannel();
+    panel->setRunEnable(true);
+    panel->setStopEnable(true);
+    panel->setContEnable(true);
+    panel->setSetEnable(true);
+    panel->setMonitorEnable(true);
+    EXPECT_TRUE(u().cmdRun2S->isEnabled());
+    EXPECT_FALSE(u().cmdRun->isEnabled());
+
+    QSignalSpy run(panel.get(), &DevCtrl::RunClick);
+    QSignalSpy stop(panel.get(), &DevCtrl::StopClick);
+    QSignalSpy cont(panel.get(), &DevCtrl::ContClick);
+    QSignalSpy set(panel.get(), &DevCtrl::SetClick);
+    QSignalSpy mon(panel.get(), &DevCtrl::MonitorClick);
+
+    click(u().cmdRun2S);  // "Chn1"
+    click(u().optChn1);
+    click(u().cmdStop2S);
+    click(u().cmdSet2S);
+    click(u().optChn2);
+    click(u().cmdCont2S);
+    click(u().cmdMonitor2S);
+    EXPECT_EQ(calls(run), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(calls(stop), (Calls{{kSlot, 1}}));
+    EXPECT_EQ(calls(set), (Calls{{kSlot, 1}}));
+    EXPECT_EQ(calls(cont), (Calls{{kSlot, 0}, {kSlot, 1}}));
+    EXPECT_EQ(calls(mon), (Calls{{kSlot, 0}, {kSlot, 1}}));
+}
+
+// "All Channel": channel 0 is handled, then what was queued runs, then
+// channel 1.
+TEST_F(PanelTest, AllChannelsLetQueuedWorkRunBetweenTheTwoHalves)
+{
+    makeTwoChannel();
+    panel->setRunEnable(true);
+    click(u().optChn2);
+    std::vector<QString> order;
+    QObject::connect(panel.get(), &DevCtrl::RunClick, panel.get(), [&](int slot, int chn) {
+        EXPECT_EQ(slot, kSlot);
+        order.push_back(QStringLiteral("run%1").arg(chn));
+        if (chn == 0)
+            QTimer::singleShot(0, panel.get(), [&] { order.push_back(QStringLiteral("queued")); });
+    });
+    click(u().cmdRun2S);
+    EXPECT_EQ(order, (std::vector<QString>{"run0", "queued", "run1"}));
+}
+
+TEST_F(PanelTest, ModeChoiceByTheUserRaisesModeClick)
+{
+    panel->ModeAdd(QStringLiteral("D-CC"));
+    panel->ModeAdd(QStringLiteral("D-CP"));
+    QSignalSpy mode(panel.get(), &DevCtrl::ModeClick);
+    QComboBox* c = u().cmbMode;
+    c->setFocus();
+    QTest::keyClick(c, Qt::Key_Down);  // chooses the next entry
+    EXPECT_EQ(panel->ModeIdx(), 0);
+    QTest::keyClick(c, Qt::Key_Down);
+    EXPECT_EQ(panel->ModeIdx(), 1);
+    EXPECT_EQ(calls(mode), (Calls{{kSlot}, {kSlot}}));
+
+    makeTwoChannel();
+    QTest::keyClick(u().cmbMode2S, Qt::Key_Down);
+    EXPECT_EQ(mode.count(), 3);
+    EXPECT_EQ(panel->tMode(), QStringLiteral("D-CC"));
+}
+
+// Leaving a field raises its event with the field's channel.
+TEST_F(PanelTest, LeavingAFieldRaisesItsLostFocusEvent)
+{
+    QSignalSpy sval(panel.get(), &DevCtrl::SvalLostFocus);
+    QSignalSpy slmt(panel.get(), &DevCtrl::SlmtLostFocus);
+    QSignalSpy stim(panel.get(), &DevCtrl::StimLostFocus);
+    QSignalSpy autoVol(panel.get(), &DevCtrl::AutoVolLostFocus);
+
+    click(u().txtSval);
+    EXPECT_TRUE(u().txtSval->hasFocus());
+    QTest::keyClicks(u().txtSval, "1.5");
+    click(u().txtSlmt);  // leaves the set value
+    click(u().txtStim);  // leaves the limit
+    QTest::keyClick(u().txtStim, Qt::Key_Tab);
+    EXPECT_EQ(calls(sval), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(calls(slmt), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(calls(stim), (Calls{{kSlot, 0}}));
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("1.5"));
+
+    // The host's handler sees the typed text when the event arrives.
+    makeTwoChannel();
+    QString seen;
+    QObject::connect(panel.get(), &DevCtrl::SlmtLostFocus, panel.get(), [&](int, int c) { seen = panel->tSlmt(c); });
+    click(u().txtSval2S[1]);
+    click(u().txtSlmt2S[1]);
+    QTest::keyClicks(u().txtSlmt2S[1], "4.2");
+    click(u().txtStim2S[0]);
+    click(u().txtSval2S[0]);
+    EXPECT_EQ(calls(sval), (Calls{{kSlot, 0}, {kSlot, 1}}));
+    EXPECT_EQ(calls(slmt), (Calls{{kSlot, 0}, {kSlot, 1}}));
+    EXPECT_EQ(calls(stim), (Calls{{kSlot, 0}, {kSlot, 0}}));
+    EXPECT_EQ(seen, QStringLiteral("4.2"));
+
+    clickTab(1);  // the auto page
+    click(u().txtVolAuto);
+    click(u().cmbC2Auto);
+    EXPECT_EQ(calls(autoVol), (Calls{{kSlot}}));
+}
+
+TEST_F(PanelTest, PageButtonsAndTheResultListRaiseTheirEvents)
+{
+    panel->TabClear();
+    panel->TabAdd(1, QStringLiteral("key1"));
+    panel->TabAdd(2, QStringLiteral("key2"));
+    panel->TabAdd(3, QStringLiteral("key3"));
+
+    QSignalSpy autoTest(panel.get(), &DevCtrl::AutoTestClick);
+    QSignalSpy autoSave(panel.get(), &DevCtrl::AutoSaveClick);
+    QSignalSpy autoList(panel.get(), &DevCtrl::AutoListClick);
+    QSignalSpy stepTest(panel.get(), &DevCtrl::StepTestClick);
+    QSignalSpy stepSet(panel.get(), &DevCtrl::StepSetClick);
+    QSignalSpy stepSave(panel.get(), &DevCtrl::StepSaveClick);
+    QSignalSpy stepClr(panel.get(), &DevCtrl::StepClrClick);
+    QSignalSpy stepOpen(panel.get(), &DevCtrl::StepOpenClick);
+
+    clickTab(1);
+    click(u().cmdStartAuto);
+    click(u().cmdSave);
+    QWidget* vp = u().gridAutoRun->viewport();
+    QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(20, 30));
+    clickTab(2);
+    click(u().cmdStartStep);
+    click(u().cmdSetStep);
+    click(u().cmdSaveStep);
+    click(u().cmdClearStep);
+    click(u().cmdOpenStep);
+
+    for (const QSignalSpy* s : {&autoTest, &autoSave, &autoList, &stepTest, &stepSet, &stepSave, &stepClr, &stepOpen})
+        EXPECT_EQ(calls(*s), (Calls{{kSlot}}));
+
+    // The step buttons switch together; the step start button stays.
+    panel->setStepEnable(false);
+    for (QPushButton* b : {u().cmdSaveStep, u().cmdOpenStep, u().cmdClearStep, u().cmdSetStep})
+        EXPECT_FALSE(b->isEnabled());
+    EXPECT_TRUE(u().cmdStartStep->isEnabled());
+    click(u().cmdSaveStep);
+    EXPECT_EQ(stepSave.count(), 1);
+}
+
+// The six timers tick once a second whichever page is in front.
+TEST_F(PanelTest, TimersRaiseTheirEventsWhileEnabled)
+{
+    QSignalSpy curve(panel.get(), &DevCtrl::TmrCurveOn);
+    QSignalSpy show(panel.get(), &DevCtrl::TmrShowOn);
+    QSignalSpy autoTick(panel.get(), &DevCtrl::AutoTmrOn);
+    QSignalSpy stepTick(panel.get(), &DevCtrl::StepTmrOn);
+
+    panel->TabAdd(2, QStringLiteral("key3"));
+    clickTab(1);  // page 0 is not in front
+    panel->setTmrCurveEnable(1, true);
+    panel->setTmrShowEnable(0, true);
+    panel->setTmrShowEnable(1, true);
+    panel->setAutoTmrEnable(true);
+    panel->setStepTmrEnable(true);
+    EXPECT_TRUE(panel->TmrCurveEnable(1));
+    EXPECT_FALSE(panel->TmrCurveEnable(0));
+    EXPECT_EQ(u().tmrShow[0]->interval(), 1000);
+
+    QTest::qWait(1150);
+    EXPECT_EQ(calls(curve), (Calls{{kSlot, 1}}));
+    EXPECT_EQ(calls(show), (Calls{{kSlot, 0}, {kSlot, 1}}));
+    EXPECT_EQ(calls(autoTick), (Calls{{kSlot}}));
+    EXPECT_EQ(calls(stepTick), (Calls{{kSlot}}));
+
+    panel->setTmrCurveEnable(1, false);
+    panel->setTmrShowEnable(0, false);
+    panel->setTmrShowEnable(1, false);
+    panel->setAutoTmrEnable(false);
+    panel->setStepTmrEnable(false);
+    EXPECT_FALSE(panel->AutoTmrEnable());
+    QTest::qWait(1100);
+    EXPECT_EQ(curve.count() + show.count() + autoTick.count() + stepTick.count(), 5);
+    EXPECT_THROW(panel->setTmrShowEnable(2, true), std::out_of_range);
+}
+
+// What a user types reaches the start command unchanged.
+TEST_F(PanelTest, StartFrameFromThePanelsFields)
+{
+    LinkState st;
+    SlotState& s = st.slot[kSlot];
+    s.Panel = panel.get();
+    s.DevType = 11;
+    s.CurFactor = 100;
+    s.VolFactor = 100;
+    s.PwrFactor = 1;
+    s.CvMode = 4;
+
+    click(u().txtSval);
+    QTest::keyClicks(u().txtSval, "1.5");
+    click(u().txtSlmt);
+    QTest::keyClicks(u().txtSlmt, "3");
+    click(u().txtStim);
+    QTest::keyClicks(u().txtStim, "0");
+    QString error;
+    const auto f = StartFrame(st, kSlot, 0, 1, &error);
+    ASSERT_TRUE(f) << error.toStdString();
+    EXPECT_EQ(FrameBytes(*f).toHex(' '), QByteArray("fa 01 00 96 01 3c 00 00 aa f8"));
+
+    // Channel 1 of a two-channel panel: its own fields.
+    makeTwoChannel();
+    s.DevType = 17;
+    panel->setTSval(1, QStringLiteral("0.125"));
+    panel->setTSlmt(1, QStringLiteral("0.375"));
+    panel->setTStim(1, QStringLiteral("2.5"));
+    panel->setTSval(0, QStringLiteral("9"));
+    ASSERT_TRUE(StartFrame(st, kSlot, 1, 1, &error)) << error.toStdString();
+    EXPECT_EQ(st.ch(kSlot, 1).SetRaw, 12);
+    EXPECT_EQ(st.ch(kSlot, 1).LmtRaw, 38);
+}
+
+TEST_F(PanelTest, Pictures)
+{
+    panel->PortAdd(QStringLiteral("COM3"));
+    panel->setTPort(QStringLiteral("COM3"));
+    panel->setConn(true);
+    panel->setLedRecv(true);
+    panel->TabClear();
+    panel->TabAdd(1, QStringLiteral("key1"));
+    panel->TabAdd(2, QStringLiteral("key2"));
+    panel->TabAdd(3, QStringLiteral("key3"));
+    for (const char* m : {"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"})
+        panel->ModeAdd(QString::fromLatin1(m));
+    panel->setTMode(QStringLiteral("D-CC"));
+    panel->setTSval(0, QStringLiteral("1.00"));
+    panel->setTSlmt(0, QStringLiteral("3.00"));
+    panel->setTStim(0, QStringLiteral("0"));
+    panel->setTVol(0, QStringLiteral("12.34"));
+    panel->setTCur(0, QStringLiteral("01.00"));
+    panel->setTPwr(0, QStringLiteral("012.3"));
+    panel->setTTime(0, QStringLiteral("01:23:45"));
+    panel->setRunEnable(true);
+    panel->setContEnable(true);
+    panel->setMonitorEnable(true);
+    qltest::savePicture(panel.get(), QStringLiteral("panel-single"));
+
+    clickTab(1);
+    panel->setTAutoC1(QStringLiteral("0.10"));
+    panel->setTAutoC2(QStringLiteral("1.00"));
+    panel->setTAutoStep(QStringLiteral("0.10"));
+    panel->setTAutoTime(QStringLiteral("10"));
+    for (int i = 1; i <= 3; ++i) {
+        panel->setTAutoList(1, QString::number(0.1 * i, 'f', 3));
+        panel->setTAutoList(2, QString::number(12.0 - 0.05 * i, 'f', 3));
+        panel->setTAutoList(3, QString::number(1.2 * i, 'f', 3));
+        panel->AutoListAdd();
+    }
+    qltest::savePicture(panel.get(), QStringLiteral("panel-auto"));
+
+    clickTab(2);
+    panel->setTStepSet(1, 1, QStringLiteral("D-CC"));
+    panel->setTStepSet(1, 2, QStringLiteral("1.00"));
+    panel->setTStepSet(1, 3, QStringLiteral("3.00"));
+    panel->setTStepSet(1, 4, QStringLiteral("0"));
+    panel->setTStepSet(2, 1, QStringLiteral("Wait"));
+    panel->setTStepSet(2, 2, QStringLiteral("60"));
+    panel->setStepColor(1, 0x0000FF00);
+    qltest::savePicture(panel.get(), QStringLiteral("panel-cycle"));
+
+    clickTab(0);
+    makeTwoChannel();
+    panel->setTMode(QStringLiteral("D-CC"));
+    for (int c = 0; c < 2; ++c) {
+        panel->setLSval(c, QStringLiteral("Test Val:"));
+        panel->setLSlmt(c, QStringLiteral("Cutoff V:"));
+        panel->setLStim(c, QStringLiteral("Time:"));
+        panel->setLStimt(c, QStringLiteral("M"));
+        panel->setTSval(c, QStringLiteral("1.00"));
+        panel->setTSlmt(c, QStringLiteral("3.00"));
+        panel->setTStim(c, QStringLiteral("0"));
+        panel->setTVol(c, QStringLiteral("3.71"));
+        panel->setTCur(c, QStringLiteral("1.00"));
+        panel->setTPwr(c, QStringLiteral("3.7"));
+        panel->setTTime(c, QStringLiteral("00:12:05"));
+    }
+    panel->setRunEnable(true);
+    panel->setContEnable(true);
+    panel->setMonitorEnable(true);
+    const QString path = qltest::savePicture(panel.get(), QStringLiteral("panel-two-channel"));
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+} // namespace
