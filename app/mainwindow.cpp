@@ -6,6 +6,7 @@
 #include "panel/flexgrid.h"
 #include "platform/serial.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -128,7 +129,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     tabDev->setExpanding(false);
     tabDev->setDrawBase(false);
     // Every tab is 800 twips wide, so the toolbar can follow the last one.
-    tabDev->setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; }").arg(px(800) - 4));
+    tabDev->setStyleSheet(
+        QStringLiteral("QTabBar::tab { width: %1px; padding: 2px 0px; font-size: 7pt; }").arg(px(800) - 2));
     connect(tabDev, &QTabBar::tabBarClicked, this, [this](int i) {
         if (i >= 0)
             tabDev_Click(i + 1);
@@ -338,12 +340,12 @@ void frmMain::Form_Load()
     ShowAh = int(readNumber(IniFile, data, QStringLiteral("SAH"), 0));
     ShowWh = int(readNumber(IniFile, data, QStringLiteral("SWH"), 0));
     ShowLabel = int(readNumber(IniFile, data, QStringLiteral("SLA"), 0));
+    setupChart(0);
     {
         const QString x = ReadIni(IniFile, data, QStringLiteral("XTIME"), QStringLiteral("True"));
         XTime = x != QLatin1String("False");
     }
     AutoScale = int(readNumber(IniFile, data, QStringLiteral("SCALE"), 1));
-    setupChart(0);
     s0.Panel->setPwrColor(uint32_t(readColour(IniFile, QStringLiteral("PCOL"), 32896)));
     s0.Panel->setTimeColor(uint32_t(readColour(IniFile, QStringLiteral("TCOL"), 8421504)));
 
@@ -369,11 +371,10 @@ void frmMain::createSlot(int n)
     s.Panel->move(px(8000), px(150));
     link_.slot[n].Panel = s.Panel;
 
-    auto* chart = new QFrame(s.frmDev);
-    chart->setObjectName(QStringLiteral("CurveGraph%1").arg(n));
-    chart->setFrameShape(QFrame::StyledPanel);
-    chart->setGeometry(px(50), px(150), px(7800), px(6000));
-    s.Chart = chart;
+    s.Chart = new CurveGraph(s.frmDev);
+    s.Chart->setObjectName(QStringLiteral("CurveGraph%1").arg(n));
+    s.Chart->setGeometry(px(50), px(150), px(7800), px(6000));
+    connect(s.Chart, &CurveGraph::DblClick, this, [this, n] { CurveGraph_DblClick(n); });
 
     s.gridRun = new FlexGrid(s.frmDev);
     s.gridRun->setObjectName(QStringLiteral("gridRun%1").arg(n));
@@ -453,6 +454,65 @@ void frmMain::setupChart(int n)
     const int vcol = readColour(IniFile, QStringLiteral("VCOL0"), 16711680);
     const int ccol = readColour(IniFile, QStringLiteral("CCOL0"), 255);
     DevSlot& s = slots_[n];
+    CurveGraph* g = s.Chart;
+    const QString data = QStringLiteral("DATA");
+    if (n == 0)
+        g->setCurveCount(5);
+    else
+        g->setTitleText(QString::fromLatin1(kAppTitle));
+    g->setLegendText(0, Lang(QStringLiteral("Voltage")));
+    g->setLegendText(1, Lang(QStringLiteral("Current")));
+    g->setLegendText(2, Lang(QStringLiteral("Temp")));
+    g->setCurveLineColor(0, uint32_t(vcol));
+    g->setCurveLineColor(1, uint32_t(ccol));
+    g->setCurveLineColor(2, g->CurveLineColor(1));
+    if (n == 0) {
+        for (int k = 0; k < 3; ++k)
+            g->setCurveAxesY(k, k);
+        g->setShowCurve(0, true);
+        g->setShowCurve(1, true);
+        g->setShowCurve(2, false);
+        const QString cv = QStringLiteral("CURVE");
+        const float vy0 = float(readNumber(IniFile, cv, QStringLiteral("VY0"), 0));
+        const float vy1 = float(readNumber(IniFile, cv, QStringLiteral("VY1"), 20));
+        if (AxisRangeOk(vy0, vy1)) {
+            g->setMinY(0, vy0);
+            g->setMaxY(0, vy1);
+        }
+        const float cy0 = float(readNumber(IniFile, cv, QStringLiteral("CY0"), 0));
+        const float cy1 = float(readNumber(IniFile, cv, QStringLiteral("CY1"), 10));
+        if (AxisRangeOk(cy0, cy1)) {
+            g->setMinY(1, cy0);
+            g->setMaxY(1, cy1);
+        }
+        const int ct0 = int(readNumber(IniFile, cv, QStringLiteral("CT0"), 0));
+        const int ct1 = int(readNumber(IniFile, cv, QStringLiteral("CT1"), 100));
+        if (TimeRangeOk(ct0, ct1)) {
+            g->setMinX(float(ct0));
+            g->setMaxX(float(ct1));
+        }
+        g->setGridType1(std::lround(readNumber(IniFile, data, QStringLiteral("MDOT"), 0)) != 0 ? 2 : 0);
+        g->setGridType2(std::lround(readNumber(IniFile, data, QStringLiteral("SDOT"), 1)) != 0 ? 2 : 0);
+        g->setBackColor(uint32_t(readColour(IniFile, QStringLiteral("BCOL"), 16777215)));
+        g->setGridColor(uint32_t(readColour(IniFile, QStringLiteral("GCOL"), 8421504)));
+        g->setAxesColor(uint32_t(readColour(IniFile, QStringLiteral("ACOL"), 0)));
+        g->setLine(int(readNumber(IniFile, data, QStringLiteral("LINE"), 2)));
+    } else {
+        g->setLine(int(readNumber(IniFile, data, QStringLiteral("LINE"), 2)));
+        CurveGraph* g0 = slots_[0].Chart;
+        for (int k = 0; k < 3; ++k) {
+            g->setCurveAxesY(k, g0->CurveAxesY(k));
+            g->setShowCurve(k, g0->ShowCurve(k));
+        }
+        g->setGridType1(g0->GridType1());
+        g->setGridType2(g0->GridType2());
+        g->setBackColor(g0->BackColor());
+        g->setGridColor(g0->GridColor());
+    }
+    g->ClearAll();
+    g->setShowLegend(0, ShowLabel != 0);
+    g->setShowLegend(1, ShowLabel != 0);
+    g->DrawCurve();
     s.Panel->setVolColor(uint32_t(vcol));
     s.Panel->setCurColor(uint32_t(ccol));
     s.gridRun->setCellBackColor(1, 7, vcol);
@@ -797,10 +857,15 @@ void frmMain::menuClear_Click()
     if (MsgBox(QStringLiteral("Clear Curve?"), QStringLiteral("Prompt"), Prompter::OkCancel,
                Prompter::Information) != Prompter::IdOk)
         return;
+    slots_[curDev_].Chart->ClearAll();
+    slots_[curDev_].Chart->DrawCurve();
     for (int c = 0; c < kChanCount; ++c) {
         link_.ch(curDev_, c).TickSecs.store(0);
         link_.ch(curDev_, c).RunStartPt = 0;
     }
+    SlotState& st = link_.slot[curDev_];
+    st.VolAxisMax = st.VolAxisMin = st.CurAxisMax = st.CurAxisMin = 0;
+    st.CurveSecs = 0;
 }
 
 void frmMain::menuSearch_Click()
@@ -858,9 +923,11 @@ void frmMain::CurveGraph_DblClick(int index)
 {
     bool ok = false;
     const QString title = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
-                                           slots_[curDev_].Chart->toolTip(), &ok);
-    if (ok && !title.isEmpty())
-        slots_.at(index).Chart->setToolTip(title);
+                                           slots_[curDev_].Chart->TitleText(), &ok);
+    if (ok && !title.isEmpty()) {
+        slots_.at(index).Chart->setTitleText(title);
+        slots_.at(index).Chart->DrawCurve();
+    }
 }
 
 void frmMain::menuCurve_Click()

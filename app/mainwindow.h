@@ -3,6 +3,7 @@
 // strip, the menus and toolbar, the information lists with their clock line,
 // the tray icon, and runs start-up, connect/disconnect and shut-down.
 #include "app/smalldialogs.h"
+#include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "link/counters.h"
 #include "link/state.h"
@@ -31,7 +32,7 @@ class FlexGrid;
 struct DevSlot {
     QFrame* frmDev = nullptr;
     DevCtrl* Panel = nullptr;          // DevCtrl(n)
-    QWidget* Chart = nullptr;          // CurveGraph(n)
+    CurveGraph* Chart = nullptr;       // CurveGraph(n)
     FlexGrid* gridRun = nullptr;
     FlexGrid* gridAutolist = nullptr;
     QListWidget* lstInfo = nullptr;

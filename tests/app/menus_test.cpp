@@ -125,8 +125,12 @@ TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
     prompt.answers = {ql::Prompter::IdCancel};
     w->menuClear->trigger();
     EXPECT_EQ(w->link().ch(0, 0).TickSecs.load(), 42);
+    w->link().slot[0].VolAxisMax = 9;
+    w->link().slot[0].CurveSecs = 5;
     w->menuClear->trigger();
     EXPECT_EQ(w->link().ch(0, 0).TickSecs.load(), 0);
+    EXPECT_EQ(w->link().slot[0].VolAxisMax, 0.f);
+    EXPECT_EQ(w->link().slot[0].CurveSecs, 0);
     EXPECT_EQ(w->link().ch(0, 0).RunStartPt, 0);
 
     // Search on a connected panel does nothing.
@@ -190,6 +194,18 @@ TEST_F(AppTest, TitleEditLanguageAndTemperatureEntriesWriteTheirKeys)
     w->menuSimp->trigger();
     EXPECT_EQ(ql::ReadIni(w->IniFile, "LANGUAGE", "LANG", ""), "0");
     EXPECT_EQ(ql::Language(), 0);
+
+    // Title edit: the double-clicked chart changes, offered the current one's title.
+    w->menuAddDev_Click();
+    w->slot(0).Chart->setTitleText("zero");
+    prompt.inputAnswer = "new";
+    w->CurveGraph_DblClick(1);
+    EXPECT_EQ(prompt.inputDefault, "zero");
+    EXPECT_EQ(w->slot(1).Chart->TitleText(), "new");
+    EXPECT_EQ(w->slot(0).Chart->TitleText(), "zero");
+    prompt.inputAnswer = "";
+    w->menuTitle->trigger();
+    EXPECT_EQ(w->slot(0).Chart->TitleText(), "zero");
 
     w->menuTemp->trigger();
     EXPECT_EQ(ql::ReadIni(w->IniFile, "AUTO", "TEMP", ""), "True");

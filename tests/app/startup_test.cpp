@@ -3,6 +3,9 @@
 
 #include "panel/flexgrid.h"
 #include "platform/services.h"
+#include "testutil.h"
+
+#include <QFileInfo>
 
 #include <QAction>
 #include <QDir>
@@ -71,6 +74,15 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_NEAR(s.gridRun->ColWidth(0), 1300, 15);  // whole pixels of 15 twips
     EXPECT_NEAR(s.gridRun->ColWidth(7), 750, 15);
     EXPECT_FALSE(s.gridAutolist->isVisibleTo(s.frmDev));
+    EXPECT_EQ(s.Chart->CurveCount(), 5);
+    EXPECT_EQ(s.Chart->CurveLineColor(0), 16711680u);
+    EXPECT_EQ(s.Chart->CurveLineColor(1), 255u);
+    EXPECT_TRUE(s.Chart->ShowCurve(0));
+    EXPECT_FALSE(s.Chart->ShowCurve(2));
+    EXPECT_EQ(s.Chart->MaxY(0), 20.f);
+    EXPECT_EQ(s.Chart->MaxX(), 100.f);
+    EXPECT_EQ(s.Chart->GridType1(), 0);
+    EXPECT_EQ(s.Chart->GridType2(), 2);
     EXPECT_EQ(w->link().slot[0].MaxCur, 10.f);
     EXPECT_EQ(w->link().slot[0].MaxVol, 60.f);
 
@@ -191,5 +203,22 @@ TEST_F(AppTest, AddedSlotReadsItsPortKeyAndColours)
     EXPECT_EQ(w->slot(2).Panel->tPort(), "COM7");
     EXPECT_EQ(w->slot(2).Panel->PortCnt(), 2);
     EXPECT_EQ(w->slot(2).gridRun->CellBackColor(1, 8), 4660);
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, PictureOfTheMainWindowWithTwoSlots)
+{
+    Pty dev(portsDir(), "COM3");
+    ASSERT_TRUE(dev.ok());
+    auto w = makeWindow();
+    w->show();
+    w->menuAddDev_Click();
+    w->slot(1).Panel->setTPort("COM3");
+    w->DevCtrl_ConnClick(1);
+    ASSERT_TRUE(w->link().slot[1].hComm);
+    w->tabDev->setCurrentIndex(1);
+    w->Timer1_Timer();
+    const QString path = savePicture(w.get(), "main-window-two-slots");
+    EXPECT_TRUE(QFileInfo::exists(path));
     closeWindow(*w);
 }
