@@ -127,6 +127,7 @@ void ConnectReset(LinkState& state, SecondTicker& ticker, int slot) {
         ch.LastLogSec = 0;
         ch.Energy = 0;
         ch.Running = false;
+        ch.ChnMode = 0;  // a mode of the last device may not exist on the next
         ticker.SetCounters(slot, c, 0, 0);
     }
     s.FwVersion = 0;

@@ -68,8 +68,8 @@ private:
 };
 
 // What a connect clears on a slot, both channels: measurements, capacity
-// offset and continue flag, Running, LastLogSec and both run counters
-// (TickSecs and RunSecs); then FwVersion and VerFrames of the slot.
+// offset and continue flag, Running, LastLogSec, the mode index and both
+// run counters (TickSecs and RunSecs); then FwVersion and VerFrames.
 void ConnectReset(LinkState& state, SecondTicker& ticker, int slot);
 
 } // namespace ql

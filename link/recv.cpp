@@ -181,6 +181,10 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     // slot up. The type-26 test looks at this frame's type, not at one left
     // from an earlier connection.
     if (connecting) {
+        // A reply without a type code names no device: nothing of it is
+        // kept, and the connect timer goes on.
+        if (frameType == 0)
+            return false;
         if (frameType != 26) {
             ch.Cap = DecodeCapacity(f.Pair(5));
             ApplyContinue(ch);
@@ -193,8 +197,6 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
             CountUp(s.VerFrames);
         }
         s.DevType = static_cast<int16_t>(frameType);
-        if (frameType == 0)
-            return false;  // no device yet: the connect timer goes on
         DeviceSetup(slot, chan, frameType);
     }
 

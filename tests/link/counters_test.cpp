@@ -158,6 +158,7 @@ TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
         ch.ContPend = true;
         ch.Running = true;
         ch.LastLogSec = 33;
+        ch.ChnMode = 6;
     }
     st.ch(7, 0).RunSecs = 12;
     ConnectReset(st, t, 6);
@@ -173,6 +174,7 @@ TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
         EXPECT_FALSE(ch.ContPend);
         EXPECT_FALSE(ch.Running);
         EXPECT_EQ(ch.LastLogSec, 0);
+        EXPECT_EQ(ch.ChnMode, 0);
     }
     EXPECT_EQ(s.FwVersion, 0);
     EXPECT_EQ(s.VerFrames, 0);

@@ -164,6 +164,8 @@ TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
     timers.conn[0] = true;
     Reply r;
     r.type = 0;
+    r.mode = 9;
+    r.e1 = 77;
     auto bytes = Wire(r);
     Reply next;
     next.type = 1;
@@ -173,6 +175,8 @@ TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
     EXPECT_EQ(st.slot[0].DevType, 0);
     EXPECT_TRUE(samples.empty());
     EXPECT_TRUE(host.setupModeFields.empty());
+    EXPECT_EQ(st.ch(0, 0).ChnMode, 0);  // nothing of a typeless reply is kept
+    EXPECT_EQ(st.ch(0, 0).SetRaw, 0);
     Feed(0, Wire(next));
     EXPECT_FALSE(timers.conn[0]);
     EXPECT_EQ(st.slot[0].DevType, 1);
