@@ -22,6 +22,11 @@ int main(int argc, char** argv)
     if (home.isValid())
         qputenv("QL_HOME", home.path().toLocal8Bit());
 
+    // Tests never open a real serial device of the machine: port names
+    // resolve only through a test's own ports folder.
+    if (qEnvironmentVariableIsEmpty("QL_SYSTEM_PORTS"))
+        qputenv("QL_SYSTEM_PORTS", "0");
+
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
