@@ -1,0 +1,418 @@
+// The per-model, per-mode set-up of a panel's three value fields: the pure
+// decision for every family and mode, a sweep over the model table judged
+// by what each mode name means, and the mode click applied to a real panel.
+#include "panel/modefields.h"
+
+#include "link/modeltable.h"
+#include "link/state.h"
+#include "panel/devctrl.h"
+#include "panel/modesetup.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace ql;
+
+namespace {
+
+// One expected row: inputs, then captions, units, field texts ("-" for a
+// field the set-up leaves alone) and enabled flags.
+struct Row {
+    int type, mode;
+    bool dev2S;
+    int32_t S, L, T, curF, volF, pwrF;
+    const char *lSval, *lSlmt, *lStim, *lSvalt, *lSlmtt, *lStimt;
+    const char *tSval, *tSlmt, *tStim;
+    bool sval, slmt, stim;
+};
+
+void PrintTo(const Row& r, std::ostream* os) { *os << "type " << r.type << " mode " << r.mode << (r.dev2S ? " 2S" : ""); }
+
+class FieldRows : public ::testing::TestWithParam<Row> {};
+
+TEST_P(FieldRows, CaptionsUnitsTextsAndEnabling)
+{
+    const Row& r = GetParam();
+    ModeFieldsIn in{r.type, r.mode, r.dev2S, r.S, r.L, r.T, r.curF, r.volF, r.pwrF};
+    const ModeFields f = ComputeModeFields(in);
+    EXPECT_EQ(f.lSval, QString::fromUtf8(r.lSval));
+    EXPECT_EQ(f.lSlmt, QString::fromUtf8(r.lSlmt));
+    EXPECT_EQ(f.lStim, QString::fromUtf8(r.lStim));
+    EXPECT_EQ(f.lSvalt, QString::fromUtf8(r.lSvalt));
+    EXPECT_EQ(f.lSlmtt, QString::fromUtf8(r.lSlmtt));
+    EXPECT_EQ(f.lStimt, QString::fromUtf8(r.lStimt));
+    const auto text = [](const std::optional<FieldText>& t) { return t ? t->text() : QStringLiteral("-"); };
+    EXPECT_EQ(text(f.tSval), QString::fromUtf8(r.tSval));
+    EXPECT_EQ(text(f.tSlmt), QString::fromUtf8(r.tSlmt));
+    EXPECT_EQ(f.tStim.text(), QString::fromUtf8(r.tStim));
+    EXPECT_EQ(f.SvalEnable, r.sval);
+    EXPECT_EQ(f.SlmtEnable, r.slmt);
+    EXPECT_EQ(f.StimEnable, r.stim);
+}
+
+// Each row of the set-up table, with values that show the number format.
+INSTANTIATE_TEST_SUITE_P(
+    Families, FieldRows,
+    ::testing::Values(
+        // G1: chargers 1..4.
+        Row{1, 0, false, 150, 420, 30, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.50", "4.20", "30", true, true, true},
+        Row{3, 2, false, 150, 4, 30, 100, 100, 1, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.50", "4", "30", true, true, true},
+        Row{4, 6, false, 150, 1440, 60, 100, 100, 1, "Test Val:", "Voltage:", "Max Time:", "A", "V", "M", "1.50", "14.40", "60", true, true, true},
+        Row{2, 7, false, 150, 1440, 60, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "-", "-", "60", true, true, true},
+        // G2: chargers 5 and 6.
+        Row{5, 0, false, 1250, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.25", "3.00", "0", true, true, true},
+        Row{5, 1, false, 125, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "12.5", "3.00", "0", true, true, true},
+        Row{6, 1, false, 12, 300, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "12", "3.00", "0", true, true, true},
+        Row{6, 6, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.00", "3", "90", true, true, true},
+        Row{5, 9, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.00", "3", "90", true, true, true},
+        Row{5, 7, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "1.00", "14.40", "0.10", true, true, true},
+        Row{5, 8, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Cutoff Curr:", "A", "V", "A", "0.00", "0.00", "0.10", false, false, true},
+        // G3: 7, 9, 10, 36, 37; type 36 in milliampere steps.
+        Row{7, 0, false, 250, 300, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "2.50", "3.00", "0", true, true, true},
+        Row{36, 0, false, 125, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.125", "3.00", "0", true, true, true},
+        Row{9, 1, false, 50, 300, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "50", "3.00", "0", true, true, true},
+        Row{37, 2, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", true, true, true},
+        Row{36, 2, false, 250, 1440, 15, 1000, 100, 10, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "0.250", "14.40", "0.015", true, true, true},
+        // G4: 8, 28, 29, 39; type 28 greys the set value and limit in C-CV.
+        Row{8, 0, false, 250, 300, 5, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "2.50", "3.00", "5", true, true, true},
+        Row{39, 1, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", true, true, true},
+        Row{28, 1, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", false, false, true},
+        // G5: the loads; type 35 in milliampere steps, 25 and 26 meter at 1.
+        Row{11, 0, false, 10, 0, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.10", "0.00", "0", true, true, true},
+        Row{35, 0, false, 5, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.005", "3.00", "0", true, true, true},
+        Row{35, 5, false, 5, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.005", "3.00", "0", true, true, true},
+        Row{11, 1, false, 1, 0, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "1", "0.00", "0", true, true, true},
+        Row{25, 1, false, 1, 10, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.00", "0.10", "0", true, false, true},
+        Row{26, 1, false, 30, 0, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.03", "0.00", "0", true, false, true},
+        Row{12, 2, false, 100, 500, 0, 100, 100, 1, "Current:", "Test Val:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", true, true, true},
+        Row{16, 4, false, 100, 500, 0, 100, 100, 1, "Current:", "Test Val:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", true, true, true},
+        Row{13, 3, false, 100, 500, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", false, false, true},
+        // The two-channel layout shortens two captions.
+        Row{17, 0, true, 30, 0, 0, 1000, 1000, 10, "Test Val:", "Cutoff V:", "Time:", "A", "V", "M", "0.03", "0.00", "0", true, true, true},
+        Row{17, 1, true, 1, 0, 0, 1000, 1000, 10, "Test Val:", "Cutoff V:", "Time:", "W", "V", "M", "0.1", "0.00", "0", true, true, true},
+        // G6: type 40 in milliamperes in C-CV; "0" as the third value otherwise.
+        Row{40, 0, false, 100, 300, 7, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.100", "3.00", "0", true, true, true},
+        Row{40, 1, false, 100, 500, 7, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Cutoff Curr:", "mA", "V", "mA", "0.100", "5.00", "0.007", true, true, true},
+        // G7: above 40.
+        Row{41, 0, false, 100, 0, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.10", "0.00", "0", true, true, true},
+        Row{41, 1, false, 100, 500, 0, 1000, 100, 1, "Test Val:", "Test Val:", "Max Time:", "A", "V", "M", "0.00", "5.00", "0", false, true, true},
+        Row{51, 0, false, 100, 80, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.00", "0.80", "0", true, true, true}));
+
+TEST(ModelGroups, TypeCodesFallIntoTheirFamilies)
+{
+    EXPECT_EQ(ModelGroupOf(0), ModelGroup::None);
+    for (int t : {1, 2, 3, 4})
+        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G1) << t;
+    for (int t : {5, 6})
+        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G2) << t;
+    for (int t : {7, 9, 10, 36, 37})
+        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G3) << t;
+    for (int t : {8, 28, 29, 39})
+        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G4) << t;
+    for (int t : {11, 17, 26, 27, 30, 35, 38})
+        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G5) << t;
+    EXPECT_EQ(ModelGroupOf(40), ModelGroup::G6);
+    for (int t : {41, 42, 43, 51, 99})
+        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G7) << t;
+}
+
+// Every model of the table in every mode of its list: the fields mean what
+// the mode's name says.
+TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
+{
+    const QStringList charge{"C-NiMh", "C-NiCD", "C-Liion", "C-LiPo", "C-LiFe", "C-PB", "C-VRLA"};
+    int checked = 0;
+    for (int type = 1; type <= kMaxTypeCode; ++type) {
+        SlotState s;
+        s.DevType = int16_t(type);
+        ApplyModelRow(s, 0);
+        const QStringList modes = ModeListFor(type);
+        for (int m = 0; m < modes.size(); ++m) {
+            const QString name = modes[m];
+            SCOPED_TRACE(QStringLiteral("type %1 mode %2 %3").arg(type).arg(m).arg(name).toStdString());
+            for (bool dev2S : {false, true}) {
+                if (dev2S && !IsTwoChannelType(type))
+                    continue;
+                ModeFieldsIn in{type, m, dev2S, 0, 0, 0, s.CurFactor, s.VolFactor, s.PwrFactor};
+                const ModeFields f = ComputeModeFields(in);
+                ++checked;
+                // Every listed mode writes both value fields.
+                ASSERT_TRUE(f.tSval.has_value());
+                ASSERT_TRUE(f.tSlmt.has_value());
+                EXPECT_TRUE(f.lSlmt.endsWith(':'));
+                if (dev2S) {
+                    EXPECT_TRUE(f.lSlmt == "Cutoff V:" || f.lSlmt == "Test Val:");
+                    EXPECT_EQ(f.lStim, "Time:");
+                }
+
+                if (name == "D-CC") {
+                    EXPECT_EQ(f.lSvalt, "A");
+                    EXPECT_EQ(f.lSlmtt, "V");
+                    EXPECT_EQ(f.lStimt, "M");
+                    EXPECT_TRUE(f.SvalEnable && f.SlmtEnable && f.StimEnable);
+                    const bool milli = type == 35 || type == 36 || type == 40;
+                    EXPECT_EQ(f.tSval->pattern, milli ? "0.000" : "0.00");
+                    EXPECT_EQ(f.tSlmt->pattern, "0.00");
+                } else if (name == "D-CP") {
+                    EXPECT_EQ(f.lSvalt, "W");
+                    EXPECT_EQ(f.tSval->pattern, s.PwrFactor == 1 ? "0" : "0.0");
+                    EXPECT_TRUE(f.SvalEnable && f.SlmtEnable);
+                } else if (charge.contains(name)) {
+                    EXPECT_EQ(f.lSlmt, "Cells:");
+                    EXPECT_EQ(f.lSlmtt, "");
+                    EXPECT_EQ(f.tSlmt->pattern, "0");
+                    EXPECT_EQ(f.lStimt, "M");
+                } else if (name == "C-CV" && ModelGroupOf(type) == ModelGroup::G5) {
+                    // A load holding a voltage: current and voltage to hold.
+                    EXPECT_EQ(f.lSval, "Current:");
+                    EXPECT_EQ(f.lSlmt, "Test Val:");
+                    EXPECT_EQ(f.lStimt, "M");
+                } else if (name == "C-CV") {
+                    if (type != 40) {  // type 40 keeps its cut-off voltage caption
+                        EXPECT_EQ(f.lSlmt, "Voltage:");
+                    }
+                    if (type <= 4) {
+                        EXPECT_EQ(f.lStim, "Max Time:");
+                        EXPECT_EQ(f.lStimt, "M");
+                    } else {
+                        EXPECT_EQ(f.lStim, "Cutoff Curr:");
+                        EXPECT_EQ(f.lStimt, type == 40 ? "mA" : "A");
+                        EXPECT_EQ(f.tStim.pattern, f.tSval->pattern);  // the current's unit and decimals
+                    }
+                } else if (name == "D-CV") {
+                    EXPECT_EQ(f.lSlmt, "Test Val:");  // the voltage to hold
+                } else if (name == "DC5V") {
+                    EXPECT_FALSE(f.SvalEnable);
+                    EXPECT_FALSE(f.SlmtEnable);
+                } else if (name == "Meter" && type != 51) {
+                    // The meter ignores the limit.
+                    EXPECT_FALSE(f.SlmtEnable);
+                } else if (name != "Meter") {
+                    ADD_FAILURE() << "mode name without a rule";
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 150);
+}
+
+TEST(ModeReset, MinimumOrSmallestStep)
+{
+    // Type 11: 0.1 A minimum, D-CP counts whole watts.
+    EXPECT_EQ(ModeResetValues(11, 0, 100, 0.1f, 100, 0.0f).SetRaw, 10);
+    EXPECT_EQ(ModeResetValues(11, 1, 100, 0.1f, 100, 0.0f).SetRaw, 1);
+    // Types whose index 1 is a charge profile or a meter keep the minimum, except the listed ones.
+    EXPECT_EQ(ModeResetValues(1, 1, 100, 0.1f, 100, 0.8f).SetRaw, 10);
+    EXPECT_EQ(ModeResetValues(8, 1, 100, 0.1f, 100, 0.8f).SetRaw, 10);
+    EXPECT_EQ(ModeResetValues(26, 1, 1000, 0.03f, 100, 0.0f).SetRaw, 30);
+    EXPECT_EQ(ModeResetValues(25, 1, 1000, 0.05f, 100, 0.1f).SetRaw, 1);
+    // Cells: one for types 1..4 in profiles 1..5; the minimum voltage otherwise.
+    EXPECT_EQ(ModeResetValues(3, 5, 100, 0.1f, 100, 0.8f).LmtRaw, 1);
+    EXPECT_EQ(ModeResetValues(3, 6, 100, 0.1f, 100, 0.8f).LmtRaw, 80);
+    EXPECT_EQ(ModeResetValues(5, 3, 1000, 0.1f, 100, 0.0f).LmtRaw, 0);
+    // No device: zeros.
+    EXPECT_EQ(ModeResetValues(0, 1, 100, 0.1f, 100, 0.8f).SetRaw, 0);
+    EXPECT_EQ(ModeResetValues(0, 1, 100, 0.1f, 100, 0.8f).LmtRaw, 0);
+    // The scaled minimum rounds half to even.
+    EXPECT_EQ(ScaleRoundEven(100, 0.125f), 12);
+    EXPECT_EQ(ScaleRoundEven(100, 0.375f), 38);
+    EXPECT_EQ(ScaleRoundEven(1000, 0.0125f), 13);  // 12.5000002 as a single
+    EXPECT_EQ(ScaleRoundEven(100, 0.135f), 14);  // 13.5000002 as a single
+    EXPECT_EQ(ScaleRoundEven(1000, 0.03f), 30);
+}
+
+// ---- Mode click and set-up on a real panel --------------------------------
+
+class ModeSetupTest : public ::testing::Test {
+protected:
+    static constexpr int kSlot = 2;
+
+    void SetUp() override
+    {
+        panel = std::make_unique<DevCtrl>(kSlot);
+        // The host: the panel's mode click runs the handler.
+        QObject::connect(panel.get(), &DevCtrl::ModeClick, panel.get(), [this](int slot) {
+            ASSERT_EQ(slot, kSlot);
+            ModeClicked(st, slot, *panel, showCap);
+        });
+    }
+
+    // A connected model as the first reply leaves it: mode 0, nothing sent yet.
+    void identify(int type)
+    {
+        SlotState& s = st.slot[kSlot];
+        s.DevType = int16_t(type);
+        for (ChanState& c : s.chn) {
+            c.ChnMode = 0;
+            c.SetRaw = c.LmtRaw = c.TimRaw = 0;
+        }
+        ApplyModelRow(s, 0);
+        const SetupBranch b = SetupBranchFor(type, 0);
+        panel->setDev2S(b.dev2s);
+        panel->ModeClr();
+        for (const QString& m : b.modes)
+            panel->ModeAdd(m);
+        SetupModeFields(st, kSlot, 0, *panel, showCap);
+        capCalls.clear();
+    }
+
+    // Chooses a mode as the user does.
+    void choose(int index)
+    {
+        QComboBox* c = panel->Dev2S() ? panel->ui().cmbMode2S : panel->ui().cmbMode;
+        c->setCurrentIndex(index);
+        emit c->activated(index);
+    }
+
+    LinkState st;
+    std::unique_ptr<DevCtrl> panel;
+    std::vector<std::pair<int, int>> capCalls;
+    ShowCapacityFn showCap = [this](int slot, int chn) { capCalls.emplace_back(slot, chn); };
+};
+
+TEST_F(ModeSetupTest, ChoosingAModeResetsToTheMinimumAndRelabels)
+{
+    identify(11);
+    EXPECT_EQ(panel->tMode(), QStringLiteral("D-CC"));
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.00"));
+    choose(1);
+    const ChanState& c0 = st.ch(kSlot, 0);
+    EXPECT_EQ(c0.ChnMode, 1);
+    EXPECT_EQ(c0.SetRaw, 1);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("1"));
+    EXPECT_EQ(panel->lSvalt(0), QStringLiteral("W"));
+    EXPECT_EQ(panel->tMode(), QStringLiteral("D-CP"));
+    EXPECT_EQ(capCalls, (std::vector<std::pair<int, int>>{{kSlot, 0}}));
+
+    choose(0);
+    EXPECT_EQ(c0.ChnMode, 0);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.10"));
+    EXPECT_EQ(panel->tSlmt(0), QStringLiteral("0.00"));
+    EXPECT_EQ(panel->tStim(0), QStringLiteral("0"));
+    EXPECT_EQ(panel->lSvalt(0), QStringLiteral("A"));
+    choose(1);
+
+    // Choosing the stored mode again changes nothing.
+    panel->setTSval(0, QStringLiteral("7"));
+    st.ch(kSlot, 0).TimRaw = 5;
+    choose(1);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("7"));
+    EXPECT_EQ(st.ch(kSlot, 0).TimRaw, 5);
+    EXPECT_EQ(capCalls.size(), 3u);
+
+    // The meter greys both fields.
+    choose(3);
+    EXPECT_FALSE(panel->SvalEnable(0));
+    EXPECT_FALSE(panel->SlmtEnable(0));
+    EXPECT_TRUE(panel->StimEnable(0));
+    choose(0);
+    EXPECT_TRUE(panel->SvalEnable(0));
+}
+
+TEST_F(ModeSetupTest, ChargersCountCellsOrVolts)
+{
+    identify(1);
+    choose(1);  // C-NiMh
+    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Cells:"));
+    EXPECT_EQ(panel->lSlmtt(0), QString());
+    EXPECT_EQ(panel->tSlmt(0), QStringLiteral("1"));
+    EXPECT_EQ(panel->lStim(0), QStringLiteral("Max Time:"));
+    choose(6);  // C-CV keeps minutes on types 1..4
+    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Voltage:"));
+    EXPECT_EQ(panel->lStimt(0), QStringLiteral("M"));
+    EXPECT_EQ(panel->tSlmt(0), QStringLiteral("0.80"));
+
+    identify(5);
+    choose(2);  // C-NiMh of type 5: the minimum voltage, 0 cells
+    EXPECT_EQ(st.ch(kSlot, 0).LmtRaw, 0);
+    EXPECT_EQ(panel->tSlmt(0), QStringLiteral("0"));
+    choose(7);  // C-CV: cut-off current in amperes
+    EXPECT_EQ(panel->lStim(0), QStringLiteral("Cutoff Curr:"));
+    EXPECT_EQ(panel->lStimt(0), QStringLiteral("A"));
+    EXPECT_EQ(panel->tStim(0), QStringLiteral("0.00"));
+
+    identify(40);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.000"));
+    choose(1);
+    EXPECT_EQ(panel->lSvalt(0), QStringLiteral("mA"));
+    EXPECT_EQ(panel->lStimt(0), QStringLiteral("mA"));
+    EXPECT_EQ(panel->tStim(0), QStringLiteral("0.000"));
+    choose(0);
+    EXPECT_EQ(panel->lSvalt(0), QStringLiteral("A"));
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.001"));
+    EXPECT_EQ(panel->tStim(0), QStringLiteral("0"));
+}
+
+TEST_F(ModeSetupTest, MetersOfTypes25And26)
+{
+    identify(26);
+    choose(1);
+    EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 30);  // CurFactor x MinCur
+    EXPECT_FALSE(panel->SlmtEnable(0));
+
+    identify(25);
+    panel->ModeAdd(QStringLiteral("Meter"));  // the list its firmware rules give it
+    choose(1);
+    EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 1);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.00"));
+}
+
+TEST_F(ModeSetupTest, TwoChannelPanelsSetBothChannels)
+{
+    identify(17);
+    ASSERT_TRUE(panel->Dev2S());
+    st.ch(kSlot, 1).SetRaw = 77;
+    choose(1);
+    const ChanState& c0 = st.ch(kSlot, 0);
+    const ChanState& c1 = st.ch(kSlot, 1);
+    EXPECT_EQ(c0.ChnMode, 1);
+    EXPECT_EQ(c1.ChnMode, 1);
+    EXPECT_EQ(c0.SetRaw, 1);
+    EXPECT_EQ(c1.SetRaw, 0);
+    EXPECT_EQ(c1.LmtRaw, 0);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.1"));
+    EXPECT_EQ(panel->tSval(1), QStringLiteral("0.0"));
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(panel->lSlmt(c), QStringLiteral("Cutoff V:"));
+        EXPECT_EQ(panel->lStim(c), QStringLiteral("Time:"));
+        EXPECT_EQ(panel->lSvalt(c), QStringLiteral("W"));
+    }
+    EXPECT_EQ(capCalls, (std::vector<std::pair<int, int>>{{kSlot, 0}, {kSlot, 1}}));
+}
+
+TEST_F(ModeSetupTest, NoDeviceLeavesThePanelAlone)
+{
+    panel->ModeAdd(QStringLiteral("No Device"));
+    panel->setTSval(0, QStringLiteral("00.00"));
+    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("00.00"));
+    EXPECT_EQ(panel->ModeIdx(), -1);
+    EXPECT_TRUE(capCalls.empty());
+
+    // The mode click on an unidentified slot stores the mode and zeros.
+    st.ch(kSlot, 0).ChnMode = 3;
+    st.ch(kSlot, 0).SetRaw = 9;
+    choose(0);
+    EXPECT_EQ(st.ch(kSlot, 0).ChnMode, 0);
+    EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 0);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("00.00"));
+}
+
+TEST_F(ModeSetupTest, ReportedModeOutsideTheListKeepsTheModeBox)
+{
+    identify(8);
+    choose(1);
+    st.ch(kSlot, 0).ChnMode = 5;  // a device reported a mode the list lacks
+    st.ch(kSlot, 0).SetRaw = 250;
+    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    EXPECT_EQ(panel->ModeIdx(), 1);
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("2.50"));
+    EXPECT_EQ(panel->lStim(0), QStringLiteral("Cutoff Curr:"));
+}
+
+} // namespace
