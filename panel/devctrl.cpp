@@ -79,7 +79,8 @@ QString FieldStyle()
 {
     const QColor b = Ref(kFieldBack);
     return QStringLiteral("QLineEdit { background: %1; border: 1px solid #8a8a8a; padding: 0 2px; }"
-                          "QLineEdit:disabled { color: #808080; background: #ececec; }")
+                          "QLineEdit:disabled { color: #808080; background: #ececec; }"
+                          "QLineEdit[readOnly=\"true\"] { background: white; }")
         .arg(b.name());
 }
 

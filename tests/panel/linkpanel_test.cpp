@@ -1,0 +1,121 @@
+// The device link driving a real panel: the first reply of a device sets the
+// panel up through the receive path's narrow interface.
+#include "link/recv.h"
+#include "link/state.h"
+#include "panel/devctrl.h"
+#include "panel/modesetup.h"
+
+#include <QComboBox>
+#include <QTabBar>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace ql;
+
+namespace {
+
+constexpr int kSlot = 0;
+
+// The main window as the receive path sees it, with one real panel.
+struct Host : RecvHostIf {
+    LinkState& st;
+    DevCtrl panel{kSlot};
+    std::vector<int> autoInits;
+    explicit Host(LinkState& s) : st(s) {}
+    RecvPanelIf* recvPanel(int slot) override { return slot == kSlot ? &panel : nullptr; }
+    void setGridText(int, int, int, const QString&) override {}
+    void setAxesY1Txt(int, const QString&) override {}
+    void setMenuVisible(const QString&, bool) override {}
+    void setMenuEnabled(const QString&, bool) override {}
+    int DevCount() const override { return 1; }
+    void InitChnCurves(int) override {}
+    void InitAutoTest(int slot) override { autoInits.push_back(slot); }
+    void SetupModeFields(int slot, int chn) override { ql::SetupModeFields(st, slot, chn, panel, {}); }
+};
+
+struct Timers : RecvTimersIf {
+    bool conn = true;
+    bool ConnEnabled(int) const override { return conn; }
+    void StopConn(int) override { conn = false; }
+    void RecvStarted(int) override {}
+};
+
+// A data reply of an idle channel in mode 0 with the given echoes.
+std::vector<uint8_t> FirstReply(int type, int chan, int setEcho, int lmtEcho)
+{
+    std::vector<uint8_t> b(17, 0);
+    b[3] = uint8_t(1200 / 240);  // 1.2 V
+    b[4] = uint8_t(1200 % 240);
+    b[9] = uint8_t(setEcho / 240);
+    b[10] = uint8_t(setEcho % 240);
+    b[11] = uint8_t(lmtEcho / 240);
+    b[12] = uint8_t(lmtEcho % 240);
+    b[15] = uint8_t(100 * chan + type);
+    uint8_t x = 0;
+    for (int i = 0; i < 16; ++i)
+        x ^= b[size_t(i)];
+    b[16] = uint8_t(x % 240);
+    std::vector<uint8_t> w{0xFA};
+    w.insert(w.end(), b.begin(), b.end());
+    w.push_back(0xF8);
+    return w;
+}
+
+TEST(LinkDrivesPanel, FirstReplyOfAChargerFillsModesTabsAndFields)
+{
+    LinkState st;
+    Host host(st);
+    Timers timers;
+    ReplyDecoder dec(st, host, timers);
+    const auto w = FirstReply(1, 0, 150, 420);
+    dec.RecvBytes(kSlot, w.data(), w.size());
+
+    DevCtrl& p = host.panel;
+    EXPECT_FALSE(timers.conn);
+    EXPECT_FALSE(p.Dev2S());
+    ASSERT_EQ(p.ModeCnt(), 7);
+    EXPECT_EQ(p.ModeTxt(6), QStringLiteral("C-CV"));
+    EXPECT_EQ(p.tMode(), QStringLiteral("D-CC"));
+    ASSERT_EQ(p.ui().tabDev->count(), 3);
+    EXPECT_EQ(p.ui().tabDev->tabText(1), QStringLiteral("Auto Test"));
+    EXPECT_EQ(p.ui().tabDev->tabText(2), QStringLiteral("Cycle Test"));
+    EXPECT_EQ(p.lSlmt(0), QStringLiteral("Cutoff Volt:"));
+    EXPECT_EQ(host.autoInits, std::vector<int>{kSlot});
+    // The fields show what the set-up derives from the slot's values.
+    const ChanState& c = st.ch(kSlot, 0);
+    EXPECT_EQ(p.tSval(0), QString::number(c.SetRaw / 100.0, 'f', 2));
+    EXPECT_EQ(p.tStim(0), QString::number(c.TimRaw));
+}
+
+TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
+{
+    LinkState st;
+    Host host(st);
+    Timers timers;
+    ReplyDecoder dec(st, host, timers);
+    host.panel.setTSval(0, QStringLiteral("kept"));
+    const auto w = FirstReply(17, 0, 0, 0);
+    dec.RecvBytes(kSlot, w.data(), w.size());
+
+    DevCtrl& p = host.panel;
+    EXPECT_TRUE(p.Dev2S());
+    EXPECT_TRUE(timers.conn);  // waits for a reply of channel 1
+    EXPECT_EQ(p.ui().cmbMode2S->count(), 2);
+    EXPECT_EQ(p.ui().cmbMode->count(), 0);
+    EXPECT_EQ(p.ui().tabDev->count(), 2);
+    EXPECT_EQ(p.lSlmt(0), QStringLiteral("Cutoff V:"));
+    EXPECT_EQ(p.lStim(0), QStringLiteral("Time:"));
+    EXPECT_EQ(p.tSval(0), QStringLiteral("0.00"));
+
+    const auto w1 = FirstReply(17, 1, 0, 0);
+    dec.RecvBytes(kSlot, w1.data(), w1.size());
+    EXPECT_FALSE(timers.conn);
+    EXPECT_EQ(p.lSlmt(1), QStringLiteral("Cutoff V:"));
+    // The single-channel field kept its text through the switch.
+    p.setDev2S(false);
+    EXPECT_EQ(p.tSval(0), QStringLiteral("kept"));
+}
+
+} // namespace
