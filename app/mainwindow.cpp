@@ -4,6 +4,9 @@
 #include "link/comm.h"
 #include "link/frames.h"
 #include "panel/flexgrid.h"
+#include "panel/modesetup.h"
+#include "panel/runstate.h"
+#include "views/datafile.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -35,37 +38,13 @@ namespace {
 
 constexpr int kTwips = 15;  // twips per pixel
 constexpr const char* kBuildDate = "2024-06-01";
-constexpr const char* kDefaultServer = "127.0.0.1";
 constexpr const char* kCdtUrl = "https://qltester.example.com/cdt";
-const char* const kIniBanner = ";--------QL Config File----------";
 
 int px(double twips) { return int(std::lround(twips / kTwips)); }
 int tw(int pixels) { return pixels * kTwips; }
 
 // Rounds to the nearest whole number, halves to even.
 int roundEven(double v) { return int(std::nearbyint(v)); }
-
-QString tf(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
-bool readSwitch(const QString& file, const char* key, const char* def)
-{
-    const QString v = ReadIni(file, QStringLiteral("AUTO"), QLatin1String(key), QLatin1String(def));
-    if (v == QLatin1String("True"))
-        return true;
-    if (v == QLatin1String("False"))
-        return false;
-    return QLatin1String(def) == QLatin1String("True");
-}
-// A number in the settings file; def when it cannot be read.
-double readNumber(const QString& file, const QString& sec, const QString& key, double def)
-{
-    bool ok = false;
-    const double v = ReadIni(file, sec, key, QString::number(def, 'f', 0)).trimmed().toDouble(&ok);
-    return ok && std::isfinite(v) ? v : def;
-}
-int readColour(const QString& file, const QString& key, double def)
-{
-    return int(std::floor(readNumber(file, QStringLiteral("DATA"), key, def)));
-}
 
 const char* const kRunHeaders[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt"};
 
@@ -118,8 +97,14 @@ QString MainCaption()
            QLatin1String(kBuildDate) + QLatin1Char(')');
 }
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent),
+      host_(std::make_unique<LinkHost>(*this)),
+      decoder_(link_, *host_, *host_),
+      tracker_(link_, *host_)
 {
+    tracker_.Attach(decoder_);
+    tracker_.checkSend = CheckBeforeSend;
     setObjectName(QStringLiteral("frmMain"));
     client_ = new QWidget(this);
     setCentralWidget(client_);
@@ -161,7 +146,17 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
 frmMain::~frmMain()
 {
+    // The counter thread goes first; then no panel event or link timer
+    // reaches the handlers while the widgets are torn down.
     ticker_.Shutdown();
+    closing_ = true;
+    for (DevSlot& s : slots_) {
+        if (s.Panel)
+            disconnect(s.Panel, nullptr, this, nullptr);
+        for (QTimer* t : {s.tmrComm, s.tmrConn, s.tmrRecv})
+            if (t)
+                t->stop();
+    }
     for (auto& s : link_.slot)
         s.Panel = nullptr;
     delete tray_;
@@ -195,7 +190,7 @@ void frmMain::buildMenus()
     menuSaveCfg->setEnabled(false);
     mnuFile->addSeparator();
     menuOpenData = add(mnuFile, "menuOpenData", QStringLiteral("Open Data"), &frmMain::menuOpenData_Click);
-    menuSaveData = hook(mnuFile, "menuSaveData", QStringLiteral("Save Data"), &WindowHooks::saveDataFile);
+    menuSaveData = add(mnuFile, "menuSaveData", QStringLiteral("Save Data"), &frmMain::menuSaveData_Click);
     menuSavePic = hook(mnuFile, "menuSavePic", QStringLiteral("Save Curve"), &WindowHooks::saveCurvePicture);
     menuCapture = hook(mnuFile, "menuCapture", QStringLiteral("Save Picture"), &WindowHooks::savePanelPicture);
     mnuFile->addSeparator();
@@ -305,49 +300,28 @@ void frmMain::Form_Load()
 
     // Settings file and working folders.
     const QString dir = ProgramDir();
-    const QString ini = QDir(dir).filePath(QStringLiteral("ql.ini"));
-    if (!QFileInfo::exists(ini)) {
-        QFile f(ini);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(QByteArray(kIniBanner) + "\r\n");
-    }
+    IniFile = SettingsFile();
+    CreateSettingsFile(IniFile);
     QDir d(dir);
     if (!d.exists(QStringLiteral("Data")))
         d.mkdir(QStringLiteral("Data"));
     if (!d.exists(QStringLiteral("Log")))
         d.mkdir(QStringLiteral("Log"));
-    IniFile = ini;
 
-    const int lang = int(std::lround(readNumber(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), 0)));
-    if (lang == 0 || lang == 1)
-        SetLanguage(lang);
+    // Every key at once (the language is applied by Load), then used in the
+    // start-up order: language, ports, switches, chart and readout look.
+    Settings& cfg = settings();
+    cfg.Load(IniFile);
     menuSimp->setChecked(Language() == 0);
     menuUnSimp->setChecked(Language() == 1);
-    SvrAddress = ReadIni(IniFile, QStringLiteral("DATA"), QStringLiteral("SVR"), QLatin1String(kDefaultServer));
 
     ScanPorts(0);
-    const int port1 = int(std::lround(readNumber(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT1"), 2)));
-    preferredPort(0, QStringLiteral("COM") + QString::number(port1));
+    preferredPort(0, QStringLiteral("COM") + QString::number(cfg.Port[0]));
 
-    sw.AutoSave = readSwitch(IniFile, "SAVE", "False");
-    sw.PromptMsg = readSwitch(IniFile, "MSG", "False");
-    sw.MinHide = readSwitch(IniFile, "HIDE", "False");
-    sw.FloatDisp = readSwitch(IniFile, "DISP", "False");
-    sw.SaveCsv = readSwitch(IniFile, "CSV", "True");
-    menuTemp->setChecked(readSwitch(IniFile, "TEMP", "False"));
-
-    const QString data = QStringLiteral("DATA");
-    ShowAh = int(readNumber(IniFile, data, QStringLiteral("SAH"), 0));
-    ShowWh = int(readNumber(IniFile, data, QStringLiteral("SWH"), 0));
-    ShowLabel = int(readNumber(IniFile, data, QStringLiteral("SLA"), 0));
+    menuTemp->setChecked(cfg.TempData);
     setupChart(0);
-    {
-        const QString x = ReadIni(IniFile, data, QStringLiteral("XTIME"), QStringLiteral("True"));
-        XTime = x != QLatin1String("False");
-    }
-    AutoScale = int(readNumber(IniFile, data, QStringLiteral("SCALE"), 1));
-    s0.Panel->setPwrColor(uint32_t(readColour(IniFile, QStringLiteral("PCOL"), 32896)));
-    s0.Panel->setTimeColor(uint32_t(readColour(IniFile, QStringLiteral("TCOL"), 8421504)));
+    s0.Panel->setPwrColor(uint32_t(cfg.PwrColor));
+    s0.Panel->setTimeColor(uint32_t(cfg.TimeColor));
 
     s0.gridAutolist->setAllColAlignment(Qt::AlignCenter);
     s0.gridAutolist->hide();
@@ -365,8 +339,6 @@ void frmMain::createSlot(int n)
 
     s.Panel = new DevCtrl(n, s.frmDev);
     s.Panel->adjustSize();
-    connect(s.Panel, &DevCtrl::ConnClick, this, &frmMain::DevCtrl_ConnClick);
-    connect(s.Panel, &DevCtrl::StopClick, this, [this](int slot, int chn) { DevCtrl_StopClick(slot, chn); });
     s.Panel->setObjectName(QStringLiteral("DevCtrl%1").arg(n));
     s.Panel->move(px(8000), px(150));
     link_.slot[n].Panel = s.Panel;
@@ -408,6 +380,41 @@ void frmMain::createSlot(int n)
     connect(s.tmrRecv, &QTimer::timeout, this, [this, n] { tmrRecv_Timer(n); });
 
     s.frmDev->show();
+    host_->addSlot(n);
+    wirePanel(n);
+}
+
+void frmMain::wirePanel(int n)
+{
+    DevCtrl* p = slots_[n].Panel;
+    // The panel raises its events synchronously with its slot first.
+    connect(p, &DevCtrl::ConnClick, this, [this](int i) { DevCtrl_ConnClick(i); });
+    connect(p, &DevCtrl::ModeClick, this, [this](int i) { DevCtrl_ModeClick(i); });
+    connect(p, &DevCtrl::RunClick, this, [this](int i, int c) { DevCtrl_RunClick(i, c); });
+    connect(p, &DevCtrl::StopClick, this, [this](int i, int c) { DevCtrl_StopClick(i, c); });
+    connect(p, &DevCtrl::SetClick, this, [this](int i, int c) { DevCtrl_SetClick(i, c); });
+    connect(p, &DevCtrl::ContClick, this, [this](int i, int c) { DevCtrl_ContClick(i, c); });
+    connect(p, &DevCtrl::MonitorClick, this, [this](int i, int c) { DevCtrl_MonitorClick(i, c); });
+    connect(p, &DevCtrl::TmrCurveOn, this, [this](int i, int c) { DevCtrl_TmrCurveOn(i, c); });
+    connect(p, &DevCtrl::TmrShowOn, this, [this](int i, int c) { DevCtrl_TmrShowOn(i, c); });
+    connect(p, &DevCtrl::SvalLostFocus, this,
+            [this](int i, int c) { DevCtrl_FieldLostFocus(i, c, FieldKind::SetValue); });
+    connect(p, &DevCtrl::SlmtLostFocus, this,
+            [this](int i, int c) { DevCtrl_FieldLostFocus(i, c, FieldKind::Limit); });
+    connect(p, &DevCtrl::StimLostFocus, this,
+            [this](int i, int c) { DevCtrl_FieldLostFocus(i, c, FieldKind::Third); });
+    connect(p, &DevCtrl::AutoVolLostFocus, this,
+            [this](int i) { DevCtrl_FieldLostFocus(i, 0, FieldKind::AutoVol); });
+    connect(p, &DevCtrl::AutoTestClick, this, [this](int i) { DevCtrl_AutoTestClick(i); });
+    connect(p, &DevCtrl::AutoTmrOn, this, [this](int i) { DevCtrl_AutoTmrOn(i); });
+    connect(p, &DevCtrl::AutoSaveClick, this, [this](int i) { DevCtrl_AutoSaveClick(i); });
+    connect(p, &DevCtrl::AutoListClick, this, [this](int i) { DevCtrl_AutoListClick(i); });
+    connect(p, &DevCtrl::StepTestClick, this, [this](int i) { DevCtrl_StepTestClick(i); });
+    connect(p, &DevCtrl::StepTmrOn, this, [this](int i) { DevCtrl_StepTmrOn(i); });
+    connect(p, &DevCtrl::StepSetClick, this, [this](int i) { DevCtrl_StepSetClick(i); });
+    connect(p, &DevCtrl::StepSaveClick, this, [this](int i) { DevCtrl_StepSaveClick(i); });
+    connect(p, &DevCtrl::StepClrClick, this, [this](int i) { DevCtrl_StepClrClick(i); });
+    connect(p, &DevCtrl::StepOpenClick, this, [this](int i) { DevCtrl_StepOpenClick(i); });
 }
 
 void frmMain::panelNoDevice(int n)
@@ -451,11 +458,11 @@ void frmMain::setupRunGrid(int n)
 void frmMain::setupChart(int n)
 {
     // Chart look from the settings; colours of the voltage and current curves.
-    const int vcol = readColour(IniFile, QStringLiteral("VCOL0"), 16711680);
-    const int ccol = readColour(IniFile, QStringLiteral("CCOL0"), 255);
+    const Settings& cfg = settings();
+    const int vcol = cfg.VolColor[0];
+    const int ccol = cfg.CurColor[0];
     DevSlot& s = slots_[n];
     CurveGraph* g = s.Chart;
-    const QString data = QStringLiteral("DATA");
     if (n == 0)
         g->setCurveCount(5);
     else
@@ -472,33 +479,26 @@ void frmMain::setupChart(int n)
         g->setShowCurve(0, true);
         g->setShowCurve(1, true);
         g->setShowCurve(2, false);
-        const QString cv = QStringLiteral("CURVE");
-        const float vy0 = float(readNumber(IniFile, cv, QStringLiteral("VY0"), 0));
-        const float vy1 = float(readNumber(IniFile, cv, QStringLiteral("VY1"), 20));
-        if (AxisRangeOk(vy0, vy1)) {
-            g->setMinY(0, vy0);
-            g->setMaxY(0, vy1);
+        if (cfg.VoltAxisOk) {
+            g->setMinY(0, cfg.VY0);
+            g->setMaxY(0, cfg.VY1);
         }
-        const float cy0 = float(readNumber(IniFile, cv, QStringLiteral("CY0"), 0));
-        const float cy1 = float(readNumber(IniFile, cv, QStringLiteral("CY1"), 10));
-        if (AxisRangeOk(cy0, cy1)) {
-            g->setMinY(1, cy0);
-            g->setMaxY(1, cy1);
+        if (cfg.CurAxisOk) {
+            g->setMinY(1, cfg.CY0);
+            g->setMaxY(1, cfg.CY1);
         }
-        const int ct0 = int(readNumber(IniFile, cv, QStringLiteral("CT0"), 0));
-        const int ct1 = int(readNumber(IniFile, cv, QStringLiteral("CT1"), 100));
-        if (TimeRangeOk(ct0, ct1)) {
-            g->setMinX(float(ct0));
-            g->setMaxX(float(ct1));
+        if (cfg.TimeAxisOk) {
+            g->setMinX(float(cfg.CT0));
+            g->setMaxX(float(cfg.CT1));
         }
-        g->setGridType1(std::lround(readNumber(IniFile, data, QStringLiteral("MDOT"), 0)) != 0 ? 2 : 0);
-        g->setGridType2(std::lround(readNumber(IniFile, data, QStringLiteral("SDOT"), 1)) != 0 ? 2 : 0);
-        g->setBackColor(uint32_t(readColour(IniFile, QStringLiteral("BCOL"), 16777215)));
-        g->setGridColor(uint32_t(readColour(IniFile, QStringLiteral("GCOL"), 8421504)));
-        g->setAxesColor(uint32_t(readColour(IniFile, QStringLiteral("ACOL"), 0)));
-        g->setLine(int(readNumber(IniFile, data, QStringLiteral("LINE"), 2)));
+        g->setGridType1(cfg.GridType1);
+        g->setGridType2(cfg.GridType2);
+        g->setBackColor(uint32_t(cfg.BackColor));
+        g->setGridColor(uint32_t(cfg.GridColor));
+        g->setAxesColor(uint32_t(cfg.AxesColor));
+        g->setLine(cfg.Line);
     } else {
-        g->setLine(int(readNumber(IniFile, data, QStringLiteral("LINE"), 2)));
+        g->setLine(cfg.Line);
         CurveGraph* g0 = slots_[0].Chart;
         for (int k = 0; k < 3; ++k) {
             g->setCurveAxesY(k, g0->CurveAxesY(k));
@@ -510,8 +510,8 @@ void frmMain::setupChart(int n)
         g->setGridColor(g0->GridColor());
     }
     g->ClearAll();
-    g->setShowLegend(0, ShowLabel != 0);
-    g->setShowLegend(1, ShowLabel != 0);
+    g->setShowLegend(0, cfg.ShowLabel);
+    g->setShowLegend(1, cfg.ShowLabel);
     g->DrawCurve();
     s.Panel->setVolColor(uint32_t(vcol));
     s.Panel->setCurColor(uint32_t(ccol));
@@ -551,11 +551,13 @@ void frmMain::menuAddDev_Click()
         s.lstInfo->addItem(QString());
     s.gridAutolist->setAllColAlignment(Qt::AlignCenter);
     s.gridAutolist->hide();
+    settings().ReadSlot(n);
     setupChart(n);
     setupRunGrid(n);
     if (devCount_ == kMaxDevices)
         menuAddDev->setEnabled(false);
     ScanPorts(n);
+    // The key's text is appended as stored: "07" names no port "COM7".
     const QString key = QStringLiteral("PORT") + QString::number(n + 1);
     preferredPort(n, QStringLiteral("COM") + ReadIni(IniFile, QStringLiteral("COMM"), key, QStringLiteral("2")));
     tlbSys->move(px(toolbarLeftTwips()), 0);
@@ -652,12 +654,12 @@ void frmMain::Form_Resize()
     if (minimised && !MinDispShown) {
         MinDispShown = true;
         const bool meter = hooks.meterOpen && hooks.meterOpen();
-        if (sw.FloatDisp && slots_[curDev_].Panel->Conn() && !meter && hooks.showDisp)
+        if (settings().FloatDisp && slots_[curDev_].Panel->Conn() && !meter && hooks.showDisp)
             hooks.showDisp(true);
-        if (!sw.FloatDisp && meter && hooks.showMeter)
+        if (!settings().FloatDisp && meter && hooks.showMeter)
             hooks.showMeter(false);
         // Without a system tray a hidden window could never come back.
-        if (sw.MinHide && trayAvailable()) {
+        if (settings().MinHide && trayAvailable()) {
             if (!tray_) {
                 tray_ = new QSystemTrayIcon(windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon)
                                                                   : windowIcon());
@@ -815,8 +817,7 @@ void frmMain::menuAdj_Click()
     MsgBox(QStringLiteral("Calibrate Parameter?"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Information);
     DevCtrl* p = slots_[curDev_].Panel;
     const int chn = p->chn().toInt();
-    if (hooks.setAdjButtons)
-        hooks.setAdjButtons(!link_.ch(curDev_, chn == 1 ? 1 : 0).Running);
+    ql::SetAdjButtons(!link_.ch(curDev_, chn == 1 ? 1 : 0).Running, *host_);
     tabDev->setEnabled(false);
     p->setChnEnable(false);
     QWidget* w = hooks.openCalibration ? hooks.openCalibration() : nullptr;
@@ -953,13 +954,13 @@ void frmMain::menuShow_Click()
 void frmMain::menuTemp_Click()
 {
     // The action has already toggled its check mark.
-    WriteIni(IniFile, QStringLiteral("AUTO"), QStringLiteral("TEMP"), tf(menuTemp->isChecked()));
+    settings().SaveTempData(menuTemp->isChecked());
 }
 
 void frmMain::menuSwSet_Click()
 {
     if (!sw_) {
-        sw_ = new frmSw(&sw, IniFile, QDir::toNativeSeparators(ProgramDir() + QStringLiteral("/Data/")), this);
+        sw_ = new frmSw(QDir::toNativeSeparators(ProgramDir() + QStringLiteral("/Data/")), this);
         sw_->setWindowFlag(Qt::Window);
         sw_->setAttribute(Qt::WA_DeleteOnClose);
     }
@@ -971,16 +972,14 @@ void frmMain::menuSimp_Click()
 {
     menuSimp->setChecked(true);
     menuUnSimp->setChecked(false);
-    SetLanguage(0);
-    WriteIni(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), QStringLiteral("0"));
+    settings().SaveLanguage(0);
 }
 
 void frmMain::menuUnSimp_Click()
 {
     menuUnSimp->setChecked(true);
     menuSimp->setChecked(false);
-    SetLanguage(1);
-    WriteIni(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), QStringLiteral("1"));
+    settings().SaveLanguage(1);
 }
 
 void frmMain::menuHelp_Click() { prompter().OpenUrl(QString::fromLatin1(kMakerUrl)); }
@@ -1019,7 +1018,7 @@ void frmMain::tlbSys_ButtonClick(const QString& key)
 
 void frmMain::ShowMsg(const QString& text)
 {
-    if (!sw.PromptMsg)
+    if (!settings().PromptMsg)
         return;
     if (!msg_) {
         msg_ = new frmMsg(this);
@@ -1031,35 +1030,61 @@ void frmMain::ShowMsg(const QString& text)
 
 // ------------------------------------------------------------------ run state
 
-void frmMain::SetRunState(bool idle, int n)
+void frmMain::SetRunState(bool idle, int n) { ql::SetRunState(idle, n, *slots_.at(n).Panel, link_, host_.get()); }
+
+// ------------------------------------------------------------------ panel events
+
+void frmMain::DevCtrl_RunClick(int Index, int chn) { tracker_.RunClick(Index, chn); }
+void frmMain::DevCtrl_StopClick(int Index, int chn) { tracker_.StopClick(Index, chn); }
+void frmMain::DevCtrl_SetClick(int Index, int chn) { tracker_.SetClick(Index, chn); }
+void frmMain::DevCtrl_ContClick(int Index, int chn) { tracker_.ContClick(Index, chn); }
+void frmMain::DevCtrl_MonitorClick(int Index, int chn) { tracker_.MonitorClick(Index, chn); }
+void frmMain::DevCtrl_TmrCurveOn(int Index, int chn) { tracker_.TmrCurveOn(Index, chn); }
+void frmMain::DevCtrl_TmrShowOn(int Index, int chn) { tracker_.TmrShowOn(Index, chn); }
+
+void frmMain::DevCtrl_ModeClick(int Index)
 {
-    DevCtrl* p = slots_.at(n).Panel;
-    const bool step = link_.slot[n].StepRunning;
-    p->setRunEnable(idle);
-    p->setContEnable(idle);
-    p->setStopEnable(!idle);
-    const bool on = idle && !step;
-    if (idle) {
-        p->setSetEnable(false);
-        p->setModeEnable(on);
-        p->setMonitorEnable(on);
-    } else {
-        const int chn = p->chn().toInt() == 1 ? 1 : 0;
-        p->setSetEnable(link_.ch(n, chn).ChnMode == 0 && !step);
-        p->setModeEnable(false);
-        p->setMonitorEnable(false);
-    }
-    for (QAction* a : {menuOpenCfg, menuSaveCfg, menuOpenData, menuSaveData, menuClear, menuCurve, menuRes, menuQc,
-                       menuSwSet})
-        a->setEnabled(on);
+    ModeClicked(link_, Index, *slots_.at(Index).Panel, [this](int s, int c) { showCapacity(s, c); });
 }
 
-void frmMain::DevCtrl_StopClick(int Index, int chn)
+void frmMain::DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind)
 {
-    sendStop(Index, chn);
-    SetRunState(true, Index);
-    if (hooks.setAdjButtons)
-        hooks.setAdjButtons(true);
+    DevCtrl* p = slots_.at(Index).Panel;
+    QString text;
+    switch (kind) {
+    case FieldKind::SetValue: text = p->tSval(chn); break;
+    case FieldKind::Limit: text = p->tSlmt(chn); break;
+    case FieldKind::Third: text = p->tStim(chn); break;
+    case FieldKind::AutoVol: text = p->tAutoVol(); break;
+    }
+    const FieldCheck check = CheckField(link_.slot[Index], chn, kind, text);
+    if (check.ok())
+        return;
+    MsgBox(check.message(), QLatin1String(kMsgTitle), Prompter::OkOnly, Prompter::Critical);
+    if (check.replacement.isEmpty())
+        return;
+    switch (kind) {
+    case FieldKind::SetValue: p->setTSval(chn, check.replacement); break;
+    case FieldKind::Limit: p->setTSlmt(chn, check.replacement); break;
+    case FieldKind::Third: p->setTStim(chn, check.replacement); break;
+    case FieldKind::AutoVol: p->setTAutoVol(check.replacement); break;
+    }
+}
+
+void frmMain::menuSaveData_Click()
+{
+    const int n = curDev_;
+    DevCtrl* p = slots_.at(n).Panel;
+    const int chn = p->runPanel().chn() == 1 ? 1 : 0;
+    if (link_.ch(n, chn).Running)
+        return;
+    const bool csv = settings().SaveCsv;
+    const QString device = slots_[n].gridRun->TextMatrix(chn + 1, 0);
+    const QString name = ProposedDataFileName(QDateTime::currentDateTime(), device, n, chn, p->Dev2S());
+    const QString chosen = FileDialog(true, SaveDataTitle(n, chn, p->Dev2S()), DataFileFilter(csv), name);
+    if (chosen.isEmpty())
+        return;
+    ql::SaveDataFile(link_, *host_, n, chn, WithDataExtension(chosen, csv));
 }
 
 // ------------------------------------------------------------------ link
@@ -1078,14 +1103,8 @@ void frmMain::tmrPauseStop(int n)
 
 void frmMain::tmrComm_Timer(int n)
 {
-    // The reply decoder takes over here once it is hosted; until then the
-    // port is drained so the receive lamp shows traffic.
-    int count = 0;
-    const QByteArray bytes = ReadBytes(link_.slot[n].hComm, count);
-    if (count > 0 && bytes.contains(char(0xFA))) {
-        slots_[n].Panel->setLedRecv(true);
-        slots_[n].tmrRecv->start();
-    }
+    if (!closing_)
+        decoder_.RecvDevice(n);
 }
 
 void frmMain::tmrConn_Timer(int n) { sendConnect(n); }
@@ -1126,6 +1145,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
         connect(h.get(), &SerialPort::lost, this, [this, Index] { onPortLost(Index); });
         s.tmrComm->start();
         WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1), digits);
+        decoder_.ResetFraming(Index);
         ConnectReset(link_, ticker_, Index);
         s.tmrConn->start();
         sendConnect(Index);

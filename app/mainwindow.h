@@ -2,11 +2,15 @@
 // frmMain: the main window. It hosts up to ten device slots behind a tab
 // strip, the menus and toolbar, the information lists with their clock line,
 // the tray icon, and runs start-up, connect/disconnect and shut-down.
+#include "app/linkhost.h"
 #include "app/smalldialogs.h"
 #include "controls/curvegraph.h"
-#include "panel/devctrl.h"
 #include "link/counters.h"
+#include "link/recv.h"
+#include "link/runtrack.h"
 #include "link/state.h"
+#include "panel/devctrl.h"
+#include "panel/valuecheck.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -15,6 +19,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -48,7 +53,6 @@ struct DevSlot {
 struct WindowHooks {
     std::function<void()> openParameterFile;    // "Open Parameter"
     std::function<void()> saveParameterFile;    // "Save Parameter"
-    std::function<void()> saveDataFile;         // "Save Data"
     std::function<void()> saveCurvePicture;     // "Save Curve"
     std::function<void()> savePanelPicture;     // "Save Picture"
     std::function<QWidget*()> openDataViewer;   // frmData, shown
@@ -61,11 +65,15 @@ struct WindowHooks {
     std::function<QWidget*()> openFirmwareUpdate;   // frmUpdate, waited for, tabs locked
     std::function<QWidget*()> openQcTest;           // frmQC, shown
     std::function<QWidget*()> openUsbTrigger;       // frmUSB, shown
-    std::function<void(bool enable)> setAdjButtons; // calibration window buttons
-    // Floating readouts: the large one (frmDisp) and the small one (frmMeter).
+    // A point button of the calibration window ("cmdVL", "cmdVH", "cmdCL", "cmdCH").
+    std::function<void(const QString& name, bool enabled)> setAdjButtonEnabled;
+    // Floating readouts: the large one (frmDisp) and the small one (frmMeter),
+    // shown or hidden, and the values they show.
     std::function<void(bool show)> showDisp;
     std::function<void(bool show)> showMeter;
     std::function<bool()> meterOpen;
+    std::function<void(const ReadoutValues&)> dispValues;
+    std::function<void(const ReadoutValues&)> meterValues;
 };
 
 class frmMain : public QMainWindow {
@@ -77,17 +85,16 @@ public:
     // ---- state
     LinkState& link() { return link_; }
     SecondTicker& ticker() { return ticker_; }
+    ReplyDecoder& decoder() { return decoder_; }
+    RunTracker& tracker() { return tracker_; }
+    LinkHost& host() { return *host_; }
     DevSlot& slot(int n) { return slots_.at(n); }
     int DevCount() const { return devCount_; }
     int CurDev() const { return curDev_; }
-    QString IniFile;
-    Switches sw;                 // AutoSave, PromptMsg, MinHide, FloatDisp, SaveCsv
-    int ShowAh = 0, ShowWh = 0, ShowLabel = 0, AutoScale = 1;
-    bool XTime = true;
+    QString IniFile;             // the settings file; the settings are ql::settings()
     bool MinDispShown = false;
     bool AdjOpen = false;
     QString FwText;              // "V3.20" of the selected device, or empty
-    QString SvrAddress;
     QString NewsText, NewsUrl, MarqueeText;
     int MarqPos = 0;
     bool DlgDone = true;
@@ -117,6 +124,7 @@ public:
 
     // ---- menu handlers
     void menuOpenData_Click();
+    void menuSaveData_Click();
     void menuExit_Click();
     void menuAdj_Click();
     void menuUpdate_Click();
@@ -140,7 +148,33 @@ public:
 
     // ---- panel handlers used here and by the tools
     void DevCtrl_ConnClick(int Index);
+    void DevCtrl_ModeClick(int Index);
+    virtual void DevCtrl_RunClick(int Index, int chn);
     virtual void DevCtrl_StopClick(int Index, int chn);
+    void DevCtrl_SetClick(int Index, int chn);
+    void DevCtrl_ContClick(int Index, int chn);
+    void DevCtrl_MonitorClick(int Index, int chn);
+    void DevCtrl_TmrCurveOn(int Index, int chn);
+    void DevCtrl_TmrShowOn(int Index, int chn);
+    // A value field lost the focus: a refused value is reported ("Prompt",
+    // critical icon) and, when the check has one, replaced in the field.
+    void DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind);
+
+    // ---- auto test and step test: their sequencers, step editor and files
+    // are not part of this window yet; these handlers of the panel's events
+    // do nothing until they are.
+    virtual void DevCtrl_AutoTestClick(int Index) { (void)Index; }
+    virtual void DevCtrl_AutoTmrOn(int Index) { (void)Index; }
+    virtual void DevCtrl_AutoSaveClick(int Index) { (void)Index; }
+    virtual void DevCtrl_AutoListClick(int Index) { (void)Index; }
+    virtual void DevCtrl_StepTestClick(int Index) { (void)Index; }
+    virtual void DevCtrl_StepTmrOn(int Index) { (void)Index; }
+    virtual void DevCtrl_StepSetClick(int Index) { (void)Index; }
+    virtual void DevCtrl_StepSaveClick(int Index) { (void)Index; }
+    virtual void DevCtrl_StepClrClick(int Index) { (void)Index; }
+    virtual void DevCtrl_StepOpenClick(int Index) { (void)Index; }
+    // Defaults of a slot's auto-test page after the device is identified.
+    virtual void InitAutoTest(int Index) { (void)Index; }
     // Enables the panel's and the menus' controls for a running (idle false)
     // or idle slot.
     void SetRunState(bool idle, int slot);
@@ -184,6 +218,8 @@ private:
     void createSlot(int n);
     void setupRunGrid(int n);
     void setupChart(int n);
+    void wirePanel(int n);
+    void showCapacity(int slot, int chn) { tracker_.ShowCapacity(slot, chn); }
     void panelNoDevice(int n);
     void preferredPort(int n, const QString& portText);
     void registerWindow(const QString& name, QWidget* w);
@@ -197,8 +233,13 @@ private:
     void tmrPauseStop(int n);
     void onPortLost(int n);
 
+    friend class LinkHost;
+
     LinkState link_;
     SecondTicker ticker_{link_};
+    std::unique_ptr<LinkHost> host_;
+    ReplyDecoder decoder_;
+    RunTracker tracker_;
     std::array<DevSlot, kMaxDevices> slots_{};
     QWidget* client_ = nullptr;
     int devCount_ = 0;

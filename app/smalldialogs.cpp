@@ -2,6 +2,7 @@
 
 #include "app/prompter.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -183,8 +184,7 @@ bool frmMsg::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- frmSw
 
-frmSw::frmSw(Switches* sw, const QString& iniFile, const QString& dataPath, QWidget* parent)
-    : QDialog(parent), sw_(sw), iniFile_(iniFile)
+frmSw::frmSw(const QString& dataPath, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Software Setting"));
     chkAuto = new QCheckBox(QStringLiteral("Auto Save"), this);
@@ -218,11 +218,12 @@ frmSw::frmSw(Switches* sw, const QString& iniFile, const QString& dataPath, QWid
     all->addWidget(txtPath);
     all->addLayout(buttons);
 
-    chkAuto->setChecked(sw_->AutoSave);
-    chkMsg->setChecked(sw_->PromptMsg);
-    chkHide->setChecked(sw_->MinHide);
-    chkDisp->setChecked(sw_->FloatDisp);
-    if (sw_->SaveCsv)
+    const Settings& sw = settings();
+    chkAuto->setChecked(sw.AutoSave);
+    chkMsg->setChecked(sw.PromptMsg);
+    chkHide->setChecked(sw.MinHide);
+    chkDisp->setChecked(sw.FloatDisp);
+    if (sw.SaveCsv)
         optCsv->setChecked(true);
     else
         optDat->setChecked(true);
@@ -237,18 +238,13 @@ frmSw::frmSw(Switches* sw, const QString& iniFile, const QString& dataPath, QWid
 void frmSw::okClicked()
 {
     // A grey (partly checked) box counts as off.
-    sw_->AutoSave = chkAuto->checkState() == Qt::Checked;
-    sw_->PromptMsg = chkMsg->checkState() == Qt::Checked;
-    sw_->MinHide = chkHide->checkState() == Qt::Checked;
-    sw_->FloatDisp = chkDisp->checkState() == Qt::Checked;
-    sw_->SaveCsv = optCsv->isChecked();
-    auto tf = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
-    const QString sec = QStringLiteral("AUTO");
-    WriteIni(iniFile_, sec, QStringLiteral("MSG"), tf(sw_->PromptMsg));
-    WriteIni(iniFile_, sec, QStringLiteral("SAVE"), tf(sw_->AutoSave));
-    WriteIni(iniFile_, sec, QStringLiteral("HIDE"), tf(sw_->MinHide));
-    WriteIni(iniFile_, sec, QStringLiteral("DISP"), tf(sw_->FloatDisp));
-    WriteIni(iniFile_, sec, QStringLiteral("CSV"), tf(sw_->SaveCsv));
+    Settings& sw = settings();
+    sw.AutoSave = chkAuto->checkState() == Qt::Checked;
+    sw.PromptMsg = chkMsg->checkState() == Qt::Checked;
+    sw.MinHide = chkHide->checkState() == Qt::Checked;
+    sw.FloatDisp = chkDisp->checkState() == Qt::Checked;
+    sw.SaveCsv = optCsv->isChecked();
+    sw.SaveSwitches();
     close();
 }
 

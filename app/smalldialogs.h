@@ -67,21 +67,14 @@ private:
     bool mayClose_ = false;
 };
 
-// The five switches of the settings section AUTO.
-struct Switches {
-    bool AutoSave = false;
-    bool PromptMsg = false;
-    bool MinHide = false;
-    bool FloatDisp = false;
-    bool SaveCsv = true;
-};
-
-// frmSw: edits the switches; OK stores them and writes their keys.
+// frmSw: edits the five switches of the settings section AUTO (AutoSave,
+// PromptMsg, MinHide, FloatDisp, SaveCsv of ql::settings()); OK stores them
+// and writes their keys.
 class frmSw : public QDialog {
     Q_OBJECT
 public:
-    // sw is updated in place on OK; iniFile is where the keys go.
-    frmSw(Switches* sw, const QString& iniFile, const QString& dataPath, QWidget* parent = nullptr);
+    // dataPath: the folder shown for automatic data files.
+    explicit frmSw(const QString& dataPath, QWidget* parent = nullptr);
     QCheckBox* chkAuto;
     QCheckBox* chkMsg;
     QCheckBox* chkHide;
@@ -96,8 +89,6 @@ private slots:
     void okClicked();
 
 private:
-    Switches* sw_;
-    QString iniFile_;
 };
 
 } // namespace ql

@@ -4,6 +4,7 @@
 // device's serial line, and a fixture with a fresh program folder.
 #include "app/mainwindow.h"
 #include "app/prompter.h"
+#include "platform/settings.h"
 
 #include <QByteArray>
 #include <QStringList>

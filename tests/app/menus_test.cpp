@@ -42,7 +42,6 @@ TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
     auto rec = [&](const char* n) { return [&log, n] { log << n; }; };
     w->hooks.openParameterFile = rec("openCfg");
     w->hooks.saveParameterFile = rec("saveCfg");
-    w->hooks.saveDataFile = rec("saveData");
     w->hooks.saveCurvePicture = rec("saveCurve");
     w->hooks.savePanelPicture = rec("savePanel");
     w->hooks.openDataViewer = [&] { return selfClosing(&log, "frmData"); };
@@ -68,8 +67,9 @@ TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
     for (QAction* a : {w->menuOpenCfg, w->menuSaveCfg, w->menuOpenData, w->menuSaveData, w->menuSavePic,
                        w->menuCapture, w->menuCurve, w->menuShow, w->menuUpdate, w->menuQc, w->menuUsb})
         a->trigger();
-    EXPECT_EQ(log, (QStringList{"openCfg", "saveCfg", "frmData", "saveData", "saveCurve", "savePanel", "frmCurve",
-                                "frmShow", "frmUpdate", "frmQC", "frmUSB"}));
+    EXPECT_EQ(log, (QStringList{"openCfg", "saveCfg", "frmData", "saveCurve", "savePanel", "frmCurve", "frmShow",
+                                "frmUpdate", "frmQC", "frmUSB"}));
+    EXPECT_EQ(prompt.fileCalls, 1);  // "Save Data" asked for a name
     EXPECT_FALSE(tempEnabled);  // no device: no temperature choice
     EXPECT_FALSE(tempSelected);
     EXPECT_TRUE(w->tabDev->isEnabled());
@@ -79,7 +79,8 @@ TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
     log.clear();
     for (const char* key : {"opendat", "savedat", "savepic", "setting", "nokey"})
         w->tlbSys_ButtonClick(key);
-    EXPECT_EQ(log, (QStringList{"frmData", "saveData", "savePanel", "frmShow"}));
+    EXPECT_EQ(log, (QStringList{"frmData", "savePanel", "frmShow"}));
+    EXPECT_EQ(prompt.fileCalls, 2);
     QAction* about = w->tlbSys->findChild<QAction*>("about");
     ASSERT_TRUE(about);
     about->trigger();
@@ -174,12 +175,20 @@ TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
     EXPECT_TRUE(w->slot(0).Panel->StopEnable());
     EXPECT_TRUE(w->menuAbout->isEnabled());
     w->SetRunState(true, 0);
+    // The parameter-file entries need a connected panel.
     for (QAction* a : gated)
-        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-    // A step test keeps them off after the run.
+        EXPECT_EQ(a->isEnabled(), a != w->menuOpenCfg && a != w->menuSaveCfg) << a->objectName().toStdString();
+    w->slot(0).Panel->setConn(true);
+    w->SetRunState(true, 0);
+    EXPECT_TRUE(w->menuOpenCfg->isEnabled());
+    // A step test keeps them off between its steps.
+    w->SetRunState(false, 0);
     w->link().slot[0].StepRunning = true;
     w->SetRunState(true, 0);
     EXPECT_FALSE(w->menuClear->isEnabled());
+    EXPECT_FALSE(w->slot(0).Panel->ModeEnable());
+    EXPECT_TRUE(w->slot(0).Panel->RunEnable());
+    w->slot(0).Panel->setConn(false);
     closeWindow(*w);
 }
 
@@ -226,7 +235,7 @@ TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
     dlg->chkAuto->setChecked(true);
     dlg->cmdCancel->click();
     QTest::qWait(1);
-    EXPECT_FALSE(w->sw.AutoSave);
+    EXPECT_FALSE(ql::settings().AutoSave);
     EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n"));
 
     w->menuSwSet->trigger();
@@ -240,9 +249,9 @@ TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
     dlg->cmdOK->click();
     EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n[AUTO]\r\nMSG=False\r\nSAVE=False\r\n"
                                  "HIDE=True\r\nDISP=False\r\nCSV=False\r\n"));
-    EXPECT_TRUE(w->sw.MinHide);
-    EXPECT_FALSE(w->sw.PromptMsg);
-    EXPECT_FALSE(w->sw.SaveCsv);
+    EXPECT_TRUE(ql::settings().MinHide);
+    EXPECT_FALSE(ql::settings().PromptMsg);
+    EXPECT_FALSE(ql::settings().SaveCsv);
     closeWindow(*w);
 }
 
@@ -251,7 +260,7 @@ TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
     auto w = makeWindow();
     w->ShowMsg("STOP");
     EXPECT_FALSE(w->messageWindow());  // prompt switch off
-    w->sw.PromptMsg = true;
+    ql::settings().PromptMsg = true;
     w->ShowMsg("STOP");
     QPointer<ql::frmMsg> m = w->messageWindow();
     ASSERT_TRUE(m);
@@ -337,7 +346,7 @@ public:
 TEST_F(AppTest, MinimisingHidesOnlyWithATrayAndTheIconAlwaysRestores)
 {
     TrayMain w;
-    w.sw.MinHide = true;
+    ql::settings().MinHide = true;
     w.tray = false;
     w.show();
     w.showMinimized();
@@ -354,7 +363,7 @@ TEST_F(AppTest, MinimisingHidesOnlyWithATrayAndTheIconAlwaysRestores)
     QTest::qWait(5);
     EXPECT_FALSE(w.isVisible());
     // The switch changes while in the tray; the icon still brings it back.
-    w.sw.MinHide = false;
+    ql::settings().MinHide = false;
     w.trayActivated(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.isMinimized());

@@ -87,9 +87,9 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_EQ(w->link().slot[0].MaxVol, 60.f);
 
     // Defaults of the switches; menu start states.
-    EXPECT_FALSE(w->sw.AutoSave);
-    EXPECT_FALSE(w->sw.MinHide);
-    EXPECT_TRUE(w->sw.SaveCsv);
+    EXPECT_FALSE(ql::settings().AutoSave);
+    EXPECT_FALSE(ql::settings().MinHide);
+    EXPECT_TRUE(ql::settings().SaveCsv);
     EXPECT_FALSE(w->MinDispShown);
     EXPECT_FALSE(w->menuOpenCfg->isEnabled());
     EXPECT_FALSE(w->menuAdj->isEnabled());
@@ -126,14 +126,14 @@ TEST_F(AppTest, ExistingSettingsAreReadAndLeftAsTheyAre)
         f.write("keep");
     }
     auto w = makeWindow();
-    EXPECT_TRUE(w->sw.MinHide);
-    EXPECT_TRUE(w->sw.PromptMsg);
-    EXPECT_FALSE(w->sw.SaveCsv);
+    EXPECT_TRUE(ql::settings().MinHide);
+    EXPECT_TRUE(ql::settings().PromptMsg);
+    EXPECT_FALSE(ql::settings().SaveCsv);
     EXPECT_TRUE(w->menuTemp->isChecked());
     EXPECT_EQ(ql::Language(), 1);
     EXPECT_TRUE(w->menuUnSimp->isChecked());
-    EXPECT_EQ(w->ShowLabel, 1);
-    EXPECT_EQ(w->SvrAddress, "10.1.2.3");
+    EXPECT_TRUE(ql::settings().ShowLabel);
+    EXPECT_EQ(ql::settings().SvrAddress, "10.1.2.3");
     EXPECT_EQ(w->slot(0).gridRun->CellBackColor(1, 7), 65280);
     closeWindow(*w);
     QFile f(home() + "/ql.ini");
