@@ -1,0 +1,218 @@
+// A device unplugged in the middle of a run, against the real receive path
+// and run tracking: the dead port is closed and logged once, the live record
+// keeps every row written before, and continue picks the run up from that
+// record once the device is back.
+#include "link/comm.h"
+#include "link/counters.h"
+#include "link/frames.h"
+#include "link/linktimers.h"
+#include "link/recv.h"
+#include "link/runrecord.h"
+#include "link/runtrack.h"
+#include "platform/serial.h"
+#include "recvfakes.h"
+#include "run_fakes.h"
+#include "sim/devsim.h"
+#include "sim/peers.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace ql {
+namespace {
+
+// The run code's host, with the start and stop commands going to the line.
+class LineHost : public qltest::FakeHost {
+public:
+    using FakeHost::FakeHost;
+    void SendStart(int s, int c, int k) override
+    {
+        FakeHost::SendStart(s, c, k);
+        ql::SendStart(st, s, c, k);
+    }
+    void SendStop(int s, int c) override
+    {
+        FakeHost::SendStop(s, c);
+        ql::SendStop(st, s, c);
+    }
+};
+
+int countLines(const QString& text, const QString& needle)
+{
+    int n = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        n += line.contains(needle) ? 1 : 0;
+    return n;
+}
+
+struct Bench {
+    static constexpr int kSlot = 0;
+    sim::PortsDir ports;
+    QTemporaryDir home;
+    LinkState st;
+    LineHost host{st};
+    testing::FakeHost recvHost;
+    LinkTimers timers;
+    SecondTicker ticker{st};
+    ReplyDecoder dec{st, recvHost, timers};
+    RunTracker tracker{st, host};
+    sim::FakePanel linkPanel;
+    int samples = 0, runningSamples = 0, polls = 0;
+    QList<int32_t> runningSecs;  // RunSecs of every running sample
+
+    Bench()
+    {
+        tracker.programDir = home.path();
+        tracker.Attach(dec);
+        auto track = dec.onSample;
+        dec.onSample = [this, track](int s, int c, int run) {
+            ++samples;
+            if (run == 1 || run == 2) {
+                ++runningSamples;
+                runningSecs << st.ch(s, c).RunSecs.load();
+            }
+            track(s, c, run);
+        };
+        timers.setIntervals(50, 200, 500);
+        timers.onPoll = [this](int s) {
+            ++polls;
+            dec.RecvDevice(s);
+        };
+        timers.onConnect = [this](int s) { SendConnect(st, s); };
+        linkPanel.sval = {"1.00", "1.00"};
+        linkPanel.slmt = {"2.50", "2.50"};
+        st.slot[kSlot].Panel = &linkPanel;
+        host.panels[kSlot].slmt[0] = QStringLiteral("2.50");
+    }
+
+    template <typename Cond>
+    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 3000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!cond() && t.elapsed() < ms) {
+            dev.pump();
+            QTest::qWait(10);
+        }
+        return cond();
+    }
+
+    bool Connect(sim::DeviceSim& dev, int port)
+    {
+        ClosePort(st.slot[kSlot].hComm);
+        CommHandle h = OpenPort(port);
+        if (!h || !SetPortState(h, 9600, 8, 0, 2))
+            return false;
+        st.slot[kSlot].hComm = h;
+        ConnectReset(st, ticker, kSlot);
+        dec.ResetFraming(kSlot);
+        timers.SetComm(kSlot, true);
+        timers.SetConn(kSlot, true);
+        SendConnect(st, kSlot);
+        if (!Run(dev, [&] { return !timers.ConnEnabled(kSlot); }))
+            return false;
+        // The run grid's device name, which names the record.
+        host.grids[kSlot].setText(1, 0, recvHost.name(kSlot, 1));
+        return true;
+    }
+
+    // One second: the ticker's count, then the device's reply, decoded.
+    bool Second(sim::DeviceSim& dev)
+    {
+        if (st.ch(kSlot, 0).Running)
+            st.ch(kSlot, 0).RunSecs += 1;
+        st.ch(kSlot, 0).TickSecs += 1;
+        const int want = samples + 1;
+        dev.step(1.0);
+        return Run(dev, [&] { return samples >= want; });
+    }
+
+    RunRecord::Contents Record() const
+    {
+        RunRecord::Contents rec;
+        EXPECT_EQ(RunRecord::Read(RunRecord::PathOf(tracker.RecordBase(kSlot, 0)), &rec), RunRecord::ReadStatus::Ok);
+        return rec;
+    }
+};
+
+TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
+{
+    Bench b;
+    const QString logPath = qltest::errLogPath();
+    const QString logBefore = qltest::readAll(logPath);
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(b.ports.path(), 3));
+    ASSERT_TRUE(b.Connect(dev, 3));
+    EXPECT_EQ(b.host.grids[0].text(1, 0), QStringLiteral("QL-R11"));
+
+    // A one-ampere discharge, twenty seconds of it.
+    ASSERT_TRUE(b.tracker.RunClick(0, 0));
+    ASSERT_TRUE(b.Run(dev, [&] { return dev.channel(0).running; }));
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(b.Second(dev));
+    ASSERT_TRUE(b.st.ch(0, 0).Running);
+    const int rowsBefore = b.runningSamples;
+    ASSERT_GE(rowsBefore, 19);
+
+    // The adapter goes. The port closes itself and is logged once, however
+    // long the poll goes on; nothing more is decoded.
+    dev.unplug();
+    const int samplesAtUnplug = b.samples;
+    const int pollsAtUnplug = b.polls;
+    QTest::qWait(1200);
+    EXPECT_GE(b.polls - pollsAtUnplug, 10);
+    ASSERT_TRUE(b.st.slot[0].hComm);
+    EXPECT_FALSE(b.st.slot[0].hComm->isOpen());
+    EXPECT_EQ(b.samples, samplesAtUnplug);
+    const QString logAfter = qltest::readAll(logPath).mid(logBefore.size());
+    EXPECT_EQ(countLines(logAfter, QStringLiteral("device lost")), 1) << logAfter.toStdString();
+    EXPECT_EQ(countLines(logAfter, QStringLiteral("[Err")), 1) << logAfter.toStdString();
+
+    // Every row written before the unplug is in the record, in order.
+    const RunRecord::Contents rec = b.Record();
+    EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join("\n").toStdString();
+    ASSERT_EQ(rec.rows.size(), rowsBefore);
+    for (int i = 0; i < rowsBefore; ++i) {
+        EXPECT_EQ(rec.rows[i].t, b.runningSecs[i]) << "row " << i;
+        EXPECT_NEAR(rec.rows[i].cur, 1.0, 1e-6);
+    }
+    const int32_t lastSec = rec.rows.last().t;
+    EXPECT_EQ(rec.device, QStringLiteral("QL-R11"));
+
+    // The device is back (it lost power with the adapter: idle). Continue
+    // reloads the record, sends the continue frame and the run goes on in
+    // the same record.
+    sim::DeviceSim back(11, 300);
+    ASSERT_TRUE(back.plug(b.ports.path(), 3));
+    ASSERT_TRUE(b.Connect(back, 3));
+    EXPECT_FALSE(b.st.ch(0, 0).Running);
+    back.clearRecorded();
+    ASSERT_TRUE(b.tracker.ContClick(0, 0));
+    ASSERT_TRUE(back.waitForFrames(1));
+    const auto* f = reinterpret_cast<const uint8_t*>(back.received().first().constData());
+    EXPECT_EQ(f[1] & 0x0F, 8) << "continue frame";
+    EXPECT_EQ(sim::Pair(f + 2), 100);  // 1.00 A in 10 mA units
+    EXPECT_TRUE(back.channel(0).running);
+    // The chart and the counters stand where the record ended.
+    EXPECT_EQ(b.host.charts[0].DpCnt(0), rowsBefore);
+    EXPECT_EQ(b.st.ch(0, 0).RunSecs.load(), lastSec);
+    EXPECT_EQ(b.st.ch(0, 0).TickSecs.load(), lastSec);
+
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(b.Second(back));
+    EXPECT_TRUE(b.st.ch(0, 0).Running);
+    const RunRecord::Contents after = b.Record();
+    EXPECT_TRUE(after.skipped.isEmpty()) << after.skipped.join("\n").toStdString();
+    ASSERT_EQ(after.rows.size(), b.runningSamples);
+    for (int i = 0; i < rowsBefore; ++i)
+        EXPECT_EQ(after.rows[i].t, rec.rows[i].t);
+    for (qsizetype i = rowsBefore; i < after.rows.size(); ++i)
+        EXPECT_GE(after.rows[i].t, lastSec);
+    EXPECT_GT(after.rows.last().t, lastSec);
+}
+
+} // namespace
+} // namespace ql
