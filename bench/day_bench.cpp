@@ -259,9 +259,22 @@ int main(int argc, char** argv)
                     c + 1, countLines(records[size_t(c)]), static_cast<long long>(rec.rows.size()), rec.rows.isEmpty() ? -1 : rec.rows.last().t,
                     everySecond ? "" : " (NOT)", lines, header, dataRows, ok ? "" : "  (INCOMPLETE)");
     }
+    // A live sample at the end of the day: a point on each curve, then a pass.
+    std::vector<double> live;
+    chart.draw = true;
+    for (int i = 0; i < 21; ++i) {
+        const auto d0 = Clock::now();
+        for (int k = 0; k < 10; ++k)
+            graph.AddXY(k, float(seconds + 1 + i), graph.DpY(k, graph.DpCnt(k) - 1));
+        graph.DrawCurve();
+        live.push_back(msSince(d0));
+    }
+    std::sort(live.begin(), live.end());
     std::printf("run end with both data files %.0f ms\n", endMs);
     std::printf("chart drawing pass           %.1f ms (median of 7; %lld points on %d curves, %lld passes asked while feeding)\n",
                 draws[draws.size() / 2], points, graph.CurveCount(), chart.draws);
+    std::printf("live sample at day end       %.1f ms (a point on each curve and a drawing pass, median of 21)\n",
+                live[live.size() / 2]);
     std::printf("memory                      %.1f MiB resident growth over the day (chart points %.1f MiB); process %.1f MiB\n",
                 (rssAfter - rssBefore) / 1048576.0, points * 8 / 1048576.0, rssAfter / 1048576.0);
     std::printf("                            (%.1f MiB before the window's chart was made)\n", rssStart / 1048576.0);
