@@ -1,0 +1,146 @@
+// qltester-demo: the program's main window against simulated devices.
+//
+// Creates a temporary ports folder with two simulated devices on
+// pseudo-terminals, a one-channel load (type 11) as COM3 and a two-channel
+// load (type 18) as COM4, and opens the main window with a second device
+// slot added. Press Connect on a panel, choose a mode and value, press
+// Start. The devices answer like real ones and discharge a simulated cell.
+//
+//   qltester-demo [--connect] [--running] [--one] [--quit-after <s>] [--grab <file.png>]
+//
+//   --connect        connect every slot once the window shows
+//   --running        the devices report a discharge already going (as if
+//                    started on the device's own keys)
+//   --one            only the device on COM3
+//   --quit-after s   close the program after s seconds (no questions)
+//   --grab file      save a picture of the window just before quitting
+//
+// The program folder is a fresh temporary one unless QL_HOME is set.
+// Without a display, run it with QT_QPA_PLATFORM=offscreen.
+#include "app/mainwindow.h"
+#include "platform/services.h"
+#include "sim/devsim.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Options {
+    bool connect = false, running = false, one = false;
+    int quitAfter = 0;
+    QString grab;
+};
+
+bool parse(const QStringList& args, Options& o)
+{
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--connect"))
+            o.connect = true;
+        else if (a == QLatin1String("--running"))
+            o.running = true;
+        else if (a == QLatin1String("--one"))
+            o.one = true;
+        else if (a == QLatin1String("--quit-after") && i + 1 < args.size())
+            o.quitAfter = args[++i].toInt();
+        else if (a == QLatin1String("--grab") && i + 1 < args.size())
+            o.grab = args[++i];
+        else
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QL Tester"));
+    Options opt;
+    if (!parse(QApplication::arguments(), opt)) {
+        std::fprintf(stderr, "usage: qltester-demo [--connect] [--running] [--one] [--quit-after <s>] [--grab <file.png>]\n");
+        return 2;
+    }
+
+    // A program folder of its own, unless the user named one; the demo's
+    // port choices go into a settings file it creates there.
+    std::unique_ptr<QTemporaryDir> home;
+    if (!qEnvironmentVariableIsSet("QL_HOME")) {
+        home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/qltester-demo-XXXXXX"));
+        if (!home->isValid()) {
+            std::fprintf(stderr, "qltester-demo: cannot create a temporary program folder\n");
+            return 1;
+        }
+        qputenv("QL_HOME", QFile::encodeName(home->path()));
+        const QString ini = ql::SettingsFile();
+        QFile f(ini);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(";--------QL Config File----------\r\n");
+        f.close();
+        ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT1"), QStringLiteral("3"));
+        ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT2"), QStringLiteral("4"));
+    }
+
+    // The simulated devices; QL_PORTS points at their folder while it lives.
+    ql::sim::PortsDir ports;
+    std::vector<std::unique_ptr<ql::sim::DeviceSim>> devices;
+    devices.push_back(std::make_unique<ql::sim::DeviceSim>(11, 300));
+    if (!opt.one)
+        devices.push_back(std::make_unique<ql::sim::DeviceSim>(18, 300));
+    for (size_t i = 0; i < devices.size(); ++i) {
+        ql::sim::DeviceSim& d = *devices[i];
+        d.setRated(i == 0 ? 30 : 15, i == 0 ? 10 : 5);
+        d.setInfoEvery(10);
+        if (!d.plug(ports.path(), 3 + int(i))) {
+            std::fprintf(stderr, "qltester-demo: cannot create a pseudo-terminal\n");
+            return 1;
+        }
+        if (opt.running) {
+            // 1.00 A (type 11: 10 mA units) and 0.500 A per channel (1 mA units), cut-off 3.0 V.
+            if (d.devType() == 11)
+                d.reportRun(0, 0, 100, 300);
+            else
+                for (int c = 0; c < d.channels(); ++c)
+                    d.reportRun(c, 0, 500 + 250 * c, 3000);
+        }
+        d.start(500);
+    }
+    std::printf("qltester-demo: program folder %s\n", qPrintable(ql::ProgramDir()));
+    for (const auto& d : devices)
+        std::printf("qltester-demo: type %d device on %s (%s)\n", d->devType(),
+                    qPrintable(QFileInfo(d->linkPath()).fileName()), qPrintable(d->slavePath()));
+    std::fflush(stdout);
+
+    int rc = 0;
+    {
+        ql::frmMain w;
+        w.show();
+        for (size_t i = 1; i < devices.size(); ++i)
+            w.menuAddDev_Click();
+        if (opt.connect)
+            QTimer::singleShot(300, &w, [&w] {
+                for (int n = 0; n < w.DevCount(); ++n)
+                    w.DevCtrl_ConnClick(n);
+            });
+        if (opt.quitAfter > 0)
+            QTimer::singleShot(opt.quitAfter * 1000, &w, [&] {
+                if (!opt.grab.isEmpty() && !w.grab().save(opt.grab))
+                    std::fprintf(stderr, "qltester-demo: cannot save %s\n", qPrintable(opt.grab));
+                QApplication::exit(0);
+            });
+        rc = QApplication::exec();
+    }
+    for (auto& d : devices)
+        d->stop();
+    return rc;
+}
