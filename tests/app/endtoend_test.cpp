@@ -1,0 +1,539 @@
+// The whole program against simulated devices: real panels, charts, grids,
+// timers and files, serial traffic through pseudo-terminals.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "link/runrecord.h"
+#include "panel/flexgrid.h"
+#include "platform/services.h"
+#include "testutil.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <iostream>
+#include <functional>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+// Processes events until cond holds; false after ms.
+bool waitFor(const std::function<bool()>& cond, int ms = 8000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!cond()) {
+        if (t.elapsed() > ms)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// The number a readout or grid cell shows, units dropped.
+double num(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("-?[0-9]+(\\.[0-9]+)?"));
+    const auto m = re.match(text);
+    return m.hasMatch() ? m.captured(0).toDouble() : std::nan("");
+}
+
+// Command frames of one operation (low nibble) seen by the device, with
+// their channel digit.
+std::vector<int> channelsOf(const DeviceSim& dev, int op)
+{
+    std::vector<int> out;
+    for (const QByteArray& f : dev.received())
+        if ((uint8_t(f.at(1)) & 0x0F) == op)
+            out.push_back((uint8_t(f.at(1)) >> 4) / 10);
+    return out;
+}
+
+int countOf(const DeviceSim& dev, int op) { return int(channelsOf(dev, op).size()); }
+
+QStringList fileLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = f.readAll();
+    QStringList lines = QString::fromUtf8(all).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Types text into a field and leaves it, as a user does.
+void typeInto(QLineEdit* e, const QString& text)
+{
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    e->clearFocus();
+}
+
+class EndToEnd : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        QDir().mkpath(portsDir());
+    }
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            QFile log(ql::ErrLogPath(QDate::currentDate()));
+            if (log.open(QIODevice::ReadOnly))
+                std::cerr << "error log:\n" << log.readAll().toStdString();
+            std::cerr << "messages: " << prompt.texts().join(" | ").toStdString() << "\n";
+        }
+        AppTest::TearDown();
+    }
+
+    // A shown main window; the automatic data file switched on in ql.ini.
+    std::unique_ptr<ql::frmMain> startWindow(bool autoSave = true)
+    {
+        if (autoSave) {
+            QFile f(home() + "/ql.ini");
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");
+        }
+        auto w = makeWindow();
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->activateWindow();
+        return w;
+    }
+
+    // Connects slot n to the device on COM<port> with the panel's button
+    // and waits until the device is identified.
+    void connectDevice(ql::frmMain& w, int n, DeviceSim& dev, int port)
+    {
+        ql::DevCtrl* p = w.slot(n).Panel;
+        p->setTPort(QStringLiteral("COM%1").arg(port));
+        p->ui().cmdConn->click();
+        ASSERT_TRUE(p->Conn());
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(n).tmrConn->isActive(); }));
+    }
+
+    QStringList dataFiles() const
+    {
+        return QDir(home() + "/Data").entryList(QDir::Files, QDir::Name);
+    }
+};
+
+// Line-for-line check of an automatic data file against the run grid and
+// chart it was written from; returns the number of rows.
+int checkDataFile(const QString& path, ql::DevSlot& s, int chn, const QString& device)
+{
+    const QStringList lines = fileLines(path);
+    EXPECT_GE(lines.size(), 11);
+    if (lines.size() < 11)
+        return 0;
+    EXPECT_EQ(lines[0], "-----------QL Tester Software-----------");
+    const QStringList keys{"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt"};
+    for (int c = 0; c < 7; ++c)
+        EXPECT_EQ(lines[1 + c], keys[c] + ":" + s.gridRun->TextMatrix(chn + 1, c)) << c;
+    EXPECT_EQ(lines[1], "Device:" + device);
+    EXPECT_FALSE(s.gridRun->TextMatrix(chn + 1, 3).isEmpty());  // "Cutoff Volt" written at the end
+    EXPECT_EQ(lines[8], "Title:" + s.Chart->TitleText());
+    EXPECT_EQ(lines[9], ql::FileTrailer());
+    EXPECT_EQ(lines[10], "Time(S),Cur(A),Vol(V)");
+    const int rows = int(lines.size()) - 11;
+    EXPECT_EQ(rows, s.Chart->DpCnt(chn * 5));
+    int prev = -1;
+    for (int i = 0; i < rows && i < s.Chart->DpCnt(chn * 5); ++i) {
+        const QStringList f = lines[11 + i].split(',');
+        EXPECT_EQ(f.size(), 3) << lines[11 + i].toStdString();
+        if (f.size() != 3)
+            continue;
+        const int t = f[0].toInt();
+        EXPECT_GE(t, prev);
+        prev = t;
+        EXPECT_NEAR(f[2].toDouble(), s.Chart->DpY(chn * 5, i), 0.0006);
+        EXPECT_NEAR(f[1].toDouble(), s.Chart->DpY(chn * 5 + 1, i), 0.006);
+    }
+    EXPECT_EQ(lines.value(11).split(',').value(0), "0");
+    return rows;
+}
+
+// The live record: header of the run, then rows with rising run seconds
+// whose current and voltage are the device's.
+void checkRecord(const QString& path, const QString& device, const QString& mode, double amps)
+{
+    const QStringList lines = fileLines(path);
+    ASSERT_GE(lines.size(), 8) << path.toStdString();  // six header lines, rows
+    EXPECT_EQ(lines[0], ql::RecordBanner());
+    EXPECT_EQ(lines[1], "Device:" + device);
+    EXPECT_TRUE(lines[2].startsWith("Mode:" + mode)) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith("Begin Volt:"));
+    EXPECT_EQ(lines[4], ql::FileTrailer());
+    EXPECT_EQ(lines[5], "Time(S)\tCur(A)\tVol(V)");
+    int prev = -1;
+    for (int i = 6; i < lines.size(); ++i) {
+        const QStringList f = lines[i].split('\t');
+        ASSERT_EQ(f.size(), 3) << lines[i].toStdString();
+        EXPECT_GE(f[0].toInt(), prev);  // one row per sample
+        prev = f[0].toInt();
+        EXPECT_GT(f[2].toDouble(), 3.0);
+        EXPECT_LT(f[2].toDouble(), 4.3);
+        if (amps > 0 && i == 6) {
+            EXPECT_NEAR(f[1].toDouble(), amps, 0.011);
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+
+    // Identified: single-channel layout, the model's modes and name.
+    EXPECT_FALSE(p->Dev2S());
+    ASSERT_EQ(p->ModeCnt(), 5);
+    EXPECT_EQ(p->ModeTxt(0), "D-CC");
+    EXPECT_EQ(p->ModeTxt(4), "D-CV");
+    EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "QL-R11");
+    EXPECT_TRUE(p->RunEnable());
+    EXPECT_EQ(ql::ReadIni(w->IniFile, "COMM", "PORT1", ""), "3");
+
+    // D-CC; a set current above the model's 10 A is refused and replaced.
+    u.cmbMode->setCurrentIndex(0);
+    emit u.cmbMode->activated(0);
+    EXPECT_EQ(p->tMode(), "D-CC");
+    prompt.messages.clear();
+    typeInto(u.txtSval, "12");
+    ASSERT_EQ(prompt.texts(), QStringList{"Setting value out of range!"});
+    EXPECT_EQ(prompt.messages[0].title, "Prompt");
+    EXPECT_EQ(prompt.messages[0].icon, ql::Prompter::Critical);
+    EXPECT_EQ(p->tSval(0), "10.00");
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "3.50");
+    typeInto(u.txtStim, "0");
+    EXPECT_EQ(prompt.messages.size(), 1u);
+
+    // Start: the device runs what was typed; the panel follows it.
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
+    EXPECT_EQ(dev.channel(0).setRaw, 100);
+    EXPECT_EQ(dev.channel(0).lmtRaw, 350);
+    EXPECT_EQ(dev.channel(0).mode, 0);
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+    EXPECT_TRUE(p->StopEnable());
+    EXPECT_FALSE(p->RunEnable());
+    EXPECT_FALSE(w->menuSaveData->isEnabled());
+    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    EXPECT_EQ(QFileInfo(record).fileName(), "ql-QL-R11-COM3-1-1.bak");
+
+    // Samples: readouts, grid and curve points follow the device.
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3 && s.Chart->DpCnt(0) >= 3; }));
+    EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
+    EXPECT_NEAR(num(p->tVol(0)), dev.channel(0).volt, 0.02);
+    EXPECT_EQ(s.gridRun->TextMatrix(1, 1), "D-CC  1.00A  3.50V");
+    EXPECT_NEAR(num(s.gridRun->TextMatrix(1, 2)), 4.2, 0.2);  // begin volt
+    const int last = s.Chart->DpCnt(0) - 1;
+    EXPECT_NEAR(s.Chart->DpY(1, last), 1.0, 0.011);
+    EXPECT_NEAR(s.Chart->DpY(0, last), dev.channel(0).volt, 0.02);
+    EXPECT_FALSE(s.gridRun->TextMatrix(1, 4).isEmpty());  // capacity
+
+    // Set 2 A while running.
+    typeInto(u.txtSval, "2.00");
+    ASSERT_TRUE(u.cmdSet->isEnabled());
+    u.cmdSet->click();
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).setRaw == 200 && std::abs(num(p->tCur(0)) - 2.0) < 0.011; }));
+    EXPECT_EQ(countOf(dev, 0x07), 1);
+    ASSERT_TRUE(waitFor([&] { return std::abs(s.Chart->DpY(1, s.Chart->DpCnt(1) - 1) - 2.0) < 0.011; }));
+
+    // Stop: the device's end report closes the run.
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    EXPECT_FALSE(dev.channel(0).running);
+    EXPECT_EQ(channelsOf(dev, 0x02), std::vector<int>{0});
+    EXPECT_NEAR(num(s.gridRun->TextMatrix(1, 3)), dev.channel(0).volt, 0.02);
+    EXPECT_TRUE(p->RunEnable());
+    EXPECT_FALSE(p->StopEnable());
+    EXPECT_TRUE(w->menuSaveData->isEnabled());
+
+    checkRecord(record, "QL-R11", "D-CC", 1.0);
+    const QStringList files = dataFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files[0].endsWith("-QL-R11-1-1.csv")) << files[0].toStdString();
+    EXPECT_GE(checkDataFile(home() + "/Data/" + files[0], s, 0, "QL-R11"), 3);
+
+    // "Save Data" from the menu: a proposed name, the extension added.
+    prompt.fileAnswer = home() + "/mine";
+    w->menuSaveData->trigger();
+    ASSERT_EQ(prompt.fileNames.size(), 1);
+    EXPECT_TRUE(prompt.fileNames[0].endsWith("-QL-R11-1-1")) << prompt.fileNames[0].toStdString();
+    EXPECT_EQ(fileLines(home() + "/mine.csv"), fileLines(home() + "/Data/" + files[0]));
+
+    closeWindow(*w);
+    EXPECT_TRUE(waitFor([&] { return !dev.connected(); }));
+    dev.stop();
+}
+
+TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
+{
+    DeviceSim dev(7, 300);  // D-CC, D-CP, C-CV; C-CV may stop on a cut-off current
+    dev.setChargeMode(2);
+    dev.setCell(0, 4.2, 3.0, 0.05, 2.0);
+    ASSERT_TRUE(dev.plug(portsDir(), 4));
+    dev.start(200);
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 4);
+    ASSERT_EQ(p->ModeCnt(), 3);
+    EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "QL-K07");
+
+    // Monitor: readouts, the monitor line and curve points without a run.
+    u.cmdMonitor->click();
+    ASSERT_TRUE(waitFor([&] { return s.Chart->DpCnt(0) >= 2 && !s.lstInfo->item(3)->text().isEmpty(); }));
+    EXPECT_FALSE(w->link().ch(0, 0).Running);
+    EXPECT_FALSE(dev.channel(0).running);
+    EXPECT_EQ(countOf(dev, 0x01), 0);
+    EXPECT_NEAR(s.Chart->DpY(0, s.Chart->DpCnt(0) - 1), dev.channel(0).volt, 0.02);
+    EXPECT_NEAR(num(p->tVol(0)), dev.channel(0).volt, 0.02);
+
+    // A short discharge first, so the full cell can take a charge.
+    typeInto(u.txtSval, "5.00");
+    typeInto(u.txtSlmt, "1.00");
+    typeInto(u.txtStim, "0");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    dev.step(360);  // six minutes of device time: half an ampere-hour out
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+
+    // C-CV with a cut-off current in the third field.
+    u.cmbMode->setCurrentIndex(2);
+    emit u.cmbMode->activated(2);
+    EXPECT_EQ(p->tMode(), "C-CV");
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "4.50");  // above the full cell's voltage under charge
+    typeInto(u.txtStim, "0.20");
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    EXPECT_EQ(dev.channel(0).mode, 2);
+    EXPECT_EQ(dev.channel(0).setRaw, 100);
+    EXPECT_EQ(dev.channel(0).lmtRaw, 450);
+    EXPECT_EQ(dev.channel(0).timRaw, 20);  // 0.20 A in units of 10 mA
+    EXPECT_EQ(w->link().ch(0, 0).ChnMode, 2);
+    waitFor([&] { return s.gridRun->TextMatrix(1, 1).startsWith("C-CV") && num(p->tCur(0)) > 0.5; });
+    EXPECT_TRUE(s.gridRun->TextMatrix(1, 1).startsWith("C-CV")) << s.gridRun->TextMatrix(1, 1).toStdString();
+    EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
+
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    EXPECT_TRUE(dataFiles().isEmpty());  // automatic save is off
+    dev.stop();
+    closeWindow(*w);
+}
+
+TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
+{
+    DeviceSim dev(18, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 5));
+    dev.setCell(1, 4.2, 3.0, 0.08, 2.0);
+    dev.start(200);
+    auto w = startWindow();
+    w->menuAddDev_Click();  // a second, empty slot for the picture
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 5);
+
+    EXPECT_TRUE(p->Dev2S());
+    EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "QL-R18");
+    EXPECT_EQ(s.gridRun->TextMatrix(2, 0), "QL-R18");
+    EXPECT_EQ(s.Chart->CurveCount(), 10);
+    ASSERT_EQ(u.cmbMode2S->count(), 2);
+
+    u.cmbMode2S->setCurrentIndex(0);
+    emit u.cmbMode2S->activated(0);
+    typeInto(u.txtSval2S[0], "1.00");
+    typeInto(u.txtSlmt2S[0], "3.50");
+    typeInto(u.txtSval2S[1], "0.50");
+    typeInto(u.txtSlmt2S[1], "3.20");
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+    u.optChn2->setChecked(true);  // both channels
+    u.cmdRun2S->click();
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && dev.channel(1).running; }));
+    EXPECT_EQ(channelsOf(dev, 0x01), (std::vector<int>{0, 1}));
+    EXPECT_EQ(dev.channel(0).setRaw, 1000);  // current factor 1000
+    EXPECT_EQ(dev.channel(1).setRaw, 500);
+    EXPECT_EQ(dev.channel(1).lmtRaw, 3200);
+    ASSERT_TRUE(waitFor([&] {
+        return w->link().ch(0, 1).RunSecs.load() >= 2 && s.Chart->DpCnt(0) >= 2 && s.Chart->DpCnt(5) >= 2;
+    }));
+    EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.002);
+    EXPECT_NEAR(num(p->tCur(1)), 0.5, 0.002);
+    EXPECT_NEAR(s.Chart->DpY(6, s.Chart->DpCnt(6) - 1), 0.5, 0.002);
+    EXPECT_NEAR(s.Chart->DpY(5, s.Chart->DpCnt(5) - 1), dev.channel(1).volt, 0.02);
+    EXPECT_NEAR(s.Chart->DpY(1, s.Chart->DpCnt(1) - 1), 1.0, 0.002);
+    EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.50A  3.20V");
+
+    w->resize(1200, 760);
+    QTest::qWait(50);
+    const QString pic = qltest::savePicture(w.get(), "mainwindow-two-channel-run");
+    EXPECT_TRUE(QFileInfo::exists(pic));
+
+    // Stop channel 2 only, then channel 1.
+    u.optChn1->setChecked(true);
+    u.cmdStop2S->click();
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 1).Running; }));
+    EXPECT_TRUE(w->link().ch(0, 0).Running);
+    EXPECT_TRUE(dev.channel(0).running);
+    u.optChn0->setChecked(true);
+    // The next reply of the running channel 1 offers Stop again.
+    ASSERT_TRUE(waitFor([&] { return p->StopEnable(); }));
+    u.cmdStop2S->click();
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    EXPECT_EQ(channelsOf(dev, 0x02), (std::vector<int>{1, 0}));
+    EXPECT_FALSE(dev.channel(0).running);
+    EXPECT_FALSE(s.gridRun->TextMatrix(2, 3).isEmpty());
+
+    const QStringList files = dataFiles();
+    ASSERT_EQ(files.size(), 2) << files.join('|').toStdString();
+    checkRecord(ql::RunRecord::PathOf(w->tracker().RecordBase(0, 1)), "QL-R18", "D-CC", 0.5);
+    checkRecord(ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0)), "QL-R18", "D-CC", 1.0);
+    dev.stop();
+    closeWindow(*w);
+}
+
+TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    QString record;
+    int recordedRows = 0;
+    {
+        auto w = startWindow(false);
+        const auto& u = w->slot(0).Panel->ui();
+        connectDevice(*w, 0, dev, 3);
+        typeInto(u.txtSval, "1.50");
+        typeInto(u.txtSlmt, "3.00");
+        u.cmdRun->click();
+        ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
+        record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+        // Closing: stop the device, then disconnect.
+        prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
+        EXPECT_TRUE(w->close());
+        EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
+        ASSERT_TRUE(waitFor([&] { return !dev.connected() && !dev.channel(0).running; }));
+        recordedRows = int(fileLines(record).size()) - 6;
+        ASSERT_GE(recordedRows, 2);
+    }
+    prompt.messages.clear();
+    dev.clearRecorded();
+
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    const auto& u = s.Panel->ui();
+    connectDevice(*w, 0, dev, 3);
+    typeInto(u.txtSval, "1.50");
+    typeInto(u.txtSlmt, "3.00");
+    ASSERT_TRUE(u.cmdCont->isEnabled());
+    u.cmdCont->click();
+    // The record's rows are the new chart's points, the counters go on from them.
+    EXPECT_EQ(s.Chart->DpCnt(0), recordedRows);
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    EXPECT_EQ(countOf(dev, 0x08), 1);
+    EXPECT_EQ(countOf(dev, 0x01), 0);
+    EXPECT_EQ(dev.channel(0).setRaw, 150);
+    EXPECT_GT(dev.channel(0).cap, 0.0);  // the device's counters went on
+    const QStringList rows = fileLines(record);
+    const int lastRecorded = rows.value(5 + recordedRows).split('\t').value(0).toInt();
+    EXPECT_GE(w->link().ch(0, 0).RunSecs.load(), lastRecorded);
+    ASSERT_TRUE(waitFor([&] { return fileLines(record).size() > rows.size(); }));
+    checkRecord(record, "QL-R11", "D-CC", 1.5);
+    dev.stop();
+    prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
+{
+    DeviceSim one(11, 300), two(18, 300);
+    ASSERT_TRUE(one.plug(portsDir(), 3));
+    ASSERT_TRUE(two.plug(portsDir(), 6));
+    one.reportRun(0, 0, 100, 300);
+    two.reportRun(0, 0, 1000, 3000);
+    two.reportRun(1, 0, 500, 3000);
+    one.start(200);
+    two.start(200);
+    auto w = startWindow(false);
+    w->menuAddDev_Click();
+    w->menuAddDev_Click();
+    connectDevice(*w, 0, one, 3);
+    connectDevice(*w, 2, two, 6);
+    // The device's reports mark the channels running.
+    ASSERT_TRUE(waitFor([&] {
+        return w->link().ch(0, 0).Running && w->link().ch(2, 0).Running && w->link().ch(2, 1).Running;
+    }));
+    EXPECT_TRUE(w->slot(2).Panel->StopEnable());
+    EXPECT_TRUE(w->ticker().TmrRunning(2, 1));
+    one.clearRecorded();
+    two.clearRecorded();
+
+    prompt.messages.clear();
+    prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
+    bool countersStoppedFirst = false;
+    prompt.onMessage = [&] {
+        if (prompt.messages.size() == 2)
+            countersStoppedFirst = !w->ticker().TmrRunning(0, 0) && !w->ticker().TmrRunning(2, 1);
+    };
+    EXPECT_TRUE(w->close());
+    prompt.onMessage = nullptr;
+    EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
+    EXPECT_TRUE(countersStoppedFirst);
+    EXPECT_FALSE(w->link().slot[0].hComm);
+    EXPECT_FALSE(w->link().slot[2].hComm);
+
+    // On the devices' side: stop per running channel in order, then disconnect.
+    ASSERT_TRUE(waitFor([&] { return !one.connected() && !two.connected(); }));
+    auto ops = [](const DeviceSim& d) {
+        std::vector<int> out;
+        for (const QByteArray& f : d.received())
+            out.push_back(uint8_t(f.at(1)));
+        return out;
+    };
+    EXPECT_EQ(ops(one), (std::vector<int>{0x02, 0x06}));
+    EXPECT_EQ(ops(two), (std::vector<int>{0x02, 16 * 10 + 0x02, 0x06}));
+    EXPECT_FALSE(one.channel(0).running);
+    EXPECT_FALSE(two.channel(0).running);
+    EXPECT_FALSE(two.channel(1).running);
+    // No reply is read any more.
+    const int frames = int(one.received().size());
+    QTest::qWait(300);
+    EXPECT_EQ(int(one.received().size()), frames);
+}
