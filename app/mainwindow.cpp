@@ -1091,7 +1091,6 @@ void frmMain::menuSaveData_Click()
 
 void frmMain::sendConnect(int n) { SendConnect(link_, n); }
 void frmMain::sendDisconnect(int n) { SendDisconnect(link_, n); }
-void frmMain::sendStop(int n, int chn) { SendStop(link_, n, chn); }
 
 void frmMain::tmrPauseStop(int n)
 {

@@ -229,7 +229,6 @@ private:
     void tmrRecv_Timer(int n);
     void sendConnect(int n);
     void sendDisconnect(int n);
-    void sendStop(int n, int chn);
     void tmrPauseStop(int n);
     void onPortLost(int n);
 
