@@ -537,3 +537,47 @@ TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
     QTest::qWait(300);
     EXPECT_EQ(int(one.received().size()), frames);
 }
+
+namespace {
+
+// Records the auto-test and step-test events the window receives.
+class HookedMain : public ql::frmMain {
+public:
+    QStringList seen;
+    void DevCtrl_AutoTestClick(int i) override { seen << QStringLiteral("AutoTest%1").arg(i); }
+    void DevCtrl_AutoTmrOn(int i) override { seen << QStringLiteral("AutoTmr%1").arg(i); }
+    void DevCtrl_AutoSaveClick(int i) override { seen << QStringLiteral("AutoSave%1").arg(i); }
+    void DevCtrl_AutoListClick(int i) override { seen << QStringLiteral("AutoList%1").arg(i); }
+    void DevCtrl_StepTestClick(int i) override { seen << QStringLiteral("StepTest%1").arg(i); }
+    void DevCtrl_StepTmrOn(int i) override { seen << QStringLiteral("StepTmr%1").arg(i); }
+    void DevCtrl_StepSetClick(int i) override { seen << QStringLiteral("StepSet%1").arg(i); }
+    void DevCtrl_StepSaveClick(int i) override { seen << QStringLiteral("StepSave%1").arg(i); }
+    void DevCtrl_StepClrClick(int i) override { seen << QStringLiteral("StepClr%1").arg(i); }
+    void DevCtrl_StepOpenClick(int i) override { seen << QStringLiteral("StepOpen%1").arg(i); }
+};
+
+} // namespace
+
+TEST_F(EndToEnd, TestPageEventsReachTheirHandlersWithTheSlot)
+{
+    HookedMain w;
+    w.menuAddDev_Click();
+    ql::DevCtrl* p = w.slot(1).Panel;
+    const auto& u = p->ui();
+    for (QPushButton* b : {u.cmdStartAuto, u.cmdSave, u.cmdStartStep, u.cmdSetStep, u.cmdSaveStep, u.cmdClearStep,
+                           u.cmdOpenStep}) {
+        b->setEnabled(true);
+        b->click();
+    }
+    emit u.gridAutoRun->DblClick();
+    u.tmrAuto->setInterval(1);
+    u.tmrStep->setInterval(1);
+    p->setAutoTmrEnable(true);
+    p->setStepTmrEnable(true);
+    ASSERT_TRUE(waitFor([&] { return w.seen.contains("AutoTmr1") && w.seen.contains("StepTmr1"); }, 2000));
+    p->setAutoTmrEnable(false);
+    p->setStepTmrEnable(false);
+    EXPECT_EQ(w.seen.mid(0, 8), (QStringList{"AutoTest1", "AutoSave1", "StepTest1", "StepSet1", "StepSave1",
+                                             "StepClr1", "StepOpen1", "AutoList1"}));
+    closeWindow(w);
+}
