@@ -434,9 +434,13 @@ void frmMain::panelNoDevice(int n)
 void frmMain::setupRunGrid(int n)
 {
     FlexGrid* g = slots_[n].gridRun;
+    // The columns are sized to the grid's width and its three rows always
+    // show: scroll bars would only cover the second channel's row.
+    g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     if (n == 0) {
         // The grid shows its nine columns and a header and two channel rows.
-        g->resize(9 * px(g->ColWidth(2)), 3 * g->rowHeight(2));
+        g->resize(9 * px(g->ColWidth(2)), 3 * g->rowHeight(2) + 2 * g->frameWidth());
     } else {
         g->setGeometry(slots_[0].gridRun->geometry());
     }
