@@ -1,0 +1,392 @@
+// The stored-data viewer window and its dialogs, driven through their
+// public commands with every question answered by the test.
+#include "testutil.h"
+
+#include "controls/curvegraph.h"
+#include "panel/flexgrid.h"
+#include "platform/services.h"
+#include "views/dataviewer.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+using namespace ql;
+
+namespace {
+
+// Answers every question of the viewer and records what it was asked.
+struct Answers {
+    std::deque<QString> files;        // open/save dialog answers, in order
+    std::deque<int> colors;           // colour picks (-1 cancel)
+    std::deque<QString> inputs;       // input box answers ("" cancels)
+    QStringList messages, inputDefaults, fileTitles, fileNames;
+    int messageAnswer = ViewerPrompts::IdOk;
+    bool capacityAxis = false;
+    std::function<void(QDialog&)> onColor;  // what the user does in frmColor
+
+    ViewerEnv env()
+    {
+        ViewerEnv e;
+        e.ask.message = [this](const QString& t, const QString&, ViewerPrompts::Buttons, ViewerPrompts::Icon) {
+            messages << t;
+            return messageAnswer;
+        };
+        e.ask.fileDialog = [this](bool, const QString& title, const QString&, const QString& name) {
+            fileTitles << title;
+            fileNames << name;
+            return take(files, QString());
+        };
+        e.ask.pickColor = [this] { return take(colors, -1); };
+        e.ask.input = [this](const QString&, const QString&, const QString& def, bool* ok) {
+            inputDefaults << def;
+            const QString a = take(inputs, QString());
+            *ok = !a.isEmpty();
+            return a;
+        };
+        e.ask.runDialog = [this](QDialog& d) {
+            if (auto* t = qobject_cast<frmType*>(&d)) {
+                (capacityAxis ? t->optVC : t->optVT)->setChecked(true);
+                t->cmdOK->click();
+            } else if (onColor) {
+                onColor(d);
+            } else {
+                d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            }
+        };
+        return e;
+    }
+
+    template <class T>
+    static T take(std::deque<T>& q, T none)
+    {
+        if (q.empty())
+            return none;
+        T v = q.front();
+        q.pop_front();
+        return v;
+    }
+};
+
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    return path;
+}
+
+// A discharge of n seconds at current I from 4.2 V down by 0.5 mV a second.
+QByteArray Discharge(const char* device, int n, double I, char sep = ',')
+{
+    QByteArray t = "-----------QL Tester Software-----------\r\nDevice:";
+    t += device;
+    t += "\r\nMode:D-CC  1.00A  3.00V\r\nBegin Volt:4.200V\r\nTitle:Cell\r\n"
+         "------------www.qltester.example--------------\r\nTime(S),Cur(A),Vol(V)\r\n";
+    t.replace(',', sep);
+    for (int s = 0; s < n; ++s)
+        t += QByteArray::number(s) + sep + QByteArray::number(I, 'f', 2) + sep +
+             QByteArray::number(4.2 - s * 0.0005, 'f', 3) + "\r\n";
+    return t;
+}
+
+QString ReadLog()
+{
+    QFile f(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (QPointer<frmData> w = viewer)
+            delete w.data();
+    }
+    frmData* open()
+    {
+        viewer = new frmData(ask.env());
+        viewer->resize(900, 600);
+        viewer->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(viewer));
+        return viewer;
+    }
+    QTemporaryDir dir;
+    Answers ask;
+    QPointer<frmData> viewer;
+};
+
+} // namespace
+
+TEST_F(ViewerTest, ShowsFilesOnTheChartAndInTheGrid)
+{
+    frmData* w = open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("V--A--Second"));
+    EXPECT_TRUE(w->menuCur->isChecked());
+    EXPECT_FALSE(w->menuLa->isChecked());
+    CurveGraph* g = w->chart();
+    FlexGrid* grid = w->grid();
+    EXPECT_EQ(grid->TextMatrix(0, 7), QStringLiteral("Title"));
+
+    // First file: user keeps the colours, names the curve "Cell A".
+    ask.files = {WriteFile(dir, "a.csv", Discharge("QL-K01", 3601, 1.0))};
+    ask.onColor = [](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("txtVol"))->setText(QStringLiteral("Cell A"));
+        d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    };
+    w->menuOpenData_Click();
+    EXPECT_EQ(ask.fileTitles.value(0), QStringLiteral("Open Data"));
+    ASSERT_EQ(w->FileCnt(), 1);
+    EXPECT_EQ(g->CurveCount(), 5);
+    EXPECT_EQ(g->DpCnt(0), 3601);
+    EXPECT_EQ(g->DpCnt(1), 3601);
+    EXPECT_EQ(g->DpCnt(2), 0);
+    EXPECT_EQ(g->DpCnt(3), 3601);
+    EXPECT_EQ(g->DpCnt(4), 3601);
+    EXPECT_FLOAT_EQ(g->DpY(3, 3600), 1.0f);  // Ah after an hour at 1 A
+    EXPECT_TRUE(g->ShowCurve(0));
+    EXPECT_TRUE(g->ShowCurve(1));
+    EXPECT_FALSE(g->ShowCurve(3));
+    EXPECT_EQ(g->LegendText(0), QStringLiteral("Cell A"));
+    EXPECT_EQ(grid->TextMatrix(1, 0), QStringLiteral("QL-K01"));
+    EXPECT_EQ(grid->TextMatrix(1, 2), QStringLiteral("4.200V"));
+    EXPECT_EQ(grid->TextMatrix(1, 7), QStringLiteral("Cell"));
+    EXPECT_EQ(grid->TextMatrix(1, 4), QStringLiteral("1000mAh"));
+    EXPECT_EQ(grid->TextMatrix(1, 6), QStringLiteral("3.3V"));
+    EXPECT_EQ(grid->TextMatrix(1, 5), QStringLiteral("3300mWh"));
+    EXPECT_FLOAT_EQ(g->MaxX(), 3600);
+    EXPECT_FLOAT_EQ(g->MinY(0), 2.3f);  // 2.4 V down to 0.1 V under, whole divisions
+    EXPECT_FLOAT_EQ(g->MaxY(0), 4.3f);
+    EXPECT_FLOAT_EQ(g->MinY(1), 0.75f);  // 0.9..1.1 A: 4 divisions, out by 6 x 0.025
+    EXPECT_FLOAT_EQ(g->MaxY(1), 1.25f);
+
+    // Second file, TAB-separated, from the fine-current model;
+    // the user picks a green voltage colour and cancels the current one.
+    const int heightBefore = w->height();
+    ask.files = {WriteFile(dir, "b.dat", Discharge("QL-R35", 100, 0.2, '\t'))};
+    ask.colors = {0x00FF00, -1};
+    ask.onColor = [](QDialog& d) {
+        auto* c = static_cast<frmColor*>(&d);
+        EXPECT_EQ(c->VolIdx(), 5);
+        EXPECT_EQ(c->txtVol->text(), QStringLiteral("2Voltage"));
+        c->lblVolColor_Click();
+        c->lblCurColor_Click();
+        c->cmdOK->click();
+    };
+    w->menuOpenData_Click();
+    ASSERT_EQ(w->FileCnt(), 2);
+    EXPECT_EQ(g->CurveCount(), 10);
+    EXPECT_EQ(grid->Rows(), 3);
+    EXPECT_EQ(w->height(), heightBefore + FlexGrid::kRowHeight);
+    EXPECT_FALSE(g->Size());
+    EXPECT_EQ(g->DpCnt(5), 100);
+    EXPECT_EQ(g->CurveAxesY(6), 1);
+    EXPECT_EQ(g->CurveLineColor(5), 0x00FF00u);
+    EXPECT_EQ(g->CurveLineColor(6), 0x0000FFu);  // red kept
+    EXPECT_EQ(grid->TextMatrix(2, 0), QStringLiteral("QL-R35"));
+    EXPECT_TRUE(w->FineCur());
+    EXPECT_EQ(g->DpCnt(0), 3601);  // the first file stays
+    EXPECT_FLOAT_EQ(g->MaxX(), 3600);  // one X range for both
+
+    qltest::savePicture(w, QStringLiteral("viewer_two_files"));
+
+    // Current off hides every current curve and its axis; Label then shows
+    // only the voltage legends.
+    w->menuCur_Click();
+    EXPECT_FALSE(g->ShowAxesY1());
+    EXPECT_FALSE(g->ShowCurve(1));
+    EXPECT_FALSE(g->ShowCurve(6));
+    w->menuLa_Click();
+    EXPECT_TRUE(g->ShowLegend(0));
+    EXPECT_TRUE(g->ShowLegend(5));
+    EXPECT_FALSE(g->ShowLegend(6));
+
+    // Clear, refused and then confirmed: the next file owns curves 0..4 and row 1 again.
+    ask.messageAnswer = ViewerPrompts::IdCancel;
+    w->menuClear_Click();
+    EXPECT_EQ(w->FileCnt(), 2);
+    ask.messageAnswer = ViewerPrompts::IdOk;
+    w->menuClear_Click();
+    EXPECT_EQ(w->FileCnt(), 0);
+    EXPECT_EQ(g->CurveCount(), 5);
+    EXPECT_EQ(g->DpCnt(0), 0);
+    EXPECT_TRUE(grid->TextMatrix(2, 0).isEmpty());
+    EXPECT_EQ(grid->Rows(), 3);
+    ask.onColor = nullptr;
+    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "c.csv", Discharge("QL-K02", 10, 1.0))));
+    EXPECT_EQ(g->DpCnt(0), 10);
+    EXPECT_EQ(grid->TextMatrix(1, 0), QStringLiteral("QL-K02"));
+    EXPECT_FALSE(w->FineCur());
+}
+
+TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
+{
+    frmData* w = open();
+    CurveGraph* g = w->chart();
+    const int before = ReadLog().size();
+
+    // No rows: the user is told and nothing changes.
+    ask.files = {WriteFile(dir, "empty.csv", "-----------QL Tester Software-----------\r\nDevice:QL-K01\r\n")};
+    w->menuOpenData_Click();
+    EXPECT_EQ(ask.messages.value(0), QStringLiteral("No data in the file!"));
+    EXPECT_EQ(w->FileCnt(), 0);
+    EXPECT_TRUE(w->grid()->TextMatrix(1, 0).isEmpty());
+
+    // A file that cannot be opened: told and logged.
+    EXPECT_FALSE(w->OpenDataFile(dir.filePath("gone.csv")));
+    EXPECT_EQ(ask.messages.value(1), QStringLiteral("Can not open the file!"));
+
+    // A truncated file with damaged rows: the good rows show, the bad are logged.
+    QByteArray text = Discharge("QL-K01", 5, 1.0);
+    text += "5,1.00,\r\n6,x,4.0\r\n7,1.0";
+    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "cut.csv", text)));
+    EXPECT_EQ(g->DpCnt(0), 5);
+    const QString log = ReadLog().mid(before);
+    EXPECT_TRUE(log.contains(QStringLiteral(":[ErrOpenData]")));
+    EXPECT_TRUE(log.contains(QStringLiteral(":[ErrData]"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("3 damaged data rows skipped, the first in line 13")));
+
+    // The limit: ten files, the eleventh is refused after being chosen.
+    const QString one = WriteFile(dir, "one.csv", Discharge("QL-K01", 3, 1.0));
+    for (int i = 1; i < frmData::kMaxFiles; ++i)
+        ASSERT_TRUE(w->OpenDataFile(one));
+    EXPECT_EQ(g->CurveCount(), 50);
+    ask.files = {one};
+    w->menuOpenData_Click();
+    EXPECT_EQ(ask.messages.last(), QStringLiteral("Beyond the maximum display number!"));
+    EXPECT_EQ(w->FileCnt(), 10);
+    EXPECT_EQ(g->CurveCount(), 50);
+}
+
+TEST_F(ViewerTest, CapacityAxisTitlesAndPictures)
+{
+    ask.capacityAxis = true;
+    frmData* w = open();
+    EXPECT_TRUE(w->XCap());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("V--A--mAh"));
+    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "a.csv", Discharge("QL-K01", 721, 0.5))));
+    CurveGraph* g = w->chart();
+    EXPECT_EQ(g->xBarType(), 1);
+    EXPECT_FLOAT_EQ(g->DpX(0, 720), 100);   // mAh after 720 s at 0.5 A
+    EXPECT_FLOAT_EQ(g->DpX(3, 720), 720);   // capacity curve stays on time
+    EXPECT_FLOAT_EQ(g->MaxX(), 100);
+
+    // Titles: chart, legend and the grid's Title column (header included);
+    // an empty answer changes nothing; other columns ask nothing.
+    ask.inputs = {QStringLiteral("Run 5"), QString(), QStringLiteral("Name")};
+    w->menuTitle_Click();
+    EXPECT_EQ(g->TitleText(), QStringLiteral("Run 5"));
+    w->gridRun_Click(1, 7);
+    EXPECT_EQ(w->grid()->TextMatrix(1, 7), QStringLiteral("Cell"));
+    w->gridRun_Click(0, 7);
+    EXPECT_EQ(ask.inputDefaults.value(2), QStringLiteral("Title"));
+    EXPECT_EQ(w->grid()->TextMatrix(0, 7), QStringLiteral("Name"));
+    w->gridRun_Click(1, 3);
+    EXPECT_EQ(ask.inputDefaults.size(), 3);
+
+    // Save Curve: ".bmp" appended unless the name ends in exactly "bmp";
+    // the proposed name ends with the file's device.
+    const QString upper = dir.filePath("pic.BMP");
+    ask.files = {upper};
+    w->menuSavePic_Click();
+    EXPECT_TRUE(ask.fileNames.last().endsWith(QStringLiteral("-QL-K01")));
+    QImage curve(upper + QStringLiteral(".bmp"));
+    ASSERT_FALSE(curve.isNull());
+    EXPECT_EQ(curve.height(), g->height());
+    ask.files = {dir.filePath("all.bmp")};
+    w->menuCapture_Click();
+    QImage all(dir.filePath("all.bmp"));
+    ASSERT_FALSE(all.isNull());
+    EXPECT_GT(all.height(), g->height() + w->grid()->height());
+}
+
+TEST(ViewerDialogs, AxisRangeChecksAndApply)
+{
+    QString re;
+    EXPECT_TRUE(AxisFieldCheck(fCL, QStringLiteral(" 1 "), &re).isEmpty());
+    EXPECT_EQ(re, QStringLiteral("1.0"));
+    EXPECT_TRUE(AxisFieldCheck(fTime2, QStringLiteral("600.4"), &re).isEmpty());
+    EXPECT_EQ(re, QStringLiteral("600"));
+    EXPECT_EQ(AxisFieldCheck(fVH, QStringLiteral("100.1"), &re), QString::fromUtf8("电压坐标设置超出范围"));
+    EXPECT_EQ(AxisFieldCheck(fCH, QStringLiteral("-1"), &re), QString::fromUtf8("电流坐标设置超出范围"));
+    EXPECT_EQ(AxisFieldCheck(fTime, QStringLiteral("60001"), &re), QString::fromUtf8("时间坐标设置超出范围"));
+    EXPECT_EQ(AxisFieldCheck(fVL, QStringLiteral("1.2.3"), &re), QString::fromUtf8("设置数据有误！"));
+
+    using T = std::array<QString, kAxisFields>;
+    AxisRanges r;
+    EXPECT_EQ(AxisRangesCheck(T{"2", "5", "1.0", "1.1", "0", "11"}, &r),
+              QString::fromUtf8("电流轴范围需大于等于0.1A"));
+    EXPECT_TRUE(AxisRangesCheck(T{"2", "5", "1.0", "1.2", "0", "11"}, &r).isEmpty());
+    EXPECT_DOUBLE_EQ(r.CH, 1.2);
+    EXPECT_EQ(AxisRangesCheck(T{"2", "2.1", "1", "2", "0", "11"}, &r), QString::fromUtf8("电压轴范围需大于等于0.1V"));
+    EXPECT_EQ(AxisRangesCheck(T{"2", "5", "1", "2", "0", "10"}, &r), QString::fromUtf8("时间轴范围需大于等于10S"));
+    // Order: the current range is checked before the voltage range.
+    EXPECT_EQ(AxisRangesCheck(T{"200", "5", "-1", "2", "0", "100"}, &r), QString::fromUtf8("电流坐标设置超出范围"));
+    EXPECT_EQ(AxisRangesCheck(T{"2", "5", "1", "2", "x", "100"}, &r), QString::fromUtf8("设置数据有误！"));
+
+    // The dialog: loads the chart's ranges, refuses without applying, applies on a valid OK.
+    CurveGraph chart;
+    chart.setMinY(0, 2.5f);
+    chart.setMaxY(0, 4.25f);
+    chart.setMaxX(3600);
+    QStringList shown;
+    ViewerPrompts ask;
+    ask.message = [&](const QString& t, const QString& title, ViewerPrompts::Buttons, ViewerPrompts::Icon i) {
+        shown << t;
+        EXPECT_EQ(title, QString::fromUtf8("提示"));
+        EXPECT_EQ(i, ViewerPrompts::Critical);
+        return ViewerPrompts::IdOk;
+    };
+    frmCurve2 d(chart, ask);
+    EXPECT_EQ(d.field(fVL)->text(), QStringLiteral("2.5"));
+    EXPECT_EQ(d.field(fVH)->text(), QStringLiteral("4.3"));
+    EXPECT_EQ(d.field(fTime2)->text(), QStringLiteral("3600"));
+    d.field(fCH)->setText(QStringLiteral("abc"));
+    EXPECT_FALSE(d.FieldLostFocus(fCH));
+    EXPECT_EQ(d.field(fCH)->text(), QStringLiteral("abc"));  // kept as typed
+    EXPECT_FALSE(d.cmdOK_Click());
+    EXPECT_EQ(shown.size(), 2);
+    EXPECT_FLOAT_EQ(chart.MaxY(1), 10);  // nothing applied
+    d.field(fCH)->setText(QStringLiteral("3"));
+    d.field(fTime)->setText(QStringLiteral("60"));
+    EXPECT_TRUE(d.cmdOK_Click());
+    EXPECT_FLOAT_EQ(chart.MaxY(1), 3);
+    EXPECT_FLOAT_EQ(chart.MinX(), 60);
+    EXPECT_FLOAT_EQ(chart.MaxY(0), 4.3f);
+
+    // frmColor cancelled: the chart keeps its colours and legend.
+    chart.setLegendText(0, QStringLiteral("1Voltage"));
+    ask.pickColor = [] { return 0x123456; };
+    frmColor c(chart, ask);
+    c.lblVolColor_Click();
+    c.txtVol->clear();
+    c.cmdCancel->click();
+    EXPECT_EQ(chart.CurveLineColor(0), 0xFF0000u);
+    EXPECT_EQ(chart.LegendText(0), QStringLiteral("1Voltage"));
+    // ... and confirmed with an empty legend: the legend becomes empty.
+    frmColor ok(chart, ask);
+    ok.lblVolColor_Click();
+    ok.txtVol->clear();
+    ok.cmdOK->click();
+    EXPECT_EQ(chart.CurveLineColor(0), 0x123456u);
+    EXPECT_TRUE(chart.LegendText(0).isEmpty());
+
+    // frmType closed without OK keeps the time axis.
+    frmType t;
+    t.optVC->setChecked(true);
+    t.reject();
+    EXPECT_FALSE(t.XCap());
+}
