@@ -1,0 +1,87 @@
+#pragma once
+// Files of the test pages: the step program file (".stp") and the auto-test
+// result file, the step-program table they carry, and the check that a step
+// holds values the device may be sent.
+//
+// Text files are UTF-8 with CR LF line ends, written whole under a temporary
+// name and renamed into place, so a failed write leaves any older file as it
+// was. Readers accept CR LF or LF.
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace ql {
+
+class SeqPanelIf;
+struct SlotState;
+
+// Writes lines, each ended by CR LF; false with a reason when it fails.
+bool WriteTextLines(const QString& path, const QStringList& lines, QString* error);
+// Reads a text file of at most maxBytes; false with a reason when it cannot
+// be read, is larger, or is not valid UTF-8.
+bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint64 maxBytes = 1 << 20);
+
+// ---- Step program ----------------------------------------------------------
+
+inline constexpr char kStepWait[] = "Wait";
+inline constexpr char kStepCycle[] = "Cycle";
+
+// The panel's step table: rows 1..10, columns 1..4 (row 0 and column 0 unused).
+struct StepTable {
+    std::array<std::array<QString, 5>, 11> cell{};
+    QString& at(int row, int col) { return cell.at(size_t(row)).at(size_t(col)); }
+    const QString& at(int row, int col) const { return cell.at(size_t(row)).at(size_t(col)); }
+    // Rows of the program: 1 up to before the first row with an empty column 1.
+    int programRows() const;
+    bool operator==(const StepTable&) const = default;
+};
+
+StepTable ReadStepTable(const SeqPanelIf& panel);
+// Empties the panel's table and writes every non-empty cell.
+void ApplyStepTable(SeqPanelIf& panel, const StepTable& t);
+
+// The ".stp" lines of a table for a device of type devType with the mode
+// names modes; nothing when a program row's column 1 is neither a mode nor
+// "Wait" nor "Cycle" (error says which).
+std::optional<QStringList> StepFileLines(const StepTable& t, int devType, const QStringList& modes,
+                                         QString* error);
+
+// Reading a ".stp" file's lines.
+struct StepFileRead {
+    enum Result {
+        Ok,         // table holds the cells read
+        OtherType,  // written for another device type: an empty table, no message
+        Damaged,    // a line cannot be read: nothing may be applied (error says which)
+    } result = Ok;
+    StepTable table;
+    QString error;
+};
+StepFileRead ParseStepFile(const QStringList& lines, int devType, const QStringList& modes);
+
+// The values a program row would send, checked as the step editor checks
+// typed values and as the start command needs them encoded. mode is the
+// row's position in the device's mode list, modeCnt for "Wait", modeCnt + 1
+// for "Cycle". An empty answer means the row is fine; otherwise the message
+// to show (before Lang) and, in reason, what failed.
+QString CheckStepRow(const SlotState& s, int chn, int mode, int modeCnt, const QString& set,
+                     const QString& lmt, const QString& third, QString* reason = nullptr);
+
+// The mode position of a column-1 text: the first k with modes[k] equal to
+// it, modes.size() for "Wait", modes.size() + 1 for "Cycle", or -1.
+int StepKindOf(const QString& text, const QStringList& modes);
+
+// ---- Auto-test result file -------------------------------------------------
+
+// Lines of the result file of a panel: device line from the run grid's
+// header cell and the channel's device name, the mode line, the trailer, then
+// the result list's rows (columns 0..2 joined by sep) up to the first row
+// whose column 1 is empty.
+QStringList AutoResultLines(const SeqPanelIf& panel, const QString& deviceKey, const QString& deviceName,
+                            const QString& sep);
+
+// Banner of the step file and trailer of the result file's header.
+QString SeqFileBanner();
+
+} // namespace ql

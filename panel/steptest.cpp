@@ -1,0 +1,314 @@
+#include "panel/steptest.h"
+
+#include "link/frames.h"
+#include "panel/seqfiles.h"
+#include "panel/seqif.h"
+#include "panel/valuecheck.h"
+#include "platform/numfmt.h"
+#include "platform/services.h"
+
+#include <exception>
+
+namespace ql {
+
+namespace {
+
+const QString kStepFilter = QStringLiteral("step file(*.stp)|*.stp");
+
+bool IsWord(const QString& cell, const char* word) { return cell == QLatin1String(word); }
+
+// The first program row that must not run, with the message for the user
+// (before Lang) and a reason for the log; 0 when every row may run.
+int CheckProgram(const SlotState& s, int chn, const StepTable& t, const QStringList& modes, QString* message,
+                 QString* reason)
+{
+    const int rows = t.programRows();
+    for (int r = 1; r <= rows; ++r) {
+        const int kind = StepKindOf(t.at(r, 1), modes);
+        QString why;
+        QString msg;
+        if (kind < 0 || (r == 1 && kind == modes.size() + 1)) {
+            msg = QString::fromLatin1(kMsgInvalidValue);
+            why = QStringLiteral("\"%1\" cannot run here").arg(t.at(r, 1));
+        } else {
+            msg = CheckStepRow(s, chn, kind, int(modes.size()), t.at(r, 2), t.at(r, 3), t.at(r, 4), &why);
+        }
+        if (!msg.isEmpty()) {
+            *message = msg;
+            *reason = QStringLiteral("row %1: %2").arg(r).arg(why);
+            return r;
+        }
+        if (kind == modes.size() + 1)
+            break;  // rows below a "Cycle" row never run
+    }
+    return 0;
+}
+
+} // namespace
+
+StepTest::StepTest(LinkState& state, SeqHostIf& host) : st_(state), host_(host) {}
+
+QString StepTest::FormatAmount(float v)
+{
+    return Format(v, v >= 10 ? QStringLiteral("0.00") : QStringLiteral("0.000"));
+}
+
+QStringList StepTest::modes(SeqPanelIf& p) const
+{
+    QStringList m;
+    const int n = p.ModeCnt();
+    for (int k = 0; k < n; ++k)
+        m << p.ModeTxt(k);
+    return m;
+}
+
+void StepTest::StartStop(int slot)
+{
+    if (a_.at(size_t(slot)).StepOn)
+        stop(slot);
+    else
+        start(slot);
+}
+
+void StepTest::stop(int slot)
+{
+    StepSlot& a = a_.at(size_t(slot));
+    SlotState& s = st_.slot.at(size_t(slot));
+    SeqPanelIf* p = host_.seqPanel(slot);
+    const int chn = p->chn();
+    s.StepRunning = false;
+    a.StepOn = false;
+    for (int r = 1; r <= 5; ++r)
+        p->setStepColor(r, kStepIdleColor);
+    if (p->StopEnable())
+        host_.StopClick(slot, chn);
+    s.chn.at(size_t(chn)).RunStartPt = 0;
+    p->setStepTmrEnable(false);
+    p->setStepCmd(Lang(QStringLiteral("Start")));
+    p->setStepEnable(true);
+    if (host_.InfoLine(slot, 3 + chn).isEmpty()) {
+        p->setTmrCurveEnable(chn, false);
+        host_.TmrStop(slot, chn);
+    }
+}
+
+void StepTest::start(int slot)
+{
+    StepSlot& a = a_.at(size_t(slot));
+    SlotState& s = st_.slot.at(size_t(slot));
+    SeqPanelIf* p = host_.seqPanel(slot);
+    if (p->tStepSet(1, 1).isEmpty())
+        return;
+    const int chn = p->chn();
+    QString message, reason;
+    if (CheckProgram(s, chn, ReadStepTable(*p), modes(*p), &message, &reason) != 0) {
+        ErrLog(QStringLiteral("ErrStepStart"), reason);
+        host_.Critical(Lang(message));
+        return;
+    }
+    p->setStepTmrEnable(true);
+    p->setStepCmd(Lang(QStringLiteral("Stop")));
+    a.StepSecs = 0;
+    a.StepPos = 1;
+    a.StepCycle = 1;
+    a.StepState = 0;
+    a.StepTries = 0;
+    a.StepOn = true;
+    s.StepRunning = false;
+    p->setStepEnable(false);
+    host_.ChartClearAll(slot);
+    p->StepListClr();
+}
+
+void StepTest::amounts(int slot, SeqPanelIf& p, int chn)
+{
+    const ChanState& c = st_.ch(slot, chn);
+    p.setTStepList(2, FormatAmount(c.Cap));
+    p.setTStepList(3, FormatAmount(c.Energy));
+}
+
+void StepTest::load(int slot, SeqPanelIf& p, int chn)
+{
+    StepSlot& a = a_.at(size_t(slot));
+    SlotState& s = st_.slot.at(size_t(slot));
+    const int row = a.StepPos;
+    const QString kind = p.tStepSet(row, 1);
+    const int modeCnt = p.ModeCnt();
+    if (IsWord(kind, kStepWait)) {
+        a.StepMode = int16_t(modeCnt);
+    } else {
+        for (int k = 0; k < modeCnt; ++k)
+            if (p.ModeTxt(k) == kind) {
+                a.StepMode = int16_t(k);
+                break;
+            }
+    }
+    if (a.StepMode == s.CvMode && s.CvCutCur)
+        a.StepLimit = 0;
+    else
+    {
+        const double secs = RoundEven(Val(p.tStepSet(row, 4)) * 60);
+        a.StepLimit = secs > 0 && secs < 2147483647.0 ? int32_t(secs) : 0;
+    }
+
+    p.setTStepList(0, QStringLiteral("%1-%2").arg(a.StepCycle).arg(row));
+    p.setTStepList(1, kind);
+    if (a.StepMode != modeCnt) {
+        p.setTMode(kind);
+        p.setTSval(chn, p.tStepSet(row, 2));
+        p.setTSlmt(chn, p.tStepSet(row, 3));
+        p.setTStim(chn, p.tStepSet(row, 4));
+        if (p.RunEnable())
+            host_.RunClick(slot, chn);
+        amounts(slot, p, chn);
+    } else {
+        p.setTStepList(2, QStringLiteral("0"));
+        p.setTStepList(3, QStringLiteral("0"));
+    }
+    s.StepRunning = true;
+    a.StepState = 1;
+    a.StepTries = 0;
+
+    const uint32_t colour = a.StepMode <= s.LastDisMode ? kStepDisColor
+                            : a.StepMode <= s.CvMode    ? kStepChgColor
+                                                        : kStepWaitColor;
+    for (int r = 1; r <= 5; ++r)
+        p.setStepColor(r, r == row ? colour : kStepIdleColor);
+}
+
+void StepTest::record(int slot, SeqPanelIf& p, int chn)
+{
+    StepSlot& a = a_.at(size_t(slot));
+    if (a.StepMode == p.ModeCnt()) {
+        p.setTStepList(2, QStringLiteral("0"));
+        p.setTStepList(3, QStringLiteral("0"));
+    } else {
+        amounts(slot, p, chn);
+    }
+    const int next = a.StepPos + 1;
+    bool finished = next > 10 || p.tStepSet(next, 1).isEmpty();
+    if (!finished) {
+        if (IsWord(p.tStepSet(next, 1), kStepCycle)) {
+            if (Val(p.tStepSet(next, 4)) > a.StepCycle) {
+                ++a.StepCycle;
+                a.StepPos = 1;
+            } else {
+                finished = true;
+            }
+        } else {
+            a.StepPos = int16_t(next);
+        }
+    }
+    if (finished)
+        stop(slot);
+    else
+        p.StepListAdd();
+    a.StepState = 0;
+    a.StepSecs = 0;
+}
+
+void StepTest::OnTimer(int slot)
+{
+    StepSlot& a = a_.at(size_t(slot));
+    if (!a.StepOn)
+        return;
+    bool running = false;
+    try {
+        SeqPanelIf* p = host_.seqPanel(slot);
+        const int chn = p->chn();
+        running = st_.ch(slot, chn).Running;
+        if (running) {
+            ++a.StepSecs;
+            if (a.StepLimit > 0 && a.StepSecs >= a.StepLimit && p->StopEnable())
+                host_.StopClick(slot, chn);
+            amounts(slot, *p, chn);
+            a.StepState = 2;
+            return;
+        }
+        switch (a.StepState) {
+        case 0:
+            load(slot, *p, chn);
+            break;
+        case 1:
+            if (a.StepMode == p->ModeCnt()) {
+                ++a.StepSecs;
+                if (a.StepSecs >= a.StepLimit)
+                    a.StepState = 2;
+            } else if (p->RunEnable()) {
+                host_.RunClick(slot, chn);
+                if (a.StepTries >= 3) {
+                    a.StepState = 2;
+                    a.StepTries = 0;
+                } else {
+                    ++a.StepTries;
+                }
+            }
+            break;
+        default:
+            record(slot, *p, chn);
+            break;
+        }
+    } catch (const std::exception& e) {
+        ErrLog(QStringLiteral("ErrStepTmrOn(%1 %2 %3)")
+                   .arg(slot)
+                   .arg(running ? QStringLiteral("True") : QStringLiteral("False"))
+                   .arg(a.StepState),
+               QString::fromUtf8(e.what()));
+    }
+}
+
+void StepTest::ClearClick(int slot) { host_.seqPanel(slot)->StepSetClr(); }
+
+void StepTest::SaveClick(int slot)
+{
+    SeqPanelIf* p = host_.seqPanel(slot);
+    QString path = host_.FileDialog(true, Lang(QStringLiteral("Save Step")), kStepFilter);
+    if (path.isEmpty())
+        return;
+    if (path.right(3) != QLatin1String("stp"))
+        path += QStringLiteral(".stp");
+    QString error;
+    const auto lines = StepFileLines(ReadStepTable(*p), st_.slot.at(size_t(slot)).DevType, modes(*p), &error);
+    if (!lines || !WriteTextLines(path, *lines, &error)) {
+        ErrLog(QStringLiteral("ErrSaveStep"), path + QStringLiteral(": ") + error);
+        host_.Critical(Lang(QStringLiteral("Cannot save file!")));
+    }
+}
+
+void StepTest::OpenClick(int slot)
+{
+    SeqPanelIf* p = host_.seqPanel(slot);
+    const SlotState& s = st_.slot.at(size_t(slot));
+    const QString path = host_.FileDialog(false, Lang(QStringLiteral("Open Step")), kStepFilter);
+    if (path.isEmpty() || path.right(3) != QLatin1String("stp"))
+        return;
+    QStringList lines;
+    QString error;
+    if (!ReadTextLines(path, &lines, &error)) {
+        ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + error);
+        host_.Critical(Lang(QStringLiteral("Cannot open file!")));
+        return;
+    }
+    const QStringList m = modes(*p);
+    const StepFileRead read = ParseStepFile(lines, s.DevType, m);
+    switch (read.result) {
+    case StepFileRead::OtherType:
+        p->StepSetClr();
+        return;
+    case StepFileRead::Damaged:
+        ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + read.error);
+        host_.Critical(Lang(QStringLiteral("Invalid step file!")));
+        return;
+    case StepFileRead::Ok:
+        break;
+    }
+    QString message, reason;
+    if (CheckProgram(s, p->chn(), read.table, m, &message, &reason) != 0) {
+        ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + reason);
+        host_.Critical(Lang(message));
+        return;
+    }
+    ApplyStepTable(*p, read.table);
+}
+
+} // namespace ql
