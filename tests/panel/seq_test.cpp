@@ -1,0 +1,449 @@
+// The auto test and the step test run against a real panel and a fake main
+// window that plays the device; the step file, the result file and the step
+// editor.
+#include "panel/autotest.h"
+#include "panel/devctrl.h"
+#include "panel/flexgrid.h"
+#include "panel/seqfiles.h"
+#include "panel/seqpanel.h"
+#include "panel/stepedit.h"
+#include "panel/steptest.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ql;
+
+namespace {
+
+constexpr int kSlot = 2;
+
+// The main window and the device: a start is taken up (the channel runs)
+// unless refuseStarts is set; a stop ends the run; RemoteSet changes the
+// set value and the current readout.
+struct FakeHost : SeqHostIf {
+    FakeHost(LinkState& st, SeqPanelIf& p, DevCtrl& panel) : st(st), p(p), panel(panel) {}
+    LinkState& st;
+    SeqPanelIf& p;
+    DevCtrl& panel;  // the run state's buttons
+    bool refuseStarts = false;
+    int runs = 0, stops = 0, tmrStops = 0, clears = 0;
+    std::vector<float> sets;
+    QStringList messages;
+    QString dialogAnswer;
+    bool csv = true;
+
+    SeqPanelIf* seqPanel(int) override { return &p; }
+    bool RunClick(int slot, int chn) override
+    {
+        ++runs;
+        if (!refuseStarts) {
+            st.ch(slot, chn).Running = true;
+            panel.setStopEnable(true);
+        }
+        return !refuseStarts;
+    }
+    void StopClick(int slot, int chn) override
+    {
+        ++stops;
+        st.ch(slot, chn).Running = false;
+        panel.setStopEnable(false);
+    }
+    void RemoteSet(int, float value) override
+    {
+        sets.push_back(value);
+        p.setTSval(0, QString::number(double(value), 'f', 2));
+    }
+    void TmrStop(int, int) override { ++tmrStops; }
+    void ChartClearAll(int) override { ++clears; }
+    void ChartYStep(int, bool) override {}
+    QString GridText(int, int row, int col) const override
+    {
+        return row == 0 ? QStringLiteral("Device") : QStringLiteral("QL-%1").arg(col);
+    }
+    QString InfoLine(int, int) const override { return {}; }
+    bool SaveCsv() const override { return csv; }
+    QString FileDialog(bool, const QString&, const QString&) override { return dialogAnswer; }
+    void Critical(const QString& text) override { messages << text; }
+};
+
+class SeqTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SlotState& s = st.slot[kSlot];
+        s.DevType = 17;
+        s.MinCur = 0.1f;
+        s.MaxCur = 5.0f;
+        s.MinVol = 0.5f;
+        s.MaxVol = 30.0f;
+        s.LastDisMode = 1;
+        s.CvMode = 3;
+        s.CvCutCur = true;
+        for (const char* m : {"D-CC", "D-CP", "C-Liion", "C-CV", "DC5V"})
+            panel.ModeAdd(QString::fromLatin1(m));
+        panel.setRunEnable(true);
+        panel.setStopEnable(false);
+    }
+    ChanState& ch() { return st.ch(kSlot, 0); }
+    void setRow(int r, const QStringList& cells)
+    {
+        for (int c = 1; c <= 4; ++c)
+            panel.setTStepSet(r, c, cells.value(c - 1));
+    }
+    // The device's readout follows the set value.
+    void autoTick()
+    {
+        panel.setTCur(0, panel.tSval(0));
+        panel.setTVol(0, QStringLiteral("3.00"));
+        autoTest.OnTimer(kSlot);
+    }
+
+    LinkState st;
+    DevCtrl panel{kSlot};
+    DevCtrlSeqView view{panel};
+    FakeHost host{st, view, panel};
+    AutoTest autoTest{st, host};
+    StepTest stepTest{st, host};
+};
+
+TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
+{
+    autoTest.Init(kSlot);
+    EXPECT_EQ(panel.tAutoC1(), "0.1");
+    EXPECT_EQ(panel.tAutoTime(), "2");
+    panel.setTAutoC1("1.0");
+    panel.setTAutoC2("2.0");
+    panel.setTAutoStep("0.5");
+    panel.setTAutoVol("2.50");
+    autoTest.Click(kSlot);
+    ASSERT_EQ(host.runs, 1);
+    EXPECT_EQ(panel.tSval(0), "1.00");
+    EXPECT_EQ(panel.tSlmt(0), "2.50");
+    EXPECT_TRUE(st.slot[kSlot].AutoRunning);
+    EXPECT_TRUE(panel.AutoTmrEnable());
+    EXPECT_EQ(panel.AutoCmd(), "Stop");
+
+    for (int t = 0; t < 6 && autoTest.at(kSlot).AutoOn; ++t)
+        autoTick();
+    EXPECT_FALSE(autoTest.at(kSlot).AutoOn);
+    EXPECT_EQ(host.sets, (std::vector<float>{1.5f, 2.0f}));  // 2.5 passed the end and is never sent
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_FALSE(st.slot[kSlot].AutoRunning);
+    EXPECT_FALSE(panel.AutoTmrEnable());
+    EXPECT_EQ(panel.AutoCmd(), "Start");
+    const QStringList want[] = {{"1", "1.00", "3.00", "3.0"}, {"2", "1.50", "3.00", "4.5"}, {"3", "2.00", "3.00", "6.0"}};
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(panel.tAutoRun(r, c), want[r - 1][c]) << r << "," << c;
+    EXPECT_EQ(panel.tAutoRun(4, 1), "");
+
+    // Full-size rows: header and three results.
+    const auto rows = autoTest.ListClick(kSlot);
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->size(), 4);
+}
+
+TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
+{
+    autoTest.Init(kSlot);
+    panel.setTAutoC1("2.0");
+    panel.setTAutoC2("1.0");
+    panel.setTAutoStep("0.5");
+    panel.setTAutoVol("2.50");
+    autoTest.Click(kSlot);
+    EXPECT_FALSE(autoTest.ListClick(kSlot));  // busy: no full-size view
+    for (int t = 0; t < 3; ++t)
+        autoTick();
+    EXPECT_EQ(host.sets, (std::vector<float>{1.5f}));
+    // The device ends the run by itself: no stop command, idle page.
+    ch().Running = false;
+    autoTick();
+    EXPECT_FALSE(autoTest.at(kSlot).AutoOn);
+    EXPECT_EQ(host.stops, 0);
+    EXPECT_EQ(panel.AutoCmd(), "Start");
+
+    // Minutes: "2" gives 120 ticks per step.
+    panel.setAutoOptSec(false);
+    autoTest.Click(kSlot);
+    EXPECT_EQ(autoTest.at(kSlot).AutoDwell, 120);
+    autoTest.Click(kSlot);  // the stop click
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_FALSE(st.slot[kSlot].AutoRunning);
+
+    // An end current beyond the model, a zero increment, a bad cut-off: refused before anything is sent.
+    host.runs = 0;
+    for (auto [c2, inc, vol] : {std::tuple{"9.0", "0.5", "2.50"}, {"2.0", "0", "2.50"}, {"2.0", "0.5", "99"},
+                                {"2.0", "x", "2.50"}}) {
+        panel.setTAutoC2(c2);
+        panel.setTAutoStep(inc);
+        panel.setTAutoVol(vol);
+        autoTest.Click(kSlot);
+        EXPECT_FALSE(autoTest.at(kSlot).AutoOn) << c2 << " " << inc << " " << vol;
+    }
+    EXPECT_EQ(host.runs, 0);
+    EXPECT_EQ(host.messages, QStringList({"Setting value out of range!", "Setting value out of range!",
+                                          "Setting value out of range!", "Invalid value!"}));
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
+{
+    QTemporaryDir dir;
+    autoTest.Init(kSlot);
+    // Twelve results grow the list beyond its first ten rows.
+    for (int r = 1; r <= 12; ++r) {
+        if (r > 1)
+            panel.AutoListAdd();
+        panel.setTAutoList(1, QStringLiteral("%1.00").arg(r));
+        panel.setTAutoList(2, QStringLiteral("3.00"));
+        panel.setTAutoList(3, QStringLiteral("9.9"));
+    }
+    host.dialogAnswer = dir.filePath("res");
+    host.csv = false;
+    autoTest.SaveClick(kSlot);
+    const QByteArray dat = ReadBytes(dir.filePath("res.dat"));
+    const QList<QByteArray> lines = dat.split('\n');
+    ASSERT_EQ(lines.size(), 3 + 1 + 12 + 1);
+    EXPECT_EQ(lines[0], "Device:QL-0\r");
+    EXPECT_EQ(lines[1], "Mode:Auto Test\r");
+    EXPECT_EQ(lines[2], "----------www.qltester.example--------------\r");
+    EXPECT_EQ(lines[3], "Index\tCurr(A)\tVolt(V)\r");
+    EXPECT_EQ(lines[15], "12\t12.00\t3.00\r");
+
+    host.csv = true;
+    host.dialogAnswer = dir.filePath("res.csv");
+    panel.AutoListClr();
+    autoTest.SaveClick(kSlot);
+    EXPECT_EQ(ReadBytes(dir.filePath("res.csv")),
+              "Device:QL-0\r\nMode:Auto Test\r\n----------www.qltester.example--------------\r\n"
+              "Index,Curr(A),Volt(V)\r\n");
+
+    host.dialogAnswer = dir.filePath("missing/res.csv");
+    autoTest.SaveClick(kSlot);
+    EXPECT_EQ(host.messages, QStringList{"Cannot save file!"});
+}
+
+TEST_F(SeqTest, StepProgramRunsModeWaitAndCycleStepsWithTimeLimits)
+{
+    setRow(1, {"D-CC", "1.00", "3.00", "1"});
+    setRow(2, {"Wait", "0.00", "0.00", "1"});
+    setRow(3, {"Cycle", "0.00", "0.00", "2"});
+    setRow(4, {"D-CC", "1.00", "3.00", "0"});  // below the Cycle row: never runs
+    ch().Cap = 9.5f;
+    ch().Energy = 12.345f;
+    stepTest.StartStop(kSlot);
+    ASSERT_TRUE(stepTest.at(kSlot).StepOn);
+    EXPECT_EQ(panel.StepCmd(), "Stop");
+    EXPECT_EQ(host.clears, 1);
+
+    int ticks = 0;
+    while (stepTest.at(kSlot).StepOn && ticks < 1000) {
+        stepTest.OnTimer(kSlot);
+        ++ticks;
+        if (ticks == 1) {
+            EXPECT_TRUE(st.slot[kSlot].StepRunning);
+        }
+    }
+    // Per pass: load + 60 running ticks + record, load + 60 waiting + record.
+    EXPECT_EQ(ticks, 2 * (62 + 62));
+    EXPECT_EQ(host.runs, 2);
+    EXPECT_EQ(host.stops, 2);  // the time limits; the stop click sends none (Stop is disabled)
+    EXPECT_EQ(host.tmrStops, 1);
+    EXPECT_FALSE(st.slot[kSlot].StepRunning);
+    EXPECT_EQ(panel.StepCmd(), "Start");
+    const QStringList want[] = {{"1-1", "D-CC", "9.500", "12.35"},
+                                {"1-2", "Wait", "0", "0"},
+                                {"2-1", "D-CC", "9.500", "12.35"},
+                                {"2-2", "Wait", "0", "0"}};
+    for (int r = 1; r <= 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(panel.tStepList(r, c), want[r - 1][c]) << r << "," << c;
+    EXPECT_EQ(panel.tStepList(5, 0), "");
+}
+
+TEST_F(SeqTest, StepStartRetriesCutOffModeAndRefusedPrograms)
+{
+    // A start the device never takes up: five attempts, then the step is recorded and passed.
+    setRow(1, {"D-CC", "1.00", "3.00", "0"});
+    host.refuseStarts = true;
+    stepTest.StartStop(kSlot);
+    for (int t = 0; t < 20 && stepTest.at(kSlot).StepOn; ++t)
+        stepTest.OnTimer(kSlot);
+    EXPECT_FALSE(stepTest.at(kSlot).StepOn);
+    EXPECT_EQ(host.runs, 5);
+    EXPECT_EQ(panel.tStepList(1, 0), "1-1");
+
+    // The constant-voltage mode's column 4 is a cut-off current: no time limit from here.
+    host.refuseStarts = false;
+    setRow(1, {"C-CV", "1.00", "4.20", "0.10"});
+    stepTest.StartStop(kSlot);
+    for (int t = 0; t < 200; ++t)
+        stepTest.OnTimer(kSlot);
+    EXPECT_EQ(stepTest.at(kSlot).StepLimit, 0);
+    EXPECT_TRUE(ch().Running);
+    ch().Running = false;  // the device ends it
+    stepTest.OnTimer(kSlot);
+    EXPECT_FALSE(stepTest.at(kSlot).StepOn);
+
+    // Values the device may not be sent: the program does not start.
+    host.runs = 0;
+    for (const QStringList& bad : {QStringList{"D-CC", "9.00", "3.00", "0"}, QStringList{"D-CC", "1.00", "x", "0"},
+                                   QStringList{"Cycle", "", "", "2"}, QStringList{"D-XX", "1.00", "3.00", "0"}}) {
+        setRow(1, bad);
+        stepTest.StartStop(kSlot);
+        EXPECT_FALSE(stepTest.at(kSlot).StepOn) << bad.join(" ").toStdString();
+    }
+    EXPECT_EQ(host.runs, 0);
+    EXPECT_EQ(host.messages.size(), 4);
+
+    // An empty first row: nothing happens.
+    panel.StepSetClr();
+    stepTest.StartStop(kSlot);
+    EXPECT_FALSE(stepTest.at(kSlot).StepOn);
+    EXPECT_EQ(host.messages.size(), 4);
+}
+
+void WriteBytes(const QString& path, const QByteArray& b)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b);
+}
+
+TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
+{
+    QTemporaryDir dir;
+    setRow(1, {"D-CC", "1.00", "3.00", "10"});
+    setRow(2, {"Wait", "0.00", "0.00", "1"});
+    setRow(3, {"Cycle", "0.00", "0.00", "2"});
+    setRow(10, {"D-CP", "5", "3.00", "0"});  // beyond the first empty row: not saved
+    const StepTable saved = ReadStepTable(view);
+
+    host.dialogAnswer = dir.filePath("prog");
+    stepTest.SaveClick(kSlot);
+    const QByteArray bytes = ReadBytes(dir.filePath("prog.stp"));
+    EXPECT_TRUE(bytes.startsWith("----------www.qltester.example--------------\r\nDEV:17\r\n011:0\r\n012:1.00\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\n021:5\r\n"));
+    EXPECT_TRUE(bytes.endsWith("\r\n031:6\r\n032:0.00\r\n033:0.00\r\n034:2\r\n"));
+
+    panel.StepSetClr();
+    host.dialogAnswer = dir.filePath("prog.stp");
+    stepTest.OpenClick(kSlot);
+    StepTable expect = saved;
+    expect.at(10, 1) = expect.at(10, 2) = expect.at(10, 3) = expect.at(10, 4) = QString();
+    EXPECT_EQ(ReadStepTable(view), expect);
+    EXPECT_TRUE(host.messages.isEmpty());
+
+    // Damaged files leave the program as it was; each is logged and reported.
+    const QByteArray head = "----------www.qltester.example--------------\r\nDEV:17\r\n";
+    const QByteArray damaged[] = {head + "011:0\r\n0a2:1.00\r\n", head + "011:x\r\n", head + "001:0\r\n",
+                                  head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n", head + "011:0\r\n012:\xff\r\n"};
+    for (const QByteArray& b : damaged) {
+        WriteBytes(dir.filePath("bad.stp"), b);
+        host.dialogAnswer = dir.filePath("bad.stp");
+        stepTest.OpenClick(kSlot);
+        EXPECT_EQ(ReadStepTable(view), expect) << b.toStdString();
+    }
+    EXPECT_EQ(host.messages.size(), 5);
+    host.dialogAnswer = dir.filePath("none.stp");
+    stepTest.OpenClick(kSlot);
+    EXPECT_EQ(host.messages.last(), "Cannot open file!");
+    EXPECT_EQ(ReadStepTable(view), expect);
+
+    // Ignored cells (row 11, column 5), any order, LF line ends.
+    WriteBytes(dir.filePath("odd.stp"), "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");
+    host.dialogAnswer = dir.filePath("odd.stp");
+    stepTest.OpenClick(kSlot);
+    EXPECT_EQ(panel.tStepSet(1, 1), "D-CP");
+    EXPECT_EQ(panel.tStepSet(1, 2), "5");
+    EXPECT_EQ(panel.tStepSet(2, 1), "");
+
+    // Another device type empties the program; a name not ending in "stp" is not read.
+    WriteBytes(dir.filePath("other.stp"), QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
+    host.dialogAnswer = dir.filePath("other.stp");
+    stepTest.OpenClick(kSlot);
+    EXPECT_EQ(panel.tStepSet(1, 1), "");
+    setRow(1, {"D-CC", "1.00", "3.00", "10"});
+    host.dialogAnswer = dir.filePath("prog.txt");
+    stepTest.OpenClick(kSlot);
+    EXPECT_EQ(panel.tStepSet(1, 1), "D-CC");
+}
+
+TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
+{
+    {
+        frmSet dlg(st, kSlot, host);
+        ASSERT_EQ(dlg.cmbFlow->count(), 1);  // empty program: "Step1" only
+        dlg.cmbMode->setCurrentIndex(0);     // D-CC
+        dlg.txtSet->setText("0.05");
+        EXPECT_FALSE(dlg.cmdSet_Click());
+        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        EXPECT_EQ(dlg.gridSet->TextMatrix(1, 1), "");
+        dlg.txtSet_LostFocus();
+        EXPECT_EQ(dlg.txtSet->text(), "0.10");  // reset to the least current
+
+        dlg.txtSet->setText("1.00");
+        dlg.txtLmt->setText("3.00");
+        ASSERT_TRUE(dlg.cmdSet_Click());
+        EXPECT_EQ(dlg.cmbFlow->count(), 2);
+        EXPECT_EQ(dlg.cmbFlow->currentText(), "Step2");
+
+        dlg.cmbMode->setCurrentIndex(5);  // Wait
+        EXPECT_FALSE(dlg.txtSet->isEnabled());
+        dlg.txtLmt2->setText("10000");
+        EXPECT_FALSE(dlg.cmdSet_Click());
+        dlg.txtLmt2->setText("1");
+        ASSERT_TRUE(dlg.cmdSet_Click());
+        dlg.cmbMode->setCurrentIndex(6);  // Cycle
+        EXPECT_EQ(dlg.lblLmt2->text(), "Cycle:");
+        dlg.txtLmt2->setText("3");
+        ASSERT_TRUE(dlg.cmdSet_Click());
+        dlg.cmbMode->setCurrentIndex(0);
+        ASSERT_TRUE(dlg.cmdSet_Click());  // step 4, below the Cycle
+        dlg.cmdCancel_Click();
+        EXPECT_EQ(panel.tStepSet(1, 1), "");  // Cancel applies nothing
+
+        dlg.cmdOK_Click();  // OK copies steps 1 to 3 only
+        EXPECT_EQ(panel.tStepSet(1, 1), "D-CC");
+        EXPECT_EQ(panel.tStepSet(2, 1), "Wait");
+        EXPECT_EQ(panel.tStepSet(3, 4), "3");
+        EXPECT_EQ(panel.tStepSet(4, 1), "");
+    }
+    {
+        // Reopened: the program is listed, step 1's values in the fields.
+        frmSet dlg(st, kSlot, host);
+        EXPECT_EQ(dlg.cmbFlow->count(), 4);
+        EXPECT_EQ(dlg.txtLmt->text(), "3.00");
+        dlg.cmdClear_Click();
+        EXPECT_EQ(dlg.cmbFlow->count(), 1);
+        EXPECT_EQ(dlg.gridSet->TextMatrix(3, 1), "");
+    }
+    {
+        // A cell count above 12 is refused and the field shows 1.
+        SlotState& s = st.slot[kSlot];
+        s.DevType = 2;
+        s.LastDisMode = 0;
+        panel.StepSetClr();
+        frmSet dlg(st, kSlot, host);
+        dlg.cmbMode->setCurrentIndex(1);
+        EXPECT_EQ(dlg.lblLmt->text(), "Cells:");
+        dlg.txtLmt->setText("13");
+        dlg.txtLmt_LostFocus();
+        EXPECT_EQ(dlg.txtLmt->text(), "1");
+        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+    }
+}
+
+} // namespace
