@@ -1,0 +1,278 @@
+// The news exchange against a news server on 127.0.0.1.
+#include "newsserver.h"
+
+#include "net/banner.h"
+#include "net/serverlink.h"
+#include "platform/services.h"
+#include "platform/settings.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace ql;
+using qltest::NewsServer;
+
+namespace {
+
+struct FakeHost : NewsHost {
+    QString text, url;
+    int textCalls = 0;
+    QWidget* banner = nullptr;
+    void SetNewsText(const QString& t) override { text = t; ++textCalls; }
+    void SetNewsUrl(const QString& u) override { url = u; }
+    void BannerOpened(QWidget* b) override { banner = b; }
+};
+
+QByteArray png(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::darkGreen);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "PNG");
+    return bytes;
+}
+
+class ServerLinkTest : public ::testing::Test {
+protected:
+    NewsServer server;
+    FakeHost host;
+    QTimer connectTimer, closeTimer;
+    QWidget owner;
+    ServerLink link{host, &connectTimer, &closeTimer, &owner};
+
+    void SetUp() override { link.SetServer(QStringLiteral("127.0.0.1"), server.port()); }
+
+    // Ticks the connect timer up to its next attempt and waits for the request.
+    void connectAndRequest()
+    {
+        while (link.SvrTick() % ServerLink::kConnectEvery != ServerLink::kConnectEvery - 1)
+            link.Timer2_Timer();
+        link.Timer2_Timer();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return server.all().startsWith("301en"); }, 3000));
+    }
+
+    // One exchange: the server answers the request with reply; returns when
+    // the close timer is armed or, for a reply that arms nothing, shortly
+    // after it was handled.
+    void exchange(const QByteArray& reply)
+    {
+        server.answer = [reply](QTcpSocket& s, const QByteArray& got) {
+            if (got.startsWith("301en"))
+                s.write(reply);
+        };
+        connectAndRequest();
+        (void)QTest::qWaitFor([&] { return closeTimer.isActive(); }, 500);
+    }
+};
+
+TEST_F(ServerLinkTest, ConnectsOnEveryThirtiethTickUntilConnectedAndNoMoreAtTheCap)
+{
+    connectTimer.start();
+    for (int i = 1; i < 30; ++i)
+        link.Timer2_Timer();
+    EXPECT_EQ(link.Winsock1().State(), Socket::sckClosed);
+    link.Timer2_Timer();
+    // Connecting does not wait for the network.
+    EXPECT_EQ(link.Winsock1().State(), Socket::sckConnecting);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.all() == "301en"; }, 3000));
+    EXPECT_FALSE(connectTimer.isActive()) << "one news poll per run";
+    EXPECT_EQ(link.Winsock1().RemotePort(), server.port());
+    EXPECT_FALSE(closeTimer.isActive());
+
+    // Past the cap of 65530 ticks no attempt is made.
+    link.SetServer(QStringLiteral("127.0.0.1"), 0);  // attempts on the way fail at once
+    for (int i = 0; i < 65600; ++i)
+        link.Timer2_Timer();
+    EXPECT_EQ(link.SvrTick(), 65530);
+    link.SetServer(QStringLiteral("127.0.0.1"), server.port());
+    link.Winsock1().CloseSck();
+    for (int i = 0; i < 60; ++i)
+        link.Timer2_Timer();
+    EXPECT_EQ(link.Winsock1().State(), Socket::sckClosed);
+    EXPECT_EQ(server.connections, 1);
+}
+
+TEST_F(ServerLinkTest, RefusedConnectionIsRetriedThirtyTicksLater)
+{
+    link.SetServer(QStringLiteral("127.0.0.1"), 1);  // nothing listens on port 1
+    QSignalSpy errors(&link.Winsock1(), &Socket::error);
+    connectTimer.start();
+    for (int i = 0; i < 30; ++i)
+        link.Timer2_Timer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return errors.count() == 1; }, 3000));
+    EXPECT_EQ(errors.at(0).at(0).toInt(), 10061);
+    EXPECT_EQ(errors.at(0).at(1).toString(), QStringLiteral("Connection refused."));
+    EXPECT_EQ(link.Winsock1().State(), Socket::sckError);
+    EXPECT_TRUE(connectTimer.isActive());
+
+    link.SetServer(QStringLiteral("127.0.0.1"), server.port());
+    connectAndRequest();
+    EXPECT_EQ(server.connections, 1);
+}
+
+TEST_F(ServerLinkTest, NewsReplyIsStoredAndTheConnectionClosesTwoSecondsLater)
+{
+    exchange(QByteArray("104019https://example.com") + QString::fromUtf8("Hello 新闻").toUtf8());
+    EXPECT_EQ(host.url, QStringLiteral("https://example.com"));
+    EXPECT_EQ(host.text, QString::fromUtf8("Hello 新闻"));
+    ASSERT_TRUE(closeTimer.isActive());
+    EXPECT_EQ(closeTimer.interval(), 2000);
+    EXPECT_EQ(link.Winsock1().State(), Socket::sckConnected);
+    // The real time-out: the server sees the client go after two seconds.
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.disconnects == 1; }, 4000));
+    EXPECT_GE(clock.elapsed(), 1500);
+    EXPECT_EQ(link.Winsock1().State(), Socket::sckClosed);
+    EXPECT_FALSE(closeTimer.isActive());
+}
+
+TEST_F(ServerLinkTest, NewsLengthField)
+{
+    exchange("104000Plain news");
+    EXPECT_EQ(host.url, QString());
+    EXPECT_EQ(host.text, QStringLiteral("Plain news"));
+    link.Timer3_Timer();
+
+    exchange("104005abcdeTail");  // a link that is no web address is dropped
+    EXPECT_EQ(host.url, QString());
+    EXPECT_EQ(host.text, QStringLiteral("Tail"));
+    link.Timer3_Timer();
+
+    host.text = QStringLiteral("kept");
+    for (const char* reply : {"104200https://a.bc/x", "104-05abc", "1041e9news"}) {
+        exchange(reply);
+        EXPECT_EQ(host.text, QStringLiteral("kept")) << reply;
+        EXPECT_TRUE(closeTimer.isActive()) << reply;
+        link.Timer3_Timer();
+    }
+}
+
+TEST_F(ServerLinkTest, EndCodesAndServerAddress)
+{
+    for (const char* reply : {"253", "254xyz", "255"}) {
+        exchange(reply);
+        EXPECT_TRUE(closeTimer.isActive()) << reply;
+        EXPECT_EQ(host.textCalls, 0);
+        link.Timer3_Timer();
+    }
+
+    exchange("105127.0.0.2");
+    EXPECT_TRUE(closeTimer.isActive());
+    EXPECT_EQ(settings().SvrAddress, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(ReadIni(SettingsFile(), QStringLiteral("DATA"), QStringLiteral("SVR"), QString()),
+              QStringLiteral("127.0.0.2"));
+    link.Timer3_Timer();
+
+    for (const char* reply : {"105evil.example.com", "105127.0.0.300", "105 127.0.0.3", "105"}) {
+        exchange(reply);
+        EXPECT_TRUE(closeTimer.isActive()) << reply;
+        EXPECT_EQ(settings().SvrAddress, QStringLiteral("127.0.0.2")) << reply;
+        link.Timer3_Timer();
+    }
+}
+
+TEST_F(ServerLinkTest, MalformedRepliesAreRefusedWithoutHarm)
+{
+    // Unknown codes and texts without a number are ignored.
+    for (const char* reply : {"999hello", "abc", "\xff\xfe\x01"}) {
+        exchange(reply);
+        EXPECT_FALSE(closeTimer.isActive()) << reply;
+        link.Timer3_Timer();
+    }
+    // Not UTF-8, too long, or holding a NUL: refused, and the exchange ends.
+    const QByteArray tooLong = "104000" + QByteArray(ServerLink::kMaxReply, 'x');
+    for (const QByteArray& reply :
+         {QByteArray("104000bad \xc3\x28 text"), QByteArray("104000cut \xe6\x96"), tooLong, QByteArray("104000a\0b", 9)}) {
+        exchange(reply);
+        EXPECT_EQ(host.textCalls, 0) << reply.left(20).toStdString();
+        EXPECT_TRUE(closeTimer.isActive());
+        link.Timer3_Timer();
+    }
+    // A link with another scheme than http(s) never reaches the host.
+    exchange("104011file:///etcNews");
+    EXPECT_EQ(host.url, QString());
+    EXPECT_EQ(host.text, QStringLiteral("News"));
+}
+
+TEST_F(ServerLinkTest, BannerAnnouncementDeletesTheOldFileAndAsksForTheBytes)
+{
+    QFile old(link.BanPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    exchange("103https://example.com/ad");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.all().endsWith("201"); }, 2000));
+    EXPECT_FALSE(QFile::exists(link.BanPath()));
+    EXPECT_EQ(link.LinkUrl(), QStringLiteral("https://example.com/ad"));
+    EXPECT_FALSE(closeTimer.isActive()) << "the connection stays open for the banner";
+    EXPECT_FALSE(link.BanRecv()) << "nothing announces the banner's length";
+}
+
+TEST_F(ServerLinkTest, BannerBytesAreCountedCheckedAndShown)
+{
+    EXPECT_FALSE(link.ExpectBanner(0));
+    EXPECT_FALSE(link.ExpectBanner(ServerLink::kMaxBanner + 1));
+
+    const QByteArray picture = png(40, 20);
+    const qsizetype half = picture.size() / 2;
+    // The second piece goes once the first is acknowledged.
+    server.answer = [&](QTcpSocket& s, const QByteArray& got) {
+        if (got.startsWith("301en"))
+            s.write("103https://example.com/ad");
+        else if (server.all().endsWith("203" + QByteArray::number(half)))
+            s.write(picture.mid(half));
+    };
+    connectAndRequest();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.all().endsWith("201"); }, 2000));
+    ASSERT_TRUE(link.ExpectBanner(picture.size()));
+    server.client()->write(picture.left(half));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closeTimer.isActive(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return server.all().endsWith("203" + QByteArray::number(picture.size())); }, 2000));
+    QFile written(link.BanPath());
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), picture);
+    ASSERT_NE(link.banner(), nullptr);
+    EXPECT_EQ(host.banner, link.banner());
+    EXPECT_TRUE(link.banner()->hasPicture());
+    EXPECT_EQ(link.banner()->url(), QStringLiteral("https://example.com/ad"));
+}
+
+TEST_F(ServerLinkTest, BannerThatIsNoPictureOrTooLongIsNotWritten)
+{
+    QFile::remove(link.BanPath());
+    server.answer = [](QTcpSocket& s, const QByteArray& got) {
+        if (got.startsWith("301en"))
+            s.write("103");
+    };
+    connectAndRequest();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.all().endsWith("201"); }, 2000));
+
+    // Right length, but not a picture.
+    ASSERT_TRUE(link.ExpectBanner(16));
+    server.client()->write(QByteArray(16, 'z'));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closeTimer.isActive(); }, 2000));
+    EXPECT_FALSE(link.BanRecv());
+    EXPECT_FALSE(QFile::exists(link.BanPath()));
+    EXPECT_EQ(link.banner(), nullptr);
+    closeTimer.stop();
+
+    // More bytes than announced.
+    ASSERT_TRUE(link.ExpectBanner(10));
+    server.client()->write(png(8, 8));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closeTimer.isActive(); }, 2000));
+    EXPECT_FALSE(link.BanRecv());
+    EXPECT_FALSE(QFile::exists(link.BanPath()));
+}
+
+} // namespace
