@@ -1,0 +1,100 @@
+#pragma once
+// The main window as the tool windows see it: a real link state, real panels
+// and charts for slots 0 and 1, the remote commands of the device link, and
+// recorded messages and run handler calls. sim() plugs a simulated device
+// into a slot's port.
+#include "controls/curvegraph.h"
+#include "link/comm.h"
+#include "link/frames.h"
+#include "link/state.h"
+#include "panel/devctrl.h"
+#include "platform/serial.h"
+#include "sim/devsim.h"
+#include "tools/toolhost.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <memory>
+#include <ostream>
+#include <vector>
+
+// Readable QString output in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace tooltest {
+
+struct FakeHost : ql::ToolHost {
+    ql::LinkState link;
+    std::array<std::unique_ptr<ql::DevCtrl>, 2> panels{std::make_unique<ql::DevCtrl>(0),
+                                                       std::make_unique<ql::DevCtrl>(1)};
+    std::array<std::unique_ptr<ql::CurveGraph>, 2> charts{std::make_unique<ql::CurveGraph>(),
+                                                          std::make_unique<ql::CurveGraph>()};
+    int cur = 0;
+    QStringList messages;
+    QStringList calls;  // "run 0 0", "stop 0 0", "set 0 1.50", "qc 0 5", "pe 0 1"
+    QString inputAnswer;
+    bool inputOk = false;
+
+    FakeHost()
+    {
+        for (int s = 0; s < 2; ++s)
+            link.slot[size_t(s)].Panel = panels[size_t(s)].get();
+    }
+    int CurDev() const override { return cur; }
+    ql::LinkState& Link() override { return link; }
+    ql::DevCtrl* Panel(int slot) override { return slot < 2 ? panels[size_t(slot)].get() : nullptr; }
+    ql::CurveGraph* Chart(int slot) override { return slot < 2 ? charts[size_t(slot)].get() : nullptr; }
+    void DevCtrl_RunClick(int slot, int chn) override { calls << QStringLiteral("run %1 %2").arg(slot).arg(chn); }
+    void DevCtrl_StopClick(int slot, int chn) override { calls << QStringLiteral("stop %1 %2").arg(slot).arg(chn); }
+    void RemoteSet(int slot, float v) override
+    {
+        calls << QStringLiteral("set %1 %2").arg(slot).arg(double(v), 0, 'f', 2);
+        ql::RemoteSet(link, slot, v);
+    }
+    void RemoteQC(int slot, int code) override
+    {
+        calls << QStringLiteral("qc %1 %2").arg(slot).arg(code);
+        ql::RemoteQC(link, slot, code);
+    }
+    void RemotePE(int slot, int dir) override
+    {
+        calls << QStringLiteral("pe %1 %2").arg(slot).arg(dir);
+        ql::RemotePE(link, slot, dir);
+    }
+    void Message(const QString& text, Icon icon) override
+    {
+        messages << (icon == Icon::Critical ? QStringLiteral("!") : QStringLiteral("i")) + text;
+    }
+    QString Input(const QString&, const QString&, const QString&, bool* ok) override
+    {
+        *ok = inputOk;
+        return inputAnswer;
+    }
+
+    // Plugs a simulated device into the slot as COM<port> and opens it.
+    std::unique_ptr<ql::sim::DeviceSim> plug(ql::sim::PortsDir& ports, int slot, int port, int type = 11)
+    {
+        auto dev = std::make_unique<ql::sim::DeviceSim>(type, 300);
+        dev->plug(ports.path(), port);
+        link.slot[size_t(slot)].hComm = ql::OpenPort(port);
+        return dev;
+    }
+};
+
+// Hex text of bytes: "FA 04 00 ...".
+inline QString Hex(const QByteArray& b) { return QString::fromLatin1(b.toHex(' ').toUpper()); }
+
+// Everything the device received since the last call, as hex frames.
+inline QStringList Frames(ql::sim::DeviceSim& dev, int want, int timeoutMs = 1000)
+{
+    dev.waitForFrames(want, timeoutMs);
+    dev.pump(50);
+    QStringList out;
+    for (const QByteArray& f : dev.received())
+        out << Hex(f);
+    dev.clearRecorded();
+    return out;
+}
+
+} // namespace tooltest

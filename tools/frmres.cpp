@@ -1,0 +1,167 @@
+#include "tools/frmres.h"
+
+#include "link/frames.h"
+#include "link/state.h"
+#include "panel/devctrl.h"
+#include "platform/numfmt.h"
+#include "tools/toolhost.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace ql {
+
+namespace {
+constexpr double kMinTestMa = 200, kMaxTestMa = 30000;
+}
+
+double ResistanceMilliohms(float volts, double milliamps)
+{
+    return milliamps > 0 ? double(volts) / milliamps * 1000000.0 : 0.0;
+}
+
+frmRes::frmRes(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    QFont bold = font();
+    bold.setBold(true);
+    txtCap = new QLineEdit;
+    txtCap->setAlignment(Qt::AlignCenter);
+    txtCap->setFont(bold);
+    txtCap->installEventFilter(this);
+    txtRes = new QLineEdit(QStringLiteral("0"));
+    txtRes->setAlignment(Qt::AlignCenter);
+    txtRes->setFont(bold);
+    txtRes->setStyleSheet(QStringLiteral("background-color: rgb(224, 224, 224); color: rgb(0, 0, 192);"));
+    cmdTest = new QPushButton(QStringLiteral("Test"));
+    auto* g = new QGridLayout(this);
+    g->addWidget(new QLabel(QStringLiteral("Test Curr:")), 0, 0);
+    g->addWidget(txtCap, 0, 1);
+    g->addWidget(new QLabel(QStringLiteral("mA")), 0, 2);
+    g->addWidget(new QLabel(QStringLiteral("Resistance:")), 1, 0);
+    g->addWidget(txtRes, 1, 1);
+    g->addWidget(new QLabel(QStringLiteral("mR")), 1, 2);
+    g->addWidget(cmdTest, 2, 0, 1, 3);
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmRes::Timer1_Timer);
+    connect(cmdTest, &QPushButton::clicked, this, [this] { cmdTest_Click(); });
+
+    slot_ = host_.CurDev();
+    QString caption = Lang(QStringLiteral("Resistance Test-Device") + QString::number(slot_ + 1));
+    DevCtrl* panel = host_.Panel(slot_);
+    if (panel && panel->Dev2S())
+        caption += QStringLiteral("-Channel") + QString::number(chn() + 1);
+    setWindowTitle(caption);
+    txtCap->setText(QStringLiteral("1000"));
+    adjustSize();
+    if (QScreen* s = screen())
+        move(s->geometry().center() - rect().center());
+}
+
+int frmRes::chn() const
+{
+    DevCtrl* panel = host_.Panel(slot_);
+    return panel && panel->chn().toInt() == 1 ? 1 : 0;
+}
+
+bool frmRes::txtCap_LostFocus()
+{
+    const auto v = ParseNumber(txtCap->text());
+    if (!v) {
+        host_.Message(QStringLiteral("Invalid value!"), ToolHost::Icon::Critical);
+        QTimer::singleShot(0, txtCap, [t = txtCap] { t->setFocus(); });
+        return false;
+    }
+    if (*v < kMinTestMa || *v > kMaxTestMa) {
+        host_.Message(QStringLiteral("Setting value out of range!"), ToolHost::Icon::Critical);
+        return false;
+    }
+    txtCap->setText(Format(RoundEven(*v), QStringLiteral("0")));
+    return true;
+}
+
+int frmRes::SendResTest(double milliamps)
+{
+    const SlotState& st = host_.Link().slot.at(size_t(slot_));
+    QString error;
+    const auto frame = ResTestFrame(chn(), milliamps, st.CurFactor, st.MaxCur, &error);
+    if (!frame) {
+        host_.ErrLog(QStringLiteral("ErrRes"), error);
+        return 0;
+    }
+    WriteFrame(host_.Link(), slot_, *frame);
+    // The current the frame asks for, in mA.
+    const int units = (*frame)[2] * 240 + (*frame)[3];
+    return st.CurFactor == 100 ? units * 10 : units;
+}
+
+bool frmRes::cmdTest_Click()
+{
+    const int c = chn();
+    const ChanState& ch = host_.Link().ch(slot_, c);
+    if (ch.Running) {
+        host_.Message(QStringLiteral("Please stop other test first"), ToolHost::Icon::Critical);
+        return false;
+    }
+    if (ch.Volt > 4.5f) {
+        host_.Message(QStringLiteral("Resistance test only support single battery"), ToolHost::Icon::Critical);
+        return false;
+    }
+    // The current goes out only when it passes the box's check, also when
+    // Test is pressed without leaving the box.
+    checking_ = true;
+    const bool ok = txtCap_LostFocus();
+    checking_ = false;
+    if (!ok)
+        return false;
+    testMilliamps_ = SendResTest(Val(txtCap->text()));
+    host_.Link().ResVolt = 0;
+    ResTicks = 0;
+    Timer1->start();
+    cmdTest->setEnabled(false);
+    return true;
+}
+
+void frmRes::Timer1_Timer()
+{
+    ++ResTicks;
+    float& resVolt = host_.Link().ResVolt;
+    if (!(resVolt > 0) && ResTicks <= 3)
+        return;
+    // The result is computed with the current the device applied (the box's
+    // value capped at the device's maximum).
+    if (resVolt > 0 && testMilliamps_ > 0)
+        txtRes->setText(Format(ResistanceMilliohms(resVolt, testMilliamps_), QStringLiteral("0.0")));
+    Timer1->stop();
+    cmdTest->setEnabled(true);
+    resVolt = 0;
+}
+
+void frmRes::closeEvent(QCloseEvent* e)
+{
+    Timer1->stop();
+    host_.Link().ResVolt = 0;
+    QWidget::closeEvent(e);
+}
+
+bool frmRes::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == txtCap && e->type() == QEvent::FocusOut && !checking_) {
+        const auto reason = static_cast<QFocusEvent*>(e)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            checking_ = true;
+            txtCap_LostFocus();
+            checking_ = false;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+} // namespace ql
