@@ -1,0 +1,140 @@
+// The parameter file: what is written, reading it back into the selected
+// channel, and files that are damaged, for another device or hold bad values.
+#include "viewfakes.h"
+#include "views/paramfile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ql;
+
+namespace {
+
+class ParamFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        host.panel(0)->setTSval(0, QStringLiteral("1.25"));
+        host.panel(0)->setTSlmt(0, QStringLiteral("3.00"));
+        host.panel(0)->setTTime(0, QStringLiteral("00:00:12"));
+        host.chart(0)->setTitleText(QStringLiteral("Cell A"));
+    }
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    void writeRaw(const QString& p, const QByteArray& bytes) const
+    {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    void clearFields()
+    {
+        host.panel(0)->setTSval(0, QString());
+        host.panel(0)->setTSlmt(0, QString());
+        host.panel(0)->setTTime(0, QString());
+        host.chart(0)->setTitleText(QStringLiteral("old"));
+    }
+
+    QTemporaryDir dir;
+    qltest::FakeViewHost host;
+    qltest::FakePrompts prompts;
+};
+
+} // namespace
+
+TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
+{
+    prompts.fileAnswer = path("one");  // no extension: ".cfg" is appended
+    SaveParameterFile(host);
+    ASSERT_EQ(prompts.fileAsks.size(), 1u);
+    EXPECT_TRUE(prompts.fileAsks[0].save);
+    EXPECT_EQ(prompts.fileAsks[0].title, "Save Parameter--Device1");
+    EXPECT_EQ(prompts.fileAsks[0].filter, "config file(*.cfg)|*.cfg");
+    EXPECT_TRUE(prompts.fileAsks[0].name.endsWith("-QL-K01"));
+
+    QFile f(path("one.cfg"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("---------QL Tester Software--------\r\nD:QL-K01\r\nT:Cell A\r\nS:1.25\r\n"
+                                      "L:3.00\r\nM:00:00:12\r\n----------www.qltester.example----------\r\n"));
+
+    clearFields();
+    prompts.fileAnswer = path("one.cfg");
+    OpenParameterFile(host);
+    EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
+    EXPECT_EQ(host.panel(0)->tSlmt(0), "3.00");
+    EXPECT_EQ(host.chart(0)->TitleText(), "Cell A");
+    EXPECT_TRUE(prompts.messages.empty());  // the "hh:mm:ss" time text is left alone
+
+    // A capital extension gets a further ".cfg" on saving and is not read.
+    prompts.fileAnswer = path("two.CFG");
+    SaveParameterFile(host);
+    EXPECT_TRUE(QFile::exists(path("two.CFG.cfg")));
+    writeRaw(path("three.CFG"), "x\r\nD:QL-K01\r\nS:2.50\r\n");
+    prompts.fileAnswer = path("three.CFG");
+    OpenParameterFile(host);
+    EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
+
+    // Saving while the selected channel runs does nothing.
+    host.state.ch(0, 0).Running = true;
+    prompts.fileAnswer = path("four");
+    SaveParameterFile(host);
+    EXPECT_FALSE(QFile::exists(path("four.cfg")));
+}
+
+TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)
+{
+    writeRaw(path("a.cfg"), "anything\nS:9.99\nD:QL-X\nD:QL-K01\nS:5\nT:Z\nL:4.20\r\nM:abc\r\nS:x1\nS:2.00\nD:QL-K01\nxx\n");
+    const CfgRead r = ReadParameterFile(path("a.cfg"), QStringLiteral("QL-K01"));
+    ASSERT_EQ(r.status, CfgRead::Ok);
+    EXPECT_EQ(r.sval, "2.00");   // "S:9.99" came before the match, "S:5" is too short
+    EXPECT_EQ(r.slmt, "4.20");
+    EXPECT_FALSE(r.title);       // "T:Z" is too short
+    EXPECT_FALSE(r.time);
+    EXPECT_EQ(r.skipped, QStringList{"S:x1"});  // a time text that is no number is not an error
+
+    EXPECT_EQ(ReadParameterFile(path("a.cfg"), QStringLiteral("QL-K0")).status, CfgRead::OtherDevice);
+    EXPECT_EQ(ReadParameterFile(path("missing.cfg"), QStringLiteral("QL-K01")).status, CfgRead::Unreadable);
+
+    // A file for another model changes nothing and says nothing.
+    writeRaw(path("other.cfg"), "b\r\nD:QL-R26B\r\nS:1.00\r\n");
+    prompts.fileAnswer = path("other.cfg");
+    OpenParameterFile(host);
+    EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ParamFileTest, DamagedFilesAreRefusedWholeAndBadValuesSkippedWithNotice)
+{
+    const auto refused = [&](const char* name, const QByteArray& bytes) {
+        writeRaw(path(name), bytes);
+        prompts.messages.clear();
+        prompts.fileAnswer = path(name);
+        OpenParameterFile(host);
+        EXPECT_EQ(host.panel(0)->tSval(0), "1.25") << name;
+        EXPECT_EQ(host.chart(0)->TitleText(), "Cell A") << name;
+        EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Invalid value!"}) << name;
+    };
+    refused("nul.cfg", QByteArray("b\r\nD:QL-K01\r\nT:New\r\nS:2.00\0\r\n", 29));
+    refused("latin.cfg", "b\r\nD:QL-K01\r\nT:N\xe9w\r\nS:2.00\r\n");
+    refused("big.cfg", "b\r\nD:QL-K01\r\nT:New\r\nS:2.00\r\n" + QByteArray(kCfgMaxBytes, 'x'));
+
+    // An identified device: values outside its bounds are skipped, the
+    // others applied, and the user is told.
+    SlotState& s = host.state.slot[0];
+    s.DevType = 1;
+    s.MaxCur = 5;
+    s.MaxVol = 30;
+    s.MinVol = 0.5f;
+    s.MinCur = 0;
+    writeRaw(path("range.cfg"), "b\r\nD:QL-K01\r\nT:New title\r\nS:99.00\r\nL:12.00\r\nM:-5\r\n");
+    prompts.messages.clear();
+    prompts.fileAnswer = path("range.cfg");
+    OpenParameterFile(host);
+    EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
+    EXPECT_EQ(host.panel(0)->tSlmt(0), "12.00");
+    EXPECT_EQ(host.panel(0)->tTime(0), "00:00:12");  // "M:-5" ignored
+    EXPECT_EQ(host.chart(0)->TitleText(), "New title");
+    EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Setting value out of range!"});
+}

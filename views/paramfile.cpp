@@ -1,0 +1,221 @@
+#include "views/paramfile.h"
+
+#include "controls/curvegraph.h"
+#include "panel/devctrl.h"
+#include "panel/flexgrid.h"
+#include "panel/valuecheck.h"
+#include "platform/services.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <stdexcept>
+
+namespace ql {
+
+namespace {
+
+QString oneLine(QString s)
+{
+    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return s;
+}
+
+bool isNumber(const QString& text) { return ParseFieldNumber(text, nullptr); }
+
+int selectedChannel(const DevCtrl& p) { return p.chn() == QLatin1String("1") ? 1 : 0; }
+
+} // namespace
+
+QStringList ParameterFileLines(const CfgEntries& e)
+{
+    return {QString::fromLatin1(kCfgBanner),
+            QStringLiteral("D:") + oneLine(e.device),
+            QStringLiteral("T:") + oneLine(e.title),
+            QStringLiteral("S:") + oneLine(e.sval),
+            QStringLiteral("L:") + oneLine(e.slmt),
+            QStringLiteral("M:") + oneLine(e.time),
+            QString::fromLatin1(kCfgTrailer)};
+}
+
+bool WriteParameterFile(const QString& path, const QStringList& lines)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + file.errorString());
+        return false;
+    }
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + file.errorString());
+        return false;
+    }
+    return true;
+}
+
+CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgValueCheck& check)
+{
+    CfgRead r;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        r.status = CfgRead::Unreadable;
+        r.reason = path + QStringLiteral(": ") + file.errorString();
+        return r;
+    }
+    const QByteArray bytes = file.read(kCfgMaxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        r.status = CfgRead::Unreadable;
+        r.reason = path + QStringLiteral(": ") + file.errorString();
+        return r;
+    }
+    if (bytes.size() > kCfgMaxBytes || bytes.contains('\0')) {
+        r.status = CfgRead::Damaged;
+        r.reason = path + QStringLiteral(": not a parameter file");
+        return r;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        r.status = CfgRead::Damaged;
+        r.reason = path + QStringLiteral(": not UTF-8 text");
+        return r;
+    }
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        lines.removeLast();
+
+    bool matched = false;
+    for (qsizetype i = 1; i < lines.size(); ++i) {  // the banner line is not looked at
+        const QString& line = lines[i];
+        if (line.size() <= 3)
+            continue;
+        const QString key = line.left(2);
+        const QString value = line.mid(2);
+        if (!matched) {
+            matched = key == QLatin1String("D:") && value == device;
+            continue;
+        }
+        if (key == QLatin1String("T:")) {
+            r.title = value;
+            continue;
+        }
+        std::optional<QString>* slot = nullptr;
+        char k = 0;
+        if (key == QLatin1String("S:"))
+            slot = &r.sval, k = 'S';
+        else if (key == QLatin1String("L:"))
+            slot = &r.slmt, k = 'L';
+        else if (key == QLatin1String("M:"))
+            slot = &r.time, k = 'M';
+        if (!slot)
+            continue;
+        if (isNumber(value) && (!check || check(k, value)))
+            *slot = value;
+        else if (k != 'M')  // the time readout's own "hh:mm:ss" text is not restored
+            r.skipped << line;
+    }
+    if (!matched) {
+        r = CfgRead{};
+        r.status = CfgRead::OtherDevice;
+    }
+    return r;
+}
+
+CfgValueCheck SlotValueCheck(const SlotState& slot, int chn)
+{
+    return [&slot, chn](char key, const QString& value) {
+        double v = 0;
+        if (!ParseFieldNumber(value, &v))
+            return false;
+        switch (key) {
+        case 'S':
+            return CheckField(slot, chn, FieldKind::SetValue, value).ok();
+        case 'L':
+            return CheckField(slot, chn, FieldKind::Limit, value).ok();
+        case 'M':
+            return v >= 0;
+        default:
+            return false;
+        }
+    };
+}
+
+void SaveParameterFile(ViewHost& host)
+{
+    try {
+        const int n = host.CurDev();
+        DevCtrl& p = *host.panel(n);
+        const int chn = selectedChannel(p);
+        if (host.link().ch(n, chn).Running)
+            return;
+        const QString device = host.grid(n)->TextMatrix(chn + 1, 0);
+        const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, p.Dev2S());
+        const QString name = ProposedViewFileName(QDateTime::currentDateTime(), device, chn, p.Dev2S());
+        const auto& dlg = viewPrompts().FileDialog;
+        const QString chosen = dlg ? dlg(true, title, QString::fromLatin1(kCfgFilter), name) : QString();
+        if (chosen.isEmpty())
+            return;
+        CfgEntries e;
+        e.device = host.grid(n)->TextMatrix(1, 0);
+        e.title = host.chart(n)->TitleText();
+        e.sval = p.tSval(chn);
+        e.slmt = p.tSlmt(chn);
+        e.time = p.tTime(chn);
+        WriteParameterFile(WithExtension(chosen, QStringLiteral("cfg")), ParameterFileLines(e));
+    } catch (const std::exception& ex) {
+        ErrLog(QStringLiteral("ErrSaveCfg"), QString::fromLocal8Bit(ex.what()));
+    }
+}
+
+void OpenParameterFile(ViewHost& host)
+{
+    const auto& dlg = viewPrompts().FileDialog;
+    const QString chosen =
+        dlg ? dlg(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString()) : QString();
+    if (chosen.isEmpty() || chosen.right(3) != QLatin1String("cfg"))
+        return;
+    const auto tell = [](const char* text) {
+        if (viewPrompts().Critical)
+            viewPrompts().Critical(QString::fromLatin1(text), QString::fromLatin1(kMsgTitle));
+    };
+    try {
+        const int n = host.CurDev();
+        DevCtrl& p = *host.panel(n);
+        const int chn = selectedChannel(p);
+        const CfgRead r =
+            ReadParameterFile(chosen, host.grid(n)->TextMatrix(1, 0), SlotValueCheck(host.link().slot.at(n), chn));
+        if (r.status == CfgRead::OtherDevice)
+            return;
+        if (r.status != CfgRead::Ok) {
+            ErrLog(QStringLiteral("ErrOpenCfg"), r.reason);
+            tell(kMsgInvalidValue);
+            return;
+        }
+        if (r.title)
+            host.chart(n)->setTitleText(*r.title);
+        if (r.sval)
+            p.setTSval(chn, *r.sval);
+        if (r.slmt)
+            p.setTSlmt(chn, *r.slmt);
+        if (r.time)
+            p.setTTime(chn, *r.time);
+        if (!r.skipped.isEmpty()) {
+            ErrLog(QStringLiteral("ErrOpenCfg"), chosen + QStringLiteral(": skipped ") + r.skipped.join(QStringLiteral(", ")));
+            bool allNumbers = true;
+            for (const QString& line : r.skipped)
+                allNumbers = allNumbers && isNumber(line.mid(2));
+            tell(allNumbers ? kMsgOutOfRange : kMsgInvalidValue);
+        }
+    } catch (const std::exception& ex) {
+        ErrLog(QStringLiteral("ErrOpenCfg"), QString::fromLocal8Bit(ex.what()));
+    }
+}
+
+} // namespace ql
