@@ -1118,7 +1118,13 @@ void frmMain::tmrRecv_Timer(int n)
     slots_[n].tmrRecv->stop();
 }
 
-void frmMain::onPortLost(int n) { ErrLog(QStringLiteral("ErrComm"), QStringLiteral("port lost on slot %1").arg(n)); }
+void frmMain::onPortLost(int n)
+{
+    // The port has closed itself and logged the loss once: stop polling it.
+    DevSlot& s = slots_.at(n);
+    s.tmrComm->stop();
+    s.tmrConn->stop();
+}
 
 void frmMain::DevCtrl_ConnClick(int Index)
 {

@@ -581,3 +581,50 @@ TEST_F(EndToEnd, TestPageEventsReachTheirHandlersWithTheSlot)
                                              "StepClr1", "StepOpen1", "AutoList1"}));
     closeWindow(w);
 }
+
+// An adapter pulled mid-run: the port is closed and logged once, the slot
+// stops polling, the record keeps every row. Plugged in again with the
+// device still running, a reconnect continues the run from its record
+// instead of restarting its seconds in the same record.
+TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
+    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    const int rowsBefore = int(fileLines(record).size());
+
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !s.tmrComm->isActive(); }));
+    QTest::qWait(300);
+    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    EXPECT_EQ(log.size(), 1) << log.join('\n').toStdString();
+    EXPECT_EQ(int(fileLines(record).size()), rowsBefore) << "no row lost or invented";
+    const int lastSecond = fileLines(record).last().split('\t').first().toInt();
+
+    // The device ran on meanwhile. Disconnect (keeping the run: Cancel on
+    // "Stop running?"), plug the adapter in again and connect.
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    prompt.answers.push_back(ql::Prompter::IdCancel);
+    u.cmdConn->click();
+    ASSERT_FALSE(p->Conn());
+    dev.clearRecorded();
+    u.cmdConn->click();
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
+    ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rowsBefore + 2; }));
+    EXPECT_GE(w->link().ch(0, 0).RunSecs.load(), lastSecond);
+    checkRecord(record, "QL-R11", "D-CC", 1.0);  // seconds never go back
+
+    closeWindow(*w);
+    dev.stop();
+}
