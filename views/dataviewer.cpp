@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace ql {
@@ -284,15 +285,16 @@ bool frmData::OpenDataFile(const QString& path)
     RunIntegrator run;
     if (XCap_)
         g.setxBarType(1);
-    const QString f3 = QStringLiteral("0.000");
+    // Ah and Wh to three decimals (half away from zero), as "0.000" gives.
+    auto milli = [](double v) { return float(std::round(v * 1000) / 1000); };
     for (const DataRow& r : file.rows) {
         run.add(r);
         const float X = XCap_ ? run.capMas / 3600.0f : r.t;
         bounds_.add(X, r.V, r.I);
         g.AddXY(vc, X, r.V);
         g.AddXY(cc, X, r.I);
-        g.AddXY(vc + 3, r.t, float(Val(Format(double(run.capMas) / 3600 / 1000, f3))));
-        g.AddXY(vc + 4, r.t, float(Val(Format(double(run.energyMws) / 3600 / 1000, f3))));
+        g.AddXY(vc + 3, r.t, milli(double(run.capMas) / 3600 / 1000));
+        g.AddXY(vc + 4, r.t, milli(double(run.energyMws) / 3600 / 1000));
     }
 
     FillSummaryCells(cells, run);

@@ -360,7 +360,21 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
     EXPECT_FALSE(d.cmdOK_Click());
     EXPECT_EQ(shown.size(), 2);
     EXPECT_FLOAT_EQ(chart.MaxY(1), 10);  // nothing applied
+    // Leaving a field by Tab checks it and brings the focus back to it.
     d.field(fCH)->setText(QStringLiteral("3"));
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    d.field(fVL)->setFocus();
+    d.field(fVL)->setText(QStringLiteral("500"));
+    QTest::keyClick(d.field(fVL), Qt::Key_Tab);
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown.last(), QString::fromUtf8("电压坐标设置超出范围"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.field(fVL)->hasFocus(); }, 1000));
+    d.field(fVL)->setText(QStringLiteral("2.54"));
+    QTest::keyClick(d.field(fVL), Qt::Key_Tab);
+    EXPECT_EQ(shown.size(), 3);
+    EXPECT_EQ(d.field(fVL)->text(), QStringLiteral("2.5"));
     d.field(fTime)->setText(QStringLiteral("60"));
     EXPECT_TRUE(d.cmdOK_Click());
     EXPECT_FLOAT_EQ(chart.MaxY(1), 3);
