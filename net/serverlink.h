@@ -12,6 +12,7 @@
 // refused and ends the exchange; links other than http(s) are dropped; a
 // server address other than a dotted IPv4 address is refused; banner bytes
 // are limited to kMaxBanner and written only when they read as a picture.
+#include "net/banner.h"
 #include "net/socket.h"
 
 #include <QObject>
@@ -23,7 +24,6 @@ class QWidget;
 
 namespace ql {
 
-class frmBanner;
 
 // What the exchange hands to the main window.
 class NewsHost {
