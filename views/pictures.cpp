@@ -1,0 +1,68 @@
+#include "views/pictures.h"
+
+#include "controls/curvegraph.h"
+#include "panel/devctrl.h"
+#include "panel/flexgrid.h"
+#include "platform/services.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <stdexcept>
+
+namespace ql {
+
+namespace {
+constexpr int kEdge = 50 / FlexGrid::kTwipsPerPixel;  // 50 twips
+}
+
+QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid)
+{
+    QWidget* frame = host.frame(slot);
+    const CurveGraph* chart = host.chart(slot);
+    const FlexGrid* grid = host.grid(slot);
+    const int w = chart->width();
+    const int h = withGrid ? grid->y() + grid->height() + kEdge : chart->height();
+    QImage img(qMax(w, 1), qMax(h, 1), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    const QPixmap shot = frame->grab(QRect(chart->x() + kEdge, chart->y(), w, h));
+    QPainter p(&img);
+    p.drawPixmap(0, 0, shot);
+    return img;
+}
+
+bool SaveBitmap(const QImage& image, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit()) {
+        ErrLog(QStringLiteral("ErrSavePic"), path + QStringLiteral(": ") + file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void SaveCurvePicture(ViewHost& host, bool withGrid)
+{
+    try {
+        const int n = host.CurDev();
+        const DevCtrl& p = *host.panel(n);
+        const int chn = p.chn() == QLatin1String("1") ? 1 : 0;
+        const QString word = withGrid ? QStringLiteral("Save Picture") : QStringLiteral("Save Curve");
+        const QString title = ViewDialogTitle(word, n, chn, p.Dev2S());
+        const QString name =
+            ProposedViewFileName(QDateTime::currentDateTime(), host.grid(n)->TextMatrix(chn + 1, 0), chn, p.Dev2S());
+        const auto& dlg = viewPrompts().FileDialog;
+        const QString chosen = dlg ? dlg(true, title, QString::fromLatin1(kBmpFilter), name) : QString();
+        if (chosen.isEmpty())
+            return;
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        SaveBitmap(ComposeCurvePic(host, n, withGrid), WithExtension(chosen, QStringLiteral("bmp")));
+    } catch (const std::exception& ex) {
+        ErrLog(QStringLiteral("ErrSavePic"), QString::fromLocal8Bit(ex.what()));
+    }
+}
+
+} // namespace ql

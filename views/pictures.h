@@ -1,0 +1,25 @@
+#pragma once
+// Pictures of the selected device slot as ".bmp" files: "Save Curve" takes
+// the chart alone, "Save Picture" the chart with the run grid below it. The
+// picture is rendered from the slot's own widgets, so a window lying over
+// the main window does not show up in it.
+#include "views/viewhost.h"
+
+#include <QImage>
+
+namespace ql {
+
+inline constexpr char kBmpFilter[] = "bmp file(*.bmp)|*.bmp";
+
+// ComposeCurvePic: the chart of the slot's frame, 50 twips in from its left
+// edge; withGrid extends it down to 50 twips below the run grid.
+QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid);
+
+// Saves the image as a Windows bitmap under a temporary name renamed onto
+// path. A failure is logged as "ErrSavePic" and returns false.
+bool SaveBitmap(const QImage& image, const QString& path);
+
+// menuSavePic_Click (withGrid false) and menuCapture_Click (true).
+void SaveCurvePicture(ViewHost& host, bool withGrid);
+
+} // namespace ql
