@@ -141,11 +141,11 @@ DataFileRead ReadDataFile(const QString& path, char sep)
         return out;
     }
     out.opened = true;
-    // A row of a data file takes about 15 bytes; reserving spares the
-    // vector's regrowth copies on large files.
+    // A row of a data file takes about 15 bytes; reserving spares most of
+    // the vector's regrowth copies, but never much for a file of junk.
     const qint64 size = file.size();
     if (size > 0)
-        out.rows.reserve(size_t(std::min<qint64>(size / 16, 64'000'000)));
+        out.rows.reserve(size_t(std::min<qint64>(size / 16, 1'000'000)));
 
     // Lines end at LF, CR LF or a lone CR. A line longer than any a data
     // file holds is kept only in its first part: as a row it counts as bad,

@@ -404,3 +404,24 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
     t.reject();
     EXPECT_FALSE(t.XCap());
 }
+
+TEST(ViewerEntry, OneViewerAtATimeAndMenuChecksToggleOnce)
+{
+    Answers ask;
+    frmData* w = ShowDataViewer(nullptr, ask.env());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(ShowDataViewer(nullptr, ask.env()), w);
+    w->show();
+    w->menuCur->trigger();
+    EXPECT_FALSE(w->menuCur->isChecked());
+    EXPECT_FALSE(w->chart()->ShowAxesY1());
+    w->menuLa->trigger();
+    EXPECT_TRUE(w->menuLa->isChecked());
+    QPointer<frmData> gone = w;
+    w->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 1000));
+    frmData* again = ShowDataViewer(nullptr, ask.env());
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->menuCur->isChecked());
+    delete again;
+}
