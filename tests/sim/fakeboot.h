@@ -1,0 +1,89 @@
+#pragma once
+// FakeBoot: a stand-in for a device's resident boot loader on a
+// pseudo-terminal, for the firmware-update tests. It answers the
+// synchronisation byte, Get, Read Memory, Write Memory (checking the packet's
+// check byte with the program's key), global Erase and Go, keeps a 64 KiB
+// memory, and records what it was sent. Faults make it refuse or stay
+// silent at chosen steps.
+//
+//   ql::sim::FakeBoot boot(26);            // device type in the Get reply
+//   boot.plug(ports.path(), 9);            // linked as <ports>/COM9
+//   boot.setId(0x4002, 310);               // firmware id stored (scrambled)
+//   ... the program talks to COM9 ...     // answered as bytes arrive
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class QSocketNotifier;
+
+namespace ql::sim {
+
+class FakeBoot : public QObject {
+    Q_OBJECT
+public:
+    struct Write {
+        int address;
+        QByteArray data;
+    };
+    enum class Fault {
+        None,
+        NakSync,        // answers the synchronisation byte with 0x1F
+        Silent,         // answers nothing at all
+        BadMarker,      // Get reply without the "W" marker
+        ShortGet,       // Get reply of 6 bytes
+        EraseNoAnswer,  // acknowledges Erase, never its FF 00
+        NakWrite,       // refuses the write packet of block failBlock
+    };
+
+    explicit FakeBoot(int devType, QObject* parent = nullptr);
+    ~FakeBoot() override;
+
+    bool plug(const QString& folder, int port);
+    void unplug();
+
+    // Stores id at address as the device does: each byte XOR 0xD7.
+    void setId(int address, int id);
+    void setFault(Fault f, int failBlock = 0)
+    {
+        fault_ = f;
+        failBlock_ = failBlock;
+    }
+
+    const QByteArray& received() const { return received_; }
+    const QList<Write>& writes() const { return writes_; }
+    const QList<int>& reads() const { return reads_; }
+    int syncs() const { return syncs_; }
+    bool erased() const { return erased_; }
+    int goAddress() const { return go_; }
+    const std::vector<uint8_t>& memory() const { return mem_; }
+
+private:
+    void onReadable();
+    void process();
+    void send(const QByteArray& b);
+    void ack();
+
+    enum class St { Cmd, ReadAddr, ReadCount, WriteAddr, WriteData, EraseCode, GoAddr };
+    int type_;
+    Fault fault_ = Fault::None;
+    int failBlock_ = 0;
+    St st_ = St::Cmd;
+    int addr_ = 0;
+    QByteArray in_;
+    std::vector<uint8_t> mem_;
+    QByteArray received_;
+    QList<Write> writes_;
+    QList<int> reads_;
+    int syncs_ = 0;
+    bool erased_ = false;
+    int go_ = -1;
+    int master_ = -1, slaveFd_ = -1;
+    QString link_;
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+} // namespace ql::sim

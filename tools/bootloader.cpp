@@ -1,0 +1,188 @@
+#include "tools/bootloader.h"
+
+#include "platform/serial.h"
+#include "platform/services.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <initializer_list>
+
+namespace ql {
+
+namespace {
+QByteArray Bytes(std::initializer_list<int> b)
+{
+    QByteArray out;
+    for (int v : b)
+        out.append(char(uint8_t(v)));
+    return out;
+}
+QByteArray Cmd(uint8_t c) { return Bytes({c, c ^ 0xFF}); }
+const QString kNoReply = QStringLiteral("no reply");
+} // namespace
+
+BootLoader::BootLoader(std::function<void(const QString&, const QString&)> log) : log_(std::move(log))
+{
+    if (!log_)
+        log_ = [](const QString& label, const QString& text) { ErrLog(label, text); };
+}
+
+void BootLoader::setPort(std::shared_ptr<SerialPort> port)
+{
+    port_ = std::move(port);
+    inbuf_.clear();
+}
+
+QByteArray BootLoader::AddressFrame(uint32_t address)
+{
+    const uint8_t hi = uint8_t((address >> 8) & 0xFF), lo = uint8_t(address & 0xFF);
+    return Bytes({0, 0, hi, lo, hi ^ lo});
+}
+
+QByteArray BootLoader::WritePacket(const uint8_t* data, int n)
+{
+    QByteArray p;
+    uint8_t c = uint8_t(n - 1);
+    p.append(char(c));
+    for (int i = 0; i < n; ++i) {
+        p.append(char(data[i]));
+        c ^= uint8_t(data[i] ^ kXorKey);
+    }
+    p.append(char(c));
+    return p;
+}
+
+QByteArray BootLoader::exchange(const QByteArray& out, int n)
+{
+    if (port_ && port_->isOpen())
+        port_->write(out);
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (port_ && port_->isOpen()) {
+            for (QByteArray b = port_->read(); !b.isEmpty(); b = port_->read())
+                inbuf_.append(b);
+        }
+        if (inbuf_.size() >= n || clock.elapsed() >= replyTimeoutMs || !port_ || !port_->isOpen())
+            break;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    QByteArray reply = inbuf_;
+    inbuf_.clear();
+    return reply;
+}
+
+bool BootLoader::ackStep(const QByteArray& out, QString* error)
+{
+    const QByteArray r = exchange(out, 1);
+    if (r.isEmpty()) {
+        *error = kNoReply;
+        return false;
+    }
+    return uint8_t(r[0]) == kAck;
+}
+
+bool BootLoader::fail(const char* label, const QString& error)
+{
+    if (!error.isEmpty())
+        log_(QString::fromLatin1(label), error);
+    return false;
+}
+
+bool BootLoader::BootSync()
+{
+    QString error;
+    return ackStep(QByteArray(1, char(kSync)), &error) || fail("ErrCO", error);
+}
+
+bool BootLoader::BootReadMem(uint32_t address, int n)
+{
+    QString error;
+    if (n < 1 || n > kBlock)
+        return fail("ErrRM", QStringLiteral("count %1 out of range").arg(n));
+    if (!ackStep(Cmd(0x11), &error) || !ackStep(AddressFrame(address), &error))
+        return fail("ErrRM", error);
+    const QByteArray r = exchange(Bytes({n - 1, (n - 1) ^ 0xFF}), n + 1);
+    if (r.isEmpty() || (uint8_t(r[0]) == kAck && r.size() < n + 1))
+        return fail("ErrRM", r.isEmpty() ? kNoReply : QStringLiteral("short reply"));
+    if (uint8_t(r[0]) != kAck)
+        return false;
+    std::copy(r.begin() + 1, r.begin() + 1 + n, RdBuf.begin());
+    return true;
+}
+
+bool BootLoader::readId(uint32_t address, QString* error)
+{
+    if (!BootReadMem(address, 2)) {
+        // A failed id read fails the Get: an id made of stale bytes could
+        // offer the wrong image.
+        *error = QStringLiteral("firmware id not read");
+        return false;
+    }
+    const uint8_t hi = RdBuf[0] ^ kXorKey, lo = RdBuf[1] ^ kXorKey;
+    if (hi >= 0x80) {
+        *error = QStringLiteral("firmware id out of range");
+        return false;
+    }
+    FwId = int16_t(hi * 256 + lo);
+    return true;
+}
+
+bool BootLoader::BootGet()
+{
+    const QByteArray r = exchange(Cmd(0x00), 9);
+    if (r.isEmpty())
+        return fail("ErrGT", kNoReply);
+    if (uint8_t(r[0]) != kAck)
+        return false;
+    if (r.size() < 8)
+        return fail("ErrGT", QStringLiteral("short reply"));
+    if (r[5] != 'W' || r[7] != 'J')
+        return false;
+    const int type = uint8_t(r[3]);
+    const int16_t oldId = FwId;
+    const int oldType = BootType;
+    BootType = type;
+    QString error;
+    bool ok = readId(0x4002, &error);
+    if (ok && (type == 25 || type == 26) && FwId == 0)
+        ok = readId(0x1002, &error);
+    if (!ok) {
+        BootType = oldType;
+        FwId = oldId;
+        return fail("ErrGT", error);
+    }
+    return true;
+}
+
+bool BootLoader::BootWriteMem(uint32_t address, const uint8_t* data, int n)
+{
+    QString error;
+    if (n < 1 || n > kBlock || !data)
+        return fail("ErrWM", QStringLiteral("count %1 out of range").arg(n));
+    if (!ackStep(Cmd(0x31), &error) || !ackStep(AddressFrame(address), &error) ||
+        !ackStep(WritePacket(data, n), &error))
+        return fail("ErrWM", error);
+    return true;
+}
+
+bool BootLoader::BootErase()
+{
+    QString error;
+    if (!ackStep(Cmd(0x43), &error) || !ackStep(Bytes({0xFF, 0x00}), &error))
+        return fail("ErrEE", error);
+    return true;
+}
+
+bool BootLoader::BootGo()
+{
+    QString error;
+    if (!ackStep(Cmd(0x21), &error) || !ackStep(AddressFrame(ImageBase()), &error))
+        return fail("ErrGO", error);
+    return true;
+}
+
+} // namespace ql

@@ -1,0 +1,71 @@
+#pragma once
+// The boot-loader exchange of the firmware update: the device's resident
+// boot loader on a TTL serial line (9600 baud, even parity, 8 data bits, 1
+// stop bit), driven by command bytes followed by their complement and
+// acknowledged with 0x79. Each operation returns whether it succeeded and
+// never throws; a time-out, a short reply or another error is logged under
+// the operation's label, a refusal (a reply that is not ACK) is not.
+//
+// Every reply wait lets pending events run, so the program stays live; it
+// lasts at most replyTimeoutMs and judges the bytes that have arrived by
+// its end. Bytes that arrive later are kept for the next step.
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace ql {
+
+class SerialPort;
+
+class BootLoader {
+public:
+    static constexpr uint8_t kAck = 0x79;
+    static constexpr uint8_t kSync = 0x7F;
+    static constexpr uint8_t kXorKey = 0xD7;
+    static constexpr int kBlock = 128;
+
+    // log(label, text): ErrLog by default.
+    explicit BootLoader(std::function<void(const QString&, const QString&)> log = {});
+
+    void setPort(std::shared_ptr<SerialPort> port);
+    const std::shared_ptr<SerialPort>& port() const { return port_; }
+
+    bool BootSync();                                          // "ErrCO"
+    bool BootGet();                                           // "ErrGT"
+    bool BootReadMem(uint32_t address, int n);                // "ErrRM"
+    bool BootWriteMem(uint32_t address, const uint8_t* data, int n);  // "ErrWM"
+    bool BootErase();                                         // "ErrEE"
+    bool BootGo();                                            // "ErrGO"
+
+    // Where the image goes: 0x8C00 for device type 26, else 0x9000.
+    uint16_t ImageBase() const { return BootType == 26 ? 0x8C00 : 0x9000; }
+
+    // 00 00 hi lo and the XOR of the four.
+    static QByteArray AddressFrame(uint32_t address);
+    // The write packet: n - 1, the data unchanged, the check byte.
+    static QByteArray WritePacket(const uint8_t* data, int n);
+
+    int BootType = 0;
+    int16_t FwId = 0;
+    std::array<uint8_t, kBlock> RdBuf{};
+    int replyTimeoutMs = 2000;
+
+private:
+    // Writes out (when the port is open) and waits for n bytes; returns
+    // every byte held at the end of the wait.
+    QByteArray exchange(const QByteArray& out, int n);
+    // One step that expects a lone ACK. error is set for a time-out.
+    bool ackStep(const QByteArray& out, QString* error);
+    bool fail(const char* label, const QString& error);
+    bool readId(uint32_t address, QString* error);
+
+    std::shared_ptr<SerialPort> port_;
+    QByteArray inbuf_;
+    std::function<void(const QString&, const QString&)> log_;
+};
+
+} // namespace ql

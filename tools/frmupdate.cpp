@@ -1,0 +1,225 @@
+#include "tools/frmupdate.h"
+
+#include "controls/progressbar.h"
+#include "panel/devctrl.h"
+#include "platform/serial.h"
+#include "platform/services.h"
+#include "tools/toolhost.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace ql {
+
+namespace {
+// The largest image that fits between the image base and the end of the
+// 16-bit address space.
+int MaxImage(uint16_t base) { return 0x10000 - base; }
+} // namespace
+
+frmUpdate::frmUpdate(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    cmbDev = new QComboBox;
+    pbFw = new ucProgressBar;
+    pbFw->setMinimumSize(220, 22);
+    cmdOpen = new QPushButton(QStringLiteral("Identify"));
+    cmdUpdate = new QPushButton(QStringLiteral("Update"));
+    auto* g = new QGridLayout(this);
+    g->addWidget(new QLabel(QStringLiteral("Type:")), 0, 0);
+    g->addWidget(cmbDev, 0, 1);
+    g->addWidget(new QLabel(QStringLiteral("Prog:")), 1, 0);
+    g->addWidget(pbFw, 1, 1);
+    g->addWidget(cmdOpen, 2, 0);
+    g->addWidget(cmdUpdate, 2, 1);
+    connect(cmdOpen, &QPushButton::clicked, this, &frmUpdate::cmdOpen_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmUpdate::cmdUpdate_Click);
+    ImageFor = [](int id) {
+        QFile f(QDir(ProgramDir()).filePath(QStringLiteral("Firmware/%1.bin").arg(id)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    Boot = BootLoader([this](const QString& label, const QString& text) { host_.ErrLog(label, text); });
+
+    // Form_Load.
+    setWindowTitle(Lang(QStringLiteral("Firmware Update--Device") + QString::number(host_.CurDev() + 1)));
+    cmdUpdate->setEnabled(false);
+    pbFw->setMin(0);
+    pbFw->setValue(0);
+    adjustSize();
+    if (QScreen* s = screen())
+        move(s->geometry().center() - rect().center());
+}
+
+frmUpdate::~frmUpdate() { closePort(); }
+
+QString frmUpdate::OfferFor(int t, int id)
+{
+    if (t == 5 && id != 0) return QStringLiteral("QL-K05B");
+    if (t == 6) return QStringLiteral("QL-K06");
+    if (t == 9) return QStringLiteral("QL-K09");
+    if (t == 10 && id != 0) return QStringLiteral("QL-K10B");
+    if (t == 19 && id != 0) return QStringLiteral("QL-R19B");
+    if (t == 20 && id == 310) return QStringLiteral("QL-R20B");
+    if (t == 25 && id == 315) return QStringLiteral("QL-R25C");
+    if (t == 26 && id == 320) return QStringLiteral("QL-R26B");
+    if (t == 28 && id == 306) return QStringLiteral("QL-K28B");
+    if (t == 28 && id == 307) return QStringLiteral("QL-K28C");
+    if (t == 36) return QStringLiteral("QL-K36");
+    return {};
+}
+
+int frmUpdate::ImageIdFor(const QString& model, int bootType)
+{
+    static const std::pair<const char*, int> ids[] = {
+        {"QL-R26B", 262}, {"QL-K05B", 51},  {"QL-K10B", 101}, {"QL-R19B", 191}, {"QL-R20B", 201}, {"QL-R23B", 231},
+        {"QL-R25C", 252}, {"QL-R27B", 271}, {"QL-K28B", 283}, {"QL-K28C", 284}, {"QL-K39B", 391}};
+    for (const auto& [name, id] : ids)
+        if (model == QLatin1String(name))
+            return id;
+    return bootType;
+}
+
+bool frmUpdate::openPort()
+{
+    const DevCtrl* panel = host_.Panel(host_.CurDev());
+    const QString port = panel ? panel->tPort() : QString();
+    bool numeric = false;
+    const int n = port.mid(3).toInt(&numeric);
+    std::shared_ptr<SerialPort> p;
+    if (port.startsWith(QLatin1String("COM")) && numeric && n > 0)
+        p = SerialPort::open(QStringLiteral("COM%1").arg(n), LineSettings{9600, 8, 0, 2});
+    if (!p) {
+        host_.Message(QStringLiteral("Wrong Port!"), ToolHost::Icon::Critical);
+        return false;
+    }
+    Boot.setPort(std::move(p));
+    return true;
+}
+
+void frmUpdate::closePort()
+{
+    if (Boot.port())
+        Boot.port()->close();
+    Boot.setPort(nullptr);
+}
+
+void frmUpdate::pause()
+{
+    QEventLoop loop;
+    QTimer::singleShot(retryPauseMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void frmUpdate::cmdOpen_Click()
+{
+    if (busy_)
+        return;
+    busy_ = true;
+    cmdOpen->setEnabled(false);
+    const bool updateWas = cmdUpdate->isEnabled();
+    cmdUpdate->setEnabled(false);
+    auto done = [&](bool closeAfter) {
+        busy_ = false;
+        cmdOpen->setEnabled(true);
+        cmdUpdate->setEnabled(updateWas);
+        if (closeAfter || closeWanted_)
+            close();
+    };
+    if (!(Boot.port() && Boot.port()->isOpen()) && !openPort())
+        return done(false);
+    if (!Synced) {
+        for (int attempt = 0; attempt < 3 && !Synced; ++attempt) {
+            if (attempt > 0)
+                pause();
+            Synced = Boot.BootSync();
+        }
+        if (!Synced) {
+            host_.Message(QStringLiteral("Failed! Please check TTL cable"), ToolHost::Icon::Critical);
+            return done(true);
+        }
+    }
+    if (!Boot.BootGet()) {
+        host_.Message(QStringLiteral("Failed! Please check TTL cable"), ToolHost::Icon::Critical);
+        return done(true);
+    }
+    const QString offer = OfferFor(Boot.BootType, Boot.FwId);
+    if (offer.isEmpty()) {
+        host_.Message(Lang(QStringLiteral("Firmware is the latest")) + QLatin1Char(':') +
+                          QString::number(Boot.BootType),
+                      ToolHost::Icon::Information);
+        return done(false);
+    }
+    cmbDev->addItem(offer);
+    cmbDev->setCurrentIndex(cmbDev->count() - 1);
+    host_.Message(QStringLiteral("Success! Please select device type"), ToolHost::Icon::Information);
+    busy_ = false;
+    cmdOpen->setEnabled(true);
+    cmdUpdate->setEnabled(true);
+    if (closeWanted_)
+        close();
+}
+
+void frmUpdate::failUpdate()
+{
+    host_.ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("update failed"));
+    closePort();
+    cmdOpen->setEnabled(true);
+    cmdUpdate->setEnabled(true);
+    busy_ = false;
+    hide();
+    host_.Message(QStringLiteral("Update failed"), ToolHost::Icon::Critical);
+    close();
+}
+
+void frmUpdate::cmdUpdate_Click()
+{
+    if (busy_)
+        return;
+    const QByteArray image = ImageFor ? ImageFor(ImageIdFor(cmbDev->currentText(), Boot.BootType)) : QByteArray();
+    if (image.isEmpty())
+        return failUpdate();
+    busy_ = true;
+    pbFw->setMax(int(image.size()));
+    cmdUpdate->setEnabled(false);
+    cmdOpen->setEnabled(false);
+    if (!Boot.BootGet() || image.size() > MaxImage(Boot.ImageBase()) || !Boot.BootErase())
+        return failUpdate();
+    const auto* data = reinterpret_cast<const uint8_t*>(image.constData());
+    for (int offset = 0; offset < image.size(); offset += BootLoader::kBlock) {
+        const int n = std::min<int>(BootLoader::kBlock, int(image.size()) - offset);
+        const uint32_t address = uint32_t(Boot.ImageBase() + offset);
+        if (!Boot.BootWriteMem(address, data + offset, n) || !Boot.BootReadMem(address, n))
+            return failUpdate();
+        pbFw->setValue(pbFw->Value() + n);
+    }
+    if (!Boot.BootGo())
+        return failUpdate();
+    closePort();
+    busy_ = false;
+    hide();
+    host_.Message(QStringLiteral("Update OK"), ToolHost::Icon::Information);
+    close();
+}
+
+void frmUpdate::closeEvent(QCloseEvent* e)
+{
+    // An exchange in progress finishes first; the window closes after it.
+    if (busy_) {
+        closeWanted_ = true;
+        e->ignore();
+        return;
+    }
+    closePort();
+    QWidget::closeEvent(e);
+}
+
+} // namespace ql
