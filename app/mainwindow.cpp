@@ -6,6 +6,8 @@
 #include "panel/flexgrid.h"
 #include "panel/modesetup.h"
 #include "panel/runstate.h"
+#include "panel/seqpanel.h"
+#include "panel/stepedit.h"
 #include "views/datafile.h"
 #include "platform/serial.h"
 #include "platform/services.h"
@@ -361,6 +363,7 @@ void frmMain::createSlot(int n)
     s.gridAutolist->setRows(2);
     s.gridAutolist->setFixedRows(1);
     s.gridAutolist->setFixedCols(0);
+    connect(s.gridAutolist, &FlexGrid::DblClick, this, [this, n] { gridAutolist_DblClick(n); });
 
     s.lstInfo = new QListWidget(s.frmDev);
     s.lstInfo->setObjectName(QStringLiteral("lstInfo%1").arg(n));
@@ -1045,6 +1048,45 @@ void frmMain::DevCtrl_ContClick(int Index, int chn) { tracker_.ContClick(Index, 
 void frmMain::DevCtrl_MonitorClick(int Index, int chn) { tracker_.MonitorClick(Index, chn); }
 void frmMain::DevCtrl_TmrCurveOn(int Index, int chn) { tracker_.TmrCurveOn(Index, chn); }
 void frmMain::DevCtrl_TmrShowOn(int Index, int chn) { tracker_.TmrShowOn(Index, chn); }
+
+// ---- auto test and step test
+
+void frmMain::InitAutoTest(int Index) { autoTest_.Init(Index); }
+void frmMain::DevCtrl_AutoTestClick(int Index) { autoTest_.Click(Index); }
+void frmMain::DevCtrl_AutoTmrOn(int Index) { autoTest_.OnTimer(Index); }
+void frmMain::DevCtrl_AutoSaveClick(int Index) { autoTest_.SaveClick(Index); }
+
+void frmMain::DevCtrl_AutoListClick(int Index)
+{
+    const auto rows = autoTest_.ListClick(Index);
+    if (!rows)
+        return;
+    DevSlot& s = slots_.at(size_t(Index));
+    s.Panel->hide();
+    s.lstInfo->hide();
+    FillAutolist(*s.gridAutolist, *rows);
+    s.gridAutolist->show();
+}
+
+void frmMain::gridAutolist_DblClick(int Index)
+{
+    DevSlot& s = slots_.at(size_t(Index));
+    s.gridAutolist->hide();
+    s.Panel->show();
+    s.lstInfo->show();
+}
+
+void frmMain::DevCtrl_StepTestClick(int Index) { stepTest_.StartStop(Index); }
+void frmMain::DevCtrl_StepTmrOn(int Index) { stepTest_.OnTimer(Index); }
+void frmMain::DevCtrl_StepClrClick(int Index) { stepTest_.ClearClick(Index); }
+void frmMain::DevCtrl_StepSaveClick(int Index) { stepTest_.SaveClick(Index); }
+void frmMain::DevCtrl_StepOpenClick(int Index) { stepTest_.OpenClick(Index); }
+
+void frmMain::DevCtrl_StepSetClick(int Index)
+{
+    frmSet dlg(link_, Index, seqHost_, this);
+    ShowAndWait(&dlg);
+}
 
 void frmMain::DevCtrl_ModeClick(int Index)
 {

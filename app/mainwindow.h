@@ -9,7 +9,9 @@
 #include "link/recv.h"
 #include "link/runtrack.h"
 #include "link/state.h"
+#include "panel/autotest.h"
 #include "panel/devctrl.h"
+#include "panel/steptest.h"
 #include "panel/valuecheck.h"
 
 #include <QMainWindow>
@@ -87,6 +89,9 @@ public:
     SecondTicker& ticker() { return ticker_; }
     ReplyDecoder& decoder() { return decoder_; }
     RunTracker& tracker() { return tracker_; }
+    AutoTest& autoTest() { return autoTest_; }
+    StepTest& stepTest() { return stepTest_; }
+    SeqHostIf& seqHost() { return seqHost_; }
     LinkHost& host() { return *host_; }
     DevSlot& slot(int n) { return slots_.at(n); }
     int DevCount() const { return devCount_; }
@@ -160,21 +165,23 @@ public:
     // critical icon) and, when the check has one, replaced in the field.
     void DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind);
 
-    // ---- auto test and step test: their sequencers, step editor and files
-    // are not part of this window yet; these handlers of the panel's events
-    // do nothing until they are.
-    virtual void DevCtrl_AutoTestClick(int Index) { (void)Index; }
-    virtual void DevCtrl_AutoTmrOn(int Index) { (void)Index; }
-    virtual void DevCtrl_AutoSaveClick(int Index) { (void)Index; }
-    virtual void DevCtrl_AutoListClick(int Index) { (void)Index; }
-    virtual void DevCtrl_StepTestClick(int Index) { (void)Index; }
-    virtual void DevCtrl_StepTmrOn(int Index) { (void)Index; }
-    virtual void DevCtrl_StepSetClick(int Index) { (void)Index; }
-    virtual void DevCtrl_StepSaveClick(int Index) { (void)Index; }
-    virtual void DevCtrl_StepClrClick(int Index) { (void)Index; }
-    virtual void DevCtrl_StepOpenClick(int Index) { (void)Index; }
+    // ---- auto test and step test of a slot's panel
+    virtual void DevCtrl_AutoTestClick(int Index);
+    virtual void DevCtrl_AutoTmrOn(int Index);
+    virtual void DevCtrl_AutoSaveClick(int Index);
+    // Shows the panel's result list full size, except while the test runs.
+    virtual void DevCtrl_AutoListClick(int Index);
+    virtual void DevCtrl_StepTestClick(int Index);
+    virtual void DevCtrl_StepTmrOn(int Index);
+    // Opens the step editor and waits until OK or Cancel hides it.
+    virtual void DevCtrl_StepSetClick(int Index);
+    virtual void DevCtrl_StepSaveClick(int Index);
+    virtual void DevCtrl_StepClrClick(int Index);
+    virtual void DevCtrl_StepOpenClick(int Index);
+    // Closes the full-size result view.
+    void gridAutolist_DblClick(int Index);
     // Defaults of a slot's auto-test page after the device is identified.
-    virtual void InitAutoTest(int Index) { (void)Index; }
+    virtual void InitAutoTest(int Index);
     // Enables the panel's and the menus' controls for a running (idle false)
     // or idle slot.
     void SetRunState(bool idle, int slot);
@@ -239,6 +246,9 @@ private:
     std::unique_ptr<LinkHost> host_;
     ReplyDecoder decoder_;
     RunTracker tracker_;
+    SeqHost seqHost_{*this};
+    AutoTest autoTest_{link_, seqHost_};
+    StepTest stepTest_{link_, seqHost_};
     std::array<DevSlot, kMaxDevices> slots_{};
     QWidget* client_ = nullptr;
     int devCount_ = 0;

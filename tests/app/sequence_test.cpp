@@ -1,0 +1,324 @@
+// The auto test and the step test driven through the real panels of the
+// main window against a simulated device on a pseudo-terminal.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "panel/flexgrid.h"
+#include "panel/stepedit.h"
+#include "platform/services.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <functional>
+#include <iostream>
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& cond, int ms = 8000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!cond()) {
+        if (t.elapsed() > ms)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+int opOf(const QByteArray& f) { return uint8_t(f.at(1)) & 0x0F; }
+int setRawOf(const QByteArray& f) { return ql::sim::Pair(reinterpret_cast<const uint8_t*>(f.constData()) + 2); }
+
+// Start (0x01), set (0x07) and stop (0x02) frames as "op:value" texts, in
+// the order the device received them.
+QStringList runFrames(const DeviceSim& dev)
+{
+    QStringList out;
+    for (const QByteArray& f : dev.received()) {
+        const int op = opOf(f);
+        if (op == 0x01 || op == 0x07)
+            out << QStringLiteral("%1:%2").arg(op == 0x01 ? "start" : "set").arg(setRawOf(f));
+        else if (op == 0x02)
+            out << QStringLiteral("stop");
+    }
+    return out;
+}
+
+QStringList fileLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void typeInto(QLineEdit* e, const QString& text)
+{
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    e->clearFocus();
+}
+
+// Types into an editable list, removing what the inline completion added
+// ("1" completes to "10").
+void chooseText(QComboBox* c, const QString& text)
+{
+    QLineEdit* e = c->lineEdit();
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    if (e->hasSelectedText())
+        QTest::keyClick(e, Qt::Key_Delete);
+    e->clearFocus();
+    ASSERT_EQ(c->currentText(), text);
+}
+
+class Sequences : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        QDir().mkpath(portsDir());
+    }
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            QFile log(ql::ErrLogPath(QDate::currentDate()));
+            if (log.open(QIODevice::ReadOnly))
+                std::cerr << "error log:\n" << log.readAll().toStdString();
+            std::cerr << "messages: " << prompt.texts().join(" | ").toStdString() << "\n";
+        }
+        AppTest::TearDown();
+    }
+
+    std::unique_ptr<ql::frmMain> startWindow()
+    {
+        auto w = makeWindow();
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        return w;
+    }
+
+    void connectDevice(ql::frmMain& w, DeviceSim& dev, int port)
+    {
+        ql::DevCtrl* p = w.slot(0).Panel;
+        p->setTPort(QStringLiteral("COM%1").arg(port));
+        p->ui().cmdConn->click();
+        ASSERT_TRUE(p->Conn());
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(0).tmrConn->isActive(); }));
+    }
+};
+
+} // namespace
+
+// 1.0 A to 2.0 A in 0.5 A steps of one second each: the device is started
+// at the first value, set to each later one, and stopped after the last;
+// the result list has a row per step, opens full size once the test is
+// over, and is saved where the user says.
+TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(100);
+    auto w = startWindow();
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 3);
+
+    // The page was filled for the model when it was identified.
+    EXPECT_EQ(u.cmbC1Auto->count(), 100);  // 0.1 .. 10.0 A
+    EXPECT_EQ(p->tAutoC1(), "0.1");
+    EXPECT_EQ(p->tAutoTime(), "2");
+    EXPECT_EQ(p->tAutoMode(), "D-CC");
+
+    chooseText(u.cmbC1Auto, "1.0");
+    chooseText(u.cmbC2Auto, "2.0");
+    chooseText(u.cmbStepAuto, "0.5");
+    chooseText(u.cmbTimeAuto, "1");
+    u.optAutoSec->setChecked(true);
+    typeInto(u.txtVolAuto, "2.50");
+    dev.clearRecorded();
+    u.cmdStartAuto->click();
+    ASSERT_TRUE(w->autoTest().at(0).AutoOn);
+    EXPECT_TRUE(w->link().slot[0].AutoRunning);
+    EXPECT_EQ(p->AutoCmd(), "Stop");
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
+    EXPECT_EQ(dev.channel(0).setRaw, 100);
+    EXPECT_EQ(dev.channel(0).lmtRaw, 250);
+
+    // While it runs the result list does not open full size.
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).setRaw == 150; }))
+        << runFrames(dev).join(' ').toStdString();
+    emit u.gridAutoRun->DblClick();
+    EXPECT_FALSE(s.gridAutolist->isVisible());
+    EXPECT_TRUE(p->isVisible());
+
+    ASSERT_TRUE(waitFor([&] { return !w->autoTest().at(0).AutoOn; }, 8000));
+    EXPECT_FALSE(w->link().slot[0].AutoRunning);
+    EXPECT_EQ(p->AutoCmd(), "Start");
+    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !w->link().ch(0, 0).Running; }));
+
+    // Start, the later steps (a set value may be sent again on a step's
+    // first tick), then stop; 2.5 A is never sent.
+    QStringList seen = runFrames(dev);
+    seen.removeDuplicates();
+    EXPECT_EQ(seen, (QStringList{"start:100", "set:150", "set:200", "stop"}));
+    EXPECT_EQ(runFrames(dev).last(), "stop");
+
+    // One row per step with the readings of its last tick.
+    ASSERT_EQ(p->AutoRunCnt() >= 4, true);
+    const double amps[] = {1.0, 1.5, 2.0};
+    for (int r = 1; r <= 3; ++r) {
+        EXPECT_EQ(p->tAutoRun(r, 0), QString::number(r));
+        EXPECT_NEAR(p->tAutoRun(r, 1).toDouble(), amps[r - 1], 0.011) << r;
+        const double v = p->tAutoRun(r, 2).toDouble();
+        EXPECT_GT(v, 3.0);
+        EXPECT_LT(v, 4.3);
+        EXPECT_NEAR(p->tAutoRun(r, 3).toDouble(), v * amps[r - 1], 0.1) << r;
+    }
+    EXPECT_TRUE(p->tAutoRun(4, 1).isEmpty());
+
+    // Full size after the test; a double click there goes back.
+    emit u.gridAutoRun->DblClick();
+    ASSERT_TRUE(s.gridAutolist->isVisible());
+    EXPECT_FALSE(p->isVisible());
+    EXPECT_FALSE(s.lstInfo->isVisible());
+    for (int r = 0; r <= 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(s.gridAutolist->TextMatrix(r, c), p->tAutoRun(r, c)) << r << "," << c;
+    EXPECT_TRUE(s.gridAutolist->TextMatrix(4, 1).isEmpty());
+    emit s.gridAutolist->DblClick();
+    EXPECT_FALSE(s.gridAutolist->isVisible());
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_TRUE(s.lstInfo->isVisible());
+
+    // Saved: the extension is added, the power column is left out.
+    prompt.fileAnswer = home() + "/result";
+    ASSERT_TRUE(u.cmdSave->isEnabled());
+    u.cmdSave->click();
+    const QStringList lines = fileLines(home() + "/result.csv");
+    ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], "Device:QL-R11");
+    EXPECT_EQ(lines[1], "Mode:Auto Test");
+    EXPECT_TRUE(lines[2].startsWith("----------"));
+    EXPECT_EQ(lines[3], QStringList({p->tAutoRun(0, 0), p->tAutoRun(0, 1), p->tAutoRun(0, 2)}).join(','));
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_EQ(lines[3 + r], QStringList({p->tAutoRun(r, 0), p->tAutoRun(r, 1), p->tAutoRun(r, 2)}).join(','));
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+    closeWindow(*w);
+    dev.stop();
+}
+
+// A program of D-CC with a time limit, a wait, and D-CC again, written with
+// the step editor, saved, cleared and opened again, then run: the device
+// sees each start in order, each run stopped by the time limit, and the
+// result list gets a row per step. The panel's one-second step tick is
+// shortened for the test; the program counts ticks.
+TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(50);
+    auto w = startWindow();
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 3);
+
+    // The editor: three steps, then OK (which hides it and ends the wait).
+    bool edited = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        ql::frmSet* dlg = nullptr;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
+                dlg = d;
+        if (!dlg)
+            return;
+        auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
+            dlg->cmbMode->setCurrentIndex(kind);
+            if (dlg->txtSet->isEnabled())
+                dlg->txtSet->setText(set);
+            if (dlg->txtLmt->isEnabled())
+                dlg->txtLmt->setText(lmt);
+            dlg->txtLmt2->setText(third);
+            return dlg->cmdSet_Click();
+        };
+        const int wait = dlg->cmbMode->findText("Wait");
+        edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
+                 step(0, "2.00", "2.50", "0.05");
+        dlg->cmdOK->click();
+    });
+    u.cmdSetStep->click();  // returns once the editor is hidden
+    ASSERT_TRUE(edited) << prompt.texts().join('|').toStdString();
+    EXPECT_EQ(p->tStepSet(1, 1), "D-CC");
+    EXPECT_EQ(p->tStepSet(2, 1), "Wait");
+    EXPECT_EQ(p->tStepSet(3, 2), "2.00");
+    EXPECT_EQ(p->tStepSet(4, 1), "");
+
+    // Saved, cleared, opened again.
+    prompt.fileAnswer = home() + "/prog";
+    u.cmdSaveStep->click();
+    ASSERT_TRUE(QFile::exists(home() + "/prog.stp"));
+    u.cmdClearStep->click();
+    EXPECT_EQ(p->tStepSet(1, 1), "");
+    prompt.fileAnswer = home() + "/prog.stp";
+    u.cmdOpenStep->click();
+    ASSERT_EQ(p->tStepSet(1, 1), "D-CC");
+    EXPECT_EQ(p->tStepSet(2, 4), "0.03");
+    EXPECT_EQ(p->tStepSet(3, 2), "2.00");
+
+    u.tmrStep->setInterval(300);
+    dev.clearRecorded();
+    u.cmdStartStep->click();
+    ASSERT_TRUE(w->stepTest().at(0).StepOn);
+    EXPECT_EQ(p->StepCmd(), "Stop");
+    EXPECT_FALSE(u.cmdSetStep->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }, 3000));
+    EXPECT_EQ(dev.channel(0).setRaw, 100);
+    dev.step(360);  // six minutes of device time: 0.1 Ah out in the first step
+
+    ASSERT_TRUE(waitFor([&] { return !w->stepTest().at(0).StepOn; }, 15000));
+    EXPECT_EQ(p->StepCmd(), "Start");
+    EXPECT_TRUE(u.cmdSetStep->isEnabled());
+    EXPECT_FALSE(w->link().slot[0].StepRunning);
+    EXPECT_FALSE(dev.channel(0).running);
+    EXPECT_EQ(runFrames(dev), (QStringList{"start:100", "stop", "start:200", "stop"}));
+
+    // A row per step: pass-row, kind, capacity and energy.
+    ASSERT_GE(p->StepListCnt(), 4);
+    EXPECT_EQ(p->tStepList(1, 0), "1-1");
+    EXPECT_EQ(p->tStepList(1, 1), "D-CC");
+    EXPECT_NEAR(p->tStepList(1, 2).toDouble(), 0.1, 0.005);
+    EXPECT_EQ(p->tStepList(1, 2), ql::StepTest::FormatAmount(float(p->tStepList(1, 2).toDouble())));
+    EXPECT_EQ(p->tStepList(2, 0), "1-2");
+    EXPECT_EQ(p->tStepList(2, 1), "Wait");
+    EXPECT_EQ(p->tStepList(2, 2), "0");
+    EXPECT_EQ(p->tStepList(3, 0), "1-3");
+    EXPECT_LT(p->tStepList(3, 2).toDouble(), 0.01);  // the device's counters restart with each run
+    EXPECT_EQ(p->tStepList(3, 1), "D-CC");
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+    closeWindow(*w);
+    dev.stop();
+}
