@@ -4,6 +4,7 @@
 #include "toolfakes.h"
 #include "tools/frmadj.h"
 #include "tools/frmres.h"
+#include "tools/toolwindows.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -232,4 +233,25 @@ TEST(Resistance, FramesChecksAndResult)
     h.link.ResVolt = 0.01f;
     w.close();
     EXPECT_EQ(h.link.ResVolt, 0.0f);
+}
+
+TEST(ToolWindowsHolder, OneInstanceAndRememberedButtons)
+{
+    FakeHost h;
+    h.link.slot[0].MaxVol = 30;
+    ToolWindows tools(h);
+    // The run state reaches the point buttons before the window exists.
+    tools.setAdjButtonEnabled(QStringLiteral("cmdVL"), true);
+    tools.setAdjButtonEnabled(QStringLiteral("cmdCL"), false);
+    auto* adj = static_cast<frmAdj*>(tools.openCalibration());
+    EXPECT_TRUE(adj->cmdVL->isEnabled());
+    EXPECT_FALSE(adj->cmdCL->isEnabled());
+    EXPECT_EQ(tools.openCalibration(), adj);
+    tools.setAdjButtonEnabled(QStringLiteral("cmdCL"), true);
+    EXPECT_TRUE(adj->cmdCL->isEnabled());
+    adj->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_NE(tools.openCalibration(), nullptr);
+    EXPECT_NE(tools.openUsbTrigger(), nullptr);
+    EXPECT_TRUE(h.link.UsbOpen);
 }
