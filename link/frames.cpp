@@ -103,45 +103,6 @@ bool fail(const char* label, const QString& error)
     return false;
 }
 
-// Per-model rule for values A and B of a start, set or continue frame.
-enum class Rule { Unchanged, Power, Cells, Zeros };
-
-Rule startRule(int T, int m)
-{
-    if (T < 5)
-        return (m >= 1 && m <= 5) ? Rule::Cells : Rule::Unchanged;
-    if (T == 5 || T == 6) {
-        if (m == 1)
-            return Rule::Power;
-        if (m >= 2 && m <= 6)
-            return Rule::Cells;
-        if (m >= 8)
-            return Rule::Zeros;
-        return Rule::Unchanged;
-    }
-    if (T == 7 || T == 36 || T == 37) {
-        if (m == 1)
-            return Rule::Power;
-        if (m >= 3 && m <= 6)
-            return Rule::Cells;
-        if (m >= 8)
-            return Rule::Zeros;
-        return Rule::Unchanged;
-    }
-    if (T == 8)
-        return Rule::Unchanged;
-    if (T == 9 || T == 10)
-        return m == 1 ? Rule::Power : Rule::Unchanged;
-    if (T == 25 || T == 26 || T == 29 || T == 39 || T >= 40)
-        return Rule::Unchanged;
-    // 11..24, 27, 28, 30..35, 38
-    if (m == 1)
-        return Rule::Power;
-    if (m == 3)
-        return Rule::Zeros;
-    return Rule::Unchanged;
-}
-
 std::optional<CmdFrame> codeFrame(LinkState& state, int slot, int byte8, QString* error)
 {
     const auto c = panelChannel(state, slot, error);
@@ -216,6 +177,42 @@ double RoundEven(double v)
     return std::fmod(f, 2.0) == 0 ? f : f + 1;
 }
 
+StartRule StartRuleFor(int T, int m)
+{
+    if (T < 5)
+        return (m >= 1 && m <= 5) ? StartRule::Cells : StartRule::Unchanged;
+    if (T == 5 || T == 6) {
+        if (m == 1)
+            return StartRule::Power;
+        if (m >= 2 && m <= 6)
+            return StartRule::Cells;
+        if (m >= 8)
+            return StartRule::Zeros;
+        return StartRule::Unchanged;
+    }
+    if (T == 7 || T == 36 || T == 37) {
+        if (m == 1)
+            return StartRule::Power;
+        if (m >= 3 && m <= 6)
+            return StartRule::Cells;
+        if (m >= 8)
+            return StartRule::Zeros;
+        return StartRule::Unchanged;
+    }
+    if (T == 8)
+        return StartRule::Unchanged;
+    if (T == 9 || T == 10)
+        return m == 1 ? StartRule::Power : StartRule::Unchanged;
+    if (T == 25 || T == 26 || T == 29 || T == 39 || T >= 40)
+        return StartRule::Unchanged;
+    // 11..24, 27, 28, 30..35, 38
+    if (m == 1)
+        return StartRule::Power;
+    if (m == 3)
+        return StartRule::Zeros;
+    return StartRule::Unchanged;
+}
+
 QByteArray FrameBytes(const CmdFrame& frame)
 {
     return QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
@@ -258,45 +255,38 @@ std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind
     CmdFrame f{};
     f[1] = uint8_t(command);
 
-    // Value A: the set value in current units.
+    // Values A and B by the model's rule: only the values that go out in the
+    // frame must fit it; a value replaced by zeros is stored but not sent.
+    const StartRule rule = StartRuleFor(T, m);
     const auto sval = field(s.Panel->tSval(chn), "set value", error);
     if (!sval)
         return std::nullopt;
-    auto raw = scaled(*sval, s.CurFactor);
+    const bool power = rule == StartRule::Power;
+    auto raw = scaled(*sval, power ? s.PwrFactor : s.CurFactor);
     if (raw)
         ch.SetRaw = *raw;
-    if (!raw || !put240(f, 3, *raw, "set value", error)) {
-        setError(error, QStringLiteral("set value %1 out of range").arg(*sval));
+    if (rule != StartRule::Zeros && (!raw || !put240(f, 3, *raw, power ? "power" : "set value", error))) {
+        setError(error, QStringLiteral("%1 %2 out of range").arg(power ? QStringLiteral("power") : QStringLiteral("set value")).arg(*sval));
         return std::nullopt;
     }
 
-    // Value B: the limit in voltage units.
     const auto lmt = field(s.Panel->tSlmt(chn), "limit", error);
     if (!lmt)
         return std::nullopt;
     raw = scaled(*lmt, s.VolFactor);
     if (raw)
         ch.LmtRaw = *raw;
-    if (!raw || !put240(f, 5, *raw, "limit", error)) {
-        setError(error, QStringLiteral("limit %1 out of range").arg(*lmt));
-        return std::nullopt;
-    }
-
-    switch (startRule(T, m)) {
-    case Rule::Unchanged:
-        break;
-    case Rule::Power:
-        raw = scaled(*sval, s.PwrFactor);
-        if (raw)
-            ch.SetRaw = *raw;
-        if (!raw || !put240(f, 3, *raw, "power", error)) {
-            setError(error, QStringLiteral("power %1 out of range").arg(*sval));
+    switch (rule) {
+    case StartRule::Unchanged:
+    case StartRule::Power:
+        if (!raw || !put240(f, 5, *raw, "limit", error)) {
+            setError(error, QStringLiteral("limit %1 out of range").arg(*lmt));
             return std::nullopt;
         }
         break;
-    case Rule::Cells: {
+    case StartRule::Cells: {
         // The limit field holds the cell count here.
-        const int32_t cells = s.VolFactor != 0 ? ch.LmtRaw / s.VolFactor : -1;
+        const int32_t cells = raw && s.VolFactor != 0 ? *raw / s.VolFactor : -1;
         if (cells < 0 || cells >= 240) {
             setError(error, QStringLiteral("cell count %1 out of range").arg(cells));
             return std::nullopt;
@@ -305,7 +295,7 @@ std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind
         f[5] = uint8_t(cells);
         break;
     }
-    case Rule::Zeros:
+    case StartRule::Zeros:
         f[2] = f[3] = f[4] = f[5] = 0;
         break;
     }

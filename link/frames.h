@@ -76,6 +76,12 @@ std::optional<CmdFrame> MakeFrame(int command, int64_t a, int64_t b, int64_t c, 
 // panel's set value, limit and third value. Writes SetRaw, LmtRaw and
 // TimRaw of the channel as it goes (what was computed before a failing
 // step stays).
+// How a start, set or continue frame carries the set value (A) and the limit
+// (B) for a model and mode: as they are, A as power, B as a cell count, or
+// both as zeros.
+enum class StartRule { Unchanged, Power, Cells, Zeros };
+StartRule StartRuleFor(int devType, int mode);
+
 std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind, QString* error = nullptr);
 
 // Calibration: byte 3 = code (0..3 the four points, 4 OK, 5 reset), bytes

@@ -90,36 +90,6 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
     return {};
 }
 
-// How SendStart turns the set value and limit into values A and B.
-enum class Row { Unchanged, Power, Cells, Zeros };
-
-Row startRow(int t, int m)
-{
-    if (t < 5)
-        return (m >= 1 && m <= 5) ? Row::Cells : Row::Unchanged;
-    if (t == 5 || t == 6) {
-        if (m == 1) return Row::Power;
-        if (m >= 2 && m <= 6) return Row::Cells;
-        if (m >= 8) return Row::Zeros;
-        return Row::Unchanged;
-    }
-    if (t == 7 || t == 36 || t == 37) {
-        if (m == 1) return Row::Power;
-        if (m >= 3 && m <= 6) return Row::Cells;
-        if (m >= 8) return Row::Zeros;
-        return Row::Unchanged;
-    }
-    if (t == 8)
-        return Row::Unchanged;
-    if (t == 9 || t == 10)
-        return m == 1 ? Row::Power : Row::Unchanged;
-    if (t == 25 || t == 26 || t == 29 || t == 39 || t >= 40)
-        return Row::Unchanged;
-    if (m == 1) return Row::Power;
-    if (m == 3) return Row::Zeros;
-    return Row::Unchanged;
-}
-
 // Rounds like the frame builder (nearest, halves to even) and says whether
 // the result lies in [0, top].
 bool fits(double v, double top, double* rounded = nullptr)
@@ -221,33 +191,33 @@ StartCheck CheckStartValues(const SlotState& s, int chn, int kind, const StartFi
 
     // Values A, B, C as the frame builder encodes them.
     const double sval = fields[0].value, slmt = fields[1].value, stim = fields[2].value;
-    const Row row = startRow(t, m);
+    const StartRule row = StartRuleFor(t, m);
     auto tooBig = [](FieldKind k, double v) {
         return fail(CheckVerdict::OutOfRange, k, QStringLiteral("cannot be sent: %1").arg(v));
     };
     double lmtRaw = 0;
     switch (row) {
-    case Row::Zeros:
+    case StartRule::Zeros:
         // Values A and B are sent as zeros; only their conversion must work.
         if (!(std::fabs(RoundEven(sval * s.CurFactor)) <= 2147483647.0))
             return tooBig(FieldKind::SetValue, sval);
         if (!(std::fabs(RoundEven(slmt * s.VolFactor)) <= 2147483647.0))
             return tooBig(FieldKind::Limit, slmt);
         break;
-    case Row::Power:
+    case StartRule::Power:
         if (!fits(sval * s.PwrFactor, kMaxPair))
             return tooBig(FieldKind::SetValue, sval);
         if (!fits(slmt * s.VolFactor, kMaxPair))
             return tooBig(FieldKind::Limit, slmt);
         break;
-    case Row::Cells:
+    case StartRule::Cells:
         if (!fits(sval * s.CurFactor, kMaxPair))
             return tooBig(FieldKind::SetValue, sval);
         // The cell count goes out as one byte.
-        if (!fits(slmt * s.VolFactor, kMaxPair, &lmtRaw) || std::trunc(lmtRaw / s.VolFactor) > 239)
+        if (!fits(slmt * s.VolFactor, 2147483647.0, &lmtRaw) || std::trunc(lmtRaw / s.VolFactor) > 239)
             return tooBig(FieldKind::Limit, slmt);
         break;
-    case Row::Unchanged:
+    case StartRule::Unchanged:
         if (!fits(sval * s.CurFactor, kMaxPair))
             return tooBig(FieldKind::SetValue, sval);
         if (!fits(slmt * s.VolFactor, kMaxPair))

@@ -160,6 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "FA 01 00 64 01 3C 00 1E 46 F8", 100, 300, 30},
         StartCase{"type 5 power", 5, 1, 0, 1, 1000, 100, 10, 7, true, "12.5", "3.0", "10",
                   "FA 11 00 7D 01 3C 00 0A 5B F8", 125, 300, 10},
+        // 60 W is 600 as power: the set value in current units (60000) is
+        // never sent, so it must not refuse the start.
+        StartCase{"type 5 power beyond the current range", 5, 1, 0, 1, 1000, 100, 10, 7, true, "60", "3.0", "10",
+                  "FA 11 02 78 01 3C 00 0A 5C F8", 600, 300, 10},
         StartCase{"type 5 mode 8 zeros, cut-off current", 5, 8, 0, 1, 1000, 100, 10, 7, true, "1", "4.2", "0.1",
                   "FA 81 00 00 00 00 00 64 E5 F8", 1000, 420, 100},
         StartCase{"type 7 CV mode cut-off current", 7, 2, 0, 1, 100, 100, 1, 2, true, "2", "14.4", "0.5",

@@ -1,6 +1,8 @@
 // Focus checks of the panel's value fields and the check before a start.
 #include "link/state.h"
 #include "panel/valuecheck.h"
+#include "link/frames.h"
+#include "sim/peers.h"
 
 #include <gtest/gtest.h>
 
@@ -195,6 +197,28 @@ TEST(StartCheck, RefusesWhatTheFrameCannotCarry)
     EXPECT_TRUE(neg.replacement.isEmpty());
     // Negative cells likewise.
     EXPECT_FALSE(CheckStartValues(slotOf(2, 2), 0, 1, {QStringLiteral("1"), QStringLiteral("-2"), QStringLiteral("0")}).ok());
+}
+
+TEST(StartCheck, AgreesWithTheFrameBuilderOnPowerStarts)
+{
+    // Type 5 in power mode sends watts times 10: 60 W fits the frame although
+    // 60 A in current units would not.
+    SlotState& s = slotOf(5, 1);
+    s.CurFactor = 1000;
+    s.VolFactor = 100;
+    s.PwrFactor = 10;
+    EXPECT_TRUE(CheckStartValues(s, 0, 1, {QStringLiteral("60"), QStringLiteral("3"), QStringLiteral("10")}).ok());
+    LinkState st;
+    ql::sim::FakePanel panel;
+    SlotState& t = st.slot[0];
+    t.Panel = &panel;
+    t.DevType = 5;
+    t.CurFactor = 1000, t.VolFactor = 100, t.PwrFactor = 10;
+    t.chn[0].ChnMode = 1;
+    panel.sval[0] = QStringLiteral("60");
+    panel.slmt[0] = QStringLiteral("3");
+    panel.stim[0] = QStringLiteral("10");
+    EXPECT_TRUE(StartFrame(st, 0, 0, 1).has_value());
 }
 
 TEST(StartCheck, CommandByteMustFitForChannelTwo)
