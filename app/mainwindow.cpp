@@ -1084,8 +1084,16 @@ void frmMain::DevCtrl_StepOpenClick(int Index) { stepTest_.OpenClick(Index); }
 
 void frmMain::DevCtrl_StepSetClick(int Index)
 {
+    if (stepEditor_) {
+        stepEditor_->raise();
+        stepEditor_->activateWindow();
+        return;
+    }
     frmSet dlg(link_, Index, seqHost_, this);
+    stepEditor_ = &dlg;
+    DlgDone = false;
     ShowAndWait(&dlg);
+    DlgDone = true;
 }
 
 void frmMain::DevCtrl_ModeClick(int Index)

@@ -173,7 +173,8 @@ public:
     virtual void DevCtrl_AutoListClick(int Index);
     virtual void DevCtrl_StepTestClick(int Index);
     virtual void DevCtrl_StepTmrOn(int Index);
-    // Opens the step editor and waits until OK or Cancel hides it.
+    // Opens the step editor and waits until OK or Cancel hides it; while it
+    // is open another click brings it to the front.
     virtual void DevCtrl_StepSetClick(int Index);
     virtual void DevCtrl_StepSaveClick(int Index);
     virtual void DevCtrl_StepClrClick(int Index);
@@ -258,6 +259,7 @@ private:
     QPointer<frmAbout> about_;
     QPointer<frmSw> sw_;
     std::map<QString, QPointer<QWidget>> windows_;
+    QPointer<QWidget> stepEditor_;
     bool closing_ = false;
 };
 

@@ -255,6 +255,19 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
                 dlg = d;
         if (!dlg)
             return;
+        // A second click while it is open opens no second editor (a second
+        // one would wait here; it is closed after a while so the test ends).
+        QTimer::singleShot(3000, dlg, [] {
+            for (QWidget* t : QApplication::topLevelWidgets())
+                if (qobject_cast<ql::frmSet*>(t) && t->isVisible())
+                    t->hide();
+        });
+        u.cmdSetStep->click();
+        int open = 0;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            open += qobject_cast<ql::frmSet*>(t) && t->isVisible() ? 1 : 0;
+        if (open != 1 || !dlg->isVisible())
+            return;
         auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
             dlg->cmbMode->setCurrentIndex(kind);
             if (dlg->txtSet->isEnabled())
