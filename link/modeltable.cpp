@@ -283,4 +283,13 @@ QStringList ModeListFor(int devType) {
     return SetupBranchFor(devType, 0).modes;
 }
 
+QStringList ModeListFor(int devType, int fwVersion) {
+    SlotState s;
+    s.DevType = static_cast<int16_t>(devType);
+    s.FwVersion = fwVersion;
+    s.ModeList = ModeListFor(devType);
+    ApplyVersionRules(s);
+    return s.ModeList;
+}
+
 } // namespace ql

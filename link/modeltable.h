@@ -92,6 +92,9 @@ SetupBranch SetupBranchFor(int devType, int chan);
 // channel-0 list for two-channel types); used to judge a reply's mode
 // digit before the set-up has built the list.
 QStringList ModeListFor(int devType);
+// The mode list a device of that type and firmware version ends up with once
+// the version rules have run on it.
+QStringList ModeListFor(int devType, int fwVersion);
 
 // True for the types whose connect ends only on a channel-1 reply.
 inline bool IsTwoChannelType(int devType) { return devType == 17 || devType == 18; }

@@ -161,11 +161,14 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
     // The mode digit must name an entry of the list in force once this frame
-    // is handled: the list the set-up builds while connecting, else the
-    // slot's own.
+    // is handled: the list the set-up builds while connecting, after the
+    // version rules of an info frame's version, else the slot's own.
     if (!(connecting && frameType == 0)) {
-        const QStringList modes =
-            connecting || s.ModeList.isEmpty() ? ModeListFor(connecting ? frameType : s.DevType) : s.ModeList;
+        const bool info = f.FrameKind() == 1;
+        const int type = connecting ? frameType : s.DevType;
+        const QStringList modes = connecting || info || s.ModeList.isEmpty()
+                                      ? ModeListFor(type, info ? f.Pair(9) : s.FwVersion)
+                                      : s.ModeList;
         if (f.Mode() >= modes.size()) {
             Fail(QStringLiteral("mode %1 outside the mode list of type %2")
                      .arg(f.Mode())

@@ -247,6 +247,31 @@ TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
     EXPECT_EQ(s.VerFrames, 2);
 }
 
+TEST_F(Decoder, ModeOnlyTheVersionRulesOfferIsAcceptedFromAnInfoReply) {
+    // A QL-R25B in its "Meter" mode (index 1): the plain type-25 list has
+    // "D-CC" alone, the version-310 list adds "Meter".
+    timers.conn[0] = true;
+    Reply data;
+    data.type = 25;
+    data.mode = 1;
+    Feed(0, Wire(data));  // version unknown yet: refused, still connecting
+    EXPECT_TRUE(timers.conn[0]);
+    Reply info = data;
+    info.kind = 1;
+    info.e1 = 310;
+    info.e2 = 3000;
+    info.e3 = 500;
+    Feed(0, Wire(info));
+    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_EQ(host.name(0, 1), "QL-R25B");
+    EXPECT_EQ(st.slot[0].ModeList, (QStringList{"D-CC", "Meter"}));
+    samples.clear();
+    errors.clear();
+    Feed(0, Wire(data));
+    EXPECT_EQ(samples.size(), 1u);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
 TEST_F(Decoder, Type26FirstInfoReplyPicksTheBVariantAndCountsTwice) {
     timers.conn[0] = true;
     Reply r;
