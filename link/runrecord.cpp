@@ -14,6 +14,15 @@ QString RecordBanner() { return QStringLiteral("-----------QL Tester Software---
 
 QString FileTrailer() { return QStringLiteral("------------www.qltester.example--------------"); }
 
+QString DateStem(const QDateTime& when)
+{
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return QStringLiteral("%1-%2-%3-%4-%5-%6")
+        .arg(d.year()).arg(d.month()).arg(d.day())
+        .arg(t.hour()).arg(t.minute()).arg(t.second());
+}
+
 namespace RunRecord {
 
 namespace {

@@ -8,6 +8,7 @@
 // appended, so a crash loses at most the row being written; the reader skips
 // such a truncated row and any other damaged one.
 #include <QList>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,10 @@ namespace ql {
 // of data files).
 QString RecordBanner();   // 11 dashes, the product name, 12 dashes
 QString FileTrailer();    // 12 dashes, the maker's web address, 14 dashes
+
+// The date and time part of default file names: year, month, day, hour,
+// minute and second, unpadded, joined by "-".
+QString DateStem(const QDateTime& when);
 
 namespace RunRecord {
 

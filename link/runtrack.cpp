@@ -21,6 +21,13 @@ const QString k00 = QStringLiteral("0.00");
 const QString k0 = QStringLiteral("0");
 const QString k1 = QStringLiteral("0.0");
 
+// The run grid's "Mode" cell: mode, set value and limit with their units.
+QString ModeCellText(const RunPanelIf& panel, int chn)
+{
+    return panel.tMode() + QStringLiteral("  ") + panel.tSval(chn) + panel.lSvalt(chn) + QStringLiteral("  ") +
+           panel.tSlmt(chn) + panel.lSlmtt(chn);
+}
+
 // Shortest text of a single-precision value, as the error log wants it.
 QString shortest(float v)
 {
@@ -67,15 +74,9 @@ QString RunTracker::RecordBase(int slot, int chn) const
 
 QString RunTracker::AutoDataFileName(int slot, int chn) const
 {
-    const QDateTime t = now();
-    const QDate d = t.date();
-    const QTime h = t.time();
-    const QString stamp = QStringLiteral("%1-%2-%3-%4-%5-%6")
-                              .arg(d.year()).arg(d.month()).arg(d.day())
-                              .arg(h.hour()).arg(h.minute()).arg(h.second());
-    return programDir + QStringLiteral("/Data/") + stamp + QLatin1Char('-') + host_.grid(slot)->text(chn + 1, 0) +
-           QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') + QString::number(chn + 1) +
-           (host_.SaveCsv() ? QStringLiteral(".csv") : QStringLiteral(".dat"));
+    return programDir + QStringLiteral("/Data/") + DateStem(now()) + QLatin1Char('-') +
+           host_.grid(slot)->text(chn + 1, 0) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
+           QString::number(chn + 1) + (host_.SaveCsv() ? QStringLiteral(".csv") : QStringLiteral(".dat"));
 }
 
 // --- Run tracking ------------------------------------------------------------
@@ -232,8 +233,7 @@ void RunTracker::ShowSample(int slot, int chn)
 
         // Run cells, average voltage, type-26 capacity and energy.
         if (c.Running) {
-            grid->setText(chn + 1, 1, panel->tMode() + QStringLiteral("  ") + panel->tSval(chn) + panel->lSvalt(chn) +
-                                          QStringLiteral("  ") + panel->tSlmt(chn) + panel->lSlmtt(chn));
+            grid->setText(chn + 1, 1, ModeCellText(*panel, chn));
             const int n = chart->DpCnt(chn * 5);
             if (n > c.RunStartPt) {
                 const double avg = static_cast<double>(c.VoltSum) / (n - c.RunStartPt);
@@ -520,8 +520,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     const int r = chn + 1;
     grid->setText(r, 2, panel->tVol(chn) + QLatin1Char('V'));
     grid->setText(r, 3, QString());
-    grid->setText(r, 1, panel->tMode() + QStringLiteral("  ") + panel->tSval(chn) + panel->lSvalt(chn) +
-                            QStringLiteral("  ") + panel->tSlmt(chn) + panel->lSlmtt(chn));
+    grid->setText(r, 1, ModeCellText(*panel, chn));
     c.DataFile = RecordBase(slot, chn);
 
     RunRecord::Header h;

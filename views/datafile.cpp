@@ -97,12 +97,7 @@ bool SaveDataFile(const LinkState& state, RunHostIf& host, int slot, int chn, co
 
 QString ProposedDataFileName(const QDateTime& when, const QString& device, int slot, int chn, bool dev2s)
 {
-    const QDate d = when.date();
-    const QTime t = when.time();
-    QString name = QStringLiteral("%1-%2-%3-%4-%5-%6-")
-                       .arg(d.year()).arg(d.month()).arg(d.day())
-                       .arg(t.hour()).arg(t.minute()).arg(t.second()) +
-                   device + QStringLiteral("-%1-%2").arg(slot + 1).arg(chn + 1);
+    QString name = DateStem(when) + QLatin1Char('-') + device + QStringLiteral("-%1-%2").arg(slot + 1).arg(chn + 1);
     if (dev2s)
         name += QStringLiteral("-%1").arg(chn + 1);
     return name;
