@@ -10,6 +10,7 @@
 #include "platform/services.h"
 #include "platform/settings.h"
 #include "views/datafile.h"
+#include "views/readouts.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -213,11 +214,7 @@ void LinkHost::HideMeter()
         w_.hooks.showMeter(false);
 }
 
-void LinkHost::UnloadMeter()
-{
-    if (QWidget* m = w_.otherWindow(QStringLiteral("frmMeter")))
-        m->close();
-}
+void LinkHost::UnloadMeter() { w_.readouts().unloadMeter(); }
 
 void LinkHost::SetMeter(const ReadoutValues& v)
 {
@@ -268,9 +265,38 @@ QString SeqHost::FileDialog(bool save, const QString& title, const QString& filt
     return ql::FileDialog(save, title, filter, QString());
 }
 
-void SeqHost::Critical(const QString& text)
+void SeqHost::Critical(const QString& text) { w_.host().ShowCritical(text); }
+
+// ------------------------------------------------------------------ tools
+
+int MainToolHost::CurDev() const { return w_.CurDev(); }
+LinkState& MainToolHost::Link() { return w_.link(); }
+
+DevCtrl* MainToolHost::Panel(int slot)
 {
-    prompter().Message(text, Lang(QStringLiteral("Prompt")), Prompter::OkOnly, Prompter::Critical);
+    return slot >= 0 && slot < kMaxDevices ? w_.slot(slot).Panel : nullptr;
+}
+
+CurveGraph* MainToolHost::Chart(int slot)
+{
+    return slot >= 0 && slot < kMaxDevices ? w_.slot(slot).Chart : nullptr;
+}
+
+void MainToolHost::DevCtrl_RunClick(int slot, int chn) { w_.DevCtrl_RunClick(slot, chn); }
+void MainToolHost::DevCtrl_StopClick(int slot, int chn) { w_.DevCtrl_StopClick(slot, chn); }
+void MainToolHost::RemoteSet(int slot, float value) { ql::RemoteSet(w_.link(), slot, value); }
+void MainToolHost::RemoteQC(int slot, int code) { ql::RemoteQC(w_.link(), slot, code); }
+void MainToolHost::RemotePE(int slot, int direction) { ql::RemotePE(w_.link(), slot, direction); }
+
+void MainToolHost::Message(const QString& text, Icon icon)
+{
+    MsgBox(text, QStringLiteral("Prompt"), Prompter::OkOnly,
+           icon == Icon::Critical ? Prompter::Critical : Prompter::Information);
+}
+
+QString MainToolHost::Input(const QString& prompt, const QString& title, const QString& def, bool* ok)
+{
+    return prompter().Input(prompt, title, def, ok);
 }
 
 } // namespace ql

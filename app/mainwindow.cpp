@@ -8,7 +8,15 @@
 #include "panel/runstate.h"
 #include "panel/seqpanel.h"
 #include "panel/stepedit.h"
+#include "views/colorcells.h"
 #include "views/datafile.h"
+#include "views/dataviewer.h"
+#include "views/frmcurve.h"
+#include "views/frmshow.h"
+#include "views/paramfile.h"
+#include "views/pictures.h"
+#include "views/readouts.h"
+#include "views/viewhost.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -17,6 +25,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -44,9 +53,6 @@ constexpr const char* kCdtUrl = "https://qltester.example.com/cdt";
 
 int px(double twips) { return int(std::lround(twips / kTwips)); }
 int tw(int pixels) { return pixels * kTwips; }
-
-// Rounds to the nearest whole number, halves to even.
-int roundEven(double v) { return int(std::nearbyint(v)); }
 
 const char* const kRunHeaders[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt"};
 
@@ -140,6 +146,9 @@ frmMain::frmMain(QWidget* parent)
     Timer4 = new QTimer(this);
     Timer4->setInterval(350);
     connect(Timer4, &QTimer::timeout, this, &frmMain::Timer4_Timer);
+    // The news exchange runs only while Timer2 is enabled; it starts off.
+    news_ = std::make_unique<ServerLink>(static_cast<NewsHost&>(*this), Timer2, Timer3, this);
+    wireWindows();
 
     resize(1000, 680);
     Form_Load();
@@ -162,6 +171,46 @@ frmMain::~frmMain()
     for (auto& s : link_.slot)
         s.Panel = nullptr;
     delete tray_;
+}
+
+// The windows of the other parts behind the menu hooks.
+void frmMain::wireWindows()
+{
+    SetViewPrompts({[](bool s, const QString& t, const QString& f, const QString& n) { return FileDialog(s, t, f, n); },
+                    [] { return PickColor(); },
+                    [](const QString& t, const QString& ti) { MsgBox(t, ti, Prompter::OkOnly, Prompter::Critical); }});
+    hooks.openParameterFile = [this] { OpenParameterFile(*MakeViewHost(*this)); };
+    hooks.saveParameterFile = [this] { SaveParameterFile(*MakeViewHost(*this)); };
+    hooks.saveCurvePicture = [this] { SaveCurvePicture(*MakeViewHost(*this), false); };
+    hooks.savePanelPicture = [this] { SaveCurvePicture(*MakeViewHost(*this), true); };
+    hooks.openAxisRanges = [this] { return OpenAxisRanges(MakeViewHost(*this)); };
+    hooks.openDisplaySetting = [this](bool en, bool sel) { return OpenDisplaySetting(MakeViewHost(*this), en, sel); };
+    hooks.openDataViewer = [this]() -> QWidget* {
+        ViewerEnv env;
+        env.look = slots_[0].Chart;
+        env.curDev = [this] { return CurDev(); };
+        env.ask.fileDialog = [](bool s, const QString& t, const QString& f, const QString& n) {
+            return FileDialog(s, t, f, n);
+        };
+        env.ask.pickColor = [] { return PickColor(); };
+        env.ask.message = [](const QString& t, const QString& ti, ViewerPrompts::Buttons b, ViewerPrompts::Icon i) {
+            return prompter().Message(t, ti, static_cast<Prompter::Buttons>(b), static_cast<Prompter::Icon>(i));
+        };
+        env.ask.input = [](const QString& p, const QString& t, const QString& d, bool* ok) {
+            return prompter().Input(p, t, d, ok);
+        };
+        env.ask.runDialog = [](QDialog& d) { d.exec(); };
+        return ShowDataViewer(this, env);
+    };
+    readouts_ = new FloatingReadouts(MakeViewHost(*this), this);
+    readouts_->attach(hooks);
+
+    hooks.openCalibration = [this] { return tools.openCalibration(); };
+    hooks.openResistanceTest = [this] { return tools.openResistanceTest(); };
+    hooks.openFirmwareUpdate = [this] { return tools.openFirmwareUpdate(); };
+    hooks.openQcTest = [this] { return tools.openQcTest(); };
+    hooks.openUsbTrigger = [this] { return tools.openUsbTrigger(); };
+    hooks.setAdjButtonEnabled = [this](const QString& n, bool on) { tools.setAdjButtonEnabled(n, on); };
 }
 
 // ------------------------------------------------------------------ menus
@@ -382,6 +431,7 @@ void frmMain::createSlot(int n)
     s.tmrRecv->setInterval(500);
     connect(s.tmrRecv, &QTimer::timeout, this, [this, n] { tmrRecv_Timer(n); });
 
+    AttachColorCells(s.gridRun, s.Chart, s.Panel);
     s.frmDev->show();
     host_->addSlot(n);
     wirePanel(n);
@@ -422,8 +472,13 @@ void frmMain::wirePanel(int n)
 
 void frmMain::panelNoDevice(int n)
 {
+    slots_[n].Panel->setDev2S(false);
+    panelModesNoDevice(n);
+}
+
+void frmMain::panelModesNoDevice(int n)
+{
     DevCtrl* p = slots_[n].Panel;
-    p->setDev2S(false);
     p->ModeClr();
     p->ModeAdd(QStringLiteral("No Device"));
     p->setTMode(QStringLiteral("No Device"));
@@ -641,16 +696,16 @@ void frmMain::Form_Resize()
             if (listH < 0 || listW < 0)
                 return;
             s.lstInfo->setGeometry(px(panelLeft), px(listTop), px(listW), px(listH));
-            const int col = roundEven((chartW - 2800) / 7.5);
+            const int col = int(RoundEven((chartW - 2800) / 7.5));
             if (col < 0)
                 return;
             for (int c = 2; c <= 6; ++c)
                 s.gridRun->setColWidth(c, col);
-            s.gridRun->setColWidth(1, roundEven(2.5 * s.gridRun->ColWidth(2)));
+            s.gridRun->setColWidth(1, int(RoundEven(2.5 * s.gridRun->ColWidth(2))));
             const int alH = gridTop + gridH;
             s.gridAutolist->setGeometry(px(panelLeft), px(panelTop), px(listW), px(alH - panelTop));
             s.gridAutolist->setColWidth(0, 650);
-            const int alCol = roundEven((listW - 650 - 300) / 3.0);
+            const int alCol = int(RoundEven((listW - 650 - 300) / 3.0));
             if (alCol < 0)
                 return;
             for (int c = 1; c <= 3; ++c)
@@ -832,17 +887,13 @@ void frmMain::menuAdj_Click()
     if (w) {
         w->show();
         // The tab strip comes back when the calibration window closes.
-        auto back = [this] {
-            AdjOpen = false;
-            tabDev->setEnabled(true);
-        };
+        auto back = [this] { tabDev->setEnabled(true); };
         connect(w, &QObject::destroyed, this, back);
         new CloseHook(w, back);
     } else {
         tabDev->setEnabled(true);
     }
     menuAdj->setEnabled(false);
-    AdjOpen = w != nullptr;
 }
 
 void frmMain::menuUpdate_Click()
@@ -1197,7 +1248,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
         if (!h) {
             // Nothing is left half done: no handle, no timer, no setting.
             MsgBox(QStringLiteral("Wrong Port!"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Critical);
-            ErrLog(QStringLiteral("ErrConn"), QStringLiteral("cannot open port ") + port);
+            ErrLog(QStringLiteral("Conn"), QStringLiteral("cannot open port ") + port);
             return;
         }
         st.hComm = h;
@@ -1249,14 +1300,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
         p->setTmrShowEnable(c, false);
     }
     tmrPauseStop(Index);
-    p->ModeClr();
-    p->ModeAdd(QStringLiteral("No Device"));
-    p->setTMode(QStringLiteral("No Device"));
-    for (int c = 0; c < 2; ++c) {
-        p->setTSval(c, QStringLiteral("00.00"));
-        p->setTSlmt(c, QStringLiteral("00.00"));
-        p->setTStim(c, QStringLiteral("0"));
-    }
+    panelModesNoDevice(Index);
     menuAdj->setEnabled(false);
     menuQc->setEnabled(false);
     menuRes->setEnabled(false);
@@ -1308,6 +1352,10 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     Timer1->stop();
     Timer4->stop();
+    // The floating readouts are top-level windows: left open they would keep
+    // the program running.
+    readouts_->unloadMeter();
+    readouts_->showDisp(false);
     for (const char* name : kWindowOrder) {
         if (QWidget* w = otherWindow(QLatin1String(name)))
             w->close();

@@ -9,10 +9,12 @@
 #include "link/recv.h"
 #include "link/runtrack.h"
 #include "link/state.h"
+#include "net/serverlink.h"
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
 #include "panel/steptest.h"
 #include "panel/valuecheck.h"
+#include "tools/toolwindows.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -34,6 +36,7 @@ class QToolBar;
 namespace ql {
 
 class FlexGrid;
+class FloatingReadouts;
 
 // The controls of one device slot; every one of them lies inside frmDev.
 struct DevSlot {
@@ -78,7 +81,7 @@ struct WindowHooks {
     std::function<void(const ReadoutValues&)> meterValues;
 };
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, private NewsHost {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -98,7 +101,6 @@ public:
     int CurDev() const { return curDev_; }
     QString IniFile;             // the settings file; the settings are ql::settings()
     bool MinDispShown = false;
-    bool AdjOpen = false;
     QString FwText;              // "V3.20" of the selected device, or empty
     QString NewsText, NewsUrl, MarqueeText;
     int MarqPos = 0;
@@ -209,6 +211,9 @@ public:
     frmMsg* messageWindow() const { return msg_; }
     frmAbout* aboutWindow() const { return about_; }
     frmSw* switchWindow() const { return sw_; }
+    // The floating readouts frmDisp and frmMeter.
+    FloatingReadouts& readouts() const { return *readouts_; }
+    ServerLink& news() const { return *news_; }
 
     // Shows w modeless and processes events until it is closed or destroyed.
     static void ShowAndWait(QWidget* w);
@@ -228,7 +233,10 @@ private:
     void setupChart(int n);
     void wirePanel(int n);
     void showCapacity(int slot, int chn) { tracker_.ShowCapacity(slot, chn); }
+    // The "No Device" panel: one channel, no modes, zeroed fields.
     void panelNoDevice(int n);
+    // The same without changing the channel count.
+    void panelModesNoDevice(int n);
     void preferredPort(int n, const QString& portText);
     void registerWindow(const QString& name, QWidget* w);
     void waitWithTabsLocked(QWidget* w);
@@ -239,6 +247,12 @@ private:
     void sendDisconnect(int n);
     void tmrPauseStop(int n);
     void onPortLost(int n);
+    void wireWindows();
+
+    // NewsHost
+    void SetNewsText(const QString& t) override { NewsText = t; }
+    void SetNewsUrl(const QString& u) override { NewsUrl = u; }
+    void BannerOpened(QWidget* w) override { registerWindow(QStringLiteral("frmBanner"), w); }
 
     friend class LinkHost;
 
@@ -261,6 +275,10 @@ private:
     std::map<QString, QPointer<QWidget>> windows_;
     QPointer<QWidget> stepEditor_;
     bool closing_ = false;
+    MainToolHost toolHost_{*this};
+    ToolWindows tools{toolHost_};  // goes before the host it uses
+    FloatingReadouts* readouts_ = nullptr;
+    std::unique_ptr<ServerLink> news_;
 };
 
 // The window title: "QL Tester Software V<major>.<minor>.<revision> (Build <date>)".

@@ -107,7 +107,7 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_FALSE(w->slot(0).tmrComm->isActive());
     EXPECT_FALSE(w->slot(0).tmrConn->isActive());
     EXPECT_EQ(iniText(), before);
-    EXPECT_TRUE(todaysLog(home()).contains("[ErrConn]"));
+    EXPECT_TRUE(todaysLog(home()).contains("[Conn]"));
 
     // A text that names no port.
     w->slot(0).Panel->setTPort("CO");

@@ -104,7 +104,6 @@ TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
     EXPECT_FALSE(w->tabDev->isEnabled());
     QTest::qWait(20);
     EXPECT_TRUE(w->tabDev->isEnabled());
-    EXPECT_FALSE(w->AdjOpen);
 
     // Resistance test: refused without a device and above 4.5 V.
     prompt.messages.clear();
