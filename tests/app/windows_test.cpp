@@ -1,0 +1,195 @@
+// The real windows of the other parts behind the main window's menus and
+// toolbar, the floating readouts at shut-down, the run grid's colour cells
+// and the idle news link.
+#include "apptest.h"
+
+#include "controls/curvegraph.h"
+#include "panel/flexgrid.h"
+#include "views/readouts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTabBar>
+#include <QTimer>
+#include <QtTest/QTest>
+
+using namespace qltest;
+
+namespace {
+
+// Closes every visible top-level window of the listed classes as soon as it
+// shows (a modal dialog's exec returns, a waited-for window ends the wait)
+// and records each class once per window.
+class WindowCloser : public QObject {
+public:
+    explicit WindowCloser(QStringList classes) : classes_(std::move(classes))
+    {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, &WindowCloser::sweep);
+        timer_.start();
+    }
+    QStringList seen;
+
+private:
+    void sweep()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            QString cls = QString::fromLatin1(w->metaObject()->className());
+            cls.remove(QStringLiteral("ql::"));
+            if (w->isVisible() && classes_.contains(cls)) {
+                seen << cls;
+                w->close();
+            }
+        }
+    }
+    QStringList classes_;
+    QTimer timer_;
+};
+
+// Visible top-level windows of the program's own classes other than frmMain.
+QStringList openWindows()
+{
+    QStringList out;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const QString cls = QString::fromLatin1(w->metaObject()->className());
+        if (w->isVisible() && cls.startsWith(QLatin1String("ql::frm")) && cls != QLatin1String("ql::frmMain"))
+            out << cls;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
+{
+    auto w = makeWindow();
+    w->show();
+    WindowCloser closer({"frmType", "frmData", "frmCurve", "frmShow", "frmUpdate", "frmRes", "frmQC", "frmUSB"});
+
+    // The viewer asks for its X axis in a modal dialog, then stays open.
+    w->menuOpenData->trigger();
+    QTest::qWait(30);
+    EXPECT_EQ(closer.seen, (QStringList{"frmType", "frmData"}));
+    closer.seen.clear();
+    w->tlbSys_ButtonClick("opendat");
+    QTest::qWait(30);
+    EXPECT_EQ(closer.seen, (QStringList{"frmType", "frmData"}));
+
+    // Waited-for windows: the handler returns once the window has closed.
+    closer.seen.clear();
+    w->menuCurve->trigger();
+    w->menuShow->trigger();
+    w->tlbSys_ButtonClick("setting");
+    EXPECT_EQ(closer.seen, (QStringList{"frmCurve", "frmShow", "frmShow"}));
+    EXPECT_TRUE(w->DlgDone);
+
+    closer.seen.clear();
+    w->menuUpdate->trigger();
+    EXPECT_EQ(closer.seen, QStringList{"frmUpdate"});
+    EXPECT_TRUE(w->tabDev->isEnabled());
+    w->link().slot[0].DevType = 5;
+    w->link().ch(0, 0).Volt = 3.7f;
+    closer.seen.clear();
+    w->menuRes->setVisible(true);
+    w->menuRes->setEnabled(true);
+    w->menuRes->trigger();
+    EXPECT_EQ(closer.seen, QStringList{"frmRes"});
+    EXPECT_TRUE(w->tabDev->isEnabled());
+
+    closer.seen.clear();
+    for (QAction* a : {w->menuQc, w->menuUsb}) {
+        a->setVisible(true);
+        a->setEnabled(true);
+        a->trigger();
+    }
+    QTest::qWait(30);
+    closer.seen.sort();  // both were open at once
+    EXPECT_EQ(closer.seen, (QStringList{"frmQC", "frmUSB"}));
+    EXPECT_FALSE(w->link().UsbOpen);
+
+    // The calibration window sets the link's flag itself while it is open
+    // and gives the tabs back when closed.
+    w->menuAdj->setEnabled(true);
+    w->menuAdj->trigger();
+    QWidget* adj = w->otherWindow("frmAdj");
+    ASSERT_TRUE(adj);
+    EXPECT_TRUE(adj->isVisible());
+    EXPECT_TRUE(w->link().AdjOpen);
+    EXPECT_FALSE(w->tabDev->isEnabled());
+    adj->close();
+    QTest::qWait(10);
+    EXPECT_FALSE(w->link().AdjOpen);
+    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_TRUE(openWindows().isEmpty()) << openWindows().join(',').toStdString();
+
+    // Parameter and picture entries ask through the program's prompter; a
+    // chosen name gets its picture.
+    prompt.fileCalls = 0;
+    w->menuOpenCfg->setEnabled(true);
+    w->menuSaveCfg->setEnabled(true);
+    w->menuOpenCfg->trigger();
+    w->menuSaveCfg->trigger();
+    EXPECT_EQ(prompt.fileCalls, 2);
+    prompt.fileAnswer = QDir(home()).filePath("curve");
+    w->menuSavePic->trigger();
+    EXPECT_TRUE(QFile::exists(QDir(home()).filePath("curve.bmp")));
+    prompt.fileAnswer = QDir(home()).filePath("panel");
+    w->tlbSys_ButtonClick("savepic");
+    EXPECT_TRUE(QFile::exists(QDir(home()).filePath("panel.bmp")));
+    EXPECT_EQ(prompt.fileCalls, 4);
+
+    closeWindow(*w);
+}
+
+TEST_F(AppTest, FloatingReadoutsAreGoneAfterShutDownAndTheNewsLinkIdles)
+{
+    auto w = makeWindow();
+    w->show();
+    // The news link fetches only when Timer2 is enabled; it is not at start-up.
+    EXPECT_FALSE(w->Timer2->isActive());
+    EXPECT_FALSE(w->Timer3->isActive());
+    EXPECT_EQ(w->Timer2->interval(), 1000);
+    QTest::qWait(50);
+    EXPECT_EQ(w->news().SvrTick(), 0);
+
+    // The link's unload reaches the real meter window.
+    w->host().ShowMeter();
+    ASSERT_TRUE(w->host().MeterOpen());
+    EXPECT_TRUE(w->readouts().meter()->isVisible());
+    w->host().UnloadMeter();
+    EXPECT_FALSE(w->host().MeterOpen());
+
+    w->host().ShowMeter();
+    w->hooks.showDisp(true);
+    ASSERT_TRUE(w->readouts().disp());
+    EXPECT_TRUE(w->readouts().disp()->isVisible());
+    closeWindow(*w);
+    EXPECT_FALSE(w->readouts().meter());
+    EXPECT_FALSE(w->readouts().disp()->isVisible());
+    EXPECT_TRUE(openWindows().isEmpty()) << openWindows().join(',').toStdString();
+}
+
+TEST_F(AppTest, ColourCellClickPicksThroughThePrompter)
+{
+    auto w = makeWindow();
+    w->show();
+    w->menuAddDev_Click();
+    for (int n : {0, 1}) {
+        ql::FlexGrid& g = *w->slot(n).gridRun;
+        prompt.colourAnswer = n == 0 ? 0x0000FF : 0x00FF00;
+        const QRect cell = g.visualRect(g.model()->index(1, 8));
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell.center());
+        EXPECT_EQ(g.CellBackColor(1, 8), prompt.colourAnswer);
+        EXPECT_EQ(w->slot(n).Chart->CurveLineColor(1), uint32_t(prompt.colourAnswer));
+    }
+    // A cancel keeps the colour.
+    prompt.colourAnswer = -1;
+    ql::FlexGrid& g = *w->slot(0).gridRun;
+    const QRect cell = g.visualRect(g.model()->index(1, 7));
+    const auto before = g.CellBackColor(1, 7);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(g.CellBackColor(1, 7), before);
+    closeWindow(*w);
+}
