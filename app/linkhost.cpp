@@ -144,7 +144,7 @@ void LinkHost::RecvStarted(int slot)
 
 // ---- RunHostIf
 
-RunPanelIf* LinkHost::panel(int slot) { return &w_.slots_.at(size_t(slot)).Panel->runPanel(); }
+RunPanelIf* LinkHost::panel(int slot) { return w_.slots_.at(size_t(slot)).Panel; }
 RunGridIf* LinkHost::grid(int slot) { return views_.at(size_t(slot)).grid.get(); }
 RunChartIf* LinkHost::chart(int slot) { return views_.at(size_t(slot)).chart.get(); }
 RunInfoIf* LinkHost::info(int slot) { return views_.at(size_t(slot)).info.get(); }
@@ -237,12 +237,9 @@ SeqHost::~SeqHost() = default;
 
 SeqPanelIf* SeqHost::seqPanel(int slot)
 {
-    if (slot < 0 || slot >= kMaxDevices || !w_.slot(slot).Panel)
+    if (slot < 0 || slot >= kMaxDevices)
         return nullptr;
-    auto& v = views_.at(size_t(slot));
-    if (!v)
-        v = std::make_unique<DevCtrlSeqView>(*w_.slot(slot).Panel);
-    return v.get();
+    return w_.slot(slot).Panel;
 }
 
 bool SeqHost::RunClick(int slot, int chn) { return w_.tracker().RunClick(slot, chn, RunCaller::Program); }

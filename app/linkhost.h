@@ -19,7 +19,6 @@ class QListWidget;
 namespace ql {
 
 class CurveGraph;
-class DevCtrlSeqView;
 class FlexGrid;
 class frmMain;
 
@@ -188,7 +187,6 @@ public:
 
 private:
     frmMain& w_;
-    std::array<std::unique_ptr<DevCtrlSeqView>, kSlotCount> views_;
 };
 
 // The main window as the tool windows see it: the selected slot, the link

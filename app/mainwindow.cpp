@@ -878,8 +878,7 @@ void frmMain::menuAdj_Click()
 {
     MsgBox(QStringLiteral("Calibrate Parameter?"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Information);
     DevCtrl* p = slots_[curDev_].Panel;
-    const int chn = p->chn().toInt();
-    ql::SetAdjButtons(!link_.ch(curDev_, chn == 1 ? 1 : 0).Running, *host_);
+    ql::SetAdjButtons(!link_.ch(curDev_, p->ChnIndex()).Running, *host_);
     tabDev->setEnabled(false);
     p->setChnEnable(false);
     QWidget* w = hooks.openCalibration ? hooks.openCalibration() : nullptr;
@@ -944,7 +943,7 @@ void frmMain::menuRes_Click()
                    Prompter::Critical);
             return;
         }
-        const int chn = slots_[curDev_].Panel->chn().toInt() == 1 ? 1 : 0;
+        const int chn = slots_[curDev_].Panel->ChnIndex();
         if (link_.ch(curDev_, chn).Volt > 4.5f) {
             MsgBox(QStringLiteral("Resistance test only support single battery"), QStringLiteral("Prompt"),
                    Prompter::OkOnly, Prompter::Critical);
@@ -1180,7 +1179,7 @@ void frmMain::menuSaveData_Click()
 {
     const int n = curDev_;
     DevCtrl* p = slots_.at(n).Panel;
-    const int chn = p->runPanel().chn() == 1 ? 1 : 0;
+    const int chn = p->ChnIndex();
     if (link_.ch(n, chn).Running)
         return;
     const bool csv = settings().SaveCsv;

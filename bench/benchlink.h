@@ -80,7 +80,7 @@ private:
 class RunPanel : public ql::RunPanelIf {
 public:
     explicit RunPanel(PanelFields& f) : f_(f) {}
-    int chn() const override { return f_.selChn; }
+    int ChnIndex() const override { return f_.selChn; }
     bool Dev2S() const override { return f_.dev2s; }
     QString tPort() const override { return f_.port; }
     QString tMode() const override { return f_.mode; }

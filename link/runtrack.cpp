@@ -104,7 +104,7 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
     ChanState& c = s.chn.at(chn);
     RunPanelIf* panel = host_.panel(slot);
     bool stopMsg = false;
-    const int panelChn = panel->chn();
+    const int panelChn = panel->ChnIndex();
 
     if (runState == 1 || runState == 2) {
         if (!c.Running) {

@@ -22,7 +22,7 @@ namespace ql {
 class RunPanelIf {
 public:
     virtual ~RunPanelIf() = default;
-    virtual int chn() const = 0;  // the panel's selected channel as a number
+    virtual int ChnIndex() const = 0;  // the panel's selected channel as a number
     virtual bool Dev2S() const = 0;
     virtual QString tPort() const = 0;
 

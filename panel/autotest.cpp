@@ -75,7 +75,7 @@ void AutoTest::stop(int slot)
     AutoSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
     SeqPanelIf* p = host_.seqPanel(slot);
-    const int chn = p->chn();
+    const int chn = p->ChnIndex();
     p->setAutoTmrEnable(false);
     p->setTSval(chn, Format(a.AutoCur, SetValuePattern(s.DevType, 0)));
     host_.StopClick(slot, chn);
@@ -89,7 +89,7 @@ void AutoTest::start(int slot)
     AutoSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
     SeqPanelIf* p = host_.seqPanel(slot);
-    const int chn = p->chn();
+    const int chn = p->ChnIndex();
 
     // The parameters, checked before anything changes.
     double c1 = 0, c2 = 0, inc = 0, dwellText = 0;
@@ -150,7 +150,7 @@ void AutoTest::OnTimer(int slot)
             p->setAutoTmrEnable(false);
             return;
         }
-        const int chn = p->chn();
+        const int chn = p->ChnIndex();
         if (a.AutoSecs == 0 && Num(p->tCur(chn)) != a.AutoCur)
             host_.RemoteSet(slot, a.AutoCur);
         ++a.AutoSecs;
@@ -210,7 +210,7 @@ void AutoTest::SaveClick(int slot)
         if (path.right(3) != ext)
             path += QLatin1Char('.') + ext;
         SeqPanelIf* p = host_.seqPanel(slot);
-        const int chn = p->chn();
+        const int chn = p->ChnIndex();
         const QStringList lines = AutoResultLines(*p, host_.GridText(slot, 0, 0), host_.GridText(slot, chn + 1, 0),
                                                   csv ? QStringLiteral(",") : QStringLiteral("\t"));
         QString error;

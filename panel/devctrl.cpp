@@ -217,60 +217,17 @@ int ShareTwips(int total, int parts)
 
 } // namespace
 
-namespace {
-
-// The panel as the run code sees it: the same members, the selected
-// channel as a number.
-class RunPanelView : public RunPanelIf {
-public:
-    explicit RunPanelView(DevCtrl& p) : p_(p) {}
-    int chn() const override { return p_.chn().toInt(); }
-    bool Dev2S() const override { return p_.Dev2S(); }
-    QString tPort() const override { return p_.tPort(); }
-    QString tMode() const override { return p_.tMode(); }
-    QString tSval(int c) const override { return p_.tSval(c); }
-    void setTSval(int c, const QString& t) override { p_.setTSval(c, t); }
-    QString tSlmt(int c) const override { return p_.tSlmt(c); }
-    void setTSlmt(int c, const QString& t) override { p_.setTSlmt(c, t); }
-    QString tStim(int c) const override { return p_.tStim(c); }
-    void setTStim(int c, const QString& t) override { p_.setTStim(c, t); }
-    QString lSvalt(int c) const override { return p_.lSvalt(c); }
-    QString lSlmtt(int c) const override { return p_.lSlmtt(c); }
-    bool SvalEnable(int c) const override { return p_.SvalEnable(c); }
-    bool SlmtEnable(int c) const override { return p_.SlmtEnable(c); }
-    bool StimEnable(int c) const override { return p_.StimEnable(c); }
-    QString tVol(int c) const override { return p_.tVol(c); }
-    void setTVol(int c, const QString& t) override { p_.setTVol(c, t); }
-    QString tCur(int c) const override { return p_.tCur(c); }
-    void setTCur(int c, const QString& t) override { p_.setTCur(c, t); }
-    QString tPwr(int c) const override { return p_.tPwr(c); }
-    void setTPwr(int c, const QString& t) override { p_.setTPwr(c, t); }
-    void setTTime(int c, const QString& t) override { p_.setTTime(c, t); }
-    bool RunEnable() const override { return p_.RunEnable(); }
-    bool TmrShowEnable(int c) const override { return p_.TmrShowEnable(c); }
-    void setTmrShowEnable(int c, bool on) override { p_.setTmrShowEnable(c, on); }
-    bool TmrCurveEnable(int c) const override { return p_.TmrCurveEnable(c); }
-    void setTmrCurveEnable(int c, bool on) override { p_.setTmrCurveEnable(c, on); }
-    int Test() const override { return p_.Test(); }
-    QString tStepList(int row, int col) const override { return p_.tStepList(row, col); }
-    int StepListCnt() const override { return p_.StepListCnt(); }
-
-private:
-    DevCtrl& p_;
-};
-
-} // namespace
 
 DevCtrl::DevCtrl(int slot, QWidget* parent)
-    : QWidget(parent), slot_(slot), ui_(new Controls), runView_(std::make_unique<RunPanelView>(*this))
+    : QWidget(parent), slot_(slot), ui_(new Controls)
 {
     build();
     wireEvents();
 }
 
-RunPanelIf& DevCtrl::runPanel()
+int DevCtrl::ChnIndex() const
 {
-    return *runView_;
+    return chn() == QLatin1String("1") ? 1 : 0;
 }
 
 DevCtrl::~DevCtrl()

@@ -15,6 +15,8 @@
 // synchronously (direct connections).
 #include "link/hostif.h"
 #include "link/panelif.h"
+#include "link/runtrack.h"
+#include "panel/seqif.h"
 
 #include <QWidget>
 
@@ -38,9 +40,8 @@ namespace ql {
 class FlexGrid;
 class LCDisp;
 class RecvLed;
-class RunPanelIf;
 
-class DevCtrl : public QWidget, public PanelIf, public RecvPanelIf {
+class DevCtrl : public QWidget, public PanelIf, public RecvPanelIf, public RunPanelIf, public SeqPanelIf {
     Q_OBJECT
 public:
     explicit DevCtrl(int slot, QWidget* parent = nullptr);
@@ -48,9 +49,8 @@ public:
 
     int Index() const { return slot_; }
 
-    // The panel as the run code sees it (link/runtrack.h). A view of this
-    // panel: its chn() is the selected channel as a number.
-    RunPanelIf& runPanel();
+    // The selected channel as a number: 1 when chn() is "1", else 0.
+    int ChnIndex() const override;
 
     // ---- Methods --------------------------------------------------------
     void AutoC1Add(const QString& item);
@@ -266,7 +266,6 @@ private:
     int autoRow_ = 1;
     int stepRow_ = 1;
     Controls* ui_;
-    std::unique_ptr<RunPanelIf> runView_;
 };
 
 // The child controls by their names.

@@ -21,7 +21,7 @@ void SetRunState(bool idle, int slot, DevCtrl& panel, const LinkState& state, Me
         panel.setContEnable(false);
         panel.setStopEnable(true);
         // Adjusting a running test is offered in the first mode only.
-        const int c = panel.chn().toInt();
+        const int c = panel.ChnIndex();
         if (s.chn.at(size_t(c)).ChnMode == 0 && !stepBusy)
             panel.setSetEnable(true);
         panel.setModeEnable(false);

@@ -1,7 +1,7 @@
 #pragma once
 // What the auto-test and step-test sequencers use of a device panel and of
-// the main window. The real DevCtrl answers SeqPanelIf through DevCtrlSeqView
-// (panel/seqpanel.h); the main window answers SeqHostIf; tests fake both.
+// the main window. The real DevCtrl implements SeqPanelIf; the main window
+// answers SeqHostIf; tests fake both.
 // Channel arguments are 0 or 1.
 #include <QString>
 
@@ -13,7 +13,7 @@ class SeqPanelIf {
 public:
     virtual ~SeqPanelIf() = default;
 
-    virtual int chn() const = 0;  // the panel's selected channel as a number
+    virtual int ChnIndex() const = 0;  // the panel's selected channel as a number
 
     // Auto-test page: parameters and their choice lists.
     virtual QString tAutoC1() const = 0;

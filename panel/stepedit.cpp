@@ -309,7 +309,7 @@ bool frmSet::cmdSet_Click()
 {
     if (kind_ < 0 || flow_ < 0)
         return false;
-    const QString msg = CheckStepRow(s_, panel_.chn(), kind_, modeCnt_, txtSet->text(), txtLmt->text(),
+    const QString msg = CheckStepRow(s_, panel_.ChnIndex(), kind_, modeCnt_, txtSet->text(), txtLmt->text(),
                                      txtLmt2->text());
     if (!msg.isEmpty()) {
         host_.Critical(Lang(QString::fromLatin1(kMsgOutOfRange)));

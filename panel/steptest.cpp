@@ -75,7 +75,7 @@ void StepTest::stop(int slot)
     StepSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
     SeqPanelIf* p = host_.seqPanel(slot);
-    const int chn = p->chn();
+    const int chn = p->ChnIndex();
     s.StepRunning = false;
     a.StepOn = false;
     for (int r = 1; r <= 5; ++r)
@@ -99,7 +99,7 @@ void StepTest::start(int slot)
     SeqPanelIf* p = host_.seqPanel(slot);
     if (p->tStepSet(1, 1).isEmpty())
         return;
-    const int chn = p->chn();
+    const int chn = p->ChnIndex();
     QString message, reason;
     if (CheckProgram(s, chn, ReadStepTable(*p), modes(*p), &message, &reason) != 0) {
         ErrLog(QStringLiteral("ErrStepStart"), reason);
@@ -215,7 +215,7 @@ void StepTest::OnTimer(int slot)
     bool running = false;
     try {
         SeqPanelIf* p = host_.seqPanel(slot);
-        const int chn = p->chn();
+        const int chn = p->ChnIndex();
         running = st_.ch(slot, chn).Running;
         if (running) {
             ++a.StepSecs;
@@ -303,7 +303,7 @@ void StepTest::OpenClick(int slot)
         break;
     }
     QString message, reason;
-    if (CheckProgram(s, p->chn(), read.table, m, &message, &reason) != 0) {
+    if (CheckProgram(s, p->ChnIndex(), read.table, m, &message, &reason) != 0) {
         ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + reason);
         host_.Critical(Lang(message));
         return;

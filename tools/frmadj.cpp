@@ -70,7 +70,7 @@ frmAdj::frmAdj(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
     // Form_Load: set up for the selected slot and channel.
     slot_ = host_.CurDev();
     DevCtrl* panel = host_.Panel(slot_);
-    chn_ = panel && panel->chn().toInt() == 1 ? 1 : 0;
+    chn_ = panel ? panel->ChnIndex() : 0;
     QString caption = Lang(QStringLiteral("Calibration--Device") + QString::number(slot_ + 1));
     if (panel && panel->Dev2S())
         caption += QStringLiteral("-Channel") + QString::number(chn_ + 1);

@@ -68,7 +68,7 @@ frmRes::frmRes(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
 int frmRes::chn() const
 {
     DevCtrl* panel = host_.Panel(slot_);
-    return panel && panel->chn().toInt() == 1 ? 1 : 0;
+    return panel ? panel->ChnIndex() : 0;
 }
 
 bool frmRes::txtCap_LostFocus()

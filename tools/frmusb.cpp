@@ -161,7 +161,7 @@ void frmUSB::cmdQCDec_Click() { step(false); }
 void frmUSB::Timer1_Timer()
 {
     if (const DevCtrl* panel = host_.Panel(host_.CurDev())) {
-        const int c = panel->chn().toInt() == 1 ? 1 : 0;
+        const int c = panel->ChnIndex();
         lcdVol->setValue(panel->tVol(c));
     }
 }

@@ -26,8 +26,6 @@ QString oneLine(QString s)
 
 bool isNumber(const QString& text) { return ParseFieldNumber(text, nullptr); }
 
-int selectedChannel(const DevCtrl& p) { return p.chn() == QLatin1String("1") ? 1 : 0; }
-
 } // namespace
 
 QStringList ParameterFileLines(const CfgEntries& e)
@@ -152,7 +150,7 @@ void SaveParameterFile(ViewHost& host)
     try {
         const int n = host.CurDev();
         DevCtrl& p = *host.panel(n);
-        const int chn = selectedChannel(p);
+        const int chn = p.ChnIndex();
         if (host.link().ch(n, chn).Running)
             return;
         const QString device = host.grid(n)->TextMatrix(chn + 1, 0);
@@ -188,7 +186,7 @@ void OpenParameterFile(ViewHost& host)
     try {
         const int n = host.CurDev();
         DevCtrl& p = *host.panel(n);
-        const int chn = selectedChannel(p);
+        const int chn = p.ChnIndex();
         const CfgRead r =
             ReadParameterFile(chosen, host.grid(n)->TextMatrix(1, 0), SlotValueCheck(host.link().slot.at(n), chn));
         if (r.status == CfgRead::OtherDevice)

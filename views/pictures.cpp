@@ -48,7 +48,7 @@ void SaveCurvePicture(ViewHost& host, bool withGrid)
     try {
         const int n = host.CurDev();
         const DevCtrl& p = *host.panel(n);
-        const int chn = p.chn() == QLatin1String("1") ? 1 : 0;
+        const int chn = p.ChnIndex();
         const QString word = withGrid ? QStringLiteral("Save Picture") : QStringLiteral("Save Curve");
         const QString title = ViewDialogTitle(word, n, chn, p.Dev2S());
         const QString name =

@@ -33,7 +33,7 @@ public:
     int test = 1;
     QVector<QStringList> stepList;  // rows of 4 cells; row 0 the header
 
-    int chn() const override { return selChn; }
+    int ChnIndex() const override { return selChn; }
     bool Dev2S() const override { return dev2s; }
     QString tPort() const override { return port; }
     QString tMode() const override { return mode; }

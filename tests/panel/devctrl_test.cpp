@@ -413,12 +413,12 @@ TEST_F(PanelTest, ChannelChoice)
     // Single layout: always channel 0.
     u().optChn1->setChecked(true);
     EXPECT_EQ(panel->chn(), QStringLiteral("0"));
-    EXPECT_EQ(panel->runPanel().chn(), 0);
+    EXPECT_EQ(panel->ChnIndex(), 0);
 
     makeTwoChannel();
     click(u().optChn1);
     EXPECT_EQ(panel->chn(), QStringLiteral("1"));
-    EXPECT_EQ(panel->runPanel().chn(), 1);
+    EXPECT_EQ(panel->ChnIndex(), 1);
     EXPECT_FALSE(panel->AllChn());
     click(u().optChn2);
     EXPECT_EQ(panel->chn(), QStringLiteral("0"));

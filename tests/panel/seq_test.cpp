@@ -107,7 +107,7 @@ protected:
 
     LinkState st;
     DevCtrl panel{kSlot};
-    DevCtrlSeqView view{panel};
+    SeqPanelIf& view = panel;
     FakeHost host{st, view, panel};
     AutoTest autoTest{st, host};
     StepTest stepTest{st, host};

@@ -236,7 +236,7 @@ TEST(StartCheck, PanelAdapterReportsFieldAndReplacement)
 {
     class Panel : public RunPanelIf {
     public:
-        int chn() const override { return 0; }
+        int ChnIndex() const override { return 0; }
         bool Dev2S() const override { return false; }
         QString tPort() const override { return {}; }
         QString tMode() const override { return {}; }
