@@ -322,6 +322,11 @@ void ReplyDecoder::RunStartEcho(int slot, int chn) {
     } else {
         StoreInfo(s, f);
         CountUp(s.VerFrames);
+        // An info frame carries no echoes: the next data frames bring them,
+        // as after a set command, so the panel never shows a running test
+        // with set values of 0.
+        if (ch.SetPend <= 0)
+            ch.SetPend = 1;
     }
     host_.SetupModeFields(slot, chn);
 }

@@ -628,3 +628,22 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     closeWindow(*w);
     dev.stop();
 }
+
+// A run already going on the device when the program connects: the panel
+// shows the values the device echoes, and the run is followed from there.
+TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.reportRun(0, 0, 150, 320);
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    connectDevice(*w, 0, dev, 3);
+    // The device's first running reply is an info reply, without echoes.
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && p->tSval(0) == "1.50"; }));
+    EXPECT_EQ(p->tSlmt(0), "3.20");
+    EXPECT_TRUE(p->StopEnable());
+    closeWindow(*w);
+    dev.stop();
+}
