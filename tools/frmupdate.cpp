@@ -170,7 +170,6 @@ void frmUpdate::cmdOpen_Click()
 
 void frmUpdate::failUpdate()
 {
-    host_.ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("update failed"));
     closePort();
     cmdOpen->setEnabled(true);
     cmdUpdate->setEnabled(true);
@@ -185,8 +184,11 @@ void frmUpdate::cmdUpdate_Click()
     if (busy_)
         return;
     const QByteArray image = ImageFor ? ImageFor(ImageIdFor(cmbDev->currentText(), Boot.BootType)) : QByteArray();
-    if (image.isEmpty())
+    if (image.isEmpty()) {
+        // The exchange logs its own failures; a missing image is ours.
+        host_.ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("no firmware image"));
         return failUpdate();
+    }
     busy_ = true;
     pbFw->setMax(int(image.size()));
     cmdUpdate->setEnabled(false);
