@@ -161,6 +161,7 @@ frmMain::~frmMain()
     // reaches the handlers while the widgets are torn down.
     ticker_.Shutdown();
     closing_ = true;
+    delete msg_.data();
     for (DevSlot& s : slots_) {
         if (s.Panel)
             disconnect(s.Panel, nullptr, this, nullptr);
@@ -703,6 +704,7 @@ void frmMain::Form_Resize()
                 s.gridRun->setColWidth(c, col);
             s.gridRun->setColWidth(1, int(RoundEven(2.5 * s.gridRun->ColWidth(2))));
             const int alH = gridTop + gridH;
+            // The list covers the panel down to the run grid's bottom edge.
             s.gridAutolist->setGeometry(px(panelLeft), px(panelTop), px(listW), px(alH - panelTop));
             s.gridAutolist->setColWidth(0, 650);
             const int alCol = int(RoundEven((listW - 650 - 300) / 3.0));
@@ -988,8 +990,22 @@ void frmMain::CurveGraph_DblClick(int index)
     }
 }
 
+// A settings dialog already waited for is brought to the front instead of
+// opening a second copy in a nested wait.
+bool frmMain::raiseIfOpen(const QString& name) const
+{
+    QWidget* open = otherWindow(name);
+    if (!open || !open->isVisible())
+        return false;
+    open->raise();
+    open->activateWindow();
+    return true;
+}
+
 void frmMain::menuCurve_Click()
 {
+    if (raiseIfOpen(QStringLiteral("frmCurve")))
+        return;
     DlgDone = false;
     QWidget* w = hooks.openAxisRanges ? hooks.openAxisRanges() : nullptr;
     registerWindow(QStringLiteral("frmCurve"), w);
@@ -999,6 +1015,8 @@ void frmMain::menuCurve_Click()
 
 void frmMain::menuShow_Click()
 {
+    if (raiseIfOpen(QStringLiteral("frmShow")))
+        return;
     DlgDone = false;
     const bool tempOk = link_.slot[curDev_].TempOk;
     QWidget* w =
@@ -1078,7 +1096,9 @@ void frmMain::ShowMsg(const QString& text)
     if (!settings().PromptMsg)
         return;
     if (!msg_) {
-        msg_ = new frmMsg(this);
+        // A window of its own, not a child: closing the program fades it out
+        // and the program ends when it has gone.
+        msg_ = new frmMsg(nullptr);
         msg_->setAttribute(Qt::WA_DeleteOnClose);
     }
     msg_->show();

@@ -208,6 +208,7 @@ public:
     // The windows of other parts, by name ("frmData", "frmCurve" ...), as
     // long as they exist.
     QWidget* otherWindow(const QString& name) const;
+    bool raiseIfOpen(const QString& name) const;
     frmMsg* messageWindow() const { return msg_; }
     frmAbout* aboutWindow() const { return about_; }
     frmSw* switchWindow() const { return sw_; }

@@ -35,6 +35,31 @@ QWidget* selfClosing(QStringList* log, const QString& name)
 
 } // namespace
 
+// While the axis-range or display dialog is waited for, its menu entry
+// brings the open dialog forward instead of a second copy.
+TEST_F(AppTest, SettingsDialogsOpenOnce)
+{
+    auto w = makeWindow();
+    for (QAction* entry : {w->menuCurve, w->menuShow}) {
+        int opened = 0;
+        auto open = [&]() -> QWidget* {
+            ++opened;
+            auto* dlg = new QWidget;
+            dlg->setAttribute(Qt::WA_DeleteOnClose);
+            if (opened == 1)
+                QTimer::singleShot(20, dlg, [entry] { entry->trigger(); });  // clicked again meanwhile
+            QTimer::singleShot(80, dlg, &QWidget::close);
+            return dlg;
+        };
+        w->hooks.openAxisRanges = open;
+        w->hooks.openDisplaySetting = [&](bool, bool) { return open(); };
+        entry->trigger();
+        EXPECT_EQ(opened, 1) << entry->text().toStdString();
+        EXPECT_TRUE(w->DlgDone);
+    }
+    closeWindow(*w);
+}
+
 TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
 {
     auto w = makeWindow();
