@@ -1,6 +1,7 @@
 #include "views/datareader.h"
 
 #include "platform/numfmt.h"
+#include "platform/profile.h"
 
 #include <QFile>
 
@@ -99,7 +100,9 @@ bool ReadDataLine(const char* line, int64_t len, char sep, DataFileRead& out)
             const QByteArray& key = keys[size_t(c)];
             if (len >= key.size() && std::memcmp(line, key.constData(), size_t(key.size())) == 0) {
                 if (len > key.size() + 1) {
-                    out.cells[size_t(c)] = QString::fromUtf8(line + key.size(), qsizetype(len - key.size()));
+                    // Files from the old program on Chinese Windows are GB18030.
+                    out.cells[size_t(c)] =
+                        profile::decode(QByteArray(line + key.size(), qsizetype(len - key.size())));
                     out.has[size_t(c)] = true;
                 }
                 return true;

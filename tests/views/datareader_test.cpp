@@ -6,6 +6,7 @@
 #include "views/datareader.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,21 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
     const DataFileRead missing = ReadDataFile(dir.filePath("nothing.csv"), ',');
     EXPECT_FALSE(missing.opened);
     EXPECT_FALSE(missing.error.isEmpty());
+}
+
+TEST(DataReader, HeaderTextFromTheOldProgramOnChineseWindowsReads)
+{
+    // A header written in GB18030 reads as the same Chinese text; UTF-8 too.
+    QTemporaryDir dir;
+    const QString mode = QString::fromUtf8("\xE6\x94\xBE\xE7\x94\xB5 1.00A");  // discharge, in Chinese
+    QStringEncoder gb("GB18030");
+    ASSERT_TRUE(gb.isValid());
+    for (const QByteArray& encoded : {QByteArray(gb.encode(mode)), mode.toUtf8()}) {
+        const QByteArray text = "Mode:" + encoded + "\r\n0,1.00,4.000\r\n";
+        const DataFileRead r = ReadDataFile(WriteRaw(dir, "c.csv", text), ',');
+        EXPECT_EQ(r.cells[colMode], mode);
+        EXPECT_EQ(r.rows.size(), 1u);
+    }
 }
 
 TEST(DataReader, SummaryCellsFromTheRows)
