@@ -1,16 +1,17 @@
 #include "apptest.h"
 
 #include "platform/services.h"
+#include "sim/pty.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QTest>
 #include <QThread>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 namespace qltest {
@@ -51,21 +52,44 @@ QStringList FakePrompter::texts() const
     return out;
 }
 
+bool waitFor(const std::function<bool()>& cond, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!cond()) {
+        if (t.elapsed() > ms)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QStringList fileLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void typeInto(QLineEdit* e, const QString& text)
+{
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    e->clearFocus();
+}
+
 Pty::Pty(const QString& portsDir, const QString& name)
 {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0)
-        return;
-    if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
-        ::close(master_);
-        master_ = -1;
-        return;
+    ql::sim::LinkedPty p;
+    if (ql::sim::OpenLinkedPty(portsDir, name, false, p)) {
+        master_ = p.master;
+        link_ = p.link;
     }
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    QDir().mkpath(portsDir);
-    link_ = QDir(portsDir).filePath(name);
-    QFile::remove(link_);
-    QFile::link(QString::fromLocal8Bit(ptsname(master_)), link_);
 }
 
 Pty::~Pty()

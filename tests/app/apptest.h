@@ -7,6 +7,7 @@
 #include "platform/settings.h"
 
 #include <QByteArray>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -45,6 +46,15 @@ public:
     void OpenUrl(const QString& url) override { urls << url; }
     QStringList texts() const;
 };
+
+// Processes events until cond holds; false after ms.
+bool waitFor(const std::function<bool()>& cond, int ms = 8000);
+
+// The lines of a CR LF text file, without the empty one after the last end.
+QStringList fileLines(const QString& path);
+
+// Types text into a field and leaves it, as a user does.
+void typeInto(QLineEdit* e, const QString& text);
 
 // A pseudo-terminal whose slave side is linked as ports/<name>.
 class Pty {

@@ -35,19 +35,6 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-// Processes events until cond holds; false after ms.
-bool waitFor(const std::function<bool()>& cond, int ms = 8000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 // The number a readout or grid cell shows, units dropped.
 double num(const QString& text)
 {
@@ -68,27 +55,6 @@ std::vector<int> channelsOf(const DeviceSim& dev, int op)
 }
 
 int countOf(const DeviceSim& dev, int op) { return int(channelsOf(dev, op).size()); }
-
-QStringList fileLines(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray all = f.readAll();
-    QStringList lines = QString::fromUtf8(all).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-// Types text into a field and leaves it, as a user does.
-void typeInto(QLineEdit* e, const QString& text)
-{
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    e->clearFocus();
-}
 
 class EndToEnd : public AppTest {
 protected:

@@ -29,18 +29,6 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& cond, int ms = 8000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 int opOf(const QByteArray& f) { return uint8_t(f.at(1)) & 0x0F; }
 int setRawOf(const QByteArray& f) { return ql::sim::Pair(reinterpret_cast<const uint8_t*>(f.constData()) + 2); }
 
@@ -57,25 +45,6 @@ QStringList runFrames(const DeviceSim& dev)
             out << QStringLiteral("stop");
     }
     return out;
-}
-
-QStringList fileLines(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
-void typeInto(QLineEdit* e, const QString& text)
-{
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    e->clearFocus();
 }
 
 // Types into an editable list, removing what the inline completion added

@@ -1,6 +1,7 @@
 #include "sim/devsim.h"
 
-#include <QDir>
+#include "sim/pty.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
@@ -10,9 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace ql::sim {
@@ -124,32 +123,13 @@ DeviceSim::~DeviceSim()
 bool DeviceSim::plug(const QString& folder, int port)
 {
     unplug();
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0)
+    LinkedPty p;
+    if (!OpenLinkedPty(folder, QStringLiteral("COM%1").arg(port), true, p))
         return false;
-    char name[128] = {};
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name, sizeof name) != 0) {
-        unplug();
-        return false;
-    }
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    slave_ = QString::fromLocal8Bit(name);
-    // Hold the slave open in raw mode: the line then stays up while the
-    // program closes and reopens its end, and no byte is translated.
-    slaveFd_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (slaveFd_ >= 0) {
-        termios tio{};
-        if (::tcgetattr(slaveFd_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(slaveFd_, TCSANOW, &tio);
-        }
-    }
-    link_ = QDir(folder).filePath(QStringLiteral("COM%1").arg(port));
-    QFile::remove(link_);
-    if (!QFile::link(slave_, link_)) {
-        unplug();
-        return false;
-    }
+    master_ = p.master;
+    slaveFd_ = p.slave;
+    slave_ = p.slavePath;
+    link_ = p.link;
     return true;
 }
 

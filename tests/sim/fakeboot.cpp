@@ -1,11 +1,10 @@
 #include "sim/fakeboot.h"
 
-#include <QDir>
+#include "sim/pty.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 
-#include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace ql::sim {
@@ -30,29 +29,12 @@ FakeBoot::~FakeBoot() { unplug(); }
 bool FakeBoot::plug(const QString& folder, int port)
 {
     unplug();
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0)
+    LinkedPty p;
+    if (!OpenLinkedPty(folder, QStringLiteral("COM%1").arg(port), true, p))
         return false;
-    char name[128] = {};
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name, sizeof name) != 0) {
-        unplug();
-        return false;
-    }
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    slaveFd_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (slaveFd_ >= 0) {
-        termios tio{};
-        if (::tcgetattr(slaveFd_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(slaveFd_, TCSANOW, &tio);
-        }
-    }
-    link_ = QDir(folder).filePath(QStringLiteral("COM%1").arg(port));
-    QFile::remove(link_);
-    if (!QFile::link(QString::fromLocal8Bit(name), link_)) {
-        unplug();
-        return false;
-    }
+    master_ = p.master;
+    slaveFd_ = p.slave;
+    link_ = p.link;
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &FakeBoot::onReadable);
     return true;
