@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <iostream>
 #include <poll.h>
 #include <unistd.h>
 
@@ -177,6 +178,23 @@ std::vector<QByteArray> Frames(const QByteArray& bytes)
     for (int i = 0; i + 10 <= bytes.size(); i += 10)
         out.push_back(bytes.mid(i, 10));
     return out;
+}
+
+void DeviceAppTest::SetUp()
+{
+    AppTest::SetUp();
+    QDir().mkpath(portsDir());
+}
+
+void DeviceAppTest::TearDown()
+{
+    if (HasFailure()) {
+        QFile log(ql::ErrLogPath(QDate::currentDate()));
+        if (log.open(QIODevice::ReadOnly))
+            std::cerr << "error log:\n" << log.readAll().toStdString();
+        std::cerr << "messages: " << prompt.texts().join(" | ").toStdString() << "\n";
+    }
+    AppTest::TearDown();
 }
 
 } // namespace qltest

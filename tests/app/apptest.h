@@ -90,4 +90,12 @@ protected:
 // Splits the bytes into ten-byte frames.
 std::vector<QByteArray> Frames(const QByteArray& bytes);
 
+// Main-window tests against simulated devices: the ports folder exists, and
+// a failing test prints the error log and the messages it was shown.
+class DeviceAppTest : public AppTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 } // namespace qltest

@@ -56,24 +56,8 @@ std::vector<int> channelsOf(const DeviceSim& dev, int op)
 
 int countOf(const DeviceSim& dev, int op) { return int(channelsOf(dev, op).size()); }
 
-class EndToEnd : public AppTest {
+class EndToEnd : public DeviceAppTest {
 protected:
-    void SetUp() override
-    {
-        AppTest::SetUp();
-        QDir().mkpath(portsDir());
-    }
-    void TearDown() override
-    {
-        if (HasFailure()) {
-            QFile log(ql::ErrLogPath(QDate::currentDate()));
-            if (log.open(QIODevice::ReadOnly))
-                std::cerr << "error log:\n" << log.readAll().toStdString();
-            std::cerr << "messages: " << prompt.texts().join(" | ").toStdString() << "\n";
-        }
-        AppTest::TearDown();
-    }
-
     // A shown main window; the automatic data file switched on in ql.ini.
     std::unique_ptr<ql::frmMain> startWindow(bool autoSave = true)
     {

@@ -61,24 +61,8 @@ void chooseText(QComboBox* c, const QString& text)
     ASSERT_EQ(c->currentText(), text);
 }
 
-class Sequences : public AppTest {
+class Sequences : public DeviceAppTest {
 protected:
-    void SetUp() override
-    {
-        AppTest::SetUp();
-        QDir().mkpath(portsDir());
-    }
-    void TearDown() override
-    {
-        if (HasFailure()) {
-            QFile log(ql::ErrLogPath(QDate::currentDate()));
-            if (log.open(QIODevice::ReadOnly))
-                std::cerr << "error log:\n" << log.readAll().toStdString();
-            std::cerr << "messages: " << prompt.texts().join(" | ").toStdString() << "\n";
-        }
-        AppTest::TearDown();
-    }
-
     std::unique_ptr<ql::frmMain> startWindow()
     {
         auto w = makeWindow();

@@ -137,11 +137,7 @@ void DeviceSim::unplug()
 {
     delete notifier_;
     notifier_ = nullptr;
-    if (slaveFd_ >= 0)
-        ::close(slaveFd_);
-    if (master_ >= 0)
-        ::close(master_);
-    slaveFd_ = master_ = -1;
+    ClosePtyEnds(master_, slaveFd_);
     connected_ = false;
     inbuf_.clear();
 }

@@ -44,11 +44,7 @@ void FakeBoot::unplug()
 {
     delete notifier_;
     notifier_ = nullptr;
-    if (slaveFd_ >= 0)
-        ::close(slaveFd_);
-    if (master_ >= 0)
-        ::close(master_);
-    slaveFd_ = master_ = -1;
+    ClosePtyEnds(master_, slaveFd_);
 }
 
 void FakeBoot::setId(int address, int id)

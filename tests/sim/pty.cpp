@@ -44,4 +44,13 @@ bool OpenLinkedPty(const QString& folder, const QString& name, bool holdSlave, L
     return true;
 }
 
+void ClosePtyEnds(int& master, int& slave)
+{
+    if (slave >= 0)
+        ::close(slave);
+    if (master >= 0)
+        ::close(master);
+    master = slave = -1;
+}
+
 } // namespace ql::sim

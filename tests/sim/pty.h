@@ -18,4 +18,7 @@ struct LinkedPty {
 // everything opened is closed and false is returned.
 bool OpenLinkedPty(const QString& folder, const QString& name, bool holdSlave, LinkedPty& out);
 
+// Closes both ends that are open and marks them closed (-1).
+void ClosePtyEnds(int& master, int& slave);
+
 } // namespace ql::sim
