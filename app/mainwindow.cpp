@@ -350,15 +350,14 @@ void frmMain::Form_Load()
     tabDev->addTab(QStringLiteral("Device1"));
     tabDev->setTabData(0, QStringLiteral("dev1"));
 
-    // Settings file and working folders.
-    const QString dir = ProgramDir();
+    // Settings file and working folders; the program folder itself is new on
+    // a first start in the user's data folder.
+    QDir d(ProgramDir());
+    d.mkpath(QStringLiteral("."));
     IniFile = SettingsFile();
     CreateSettingsFile(IniFile);
-    QDir d(dir);
-    if (!d.exists(QStringLiteral("Data")))
-        d.mkdir(QStringLiteral("Data"));
-    if (!d.exists(QStringLiteral("Log")))
-        d.mkdir(QStringLiteral("Log"));
+    d.mkpath(QStringLiteral("Data"));
+    d.mkpath(QStringLiteral("Log"));
 
     // Every key at once (the language is applied by Load), then used in the
     // start-up order: language, ports, switches, chart and readout look.

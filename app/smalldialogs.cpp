@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -52,6 +53,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     f.setBold(true);
     lblTitle->setFont(f);
     lblVer = new QLabel(Lang(QStringLiteral("Version")) + QStringLiteral(": V") + VersionText(), this);
+    lblPath = new QLabel(Lang(QStringLiteral("Program folder")) + QStringLiteral(": ") +
+                             QDir::toNativeSeparators(ProgramDir()),
+                         this);
+    lblPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Label1 = new QLabel(QString::fromLatin1(kMakerUrl), this);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
@@ -64,6 +69,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     auto* text = new QVBoxLayout;
     text->addWidget(lblTitle);
     text->addWidget(lblVer);
+    text->addWidget(lblPath);
     text->addWidget(Label1);
     auto* top = new QHBoxLayout;
     top->addWidget(Image1);

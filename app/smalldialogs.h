@@ -22,13 +22,15 @@ void SetTranslucent(QWidget* window, int alpha);
 // Centres a window on its screen.
 void CentreOnScreen(QWidget* window);
 
-// frmAbout: title, version line, the maker's web address and OK.
+// frmAbout: title, version line, the program folder, the maker's web
+// address and OK.
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* parent = nullptr);
     QLabel* lblTitle;
     QLabel* lblVer;
+    QLabel* lblPath;  // where the settings, data files and logs are kept
     QLabel* Label1;
     QLabel* Image1;
     QPushButton* cmdOK;

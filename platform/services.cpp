@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QStandardPaths>
 
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
@@ -30,9 +31,16 @@ QString ProgramDir()
     const QString home = qEnvironmentVariable("QL_HOME");
     if (!home.isEmpty())
         return QDir::cleanPath(home);
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                        : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    if (QFileInfo(exeDir + QStringLiteral("/ql.ini")).isFile())
+        return exeDir;
+    // The application data folder of "QL Tester" (no organisation), whichever
+    // program asks: the main program, the demo and the tools share it.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        return exeDir;
+    return data + QStringLiteral("/QL Tester");
 }
 
 QString SettingsFile()

@@ -7,8 +7,12 @@
 
 namespace ql {
 
-// The program folder: where ql.ini, Data and Log live. The executable's
-// folder, or the folder named by the environment variable QL_HOME.
+// The program folder: where ql.ini, Data, Log, the live records and the
+// firmware images live. In this order: the folder named by the environment
+// variable QL_HOME; the executable's folder when it holds a file ql.ini (a
+// portable copy); otherwise the user's data folder, "QL Tester" in
+// $XDG_DATA_HOME (~/.local/share/QL Tester). The folder may not exist yet:
+// the main window's start-up creates it.
 QString ProgramDir();
 
 // Full path of the settings file, ql.ini in the program folder.

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTimer>
@@ -108,6 +109,22 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkCancel);
     EXPECT_EQ(folderEntries(home()), (QStringList{"Data", "Log", "ql.ini"}));
     EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n"));
+}
+
+TEST_F(AppTest, FirstStartCreatesAMissingProgramFolderAndTheAboutBoxNamesIt)
+{
+    // A user's data folder that does not exist yet, two levels deep.
+    const QString folder = home() + "/share/QL Tester";
+    qputenv("QL_HOME", QFile::encodeName(folder));
+    auto w = makeWindow();
+    EXPECT_EQ(folderEntries(folder), (QStringList{"Data", "Log", "ql.ini"}));
+    EXPECT_EQ(fileLines(folder + "/ql.ini"), QStringList{";--------QL Config File----------"});
+
+    w->menuAbout->trigger();
+    ASSERT_TRUE(w->aboutWindow());
+    EXPECT_EQ(w->aboutWindow()->lblPath->text(), "Program folder: " + folder);
+    w->aboutWindow()->close();
+    closeWindow(*w);
 }
 
 TEST_F(AppTest, ExistingSettingsAreReadAndLeftAsTheyAre)

@@ -1,9 +1,10 @@
 // Program folder, text conversion and the error log.
 #include "platform/services.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,13 +27,61 @@ public:
     ~LanguageGuard() { ql::SetLanguage(0); }
 };
 
-TEST(ProgramDir, HomeVariableNamesTheFolder)
+// A copy of the probe program (it prints the program folder it resolves) in
+// bin/ of a scratch folder, run with the user's data folder in data/.
+class ProgramDirProbe {
+public:
+    ProgramDirProbe()
+    {
+        root = QFileInfo(tmp.path()).canonicalFilePath();
+        bin = root + QStringLiteral("/bin");
+        ok = QDir().mkpath(bin) && QFile::copy(QStringLiteral(QL_PROGRAMDIR_PROBE), bin + QStringLiteral("/probe"));
+    }
+    // Runs the copy with QL_HOME set to home, or unset when home is null.
+    QString run(const char* home) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QL_HOME"));
+        if (home)
+            env.insert(QStringLiteral("QL_HOME"), QString::fromLocal8Bit(home));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
+        env.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(bin + QStringLiteral("/probe"), {});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return QStringLiteral("(probe failed: ") + QString::fromLocal8Bit(p.readAllStandardError()) + u')';
+        return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    }
+    QTemporaryDir tmp;
+    QString root, bin;
+    bool ok = false;
+};
+
+TEST(ProgramDir, HomeVariableThenPortableCopyThenUserDataFolder)
 {
-    ScratchHome home;
-    EXPECT_EQ(ql::ProgramDir(), QDir::cleanPath(home.dir.path()));
-    EXPECT_EQ(ql::SettingsFile(), home.dir.filePath(QStringLiteral("ql.ini")));
-    qputenv("QL_HOME", "");
-    EXPECT_EQ(ql::ProgramDir(), QCoreApplication::applicationDirPath());
+    ProgramDirProbe probe;
+    ASSERT_TRUE(probe.ok);
+    const QString data = probe.root + QStringLiteral("/data");
+
+    // Nothing beside the program: the user's data folder, named, not made.
+    EXPECT_EQ(probe.run(nullptr), data + QStringLiteral("/QL Tester"));
+    EXPECT_EQ(probe.run(""), data + QStringLiteral("/QL Tester"));
+    EXPECT_FALSE(QFileInfo::exists(data));
+    // A folder called ql.ini is no settings file.
+    ASSERT_TRUE(QDir(probe.bin).mkdir(QStringLiteral("ql.ini")));
+    EXPECT_EQ(probe.run(nullptr), data + QStringLiteral("/QL Tester"));
+    ASSERT_TRUE(QDir(probe.bin).rmdir(QStringLiteral("ql.ini")));
+
+    // A ql.ini beside the program makes a portable copy.
+    QFile ini(probe.bin + QStringLiteral("/ql.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.close();
+    EXPECT_EQ(probe.run(nullptr), probe.bin);
+
+    // QL_HOME comes before both.
+    const QByteArray home = QFile::encodeName(probe.root + QStringLiteral("/elsewhere/../home/"));
+    EXPECT_EQ(probe.run(home.constData()), probe.root + QStringLiteral("/home"));
 }
 
 TEST(Lang, LanguageOneTurnsSimplifiedIntoTraditional)
