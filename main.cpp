@@ -7,6 +7,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QL Tester"));
+    // Lets the desktop match the window to the installed qltester.desktop and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("qltester"));
     ql::frmMain w;
     w.show();
     return app.exec();
