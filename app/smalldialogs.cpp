@@ -53,9 +53,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     f.setBold(true);
     lblTitle->setFont(f);
     lblVer = new QLabel(Lang(QStringLiteral("Version")) + QStringLiteral(": V") + VersionText(), this);
-    lblPath = new QLabel(Lang(QStringLiteral("Program folder")) + QStringLiteral(": ") +
-                             QDir::toNativeSeparators(ProgramDir()),
-                         this);
+    lblPath = new QLabel(
+        Lang(QStringLiteral("Program folder")) + QStringLiteral(": ") + QDir::toNativeSeparators(ProgramDir()), this);
     lblPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Label1 = new QLabel(QString::fromLatin1(kMakerUrl), this);
     Label1->setCursor(Qt::PointingHandCursor);
