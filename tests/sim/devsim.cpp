@@ -255,7 +255,11 @@ void DeviceSim::handle(const QByteArray& frame)
     case 0x0A:  // time
         timeMinutes_[size_t(chn)] = a;
         break;
-    default:  // calibration, resistance test, boot: recorded only
+    case 0x09:  // resistance test: value A in the device's current units
+        if (!ch.running)
+            ch.resDrop = double(a) / curFactor_ * ch.rint;
+        break;
+    default:  // calibration, boot: recorded only
         break;
     }
 }
@@ -341,6 +345,9 @@ QByteArray DeviceSim::reply(int chn, Reply kind) const
     if (type_ == 26) {
         PutPair(p + 5, std::lround(aux1_ * 1000));
         PutPair(p + 7, std::lround(aux2_ * 1000));
+    } else if (kind == Reply::Data && !c.running && c.resDrop >= 0) {
+        PutPair(p + 5, std::lround(c.resDrop * 1000));
+        PutPair(p + 7, std::lround(c.temp * 10));
     } else {
         PutPair(p + 5, EncodeCap(c.cap));
         PutPair(p + 7, std::lround(c.temp * 10));
@@ -364,6 +371,9 @@ QByteArray DeviceSim::reply(int chn, Reply kind) const
 void DeviceSim::sendReply(int chn, Reply kind)
 {
     QByteArray r = reply(chn, kind);
+    Channel& c = ch_.at(size_t(chn));
+    if (kind == Reply::Data && !c.running)
+        c.resDrop = -1;  // the drop is reported once
     if (corruptNext_) {
         r[17] = char(uint8_t(r[17]) ^ 1);
         corruptNext_ = false;
