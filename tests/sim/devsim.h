@@ -29,7 +29,9 @@
 // channel, and replies flow on every step() until disconnect. Start (and
 // continue) run the channel in the mode of the command byte: mode 0 draws
 // the set current, mode 1 the set power, modes from chargeMode() on charge
-// at the set current; the voltage sags (or rises) with the current through
+// at the set current (a charge profile takes its limit as a cell count and
+// ends at that many cells' end voltage); the voltage sags (or rises) with
+// the current through
 // the cell's internal resistance and with its state of charge; capacity
 // and energy integrate; the run ends when the voltage crosses the limit,
 // when the minutes of the third value are up, or on stop. Set changes the
