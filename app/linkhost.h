@@ -203,6 +203,7 @@ public:
     void DevCtrl_RunClick(int slot, int chn) override;
     void DevCtrl_StopClick(int slot, int chn) override;
     void RemoteSet(int slot, float value) override;
+    void RemoteSetOn(int slot, int chn, float value) override;
     void RemoteQC(int slot, int code) override;
     void RemotePE(int slot, int direction) override;
     void Message(const QString& text, Icon icon) override;

@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size -= 2;
 
     LinkState st;
+    st.ResSlot = slot;  // a resistance test waits on the slot's first channel
     NullHost host;
     Timers timers;
     timers.conn = connecting;

@@ -423,16 +423,24 @@ bool RemoteSet(LinkState& state, int slot, float value)
     const auto c = panelChannel(state, slot, &error);
     if (!c)
         return fail("ErrSet", error);
+    return RemoteSetOn(state, slot, *c, value);
+}
+
+bool RemoteSetOn(LinkState& state, int slot, int chn, float value)
+{
+    QString error;
+    if (!validSlot(slot) || !validChannel(chn) || !state.slot[size_t(slot)].Panel)
+        return fail("ErrSet", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
     SlotState& s = state.slot[size_t(slot)];
     // Computed in 32 bits and bounded by the frame's value range.
     const auto raw = std::isfinite(value) ? scaled(double(value), s.CurFactor) : std::nullopt;
     if (!raw)
         return fail("ErrSet", QStringLiteral("set value %1 out of range").arg(double(value)));
-    const auto f = MakeFrame(160 * *c + OpSet, *raw, s.chn[size_t(*c)].LmtRaw, 0, &error);
+    const auto f = MakeFrame(160 * chn + OpSet, *raw, s.chn[size_t(chn)].LmtRaw, 0, &error);
     if (!f)
         return fail("ErrSet", error);
     WriteFrame(state, slot, *f);
-    s.Panel->setTSval(*c, format2(double(value)));
+    s.Panel->setTSval(chn, format2(double(value)));
     return true;
 }
 

@@ -113,6 +113,9 @@ bool SendStart(LinkState& state, int slot, int chn, int kind);  // "ErrStart<kin
 // Set value in amperes; then the panel's set field shows it as "0.00",
 // also when the port is closed.
 bool RemoteSet(LinkState& state, int slot, float value);  // "ErrSet"
+// The same on a given channel, with that channel's limit, whichever channel
+// the panel shows: for a test that runs on a channel of its own.
+bool RemoteSetOn(LinkState& state, int slot, int chn, float value);  // "ErrSet"
 // Fast-charge trigger: byte 8 = (code + 10) mod 240.
 bool RemoteQC(LinkState& state, int slot, int code);       // "ErrQC"
 // PE step: byte 8 = (direction + 20) mod 240; 1 up, 0 down.

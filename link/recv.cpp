@@ -212,7 +212,7 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         ch.CurTenth = static_cast<float>(curRaw * 0.001 * 0.1);
     ch.Volt = DecodeVoltage(f.Pair(3));
 
-    if (st_.ResVolt == 0 && !ch.Running) {
+    if (st_.ResVolt == 0 && slot == st_.ResSlot && chan == st_.ResChn && !ch.Running) {
         const float r = Scaled(f.Pair(5), 0.001);
         if (r != ch.Cap && r > 0)
             st_.ResVolt = r;

@@ -96,6 +96,11 @@ struct LinkState {
     // by the resistance test; whether the calibration window is open (the
     // decoder then leaves its menu entry alone) and the fast-charge window.
     float ResVolt = 0;
+    // The slot and channel a resistance test waits on (ResSlot -1: none),
+    // set once its frame has been sent: ResVolt is taken only from their
+    // replies, never from another device's.
+    int ResSlot = -1;
+    int ResChn = 0;
     bool AdjOpen = false;
     bool UsbOpen = false;
 

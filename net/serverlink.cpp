@@ -86,7 +86,13 @@ QString ServerLink::BanPath() const { return QDir(ProgramDir()).filePath(QString
 
 void ServerLink::send(const QString& text) { sock_.SendData(EncodeUtf8(text)); }
 
-void ServerLink::armClose() { closeTimer_->start(); }
+void ServerLink::armClose()
+{
+    // The connection closes two seconds after the first reply that ends the
+    // exchange; later ones do not push that back.
+    if (!closeTimer_->isActive())
+        closeTimer_->start();
+}
 
 void ServerLink::Timer2_Timer()
 {
@@ -172,7 +178,7 @@ void ServerLink::handleNews(const QString& text)
         return;  // nothing stored
     linkUrl_ = n > 0 ? SafeUrl(text.mid(6, n)) : QString();
     host_.SetNewsUrl(linkUrl_);
-    host_.SetNewsText(text.mid(6 + n));
+    host_.SetNewsText(PlainNews(text.mid(6 + n)));
 }
 
 bool ServerLink::ExpectBanner(qint64 size)
@@ -253,6 +259,18 @@ double ServerLink::Val(const QString& text)
     bool ok = false;
     const double v = text.mid(start, end - start).toDouble(&ok);
     return ok && std::isfinite(v) ? v : 0;
+}
+
+QString ServerLink::PlainNews(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const QChar::Category cat = c.category();
+        if (cat != QChar::Other_Control && cat != QChar::Separator_Line && cat != QChar::Separator_Paragraph)
+            out.append(c);
+    }
+    return out;
 }
 
 QString ServerLink::SafeUrl(const QString& url)

@@ -11,7 +11,9 @@
 // bytes, or a reply with a known code that is not well-formed UTF-8, is
 // refused and ends the exchange; links other than http(s) are dropped; a
 // server address other than a dotted IPv4 address is refused; banner bytes
-// are limited to kMaxBanner and written only when they read as a picture.
+// are limited to kMaxBanner and written only when they read as a picture;
+// control characters are removed from the news text. The close timer runs
+// from the first reply that ends the exchange: later ones do not restart it.
 #include "net/banner.h"
 #include "net/socket.h"
 
@@ -82,6 +84,9 @@ public:
     static double Val(const QString& text);
     // A link the user may be sent to: an http or https address, else "".
     static QString SafeUrl(const QString& url);
+    // The news text without control characters and line breaks, which would
+    // otherwise reach the scrolling line as they are.
+    static QString PlainNews(const QString& text);
 
 private:
     void send(const QString& text);

@@ -1,5 +1,6 @@
 #include "panel/modefields.h"
 
+#include "link/frames.h"
 #include "platform/numfmt.h"
 
 #include <cmath>
@@ -24,6 +25,30 @@ ModelGroup ModelGroupOf(int devType)
     default:
         return devType > 40 ? ModelGroup::G7 : ModelGroup::G5;
     }
+}
+
+bool LimitIsCells(int devType, int mode)
+{
+    return devType > 0 && StartRuleFor(devType, mode) == StartRule::Cells;
+}
+
+int HighestCells(int devType, int mode)
+{
+    if (!LimitIsCells(devType, mode))
+        return 0;
+    // By chemistry: NiMH, NiCd, Li-ion or Li-Po, LiFePO4, lead-acid.
+    static const int k15V[5] = {8, 8, 3, 4, 6};    // types 1 and 3
+    static const int k30V[5] = {12, 12, 4, 4, 8};  // types 2 and 4, and the 30 V types above them
+    if (devType < 5)
+        return (devType == 2 || devType == 4 ? k30V : k15V)[mode - 1];
+    // Types 5 and 6 list the same five profiles from index 2 on; types 7,
+    // 36 and 37 send cells from index 3 on, read by the same positions.
+    return k30V[mode - 2];
+}
+
+bool CellCountOk(int devType, int mode, double cells)
+{
+    return cells >= 1 && cells <= HighestCells(devType, mode) && cells == std::floor(cells);
 }
 
 QString FieldText::text() const
@@ -145,6 +170,11 @@ ModeFields ComputeModeFields(const ModeFieldsIn& in)
             f.tSlmt = v.volt();
         } else if (m == 1) {
             PowerMode(f, v);
+        } else if (LimitIsCells(type, m)) {
+            // Modes 3 to 6 of types 7, 36 and 37 are sent a cell count and
+            // minutes.
+            CellsMode(f, v);
+            f.tSval = v.cur(curPattern);
         } else if (m >= 2) {
             CutOffMode(f);
             f.tSval = v.cur(curPattern);
@@ -236,7 +266,7 @@ ModeReset ModeResetValues(int devType, int mode, int32_t curFactor, float minCur
     const bool unitStep = mode == 1 && devType != 1 && devType != 2 && devType != 3 && devType != 4 &&
                           devType != 8 && devType != 26;
     r.SetRaw = unitStep ? 1 : ScaleRoundEven(curFactor, minCur);
-    r.LmtRaw = (devType < 5 && mode >= 1 && mode <= 5) ? 1 : ScaleRoundEven(volFactor, minVol);
+    r.LmtRaw = LimitIsCells(devType, mode) ? 1 : ScaleRoundEven(volFactor, minVol);
     return r;
 }
 

@@ -56,6 +56,17 @@ struct ModeFields {
 // caller writes nothing then).
 ModeFields ComputeModeFields(const ModeFieldsIn& in);
 
+// Whether the limit field of a model and mode holds a cell count: exactly
+// where the start frame sends the limit as one (the charge profiles of
+// types 1 to 6, and modes 3 to 6 of types 7, 36 and 37). Everywhere else it
+// is a voltage. The panel, the step editor and the step checks all ask this.
+bool LimitIsCells(int devType, int mode);
+// The highest cell count such a limit takes (the lowest is 1); 0 where the
+// limit is no cell count.
+int HighestCells(int devType, int mode);
+// The check of a cell count: a whole number from 1 to HighestCells.
+bool CellCountOk(int devType, int mode, double cells);
+
 // The values a mode change resets channel 0 to: the model's minimum, or
 // the smallest step where the minimum means nothing (power step 1, one cell).
 struct ModeReset {

@@ -1,6 +1,7 @@
 #include "panel/seqfiles.h"
 
 #include "link/state.h"
+#include "panel/modefields.h"
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
@@ -214,12 +215,12 @@ QString CheckStepRow(const SlotState& s, int chn, int mode, int modeCnt, const Q
         const bool power = mode == 1 && mode <= s.LastDisMode;
         const bool charge = s.LastDisMode < mode && mode <= s.CvMode;
         const bool fixedFields = mode > s.CvMode;  // entries after the charge modes take no set value or limit
-        const bool cells = charge && mode < s.CvMode && s.DevType >= 1 && s.DevType <= 4;
+        const bool cells = charge && mode < modeCnt && LimitIsCells(s.DevType, mode);
         const bool cutOff = mode == s.CvMode && s.CvCutCur;
         if (!fixedFields) {
             if (power ? !within(v1, 1, 60) : !within(v1, s.MinCur, s.MaxCur))
                 return fail(range, QStringLiteral("set value out of range: %1").arg(set));
-            if (cells ? !(v2 >= 1 && v2 <= 12) : !within(v2, s.MinVol, s.MaxVol))
+            if (cells ? !CellCountOk(s.DevType, mode, v2) : !within(v2, s.MinVol, s.MaxVol))
                 return fail(range, QStringLiteral("limit out of range: %1").arg(lmt));
         }
         if (cutOff ? !within(v3, s.MinCur, s.MaxCur) : !(v3 >= 0 && v3 <= 9999))

@@ -2,6 +2,7 @@
 
 #include "link/state.h"
 #include "panel/flexgrid.h"
+#include "panel/modefields.h"
 #include "panel/seqfiles.h"
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
@@ -150,7 +151,8 @@ bool frmSet::isPower(int k) const { return k == 1 && k <= s_.LastDisMode; }
 bool frmSet::isPauseType(int k) const { return k > s_.CvMode || k >= modeCnt_; }
 bool frmSet::isCells(int k) const
 {
-    return !isPauseType(k) && s_.LastDisMode < k && k < s_.CvMode && s_.DevType >= 1 && s_.DevType <= 4;
+    // Asked as the start frame sends it: a cell count exactly where one is sent.
+    return !isPauseType(k) && k > s_.LastDisMode && LimitIsCells(s_.DevType, k);
 }
 bool frmSet::isCutOff(int k) const { return k == s_.CvMode && s_.CvCutCur && k < modeCnt_; }
 
@@ -271,7 +273,7 @@ void frmSet::txtLmt_LostFocus()
     if (isCells(kind_)) {
         if (!ParseFieldNumber(txtLmt->text(), &v))
             return refuse(txtLmt, kMsgInvalidValue, QStringLiteral("1"));
-        if (v < 1 || v > 12)
+        if (!CellCountOk(s_.DevType, kind_, v))
             return refuse(txtLmt, kMsgOutOfRange, QStringLiteral("1"));
         txtLmt->setText(Format(v, QStringLiteral("0")));
         return;

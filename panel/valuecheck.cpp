@@ -2,6 +2,7 @@
 
 #include "link/frames.h"
 #include "link/state.h"
+#include "panel/modefields.h"
 #include "platform/numfmt.h"
 
 #include <cmath>
@@ -12,17 +13,6 @@ namespace {
 
 // The largest value a Base240 pair carries without a byte reaching 0xF0.
 constexpr double kMaxPair = kMaxFrameValue;
-
-bool isCellCharger(int t, int m) { return t < 5 && m >= 1 && m <= 5; }
-
-int highestCells(int t, int m)
-{
-    static const int t13[6] = {0, 8, 8, 3, 4, 6};
-    static const int t24[6] = {0, 12, 12, 4, 4, 8};
-    if (m < 1 || m > 5)
-        return 0;
-    return (t == 2 || t == 4) ? t24[m] : t13[m];
-}
 
 bool powerRule(int t, int m)
 {
@@ -60,12 +50,14 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
             return out(Format(s.MinCur, SetValuePattern(t, m)));
         return {};
     case FieldKind::Limit:
-        if (isCellCharger(t, m)) {
-            const int top = highestCells(t, m);
+        if (LimitIsCells(t, m)) {
+            // A whole number of cells; a fraction, 0 or less is taken for a
+            // typed voltage and falls back to one cell.
+            const int top = HighestCells(t, m);
+            if (v < 1 || v != std::floor(v))
+                return out(QStringLiteral("1"));
             if (v > top)
                 return out(Format(top, QStringLiteral("0")));
-            if (v == 0)
-                return out(QStringLiteral("1"));
             return {};
         }
         if (f > s.MaxVol)

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <initializer_list>
+#include <utility>
 
 namespace ql {
 
@@ -54,35 +55,66 @@ QByteArray BootLoader::WritePacket(const uint8_t* data, int n)
     return p;
 }
 
-QByteArray BootLoader::exchange(const QByteArray& out, int n)
+void BootLoader::flush()
 {
+    inbuf_.clear();
+    if (!port_ || !port_->isOpen())
+        return;
+    // Bounded, so that a line that never stops talking cannot hold us here.
+    for (int i = 0; i < kFlushReads && !port_->read().isEmpty(); ++i) {
+    }
+}
+
+void BootLoader::take()
+{
+    if (port_ && port_->isOpen())
+        for (QByteArray b = port_->read(); !b.isEmpty(); b = port_->read())
+            inbuf_.append(b);
+}
+
+bool BootLoader::exchange(const QByteArray& out, int n, QByteArray* reply, QString* error)
+{
+    reply->clear();
+    // Bytes that came after the last reply and before this request belong to
+    // no request: the line is out of step.
+    take();
+    if (!inbuf_.isEmpty()) {
+        *error = QStringLiteral("%1 unexpected bytes before the request").arg(inbuf_.size());
+        inbuf_.clear();
+        return false;
+    }
     if (port_ && port_->isOpen())
         port_->write(out);
     QElapsedTimer clock;
     clock.start();
+    qint64 complete = -1;  // when n bytes had arrived
     for (;;) {
-        if (port_ && port_->isOpen()) {
-            for (QByteArray b = port_->read(); !b.isEmpty(); b = port_->read())
-                inbuf_.append(b);
-        }
-        if (inbuf_.size() >= n || clock.elapsed() >= replyTimeoutMs || !port_ || !port_->isOpen())
+        take();
+        if (inbuf_.size() >= n && complete < 0)
+            complete = clock.elapsed();
+        // Once complete, a moment more to see whether more follows.
+        if ((complete >= 0 && clock.elapsed() - complete >= settleMs) || clock.elapsed() >= replyTimeoutMs ||
+            !port_ || !port_->isOpen())
             break;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(1);
     }
-    QByteArray reply = inbuf_;
-    inbuf_.clear();
-    return reply;
+    *reply = std::exchange(inbuf_, QByteArray());
+    if (reply->isEmpty()) {
+        *error = kNoReply;
+        return false;
+    }
+    if (reply->size() > n) {
+        *error = QStringLiteral("reply of %1 bytes where %2 were due").arg(reply->size()).arg(n);
+        return false;
+    }
+    return true;
 }
 
 bool BootLoader::ackStep(const QByteArray& out, QString* error)
 {
-    const QByteArray r = exchange(out, 1);
-    if (r.isEmpty()) {
-        *error = kNoReply;
-        return false;
-    }
-    return uint8_t(r[0]) == kAck;
+    QByteArray r;
+    return exchange(out, 1, &r, error) && uint8_t(r[0]) == kAck;
 }
 
 bool BootLoader::fail(const char* label, const QString& error)
@@ -94,29 +126,38 @@ bool BootLoader::fail(const char* label, const QString& error)
 
 bool BootLoader::BootSync()
 {
+    flush();
     QString error;
     return ackStep(QByteArray(1, char(kSync)), &error) || fail("ErrCO", error);
 }
 
 bool BootLoader::BootReadMem(uint32_t address, int n)
 {
+    flush();
+    return readMem(address, n);
+}
+
+bool BootLoader::readMem(uint32_t address, int n)
+{
     QString error;
     if (n < 1 || n > kBlock)
         return fail("ErrRM", QStringLiteral("count %1 out of range").arg(n));
     if (!ackStep(Cmd(0x11), &error) || !ackStep(AddressFrame(address), &error))
         return fail("ErrRM", error);
-    const QByteArray r = exchange(Bytes({n - 1, (n - 1) ^ 0xFF}), n + 1);
-    if (r.isEmpty() || (uint8_t(r[0]) == kAck && r.size() < n + 1))
-        return fail("ErrRM", r.isEmpty() ? kNoReply : QStringLiteral("short reply"));
+    QByteArray r;
+    if (!exchange(Bytes({n - 1, (n - 1) ^ 0xFF}), n + 1, &r, &error))
+        return fail("ErrRM", error);
     if (uint8_t(r[0]) != kAck)
         return false;
+    if (r.size() < n + 1)
+        return fail("ErrRM", QStringLiteral("short reply"));
     std::copy(r.begin() + 1, r.begin() + 1 + n, RdBuf.begin());
     return true;
 }
 
 bool BootLoader::readId(uint32_t address, QString* error)
 {
-    if (!BootReadMem(address, 2)) {
+    if (!readMem(address, 2)) {
         // A failed id read fails the Get: an id made of stale bytes could
         // offer the wrong image.
         *error = QStringLiteral("firmware id not read");
@@ -133,9 +174,11 @@ bool BootLoader::readId(uint32_t address, QString* error)
 
 bool BootLoader::BootGet()
 {
-    const QByteArray r = exchange(Cmd(0x00), 9);
-    if (r.isEmpty())
-        return fail("ErrGT", kNoReply);
+    flush();
+    QByteArray r;
+    QString stepError;
+    if (!exchange(Cmd(0x00), 9, &r, &stepError))
+        return fail("ErrGT", stepError);
     if (uint8_t(r[0]) != kAck)
         return false;
     if (r.size() < 8)
@@ -160,6 +203,7 @@ bool BootLoader::BootGet()
 
 bool BootLoader::BootWriteMem(uint32_t address, const uint8_t* data, int n)
 {
+    flush();
     QString error;
     if (n < 1 || n > kBlock || !data)
         return fail("ErrWM", QStringLiteral("count %1 out of range").arg(n));
@@ -171,6 +215,7 @@ bool BootLoader::BootWriteMem(uint32_t address, const uint8_t* data, int n)
 
 bool BootLoader::BootErase()
 {
+    flush();
     QString error;
     if (!ackStep(Cmd(0x43), &error) || !ackStep(Bytes({0xFF, 0x00}), &error))
         return fail("ErrEE", error);
@@ -179,6 +224,7 @@ bool BootLoader::BootErase()
 
 bool BootLoader::BootGo()
 {
+    flush();
     QString error;
     if (!ackStep(Cmd(0x21), &error) || !ackStep(AddressFrame(ImageBase()), &error))
         return fail("ErrGO", error);

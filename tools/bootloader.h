@@ -6,9 +6,15 @@
 // never throws; a time-out, a short reply or another error is logged under
 // the operation's label, a refusal (a reply that is not ACK) is not.
 //
+// Each operation starts from an empty input: whatever the line still holds
+// from before (a stray byte, the tail of an earlier reply) is dropped. Within
+// an operation every reply is judged whole: bytes that arrive before a
+// request, or more bytes than the step expects, fail the operation (logged
+// as an error) instead of being taken as the next reply.
+//
 // Every reply wait lets pending events run, so the program stays live; it
-// lasts at most replyTimeoutMs and judges the bytes that have arrived by
-// its end. Bytes that arrive later are kept for the next step.
+// lasts at most replyTimeoutMs, and once the expected bytes are in it waits
+// settleMs more to see whether more follow.
 #include <QByteArray>
 #include <QString>
 
@@ -42,7 +48,8 @@ public:
     bool BootGo();                                            // "ErrGO"
 
     // Where the image goes: 0x8C00 for device type 26, else 0x9000.
-    uint16_t ImageBase() const { return BootType == 26 ? 0x8C00 : 0x9000; }
+    uint16_t ImageBase() const { return ImageBaseFor(BootType); }
+    static uint16_t ImageBaseFor(int type) { return type == 26 ? 0x8C00 : 0x9000; }
 
     // 00 00 hi lo and the XOR of the four.
     static QByteArray AddressFrame(uint32_t address);
@@ -53,11 +60,19 @@ public:
     int16_t FwId = 0;
     std::array<uint8_t, kBlock> RdBuf{};
     int replyTimeoutMs = 2000;
+    int settleMs = 3;
 
 private:
-    // Writes out (when the port is open) and waits for n bytes; returns
-    // every byte held at the end of the wait.
-    QByteArray exchange(const QByteArray& out, int n);
+    static constexpr int kFlushReads = 1024;
+    // Drops every byte held.
+    void flush();
+    // Moves what the port holds into inbuf_.
+    void take();
+    // Writes out (when the port is open) and waits for n bytes; reply gets
+    // every byte of the wait. False with error for bytes before the
+    // request, no reply, or more than n bytes.
+    bool exchange(const QByteArray& out, int n, QByteArray* reply, QString* error);
+    bool readMem(uint32_t address, int n);
     // One step that expects a lone ACK. error is set for a time-out.
     bool ackStep(const QByteArray& out, QString* error);
     bool fail(const char* label, const QString& error);

@@ -146,6 +146,9 @@ void frmQC::cmdTest_Click()
         list.push_back(0);
     }
     StepIdx = 0;
+    // Every command of this test goes to channel 0 of the slot selected now,
+    // also when another tab or channel is chosen while it runs.
+    slot_ = host_.CurDev();
     Timer1->start();
     cmdTest->setEnabled(false);
     menuClear->setEnabled(false);
@@ -153,7 +156,7 @@ void frmQC::cmdTest_Click()
 
 void frmQC::plot()
 {
-    const DevCtrl* panel = host_.Panel(host_.CurDev());
+    const DevCtrl* panel = host_.Panel(slot_);
     const float v = panel ? float(Val(panel->tVol(0))) : 0.0f;
     const float i = panel ? float(Val(panel->tCur(0))) : 0.0f;
     Chart->AddXY(0, float(TickCnt), v);
@@ -162,7 +165,7 @@ void frmQC::plot()
 
 void frmQC::Timer1_Timer()
 {
-    const int slot = host_.CurDev();
+    const int slot = slot_;
     DevCtrl* panel = host_.Panel(slot);
     plot();
     ++TickCnt;
@@ -180,22 +183,22 @@ void frmQC::Timer1_Timer()
             gridList->setTextMatrix(level + 1, int(s) + 1, panel->tVol(0));
         if (load > 0) {
             if (panel)
-                panel->setTSval(0, Format(load, QStringLiteral("00.00")));
+                panel->setTSval(kChannel, Format(load, QStringLiteral("00.00")));
             if (s == 0) {
                 if (panel) {
-                    panel->setTSlmt(0, QString::fromLatin1(kLimit[level]));
-                    panel->setTStim(0, QStringLiteral("0"));
+                    panel->setTSlmt(kChannel, QString::fromLatin1(kLimit[level]));
+                    panel->setTStim(kChannel, QStringLiteral("0"));
                 }
-                host_.DevCtrl_RunClick(slot, 0);
+                host_.DevCtrl_RunClick(slot, kChannel);
             } else {
-                host_.RemoteSet(slot, load);
+                host_.RemoteSetOn(slot, kChannel, load);
             }
             StepIdx = int(s) + 1;
         } else {
             Timer1->stop();
             cmdTest->setEnabled(true);
             menuClear->setEnabled(true);
-            host_.DevCtrl_StopClick(slot, 0);
+            host_.DevCtrl_StopClick(slot, kChannel);
         }
     }
     plot();

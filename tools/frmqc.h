@@ -1,8 +1,9 @@
 #pragma once
 // frmQC: QC2.0 load test. For the selected level (5, 9 or 12 V) it walks the
-// ticked load currents every 2 s on channel 0 of the selected slot: the
-// first step starts a run, the next ones change the set value, the end
-// stops the run. Each tick records the source's voltage in the result grid
+// ticked load currents every 2 s on channel 0 of the slot selected when
+// Test is pressed: the first step starts a run, the next ones change the set
+// value of that channel, the end stops the run. A tab or channel chosen
+// while the test runs does not move it. Each tick records the source's voltage in the result grid
 // and plots voltage and current.
 #include <QWidget>
 
@@ -50,7 +51,9 @@ protected:
 private:
     void headings(bool chinese);
     void plot();
+    static constexpr int kChannel = 0;  // the channel the test drives
     ToolHost& host_;
+    int slot_ = 0;  // the slot of the test, fixed at the Test press
 };
 
 } // namespace ql

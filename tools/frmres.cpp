@@ -122,7 +122,11 @@ bool frmRes::cmdTest_Click()
     if (!ok)
         return false;
     testMilliamps_ = SendResTest(Val(txtCap->text()));
-    host_.Link().ResVolt = 0;
+    // From now on the reading comes from this slot and channel only.
+    LinkState& link = host_.Link();
+    link.ResVolt = 0;
+    link.ResSlot = slot_;
+    link.ResChn = c;
     ResTicks = 0;
     Timer1->start();
     cmdTest->setEnabled(false);
@@ -142,12 +146,14 @@ void frmRes::Timer1_Timer()
     Timer1->stop();
     cmdTest->setEnabled(true);
     resVolt = 0;
+    host_.Link().ResSlot = -1;
 }
 
 void frmRes::closeEvent(QCloseEvent* e)
 {
     Timer1->stop();
     host_.Link().ResVolt = 0;
+    host_.Link().ResSlot = -1;
     QWidget::closeEvent(e);
 }
 

@@ -2,7 +2,8 @@
 // frmRes: internal-resistance test of a single cell on the selected channel.
 // Test sends the resistance-test frame with the test current; the device
 // reports the voltage drop in its next idle data reply, which the reply
-// decoder keeps in ResVolt. A one-second poll shows the resistance in
+// decoder keeps in ResVolt (taken only from the tested slot and channel,
+// after the frame went out). A one-second poll shows the resistance in
 // milliohms as soon as it arrives, and gives up at the fourth tick.
 #include <QWidget>
 

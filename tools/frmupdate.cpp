@@ -61,20 +61,37 @@ frmUpdate::frmUpdate(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Wind
 
 frmUpdate::~frmUpdate() { closePort(); }
 
+namespace {
+
+// The update offered for a device type and firmware id.
+struct Offer {
+    int type;
+    int id;  // kAnyId, kNonZeroId, or the id itself
+    const char* model;
+};
+constexpr int kAnyId = -1, kNonZeroId = -2;
+constexpr Offer kOffers[] = {
+    {5, kNonZeroId, "QL-K05B"}, {6, kAnyId, "QL-K06"},   {9, kAnyId, "QL-K09"},    {10, kNonZeroId, "QL-K10B"},
+    {19, kNonZeroId, "QL-R19B"}, {20, 310, "QL-R20B"},   {25, 315, "QL-R25C"},     {26, 320, "QL-R26B"},
+    {28, 306, "QL-K28B"},        {28, 307, "QL-K28C"},   {36, kAnyId, "QL-K36"},
+};
+
+} // namespace
+
 QString frmUpdate::OfferFor(int t, int id)
 {
-    if (t == 5 && id != 0) return QStringLiteral("QL-K05B");
-    if (t == 6) return QStringLiteral("QL-K06");
-    if (t == 9) return QStringLiteral("QL-K09");
-    if (t == 10 && id != 0) return QStringLiteral("QL-K10B");
-    if (t == 19 && id != 0) return QStringLiteral("QL-R19B");
-    if (t == 20 && id == 310) return QStringLiteral("QL-R20B");
-    if (t == 25 && id == 315) return QStringLiteral("QL-R25C");
-    if (t == 26 && id == 320) return QStringLiteral("QL-R26B");
-    if (t == 28 && id == 306) return QStringLiteral("QL-K28B");
-    if (t == 28 && id == 307) return QStringLiteral("QL-K28C");
-    if (t == 36) return QStringLiteral("QL-K36");
+    for (const Offer& o : kOffers)
+        if (o.type == t && (o.id == kAnyId || (o.id == kNonZeroId ? id != 0 : id == o.id)))
+            return QString::fromLatin1(o.model);
     return {};
+}
+
+int frmUpdate::TypeFor(const QString& model)
+{
+    for (const Offer& o : kOffers)
+        if (model == QLatin1String(o.model))
+            return o.type;
+    return 0;
 }
 
 int frmUpdate::ImageIdFor(const QString& model, int bootType)
@@ -158,8 +175,13 @@ void frmUpdate::cmdOpen_Click()
                       ToolHost::Icon::Information);
         return done(false);
     }
-    cmbDev->addItem(offer);
-    cmbDev->setCurrentIndex(cmbDev->count() - 1);
+    // Each model is listed once, however often it is identified.
+    int at = cmbDev->findText(offer);
+    if (at < 0) {
+        cmbDev->addItem(offer);
+        at = cmbDev->count() - 1;
+    }
+    cmbDev->setCurrentIndex(at);
     host_.Message(QStringLiteral("Success! Please select device type"), ToolHost::Icon::Information);
     busy_ = false;
     cmdOpen->setEnabled(true);
@@ -183,17 +205,37 @@ void frmUpdate::cmdUpdate_Click()
 {
     if (busy_)
         return;
-    const QByteArray image = ImageFor ? ImageFor(ImageIdFor(cmbDev->currentText(), Boot.BootType)) : QByteArray();
+    const QString model = cmbDev->currentText();
+    const QByteArray image = ImageFor ? ImageFor(ImageIdFor(model, Boot.BootType)) : QByteArray();
+    // The exchange logs its own failures; these are the window's. Both come
+    // before anything is sent.
     if (image.isEmpty()) {
-        // The exchange logs its own failures; a missing image is ours.
         host_.ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("no firmware image"));
+        return failUpdate();
+    }
+    const int type = TypeFor(model) ? TypeFor(model) : Boot.BootType;
+    if (image.size() > MaxImage(BootLoader::ImageBaseFor(type))) {
+        host_.ErrLog(QStringLiteral("ErrUpdate"),
+                     QStringLiteral("image of %1 bytes does not fit the device").arg(image.size()));
         return failUpdate();
     }
     busy_ = true;
     pbFw->setMax(int(image.size()));
     cmdUpdate->setEnabled(false);
     cmdOpen->setEnabled(false);
-    if (!Boot.BootGet() || image.size() > MaxImage(Boot.ImageBase()) || !Boot.BootErase())
+    if (!Boot.BootGet())
+        return failUpdate();
+    // The device on the line now must be the one the image is for: a device
+    // swapped since Identify, or a model identified on another device, is
+    // not erased.
+    if (OfferFor(Boot.BootType, Boot.FwId) != model) {
+        host_.ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("device type %1 with id %2 is no %3")
+                                                      .arg(Boot.BootType)
+                                                      .arg(Boot.FwId)
+                                                      .arg(model));
+        return failUpdate();
+    }
+    if (!Boot.BootErase())
         return failUpdate();
     const auto* data = reinterpret_cast<const uint8_t*>(image.constData());
     for (int offset = 0; offset < image.size(); offset += BootLoader::kBlock) {

@@ -2,9 +2,11 @@
 // frmUpdate: firmware update of a device through its resident boot loader,
 // on a serial port of its own (the port named in the current panel's port
 // field, which the panel must not hold). Identify synchronises, reads the
-// device type and firmware id and offers the model's update; Update erases
-// the device, writes the image in 128-byte blocks (reading each back) and
-// starts the new firmware.
+// device type and firmware id and offers the model's update (each model
+// listed once); Update checks that the image fits the device, reads the id
+// again and goes on only when the device on the line is the one the chosen
+// model names, then erases it, writes the image in 128-byte blocks (reading
+// each back) and starts the new firmware.
 //
 // Firmware images are not part of this program. ImageFor gives the image of
 // an id; by default it reads "Firmware/<id>.bin" in the program folder, so
@@ -36,6 +38,8 @@ public:
     // The model name offered for a device type and firmware id; empty when
     // there is no update.
     static QString OfferFor(int bootType, int fwId);
+    // The device type a model name is offered for; 0 for none.
+    static int TypeFor(const QString& model);
     // The image id chosen by a model name.
     static int ImageIdFor(const QString& model, int bootType);
     // Image bytes by id; empty when there is none.

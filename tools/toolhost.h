@@ -34,6 +34,8 @@ public:
     // The remote commands of the device link (link/frames.h), on the
     // channel chosen on the slot's panel.
     virtual void RemoteSet(int slot, float value) = 0;
+    // The set value on the given channel of the slot, whichever the panel shows.
+    virtual void RemoteSetOn(int slot, int chn, float value) = 0;
     virtual void RemoteQC(int slot, int code) = 0;
     virtual void RemotePE(int slot, int direction) = 0;
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -287,4 +288,114 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
 
     closeWindow(*w);
     dev.stop();
+}
+
+// The step editor, the step file and the start frame agree on what the
+// limit is. A type-5 charger is sent a cell count in its charge profiles:
+// the editor asks for "Cells:" (a Li-Po pack's end voltage typed there is
+// refused), the file keeps the count, and the device is started with it. A
+// type-7 charger is sent volts in C-CV: the editor asks for volts, and the
+// device gets them with the cut-off current.
+TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
+{
+    struct Case {
+        int type, port;
+        const char* mode;
+        const char* caption;
+        const char* unit;
+        const char* limit;     // typed and kept
+        const char* third;
+        const char* fileLine;  // the limit's line in the step file
+        int modeIndex, a, b, c;  // the start frame: mode index, values A, B and C
+    } cases[] = {
+        // 0.50 A in mA; one cell; minutes.
+        {5, 5, "C-LiPo", "Cells:", "", "1", "0", "013:1", 4, 500, 1, 0},
+        // 0.50 A in 10 mA; 4.20 V in 10 mV; a cut-off current of 0.10 A.
+        {7, 6, "C-CV", "Volt:", "V", "4.20", "0.10", "013:4.20", 2, 50, 420, 10},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.type);
+        DeviceSim dev(k.type, 300);
+        ASSERT_TRUE(dev.plug(portsDir(), k.port));
+        dev.start(50);
+        auto w = startWindow();
+        ql::DevCtrl* p = w->slot(0).Panel;
+        const auto& u = p->ui();
+        p->setTPort(QStringLiteral("COM%1").arg(k.port));
+        u.cmdConn->click();
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->slot(0).tmrConn->isActive(); }));
+
+        QString caption, unit, firstDefault, afterVolts;
+        bool set = false;
+        QTimer::singleShot(0, w.get(), [&] {
+            ql::frmSet* dlg = nullptr;
+            for (QWidget* t : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
+                    dlg = d;
+            if (!dlg)
+                return;
+            dlg->cmbMode->setCurrentIndex(dlg->cmbMode->findText(k.mode));
+            caption = dlg->lblLmt->text();
+            unit = dlg->lblLimit1t->text();
+            firstDefault = dlg->txtLmt->text();
+            // What a user reads off a Li-Po cell, then leaves the field.
+            dlg->txtLmt->setText("4.20");
+            dlg->txtLmt_LostFocus();
+            afterVolts = dlg->txtLmt->text();
+            dlg->txtSet->setText("0.50");
+            dlg->txtLmt->setText(k.limit);
+            dlg->txtLmt2->setText(k.third);
+            set = dlg->cmdSet_Click();
+            dlg->cmdOK->click();
+        });
+        u.cmdSetStep->click();
+        ASSERT_TRUE(set) << prompt.texts().join('|').toStdString();
+        EXPECT_EQ(caption.toStdString(), k.caption);
+        EXPECT_EQ(unit.toStdString(), k.unit);
+        if (k.type == 5) {
+            EXPECT_EQ(firstDefault.toStdString(), "1");
+            EXPECT_EQ(afterVolts.toStdString(), "1");
+            EXPECT_EQ(prompt.texts(), QStringList{"Setting value out of range!"});
+        } else {
+            EXPECT_EQ(afterVolts.toStdString(), "4.20");
+            EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+        }
+        EXPECT_EQ(p->tStepSet(1, 3).toStdString(), k.limit);
+
+        // Through the step file and back.
+        prompt.fileAnswer = home() + QStringLiteral("/t%1").arg(k.type);
+        u.cmdSaveStep->click();
+        const QStringList lines = fileLines(prompt.fileAnswer + ".stp");
+        EXPECT_TRUE(lines.contains(QString::fromLatin1(k.fileLine))) << lines.join('|').toStdString();
+        u.cmdClearStep->click();
+        prompt.fileAnswer += ".stp";
+        u.cmdOpenStep->click();
+        ASSERT_EQ(p->tStepSet(1, 1).toStdString(), k.mode);
+
+        // Run: the start frame carries what the editor asked for.
+        u.tmrStep->setInterval(200);
+        dev.clearRecorded();
+        u.cmdStartStep->click();
+        ASSERT_TRUE(waitFor([&] {
+            for (const QByteArray& f : dev.received())
+                if (opOf(f) == 0x01)
+                    return true;
+            return false;
+        }));
+        QByteArray start;
+        for (const QByteArray& f : dev.received())
+            if (opOf(f) == 0x01 && start.isEmpty())
+                start = f;
+        const auto* b = reinterpret_cast<const uint8_t*>(start.constData());
+        EXPECT_EQ((b[1] >> 4) % 10, k.modeIndex);
+        EXPECT_EQ(ql::sim::Pair(b + 2), k.a);
+        EXPECT_EQ(ql::sim::Pair(b + 4), k.b);
+        EXPECT_EQ(ql::sim::Pair(b + 6), k.c);
+
+        if (w->stepTest().at(0).StepOn)
+            u.cmdStartStep->click();
+        closeWindow(*w);
+        dev.stop();
+        prompt.messages.clear();
+    }
 }

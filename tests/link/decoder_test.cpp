@@ -398,10 +398,24 @@ TEST_F(Decoder, CapacityOnlyWhileRunningBeforeTheFrame) {
 
 TEST_F(Decoder, ResistanceReadingIsCapturedOnlyWhenIdleNewAndFree) {
     Identified(0, 11);
+    Identified(1, 26);
     ChanState& ch = st.ch(0, 0);
     Reply r;
     r.cap = 1234;
     ch.Cap = 0;
+    Feed(0, Wire(r));
+    EXPECT_EQ(st.ResVolt, 0);  // no test waits for a reading
+    st.ResSlot = 0;
+    st.ResChn = 0;
+    Reply tester;
+    tester.type = 26;
+    tester.cap = 600;  // a USB tester's D+ voltage in the same field
+    Feed(1, Wire(tester));
+    EXPECT_EQ(st.ResVolt, 0);  // another slot
+    Reply second = r;
+    second.chan = 1;
+    Feed(0, Wire(second));
+    EXPECT_EQ(st.ResVolt, 0);  // another channel
     Feed(0, Wire(r));
     EXPECT_FLOAT_EQ(st.ResVolt, 1.234f);
     r.cap = 999;

@@ -3,6 +3,7 @@
 // by what each mode name means, and the mode click applied to a real panel.
 #include "panel/modefields.h"
 
+#include "link/frames.h"
 #include "link/modeltable.h"
 #include "link/state.h"
 #include "panel/devctrl.h"
@@ -78,6 +79,11 @@ INSTANTIATE_TEST_SUITE_P(
         Row{9, 1, false, 50, 300, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "50", "3.00", "0", true, true, true},
         Row{37, 2, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", true, true, true},
         Row{36, 2, false, 250, 1440, 15, 1000, 100, 10, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "0.250", "14.40", "0.015", true, true, true},
+        // Modes 3..6 of types 7, 36 and 37 are sent a cell count and minutes
+        // (modes a device may report from its own keys).
+        Row{7, 4, false, 250, 3, 10, 100, 100, 1, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "2.50", "3", "10", true, true, true},
+        Row{36, 3, false, 250, 2, 0, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "0.250", "2", "0", true, true, true},
+        Row{9, 4, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", true, true, true},
         // G4: 8, 28, 29, 39; type 28 greys the set value and limit in C-CV.
         Row{8, 0, false, 250, 300, 5, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "2.50", "3.00", "5", true, true, true},
         Row{39, 1, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", true, true, true},
@@ -141,6 +147,9 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
                 ModeFieldsIn in{type, m, dev2S, 0, 0, 0, s.CurFactor, s.VolFactor, s.PwrFactor};
                 const ModeFields f = ComputeModeFields(in);
                 ++checked;
+                // The limit is a cell count exactly where the start frame
+                // sends one.
+                EXPECT_EQ(f.lSlmt == "Cells:", StartRuleFor(type, m) == StartRule::Cells);
                 // Every listed mode writes both value fields.
                 ASSERT_TRUE(f.tSval.has_value());
                 ASSERT_TRUE(f.tSlmt.has_value());
@@ -211,10 +220,12 @@ TEST(ModeReset, MinimumOrSmallestStep)
     EXPECT_EQ(ModeResetValues(8, 1, 100, 0.1f, 100, 0.8f).SetRaw, 10);
     EXPECT_EQ(ModeResetValues(26, 1, 1000, 0.03f, 100, 0.0f).SetRaw, 30);
     EXPECT_EQ(ModeResetValues(25, 1, 1000, 0.05f, 100, 0.1f).SetRaw, 1);
-    // Cells: one for types 1..4 in profiles 1..5; the minimum voltage otherwise.
+    // One cell wherever a cell count is sent; the minimum voltage otherwise.
     EXPECT_EQ(ModeResetValues(3, 5, 100, 0.1f, 100, 0.8f).LmtRaw, 1);
     EXPECT_EQ(ModeResetValues(3, 6, 100, 0.1f, 100, 0.8f).LmtRaw, 80);
-    EXPECT_EQ(ModeResetValues(5, 3, 1000, 0.1f, 100, 0.0f).LmtRaw, 0);
+    EXPECT_EQ(ModeResetValues(5, 3, 1000, 0.1f, 100, 0.0f).LmtRaw, 1);
+    EXPECT_EQ(ModeResetValues(6, 6, 100, 0.1f, 100, 0.5f).LmtRaw, 1);
+    EXPECT_EQ(ModeResetValues(5, 7, 1000, 0.1f, 100, 0.5f).LmtRaw, 50);
     // No device: zeros.
     EXPECT_EQ(ModeResetValues(0, 1, 100, 0.1f, 100, 0.8f).SetRaw, 0);
     EXPECT_EQ(ModeResetValues(0, 1, 100, 0.1f, 100, 0.8f).LmtRaw, 0);
@@ -328,9 +339,11 @@ TEST_F(ModeSetupTest, ChargersCountCellsOrVolts)
     EXPECT_EQ(panel->tSlmt(0), QStringLiteral("0.80"));
 
     identify(5);
-    choose(2);  // C-NiMh of type 5: the minimum voltage, 0 cells
-    EXPECT_EQ(st.ch(kSlot, 0).LmtRaw, 0);
-    EXPECT_EQ(panel->tSlmt(0), QStringLiteral("0"));
+    choose(2);  // C-NiMh of type 5: one cell, as on types 1..4
+    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Cells:"));
+    EXPECT_EQ(panel->lSlmtt(0), QString());
+    EXPECT_EQ(st.ch(kSlot, 0).LmtRaw, 1);
+    EXPECT_EQ(panel->tSlmt(0), QStringLiteral("1"));
     choose(7);  // C-CV: cut-off current in amperes
     EXPECT_EQ(panel->lStim(0), QStringLiteral("Cutoff Curr:"));
     EXPECT_EQ(panel->lStimt(0), QStringLiteral("A"));

@@ -1,6 +1,7 @@
 // The auto test and the step test run against a real panel and a fake main
 // window that plays the device; the step file, the result file and the step
 // editor.
+#include "link/modeltable.h"
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
@@ -444,6 +445,72 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
         EXPECT_EQ(dlg.txtLmt->text(), "1");
         EXPECT_EQ(host.messages.last(), "Setting value out of range!");
     }
+}
+
+// On a type-5 charger the charge profiles are sent a cell count and C-CV a
+// voltage: the editor asks for exactly that, checks a cell count as a whole
+// number within the profile's bounds, and the step check refuses a voltage
+// left in a cell column (a program loaded from a file never passed the
+// editor).
+TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
+{
+    SlotState& s = st.slot[kSlot];
+    s.DevType = 5;
+    ApplyModelRow(s, 0);
+    panel.ModeClr();
+    const QStringList modes = ModeListFor(5);
+    for (const QString& m : modes)
+        panel.ModeAdd(m);
+    frmSet dlg(st, kSlot, host);
+    const int lipo = dlg.cmbMode->findText("C-LiPo");
+    ASSERT_EQ(lipo, 4);
+    dlg.cmbMode->setCurrentIndex(lipo);
+    EXPECT_EQ(dlg.lblLmt->text(), "Cells:");
+    EXPECT_EQ(dlg.lblLimit1t->text(), "");
+    EXPECT_EQ(dlg.txtLmt->text(), "1");
+    // The pack's end voltage typed as the limit is refused.
+    dlg.txtLmt->setText("4.20");
+    dlg.txtLmt_LostFocus();
+    EXPECT_EQ(dlg.txtLmt->text(), "1");
+    EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+    dlg.txtLmt->setText("4.20");
+    EXPECT_FALSE(dlg.cmdSet_Click());
+    EXPECT_EQ(dlg.gridSet->TextMatrix(1, 1), "");
+    // Up to four Li-Po cells, whole.
+    dlg.txtLmt->setText("5");
+    EXPECT_FALSE(dlg.cmdSet_Click());
+    dlg.txtLmt->setText("4");
+    dlg.txtLmt_LostFocus();
+    EXPECT_EQ(dlg.txtLmt->text(), "4");
+    ASSERT_TRUE(dlg.cmdSet_Click());
+    EXPECT_EQ(dlg.gridSet->TextMatrix(1, 3), "4");
+    // Every profile asks for cells; C-CV for volts; D-CC for a cut-off voltage.
+    for (int k = 2; k <= 6; ++k) {
+        dlg.cmbMode->setCurrentIndex(k);
+        EXPECT_EQ(dlg.lblLmt->text(), "Cells:") << k;
+    }
+    dlg.cmbMode->setCurrentIndex(modes.indexOf("C-CV"));
+    EXPECT_EQ(dlg.lblLmt->text(), "Volt:");
+    EXPECT_EQ(dlg.lblLimit1t->text(), "V");
+    EXPECT_EQ(dlg.txtLmt->text(), "1.00");
+    dlg.txtLmt->setText("4.20");
+    dlg.txtLmt_LostFocus();
+    EXPECT_EQ(dlg.txtLmt->text(), "4.20");
+    dlg.cmbMode->setCurrentIndex(0);
+    EXPECT_EQ(dlg.lblLmt->text(), "Volt:");
+
+    // The start of a step program checks what each row would send.
+    setRow(1, {"C-LiPo", "1.00", "4.20", "0"});
+    host.messages.clear();
+    stepTest.StartStop(kSlot);
+    EXPECT_FALSE(stepTest.at(kSlot).StepOn);
+    EXPECT_EQ(host.messages, QStringList{"Setting value out of range!"});
+    setRow(1, {"C-LiPo", "1.00", "1", "0"});
+    stepTest.StartStop(kSlot);
+    EXPECT_TRUE(stepTest.at(kSlot).StepOn);
+    stepTest.OnTimer(kSlot);
+    EXPECT_EQ(host.runs, 1);
+    EXPECT_EQ(panel.tSlmt(0), "1");
 }
 
 } // namespace

@@ -101,9 +101,37 @@ TEST(ValueCheck, CellCountsByModelAndMode)
     expectOut(CheckField(slotOf(1, 3), 0, FieldKind::Limit, QStringLiteral("4")), "3");
     expectOut(CheckField(slotOf(4, 5), 0, FieldKind::Limit, QStringLiteral("9")), "8");
     expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("0")), "1");
-    // Fractions and negatives are not refused by the focus check.
-    EXPECT_TRUE(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("-2")).ok());
-    EXPECT_TRUE(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("2.5")).ok());
+    // A cell count is whole and positive: a fraction or a negative number
+    // (a voltage typed where cells are asked) falls back to one cell.
+    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("-2")), "1");
+    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("2.5")), "1");
+}
+
+// Types 5 and 6 are sent a cell count in their charge profiles (C-NiMh at
+// index 2 to C-PB at 6), and a voltage in C-CV: the limit is checked as what
+// is sent. A Li-Po pack's end voltage typed as the limit is refused.
+TEST(ValueCheck, ChargeProfilesOfTypes5And6TakeCellsAsSent)
+{
+    const float maxVol = 30, minVol = 0;
+    for (int type : {5, 6}) {
+        SCOPED_TRACE(type);
+        expectOut(CheckField(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("4.20")),
+                  "1");
+        EXPECT_TRUE(CheckField(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("4")).ok());
+        expectOut(CheckField(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("5")), "4");
+        expectOut(CheckField(slotOf(type, 2, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("13")), "12");
+        expectOut(CheckField(slotOf(type, 6, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("0")), "1");
+        // C-CV holds a voltage.
+        EXPECT_TRUE(CheckField(slotOf(type, 7, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("4.20")).ok());
+        expectOut(CheckField(slotOf(type, 7, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("31")),
+                  "30.00");
+        // A start refuses a voltage in a cell field, whatever put it there.
+        const StartCheck c = CheckStartValues(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, 1,
+                                              {QStringLiteral("1.00"), QStringLiteral("4.20"), QStringLiteral("0")});
+        EXPECT_EQ(c.verdict, CheckVerdict::OutOfRange);
+        EXPECT_EQ(c.field, FieldKind::Limit);
+        EXPECT_EQ(c.replacement, QStringLiteral("1"));
+    }
 }
 
 TEST(ValueCheck, VoltageLimitAndAutoVoltage)

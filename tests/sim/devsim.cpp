@@ -91,6 +91,25 @@ bool in(int v, std::initializer_list<int> set)
     return std::find(set.begin(), set.end(), v) != set.end();
 }
 
+// The end voltage of one cell when a charge profile is sent a cell count
+// as its limit; 0 where the limit is a voltage. Profiles in list order:
+// NiMH, NiCd, Li-ion or Li-Po, LiFePO4, lead-acid.
+double CellEndVolts(int type, int mode)
+{
+    static const double kCell[5] = {1.5, 1.5, 4.2, 3.65, 2.4};
+    int first = 0;
+    if (in(type, {1, 2, 3, 4}))
+        first = 1;
+    else if (in(type, {5, 6}))
+        first = 2;
+    else if (in(type, {7, 36, 37}))
+        first = 3;
+    const int k = mode - first + (first == 3 ? 1 : 0);
+    if (first == 0 || mode < first || mode > 6 || (first == 1 && mode > 5) || k < 0 || k > 4)
+        return 0;
+    return kCell[k];
+}
+
 } // namespace
 
 DeviceSim::DeviceSim(int devType, int fwVersion, QObject* parent)
@@ -255,7 +274,11 @@ void DeviceSim::handle(const QByteArray& frame)
     case 0x0A:  // time
         timeMinutes_[size_t(chn)] = a;
         break;
-    default:  // calibration, resistance test, boot: recorded only
+    case 0x09:  // resistance test: value A in the device's current units
+        if (!ch.running)
+            ch.resDrop = double(a) / curFactor_ * ch.rint;
+        break;
+    default:  // calibration, boot: recorded only
         break;
     }
 }
@@ -307,7 +330,9 @@ void DeviceSim::step(double seconds)
             c.charge = std::clamp(c.charge + (charging ? ah : -ah), 0.0, c.capacityAh);
             c.runSecs += seconds;
             settle(c);
-            const double limit = double(c.lmtRaw) / volFactor_;
+            // A charge profile counts cells: it ends at their end voltage.
+            const double perCell = CellEndVolts(type_, c.mode);
+            const double limit = perCell > 0 ? c.lmtRaw * perCell : double(c.lmtRaw) / volFactor_;
             bool end = false;
             if (charging)
                 end = (limit >= 1 && c.volt >= limit) || c.charge >= c.capacityAh;
@@ -341,6 +366,9 @@ QByteArray DeviceSim::reply(int chn, Reply kind) const
     if (type_ == 26) {
         PutPair(p + 5, std::lround(aux1_ * 1000));
         PutPair(p + 7, std::lround(aux2_ * 1000));
+    } else if (kind == Reply::Data && !c.running && c.resDrop >= 0) {
+        PutPair(p + 5, std::lround(c.resDrop * 1000));
+        PutPair(p + 7, std::lround(c.temp * 10));
     } else {
         PutPair(p + 5, EncodeCap(c.cap));
         PutPair(p + 7, std::lround(c.temp * 10));
@@ -364,6 +392,9 @@ QByteArray DeviceSim::reply(int chn, Reply kind) const
 void DeviceSim::sendReply(int chn, Reply kind)
 {
     QByteArray r = reply(chn, kind);
+    Channel& c = ch_.at(size_t(chn));
+    if (kind == Reply::Data && !c.running)
+        c.resDrop = -1;  // the drop is reported once
     if (corruptNext_) {
         r[17] = char(uint8_t(r[17]) ^ 1);
         corruptNext_ = false;

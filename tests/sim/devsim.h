@@ -29,11 +29,16 @@
 // channel, and replies flow on every step() until disconnect. Start (and
 // continue) run the channel in the mode of the command byte: mode 0 draws
 // the set current, mode 1 the set power, modes from chargeMode() on charge
-// at the set current; the voltage sags (or rises) with the current through
+// at the set current (a charge profile takes its limit as a cell count and
+// ends at that many cells' end voltage); the voltage sags (or rises) with
+// the current through
 // the cell's internal resistance and with its state of charge; capacity
 // and energy integrate; the run ends when the voltage crosses the limit,
 // when the minutes of the third value are up, or on stop. Set changes the
 // running values (a frame with only byte 8 set is a fast-charge trigger).
+// A resistance test on an idle channel loads the cell briefly with the
+// frame's current and reports the voltage drop (current times the cell's
+// internal resistance) once, in the capacity field of the next data reply.
 // Frames with a bad check byte are recorded but not acted on.
 #include <QByteArray>
 #include <QList>
@@ -86,6 +91,9 @@ public:
         double runSecs = 0;
         double temp = 25;
         int forcedRunState = -1;  // reported run-state digit; -1 = natural
+        // Voltage drop of a resistance test, reported once in the capacity
+        // field of the next data reply while idle; -1 = none pending.
+        double resDrop = -1;
         // The cell on this channel.
         double emfFull = 4.2, emfEmpty = 3.0, rint = 0.05, capacityAh = 2.0, charge = 2.0;
     };

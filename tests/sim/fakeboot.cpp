@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace ql::sim {
@@ -47,6 +48,12 @@ void FakeBoot::unplug()
     ClosePtyEnds(master_, slaveFd_);
 }
 
+int FakeBoot::unread() const
+{
+    int n = 0;
+    return slaveFd_ >= 0 && ::ioctl(slaveFd_, FIONREAD, &n) == 0 ? n : 0;
+}
+
 void FakeBoot::setId(int address, int id)
 {
     mem_[size_t(address)] = uint8_t(((id >> 8) & 0xFF) ^ kKey);
@@ -59,7 +66,11 @@ void FakeBoot::send(const QByteArray& b)
         (void)::write(master_, b.constData(), size_t(b.size()));
 }
 
-void FakeBoot::ack() { send(QByteArray(1, char(kAck))); }
+void FakeBoot::ack()
+{
+    const bool twice = fault_ == Fault::DoubleAck && st_ == St::Cmd;
+    send(QByteArray(twice ? 2 : 1, char(kAck)));
+}
 
 void FakeBoot::onReadable()
 {
@@ -106,6 +117,8 @@ void FakeBoot::process()
                     r[5] = fault_ == Fault::BadMarker ? 'X' : 'W';
                     r[7] = 'J';
                     r[8] = char(kAck);
+                    if (fault_ == Fault::LongGet)
+                        r.append(char(kAck));
                     send(fault_ == Fault::ShortGet ? r.left(6) : r);
                 } else if (c == 0x11) {
                     ack();

@@ -37,6 +37,8 @@ public:
         ShortGet,       // Get reply of 6 bytes
         EraseNoAnswer,  // acknowledges Erase, never its FF 00
         NakWrite,       // refuses the write packet of block failBlock
+        LongGet,        // one byte more after the Get reply
+        DoubleAck,      // acknowledges every command byte pair twice
     };
 
     explicit FakeBoot(int devType, QObject* parent = nullptr);
@@ -47,6 +49,12 @@ public:
 
     // Stores id at address as the device does: each byte XOR 0xD7.
     void setId(int address, int id);
+    // Another device on the same line (the cable moved to it).
+    void setType(int devType) { type_ = devType; }
+    // Bytes sent unasked, as line noise or a late echo would be.
+    void inject(const QByteArray& bytes) { send(bytes); }
+    // Bytes sent that the program's end of the line has not read yet.
+    int unread() const;
     void setFault(Fault f, int failBlock = 0)
     {
         fault_ = f;

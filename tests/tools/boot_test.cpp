@@ -10,8 +10,11 @@
 #include "platform/serial.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +39,17 @@ struct Line {
         bl.replyTimeoutMs = 300;
     }
 };
+
+// Waits until n bytes the boot loader sent are readable at the program's
+// end. Events are not run meanwhile, so the program does not take them yet.
+bool Delivered(const FakeBoot& boot, int n)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (boot.unread() < n && clock.elapsed() < 5000)
+        QThread::usleep(200);
+    return boot.unread() >= n;
+}
 
 QByteArray Image(int size)
 {
@@ -124,6 +138,53 @@ TEST(BootExchange, RefusalsAndSilences)
     EXPECT_EQ(l.logged, (QStringList{"ErrCO", "ErrGO"}));
 }
 
+// Input left on the line from before an operation is dropped; within an
+// operation a reply with more bytes than its step expects is a failure, not
+// the start of the next reply.
+TEST(BootExchange, StaleInputIsDroppedAndRepliesAreJudgedWhole)
+{
+    Line l(28, 17);
+    l.boot.setId(0x4002, 306);
+    ASSERT_TRUE(l.bl.BootSync());
+    // A stray byte after the last reply, waiting on the line when the next
+    // operation starts.
+    l.boot.inject(Hx("55"));
+    ASSERT_TRUE(Delivered(l.boot, 1));
+    EXPECT_TRUE(l.bl.BootGet());
+    EXPECT_EQ(l.bl.BootType, 28);
+    EXPECT_EQ(l.bl.FwId, 306);
+    l.boot.inject(Hx("79"));  // a stray ACK before an erase
+    ASSERT_TRUE(Delivered(l.boot, 1));
+    EXPECT_TRUE(l.bl.BootErase());
+    EXPECT_TRUE(l.logged.isEmpty()) << l.logged.join(',').toStdString();
+
+    // A Get reply with one byte too many.
+    l.boot.setFault(FakeBoot::Fault::LongGet);
+    EXPECT_FALSE(l.bl.BootGet());
+    EXPECT_EQ(l.logged, QStringList{"ErrGT"});
+    // A well-behaved line again: nothing of the long reply is left over.
+    l.logged.clear();
+    l.boot.setFault(FakeBoot::Fault::None);
+    const uint8_t block[2] = {1, 2};
+    EXPECT_TRUE(l.bl.BootWriteMem(0x9000, block, 2));
+    EXPECT_TRUE(l.bl.BootReadMem(0x9000, 2));
+    EXPECT_EQ(l.bl.RdBuf[1], 2);
+    EXPECT_TRUE(l.logged.isEmpty()) << l.logged.join(',').toStdString();
+
+    // Every command acknowledged twice: the second ACK is no answer to the
+    // step after it, and the operation stops there.
+    Line e(28, 19), w(28, 20), g(28, 21);
+    for (Line* d : {&e, &w, &g})
+        d->boot.setFault(FakeBoot::Fault::DoubleAck);
+    EXPECT_FALSE(e.bl.BootErase());
+    EXPECT_FALSE(e.boot.erased());
+    EXPECT_FALSE(w.bl.BootWriteMem(0x9000, block, 2));
+    EXPECT_TRUE(w.boot.writes().isEmpty());
+    EXPECT_FALSE(g.bl.BootGo());
+    EXPECT_EQ(g.boot.goAddress(), -1);
+    EXPECT_EQ(e.logged + w.logged + g.logged, (QStringList{"ErrEE", "ErrWM", "ErrGO"}));
+}
+
 TEST(FirmwareUpdate, IdentifyAndUpdate)
 {
     sim::PortsDir ports;
@@ -147,10 +208,14 @@ TEST(FirmwareUpdate, IdentifyAndUpdate)
     EXPECT_EQ(h.messages, QStringList{"iSuccess! Please select device type"});
     EXPECT_EQ(w->cmbDev->currentText(), "QL-R26B");
     EXPECT_TRUE(w->cmdUpdate->isEnabled());
-    w->cmdOpen_Click();  // a second Identify adds the name again, no new sync
-    EXPECT_EQ(w->cmbDev->count(), 2);
+    w->cmdOpen_Click();  // a second Identify lists the name once, no new sync
+    EXPECT_EQ(w->cmbDev->count(), 1);
+    EXPECT_EQ(w->cmbDev->currentText(), "QL-R26B");
     EXPECT_EQ(boot.syncs(), 1);
 
+    // A stray byte on the line between Identify and Update does no harm.
+    boot.inject(Hx("00"));
+    ASSERT_TRUE(Delivered(boot, 1));
     h.messages.clear();
     w->cmdUpdate_Click();
     EXPECT_EQ(asked, QList<int>{262});
@@ -244,6 +309,75 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
     EXPECT_EQ(log.count("ErrCO"), 3);
 }
 
+// Update goes on only when the device on the line is the one the chosen
+// model names, and only with an image that fits it: otherwise nothing is
+// erased, "Update failed" is shown and the reason logged.
+TEST(FirmwareUpdate, WritesOnlyTheDeviceTheImageIsFor)
+{
+    sim::LogCapture log;
+    sim::PortsDir ports;
+    FakeHost h;
+    FakeBoot boot(28);
+    boot.plug(ports.path(), 18);
+    boot.setId(0x4002, 306);
+    h.panels[0]->PortAdd(QStringLiteral("COM18"));
+    h.panels[0]->setTPort(QStringLiteral("COM18"));
+    QList<int> asked;
+    auto identify = [&](frmUpdate& w, const QString& offered) {
+        w.Boot.replyTimeoutMs = 300;
+        w.ImageFor = [&](int id) {
+            asked << id;
+            return Image(id == 283 ? 1000 : 28673);
+        };
+        w.cmdOpen_Click();
+        ASSERT_EQ(w.cmbDev->currentText(), offered);
+    };
+
+    // Identified as a QL-K28B; then the cable goes to a type-19 device.
+    {
+        frmUpdate w(h);
+        identify(w, "QL-K28B");
+        boot.setType(19);
+        h.messages.clear();
+        w.cmdUpdate_Click();
+        EXPECT_EQ(h.messages, QStringList{"!Update failed"});
+        EXPECT_EQ(asked, QList<int>{283});
+        EXPECT_FALSE(boot.erased());
+        EXPECT_TRUE(boot.writes().isEmpty());
+        EXPECT_EQ(log.count("ErrUpdate"), 1);
+    }
+
+    // Two devices identified in one dialog, the first one's model chosen
+    // while the second is on the line.
+    boot.setType(28);
+    {
+        frmUpdate w(h);
+        identify(w, "QL-K28B");
+        boot.setId(0x4002, 307);
+        w.cmdOpen_Click();
+        ASSERT_EQ(w.cmbDev->count(), 2);
+        w.cmbDev->setCurrentIndex(0);
+        w.cmdUpdate_Click();
+        EXPECT_EQ(h.messages.last(), "!Update failed");
+        EXPECT_FALSE(boot.erased());
+        EXPECT_EQ(log.count("ErrUpdate"), 2);
+    }
+
+    // An image larger than the room above the image base: refused before
+    // any frame goes out.
+    {
+        frmUpdate w(h);
+        identify(w, "QL-K28C");
+        w.ImageFor = [](int) { return Image(0x10000 - 0x9000 + 1); };
+        const qsizetype before = boot.received().size();
+        w.cmdUpdate_Click();
+        EXPECT_EQ(h.messages.last(), "!Update failed");
+        EXPECT_EQ(boot.received().size(), before);
+        EXPECT_FALSE(boot.erased());
+        EXPECT_EQ(log.count("ErrUpdate"), 3);
+    }
+}
+
 TEST(FirmwareUpdate, OffersAndImageIds)
 {
     EXPECT_EQ(frmUpdate::OfferFor(6, 0), "QL-K06");
@@ -256,4 +390,6 @@ TEST(FirmwareUpdate, OffersAndImageIds)
     EXPECT_EQ(frmUpdate::ImageIdFor("QL-R20B", 20), 201);
     EXPECT_EQ(frmUpdate::ImageIdFor("QL-K06", 6), 6);
     EXPECT_EQ(frmUpdate::ImageIdFor("QL-K28C", 28), 284);
+    EXPECT_EQ(frmUpdate::TypeFor("QL-R26B"), 26);
+    EXPECT_EQ(frmUpdate::TypeFor("QL-R23B"), 0);
 }

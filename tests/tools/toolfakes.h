@@ -32,7 +32,7 @@ struct FakeHost : ql::ToolHost {
                                                           std::make_unique<ql::CurveGraph>()};
     int cur = 0;
     QStringList messages;
-    QStringList calls;  // "run 0 0", "stop 0 0", "set 0 1.50", "qc 0 5", "pe 0 1"
+    QStringList calls;  // "run 0 0", "stop 0 0", "set 0 1.50" (panel channel), "set 0 1 1.50" (channel 1), "qc 0 5", "pe 0 1"
     QString inputAnswer;
     bool inputOk = false;
 
@@ -51,6 +51,11 @@ struct FakeHost : ql::ToolHost {
     {
         calls << QStringLiteral("set %1 %2").arg(slot).arg(double(v), 0, 'f', 2);
         ql::RemoteSet(link, slot, v);
+    }
+    void RemoteSetOn(int slot, int chn, float v) override
+    {
+        calls << QStringLiteral("set %1 %2 %3").arg(slot).arg(chn).arg(double(v), 0, 'f', 2);
+        ql::RemoteSetOn(link, slot, chn, v);
     }
     void RemoteQC(int slot, int code) override
     {

@@ -155,7 +155,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
             EXPECT_EQ(h.panels[0]->tSlmt(0), "04.00");
         }
     }
-    EXPECT_EQ(h.calls, (QStringList{"run 0 0", "set 0 1.00", "set 0 1.50", "set 0 2.00", "set 0 2.20", "stop 0 0"}));
+    EXPECT_EQ(h.calls, (QStringList{"run 0 0", "set 0 0 1.00", "set 0 0 1.50", "set 0 0 2.00", "set 0 0 2.20", "stop 0 0"}));
     for (int c = 1; c <= 6; ++c)
         EXPECT_EQ(w.gridList->TextMatrix(1, c), QString::fromLatin1(volts[c - 1]));
     EXPECT_EQ(w.Chart->DpCnt(0), 12);
@@ -182,7 +182,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
         h.panels[0]->setTVol(0, QString::fromLatin1(v));
         w.Timer1_Timer();
     }
-    EXPECT_EQ(h.calls, (QStringList{"run 0 0", "set 0 2.00", "stop 0 0"}));
+    EXPECT_EQ(h.calls, (QStringList{"run 0 0", "set 0 0 2.00", "stop 0 0"}));
     EXPECT_EQ(h.panels[0]->tSlmt(0), "08.00");
     EXPECT_EQ(w.gridList->TextMatrix(2, 2), "9.00");
     EXPECT_EQ(w.gridList->TextMatrix(2, 3), "8.90");
@@ -213,4 +213,51 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     h.inputAnswer = "Charger A";
     w.menuTitle_Click();
     EXPECT_EQ(w.Chart->TitleText(), "Charger A");
+}
+
+// A test started on a two-channel device keeps to the channel and slot it
+// started on: choosing the second channel on the panel, or another tab,
+// while it runs moves none of its set commands, and each carries channel 0's
+// limit.
+TEST(QcLoadTest, KeepsToTheChannelItStarted)
+{
+    sim::PortsDir ports;
+    FakeHost h;
+    for (int s = 0; s < 2; ++s) {
+        h.link.slot[size_t(s)].DevType = 17;
+        h.link.slot[size_t(s)].CurFactor = 1000;
+    }
+    h.link.ch(1, 0).LmtRaw = 400;
+    h.link.ch(1, 1).LmtRaw = 1234;
+    ql::DevCtrl& p = *h.panels[1];
+    p.setDev2S(true);
+    auto dev = h.plug(ports, 1, 8, 17);
+    auto other = h.plug(ports, 0, 9, 11);
+    h.cur = 1;
+    frmQC w(h);
+    for (QCheckBox* c : w.chk5)
+        c->setChecked(false);
+    w.chk5[0]->setChecked(true);
+    w.chk5[2]->setChecked(true);
+    w.cmdTest_Click();
+    w.Timer1_Timer();  // open circuit, start at 0.5 A
+
+    // The user picks channel 2 on the panel, then the first tab.
+    p.ui().optChn1->setChecked(true);
+    ASSERT_EQ(p.ChnIndex(), 1);
+    h.cur = 0;
+    w.Timer1_Timer();  // 1.5 A
+    w.Timer1_Timer();  // used up: stop
+    EXPECT_EQ(h.calls, (QStringList{"run 1 0", "set 1 0 1.50", "stop 1 0"}));
+
+    // On the line: one set frame on channel 0 (command byte 07) with 1.5 A
+    // in mA and channel 0's limit; the panel shows it in channel 0's field.
+    const QStringList f = Frames(*dev, 1);
+    ASSERT_EQ(f.size(), 1);
+    const QByteArray set = QByteArray::fromHex(f[0].toLatin1().replace(' ', ""));
+    EXPECT_EQ(uint8_t(set[1]), 0x07);
+    EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 2), 1500);
+    EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 4), 400);
+    EXPECT_EQ(p.tSval(0), "1.50");
+    EXPECT_TRUE(Frames(*other, 1, 200).isEmpty());
 }
