@@ -31,6 +31,9 @@ struct ChanState {
     std::atomic<int32_t> TickSecs{0};
     std::atomic<int32_t> RunSecs{0};
     std::atomic<bool> Counting{false};
+    // Odd while a tick or a reset changes the two counters, so a reader on
+    // another thread takes both from one instant (ReadRunClock).
+    std::atomic<uint32_t> ClockSeq{0};
 
     // Measurements (single precision, as decoded).
     float Volt = 0, Cur = 0, Pwr = 0, Cap = 0, Energy = 0, Temp = 0;
@@ -56,6 +59,21 @@ struct ChanState {
     float CheckVal = 0;
     int32_t LastTimeMin = 0;
 };
+
+// TickSecs and RunSecs of one channel as of one instant: a tick never
+// lands between the two readings.
+struct RunClock {
+    int32_t tick = 0, run = 0;
+};
+inline RunClock ReadRunClock(const ChanState& c)
+{
+    for (;;) {
+        const uint32_t before = c.ClockSeq.load();
+        const RunClock r{c.TickSecs.load(), c.RunSecs.load()};
+        if ((before & 1) == 0 && c.ClockSeq.load() == before)
+            return r;
+    }
+}
 
 // One device slot.
 struct SlotState {
