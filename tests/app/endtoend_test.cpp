@@ -349,7 +349,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_NEAR(s.Chart->DpY(6, s.Chart->DpCnt(6) - 1), 0.5, 0.002);
     EXPECT_NEAR(s.Chart->DpY(5, s.Chart->DpCnt(5) - 1), dev.channel(1).volt, 0.02);
     EXPECT_NEAR(s.Chart->DpY(1, s.Chart->DpCnt(1) - 1), 1.0, 0.002);
-    EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.50A  3.20V");
+    EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.500A  3.200V");  // as the device echoes them
 
     w->resize(1200, 760);
     QTest::qWait(50);
@@ -594,6 +594,34 @@ TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)
     ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && p->tSval(0) == "1.50"; }));
     EXPECT_EQ(p->tSlmt(0), "3.20");
     EXPECT_TRUE(p->StopEnable());
+    closeWindow(*w);
+    dev.stop();
+}
+
+// On a load that resolves 1 mA the echoed set value keeps its last digit:
+// Set without an edit sends exactly what the device has.
+TEST_F(EndToEnd, UntouchedSetValueOfAMilliampereLoadIsSentAsTheDeviceHasIt)
+{
+    DeviceSim dev(18, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.reportRun(0, 0, 125, 3000);  // 0.125 A, 3.000 V
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && p->tSval(0) == "0.125"; }))
+        << p->tSval(0).toStdString();
+    EXPECT_EQ(p->tSlmt(0), "3.000");
+
+    dev.clearRecorded();
+    u.optChn0->setChecked(true);
+    ASSERT_TRUE(waitFor([&] { return u.cmdSet2S->isEnabled(); }));
+    u.cmdSet2S->click();
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x07) == 1; }));
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+    EXPECT_EQ(dev.channel(0).setRaw, 125);
+    EXPECT_EQ(dev.channel(0).lmtRaw, 3000);
     closeWindow(*w);
     dev.stop();
 }
