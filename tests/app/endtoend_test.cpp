@@ -625,3 +625,45 @@ TEST_F(EndToEnd, UntouchedSetValueOfAMilliampereLoadIsSentAsTheDeviceHasIt)
     closeWindow(*w);
     dev.stop();
 }
+
+// The adapter is lost for five minutes while the device runs on: after the
+// continue, the capacity shown is the device's own count, not the record's
+// capacity added on top of it.
+TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+    typeInto(u.txtSval, "5.00");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 4; }));
+
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !s.tmrComm->isActive(); }));
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.step(300);  // five minutes at 5 A while nobody listens
+    ASSERT_TRUE(dev.channel(0).running);
+    dev.start(200);
+    prompt.answers.push_back(ql::Prompter::IdCancel);  // keep the run on disconnect
+    u.cmdConn->click();
+    ASSERT_FALSE(p->Conn());
+    dev.clearRecorded();
+    u.cmdConn->click();
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
+    const ql::ChanState& c = w->link().ch(0, 0);
+    ASSERT_TRUE(waitFor([&] { return c.Running && !c.ContPend; }));
+    dev.stop();
+    dev.step(0);  // one more reply with the device's present count
+    const double device = dev.channel(0).cap * 1000;  // mAh
+    ASSERT_GT(device, 400);
+    EXPECT_TRUE(waitFor([&] { return std::fabs(num(s.gridRun->TextMatrix(1, 4)) - device) <= 1.5; }))
+        << s.gridRun->TextMatrix(1, 4).toStdString() << " shown, device " << device;
+    EXPECT_EQ(c.CapOffset, 0);
+    closeWindow(*w);
+}
