@@ -667,3 +667,27 @@ TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
     EXPECT_EQ(c.CapOffset, 0);
     closeWindow(*w);
 }
+
+// A record that cannot be written (a folder stands in its place) never stops
+// the run; the information list says so once, below its fixed lines.
+TEST_F(EndToEnd, UnwritableRecordIsShownInTheInformationList)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    const auto& u = s.Panel->ui();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(QDir().mkpath(ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0))));
+    const int fixed = s.lstInfo->count();
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
+    ASSERT_EQ(s.lstInfo->count(), fixed + 1);
+    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+    EXPECT_TRUE(dev.channel(0).running);
+    closeWindow(*w);
+    dev.stop();
+}
