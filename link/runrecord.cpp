@@ -75,6 +75,9 @@ bool parseValue(const QString& s, float* out)
 qint64 CompleteLength(QFile& file, qint64 size)
 {
     constexpr qint64 kBlock = 4096;
+    char last = 0;
+    if (size == 0 || (file.seek(size - 1) && file.getChar(&last) && last == '\n'))
+        return size;  // the usual case: the file ends with a whole line
     qint64 end = size;
     while (end > 0) {
         const qint64 start = std::max<qint64>(0, end - kBlock);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 namespace ql {
 
@@ -72,6 +73,7 @@ inline RunClock ReadRunClock(const ChanState& c)
         const RunClock r{c.TickSecs.load(), c.RunSecs.load()};
         if ((before & 1) == 0 && c.ClockSeq.load() == before)
             return r;
+        std::this_thread::yield();  // a tick is being applied: let it finish
     }
 }
 
