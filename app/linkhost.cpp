@@ -67,6 +67,12 @@ void RunInfoView::setLine(int i, const QString& text)
         item->setText(text);
 }
 
+void RunInfoView::addLine(const QString& text)
+{
+    l_->addItem(text);
+    l_->scrollToBottom();
+}
+
 // ------------------------------------------------------------------ host
 
 LinkHost::LinkHost(frmMain& w) : w_(w) {}

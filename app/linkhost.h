@@ -80,6 +80,7 @@ public:
     explicit RunInfoView(QListWidget* l) : l_(l) {}
     QString line(int i) const override;
     void setLine(int i, const QString& text) override;
+    void addLine(const QString& text) override;
 
 private:
     QListWidget* l_;

@@ -1207,7 +1207,8 @@ void frmMain::menuSaveData_Click()
     const QString chosen = FileDialog(true, SaveDataTitle(n, chn, p->Dev2S()), DataFileFilter(csv), name);
     if (chosen.isEmpty())
         return;
-    ql::SaveDataFile(link_, *host_, n, chn, WithDataExtension(chosen, csv));
+    if (!ql::SaveDataFile(link_, *host_, n, chn, WithDataExtension(chosen, csv)))
+        host_->ShowCritical(Lang(QStringLiteral("Cannot save file!")));
 }
 
 // ------------------------------------------------------------------ link

@@ -249,7 +249,9 @@ void frmSw::okClicked()
     sw.MinHide = chkHide->checkState() == Qt::Checked;
     sw.FloatDisp = chkDisp->checkState() == Qt::Checked;
     sw.SaveCsv = optCsv->isChecked();
-    sw.SaveSwitches();
+    if (!sw.SaveSwitches())  // in force all the same, but not kept
+        prompter().Message(Lang(QStringLiteral("Cannot save file!")), Lang(QStringLiteral("Prompt")), Prompter::OkOnly,
+                           Prompter::Critical);
     close();
 }
 

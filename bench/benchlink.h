@@ -215,9 +215,11 @@ public:
         if (i >= 0 && i < 5)
             lines_[size_t(i)] = t;
     }
+    void addLine(const QString& t) override { notes_ << t; }
 
 private:
     std::array<QString, 5> lines_;
+    QStringList notes_;
 };
 
 // One slot's stand-ins.

@@ -54,8 +54,10 @@ void SecondTicker::SetCounters(int slot, int chn, int32_t tickSecs, int32_t runS
         return;
     std::lock_guard lock(mutex_);
     ChanState& ch = state_.ch(slot, chn);
+    ch.ClockSeq.fetch_add(1);
     ch.TickSecs.store(tickSecs);
     ch.RunSecs.store(runSecs);
+    ch.ClockSeq.fetch_add(1);
 }
 
 bool SecondTicker::TmrRunning(int slot, int chn) const {
@@ -101,9 +103,11 @@ void SecondTicker::Run() {
                 if (d == Clock::time_point::max() || d > now)
                     continue;
                 ChanState& ch = state_.ch(s, c);
+                ch.ClockSeq.fetch_add(1);
                 ch.TickSecs.fetch_add(1);
                 if (ch.Counting.load())
                     ch.RunSecs.fetch_add(1);
+                ch.ClockSeq.fetch_add(1);
                 d += period_;
                 // After a long stall (suspend) resume the rhythm instead of
                 // delivering a burst of catch-up ticks.

@@ -12,7 +12,7 @@
 // an atomic fetch_add, so a reset or reload is never undone by a tick in
 // flight; once TmrStop returns the channel's timer ticks no more, and once
 // TmrPause returns RunSecs stands still. Readers read the atomics without
-// the lock.
+// the lock; ReadRunClock (link/state.h) gives both counters of one instant.
 #include "link/state.h"
 
 #include <chrono>

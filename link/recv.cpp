@@ -26,15 +26,17 @@ void CountUp(int16_t& n) {
         ++n;
 }
 
-// On a capacity just decoded: a pending continue is judged once (the device
-// kept counting from the restored capacity when it reports about the same
-// value), then the restored offset is added.
+// On a capacity just decoded: a pending continue is judged once, then the
+// restored offset is added. A device that reports at least 90 % of the
+// recorded capacity kept counting through the outage (its count has run on
+// past the record meanwhile), so the record is not added on top; only a
+// device that clearly started again from zero gets the recorded capacity
+// added.
 void ApplyContinue(ChanState& ch) {
     if (ch.ContPend) {
         ch.ContPend = false;
         const float lo = static_cast<float>(static_cast<double>(ch.CapOffset) * 0.9);
-        const float hi = static_cast<float>(static_cast<double>(ch.CapOffset) * 1.1);
-        if (lo < ch.Cap && ch.Cap < hi)
+        if (ch.Cap >= lo)
             ch.CapOffset = 0;
     }
     ch.Cap = ch.Cap + ch.CapOffset;

@@ -1,10 +1,13 @@
 #include "link/runrecord.h"
 
 #include "platform/numfmt.h"
+#include "platform/wholefile.h"
 
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
 
 #include <unistd.h>
 
@@ -53,14 +56,42 @@ bool parseSeconds(const QString& s, int32_t* out)
     return true;
 }
 
+// A current or voltage the device can have reported: finite, not negative
+// and not above kMaxReading (half a last digit of slack for the rounding
+// of the row's format).
 bool parseValue(const QString& s, float* out)
 {
     bool ok = false;
     const double v = QLocale::c().toDouble(s.trimmed(), &ok);
-    if (!ok || !std::isfinite(v))
+    if (!ok || !std::isfinite(v) || v < 0 || v > kMaxReading + 0.005)
         return false;
     *out = static_cast<float>(v);
     return true;
+}
+
+// Length of the file up to and with its last line end: what remains once a
+// tail without a line end (a row cut off by a crash or a failed write) is
+// cut away. -1 when the file cannot be read.
+qint64 CompleteLength(QFile& file, qint64 size)
+{
+    constexpr qint64 kBlock = 4096;
+    char last = 0;
+    if (size == 0 || (file.seek(size - 1) && file.getChar(&last) && last == '\n'))
+        return size;  // the usual case: the file ends with a whole line
+    qint64 end = size;
+    while (end > 0) {
+        const qint64 start = std::max<qint64>(0, end - kBlock);
+        if (!file.seek(start))
+            return -1;
+        const QByteArray block = file.read(end - start);
+        if (block.size() != end - start)
+            return -1;
+        const qsizetype nl = block.lastIndexOf('\n');
+        if (nl >= 0)
+            return start + nl + 1;
+        end = start;
+    }
+    return 0;
 }
 
 } // namespace
@@ -91,24 +122,10 @@ QStringList HeaderLines(const Header& h)
 
 bool Create(const QString& path, const Header& h, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, file.errorString());
-        return false;
-    }
     QByteArray bytes;
     for (const QString& line : HeaderLines(h))
         bytes += lineBytes(line);
-    if (file.write(bytes) != bytes.size()) {
-        setError(error, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        setError(error, file.errorString());
-        return false;
-    }
-    return true;
+    return SaveWholeFile(path, bytes, error);
 }
 
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp)
@@ -128,15 +145,11 @@ bool AppendRow(const QString& path, const QString& row, QString* error)
         setError(error, file.errorString());
         return false;
     }
-    QByteArray bytes = lineBytes(row);
     const qint64 size = file.size();
-    if (size > 0) {
-        // A row cut off by a crash has no line end: keep it on its own line.
-        char last = 0;
-        if (file.seek(size - 1) && file.getChar(&last) && last != '\n')
-            bytes.prepend(kEol);
-    }
-    bool ok = file.seek(size) && file.write(bytes) == bytes.size() && file.flush();
+    const qint64 keep = CompleteLength(file, size);
+    const QByteArray bytes = lineBytes(row);
+    bool ok = keep >= 0 && (keep == size || file.resize(keep)) && file.seek(keep) &&
+              file.write(bytes) == bytes.size() && file.flush();
     if (ok && ::fdatasync(file.handle()) != 0)
         ok = false;
     if (!ok)

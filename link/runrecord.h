@@ -5,8 +5,9 @@
 // row, and the continue command reads it back.
 //
 // Text is UTF-8 with CR LF line ends. Rows reach the disk as they are
-// appended, so a crash loses at most the row being written; the reader skips
-// such a truncated row and any other damaged one.
+// appended, so a crash loses at most the row being written; the next append
+// cuts such a fragment away, and the reader skips it and any other damaged
+// row.
 #include <QList>
 #include <QDateTime>
 #include <QString>
@@ -55,8 +56,8 @@ bool Create(const QString& path, const Header& h, QString* error = nullptr);
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp);
 
 // Appends one row and its CR LF, and has it on the disk before returning.
-// When an earlier write was cut off mid-row, the new row starts on a line of
-// its own.
+// A tail without its line end (a row cut off by a crash or by a write that
+// failed) is cut away first, so a fragment never becomes a row.
 bool AppendRow(const QString& path, const QString& row, QString* error = nullptr);
 
 struct Row {
@@ -74,10 +75,16 @@ struct Contents {
 
 enum class ReadStatus { Ok, Missing, Unreadable };
 
+// The largest current or voltage a reply can carry: two bytes of at most
+// 255 read in base 240, in steps of 0.01.
+constexpr double kMaxReading = (255 * 240 + 255) * 0.01;
+
 // Reads and checks the whole record. A row is a line whose first character is
 // a digit: seconds, current and voltage separated by TAB (further fields are
-// ignored). A row that does not convert, goes back in time, or lacks its line
-// end (cut off by a crash) is skipped and listed in skipped.
+// ignored). A row that does not convert, holds a current or voltage no device
+// can report (negative, above kMaxReading, infinite or not a number), goes
+// back in time, or lacks its line end (cut off by a crash) is skipped and
+// listed in skipped.
 ReadStatus Read(const QString& path, Contents* out, QString* error = nullptr);
 
 } // namespace RunRecord

@@ -192,6 +192,9 @@ void RunTracker::ShowSample(int slot, int chn)
         RunGridIf* grid = host_.grid(slot);
         RunChartIf* chart = host_.chart(slot);
         const int t = s.DevType;
+        // One reading of the run clock serves the whole sample: the curve
+        // point (and so the data file), the record row and the capacity.
+        const RunClock clock = ReadRunClock(c);
         const QString curFmt = s.CurFactor == 100 ? QStringLiteral("00.00") : k000;
 
         // Readouts.
@@ -238,7 +241,7 @@ void RunTracker::ShowSample(int slot, int chn)
             if (n > c.RunStartPt) {
                 const double avg = static_cast<double>(c.VoltSum) / (n - c.RunStartPt);
                 grid->setText(chn + 1, 6, Format(avg, k00) + QLatin1Char('V'));
-                const int32_t secs = c.RunSecs.load();
+                const int32_t secs = clock.run;
                 if (t == 26 && secs > c.LastLogSec) {
                     c.Cap += c.Cur * static_cast<float>(secs - c.LastLogSec) / 3600.0f;
                     c.LastLogSec = secs;
@@ -262,12 +265,11 @@ void RunTracker::ShowSample(int slot, int chn)
                     if (ok)
                         begin = static_cast<float>(v);
                 }
-                const int32_t x = c.TickSecs.load();
                 AddCurvePoint(0, begin, c.Cur, third, slot, chn);
-                chart->AddXY(chn * 5 + 3, x, roundTrip(c.Cap, k000));
-                chart->AddXY(chn * 5 + 4, x, roundTrip(c.Energy, k000));
+                chart->AddXY(chn * 5 + 3, clock.tick, roundTrip(c.Cap, k000));
+                chart->AddXY(chn * 5 + 4, clock.tick, roundTrip(c.Energy, k000));
             }
-            const int32_t x = c.TickSecs.load();
+            const int32_t x = clock.tick;
             AddCurvePoint(x, c.Volt, c.Cur, third, slot, chn);
             chart->AddXY(chn * 5 + 3, x, roundTrip(c.Cap, k000));
             chart->AddXY(chn * 5 + 4, x, roundTrip(c.Energy, k000));
@@ -275,16 +277,17 @@ void RunTracker::ShowSample(int slot, int chn)
             if (!c.DataFile.isEmpty() && c.Running) {
                 const QString path = RunRecord::PathOf(c.DataFile);
                 QString error;
-                const QString row = RunRecord::FormatRow(c.RunSecs.load(), c.Cur, c.Volt, c.Temp, s.CurFactor,
+                const QString row = RunRecord::FormatRow(clock.run, c.Cur, c.Volt, c.Temp, s.CurFactor,
                                                          WithTemp(slot));
                 // A failing record never stops the run: the failure is logged
-                // once and the display goes on.
+                // and shown in the information list once, and shown again
+                // when rows are written again.
                 if (!RunRecord::AppendRow(path, row, &error)) {
                     if (!recordFailing_[slot][chn])
                         ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
-                    recordFailing_[slot][chn] = true;
+                    RecordFailing(slot, chn, true);
                 } else {
-                    recordFailing_[slot][chn] = false;
+                    RecordFailing(slot, chn, false);
                 }
             }
         }
@@ -319,6 +322,17 @@ void RunTracker::ShowSample(int slot, int chn)
         ErrLog(QStringLiteral("ErrData"),
                QStringLiteral("%1 %2 %3 %4").arg(slot).arg(shortest(c.Volt), shortest(c.Cur), shortest(c.Temp)));
     }
+}
+
+void RunTracker::RecordFailing(int slot, int chn, bool failing)
+{
+    if (recordFailing_[slot][chn] == failing)
+        return;
+    recordFailing_[slot][chn] = failing;
+    const QString who = host_.panel(slot)->Dev2S() ? QStringLiteral("Channel%1").arg(chn + 1)
+                                                   : QStringLiteral("Device%1").arg(slot + 1);
+    host_.info(slot)->addLine(QLatin1Char(' ') + Lang(who + (failing ? QStringLiteral(": Record write failed")
+                                                                     : QStringLiteral(": Record write OK"))));
 }
 
 void RunTracker::ShowCapacity(int slot, int chn)
@@ -533,8 +547,10 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     h.columns = RunRecord::ColumnTitles(WithTemp(slot), s.DevType);
     QString error;
     recordFailing_[slot][chn] = false;
-    if (!RunRecord::Create(RunRecord::PathOf(c.DataFile), h, &error))
+    if (!RunRecord::Create(RunRecord::PathOf(c.DataFile), h, &error)) {
         ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: %3").arg(slot).arg(RunRecord::PathOf(c.DataFile), error));
+        RecordFailing(slot, chn, true);
+    }
     return true;
 }
 

@@ -109,12 +109,14 @@ public:
 };
 
 // A slot's information list (line 0 the clock, 1 and 2 status and
-// temperature, chn + 3 the channel's monitor line).
+// temperature, chn + 3 the channel's monitor line; notes are added below).
 class RunInfoIf {
 public:
     virtual ~RunInfoIf() = default;
     virtual QString line(int i) const = 0;
     virtual void setLine(int i, const QString& text) = 0;
+    // Adds a note below the fixed lines and brings it into view.
+    virtual void addLine(const QString& text) = 0;
 };
 
 // Values of a floating readout window.
@@ -249,10 +251,14 @@ private:
     void RunEnd(int slot, int chn, bool* stopMsg);
     void CurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn);
     bool WithTemp(int slot) const;
+    // Marks a channel's record as failing or written again; a change is shown
+    // once in the slot's information list.
+    void RecordFailing(int slot, int chn, bool failing);
 
     LinkState& st_;
     RunHostIf& host_;
-    // A record that failed to take a row is logged once until it works again.
+    // A record that failed to take a row is logged and shown once until it
+    // works again.
     bool recordFailing_[kSlotCount][kChanCount] = {};
 };
 

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 namespace ql {
 
@@ -31,6 +32,9 @@ struct ChanState {
     std::atomic<int32_t> TickSecs{0};
     std::atomic<int32_t> RunSecs{0};
     std::atomic<bool> Counting{false};
+    // Odd while a tick or a reset changes the two counters, so a reader on
+    // another thread takes both from one instant (ReadRunClock).
+    std::atomic<uint32_t> ClockSeq{0};
 
     // Measurements (single precision, as decoded).
     float Volt = 0, Cur = 0, Pwr = 0, Cap = 0, Energy = 0, Temp = 0;
@@ -56,6 +60,22 @@ struct ChanState {
     float CheckVal = 0;
     int32_t LastTimeMin = 0;
 };
+
+// TickSecs and RunSecs of one channel as of one instant: a tick never
+// lands between the two readings.
+struct RunClock {
+    int32_t tick = 0, run = 0;
+};
+inline RunClock ReadRunClock(const ChanState& c)
+{
+    for (;;) {
+        const uint32_t before = c.ClockSeq.load();
+        const RunClock r{c.TickSecs.load(), c.RunSecs.load()};
+        if ((before & 1) == 0 && c.ClockSeq.load() == before)
+            return r;
+        std::this_thread::yield();  // a tick is being applied: let it finish
+    }
+}
 
 // One device slot.
 struct SlotState {

@@ -4,12 +4,12 @@
 #include "net/utf8.h"
 #include "platform/services.h"
 #include "platform/settings.h"
+#include "platform/wholefile.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -214,8 +214,7 @@ void ServerLink::finishBanner()
     const QByteArray data = std::exchange(banData_, QByteArray());
     if (!isPicture(data))
         return;
-    QSaveFile file(BanPath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    if (!SaveWholeFile(BanPath(), data))
         return;
     if (!banner_) {
         banner_ = new frmBanner(bannerOwner_.data());

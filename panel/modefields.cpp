@@ -68,13 +68,24 @@ FieldText Fixed(const char* text)
     return FieldText{0, {}, QString::fromLatin1(text)};
 }
 
-// S / CurFactor, L / VolFactor and friends as the device link's values.
+// S / CurFactor, L / VolFactor and friends as the device link's values. A
+// model that resolves 1 mA or 1 mV (factor 1000) shows three decimals, so
+// an echoed value stands in its field as the device has it and a field sent
+// again untouched sends the same value.
+const char* Resolution(const char* pattern, int32_t factor) { return factor == 1000 ? "0.000" : pattern; }
+
 struct Values {
     const ModeFieldsIn& in;
-    FieldText cur(const char* pattern) const { return Num(double(in.S) / in.CurFactor, pattern); }
-    FieldText volt() const { return Num(double(in.L) / in.VolFactor, "0.00"); }
+    FieldText cur(const char* pattern) const
+    {
+        return Num(double(in.S) / in.CurFactor, Resolution(pattern, in.CurFactor));
+    }
+    FieldText volt() const { return Num(double(in.L) / in.VolFactor, Resolution("0.00", in.VolFactor)); }
     FieldText cells() const { return Num(double(in.L), "0"); }
-    FieldText cutOff(const char* pattern) const { return Num(double(in.T) / in.CurFactor, pattern); }
+    FieldText cutOff(const char* pattern) const
+    {
+        return Num(double(in.T) / in.CurFactor, Resolution(pattern, in.CurFactor));
+    }
     FieldText power() const
     {
         return Num(double(in.S) / in.PwrFactor, in.PwrFactor == 1 ? "0" : "0.0");

@@ -6,9 +6,9 @@
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace ql {
@@ -22,19 +22,7 @@ bool WriteTextLines(const QString& path, const QStringList& lines, QString* erro
     QByteArray bytes;
     for (const QString& l : lines)
         bytes += l.toUtf8() + "\r\n";
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    return true;
+    return SaveWholeFile(path, bytes, error);
 }
 
 bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint64 maxBytes)

@@ -73,6 +73,9 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
         }
         if (v > 999)
             return out(QStringLiteral("999"));
+        // A negative time would go out as 0 (no limit) or not at all.
+        if (v < 0)
+            return out(QStringLiteral("0"));
         return {};
     case FieldKind::AutoVol:
         if (f < s.MinVol || f > s.MaxVol)

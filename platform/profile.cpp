@@ -1,8 +1,9 @@
 #include "platform/profile.h"
 
+#include "platform/wholefile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -222,30 +223,29 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
     return v;
 }
 
-bool write(const QString& file, const QString& section, const QString& key, const QString& value)
+bool write(const QString& file, const QString& section, const QString& key, const QString& value, QString* error)
 {
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     QString text;
     const QFileInfo info(file);
     if (info.exists()) {
         if (!info.isFile() || !info.isWritable())
-            return false;
+            return fail(QStringLiteral("not a writable file"));
         QFile f(file);
         if (!f.open(QIODevice::ReadOnly))
-            return false;
+            return fail(f.errorString());
         text = decode(f.readAll());
+        if (f.error() != QFileDevice::NoError)
+            return fail(f.errorString());
     }
     const std::optional<QString> out = put(text, section, key, value);
     if (!out)
-        return false;
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = out->toUtf8();
-    if (save.write(bytes) != bytes.size()) {
-        save.cancelWriting();
-        return false;
-    }
-    return save.commit();
+        return fail(QStringLiteral("value refused"));
+    return SaveWholeFile(file, out->toUtf8(), error);
 }
 
 } // namespace ql::profile

@@ -38,8 +38,9 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
 
 // Writes key=value into section of a profile file, creating the file,
 // section or key as needed. False when the value is refused or the file
-// cannot be read or written.
-bool write(const QString& file, const QString& section, const QString& key, const QString& value);
+// cannot be read or written (the reason in *error); the file is then as it was.
+bool write(const QString& file, const QString& section, const QString& key, const QString& value,
+           QString* error = nullptr);
 
 // Cuts text to at most max code points, never splitting a surrogate pair.
 QString cut(const QString& text, int max);

@@ -58,7 +58,11 @@ QString ReadIni(const QString& file, const QString& section, const QString& key,
 
 bool WriteIni(const QString& file, const QString& section, const QString& key, const QString& value)
 {
-    return profile::write(file, section, key, value);
+    QString error;
+    if (profile::write(file, section, key, value, &error))
+        return true;
+    ErrLog(QStringLiteral("ErrIni"), QStringLiteral("%1 [%2] %3: %4").arg(file, section, key, error));
+    return false;
 }
 
 // ---- Text conversion ----------------------------------------------------

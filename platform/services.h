@@ -26,7 +26,8 @@ QString ReadIni(const QString& file, const QString& section, const QString& key,
 // Writes key=value into section of a profile file, keeping every other
 // byte of the file; creates the file, section or key as needed. Returns
 // false when section, key or value hold CR, LF or NUL (or would otherwise
-// break the file) or the file cannot be written.
+// break the file) or the file cannot be written; the file then stays as it
+// was and the failure is logged as "ErrIni".
 bool WriteIni(const QString& file, const QString& section, const QString& key, const QString& value);
 
 // Program language: 0 keeps texts as they are, 1 turns Simplified Chinese

@@ -1,10 +1,10 @@
 #include "platform/settings.h"
 
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
@@ -179,11 +179,11 @@ bool CreateSettingsFile(const QString& file)
     const QFileInfo info(file);
     if (info.exists())
         return info.isFile();
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly))
-        return false;
-    save.write(QByteArray(kSettingsBanner) + "\r\n");
-    return save.commit();
+    QString error;
+    if (SaveWholeFile(file, QByteArray(kSettingsBanner) + "\r\n", &error))
+        return true;
+    ErrLog(QStringLiteral("ErrIni"), file + QStringLiteral(": ") + error);
+    return false;
 }
 
 void Settings::Load()

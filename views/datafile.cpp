@@ -3,8 +3,7 @@
 #include "link/runrecord.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
-
-#include <QSaveFile>
+#include "platform/wholefile.h"
 
 #include <cmath>
 
@@ -65,20 +64,14 @@ QStringList DataFileLines(const RunPanelIf& panel, const RunGridIf& grid, const 
 
 bool WriteDataFile(const QString& path, const QStringList& lines)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ErrLog(QStringLiteral("ErrSaveData"), path + QStringLiteral(": ") + file.errorString());
-        return false;
-    }
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        ErrLog(QStringLiteral("ErrSaveData"), path + QStringLiteral(": ") + file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    QString error;
+    if (SaveWholeFile(path, bytes, &error))
+        return true;
+    ErrLog(QStringLiteral("ErrSaveData"), path + QStringLiteral(": ") + error);
+    return false;
 }
 
 bool SaveDataFile(const LinkState& state, RunHostIf& host, int slot, int chn, const QString& path)

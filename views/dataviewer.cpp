@@ -4,8 +4,10 @@
 #include "panel/flexgrid.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -464,9 +466,17 @@ void frmData::savePicture(int mode)
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     const QImage pic = CaptureToPicture(mode);
-    if (pic.isNull() || !pic.save(path, "BMP"))
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QString error = QStringLiteral("the picture could not be encoded");
+    if (pic.isNull() || !buffer.open(QIODevice::WriteOnly) || !pic.save(&buffer, "BMP") ||
+        !SaveWholeFile(path, bytes, &error)) {
         ViewerErrLog(mode == 0 ? QStringLiteral("ErrSavePic") : QStringLiteral("ErrCapture"),
-                     path + QStringLiteral(": the picture could not be written"));
+                     path + QStringLiteral(": ") + error);
+        if (env_.ask.message)
+            env_.ask.message(Lang(QStringLiteral("Cannot save file!")), Lang(QStringLiteral("Prompt")),
+                             ViewerPrompts::OkOnly, ViewerPrompts::Critical);
+    }
 }
 
 void frmData::menuSavePic_Click() { savePicture(0); }

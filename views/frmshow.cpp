@@ -187,7 +187,8 @@ void frmShow::cmdOK_Click()
     s.ShowLabel = chkLabel->isChecked();
     s.AutoScale = chkScale->isChecked();
     s.Line = line;
-    s.SaveDisplay();
+    if (!s.SaveDisplay())
+        TellCannotSave();  // applied all the same, but not kept
 
     for (int n = 0; n < host_->DevCount(); ++n) {
         CurveGraph* g = host_->chart(n);

@@ -5,10 +5,10 @@
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <stdexcept>
@@ -41,19 +41,14 @@ QStringList ParameterFileLines(const CfgEntries& e)
 
 bool WriteParameterFile(const QString& path, const QStringList& lines)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + file.errorString());
-        return false;
-    }
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + file.errorString());
-        return false;
-    }
-    return true;
+    QString error;
+    if (SaveWholeFile(path, bytes, &error))
+        return true;
+    ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + error);
+    return false;
 }
 
 CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgValueCheck& check)
@@ -166,7 +161,8 @@ void SaveParameterFile(ViewHost& host)
         e.sval = p.tSval(chn);
         e.slmt = p.tSlmt(chn);
         e.time = p.tTime(chn);
-        WriteParameterFile(WithExtension(chosen, QStringLiteral("cfg")), ParameterFileLines(e));
+        if (!WriteParameterFile(WithExtension(chosen, QStringLiteral("cfg")), ParameterFileLines(e)))
+            TellCannotSave();
     } catch (const std::exception& ex) {
         ErrLog(QStringLiteral("ErrSaveCfg"), QString::fromLocal8Bit(ex.what()));
     }

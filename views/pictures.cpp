@@ -4,11 +4,12 @@
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -35,12 +36,13 @@ QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid)
 
 bool SaveBitmap(const QImage& image, const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit()) {
-        ErrLog(QStringLiteral("ErrSavePic"), path + QStringLiteral(": ") + file.errorString());
-        return false;
-    }
-    return true;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QString error = QStringLiteral("the picture could not be encoded");
+    if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "BMP") && SaveWholeFile(path, bytes, &error))
+        return true;
+    ErrLog(QStringLiteral("ErrSavePic"), path + QStringLiteral(": ") + error);
+    return false;
 }
 
 void SaveCurvePicture(ViewHost& host, bool withGrid)
@@ -59,7 +61,8 @@ void SaveCurvePicture(ViewHost& host, bool withGrid)
             return;
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        SaveBitmap(ComposeCurvePic(host, n, withGrid), WithExtension(chosen, QStringLiteral("bmp")));
+        if (!SaveBitmap(ComposeCurvePic(host, n, withGrid), WithExtension(chosen, QStringLiteral("bmp"))))
+            TellCannotSave();
     } catch (const std::exception& ex) {
         ErrLog(QStringLiteral("ErrSavePic"), QString::fromLocal8Bit(ex.what()));
     }

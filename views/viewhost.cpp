@@ -14,6 +14,12 @@ ViewPrompts& viewPrompts()
 
 void SetViewPrompts(ViewPrompts prompts) { viewPrompts() = std::move(prompts); }
 
+void TellCannotSave()
+{
+    if (const auto& critical = viewPrompts().Critical)
+        critical(QStringLiteral("Cannot save file!"), QStringLiteral("Prompt"));
+}
+
 QString ProposedViewFileName(const QDateTime& when, const QString& device, int chn, bool dev2s)
 {
     const QDate d = when.date();

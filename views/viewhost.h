@@ -39,6 +39,9 @@ struct ViewPrompts {
 ViewPrompts& viewPrompts();
 void SetViewPrompts(ViewPrompts prompts);
 
+// Tells the user that a save they asked for failed ("Cannot save file!").
+void TellCannotSave();
+
 class ViewHost {
 public:
     virtual ~ViewHost() = default;

@@ -349,7 +349,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_NEAR(s.Chart->DpY(6, s.Chart->DpCnt(6) - 1), 0.5, 0.002);
     EXPECT_NEAR(s.Chart->DpY(5, s.Chart->DpCnt(5) - 1), dev.channel(1).volt, 0.02);
     EXPECT_NEAR(s.Chart->DpY(1, s.Chart->DpCnt(1) - 1), 1.0, 0.002);
-    EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.50A  3.20V");
+    EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.500A  3.200V");  // as the device echoes them
 
     w->resize(1200, 760);
     QTest::qWait(50);
@@ -594,6 +594,100 @@ TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)
     ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && p->tSval(0) == "1.50"; }));
     EXPECT_EQ(p->tSlmt(0), "3.20");
     EXPECT_TRUE(p->StopEnable());
+    closeWindow(*w);
+    dev.stop();
+}
+
+// On a load that resolves 1 mA the echoed set value keeps its last digit:
+// Set without an edit sends exactly what the device has.
+TEST_F(EndToEnd, UntouchedSetValueOfAMilliampereLoadIsSentAsTheDeviceHasIt)
+{
+    DeviceSim dev(18, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.reportRun(0, 0, 125, 3000);  // 0.125 A, 3.000 V
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && p->tSval(0) == "0.125"; }))
+        << p->tSval(0).toStdString();
+    EXPECT_EQ(p->tSlmt(0), "3.000");
+
+    dev.clearRecorded();
+    u.optChn0->setChecked(true);
+    ASSERT_TRUE(waitFor([&] { return u.cmdSet2S->isEnabled(); }));
+    u.cmdSet2S->click();
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x07) == 1; }));
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+    EXPECT_EQ(dev.channel(0).setRaw, 125);
+    EXPECT_EQ(dev.channel(0).lmtRaw, 3000);
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The adapter is lost for five minutes while the device runs on: after the
+// continue, the capacity shown is the device's own count, not the record's
+// capacity added on top of it.
+TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+    typeInto(u.txtSval, "5.00");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 4; }));
+
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !s.tmrComm->isActive(); }));
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.step(300);  // five minutes at 5 A while nobody listens
+    ASSERT_TRUE(dev.channel(0).running);
+    dev.start(200);
+    prompt.answers.push_back(ql::Prompter::IdCancel);  // keep the run on disconnect
+    u.cmdConn->click();
+    ASSERT_FALSE(p->Conn());
+    dev.clearRecorded();
+    u.cmdConn->click();
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
+    const ql::ChanState& c = w->link().ch(0, 0);
+    ASSERT_TRUE(waitFor([&] { return c.Running && !c.ContPend; }));
+    dev.stop();
+    dev.step(0);  // one more reply with the device's present count
+    const double device = dev.channel(0).cap * 1000;  // mAh
+    ASSERT_GT(device, 400);
+    EXPECT_TRUE(waitFor([&] { return std::fabs(num(s.gridRun->TextMatrix(1, 4)) - device) <= 1.5; }))
+        << s.gridRun->TextMatrix(1, 4).toStdString() << " shown, device " << device;
+    EXPECT_EQ(c.CapOffset, 0);
+    closeWindow(*w);
+}
+
+// A record that cannot be written (a folder stands in its place) never stops
+// the run; the information list says so once, below its fixed lines.
+TEST_F(EndToEnd, UnwritableRecordIsShownInTheInformationList)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    const auto& u = s.Panel->ui();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(QDir().mkpath(ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0))));
+    const int fixed = s.lstInfo->count();
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
+    ASSERT_EQ(s.lstInfo->count(), fixed + 1);
+    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+    EXPECT_TRUE(dev.channel(0).running);
     closeWindow(*w);
     dev.stop();
 }

@@ -3,6 +3,7 @@
 
 #include "panel/flexgrid.h"
 #include "platform/services.h"
+#include "testutil.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -276,6 +277,20 @@ TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
     EXPECT_TRUE(ql::settings().MinHide);
     EXPECT_FALSE(ql::settings().PromptMsg);
     EXPECT_FALSE(ql::settings().SaveCsv);
+
+    // On a full disk the switches still hold, the file stays as it was and
+    // the user is told.
+    const QString before = iniText();
+    w->menuSwSet->trigger();
+    dlg = w->switchWindow();
+    ASSERT_TRUE(dlg);
+    dlg->chkAuto->setChecked(true);
+    EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
+                  dlg->cmdOK->click();
+                  return ql::settings().AutoSave && prompt.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(iniText(), before);
     closeWindow(*w);
 }
 

@@ -50,6 +50,29 @@ TEST(SecondTicker, RunSecsCountsOnlyWhileCountingIsOn) {
     EXPECT_EQ(st.ch(0, 1).TickSecs.load(), 0);
 }
 
+TEST(SecondTicker, BothCountersAreReadFromOneInstant) {
+    // While counting, every tick adds to both counters; a reader on another
+    // thread must never see one before a tick and the other after it.
+    LinkState st;
+    SecondTicker t(st, 20us);
+    ChanState& ch = st.ch(2, 0);
+    t.TmrResume(2, 0);
+    t.TmrStart(2, 0);
+    int torn = 0, back = 0;
+    int32_t last = 0;
+    const auto end = Clock::now() + 10s;
+    while (last < 300 && Clock::now() < end) {
+        const RunClock c = ReadRunClock(ch);
+        torn += c.tick != c.run;
+        back += c.tick < last;
+        last = c.tick;
+    }
+    t.TmrStop(2, 0);
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(back, 0);
+    EXPECT_GE(last, 300);  // read across many ticks
+}
+
 TEST(SecondTicker, StopIsSynchronousAndStopWithoutTimerIsHarmless) {
     LinkState st;
     SecondTicker t(st, 2ms);

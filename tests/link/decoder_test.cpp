@@ -359,9 +359,12 @@ TEST_F(Decoder, RangesOfVoltageAndCapacity) {
 
 TEST_F(Decoder, ContinueOffsetIsJudgedOnTheFirstCapacity) {
     struct Case { int raw; float shown; float later; };
-    // Restored 10.0 Ah; the device reports raw mAh; later it reports 1.0 Ah more.
-    for (const Case& c : {Case{500, 10.5f, 11.5f}, Case{10200, 10.2f, 11.2f}, Case{9000, 19.f, 20.f},
-                          Case{11000, 21.f, 22.f}}) {
+    // Restored 10.0 Ah; the device reports raw mAh; later it reports 1.0 Ah
+    // more. A device that started again from zero gets the record added; one
+    // that reports 90 % of it or more kept counting (also far beyond it,
+    // after an outage) and is shown as it is.
+    for (const Case& c : {Case{500, 10.5f, 11.5f}, Case{8900, 18.9f, 19.9f}, Case{9000, 9.f, 10.f},
+                          Case{10200, 10.2f, 11.2f}, Case{11000, 11.f, 12.f}, Case{30000, 30.f, 31.f}}) {
         SCOPED_TRACE(c.raw);
         samples.clear();
         Identified(0, 11);

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <stdexcept>
 
 namespace qltest {
@@ -122,7 +123,13 @@ public:
     void setMinY(int a, double v) override { minY[a] = v; }
     double MaxY(int a) const override { return maxY[a]; }
     void setMaxY(int a, double v) override { maxY[a] = v; }
-    void DrawCurve() override { ++draws; }
+    std::function<void()> onDraw;  // runs on every redraw (a tick may land meanwhile)
+    void DrawCurve() override
+    {
+        ++draws;
+        if (onDraw)
+            onDraw();
+    }
     void setYStep(bool on) override { yStep = on; }
     bool Large() const override { return large; }
     void setLarge(bool on) override { large = on; }
@@ -155,8 +162,10 @@ private:
 class FakeInfo : public ql::RunInfoIf {
 public:
     QString lines[5];
+    QStringList added;  // notes added below the fixed lines, in order
     QString line(int i) const override { return lines[i]; }
     void setLine(int i, const QString& t) override { lines[i] = t; }
+    void addLine(const QString& t) override { added << t; }
 };
 
 class FakeHost : public ql::RunHostIf {

@@ -1,6 +1,8 @@
 // The live run record: names, header, rows, and reading it back.
 #include "link/runrecord.h"
 
+#include "testutil.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -101,18 +103,65 @@ TEST(RunRecord, FailuresReportAndLeaveNoFile)
     EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST(RunRecord, AppendAfterACutOffRowStartsANewLine)
+TEST(RunRecord, AFragmentLeftByACrashNeverBecomesARow)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("r.bak"));
-    writeBytes(path, "Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t3.700\r\n6\t01.0");
-    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("7\t01.00\t3.600")));
-    EXPECT_TRUE(bytesOf(path).endsWith("6\t01.0\r\n7\t01.00\t3.600\r\n"));
+    // 12.345 V cut off after its first digit by a crash.
+    writeBytes(path, "Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t12.345\r\n6\t01.00\t1");
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("7\t01.00\t12.300")));
+    EXPECT_EQ(bytesOf(path), QByteArray("Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t12.345\r\n7\t01.00\t12.300\r\n"));
+    // A fragment longer than one read block, and a file of nothing but a fragment.
+    writeBytes(path, "1\t01.00\t3.000\r\n" + QByteArray(9000, '9'));
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("2\t01.00\t3.000")));
+    EXPECT_EQ(bytesOf(path), QByteArray("1\t01.00\t3.000\r\n2\t01.00\t3.000\r\n"));
+    writeBytes(path, "3\t01.0");
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("4\t01.00\t3.000")));
+    EXPECT_EQ(bytesOf(path), QByteArray("4\t01.00\t3.000\r\n"));
+}
+
+TEST(RunRecord, ValuesNoDeviceCanReportAreSkipped)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.bak"));
+    writeBytes(path, "1\t1e30\t3.700\r\n"
+                     "2\tinf\t3.700\r\n"
+                     "3\t01.00\tnan\r\n"
+                     "4\t-0.50\t3.700\r\n"
+                     "5\t01.00\t700.000\r\n"
+                     "6\t614.55\t286.870\r\n"  // the largest a reply carries
+                     "7\t00.00\t0.000\r\n");
     RunRecord::Contents c;
     ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
-    ASSERT_EQ(c.rows.size(), 2);  // the cut-off row 6 lacks its voltage
-    EXPECT_EQ(c.rows[1].t, 7);
-    EXPECT_EQ(c.skipped.size(), 1);
+    QList<int32_t> times;
+    for (const auto& r : c.rows)
+        times << r.t;
+    EXPECT_EQ(times, (QList<int32_t>{6, 7}));
+    EXPECT_EQ(c.skipped.size(), 5);
+}
+
+TEST(RunRecord, AFullDiskKeepsTheEarlierRecordAndLeavesNoFragment)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.bak"));
+    ASSERT_TRUE(RunRecord::Create(path, header()));
+    const QByteArray earlier = bytesOf(path);
+    const long limit = earlier.size() + 5;  // room for part of one row
+
+    RunRecord::Header bigger = header();
+    bigger.mode = QString(400, QLatin1Char('M'));
+    EXPECT_EQ(qltest::withFileSizeLimit(limit, [&] { return RunRecord::Create(path, bigger) ? 1 : 0; }), 0);
+    EXPECT_EQ(bytesOf(path), earlier);
+
+    // A row that does not fit is reported; part of it may reach the disk...
+    EXPECT_EQ(qltest::withFileSizeLimit(limit, [&] {
+                  return RunRecord::AppendRow(path, QStringLiteral("1\t01.00\t12.345")) ? 1 : 0;
+              }),
+              0);
+    EXPECT_EQ(bytesOf(path).size(), limit);
+    // ...but never becomes a row once the disk has room again.
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("2\t01.00\t12.300")));
+    EXPECT_EQ(bytesOf(path), earlier + "2\t01.00\t12.300\r\n");
 }
 
 TEST(RunRecord, ReadBackRestoresHeaderAndRows)

@@ -5,6 +5,7 @@
 #include "run_fakes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -526,7 +527,7 @@ TEST_F(RunTrackTest, TwoChannelStartLeavesSharedAxesAlone)
     EXPECT_EQ(host.charts[0].DpCnt(7), 0);
 }
 
-TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedOnce)
+TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
 {
     const QString log = qltest::errLogPath();
     host.grids[0].setText(1, 2, QStringLiteral("4V"));
@@ -536,6 +537,56 @@ TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedOnce)
     EXPECT_TRUE(ch().Running);
     EXPECT_EQ(host.charts[0].DpCnt(0), 3);  // begin point and two samples
     EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("missing/ql-x.bak")), 1);
+    // The log may sit on the same full disk: the information list tells.
+    EXPECT_EQ(host.infos[0].added, QStringList{QStringLiteral(" Device1: Record write failed")});
+
+    // Rows reach the record again: shown once, and nothing more while it works.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("missing")));
+    ch().RunSecs = 2;
+    sample(4.0f, 1.0f, 1);
+    ch().RunSecs = 3;
+    sample(4.0f, 1.0f, 1);
+    EXPECT_EQ(host.infos[0].added, (QStringList{QStringLiteral(" Device1: Record write failed"),
+                                                QStringLiteral(" Device1: Record write OK")}));
+    EXPECT_EQ(qltest::readAll(dir.path() + QStringLiteral("/missing/ql-x.bak")),
+              QStringLiteral("2\t01.00\t4.000\r\n3\t01.00\t4.000\r\n"));
+}
+
+TEST_F(RunTrackTest, ARecordThatCannotBeCreatedIsShownPerChannel)
+{
+    host.panels[0].dev2s = true;
+    host.charts[0].curveCount = 10;
+    host.grids[0].setText(2, 0, QStringLiteral("QL-K01"));
+    // A folder in the record's place: it cannot be written.
+    ASSERT_TRUE(QDir().mkpath(record(1)));
+    ASSERT_TRUE(tracker.RunClick(0, 1));
+    EXPECT_EQ(host.infos[0].added, QStringList{QStringLiteral(" Channel2: Record write failed")});
+    EXPECT_EQ(host.starts.size(), 1);  // the run starts all the same
+}
+
+TEST_F(RunTrackTest, RecordRowAndCurvePointTakeOneReadingOfTheClock)
+{
+    // A tick lands while the chart redraws.
+    host.charts[0].onDraw = [&] {
+        ch().TickSecs += 1;
+        ch().RunSecs += 1;
+    };
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    ch().Running = true;
+    host.panels[0].tmrCurve[0] = true;
+    host.grids[0].setText(1, 2, QStringLiteral("4V"));
+    for (int i = 0; i < 3; ++i) {
+        ch().Volt = 4;
+        ch().Cur = 1;
+        tracker.ShowSample(0, 0);
+    }
+    RunRecord::Contents rec;
+    ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
+    const auto& pts = host.charts[0].pts[0];
+    ASSERT_EQ(rec.rows.size(), 3);
+    ASSERT_EQ(pts.size(), 4);  // the begin point, then one per sample
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(rec.rows[i].t, pts[i + 1].first) << i;
 }
 
 TEST_F(RunTrackTest, StopAndSet)
@@ -603,6 +654,61 @@ TEST_F(RunTrackTest, ContinueSkipsDamagedRowsAndStillSends)
     EXPECT_EQ(ch().RunSecs, 10);
     EXPECT_EQ(host.starts.size(), 1);
     EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("[ErrCont]")), 2);
+}
+
+TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
+{
+    const QString log = qltest::errLogPath();
+    host.panels[0].tmrCurve[0] = true;
+    auto rows = [&](std::initializer_list<int> secs) {
+        for (int t : secs) {
+            ch().Running = true;
+            ch().RunSecs = t;
+            ch().Volt = 12.345f;
+            ch().Cur = 1;
+            tracker.ShowSample(0, 0);
+        }
+    };
+    auto crash = [&](const QByteArray& fragment) {
+        QFile f(record());
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(fragment);
+    };
+
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    rows({1, 2, 3});
+    crash("4\t01.00\t1");  // 12.345 V cut to "1"
+    ASSERT_TRUE(tracker.ContClick(0, 0));
+    EXPECT_EQ(ch().RunSecs, 3);
+    rows({4, 5});
+    crash("6\t01.0");
+    ASSERT_TRUE(tracker.ContClick(0, 0));
+    rows({6, 7});
+
+    RunRecord::Contents rec;
+    ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
+    QList<int32_t> times;
+    for (const auto& r : rec.rows) {
+        times << r.t;
+        EXPECT_FLOAT_EQ(r.volt, 12.345f) << r.t;
+    }
+    EXPECT_EQ(times, (QList<int32_t>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(qltest::readAll(log).contains(QStringLiteral("time goes back")));
+}
+
+TEST_F(RunTrackTest, ContinueLeavesOutValuesNoDeviceCanReport)
+{
+    ASSERT_TRUE(RunRecord::Create(record(), {}));
+    QFile f(record());
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("0\t01.00\t4.000\r\n10\t1e30\t4.000\r\n15\t01.00\tinf\r\n20\t01.00\t4.000\r\n");
+    f.close();
+    ASSERT_TRUE(tracker.ContClick(0, 0));
+    EXPECT_EQ(host.charts[0].DpCnt(0), 2);
+    EXPECT_FLOAT_EQ(ch().CapOffset, 0.005f);  // 1 A for 20 s
+    for (int axis = 0; axis < 3; ++axis)
+        EXPECT_LT(host.charts[0].MaxY(axis), 1000) << axis;
 }
 
 TEST_F(RunTrackTest, ContinueWithoutRecordOrWithHeaderOnly)

@@ -107,7 +107,7 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
     EXPECT_EQ(p.ui().tabDev->count(), 2);
     EXPECT_EQ(p.lSlmt(0), QStringLiteral("Cutoff V:"));
     EXPECT_EQ(p.lStim(0), QStringLiteral("Time:"));
-    EXPECT_EQ(p.tSval(0), QStringLiteral("0.00"));
+    EXPECT_EQ(p.tSval(0), QStringLiteral("0.000"));  // type 17 resolves 1 mA
 
     const auto w1 = FirstReply(17, 1, 0, 0);
     dec.RecvBytes(kSlot, w1.data(), w1.size());

@@ -66,13 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
         Row{4, 6, false, 150, 1440, 60, 100, 100, 1, "Test Val:", "Voltage:", "Max Time:", "A", "V", "M", "1.50", "14.40", "60", true, true, true},
         Row{2, 7, false, 150, 1440, 60, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "-", "-", "60", true, true, true},
         // G2: chargers 5 and 6.
-        Row{5, 0, false, 1250, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.25", "3.00", "0", true, true, true},
+        Row{5, 0, false, 1250, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.250", "3.00", "0", true, true, true},
         Row{5, 1, false, 125, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "12.5", "3.00", "0", true, true, true},
         Row{6, 1, false, 12, 300, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "12", "3.00", "0", true, true, true},
-        Row{6, 6, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.00", "3", "90", true, true, true},
-        Row{5, 9, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.00", "3", "90", true, true, true},
-        Row{5, 7, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "1.00", "14.40", "0.10", true, true, true},
-        Row{5, 8, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Cutoff Curr:", "A", "V", "A", "0.00", "0.00", "0.10", false, false, true},
+        Row{6, 6, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.000", "3", "90", true, true, true},
+        Row{5, 9, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.000", "3", "90", true, true, true},
+        Row{5, 7, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "1.000", "14.40", "0.100", true, true, true},
+        Row{5, 8, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Cutoff Curr:", "A", "V", "A", "0.00", "0.00", "0.100", false, false, true},
         // G3: 7, 9, 10, 36, 37; type 36 in milliampere steps.
         Row{7, 0, false, 250, 300, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "2.50", "3.00", "0", true, true, true},
         Row{36, 0, false, 125, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.125", "3.00", "0", true, true, true},
@@ -93,19 +93,19 @@ INSTANTIATE_TEST_SUITE_P(
         Row{35, 0, false, 5, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.005", "3.00", "0", true, true, true},
         Row{35, 5, false, 5, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.005", "3.00", "0", true, true, true},
         Row{11, 1, false, 1, 0, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "1", "0.00", "0", true, true, true},
-        Row{25, 1, false, 1, 10, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.00", "0.10", "0", true, false, true},
-        Row{26, 1, false, 30, 0, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.03", "0.00", "0", true, false, true},
+        Row{25, 1, false, 1, 10, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.001", "0.10", "0", true, false, true},
+        Row{26, 1, false, 30, 0, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.030", "0.00", "0", true, false, true},
         Row{12, 2, false, 100, 500, 0, 100, 100, 1, "Current:", "Test Val:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", true, true, true},
         Row{16, 4, false, 100, 500, 0, 100, 100, 1, "Current:", "Test Val:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", true, true, true},
         Row{13, 3, false, 100, 500, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", false, false, true},
         // The two-channel layout shortens two captions.
-        Row{17, 0, true, 30, 0, 0, 1000, 1000, 10, "Test Val:", "Cutoff V:", "Time:", "A", "V", "M", "0.03", "0.00", "0", true, true, true},
-        Row{17, 1, true, 1, 0, 0, 1000, 1000, 10, "Test Val:", "Cutoff V:", "Time:", "W", "V", "M", "0.1", "0.00", "0", true, true, true},
+        Row{17, 0, true, 30, 0, 0, 1000, 1000, 10, "Test Val:", "Cutoff V:", "Time:", "A", "V", "M", "0.030", "0.000", "0", true, true, true},
+        Row{17, 1, true, 1, 0, 0, 1000, 1000, 10, "Test Val:", "Cutoff V:", "Time:", "W", "V", "M", "0.1", "0.000", "0", true, true, true},
         // G6: type 40 in milliamperes in C-CV; "0" as the third value otherwise.
         Row{40, 0, false, 100, 300, 7, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.100", "3.00", "0", true, true, true},
         Row{40, 1, false, 100, 500, 7, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Cutoff Curr:", "mA", "V", "mA", "0.100", "5.00", "0.007", true, true, true},
         // G7: above 40.
-        Row{41, 0, false, 100, 0, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.10", "0.00", "0", true, true, true},
+        Row{41, 0, false, 100, 0, 0, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "0.100", "0.00", "0", true, true, true},
         Row{41, 1, false, 100, 500, 0, 1000, 100, 1, "Test Val:", "Test Val:", "Max Time:", "A", "V", "M", "0.00", "5.00", "0", false, true, true},
         Row{51, 0, false, 100, 80, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.00", "0.80", "0", true, true, true}));
 
@@ -164,9 +164,6 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
                     EXPECT_EQ(f.lSlmtt, "V");
                     EXPECT_EQ(f.lStimt, "M");
                     EXPECT_TRUE(f.SvalEnable && f.SlmtEnable && f.StimEnable);
-                    const bool milli = type == 35 || type == 36 || type == 40;
-                    EXPECT_EQ(f.tSval->pattern, milli ? "0.000" : "0.00");
-                    EXPECT_EQ(f.tSlmt->pattern, "0.00");
                 } else if (name == "D-CP") {
                     EXPECT_EQ(f.lSvalt, "W");
                     EXPECT_EQ(f.tSval->pattern, s.PwrFactor == 1 ? "0" : "0.0");
@@ -203,6 +200,20 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
                     EXPECT_FALSE(f.SlmtEnable);
                 } else if (name != "Meter") {
                     ADD_FAILURE() << "mode name without a rule";
+                }
+
+                // Whatever the mode, an echoed value stands in its field
+                // exactly as the device has it: a field sent again untouched
+                // sends the same value.
+                ModeFieldsIn echo = in;
+                echo.S = 1237;
+                echo.L = 14567;
+                echo.T = 123;
+                const ModeFields e = ComputeModeFields(echo);
+                for (const FieldText* t : {&*e.tSval, &*e.tSlmt, &e.tStim}) {
+                    if (!t->pattern.isEmpty()) {
+                        EXPECT_DOUBLE_EQ(t->text().toDouble(), t->value) << t->text().toStdString();
+                    }
                 }
             }
         }
@@ -347,7 +358,7 @@ TEST_F(ModeSetupTest, ChargersCountCellsOrVolts)
     choose(7);  // C-CV: cut-off current in amperes
     EXPECT_EQ(panel->lStim(0), QStringLiteral("Cutoff Curr:"));
     EXPECT_EQ(panel->lStimt(0), QStringLiteral("A"));
-    EXPECT_EQ(panel->tStim(0), QStringLiteral("0.00"));
+    EXPECT_EQ(panel->tStim(0), QStringLiteral("0.000"));  // type 5 resolves 1 mA
 
     identify(40);
     EXPECT_EQ(panel->tSval(0), QStringLiteral("0.000"));
@@ -372,7 +383,7 @@ TEST_F(ModeSetupTest, MetersOfTypes25And26)
     panel->ModeAdd(QStringLiteral("Meter"));  // the list its firmware rules give it
     choose(1);
     EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 1);
-    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.00"));
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("0.001"));  // 1 mA, as the device has it
 }
 
 TEST_F(ModeSetupTest, TwoChannelPanelsSetBothChannels)

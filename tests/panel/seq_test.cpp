@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "testutil.h"
+
 #include <gtest/gtest.h>
 
 using namespace ql;
@@ -234,6 +236,18 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     host.dialogAnswer = dir.filePath("missing/res.csv");
     autoTest.SaveClick(kSlot);
     EXPECT_EQ(host.messages, QStringList{"Cannot save file!"});
+
+    // On a full disk the earlier result file stays as it was.
+    host.messages.clear();
+    panel.setTAutoList(1, QStringLiteral("1.00"));
+    const QByteArray earlier = ReadBytes(dir.filePath("res.csv"));
+    host.dialogAnswer = dir.filePath("res.csv");
+    EXPECT_EQ(qltest::withFileSizeLimit(64, [&] {
+                  autoTest.SaveClick(kSlot);
+                  return host.messages == QStringList{"Cannot save file!"} ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(ReadBytes(dir.filePath("res.csv")), earlier);
 }
 
 TEST_F(SeqTest, StepProgramRunsModeWaitAndCycleStepsWithTimeLimits)
@@ -333,6 +347,13 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     const StepTable saved = ReadStepTable(view);
 
     host.dialogAnswer = dir.filePath("prog");
+    // On a full disk nothing is left behind and the user is told.
+    EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
+                  stepTest.SaveClick(kSlot);
+                  return host.messages == QStringList{"Cannot save file!"} ? 0 : 1;
+              }),
+              0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("prog.stp")));
     stepTest.SaveClick(kSlot);
     const QByteArray bytes = ReadBytes(dir.filePath("prog.stp"));
     EXPECT_TRUE(bytes.startsWith("----------www.qltester.example--------------\r\nDEV:17\r\n011:0\r\n012:1.00\r\n"));

@@ -152,7 +152,10 @@ TEST(ValueCheck, TimeAndCutOffCurrent)
     expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("1000")), "999");
     EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("999")).ok());
     EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("0")).ok());
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("-5")).ok());
+    // Negative minutes would go out as 0 (no limit) or not at all: refused,
+    // also when they round to 0.
+    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("-5")), "0");
+    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("-0.5")), "0");
 
     SlotState& charger = slotOf(9, 2, 5.0f, 0.1f);
     charger.CvMode = 2;
@@ -217,12 +220,15 @@ TEST(StartCheck, RefusesWhatTheFrameCannotCarry)
     EXPECT_FALSE(CheckStartValues(s, 0, 1, {QStringLiteral("576"), QStringLiteral("1"), QStringLiteral("0")}).ok());
     EXPECT_FALSE(CheckStartValues(s, 0, 1, {QStringLiteral("1"), QStringLiteral("576"), QStringLiteral("0")}).ok());
     EXPECT_FALSE(CheckStartValues(s, 0, 1, {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("57600")}).ok());
-    // Negative minutes pass the focus check but cannot be sent.
+    // Negative minutes are refused before anything is sent, "-0.5" (which
+    // would round to 0, no limit) as much as "-5".
     const SlotState& load = slotOf(11, 0);
-    const StartCheck neg = CheckStartValues(load, 0, 1, {QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("-5")});
-    EXPECT_EQ(neg.verdict, CheckVerdict::OutOfRange);
-    EXPECT_EQ(neg.field, FieldKind::Third);
-    EXPECT_TRUE(neg.replacement.isEmpty());
+    for (const char* minutes : {"-5", "-0.5"}) {
+        const StartCheck neg = CheckStartValues(load, 0, 1, {QStringLiteral("1"), QStringLiteral("3"), QString::fromLatin1(minutes)});
+        EXPECT_EQ(neg.verdict, CheckVerdict::OutOfRange) << minutes;
+        EXPECT_EQ(neg.field, FieldKind::Third);
+        EXPECT_EQ(neg.replacement, QStringLiteral("0"));
+    }
     // Negative cells likewise.
     EXPECT_FALSE(CheckStartValues(slotOf(2, 2), 0, 1, {QStringLiteral("1"), QStringLiteral("-2"), QStringLiteral("0")}).ok());
 }

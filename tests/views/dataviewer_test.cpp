@@ -311,6 +311,17 @@ TEST_F(ViewerTest, CapacityAxisTitlesAndPictures)
     QImage all(dir.filePath("all.bmp"));
     ASSERT_FALSE(all.isNull());
     EXPECT_GT(all.height(), g->height() + w->grid()->height());
+
+    // On a full disk the earlier picture stays and the user is told.
+    const QByteArray earlier = qltest::fileBytes(dir.filePath("all.bmp"));
+    ask.messages.clear();
+    ask.files = {dir.filePath("all.bmp")};
+    EXPECT_EQ(qltest::withFileSizeLimit(4096, [&] {
+                  w->menuCapture_Click();
+                  return ask.messages == QStringList{QStringLiteral("Cannot save file!")} ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(qltest::fileBytes(dir.filePath("all.bmp")), earlier);
 }
 
 TEST(ViewerDialogs, AxisRangeChecksAndApply)

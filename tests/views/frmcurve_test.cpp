@@ -1,5 +1,6 @@
 // The axis-range dialog: what it shows, its field and OK checks, and what
 // OK stores and applies to every slot's chart.
+#include "testutil.h"
 #include "viewfakes.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -139,4 +140,18 @@ TEST_F(Curve, LeavingAFieldByTabRunsTheCheckAndCancelDoesNot)
     EXPECT_TRUE(dlg.isNull());
     EXPECT_EQ(prompts.messages.size(), 1u);
     EXPECT_FLOAT_EQ(host->chart(1)->MinY(0), 1.25f);
+}
+
+TEST_F(Curve, OkOnAFullDiskAppliesTheRangesAndSaysTheyWereNotSaved)
+{
+    fill("0", "20", "0", "10", "0", "100");
+    const int rc = qltest::withFileSizeLimit(16, [&] {
+        const bool ok = dlg->cmdOK_Click();
+        return ok && prompts.messages == std::vector<QString>{QStringLiteral("Prompt|Cannot save file!")} &&
+                       host->chart(1)->MaxY(0) == 20
+                   ? 0
+                   : 1;
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(ReadIni(ini, "CURVE", "VY1", ""), "7");  // the settings file as it was
 }

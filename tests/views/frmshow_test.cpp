@@ -1,5 +1,6 @@
 // The display-setting dialog: what it shows, the DATA keys OK writes in
 // their order, and what it applies to every slot's chart and panel.
+#include "testutil.h"
 #include "viewfakes.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -94,5 +95,21 @@ TEST(Show, OkWritesKeysInOrderAndAppliesToEverySlot)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dlg.isNull());
     EXPECT_TRUE(host->chart(0)->ShowAxesY2());
+
+    // OK on a full disk: applied, the file as it was, and the user told.
+    const QByteArray before = qltest::fileBytes(settings().IniFile);
+    dlg = qobject_cast<frmShow*>(OpenDisplaySetting(host, true, false));
+    ASSERT_TRUE(dlg);
+    dlg->cmbLine->setCurrentText("1");
+    EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
+                  dlg->cmdOK_Click();
+                  return host->chart(0)->Line() == 1 &&
+                                 prompts.messages == std::vector<QString>{QStringLiteral("Prompt|Cannot save file!")}
+                             ? 0
+                             : 1;
+              }),
+              0);
+    EXPECT_EQ(qltest::fileBytes(settings().IniFile), before);
+    delete dlg.data();
     settings().IniFile = saved;
 }
