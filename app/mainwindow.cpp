@@ -1039,12 +1039,13 @@ void frmMain::menuAbout_Click()
 void frmMain::tlbSys_ButtonClick(const QString& key)
 {
     try {
+        // The handlers themselves: a run disables the menu entries, not the toolbar.
         if (key == QLatin1String("opendat"))
-            menuOpenData->trigger();
+            menuOpenData_Click();
         else if (key == QLatin1String("savedat"))
-            menuSaveData->trigger();
-        else if (key == QLatin1String("savepic"))
-            menuCapture->trigger();
+            menuSaveData_Click();
+        else if (key == QLatin1String("savepic") && hooks.savePanelPicture)
+            hooks.savePanelPicture();
         else if (key == QLatin1String("setting"))
             menuShow_Click();
         else if (key == QLatin1String("about"))
