@@ -336,6 +336,22 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
     // Order: the current range is checked before the voltage range.
     EXPECT_EQ(AxisRangesCheck(T{"200", "5", "-1", "2", "0", "100"}, &r), QString::fromUtf8("电流坐标设置超出范围"));
     EXPECT_EQ(AxisRangesCheck(T{"2", "5", "1", "2", "x", "100"}, &r), QString::fromUtf8("设置数据有误！"));
+    // A span must be more than 0.1 wide wherever it lies, reckoned on the
+    // decimals typed (0.6 to 0.7 is not more than 0.1).
+    for (int k = 0; k < 1000; ++k) {
+        const QString lo = QString::number(k / 10.0, 'f', 1), hi = QString::number((k + 1) / 10.0, 'f', 1);
+        const QString wider = QString::number((k + 2) / 10.0, 'f', 1);
+        ASSERT_EQ(AxisRangesCheck(T{"2", "5", lo, hi, "0", "11"}, &r), QString::fromUtf8("电流轴范围需大于等于0.1A"))
+            << lo.toStdString();
+        ASSERT_EQ(AxisRangesCheck(T{lo, hi, "1", "2", "0", "11"}, &r), QString::fromUtf8("电压轴范围需大于等于0.1V"))
+            << lo.toStdString();
+        if (k < 999) {
+            ASSERT_TRUE(AxisRangesCheck(T{lo, wider, lo, wider, "0", "11"}, &r).isEmpty()) << lo.toStdString();
+            const QString t0 = QString::number(k * 0.1 + 0.1, 'f', 1), t1 = QString::number(k * 0.1 + 10.1, 'f', 1);
+            ASSERT_EQ(AxisRangesCheck(T{"2", "5", "1", "2", t0, t1}, &r), QString::fromUtf8("时间轴范围需大于等于10S"))
+                << t0.toStdString();
+        }
+    }
 
     // The dialog: loads the chart's ranges, refuses without applying, applies on a valid OK.
     CurveGraph chart;
