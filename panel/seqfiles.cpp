@@ -53,6 +53,12 @@ bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint
         return fail(QStringLiteral("file larger than %1 bytes").arg(maxBytes));
     if (f.error() != QFileDevice::NoError)
         return fail(f.errorString());
+    *lines = TextLines(bytes);
+    return true;
+}
+
+QStringList TextLines(const QByteArray& bytes)
+{
     QString text = profile::decode(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
@@ -61,8 +67,7 @@ bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint
     QStringList out = text.split(QLatin1Char('\n'));
     if (!out.isEmpty() && out.last().isEmpty())
         out.removeLast();
-    *lines = out;
-    return true;
+    return out;
 }
 
 // ---- Step program ---------------------------------------------------------------

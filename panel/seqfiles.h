@@ -24,6 +24,8 @@ bool WriteTextLines(const QString& path, const QStringList& lines, QString* erro
 // be read or is larger. Bytes that are no character in either encoding
 // become U+FFFD.
 bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint64 maxBytes = 1 << 20);
+// The lines of a text file's bytes, decoded and split as ReadTextLines does.
+QStringList TextLines(const QByteArray& bytes);
 
 // ---- Step program ----------------------------------------------------------
 

@@ -76,6 +76,12 @@ CfgRead ReadParameterFile(const QString& path, const QString& device)
         r.reason = path + QStringLiteral(": larger than a parameter file");
         return r;
     }
+    return ParseParameterFile(bytes, device);
+}
+
+CfgRead ParseParameterFile(const QByteArray& bytes, const QString& device)
+{
+    CfgRead r;
     QString text = profile::decode(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

@@ -59,6 +59,8 @@ struct CfgRead {
 // Reads a file against the device name (the run grid's row-1 "Device"
 // cell). Pure: changes nothing.
 CfgRead ReadParameterFile(const QString& path, const QString& device);
+// The same for a file's bytes, of any size.
+CfgRead ParseParameterFile(const QByteArray& bytes, const QString& device);
 
 // menuSaveCfg_Click and menuOpenCfg_Click for the selected slot.
 void SaveParameterFile(ViewHost& host);
