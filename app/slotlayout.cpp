@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QListWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ql {
