@@ -144,7 +144,9 @@ void LinkHost::StopConn(int slot)
 
 void LinkHost::RecvStarted(int slot)
 {
-    if (exists(slot))
+    // Enabling a running timer keeps its rhythm: the lamp goes out its
+    // period after it was lit, not after the last start byte.
+    if (exists(slot) && !w_.slots_[size_t(slot)].tmrRecv->isActive())
         w_.slots_[size_t(slot)].tmrRecv->start();
 }
 

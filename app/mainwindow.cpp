@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/prompter.h"
+#include "app/slotlayout.h"
 #include "link/comm.h"
 #include "link/frames.h"
 #include "panel/flexgrid.h"
@@ -669,49 +670,13 @@ void frmMain::Form_Resize()
     const int W = tw(client_->width());
     const int H = tw(client_->height());
     tlbSys->move(px(toolbarLeftTwips()), 0);
-    tabDev->setGeometry(0, 0, px(W + 50), tabDev->sizeHint().height());
+    tabDev->setGeometry(0, 0, px(W), tabDev->sizeHint().height());
 
     const bool minimised = isMinimized();
     if (!minimised) {
-        for (int i = 0; i < devCount_; ++i) {
-            DevSlot& s = slots_[i];
-            const int fw = W - 100, fh = H - 500;
-            const int panelW = tw(s.Panel->width()), panelH = tw(s.Panel->height());
-            const int chartW = fw - panelW - 100;
-            const int gridH = tw(s.gridRun->height());
-            const int chartH = fh - gridH - 150;
-            if (fw < 0 || fh < 0 || chartW < 0 || chartH < 0)
+        for (int i = 0; i < devCount_; ++i)
+            if (!LayoutSlot(slots_[i], W, H))
                 return;  // smaller than the fixed margins: keep what is set
-            s.frmDev->resize(px(fw), px(fh));
-            const int chartTop = tw(s.Chart->y());
-            s.Chart->setGeometry(px(50), px(chartTop), px(chartW), px(chartH));
-            const int gridTop = chartTop + chartH + 100;
-            s.gridRun->setGeometry(px(50), px(gridTop), px(chartW), px(gridH));
-            const int panelLeft = 50 + chartW + 100;
-            const int panelTop = tw(s.Panel->y());
-            s.Panel->move(px(panelLeft), px(panelTop));
-            const int listTop = panelTop + panelH + 100;
-            const int listH = fh - listTop;
-            const int listW = panelW - 100;
-            if (listH < 0 || listW < 0)
-                return;
-            s.lstInfo->setGeometry(px(panelLeft), px(listTop), px(listW), px(listH));
-            const int col = int(RoundEven((chartW - 2800) / 7.5));
-            if (col < 0)
-                return;
-            for (int c = 2; c <= 6; ++c)
-                s.gridRun->setColWidth(c, col);
-            s.gridRun->setColWidth(1, int(RoundEven(2.5 * s.gridRun->ColWidth(2))));
-            const int alH = gridTop + gridH;
-            // The list covers the panel down to the run grid's bottom edge.
-            s.gridAutolist->setGeometry(px(panelLeft), px(panelTop), px(listW), px(alH - panelTop));
-            s.gridAutolist->setColWidth(0, 650);
-            const int alCol = int(RoundEven((listW - 650 - 300) / 3.0));
-            if (alCol < 0)
-                return;
-            for (int c = 1; c <= 3; ++c)
-                s.gridAutolist->setColWidth(c, alCol);
-        }
     }
 
     if (minimised && !MinDispShown) {
@@ -1073,12 +1038,13 @@ void frmMain::menuAbout_Click()
 void frmMain::tlbSys_ButtonClick(const QString& key)
 {
     try {
+        // The handlers themselves: a run disables the menu entries, not the toolbar.
         if (key == QLatin1String("opendat"))
-            menuOpenData->trigger();
+            menuOpenData_Click();
         else if (key == QLatin1String("savedat"))
-            menuSaveData->trigger();
-        else if (key == QLatin1String("savepic"))
-            menuCapture->trigger();
+            menuSaveData_Click();
+        else if (key == QLatin1String("savepic") && hooks.savePanelPicture)
+            hooks.savePanelPicture();
         else if (key == QLatin1String("setting"))
             menuShow_Click();
         else if (key == QLatin1String("about"))

@@ -125,6 +125,11 @@ void ConnectReset(LinkState& state, SecondTicker& ticker, int slot) {
         ch.Volt = 0;
         ch.Cur = 0;
         ch.CurTenth = 0;
+        ch.Pwr = 0;
+        ch.Temp = 0;
+        ch.AuxVolt1 = 0;
+        ch.AuxVolt2 = 0;
+        ch.SetPend = 0;
         ch.Cap = 0;
         ch.CapOffset = 0;
         ch.ContPend = false;

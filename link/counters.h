@@ -67,9 +67,11 @@ private:
     std::thread thread_;
 };
 
-// What a connect clears on a slot, both channels: measurements, capacity
-// offset and continue flag, Running, LastLogSec, the mode index and both
-// run counters (TickSecs and RunSecs); then FwVersion and VerFrames.
+// What a connect clears on a slot, both channels: every measurement
+// (voltage, currents, power, temperature, capacity, energy, the auxiliary
+// voltages), a pending set, capacity offset and continue flag, Running,
+// LastLogSec, the mode index and both run counters (TickSecs and RunSecs);
+// then FwVersion and VerFrames.
 void ConnectReset(LinkState& state, SecondTicker& ticker, int slot);
 
 } // namespace ql

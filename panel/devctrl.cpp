@@ -3,6 +3,7 @@
 #include "controls/lcdisp.h"
 #include "link/runtrack.h"
 #include "panel/flexgrid.h"
+#include "panel/tabstrip.h"
 #include "platform/services.h"
 
 #include <QButtonGroup>
@@ -17,7 +18,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
 #include <QTimer>
 
 #include <cmath>
@@ -249,16 +249,13 @@ void DevCtrl::build()
     u.tabPane = new QFrame(this);
     u.tabPane->setFrameShape(QFrame::StyledPanel);
     u.tabPane->setGeometry(0, 21, px(3495), px(7575) - 21);
-    u.tabDev = new QTabBar(this);
-    u.tabDev->setDrawBase(false);
-    u.tabDev->setUsesScrollButtons(false);
+    u.tabDev = new TabStrip(this);
     QFont tf = font();
     tf.setPixelSize(11);
     u.tabDev->setFont(tf);
-    u.tabDev->setExpanding(false);
-    u.tabDev->setGeometry(0, 0, px(3495), 24);
     u.tabDev->addTab(TabCaption(1, QStringLiteral("key1")));
     u.tabDev->setTabData(0, QStringLiteral("key1"));
+    u.tabDev->setGeometry(0, 0, px(3495), std::max(24, u.tabDev->sizeHint().height()));
 
     for (int i = 0; i < 3; ++i) {
         auto* page = new QWidget(this);

@@ -1,5 +1,5 @@
 #pragma once
-// A small text grid in the manner of the old flexible grid: every cell,
+// A small text grid in the manner of a flexible grid control: every cell,
 // header rows included, is addressed by (row, column) and holds a text;
 // the first FixedRows rows and FixedCols columns are drawn as shaded
 // header cells. Column widths are given in twips (15 to a pixel), the unit

@@ -262,8 +262,8 @@ ModeFields ComputeModeFields(const ModeFieldsIn& in)
 
 int32_t ScaleRoundEven(int32_t factor, float value)
 {
-    // The product is formed in double precision, as the old arithmetic did
-    // (an integer times a single gives a double), then rounded half to even.
+    // The product of the integer factor and the single-precision value is
+    // formed in double precision, then rounded half to even.
     const double x = double(factor) * double(value);
     return int32_t(std::nearbyint(x));  // default rounding mode: to nearest, ties to even
 }

@@ -5,11 +5,11 @@
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/profile.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 namespace ql {
 
@@ -42,20 +42,21 @@ bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint
         return fail(QStringLiteral("file larger than %1 bytes").arg(maxBytes));
     if (f.error() != QFileDevice::NoError)
         return fail(f.errorString());
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return fail(QStringLiteral("not UTF-8 text"));
+    *lines = TextLines(bytes);
+    return true;
+}
+
+QStringList TextLines(const QByteArray& bytes)
+{
+    QString text = profile::decode(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList out = text.split(QLatin1Char('\n'));
     if (!out.isEmpty() && out.last().isEmpty())
         out.removeLast();
-    for (QString& l : out)
-        if (l.endsWith(QLatin1Char('\r')))
-            l.chop(1);
-    *lines = out;
-    return true;
+    return out;
 }
 
 // ---- Step program ---------------------------------------------------------------
@@ -131,30 +132,37 @@ StepFileRead ParseStepFile(const QStringList& lines, int devType, const QStringL
         return r;
     }
     auto damaged = [&](int i, const QString& why) {
-        r.result = StepFileRead::Damaged;
-        r.table = StepTable{};
-        r.error = QStringLiteral("line %1 \"%2\": %3").arg(i + 1).arg(lines[i].left(40), why);
-        return r;
+        r.damaged << QStringLiteral("line %1 \"%2\": %3").arg(i + 1).arg(lines[i].left(40), why);
     };
+    const auto ascii = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
     for (int i = 2; i < lines.size(); ++i) {
         const QString& line = lines[i];
         if (line.size() < 4)
             continue;
-        if (!line[0].isDigit() || !line[1].isDigit() || !line[2].isDigit() || line[3] != QLatin1Char(':') ||
-            line[0].unicode() > 127 || line[1].unicode() > 127 || line[2].unicode() > 127)
-            return damaged(i, QStringLiteral("not a cell line"));
+        if (!ascii(line[0]) || !ascii(line[1]) || !ascii(line[2]) || line[3] != QLatin1Char(':')) {
+            damaged(i, QStringLiteral("not a cell line"));
+            continue;
+        }
         const int row = line.left(2).toInt();
         const int col = line[2].digitValue();
         if (row > 10 || col > 4)
             continue;
-        if (row < 1 || col < 1)
-            return damaged(i, QStringLiteral("no such cell"));
+        if (row < 1 || col < 1) {
+            damaged(i, QStringLiteral("no such cell"));
+            continue;
+        }
         const QString value = line.mid(4);
+        if (value.contains(QChar::ReplacementCharacter) || value.contains(QChar(0))) {
+            damaged(i, QStringLiteral("bytes that are no text"));
+            continue;
+        }
         if (col == 1) {
             bool ok = false;
             const int code = value.toInt(&ok);
-            if (!ok || code < 0)
-                return damaged(i, QStringLiteral("mode code is not a number"));
+            if (!ok || code < 0) {
+                damaged(i, QStringLiteral("mode code is not a number"));
+                continue;
+            }
             if (code < modes.size())
                 r.table.at(row, 1) = modes[code];
             else if (code == modes.size())

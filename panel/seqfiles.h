@@ -5,7 +5,8 @@
 //
 // Text files are UTF-8 with CR LF line ends, written whole under a temporary
 // name and renamed into place, so a failed write leaves any older file as it
-// was. Readers accept CR LF or LF.
+// was. Readers accept CR LF, LF or CR line ends, and text that is not UTF-8
+// is read as GB18030 (files written on Chinese Windows).
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +21,11 @@ struct SlotState;
 // Writes lines, each ended by CR LF; false with a reason when it fails.
 bool WriteTextLines(const QString& path, const QStringList& lines, QString* error);
 // Reads a text file of at most maxBytes; false with a reason when it cannot
-// be read, is larger, or is not valid UTF-8.
+// be read or is larger. Bytes that are no character in either encoding
+// become U+FFFD.
 bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint64 maxBytes = 1 << 20);
+// The lines of a text file's bytes, decoded and split as ReadTextLines does.
+QStringList TextLines(const QByteArray& bytes);
 
 // ---- Step program ----------------------------------------------------------
 
@@ -48,15 +52,18 @@ void ApplyStepTable(SeqPanelIf& panel, const StepTable& t);
 std::optional<QStringList> StepFileLines(const StepTable& t, int devType, const QStringList& modes,
                                          QString* error);
 
-// Reading a ".stp" file's lines.
+// Reading a ".stp" file's lines. Cells are taken as the file holds them;
+// whether a program may run is the start's check. A line that is no cell
+// line (not two row digits, a column digit and ":", a row or column of 0, a
+// mode code that is no number, bytes that are no text) is skipped and
+// listed; the other lines still load.
 struct StepFileRead {
     enum Result {
         Ok,         // table holds the cells read
         OtherType,  // written for another device type: an empty table, no message
-        Damaged,    // a line cannot be read: nothing may be applied (error says which)
     } result = Ok;
     StepTable table;
-    QString error;
+    QStringList damaged;  // the lines skipped, with their numbers, for the log
 };
 StepFileRead ParseStepFile(const QStringList& lines, int devType, const QStringList& modes);
 

@@ -289,26 +289,20 @@ void StepTest::OpenClick(int slot)
         host_.Critical(Lang(QStringLiteral("Cannot open file!")));
         return;
     }
-    const QStringList m = modes(*p);
-    const StepFileRead read = ParseStepFile(lines, s.DevType, m);
-    switch (read.result) {
-    case StepFileRead::OtherType:
+    // The cells load as the file holds them; the start checks what may be sent.
+    const StepFileRead read = ParseStepFile(lines, s.DevType, modes(*p));
+    if (read.result == StepFileRead::OtherType) {
         p->StepSetClr();
-        return;
-    case StepFileRead::Damaged:
-        ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + read.error);
-        host_.Critical(Lang(QStringLiteral("Invalid step file!")));
-        return;
-    case StepFileRead::Ok:
-        break;
-    }
-    QString message, reason;
-    if (CheckProgram(s, p->ChnIndex(), read.table, m, &message, &reason) != 0) {
-        ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + reason);
-        host_.Critical(Lang(message));
         return;
     }
     ApplyStepTable(*p, read.table);
+    if (!read.damaged.isEmpty()) {
+        ErrLog(QStringLiteral("ErrOpenStep"), QStringLiteral("%1: %2 damaged lines skipped, the first: %3")
+                                                  .arg(path)
+                                                  .arg(read.damaged.size())
+                                                  .arg(read.damaged.mid(0, 3).join(QStringLiteral("; "))));
+        host_.Critical(Lang(QStringLiteral("Damaged lines of the file were skipped!")));
+    }
 }
 
 } // namespace ql

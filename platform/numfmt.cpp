@@ -1,5 +1,6 @@
 #include "platform/numfmt.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -51,6 +52,88 @@ Decimal shortestDecimal(F value)
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
     return fromScientific(buf, res.ptr);
+}
+
+// Exact signed integers as decimal digit strings, most significant first,
+// without leading zeros (zero is the empty string).
+struct BigInt {
+    bool negative = false;
+    std::string mag;
+};
+
+int compareMag(const std::string& x, const std::string& y)
+{
+    if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+    const int c = x.compare(y);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+std::string addMag(const std::string& x, const std::string& y)
+{
+    std::string out;
+    int carry = 0;
+    for (std::size_t i = 0; i < std::max(x.size(), y.size()) || carry; ++i) {
+        const int dx = i < x.size() ? x[x.size() - 1 - i] - '0' : 0;
+        const int dy = i < y.size() ? y[y.size() - 1 - i] - '0' : 0;
+        const int d = dx + dy + carry;
+        out.push_back(char('0' + d % 10));
+        carry = d / 10;
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+std::string subMag(const std::string& x, const std::string& y)  // x >= y
+{
+    std::string out;
+    int borrow = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        int d = (x[x.size() - 1 - i] - '0') - borrow - (i < y.size() ? y[y.size() - 1 - i] - '0' : 0);
+        borrow = d < 0;
+        out.push_back(char('0' + d + 10 * borrow));
+    }
+    while (!out.empty() && out.back() == '0')
+        out.pop_back();
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+BigInt add(const BigInt& x, const BigInt& y)
+{
+    if (x.negative == y.negative)
+        return {x.negative, addMag(x.mag, y.mag)};
+    const int c = compareMag(x.mag, y.mag);
+    if (c == 0)
+        return {};
+    return c > 0 ? BigInt{x.negative, subMag(x.mag, y.mag)} : BigInt{y.negative, subMag(y.mag, x.mag)};
+}
+
+// The value of d times 10^-exponent as an integer; exponent is at least
+// the count of d's digits after the point.
+BigInt scaled(const Decimal& d, int exponent)
+{
+    if (d.digits.empty())
+        return {};
+    const long zeros = static_cast<long>(exponent) + d.point - static_cast<long>(d.digits.size());
+    return {d.negative, d.digits + std::string(static_cast<std::size_t>(std::max(0L, zeros)), '0')};
+}
+
+template <typename F>
+int decimalSumCompare(F a, F b, F c)
+{
+    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c)) {
+        const double l = double(a) + double(b), r = double(c);
+        return l < r ? -1 : l > r ? 1 : 0;
+    }
+    const Decimal da = shortestDecimal(a), db = shortestDecimal(b), dc = shortestDecimal(c);
+    int exponent = 0;  // digits after the point of the finest of the three
+    for (const Decimal* d : {&da, &db, &dc})
+        exponent = std::max(exponent, static_cast<int>(d->digits.size()) - d->point);
+    BigInt minusC = scaled(dc, exponent);
+    minusC.negative = !minusC.negative;
+    const BigInt r = add(add(scaled(da, exponent), scaled(db, exponent)), minusC);
+    return r.mag.empty() ? 0 : r.negative ? -1 : 1;
 }
 
 // Rounds to `decimals` digits after the point, half away from zero.
@@ -303,5 +386,8 @@ double Val(const QString& text)
     }
     return std::strtod(num.c_str(), nullptr);
 }
+
+int DecimalSumCompare(double a, double b, double c) { return decimalSumCompare(a, b, c); }
+int DecimalSumCompare(float a, float b, float c) { return decimalSumCompare(a, b, c); }
 
 } // namespace ql

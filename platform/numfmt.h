@@ -34,4 +34,10 @@ QString FormatSeconds(double seconds);
 // without a number gives 0. Val("12:30") is 12, Val("-1.5E+03") is -1500.
 double Val(const QString& text);
 
+// Sign (-1, 0 or 1) of a + b - c, reckoned exactly on the shortest decimal
+// that reads back as each number: 0.6 + 0.1 equals 0.7, which a sum in
+// binary floating point misses. Bounds typed as decimals compare as typed.
+int DecimalSumCompare(double a, double b, double c);
+int DecimalSumCompare(float a, float b, float c);
+
 } // namespace ql

@@ -1,5 +1,6 @@
 #include "platform/settings.h"
 
+#include "platform/numfmt.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -159,9 +160,8 @@ int32_t timeValue(const QString& text, int32_t def)
 
 bool AxisRangeOk(float lo, float hi)
 {
-    // The span test adds in single precision, as the values are stored.
-    const float top = lo + kAxisMinSpan;
-    return lo >= 0 && lo <= kAxisMax && hi >= 0 && hi <= kAxisMax && hi >= top;
+    return lo >= 0 && lo <= kAxisMax && hi >= 0 && hi <= kAxisMax &&
+           DecimalSumCompare(lo, float(kAxisMinSpan), hi) <= 0;
 }
 
 bool TimeRangeOk(int32_t lo, int32_t hi)

@@ -21,12 +21,12 @@ inline constexpr char kDefaultServerAddress[] = "127.0.0.1";
 
 // Axis bounds the settings and the axis-range dialog accept.
 inline constexpr float kAxisMax = 100.0f;      // voltage and current, V and A
-inline constexpr float kAxisMinSpan = 0.1f;
+inline constexpr double kAxisMinSpan = 0.1;
 inline constexpr int32_t kTimeAxisMax = 60000;  // seconds
 inline constexpr int32_t kTimeAxisMinSpan = 10;
 
 // True when lo..hi is a usable voltage or current axis: both within 0..100
-// and hi at least lo + 0.1 (the sum in single precision).
+// and hi at least lo + 0.1, reckoned in decimal (0.6..0.7 is usable).
 bool AxisRangeOk(float lo, float hi);
 // True when lo..hi is a usable time axis: both within 0..60000, span >= 10.
 bool TimeRangeOk(int32_t lo, int32_t hi);

@@ -100,7 +100,7 @@ bool ReadDataLine(const char* line, int64_t len, char sep, DataFileRead& out)
             const QByteArray& key = keys[size_t(c)];
             if (len >= key.size() && std::memcmp(line, key.constData(), size_t(key.size())) == 0) {
                 if (len > key.size() + 1) {
-                    // Files from the old program on Chinese Windows are GB18030.
+                    // Headers written on Chinese Windows are GB18030.
                     out.cells[size_t(c)] =
                         profile::decode(QByteArray(line + key.size(), qsizetype(len - key.size())));
                     out.has[size_t(c)] = true;

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -233,7 +234,9 @@ bool frmData::OpenDataFile(const QString& path)
     }
 
     // The whole file is read before the viewer changes, so a file that
-    // cannot be read or holds no rows leaves the viewer as it was.
+    // cannot be read, or holds neither header values nor rows, leaves the
+    // viewer as it was. A run without points writes a file with a header
+    // and no rows: that one opens without a curve.
     const DataFileRead file = ReadDataFile(path, DataFileSeparator(path));
     if (!file.opened) {
         ViewerErrLog(QStringLiteral("ErrOpenData"), path + QStringLiteral(": ") + file.error);
@@ -249,7 +252,7 @@ bool frmData::OpenDataFile(const QString& path)
                          .arg(file.firstBadLine));
     if (!file.error.isEmpty())
         ViewerErrLog(QStringLiteral("ErrData"), path + QStringLiteral(": ") + file.error);
-    if (file.rows.empty()) {
+    if (file.rows.empty() && std::none_of(file.has.begin(), file.has.end(), [](bool h) { return h; })) {
         env_.ask.Message(Lang(QStringLiteral("No data in the file!")), prompt, ViewerPrompts::OkOnly,
                          ViewerPrompts::Information);
         return false;
@@ -307,7 +310,8 @@ bool frmData::OpenDataFile(const QString& path)
     g.setShowCurve(vc, true);
     g.setShowCurve(cc, menuCur->isChecked());
     setLegends();
-    FinishCurve();
+    if (!file.rows.empty())
+        FinishCurve();  // no points: the ranges stay as they are
     g.DrawCurve();
     ++FileCnt_;
     return true;

@@ -143,13 +143,14 @@ bool frmCurve::cmdOK_Click()
         msg = kCurRange;
     else if (!in(vl, kAxisMax) || !in(vh, kAxisMax))
         msg = kVoltRange;
-    else if (!(float(cl) + kAxisMinSpan <= float(ch)))
+    // Spans are reckoned on the decimals as typed: 0.6 to 0.7 is 0.1 wide.
+    else if (DecimalSumCompare(cl, kAxisMinSpan, ch) > 0)
         msg = curSpanMsg();
-    else if (!(float(vl) + kAxisMinSpan <= float(vh)))
+    else if (DecimalSumCompare(vl, kAxisMinSpan, vh) > 0)
         msg = voltSpanMsg();
     else if (!in(t0, kTimeAxisMax) || !in(t1, kTimeAxisMax))
         msg = kTimeRange;
-    else if (!(t0 + kTimeAxisMinSpan <= t1))
+    else if (DecimalSumCompare(t0, double(kTimeAxisMinSpan), t1) > 0)
         msg = timeSpanMsg();
     if (!msg.isEmpty()) {
         tell(msg);

@@ -4,12 +4,12 @@
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
+#include "platform/profile.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QStringDecoder>
 
 #include <stdexcept>
 
@@ -51,7 +51,7 @@ bool WriteParameterFile(const QString& path, const QStringList& lines)
     return false;
 }
 
-CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgValueCheck& check)
+CfgRead ReadParameterFile(const QString& path, const QString& device)
 {
     CfgRead r;
     QFile file(path);
@@ -66,18 +66,18 @@ CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgV
         r.reason = path + QStringLiteral(": ") + file.errorString();
         return r;
     }
-    if (bytes.size() > kCfgMaxBytes || bytes.contains('\0')) {
-        r.status = CfgRead::Damaged;
-        r.reason = path + QStringLiteral(": not a parameter file");
+    if (bytes.size() > kCfgMaxBytes) {
+        r.status = CfgRead::TooLarge;
+        r.reason = path + QStringLiteral(": larger than a parameter file");
         return r;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        r.status = CfgRead::Damaged;
-        r.reason = path + QStringLiteral(": not UTF-8 text");
-        return r;
-    }
+    return ParseParameterFile(bytes, device);
+}
+
+CfgRead ParseParameterFile(const QByteArray& bytes, const QString& device)
+{
+    CfgRead r;
+    QString text = profile::decode(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -95,6 +95,10 @@ CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgV
             matched = key == QLatin1String("D:") && value == device;
             continue;
         }
+        if (line.contains(QChar::ReplacementCharacter) || line.contains(QChar(0))) {
+            r.skipped << QStringLiteral("line %1 (bytes that are no text)").arg(i + 1);
+            continue;
+        }
         if (key == QLatin1String("T:")) {
             r.title = value;
             continue;
@@ -109,7 +113,7 @@ CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgV
             slot = &r.time, k = 'M';
         if (!slot)
             continue;
-        if (isNumber(value) && (!check || check(k, value)))
+        if (isNumber(value))
             *slot = value;
         else if (k != 'M')  // the time readout's own "hh:mm:ss" text is not restored
             r.skipped << line;
@@ -119,25 +123,6 @@ CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgV
         r.status = CfgRead::OtherDevice;
     }
     return r;
-}
-
-CfgValueCheck SlotValueCheck(const SlotState& slot, int chn)
-{
-    return [&slot, chn](char key, const QString& value) {
-        double v = 0;
-        if (!ParseFieldNumber(value, &v))
-            return false;
-        switch (key) {
-        case 'S':
-            return CheckField(slot, chn, FieldKind::SetValue, value).ok();
-        case 'L':
-            return CheckField(slot, chn, FieldKind::Limit, value).ok();
-        case 'M':
-            return v >= 0;
-        default:
-            return false;
-        }
-    };
 }
 
 void SaveParameterFile(ViewHost& host)
@@ -183,8 +168,7 @@ void OpenParameterFile(ViewHost& host)
         const int n = host.CurDev();
         DevCtrl& p = *host.panel(n);
         const int chn = p.ChnIndex();
-        const CfgRead r =
-            ReadParameterFile(chosen, host.grid(n)->TextMatrix(1, 0), SlotValueCheck(host.link().slot.at(n), chn));
+        const CfgRead r = ReadParameterFile(chosen, host.grid(n)->TextMatrix(1, 0));
         if (r.status == CfgRead::OtherDevice)
             return;
         if (r.status != CfgRead::Ok) {
@@ -201,11 +185,11 @@ void OpenParameterFile(ViewHost& host)
         if (r.time)
             p.setTTime(chn, *r.time);
         if (!r.skipped.isEmpty()) {
-            ErrLog(QStringLiteral("ErrOpenCfg"), chosen + QStringLiteral(": skipped ") + r.skipped.join(QStringLiteral(", ")));
-            bool allNumbers = true;
-            for (const QString& line : r.skipped)
-                allNumbers = allNumbers && isNumber(line.mid(2));
-            tell(allNumbers ? kMsgOutOfRange : kMsgInvalidValue);
+            ErrLog(QStringLiteral("ErrOpenCfg"), QStringLiteral("%1: %2 damaged lines skipped, the first: %3")
+                                                     .arg(chosen)
+                                                     .arg(r.skipped.size())
+                                                     .arg(r.skipped.mid(0, 3).join(QStringLiteral(", "))));
+            tell(kMsgInvalidValue);
         }
     } catch (const std::exception& ex) {
         ErrLog(QStringLiteral("ErrOpenCfg"), QString::fromLocal8Bit(ex.what()));

@@ -5,11 +5,16 @@
 // "Open Parameter" puts its values back into the selected channel's fields,
 // only when the file names the slot's device.
 //
-// Opening reads and checks the whole file before anything changes: a file
-// that cannot be read or is not a text file is refused whole; a value that is
-// not a number or is outside the device's bounds is skipped and the user is
-// told. The elapsed-time entry is restored only when it is a plain number of
-// at least 0; its usual "hh:mm:ss" text is left alone without a word. Opening only writes fields; it never sends anything to the device.
+// Opening reads the whole file before anything changes: a file that cannot
+// be read, or is larger than any parameter file, is refused whole. Text
+// that is not UTF-8 is read as GB18030 (titles written on Chinese Windows);
+// CR LF, LF and CR end lines. A damaged line (a set value or limit that is
+// no number, bytes that are no text) is skipped and the user told once; the
+// other lines still apply. Values go into the fields as the file holds
+// them, without the device's bounds: the start and set commands check what
+// they send. The elapsed-time entry is restored only when it is a number;
+// its usual "hh:mm:ss" text is left alone without a word. Opening only
+// writes fields; it never sends anything to the device.
 #include "views/viewhost.h"
 
 #include <QString>
@@ -43,25 +48,19 @@ struct CfgRead {
         Ok,            // the device line matched; the entries below apply
         OtherDevice,   // no "D:" line names the device: nothing applies
         Unreadable,    // the file cannot be opened or read
-        Damaged,       // too large, NUL bytes or not UTF-8 text: refused whole
+        TooLarge,      // larger than any parameter file: refused whole
     };
     Status status = Ok;
     std::optional<QString> title, sval, slmt, time;
-    QStringList skipped;  // "S:abc" and the like: set values and limits that were refused
+    QStringList skipped;  // damaged lines after the device line: "S:abc" and the like
     QString reason;       // for the log when not Ok
 };
 
-// Checks of a value before it goes into the panel: set value and limit by
-// the slot's field rules (any number while no device is identified), the
-// elapsed-time text a number of at least 0. Null means every number passes.
-using CfgValueCheck = std::function<bool(char key, const QString& value)>;
-
-// Reads and checks a file against the device name (the run grid's row-1
-// "Device" cell). Pure: changes nothing.
-CfgRead ReadParameterFile(const QString& path, const QString& device, const CfgValueCheck& check = {});
-
-// The value check of a slot and channel: panel field rules of link state.
-CfgValueCheck SlotValueCheck(const SlotState& slot, int chn);
+// Reads a file against the device name (the run grid's row-1 "Device"
+// cell). Pure: changes nothing.
+CfgRead ReadParameterFile(const QString& path, const QString& device);
+// The same for a file's bytes, of any size.
+CfgRead ParseParameterFile(const QByteArray& bytes, const QString& device);
 
 // menuSaveCfg_Click and menuOpenCfg_Click for the selected slot.
 void SaveParameterFile(ViewHost& host);

@@ -283,13 +283,14 @@ QString AxisRangesCheck(const std::array<QString, kAxisFields>& texts, AxisRange
         return QString::fromUtf8("电流坐标设置超出范围");
     if (out100(r.VL) || out100(r.VH))
         return QString::fromUtf8("电压坐标设置超出范围");
-    if (!(r.CH > r.CL + 0.1))
+    // Spans are reckoned on the decimals as typed: 1.0 to 1.1 is 0.1 wide.
+    if (DecimalSumCompare(r.CL, 0.1, r.CH) >= 0)
         return QString::fromUtf8("电流轴范围需大于等于") + Format(0.1, QStringLiteral("0.0")) + QLatin1Char('A');
-    if (!(r.VH > r.VL + 0.1))
+    if (DecimalSumCompare(r.VL, 0.1, r.VH) >= 0)
         return QString::fromUtf8("电压轴范围需大于等于") + Format(0.1, QStringLiteral("0.0")) + QLatin1Char('V');
     if (r.Time < 0 || r.Time > 60000 || r.Time2 < 0 || r.Time2 > 60000)
         return QString::fromUtf8("时间坐标设置超出范围");
-    if (!(r.Time2 > r.Time + 10))
+    if (DecimalSumCompare(r.Time, 10.0, r.Time2) >= 0)
         return QString::fromUtf8("时间轴范围需大于等于") + QStringLiteral("10") + QLatin1Char('S');
     if (out)
         *out = r;

@@ -5,6 +5,7 @@
 #include "panel/flexgrid.h"
 #include "platform/serial.h"
 #include "platform/services.h"
+#include "sim/devsim.h"
 
 #include <QAction>
 #include <QDate>
@@ -13,6 +14,8 @@
 #include <QListWidget>
 #include <QTabBar>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace qltest;
 
@@ -240,4 +243,29 @@ TEST_F(AppTest, ShutDownCancelOnStopStillDisconnects)
     ASSERT_EQ(f0.size(), 1u);
     EXPECT_EQ(cmd(f0[0]), 0x06);
     EXPECT_FALSE(w.link().slot[0].hComm);
+}
+
+// While replies flow the receive lamp blinks: it goes out its period after
+// it was lit, however many start bytes came meanwhile, and the next reply
+// lights it again.
+TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
+{
+    ql::sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 6));
+    auto w = makeWindow();
+    ql::DevSlot& s = w->slot(0);
+    s.tmrRecv->setInterval(100);  // replies come five times faster
+    std::vector<bool> litWhenTimerRan;
+    QObject::connect(s.tmrRecv, &QTimer::timeout, [&] { litWhenTimerRan.push_back(s.Panel->LedRecv()); });
+    s.Panel->setTPort("COM6");
+    w->DevCtrl_ConnClick(0);
+    ASSERT_TRUE(w->link().slot[0].hComm);
+    dev.start(20);
+    ASSERT_TRUE(waitFor([&] { return litWhenTimerRan.size() >= 3; }, 5000));
+    EXPECT_EQ(std::count(litWhenTimerRan.begin(), litWhenTimerRan.end(), true), 0);
+    // It is lit again by the replies that follow.
+    ASSERT_TRUE(waitFor([&] { return s.Panel->LedRecv(); }));
+    EXPECT_TRUE(dev.connected());
+    dev.stop();
+    closeWindow(*w);
 }

@@ -217,6 +217,41 @@ TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
     closeWindow(*w);
 }
 
+// The toolbar runs the handlers themselves, so the viewer opens and the
+// pictures and data files of idle channels are saved while a run holds the
+// menu entries disabled.
+TEST_F(AppTest, ToolbarWorksWhileARunDisablesTheMenus)
+{
+    auto w = makeWindow();
+    QStringList log;
+    w->hooks.openDataViewer = [&] { return selfClosing(&log, "frmData"); };
+    w->hooks.savePanelPicture = [&] { log << "savePanel"; };
+    ql::DevCtrl* p = w->slot(0).Panel;
+    p->setDev2S(true);
+    w->link().ch(0, 0).Running = true;
+    w->SetRunState(false, 0);
+    ASSERT_FALSE(w->menuOpenData->isEnabled());
+    ASSERT_FALSE(w->menuSaveData->isEnabled());
+    auto tool = [&](const char* key) {
+        QAction* a = w->tlbSys->findChild<QAction*>(key);
+        ASSERT_TRUE(a);
+        EXPECT_TRUE(a->isEnabled()) << key;
+        a->trigger();
+    };
+    tool("opendat");
+    tool("savepic");
+    EXPECT_EQ(log, (QStringList{"frmData", "savePanel"}));
+    // Save Data asks for a name for the idle second channel only.
+    tool("savedat");
+    EXPECT_EQ(prompt.fileCalls, 0);
+    p->ui().optChn1->setChecked(true);
+    ASSERT_EQ(p->ChnIndex(), 1);
+    tool("savedat");
+    EXPECT_EQ(prompt.fileCalls, 1);
+    w->link().ch(0, 0).Running = false;
+    closeWindow(*w);
+}
+
 TEST_F(AppTest, TitleEditLanguageAndTemperatureEntriesWriteTheirKeys)
 {
     auto w = makeWindow();

@@ -178,6 +178,8 @@ TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
         ch.TickSecs = 50;
         ch.RunSecs = 40;
         ch.Volt = ch.Cur = ch.CurTenth = ch.Cap = ch.CapOffset = ch.Energy = 1.5f;
+        ch.Temp = ch.Pwr = ch.AuxVolt1 = ch.AuxVolt2 = 2.5f;
+        ch.SetPend = 2;
         ch.ContPend = true;
         ch.Running = true;
         ch.LastLogSec = 33;
@@ -194,6 +196,12 @@ TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
         EXPECT_EQ(ch.Cap, 0);
         EXPECT_EQ(ch.CapOffset, 0);
         EXPECT_EQ(ch.Energy, 0);
+        // Nothing the last device reported survives into the next connection.
+        EXPECT_EQ(ch.Temp, 0);
+        EXPECT_EQ(ch.Pwr, 0);
+        EXPECT_EQ(ch.AuxVolt1, 0);
+        EXPECT_EQ(ch.AuxVolt2, 0);
+        EXPECT_EQ(ch.SetPend, 0);
         EXPECT_FALSE(ch.ContPend);
         EXPECT_FALSE(ch.Running);
         EXPECT_EQ(ch.LastLogSec, 0);

@@ -334,11 +334,6 @@ TEST_F(PanelTest, SingleLayoutReadoutsAndColours)
     EXPECT_EQ(panel->VolColor(), 0x00123456u);
     EXPECT_EQ(panel->CurColor(), 0x000000FFu);
     EXPECT_EQ(panel->TimeColor(), 0x00000080u);
-
-    panel->setLedRecv(true);
-    EXPECT_TRUE(panel->LedRecv());
-    panel->setLedRecv(false);
-    EXPECT_FALSE(panel->LedRecv());
 }
 
 TEST_F(PanelTest, ListsAndChoices)

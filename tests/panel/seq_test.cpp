@@ -368,21 +368,57 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_EQ(ReadStepTable(view), expect);
     EXPECT_TRUE(host.messages.isEmpty());
 
-    // Damaged files leave the program as it was; each is logged and reported.
+    // Line ends of CR alone read as well as CR LF and LF.
+    WriteBytes(dir.filePath("cr.stp"), QByteArray(bytes).replace("\r\n", "\r"));
+    panel.StepSetClr();
+    host.dialogAnswer = dir.filePath("cr.stp");
+    stepTest.OpenClick(kSlot);
+    EXPECT_EQ(ReadStepTable(view), expect);
+    EXPECT_TRUE(host.messages.isEmpty());
+
+    // A damaged line is skipped and reported once per file; the rest loads.
     const QByteArray head = "----------www.qltester.example--------------\r\nDEV:17\r\n";
-    const QByteArray damaged[] = {head + "011:0\r\n0a2:1.00\r\n", head + "011:x\r\n", head + "001:0\r\n",
-                                  head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n", head + "011:0\r\n012:\xff\r\n"};
-    for (const QByteArray& b : damaged) {
-        WriteBytes(dir.filePath("bad.stp"), b);
+    const QByteArray tail = "013:3.00\r\n014:0\r\n021:5\r\n024:1\r\n";
+    struct Case {
+        QByteArray lines;
+        QString mode, set;
+        int messages;
+    };
+    const Case cases[] = {
+        {"011:0\r\n0a2:1.00\r\n012:1.50\r\n", "D-CC", "1.50", 1},   // no cell line
+        {"011:x\r\n01a:0\r\n012:1.00\r\n", "", "1.00", 1},           // mode code and column: one message
+        {"001:0\r\n010:1\r\n011:1\r\n012:2\r\n", "D-CP", "2", 1},  // row or column 0
+        {"011:0\r\n012:\xff\r\n", "D-CC", "", 1},                     // bytes that are no text
+        {"011:0\r\n012:1.00\r\n", "D-CC", "1.00", 0}};                 // nothing damaged
+    for (const Case& c : cases) {
+        host.messages.clear();
+        WriteBytes(dir.filePath("bad.stp"), head + c.lines + tail);
         host.dialogAnswer = dir.filePath("bad.stp");
         stepTest.OpenClick(kSlot);
-        EXPECT_EQ(ReadStepTable(view), expect) << b.toStdString();
+        EXPECT_EQ(panel.tStepSet(1, 1), c.mode) << c.lines.toStdString();
+        EXPECT_EQ(panel.tStepSet(1, 2), c.set) << c.lines.toStdString();
+        EXPECT_EQ(panel.tStepSet(1, 3), "3.00") << c.lines.toStdString();
+        EXPECT_EQ(panel.tStepSet(2, 1), "Wait") << c.lines.toStdString();
+        EXPECT_EQ(host.messages, QStringList(c.messages, "Damaged lines of the file were skipped!"))
+            << c.lines.toStdString();
     }
-    EXPECT_EQ(host.messages.size(), 5);
+
+    // Values load as the file holds them, also beyond the device's bounds;
+    // the start refuses to send them.
+    host.messages.clear();
+    WriteBytes(dir.filePath("big.stp"), head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n");
+    host.dialogAnswer = dir.filePath("big.stp");
+    stepTest.OpenClick(kSlot);
+    EXPECT_EQ(panel.tStepSet(1, 2), "9.00");
+    EXPECT_TRUE(host.messages.isEmpty());
+    stepTest.StartStop(kSlot);
+    EXPECT_FALSE(stepTest.at(kSlot).StepOn);
+    EXPECT_EQ(host.messages, QStringList{"Setting value out of range!"});
+
     host.dialogAnswer = dir.filePath("none.stp");
     stepTest.OpenClick(kSlot);
     EXPECT_EQ(host.messages.last(), "Cannot open file!");
-    EXPECT_EQ(ReadStepTable(view), expect);
+    EXPECT_EQ(panel.tStepSet(1, 2), "9.00");
 
     // Ignored cells (row 11, column 5), any order, LF line ends.
     WriteBytes(dir.filePath("odd.stp"), "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");

@@ -92,6 +92,28 @@ TEST(NumFmt, NonFiniteValuesAreNamed)
     EXPECT_EQ(FormatSeconds(std::numeric_limits<double>::infinity()), "Inf");
 }
 
+TEST(NumFmt, DecimalSumsCompareAsWritten)
+{
+    using ql::DecimalSumCompare;
+    EXPECT_EQ(DecimalSumCompare(0.6, 0.1, 0.7), 0);  // 0.6 + 0.1 is 0.7000000000000001 in binary
+    EXPECT_EQ(DecimalSumCompare(0.6f, 0.1f, 0.7f), 0);  // 0.70000005 in single precision
+    EXPECT_EQ(DecimalSumCompare(8.1, 0.1, 8.2), 0);
+    EXPECT_EQ(DecimalSumCompare(1.2, 0.1, 1.3), 0);
+    EXPECT_EQ(DecimalSumCompare(0.1, 0.2, 0.3), 0);
+    EXPECT_EQ(DecimalSumCompare(0.6, 0.1, 0.71), -1);
+    EXPECT_EQ(DecimalSumCompare(0.6, 0.1, 0.69), 1);
+    EXPECT_EQ(DecimalSumCompare(0.0, 0.1, 0.1), 0);
+    EXPECT_EQ(DecimalSumCompare(0.0, 0.1, 0.05), 1);
+    EXPECT_EQ(DecimalSumCompare(-0.0, 0.0, 0.0), 0);
+    EXPECT_EQ(DecimalSumCompare(-1.5, 0.25, -1.25), 0);
+    EXPECT_EQ(DecimalSumCompare(-1.5, 0.1, 1.0), -1);
+    EXPECT_EQ(DecimalSumCompare(59990.0, 10.0, 60000.0), 0);
+    EXPECT_EQ(DecimalSumCompare(1e-300, 0.0, 0.0), 1);  // far apart exponents stay exact
+    EXPECT_EQ(DecimalSumCompare(1e300, 1e-300, 1e300), 1);
+    EXPECT_EQ(DecimalSumCompare(123456.789, 0.001, 123456.79), 0);
+    EXPECT_EQ(DecimalSumCompare(std::numeric_limits<double>::infinity(), 0.0, 1.0), 1);
+}
+
 TEST(NumFmt, ValReadsTheLeadingNumber)
 {
     EXPECT_DOUBLE_EQ(Val("12.5"), 12.5);

@@ -326,6 +326,27 @@ TEST_F(SettingsTest, AxisRangesAreWrittenAsTyped)
     EXPECT_FALSE(ql::TimeRangeOk(0, 9));
 }
 
+// Every range exactly 0.1 wide is usable, 0.6 to 0.7 and 8.1 to 8.2 as much
+// as 0 to 0.1, and one 0.05 wide is not, wherever it lies.
+TEST_F(SettingsTest, StoredRangesOfTheSmallestSpanAreUsable)
+{
+    for (int k = 0; k < 1000; ++k) {
+        const QString lo = QString::number(k / 10.0, 'f', 1), hi = QString::number((k + 1) / 10.0, 'f', 1);
+        ASSERT_TRUE(ql::AxisRangeOk(lo.toFloat(), hi.toFloat())) << lo.toStdString() << " to " << hi.toStdString();
+        const QString narrow = QString::number(k / 10.0 + 0.05, 'f', 2);
+        ASSERT_FALSE(ql::AxisRangeOk(lo.toFloat(), narrow.toFloat())) << lo.toStdString();
+    }
+    ql::Settings s;
+    s.Load(file);
+    ASSERT_TRUE(s.SaveAxisRanges(QStringLiteral("0.6"), QStringLiteral("0.7"), QStringLiteral("8.1"),
+                                 QStringLiteral("8.2"), QStringLiteral("0"), QStringLiteral("10")));
+    ql::Settings back;
+    back.Load(file);
+    EXPECT_TRUE(back.VoltAxisOk);
+    EXPECT_TRUE(back.CurAxisOk);
+    EXPECT_TRUE(back.TimeAxisOk);
+}
+
 TEST_F(SettingsTest, FolderWithoutWriteAccessRunsOnDefaults)
 {
     // Nothing can be created below a regular file, not even by root.

@@ -238,16 +238,40 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     CurveGraph* g = w->chart();
     const int before = ReadLog().size();
 
-    // No rows: the user is told and nothing changes.
-    ask.files = {WriteFile(dir, "empty.csv", "-----------QL Tester Software-----------\r\nDevice:QL-K01\r\n")};
+    // A text that is no data file, neither header lines nor rows: the user
+    // is told and nothing changes.
+    ask.files = {WriteFile(dir, "notes.csv", "shopping list\r\n- milk\r\n")};
     w->menuOpenData_Click();
     EXPECT_EQ(ask.messages.value(0), QStringLiteral("No data in the file!"));
     EXPECT_EQ(w->FileCnt(), 0);
-    EXPECT_TRUE(w->grid()->TextMatrix(1, 0).isEmpty());
+    EXPECT_EQ(g->CurveCount(), 5);
 
     // A file that cannot be opened: told and logged.
     EXPECT_FALSE(w->OpenDataFile(dir.filePath("gone.csv")));
     EXPECT_EQ(ask.messages.value(1), QStringLiteral("Can not open the file!"));
+
+    // A run without points writes a file of header lines only: it opens
+    // with its header shown and no curve, keeping the chart's ranges, and
+    // the next file takes the next row and curves.
+    const float maxX = g->MaxX(), maxV = g->MaxY(0);
+    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "empty.csv", Discharge("QL-K01", 0, 1.0))));
+    EXPECT_EQ(ask.messages.size(), 2);
+    EXPECT_EQ(w->FileCnt(), 1);
+    EXPECT_EQ(w->grid()->TextMatrix(1, 0), QStringLiteral("QL-K01"));
+    EXPECT_EQ(w->grid()->TextMatrix(1, 2), QStringLiteral("4.200V"));
+    EXPECT_EQ(w->grid()->TextMatrix(1, 7), QStringLiteral("Cell"));
+    EXPECT_TRUE(w->grid()->TextMatrix(1, 4).isEmpty());  // no rows, no capacity made up
+    EXPECT_EQ(g->DpCnt(0), 0);
+    EXPECT_EQ(g->LegendText(0), QStringLiteral("1Voltage"));
+    EXPECT_EQ(g->MaxX(), maxX);
+    EXPECT_EQ(g->MaxY(0), maxV);
+    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "next.csv", Discharge("QL-K02", 4, 1.0))));
+    EXPECT_EQ(w->grid()->TextMatrix(2, 0), QStringLiteral("QL-K02"));
+    EXPECT_EQ(g->DpCnt(5), 4);
+    EXPECT_EQ(g->DpCnt(0), 0);
+    ask.messageAnswer = ViewerPrompts::IdOk;
+    w->menuClear_Click();
+    ASSERT_EQ(w->FileCnt(), 0);
 
     // A truncated file with damaged rows: the good rows show, the bad are logged.
     QByteArray text = Discharge("QL-K01", 5, 1.0);
@@ -347,6 +371,22 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
     // Order: the current range is checked before the voltage range.
     EXPECT_EQ(AxisRangesCheck(T{"200", "5", "-1", "2", "0", "100"}, &r), QString::fromUtf8("电流坐标设置超出范围"));
     EXPECT_EQ(AxisRangesCheck(T{"2", "5", "1", "2", "x", "100"}, &r), QString::fromUtf8("设置数据有误！"));
+    // A span must be more than 0.1 wide wherever it lies, reckoned on the
+    // decimals typed (0.6 to 0.7 is not more than 0.1).
+    for (int k = 0; k < 1000; ++k) {
+        const QString lo = QString::number(k / 10.0, 'f', 1), hi = QString::number((k + 1) / 10.0, 'f', 1);
+        const QString wider = QString::number((k + 2) / 10.0, 'f', 1);
+        ASSERT_EQ(AxisRangesCheck(T{"2", "5", lo, hi, "0", "11"}, &r), QString::fromUtf8("电流轴范围需大于等于0.1A"))
+            << lo.toStdString();
+        ASSERT_EQ(AxisRangesCheck(T{lo, hi, "1", "2", "0", "11"}, &r), QString::fromUtf8("电压轴范围需大于等于0.1V"))
+            << lo.toStdString();
+        if (k < 999) {
+            ASSERT_TRUE(AxisRangesCheck(T{lo, wider, lo, wider, "0", "11"}, &r).isEmpty()) << lo.toStdString();
+            const QString t0 = QString::number(k * 0.1 + 0.1, 'f', 1), t1 = QString::number(k * 0.1 + 10.1, 'f', 1);
+            ASSERT_EQ(AxisRangesCheck(T{"2", "5", "1", "2", t0, t1}, &r), QString::fromUtf8("时间轴范围需大于等于10S"))
+                << t0.toStdString();
+        }
+    }
 
     // The dialog: loads the chart's ranges, refuses without applying, applies on a valid OK.
     CurveGraph chart;

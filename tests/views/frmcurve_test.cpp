@@ -105,6 +105,19 @@ TEST_F(Curve, OkRefusesBadRangesInOrder)
     refused("设置数据有误！");
 }
 
+// Spans exactly as wide as the least allowed are taken wherever they lie,
+// though 0.6 + 0.1 and 8.1 + 0.1 come out above 0.7 and 8.2 in binary.
+TEST_F(Curve, OkTakesTheSmallestSpansAsTyped)
+{
+    fill("0.6", "0.7", "8.1", "8.2", "0.3", "10.3");
+    EXPECT_TRUE(dlg->cmdOK_Click());
+    EXPECT_EQ(ReadIni(ini, "CURVE", "VY0", ""), "0.6");
+    EXPECT_EQ(ReadIni(ini, "CURVE", "CY1", ""), "8.2");
+    EXPECT_TRUE(settings().VoltAxisOk && settings().CurAxisOk && settings().TimeAxisOk);
+    EXPECT_FLOAT_EQ(host->chart(0)->MinY(1), 8.1f);
+    EXPECT_FLOAT_EQ(host->chart(0)->MaxY(0), 0.7f);
+}
+
 TEST_F(Curve, OkStoresTextsAndAppliesToEverySlot)
 {
     fill("0.0", "100", "0", "0.1", "0", "60000");

@@ -1,5 +1,6 @@
 // The parameter file: what is written, reading it back into the selected
-// channel, and files that are damaged, for another device or hold bad values.
+// channel, and files that are damaged, for another device, written on
+// Chinese Windows or hold values beyond the device's bounds.
 #include "viewfakes.h"
 #include "views/paramfile.h"
 
@@ -94,6 +95,14 @@ TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)
     EXPECT_FALSE(r.time);
     EXPECT_EQ(r.skipped, QStringList{"S:x1"});  // a time text that is no number is not an error
 
+    // Lines ended by CR alone.
+    writeRaw(path("cr.cfg"), "b\rD:QL-K01\rT:Cell B\rS:0.75\rL:2.80\r");
+    const CfgRead cr = ReadParameterFile(path("cr.cfg"), QStringLiteral("QL-K01"));
+    ASSERT_EQ(cr.status, CfgRead::Ok);
+    EXPECT_EQ(cr.title, "Cell B");
+    EXPECT_EQ(cr.sval, "0.75");
+    EXPECT_EQ(cr.slmt, "2.80");
+
     EXPECT_EQ(ReadParameterFile(path("a.cfg"), QStringLiteral("QL-K0")).status, CfgRead::OtherDevice);
     EXPECT_EQ(ReadParameterFile(path("missing.cfg"), QStringLiteral("QL-K01")).status, CfgRead::Unreadable);
 
@@ -105,23 +114,38 @@ TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST_F(ParamFileTest, DamagedFilesAreRefusedWholeAndBadValuesSkippedWithNotice)
+TEST_F(ParamFileTest, DamagedLinesAreSkippedWithOneNoticeAndTheRestApplies)
 {
-    const auto refused = [&](const char* name, const QByteArray& bytes) {
+    const auto open = [&](const char* name, const QByteArray& bytes) {
         writeRaw(path(name), bytes);
         prompts.messages.clear();
         prompts.fileAnswer = path(name);
         OpenParameterFile(host);
-        EXPECT_EQ(host.panel(0)->tSval(0), "1.25") << name;
-        EXPECT_EQ(host.chart(0)->TitleText(), "Cell A") << name;
-        EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Invalid value!"}) << name;
     };
-    refused("nul.cfg", QByteArray("b\r\nD:QL-K01\r\nT:New\r\nS:2.00\0\r\n", 29));
-    refused("latin.cfg", "b\r\nD:QL-K01\r\nT:N\xe9w\r\nS:2.00\r\n");
-    refused("big.cfg", "b\r\nD:QL-K01\r\nT:New\r\nS:2.00\r\n" + QByteArray(kCfgMaxBytes, 'x'));
+    // A NUL in one line and a set value that is no number: both skipped,
+    // one notice, the title and limit apply.
+    open("nul.cfg", QByteArray("b\r\nD:QL-K01\r\nT:New\0x\r\nS:abc\r\nL:2.50\r\nT:Kept\r\n", 46));
+    EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
+    EXPECT_EQ(host.panel(0)->tSlmt(0), "2.50");
+    EXPECT_EQ(host.chart(0)->TitleText(), "Kept");
+    EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Invalid value!"});
 
-    // An identified device: values outside its bounds are skipped, the
-    // others applied, and the user is told.
+    // A title written in GB18030 on Chinese Windows reads.
+    open("gb.cfg", QByteArray("b\r\nD:QL-K01\r\nT:") + QByteArray("\xb5\xe7\xb3\xd8 A") + "\r\nS:1.50\r\n");
+    EXPECT_EQ(host.chart(0)->TitleText(), QString::fromUtf8("电池 A"));
+    EXPECT_EQ(host.panel(0)->tSval(0), "1.50");
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // Larger than any parameter file: refused whole.
+    open("big.cfg", "b\r\nD:QL-K01\r\nT:New\r\nS:2.00\r\n" + QByteArray(kCfgMaxBytes, 'x'));
+    EXPECT_EQ(host.panel(0)->tSval(0), "1.50");
+    EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Invalid value!"});
+}
+
+// Values go into the fields as the file holds them, also beyond an
+// identified device's bounds; the start and set commands check what they send.
+TEST_F(ParamFileTest, ValuesApplyAsTheFileHoldsThem)
+{
     SlotState& s = host.state.slot[0];
     s.DevType = 1;
     s.MaxCur = 5;
@@ -129,12 +153,15 @@ TEST_F(ParamFileTest, DamagedFilesAreRefusedWholeAndBadValuesSkippedWithNotice)
     s.MinVol = 0.5f;
     s.MinCur = 0;
     writeRaw(path("range.cfg"), "b\r\nD:QL-K01\r\nT:New title\r\nS:99.00\r\nL:12.00\r\nM:-5\r\n");
-    prompts.messages.clear();
     prompts.fileAnswer = path("range.cfg");
     OpenParameterFile(host);
-    EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
+    EXPECT_EQ(host.panel(0)->tSval(0), "99.00");
     EXPECT_EQ(host.panel(0)->tSlmt(0), "12.00");
-    EXPECT_EQ(host.panel(0)->tTime(0), "00:00:12");  // "M:-5" ignored
     EXPECT_EQ(host.chart(0)->TitleText(), "New title");
-    EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Setting value out of range!"});
+    // The time readout shows the number as if it had been set directly.
+    const QString shown = host.panel(0)->tTime(0);
+    EXPECT_NE(shown, "00:00:12");
+    host.panel(0)->setTTime(0, "-5");
+    EXPECT_EQ(host.panel(0)->tTime(0), shown);
+    EXPECT_TRUE(prompts.messages.empty());
 }
