@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <stdexcept>
@@ -50,6 +51,7 @@ Surface::Surface(CurveGraph* owner, QWidget* parent) : QWidget(parent), owner_(o
 
 void Surface::paintEvent(QPaintEvent*)
 {
+    owner_->compose();
     if (picture && !picture->isNull()) {
         QPainter p(this);
         p.drawImage(0, 0, *picture);
@@ -103,6 +105,10 @@ CurveGraph::CurveGraph(QWidget* parent) : QWidget(parent)
 {
     picGraph_ = new Surface(this, this);
     picGraph_->setObjectName(QStringLiteral("picGraph"));
+    picGraph_->picture = &screen_;
+    repaintTimer_ = new QTimer(this);
+    repaintTimer_->setSingleShot(true);
+    connect(repaintTimer_, &QTimer::timeout, picGraph_, qOverload<>(&QWidget::update));
 
     lblTitle_ = new TitleLabel(this, picGraph_);
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
@@ -192,11 +198,14 @@ void CurveGraph::checkAxis(int axis)
 void CurveGraph::AddXY(int Curve, float X, float Y)
 {
     auto& c = curve(Curve);
+    const bool wasSorted = c.sortedX;
     if (!c.points.empty() && !(X >= c.points.back().X))
         c.sortedX = false;
     else if (c.points.empty() && X != X)
-        c.sortedX = false;  // a NaN X: never binary-search this curve
+        c.sortedX = false;  // a NaN X: never search this curve by X
     c.points.push_back({X, Y});
+    if (wasSorted && !c.sortedX)
+        forget(c);
 }
 
 void CurveGraph::Clear(int Curve)
@@ -204,6 +213,7 @@ void CurveGraph::Clear(int Curve)
     auto& c = curve(Curve);
     c.points.clear();
     c.sortedX = true;
+    forget(c);
 }
 
 int CurveGraph::DpCnt(int Curve) const { return int(curve(Curve).points.size()); }
@@ -230,6 +240,7 @@ void CurveGraph::setDpY(int Curve, int Index, float Y)
     if (Index < 0 || size_t(Index) >= c.points.size())
         subscriptError("point");
     c.points[size_t(Index)].Y = Y;
+    forget(c);
 }
 
 uint32_t CurveGraph::CurveLineColor(int Curve) const { return curve(Curve).color; }
