@@ -270,9 +270,13 @@ void CurveGraph::setShowLegend(int Curve, bool on)
 {
     curve(Curve).legend = on;
     ensureLegend(Curve);
-    lblLegend_[size_t(Curve)]->setVisible(on);
+    auto* lbl = lblLegend_[size_t(Curve)];
+    const bool changed = lbl->isHidden() == on;
+    lbl->setVisible(on);
     if (Curve == 2)
         resizeLayout();
+    else if (changed)
+        stackLegends();
 }
 
 float CurveGraph::MaxY(int axis) const
@@ -325,6 +329,7 @@ void CurveGraph::setLegendText(int Index, const QString& text)
     setTextColor(lbl, c.color);
     lbl->adjustSize();
     layoutLegend(Index);
+    stackLegends();
 }
 
 QString CurveGraph::TitleText() const { return lblTitle_->text(); }
@@ -448,6 +453,25 @@ void CurveGraph::layoutLegends()
         }
         lbl->setVisible(curves_[size_t(i)].legend);
         layoutLegend(i);
+    }
+    stackLegends();
+}
+
+// Shown labels the user has not dragged stand in one column under label 0,
+// five pixels apart, so that no two of them overlap.
+void CurveGraph::stackLegends()
+{
+    if (lblLegend_.empty())
+        return;
+    const QWidget* first = lblLegend_[0];
+    const QWidget* ref = first;
+    for (size_t i = 1; i < lblLegend_.size() && i < legendState_.size(); ++i) {
+        auto* lbl = lblLegend_[i];
+        if (lbl->isHidden() || legendState_[i].userPlaced)
+            continue;
+        lbl->move(first->x(), ref->y() + ref->height() + 5);
+        ref = lbl;
+        layoutLegend(int(i));
     }
 }
 

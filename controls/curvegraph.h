@@ -225,6 +225,7 @@ private:
     void resizeLayout();
     void layoutLegends();
     void layoutLegend(int i);
+    void stackLegends();
     void placeSurface();
     void ensureLegend(int i);
 

@@ -508,6 +508,7 @@ void CurveGraph::DrawCurve()
     pass.yStep = yStep_;
     pass.line = line_;
 
+    bool legendsChanged = false;
     std::vector<QObject*> front;
     for (size_t i = 0; i < curves_.size(); ++i) {
         const auto& c = curves_[i];
@@ -533,10 +534,15 @@ void CurveGraph::DrawCurve()
             pass.curves.push_back(cp);
         }
         if (i < lblLegend_.size()) {
-            lblLegend_[i]->setVisible(c.legend);
+            if (lblLegend_[i]->isHidden() == c.legend) {
+                lblLegend_[i]->setVisible(c.legend);
+                legendsChanged = true;
+            }
             front.push_back(lblLegend_[i]);
         }
     }
+    if (legendsChanged)
+        stackLegends();
     // The shown curves' labels come to the front in curve order; when they
     // stand so already nothing is restacked (which would repaint them).
     const QObjectList& kids = picGraph_->children();

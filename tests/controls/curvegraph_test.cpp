@@ -857,6 +857,61 @@ TEST(CurveGraphInteraction, LegendsStackBelowLabelZero)
     EXPECT_EQ(l3->pos(), QPoint(l0->x(), l1->y() + l1->height() + 5));
 }
 
+// No two shown labels overlap, whatever order hosts show them in; labels
+// made later start where label 0 stands.
+TEST(CurveGraphInteraction, ShownLegendsNeverOverlap)
+{
+    Chart c;
+    const auto labels = [&] {
+        std::vector<QLabel*> out;
+        for (int i = 0; i < c.g.CurveCount(); ++i)
+            out.push_back(c.label(("lblLegend" + std::to_string(i)).c_str()));
+        return out;
+    };
+    const auto checkShown = [&](const char* when) {
+        const auto all = labels();
+        const QRect area = c.surface()->rect();
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (all[i]->isHidden())
+                continue;
+            EXPECT_TRUE(area.contains(all[i]->geometry())) << when << " label " << i;
+            EXPECT_GE(all[i]->x(), 50) << when << " label " << i;  // clear of the left axis texts
+            for (size_t j = i + 1; j < all.size(); ++j) {
+                if (!all[j]->isHidden()) {
+                    EXPECT_FALSE(all[i]->geometry().intersects(all[j]->geometry()))
+                        << when << " labels " << i << " and " << j;
+                }
+            }
+        }
+    };
+    // The set-up of a two-channel device's chart.
+    c.g.setCurveCount(10);
+    const char* words[3] = {"Voltage", "Current", "Temp"};
+    for (int k = 0; k < 3; ++k) {
+        c.g.setLegendText(k, QString::fromLatin1(words[k]) + '1');
+        c.g.setLegendText(5 + k, QString::fromLatin1(words[k]) + '2');
+    }
+    for (int i = 5; i < 10; ++i)
+        EXPECT_EQ(labels()[size_t(i)]->pos(), labels()[0]->pos()) << i;
+    for (int k : {0, 1, 5, 6})
+        c.g.setShowLegend(k, true);
+    checkShown("two channels");
+    // The viewer's label switch: current legends off, then on again.
+    for (int k : {6, 1})
+        c.g.setShowLegend(k, false);
+    checkShown("voltages only");
+    for (int k : {6, 1})
+        c.g.setShowLegend(k, true);
+    checkShown("all again");
+    c.g.setLegendText(5, QStringLiteral("Cell B voltage"));
+    c.g.setShowAxesY2(true);
+    c.g.setShowLegend(2, true);  // lays out and redraws
+    checkShown("temperature");
+    c.g.resize(700, 420);
+    QApplication::processEvents();
+    checkShown("resized");
+}
+
 TEST(CurveGraphInteraction, DoubleClicksRaiseTheirEvents)
 {
     Chart c;
