@@ -147,26 +147,32 @@ bool ReadDataLine(const char* line, int64_t len, char sep, DataFileRead& out)
 
 DataFileRead ReadDataFile(const QString& path, char sep)
 {
-    DataFileRead out;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+        DataFileRead out;
         out.error = file.errorString();
         return out;
     }
+    return ReadDataStream(file, sep);
+}
+
+DataFileRead ReadDataStream(QIODevice& file, char sep, qsizetype chunk)
+{
+    DataFileRead out;
     out.opened = true;
     // A row of a data file takes about 15 bytes; reserving spares most of
     // the vector's regrowth copies, but never much for a file of junk.
-    const qint64 size = file.size();
+    const qint64 size = file.isSequential() ? 0 : file.size();
     if (size > 0)
         out.rows.reserve(size_t(std::min<qint64>(size / 16, 1'000'000)));
 
     // Lines end at LF, CR LF or a lone CR. A line that lies whole in the
-    // buffer is read where it stands; only one split by the end of the
+    // read buffer is read where it stands; only one split by the end of the
     // buffer is gathered in `line`. A line longer than any a data file holds
     // is kept only in its first part: as a row it counts as bad, otherwise
     // that part is judged like any line.
     constexpr qsizetype kMaxLine = 1 << 16;
-    QByteArray buf(1 << 20, Qt::Uninitialized);
+    QByteArray buf(std::max<qsizetype>(chunk, 1), Qt::Uninitialized);
     QByteArray line;
     bool overlong = false;
     int64_t lineNo = 0;
