@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <stdexcept>
@@ -50,6 +51,7 @@ Surface::Surface(CurveGraph* owner, QWidget* parent) : QWidget(parent), owner_(o
 
 void Surface::paintEvent(QPaintEvent*)
 {
+    owner_->compose();
     if (picture && !picture->isNull()) {
         QPainter p(this);
         p.drawImage(0, 0, *picture);
@@ -103,6 +105,10 @@ CurveGraph::CurveGraph(QWidget* parent) : QWidget(parent)
 {
     picGraph_ = new Surface(this, this);
     picGraph_->setObjectName(QStringLiteral("picGraph"));
+    picGraph_->picture = &screen_;
+    repaintTimer_ = new QTimer(this);
+    repaintTimer_->setSingleShot(true);
+    connect(repaintTimer_, &QTimer::timeout, picGraph_, qOverload<>(&QWidget::update));
 
     lblTitle_ = new TitleLabel(this, picGraph_);
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
@@ -192,11 +198,14 @@ void CurveGraph::checkAxis(int axis)
 void CurveGraph::AddXY(int Curve, float X, float Y)
 {
     auto& c = curve(Curve);
+    const bool wasSorted = c.sortedX;
     if (!c.points.empty() && !(X >= c.points.back().X))
         c.sortedX = false;
     else if (c.points.empty() && X != X)
-        c.sortedX = false;  // a NaN X: never binary-search this curve
+        c.sortedX = false;  // a NaN X: never search this curve by X
     c.points.push_back({X, Y});
+    if (wasSorted && !c.sortedX)
+        forget(c);
 }
 
 void CurveGraph::Clear(int Curve)
@@ -204,6 +213,7 @@ void CurveGraph::Clear(int Curve)
     auto& c = curve(Curve);
     c.points.clear();
     c.sortedX = true;
+    forget(c);
 }
 
 int CurveGraph::DpCnt(int Curve) const { return int(curve(Curve).points.size()); }
@@ -230,6 +240,7 @@ void CurveGraph::setDpY(int Curve, int Index, float Y)
     if (Index < 0 || size_t(Index) >= c.points.size())
         subscriptError("point");
     c.points[size_t(Index)].Y = Y;
+    forget(c);
 }
 
 uint32_t CurveGraph::CurveLineColor(int Curve) const { return curve(Curve).color; }
@@ -259,9 +270,13 @@ void CurveGraph::setShowLegend(int Curve, bool on)
 {
     curve(Curve).legend = on;
     ensureLegend(Curve);
-    lblLegend_[size_t(Curve)]->setVisible(on);
+    auto* lbl = lblLegend_[size_t(Curve)];
+    const bool changed = lbl->isHidden() == on;
+    lbl->setVisible(on);
     if (Curve == 2)
         resizeLayout();
+    else if (changed)
+        stackLegends();
 }
 
 float CurveGraph::MaxY(int axis) const
@@ -314,6 +329,7 @@ void CurveGraph::setLegendText(int Index, const QString& text)
     setTextColor(lbl, c.color);
     lbl->adjustSize();
     layoutLegend(Index);
+    stackLegends();
 }
 
 QString CurveGraph::TitleText() const { return lblTitle_->text(); }
@@ -437,6 +453,25 @@ void CurveGraph::layoutLegends()
         }
         lbl->setVisible(curves_[size_t(i)].legend);
         layoutLegend(i);
+    }
+    stackLegends();
+}
+
+// Shown labels the user has not dragged stand in one column under label 0,
+// five pixels apart, so that no two of them overlap.
+void CurveGraph::stackLegends()
+{
+    if (lblLegend_.empty())
+        return;
+    const QWidget* first = lblLegend_[0];
+    const QWidget* ref = first;
+    for (size_t i = 1; i < lblLegend_.size() && i < legendState_.size(); ++i) {
+        auto* lbl = lblLegend_[i];
+        if (lbl->isHidden() || legendState_[i].userPlaced)
+            continue;
+        lbl->move(first->x(), ref->y() + ref->height() + 5);
+        ref = lbl;
+        layoutLegend(int(i));
     }
 }
 

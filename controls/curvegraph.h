@@ -8,8 +8,17 @@
 // and never redraw unless noted; hosts call DrawCurve after changing points,
 // ranges or colours. A curve, axis or point index outside its table throws
 // std::out_of_range and changes nothing.
+//
+// DrawCurve records what is to be drawn and asks for a paint; paints come at
+// most once per repaint period (50 ms), however often DrawCurve is called,
+// and each shows the state of the last DrawCurve. Frame, grid and axis texts
+// are drawn again only when the axes, the look or the size change; each
+// curve keeps its path per pixel column and extends it with new points.
 #include "controls/curvegraphstore.h"
+#include "controls/curvegraphtrace.h"
 
+#include <QElapsedTimer>
+#include <QFont>
 #include <QImage>
 #include <QWidget>
 
@@ -20,6 +29,7 @@ class QLabel;
 class QMouseEvent;
 class QPainter;
 class QScrollBar;
+class QTimer;
 
 namespace ql {
 
@@ -44,9 +54,9 @@ public:
     void Initialize_DrawCurve();
     // Appends a point to a curve. No redraw.
     void AddXY(int Curve, float X, float Y);
-    // Full drawing pass: frame, grid, labels, curves, then one copy to the
-    // screen. A pass that cannot be drawn is dropped; the screen keeps its
-    // previous picture.
+    // Full drawing pass: frame, grid, labels, then every point in range of
+    // each shown curve (at most one paint per repaint period). A pass that
+    // cannot be drawn is dropped; the screen keeps its previous picture.
     void DrawCurve();
     // Empties every curve and shows the empty frame. Legends, ranges and
     // look stay.
@@ -120,6 +130,10 @@ public:
     // zoom made it restores nothing. No redraw.
     void setLarge(bool on);
 
+    // Shortest time between two paints in milliseconds (50 unless set).
+    int RepaintPeriod() const { return repaintPeriod_; }
+    void setRepaintPeriod(int ms);
+
 signals:
     // The title was double-clicked.
     void DblClick();
@@ -135,13 +149,52 @@ private:
     friend class curvegraph::TitleLabel;
 
     using Point = curvegraph::Point;
+    // A curve's path under the pixel mapping it was folded with.
+    struct TraceCache {
+        bool valid = false;
+        bool tooMany = false;  // more columns than a picture shows: not kept
+        curvegraph::PixelMap map;
+        bool large = false;
+        size_t begin = 0, end = 0;  // points folded
+        uint64_t version = 0;
+        curvegraph::Trace trace;
+    };
     struct Curve {
         curvegraph::PointStore points;
-        bool sortedX = true;  // X never decreased: lets the zoomed scan search
+        bool sortedX = true;  // X never decreased: columns are found by search
+        uint64_t version = 0; // raised when stored points change or go
         int axis = 0;
         bool show = false;
         uint32_t color = 0;
         bool legend = false;
+        TraceCache cache;
+    };
+    // Everything the frame drawing reads.
+    struct FrameLook {
+        int W = 0, H = 0;
+        uint32_t back = 0, axes = 0, grid = 0;
+        int gridType1 = 0, gridType2 = 0;
+        bool showY1 = false, showY2 = false;
+        int xBarType = 0;
+        float minX = 0, maxX = 0;
+        float minY[kAxes] = {0, 0, 0}, maxY[kAxes] = {0, 0, 0};
+        QString y1Txt, y2Txt;
+        QFont font;
+        bool operator==(const FrameLook&) const = default;
+    };
+    struct CurvePass {
+        size_t index = 0;
+        size_t count = 0;
+        uint32_t color = 0;
+        curvegraph::PixelMap map;
+    };
+    // What the last DrawCurve (or ClearAll) asked to be shown.
+    struct Pass {
+        FrameLook look;
+        bool large = false;
+        bool yStep = false;
+        int line = 1;
+        std::vector<CurvePass> curves;
     };
     struct LegendState {
         bool dragging = false;
@@ -159,14 +212,20 @@ private:
     int rightMargin() const { return (showAxesY1_ && showAxesY2_) ? 100 : 50; }
 
     // Drawing.
-    bool drawFrame(QPainter& p);
-    bool drawOneCurve(QImage& img, const Curve& c);
-    void present();
+    FrameLook currentLook() const;
+    static bool frameDrawable(const FrameLook& look);
+    static bool drawFrame(QPainter& p, const FrameLook& look);
+    bool drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass);
+    void forget(Curve& c);
+    void scheduleRepaint();
+    // Paints the pending pass into the picture on screen.
+    void compose();
 
     // Layout.
     void resizeLayout();
     void layoutLegends();
     void layoutLegend(int i);
+    void stackLegends();
     void placeSurface();
     void ensureLegend(int i);
 
@@ -218,10 +277,18 @@ private:
     float fullMinX_ = 0, fullMaxX_ = 0;
     float fullMinY_[2] = {0, 0}, fullMaxY_[2] = {0, 0};
 
-    // Back buffer and the picture on screen.
+    // Back buffer, the frame of the last pass and the picture on screen.
     QImage buffer_;
+    QImage frame_;
+    FrameLook frameLook_;
+    bool frameValid_ = false;
     QImage screen_;
     QFont chartFont_;
+    Pass pending_;
+    bool dirty_ = false;
+    QTimer* repaintTimer_ = nullptr;
+    QElapsedTimer sincePaint_;
+    int repaintPeriod_ = 50;
 
     // Child elements.
     curvegraph::Surface* picGraph_ = nullptr;

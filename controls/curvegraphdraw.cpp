@@ -1,26 +1,25 @@
-// Curve chart drawing: every picture is composed in the back buffer and
-// shown in one step, so the screen never shows a half-drawn chart. A pass
-// that meets a range of no width, an inverted range or a value whose pixel
-// does not fit an int is dropped and the screen keeps its previous picture.
+// Curve chart drawing: every picture is composed in the back buffer from the
+// frame of the last pass and the curves' paths, and shown in one step, so the
+// screen never shows a half-drawn chart. A pass that meets a range of no
+// width, an inverted range or a value whose pixel does not fit an int is
+// dropped and the screen keeps its previous picture.
 #include "controls/curvegraph.h"
 
 #include "controls/curvegraphmath.h"
 #include "controls/curvegraphparts.h"
 
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace ql {
 
 using namespace curvegraph;
 
 namespace {
-
-// Largest pixel offset accepted from a point; beyond it the pixel would not
-// fit an int once the margins are added.
-constexpr double kPixelLimit = 2.0e9;
 
 // Draws one curve's polyline straight into the buffer with a square (wide
 // pens: round) brush swept along each segment. Runs of vertices on one pixel
@@ -184,6 +183,33 @@ private:
     int prevX_ = 0, prevY_ = 0;
 };
 
+// Draws a curve's path run by run. With steps each new column is reached
+// level with the last point, then joined vertically.
+struct RunPen {
+    Polyline& line;
+    bool step;
+    bool started = false;
+    int prevLast = 0;
+    void operator()(const Run& r)
+    {
+        if (!started) {
+            line.moveTo(r.x, r.first);
+            started = true;
+        } else {
+            if (step)
+                line.lineTo(r.x, prevLast);
+            line.lineTo(r.x, r.first);
+        }
+        line.lineTo(r.x, r.top);
+        line.lineTo(r.x, r.bottom);
+        line.lineTo(r.x, r.last);
+        prevLast = r.last;
+    }
+};
+
+// Points folded at a time when a path is drawn without being kept.
+constexpr size_t kStreamPoints = 1 << 16;
+
 // A 1-pixel line that, like the Windows line calls, leaves out its end pixel.
 QPen framePen(const QColor& c)
 {
@@ -193,6 +219,7 @@ QPen framePen(const QColor& c)
 }
 
 } // namespace
+
 
 void CurveGraph::Initialize_DrawCurve()
 {
@@ -204,28 +231,57 @@ void CurveGraph::Initialize_DrawCurve()
     const double pt = chartFont_.pointSizeF();
     if (pt > 0)
         chartFont_.setPixelSize(std::max(1, int(RoundEven(pt))));
+    frameValid_ = false;
 }
 
-void CurveGraph::present()
+CurveGraph::FrameLook CurveGraph::currentLook() const
 {
-    std::swap(screen_, buffer_);
-    picGraph_->picture = &screen_;
-    picGraph_->update();
+    FrameLook k;
+    k.W = picGraph_->width();
+    k.H = picGraph_->height();
+    k.back = backColor_;
+    k.axes = axesColor_;
+    k.grid = gridColor_;
+    k.gridType1 = gridType1_;
+    k.gridType2 = gridType2_;
+    k.showY1 = showAxesY1_;
+    k.showY2 = showAxesY2_;
+    k.xBarType = xBarType_;
+    k.minX = minX_;
+    k.maxX = maxX_;
+    for (int a = 0; a < kAxes; ++a) {
+        k.minY[a] = minY_[a];
+        k.maxY[a] = maxY_[a];
+    }
+    k.y1Txt = axesY1Txt_;
+    k.y2Txt = axesY2Txt_;
+    k.font = chartFont_;
+    return k;
 }
 
-bool CurveGraph::drawFrame(QPainter& p)
+bool CurveGraph::frameDrawable(const FrameLook& k)
 {
-    const int W = buffer_.width(), H = buffer_.height();
-    p.fillRect(0, 0, W, H, ToQColor(backColor_));
-    const int m = rightMargin();
-    margin_ = m;
-    const int plotW = W - 50 - m, plotH = H - 90;
-    if (plotW <= 0 || plotH <= 0)
+    const int m = (k.showY1 && k.showY2) ? 100 : 50;
+    if (k.W - 50 - m <= 0 || k.H - 90 <= 0)
         return false;  // no plot area: its grid loops would never end
+    for (int i = 0; i <= 10; ++i)
+        if (!XLabelValue(k.minX, k.maxX, i))
+            return false;
+    return true;
+}
 
-    const QColor back = ToQColor(backColor_);
-    const QColor axes = ToQColor(axesColor_);
-    p.setFont(chartFont_);
+bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
+{
+    const int W = k.W, H = k.H;
+    p.fillRect(0, 0, W, H, ToQColor(k.back));
+    if (!frameDrawable(k))
+        return false;
+    const int m = (k.showY1 && k.showY2) ? 100 : 50;
+    const int plotW = W - 50 - m, plotH = H - 90;
+
+    const QColor back = ToQColor(k.back);
+    const QColor axes = ToQColor(k.axes);
+    p.setFont(k.font);
     const QFontMetrics fm = p.fontMetrics();
     // Text is drawn with its top-left corner at (x, y) on an opaque cell of
     // the background colour, as the Windows text call does.
@@ -240,20 +296,18 @@ bool CurveGraph::drawFrame(QPainter& p)
     p.setPen(framePen(axes));
     p.drawLine(45, 40, 45, H - 50);
     p.drawLine(50, H - 45, W - m, H - 45);
-    if (showAxesY1_ || showAxesY2_)
+    if (k.showY1 || k.showY2)
         p.drawLine(W - m + 5, H - 50, W - m + 5, 40);
-    if (showAxesY1_ && showAxesY2_)
+    if (k.showY1 && k.showY2)
         p.drawLine(W - m / 2 + 5, H - 50, W - m / 2 + 5, 40);
 
     // X labels and ticks.
     const int cy = fm.height();
-    for (int k = 0; k <= 10; ++k) {
-        const auto v = XLabelValue(minX_, maxX_, k);
-        if (!v)
-            return false;
-        const QString s = XLabelText(*v, xBarType_);
+    for (int i = 0; i <= 10; ++i) {
+        const auto v = XLabelValue(k.minX, k.maxX, i);
+        const QString s = XLabelText(*v, k.xBarType);
         const int cx = fm.horizontalAdvance(s);
-        const double xk = double(plotW) / 10 * k + 50;
+        const double xk = double(plotW) / 10 * i + 50;
         text(int(RoundEven(xk - cx / 2.0)), int(RoundEven(H - 38 + cy / 2.0)), s, axes);
         p.setPen(framePen(axes));
         const int xt = int(RoundEven(xk));
@@ -262,10 +316,10 @@ bool CurveGraph::drawFrame(QPainter& p)
 
     // One Y axis: labels, ticks and the unit caption half a division above.
     const auto yAxis = [&](int axis, int decimals, bool rightSide, int lineX, const QString& caption) {
-        for (int k = 0; k <= 10; ++k) {
-            const QString s = YLabelText(minY_[axis], maxY_[axis], k, decimals);
+        for (int i = 0; i <= 10; ++i) {
+            const QString s = YLabelText(k.minY[axis], k.maxY[axis], i, decimals);
             const int cx = fm.horizontalAdvance(s);
-            const double yk = (H - 50) - double(plotH) / 10 * k;
+            const double yk = (H - 50) - double(plotH) / 10 * i;
             const int x = rightSide ? lineX + 11 : 50 - cx - 16;
             text(x, int(RoundEven(yk - cy / 2.0)), s, axes);
             p.setPen(framePen(axes));
@@ -280,16 +334,16 @@ bool CurveGraph::drawFrame(QPainter& p)
         text(x, int(RoundEven(yc)), caption, axes);
     };
     yAxis(0, 2, false, 45, QStringLiteral("[V]"));
-    if (showAxesY1_)
-        yAxis(1, 2, true, W - m + 5, axesY1Txt_);
-    if (showAxesY2_) {
-        const int o = (showAxesY1_ && showAxesY2_) ? m / 2 : m;
-        yAxis(2, 1, true, W - o + 5, axesY2Txt_);
+    if (k.showY1)
+        yAxis(1, 2, true, W - m + 5, k.y1Txt);
+    if (k.showY2) {
+        const int o = (k.showY1 && k.showY2) ? m / 2 : m;
+        yAxis(2, 1, true, W - o + 5, k.y2Txt);
     }
 
     // Grids: half divisions first, then divisions. The 0.0001 keeps the
     // last line from being lost to rounding.
-    const QColor grid = ToQColor(gridColor_);
+    const QColor grid = ToQColor(k.grid);
     const auto gridLines = [&](int style, double yStart, double xStart) {
         QPen pen = framePen(grid);
         ApplyPenStyle(pen, style);
@@ -305,118 +359,130 @@ bool CurveGraph::drawFrame(QPainter& p)
             p.drawLine(xi, H - 50, xi, 40);
         }
     };
-    gridLines(gridType2_, (H - 50) - double(plotH) / 20, 50 + double(plotW) / 20);
-    gridLines(gridType1_, H - 50, 50);
+    gridLines(k.gridType2, (H - 50) - double(plotH) / 20, 50 + double(plotW) / 20);
+    gridLines(k.gridType1, H - 50, 50);
 
     const QString mark = QStringLiteral("Torvane");
     text(int(RoundEven(W - m - fm.horizontalAdvance(mark) - 5)), 50, mark, grid);
     return true;
 }
 
-bool CurveGraph::drawOneCurve(QImage& img, const Curve& c)
+void CurveGraph::forget(Curve& c)
 {
-    const int W = img.width(), H = img.height();
-    const int a = c.axis;
-    const double minX = minX_, minY = minY_[a], maxY = maxY_[a];
-    const double xs = xScale_, ys = yScale_[a];
-    // A window of no width (or turned round) has no pixel mapping.
-    if (!(maxX_ > minX_) || !(maxY_[a] > minY_[a]) || !(xs > 0) || !(ys > 0) || !std::isfinite(xs)
-        || !std::isfinite(ys))
-        return false;
+    ++c.version;
+    c.cache.valid = false;
+    c.cache.trace.clear();
+}
 
+bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass)
+{
+    if (cp.index >= curves_.size())
+        return true;  // the curve went after the pass was asked for
+    Curve& c = curves_[cp.index];
     const auto& pts = c.points;
-    const int64_t n = int64_t(pts.size());
-    const auto inRange = [&](const Point& pt) { return pt.Y >= minY && pt.Y <= maxY; };
-    const auto toPixel = [&](const Point& pt, int& x, int& y) {
-        const double dx = (double(pt.X) - minX) / xs;
-        const double dy = (double(pt.Y) - minY) / ys;
-        if (!(std::fabs(dx) <= kPixelLimit) || !(std::fabs(dy) <= kPixelLimit))
-            return false;
-        x = int(RoundEven(dx)) + 50;
-        y = H - (int(RoundEven(dy)) + 50);
+    const size_t n = std::min(cp.count, pts.size());
+    if (n == 0)
         return true;
-    };
 
-    Polyline line(img, ToQColor(c.color), line_);
-    int lastY = 0;
-    const auto join = [&](const Point& pt) {
-        if (!inRange(pt))
-            return true;
-        int x, y;
-        if (!toPixel(pt, x, y))
-            return false;
-        if (yStep_)
-            line.lineTo(x, lastY);
-        line.lineTo(x, y);
-        lastY = y;
-        return true;
-    };
-
-    if (!large_) {
-        int x, y;
-        if (!toPixel(pts[0], x, y))
-            return false;
-        line.moveTo(x, y);
-        lastY = y;
-        const int64_t s = DecimationStep(n, W);
-        for (int64_t j = 1; j < n; j += s)
-            if (!join(pts[size_t(j)]))
-                return false;
-        if (!join(pts[size_t(n - 1)]))
-            return false;
-    } else {
-        // First point at or right of MinX, last point before the first one
-        // at or right of MaxX.
-        int64_t f = 0, l = n - 1;
+    // The points drawn: all of them, or in the zoomed view those from the
+    // first at or right of MinX to the last before the first one at or
+    // right of MaxX.
+    size_t from = 0, to = n;
+    if (pass.large) {
+        const float minX = pass.look.minX, maxX = pass.look.maxX;
+        int64_t f = 0, l = int64_t(n) - 1;
         if (c.sortedX) {
             // Index of the first point with X >= v (n when none).
             const auto lowerBound = [&](float v) {
-                int64_t lo = 0, hi = n;
+                size_t lo = 0, hi = n;
                 while (lo < hi) {
-                    const int64_t mid = lo + (hi - lo) / 2;
-                    if (pts[size_t(mid)].X < v)
+                    const size_t mid = lo + (hi - lo) / 2;
+                    if (pts[mid].X < v)
                         lo = mid + 1;
                     else
                         hi = mid;
                 }
                 return lo;
             };
-            const int64_t first = lowerBound(minX_), stop = lowerBound(maxX_);
-            f = first == n ? 0 : first;
+            const size_t first = lowerBound(minX), stop = lowerBound(maxX);
+            f = first == n ? 0 : int64_t(first);
             if (stop != n)
-                l = stop == 0 ? 0 : stop - 1;
+                l = stop == 0 ? 0 : int64_t(stop) - 1;
         } else {
             f = -1;
-            for (int64_t j = 0; j < n; ++j) {
-                if (f < 0 && pts[size_t(j)].X >= minX_)
-                    f = j;
-                if (pts[size_t(j)].X >= maxX_) {
-                    l = j > 0 ? j - 1 : 0;
+            for (size_t j = 0; j < n; ++j) {
+                if (f < 0 && pts[j].X >= minX)
+                    f = int64_t(j);
+                if (pts[j].X >= maxX) {
+                    l = j > 0 ? int64_t(j) - 1 : 0;
                     break;
                 }
             }
             if (f < 0)
                 f = 0;
         }
-        if (l >= f) {
-            const int64_t s = DecimationStep(l - f + 1, W);
-            int64_t j = f;
-            while (j <= l && !inRange(pts[size_t(j)]))
-                j += s;
-            if (j <= l) {
-                int x, y;
-                if (!toPixel(pts[size_t(j)], x, y))
-                    return false;
-                line.moveTo(x, y);
-                lastY = y;
-                for (j += s; j <= l; j += s)
-                    if (!join(pts[size_t(j)]))
-                        return false;
-                if (!join(pts[size_t(l)]))
-                    return false;
+        if (l < f)
+            return true;  // nothing of the curve in the window
+        from = size_t(f);
+        to = size_t(l) + 1;
+    }
+
+    Polyline line(img, ToQColor(cp.color), pass.line);
+    RunPen pen{line, pass.yStep};
+
+    // A curve whose X never decreases keeps its path: new points extend it.
+    const size_t keepAtMost = std::max<size_t>(4096, size_t(pass.look.W) * 8);
+    if (c.sortedX) {
+        TraceCache& tc = c.cache;
+        if (!tc.valid || !(tc.map == cp.map) || tc.large != pass.large || tc.begin != from
+            || tc.version != c.version || tc.end > to) {
+            tc.trace.clear();
+            tc.valid = true;
+            tc.tooMany = false;
+            tc.map = cp.map;
+            tc.large = pass.large;
+            tc.begin = tc.end = from;
+            tc.version = c.version;
+        }
+        if (!tc.tooMany) {
+            if (!pass.large && tc.end == 0) {
+                // The full view starts at point 0 whatever its value.
+                tc.trace.addVertex(pts[0].X, pts[0].Y, cp.map);
+                tc.end = 1;
             }
+            tc.trace.fold(pts, tc.end, to, true, cp.map);
+            tc.end = to;
+            if (tc.trace.failed())
+                return false;
+            if (tc.trace.runs().size() <= keepAtMost) {
+                for (const Run& r : tc.trace.runs())
+                    pen(r);
+                line.finish();
+                return true;
+            }
+            // Far more columns than the picture has (points far outside the
+            // window): folded anew at each pass rather than kept.
+            tc.tooMany = true;
+            tc.trace.clear();
         }
     }
+
+    Trace t;
+    size_t i = from;
+    if (!pass.large) {
+        t.addVertex(pts[0].X, pts[0].Y, cp.map);
+        i = 1;
+    }
+    while (i < to && !t.failed()) {
+        const size_t e = std::min(to, i + kStreamPoints);
+        t.fold(pts, i, e, c.sortedX, cp.map);
+        t.drain(pen);
+        i = e;
+    }
+    if (t.failed())
+        return false;
+    for (const Run& r : t.runs())
+        pen(r);
     line.finish();
     return true;
 }
@@ -427,30 +493,67 @@ void CurveGraph::DrawCurve()
         Initialize_DrawCurve();
     if (buffer_.isNull())
         return;
-    {
-        QPainter p(&buffer_);
-        if (!drawFrame(p))
-            return;
-    }
+    Pass pass;
+    pass.look = currentLook();
+    if (!frameDrawable(pass.look))
+        return;  // dropped: the screen keeps its picture
+    margin_ = rightMargin();
 
-    const int W = buffer_.width(), H = buffer_.height();
+    const int W = pass.look.W, H = pass.look.H;
     xScale_ = float((double(maxX_) - double(minX_)) / (W - 50 - margin_));
     for (int a = 0; a < kAxes; ++a)
         yScale_[a] = float((double(maxY_[a]) - double(minY_[a])) / (H - 90));
     scalesValid_ = true;
+    pass.large = large_;
+    pass.yStep = yStep_;
+    pass.line = line_;
 
+    bool legendsChanged = false;
+    std::vector<QObject*> front;
     for (size_t i = 0; i < curves_.size(); ++i) {
         const auto& c = curves_[i];
         if (!c.show)
             continue;
-        if (!c.points.empty() && !drawOneCurve(buffer_, c))
-            return;  // dropped pass: the screen keeps its picture
+        if (!c.points.empty()) {
+            const int a = c.axis;
+            const double xs = xScale_, ys = yScale_[a];
+            // A window of no width (or turned round) has no pixel mapping.
+            if (!(maxX_ > minX_) || !(maxY_[a] > minY_[a]) || !(xs > 0) || !(ys > 0) || !std::isfinite(xs)
+                || !std::isfinite(ys))
+                return;  // dropped: the screen keeps its picture
+            CurvePass cp;
+            cp.index = i;
+            cp.count = c.points.size();
+            cp.color = c.color;
+            cp.map.minX = minX_;
+            cp.map.xScale = xs;
+            cp.map.minY = minY_[a];
+            cp.map.maxY = maxY_[a];
+            cp.map.yScale = ys;
+            cp.map.H = H;
+            pass.curves.push_back(cp);
+        }
         if (i < lblLegend_.size()) {
-            lblLegend_[i]->setVisible(c.legend);
-            lblLegend_[i]->raise();
+            if (lblLegend_[i]->isHidden() == c.legend) {
+                lblLegend_[i]->setVisible(c.legend);
+                legendsChanged = true;
+            }
+            front.push_back(lblLegend_[i]);
         }
     }
-    present();
+    if (legendsChanged)
+        stackLegends();
+    // The shown curves' labels come to the front in curve order; when they
+    // stand so already nothing is restacked (which would repaint them).
+    const QObjectList& kids = picGraph_->children();
+    const bool onTop = front.size() <= size_t(kids.size())
+                       && std::equal(front.begin(), front.end(), kids.end() - qsizetype(front.size()));
+    if (!onTop)
+        for (QObject* lbl : front)
+            static_cast<QWidget*>(lbl)->raise();
+    pending_ = std::move(pass);
+    dirty_ = true;
+    scheduleRepaint();
 }
 
 void CurveGraph::ClearAll()
@@ -458,15 +561,68 @@ void CurveGraph::ClearAll()
     for (auto& c : curves_) {
         c.points.clear();
         c.sortedX = true;
+        forget(c);
     }
     Initialize_DrawCurve();
     if (buffer_.isNull())
         return;
-    QPainter p(&buffer_);
-    if (!drawFrame(p))
+    Pass pass;
+    pass.look = currentLook();
+    if (!frameDrawable(pass.look))
         return;
-    p.end();
-    present();
+    margin_ = rightMargin();
+    pending_ = std::move(pass);
+    dirty_ = true;
+    scheduleRepaint();
+}
+
+void CurveGraph::compose()
+{
+    if (!dirty_)
+        return;
+    dirty_ = false;
+    sincePaint_.start();
+    const Pass& pass = pending_;
+    const QSize size(pass.look.W, pass.look.H);
+    if (!frameValid_ || frame_.size() != size || !(frameLook_ == pass.look)) {
+        frame_ = QImage(size, QImage::Format_RGB32);
+        if (frame_.isNull())
+            return;
+        QPainter p(&frame_);
+        frameValid_ = drawFrame(p, pass.look);
+        frameLook_ = pass.look;
+    }
+    if (!frameValid_)
+        return;
+    if (buffer_.size() != size)
+        buffer_ = QImage(size, QImage::Format_RGB32);
+    if (buffer_.isNull())
+        return;
+    std::memcpy(buffer_.bits(), frame_.constBits(), size_t(frame_.sizeInBytes()));
+    for (const CurvePass& cp : pass.curves)
+        if (!drawOneCurve(buffer_, cp, pass))
+            return;  // dropped: the screen keeps its picture
+    std::swap(screen_, buffer_);
+}
+
+void CurveGraph::scheduleRepaint()
+{
+    if (repaintTimer_->isActive())
+        return;  // a paint is already due
+    const qint64 since = sincePaint_.isValid() ? sincePaint_.elapsed() : repaintPeriod_;
+    if (since >= repaintPeriod_)
+        picGraph_->update();
+    else
+        repaintTimer_->start(int(repaintPeriod_ - since));
+}
+
+void CurveGraph::setRepaintPeriod(int ms)
+{
+    repaintPeriod_ = std::max(0, ms);
+    if (repaintTimer_->isActive()) {
+        repaintTimer_->stop();
+        scheduleRepaint();
+    }
 }
 
 } // namespace ql

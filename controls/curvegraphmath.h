@@ -17,8 +17,8 @@ double RoundEven(double v);
 // not fit an int (such a value must never reach an integer conversion).
 std::optional<int> ToInt(double v);
 
-// Points drawn per curve: every s-th point, s = round(count / (4 * width) + 1),
-// so that at most about four points fall on one pixel column.
+// Points the cursor read-out looks at: every s-th point,
+// s = round(count / (4 * width) + 1).
 int DecimationStep(int64_t count, int width);
 
 // Text of an X label for the whole number v: "hh:mm:ss" for style 0 (hours

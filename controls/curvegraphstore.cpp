@@ -1,57 +1,28 @@
 #include "controls/curvegraphstore.h"
 
-#include <sys/mman.h>
-
-#include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <utility>
 
 namespace ql::curvegraph {
 
-namespace {
-
-constexpr size_t kBlockBytes = PointStore::kBlockPoints * sizeof(Point);
-
-// One block, aligned to its own size so that the system can back it with a
-// single huge page.
-Point* mapBlock()
-{
-    void* raw = mmap(nullptr, 2 * kBlockBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
-        throw std::bad_alloc();
-    const auto base = reinterpret_cast<uintptr_t>(raw);
-    const uintptr_t aligned = (base + kBlockBytes - 1) & ~uintptr_t(kBlockBytes - 1);
-    if (aligned > base)
-        munmap(raw, aligned - base);
-    const uintptr_t end = base + 2 * kBlockBytes;
-    if (end > aligned + kBlockBytes)
-        munmap(reinterpret_cast<void*>(aligned + kBlockBytes), end - aligned - kBlockBytes);
-#ifdef MADV_HUGEPAGE
-    madvise(reinterpret_cast<void*>(aligned), kBlockBytes, MADV_HUGEPAGE);  // a hint; failure is harmless
-#endif
-    return reinterpret_cast<Point*>(aligned);
-}
-
-void unmapBlock(Point* block) { munmap(block, kBlockBytes); }
-
-} // namespace
-
 PointStore::PointStore(PointStore&& other) noexcept
-    : head_(std::move(other.head_)), blocks_(std::move(other.blocks_)), size_(other.size_)
+    : chunks_(std::move(other.chunks_)), size_(other.size_), capacity_(other.capacity_), tailCap_(other.tailCap_)
 {
-    other.blocks_.clear();
-    other.size_ = 0;
+    other.chunks_.clear();
+    other.size_ = other.capacity_ = other.tailCap_ = 0;
 }
 
 PointStore& PointStore::operator=(PointStore&& other) noexcept
 {
     if (this != &other) {
         clear();
-        head_ = std::move(other.head_);
-        blocks_ = std::move(other.blocks_);
+        chunks_ = std::move(other.chunks_);
         size_ = other.size_;
-        other.blocks_.clear();
-        other.size_ = 0;
+        capacity_ = other.capacity_;
+        tailCap_ = other.tailCap_;
+        other.chunks_.clear();
+        other.size_ = other.capacity_ = other.tailCap_ = 0;
     }
     return *this;
 }
@@ -60,22 +31,36 @@ PointStore::~PointStore() { clear(); }
 
 void PointStore::clear()
 {
-    for (Point* b : blocks_)
-        unmapBlock(b);
-    std::vector<Point*>().swap(blocks_);
-    std::vector<Point>().swap(head_);
-    size_ = 0;
+    for (Point* c : chunks_)
+        std::free(c);
+    std::vector<Point*>().swap(chunks_);
+    size_ = capacity_ = tailCap_ = 0;
 }
 
-void PointStore::addBlock()
+void PointStore::grow()
 {
-    blocks_.reserve(blocks_.size() + 1);
-    blocks_.push_back(mapBlock());
+    if (!chunks_.empty() && tailCap_ < kChunkPoints) {
+        // The newest chunk grows in place where the allocator can.
+        const size_t cap = tailCap_ + kGrowPoints;
+        void* p = std::realloc(chunks_.back(), cap * sizeof(Point));
+        if (!p)
+            throw std::bad_alloc();
+        chunks_.back() = static_cast<Point*>(p);
+        capacity_ += cap - tailCap_;
+        tailCap_ = cap;
+        return;
+    }
+    chunks_.push_back(nullptr);
+    void* p = std::malloc(kGrowPoints * sizeof(Point));
+    if (!p) {
+        chunks_.pop_back();
+        throw std::bad_alloc();
+    }
+    chunks_.back() = static_cast<Point*>(p);
+    tailCap_ = kGrowPoints;
+    capacity_ += kGrowPoints;
 }
 
-size_t PointStore::bytesReserved() const
-{
-    return head_.capacity() * sizeof(Point) + blocks_.size() * kBlockBytes;
-}
+size_t PointStore::bytesReserved() const { return capacity_ * sizeof(Point); }
 
 } // namespace ql::curvegraph

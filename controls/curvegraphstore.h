@@ -1,11 +1,11 @@
 #pragma once
-// Point storage of one chart curve: appending is amortised constant time and
-// never copies stored points; memory stays near 8 bytes per point.
+// Point storage of one chart curve: appending is amortised constant time,
+// never moves more than one chunk, and memory stays near 8 bytes per point
+// at every length.
 //
-// The first 32,768 points live in an ordinary growing array; after that the
-// points go into fixed blocks of 262,144 points (2 MiB) that the system may
-// back with huge pages, so a long run costs a handful of page faults rather
-// than thousands (page faults dominate appending on virtual machines).
+// Points live in chunks of 4,096 (32 KiB). Only the newest chunk is partly
+// filled, and it grows in steps of 512 points, so a curve holds at most
+// 4 KiB it does not use.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,9 +18,9 @@ struct Point {
 
 class PointStore {
 public:
-    static constexpr size_t kHeadPoints = size_t(1) << 15;
-    static constexpr int kBlockShift = 18;
-    static constexpr size_t kBlockPoints = size_t(1) << kBlockShift;
+    static constexpr int kChunkShift = 12;
+    static constexpr size_t kChunkPoints = size_t(1) << kChunkShift;
+    static constexpr size_t kGrowPoints = 512;
 
     PointStore() = default;
     PointStore(const PointStore&) = delete;
@@ -34,42 +34,38 @@ public:
 
     void push_back(Point p)
     {
-        if (size_ < kHeadPoints) {
-            head_.push_back(p);
-        } else {
-            const size_t k = size_ - kHeadPoints;
-            if ((k & (kBlockPoints - 1)) == 0)
-                addBlock();
-            blocks_[k >> kBlockShift][k & (kBlockPoints - 1)] = p;
-        }
+        if (size_ == capacity_)
+            grow();
+        chunks_[size_ >> kChunkShift][size_ & (kChunkPoints - 1)] = p;
         ++size_;
     }
 
-    const Point& operator[](size_t i) const
-    {
-        if (i < kHeadPoints)
-            return head_[i];
-        const size_t k = i - kHeadPoints;
-        return blocks_[k >> kBlockShift][k & (kBlockPoints - 1)];
-    }
-    Point& operator[](size_t i)
-    {
-        return const_cast<Point&>(static_cast<const PointStore&>(*this)[i]);
-    }
+    const Point& operator[](size_t i) const { return chunks_[i >> kChunkShift][i & (kChunkPoints - 1)]; }
+    Point& operator[](size_t i) { return chunks_[i >> kChunkShift][i & (kChunkPoints - 1)]; }
     const Point& back() const { return (*this)[size_ - 1]; }
+
+    // The points from index i to the end of its chunk (or of the curve),
+    // contiguous in memory; their number goes to count.
+    const Point* run(size_t i, size_t& count) const
+    {
+        const size_t inChunk = kChunkPoints - (i & (kChunkPoints - 1));
+        count = inChunk < size_ - i ? inChunk : size_ - i;
+        return &chunks_[i >> kChunkShift][i & (kChunkPoints - 1)];
+    }
 
     // Releases every point and all memory.
     void clear();
 
-    // Bytes held for points (for the benchmark's memory figure).
+    // Bytes held for points.
     size_t bytesReserved() const;
 
 private:
-    void addBlock();
+    void grow();
 
-    std::vector<Point> head_;
-    std::vector<Point*> blocks_;
+    std::vector<Point*> chunks_;
     size_t size_ = 0;
+    size_t capacity_ = 0;   // points the chunks can hold
+    size_t tailCap_ = 0;    // points the newest chunk can hold
 };
 
 } // namespace ql::curvegraph

@@ -48,7 +48,17 @@ bool ParseField(const char* b, const char* e, float& out)
     return true;
 }
 
-float Round1(double v) { return static_cast<float>(Val(Format(v, QStringLiteral("0.0")))); }
+// Val(Format(v, "0.0")): the shortest decimal form of v rounded to one
+// decimal, half away from zero, read back. Worked out in numbers unless v
+// lies so near a half step that only its decimal form can tell.
+float Round1(double v)
+{
+    const double t = v * 10;
+    const double whole = std::round(t);
+    if (std::fabs(t) < 1e12 && std::fabs(std::fabs(t - std::trunc(t)) - 0.5) > 1e-4)
+        return whole == 0 ? 0.0f : static_cast<float>(whole / 10);
+    return static_cast<float>(Val(Format(v, QStringLiteral("0.0"))));
+}
 
 AxisRange Widen(float lo, float hi, double unit)
 {
@@ -137,34 +147,41 @@ bool ReadDataLine(const char* line, int64_t len, char sep, DataFileRead& out)
 
 DataFileRead ReadDataFile(const QString& path, char sep)
 {
-    DataFileRead out;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+        DataFileRead out;
         out.error = file.errorString();
         return out;
     }
+    return ReadDataStream(file, sep);
+}
+
+DataFileRead ReadDataStream(QIODevice& file, char sep, qsizetype chunk)
+{
+    DataFileRead out;
     out.opened = true;
     // A row of a data file takes about 15 bytes; reserving spares most of
     // the vector's regrowth copies, but never much for a file of junk.
-    const qint64 size = file.size();
+    const qint64 size = file.isSequential() ? 0 : file.size();
     if (size > 0)
         out.rows.reserve(size_t(std::min<qint64>(size / 16, 1'000'000)));
 
-    // Lines end at LF, CR LF or a lone CR. A line longer than any a data
-    // file holds is kept only in its first part: as a row it counts as bad,
-    // otherwise that part is judged like any line.
+    // Lines end at LF, CR LF or a lone CR. A line that lies whole in the
+    // read buffer is read where it stands; only one split by the end of the
+    // buffer is gathered in `line`. A line longer than any a data file holds
+    // is kept only in its first part: as a row it counts as bad, otherwise
+    // that part is judged like any line.
     constexpr qsizetype kMaxLine = 1 << 16;
-    QByteArray buf(1 << 16, Qt::Uninitialized);
+    QByteArray buf(std::max<qsizetype>(chunk, 1), Qt::Uninitialized);
     QByteArray line;
     bool overlong = false;
     int64_t lineNo = 0;
-    auto flush = [&] {
+    auto take = [&](const char* text, qsizetype len) {
         ++lineNo;
-        const bool digit = !line.isEmpty() && line[0] >= '0' && line[0] <= '9';
-        const bool ok = overlong && digit ? false : ReadDataLine(line.constData(), line.size(), sep, out);
+        const bool digit = len > 0 && text[0] >= '0' && text[0] <= '9';
+        const bool ok = overlong && digit ? false : ReadDataLine(text, len, sep, out);
         if (!ok && out.badRows++ == 0)
             out.firstBadLine = lineNo;
-        line.clear();
         overlong = false;
     };
     bool lastCr = false;
@@ -188,6 +205,13 @@ DataFileRead ReadDataFile(const QString& path, char sep)
             const char* nl = b;
             while (nl < e && *nl != '\n' && *nl != '\r')
                 ++nl;
+            if (nl < e && line.isEmpty() && !overlong) {
+                overlong = nl - b > kMaxLine;
+                take(b, std::min<qsizetype>(kMaxLine, nl - b));
+                lastCr = *nl == '\r';
+                b = nl + 1;
+                continue;
+            }
             const qsizetype room = kMaxLine - line.size();
             if (nl - b > room)
                 overlong = true;
@@ -195,12 +219,13 @@ DataFileRead ReadDataFile(const QString& path, char sep)
             if (nl == e)
                 break;
             lastCr = *nl == '\r';
-            flush();
+            take(line.constData(), line.size());
+            line.resize(0);
             b = nl + 1;
         }
     }
     if (!line.isEmpty() || overlong)
-        flush();
+        take(line.constData(), line.size());
     return out;
 }
 

@@ -10,6 +10,7 @@
 // The rest of this header is the arithmetic the viewer applies to the rows:
 // capacity and energy integration, the summary cells a file did not supply,
 // and the display bounds and axis ranges over every file loaded.
+#include <QIODevice>
 #include <QString>
 
 #include <array>
@@ -46,6 +47,9 @@ char DataFileSeparator(const QString& path);
 
 // Reads the file at path with the given separator.
 DataFileRead ReadDataFile(const QString& path, char sep);
+// Reads an open device to its end, chunk bytes at a time (ReadDataFile
+// reads 1 MiB at a time); the result does not depend on the chunk size.
+DataFileRead ReadDataStream(QIODevice& in, char sep, qsizetype chunk = qsizetype(1) << 20);
 
 // Parses one line (without its line end). Header values go to out.cells;
 // a data row is appended to out.rows; returns false only for a line that

@@ -5,6 +5,7 @@
 #include "testutil.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -12,7 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 using ql::CurveGraph;
 namespace cg = ql::curvegraph;
@@ -56,6 +60,61 @@ int rowOf(double v, double min, double max, int h = 400)
     return h - (int(cg::RoundEven((v - min) / scale)) + 50);
 }
 
+// A deterministic stream of numbers in [0, 1).
+struct Noise {
+    uint32_t s = 12345;
+    double next()
+    {
+        s = s * 1103515245u + 12345u;
+        return double((s >> 8) & 0xFFFF) / 65536.0;
+    }
+};
+
+// Pixel of a point of a chart's last pass on the given axis.
+QPoint pixelOf(const CurveGraph& g, int axis, int W, int H, double X, double Y)
+{
+    const int m = (g.ShowAxesY1() && g.ShowAxesY2()) ? 100 : 50;
+    const double xs = float((double(g.MaxX()) - g.MinX()) / (W - 50 - m));
+    const double ys = float((double(g.MaxY(axis)) - g.MinY(axis)) / (H - 90));
+    return QPoint(int(cg::RoundEven((X - g.MinX()) / xs)) + 50,
+                  H - (int(cg::RoundEven((Y - g.MinY(axis)) / ys)) + 50));
+}
+
+// Every point of curve 0 (in range, the first whatever its value) joined one
+// by one with QPainter on the given frame picture. QPainter's aliased pens
+// stand half a pixel up and left of the chart's pixel grid.
+QImage everyPointDrawn(const QImage& frame, const CurveGraph& g, const std::vector<cg::Point>& pts)
+{
+    QImage img = frame.copy();
+    QPainter p(&img);
+    QPen pen(cg::ToQColor(g.CurveLineColor(0)), g.Line(), Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    p.setPen(pen);
+    p.translate(0.5, 0.5);
+    QPolygon poly;
+    poly << pixelOf(g, 0, img.width(), img.height(), pts[0].X, pts[0].Y);
+    for (size_t j = 1; j < pts.size(); ++j) {
+        if (pts[j].Y < g.MinY(0) || pts[j].Y > g.MaxY(0))
+            continue;
+        const QPoint at = pixelOf(g, 0, img.width(), img.height(), pts[j].X, pts[j].Y);
+        if (g.YStep())
+            poly << QPoint(at.x(), poly.back().y());
+        poly << at;
+    }
+    p.drawPolyline(poly);
+    return img;
+}
+
+// Pixels of the colour in a with none of that colour within 1 pixel in b.
+int strayPixels(const QImage& a, const QImage& b, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) == colour && !near(b, x, y, colour))
+                ++count;
+    return count;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- data model
@@ -96,15 +155,15 @@ TEST(CurveGraphModel, StartsWithTheDocumentedValues)
     }
 }
 
-TEST(CurveGraphModel, PointsGrowAcrossStorageBlocksAndClear)
+TEST(CurveGraphModel, PointsGrowAcrossStorageChunksAndClear)
 {
     CurveGraph g;
-    const int n = 300000;  // past the first array and into a second block
+    const int n = 300000;  // many storage chunks
     for (int i = 0; i < n; ++i)
         g.AddXY(1, float(i), float(i % 977));
     g.AddXY(0, 1.5f, 2.5f);
     ASSERT_EQ(g.DpCnt(1), n);
-    for (int i : {0, 999, 1000, 32767, 32768, 32768 + 262143, 32768 + 262144, n - 1}) {
+    for (int i : {0, 511, 512, 4095, 4096, 8191, 8192, 262144, n - 1}) {
         EXPECT_EQ(g.DpX(1, i), float(i)) << i;
         EXPECT_EQ(g.DpY(1, i), float(i % 977)) << i;
     }
@@ -130,6 +189,28 @@ TEST(CurveGraphModel, PointsGrowAcrossStorageBlocksAndClear)
     EXPECT_EQ(g.LegendText(0), QStringLiteral("Volt"));
     EXPECT_TRUE(g.ShowLegend(0));
     EXPECT_EQ(g.MaxX(), 3600.f);
+}
+
+TEST(CurveGraphModel, StorageStaysNearEightBytesPerPointAtEveryLength)
+{
+    cg::PointStore store;
+    size_t n = 0;
+    for (size_t target : {size_t(1), size_t(700), size_t(4097), size_t(33000), size_t(86400), size_t(1000000)}) {
+        for (; n < target; ++n)
+            store.push_back({float(n), -float(n)});
+        // At most 512 points (4 KiB) held beyond those stored.
+        EXPECT_GE(store.bytesReserved(), 8 * n) << n;
+        EXPECT_LE(store.bytesReserved(), 8 * n + 4096) << n;
+    }
+    size_t count = 0;
+    const cg::Point* run = store.run(4000, count);
+    ASSERT_EQ(count, 96u);  // to the end of the first chunk
+    EXPECT_EQ(run[95].X, 4095.f);
+    EXPECT_EQ(store.run(n - 10, count)[9].Y, -float(n - 1));
+    EXPECT_EQ(count, 10u);
+    store.clear();
+    EXPECT_EQ(store.bytesReserved(), 0u);
+    EXPECT_TRUE(store.empty());
 }
 
 TEST(CurveGraphModel, RefusesIndexesOutsideTheTables)
@@ -394,6 +475,210 @@ TEST(CurveGraphDrawing, SettersDoNotRedrawButLegendTwoLaysOut)
     EXPECT_TRUE(near(after, 300, rowOf(0, 0, 40), rgb(kRed)));
 }
 
+TEST(CurveGraphDrawing, DenseCurvesShowEverySpikeAndDipLikeEveryPointDrawn)
+{
+    Chart c;  // plot 500 pixels wide: 86,400 points put about 170 on a column
+    const int n = 86400;
+    c.g.setMaxX(float(n));
+    Noise noise;
+    std::vector<cg::Point> pts;
+    std::vector<int> spikes, dips;
+    for (int i = 0; i < n; ++i)
+        pts.push_back({float(i), float(10 + (noise.next() - 0.5) * 0.2 + (i > n / 2 ? 2 : 0))});
+    for (int k = 0; k < 40; ++k) {
+        spikes.push_back(1000 + 2100 * k);
+        pts[size_t(spikes.back())].Y = 15;
+        dips.push_back(2050 + 2100 * k);
+        pts[size_t(dips.back())].Y = 5;
+    }
+    pts[30000].Y = 25;  // above the axis: passed over
+    for (const auto& p : pts)
+        c.g.AddXY(0, p.X, p.Y);
+    c.g.DrawCurve();
+    const QImage frame = c.shot();
+    c.g.setShowCurve(0, true);
+
+    for (bool steps : {false, true}) {
+        c.g.setYStep(steps);
+        c.g.DrawCurve();
+        const QImage img = c.shot();
+        const QRgb blue = rgb(kBlue);
+        int shown = 0;
+        for (int k : spikes) {
+            const QPoint at = pixelOf(c.g, 0, 600, 400, k, 15);
+            shown += near(img, at.x(), at.y(), blue);
+        }
+        for (int k : dips) {
+            const QPoint at = pixelOf(c.g, 0, 600, 400, k, 5);
+            shown += near(img, at.x(), at.y(), blue);
+        }
+        EXPECT_EQ(shown, 80) << "steps " << steps;
+        const QImage every = everyPointDrawn(frame, c.g, pts);
+        EXPECT_EQ(strayPixels(img, every, blue), 0) << "steps " << steps;
+        EXPECT_EQ(strayPixels(every, img, blue), 0) << "steps " << steps;
+        EXPECT_FALSE(near(img, pixelOf(c.g, 0, 600, 400, 30000, 20).x(), 40, blue, 0));
+    }
+}
+
+// Chart a is changed step by step and drawn after each step; each picture
+// must equal that of a new chart given the same points and settings at once.
+TEST(CurveGraphDrawing, ChangedChartsDrawLikeNewOnes)
+{
+    struct State {
+        std::vector<cg::Point> pts;
+        float minX = 0, maxX = 6000, minY = 0, maxY = 20;
+        bool steps = false, large = false;
+    } st;
+    Chart a;
+    a.g.setShowCurve(0, true);
+    const auto apply = [](CurveGraph& g, const State& s) {
+        g.setMinX(s.minX);
+        g.setMaxX(s.maxX);
+        g.setMinY(0, s.minY);
+        g.setMaxY(0, s.maxY);
+        g.setYStep(s.steps);
+        if (g.Large() != s.large)
+            g.setLarge(s.large);
+    };
+    const auto check = [&](const char* step) {
+        apply(a.g, st);
+        a.g.DrawCurve();
+        Chart b;
+        b.g.setShowCurve(0, true);
+        apply(b.g, st);
+        for (const auto& p : st.pts)
+            b.g.AddXY(0, p.X, p.Y);
+        b.g.DrawCurve();
+        EXPECT_EQ(a.shot(), b.shot()) << step;
+    };
+    const auto add = [&](float x, float y) {
+        st.pts.push_back({x, y});
+        a.g.AddXY(0, x, y);
+    };
+    Noise noise;
+    for (int i = 0; i < 5000; ++i)
+        add(float(i), float(8 + 4 * noise.next() + (i % 700 == 0 ? 9 : 0) + (i % 900 == 0 ? 15 : 0)));
+    check("first pass");
+    add(5000, 3);
+    check("one point more");
+    for (int i = 5001; i < 8000; ++i)
+        add(float(i), float(6 + 3 * noise.next()));
+    check("points beyond MaxX");
+    st.maxX = 9000;
+    check("wider X window");
+    st.pts[100].Y = 19.5f;
+    a.g.setDpY(0, 100, 19.5f);
+    check("a stored Y changed");
+    st.steps = true;
+    check("steps");
+    st.large = true;
+    st.minX = 2000;
+    st.maxX = 4000;
+    check("zoomed");
+    st.maxX = 9000;
+    for (int i = 8000; i < 8500; ++i)
+        add(float(i), float(12 + noise.next()));
+    check("zoomed, more points");
+    st.large = false;
+    st.minX = 0;
+    st.steps = false;
+    check("full view");
+    add(10, 18);  // X goes back
+    check("X went back");
+    st.pts.clear();
+    a.g.Clear(0);
+    for (int i = 0; i < 10; ++i)
+        add(float(i * 900), float(5 + i));
+    check("cleared and filled again");
+}
+
+TEST(CurveGraphDrawing, FrameFollowsEveryChangeOfAxesAndLook)
+{
+    std::vector<std::function<void(CurveGraph&)>> changes = {
+        [](CurveGraph& g) { g.setMaxY(0, 40); },
+        [](CurveGraph& g) { g.setMinY(1, 2); },
+        [](CurveGraph& g) { g.setMaxX(120); },
+        [](CurveGraph& g) { g.setMinX(10); },
+        [](CurveGraph& g) { g.setxBarType(1); },
+        [](CurveGraph& g) { g.setGridColor(0x00C000); },
+        [](CurveGraph& g) { g.setGridType1(1); },
+        [](CurveGraph& g) { g.setGridType2(0); },
+        [](CurveGraph& g) { g.setBackColor(0x202020); },
+        [](CurveGraph& g) { g.setAxesColor(0xFFFFFF); },
+        [](CurveGraph& g) { g.setShowAxesY2(true); },
+        [](CurveGraph& g) { g.setMaxY(2, 50); },
+        [](CurveGraph& g) { g.setAxesY1Txt(QStringLiteral("[mA]")); },
+        [](CurveGraph& g) { g.setAxesY2Txt(QStringLiteral("[C]")); },
+        [](CurveGraph& g) { g.setShowAxesY1(false); },
+        [](CurveGraph& g) { g.resize(640, 420); },
+    };
+    const auto points = [](CurveGraph& g) {
+        g.setShowCurve(0, true);
+        for (int i = 0; i <= 120; ++i)
+            g.AddXY(0, float(i), float(i % 30));
+    };
+    Chart a;
+    points(a.g);
+    a.g.DrawCurve();
+    QImage previous = a.shot();
+    for (size_t k = 0; k < changes.size(); ++k) {
+        changes[k](a.g);
+        a.g.DrawCurve();
+        Chart b;
+        points(b.g);
+        for (size_t j = 0; j <= k; ++j)
+            changes[j](b.g);
+        b.g.DrawCurve();
+        const QImage now = a.shot();
+        EXPECT_EQ(now, b.shot()) << k;
+        EXPECT_NE(now, previous) << k;
+        previous = now;
+    }
+}
+
+TEST(CurveGraphDrawing, PaintsComeOncePerPeriodAndShowTheLastPass)
+{
+    Chart c;
+    struct Counter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    c.surface()->installEventFilter(&counter);
+    c.g.setShowCurve(0, true);
+    c.g.setLegendText(0, QStringLiteral("Voltage"));
+    c.g.setShowLegend(0, true);
+    c.g.setShowCurve(1, true);
+    c.g.setLegendText(1, QStringLiteral("Current"));
+    c.g.setShowLegend(1, true);
+    c.g.setRepaintPeriod(1);
+    c.g.AddXY(0, 0, 10);
+    c.g.DrawCurve();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
+
+    // A long period: samples keep coming, no paint follows ...
+    c.g.setRepaintPeriod(600000);
+    c.g.DrawCurve();
+    QApplication::processEvents();
+    counter.paints = 0;
+    for (int i = 1; i <= 30; ++i) {
+        c.g.AddXY(0, float(i), 10);
+        c.g.AddXY(1, float(i), 5);
+        c.g.DrawCurve();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(counter.paints, 0);
+    // ... yet a picture taken now shows the last pass.
+    EXPECT_TRUE(near(c.shot(), pixelOf(c.g, 0, 600, 400, 30, 10).x(), rowOf(10, 0, 20), rgb(kBlue)));
+    // A shorter period lets the due paint come.
+    counter.paints = 0;
+    c.g.setRepaintPeriod(5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
+}
+
 // ---------------------------------------------------------------- interaction
 
 TEST(CurveGraphInteraction, CursorReadoutOfCurvesZeroOneThreeAndFour)
@@ -570,6 +855,61 @@ TEST(CurveGraphInteraction, LegendsStackBelowLabelZero)
     EXPECT_EQ(l0->pos(), QPoint(640 - 120, 73));
     EXPECT_EQ(l1->pos(), QPoint(l0->x(), l0->y() + l0->height() + 5));
     EXPECT_EQ(l3->pos(), QPoint(l0->x(), l1->y() + l1->height() + 5));
+}
+
+// No two shown labels overlap, whatever order hosts show them in; labels
+// made later start where label 0 stands.
+TEST(CurveGraphInteraction, ShownLegendsNeverOverlap)
+{
+    Chart c;
+    const auto labels = [&] {
+        std::vector<QLabel*> out;
+        for (int i = 0; i < c.g.CurveCount(); ++i)
+            out.push_back(c.label(("lblLegend" + std::to_string(i)).c_str()));
+        return out;
+    };
+    const auto checkShown = [&](const char* when) {
+        const auto all = labels();
+        const QRect area = c.surface()->rect();
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (all[i]->isHidden())
+                continue;
+            EXPECT_TRUE(area.contains(all[i]->geometry())) << when << " label " << i;
+            EXPECT_GE(all[i]->x(), 50) << when << " label " << i;  // clear of the left axis texts
+            for (size_t j = i + 1; j < all.size(); ++j) {
+                if (!all[j]->isHidden()) {
+                    EXPECT_FALSE(all[i]->geometry().intersects(all[j]->geometry()))
+                        << when << " labels " << i << " and " << j;
+                }
+            }
+        }
+    };
+    // The set-up of a two-channel device's chart.
+    c.g.setCurveCount(10);
+    const char* words[3] = {"Voltage", "Current", "Temp"};
+    for (int k = 0; k < 3; ++k) {
+        c.g.setLegendText(k, QString::fromLatin1(words[k]) + '1');
+        c.g.setLegendText(5 + k, QString::fromLatin1(words[k]) + '2');
+    }
+    for (int i = 5; i < 10; ++i)
+        EXPECT_EQ(labels()[size_t(i)]->pos(), labels()[0]->pos()) << i;
+    for (int k : {0, 1, 5, 6})
+        c.g.setShowLegend(k, true);
+    checkShown("two channels");
+    // The viewer's label switch: current legends off, then on again.
+    for (int k : {6, 1})
+        c.g.setShowLegend(k, false);
+    checkShown("voltages only");
+    for (int k : {6, 1})
+        c.g.setShowLegend(k, true);
+    checkShown("all again");
+    c.g.setLegendText(5, QStringLiteral("Cell B voltage"));
+    c.g.setShowAxesY2(true);
+    c.g.setShowLegend(2, true);  // lays out and redraws
+    checkShown("temperature");
+    c.g.resize(700, 420);
+    QApplication::processEvents();
+    checkShown("resized");
 }
 
 TEST(CurveGraphInteraction, DoubleClicksRaiseTheirEvents)

@@ -4,12 +4,18 @@
 #include "link/run_fakes.h"
 #include "views/datafile.h"
 #include "views/datareader.h"
+#include "platform/numfmt.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+#include <vector>
 
 using namespace ql;
 
@@ -229,4 +235,89 @@ TEST(DataReader, AxisRangesCoverEveryFileInWholeDivisions)
     const AxisRange lv = VoltageAxisRange(low);  // 0..0.2: 4 divisions, top up by 6 x 0.05
     EXPECT_NEAR(lv.lo, 0, 1e-6);
     EXPECT_NEAR(lv.hi, 0.5, 1e-5);
+}
+
+TEST(DataReader, RowsReadTheSameWhereverTheReadsEnd)
+{
+    // Rows with all three line ends, a header line, an over-long row and a
+    // last row without a line end, read whole and a few bytes at a time, so
+    // that reads end inside rows, inside a CR LF and inside the long row.
+    QByteArray text = "Device:QL-K01\r\n";
+    int lines = 1, badLine = 0;
+    std::vector<DataRow> want;
+    const char* ends[3] = {"\r\n", "\n", "\r"};
+    const auto row = [&](const char* end) {
+        const int i = int(want.size());
+        want.push_back({float(i), float(1 + (i % 7) * 0.125), float(3 + (i % 11) * 0.01)});
+        text += QByteArray::number(i) + ',' + QByteArray::number(want.back().I, 'f', 3) + ',' +
+                QByteArray::number(want.back().V, 'f', 2) + end;
+        ++lines;
+    };
+    for (int k = 0; k < 150; ++k) {
+        row(ends[k % 3]);
+        if (k == 60) {
+            text += QByteArray(70000, '9') + "\r\n";  // over-long: bad
+            badLine = ++lines;
+        } else if (k == 90) {
+            text += "Title:Cell 7\r\n";
+            ++lines;
+        }
+    }
+    row("");
+    for (qsizetype chunk : {qsizetype(1) << 20, qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(7),
+                            qsizetype(64), qsizetype(4096)}) {
+        QBuffer in(&text);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        const DataFileRead r = ReadDataStream(in, ',', chunk);
+        SCOPED_TRACE(chunk);
+        EXPECT_EQ(r.cells[colDevice], QStringLiteral("QL-K01"));
+        EXPECT_EQ(r.cells[colTitle], QStringLiteral("Cell 7"));
+        EXPECT_EQ(r.badRows, 1);
+        EXPECT_EQ(r.firstBadLine, badLine);
+        ASSERT_EQ(r.rows.size(), want.size());
+        for (size_t k = 0; k < want.size(); ++k) {
+            ASSERT_EQ(r.rows[k].t, want[k].t) << k;
+            ASSERT_EQ(r.rows[k].I, want[k].I) << k;
+            ASSERT_EQ(r.rows[k].V, want[k].V) << k;
+        }
+    }
+}
+
+TEST(DataReader, BoundsRoundLikeTheirOneDecimalTexts)
+{
+    // Each end widens to the value plus or minus 0.1, formatted "0.0" and
+    // read back: halves away from zero on the value's shortest decimal form.
+    const auto round1 = [](double v) { return float(Val(Format(v, QStringLiteral("0.0")))); };
+    ViewerBounds b, want;
+    uint32_t s = 7;
+    std::vector<float> values = {3.75f, 3.85f, 3.749f, 3.751f, 0.05f, 0.15f, 0.25f, -0.04f, -0.05f, -0.15f,
+                                 -2.35f, 9.95f, 99.95f, 1e6f + 0.05f, 12345.65f, 0.1f, 0.2f, 0.3f};
+    for (int k = 0; k < 4000; ++k) {
+        s = s * 1103515245u + 12345u;
+        const int milli = int((s >> 8) % 40000) - 10000;  // -10.000 .. 29.999, three decimals as files hold
+        values.push_back(float(milli / 1000.0));
+    }
+    for (float v : values) {
+        b.reset();
+        want.reset();
+        for (float w : {v, float(v * 0.5), float(v + 0.05f), float(v - 0.05f)}) {
+            b.add(1, w, -w);
+            // The widening rule with the texts themselves.
+            for (auto [hi, lo, x] : {std::tuple{&want.VolHi, &want.VolLo, w}, std::tuple{&want.CurHi, &want.CurLo, -w}}) {
+                if (*hi == 0 && *lo == 0)
+                    *hi = *lo = x;
+                if (double(x) + 0.1 > double(*hi))
+                    *hi = round1(double(x) + 0.1);
+                if (double(x) <= 0.1)
+                    *lo = 0;
+                else if (double(x) - 0.1 < double(*lo))
+                    *lo = round1(double(x) - 0.1);
+            }
+            ASSERT_EQ(b.VolHi, want.VolHi) << w;
+            ASSERT_EQ(b.VolLo, want.VolLo) << w;
+            ASSERT_EQ(b.CurHi, want.CurHi) << w;
+            ASSERT_EQ(b.CurLo, want.CurLo) << w;
+            ASSERT_EQ(std::signbit(b.CurHi), std::signbit(want.CurHi)) << w;
+        }
+    }
 }

@@ -1,0 +1,118 @@
+// The stored-data viewer opening a 2,000,000-row data file: reading it, and
+// the whole "Open Data" from the chosen file to the drawn chart. Prints its
+// figures; it asserts nothing. Run it from a Release build.
+#include "controls/curvegraph.h"
+#include "views/dataviewer.h"
+#include "views/datareader.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// A data file as the program writes it: header lines, then one row a
+// second of a slow discharge with noise on current and voltage.
+QString writeDataFile(const QTemporaryDir& dir, int rows)
+{
+    const QString path = dir.filePath(QStringLiteral("long.csv"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    QByteArray text = "-----------QL Tester Software-----------\r\nDevice:QL-K01\r\nMode:D-CC  1.00A  3.00V\r\n"
+                      "Begin Volt:4.200V\r\nTitle:Long run\r\n"
+                      "------------www.qltester.example--------------\r\nTime(S),Cur(A),Vol(V)\r\n";
+    text.reserve(rows * 20);
+    uint32_t s = 1;
+    char line[64];
+    for (int i = 0; i < rows; ++i) {
+        s = s * 1103515245u + 12345u;
+        const double noise = double((s >> 8) & 0xFFFF) / 65536.0 - 0.5;
+        const double volt = 4.2 - 1.2 * i / rows + noise * 0.004;
+        const double amps = 1.0 + noise * 0.01;
+        const int n = std::snprintf(line, sizeof line, "%d,%.3f,%.3f\r\n", i, amps, volt);
+        text.append(line, n);
+    }
+    f.write(text);
+    return path;
+}
+
+ql::ViewerEnv answeringEnv()
+{
+    ql::ViewerEnv env;
+    env.ask.message = [](const QString&, const QString&, ql::ViewerPrompts::Buttons, ql::ViewerPrompts::Icon) {
+        return ql::ViewerPrompts::IdOk;
+    };
+    env.ask.runDialog = [](QDialog& d) {
+        if (auto* t = qobject_cast<ql::frmType*>(&d))
+            t->optVT->setChecked(true);
+        d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    };
+    return env;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    constexpr int kRows = 2000000;
+    const QString path = writeDataFile(dir, kRows);
+    if (path.isEmpty()) {
+        std::fprintf(stderr, "viewer_bench: cannot write the data file\n");
+        return 1;
+    }
+    std::printf("data file of %d rows, %.1f MB\n", kRows, QFile(path).size() / 1e6);
+
+    std::vector<double> read;
+    for (int r = 0; r < 5; ++r) {
+        const auto t0 = Clock::now();
+        const ql::DataFileRead file = ql::ReadDataFile(path, ',');
+        read.push_back(msSince(t0));
+        if (file.rows.size() != size_t(kRows))
+            std::fprintf(stderr, "viewer_bench: %zu rows read\n", file.rows.size());
+    }
+    std::printf("%-52s median %7.1f ms\n", "reading the file", median(read));
+
+    std::vector<double> open;
+    for (int r = 0; r < 5; ++r) {
+        ql::frmData viewer(answeringEnv());
+        viewer.resize(900, 620);
+        viewer.show();
+        QApplication::processEvents();
+        const auto t0 = Clock::now();
+        const bool ok = viewer.OpenDataFile(path);
+        viewer.chart()->findChild<QWidget*>(QStringLiteral("picGraph"))->repaint();
+        open.push_back(msSince(t0));
+        if (!ok || viewer.chart()->DpCnt(0) != kRows)
+            std::fprintf(stderr, "viewer_bench: the file did not open whole\n");
+    }
+    std::printf("%-52s median %7.1f ms  (min %.1f, max %.1f)\n", "Open Data: read, curves, grid, drawn chart",
+                median(open), *std::min_element(open.begin(), open.end()), *std::max_element(open.begin(), open.end()));
+    return 0;
+}
