@@ -148,7 +148,7 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
     EXPECT_FALSE(missing.error.isEmpty());
 }
 
-TEST(DataReader, HeaderTextFromTheOldProgramOnChineseWindowsReads)
+TEST(DataReader, HeaderTextWrittenInGb18030OnChineseWindowsReads)
 {
     // A header written in GB18030 reads as the same Chinese text; UTF-8 too.
     QTemporaryDir dir;
