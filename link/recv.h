@@ -59,8 +59,8 @@ public:
     // Error log ("ErrComm" and a text); the program's ErrLog by default.
     std::function<void(const QString& label, const QString& text)> errLog;
 
-    // One poll of the slot: reads what the port holds (at most 64 bytes)
-    // and handles it.
+    // One poll of the slot: reads what the port holds (up to the port's
+    // read bound) and handles it.
     void RecvDevice(int slot);
 
     // Handles the bytes of one read of the slot's port.
