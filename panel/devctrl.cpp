@@ -881,7 +881,11 @@ QString DevCtrl::tMode() const { return modeCombo()->currentText(); }
 void DevCtrl::setTMode(const QString& text)
 {
     QComboBox* c = modeCombo();
-    const int i = c->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    const int i = text.isEmpty() ? -1 : c->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (text.isEmpty() && c->currentIndex() >= 0) {
+        const QSignalBlocker block(c);  // no mode chosen: nothing to click
+        c->setCurrentIndex(-1);
+    }
     if (i < 0 || i == c->currentIndex())
         return;
     {

@@ -122,7 +122,7 @@ public:
     void setStepColor(int row, uint32_t colorref);
 
     QString tMode() const;
-    void setTMode(const QString& text) override;  // selects the entry with that text
+    void setTMode(const QString& text) override;  // selects the entry with that text; "" selects none
     int ModeIdx() const;
     int ModeCnt() const;
     QString ModeTxt(int i) const;
