@@ -337,4 +337,8 @@ void ReplyDecoder::SetEcho(int slot, int chn) {
         ch.SetPend = 0;
 }
 
+bool ReplyDecoder::CarriesEchoes(int slot, int chn) const {
+    return current_ && slot == currentSlot_ && chn == current_->Chan() && current_->FrameKind() == 0;
+}
+
 } // namespace ql

@@ -78,6 +78,9 @@ public:
     // After a set command (SetPend > 0): on data frames the echoes,
     // SetupModeFields and SetPend + 1, back to 0 at 3.
     void SetEcho(int slot, int chn);
+    // Whether the frame being handled is a data reply, which carries the
+    // echoes of the set values.
+    bool CarriesEchoes(int slot, int chn) const;
 
 private:
     // Per slot, from one connect to the next.

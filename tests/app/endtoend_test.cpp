@@ -579,6 +579,64 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     dev.stop();
 }
 
+// The program restarted while the device runs on: the device answers the
+// connect with an info reply alone, which carries no set values. The
+// continue waits for the first data reply, then goes out once with the
+// device's own values.
+TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    QString record;
+    int recordedRows = 0;
+    {
+        auto w = startWindow(false);
+        const auto& u = w->slot(0).Panel->ui();
+        connectDevice(*w, 0, dev, 3);
+        typeInto(u.txtSval, "1.50");
+        typeInto(u.txtSlmt, "3.20");
+        u.cmdRun->click();
+        ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 2; }));
+        record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+        // Closing keeps the run going on the device.
+        prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
+        EXPECT_TRUE(w->close());
+        ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
+        recordedRows = int(fileLines(record).size()) - 6;
+        ASSERT_GE(recordedRows, 2);
+    }
+    ASSERT_TRUE(dev.channel(0).running);
+    prompt.messages.clear();
+    dev.clearRecorded();
+    dev.setConnectInfoOnly(true);
+
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));
+    QByteArray cont;
+    for (const QByteArray& f : dev.received())
+        if ((uint8_t(f.at(1)) & 0x0F) == 0x08)
+            cont = f;
+    EXPECT_EQ(ql::sim::Pair(reinterpret_cast<const uint8_t*>(cont.constData()) + 2), 150);
+    EXPECT_EQ(ql::sim::Pair(reinterpret_cast<const uint8_t*>(cont.constData()) + 4), 320);
+    EXPECT_EQ(p->tSval(0), "1.50");
+    EXPECT_EQ(p->tSlmt(0), "3.20");
+    EXPECT_GE(s.Chart->DpCnt(0), recordedRows);
+    // The record goes on; no second continue.
+    const int rows = int(fileLines(record).size());
+    ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rows + 2; }));
+    EXPECT_EQ(countOf(dev, 0x08), 1);
+    EXPECT_EQ(countOf(dev, 0x01), 0);
+    const QString log = fileLines(ql::ErrLogPath(QDate::currentDate())).join('\n');
+    EXPECT_FALSE(log.contains("ErrStart")) << log.toStdString();
+    checkRecord(record, "QL-R11", "D-CC", 1.5);
+    closeWindow(*w);
+    dev.stop();
+}
+
 // A run already going on the device when the program connects: the panel
 // shows the values the device echoes, and the run is followed from there.
 TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)
