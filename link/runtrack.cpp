@@ -1,7 +1,9 @@
 #include "link/runtrack.h"
 
+#include "link/comm.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
+#include "platform/serial.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
 
@@ -69,7 +71,10 @@ bool RunTracker::WithTemp(int slot) const { return st_.slot[slot].TempOk && host
 
 QString RunTracker::RecordBase(int slot, int chn) const
 {
-    return RunRecord::BaseName(programDir, host_.grid(slot)->text(chn + 1, 0), host_.panel(slot)->tPort(), slot, chn);
+    // The port that is open names the record, not what the port field shows.
+    const CommHandle& h = st_.slot.at(slot).hComm;
+    const QString port = h ? h->name() : host_.panel(slot)->tPort();
+    return RunRecord::BaseName(programDir, host_.grid(slot)->text(chn + 1, 0), port, slot, chn);
 }
 
 QString RunTracker::AutoDataFileName(int slot, int chn) const

@@ -825,6 +825,7 @@ void DevCtrl::setConn(bool on)
 {
     conn_ = on;
     ui_->cmdConn->setText(on ? QStringLiteral("Disconn") : QStringLiteral("Connect"));
+    ui_->cmbPort->setEnabled(!on);  // the open port stays the one shown
 }
 
 bool DevCtrl::Run(int chn) const { return run_[size_t(checkChn(chn))]; }

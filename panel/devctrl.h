@@ -82,6 +82,8 @@ public:
     bool Dev2S() const override { return dev2S_; }
     void setDev2S(bool on) override;
     bool Conn() const { return conn_; }
+    // While connected the port field takes no input: it keeps showing the
+    // port that is open.
     void setConn(bool on);
     bool Run(int chn) const;
     void setRun(int chn, bool on);

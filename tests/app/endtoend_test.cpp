@@ -637,6 +637,39 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
     dev.stop();
 }
 
+// While connected the port field takes no input, and the record is named
+// by the port that is open.
+TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    EXPECT_TRUE(u.cmbPort->isEnabled());
+    connectDevice(*w, 0, dev, 3);
+    EXPECT_FALSE(u.cmbPort->isEnabled());
+    u.cmbPort->setFocus();
+    QTest::keyClicks(u.cmbPort, "/../../x");
+    EXPECT_EQ(p->tPort(), "COM3");
+    u.cmbPort->setEditText("COM3/../../x");  // even a text set behind its back
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
+    EXPECT_TRUE(QFile::exists(record));
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    u.cmdConn->click();
+    EXPECT_FALSE(p->Conn());
+    EXPECT_TRUE(u.cmbPort->isEnabled());
+    closeWindow(*w);
+    dev.stop();
+}
+
 // A run already going on the device when the program connects: the panel
 // shows the values the device echoes, and the run is followed from there.
 TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)

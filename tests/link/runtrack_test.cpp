@@ -1,10 +1,13 @@
 // Run tracking, the per-sample update, curve feeding and the run commands,
 // driven through fakes of the panel, grid, chart and main window.
+#include "link/comm.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
 #include "run_fakes.h"
+#include "sim/devsim.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -256,6 +259,23 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     echo.data = true;
     tracker.Track(0, 0, 0, &echo);
     EXPECT_TRUE(host.starts.isEmpty());
+}
+
+// The record is named by the port that is open, whatever the port field
+// shows, and never leads out of the program folder.
+TEST_F(RunTrackTest, RecordIsNamedByThePortThatIsOpen)
+{
+    sim::PortsDir ports;
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    st->slot[0].hComm = OpenPort(3);
+    ASSERT_TRUE(st->slot[0].hComm);
+    host.panels[0].port = QStringLiteral("COM3/../../x");
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    EXPECT_EQ(ch().DataFile, dir.path() + QStringLiteral("/ql-QL-K01-COM3-1-1"));
+    EXPECT_TRUE(QFile::exists(record()));
+    ClosePort(st->slot[0].hComm);
+    EXPECT_EQ(QFileInfo(tracker.RecordBase(0, 0)).absolutePath(), dir.path());
 }
 
 // --- Per-sample update ---------------------------------------------------
