@@ -637,6 +637,44 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
     dev.stop();
 }
 
+// A one-mode model whose replies report mode 1: every reply is a sample,
+// the mode box shows no entry, the run is followed to its end and saved,
+// and the log has one line about it.
+TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
+{
+    DeviceSim dev(24, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.setCell(0, 4.2, 3.0, 0.05, 0.0008);
+    dev.forceMode(0, 1);
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_EQ(p->ModeCnt(), 1);
+    EXPECT_EQ(p->ModeIdx(), -1);
+    u.cmbMode->setCurrentIndex(0);
+    emit u.cmbMode->activated(0);
+    typeInto(u.txtSval, "1.000");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && w->link().ch(0, 0).RunSecs.load() >= 1; }));
+    EXPECT_EQ(p->ModeIdx(), -1);
+    EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
+    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }, 15000));
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running && !dataFiles().isEmpty(); }));
+    ASSERT_EQ(dataFiles().size(), 1);
+    EXPECT_GE(checkDataFile(home() + "/Data/" + dataFiles()[0], s, 0, "QL-R24"), 1);
+    EXPECT_GE(fileLines(record).size(), 7);
+    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    ASSERT_EQ(log.size(), 1) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[0].contains("[ErrComm]") && log[0].contains("mode 1")) << log[0].toStdString();
+    closeWindow(*w);
+    dev.stop();
+}
+
 // While connected the port field takes no input, and the record is named
 // by the port that is open.
 TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
