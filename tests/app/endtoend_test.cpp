@@ -532,10 +532,12 @@ TEST_F(EndToEnd, TestPageEventsReachTheirHandlersWithTheSlot)
     closeWindow(w);
 }
 
-// An adapter pulled mid-run: the port is closed and logged once, the slot
-// stops polling, the record keeps every row. Plugged in again with the
-// device still running, a reconnect continues the run from its record
-// instead of restarting its seconds in the same record.
+// An adapter pulled mid-run: the port is closed and logged once with its
+// real cause, the record keeps every row, and the panel no longer looks like
+// a running test: it says the device on its port is lost, the receive lamp
+// is off and the button offers Connect. Plugged in again with the device
+// still running, one Connect continues the run from its record instead of
+// restarting its seconds in the same record.
 TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 {
     DeviceSim dev(11, 300);
@@ -549,30 +551,42 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     typeInto(u.txtSval, "1.00");
     typeInto(u.txtSlmt, "3.00");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3 && p->LedRecv(); }));
     const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
     const int rowsBefore = int(fileLines(record).size());
 
     dev.unplug();
-    ASSERT_TRUE(waitFor([&] { return !s.tmrComm->isActive(); }));
-    QTest::qWait(300);
+    ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
+    EXPECT_FALSE(s.tmrComm->isActive());
+    EXPECT_EQ(s.lstInfo->item(1)->text(), " Device1: COM3 lost");
+    EXPECT_FALSE(p->LedRecv());
+    EXPECT_FALSE(p->StopEnable());
+    EXPECT_FALSE(p->SetEnable());
+    EXPECT_FALSE(p->RunEnable());
+    EXPECT_FALSE(w->link().ch(0, 0).Running);
+    EXPECT_TRUE(u.cmbPort->isEnabled());
+    EXPECT_EQ(p->tPort(), "COM3");
     const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
-    EXPECT_EQ(log.size(), 1) << log.join('\n').toStdString();
+    ASSERT_EQ(log.size(), 1) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[0].contains("COM3: device lost") &&
+                (log[0].contains("hung up") || log[0].contains("is gone")))
+        << log[0].toStdString();
     EXPECT_EQ(int(fileLines(record).size()), rowsBefore) << "no row lost or invented";
     const int lastSecond = fileLines(record).last().split('\t').first().toInt();
 
-    // The device ran on meanwhile. Disconnect (keeping the run: Cancel on
-    // "Stop running?"), plug the adapter in again and connect.
+    // The device ran on meanwhile. Plug the adapter in again and connect.
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(200);
-    prompt.answers.push_back(ql::Prompter::IdCancel);
+    prompt.messages.clear();
     u.cmdConn->click();
-    ASSERT_FALSE(p->Conn());
-    dev.clearRecorded();
-    u.cmdConn->click();
+    EXPECT_TRUE(prompt.messages.empty());
+    ASSERT_TRUE(p->Conn());
     ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
     ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rowsBefore + 2; }));
+    EXPECT_EQ(countOf(dev, 0x08), 1);
+    EXPECT_EQ(countOf(dev, 0x01), 1);  // the one start, before the unplug
     EXPECT_GE(w->link().ch(0, 0).RunSecs.load(), lastSecond);
+    EXPECT_TRUE(p->StopEnable());
     checkRecord(record, "QL-R11", "D-CC", 1.0);  // seconds never go back
 
     closeWindow(*w);
