@@ -247,7 +247,10 @@ private:
     void sendConnect(int n);
     void sendDisconnect(int n);
     void tmrPauseStop(int n);
-    void onPortLost(int n);
+    // The slot's port closed itself (the device is gone).
+    void onPortLost(int n, const SerialPort* port);
+    // The "No Device" reset of a disconnect, after the port is closed.
+    void disconnectReset(int n);
     void wireWindows();
 
     // NewsHost

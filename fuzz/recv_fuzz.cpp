@@ -1,8 +1,13 @@
 // Fuzz target of the reply framing and decoder: arbitrary bytes, cut into
 // reads of varying length, for a slot that is connecting or identified.
 // Checks the decoder's promises on every sample: a channel of 0 or 1, a
-// type code of the table's range, a mode index inside the mode list.
+// type code of the table's range, a mode index that is a reply's mode digit
+// (a mode outside the model's list is decoded and logged once per connect),
+// and a start, set or continue built for the sample's mode that carries
+// exactly that channel and mode.
+#include "link/frames.h"
 #include "link/modeltable.h"
+#include "link/panelif.h"
 #include "link/recv.h"
 
 #include <cstddef>
@@ -48,6 +53,19 @@ struct NullHost : RecvHostIf {
     }
 };
 
+// Set value, limit and third value as a user might have typed them.
+struct Fields : PanelIf {
+    QString tSval(int) const override { return QStringLiteral("1"); }
+    void setTSval(int, const QString&) override {}
+    QString tSlmt(int) const override { return QStringLiteral("2"); }
+    QString tStim(int) const override { return QStringLiteral("0"); }
+    QString chn() const override { return QStringLiteral("0"); }
+    void PortClr() override {}
+    void PortAdd(const QString&) override {}
+    QString tPort() const override { return QStringLiteral("COM3"); }
+    void setTPort(const QString&) override {}
+};
+
 struct Timers : RecvTimersIf {
     bool conn = true;
     bool ConnEnabled(int) const override { return conn; }
@@ -79,20 +97,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         st.slot[slot].ModeList = ModeListFor(11);
         ApplyModelRow(st.slot[slot], 0);
     }
+    Fields fields;
+    st.slot[slot].Panel = &fields;
     ReplyDecoder dec(st, host, timers);
-    dec.errLog = [](const QString&, const QString&) {};
+    int modeLines = 0;
+    dec.errLog = [&](const QString&, const QString& text) {
+        if (text.contains(QStringLiteral("mode list")) && ++modeLines > 1)
+            std::abort();  // once per connect
+    };
     dec.onSample = [&](int s, int chn, int run) {
-        const SlotState& ss = st.slot[static_cast<size_t>(s)];
+        SlotState& ss = st.slot[static_cast<size_t>(s)];
         if (s != slot || chn < 0 || chn > 1 || run < 0 || run > 9)
             std::abort();
         if (ss.DevType < 1 || ss.DevType > kMaxTypeCode)
             std::abort();
-        const int mode = ss.chn[static_cast<size_t>(chn)].ChnMode;
-        if (mode < 0 || (!ss.ModeList.isEmpty() && mode >= ss.ModeList.size()))
-            std::abort();
         // The tracking steps are safe on every frame.
         dec.RunStartEcho(s, chn);
         dec.SetEcho(s, chn);
+        ChanState& ch = ss.chn[static_cast<size_t>(chn)];
+        const int mode = ch.ChnMode;
+        if (mode < 0 || mode > 9)
+            std::abort();
+        // A command for the channel in that mode names both and is a sound
+        // frame, or is refused. The decoded echoes are put back afterwards.
+        const int32_t set = ch.SetRaw, lmt = ch.LmtRaw, tim = ch.TimRaw;
+        for (const int kind : {1, 7, 8}) {
+            const auto f = StartFrame(st, s, chn, kind);
+            if (!f)
+                continue;
+            if ((*f)[0] != 0xFA || (*f)[9] != 0xF8 || (*f)[1] != 16 * (10 * chn + mode) + kind ||
+                (*f)[8] != ChkXor(*f))
+                std::abort();
+            for (size_t i = 2; i <= 7; ++i)
+                if ((*f)[i] >= 0xF0)
+                    std::abort();
+        }
+        ch.SetRaw = set, ch.LmtRaw = lmt, ch.TimRaw = tim;
     };
     for (size_t at = 0; at < size; at += chunk)
         dec.RecvBytes(slot, data + at, size - at < chunk ? size - at : chunk);

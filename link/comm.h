@@ -23,9 +23,9 @@ CommHandle OpenPort(int n);
 // Closes the port (nothing when already null) and sets the handle to null.
 void ClosePort(CommHandle& h);
 
-// One read of at most 64 bytes without waiting. count receives the number
-// of bytes read; 0 (and an empty result) when nothing is there, the handle
-// is null or the port has closed.
+// One read without waiting: what has arrived, up to SerialPort::kMaxRead
+// bytes. count receives the number of bytes read; 0 (and an empty result)
+// when nothing is there, the handle is null or the port has closed.
 QByteArray ReadBytes(const CommHandle& h, int& count);
 
 // Writes the whole frame, giving up after 100 ms. Returns the number of

@@ -133,6 +133,7 @@ void ConnectReset(LinkState& state, SecondTicker& ticker, int slot) {
         ch.Cap = 0;
         ch.CapOffset = 0;
         ch.ContPend = false;
+        ch.ContWait = false;
         ch.LastLogSec = 0;
         ch.Energy = 0;
         ch.Running = false;

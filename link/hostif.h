@@ -17,7 +17,8 @@ public:
     // Receive indicator.
     virtual void setLedRecv(bool on) = 0;
     // Mode selectors: empty them, append an entry (its position is the mode
-    // index), select an entry by its text.
+    // index), select an entry by its text (an empty text selects none: a
+    // mode outside the list).
     virtual void ModeClr() = 0;
     virtual void ModeAdd(const QString& text) = 0;
     virtual void setTMode(const QString& text) = 0;

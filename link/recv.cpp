@@ -93,7 +93,7 @@ void ReplyDecoder::RecvDevice(int slot) {
 void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
     if (slot < 0 || slot >= kSlotCount || !data)
         return;
-    Framing& fr = framing_[static_cast<size_t>(slot)];
+    Framing& fr = this->fr(slot);
     try {
         for (size_t i = 0; i < count; ++i) {
             const uint8_t b = data[i];
@@ -162,23 +162,6 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     const bool connecting = timers_.ConnEnabled(slot);
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
-    // The mode digit must name an entry of the list in force once this frame
-    // is handled: the list the set-up builds while connecting, after the
-    // version rules of an info frame's version, else the slot's own.
-    if (!(connecting && frameType == 0)) {
-        const bool info = f.FrameKind() == 1;
-        const int type = connecting ? frameType : s.DevType;
-        const QStringList modes = connecting || info || s.ModeList.isEmpty()
-                                      ? ModeListFor(type, info ? f.Pair(9) : s.FwVersion)
-                                      : s.ModeList;
-        if (f.Mode() >= modes.size()) {
-            Fail(QStringLiteral("mode %1 outside the mode list of type %2")
-                     .arg(f.Mode())
-                     .arg(connecting ? frameType : s.DevType));
-            return false;
-        }
-    }
-
     if (!st_.AdjOpen)
         host_.setMenuEnabled(QStringLiteral("menuAdj"), true);
 
@@ -207,6 +190,17 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
 
     if (f.FrameKind() == 1)
         InfoStep(slot, chan, f);
+
+    // A mode beyond the model's list (a run started on the device's own
+    // keys, a mode the start rules know but the list does not offer) is
+    // decoded like any other; it is worth one log line per connect.
+    if (f.Mode() >= s.ModeList.size() && !fr(slot).ModeLogged) {
+        fr(slot).ModeLogged = true;
+        Fail(QStringLiteral("mode %1 outside the mode list of type %2 (%3 modes)")
+                 .arg(f.Mode())
+                 .arg(s.DevType)
+                 .arg(s.ModeList.size()));
+    }
 
     const int curRaw = f.Pair(1);
     ch.Cur = DecodeCurrent(curRaw, s.CurFactor, s.DevType, s.FwVersion);
@@ -306,8 +300,8 @@ void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
         ShowModeList(slot, s.ModeList);
         const int mode = s.chn[static_cast<size_t>(chn)].ChnMode;
         RecvPanelIf* panel = host_.recvPanel(slot);
-        if (panel && mode >= 0 && mode < s.ModeList.size())
-            panel->setTMode(Lang(s.ModeList.at(mode)));
+        if (panel)
+            panel->setTMode(mode >= 0 && mode < s.ModeList.size() ? Lang(s.ModeList.at(mode)) : QString());
     }
     CountUp(s.VerFrames);
 }
@@ -343,6 +337,10 @@ void ReplyDecoder::SetEcho(int slot, int chn) {
     host_.SetupModeFields(slot, chn);
     if (++ch.SetPend >= 3)
         ch.SetPend = 0;
+}
+
+bool ReplyDecoder::CarriesEchoes(int slot, int chn) const {
+    return current_ && slot == currentSlot_ && chn == current_->Chan() && current_->FrameKind() == 0;
 }
 
 } // namespace ql

@@ -12,8 +12,9 @@
 // A frame is decoded only when exactly 17 body bytes arrived since its FA;
 // a short or over-long frame, a lone F8 or an F8 before any FA is dropped,
 // so stale buffer bytes can never make up a sample. A frame that fails the
-// check drops the rest of its read. A channel digit above 1 or a mode
-// index outside the slot's mode list ends the read with "ErrComm" logged.
+// check drops the rest of its read. A channel digit above 1 ends the read
+// with "ErrComm" logged. A mode index outside the slot's mode list is
+// decoded like any other and logged ("ErrComm") once per connect.
 //
 // Everything runs on the interface thread. The decoder is usable on plain
 // byte buffers (RecvBytes) without a port or widgets.
@@ -59,14 +60,14 @@ public:
     // Error log ("ErrComm" and a text); the program's ErrLog by default.
     std::function<void(const QString& label, const QString& text)> errLog;
 
-    // One poll of the slot: reads what the port holds (at most 64 bytes)
-    // and handles it.
+    // One poll of the slot: reads what the port holds (up to the port's
+    // read bound) and handles it.
     void RecvDevice(int slot);
 
     // Handles the bytes of one read of the slot's port.
     void RecvBytes(int slot, const uint8_t* data, size_t count);
 
-    // Forgets a partly received frame (at connect).
+    // Forgets a partly received frame and what was logged once (at connect).
     void ResetFraming(int slot);
 
     // Steps run tracking calls for the frame being handled, on a frame of
@@ -77,13 +78,19 @@ public:
     // After a set command (SetPend > 0): on data frames the echoes,
     // SetupModeFields and SetPend + 1, back to 0 at 3.
     void SetEcho(int slot, int chn);
+    // Whether the frame being handled is a data reply, which carries the
+    // echoes of the set values.
+    bool CarriesEchoes(int slot, int chn) const;
 
 private:
+    // Per slot, from one connect to the next.
     struct Framing {
         bool RecvState = false;
         int RecvPos = 0;  // next body position, 1-based; 0 when idle
         std::array<uint8_t, kReplyBodyLen> RecvBuf{};
+        bool ModeLogged = false;  // a mode outside the list was logged
     };
+    Framing& fr(int slot) { return framing_[static_cast<size_t>(slot)]; }
 
     // Handles a complete body; false ends the read.
     bool HandleFrame(int slot, const ReplyFrame& f);

@@ -98,7 +98,17 @@ qint64 CompleteLength(QFile& file, qint64 size)
 
 QString BaseName(const QString& programDir, const QString& device, const QString& port, int slot, int chn)
 {
-    return programDir + QStringLiteral("/ql-") + device + QLatin1Char('-') + port + QLatin1Char('-') +
+    // Neither part may lead out of the program folder: the port keeps only
+    // the letters and digits a port name has, the device name loses path
+    // separators.
+    QString portPart, devicePart;
+    for (QChar c : port)
+        if (c.unicode() < 128 && c.isLetterOrNumber())
+            portPart += c;
+    for (QChar c : device)
+        if (c != QLatin1Char('/') && c != QLatin1Char('\\') && c.unicode() >= 32)
+            devicePart += c;
+    return programDir + QStringLiteral("/ql-") + devicePart + QLatin1Char('-') + portPart + QLatin1Char('-') +
            QString::number(slot + 1) + QLatin1Char('-') + QString::number(chn + 1);
 }
 

@@ -29,6 +29,9 @@ QString DateStem(const QDateTime& when);
 namespace RunRecord {
 
 // <programDir>/ql-<device>-<port>-<slot + 1>-<chn + 1>, without ".bak".
+// The port part keeps only ASCII letters and digits and the device part
+// loses path separators and control characters, so the record always lies
+// in the program folder.
 QString BaseName(const QString& programDir, const QString& device, const QString& port, int slot, int chn);
 inline QString PathOf(const QString& baseName) { return baseName + QStringLiteral(".bak"); }
 

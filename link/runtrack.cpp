@@ -1,7 +1,9 @@
 #include "link/runtrack.h"
 
+#include "link/comm.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
+#include "platform/serial.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
 
@@ -69,7 +71,10 @@ bool RunTracker::WithTemp(int slot) const { return st_.slot[slot].TempOk && host
 
 QString RunTracker::RecordBase(int slot, int chn) const
 {
-    return RunRecord::BaseName(programDir, host_.grid(slot)->text(chn + 1, 0), host_.panel(slot)->tPort(), slot, chn);
+    // The port that is open names the record, not what the port field shows.
+    const CommHandle& h = st_.slot.at(slot).hComm;
+    const QString port = h ? h->name() : host_.panel(slot)->tPort();
+    return RunRecord::BaseName(programDir, host_.grid(slot)->text(chn + 1, 0), port, slot, chn);
 }
 
 QString RunTracker::AutoDataFileName(int slot, int chn) const
@@ -88,6 +93,7 @@ void RunTracker::Attach(ReplyDecoder& decoder)
         explicit Echo(ReplyDecoder& d) : d_(d) {}
         void RunStartEcho(int slot, int chn) override { d_.RunStartEcho(slot, chn); }
         void SetEcho(int slot, int chn) override { d_.SetEcho(slot, chn); }
+        bool CarriesEchoes(int slot, int chn) const override { return d_.CarriesEchoes(slot, chn); }
 
     private:
         ReplyDecoder& d_;
@@ -110,12 +116,24 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
         if (!c.Running) {
             if (echo)
                 echo->RunStartEcho(slot, chn);
-            if (host_.grid(slot)->text(chn + 1, 2).isEmpty())
-                ContClick(slot, chn, RunCaller::Program);
+            // A run this program did not start since the connect is taken up
+            // from its record, once the device's set values are known. Until
+            // then no record is its own: a record of an earlier connection
+            // takes no rows counted from a clock that started afresh.
+            c.ContWait = host_.grid(slot)->text(chn + 1, 2).isEmpty();
+            if (c.ContWait)
+                c.DataFile.clear();
         }
         c.Running = true;
         if (echo && c.SetPend > 0)
             echo->SetEcho(slot, chn);
+        // An info reply carries no set values: the continue waits for a data
+        // reply, so it is checked and sent with the device's own values.
+        if (c.ContWait && (!echo || echo->CarriesEchoes(slot, chn))) {
+            c.ContWait = false;
+            if (host_.grid(slot)->text(chn + 1, 2).isEmpty())
+                ContClick(slot, chn, RunCaller::Program);
+        }
         if (panelChn == chn)
             host_.SetRunState(false, slot);
         const int cur = host_.CurDev();
@@ -133,6 +151,7 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
         if (c.Running)
             RunEnd(slot, chn, &stopMsg);
         c.Running = false;
+        c.ContWait = false;
         if (panelChn == chn)
             host_.SetRunState(true, slot);
         host_.SetAdjButtons(!s.chn[panelChn == 1 ? 1 : 0].Running);

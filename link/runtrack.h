@@ -184,6 +184,9 @@ public:
     virtual void RunStartEcho(int slot, int chn) = 0;
     // While SetPend counts: echoes, SetupModeFields, SetPend.
     virtual void SetEcho(int slot, int chn) = 0;
+    // The frame being handled carries the set values (a data reply; an
+    // info reply carries the version and rated maxima instead).
+    virtual bool CarriesEchoes(int /*slot*/, int /*chn*/) const { return true; }
 };
 
 // Who asked for a start, set or continue: a refused value is shown to a

@@ -50,6 +50,9 @@ struct ChanState {
     QString DataFile;
     float CapOffset = 0;
     bool ContPend = false;
+    // A run found going waits for a data reply's set values before it is
+    // continued from its record.
+    bool ContWait = false;
     int32_t LastLogSec = 0;
     float VoltSum = 0;
     int32_t RunStartPt = 0;

@@ -822,6 +822,7 @@ void DevCtrl::setConn(bool on)
 {
     conn_ = on;
     ui_->cmdConn->setText(on ? QStringLiteral("Disconn") : QStringLiteral("Connect"));
+    ui_->cmbPort->setEnabled(!on);  // the open port stays the one shown
 }
 
 bool DevCtrl::Run(int chn) const { return run_[size_t(checkChn(chn))]; }
@@ -878,7 +879,11 @@ QString DevCtrl::tMode() const { return modeCombo()->currentText(); }
 void DevCtrl::setTMode(const QString& text)
 {
     QComboBox* c = modeCombo();
-    const int i = c->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    const int i = text.isEmpty() ? -1 : c->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (text.isEmpty() && c->currentIndex() >= 0) {
+        const QSignalBlocker block(c);  // no mode chosen: nothing to click
+        c->setCurrentIndex(-1);
+    }
     if (i < 0 || i == c->currentIndex())
         return;
     {

@@ -82,6 +82,8 @@ public:
     bool Dev2S() const override { return dev2S_; }
     void setDev2S(bool on) override;
     bool Conn() const { return conn_; }
+    // While connected the port field takes no input: it keeps showing the
+    // port that is open.
     void setConn(bool on);
     bool Run(int chn) const;
     void setRun(int chn, bool on);
@@ -122,7 +124,7 @@ public:
     void setStepColor(int row, uint32_t colorref);
 
     QString tMode() const;
-    void setTMode(const QString& text) override;  // selects the entry with that text
+    void setTMode(const QString& text) override;  // selects the entry with that text; "" selects none
     int ModeIdx() const;
     int ModeCnt() const;
     QString ModeTxt(int i) const;

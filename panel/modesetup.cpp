@@ -27,9 +27,9 @@ void SetupModeFields(const LinkState& state, int slot, int chn, DevCtrl& panel, 
     const ModeFields f = ComputeModeFields(in);
 
     // The mode box shows the channel's mode (selecting it by program raises
-    // the mode click, which finds the mode already stored).
-    if (c.ChnMode >= 0 && c.ChnMode < panel.ModeCnt())
-        panel.setTMode(panel.ModeTxt(c.ChnMode));
+    // the mode click, which finds the mode already stored); a mode the list
+    // does not have shows as no entry.
+    panel.setTMode(c.ChnMode >= 0 && c.ChnMode < panel.ModeCnt() ? panel.ModeTxt(c.ChnMode) : QString());
 
     panel.setLSval(chn, Lang(f.lSval));
     panel.setSvalEnable(chn, f.SvalEnable);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QMutex>
@@ -12,6 +13,13 @@
 #include <QSet>
 
 #include <algorithm>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace ql {
 
@@ -75,6 +83,26 @@ bool toQt(const LineSettings& s, QSerialPort::DataBits& data, QSerialPort::StopB
     default: return false;
     }
     return true;
+}
+
+// Clears the line flags a previous owner may have left on the device (a
+// killed program restores nothing): plain raw 8-bit input, receiver on,
+// modem lines honoured. The speed stays; the open sets everything again.
+void resetLineFlags(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    termios tio{};
+    if (::tcgetattr(fd, &tio) == 0) {
+        tio.c_iflag = 0;
+        tio.c_oflag = 0;
+        tio.c_lflag = 0;
+        tio.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CSTOPB | CLOCAL | CRTSCTS);
+        tio.c_cflag |= CS8 | CREAD;
+        ::tcsetattr(fd, TCSANOW, &tio);
+    }
+    ::close(fd);
 }
 
 } // namespace
@@ -156,14 +184,13 @@ bool SerialPort::openDevice(QString* error)
             *error = QStringLiteral("%1: unsupported line settings").arg(name_);
         return false;
     }
-    delete port_;
-    port_ = new QSerialPort(this);
-    // Everything is set before open: a pseudo-terminal rejects parity
-    // changes on an open descriptor.
-    port_->setPortName(path_);
-    bool ok = port_->setBaudRate(line_.baudRate) && port_->setDataBits(data) && port_->setStopBits(stop)
-              && port_->setParity(parity) && port_->setFlowControl(QSerialPort::NoFlowControl);
-    ok = ok && port_->open(QIODevice::ReadWrite);
+    bool ok = tryOpen();
+    // Settings refused on a device that could be opened: a previous owner
+    // may have left flags the driver will not combine with ours.
+    if (!ok && port_->error() == QSerialPort::UnsupportedOperationError) {
+        resetLineFlags(path_);
+        ok = tryOpen();
+    }
     if (!ok) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(name_, port_->errorString());
@@ -172,6 +199,23 @@ bool SerialPort::openDevice(QString* error)
     failed_ = false;
     connect(port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { onError(e); });
     return true;
+}
+
+bool SerialPort::tryOpen()
+{
+    QSerialPort::DataBits data{};
+    QSerialPort::StopBits stop{};
+    QSerialPort::Parity parity{};
+    toQt(line_, data, stop, parity);
+    delete port_;
+    port_ = new QSerialPort(this);
+    // Everything is set before open: a pseudo-terminal rejects parity
+    // changes on an open descriptor.
+    port_->setPortName(path_);
+    port_->setReadBufferSize(kReadBufferSize);
+    return port_->setBaudRate(line_.baudRate) && port_->setDataBits(data) && port_->setStopBits(stop)
+           && port_->setParity(parity) && port_->setFlowControl(QSerialPort::NoFlowControl)
+           && port_->open(QIODevice::ReadWrite);
 }
 
 bool SerialPort::isOpen() const
@@ -200,24 +244,86 @@ void SerialPort::onError(int error)
     if (failed_ || !isOpen())
         return;
     failed_ = true;
-    ErrLog(QStringLiteral("ErrComm"), QStringLiteral("%1: device lost, port closed (%2)").arg(name_, port_->errorString()));
+    ErrLog(QStringLiteral("ErrComm"), QStringLiteral("%1: device lost, port closed (%2)").arg(name_, lossCause(error)));
     close();
     // Reported later: a receiver may drop the last reference to this port,
     // which must not happen inside QSerialPort's own signal.
     QMetaObject::invokeMethod(this, [this] { emit lost(); }, Qt::QueuedConnection);
 }
 
+QString SerialPort::lossCause(int error) const
+{
+    // QSerialPort's own text comes from errno even when the read merely
+    // returned end of file (a hung-up line), so it often names an unrelated
+    // earlier failure. The cause is found out afresh.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path_).constData(), &info) != 0)
+        return QStringLiteral("device %1 is gone").arg(path_);
+    pollfd p{int(port_->handle()), POLLIN, 0};
+    if (p.fd >= 0 && ::poll(&p, 1, 0) > 0) {
+        if (p.revents & POLLHUP)
+            return QStringLiteral("the line was hung up");
+        if (p.revents & (POLLERR | POLLNVAL))
+            return QStringLiteral("the device reports an error");
+    }
+    return error == QSerialPort::ResourceError ? QStringLiteral("the device became unavailable")
+                                               : QStringLiteral("reading failed");
+}
+
+qint64 SerialPort::buffered() const
+{
+    return isOpen() ? port_->bytesAvailable() : 0;
+}
+
+qint64 SerialPort::driverQueued() const
+{
+    int n = 0;
+    if (!isOpen() || ::ioctl(int(port_->handle()), FIONREAD, &n) != 0)
+        return 0;
+    return n;
+}
+
+qint64 SerialPort::waiting() const
+{
+    return buffered() + driverQueued();
+}
+
+void SerialPort::dropBacklog()
+{
+    const qint64 n = driverQueued();
+    if (n <= 0)
+        return;
+    ::tcflush(int(port_->handle()), TCIFLUSH);
+    discarded_ += n;
+    if (!overflowLogged_) {
+        overflowLogged_ = true;
+        ErrLog(QStringLiteral("ErrComm"),
+               QStringLiteral("%1: input comes faster than it is read; what arrives beyond the %2-byte buffer "
+                              "is discarded")
+                   .arg(name_)
+                   .arg(kReadBufferSize));
+    }
+}
+
 QByteArray SerialPort::read(int max)
 {
-    max = std::clamp(max, 0, kMaxRead);
+    max = std::clamp(max, 0, kReadBufferSize);
     if (!isOpen() || max == 0)
         return {};
-    // Take in what the driver holds now; a zero wait never blocks.
+    // Take in what the driver holds now, as far as the buffer has room; a
+    // zero wait never blocks.
     if (port_->bytesAvailable() < max)
         port_->waitForReadyRead(0);
     if (!isOpen())
         return {};
-    return port_->read(max);
+    const bool full = port_->bytesAvailable() >= kReadBufferSize;
+    QByteArray data = port_->read(max);
+    // A full buffer means the source outruns the reader: what the driver
+    // queued meanwhile is stale and goes, so the reader stays near the
+    // present and memory stays bounded.
+    if (full)
+        dropBacklog();
+    return data;
 }
 
 qint64 SerialPort::write(const QByteArray& data)

@@ -13,9 +13,20 @@
 //      none: the port scan starts at COM2). One USB adapter is thus COM2.
 //      QL_SYSTEM_PORTS=0 in the environment empties this list; tests do so.
 //
+// Input is held in a bounded buffer (kReadBufferSize): a source faster than
+// the program reads (a USB device not held to the line rate, a faulty
+// adapter) cannot fill memory. A read drains what is waiting, up to
+// kMaxRead; when the buffer was full, what the driver queued beyond it is
+// discarded, and the first discard of an open port is logged.
+//
 // A port that reports a read or resource error (an unplugged adapter) is
-// closed at once and the error logged once; isOpen() is then false and
-// lost() is emitted.
+// closed at once and the loss logged once with its cause; isOpen() is then
+// false and lost() is emitted.
+//
+// Opening never depends on line flags a previous owner left behind (a
+// program killed while it held a pseudo-terminal leaves CLOCAL and IGNPAR
+// set): when the driver refuses the settings, the line is reset to plain
+// raw input and the open tried once more.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -41,7 +52,11 @@ struct LineSettings {
 class SerialPort : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kMaxRead = 64;
+    // One read takes at most kMaxRead bytes: at 9600 baud about 44 bytes
+    // arrive per 50 ms poll, so a poll that comes late still catches up.
+    static constexpr int kMaxRead = 512;
+    // Bytes held between reads; input beyond it is discarded.
+    static constexpr int kReadBufferSize = 4096;
     static constexpr int kWriteTimeoutMs = 100;
 
     // Opens the port exclusively with the given line settings (9600 8E1 by
@@ -71,9 +86,19 @@ public:
     // Closes the port; harmless when already closed.
     void close();
 
-    // Returns what has arrived, at most max (and at most 64) bytes, without
-    // waiting. Empty when nothing is there or the port is closed.
+    // Returns what has arrived, at most max (and at most kReadBufferSize)
+    // bytes, without waiting. Empty when nothing is there or the port is
+    // closed.
     QByteArray read(int max = kMaxRead);
+
+    // Bytes held in the read buffer (at most kReadBufferSize).
+    qint64 buffered() const;
+    // Bytes received and not yet read: the buffer and the driver's queue.
+    qint64 waiting() const;
+    // Input bytes discarded since the port was opened because they came
+    // faster than they were read: those the driver had queued for reading
+    // (bytes still on their way inside the driver go uncounted).
+    qint64 discarded() const { return discarded_; }
 
     // Writes data; gives up after 100 ms and then drops what is unsent.
     // Returns the number of bytes handed to the device (0 when closed).
@@ -90,7 +115,11 @@ signals:
 private:
     SerialPort(const QString& name, const QString& path);
     bool openDevice(QString* error);
+    bool tryOpen();
     void onError(int error);
+    QString lossCause(int error) const;
+    qint64 driverQueued() const;
+    void dropBacklog();
 
     QString name_;
     QString path_;  // canonical device path, the key of the in-process hold
@@ -98,6 +127,8 @@ private:
     QSerialPort* port_ = nullptr;
     bool held_ = false;
     bool failed_ = false;
+    qint64 discarded_ = 0;
+    bool overflowLogged_ = false;
 };
 
 } // namespace ql

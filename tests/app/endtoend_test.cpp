@@ -532,10 +532,12 @@ TEST_F(EndToEnd, TestPageEventsReachTheirHandlersWithTheSlot)
     closeWindow(w);
 }
 
-// An adapter pulled mid-run: the port is closed and logged once, the slot
-// stops polling, the record keeps every row. Plugged in again with the
-// device still running, a reconnect continues the run from its record
-// instead of restarting its seconds in the same record.
+// An adapter pulled mid-run: the port is closed and logged once with its
+// real cause, the record keeps every row, and the panel no longer looks like
+// a running test: it says the device on its port is lost, the receive lamp
+// is off and the button offers Connect. Plugged in again with the device
+// still running, one Connect continues the run from its record instead of
+// restarting its seconds in the same record.
 TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 {
     DeviceSim dev(11, 300);
@@ -549,32 +551,173 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     typeInto(u.txtSval, "1.00");
     typeInto(u.txtSlmt, "3.00");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3 && p->LedRecv(); }));
     const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
     const int rowsBefore = int(fileLines(record).size());
 
     dev.unplug();
-    ASSERT_TRUE(waitFor([&] { return !s.tmrComm->isActive(); }));
-    QTest::qWait(300);
+    ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
+    EXPECT_FALSE(s.tmrComm->isActive());
+    EXPECT_EQ(s.lstInfo->item(1)->text(), " Device1: COM3 lost");
+    EXPECT_FALSE(p->LedRecv());
+    EXPECT_FALSE(p->StopEnable());
+    EXPECT_FALSE(p->SetEnable());
+    EXPECT_FALSE(p->RunEnable());
+    EXPECT_FALSE(w->link().ch(0, 0).Running);
+    EXPECT_TRUE(u.cmbPort->isEnabled());
+    EXPECT_EQ(p->tPort(), "COM3");
     const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
-    EXPECT_EQ(log.size(), 1) << log.join('\n').toStdString();
+    ASSERT_EQ(log.size(), 1) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[0].contains("COM3: device lost") &&
+                (log[0].contains("hung up") || log[0].contains("is gone")))
+        << log[0].toStdString();
     EXPECT_EQ(int(fileLines(record).size()), rowsBefore) << "no row lost or invented";
     const int lastSecond = fileLines(record).last().split('\t').first().toInt();
 
-    // The device ran on meanwhile. Disconnect (keeping the run: Cancel on
-    // "Stop running?"), plug the adapter in again and connect.
+    // The device ran on meanwhile. Plug the adapter in again and connect.
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(200);
-    prompt.answers.push_back(ql::Prompter::IdCancel);
+    prompt.messages.clear();
     u.cmdConn->click();
-    ASSERT_FALSE(p->Conn());
-    dev.clearRecorded();
-    u.cmdConn->click();
+    EXPECT_TRUE(prompt.messages.empty());
+    ASSERT_TRUE(p->Conn());
     ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
     ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rowsBefore + 2; }));
+    EXPECT_EQ(countOf(dev, 0x08), 1);
+    EXPECT_EQ(countOf(dev, 0x01), 1);  // the one start, before the unplug
     EXPECT_GE(w->link().ch(0, 0).RunSecs.load(), lastSecond);
+    EXPECT_TRUE(p->StopEnable());
     checkRecord(record, "QL-R11", "D-CC", 1.0);  // seconds never go back
 
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The program restarted while the device runs on: the device answers the
+// connect with an info reply alone, which carries no set values. The
+// continue waits for the first data reply, then goes out once with the
+// device's own values.
+TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    QString record;
+    int recordedRows = 0;
+    {
+        auto w = startWindow(false);
+        const auto& u = w->slot(0).Panel->ui();
+        connectDevice(*w, 0, dev, 3);
+        typeInto(u.txtSval, "1.50");
+        typeInto(u.txtSlmt, "3.20");
+        u.cmdRun->click();
+        ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 2; }));
+        record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+        // Closing keeps the run going on the device.
+        prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
+        EXPECT_TRUE(w->close());
+        ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
+        recordedRows = int(fileLines(record).size()) - 6;
+        ASSERT_GE(recordedRows, 2);
+    }
+    ASSERT_TRUE(dev.channel(0).running);
+    prompt.messages.clear();
+    dev.clearRecorded();
+    dev.setConnectInfoOnly(true);
+
+    auto w = startWindow(false);
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));
+    QByteArray cont;
+    for (const QByteArray& f : dev.received())
+        if ((uint8_t(f.at(1)) & 0x0F) == 0x08)
+            cont = f;
+    EXPECT_EQ(ql::sim::Pair(reinterpret_cast<const uint8_t*>(cont.constData()) + 2), 150);
+    EXPECT_EQ(ql::sim::Pair(reinterpret_cast<const uint8_t*>(cont.constData()) + 4), 320);
+    EXPECT_EQ(p->tSval(0), "1.50");
+    EXPECT_EQ(p->tSlmt(0), "3.20");
+    EXPECT_GE(s.Chart->DpCnt(0), recordedRows);
+    // The record goes on; no second continue.
+    const int rows = int(fileLines(record).size());
+    ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rows + 2; }));
+    EXPECT_EQ(countOf(dev, 0x08), 1);
+    EXPECT_EQ(countOf(dev, 0x01), 0);
+    const QString log = fileLines(ql::ErrLogPath(QDate::currentDate())).join('\n');
+    EXPECT_FALSE(log.contains("ErrStart")) << log.toStdString();
+    checkRecord(record, "QL-R11", "D-CC", 1.5);
+    closeWindow(*w);
+    dev.stop();
+}
+
+// A one-mode model whose replies report mode 1: every reply is a sample,
+// the mode box shows no entry, the run is followed to its end and saved,
+// and the log has one line about it.
+TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
+{
+    DeviceSim dev(24, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.setCell(0, 4.2, 3.0, 0.05, 0.0008);
+    dev.forceMode(0, 1);
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevSlot& s = w->slot(0);
+    ql::DevCtrl* p = s.Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_EQ(p->ModeCnt(), 1);
+    EXPECT_EQ(p->ModeIdx(), -1);
+    u.cmbMode->setCurrentIndex(0);
+    emit u.cmbMode->activated(0);
+    typeInto(u.txtSval, "1.000");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && w->link().ch(0, 0).RunSecs.load() >= 1; }));
+    EXPECT_EQ(p->ModeIdx(), -1);
+    EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
+    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }, 15000));
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running && !dataFiles().isEmpty(); }));
+    ASSERT_EQ(dataFiles().size(), 1);
+    EXPECT_GE(checkDataFile(home() + "/Data/" + dataFiles()[0], s, 0, "QL-R24"), 1);
+    EXPECT_GE(fileLines(record).size(), 7);
+    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    ASSERT_EQ(log.size(), 1) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[0].contains("[ErrComm]") && log[0].contains("mode 1")) << log[0].toStdString();
+    closeWindow(*w);
+    dev.stop();
+}
+
+// While connected the port field takes no input, and the record is named
+// by the port that is open.
+TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(200);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    EXPECT_TRUE(u.cmbPort->isEnabled());
+    connectDevice(*w, 0, dev, 3);
+    EXPECT_FALSE(u.cmbPort->isEnabled());
+    u.cmbPort->setFocus();
+    QTest::keyClicks(u.cmbPort, "/../../x");
+    EXPECT_EQ(p->tPort(), "COM3");
+    u.cmbPort->setEditText("COM3/../../x");  // even a text set behind its back
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
+    EXPECT_TRUE(QFile::exists(record));
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    u.cmdConn->click();
+    EXPECT_FALSE(p->Conn());
+    EXPECT_TRUE(u.cmbPort->isEnabled());
     closeWindow(*w);
     dev.stop();
 }

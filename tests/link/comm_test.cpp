@@ -14,6 +14,10 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace ql;
 using ql::sim::DeviceSim;
 using ql::sim::FakePanel;
@@ -72,7 +76,20 @@ TEST(Comm, OpenIsExclusiveAndCloseIsExplicit)
     EXPECT_TRUE(b);
 }
 
-TEST(Comm, ReadsNeverWaitAndTakeAtMost64Bytes)
+// Waits, with the event loop running, until cond holds.
+template <typename Cond>
+bool WaitFor(Cond cond, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!cond() && clock.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    return cond();
+}
+
+TEST(Comm, ReadsNeverWaitAndDrainUpToTheirBound)
 {
     PortsDir ports;
     DeviceSim dev(11, 300);
@@ -88,16 +105,19 @@ TEST(Comm, ReadsNeverWaitAndTakeAtMost64Bytes)
     EXPECT_EQ(count, 0);
     EXPECT_TRUE(none.isEmpty());
 
+    // More than one read takes: the first read takes its bound, the rest
+    // follows in order.
     QByteArray data;
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < SerialPort::kMaxRead + 300; ++i)
         data.append(char(i * 7));
     dev.sendRaw(data);
-    QThread::msleep(100);  // let the whole burst arrive
+    ASSERT_TRUE(WaitFor([&] { return h->waiting() >= data.size(); }));
     const QByteArray first = ReadBytes(h, count);
-    EXPECT_EQ(count, 64);
-    EXPECT_EQ(first, data.left(64));
-    const QByteArray rest = ReadUntil(h, 36);
-    EXPECT_EQ(rest, data.mid(64));
+    EXPECT_EQ(count, SerialPort::kMaxRead);
+    EXPECT_EQ(first, data.left(SerialPort::kMaxRead));
+    const QByteArray rest = ReadUntil(h, 300);
+    EXPECT_EQ(rest, data.mid(SerialPort::kMaxRead));
+    EXPECT_EQ(h->discarded(), 0);
 
     // Null handles and empty frames do nothing.
     CommHandle closed;
@@ -105,6 +125,83 @@ TEST(Comm, ReadsNeverWaitAndTakeAtMost64Bytes)
     EXPECT_EQ(count, 0);
     EXPECT_EQ(WriteBytes(closed, QByteArray(10, 'x')), 0);
     EXPECT_EQ(WriteBytes(h, QByteArray()), 0);
+}
+
+// A source that outruns the reader (a USB device not held to the line rate,
+// a faulty adapter): the read buffer stays within its bound however much
+// comes, what comes beyond it is discarded, the first discard is logged and
+// no other, and the line still carries frames afterwards.
+TEST(Comm, AFloodStaysWithinTheReadBoundAndIsLoggedOnce)
+{
+    LogCapture log;
+    PortsDir ports;
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    CommHandle h = OpenPort(3);
+    ASSERT_TRUE(h);
+    dev.startFlood(DeviceSim::Flood::Junk);
+    qint64 largestBuffer = 0, largestRead = 0, taken = 0;
+    const bool flooded = WaitFor([&] {
+        largestBuffer = std::max(largestBuffer, h->buffered());
+        int n = 0;
+        ReadBytes(h, n);
+        largestRead = std::max<qint64>(largestRead, n);
+        taken += n;
+        return h->discarded() > 1 << 20 && taken > 1 << 16;
+    }, 20000);
+    dev.stopFlood();
+    EXPECT_TRUE(flooded) << "discarded " << h->discarded() << ", read " << taken;
+    EXPECT_LE(largestBuffer, SerialPort::kReadBufferSize);
+    EXPECT_LE(largestRead, SerialPort::kMaxRead);
+    EXPECT_EQ(log.count("ErrComm"), 1) << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(log.lines().value(0).contains("COM3")) << log.lines().value(0).toStdString();
+
+    // Once the flood has stopped, replies come through whole again (the
+    // first may still go with the last of the flood: it is sent again
+    // until one arrives).
+    const QByteArray reply = dev.reply(0, DeviceSim::Reply::Data);
+    QByteArray tail;
+    int polls = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        if (polls++ % 100 == 0)
+            dev.sendReply(0, DeviceSim::Reply::Data);
+        int n = 0;
+        tail = (tail + ReadBytes(h, n)).right(64);
+        return tail.endsWith(reply);
+    }));
+    EXPECT_TRUE(h->isOpen());
+}
+
+// A program killed while it held a pseudo-terminal restores nothing: the
+// line keeps the flags it set (CLOCAL, IGNPAR). The next open must not
+// depend on them.
+TEST(Comm, ReopensAPortWhoseOwnerWasKilled)
+{
+    PortsDir ports;
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CommHandle owner = OpenPort(3);
+        if (!owner)
+            ::_exit(3);
+        ::raise(SIGKILL);
+        ::_exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the owner could not open the port";
+
+    QString error;
+    auto again = SerialPort::open("COM3", {}, &error);
+    ASSERT_TRUE(again) << error.toStdString();
+    EXPECT_EQ(again->line(), (LineSettings{9600, 8, 0, 2}));
+    dev.sendReply(0, DeviceSim::Reply::Data);
+    CommHandle h = again;
+    EXPECT_EQ(ReadUntil(h, 19), dev.reply(0, DeviceSim::Reply::Data));
+    EXPECT_EQ(WriteBytes(h, FrameBytes(*MakeFrame(OpConnect, 0, 0, 0))), 10);
+    EXPECT_TRUE(dev.waitForFrames(1));
 }
 
 TEST(Comm, LineSettingsReopenWhenTheyChange)
@@ -163,6 +260,9 @@ TEST(Comm, AnUnpluggedPortClosesAndLogsOnce)
     EXPECT_EQ(log.count("ErrComm"), 1);
     EXPECT_EQ(log.lines().size(), 1);
     EXPECT_TRUE(log.lines().value(0).contains("COM6")) << log.lines().value(0).toStdString();
+    // The cause is found out, not an errno left from an unrelated call.
+    EXPECT_TRUE(log.lines().value(0).contains("hung up") || log.lines().value(0).contains("is gone"))
+        << log.lines().value(0).toStdString();
     // Dropping the handle after the loss is safe.
     ClosePort(h);
 }

@@ -247,24 +247,28 @@ TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
     EXPECT_EQ(s.VerFrames, 2);
 }
 
-TEST_F(Decoder, ModeOnlyTheVersionRulesOfferIsAcceptedFromAnInfoReply) {
+TEST_F(Decoder, ModeOnlyTheVersionRulesOfferIsShownOnceAnInfoReplyBringsIt) {
     // A QL-R25B in its "Meter" mode (index 1): the plain type-25 list has
     // "D-CC" alone, the version-310 list adds "Meter".
     timers.conn[0] = true;
     Reply data;
     data.type = 25;
     data.mode = 1;
-    Feed(0, Wire(data));  // version unknown yet: refused, still connecting
-    EXPECT_TRUE(timers.conn[0]);
+    data.volt = 5000;
+    Feed(0, Wire(data));  // version unknown yet: identified, the mode has no entry
+    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_EQ(samples.size(), 1u);
+    EXPECT_EQ(st.ch(0, 0).ChnMode, 1);
+    EXPECT_EQ(errors.size(), 1);
     Reply info = data;
     info.kind = 1;
     info.e1 = 310;
     info.e2 = 3000;
     info.e3 = 500;
     Feed(0, Wire(info));
-    EXPECT_FALSE(timers.conn[0]);
     EXPECT_EQ(host.name(0, 1), "QL-R25B");
     EXPECT_EQ(st.slot[0].ModeList, (QStringList{"D-CC", "Meter"}));
+    EXPECT_EQ(host.panels[0].tMode, "Meter");
     samples.clear();
     errors.clear();
     Feed(0, Wire(data));
@@ -448,42 +452,74 @@ TEST_F(Decoder, CalibrationEntryIsLeftAloneWhileItsWindowIsOpen) {
     EXPECT_TRUE(host.enabled["menuAdj"]);
 }
 
-TEST_F(Decoder, BadChannelOrModeEndsTheReadWithErrComm) {
+TEST_F(Decoder, BadChannelEndsTheReadWithErrComm) {
     Identified(0, 11);
     Reply good;
     good.cur = 100;
     Reply badChan;
     badChan.chan = 2;
-    Reply badMode;
-    badMode.mode = 5;  // type 11 has five modes, 0..4
-    for (const Reply& bad : {badChan, badMode}) {
-        errors.clear();
-        samples.clear();
-        auto bytes = Wire(bad);
-        Append(bytes, Wire(good));
-        Feed(0, bytes);
-        EXPECT_TRUE(samples.empty());
-        ASSERT_EQ(errors.size(), 1);
-        EXPECT_TRUE(errors[0].startsWith("ErrComm:"));
-        Feed(0, Wire(good));  // the next read goes on normally
-        EXPECT_EQ(samples.size(), 1u);
+    auto bytes = Wire(badChan);
+    Append(bytes, Wire(good));
+    Feed(0, bytes);
+    EXPECT_TRUE(samples.empty());
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith("ErrComm:"));
+    Feed(0, Wire(good));  // the next read goes on normally
+    EXPECT_EQ(samples.size(), 1u);
+}
+
+// Modes beyond a model's list exist (runs started on the device's own keys,
+// start rules that know more modes than the list): such replies are samples
+// like any other, from the first reply on, and cost one log line per connect.
+TEST_F(Decoder, ModeOutsideTheListIsDecodedAndLoggedOncePerConnect) {
+    timers.conn[0] = true;
+    Reply r;
+    r.type = 24;  // "D-CC" alone
+    r.mode = 1;
+    r.run = 1;
+    r.volt = 3700;
+    r.cur = 1000;
+    r.e1 = 1000;
+    r.e2 = 300;
+    Feed(0, Wire(r));
+    EXPECT_FALSE(timers.conn[0]);  // identified by it
+    EXPECT_EQ(st.slot[0].DevType, 24);
+    EXPECT_EQ(st.ch(0, 0).ChnMode, 1);
+    EXPECT_EQ(st.ch(0, 0).SetRaw, 1000);
+    for (int i = 0; i < 20; ++i) {
+        r.cap = 10 * i;
+        r.run = i < 19 ? 1 : 0;  // the last one ends the run
+        Feed(0, Wire(r));
     }
-    // While connecting the list the set-up would build decides.
-    LinkState fresh;
-    FakeHost h;
-    FakeTimers t;
-    ReplyDecoder d(fresh, h, t);
-    QStringList errs;
-    d.errLog = [&](const QString& l, const QString&) { errs << l; };
-    t.conn[0] = true;
-    Reply meter;
-    meter.type = 51;
-    meter.mode = 1;
-    auto w = Wire(meter);
-    d.RecvBytes(0, w.data(), w.size());
-    EXPECT_EQ(errs, QStringList{"ErrComm"});
-    EXPECT_TRUE(t.conn[0]);
-    EXPECT_EQ(fresh.slot[0].DevType, 0);
+    ASSERT_EQ(samples.size(), 21u);
+    EXPECT_EQ(samples.back().run, 0);
+    EXPECT_FLOAT_EQ(samples.back().volt, 3.7f);
+    EXPECT_FLOAT_EQ(samples.back().cur, 1.0f);
+    ASSERT_EQ(errors.size(), 1) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors[0].startsWith("ErrComm:"));
+    EXPECT_TRUE(errors[0].contains("mode 1")) << errors[0].toStdString();
+
+    // The next connect logs it once more.
+    dec.ResetFraming(0);
+    Feed(0, Wire(r));
+    Feed(0, Wire(r));
+    EXPECT_EQ(errors.size(), 2);
+
+    // An info reply whose version rules rebuild the list with the mode
+    // outside it shows no entry.
+    Identified(1, 25, 310);
+    host.panels[1].tMode = "D-CC";
+    st.ch(1, 0).ChnMode = 4;
+    Reply info;
+    info.kind = 1;
+    info.type = 25;
+    info.e1 = 310;
+    info.e2 = 3000;
+    info.e3 = 500;
+    st.slot[1].ModeList = QStringList{"D-CC"};  // as after the plain set-up
+    Feed(1, Wire(info));
+    EXPECT_EQ(st.slot[1].ModeList, (QStringList{"D-CC", "Meter"}));
+    EXPECT_TRUE(host.panels[1].tMode.isEmpty());
 }
 
 TEST_F(Decoder, BadCheckDropsTheRestOfTheReadSilently) {

@@ -7,6 +7,7 @@
 #include "link/frames.h"
 #include "link/linktimers.h"
 #include "link/recv.h"
+#include "platform/serial.h"
 #include "recvfakes.h"
 #include "sim/devsim.h"
 
@@ -287,6 +288,33 @@ TEST(RecvSim, NoiseAndShortFramesOnTheLineInventNothing) {
     QTest::qWait(150);
     EXPECT_EQ(s.samples, before + 1);
     EXPECT_NEAR(s.ch(0).Cur, 2.5, 1e-6);
+    EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
+}
+
+// Polls come late when the program is busy: one poll takes every reply that
+// waited meanwhile (here over half a second of them at the line rate), so
+// the program never falls behind a device.
+TEST(RecvSim, OnePollTakesEveryReplyThatWaited) {
+    SimSlot s(200);
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(s.ports.path(), 3));
+    ASSERT_TRUE(s.Connect(3));
+    ASSERT_TRUE(s.Run(dev, [&] { return s.samples >= 2; }));  // info and data reply to connect
+    s.timers.SetComm(SimSlot::kSlot, false);  // the poll is late
+    const int before = s.samples;
+    constexpr int kReplies = 26;  // 0.57 s of replies at 9600 baud
+    dev.reportRun(0, 0, 250, 0);
+    for (int i = 0; i < kReplies; ++i)
+        dev.sendReply(0, sim::DeviceSim::Reply::Data);
+    const CommHandle& h = s.st.slot[SimSlot::kSlot].hComm;
+    QElapsedTimer clock;
+    clock.start();
+    while (h->waiting() < kReplies * 19 && clock.elapsed() < 3000)
+        QTest::qWait(5);
+    ASSERT_EQ(h->waiting(), kReplies * 19);
+    s.dec.RecvDevice(SimSlot::kSlot);
+    EXPECT_EQ(s.samples, before + kReplies);
+    EXPECT_EQ(h->waiting(), 0);
     EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
 }
 

@@ -43,6 +43,11 @@ TEST(RunRecord, NamesCarryDevicePortSlotAndChannel)
               QStringLiteral("/p/ql-D-COM3-1-1"));
     EXPECT_EQ(RunRecord::PathOf(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("QL-2"), QStringLiteral("COM7"), 4, 1)),
               QStringLiteral("/p/ql-QL-2-COM7-5-2.bak"));
+    // Whatever the texts hold, the record stays in the program folder.
+    EXPECT_EQ(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("QL-K01"), QStringLiteral("COM3/../../x"), 0, 0),
+              QStringLiteral("/p/ql-QL-K01-COM3x-1-1"));
+    EXPECT_EQ(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("../a\\b/c\n"), QStringLiteral("COM 4"), 1, 0),
+              QStringLiteral("/p/ql-..abc-COM4-2-1"));
 }
 
 TEST(RunRecord, ColumnTitlesByTemperatureAndModel)

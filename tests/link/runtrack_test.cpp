@@ -1,11 +1,14 @@
 // Run tracking, the per-sample update, curve feeding and the run commands,
 // driven through fakes of the panel, grid, chart and main window.
+#include "link/comm.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
 #include "run_fakes.h"
+#include "sim/devsim.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -185,6 +188,95 @@ TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceFromItsRecord)
     ASSERT_EQ(host.starts.size(), 1);
     EXPECT_EQ(host.starts[0].kind, 8);
     EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
+}
+
+// The device answers a connect with an info reply first, which carries no
+// set values: the continue of a run found going waits for the data reply
+// that brings them, then goes out once, checked against them.
+TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
+{
+    class Echo : public RunEchoIf {
+    public:
+        explicit Echo(ChanState& c) : c_(c) {}
+        bool data = false;
+        void RunStartEcho(int, int) override
+        {
+            if (data)
+                c_.SetRaw = 150;
+            else
+                c_.SetPend = 1;
+        }
+        void SetEcho(int, int) override
+        {
+            if (data) {
+                c_.SetRaw = 150;
+                c_.SetPend = 0;
+            }
+        }
+        bool CarriesEchoes(int, int) const override { return data; }
+
+    private:
+        ChanState& c_;
+    } echo(ch());
+    tracker.checkSend = [](const SlotState& s, int chn, int, const RunPanelIf&) {
+        SendCheck c;
+        c.ok = s.chn[size_t(chn)].SetRaw > 0;
+        c.reason = QStringLiteral("out of range: 0.00");
+        return c;
+    };
+    const QString log = qltest::errLogPath();
+    RunRecord::Header h;
+    h.device = QStringLiteral("QL-K01");
+    h.begin = QStringLiteral("4.200V");
+    ASSERT_TRUE(RunRecord::Create(record(), h));
+    ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("0\t01.50\t4.000")));
+
+    // The record of an earlier connection takes no rows while it waits.
+    const QString stale = dir.path() + QStringLiteral("/stale");
+    ASSERT_TRUE(RunRecord::Create(RunRecord::PathOf(stale), h));
+    ch().DataFile = stale;
+    ch().Volt = 4;
+    tracker.Track(0, 0, 1, &echo);  // info replies
+    tracker.Track(0, 0, 1, &echo);
+    EXPECT_TRUE(host.starts.isEmpty());
+    EXPECT_TRUE(host.grids[0].text(1, 2).isEmpty());
+    EXPECT_EQ(qltest::readAll(RunRecord::PathOf(stale)).count(QStringLiteral("\r\n")), 6);
+    echo.data = true;
+    tracker.Track(0, 0, 1, &echo);  // the first data reply
+    tracker.Track(0, 0, 1, &echo);
+    ASSERT_EQ(host.starts.size(), 1);
+    EXPECT_EQ(host.starts[0].kind, 8);
+    EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
+    EXPECT_EQ(ch().DataFile, tracker.RecordBase(0, 0));
+    EXPECT_FALSE(qltest::readAll(log).contains(QStringLiteral("[ErrStart8]")));
+
+    // A run that ends before its set values came is not continued later.
+    sample(4.0f, 0.0f, 0);
+    host.grids[0].setText(1, 2, QString());
+    host.starts.clear();
+    echo.data = false;
+    tracker.Track(0, 0, 1, &echo);
+    sample(4.0f, 0.0f, 0);
+    echo.data = true;
+    tracker.Track(0, 0, 0, &echo);
+    EXPECT_TRUE(host.starts.isEmpty());
+}
+
+// The record is named by the port that is open, whatever the port field
+// shows, and never leads out of the program folder.
+TEST_F(RunTrackTest, RecordIsNamedByThePortThatIsOpen)
+{
+    sim::PortsDir ports;
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(ports.path(), 3));
+    st->slot[0].hComm = OpenPort(3);
+    ASSERT_TRUE(st->slot[0].hComm);
+    host.panels[0].port = QStringLiteral("COM3/../../x");
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    EXPECT_EQ(ch().DataFile, dir.path() + QStringLiteral("/ql-QL-K01-COM3-1-1"));
+    EXPECT_TRUE(QFile::exists(record()));
+    ClosePort(st->slot[0].hComm);
+    EXPECT_EQ(QFileInfo(tracker.RecordBase(0, 0)).absolutePath(), dir.path());
 }
 
 // --- Per-sample update ---------------------------------------------------

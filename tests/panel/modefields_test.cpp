@@ -427,16 +427,29 @@ TEST_F(ModeSetupTest, NoDeviceLeavesThePanelAlone)
     EXPECT_EQ(panel->tSval(0), QStringLiteral("00.00"));
 }
 
-TEST_F(ModeSetupTest, ReportedModeOutsideTheListKeepsTheModeBox)
+// A device that reports a mode its list lacks: the box shows no entry
+// rather than a mode the device is not in, without a mode click that would
+// reset the values; the fields follow the reported values.
+TEST_F(ModeSetupTest, ReportedModeOutsideTheListShowsNoEntry)
 {
     identify(8);
     choose(1);
-    st.ch(kSlot, 0).ChnMode = 5;  // a device reported a mode the list lacks
+    QSignalSpy clicks(panel.get(), &DevCtrl::ModeClick);
+    st.ch(kSlot, 0).ChnMode = 5;
     st.ch(kSlot, 0).SetRaw = 250;
     SetupModeFields(st, kSlot, 0, *panel, showCap);
-    EXPECT_EQ(panel->ModeIdx(), 1);
+    EXPECT_EQ(panel->ModeIdx(), -1);
+    EXPECT_TRUE(panel->tMode().isEmpty());
     EXPECT_EQ(panel->tSval(0), QStringLiteral("2.50"));
     EXPECT_EQ(panel->lStim(0), QStringLiteral("Cutoff Curr:"));
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 250);
+
+    // Back in a listed mode the box shows it again.
+    st.ch(kSlot, 0).ChnMode = 1;
+    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    EXPECT_EQ(panel->ModeIdx(), 1);
+    EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 250);
 }
 
 } // namespace

@@ -154,6 +154,7 @@ bool DeviceSim::plug(const QString& folder, int port)
 
 void DeviceSim::unplug()
 {
+    stopFlood();
     delete notifier_;
     notifier_ = nullptr;
     ClosePtyEnds(master_, slaveFd_);
@@ -244,7 +245,8 @@ void DeviceSim::handle(const QByteArray& frame)
         for (int k = 0; k < channels(); ++k) {
             settle(ch_[size_t(k)]);
             sendReply(k, Reply::Info);
-            sendReply(k, Reply::Data);
+            if (!connectInfoOnly_)
+                sendReply(k, Reply::Data);
         }
         break;
     case 0x06:  // disconnect
@@ -359,7 +361,8 @@ QByteArray DeviceSim::reply(int chn, Reply kind) const
     uint8_t b[19] = {};
     uint8_t* p = b + 1;
     const int run = c.forcedRunState >= 0 ? c.forcedRunState : (c.running ? 1 : 0);
-    p[0] = uint8_t((kind == Reply::Info ? 100 : 0) + 10 * run + c.mode % 10);
+    const int mode = c.forcedMode >= 0 ? c.forcedMode : c.mode;
+    p[0] = uint8_t((kind == Reply::Info ? 100 : 0) + 10 * run + mode % 10);
     const double curUnits = (type_ == 26 && fw_ >= 320) ? 10000 : curFactor_;
     PutPair(p + 1, std::lround(c.current * curUnits));
     PutPair(p + 3, EncodeVolt(c.volt));
@@ -427,6 +430,51 @@ void DeviceSim::sendRaw(const QByteArray& bytes)
             ::poll(&p, 1, 10);
         }
     }
+}
+
+void DeviceSim::startFlood(Flood kind)
+{
+    stopFlood();
+    if (master_ < 0)
+        return;
+    // A block built once: the writer thread shares nothing else with the
+    // simulator but the descriptor and its counter.
+    QByteArray block;
+    if (kind == Flood::Frames) {
+        const QByteArray r = reply(0, Reply::Data);
+        for (int i = 0; i < 216; ++i)  // whole frames, so copies join cleanly
+            block += r;
+    } else {
+        uint32_t x = 2463534242u;
+        for (int i = 0; i < 4096; ++i) {
+            x ^= x << 13, x ^= x >> 17, x ^= x << 5;  // xorshift: every byte value, FA and F8 too
+            block.append(char(x & 0xFF));
+        }
+    }
+    flooding_ = true;
+    const int fd = master_;
+    flood_ = std::thread([this, fd, block] {
+        qsizetype at = 0;
+        while (flooding_.load()) {
+            const ssize_t n = ::write(fd, block.constData() + at, size_t(block.size() - at));
+            if (n > 0) {
+                floodBytes_ += n;
+                at = (at + n) % block.size();
+            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                break;
+            } else {
+                pollfd p{fd, POLLOUT, 0};
+                ::poll(&p, 1, 10);
+            }
+        }
+    });
+}
+
+void DeviceSim::stopFlood()
+{
+    flooding_ = false;
+    if (flood_.joinable())
+        flood_.join();
 }
 
 void DeviceSim::reportRun(int chn, int mode, int32_t setRaw, int32_t lmtRaw, int32_t timRaw)

@@ -25,8 +25,9 @@
 // Pairs are base 240. Voltage above 32.767 V and capacity above 32.767 Ah
 // use the range offsets 32768 (and 53248 for capacity above 163.83 Ah).
 //
-// Behaviour: connect answers with an info reply and a data reply per
-// channel, and replies flow on every step() until disconnect. Start (and
+// Behaviour: connect answers with an info reply (first, as the device does)
+// and a data reply per channel, or with the info reply alone
+// (setConnectInfoOnly), and replies flow on every step() until disconnect. Start (and
 // continue) run the channel in the mode of the command byte: mode 0 draws
 // the set current, mode 1 the set power, modes from chargeMode() on charge
 // at the set current (a charge profile takes its limit as a cell count and
@@ -40,6 +41,10 @@
 // frame's current and reports the voltage drop (current times the cell's
 // internal resistance) once, in the capacity field of the next data reply.
 // Frames with a bad check byte are recorded but not acted on.
+//
+// Flood: startFlood() writes to the line as fast as it takes bytes, from a
+// thread of its own (a USB device not held to the line rate, a faulty
+// adapter): junk bytes or copies of the present data reply.
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -47,7 +52,9 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <thread>
 
 class QSocketNotifier;
 class QTimer;
@@ -94,6 +101,7 @@ public:
         // Voltage drop of a resistance test, reported once in the capacity
         // field of the next data reply while idle; -1 = none pending.
         double resDrop = -1;
+        int forcedMode = -1;      // reported mode digit; -1 = the running mode
         // The cell on this channel.
         double emfFull = 4.2, emfEmpty = 3.0, rint = 0.05, capacityAh = 2.0, charge = 2.0;
     };
@@ -134,9 +142,17 @@ public:
     // Report a run going (as if started on the device itself).
     void reportRun(int chn, int mode, int32_t setRaw, int32_t lmtRaw, int32_t timRaw = 0);
     void forceRunState(int chn, int digit) { ch_.at(size_t(chn)).forcedRunState = digit; }
+    // Report this mode digit whatever the channel runs (-1: the real one).
+    void forceMode(int chn, int digit) { ch_.at(size_t(chn)).forcedMode = digit; }
+    // Floods the line until stopFlood() or unplug().
+    enum class Flood { Junk, Frames };
+    void startFlood(Flood kind);
+    void stopFlood();
+    qint64 floodBytes() const { return floodBytes_.load(); }  // bytes the flood wrote
 
     // Settings.
     void setInfoEvery(int steps) { infoEvery_ = steps; }
+    void setConnectInfoOnly(bool on) { connectInfoOnly_ = on; }
     void setRated(double volts, double amps) { ratedVolt_ = volts, ratedCur_ = amps; }
     void setFactors(int cur, int vol, int pwr) { curFactor_ = cur, volFactor_ = vol, pwrFactor_ = pwr; }
     void setChargeMode(int firstChargeMode) { chargeMode_ = firstChargeMode; }
@@ -174,6 +190,7 @@ private:
     double aux1_ = 0.6, aux2_ = 0.6;
     int infoEvery_ = 0, steps_ = 0;
     bool connected_ = false;
+    bool connectInfoOnly_ = false;
     bool corruptNext_ = false;
     QByteArray noise_;
     int lastTrigger_ = -1;
@@ -188,6 +205,9 @@ private:
     qint64 bytesIn_ = 0;
     QSocketNotifier* notifier_ = nullptr;
     QTimer* timer_ = nullptr;
+    std::thread flood_;
+    std::atomic<bool> flooding_{false};
+    std::atomic<qint64> floodBytes_{0};
 };
 
 } // namespace ql::sim

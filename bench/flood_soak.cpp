@@ -1,0 +1,214 @@
+// flood_soak: ports that deliver bytes faster than the program reads, against
+// the real serial layer, receive path and run tracking; prints resident
+// memory as it goes.
+//
+// What it measures
+//   N simulated devices (default 4) on pseudo-terminals COM3.. are connected
+//   and identified as usual, then each floods its line from a thread of its
+//   own as fast as the line takes bytes (a USB device not held to the line
+//   rate, a faulty adapter): the even slots with junk bytes, the odd ones
+//   with copies of a valid data reply of an idle device. The interface
+//   thread polls every port every 50 ms with the real LinkTimers,
+//   ReplyDecoder and RunTracker (widget-free stand-ins for the controls).
+//
+//   Reports, once a second: resident memory. At the end: bytes flooded and
+//   discarded per port, frames decoded per second, error-log lines, CPU
+//   share of the interface thread, and the resident-memory growth over the
+//   flood.
+//   Exit code 1 when memory grew by more than 32 MiB or a port stopped
+//   delivering frames.
+//
+// How to run (Release build):
+//   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQL_BENCH=ON
+//   cmake --build build/bench --target flood_soak
+//   build/bench/bench/flood_soak [--seconds 20] [--ports 4]
+#include "benchlink.h"
+
+#include "link/comm.h"
+#include "link/linktimers.h"
+#include "platform/serial.h"
+#include "platform/services.h"
+#include "sim/devsim.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kFirstPort = 3;
+constexpr long long kAllowedGrowth = 32LL << 20;
+
+void spin(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double mib(long long bytes) { return double(bytes) / 1048576.0; }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int seconds = 20, ports = 4;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
+            seconds = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--ports") && i + 1 < args.size())
+            ports = std::clamp(args[++i].toInt(), 1, ql::kMaxDevices);
+        else {
+            std::fprintf(stderr, "usage: flood_soak [--seconds N] [--ports N]\n");
+            return 2;
+        }
+    }
+
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("QL_HOME", QFile::encodeName(home.path()));
+    QDir(home.path()).mkpath(QStringLiteral("Log"));
+    ql::sim::PortsDir portsDir;
+
+    ql::LinkState st;
+    ql::SecondTicker ticker(st);
+    qlbench::Host host(st, &ticker);
+    ql::LinkTimers timers;
+    ql::ReplyDecoder dec(st, host, timers);
+    ql::RunTracker tracker(st, host);
+    tracker.programDir = home.path();
+    host.tracker = &tracker;
+    tracker.Attach(dec);
+    std::vector<long long> decoded(size_t(ql::kSlotCount), 0);
+    long long logLines = 0;
+    auto trackerHook = dec.onSample;
+    dec.onSample = [&](int s, int c, int run) {
+        ++decoded[size_t(s)];
+        trackerHook(s, c, run);
+    };
+    dec.errLog = [&](const QString& label, const QString& text) {
+        if (++logLines <= 5)
+            std::fprintf(stderr, "flood_soak: %s %s\n", qPrintable(label), qPrintable(text));
+    };
+    timers.onPoll = [&](int s) { dec.RecvDevice(s); };
+    timers.onConnect = [&](int s) { ql::SendConnect(st, s); };
+    timers.onRecvOff = [&](int s) { host.peers[size_t(s)].fields.led = false; };
+
+    std::vector<std::unique_ptr<ql::sim::DeviceSim>> devs;
+    for (int s = 0; s < ports; ++s) {
+        auto d = std::make_unique<ql::sim::DeviceSim>(11, 300);
+        if (!d->plug(portsDir.path(), kFirstPort + s)) {
+            std::fprintf(stderr, "flood_soak: cannot create a pseudo-terminal\n");
+            return 1;
+        }
+        d->start(1000);
+        host.peers[size_t(s)].fields.port = ql::PortName(kFirstPort + s);
+        ql::CommHandle h = ql::OpenPort(kFirstPort + s);
+        if (!h) {
+            std::fprintf(stderr, "flood_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + s)));
+            return 1;
+        }
+        ql::SetPortState(h, 9600, 8, 0, 2);
+        st.slot[size_t(s)].hComm = h;
+        ql::ConnectReset(st, ticker, s);
+        dec.ResetFraming(s);
+        timers.SetComm(s, true);
+        timers.SetConn(s, true);
+        ql::SendConnect(st, s);
+        devs.push_back(std::move(d));
+    }
+    QElapsedTimer wait;
+    wait.start();
+    auto identified = [&] {
+        for (int s = 0; s < ports; ++s)
+            if (st.slot[size_t(s)].DevType == 0)
+                return false;
+        return true;
+    };
+    while (!identified() && wait.elapsed() < 5000)
+        spin(10);
+    if (!identified()) {
+        std::fprintf(stderr, "flood_soak: not every device answered the connect\n");
+        return 1;
+    }
+
+    for (int s = 0; s < ports; ++s) {
+        devs[size_t(s)]->stop();  // no more replies of its own: only the flood
+        devs[size_t(s)]->startFlood(s % 2 == 0 ? ql::sim::DeviceSim::Flood::Junk
+                                               : ql::sim::DeviceSim::Flood::Frames);
+    }
+    spin(2000);  // the buffers fill up: their size is not growth
+
+    std::printf("flood_soak: %d ports flooding (junk on even slots, frames on odd ones), %d s\n", ports, seconds);
+    const long long rss0 = qlbench::residentBytes();
+    long long rssMax = rss0;
+    std::vector<long long> decoded0 = decoded;
+    const double cpu0 = qlbench::threadCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    for (int t = 1; t <= seconds; ++t) {
+        spin(1000);
+        const long long rss = qlbench::residentBytes();
+        rssMax = std::max(rssMax, rss);
+        std::printf("  %3d s  resident %.1f MiB\n", t, mib(rss));
+        std::fflush(stdout);
+    }
+    const double wallS = wall.nsecsElapsed() * 1e-9;
+    const double cpu = qlbench::threadCpuSeconds() - cpu0;
+
+    bool framesFlowed = true;
+    std::printf("%-6s %-6s %14s %14s %14s %12s\n", "port", "flood", "flooded", "discarded*", "kept in buffer",
+                "frames/s");
+    for (int s = 0; s < ports; ++s) {
+        const ql::CommHandle& h = st.slot[size_t(s)].hComm;
+        const double perSecond = double(decoded[size_t(s)] - decoded0[size_t(s)]) / wallS;
+        std::printf("%-6s %-6s %14lld %14lld %14lld %12.0f\n", qPrintable(ql::PortName(kFirstPort + s)),
+                    s % 2 == 0 ? "junk" : "frames", static_cast<long long>(devs[size_t(s)]->floodBytes()),
+                    static_cast<long long>(h ? h->discarded() : 0), static_cast<long long>(h ? h->buffered() : 0),
+                    perSecond);
+        if (s % 2 == 1 && perSecond < 1)
+            framesFlowed = false;
+    }
+    std::printf("* at least: bytes still on their way inside the driver are discarded uncounted\n");
+    const long long growth = rssMax - rss0;
+    QFile logFile(ql::ErrLogPath(QDate::currentDate()));
+    long long portLines = 0;
+    if (logFile.open(QIODevice::ReadOnly))
+        portLines = logFile.readAll().count("\r\n");
+    std::printf("decoder log entries             %lld\n", logLines);
+    std::printf("error log lines (serial layer)  %lld (one per flooded port)\n", portLines);
+    std::printf("interface thread CPU            %.2f s in %.1f s = %.1f %% of one core\n", cpu, wallS,
+                100 * cpu / wallS);
+    std::printf("resident memory                 %.1f MiB at the start, %.1f MiB at most: %+.1f MiB\n", mib(rss0),
+                mib(rssMax), mib(growth));
+
+    for (auto& d : devs)
+        d->stopFlood();
+    for (int s = 0; s < ports; ++s)
+        ql::ClosePort(st.slot[size_t(s)].hComm);
+    ticker.Shutdown();
+    timers.StopAll();
+    devs.clear();
+    if (growth > kAllowedGrowth) {
+        std::fprintf(stderr, "flood_soak: memory grew by %.1f MiB\n", mib(growth));
+        return 1;
+    }
+    if (!framesFlowed) {
+        std::fprintf(stderr, "flood_soak: a flooding port delivered no frames\n");
+        return 1;
+    }
+    return 0;
+}
