@@ -43,6 +43,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace ql {
 
@@ -106,12 +107,15 @@ QString MainCaption()
            QLatin1String(kBuildDate) + QLatin1Char(')');
 }
 
-frmMain::frmMain(QWidget* parent)
+frmMain::frmMain(MainOptions options, QWidget* parent)
     : QMainWindow(parent),
+      opts_(std::move(options)),
       host_(std::make_unique<LinkHost>(*this)),
       decoder_(link_, *host_, *host_),
       tracker_(link_, *host_)
 {
+    if (opts_.now)
+        tracker_.now = opts_.now;
     tracker_.Attach(decoder_);
     tracker_.checkSend = CheckBeforeSend;
     setObjectName(QStringLiteral("frmMain"));
@@ -389,7 +393,7 @@ void frmMain::createSlot(int n)
     s.frmDev->setAutoFillBackground(true);
     s.frmDev->setGeometry(px(50), px(450), px(14000), px(9000));
 
-    s.Panel = new DevCtrl(n, s.frmDev);
+    s.Panel = new DevCtrl(n, s.frmDev, opts_.timings.panel);
     s.Panel->adjustSize();
     s.Panel->setObjectName(QStringLiteral("DevCtrl%1").arg(n));
     s.Panel->move(px(8000), px(150));
@@ -423,13 +427,13 @@ void frmMain::createSlot(int n)
     s.lstInfo->setProperty("slot", n);
 
     s.tmrComm = new QTimer(this);
-    s.tmrComm->setInterval(50);
+    s.tmrComm->setInterval(opts_.timings.poll);
     connect(s.tmrComm, &QTimer::timeout, this, [this, n] { tmrComm_Timer(n); });
     s.tmrConn = new QTimer(this);
-    s.tmrConn->setInterval(1000);
+    s.tmrConn->setInterval(opts_.timings.connect);
     connect(s.tmrConn, &QTimer::timeout, this, [this, n] { tmrConn_Timer(n); });
     s.tmrRecv = new QTimer(this);
-    s.tmrRecv->setInterval(500);
+    s.tmrRecv->setInterval(opts_.timings.recvLamp);
     connect(s.tmrRecv, &QTimer::timeout, this, [this, n] { tmrRecv_Timer(n); });
 
     AttachColorCells(s.gridRun, s.Chart, s.Panel);
@@ -1169,7 +1173,7 @@ void frmMain::menuSaveData_Click()
         return;
     const bool csv = settings().SaveCsv;
     const QString device = slots_[n].gridRun->TextMatrix(chn + 1, 0);
-    const QString name = ProposedDataFileName(QDateTime::currentDateTime(), device, n, chn, p->Dev2S());
+    const QString name = ProposedDataFileName(tracker_.now(), device, n, chn, p->Dev2S());
     const QString chosen = FileDialog(true, SaveDataTitle(n, chn, p->Dev2S()), DataFileFilter(csv), name);
     if (chosen.isEmpty())
         return;

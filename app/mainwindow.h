@@ -9,6 +9,7 @@
 #include "link/recv.h"
 #include "link/runtrack.h"
 #include "link/state.h"
+#include "link/timings.h"
 #include "net/serverlink.h"
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
@@ -16,6 +17,7 @@
 #include "panel/valuecheck.h"
 #include "tools/toolwindows.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -81,10 +83,17 @@ struct WindowHooks {
     std::function<void(const ReadoutValues&)> meterValues;
 };
 
+// What a main window is built with: the link and panel periods, and the
+// clock that dates record and data file names (empty: the system clock).
+struct MainOptions {
+    LinkTimings timings;
+    std::function<QDateTime()> now;
+};
+
 class frmMain : public QMainWindow, private NewsHost {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(MainOptions options = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // ---- state
@@ -260,8 +269,9 @@ private:
 
     friend class LinkHost;
 
+    const MainOptions opts_;
     LinkState link_;
-    SecondTicker ticker_{link_};
+    SecondTicker ticker_{link_, opts_.timings.tick};
     std::unique_ptr<LinkHost> host_;
     ReplyDecoder decoder_;
     RunTracker tracker_;

@@ -3,11 +3,12 @@
 namespace ql {
 
 SecondTicker::SecondTicker(LinkState& state, Clock::duration period)
-    : state_(state), period_(period > Clock::duration::zero() ? period : std::chrono::seconds(1)) {
+    : state_(state), period_(period > Clock::duration::zero() ? period : Clock::duration::zero()) {
     for (auto& slot : due_)
         for (auto& d : slot)
             d = Clock::time_point::max();
-    thread_ = std::thread([this] { Run(); });
+    if (period_ > Clock::duration::zero())
+        thread_ = std::thread([this] { Run(); });
 }
 
 SecondTicker::~SecondTicker() { Shutdown(); }
@@ -22,7 +23,8 @@ void SecondTicker::TmrStart(int slot, int chn) {
     std::lock_guard lock(mutex_);
     if (quit_ || due_[slot][chn] != Clock::time_point::max())
         return;
-    due_[slot][chn] = Clock::now() + period_;
+    // In the manual mode the due time only marks the timer as existing.
+    due_[slot][chn] = period_ > Clock::duration::zero() ? Clock::now() + period_ : Clock::time_point::min();
     wake_.notify_one();
 }
 
@@ -102,12 +104,7 @@ void SecondTicker::Run() {
                 auto& d = due_[s][c];
                 if (d == Clock::time_point::max() || d > now)
                     continue;
-                ChanState& ch = state_.ch(s, c);
-                ch.ClockSeq.fetch_add(1);
-                ch.TickSecs.fetch_add(1);
-                if (ch.Counting.load())
-                    ch.RunSecs.fetch_add(1);
-                ch.ClockSeq.fetch_add(1);
+                Tick(s, c);
                 d += period_;
                 // After a long stall (suspend) resume the rhythm instead of
                 // delivering a burst of catch-up ticks.
@@ -116,6 +113,23 @@ void SecondTicker::Run() {
             }
         }
     }
+}
+
+void SecondTicker::Tick(int slot, int chn) {
+    ChanState& ch = state_.ch(slot, chn);
+    ch.ClockSeq.fetch_add(1);
+    ch.TickSecs.fetch_add(1);
+    if (ch.Counting.load())
+        ch.RunSecs.fetch_add(1);
+    ch.ClockSeq.fetch_add(1);
+}
+
+void SecondTicker::TickAll() {
+    std::lock_guard lock(mutex_);
+    for (int s = 0; s < kSlotCount; ++s)
+        for (int c = 0; c < kChanCount; ++c)
+            if (due_[s][c] != Clock::time_point::max())
+                Tick(s, c);
 }
 
 void ConnectReset(LinkState& state, SecondTicker& ticker, int slot) {

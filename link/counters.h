@@ -26,7 +26,8 @@ class SecondTicker {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // period: one second in the program; shorter in tests.
+    // period: one second in the program; shorter in tests. A zero period
+    // starts no thread: the timers then tick only through TickAll.
     explicit SecondTicker(LinkState& state, Clock::duration period = std::chrono::seconds(1));
     ~SecondTicker();  // Shutdown()
 
@@ -40,6 +41,10 @@ public:
     // Run seconds count (TmrResume) or stand still (TmrPause).
     void TmrResume(int slot, int chn);
     void TmrPause(int slot, int chn);
+
+    // One tick of every channel timer that exists, applied at once (the
+    // manual mode of a zero period; harmless with a running thread).
+    void TickAll();
 
     // True while the channel's timer exists.
     bool TmrRunning(int slot, int chn) const;
@@ -55,6 +60,7 @@ public:
 
 private:
     void Run();
+    void Tick(int slot, int chn);  // under mutex_
     static bool Valid(int slot, int chn);
 
     LinkState& state_;

@@ -218,10 +218,12 @@ int ShareTwips(int total, int parts)
 } // namespace
 
 
-DevCtrl::DevCtrl(int slot, QWidget* parent)
+DevCtrl::DevCtrl(int slot, QWidget* parent, std::chrono::milliseconds timerPeriod)
     : QWidget(parent), slot_(slot), ui_(new Controls)
 {
     build();
+    for (QTimer* t : {ui_->tmrCurve[0], ui_->tmrCurve[1], ui_->tmrShow[0], ui_->tmrShow[1], ui_->tmrAuto, ui_->tmrStep})
+        t->setInterval(timerPeriod);
     wireEvents();
 }
 
@@ -271,13 +273,9 @@ void DevCtrl::build()
     for (int c = 0; c < 2; ++c) {
         u.tmrCurve[size_t(c)] = new QTimer(this);
         u.tmrShow[size_t(c)] = new QTimer(this);
-        u.tmrCurve[size_t(c)]->setInterval(1000);
-        u.tmrShow[size_t(c)]->setInterval(1000);
     }
     u.tmrAuto = new QTimer(this);
-    u.tmrAuto->setInterval(1000);
     u.tmrStep = new QTimer(this);
-    u.tmrStep->setInterval(1000);
 
     setupGrids();
 

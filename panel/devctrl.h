@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -44,7 +45,10 @@ class RecvLed;
 class DevCtrl : public QWidget, public PanelIf, public RecvPanelIf, public RunPanelIf, public SeqPanelIf {
     Q_OBJECT
 public:
-    explicit DevCtrl(int slot, QWidget* parent = nullptr);
+    // timerPeriod: the curve, time, auto-test and step-test timers (one
+    // second in the program).
+    explicit DevCtrl(int slot, QWidget* parent = nullptr,
+                     std::chrono::milliseconds timerPeriod = std::chrono::seconds(1));
     ~DevCtrl() override;
 
     int Index() const { return slot_; }

@@ -53,6 +53,25 @@ QStringList FakePrompter::texts() const
     return out;
 }
 
+ql::MainOptions FastOptions()
+{
+    using std::chrono::milliseconds;
+    ql::MainOptions o;
+    o.timings.tick = milliseconds(20);
+    o.timings.poll = milliseconds(5);
+    o.timings.connect = milliseconds(40);
+    o.timings.recvLamp = milliseconds(20);
+    o.timings.panel = milliseconds(20);
+    return o;
+}
+
+ql::MainOptions SilentLineOptions()
+{
+    ql::MainOptions o = FastOptions();
+    o.timings.connect = std::chrono::hours(1);
+    return o;
+}
+
 bool waitFor(const std::function<bool()>& cond, int ms)
 {
     QElapsedTimer t;
@@ -151,9 +170,9 @@ void AppTest::TearDown()
 
 QString AppTest::portsDir() const { return dir_->path() + QStringLiteral("-ports"); }
 
-std::unique_ptr<ql::frmMain> AppTest::makeWindow()
+std::unique_ptr<ql::frmMain> AppTest::makeWindow(ql::MainOptions options)
 {
-    auto w = std::make_unique<ql::frmMain>();
+    auto w = std::make_unique<ql::frmMain>(std::move(options));
     w->resize(1100, 720);
     return w;
 }

@@ -47,6 +47,13 @@ public:
     QStringList texts() const;
 };
 
+// Short link and panel periods for window tests: the run seconds tick every
+// 20 ms, ports are polled every 5 ms, connect is resent every 40 ms, the
+// receive lamp goes out after 20 ms and the panel timers tick every 20 ms.
+ql::MainOptions FastOptions();
+// The same for a line that never answers: connect is sent once, at the click.
+ql::MainOptions SilentLineOptions();
+
 // Processes events until cond holds; false after ms.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);
 
@@ -76,7 +83,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // A main window whose closing does not ask: answers are queued first.
-    std::unique_ptr<ql::frmMain> makeWindow();
+    std::unique_ptr<ql::frmMain> makeWindow(ql::MainOptions options = FastOptions());
     void closeWindow(ql::frmMain& w);  // answers OK to every question
     QString home() const { return dir_->path(); }
     QString portsDir() const;

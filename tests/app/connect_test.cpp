@@ -38,7 +38,7 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
 {
     Pty dev(portsDir(), "COM12");
     ASSERT_TRUE(dev.ok());
-    auto w = makeWindow();
+    auto w = makeWindow(SilentLineOptions());
     w->menuAddDev_Click();
     w->menuAddDev_Click();
     ql::DevSlot& s = w->slot(2);
@@ -55,7 +55,7 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     EXPECT_EQ(line.byteSize, 8);
     EXPECT_EQ(line.parity, 2);
     EXPECT_EQ(line.stopBits, 0);
-    // Exactly one connect frame at once (the repeat comes a second later).
+    // Exactly one connect frame at once (the repeat comes a period later).
     const auto frames = Frames(dev.readAll(10, 500));
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(cmd(frames[0]), 0x05);
@@ -158,6 +158,7 @@ namespace {
 // Records the order of the stop handler's calls.
 class RecordingMain : public ql::frmMain {
 public:
+    RecordingMain() : ql::frmMain(qltest::SilentLineOptions()) {}
     std::vector<std::pair<int, int>> stops;
     void DevCtrl_StopClick(int Index, int chn) override
     {

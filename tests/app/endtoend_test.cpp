@@ -157,7 +157,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow();
     ql::DevSlot& s = w->slot(0);
     ql::DevCtrl* p = s.Panel;
@@ -254,7 +254,7 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     dev.setChargeMode(2);
     dev.setCell(0, 4.2, 3.0, 0.05, 2.0);
     ASSERT_TRUE(dev.plug(portsDir(), 4));
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow(false);
     ql::DevSlot& s = w->slot(0);
     ql::DevCtrl* p = s.Panel;
@@ -313,7 +313,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     DeviceSim dev(18, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 5));
     dev.setCell(1, 4.2, 3.0, 0.08, 2.0);
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow();
     w->menuAddDev_Click();  // a second, empty slot for the picture
     ql::DevSlot& s = w->slot(0);
@@ -383,7 +383,7 @@ TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     QString record;
     int recordedRows = 0;
     {
@@ -439,8 +439,8 @@ TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
     one.reportRun(0, 0, 100, 300);
     two.reportRun(0, 0, 1000, 3000);
     two.reportRun(1, 0, 500, 3000);
-    one.start(200);
-    two.start(200);
+    one.start(20);
+    two.start(20);
     auto w = startWindow(false);
     w->menuAddDev_Click();
     w->menuAddDev_Click();
@@ -493,6 +493,7 @@ namespace {
 // Records the auto-test and step-test events the window receives.
 class HookedMain : public ql::frmMain {
 public:
+    HookedMain() : ql::frmMain(qltest::FastOptions()) {}
     QStringList seen;
     void DevCtrl_AutoTestClick(int i) override { seen << QStringLiteral("AutoTest%1").arg(i); }
     void DevCtrl_AutoTmrOn(int i) override { seen << QStringLiteral("AutoTmr%1").arg(i); }
@@ -542,7 +543,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow();
     ql::DevSlot& s = w->slot(0);
     ql::DevCtrl* p = s.Panel;
@@ -576,7 +577,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 
     // The device ran on meanwhile. Plug the adapter in again and connect.
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     prompt.messages.clear();
     u.cmdConn->click();
     EXPECT_TRUE(prompt.messages.empty());
@@ -601,7 +602,7 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     QString record;
     int recordedRows = 0;
     {
@@ -660,7 +661,7 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.setCell(0, 4.2, 3.0, 0.05, 0.0008);
     dev.forceMode(0, 1);
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow();
     ql::DevSlot& s = w->slot(0);
     ql::DevCtrl* p = s.Panel;
@@ -695,7 +696,7 @@ TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow();
     ql::DevCtrl* p = w->slot(0).Panel;
     const auto& u = p->ui();
@@ -729,7 +730,7 @@ TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.reportRun(0, 0, 150, 320);
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow();
     ql::DevCtrl* p = w->slot(0).Panel;
     connectDevice(*w, 0, dev, 3);
@@ -748,7 +749,7 @@ TEST_F(EndToEnd, UntouchedSetValueOfAMilliampereLoadIsSentAsTheDeviceHasIt)
     DeviceSim dev(18, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.reportRun(0, 0, 125, 3000);  // 0.125 A, 3.000 V
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow();
     ql::DevCtrl* p = w->slot(0).Panel;
     const auto& u = p->ui();
@@ -776,7 +777,7 @@ TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow(false);
     ql::DevSlot& s = w->slot(0);
     ql::DevCtrl* p = s.Panel;
@@ -792,7 +793,7 @@ TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.step(300);  // five minutes at 5 A while nobody listens
     ASSERT_TRUE(dev.channel(0).running);
-    dev.start(200);
+    dev.start(20);
     dev.clearRecorded();
     u.cmdConn->click();  // one Connect after replugging
     ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
@@ -814,7 +815,7 @@ TEST_F(EndToEnd, UnwritableRecordIsShownInTheInformationList)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(200);
+    dev.start(20);
     auto w = startWindow(false);
     ql::DevSlot& s = w->slot(0);
     const auto& u = s.Panel->ui();

@@ -25,7 +25,7 @@ TEST_F(DeviceAppTest, TwoChannelChartShowsItsLegendsApart)
     }
     DeviceSim dev(18, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 5));
-    dev.start(200);
+    dev.start(20);
     auto w = makeWindow();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));

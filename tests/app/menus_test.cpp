@@ -412,6 +412,7 @@ TEST_F(AppTest, ClockLineAndMarqueeHandOver)
 namespace {
 class TrayMain : public ql::frmMain {
 public:
+    TrayMain() : ql::frmMain(qltest::FastOptions()) {}
     bool tray = true;
     bool trayAvailable() const override { return tray; }
 };

@@ -92,7 +92,7 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(100);
+    dev.start(10);
     auto w = startWindow();
     ql::DevSlot& s = w->slot(0);
     ql::DevCtrl* p = s.Panel;
@@ -112,6 +112,9 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     u.optAutoSec->setChecked(true);
     typeInto(u.txtVolAuto, "2.50");
     dev.clearRecorded();
+    // A step's row takes the readings of its last tick: the tick is long
+    // against the device's reply pace, so the set of a step shows before it.
+    u.tmrAuto->setInterval(150);
     u.cmdStartAuto->click();
     ASSERT_TRUE(w->autoTest().at(0).AutoOn);
     EXPECT_TRUE(w->link().slot[0].AutoRunning);
@@ -193,7 +196,7 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
 {
     DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(50);
+    dev.start(20);
     auto w = startWindow();
     ql::DevSlot& s = w->slot(0);
     ql::DevCtrl* p = s.Panel;
@@ -255,7 +258,9 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     EXPECT_EQ(p->tStepSet(2, 4), "0.03");
     EXPECT_EQ(p->tStepSet(3, 2), "2.00");
 
-    u.tmrStep->setInterval(300);
+    // The step tick is long against the device's reply pace: a step sees
+    // its run reported before its next tick.
+    u.tmrStep->setInterval(150);
     dev.clearRecorded();
     u.cmdStartStep->click();
     ASSERT_TRUE(w->stepTest().at(0).StepOn);
@@ -317,7 +322,7 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         SCOPED_TRACE(k.type);
         DeviceSim dev(k.type, 300);
         ASSERT_TRUE(dev.plug(portsDir(), k.port));
-        dev.start(50);
+        dev.start(20);
         auto w = startWindow();
         ql::DevCtrl* p = w->slot(0).Panel;
         const auto& u = p->ui();
