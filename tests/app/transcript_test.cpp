@@ -1,0 +1,510 @@
+// Golden transcripts: scripted sessions of the whole program against
+// simulated devices, each compared with a checked-in transcript of every
+// command frame the devices received and the exact bytes of every file the
+// program left in its folder. A difference is a change of behaviour.
+//
+// The sessions run on a hand-driven clock: the run-second counters tick only
+// when the script says so, the panels' timers are fired by the script, the
+// devices step one second per tick and reply at once, and file names are
+// dated by a fixed clock. So every frame and every row comes out the same on
+// every run.
+//
+// QL_UPDATE_GOLDEN=1 rewrites the transcripts in the source tree.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "panel/flexgrid.h"
+#include "panel/stepedit.h"
+#include "platform/services.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <set>
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+// Bytes as readable text that gives every byte back: printable ASCII as it
+// is, a backslash doubled, CR and LF as \r and \n (a line break follows
+// \n), every other byte as \xHH.
+QString Escape(const QByteArray& bytes)
+{
+    QString out;
+    for (const char ch : bytes) {
+        const auto b = uint8_t(ch);
+        if (b == '\\')
+            out += QStringLiteral("\\\\");
+        else if (b == '\r')
+            out += QStringLiteral("\\r");
+        else if (b == '\n')
+            out += QStringLiteral("\\n\n");
+        else if (b >= 0x20 && b < 0x7F)
+            out += QChar(b);
+        else
+            out += QStringLiteral("\\x%1").arg(b, 2, 16, QLatin1Char('0')).toUpper().replace(QLatin1String("\\X"),
+                                                                                              QLatin1String("\\x"));
+    }
+    return out;
+}
+
+QString Hex(const QByteArray& frame)
+{
+    return QString::fromLatin1(frame.toHex(' ').toUpper());
+}
+
+void chooseText(QComboBox* c, const QString& text)
+{
+    QLineEdit* e = c->lineEdit();
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    if (e->hasSelectedText())
+        QTest::keyClick(e, Qt::Key_Delete);
+    e->clearFocus();
+}
+
+class Transcript : public DeviceAppTest {
+protected:
+    struct Device {
+        DeviceSim* sim;
+        QString port;
+        int seen = 0;  // frames already written to the transcript
+    };
+
+    static ql::MainOptions Options()
+    {
+        using std::chrono::hours;
+        using std::chrono::milliseconds;
+        ql::MainOptions o;
+        o.timings.tick = milliseconds(0);  // the script ticks
+        o.timings.poll = milliseconds(5);
+        o.timings.connect = hours(1);      // devices answer the first connect
+        o.timings.recvLamp = milliseconds(20);
+        o.timings.panel = hours(1);        // the script fires the panel timers
+        o.now = [] { return QDateTime(QDate(2024, 3, 5), QTime(10, 20, 30)); };
+        return o;
+    }
+
+    void SetUp() override
+    {
+        DeviceAppTest::SetUp();
+    }
+
+    std::unique_ptr<ql::frmMain> open(const QString& ini = QString())
+    {
+        if (!ini.isEmpty()) {
+            QFile f(home() + "/ql.ini");
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(ini.toLatin1());
+        }
+        auto w = makeWindow(Options());
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->activateWindow();
+        return w;
+    }
+
+    void plug(DeviceSim& dev, int port)
+    {
+        ASSERT_TRUE(dev.plug(portsDir(), port));
+        devices_.push_back({&dev, QStringLiteral("COM%1").arg(port)});
+    }
+
+    // Lets the program and the devices exchange everything in flight: done
+    // once three polls of every open port have passed with no new frame at
+    // any device.
+    void settle(ql::frmMain& w)
+    {
+        for (int n = 0; n < w.DevCount(); ++n) {
+            QTimer* t = w.slot(n).tmrComm;
+            if (t && hooked_.insert(t).second)
+                QObject::connect(t, &QTimer::timeout, t, [this] { ++polls_; });
+        }
+        auto anyOpen = [&] {
+            for (int n = 0; n < w.DevCount(); ++n)
+                if (w.slot(n).tmrComm->isActive())
+                    return true;
+            return false;
+        };
+        int base = polls_;
+        for (int guard = 0; guard < 4000; ++guard) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            int taken = 0;
+            for (Device& d : devices_)
+                if (d.sim->plugged())
+                    taken += d.sim->pump(0);
+            if (taken > 0) {
+                base = polls_;
+                continue;
+            }
+            if (!anyOpen() && guard > 3)
+                return;  // nothing polls: nothing more can come in
+            if (polls_ - base >= 3 * std::max(1, w.DevCount()))
+                return;
+            QTest::qWait(1);
+        }
+        ADD_FAILURE() << "the exchange did not settle";
+    }
+
+    // One second: the run counters tick, the devices step (deviceSeconds_
+    // of their own time) and reply, then the enabled panel timers fire.
+    void second(ql::frmMain& w)
+    {
+        settle(w);  // commands reach the devices at once
+        w.ticker().TickAll();
+        for (Device& d : devices_)
+            if (d.sim->plugged() && d.sim->connected())
+                d.sim->step(deviceSeconds_);
+        settle(w);
+        for (int n = 0; n < w.DevCount(); ++n) {
+            ql::DevCtrl* p = w.slot(n).Panel;
+            for (int c = 0; c < 2; ++c) {
+                if (p->TmrCurveEnable(c))
+                    w.DevCtrl_TmrCurveOn(n, c);
+                if (p->TmrShowEnable(c))
+                    w.DevCtrl_TmrShowOn(n, c);
+            }
+            if (p->AutoTmrEnable())
+                w.DevCtrl_AutoTmrOn(n);
+            if (p->StepTmrEnable())
+                w.DevCtrl_StepTmrOn(n);
+        }
+        settle(w);
+    }
+
+    void seconds(ql::frmMain& w, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            second(w);
+    }
+
+    // A section of the transcript: the frames each device received since
+    // the last one.
+    void mark(ql::frmMain& w, const QString& what)
+    {
+        settle(w);
+        text_ += QStringLiteral("## ") + what + QLatin1Char('\n');
+        for (Device& d : devices_) {
+            const QList<QByteArray>& got = d.sim->received();
+            for (int i = d.seen; i < got.size(); ++i)
+                text_ += d.port + QStringLiteral(" < ") + Hex(got[i]) + QLatin1Char('\n');
+            d.seen = int(got.size());
+        }
+    }
+
+    // Every file of the program folder but the error log (its lines carry
+    // the wall clock), byte for byte; the folder's path reads <home>.
+    void files(const QString& what)
+    {
+        text_ += QStringLiteral("## files ") + what + QLatin1Char('\n');
+        QStringList paths;
+        QDirIterator it(home(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            paths << QDir(home()).relativeFilePath(it.next());
+        paths.sort();
+        for (const QString& rel : paths) {
+            if (rel.startsWith(QLatin1String("Log/")))
+                continue;
+            QFile f(home() + QLatin1Char('/') + rel);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+            QByteArray bytes = f.readAll();
+            bytes.replace(QDir::toNativeSeparators(home()).toLocal8Bit(), "<home>");
+            text_ += QStringLiteral("== %1 (%2 bytes)\n").arg(rel).arg(bytes.size()) + Escape(bytes) +
+                     QStringLiteral("\n== end\n");
+        }
+    }
+
+    void connectSlot(ql::frmMain& w, int n, int port)
+    {
+        ql::DevCtrl* p = w.slot(n).Panel;
+        p->setTPort(QStringLiteral("COM%1").arg(port));
+        p->ui().cmdConn->click();
+        ASSERT_TRUE(p->Conn());
+        settle(w);
+        ASSERT_FALSE(w.slot(n).tmrConn->isActive()) << "not identified";
+    }
+
+    void closeAnswering(std::unique_ptr<ql::frmMain>& w, std::deque<int> answers)
+    {
+        prompt.answers = std::move(answers);
+        w->close();
+        for (Device& d : devices_)
+            if (d.sim->plugged())
+                d.sim->pump(0);
+        QCoreApplication::processEvents();
+        for (Device& d : devices_)
+            if (d.sim->plugged())
+                d.sim->pump(50);
+        w.reset();
+        text_ += QStringLiteral("## closed\n");
+        for (Device& d : devices_) {
+            const QList<QByteArray>& got = d.sim->received();
+            for (int i = d.seen; i < got.size(); ++i)
+                text_ += d.port + QStringLiteral(" < ") + Hex(got[i]) + QLatin1Char('\n');
+            d.seen = int(got.size());
+        }
+    }
+
+    void compare(const QString& name)
+    {
+        text_ += QStringLiteral("## messages\n") + prompt.texts().join(QLatin1Char('\n')) + QLatin1Char('\n');
+        const QString path = QStringLiteral(QL_GOLDEN_DIR "/") + name + QStringLiteral(".txt");
+        const QByteArray now = text_.toUtf8();
+        if (qEnvironmentVariableIntValue("QL_UPDATE_GOLDEN") == 1) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(now);
+            return;
+        }
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "no transcript " << path.toStdString();
+        const QStringList want = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+        const QStringList got = text_.split(QLatin1Char('\n'));
+        for (int i = 0; i < std::max(want.size(), got.size()); ++i) {
+            if (want.value(i) != got.value(i)) {
+                ADD_FAILURE() << name.toStdString() << " differs at line " << i + 1 << "\n  golden: "
+                              << want.value(i).toStdString() << "\n  now:    " << got.value(i).toStdString();
+                return;
+            }
+        }
+    }
+
+    std::vector<Device> devices_;
+    QString text_;
+    int polls_ = 0;
+    double deviceSeconds_ = 1.0;
+    std::set<QTimer*> hooked_;
+};
+
+const QString kAutoSave = QStringLiteral(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");
+
+} // namespace
+
+// Connect, identify, start with typed values, set, stop with the run's end
+// and its automatic data file, monitor without a run, Save Data, disconnect.
+TEST_F(Transcript, SingleChannelRun)
+{
+    DeviceSim dev(11, 300);
+    plug(dev, 3);
+    auto w = open(kAutoSave);
+    const auto& u = w->slot(0).Panel->ui();
+    connectSlot(*w, 0, 3);
+    mark(*w, "connect and identify");
+
+    u.cmbMode->setCurrentIndex(0);
+    emit u.cmbMode->activated(0);
+    typeInto(u.txtSval, "1.5");
+    typeInto(u.txtSlmt, "3.00");
+    typeInto(u.txtStim, "0");
+    u.cmdRun->click();
+    mark(*w, "start 1.5 A to 3.00 V");
+    seconds(*w, 4);
+    mark(*w, "four seconds");
+
+    typeInto(u.txtSval, "2.00");
+    u.cmdSet->click();
+    seconds(*w, 3);
+    mark(*w, "set 2.00 A, three seconds");
+
+    u.cmdStop->click();
+    seconds(*w, 2);
+    mark(*w, "stop");
+
+    u.cmdMonitor->click();
+    seconds(*w, 3);
+    mark(*w, "monitor");
+
+    prompt.fileAnswer = home() + "/saved";
+    w->menuSaveData->trigger();
+    mark(*w, "save data");
+
+    u.cmdConn->click();
+    mark(*w, "disconnect");
+    files("at the end");
+    closeAnswering(w, {});
+    compare(QStringLiteral("single_channel_run"));
+}
+
+// A run closed mid-way with its device stopped, its record cut in the middle
+// of a row, then continued in a new window twice.
+TEST_F(Transcript, ContinueInNewWindows)
+{
+    DeviceSim dev(11, 300);
+    plug(dev, 3);
+    {
+        auto w = open();
+        const auto& u = w->slot(0).Panel->ui();
+        connectSlot(*w, 0, 3);
+        typeInto(u.txtSval, "1.50");
+        typeInto(u.txtSlmt, "3.00");
+        u.cmdRun->click();
+        seconds(*w, 4);
+        mark(*w, "first window: start and four seconds");
+        closeAnswering(w, {ql::Prompter::IdOk, ql::Prompter::IdOk});
+    }
+    files("after the first window");
+    // A row cut short, as a crash leaves it.
+    const QStringList baks = QDir(home()).entryList({QStringLiteral("ql-*.bak")}, QDir::Files);
+    ASSERT_EQ(baks.size(), 1);
+    {
+        QFile f(home() + "/" + baks[0]);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("9\t1.5");
+    }
+    for (int round = 1; round <= 2; ++round) {
+        auto w = open();
+        const auto& u = w->slot(0).Panel->ui();
+        connectSlot(*w, 0, 3);
+        typeInto(u.txtSval, "1.50");
+        typeInto(u.txtSlmt, "3.00");
+        u.cmdCont->click();
+        seconds(*w, 3);
+        mark(*w, QStringLiteral("window %1: continue and three seconds").arg(round + 1));
+        closeAnswering(w, {ql::Prompter::IdOk, ql::Prompter::IdOk});
+        files(QStringLiteral("after window %1").arg(round + 1));
+    }
+    compare(QStringLiteral("continue_in_new_windows"));
+}
+
+// A run going on the device before the program connects is taken up, and a
+// two-channel device runs both channels to their stops.
+TEST_F(Transcript, RunFoundGoingAndTwoChannels)
+{
+    DeviceSim one(11, 300), two(18, 300);
+    plug(one, 3);
+    plug(two, 6);
+    one.reportRun(0, 0, 150, 320);
+    auto w = open(kAutoSave);
+    w->menuAddDev_Click();
+    connectSlot(*w, 0, 3);
+    connectSlot(*w, 1, 6);
+    mark(*w, "connect both");
+    seconds(*w, 3);
+    mark(*w, "the run found going, three seconds");
+
+    const auto& u = w->slot(1).Panel->ui();
+    typeInto(u.txtSval2S[0], "1.00");
+    typeInto(u.txtSlmt2S[0], "3.20");
+    typeInto(u.txtSval2S[1], "0.50");
+    typeInto(u.txtSlmt2S[1], "3.10");
+    u.optChn2->setChecked(true);  // both channels
+    u.cmdRun2S->click();
+    seconds(*w, 3);
+    mark(*w, "both channels started, three seconds");
+    u.optChn1->setChecked(true);  // channel 2
+    u.cmdStop2S->click();
+    second(*w);
+    mark(*w, "channel 2 stopped");
+    u.optChn0->setChecked(true);  // channel 1
+    second(*w);  // its next reply offers Stop again
+    u.cmdStop2S->click();
+    w->slot(0).Panel->ui().cmdStop->click();
+    seconds(*w, 2);
+    mark(*w, "every channel stopped");
+    files("at the end");
+    closeAnswering(w, {});
+    compare(QStringLiteral("run_found_going_and_two_channels"));
+}
+
+// The auto test steps the load and saves its results; a step program is
+// saved, opened again and run; parameter files are saved and loaded.
+TEST_F(Transcript, SequencesAndParameterFiles)
+{
+    DeviceSim dev(11, 300);
+    plug(dev, 3);
+    auto w = open();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectSlot(*w, 0, 3);
+    mark(*w, "connect");
+
+    chooseText(u.cmbC1Auto, "1.0");
+    chooseText(u.cmbC2Auto, "2.0");
+    chooseText(u.cmbStepAuto, "0.5");
+    chooseText(u.cmbTimeAuto, "2");
+    u.optAutoSec->setChecked(true);
+    typeInto(u.txtVolAuto, "2.50");
+    u.cmdStartAuto->click();
+    for (int i = 0; i < 20 && w->autoTest().at(0).AutoOn; ++i)
+        second(*w);
+    ASSERT_FALSE(w->autoTest().at(0).AutoOn);
+    seconds(*w, 1);
+    mark(*w, "auto test");
+    prompt.fileAnswer = home() + "/auto";
+    u.cmdSave->click();
+
+    bool edited = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        ql::frmSet* dlg = nullptr;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
+                dlg = d;
+        if (!dlg)
+            return;
+        auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
+            dlg->cmbMode->setCurrentIndex(kind);
+            if (dlg->txtSet->isEnabled())
+                dlg->txtSet->setText(set);
+            if (dlg->txtLmt->isEnabled())
+                dlg->txtLmt->setText(lmt);
+            dlg->txtLmt2->setText(third);
+            return dlg->cmdSet_Click();
+        };
+        const int wait = dlg->cmbMode->findText("Wait");
+        edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
+                 step(0, "2.00", "2.50", "0.05");
+        dlg->cmdOK->click();
+    });
+    u.cmdSetStep->click();
+    ASSERT_TRUE(edited);
+    prompt.fileAnswer = home() + "/prog";
+    u.cmdSaveStep->click();
+    u.cmdClearStep->click();
+    prompt.fileAnswer = home() + "/prog.stp";
+    u.cmdOpenStep->click();
+    deviceSeconds_ = 30;  // a step's 0.05 Ah at 1 A in six ticks
+    u.cmdStartStep->click();
+    for (int i = 0; i < 40 && w->stepTest().at(0).StepOn; ++i)
+        second(*w);
+    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    mark(*w, "step test");
+    text_ += QStringLiteral("## step results\n");
+    for (int r = 1; r < p->StepListCnt(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << p->tStepList(r, c);
+        text_ += cells.join(QLatin1Char('|')) + QLatin1Char('\n');
+    }
+    deviceSeconds_ = 1;
+
+    typeInto(u.txtSval, "1.25");
+    typeInto(u.txtSlmt, "2.75");
+    prompt.fileAnswer = home() + "/params";
+    w->menuSaveCfg->setEnabled(true);
+    w->menuSaveCfg->trigger();
+    typeInto(u.txtSval, "3.00");
+    prompt.fileAnswer = home() + "/params.cfg";
+    w->menuOpenCfg->setEnabled(true);
+    w->menuOpenCfg->trigger();
+    text_ += QStringLiteral("## fields after loading the parameters\n") + p->tSval(0) + QLatin1Char(' ') +
+             p->tSlmt(0) + QLatin1Char(' ') + p->tStim(0) + QLatin1Char('\n');
+    u.cmdRun->click();
+    seconds(*w, 2);
+    u.cmdStop->click();
+    seconds(*w, 1);
+    mark(*w, "a run from the loaded parameters");
+    files("at the end");
+    closeAnswering(w, {});
+    compare(QStringLiteral("sequences_and_parameter_files"));
+}
