@@ -1,5 +1,6 @@
 // The main window's side of a slot's connection: Connect and Disconnect on
-// the panel, and a port that closes itself because the device is gone.
+// the panel, a port that closes itself because the device is gone, and the
+// slot's link timers (polling, connect repeat, receive lamp).
 #include "app/mainwindow.h"
 
 #include "app/prompter.h"
@@ -138,5 +139,34 @@ void frmMain::disconnectReset(int Index)
     p->TabClear();
     p->TabAdd(1, QStringLiteral("key1"));
 }
+
+// ------------------------------------------------------------------ link
+
+void frmMain::sendConnect(int n) { SendConnect(link_, n); }
+void frmMain::sendDisconnect(int n) { SendDisconnect(link_, n); }
+
+void frmMain::tmrPauseStop(int n)
+{
+    ticker_.TmrPause(n, 0);
+    ticker_.TmrPause(n, 1);
+    ticker_.TmrStop(n, 0);
+    ticker_.TmrStop(n, 1);
+}
+
+void frmMain::tmrComm_Timer(int n)
+{
+    if (!closing_)
+        decoder_.RecvDevice(n);
+}
+
+void frmMain::tmrConn_Timer(int n) { sendConnect(n); }
+
+void frmMain::tmrRecv_Timer(int n)
+{
+    slots_[n].Panel->setLedRecv(false);
+    slots_[n].tmrRecv->stop();
+}
+
+// Connect, disconnect and a lost port: app/connection.cpp.
 
 } // namespace ql

@@ -1,0 +1,122 @@
+// DevCtrl: the members of the auto-test and cycle-test pages.
+#include "panel/devctrlparts.h"
+
+namespace ql {
+
+using namespace devctrlparts;
+
+// ---- Auto-test and cycle-test pages -------------------------------------------
+
+void DevCtrl::AutoC1Add(const QString& item) { AddKeepingChoice(ui_->cmbC1Auto, item); }
+void DevCtrl::AutoC1Clr() { ClearList(ui_->cmbC1Auto); }
+void DevCtrl::AutoC2Add(const QString& item) { AddKeepingChoice(ui_->cmbC2Auto, item); }
+void DevCtrl::AutoC2Clr() { ClearList(ui_->cmbC2Auto); }
+void DevCtrl::AutoStepAdd(const QString& item) { AddKeepingChoice(ui_->cmbStepAuto, item); }
+void DevCtrl::AutoStepClr() { ClearList(ui_->cmbStepAuto); }
+void DevCtrl::AutoTimeAdd(const QString& item) { AddKeepingChoice(ui_->cmbTimeAuto, item); }
+void DevCtrl::AutoModeAdd(const QString& item) { AddKeepingChoice(ui_->cmbModeAuto, item); }
+void DevCtrl::AutoTimeClr() { ClearList(ui_->cmbTimeAuto); }
+
+void DevCtrl::AutoListClr()
+{
+    FlexGrid* g = ui_->gridAutoRun;
+    g->Clear();
+    g->setRows(11);
+    g->setTextMatrix(0, 0, Lang(QStringLiteral("Index")));
+    g->setTextMatrix(0, 1, Lang(QStringLiteral("Curr(A)")));
+    g->setTextMatrix(0, 2, Lang(QStringLiteral("Volt(V)")));
+    g->setTextMatrix(0, 3, Lang(QStringLiteral("Pwr(W)")));
+    autoRow_ = 1;
+}
+
+void DevCtrl::AutoListAdd()
+{
+    ++autoRow_;
+    if (autoRow_ > 10)
+        ui_->gridAutoRun->setRows(ui_->gridAutoRun->Rows() + 1);
+}
+
+void DevCtrl::StepListClr()
+{
+    FlexGrid* g = ui_->gridStepRun;
+    g->Clear();
+    g->setRows(9);
+    g->setTextMatrix(0, 0, Lang(QStringLiteral("Step")));
+    g->setTextMatrix(0, 1, Lang(QStringLiteral("Mode")));
+    g->setTextMatrix(0, 2, Lang(QStringLiteral("Capacity")));
+    g->setTextMatrix(0, 3, Lang(QStringLiteral("Energy")));
+    stepRow_ = 1;
+}
+
+void DevCtrl::StepListAdd()
+{
+    ++stepRow_;
+    if (stepRow_ > 6)
+        ui_->gridStepRun->setRows(ui_->gridStepRun->Rows() + 1);
+}
+
+void DevCtrl::StepSetClr()
+{
+    FlexGrid* g = ui_->gridStepSet;
+    g->Clear();
+    g->setTextMatrix(0, 0, Lang(QStringLiteral("Step")));
+    g->setTextMatrix(0, 1, Lang(QStringLiteral("Mode")));
+    g->setTextMatrix(0, 2, Lang(QStringLiteral("Set1")));
+    g->setTextMatrix(0, 3, Lang(QStringLiteral("Set2")));
+    g->setTextMatrix(0, 4, Lang(QStringLiteral("Cutoff")));
+    for (int r = 1; r <= 10; ++r)
+        g->setTextMatrix(r, 0, QString::number(r));
+}
+
+void DevCtrl::StepSetAdd()
+{
+    ui_->gridStepSet->setRows(ui_->gridStepSet->Rows() + 1);
+}
+
+QString DevCtrl::tAutoC1() const { return ui_->cmbC1Auto->currentText(); }
+void DevCtrl::setTAutoC1(const QString& text) { SetComboText(ui_->cmbC1Auto, text); }
+QString DevCtrl::tAutoC2() const { return ui_->cmbC2Auto->currentText(); }
+void DevCtrl::setTAutoC2(const QString& text) { SetComboText(ui_->cmbC2Auto, text); }
+QString DevCtrl::tAutoVol() const { return ui_->txtVolAuto->text(); }
+void DevCtrl::setTAutoVol(const QString& text) { ui_->txtVolAuto->setText(text); }
+QString DevCtrl::tAutoStep() const { return ui_->cmbStepAuto->currentText(); }
+void DevCtrl::setTAutoStep(const QString& text) { SetComboText(ui_->cmbStepAuto, text); }
+QString DevCtrl::tAutoTime() const { return ui_->cmbTimeAuto->currentText(); }
+void DevCtrl::setTAutoTime(const QString& text) { SetComboText(ui_->cmbTimeAuto, text); }
+QString DevCtrl::tAutoMode() const { return ui_->cmbModeAuto->currentText(); }
+void DevCtrl::setTAutoMode(const QString& text) { SetComboText(ui_->cmbModeAuto, text); }
+
+QString DevCtrl::tAutoList(int col) const { return ui_->gridAutoRun->TextMatrix(autoRow_, col); }
+
+void DevCtrl::setTAutoList(int col, const QString& text)
+{
+    ui_->gridAutoRun->setTextMatrix(autoRow_, col, text);
+    ui_->gridAutoRun->setTextMatrix(autoRow_, 0, QString::number(autoRow_));
+}
+
+QString DevCtrl::tAutoRun(int row, int col) const { return ui_->gridAutoRun->TextMatrix(row, col); }
+int DevCtrl::AutoRunCnt() const { return ui_->gridAutoRun->Rows(); }
+void DevCtrl::setTStepList(int col, const QString& text) { ui_->gridStepRun->setTextMatrix(stepRow_, col, text); }
+QString DevCtrl::tStepList(int row, int col) const { return ui_->gridStepRun->TextMatrix(row, col); }
+int DevCtrl::StepListCnt() const { return ui_->gridStepRun->Rows(); }
+QString DevCtrl::tStepSet(int row, int col) const { return ui_->gridStepSet->TextMatrix(row, col); }
+void DevCtrl::setTStepSet(int row, int col, const QString& text) { ui_->gridStepSet->setTextMatrix(row, col, text); }
+
+void DevCtrl::setStepColor(int row, uint32_t colorref)
+{
+    ui_->gridStepSet->setCurrentCell(row, 0);
+    ui_->gridStepSet->setCellBackColor(row, 0, colorref);
+}
+
+QString DevCtrl::AutoCmd() const { return ui_->cmdStartAuto->text(); }
+void DevCtrl::setAutoCmd(const QString& text) { ui_->cmdStartAuto->setText(text); }
+QString DevCtrl::StepCmd() const { return ui_->cmdStartStep->text(); }
+void DevCtrl::setStepCmd(const QString& text) { ui_->cmdStartStep->setText(text); }
+bool DevCtrl::AutoOptSec() const { return ui_->optAutoSec->isChecked(); }
+
+void DevCtrl::setAutoOptSec(bool seconds)
+{
+    (seconds ? ui_->optAutoSec : ui_->optAutoMin)->setChecked(true);
+}
+
+} // namespace ql
