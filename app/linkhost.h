@@ -164,54 +164,7 @@ private:
     std::array<Views, kSlotCount> views_;
 };
 
-// The main window as the auto-test and step-test sequencers see it: a kept
-// view of each slot's panel, the window's run commands (a refused start is
-// logged, not shown), the slot's chart, run grid and information list, and
-// the user's dialogs.
-class SeqHost : public SeqHostIf {
-public:
-    explicit SeqHost(frmMain& w);
-    ~SeqHost() override;
-
-    SeqPanelIf* seqPanel(int slot) override;  // null for a slot without a panel
-    bool RunClick(int slot, int chn) override;
-    void StopClick(int slot, int chn) override;
-    void RemoteSet(int slot, float value) override;
-    void TmrStop(int slot, int chn) override;
-    void ChartClearAll(int slot) override;
-    void ChartYStep(int slot, bool on) override;
-    QString GridText(int slot, int row, int col) const override;
-    QString InfoLine(int slot, int line) const override;
-    bool SaveCsv() const override;
-    QString FileDialog(bool save, const QString& title, const QString& filter) override;
-    void Critical(const QString& text) override;
-
-private:
-    frmMain& w_;
-};
-
-// The main window as the tool windows see it: the selected slot, the link
-// state, a slot's panel and chart, the window's run handlers, the remote
-// commands and the program's prompter.
-class MainToolHost : public ToolHost {
-public:
-    explicit MainToolHost(frmMain& w) : w_(w) {}
-
-    int CurDev() const override;
-    LinkState& Link() override;
-    DevCtrl* Panel(int slot) override;
-    CurveGraph* Chart(int slot) override;
-    void DevCtrl_RunClick(int slot, int chn) override;
-    void DevCtrl_StopClick(int slot, int chn) override;
-    void RemoteSet(int slot, float value) override;
-    void RemoteSetOn(int slot, int chn, float value) override;
-    void RemoteQC(int slot, int code) override;
-    void RemotePE(int slot, int direction) override;
-    void Message(const QString& text, Icon icon) override;
-    QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
-
-private:
-    frmMain& w_;
-};
-
 } // namespace ql
+
+#include "app/maintoolhost.h"
+#include "app/seqhost.h"
