@@ -1,0 +1,148 @@
+// RunTracker: curve points, the automatic axis ranges and the curves of a slot.
+#include "link/runparts.h"
+#include "link/runtrack.h"
+
+#include "link/comm.h"
+#include "link/recv.h"
+#include "link/runrecord.h"
+#include "platform/serial.h"
+#include "platform/numfmt.h"
+#include "platform/services.h"
+
+#include <QDir>
+#include <QLocale>
+
+#include <charconv>
+#include <cmath>
+#include <exception>
+
+namespace ql {
+
+using namespace runparts;
+
+// --- Curves ------------------------------------------------------------------
+
+void RunTracker::CurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn)
+{
+    SlotState& s = st_.slot.at(slot);
+    RunChartIf* chart = host_.chart(slot);
+    const float X = static_cast<float>(x);
+
+    // Unset pairs start from the sample or from the chart's present range.
+    auto seed = [&](float& top, float& bottom, int axis, float value) {
+        if (top != 0 || bottom != 0)
+            return;
+        if (host_.AutoScale()) {
+            top = bottom = value;
+        } else {
+            top = static_cast<float>(chart->MaxY(axis));
+            bottom = static_cast<float>(chart->MinY(axis));
+        }
+    };
+    seed(s.VolAxisMax, s.VolAxisMin, 0, volt);
+    seed(s.CurAxisMax, s.CurAxisMin, 1, cur);
+    seed(s.AuxAxisMax, s.AuxAxisMin, 2, third);
+
+    auto widen = [](float& top, float& bottom, float v, float margin) {
+        if (v + margin > top)
+            top = roundTrip(v + margin, k1);
+        if (v <= margin)
+            bottom = 0;
+        else if (v - margin < bottom)
+            bottom = roundTrip(v - margin, k1);
+    };
+    widen(s.VolAxisMax, s.VolAxisMin, volt, 0.1f);
+    widen(s.CurAxisMax, s.CurAxisMin, cur, 0.1f);
+    widen(s.AuxAxisMax, s.AuxAxisMin, third, 1.0f);
+
+    s.chn[chn].VoltSum += volt;
+    chart->AddXY(chn * 5, X, roundTrip(volt, k000));
+    chart->AddXY(chn * 5 + 1, X, roundTrip(cur, s.CurFactor == 100 ? k00 : k000));
+    chart->AddXY(chn * 5 + 2, X, roundTrip(third, k1));
+}
+
+void RunTracker::AddCurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn)
+{
+    try {
+        CurvePoint(x, volt, cur, third, slot, chn);
+        ScaleCurveAxes(slot);
+        host_.chart(slot)->DrawCurve();
+    } catch (const std::exception& e) {
+        ErrLog(QStringLiteral("ErrCurve"), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void RunTracker::AddCurvePoint2(int32_t x, float volt, float cur, float third, int slot, int chn)
+{
+    try {
+        CurvePoint(x, volt, cur, third, slot, chn);
+    } catch (const std::exception& e) {
+        ErrLog(QStringLiteral("ErrCurve2"), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void RunTracker::ScaleCurveAxes(int slot)
+{
+    const SlotState& s = st_.slot.at(slot);
+    RunChartIf* chart = host_.chart(slot);
+
+    const double t = s.CurveSecs;
+    if (static_cast<float>(chart->MaxX()) < t + 5)
+        chart->setMaxX(t + 30);
+    if (chart->MaxX() > t + 30)
+        chart->setMaxX(t + 30);
+
+    // Grows the span to a multiple of unit, splitting the growth over both
+    // ends when the bottom is clear of zero.
+    auto fit = [&](int axis, float top, float bottom, double unit) {
+        const float span = top - bottom;
+        const long long steps = static_cast<long long>(std::nearbyint(span / (unit / 10)));
+        const long long r = steps % 10;
+        double hi = top, lo = bottom;
+        if (r != 0) {
+            if (bottom > unit) {
+                hi = top + (10 - r) * unit / 20;
+                lo = bottom - (10 - r) * unit / 20;
+            } else {
+                hi = top + (10 - r) * unit / 10;
+            }
+        }
+        if (chart->MinY(axis) != lo)
+            chart->setMinY(axis, lo);
+        if (chart->MaxY(axis) != hi)
+            chart->setMaxY(axis, hi);
+    };
+    fit(0, s.VolAxisMax, s.VolAxisMin, 0.5);
+    fit(1, s.CurAxisMax, s.CurAxisMin, s.DevType == 35 ? 0.05 : 0.5);
+    if (chart->MaxY(2) != s.AuxAxisMax)
+        chart->setMaxY(2, s.AuxAxisMax);
+    if (chart->MinY(2) != s.AuxAxisMin)
+        chart->setMinY(2, s.AuxAxisMin);
+}
+
+void RunTracker::InitChnCurves(int slot)
+{
+    RunChartIf* chart = host_.chart(slot);
+    chart->setCurveCount(10);
+    const char* words[3] = {"Voltage", "Current", "Temp"};
+    for (int k = 0; k < 3; ++k) {
+        chart->setLegendText(k, Lang(QString::fromLatin1(words[k]) + QLatin1Char('1')));
+        chart->setLegendText(5 + k, Lang(QString::fromLatin1(words[k]) + QLatin1Char('2')));
+    }
+    chart->setCurveLineColor(5, host_.ChannelColor(false));
+    chart->setCurveLineColor(6, host_.ChannelColor(true));
+    chart->setCurveLineColor(7, chart->CurveLineColor(6));
+    chart->setCurveAxesY(5, chart->CurveAxesY(0));
+    chart->setCurveAxesY(6, chart->CurveAxesY(1));
+    chart->setShowCurve(5, chart->ShowCurve(0));
+    chart->setShowCurve(6, chart->ShowCurve(1));
+    chart->setShowCurve(7, chart->ShowCurve(2));
+    for (int k : {0, 1, 5, 6})
+        chart->setShowLegend(k, host_.ShowLabel());
+    RunGridIf* grid = host_.grid(slot);
+    grid->setText(2, 0, Lang(QStringLiteral("No Device")));
+    grid->setCellBackColor(2, 7, chart->CurveLineColor(5));
+    grid->setCellBackColor(2, 8, chart->CurveLineColor(6));
+}
+
+} // namespace ql

@@ -1,0 +1,57 @@
+#pragma once
+// Helpers shared by the files of the run tracker.
+#include "link/runtrack.h"
+#include "platform/numfmt.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <charconv>
+#include <cmath>
+#include <initializer_list>
+
+namespace ql::runparts {
+
+inline const QString k000 = QStringLiteral("0.000");
+inline const QString k00 = QStringLiteral("0.00");
+inline const QString k0 = QStringLiteral("0");
+inline const QString k1 = QStringLiteral("0.0");
+
+// The run grid's "Mode" cell: mode, set value and limit with their units.
+inline QString ModeCellText(const RunPanelIf& panel, int chn)
+{
+    return panel.tMode() + QStringLiteral("  ") + panel.tSval(chn) + panel.lSvalt(chn) + QStringLiteral("  ") +
+           panel.tSlmt(chn) + panel.lSlmtt(chn);
+}
+
+// Shortest text of a single-precision value, as the error log wants it.
+inline QString shortest(float v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return QString::fromLatin1(buf, static_cast<int>(r.ptr - buf));
+}
+
+// A value written with a pattern and read back (the rounding a text round trip makes).
+inline float roundTrip(double v, const QString& pattern) { return static_cast<float>(Format(v, pattern).toDouble()); }
+
+inline double toNumber(const QString& text, bool* ok)
+{
+    const double v = QLocale::c().toDouble(text.trimmed(), ok);
+    if (*ok && !std::isfinite(v))
+        *ok = false;
+    return v;
+}
+
+inline bool inList(int t, std::initializer_list<int> list)
+{
+    for (int v : list)
+        if (v == t)
+            return true;
+    return false;
+}
+
+// The three-digit pattern of the floating readouts' capacity and energy.
+inline QString dispPattern(float v) { return v > 100 ? QStringLiteral("000.0") : v > 10 ? QStringLiteral("00.00") : k000; }
+
+} // namespace ql::runparts

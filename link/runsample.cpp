@@ -1,0 +1,201 @@
+// RunTracker: the per-sample update of readouts, run cells, curve points and
+// the live record.
+#include "link/runparts.h"
+#include "link/runtrack.h"
+
+#include "link/comm.h"
+#include "link/recv.h"
+#include "link/runrecord.h"
+#include "platform/serial.h"
+#include "platform/numfmt.h"
+#include "platform/services.h"
+
+#include <QDir>
+#include <QLocale>
+
+#include <charconv>
+#include <cmath>
+#include <exception>
+
+namespace ql {
+
+using namespace runparts;
+
+// --- Per-sample update -------------------------------------------------------
+
+void RunTracker::ShowSample(int slot, int chn)
+{
+    SlotState& s = st_.slot.at(slot);
+    ChanState& c = s.chn.at(chn);
+
+    if (!(c.Volt <= s.MaxVol && c.Cur <= s.MaxCur && c.Temp <= 100.0f)) {
+        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2-%3 %4-%5")
+                                              .arg(slot)
+                                              .arg(shortest(c.Volt), shortest(s.MaxVol), shortest(c.Cur),
+                                                   shortest(s.MaxCur)));
+        return;
+    }
+
+    try {
+        RunPanelIf* panel = host_.panel(slot);
+        RunGridIf* grid = host_.grid(slot);
+        RunChartIf* chart = host_.chart(slot);
+        const int t = s.DevType;
+        // One reading of the run clock serves the whole sample: the curve
+        // point (and so the data file), the record row and the capacity.
+        const RunClock clock = ReadRunClock(c);
+        const QString curFmt = s.CurFactor == 100 ? QStringLiteral("00.00") : k000;
+
+        // Readouts.
+        QString volFmt;
+        if ((s.VolFactor == 1000 || t == 26) && c.Volt < 9.999f)
+            volFmt = k000;
+        else if (inList(t, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 20, 24, 25, 32, 35, 36, 37, 40}) &&
+                 c.Volt < 4.5f)
+            volFmt = k000;
+        else if (c.Volt < 100)
+            volFmt = QStringLiteral("00.00");
+        else
+            volFmt = QStringLiteral("000.0");
+        panel->setTVol(chn, Format(c.Volt, volFmt));
+        if (t == 40)
+            panel->setTCur(chn, Format(c.Cur, c.Cur < 10 ? k000 : k00));
+        else
+            panel->setTCur(chn, Format(c.Cur, curFmt));
+        c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));
+        panel->setTPwr(chn, Format(c.Pwr, c.Pwr < 100 ? QStringLiteral("00.00")
+                                          : c.Pwr < 1000 ? QStringLiteral("000.0") : QStringLiteral("0000")));
+
+        // Status and temperature lines.
+        const QString state = c.Running ? QStringLiteral("START") : QStringLiteral("STOP");
+        if (panel->Dev2S())
+            host_.info(slot)->setLine(chn + 1, QLatin1Char(' ') + Lang(QStringLiteral("Channel%1: ").arg(chn + 1) + state));
+        else
+            host_.info(slot)->setLine(1, QLatin1Char(' ') + Lang(QStringLiteral("Device%1: ").arg(slot + 1) + state));
+        if (s.TempOk)
+            host_.info(slot)->setLine(2, QLatin1Char(' ') + Lang(QStringLiteral("Temp%1: ").arg(slot + 1) +
+                                                                  Format(c.Temp, k1) + QStringLiteral(" \u2103")));
+
+        // Firmware text of the clock line, for the selected slot.
+        const int cur = host_.CurDev();
+        if (cur >= 0 && cur < kSlotCount && !st_.slot[cur].StepRunning) {
+            const int32_t fw = st_.slot[cur].FwVersion;
+            host_.SetFwText(fw != 0 ? QLatin1Char('V') + Format(fw * 0.01, k00) : QString());
+        }
+
+        // Run cells, average voltage, type-26 capacity and energy.
+        if (c.Running) {
+            grid->setText(chn + 1, 1, ModeCellText(*panel, chn));
+            const int n = chart->DpCnt(chn * 5);
+            if (n > c.RunStartPt) {
+                const double avg = static_cast<double>(c.VoltSum) / (n - c.RunStartPt);
+                grid->setText(chn + 1, 6, Format(avg, k00) + QLatin1Char('V'));
+                const int32_t secs = clock.run;
+                if (t == 26 && secs > c.LastLogSec) {
+                    c.Cap += c.Cur * static_cast<float>(secs - c.LastLogSec) / 3600.0f;
+                    c.LastLogSec = secs;
+                }
+                const double e = avg * c.Cap;
+                if (e > c.Energy)
+                    c.Energy = static_cast<float>(e);
+            }
+        }
+
+        // Curve points and the record row, while curve sampling is on.
+        if (panel->TmrCurveEnable(chn)) {
+            const float third = WithTemp(slot) ? c.Temp : c.Pwr;
+            if (chart->DpCnt(chn * 5) == 0 && c.Running) {
+                float begin = c.Volt;
+                QString cell = grid->text(chn + 1, 2);
+                if (!cell.isEmpty()) {
+                    cell.chop(1);
+                    bool ok = false;
+                    const double v = toNumber(cell, &ok);
+                    if (ok)
+                        begin = static_cast<float>(v);
+                }
+                AddCurvePoint(0, begin, c.Cur, third, slot, chn);
+                chart->AddXY(chn * 5 + 3, clock.tick, roundTrip(c.Cap, k000));
+                chart->AddXY(chn * 5 + 4, clock.tick, roundTrip(c.Energy, k000));
+            }
+            const int32_t x = clock.tick;
+            AddCurvePoint(x, c.Volt, c.Cur, third, slot, chn);
+            chart->AddXY(chn * 5 + 3, x, roundTrip(c.Cap, k000));
+            chart->AddXY(chn * 5 + 4, x, roundTrip(c.Energy, k000));
+
+            if (!c.DataFile.isEmpty() && c.Running) {
+                const QString path = RunRecord::PathOf(c.DataFile);
+                QString error;
+                const QString row = RunRecord::FormatRow(clock.run, c.Cur, c.Volt, c.Temp, s.CurFactor,
+                                                         WithTemp(slot));
+                // A failing record never stops the run: the failure is logged
+                // and shown in the information list once, and shown again
+                // when rows are written again.
+                if (!RunRecord::AppendRow(path, row, &error)) {
+                    if (!recordFailing_[slot][chn])
+                        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
+                    RecordFailing(slot, chn, true);
+                } else {
+                    RecordFailing(slot, chn, false);
+                }
+            }
+        }
+
+        ShowCapacity(slot, chn);
+
+        // Large floating readout: the selected slot, channel 0.
+        if (host_.MinDispShown() && cur >= 0 && cur < kSlotCount) {
+            RunPanelIf* p = host_.panel(cur);
+            const ChanState& c0 = st_.ch(cur, 0);
+            host_.ShowDisp({host_.grid(cur)->text(1, 0), p->tCur(0), p->tVol(0), p->tPwr(0),
+                            Format(c0.Cap, dispPattern(c0.Cap)), Format(c0.Energy, dispPattern(c0.Energy))});
+        }
+
+        // Small floating readout: the USB meter of type 26 from version 320.
+        if (!(t == 26 && s.FwVersion >= 320)) {
+            if (host_.MeterOpen())
+                host_.HideMeter();
+        } else if (c.ChnMode != 1) {
+            host_.UnloadMeter();
+        } else {
+            if (s.VerFrames >= 2 && !host_.MeterOpen())
+                host_.ShowMeter();
+            const bool usb = host_.UsbOpen();
+            host_.SetMeter({QString(), Format(c.CurTenth, QStringLiteral("0.0000")),
+                            Format(c.Volt, QStringLiteral("00.000")),
+                            Format(static_cast<double>(c.Volt) * c.CurTenth, QStringLiteral("00.000")),
+                            usb ? QStringLiteral("-.---") : Format(c.AuxVolt1, k000),
+                            usb ? QStringLiteral("-.---") : Format(c.AuxVolt2, k000)});
+        }
+    } catch (const std::exception&) {
+        ErrLog(QStringLiteral("ErrData"),
+               QStringLiteral("%1 %2 %3 %4").arg(slot).arg(shortest(c.Volt), shortest(c.Cur), shortest(c.Temp)));
+    }
+}
+
+void RunTracker::RecordFailing(int slot, int chn, bool failing)
+{
+    if (recordFailing_[slot][chn] == failing)
+        return;
+    recordFailing_[slot][chn] = failing;
+    const QString who = host_.panel(slot)->Dev2S() ? QStringLiteral("Channel%1").arg(chn + 1)
+                                                   : QStringLiteral("Device%1").arg(slot + 1);
+    host_.info(slot)->addLine(QLatin1Char(' ') + Lang(who + (failing ? QStringLiteral(": Record write failed")
+                                                                     : QStringLiteral(": Record write OK"))));
+}
+
+void RunTracker::ShowCapacity(int slot, int chn)
+{
+    try {
+        const ChanState& c = st_.ch(slot, chn);
+        RunGridIf* grid = host_.grid(slot);
+        grid->setText(chn + 1, 4, c.Cap >= 10 ? Format(c.Cap, k00) + QStringLiteral("Ah")
+                                              : Format(c.Cap * 1000.0f, k0) + QStringLiteral("mAh"));
+        grid->setText(chn + 1, 5, c.Energy >= 10 ? Format(c.Energy, k00) + QStringLiteral("Wh")
+                                                 : Format(c.Energy * 1000.0f, k0) + QStringLiteral("mWh"));
+    } catch (const std::exception& e) {
+        ErrLog(QStringLiteral("ErrCap"), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+} // namespace ql
