@@ -71,6 +71,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
             return;
         }
         st.hComm = h;
+        st.PortNo = number;
         const SerialPort* opened = h.get();
         connect(h.get(), &SerialPort::lost, this, [this, Index, opened] { onPortLost(Index, opened); });
         s.tmrComm->start();
@@ -78,6 +79,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
         decoder_.ResetFraming(Index);
         ConnectReset(link_, ticker_, Index);
         s.tmrConn->start();
+        st.Connecting = true;
         sendConnect(Index);
         menuUpdate->setEnabled(false);
         p->setConn(true);
@@ -109,6 +111,8 @@ void frmMain::disconnectReset(int Index)
     DevCtrl* p = s.Panel;
     s.tmrComm->stop();
     s.tmrConn->stop();
+    link_.slot[Index].Connecting = false;
+    link_.slot[Index].PortNo = 0;
     for (int i = 1; i <= 4 && i < s.lstInfo->count(); ++i)
         s.lstInfo->item(i)->setText(QString());
     s.gridRun->setTextMatrix(1, 0, Lang(QStringLiteral("No Device")));

@@ -258,6 +258,8 @@ void frmMain::closeEvent(QCloseEvent* event)
             ClosePort(link_.slot[i].hComm);
         slots_[i].tmrComm->stop();
         slots_[i].tmrConn->stop();
+        link_.slot[i].Connecting = false;
+        link_.slot[i].PortNo = 0;
         slots_[i].tmrRecv->stop();
     }
     Timer1->stop();

@@ -66,8 +66,10 @@ bool LinkHost::ConnEnabled(int slot) const { return exists(slot) && w_.slots_[si
 
 void LinkHost::StopConn(int slot)
 {
-    if (exists(slot))
+    if (exists(slot)) {
         w_.slots_[size_t(slot)].tmrConn->stop();
+        w_.link_.slot[size_t(slot)].Connecting = false;
+    }
 }
 
 void LinkHost::RecvStarted(int slot)

@@ -58,13 +58,15 @@ void RunTracker::ShowSample(int slot, int chn)
         else
             volFmt = QStringLiteral("000.0");
         panel->setTVol(chn, Format(c.Volt, volFmt));
-        if (t == 40)
-            panel->setTCur(chn, Format(c.Cur, c.Cur < 10 ? k000 : k00));
-        else
-            panel->setTCur(chn, Format(c.Cur, curFmt));
+        c.VoltShown = roundTrip(c.Volt, volFmt);
+        const QString curShownFmt = t == 40 ? (c.Cur < 10 ? k000 : k00) : curFmt;
+        panel->setTCur(chn, Format(c.Cur, curShownFmt));
+        c.CurShown = roundTrip(c.Cur, curShownFmt);
         c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));
-        panel->setTPwr(chn, Format(c.Pwr, c.Pwr < 100 ? QStringLiteral("00.00")
-                                          : c.Pwr < 1000 ? QStringLiteral("000.0") : QStringLiteral("0000")));
+        const QString pwrFmt = c.Pwr < 100 ? QStringLiteral("00.00")
+                               : c.Pwr < 1000 ? QStringLiteral("000.0") : QStringLiteral("0000");
+        panel->setTPwr(chn, Format(c.Pwr, pwrFmt));
+        c.PwrShown = roundTrip(c.Pwr, pwrFmt);
 
         // Status and temperature lines.
         const QString state = c.Running ? QStringLiteral("START") : QStringLiteral("STOP");

@@ -62,6 +62,16 @@ struct ChanState {
     // two-channel device (so each minute goes out once).
     float CheckVal = 0;
     int32_t LastTimeMin = 0;
+
+    // What the channel's widgets show, kept as values beside them. Readers
+    // still take the widgets; these are written wherever the widgets are.
+    QString DevName;                                // the run grid's "Device" cell
+    float VoltShown = 0, CurShown = 0, PwrShown = 0;  // the readouts as shown (rounded)
+    float BeginVolt = 0, CutoffVolt = 0;            // the "Begin Volt" and "Cutoff Volt" cells
+    bool HasBegin = false, HasCutoff = false;       // whether those cells hold a value
+    bool Monitoring = false;                        // a monitor without a run is on
+    bool CurveOn = false, ShowOn = false;           // the panel's curve and time timers run
+    QString SvalText, SlmtText, StimText;           // the value fields as last edited
 };
 
 // TickSecs and RunSecs of one channel as of one instant: a tick never
@@ -106,6 +116,11 @@ struct SlotState {
     float VolAxisMax = 0, VolAxisMin = 0, CurAxisMax = 0, CurAxisMin = 0;
     float AuxAxisMax = 0, AuxAxisMin = 0;
     int32_t CurveSecs = 0;
+
+    // What the slot's widgets and timers show, kept as values beside them.
+    bool Dev2S = false;      // the two-channel layout
+    int PortNo = 0;          // number of the open port ("COM<n>"), 0 while closed
+    bool Connecting = false; // connect is repeated until the first valid reply
 
     std::array<ChanState, kChanCount> chn;
 };

@@ -194,12 +194,33 @@ protected:
     void mark(ql::frmMain& w, const QString& what)
     {
         settle(w);
+        agree(w, what);
         text_ += QStringLiteral("## ") + what + QLatin1Char('\n');
         for (Device& d : devices_) {
             const QList<QByteArray>& got = d.sim->received();
             for (int i = d.seen; i < got.size(); ++i)
                 text_ += d.port + QStringLiteral(" < ") + Hex(got[i]) + QLatin1Char('\n');
             d.seen = int(got.size());
+        }
+    }
+
+    // The values the records keep beside the widgets agree with what the
+    // widgets show (while the widgets are still read as the truth).
+    void agree(ql::frmMain& w, const QString& what)
+    {
+        for (int n = 0; n < w.DevCount(); ++n) {
+            const ql::SlotState& st = w.link().slot[size_t(n)];
+            ql::DevCtrl* p = w.slot(n).Panel;
+            EXPECT_EQ(st.Connecting, w.slot(n).tmrConn->isActive()) << what.toStdString() << " slot " << n;
+            EXPECT_EQ(st.PortNo, st.hComm ? p->tPort().mid(3).toInt() : 0) << what.toStdString() << " slot " << n;
+            if (!st.hComm || st.DevType == 0)
+                continue;
+            for (int c = 0; c < (p->Dev2S() ? 2 : 1); ++c) {
+                const ql::ChanState& ch = st.chn[size_t(c)];
+                EXPECT_FLOAT_EQ(ch.VoltShown, float(p->tVol(c).toDouble())) << what.toStdString() << " " << n << c;
+                EXPECT_FLOAT_EQ(ch.CurShown, float(p->tCur(c).toDouble())) << what.toStdString() << " " << n << c;
+                EXPECT_FLOAT_EQ(ch.PwrShown, float(p->tPwr(c).toDouble())) << what.toStdString() << " " << n << c;
+            }
         }
     }
 
