@@ -1,6 +1,7 @@
 #include "panel/steptest.h"
 
 #include "link/frames.h"
+#include "panel/modefields.h"
 #include "panel/seqfiles.h"
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
@@ -143,10 +144,10 @@ void StepTest::load(int slot, SeqPanelIf& p, int chn)
                 break;
             }
     }
-    if (a.StepMode == s.CvMode && s.CvCutCur)
+    // A mode step whose column 4 is a cut-off current has no time limit.
+    if (a.StepMode != modeCnt && ThirdIsCutOff(s, a.StepMode)) {
         a.StepLimit = 0;
-    else
-    {
+    } else {
         const double secs = RoundEven(Val(p.tStepSet(row, 4)) * 60);
         a.StepLimit = secs > 0 && secs < 2147483647.0 ? int32_t(secs) : 0;
     }
