@@ -85,6 +85,18 @@ void AutoTest::stop(int slot)
     s.AutoRunning = false;
 }
 
+void AutoTest::Halt(int slot)
+{
+    AutoSlot& a = a_.at(size_t(slot));
+    if (!a.AutoOn)
+        return;
+    SeqPanelIf* p = host_.seqPanel(slot);
+    p->setAutoTmrEnable(false);
+    p->setAutoCmd(Lang(QStringLiteral("Start")));
+    a.AutoOn = false;
+    st_.slot.at(size_t(slot)).AutoRunning = false;
+}
+
 void AutoTest::start(int slot)
 {
     AutoSlot& a = a_.at(size_t(slot));

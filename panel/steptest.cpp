@@ -71,7 +71,13 @@ void StepTest::StartStop(int slot)
         start(slot);
 }
 
-void StepTest::stop(int slot)
+void StepTest::Halt(int slot)
+{
+    if (a_.at(size_t(slot)).StepOn)
+        stop(slot, false);
+}
+
+void StepTest::stop(int slot, bool sendStop)
 {
     StepSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
@@ -81,7 +87,7 @@ void StepTest::stop(int slot)
     a.StepOn = false;
     for (int r = 1; r <= 5; ++r)
         p->setStepColor(r, kStepIdleColor);
-    if (p->StopEnable())
+    if (sendStop && p->StopEnable())
         host_.StopClick(slot, chn);
     s.chn.at(size_t(chn)).RunStartPt = 0;
     p->setStepTmrEnable(false);

@@ -1,6 +1,6 @@
 // The auto-test and cycle-test pages of the main window against a simulated
 // device on a pseudo-terminal: what their fields say is what the device is
-// sent.
+// sent, and their runs end with the slot's port.
 #include "apptest.h"
 
 #include "../sim/devsim.h"
@@ -183,6 +183,91 @@ TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
     EXPECT_EQ(shown, (QStringList{"0.125", "0.140", "0.155"}));
     EXPECT_EQ(framesOf(dev, 0x02).size(), 1);  // the stop past the end
     EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+    closeWindow(*w);
+    dev.stop();
+}
+
+// A cycle test whose device is lost mid-step ends with the port: the page is
+// back at "Start" with its buttons free, and when the adapter is plugged in
+// again and connected, the program sends the device no start of its own.
+TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(50);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 3);
+
+    // Two long D-CC steps.
+    for (int r = 1; r <= 2; ++r) {
+        p->setTStepSet(r, 1, "D-CC");
+        p->setTStepSet(r, 2, "1.00");
+        p->setTStepSet(r, 3, "2.50");
+        p->setTStepSet(r, 4, "60");
+    }
+    u.tmrStep->setInterval(100);
+    u.cmdStartStep->click();
+    ASSERT_TRUE(w->stepTest().at(0).StepOn);
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
+    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    EXPECT_FALSE(w->link().slot[0].StepRunning);
+    EXPECT_FALSE(u.tmrStep->isActive());
+    EXPECT_EQ(p->StepCmd(), "Start");
+    EXPECT_TRUE(u.cmdSetStep->isEnabled());
+
+    // The device ran on; plugged in again and connected, the run is taken
+    // up from its record and no step of the old program starts.
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(50);
+    dev.clearRecorded();
+    u.cmdConn->click();
+    ASSERT_TRUE(p->Conn());
+    ASSERT_TRUE(waitFor([&] { return framesOf(dev, 0x08).size() == 1; }));  // the continue
+    EXPECT_TRUE(framesOf(dev, 0x01).isEmpty());
+    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+
+    closeWindow(*w);
+    dev.stop();
+}
+
+// Disconnecting a device whose auto test runs, leaving the run on the
+// device: the auto test ends with the port, at once, and its page is back
+// at "Start".
+TEST_F(TestPages, AutoTestEndsWithADisconnect)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 4));
+    dev.start(50);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 4);
+
+    chooseText(u.cmbC1Auto, "1.0");
+    chooseText(u.cmbC2Auto, "2.0");
+    chooseText(u.cmbStepAuto, "0.5");
+    chooseText(u.cmbTimeAuto, "100");
+    typeInto(u.txtVolAuto, "2.50");
+    u.cmdStartAuto->click();
+    ASSERT_TRUE(w->autoTest().at(0).AutoOn);
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+
+    prompt.answers = {ql::Prompter::IdCancel};  // "Stop running?": the device runs on
+    u.cmdConn->click();
+    ASSERT_FALSE(p->Conn());
+    EXPECT_EQ(prompt.texts(), QStringList{"Stop running?"});
+    EXPECT_FALSE(w->autoTest().at(0).AutoOn);
+    EXPECT_FALSE(w->link().slot[0].AutoRunning);
+    EXPECT_FALSE(u.tmrAuto->isActive());
+    EXPECT_EQ(p->AutoCmd(), "Start");
+    EXPECT_TRUE(dev.channel(0).running);
+    EXPECT_TRUE(framesOf(dev, 0x02).isEmpty());
 
     closeWindow(*w);
     dev.stop();
