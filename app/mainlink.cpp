@@ -109,6 +109,9 @@ void frmMain::disconnectReset(int Index)
 {
     DevSlot& s = slots_.at(Index);
     DevCtrl* p = s.Panel;
+    // A test page's run ends with the port: nothing more goes to the device.
+    autoTest_.Halt(Index);
+    stepTest_.Halt(Index);
     s.tmrComm->stop();
     s.tmrConn->stop();
     link_.slot[Index].Connecting = false;

@@ -89,11 +89,13 @@ std::optional<int> panelChannel(LinkState& state, int slot, QString* error)
     return c;
 }
 
-QString format2(double v)
+// A current as a set field shows it: three decimals where the model
+// resolves 1 mA, else two.
+QString formatCurrent(double v, int curFactor)
 {
     QLocale loc;
     loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(v, 'f', 2);
+    return loc.toString(v, 'f', curFactor == 1000 ? 3 : 2);
 }
 
 // Logs a failed sender and reports it.
@@ -213,6 +215,11 @@ StartRule StartRuleFor(int T, int m)
     return StartRule::Unchanged;
 }
 
+bool ValueCIsCutOff(int mode, int cvMode, bool cvCutCur)
+{
+    return mode == 8 || (mode == cvMode && cvCutCur);
+}
+
 QByteArray FrameBytes(const CmdFrame& frame)
 {
     return QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
@@ -304,7 +311,7 @@ std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind
     const auto tim = field(s.Panel->tStim(chn), "third value", error);
     if (!tim)
         return std::nullopt;
-    const bool cutCurrent = m == 8 || (m == s.CvMode && s.CvCutCur);
+    const bool cutCurrent = ValueCIsCutOff(m, s.CvMode, s.CvCutCur);
     raw = scaled(*tim, cutCurrent ? s.CurFactor : 1);
     if (raw)
         ch.TimRaw = *raw;
@@ -440,7 +447,7 @@ bool RemoteSetOn(LinkState& state, int slot, int chn, float value)
     if (!f)
         return fail("ErrSet", error);
     WriteFrame(state, slot, *f);
-    s.Panel->setTSval(chn, format2(double(value)));
+    s.Panel->setTSval(chn, formatCurrent(double(value), s.CurFactor));
     return true;
 }
 

@@ -81,6 +81,11 @@ std::optional<CmdFrame> MakeFrame(int command, int64_t a, int64_t b, int64_t c, 
 // both as zeros.
 enum class StartRule { Unchanged, Power, Cells, Zeros };
 StartRule StartRuleFor(int devType, int mode);
+// Whether value C of such a frame is a cut-off current (the third value
+// times CurFactor) rather than whole minutes: in mode 8, and in the model's
+// constant-voltage mode (cvMode) where the model takes a cut-off current
+// there (cvCutCur).
+bool ValueCIsCutOff(int mode, int cvMode, bool cvCutCur);
 
 std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind, QString* error = nullptr);
 
@@ -110,8 +115,9 @@ bool SendStart(LinkState& state, int slot, int chn, int kind);  // "ErrStart<kin
 
 // Public members for the tools and the auto test. They address the channel
 // chosen on the slot's panel (its chn text).
-// Set value in amperes; then the panel's set field shows it as "0.00",
-// also when the port is closed.
+// Set value in amperes; then the panel's set field shows the value sent,
+// with the model's resolution ("0.000" where CurFactor is 1000, else
+// "0.00"), also when the port is closed.
 bool RemoteSet(LinkState& state, int slot, float value);  // "ErrSet"
 // The same on a given channel, with that channel's limit, whichever channel
 // the panel shows: for a test that runs on a channel of its own.

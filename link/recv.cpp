@@ -154,7 +154,12 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
 
     const int chan = f.Chan();
     if (chan >= kChanCount) {
-        Fail(QStringLiteral("channel %1 in reply").arg(chan));
+        // A device that sends such replies sends them all the time: one log
+        // line per connect says so.
+        if (!fr(slot).ChanLogged) {
+            fr(slot).ChanLogged = true;
+            Fail(QStringLiteral("channel %1 in reply").arg(chan));
+        }
         return false;
     }
     SlotState& s = st_.slot[static_cast<size_t>(slot)];

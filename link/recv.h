@@ -12,9 +12,9 @@
 // A frame is decoded only when exactly 17 body bytes arrived since its FA;
 // a short or over-long frame, a lone F8 or an F8 before any FA is dropped,
 // so stale buffer bytes can never make up a sample. A frame that fails the
-// check drops the rest of its read. A channel digit above 1 ends the read
-// with "ErrComm" logged. A mode index outside the slot's mode list is
-// decoded like any other and logged ("ErrComm") once per connect.
+// check drops the rest of its read. A channel digit above 1 ends the read;
+// it is logged ("ErrComm") once per connect. A mode index outside the slot's
+// mode list is decoded like any other and logged ("ErrComm") once per connect.
 //
 // Everything runs on the interface thread. The decoder is usable on plain
 // byte buffers (RecvBytes) without a port or widgets.
@@ -89,6 +89,7 @@ private:
         int RecvPos = 0;  // next body position, 1-based; 0 when idle
         std::array<uint8_t, kReplyBodyLen> RecvBuf{};
         bool ModeLogged = false;  // a mode outside the list was logged
+        bool ChanLogged = false;  // a channel digit above 1 was logged
     };
     Framing& fr(int slot) { return framing_[static_cast<size_t>(slot)]; }
 

@@ -26,6 +26,15 @@ QString DateStem(const QDateTime& when)
         .arg(t.hour()).arg(t.minute()).arg(t.second());
 }
 
+QString DeviceNamePart(const QString& device)
+{
+    QString part;
+    for (QChar c : device)
+        if (c != QLatin1Char('/') && c != QLatin1Char('\\') && c.unicode() >= 32)
+            part += c;
+    return part;
+}
+
 namespace RunRecord {
 
 namespace {
@@ -101,14 +110,11 @@ QString BaseName(const QString& programDir, const QString& device, const QString
     // Neither part may lead out of the program folder: the port keeps only
     // the letters and digits a port name has, the device name loses path
     // separators.
-    QString portPart, devicePart;
+    QString portPart;
     for (QChar c : port)
         if (c.unicode() < 128 && c.isLetterOrNumber())
             portPart += c;
-    for (QChar c : device)
-        if (c != QLatin1Char('/') && c != QLatin1Char('\\') && c.unicode() >= 32)
-            devicePart += c;
-    return programDir + QStringLiteral("/ql-") + devicePart + QLatin1Char('-') + portPart + QLatin1Char('-') +
+    return programDir + QStringLiteral("/ql-") + DeviceNamePart(device) + QLatin1Char('-') + portPart + QLatin1Char('-') +
            QString::number(slot + 1) + QLatin1Char('-') + QString::number(chn + 1);
 }
 

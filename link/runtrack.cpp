@@ -37,7 +37,7 @@ QString RunTracker::RecordBase(int slot, int chn) const
 QString RunTracker::AutoDataFileName(int slot, int chn) const
 {
     return programDir + QStringLiteral("/Data/") + DateStem(now()) + QLatin1Char('-') +
-           host_.grid(slot)->text(chn + 1, 0) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
+           DeviceNamePart(host_.grid(slot)->text(chn + 1, 0)) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
            QString::number(chn + 1) + (host_.SaveCsv() ? QStringLiteral(".csv") : QStringLiteral(".dat"));
 }
 

@@ -1,6 +1,7 @@
 #include "panel/autotest.h"
 
 #include "link/frames.h"
+#include "panel/modefields.h"
 #include "panel/seqfiles.h"
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
@@ -51,7 +52,7 @@ void AutoTest::Init(int slot)
         p->setTAutoTime(QStringLiteral("2"));
         p->AutoModeAdd(Lang(QStringLiteral("D-CC")));
         p->setTAutoMode(Lang(QStringLiteral("D-CC")));
-        p->setTAutoVol(Format(Val(p->tAutoVol()), QStringLiteral("0.00")));
+        p->setTAutoVol(Format(Val(p->tAutoVol()), VoltagePattern(s.VolFactor)));
         p->AutoListClr();
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrAutoInit"), QString::fromUtf8(e.what()));
@@ -77,11 +78,23 @@ void AutoTest::stop(int slot)
     SeqPanelIf* p = host_.seqPanel(slot);
     const int chn = p->ChnIndex();
     p->setAutoTmrEnable(false);
-    p->setTSval(chn, Format(a.AutoCur, SetValuePattern(s.DevType, 0)));
+    p->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
     host_.StopClick(slot, chn);
     p->setAutoCmd(Lang(QStringLiteral("Start")));
     a.AutoOn = false;
     s.AutoRunning = false;
+}
+
+void AutoTest::Halt(int slot)
+{
+    AutoSlot& a = a_.at(size_t(slot));
+    if (!a.AutoOn)
+        return;
+    SeqPanelIf* p = host_.seqPanel(slot);
+    p->setAutoTmrEnable(false);
+    p->setAutoCmd(Lang(QStringLiteral("Start")));
+    a.AutoOn = false;
+    st_.slot.at(size_t(slot)).AutoRunning = false;
 }
 
 void AutoTest::start(int slot)
@@ -116,7 +129,7 @@ void AutoTest::start(int slot)
     a.AutoInc = float(inc);
     a.AutoUp = a.AutoCur <= a.AutoEnd;
     p->setTMode(p->ModeTxt(0));
-    p->setTSval(chn, Format(a.AutoCur, SetValuePattern(s.DevType, 0)));
+    p->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
     p->setTSlmt(chn, p->tAutoVol());
     p->setTStim(chn, QStringLiteral("0"));
     host_.RunClick(slot, chn);

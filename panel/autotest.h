@@ -15,6 +15,7 @@
 //   DevCtrl_AutoSaveClick(i)   -> SaveClick(i)      writes the result file
 //   DevCtrl_AutoListClick(i)   -> ListClick(i)      rows for the full-size view,
 //                                                   nothing while the test runs
+//   the slot's port closes     -> Halt(i)           ends a running test
 // The slot's AutoBusy is the link state's AutoRunning.
 //
 // Before a start the parameters are checked: start, end, increment and dwell
@@ -51,6 +52,9 @@ public:
 
     void Init(int slot);
     void Click(int slot);
+    // The slot's port has closed (disconnect, a lost adapter): a running
+    // test ends as its stop would, without a command to the closed port.
+    void Halt(int slot);
     void OnTimer(int slot);
     void SaveClick(int slot);
     // The rows to show full size (header row first), or nothing while the

@@ -1,6 +1,8 @@
 #include "panel/modefields.h"
 
 #include "link/frames.h"
+#include "link/modeltable.h"
+#include "link/state.h"
 #include "platform/numfmt.h"
 
 #include <cmath>
@@ -51,6 +53,31 @@ bool CellCountOk(int devType, int mode, double cells)
     return cells >= 1 && cells <= HighestCells(devType, mode) && cells == std::floor(cells);
 }
 
+bool ThirdIsCutOff(int devType, int mode)
+{
+    // The slot takes CvMode and CvCutCur from the model's row, 0 and false
+    // where the row has none.
+    const ModelRow* row = FindModelRow(devType);
+    const int cvMode = row && row->CvMode ? *row->CvMode : 0;
+    const bool cvCutCur = row && row->CvCutCur ? *row->CvCutCur : false;
+    return devType > 0 && ValueCIsCutOff(mode, cvMode, cvCutCur);
+}
+
+bool ThirdIsCutOff(const SlotState& s, int mode)
+{
+    return ValueCIsCutOff(mode, s.CvMode, s.CvCutCur);
+}
+
+QString CurrentPattern(int32_t curFactor)
+{
+    return curFactor == 1000 ? QStringLiteral("0.000") : QStringLiteral("0.00");
+}
+
+QString VoltagePattern(int32_t volFactor)
+{
+    return volFactor == 1000 ? QStringLiteral("0.000") : QStringLiteral("0.00");
+}
+
 QString FieldText::text() const
 {
     return pattern.isEmpty() ? fixed : Format(value, pattern);
@@ -58,9 +85,9 @@ QString FieldText::text() const
 
 namespace {
 
-FieldText Num(double value, const char* pattern)
+FieldText Num(double value, const QString& pattern)
 {
-    return FieldText{value, QString::fromLatin1(pattern), {}};
+    return FieldText{value, pattern, {}};
 }
 
 FieldText Fixed(const char* text)
@@ -72,25 +99,24 @@ FieldText Fixed(const char* text)
 // model that resolves 1 mA or 1 mV (factor 1000) shows three decimals, so
 // an echoed value stands in its field as the device has it and a field sent
 // again untouched sends the same value.
-const char* Resolution(const char* pattern, int32_t factor) { return factor == 1000 ? "0.000" : pattern; }
-
 struct Values {
     const ModeFieldsIn& in;
-    FieldText cur(const char* pattern) const
-    {
-        return Num(double(in.S) / in.CurFactor, Resolution(pattern, in.CurFactor));
-    }
-    FieldText volt() const { return Num(double(in.L) / in.VolFactor, Resolution("0.00", in.VolFactor)); }
-    FieldText cells() const { return Num(double(in.L), "0"); }
-    FieldText cutOff(const char* pattern) const
-    {
-        return Num(double(in.T) / in.CurFactor, Resolution(pattern, in.CurFactor));
-    }
+    FieldText cur() const { return Num(double(in.S) / in.CurFactor, CurrentPattern(in.CurFactor)); }
+    FieldText volt() const { return Num(double(in.L) / in.VolFactor, VoltagePattern(in.VolFactor)); }
+    FieldText cells() const { return Num(double(in.L), QStringLiteral("0")); }
+    FieldText cutOff() const { return Num(double(in.T) / in.CurFactor, CurrentPattern(in.CurFactor)); }
     FieldText power() const
     {
-        return Num(double(in.S) / in.PwrFactor, in.PwrFactor == 1 ? "0" : "0.0");
+        return Num(double(in.S) / in.PwrFactor, in.PwrFactor == 1 ? QStringLiteral("0") : QStringLiteral("0.0"));
     }
 };
+
+// A current and a voltage.
+void CurrentAndVolts(ModeFields& f, const Values& v)
+{
+    f.tSval = v.cur();
+    f.tSlmt = v.volt();
+}
 
 // D-CP: the set value is a power.
 void PowerMode(ModeFields& f, const Values& v)
@@ -106,16 +132,17 @@ void CellsMode(ModeFields& f, const Values& v)
 {
     f.lSlmt = QStringLiteral("Cells:");
     f.lSlmtt.clear();
-    f.tSval = v.cur("0.00");
+    f.tSval = v.cur();
     f.tSlmt = v.cells();
 }
 
-// Constant-voltage charge with a cut-off current as the third value.
-void CutOffMode(ModeFields& f)
+// Set value and limit that the frame sends as zeros: fixed texts, greyed.
+void NothingSent(ModeFields& f)
 {
-    f.lSlmt = QStringLiteral("Voltage:");
-    f.lStim = QStringLiteral("Cutoff Curr:");
-    f.lStimt = QStringLiteral("A");
+    f.tSval = Fixed("0.00");
+    f.tSlmt = Fixed("0.00");
+    f.SvalEnable = false;
+    f.SlmtEnable = false;
 }
 
 } // namespace
@@ -126,122 +153,104 @@ ModeFields ComputeModeFields(const ModeFieldsIn& in)
     const Values v{in};
     const int m = in.mode;
     const int type = in.DevType;
+    // Modes beyond a model's list (a device may report one) follow the
+    // start frame as well: zeros greyed, the third value as it is sent.
+    const bool zeros = type > 0 && StartRuleFor(type, m) == StartRule::Zeros;
 
-    // Common part.
+    // Common part. The third value is a cut-off current exactly where the
+    // frame sends one, else minutes.
     f.lSval = QStringLiteral("Test Val:");
     f.lSvalt = QStringLiteral("A");
     f.lSlmtt = QStringLiteral("V");
     f.lSlmt = in.dev2S ? QStringLiteral("Cutoff V:") : QStringLiteral("Cutoff Volt:");
-    f.lStimt = QStringLiteral("M");
-    f.lStim = in.dev2S ? QStringLiteral("Time:") : QStringLiteral("Max Time:");
-    f.tStim = Num(double(in.T), "0");
+    if (ThirdIsCutOff(type, m)) {
+        f.lStim = QStringLiteral("Cutoff Curr:");
+        f.lStimt = QStringLiteral("A");
+        f.tStim = v.cutOff();
+    } else {
+        f.lStimt = QStringLiteral("M");
+        f.lStim = in.dev2S ? QStringLiteral("Time:") : QStringLiteral("Max Time:");
+        f.tStim = Num(double(in.T), QStringLiteral("0"));
+    }
 
     switch (ModelGroupOf(type)) {
     case ModelGroup::None:
         break;
     case ModelGroup::G1:
         if (m == 0) {
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
+            CurrentAndVolts(f, v);
         } else if (m >= 1 && m <= 5) {
             CellsMode(f, v);
         } else if (m == 6) {
             f.lSlmt = QStringLiteral("Voltage:");
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
+            CurrentAndVolts(f, v);
         }
         break;
     case ModelGroup::G2:
         if (m == 0) {
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
+            CurrentAndVolts(f, v);
         } else if (m == 1) {
             PowerMode(f, v);
-        } else if ((m >= 2 && m <= 6) || m > 8) {
+        } else if (m >= 2 && m <= 6) {
             CellsMode(f, v);
         } else if (m == 7) {
-            CutOffMode(f);
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
-            f.tStim = v.cutOff("0.00");
-        } else if (m == 8) {
-            f.lStim = QStringLiteral("Cutoff Curr:");
-            f.lStimt = QStringLiteral("A");
-            f.tSval = Fixed("0.00");
-            f.tSlmt = Fixed("0.00");
-            f.tStim = v.cutOff("0.00");
-            f.SvalEnable = false;
-            f.SlmtEnable = false;
+            f.lSlmt = QStringLiteral("Voltage:");
+            CurrentAndVolts(f, v);
+        } else {
+            NothingSent(f);  // DC5V or Meter at 8, and every mode above
         }
         break;
-    case ModelGroup::G3: {
-        const char* curPattern = type == 36 ? "0.000" : "0.00";
+    case ModelGroup::G3:
         if (m == 0) {
-            f.tSval = v.cur(curPattern);
-            f.tSlmt = v.volt();
+            CurrentAndVolts(f, v);
         } else if (m == 1) {
             PowerMode(f, v);
         } else if (LimitIsCells(type, m)) {
             // Modes 3 to 6 of types 7, 36 and 37 are sent a cell count and
             // minutes.
             CellsMode(f, v);
-            f.tSval = v.cur(curPattern);
-        } else if (m >= 2) {
-            CutOffMode(f);
-            f.tSval = v.cur(curPattern);
-            f.tSlmt = v.volt();
-            f.tStim = v.cutOff(curPattern);
+        } else if (zeros) {
+            NothingSent(f);
+        } else {
+            if (m == 2)
+                f.lSlmt = QStringLiteral("Voltage:");  // C-CV
+            CurrentAndVolts(f, v);
         }
         break;
-    }
     case ModelGroup::G4:
-        if (m == 0) {
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
-        } else if (m >= 1) {
-            CutOffMode(f);
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
-            f.tStim = v.cutOff("0.00");
+        if (m == 1) {
+            f.lSlmt = QStringLiteral("Voltage:");  // C-CV
+            CurrentAndVolts(f, v);
             if (type == 28) {
                 f.SvalEnable = false;
                 f.SlmtEnable = false;
             }
+        } else if (zeros) {
+            NothingSent(f);
+        } else {
+            CurrentAndVolts(f, v);
         }
         break;
     case ModelGroup::G5:
-        if (m == 0 || m > 4) {
-            f.tSval = v.cur(type == 35 ? "0.000" : "0.00");
-            f.tSlmt = v.volt();
-        } else if (m == 1 && (type == 25 || type == 26)) {
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
+        CurrentAndVolts(f, v);
+        if (m == 1 && (type == 25 || type == 26)) {
             f.SlmtEnable = false;
         } else if (m == 1) {
             PowerMode(f, v);
         } else if (m == 2 || m == 4) {
             f.lSval = QStringLiteral("Current:");
             f.lSlmt = QStringLiteral("Test Val:");
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
         } else if (m == 3) {
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
             f.SvalEnable = false;
             f.SlmtEnable = false;
         }
         break;
     case ModelGroup::G6:
+        CurrentAndVolts(f, v);
         if (m == 1) {
             f.lSvalt = QStringLiteral("mA");
-            f.lStim = QStringLiteral("Cutoff Curr:");
             f.lStimt = QStringLiteral("mA");
-            f.tSval = v.cur("0.000");
-            f.tSlmt = v.volt();
-            f.tStim = v.cutOff("0.000");
-        } else {
-            f.tSval = v.cur("0.000");
-            f.tSlmt = v.volt();
+        } else if (!ThirdIsCutOff(type, m)) {
             f.tStim = Fixed("0");
         }
         break;
@@ -252,8 +261,7 @@ ModeFields ComputeModeFields(const ModeFieldsIn& in)
             f.tSlmt = v.volt();
             f.SvalEnable = false;
         } else {
-            f.tSval = v.cur("0.00");
-            f.tSlmt = v.volt();
+            CurrentAndVolts(f, v);
         }
         break;
     }

@@ -9,6 +9,8 @@
 
 namespace ql {
 
+struct SlotState;
+
 // Model families as the field set-up tells them apart by type code.
 enum class ModelGroup {
     None,  // type 0: no device identified
@@ -66,6 +68,19 @@ bool LimitIsCells(int devType, int mode);
 int HighestCells(int devType, int mode);
 // The check of a cell count: a whole number from 1 to HighestCells.
 bool CellCountOk(int devType, int mode, double cells);
+
+// Whether the third value of a model and mode is a cut-off current: exactly
+// where the start frame sends one (mode 8, and the constant-voltage mode of
+// the models that take a cut-off current there). Everywhere else it is whole
+// minutes. By type code from the model table, or from a slot's own values.
+bool ThirdIsCutOff(int devType, int mode);
+bool ThirdIsCutOff(const SlotState& s, int mode);
+
+// The pattern of a current or a voltage in a field: three decimals where the
+// model resolves 1 mA or 1 mV (factor 1000), else two, so what a field shows
+// is what is sent.
+QString CurrentPattern(int32_t curFactor);
+QString VoltagePattern(int32_t volFactor);
 
 // The values a mode change resets channel 0 to: the model's minimum, or
 // the smallest step where the minimum means nothing (power step 1, one cell).

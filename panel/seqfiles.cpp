@@ -212,7 +212,7 @@ QString CheckStepRow(const SlotState& s, int chn, int mode, int modeCnt, const Q
         const bool charge = s.LastDisMode < mode && mode <= s.CvMode;
         const bool fixedFields = mode > s.CvMode;  // entries after the charge modes take no set value or limit
         const bool cells = charge && mode < modeCnt && LimitIsCells(s.DevType, mode);
-        const bool cutOff = mode == s.CvMode && s.CvCutCur;
+        const bool cutOff = ThirdIsCutOff(s, mode);
         if (!fixedFields) {
             if (power ? !within(v1, 1, 60) : !within(v1, s.MinCur, s.MaxCur))
                 return fail(range, QStringLiteral("set value out of range: %1").arg(set));

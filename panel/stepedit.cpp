@@ -148,13 +148,14 @@ void frmSet::load()
 
 int frmSet::kindCount() const { return modeCnt_ + 2; }
 bool frmSet::isPower(int k) const { return k == 1 && k <= s_.LastDisMode; }
-bool frmSet::isPauseType(int k) const { return k > s_.CvMode || k >= modeCnt_; }
+bool frmSet::isPauseType(int k) const { return k >= modeCnt_; }
+bool frmSet::isFixed(int k) const { return !isPauseType(k) && k > s_.CvMode; }
 bool frmSet::isCells(int k) const
 {
     // Asked as the start frame sends it: a cell count exactly where one is sent.
-    return !isPauseType(k) && k > s_.LastDisMode && LimitIsCells(s_.DevType, k);
+    return !isPauseType(k) && !isFixed(k) && k > s_.LastDisMode && LimitIsCells(s_.DevType, k);
 }
-bool frmSet::isCutOff(int k) const { return k == s_.CvMode && s_.CvCutCur && k < modeCnt_; }
+bool frmSet::isCutOff(int k) const { return !isPauseType(k) && ThirdIsCutOff(s_, k); }
 
 void frmSet::applyKind(int k, bool defaults)
 {
@@ -168,16 +169,23 @@ void frmSet::applyKind(int k, bool defaults)
         if (defaults)
             e->setText(QLatin1String(text));
     };
-    if (isPauseType(k)) {
+    if (isPauseType(k) || isFixed(k)) {
         put(txtSet, "0.00");
         put(txtLmt, "0.00");
-        put(txtLmt2, "1");
         txtSet->setEnabled(false);
         txtLmt->setEnabled(false);
         txtLmt2->setEnabled(true);
         if (isCycle(k)) {
             lblLmt2->setText(Lang(QStringLiteral("Cycle:")));
             lblLmt2t->setText(QString());
+        }
+        if (isCutOff(k)) {
+            // DC5V and the like: only a cut-off current is sent.
+            lblLmt2t->setText(QStringLiteral("A"));
+            if (defaults)
+                txtLmt2->setText(Format(s_.MinCur, curFmt_));
+        } else {
+            put(txtLmt2, "1");
         }
         return;
     }

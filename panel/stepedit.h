@@ -8,7 +8,10 @@
 //   frmSet dlg(link(), i, seqHost, this);   // reads the panel's program
 //   frmMain::ShowAndWait(&dlg);               // OK or Cancel hides it
 //
-// Kinds: the device's modes, then "Wait" and "Cycle". A value is checked when
+// Kinds: the device's modes, then "Wait" and "Cycle". Each field asks for what
+// the start frame sends: a cell count or a voltage as the limit, minutes or a
+// cut-off current as the third value (DC5V is sent a cut-off current and no
+// set value or limit). A value is checked when
 // its field is left ("Invalid value!" or "Setting value out of range!", the
 // field reset) and the whole step again by Set, with the same rules the step
 // test applies before it starts a program.
@@ -61,7 +64,8 @@ private:
     bool isPower(int k) const;
     bool isCells(int k) const;
     bool isCutOff(int k) const;
-    bool isPauseType(int k) const;
+    bool isPauseType(int k) const;  // "Wait" and "Cycle"
+    bool isFixed(int k) const;      // a mode after the charge modes: no set value or limit
     void refuse(QLineEdit* field, const char* message, const QString& reset);
 
     const SlotState& s_;

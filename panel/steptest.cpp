@@ -1,6 +1,7 @@
 #include "panel/steptest.h"
 
 #include "link/frames.h"
+#include "panel/modefields.h"
 #include "panel/seqfiles.h"
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
@@ -70,7 +71,13 @@ void StepTest::StartStop(int slot)
         start(slot);
 }
 
-void StepTest::stop(int slot)
+void StepTest::Halt(int slot)
+{
+    if (a_.at(size_t(slot)).StepOn)
+        stop(slot, false);
+}
+
+void StepTest::stop(int slot, bool sendStop)
 {
     StepSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
@@ -80,7 +87,7 @@ void StepTest::stop(int slot)
     a.StepOn = false;
     for (int r = 1; r <= 5; ++r)
         p->setStepColor(r, kStepIdleColor);
-    if (p->StopEnable())
+    if (sendStop && p->StopEnable())
         host_.StopClick(slot, chn);
     s.chn.at(size_t(chn)).RunStartPt = 0;
     p->setStepTmrEnable(false);
@@ -143,10 +150,10 @@ void StepTest::load(int slot, SeqPanelIf& p, int chn)
                 break;
             }
     }
-    if (a.StepMode == s.CvMode && s.CvCutCur)
+    // A mode step whose column 4 is a cut-off current has no time limit.
+    if (a.StepMode != modeCnt && ThirdIsCutOff(s, a.StepMode)) {
         a.StepLimit = 0;
-    else
-    {
+    } else {
         const double secs = RoundEven(Val(p.tStepSet(row, 4)) * 60);
         a.StepLimit = secs > 0 && secs < 2147483647.0 ? int32_t(secs) : 0;
     }

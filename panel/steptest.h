@@ -15,6 +15,7 @@
 //   DevCtrl_StepSaveClick(i)  -> SaveClick(i)   writes a ".stp" file
 //   DevCtrl_StepOpenClick(i)  -> OpenClick(i)   reads a ".stp" file
 //   DevCtrl_StepSetClick(i)   -> the step editor frmSet (panel/stepedit.h)
+//   the slot's port closes    -> Halt(i)        ends a running program
 // The slot's StepBusy is the link state's StepRunning.
 //
 // Before a start every program row is checked as the editor checks typed
@@ -57,6 +58,9 @@ public:
 
     void StartStop(int slot);
     void OnTimer(int slot);
+    // The slot's port has closed (disconnect, a lost adapter): a running
+    // program ends as its stop would, without a command to the closed port.
+    void Halt(int slot);
     void ClearClick(int slot);
     void SaveClick(int slot);
     void OpenClick(int slot);
@@ -69,7 +73,7 @@ public:
 
 private:
     void start(int slot);
-    void stop(int slot);
+    void stop(int slot, bool sendStop = true);
     void load(int slot, SeqPanelIf& p, int chn);
     void record(int slot, SeqPanelIf& p, int chn);
     void amounts(int slot, SeqPanelIf& p, int chn);

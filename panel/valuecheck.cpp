@@ -14,19 +14,11 @@ namespace {
 // The largest value a Base240 pair carries without a byte reaching 0xF0.
 constexpr double kMaxPair = kMaxFrameValue;
 
-bool powerRule(int t, int m)
-{
-    if (m != 1)
-        return false;
-    switch (t) {
-    case 1: case 2: case 3: case 4: case 8: case 25: case 26: case 40:
-        return false;
-    default:
-        return true;
-    }
-}
+// The set value is a power, and the third value a cut-off current, exactly
+// where the start frame sends them as such.
+bool powerRule(int t, int m) { return t > 0 && StartRuleFor(t, m) == StartRule::Power; }
 
-bool cutOffRule(const SlotState& s, int m) { return m == s.CvMode && s.CvCutCur; }
+bool cutOffRule(const SlotState& s, int m) { return ThirdIsCutOff(s, m); }
 
 FieldCheck out(const QString& replacement) { return {CheckVerdict::OutOfRange, replacement}; }
 
@@ -45,9 +37,9 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
             return {};
         }
         if (f > s.MaxCur)
-            return out(Format(s.MaxCur, SetValuePattern(t, m)));
+            return out(Format(s.MaxCur, SetValuePattern(s)));
         if (f < s.MinCur)
-            return out(Format(s.MinCur, SetValuePattern(t, m)));
+            return out(Format(s.MinCur, SetValuePattern(s)));
         return {};
     case FieldKind::Limit:
         if (LimitIsCells(t, m)) {
@@ -61,14 +53,14 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
             return {};
         }
         if (f > s.MaxVol)
-            return out(Format(s.MaxVol, QStringLiteral("0.00")));
+            return out(Format(s.MaxVol, VoltagePattern(s.VolFactor)));
         if (f < s.MinVol)
-            return out(Format(s.MinVol, QStringLiteral("0.00")));
+            return out(Format(s.MinVol, VoltagePattern(s.VolFactor)));
         return {};
     case FieldKind::Third:
         if (cutOffRule(s, m)) {
             if (f < s.MinCur || f > s.MaxCur)
-                return out(Format(s.MinCur, CutOffPattern(t)));
+                return out(Format(s.MinCur, CutOffPattern(s)));
             return {};
         }
         if (v > 999)
@@ -79,7 +71,7 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
         return {};
     case FieldKind::AutoVol:
         if (f < s.MinVol || f > s.MaxVol)
-            return out(Format(s.MinVol, QStringLiteral("0.00")));
+            return out(Format(s.MinVol, VoltagePattern(s.VolFactor)));
         return {};
     }
     return {};
@@ -129,16 +121,9 @@ bool ParseFieldNumber(const QString& text, double* value)
     return true;
 }
 
-QString SetValuePattern(int t, int m)
-{
-    const bool three = (t == 40) || (t == 36 && m != 1) || (t == 35 && (m == 0 || m > 4));
-    return three ? QStringLiteral("0.000") : QStringLiteral("0.00");
-}
+QString SetValuePattern(const SlotState& s) { return CurrentPattern(s.CurFactor); }
 
-QString CutOffPattern(int t)
-{
-    return (t == 35 || t == 36 || t == 40) ? QStringLiteral("0.000") : QStringLiteral("0.00");
-}
+QString CutOffPattern(const SlotState& s) { return CurrentPattern(s.CurFactor); }
 
 FieldCheck CheckField(const SlotState& slot, int chn, FieldKind kind, const QString& text)
 {
@@ -219,7 +204,7 @@ StartCheck CheckStartValues(const SlotState& s, int chn, int kind, const StartFi
             return tooBig(FieldKind::Limit, slmt);
         break;
     }
-    const bool cutOff = (m == 8) || cutOffRule(s, m);
+    const bool cutOff = cutOffRule(s, m);
     if (!fits(cutOff ? stim * s.CurFactor : stim, kMaxPair))
         return tooBig(FieldKind::Third, stim);
     return {};

@@ -44,11 +44,11 @@ inline constexpr const char* kMsgTitle = "Prompt";
 // Converts a field's text to a number the way the command builder does.
 bool ParseFieldNumber(const QString& text, double* value);
 
-// Pattern of the set-value field when it holds a current ("0.000" for types
-// 35, 36 and 40 as the field set-up writes them, "0.00" otherwise).
-QString SetValuePattern(int devType, int mode);
-// Pattern of the third field when it holds a cut-off current.
-QString CutOffPattern(int devType);
+// Pattern of the set-value field when it holds a current, and of the third
+// field when it holds a cut-off current: the model's resolution, as the
+// field set-up writes them ("0.000" where CurFactor is 1000, else "0.00").
+QString SetValuePattern(const SlotState& s);
+QString CutOffPattern(const SlotState& s);
 
 // The focus check of one field of channel chn. With DevType 0 every text passes.
 FieldCheck CheckField(const SlotState& slot, int chn, FieldKind kind, const QString& text);

@@ -65,11 +65,17 @@ void BootLoader::flush()
     }
 }
 
-void BootLoader::take()
+bool BootLoader::take(int limit)
 {
-    if (port_ && port_->isOpen())
-        for (QByteArray b = port_->read(); !b.isEmpty(); b = port_->read())
-            inbuf_.append(b);
+    // Reads no further than one byte past the limit: enough to know the
+    // line said more than it should, while the rest stays unread.
+    while (port_ && port_->isOpen() && inbuf_.size() <= limit) {
+        const QByteArray b = port_->read(int(limit + 1 - inbuf_.size()));
+        if (b.isEmpty())
+            break;
+        inbuf_.append(b);
+    }
+    return inbuf_.size() <= limit;
 }
 
 bool BootLoader::exchange(const QByteArray& out, int n, QByteArray* reply, QString* error)
@@ -77,9 +83,9 @@ bool BootLoader::exchange(const QByteArray& out, int n, QByteArray* reply, QStri
     reply->clear();
     // Bytes that came after the last reply and before this request belong to
     // no request: the line is out of step.
-    take();
+    take(0);
     if (!inbuf_.isEmpty()) {
-        *error = QStringLiteral("%1 unexpected bytes before the request").arg(inbuf_.size());
+        *error = QStringLiteral("unexpected bytes before the request");
         inbuf_.clear();
         return false;
     }
@@ -89,7 +95,13 @@ bool BootLoader::exchange(const QByteArray& out, int n, QByteArray* reply, QStri
     clock.start();
     qint64 complete = -1;  // when n bytes had arrived
     for (;;) {
-        take();
+        if (!take(n)) {
+            // More than the reply can be: a line that talks on (noise, a
+            // flood) fails the step at once and holds nothing of it.
+            inbuf_.clear();
+            *error = QStringLiteral("more than the %1 bytes due").arg(n);
+            return false;
+        }
         if (inbuf_.size() >= n && complete < 0)
             complete = clock.elapsed();
         // Once complete, a moment more to see whether more follows.
@@ -102,10 +114,6 @@ bool BootLoader::exchange(const QByteArray& out, int n, QByteArray* reply, QStri
     *reply = std::exchange(inbuf_, QByteArray());
     if (reply->isEmpty()) {
         *error = kNoReply;
-        return false;
-    }
-    if (reply->size() > n) {
-        *error = QStringLiteral("reply of %1 bytes where %2 were due").arg(reply->size()).arg(n);
         return false;
     }
     return true;

@@ -10,7 +10,9 @@
 // from before (a stray byte, the tail of an earlier reply) is dropped. Within
 // an operation every reply is judged whole: bytes that arrive before a
 // request, or more bytes than the step expects, fail the operation (logged
-// as an error) instead of being taken as the next reply.
+// as an error) instead of being taken as the next reply. Input is read no
+// further than one byte past the reply due, so a line that floods holds no
+// more memory than a reply.
 //
 // Every reply wait lets pending events run, so the program stays live; it
 // lasts at most replyTimeoutMs, and once the expected bytes are in it waits
@@ -66,11 +68,12 @@ private:
     static constexpr int kFlushReads = 1024;
     // Drops every byte held.
     void flush();
-    // Moves what the port holds into inbuf_.
-    void take();
+    // Moves what the port holds into inbuf_, up to one byte past limit;
+    // false when inbuf_ then holds more than limit bytes.
+    bool take(int limit);
     // Writes out (when the port is open) and waits for n bytes; reply gets
     // every byte of the wait. False with error for bytes before the
-    // request, no reply, or more than n bytes.
+    // request, no reply, or more than n bytes (found as soon as they come).
     bool exchange(const QByteArray& out, int n, QByteArray* reply, QString* error);
     bool readMem(uint32_t address, int n);
     // One step that expects a lone ACK. error is set for a time-out.

@@ -90,7 +90,7 @@ bool SaveDataFile(const LinkState& state, RunHostIf& host, int slot, int chn, co
 
 QString ProposedDataFileName(const QDateTime& when, const QString& device, int slot, int chn, bool dev2s)
 {
-    QString name = DateStem(when) + QLatin1Char('-') + device + QStringLiteral("-%1-%2").arg(slot + 1).arg(chn + 1);
+    QString name = DateStem(when) + QLatin1Char('-') + DeviceNamePart(device) + QStringLiteral("-%1-%2").arg(slot + 1).arg(chn + 1);
     if (dev2s)
         name += QStringLiteral("-%1").arg(chn + 1);
     return name;

@@ -452,7 +452,10 @@ TEST_F(Decoder, CalibrationEntryIsLeftAloneWhileItsWindowIsOpen) {
     EXPECT_TRUE(host.enabled["menuAdj"]);
 }
 
-TEST_F(Decoder, BadChannelEndsTheReadWithErrComm) {
+// A channel digit above 1 ends the read. A device that sends such replies
+// sends them on every poll: the log gets one line per connect, not one per
+// frame.
+TEST_F(Decoder, BadChannelEndsTheReadAndIsLoggedOncePerConnect) {
     Identified(0, 11);
     Reply good;
     good.cur = 100;
@@ -466,6 +469,21 @@ TEST_F(Decoder, BadChannelEndsTheReadWithErrComm) {
     EXPECT_TRUE(errors[0].startsWith("ErrComm:"));
     Feed(0, Wire(good));  // the next read goes on normally
     EXPECT_EQ(samples.size(), 1u);
+
+    for (int poll = 0; poll < 200; ++poll)
+        Feed(0, Wire(badChan));
+    EXPECT_EQ(errors.size(), 1);
+    // Another slot logs its own; the next connect of the first logs again.
+    Identified(1, 11);
+    Feed(1, Wire(badChan));
+    EXPECT_EQ(errors.size(), 2);
+    dec.ResetFraming(0);
+    Feed(0, Wire(badChan));
+    Feed(0, Wire(badChan));
+    EXPECT_EQ(errors.size(), 3);
+    Feed(0, Wire(good));
+    ASSERT_EQ(samples.size(), 1u);  // since the second slot was identified
+    EXPECT_EQ(samples[0].slot, 0);
 }
 
 // Modes beyond a model's list exist (runs started on the device's own keys,

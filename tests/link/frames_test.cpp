@@ -259,12 +259,13 @@ TEST_F(Senders, RemoteSetComputesIn32BitsWithinTheFrameRange)
     st.slot[1].CurFactor = 1000;
     st.ch(1, 0).LmtRaw = 300;
     // 32.768 A is 32768 mA: above a 16-bit integer, inside the frame range.
+    // The field shows the milliamperes sent.
     EXPECT_TRUE(RemoteSet(st, 1, 32.768f));
-    EXPECT_EQ(panel.sval[0], QLocale().toString(32.77, 'f', 2));
+    EXPECT_EQ(panel.sval[0], QLocale().toString(32.768, 'f', 3));
     // 57.6 A would be 57600: refused, nothing sent, the field unchanged.
     EXPECT_FALSE(RemoteSet(st, 1, 57.6f));
     EXPECT_FALSE(RemoteSet(st, 1, -1.0f));
-    EXPECT_EQ(panel.sval[0], QLocale().toString(32.77, 'f', 2));
+    EXPECT_EQ(panel.sval[0], QLocale().toString(32.768, 'f', 3));
     EXPECT_EQ(log.count("ErrSet"), 2);
 
     // 32768 = 136 * 240 + 128.

@@ -190,6 +190,39 @@ TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceFromItsRecord)
     EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
 }
 
+// Continuing a run fills the run grid's device cell from the record's
+// "Device:" line. Whatever that line holds, the automatic data file at the
+// run's end lies in the Data folder, named by the characters a file name
+// can carry; an ordinary name stays as it is.
+TEST_F(RunTrackTest, AutoDataFileStaysInTheDataFolderWhateverTheRecordNames)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("Data"));
+    host.autoSave = true;
+    host.saveCsv = true;
+    const QString names[] = {QStringLiteral("../../x/QL\\K01\t"), QStringLiteral("QL-K01 B")};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        host.saves.clear();
+        host.grids[0].setText(1, 0, QStringLiteral("QL-K01"));
+        host.grids[0].setText(1, 2, QString());
+        RunRecord::Header h;
+        h.device = name;
+        h.begin = QStringLiteral("4.200V");
+        ASSERT_TRUE(RunRecord::Create(record(), h));
+        ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("0\t01.00\t4.000")));
+        sample(4.0f, 1.0f, 1);  // found going: continued from its record
+        sample(4.0f, 1.0f, 1);
+        ASSERT_EQ(host.grids[0].text(1, 0), name);
+        sample(3.0f, 0.0f, 0);  // the run ends
+        ASSERT_EQ(host.saves.size(), 1);
+        const QFileInfo saved(host.saves[0].second);
+        EXPECT_EQ(QDir::cleanPath(saved.absolutePath()), QDir::cleanPath(dir.path() + QStringLiteral("/Data")));
+        const QString stem = QStringLiteral("2026-3-8-14-5-9-");
+        EXPECT_EQ(saved.fileName(),
+                  stem + (name.startsWith('.') ? QStringLiteral("....xQLK01") : name) + QStringLiteral("-1-1.csv"));
+    }
+}
+
 // The device answers a connect with an info reply first, which carries no
 // set values: the continue of a run found going waits for the data reply
 // that brings them, then goes out once, checked against them.

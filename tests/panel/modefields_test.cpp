@@ -8,6 +8,7 @@
 #include "link/state.h"
 #include "panel/devctrl.h"
 #include "panel/modesetup.h"
+#include "sim/peers.h"
 
 #include <QComboBox>
 #include <QSignalSpy>
@@ -70,7 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
         Row{5, 1, false, 125, 300, 0, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "12.5", "3.00", "0", true, true, true},
         Row{6, 1, false, 12, 300, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "W", "V", "M", "12", "3.00", "0", true, true, true},
         Row{6, 6, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.000", "3", "90", true, true, true},
-        Row{5, 9, false, 1000, 3, 90, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "1.000", "3", "90", true, true, true},
         Row{5, 7, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "1.000", "14.40", "0.100", true, true, true},
         Row{5, 8, false, 1000, 1440, 100, 1000, 100, 10, "Test Val:", "Cutoff Volt:", "Cutoff Curr:", "A", "V", "A", "0.00", "0.00", "0.100", false, false, true},
         // G3: 7, 9, 10, 36, 37; type 36 in milliampere steps.
@@ -83,7 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
         // (modes a device may report from its own keys).
         Row{7, 4, false, 250, 3, 10, 100, 100, 1, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "2.50", "3", "10", true, true, true},
         Row{36, 3, false, 250, 2, 0, 1000, 100, 10, "Test Val:", "Cells:", "Max Time:", "A", "", "M", "0.250", "2", "0", true, true, true},
-        Row{9, 4, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", true, true, true},
         // G4: 8, 28, 29, 39; type 28 greys the set value and limit in C-CV.
         Row{8, 0, false, 250, 300, 5, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "2.50", "3.00", "5", true, true, true},
         Row{39, 1, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", true, true, true},
@@ -219,6 +218,58 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
         }
     }
     EXPECT_GT(checked, 150);
+}
+
+// Every model in every mode a start frame can carry, listed or not (a
+// device may report any mode): each field that takes input, put into a
+// panel as the set-up writes it and sent, gives back the value it shows, in
+// the unit its caption names; where the frame sends zeros the field takes
+// no input.
+TEST(ModeFieldsAgainstTheFrame, EveryFieldSaysWhatTheStartFrameSends)
+{
+    constexpr int32_t S = 123, L = 4, T = 123;  // distinct in every unit: 1.23 A, 0.123 A, 123 W, 4 cells, 0.04 V
+    LinkState st;
+    sim::FakePanel panel;
+    SlotState& s = st.slot[0];
+    s.Panel = &panel;
+    int checked = 0;
+    for (int type = 1; type <= kMaxTypeCode; ++type) {
+        s.DevType = int16_t(type);
+        ApplyModelRow(s, 0);
+        for (int m = 0; m <= 15; ++m) {  // 16 * 15 + 1 is the last command byte of channel 1
+            SCOPED_TRACE(QStringLiteral("type %1 mode %2").arg(type).arg(m).toStdString());
+            const ModeFields f = ComputeModeFields({type, m, false, S, L, T, s.CurFactor, s.VolFactor, s.PwrFactor});
+            st.ch(0, 0).ChnMode = int16_t(m);
+            panel.sval[0] = f.tSval ? f.tSval->text() : QStringLiteral("0");
+            panel.slmt[0] = f.tSlmt ? f.tSlmt->text() : QStringLiteral("0");
+            panel.stim[0] = f.tStim.text();
+            const auto frame = StartFrame(st, 0, 0, 1);
+            ASSERT_TRUE(frame.has_value());
+            const auto pair = [&](int i) { return (*frame)[size_t(i)] * 240 + (*frame)[size_t(i + 1)]; };
+            const StartRule rule = StartRuleFor(type, m);
+            if (rule == StartRule::Zeros) {
+                EXPECT_FALSE(f.SvalEnable);
+                EXPECT_FALSE(f.SlmtEnable);
+            }
+            if (f.SvalEnable && f.tSval && f.tSval->fixed.isEmpty()) {
+                EXPECT_EQ(pair(2), S) << f.tSval->text().toStdString();
+                EXPECT_EQ(f.lSvalt == "W", rule == StartRule::Power);
+            }
+            if (f.SlmtEnable && f.tSlmt && f.tSlmt->fixed.isEmpty()) {
+                EXPECT_EQ(pair(4), L) << f.tSlmt->text().toStdString();
+                EXPECT_EQ(f.lSlmt == "Cells:", rule == StartRule::Cells);
+            }
+            if (f.StimEnable && f.tStim.fixed.isEmpty()) {
+                EXPECT_EQ(pair(6), T) << f.tStim.text().toStdString() << " " << f.lStim.toStdString();
+            }
+            const bool cutOff = ValueCIsCutOff(m, s.CvMode, s.CvCutCur);
+            EXPECT_EQ(ThirdIsCutOff(type, m), cutOff);
+            EXPECT_EQ(f.lStim == "Cutoff Curr:", cutOff);
+            EXPECT_EQ(f.lStimt != "M", cutOff) << f.lStimt.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, kMaxTypeCode * 16);
 }
 
 TEST(ModeReset, MinimumOrSmallestStep)
@@ -437,11 +488,15 @@ TEST_F(ModeSetupTest, ReportedModeOutsideTheListShowsNoEntry)
     QSignalSpy clicks(panel.get(), &DevCtrl::ModeClick);
     st.ch(kSlot, 0).ChnMode = 5;
     st.ch(kSlot, 0).SetRaw = 250;
+    st.ch(kSlot, 0).TimRaw = 30;
     SetupModeFields(st, kSlot, 0, *panel, showCap);
     EXPECT_EQ(panel->ModeIdx(), -1);
     EXPECT_TRUE(panel->tMode().isEmpty());
     EXPECT_EQ(panel->tSval(0), QStringLiteral("2.50"));
-    EXPECT_EQ(panel->lStim(0), QStringLiteral("Cutoff Curr:"));
+    // Mode 5 is sent minutes, not the cut-off current of C-CV.
+    EXPECT_EQ(panel->lStim(0), QStringLiteral("Max Time:"));
+    EXPECT_EQ(panel->lStimt(0), QStringLiteral("M"));
+    EXPECT_EQ(panel->tStim(0), QStringLiteral("30"));
     EXPECT_EQ(clicks.count(), 0);
     EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 250);
 
@@ -450,6 +505,19 @@ TEST_F(ModeSetupTest, ReportedModeOutsideTheListShowsNoEntry)
     SetupModeFields(st, kSlot, 0, *panel, showCap);
     EXPECT_EQ(panel->ModeIdx(), 1);
     EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 250);
+
+    // A type-5 charger is sent zeros for the set value and limit above its
+    // DC5V entry: both fields are greyed, the third asks for minutes.
+    identify(5);
+    st.ch(kSlot, 0).ChnMode = 9;
+    st.ch(kSlot, 0).SetRaw = 1500;
+    st.ch(kSlot, 0).LmtRaw = 3;
+    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    EXPECT_FALSE(panel->SvalEnable(0));
+    EXPECT_FALSE(panel->SlmtEnable(0));
+    EXPECT_TRUE(panel->StimEnable(0));
+    EXPECT_NE(panel->lSlmt(0), QStringLiteral("Cells:"));
+    EXPECT_EQ(panel->lStimt(0), QStringLiteral("M"));
 }
 
 } // namespace

@@ -571,3 +571,95 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
 }
 
 } // namespace
+
+// DC5V on a type-5 charger (mode 8) is sent a cut-off current and no set
+// value or limit: the editor asks for a current in amperes, checks it as one
+// and greys the other two fields; the step test gives such a step no time
+// limit of its own. A "Wait" whose code is 8 (type 6 lists eight modes)
+// still waits its minutes.
+TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
+{
+    SlotState& s = st.slot[kSlot];
+    s.DevType = 5;
+    ApplyModelRow(s, 0);
+    panel.ModeClr();
+    for (const QString& m : ModeListFor(5))
+        panel.ModeAdd(m);
+    {
+        frmSet dlg(st, kSlot, host);
+        const int dc5v = dlg.cmbMode->findText("DC5V");
+        ASSERT_EQ(dc5v, 8);
+        dlg.cmbMode->setCurrentIndex(dc5v);
+        EXPECT_FALSE(dlg.txtSet->isEnabled());
+        EXPECT_FALSE(dlg.txtLmt->isEnabled());
+        EXPECT_TRUE(dlg.txtLmt2->isEnabled());
+        EXPECT_EQ(dlg.lblLmt2->text(), "Cutoff:");
+        EXPECT_EQ(dlg.lblLmt2t->text(), "A");
+        EXPECT_EQ(dlg.txtLmt2->text(), "0.060");  // the least current, in milliamperes
+        // Thirty (minutes) is no current the device takes.
+        dlg.txtLmt2->setText("30");
+        dlg.txtLmt2_LostFocus();
+        EXPECT_EQ(dlg.txtLmt2->text(), "0.060");
+        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        dlg.txtLmt2->setText("30");
+        EXPECT_FALSE(dlg.cmdSet_Click());
+        dlg.txtLmt2->setText("0.5");
+        dlg.txtLmt2_LostFocus();
+        EXPECT_EQ(dlg.txtLmt2->text(), "0.500");
+        ASSERT_TRUE(dlg.cmdSet_Click());
+        EXPECT_EQ(dlg.gridSet->TextMatrix(1, 1), "DC5V");
+        EXPECT_EQ(dlg.gridSet->TextMatrix(1, 4), "0.500");
+        // Reopening the step keeps its captions.
+        dlg.cmbMode->setCurrentIndex(0);
+        dlg.cmbFlow->setCurrentIndex(0);
+        EXPECT_EQ(dlg.lblLmt2t->text(), "A");
+        EXPECT_FALSE(dlg.txtSet->isEnabled());
+        dlg.cmdOK_Click();
+    }
+    EXPECT_EQ(panel.tStepSet(1, 1), "DC5V");
+    host.messages.clear();
+    stepTest.StartStop(kSlot);
+    ASSERT_TRUE(stepTest.at(kSlot).StepOn) << host.messages.join('|').toStdString();
+    stepTest.OnTimer(kSlot);
+    EXPECT_EQ(host.runs, 1);
+    EXPECT_EQ(panel.tStim(0), "0.500");
+    EXPECT_EQ(stepTest.at(kSlot).StepLimit, 0);
+    stepTest.StartStop(kSlot);
+
+    // Type 6: "Wait" has the code 8 and waits one minute.
+    s.DevType = 6;
+    ApplyModelRow(s, 0);
+    panel.ModeClr();
+    for (const QString& m : ModeListFor(6))
+        panel.ModeAdd(m);
+    panel.StepSetClr();
+    setRow(1, {"Wait", "0.00", "0.00", "1"});
+    stepTest.StartStop(kSlot);
+    ASSERT_TRUE(stepTest.at(kSlot).StepOn);
+    stepTest.OnTimer(kSlot);
+    EXPECT_EQ(stepTest.at(kSlot).StepMode, 8);
+    EXPECT_EQ(stepTest.at(kSlot).StepLimit, 60);
+    stepTest.StartStop(kSlot);
+}
+
+// A two-channel load resolves 1 mA and 1 mV: the auto test's start value and
+// cut-off voltage stand in the panel's fields as the device is sent them,
+// not rounded to 10 mA or 10 mV.
+TEST_F(SeqTest, AutoTestFieldsKeepTheModelsResolution)
+{
+    SlotState& s = st.slot[kSlot];
+    s.CurFactor = 1000;
+    s.VolFactor = 1000;
+    panel.setTAutoVol("2.125");
+    autoTest.Init(kSlot);
+    EXPECT_EQ(panel.tAutoVol(), "2.125");
+    panel.setTAutoC1("1.125");
+    panel.setTAutoC2("1.325");
+    panel.setTAutoStep("0.1");
+    autoTest.Click(kSlot);
+    ASSERT_TRUE(autoTest.at(kSlot).AutoOn) << host.messages.join('|').toStdString();
+    EXPECT_EQ(panel.tSval(0), "1.125");
+    EXPECT_EQ(panel.tSlmt(0), "2.125");
+    autoTest.Click(kSlot);  // the stop click puts the step's value back
+    EXPECT_EQ(panel.tSval(0), "1.125");
+}

@@ -2,10 +2,13 @@
 #include "link/state.h"
 #include "panel/valuecheck.h"
 #include "link/frames.h"
+#include "link/modeltable.h"
+#include "panel/modefields.h"
 #include "sim/peers.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <deque>
 
 using namespace ql;
@@ -13,12 +16,14 @@ using namespace ql;
 namespace {
 
 // Slots are not copyable (atomic counters): each call gets a fresh one that
-// lives to the end of the test program.
+// lives to the end of the test program. The model table gives the factors
+// and mode indices, the arguments the bounds.
 SlotState& slotOf(int type, int mode, float maxCur = 5, float minCur = 0.1f, float maxVol = 30, float minVol = 0.5f)
 {
     static std::deque<SlotState> pool;
     SlotState& s = pool.emplace_back();
     s.DevType = static_cast<int16_t>(type);
+    ApplyModelRow(s, 0);
     s.MaxCur = maxCur;
     s.MinCur = minCur;
     s.MaxVol = maxVol;
@@ -65,20 +70,61 @@ TEST(ValueCheck, CurrentRuleAtAndBeyondBounds)
     expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("-1")), "0.10");
 }
 
-TEST(ValueCheck, ThreeDecimalModelsResetToTheirOwnFormat)
+// A replacement written back into its field is what the next start sends:
+// it shows the model's resolution, so it is the bound itself and passes the
+// check. The maxima come from the device's info reply and may lie on any
+// milliampere or millivolt the model resolves.
+TEST(ValueCheck, ReplacementsShowTheResolutionTheModelHas)
 {
-    for (int type : {35, 36, 40}) {
-        const SlotState& s = slotOf(type, 0, 1.5f, 0.005f);
-        expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("2")), "1.500");
-        expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("0.001")), "0.005");
+    int threeDecimals = 0;
+    for (int type = 1; type <= 42; ++type) {
+        SCOPED_TRACE(type);
+        SlotState& s = slotOf(type, 0);
+        s.MaxCur = float(2345.0 / s.CurFactor);  // as StoreInfo divides the rated current
+        s.MaxVol = float(14567.0 / s.VolFactor);
+        auto sent = [](const QString& text, int factor) { return std::lround(text.toDouble() * factor); };
+        auto bound = [](float v, int factor) { return std::lround(double(v) * factor); };
+
+        FieldCheck c = CheckField(s, 0, FieldKind::SetValue, QStringLiteral("999"));
+        ASSERT_EQ(c.verdict, CheckVerdict::OutOfRange);
+        EXPECT_EQ(sent(c.replacement, s.CurFactor), 2345) << c.replacement.toStdString();
+        EXPECT_TRUE(CheckField(s, 0, FieldKind::SetValue, c.replacement).ok()) << c.replacement.toStdString();
+        threeDecimals += c.replacement.endsWith(QStringLiteral("2.345")) ? 1 : 0;
+        c = CheckField(s, 0, FieldKind::SetValue, QStringLiteral("0"));
+        EXPECT_EQ(sent(c.replacement, s.CurFactor), bound(s.MinCur, s.CurFactor)) << c.replacement.toStdString();
+
+        c = CheckField(s, 0, FieldKind::Limit, QStringLiteral("9999"));
+        EXPECT_EQ(sent(c.replacement, s.VolFactor), 14567) << c.replacement.toStdString();
+        EXPECT_TRUE(CheckField(s, 0, FieldKind::Limit, c.replacement).ok()) << c.replacement.toStdString();
+        c = CheckField(s, 0, FieldKind::AutoVol, QStringLiteral("9999"));
+        EXPECT_EQ(sent(c.replacement, s.VolFactor), bound(s.MinVol, s.VolFactor));
+
+        // The cut-off current of the constant-voltage mode, where there is one.
+        if (s.CvCutCur) {
+            s.chn[0].ChnMode = s.CvMode;
+            s.MinCur = float(125.0 / s.CurFactor);
+            c = CheckField(s, 0, FieldKind::Third, QStringLiteral("999"));
+            EXPECT_EQ(sent(c.replacement, s.CurFactor), 125) << c.replacement.toStdString();
+            EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, c.replacement).ok());
+        }
     }
-    // Cut-off current of type 36 in its constant-voltage mode.
-    SlotState& s36 = slotOf(36, 2, 1.5f, 0.005f);
-    s36.CvMode = 2;
-    s36.CvCutCur = true;
-    expectOut(CheckField(s36, 0, FieldKind::Third, QStringLiteral("3")), "0.005");
-    // Other models keep two decimals.
-    expectOut(CheckField(slotOf(11, 0, 1.5f, 0.005f), 0, FieldKind::SetValue, QStringLiteral("2")), "1.50");
+    EXPECT_GE(threeDecimals, 10);  // the models that resolve 1 mA
+}
+
+// DC5V (mode 8) is sent a cut-off current: its third field is checked as
+// one, in amperes, as the panel captions it.
+TEST(ValueCheck, ModeEightTakesACutOffCurrent)
+{
+    SlotState& s = slotOf(5, 8, 5.0f, 0.06f);
+    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("0.5")).ok());
+    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("6")), "0.060");
+    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("30")), "0.060");  // thirty minutes are no current
+    // What a start sends there: the fixed zeros and the cut-off current.
+    StartFields f{QStringLiteral("0.00"), QStringLiteral("0.00"), QStringLiteral("30")};
+    f.svalEnabled = f.slmtEnabled = false;
+    EXPECT_EQ(CheckStartValues(s, 0, 1, f).field, FieldKind::Third);
+    f.stim = QStringLiteral("0.500");
+    EXPECT_TRUE(CheckStartValues(s, 0, 1, f).ok());
 }
 
 TEST(ValueCheck, PowerRuleAppliesToModeOneExceptChargersAndMeters)
@@ -90,6 +136,14 @@ TEST(ValueCheck, PowerRuleAppliesToModeOneExceptChargersAndMeters)
     EXPECT_TRUE(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("0.1")).ok());
     // A type-1 charger in mode 1 checks a current.
     expectOut(CheckField(slotOf(1, 1, 5.0f), 0, FieldKind::SetValue, QStringLiteral("6")), "5.00");
+    // C-CV of types 29 and 39 sits at index 1 and is sent a current, not a
+    // power: 50 A is refused on a 30 A model.
+    for (int type : {29, 39}) {
+        expectOut(CheckField(slotOf(type, 1, 30.0f), 0, FieldKind::SetValue, QStringLiteral("50")), "30.00");
+        EXPECT_FALSE(
+            CheckStartValues(slotOf(type, 1, 30.0f), 0, 1, {QStringLiteral("50"), QStringLiteral("14"), QStringLiteral("1")})
+                .ok());
+    }
 }
 
 TEST(ValueCheck, CellCountsByModelAndMode)

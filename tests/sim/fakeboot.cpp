@@ -41,8 +41,44 @@ bool FakeBoot::plug(const QString& folder, int port)
     return true;
 }
 
+void FakeBoot::setFault(Fault f, int failBlock)
+{
+    if (f != Fault::Flood)
+        stopFlood();
+    fault_ = f;
+    failBlock_ = failBlock;
+}
+
+void FakeBoot::startFlood()
+{
+    if (flooding_.load() || master_ < 0)
+        return;
+    stopFlood();
+    floodBytes_ = 0;
+    flooding_ = true;
+    const int fd = master_;
+    flood_ = std::thread([this, fd] {
+        const QByteArray block(4096, char(kAck));
+        while (flooding_.load() && floodBytes_.load() < kFloodBytes) {
+            const ssize_t n = ::write(fd, block.constData(), size_t(block.size()));
+            if (n > 0)
+                floodBytes_ += n;
+            else
+                ::usleep(200);  // the line's buffers are full
+        }
+    });
+}
+
+void FakeBoot::stopFlood()
+{
+    flooding_ = false;
+    if (flood_.joinable())
+        flood_.join();
+}
+
 void FakeBoot::unplug()
 {
+    stopFlood();
     delete notifier_;
     notifier_ = nullptr;
     ClosePtyEnds(master_, slaveFd_);
@@ -96,7 +132,10 @@ void FakeBoot::process()
             if (u(0) == 0x7F) {
                 in_.remove(0, 1);
                 ++syncs_;
-                send(QByteArray(1, char(fault_ == Fault::NakSync ? kNak : kAck)));
+                if (fault_ == Fault::Flood)
+                    startFlood();
+                else
+                    send(QByteArray(1, char(fault_ == Fault::NakSync ? kNak : kAck)));
                 continue;
             }
             if (in_.size() < 2)

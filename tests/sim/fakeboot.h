@@ -15,7 +15,9 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 class QSocketNotifier;
@@ -39,7 +41,11 @@ public:
         NakWrite,       // refuses the write packet of block failBlock
         LongGet,        // one byte more after the Get reply
         DoubleAck,      // acknowledges every command byte pair twice
+        Flood,          // answers the synchronisation byte with ACK bytes
+                        // without end (a line that talks on), until the
+                        // fault changes or kFloodBytes have gone out
     };
+    static constexpr qint64 kFloodBytes = 8 << 20;
 
     explicit FakeBoot(int devType, QObject* parent = nullptr);
     ~FakeBoot() override;
@@ -55,11 +61,10 @@ public:
     void inject(const QByteArray& bytes) { send(bytes); }
     // Bytes sent that the program's end of the line has not read yet.
     int unread() const;
-    void setFault(Fault f, int failBlock = 0)
-    {
-        fault_ = f;
-        failBlock_ = failBlock;
-    }
+    void setFault(Fault f, int failBlock = 0);
+    // Bytes the flood has written to the line (the line takes no more than
+    // its buffers hold beyond what the program reads).
+    qint64 floodBytes() const { return floodBytes_.load(); }
 
     const QByteArray& received() const { return received_; }
     const QList<Write>& writes() const { return writes_; }
@@ -74,6 +79,8 @@ private:
     void process();
     void send(const QByteArray& b);
     void ack();
+    void startFlood();
+    void stopFlood();
 
     enum class St { Cmd, ReadAddr, ReadCount, WriteAddr, WriteData, EraseCode, GoAddr };
     int type_;
@@ -92,6 +99,9 @@ private:
     int master_ = -1, slaveFd_ = -1;
     QString link_;
     QSocketNotifier* notifier_ = nullptr;
+    std::thread flood_;
+    std::atomic<bool> flooding_{false};
+    std::atomic<qint64> floodBytes_{0};
 };
 
 } // namespace ql::sim

@@ -185,6 +185,29 @@ TEST(BootExchange, StaleInputIsDroppedAndRepliesAreJudgedWhole)
     EXPECT_EQ(e.logged + w.logged + g.logged, (QStringList{"ErrEE", "ErrWM", "ErrGO"}));
 }
 
+// A line that talks on once addressed (noise, a faulty cable): the step
+// fails as soon as more than its reply has come and is logged once, and the
+// exchange reads no further, however much the line would send; the rest
+// waits in the line's buffers. Once the line is quiet the next operation
+// works. The settle is long, so an exchange that read on would take in all
+// the flood sends.
+TEST(BootExchange, AFloodingLineFailsTheStepWithoutBeingReadOn)
+{
+    Line l(28, 22);
+    l.bl.settleMs = 300;
+    l.boot.setFault(FakeBoot::Fault::Flood);
+    EXPECT_FALSE(l.bl.BootSync());
+    EXPECT_EQ(l.logged, QStringList{"ErrCO"});
+    l.boot.setFault(FakeBoot::Fault::None);  // the line falls quiet
+    EXPECT_GT(l.boot.floodBytes(), 1);
+    EXPECT_LT(l.boot.floodBytes(), FakeBoot::kFloodBytes / 8);
+
+    l.logged.clear();
+    EXPECT_TRUE(l.bl.BootSync());
+    EXPECT_EQ(l.boot.syncs(), 2);
+    EXPECT_TRUE(l.logged.isEmpty()) << l.logged.join(',').toStdString();
+}
+
 TEST(FirmwareUpdate, IdentifyAndUpdate)
 {
     sim::PortsDir ports;

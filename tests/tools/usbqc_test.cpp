@@ -251,13 +251,14 @@ TEST(QcLoadTest, KeepsToTheChannelItStarted)
     EXPECT_EQ(h.calls, (QStringList{"run 1 0", "set 1 0 1.50", "stop 1 0"}));
 
     // On the line: one set frame on channel 0 (command byte 07) with 1.5 A
-    // in mA and channel 0's limit; the panel shows it in channel 0's field.
+    // in mA and channel 0's limit; the panel shows it in channel 0's field,
+    // in the milliamperes sent.
     const QStringList f = Frames(*dev, 1);
     ASSERT_EQ(f.size(), 1);
     const QByteArray set = QByteArray::fromHex(f[0].toLatin1().replace(' ', ""));
     EXPECT_EQ(uint8_t(set[1]), 0x07);
     EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 2), 1500);
     EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 4), 400);
-    EXPECT_EQ(p.tSval(0), "1.50");
+    EXPECT_EQ(p.tSval(0), "1.500");
     EXPECT_TRUE(Frames(*other, 1, 200).isEmpty());
 }

@@ -155,6 +155,9 @@ TEST(DataFileNames, ProposedNameTitleAndExtension)
     const QDateTime when(QDate(2026, 3, 8), QTime(14, 5, 9));
     EXPECT_EQ(ProposedDataFileName(when, QStringLiteral("QL-K01"), 0, 0, false), QStringLiteral("2026-3-8-14-5-9-QL-K01-1-1"));
     EXPECT_EQ(ProposedDataFileName(when, QStringLiteral("QL-2CH"), 2, 1, true), QStringLiteral("2026-3-8-14-5-9-QL-2CH-3-2-2"));
+    // A device cell filled from a record holds no path: the name proposed
+    // stays a name.
+    EXPECT_EQ(ProposedDataFileName(when, QStringLiteral("../x/y\\z"), 0, 0, false), QStringLiteral("2026-3-8-14-5-9-..xyz-1-1"));
     EXPECT_EQ(SaveDataTitle(0, 0, false), QStringLiteral("Save Data--Device1"));
     EXPECT_EQ(SaveDataTitle(1, 1, true), QStringLiteral("Save Data--Device2-Channel2"));
     EXPECT_EQ(DataFileFilter(false), QStringLiteral("data file(*.dat)|*.dat"));

@@ -1,0 +1,274 @@
+// The auto-test and cycle-test pages of the main window against a simulated
+// device on a pseudo-terminal: what their fields say is what the device is
+// sent, and their runs end with the slot's port.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "panel/stepedit.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+int opOf(const QByteArray& f) { return uint8_t(f.at(1)) & 0x0F; }
+int pairAt(const QByteArray& f, int pos) { return ql::sim::Pair(reinterpret_cast<const uint8_t*>(f.constData()) + pos); }
+
+QList<QByteArray> framesOf(const DeviceSim& dev, int op)
+{
+    QList<QByteArray> out;
+    for (const QByteArray& f : dev.received())
+        if (opOf(f) == op)
+            out << f;
+    return out;
+}
+
+// Types into an editable list, removing what the inline completion added.
+void chooseText(QComboBox* c, const QString& text)
+{
+    QLineEdit* e = c->lineEdit();
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    if (e->hasSelectedText())
+        QTest::keyClick(e, Qt::Key_Delete);
+    e->clearFocus();
+    ASSERT_EQ(c->currentText(), text);
+}
+
+// The step editor while it is shown.
+ql::frmSet* openEditor()
+{
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
+            return d;
+    return nullptr;
+}
+
+class TestPages : public DeviceAppTest {
+protected:
+    std::unique_ptr<ql::frmMain> startWindow()
+    {
+        auto w = makeWindow();
+        w->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        return w;
+    }
+
+    void connectDevice(ql::frmMain& w, DeviceSim& dev, int port)
+    {
+        ql::DevCtrl* p = w.slot(0).Panel;
+        p->setTPort(QStringLiteral("COM%1").arg(port));
+        p->ui().cmdConn->click();
+        ASSERT_TRUE(p->Conn());
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(0).tmrConn->isActive(); }));
+    }
+};
+
+} // namespace
+
+// DC5V of a type-5 charger is started with a cut-off current as its third
+// value and zeros for the set value and limit. The step editor asks for
+// exactly that current, the step file keeps it, and the device is started
+// with it; the cycle test sets no time limit of its own on such a step.
+TEST_F(TestPages, DC5VStepIsStartedWithTheCutOffCurrentTheEditorAskedFor)
+{
+    DeviceSim dev(5, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 7));
+    dev.start(50);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 7);
+
+    QString caption, unit, shown;
+    bool setGreyed = false, limitGreyed = false, set = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        ql::frmSet* dlg = openEditor();
+        if (!dlg)
+            return;
+        dlg->cmbMode->setCurrentIndex(dlg->cmbMode->findText("DC5V"));
+        caption = dlg->lblLmt2->text();
+        unit = dlg->lblLmt2t->text();
+        setGreyed = !dlg->txtSet->isEnabled();
+        limitGreyed = !dlg->txtLmt->isEnabled();
+        dlg->txtLmt2->setText("0.5");
+        dlg->txtLmt2_LostFocus();
+        shown = dlg->txtLmt2->text();
+        set = dlg->cmdSet_Click();
+        dlg->cmdOK->click();
+    });
+    u.cmdSetStep->click();  // returns once the editor is hidden
+    ASSERT_TRUE(set) << prompt.texts().join('|').toStdString();
+    EXPECT_EQ(caption, "Cutoff:");
+    EXPECT_EQ(unit, "A");
+    EXPECT_TRUE(setGreyed);
+    EXPECT_TRUE(limitGreyed);
+    EXPECT_EQ(shown, "0.500");  // the milliamperes the model resolves
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+    // Through the step file and back.
+    prompt.fileAnswer = home() + "/dc5v";
+    u.cmdSaveStep->click();
+    const QStringList lines = fileLines(home() + "/dc5v.stp");
+    EXPECT_TRUE(lines.contains("011:8")) << lines.join('|').toStdString();
+    EXPECT_TRUE(lines.contains("014:0.500")) << lines.join('|').toStdString();
+    u.cmdClearStep->click();
+    prompt.fileAnswer = home() + "/dc5v.stp";
+    u.cmdOpenStep->click();
+    ASSERT_EQ(p->tStepSet(1, 1), "DC5V");
+
+    u.tmrStep->setInterval(200);
+    dev.clearRecorded();
+    u.cmdStartStep->click();
+    ASSERT_TRUE(w->stepTest().at(0).StepOn) << prompt.texts().join('|').toStdString();
+    ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x01).isEmpty(); }));
+    const QByteArray start = framesOf(dev, 0x01).first();
+    EXPECT_EQ((uint8_t(start[1]) >> 4) % 10, 8);
+    EXPECT_EQ(pairAt(start, 2), 0);
+    EXPECT_EQ(pairAt(start, 4), 0);
+    EXPECT_EQ(pairAt(start, 6), 500);  // 0.5 A in milliamperes, not minutes
+    EXPECT_EQ(w->stepTest().at(0).StepLimit, 0);
+
+    if (w->stepTest().at(0).StepOn)
+        u.cmdStartStep->click();
+    closeWindow(*w);
+    dev.stop();
+}
+
+// A type-5 charger resolves 1 mA. The auto test steps 0.125 A to 0.155 A by
+// 15 mA: the device is started and set to each value exactly, and the
+// panel's set field shows each value as it is sent.
+TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
+{
+    DeviceSim dev(5, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 8));
+    dev.start(50);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 8);
+
+    chooseText(u.cmbC1Auto, "0.125");
+    chooseText(u.cmbC2Auto, "0.155");
+    chooseText(u.cmbStepAuto, "0.015");
+    chooseText(u.cmbTimeAuto, "1");
+    u.optAutoSec->setChecked(true);
+    typeInto(u.txtVolAuto, "2.50");
+    u.tmrAuto->setInterval(200);
+    QStringList shown;  // what the set field shows from the start on
+    QObject::connect(u.txtSval, &QLineEdit::textChanged, u.txtSval, [&](const QString& t) { shown << t; });
+    dev.clearRecorded();
+    u.cmdStartAuto->click();
+    ASSERT_TRUE(w->autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
+    ASSERT_TRUE(waitFor([&] { return !w->autoTest().at(0).AutoOn; }, 15000));
+
+    const QList<QByteArray> starts = framesOf(dev, 0x01);
+    ASSERT_EQ(starts.size(), 1);
+    QStringList sent{QString::number(pairAt(starts[0], 2))};
+    for (const QByteArray& f : framesOf(dev, 0x07))
+        sent << QString::number(pairAt(f, 2));
+    sent.removeDuplicates();  // a step's value may go out again on its first tick
+    EXPECT_EQ(sent, (QStringList{"125", "140", "155"}));
+    shown.removeDuplicates();
+    EXPECT_EQ(shown, (QStringList{"0.125", "0.140", "0.155"}));
+    EXPECT_EQ(framesOf(dev, 0x02).size(), 1);  // the stop past the end
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+    closeWindow(*w);
+    dev.stop();
+}
+
+// A cycle test whose device is lost mid-step ends with the port: the page is
+// back at "Start" with its buttons free, and when the adapter is plugged in
+// again and connected, the program sends the device no start of its own.
+TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(50);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 3);
+
+    // Two long D-CC steps.
+    for (int r = 1; r <= 2; ++r) {
+        p->setTStepSet(r, 1, "D-CC");
+        p->setTStepSet(r, 2, "1.00");
+        p->setTStepSet(r, 3, "2.50");
+        p->setTStepSet(r, 4, "60");
+    }
+    u.tmrStep->setInterval(100);
+    u.cmdStartStep->click();
+    ASSERT_TRUE(w->stepTest().at(0).StepOn);
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
+    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    EXPECT_FALSE(w->link().slot[0].StepRunning);
+    EXPECT_FALSE(u.tmrStep->isActive());
+    EXPECT_EQ(p->StepCmd(), "Start");
+    EXPECT_TRUE(u.cmdSetStep->isEnabled());
+
+    // The device ran on; plugged in again and connected, the run is taken
+    // up from its record and no step of the old program starts.
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(50);
+    dev.clearRecorded();
+    u.cmdConn->click();
+    ASSERT_TRUE(p->Conn());
+    ASSERT_TRUE(waitFor([&] { return framesOf(dev, 0x08).size() == 1; }));  // the continue
+    EXPECT_TRUE(framesOf(dev, 0x01).isEmpty());
+    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+
+    closeWindow(*w);
+    dev.stop();
+}
+
+// Disconnecting a device whose auto test runs, leaving the run on the
+// device: the auto test ends with the port, at once, and its page is back
+// at "Start".
+TEST_F(TestPages, AutoTestEndsWithADisconnect)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 4));
+    dev.start(50);
+    auto w = startWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, dev, 4);
+
+    chooseText(u.cmbC1Auto, "1.0");
+    chooseText(u.cmbC2Auto, "2.0");
+    chooseText(u.cmbStepAuto, "0.5");
+    chooseText(u.cmbTimeAuto, "100");
+    typeInto(u.txtVolAuto, "2.50");
+    u.cmdStartAuto->click();
+    ASSERT_TRUE(w->autoTest().at(0).AutoOn);
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+
+    prompt.answers = {ql::Prompter::IdCancel};  // "Stop running?": the device runs on
+    u.cmdConn->click();
+    ASSERT_FALSE(p->Conn());
+    EXPECT_EQ(prompt.texts(), QStringList{"Stop running?"});
+    EXPECT_FALSE(w->autoTest().at(0).AutoOn);
+    EXPECT_FALSE(w->link().slot[0].AutoRunning);
+    EXPECT_FALSE(u.tmrAuto->isActive());
+    EXPECT_EQ(p->AutoCmd(), "Start");
+    EXPECT_TRUE(dev.channel(0).running);
+    EXPECT_TRUE(framesOf(dev, 0x02).isEmpty());
+
+    closeWindow(*w);
+    dev.stop();
+}
