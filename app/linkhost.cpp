@@ -20,12 +20,7 @@ namespace ql {
 
 // ------------------------------------------------------------------ views
 
-QString RunGridView::text(int row, int col) const { return g_->TextMatrix(row, col); }
-void RunGridView::setText(int row, int col, const QString& text) { g_->setTextMatrix(row, col, text); }
-void RunGridView::setCellBackColor(int row, int col, int32_t colorref) { g_->setCellBackColor(row, col, colorref); }
-
 int RunChartView::CurveCount() const { return c_->CurveCount(); }
-void RunChartView::setCurveCount(int n) { c_->setCurveCount(n); }
 int RunChartView::DpCnt(int curve) const { return c_->DpCnt(curve); }
 double RunChartView::DpX(int curve, int index) const { return c_->DpX(curve, index); }
 double RunChartView::DpY(int curve, int index) const { return c_->DpY(curve, index); }
@@ -45,15 +40,6 @@ void RunChartView::setYStep(bool on) { c_->setYStep(on); }
 bool RunChartView::Large() const { return c_->Large(); }
 void RunChartView::setLarge(bool on) { c_->setLarge(on); }
 void RunChartView::setSize(bool on) { c_->setSize(on); }
-QString RunChartView::TitleText() const { return c_->TitleText(); }
-void RunChartView::setLegendText(int curve, const QString& text) { c_->setLegendText(curve, text); }
-int32_t RunChartView::CurveLineColor(int curve) const { return int32_t(c_->CurveLineColor(curve)); }
-void RunChartView::setCurveLineColor(int curve, int32_t colorref) { c_->setCurveLineColor(curve, uint32_t(colorref)); }
-int RunChartView::CurveAxesY(int curve) const { return c_->CurveAxesY(curve); }
-void RunChartView::setCurveAxesY(int curve, int axis) { c_->setCurveAxesY(curve, axis); }
-bool RunChartView::ShowCurve(int curve) const { return c_->ShowCurve(curve); }
-void RunChartView::setShowCurve(int curve, bool on) { c_->setShowCurve(curve, on); }
-void RunChartView::setShowLegend(int curve, bool on) { c_->setShowLegend(curve, on); }
 
 QString RunInfoView::line(int i) const
 {
@@ -82,7 +68,6 @@ void LinkHost::addSlot(int slot)
 {
     DevSlot& s = w_.slots_.at(size_t(slot));
     Views& v = views_.at(size_t(slot));
-    v.grid = std::make_unique<RunGridView>(s.gridRun);
     v.chart = std::make_unique<RunChartView>(s.Chart);
     v.info = std::make_unique<RunInfoView>(s.lstInfo);
 }

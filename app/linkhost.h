@@ -1,10 +1,9 @@
 #pragma once
 // The main window as the device link and the run code see it: one object
 // that answers the receive path (RecvHostIf, RecvTimersIf), run tracking
-// (RunHostIf), the run-state enabling (MenuEnableIf) and the calibration
-// buttons (AdjButtonsIf) from the main window's slots, and small views that
-// show a slot's run grid, chart and information list through the link's
-// narrow interfaces.
+// (RunViewIf, RunLinkIf, ReadoutWindowsIf), the run-state enabling
+// (MenuEnableIf) and the calibration buttons (AdjButtonsIf) from the main
+// window's slots, and small views of a slot's chart and information list.
 #include "link/hostif.h"
 #include "link/runtrack.h"
 #include "panel/runstate.h"
@@ -22,30 +21,18 @@ class CurveGraph;
 class FlexGrid;
 class frmMain;
 
-// A slot's run grid.
-class RunGridView : public RunGridIf {
-public:
-    explicit RunGridView(FlexGrid* g) : g_(g) {}
-    QString text(int row, int col) const override;
-    void setText(int row, int col, const QString& text) override;
-    void setCellBackColor(int row, int col, int32_t colorref) override;
-
-private:
-    FlexGrid* g_;
-};
-
 // A slot's curve chart.
 class RunChartView : public RunChartIf {
 public:
     explicit RunChartView(CurveGraph* c) : c_(c) {}
     int CurveCount() const override;
-    void setCurveCount(int n) override;
     int DpCnt(int curve) const override;
     double DpX(int curve, int index) const override;
     double DpY(int curve, int index) const override;
     void AddXY(int curve, double x, double y) override;
     void Clear(int curve) override;
     void ClearAll() override;
+    void DrawCurve() override;
     double MinX() const override;
     void setMinX(double v) override;
     double MaxX() const override;
@@ -54,20 +41,10 @@ public:
     void setMinY(int axis, double v) override;
     double MaxY(int axis) const override;
     void setMaxY(int axis, double v) override;
-    void DrawCurve() override;
     void setYStep(bool on) override;
     bool Large() const override;
     void setLarge(bool on) override;
     void setSize(bool on) override;
-    QString TitleText() const override;
-    void setLegendText(int curve, const QString& text) override;
-    int32_t CurveLineColor(int curve) const override;
-    void setCurveLineColor(int curve, int32_t colorref) override;
-    int CurveAxesY(int curve) const override;
-    void setCurveAxesY(int curve, int axis) override;
-    bool ShowCurve(int curve) const override;
-    void setShowCurve(int curve, bool on) override;
-    void setShowLegend(int curve, bool on) override;
 
 private:
     CurveGraph* c_;
@@ -75,12 +52,12 @@ private:
 
 // A slot's information list; a line it does not have reads empty and
 // takes no text.
-class RunInfoView : public RunInfoIf {
+class RunInfoView {
 public:
     explicit RunInfoView(QListWidget* l) : l_(l) {}
-    QString line(int i) const override;
-    void setLine(int i, const QString& text) override;
-    void addLine(const QString& text) override;
+    QString line(int i) const;
+    void setLine(int i, const QString& text);
+    void addLine(const QString& text);
 
 private:
     QListWidget* l_;
@@ -88,7 +65,9 @@ private:
 
 class LinkHost : public RecvHostIf,
                  public RecvTimersIf,
-                 public RunHostIf,
+                 public RunViewIf,
+                 public RunLinkIf,
+                 public ReadoutWindowsIf,
                  public MenuEnableIf,
                  public AdjButtonsIf {
 public:
@@ -107,31 +86,30 @@ public:
     int DevCount() const override;
     void InitChnCurves(int slot) override;
     void InitAutoTest(int slot) override;
-    void SetupModeFields(int slot, int chn) override;  // also RunHostIf
+    void SetupModeFields(int slot, int chn) override;
 
     // RecvTimersIf
     bool ConnEnabled(int slot) const override;
     void StopConn(int slot) override;
     void RecvStarted(int slot) override;
 
-    // RunHostIf
-    RunPanelIf* panel(int slot) override;
-    RunGridIf* grid(int slot) override;
+    // RunViewIf
+    void Refresh(int slot, int chn, unsigned parts) override;
+    void ShowTime(int slot, int chn, const QString& text) override;
+    void SetInfoLine(int slot, int line, const QString& text) override;
+    void AddInfoLine(int slot, const QString& text) override;
     RunChartIf* chart(int slot) override;
-    RunInfoIf* info(int slot) override;
-    bool AutoSave() const override;
-    bool SaveCsv() const override;
-    bool AutoScale() const override;
-    bool ShowLabel() const override;
     bool MenuTemp() const override;
-    int CurDev() const override;
-    int32_t ChannelColor(bool current) const override;
     void SetRunState(bool idle, int slot) override;
     void SetAdjButtons(bool enable) override;
     void ShowMsg(const QString& text) override;
     void ShowCritical(const QString& text) override;
     void SetFwText(const QString& text) override;
     void SaveDataFile(int slot, int chn, const QString& path) override;
+    // The data file of a slot's channel; false when it cannot be written.
+    bool WriteDataFile(int slot, int chn, const QString& path);
+
+    // RunLinkIf
     void SendStart(int slot, int chn, int kind) override;
     void SendStop(int slot, int chn) override;
     void SendTime(int slot, int chn) override;
@@ -140,25 +118,33 @@ public:
     void TmrResume(int slot, int chn) override;
     void TmrPause(int slot, int chn) override;
     void SetCounters(int slot, int chn, int32_t tickSecs, int32_t runSecs) override;
+
+    // ReadoutWindowsIf
     bool MinDispShown() const override;
     void ShowDisp(const ReadoutValues& v) override;
     bool MeterOpen() const override;
-    bool UsbOpen() const override;
     void ShowMeter() override;
     void HideMeter() override;
     void UnloadMeter() override;
     void SetMeter(const ReadoutValues& v) override;
+
+    // A slot's run cells back to no device and no run, its monitors off:
+    // after a disconnect or a lost port.
+    void ClearRunRows(int slot);
+    // The two-channel legends, colours and curves of a slot's chart and its
+    // second row of the run grid.
+    void initChnCurves(int slot);
 
     // AdjButtonsIf
     void setAdjButtonEnabled(const QString& name, bool enabled) override;
 
 private:
     struct Views {
-        std::unique_ptr<RunGridView> grid;
         std::unique_ptr<RunChartView> chart;
         std::unique_ptr<RunInfoView> info;
     };
     bool exists(int slot) const;
+    void showRunCells(int slot, int chn);
 
     frmMain& w_;
     std::array<Views, kSlotCount> views_;

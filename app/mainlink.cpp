@@ -118,12 +118,7 @@ void frmMain::disconnectReset(int Index)
     link_.slot[Index].PortNo = 0;
     for (int i = 1; i <= 4 && i < s.lstInfo->count(); ++i)
         s.lstInfo->item(i)->setText(QString());
-    s.gridRun->setTextMatrix(1, 0, Lang(QStringLiteral("No Device")));
-    if (p->Dev2S())
-        s.gridRun->setTextMatrix(2, 0, Lang(QStringLiteral("No Device")));
-    for (int r = 1; r <= 2; ++r)
-        for (int c = 1; c <= 6; ++c)
-            s.gridRun->setTextMatrix(r, c, QString());
+    host_->ClearRunRows(Index);
     p->setRunEnable(false);
     p->setContEnable(false);
     p->setSetEnable(false);

@@ -143,17 +143,16 @@ void frmMain::DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind)
 void frmMain::menuSaveData_Click()
 {
     const int n = curDev_;
-    DevCtrl* p = slots_.at(n).Panel;
-    const int chn = p->ChnIndex();
-    if (link_.ch(n, chn).Running)
+    const SlotState& s = link_.slot.at(size_t(n));
+    const int chn = s.ChnSel;
+    if (s.chn.at(size_t(chn)).Running)
         return;
     const bool csv = settings().SaveCsv;
-    const QString device = slots_[n].gridRun->TextMatrix(chn + 1, 0);
-    const QString name = ProposedDataFileName(tracker_.now(), device, n, chn, p->Dev2S());
-    const QString chosen = FileDialog(true, SaveDataTitle(n, chn, p->Dev2S()), DataFileFilter(csv), name);
+    const QString name = ProposedDataFileName(tracker_.now(), s.chn[size_t(chn)].DevName, n, chn, s.Dev2S);
+    const QString chosen = FileDialog(true, SaveDataTitle(n, chn, s.Dev2S), DataFileFilter(csv), name);
     if (chosen.isEmpty())
         return;
-    if (!ql::SaveDataFile(link_, *host_, n, chn, WithDataExtension(chosen, csv)))
+    if (!host_->WriteDataFile(n, chn, WithDataExtension(chosen, csv)))
         host_->ShowCritical(Lang(QStringLiteral("Cannot save file!")));
 }
 

@@ -18,8 +18,6 @@ inline constexpr const char* kCdtUrl = "https://qltester.example.com/cdt";
 inline int px(double twips) { return int(std::lround(twips / kTwips)); }
 inline int tw(int pixels) { return pixels * kTwips; }
 
-inline const char* const kRunHeaders[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt"};
-
 // Closing order of the other windows at shut-down.
 inline const char* const kWindowOrder[] = {"frmAdj", "frmCurve", "frmUpdate", "frmShow", "frmRes", "frmData", "frmMsg",
                                     "frmBanner", "frmQC", "frmUSB", "frmMeter", "frmDisp", "frmAbout"};

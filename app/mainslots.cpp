@@ -65,7 +65,7 @@ void frmMain::createSlot(int n)
     s.Panel->adjustSize();
     s.Panel->setObjectName(QStringLiteral("DevCtrl%1").arg(n));
     s.Panel->move(px(8000), px(150));
-    link_.slot[n].Panel = s.Panel;
+    s.Panel->setRecord(link_.slot[n]);
 
     s.Chart = new CurveGraph(s.frmDev);
     s.Chart->setObjectName(QStringLiteral("CurveGraph%1").arg(n));
@@ -179,7 +179,8 @@ void frmMain::setupRunGrid(int n)
         g->setTextMatrix(0, c, QLatin1String(kRunHeaders[c]));
     g->setTextMatrix(0, 7, QStringLiteral("Curve") + QStringLiteral("V"));
     g->setTextMatrix(0, 8, QStringLiteral("Curve") + QStringLiteral("A"));
-    g->setTextMatrix(1, 0, QStringLiteral("No Device"));
+    link_.ch(n, 0).DevName = QStringLiteral("No Device");
+    g->setTextMatrix(1, 0, link_.ch(n, 0).DevName);
     if (n != 0) {
         for (int c : {1, 7, 8, 6})
             g->setColWidth(c, slots_[0].gridRun->ColWidth(c));
@@ -263,7 +264,18 @@ void frmMain::preferredPort(int n, const QString& name)
     }
 }
 
-void frmMain::ScanPorts(int n) { ql::ScanPorts(*slots_[n].Panel); }
+void frmMain::ScanPorts(int n)
+{
+    // The port list offers the free ports; the first goes into the port
+    // field, which keeps its text when there is none.
+    DevCtrl* p = slots_[n].Panel;
+    const QStringList ports = ql::ScanPorts();
+    p->PortClr();
+    for (const QString& name : ports)
+        p->PortAdd(name);
+    if (!ports.isEmpty())
+        p->setTPort(ports.first());
+}
 
 // ------------------------------------------------------------------ slots and tabs
 
@@ -311,6 +323,7 @@ void frmMain::tabDev_Click(int index)
     if (index < 1 || index > devCount_)
         return;
     curDev_ = index - 1;
+    link_.CurDev = curDev_;
     if (tabDev->currentIndex() != curDev_) {
         const QSignalBlocker block(tabDev);
         tabDev->setCurrentIndex(curDev_);

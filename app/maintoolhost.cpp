@@ -36,8 +36,17 @@ CurveGraph* MainToolHost::Chart(int slot)
 
 void MainToolHost::DevCtrl_RunClick(int slot, int chn) { w_.DevCtrl_RunClick(slot, chn); }
 void MainToolHost::DevCtrl_StopClick(int slot, int chn) { w_.DevCtrl_StopClick(slot, chn); }
-void MainToolHost::RemoteSet(int slot, float value) { ql::RemoteSet(w_.link(), slot, value); }
-void MainToolHost::RemoteSetOn(int slot, int chn, float value) { ql::RemoteSetOn(w_.link(), slot, chn, value); }
+void MainToolHost::RemoteSet(int slot, float value)
+{
+    if (ql::RemoteSet(w_.link(), slot, value))
+        w_.host().Refresh(slot, w_.link().slot.at(size_t(slot)).ChnSel, RunViewIf::Fields);
+}
+
+void MainToolHost::RemoteSetOn(int slot, int chn, float value)
+{
+    if (ql::RemoteSetOn(w_.link(), slot, chn, value))
+        w_.host().Refresh(slot, chn, RunViewIf::Fields);
+}
 void MainToolHost::RemoteQC(int slot, int code) { ql::RemoteQC(w_.link(), slot, code); }
 void MainToolHost::RemotePE(int slot, int direction) { ql::RemotePE(w_.link(), slot, direction); }
 

@@ -61,7 +61,7 @@ frmMain::frmMain(MainOptions options, QWidget* parent)
       opts_(std::move(options)),
       host_(std::make_unique<LinkHost>(*this)),
       decoder_(link_, *host_, *host_),
-      tracker_(link_, *host_)
+      tracker_(link_, *host_, *host_, *host_)
 {
     if (opts_.now)
         tracker_.now = opts_.now;
@@ -123,8 +123,6 @@ frmMain::~frmMain()
             if (t)
                 t->stop();
     }
-    for (auto& s : link_.slot)
-        s.Panel = nullptr;
     delete tray_;
 }
 
@@ -191,6 +189,7 @@ void frmMain::Form_Load()
     st.VolFactor = 100;
     devCount_ = 1;
     curDev_ = 0;
+    link_.CurDev = 0;
     tabDev->addTab(QStringLiteral("Device1"));
     tabDev->setTabData(0, QStringLiteral("dev1"));
 

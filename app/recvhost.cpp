@@ -49,7 +49,7 @@ void LinkHost::setMenuEnabled(const QString& name, bool enabled)
 }
 
 int LinkHost::DevCount() const { return w_.devCount_; }
-void LinkHost::InitChnCurves(int slot) { w_.tracker_.InitChnCurves(slot); }
+void LinkHost::InitChnCurves(int slot) { initChnCurves(slot); }
 void LinkHost::InitAutoTest(int slot) { w_.InitAutoTest(slot); }
 
 void LinkHost::SetupModeFields(int slot, int chn)

@@ -1,11 +1,13 @@
-// LinkHost as the run tracker sees it: the slot's views, options, run
-// commands, counters and floating readouts.
+// LinkHost as the run tracker sees it: the slot's panel, run grid, chart
+// and information list shown from the records, run commands, counters and
+// floating readouts.
 #include "app/linkhost.h"
 
 #include "app/mainwindow.h"
 #include "app/prompter.h"
 #include "controls/curvegraph.h"
 #include "link/frames.h"
+#include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "panel/modesetup.h"
 #include "panel/seqpanel.h"
@@ -20,25 +22,107 @@
 
 namespace ql {
 
-// ---- RunHostIf
+// ---- RunViewIf
 
-RunPanelIf* LinkHost::panel(int slot) { return w_.slots_.at(size_t(slot)).Panel; }
-RunGridIf* LinkHost::grid(int slot) { return views_.at(size_t(slot)).grid.get(); }
-RunChartIf* LinkHost::chart(int slot) { return views_.at(size_t(slot)).chart.get(); }
-RunInfoIf* LinkHost::info(int slot) { return views_.at(size_t(slot)).info.get(); }
-
-bool LinkHost::AutoSave() const { return settings().AutoSave; }
-bool LinkHost::SaveCsv() const { return settings().SaveCsv; }
-bool LinkHost::AutoScale() const { return settings().AutoScale; }
-bool LinkHost::ShowLabel() const { return settings().ShowLabel; }
-bool LinkHost::MenuTemp() const { return w_.menuTemp->isChecked(); }
-int LinkHost::CurDev() const { return w_.curDev_; }
-
-int32_t LinkHost::ChannelColor(bool current) const
+void LinkHost::Refresh(int slot, int chn, unsigned parts)
 {
-    const Settings& s = settings();
-    return current ? s.CurColor[1] : s.VolColor[1];
+    if (!exists(slot))
+        return;
+    DevCtrl* p = w_.slots_[size_t(slot)].Panel;
+    const SlotState& s = w_.link_.slot[size_t(slot)];
+    const ChanState& c = s.chn.at(size_t(chn));
+    if (parts & Readouts) {
+        p->setTVol(chn, c.VoltText);
+        p->setTCur(chn, c.CurText);
+        p->setTPwr(chn, c.PwrText);
+    }
+    if (parts & Fields)
+        p->ShowFields(chn);
+    if (parts & RunCells)
+        showRunCells(slot, chn);
+    if (parts & Timers) {
+        p->setTmrShowEnable(chn, c.ShowOn);
+        p->setTmrCurveEnable(chn, c.CurveOn);
+    }
 }
+
+void LinkHost::showRunCells(int slot, int chn)
+{
+    FlexGrid* g = w_.slots_[size_t(slot)].gridRun;
+    const std::array<QString, 7> cells = RunRowTexts(w_.link_.ch(slot, chn));
+    for (size_t k = 0; k < cells.size(); ++k)
+        g->setTextMatrix(chn + 1, int(k), cells[k]);
+}
+
+void LinkHost::ClearRunRows(int slot)
+{
+    SlotState& s = w_.link_.slot.at(size_t(slot));
+    for (int c = 0; c < kChanCount; ++c) {
+        ChanState& ch = s.chn[size_t(c)];
+        if (c == 0 || s.Dev2S)
+            ch.DevName = Lang(QStringLiteral("No Device"));
+        ch.ModeCell.clear();
+        ch.BeginCell.clear();
+        ch.CutoffCell.clear();
+        ch.CapCell.clear();
+        ch.EnergyCell.clear();
+        ch.AvgCell.clear();
+        ch.HasBegin = ch.HasCutoff = ch.BeginIsNumber = false;
+        ch.Monitoring = false;
+        if (exists(slot))
+            showRunCells(slot, c);
+    }
+}
+
+void LinkHost::initChnCurves(int slot)
+{
+    if (!exists(slot))
+        return;
+    CurveGraph* chart = w_.slots_[size_t(slot)].Chart;
+    const Settings& cfg = settings();
+    chart->setCurveCount(10);
+    const char* words[3] = {"Voltage", "Current", "Temp"};
+    for (int k = 0; k < 3; ++k) {
+        chart->setLegendText(k, Lang(QString::fromLatin1(words[k]) + QLatin1Char('1')));
+        chart->setLegendText(5 + k, Lang(QString::fromLatin1(words[k]) + QLatin1Char('2')));
+    }
+    chart->setCurveLineColor(5, uint32_t(cfg.VolColor[1]));
+    chart->setCurveLineColor(6, uint32_t(cfg.CurColor[1]));
+    chart->setCurveLineColor(7, chart->CurveLineColor(6));
+    chart->setCurveAxesY(5, chart->CurveAxesY(0));
+    chart->setCurveAxesY(6, chart->CurveAxesY(1));
+    chart->setShowCurve(5, chart->ShowCurve(0));
+    chart->setShowCurve(6, chart->ShowCurve(1));
+    chart->setShowCurve(7, chart->ShowCurve(2));
+    for (int k : {0, 1, 5, 6})
+        chart->setShowLegend(k, cfg.ShowLabel);
+    w_.link_.ch(slot, 1).DevName = Lang(QStringLiteral("No Device"));
+    showRunCells(slot, 1);
+    FlexGrid* grid = w_.slots_[size_t(slot)].gridRun;
+    grid->setCellBackColor(2, 7, int32_t(chart->CurveLineColor(5)));
+    grid->setCellBackColor(2, 8, int32_t(chart->CurveLineColor(6)));
+}
+
+void LinkHost::ShowTime(int slot, int chn, const QString& text)
+{
+    if (exists(slot))
+        w_.slots_[size_t(slot)].Panel->setTTime(chn, text);
+}
+
+void LinkHost::SetInfoLine(int slot, int line, const QString& text)
+{
+    if (exists(slot))
+        views_[size_t(slot)].info->setLine(line, text);
+}
+
+void LinkHost::AddInfoLine(int slot, const QString& text)
+{
+    if (exists(slot))
+        views_[size_t(slot)].info->addLine(text);
+}
+
+RunChartIf* LinkHost::chart(int slot) { return views_.at(size_t(slot)).chart.get(); }
+bool LinkHost::MenuTemp() const { return w_.menuTemp->isChecked(); }
 
 void LinkHost::SetRunState(bool idle, int slot) { w_.SetRunState(idle, slot); }
 void LinkHost::SetAdjButtons(bool enable) { ql::SetAdjButtons(enable, *this); }
@@ -51,10 +135,24 @@ void LinkHost::ShowCritical(const QString& text)
 
 void LinkHost::SetFwText(const QString& text) { w_.FwText = text; }
 
-void LinkHost::SaveDataFile(int slot, int chn, const QString& path)
+void LinkHost::SaveDataFile(int slot, int chn, const QString& path) { WriteDataFile(slot, chn, path); }
+
+bool LinkHost::WriteDataFile(int slot, int chn, const QString& path)
 {
-    ql::SaveDataFile(w_.link_, *this, slot, chn, path);
+    const SlotState& s = w_.link_.slot.at(size_t(slot));
+    DataFileOptions o = DataFileOptionsOf(s, chn, MenuTemp());
+    const DevSlot& d = w_.slots_.at(size_t(slot));
+    o.title = d.Chart->TitleText();
+    // The step-test results stand in the header while the cycle-test page
+    // holds them and no step test runs.
+    const DevCtrl* p = d.Panel;
+    if (p->Test() == 3 && !p->tStepList(1, 1).isEmpty() && !s.StepRunning)
+        for (int r = 0; r < p->StepListCnt(); ++r)
+            o.stepRows << QStringList{p->tStepList(r, 0), p->tStepList(r, 1), p->tStepList(r, 2), p->tStepList(r, 3)};
+    return ql::SaveDataFile(w_.link_, slot, *views_.at(size_t(slot)).chart, o, path);
 }
+
+// ---- RunLinkIf
 
 void LinkHost::SendStart(int slot, int chn, int kind) { ql::SendStart(w_.link_, slot, chn, kind); }
 void LinkHost::SendStop(int slot, int chn) { ql::SendStop(w_.link_, slot, chn); }
@@ -69,6 +167,8 @@ void LinkHost::SetCounters(int slot, int chn, int32_t tickSecs, int32_t runSecs)
     w_.ticker_.SetCounters(slot, chn, tickSecs, runSecs);
 }
 
+// ---- ReadoutWindowsIf
+
 bool LinkHost::MinDispShown() const { return w_.MinDispShown; }
 
 void LinkHost::ShowDisp(const ReadoutValues& v)
@@ -78,7 +178,6 @@ void LinkHost::ShowDisp(const ReadoutValues& v)
 }
 
 bool LinkHost::MeterOpen() const { return w_.hooks.meterOpen && w_.hooks.meterOpen(); }
-bool LinkHost::UsbOpen() const { return w_.link_.UsbOpen; }
 
 void LinkHost::ShowMeter()
 {

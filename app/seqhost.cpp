@@ -33,7 +33,11 @@ SeqPanelIf* SeqHost::seqPanel(int slot)
 
 bool SeqHost::RunClick(int slot, int chn) { return w_.tracker().RunClick(slot, chn, RunCaller::Program); }
 void SeqHost::StopClick(int slot, int chn) { w_.tracker().StopClick(slot, chn); }
-void SeqHost::RemoteSet(int slot, float value) { ql::RemoteSet(w_.link(), slot, value); }
+void SeqHost::RemoteSet(int slot, float value)
+{
+    if (ql::RemoteSet(w_.link(), slot, value))
+        w_.host().Refresh(slot, w_.link().slot.at(size_t(slot)).ChnSel, RunViewIf::Fields);
+}
 void SeqHost::TmrStop(int slot, int chn) { w_.host().TmrStop(slot, chn); }
 void SeqHost::ChartClearAll(int slot) { w_.slot(slot).Chart->ClearAll(); }
 void SeqHost::ChartYStep(int slot, bool on) { w_.slot(slot).Chart->setYStep(on); }

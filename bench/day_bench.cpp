@@ -27,6 +27,7 @@
 #include "controls/curvegraph.h"
 #include "link/runrecord.h"
 #include "sim/devsim.h"
+#include "platform/settings.h"
 #include "views/datafile.h"
 
 #include <QApplication>
@@ -53,7 +54,6 @@ public:
     bool draw = false;
     long long draws = 0;
     int CurveCount() const override { return g_.CurveCount(); }
-    void setCurveCount(int n) override { g_.setCurveCount(n); }
     int DpCnt(int c) const override { return g_.DpCnt(c); }
     double DpX(int c, int i) const override { return g_.DpX(c, i); }
     double DpY(int c, int i) const override { return g_.DpY(c, i); }
@@ -78,15 +78,6 @@ public:
     bool Large() const override { return g_.Large(); }
     void setLarge(bool on) override { g_.setLarge(on); }
     void setSize(bool on) override { g_.setSize(on); }
-    QString TitleText() const override { return g_.TitleText(); }
-    void setLegendText(int c, const QString& t) override { g_.setLegendText(c, t); }
-    int32_t CurveLineColor(int c) const override { return int32_t(g_.CurveLineColor(c)); }
-    void setCurveLineColor(int c, int32_t v) override { g_.setCurveLineColor(c, uint32_t(v)); }
-    int CurveAxesY(int c) const override { return g_.CurveAxesY(c); }
-    void setCurveAxesY(int c, int a) override { g_.setCurveAxesY(c, a); }
-    bool ShowCurve(int c) const override { return g_.ShowCurve(c); }
-    void setShowCurve(int c, bool on) override { g_.setShowCurve(c, on); }
-    void setShowLegend(int c, bool on) override { g_.setShowLegend(c, on); }
 
 private:
     ql::CurveGraph& g_;
@@ -138,10 +129,10 @@ int main(int argc, char** argv)
     ql::LinkState st;
     qlbench::Host host(st, nullptr);
     host.peers[0].chart = &chart;
-    host.peers[0].fields.port = QStringLiteral("COM3");
+    st.slot[0].PortNo = 3;
     qlbench::NoTimers timers;
     ql::ReplyDecoder dec(st, host, timers);
-    ql::RunTracker tracker(st, host);
+    ql::RunTracker tracker(st, host, host, host);
     tracker.programDir = home.path();
     host.tracker = &tracker;
     tracker.Attach(dec);
@@ -150,11 +141,13 @@ int main(int argc, char** argv)
         if (++errors <= 5)
             std::fprintf(stderr, "day_bench: %s %s\n", qPrintable(l), qPrintable(t));
     };
-    host.autoSave = true;
+    ql::settings().AutoSave = true;
     std::vector<QString> dataFiles(2);
     host.saveData = [&](int s, int c, const QString& path) {
         dataFiles[size_t(c)] = path;
-        ql::SaveDataFile(st, host, s, c, path);
+        ql::DataFileOptions o = ql::DataFileOptionsOf(st.slot[size_t(s)], c, false);
+        o.title = graph.TitleText();
+        ql::SaveDataFile(st, s, chart, o, path);
     };
 
     // The device: built replies only, no line.
@@ -175,8 +168,8 @@ int main(int argc, char** argv)
         return 1;
     }
     for (int c = 0; c < 2; ++c) {
-        host.peers[0].fields.sval[size_t(c)] = QStringLiteral("1.000");
-        host.peers[0].fields.slmt[size_t(c)] = QStringLiteral("0.500");
+        st.ch(0, c).SvalText = QStringLiteral("1.000");
+        st.ch(0, c).SlmtText = QStringLiteral("0.500");
         if (!tracker.RunClick(0, c)) {
             std::fprintf(stderr, "day_bench: start refused\n");
             return 1;

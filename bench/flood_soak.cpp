@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     qlbench::Host host(st, &ticker);
     ql::LinkTimers timers;
     ql::ReplyDecoder dec(st, host, timers);
-    ql::RunTracker tracker(st, host);
+    ql::RunTracker tracker(st, host, host, host);
     tracker.programDir = home.path();
     host.tracker = &tracker;
     tracker.Attach(dec);
@@ -115,7 +115,6 @@ int main(int argc, char** argv)
             return 1;
         }
         d->start(1000);
-        host.peers[size_t(s)].fields.port = ql::PortName(kFirstPort + s);
         ql::CommHandle h = ql::OpenPort(kFirstPort + s);
         if (!h) {
             std::fprintf(stderr, "flood_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + s)));

@@ -153,7 +153,7 @@ int main(int argc, char** argv)
     qlbench::Host host(st, &ticker);
     ql::LinkTimers timers;
     ql::ReplyDecoder dec(st, host, timers);
-    ql::RunTracker tracker(st, host);
+    ql::RunTracker tracker(st, host, host, host);
     tracker.programDir = home.path();
     host.tracker = &tracker;
     tracker.Attach(dec);
@@ -179,7 +179,6 @@ int main(int argc, char** argv)
     timers.onRecvOff = [&](int s) { host.peers[size_t(s)].fields.led = false; };
 
     for (int s = 0; s < kDevices; ++s) {
-        host.peers[size_t(s)].fields.port = ql::PortName(kFirstPort + s);
         ql::CommHandle h = ql::OpenPort(kFirstPort + s);
         if (!h) {
             std::fprintf(stderr, "link_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + s)));
@@ -208,8 +207,8 @@ int main(int argc, char** argv)
     for (int s = 0; s < kDevices; ++s) {
         const int nch = st.slot[size_t(s)].DevType == 18 ? 2 : 1;
         for (int c = 0; c < nch; ++c) {
-            host.peers[size_t(s)].fields.sval[size_t(c)] = QStringLiteral("1.00");
-            host.peers[size_t(s)].fields.slmt[size_t(c)] = QStringLiteral("0.50");
+            st.ch(s, c).SvalText = QStringLiteral("1.00");
+            st.ch(s, c).SlmtText = QStringLiteral("0.50");
             if (!tracker.RunClick(s, c)) {
                 std::fprintf(stderr, "link_soak: start refused on slot %d channel %d\n", s, c);
                 return 1;

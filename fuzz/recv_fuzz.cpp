@@ -7,7 +7,7 @@
 // exactly that channel and mode.
 #include "link/frames.h"
 #include "link/modeltable.h"
-#include "link/panelif.h"
+#include "link/encode.h"
 #include "link/recv.h"
 
 #include <cstddef>
@@ -53,19 +53,6 @@ struct NullHost : RecvHostIf {
     }
 };
 
-// Set value, limit and third value as a user might have typed them.
-struct Fields : PanelIf {
-    QString tSval(int) const override { return QStringLiteral("1"); }
-    void setTSval(int, const QString&) override {}
-    QString tSlmt(int) const override { return QStringLiteral("2"); }
-    QString tStim(int) const override { return QStringLiteral("0"); }
-    QString chn() const override { return QStringLiteral("0"); }
-    void PortClr() override {}
-    void PortAdd(const QString&) override {}
-    QString tPort() const override { return QStringLiteral("COM3"); }
-    void setTPort(const QString&) override {}
-};
-
 struct Timers : RecvTimersIf {
     bool conn = true;
     bool ConnEnabled(int) const override { return conn; }
@@ -97,8 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         st.slot[slot].ModeList = ModeListFor(11);
         ApplyModelRow(st.slot[slot], 0);
     }
-    Fields fields;
-    st.slot[slot].Panel = &fields;
+    // Set value, limit and third value as a user might have typed them.
+    for (ChanState& c : st.slot[slot].chn) {
+        c.SvalText = QStringLiteral("1");
+        c.SlmtText = QStringLiteral("2");
+        c.StimText = QStringLiteral("0");
+    }
     ReplyDecoder dec(st, host, timers);
     int modeLines = 0;
     dec.errLog = [&](const QString&, const QString& text) {
@@ -119,20 +110,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (mode < 0 || mode > 9)
             std::abort();
         // A command for the channel in that mode names both and is a sound
-        // frame, or is refused. The decoded echoes are put back afterwards.
-        const int32_t set = ch.SetRaw, lmt = ch.LmtRaw, tim = ch.TimRaw;
+        // frame, or is refused.
         for (const int kind : {1, 7, 8}) {
-            const auto f = StartFrame(st, s, chn, kind);
+            const auto f = EncodeStart(ss, chn, kind, ParseSetValues(ss, chn)).frame;
             if (!f)
                 continue;
-            if ((*f)[0] != 0xFA || (*f)[9] != 0xF8 || (*f)[1] != 16 * (10 * chn + mode) + kind ||
-                (*f)[8] != ChkXor(*f))
+            if ((*f)[0] != 0xFA || (*f)[9] != 0xF8 || (*f)[1] != CommandByte(chn, mode, kind) || (*f)[8] != ChkXor(*f))
                 std::abort();
             for (size_t i = 2; i <= 7; ++i)
                 if ((*f)[i] >= 0xF0)
                     std::abort();
         }
-        ch.SetRaw = set, ch.LmtRaw = lmt, ch.TimRaw = tim;
     };
     for (size_t at = 0; at < size; at += chunk)
         dec.RecvBytes(slot, data + at, size - at < chunk ? size - at : chunk);

@@ -1,7 +1,7 @@
 #include "link/frames.h"
 
 #include "link/comm.h"
-#include "link/panelif.h"
+#include "link/encode.h"
 #include "link/state.h"
 #include "platform/services.h"
 
@@ -43,47 +43,16 @@ bool put240(CmdFrame& f, int pos, int64_t v, const char* what, QString* error)
     return true;
 }
 
-void finish(CmdFrame& f)
-{
-    f[0] = kFrameStart;
-    f[8] = ChkXor(f);
-    f[9] = kFrameEnd;
-}
-
-// Rounds a typed value times its factor; nothing when it cannot be a
-// 32-bit integer (the range check of the encoder refuses it anyway).
-std::optional<int32_t> scaled(double value, double factor)
-{
-    const double r = RoundEven(value * factor);
-    if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
-        return std::nullopt;
-    return int32_t(r);
-}
-
-std::optional<double> field(const QString& text, const char* what, QString* error)
-{
-    auto v = ParseNumber(text);
-    if (!v)
-        setError(error, QStringLiteral("%1 \"%2\" is not a number").arg(QLatin1String(what), text));
-    return v;
-}
-
 // The channel chosen on the slot's panel.
-std::optional<int> panelChannel(LinkState& state, int slot, QString* error)
+std::optional<int> panelChannel(const LinkState& state, int slot, QString* error)
 {
     if (!validSlot(slot)) {
         setError(error, QStringLiteral("slot %1 out of range").arg(slot));
         return std::nullopt;
     }
-    PanelIf* panel = state.slot[size_t(slot)].Panel;
-    if (!panel) {
-        setError(error, QStringLiteral("slot %1 has no panel").arg(slot));
-        return std::nullopt;
-    }
-    bool ok = false;
-    const int c = panel->chn().trimmed().toInt(&ok);
-    if (!ok || !validChannel(c)) {
-        setError(error, QStringLiteral("channel \"%1\" out of range").arg(panel->chn()));
+    const int c = state.slot[size_t(slot)].ChnSel;
+    if (!validChannel(c)) {
+        setError(error, QStringLiteral("channel %1 out of range").arg(c));
         return std::nullopt;
     }
     return c;
@@ -91,7 +60,7 @@ std::optional<int> panelChannel(LinkState& state, int slot, QString* error)
 
 // A current as a set field shows it: three decimals where the model
 // resolves 1 mA, else two.
-QString formatCurrent(double v, int curFactor)
+QString setValueText(double v, int curFactor)
 {
     QLocale loc;
     loc.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -105,7 +74,7 @@ bool fail(const char* label, const QString& error)
     return false;
 }
 
-std::optional<CmdFrame> codeFrame(LinkState& state, int slot, int byte8, QString* error)
+std::optional<CmdFrame> codeFrame(const LinkState& state, int slot, int byte8, QString* error)
 {
     const auto c = panelChannel(state, slot, error);
     if (!c)
@@ -115,13 +84,30 @@ std::optional<CmdFrame> codeFrame(LinkState& state, int slot, int byte8, QString
         return std::nullopt;
     }
     CmdFrame f{};
-    f[1] = uint8_t(160 * *c + OpSet);
+    f[1] = *CommandByte(*c, 0, OpSet);
     f[7] = uint8_t(byte8);
-    finish(f);
+    FinishFrame(f);
     return f;
 }
 
 } // namespace
+
+std::optional<uint8_t> CommandByte(int chn, int mode, int op)
+{
+    if (!validChannel(chn) || mode < 0)
+        return std::nullopt;
+    const int command = 16 * (10 * chn + mode) + op;
+    if (command < 0 || command > 255)
+        return std::nullopt;
+    return uint8_t(command);
+}
+
+void FinishFrame(CmdFrame& f)
+{
+    f[0] = kFrameStart;
+    f[8] = ChkXor(f);
+    f[9] = kFrameEnd;
+}
 
 bool Base240(int64_t v, uint8_t& high, uint8_t& low)
 {
@@ -235,91 +221,7 @@ std::optional<CmdFrame> MakeFrame(int command, int64_t a, int64_t b, int64_t c, 
     f[1] = uint8_t(command);
     if (!put240(f, 3, a, "value A", error) || !put240(f, 5, b, "value B", error) || !put240(f, 7, c, "value C", error))
         return std::nullopt;
-    finish(f);
-    return f;
-}
-
-std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind, QString* error)
-{
-    if (!validSlot(slot) || !validChannel(chn)) {
-        setError(error, QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
-        return std::nullopt;
-    }
-    SlotState& s = state.slot[size_t(slot)];
-    ChanState& ch = s.chn[size_t(chn)];
-    if (!s.Panel) {
-        setError(error, QStringLiteral("slot %1 has no panel").arg(slot));
-        return std::nullopt;
-    }
-    const int m = ch.ChnMode;
-    const int T = s.DevType;
-
-    const int command = 16 * (10 * chn + m) + kind;
-    if (command < 0 || command > 255) {
-        setError(error, QStringLiteral("command byte %1 out of range").arg(command));
-        return std::nullopt;
-    }
-    CmdFrame f{};
-    f[1] = uint8_t(command);
-
-    // Values A and B by the model's rule: only the values that go out in the
-    // frame must fit it; a value replaced by zeros is stored but not sent.
-    const StartRule rule = StartRuleFor(T, m);
-    const auto sval = field(s.Panel->tSval(chn), "set value", error);
-    if (!sval)
-        return std::nullopt;
-    const bool power = rule == StartRule::Power;
-    auto raw = scaled(*sval, power ? s.PwrFactor : s.CurFactor);
-    if (raw)
-        ch.SetRaw = *raw;
-    if (rule != StartRule::Zeros && (!raw || !put240(f, 3, *raw, power ? "power" : "set value", error))) {
-        setError(error, QStringLiteral("%1 %2 out of range").arg(power ? QStringLiteral("power") : QStringLiteral("set value")).arg(*sval));
-        return std::nullopt;
-    }
-
-    const auto lmt = field(s.Panel->tSlmt(chn), "limit", error);
-    if (!lmt)
-        return std::nullopt;
-    raw = scaled(*lmt, s.VolFactor);
-    if (raw)
-        ch.LmtRaw = *raw;
-    switch (rule) {
-    case StartRule::Unchanged:
-    case StartRule::Power:
-        if (!raw || !put240(f, 5, *raw, "limit", error)) {
-            setError(error, QStringLiteral("limit %1 out of range").arg(*lmt));
-            return std::nullopt;
-        }
-        break;
-    case StartRule::Cells: {
-        // The limit field holds the cell count here.
-        const int32_t cells = raw && s.VolFactor != 0 ? *raw / s.VolFactor : -1;
-        if (cells < 0 || cells >= 240) {
-            setError(error, QStringLiteral("cell count %1 out of range").arg(cells));
-            return std::nullopt;
-        }
-        f[4] = 0;
-        f[5] = uint8_t(cells);
-        break;
-    }
-    case StartRule::Zeros:
-        f[2] = f[3] = f[4] = f[5] = 0;
-        break;
-    }
-
-    // Value C: a cut-off current, or whole minutes.
-    const auto tim = field(s.Panel->tStim(chn), "third value", error);
-    if (!tim)
-        return std::nullopt;
-    const bool cutCurrent = ValueCIsCutOff(m, s.CvMode, s.CvCutCur);
-    raw = scaled(*tim, cutCurrent ? s.CurFactor : 1);
-    if (raw)
-        ch.TimRaw = *raw;
-    if (!raw || !put240(f, 7, *raw, "third value", error)) {
-        setError(error, QStringLiteral("third value %1 out of range").arg(*tim));
-        return std::nullopt;
-    }
-    finish(f);
+    FinishFrame(f);
     return f;
 }
 
@@ -330,7 +232,7 @@ std::optional<CmdFrame> CalibFrame(int chn, int code, int64_t value, QString* er
         return std::nullopt;
     }
     CmdFrame f{};
-    f[1] = uint8_t(160 * chn + OpCalibrate);
+    f[1] = *CommandByte(chn, 0, OpCalibrate);
     f[2] = uint8_t(code);
     uint8_t hi = 0, lo = 0;
     if (!Base240(value, hi, lo)) {
@@ -339,7 +241,7 @@ std::optional<CmdFrame> CalibFrame(int chn, int code, int64_t value, QString* er
     }
     f[3] = hi;
     f[4] = lo;
-    finish(f);
+    FinishFrame(f);
     return f;
 }
 
@@ -358,14 +260,14 @@ std::optional<CmdFrame> ResTestFrame(int chn, double milliamps, int curFactor, f
     int64_t units = int64_t(ma);
     if (curFactor == 100)
         units /= 10;
-    return MakeFrame(160 * chn + OpResTest, units, 0, 0, error);
+    return MakeFrame(*CommandByte(chn, 0, OpResTest), units, 0, 0, error);
 }
 
 CmdFrame BootFrame()
 {
     CmdFrame f{};
     f[1] = OpBoot;
-    finish(f);
+    FinishFrame(f);
     return f;
 }
 
@@ -396,7 +298,7 @@ bool SendStop(LinkState& state, int slot, int chn)
 {
     if (!validSlot(slot) || !validChannel(chn))
         return fail("ErrStop", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
-    WriteFrame(state, slot, *MakeFrame(160 * chn + OpStop, 0, 0, 0));
+    WriteFrame(state, slot, *MakeFrame(*CommandByte(chn, 0, OpStop), 0, 0, 0));
     return true;
 }
 
@@ -405,7 +307,7 @@ bool SendTime(LinkState& state, int slot, int chn)
     if (!validSlot(slot) || !validChannel(chn))
         return fail("ErrTim", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
     QString error;
-    const auto f = MakeFrame(160 * chn + OpTime, state.ch(slot, chn).RunSecs.load() / 60, 0, 0, &error);
+    const auto f = MakeFrame(*CommandByte(chn, 0, OpTime), state.ch(slot, chn).RunSecs.load() / 60, 0, 0, &error);
     if (!f)
         return fail("ErrTim", error);
     WriteFrame(state, slot, *f);
@@ -414,13 +316,25 @@ bool SendTime(LinkState& state, int slot, int chn)
 
 bool SendStart(LinkState& state, int slot, int chn, int kind)
 {
-    QString error;
-    const auto f = StartFrame(state, slot, chn, kind, &error);
-    if (!f) {
-        ErrLog(QStringLiteral("ErrStart%1").arg(kind), error);
+    const QString label = QStringLiteral("ErrStart%1").arg(kind);
+    if (!validSlot(slot) || !validChannel(chn)) {
+        ErrLog(label, QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
         return false;
     }
-    WriteFrame(state, slot, *f);
+    SlotState& s = state.slot[size_t(slot)];
+    const Encoded e = EncodeStart(s, chn, kind, ParseSetValues(s, chn));
+    ChanState& c = s.chn[size_t(chn)];
+    if (e.SetRaw)
+        c.SetRaw = *e.SetRaw;
+    if (e.LmtRaw)
+        c.LmtRaw = *e.LmtRaw;
+    if (e.TimRaw)
+        c.TimRaw = *e.TimRaw;
+    if (!e.frame) {
+        ErrLog(label, e.error);
+        return false;
+    }
+    WriteFrame(state, slot, *e.frame);
     return true;
 }
 
@@ -435,19 +349,14 @@ bool RemoteSet(LinkState& state, int slot, float value)
 
 bool RemoteSetOn(LinkState& state, int slot, int chn, float value)
 {
-    QString error;
-    if (!validSlot(slot) || !validChannel(chn) || !state.slot[size_t(slot)].Panel)
+    if (!validSlot(slot) || !validChannel(chn))
         return fail("ErrSet", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
     SlotState& s = state.slot[size_t(slot)];
-    // Computed in 32 bits and bounded by the frame's value range.
-    const auto raw = std::isfinite(value) ? scaled(double(value), s.CurFactor) : std::nullopt;
-    if (!raw)
-        return fail("ErrSet", QStringLiteral("set value %1 out of range").arg(double(value)));
-    const auto f = MakeFrame(160 * chn + OpSet, *raw, s.chn[size_t(chn)].LmtRaw, 0, &error);
-    if (!f)
-        return fail("ErrSet", error);
-    WriteFrame(state, slot, *f);
-    s.Panel->setTSval(chn, formatCurrent(double(value), s.CurFactor));
+    const Encoded e = EncodeRemoteSet(s, chn, value);
+    if (!e.frame)
+        return fail("ErrSet", e.error);
+    WriteFrame(state, slot, *e.frame);
+    s.chn[size_t(s.FieldChn(chn))].SvalText = setValueText(double(value), s.CurFactor);
     return true;
 }
 

@@ -68,14 +68,18 @@ QByteArray FrameBytes(const CmdFrame& frame);
 
 // --- Builders (no writing, no logging; error text on failure) ---------
 
+// The command byte of an operation on a channel in a mode:
+// 16 * (10 * chn + mode) + op. Nothing for a channel other than 0 or 1, a
+// negative mode or a byte above 255.
+std::optional<uint8_t> CommandByte(int chn, int mode, int op);
+
+// Puts the start and end markers and the check byte into a frame.
+void FinishFrame(CmdFrame& frame);
+
 // A frame from a command byte and three values; refuses a command byte
 // outside 0..255 and values outside 0..57599.
 std::optional<CmdFrame> MakeFrame(int command, int64_t a, int64_t b, int64_t c, QString* error = nullptr);
 
-// Start (kind 1), set (7) or continue (8) of a slot's channel from the
-// panel's set value, limit and third value. Writes SetRaw, LmtRaw and
-// TimRaw of the channel as it goes (what was computed before a failing
-// step stays).
 // How a start, set or continue frame carries the set value (A) and the limit
 // (B) for a model and mode: as they are, A as power, B as a cell count, or
 // both as zeros.
@@ -86,8 +90,6 @@ StartRule StartRuleFor(int devType, int mode);
 // constant-voltage mode (cvMode) where the model takes a cut-off current
 // there (cvCutCur).
 bool ValueCIsCutOff(int mode, int cvMode, bool cvCutCur);
-
-std::optional<CmdFrame> StartFrame(LinkState& state, int slot, int chn, int kind, QString* error = nullptr);
 
 // Calibration: byte 3 = code (0..3 the four points, 4 OK, 5 reset), bytes
 // 4, 5 = value in base 240, bytes 6..8 = 0.
@@ -111,13 +113,17 @@ bool SendConnect(LinkState& state, int slot);                // "ErrConn"
 bool SendDisconnect(LinkState& state, int slot);             // "ErrDconn"
 bool SendStop(LinkState& state, int slot, int chn);          // "ErrStop"
 bool SendTime(LinkState& state, int slot, int chn);          // "ErrTim": RunSecs div 60
+// Start (kind 1), set (7) or continue (8) of a channel from the value
+// fields its record holds (link/encode). The raw values computed are kept
+// in the channel's SetRaw, LmtRaw and TimRaw, also those computed before a
+// value that cannot be sent.
 bool SendStart(LinkState& state, int slot, int chn, int kind);  // "ErrStart<kind>"
 
 // Public members for the tools and the auto test. They address the channel
-// chosen on the slot's panel (its chn text).
-// Set value in amperes; then the panel's set field shows the value sent,
+// chosen on the slot's panel (SlotState::ChnSel).
+// Set value in amperes; then the set field's record holds the value sent,
 // with the model's resolution ("0.000" where CurFactor is 1000, else
-// "0.00"), also when the port is closed.
+// "0.00"), also when the port is closed; the caller shows it.
 bool RemoteSet(LinkState& state, int slot, float value);  // "ErrSet"
 // The same on a given channel, with that channel's limit, whichever channel
 // the panel shows: for a test that runs on a channel of its own.

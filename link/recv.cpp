@@ -131,8 +131,8 @@ void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
 }
 
 bool ReplyDecoder::Dev2S(int slot) {
-    if (RecvPanelIf* panel = host_.recvPanel(slot))
-        return panel->Dev2S();
+    if (host_.recvPanel(slot))
+        return st_.slot[static_cast<size_t>(slot)].Dev2S;
     return IsTwoChannelType(st_.slot[static_cast<size_t>(slot)].DevType);
 }
 
@@ -265,6 +265,7 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     host_.setAxesY1Txt(slot, QStringLiteral("[A]"));
 
     const SetupBranch b = SetupBranchFor(type, chn);
+    s.Dev2S = b.dev2s;
     if (panel)
         panel->setDev2S(b.dev2s);
     if (!b.modes.isEmpty()) {
@@ -288,8 +289,10 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
         host_.setMenuVisible(QStringLiteral("menuTemp"), true);
     host_.setMenuVisible(QStringLiteral("menuQc"), false);
 
-    if (const auto name = ApplyModelRow(s, chn))
+    if (const auto name = ApplyModelRow(s, chn)) {
+        s.chn.at(size_t(name->row - 1)).DevName = name->text;
         host_.setGridText(slot, name->row, 0, name->text);
+    }
     if (chn == 0)
         host_.InitAutoTest(slot);
     host_.SetupModeFields(slot, chn);
@@ -299,8 +302,10 @@ void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
     StoreInfo(s, f);
     const VersionRuleResult r = ApplyVersionRules(s);
-    if (r.name)
+    if (r.name) {
+        s.chn.at(size_t(r.name->row - 1)).DevName = r.name->text;
         host_.setGridText(slot, r.name->row, 0, r.name->text);
+    }
     if (r.rebuilt) {
         ShowModeList(slot, s.ModeList);
         const int mode = s.chn[static_cast<size_t>(chn)].ChnMode;

@@ -1,4 +1,4 @@
-// RunTracker: curve points, the automatic axis ranges and the curves of a slot.
+// RunTracker: curve points and the automatic axis ranges of a slot.
 #include "link/runparts.h"
 #include "link/runtrack.h"
 
@@ -8,6 +8,7 @@
 #include "platform/serial.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 
 #include <QDir>
 #include <QLocale>
@@ -25,14 +26,14 @@ using namespace runparts;
 void RunTracker::CurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn)
 {
     SlotState& s = st_.slot.at(slot);
-    RunChartIf* chart = host_.chart(slot);
+    RunChartIf* chart = view_.chart(slot);
     const float X = static_cast<float>(x);
 
     // Unset pairs start from the sample or from the chart's present range.
     auto seed = [&](float& top, float& bottom, int axis, float value) {
         if (top != 0 || bottom != 0)
             return;
-        if (host_.AutoScale()) {
+        if (settings().AutoScale) {
             top = bottom = value;
         } else {
             top = static_cast<float>(chart->MaxY(axis));
@@ -66,7 +67,7 @@ void RunTracker::AddCurvePoint(int32_t x, float volt, float cur, float third, in
     try {
         CurvePoint(x, volt, cur, third, slot, chn);
         ScaleCurveAxes(slot);
-        host_.chart(slot)->DrawCurve();
+        view_.chart(slot)->DrawCurve();
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrCurve"), QString::fromLocal8Bit(e.what()));
     }
@@ -84,7 +85,7 @@ void RunTracker::AddCurvePoint2(int32_t x, float volt, float cur, float third, i
 void RunTracker::ScaleCurveAxes(int slot)
 {
     const SlotState& s = st_.slot.at(slot);
-    RunChartIf* chart = host_.chart(slot);
+    RunChartIf* chart = view_.chart(slot);
 
     const double t = s.CurveSecs;
     if (static_cast<float>(chart->MaxX()) < t + 5)
@@ -118,31 +119,6 @@ void RunTracker::ScaleCurveAxes(int slot)
         chart->setMaxY(2, s.AuxAxisMax);
     if (chart->MinY(2) != s.AuxAxisMin)
         chart->setMinY(2, s.AuxAxisMin);
-}
-
-void RunTracker::InitChnCurves(int slot)
-{
-    RunChartIf* chart = host_.chart(slot);
-    chart->setCurveCount(10);
-    const char* words[3] = {"Voltage", "Current", "Temp"};
-    for (int k = 0; k < 3; ++k) {
-        chart->setLegendText(k, Lang(QString::fromLatin1(words[k]) + QLatin1Char('1')));
-        chart->setLegendText(5 + k, Lang(QString::fromLatin1(words[k]) + QLatin1Char('2')));
-    }
-    chart->setCurveLineColor(5, host_.ChannelColor(false));
-    chart->setCurveLineColor(6, host_.ChannelColor(true));
-    chart->setCurveLineColor(7, chart->CurveLineColor(6));
-    chart->setCurveAxesY(5, chart->CurveAxesY(0));
-    chart->setCurveAxesY(6, chart->CurveAxesY(1));
-    chart->setShowCurve(5, chart->ShowCurve(0));
-    chart->setShowCurve(6, chart->ShowCurve(1));
-    chart->setShowCurve(7, chart->ShowCurve(2));
-    for (int k : {0, 1, 5, 6})
-        chart->setShowLegend(k, host_.ShowLabel());
-    RunGridIf* grid = host_.grid(slot);
-    grid->setText(2, 0, Lang(QStringLiteral("No Device")));
-    grid->setCellBackColor(2, 7, chart->CurveLineColor(5));
-    grid->setCellBackColor(2, 8, chart->CurveLineColor(6));
 }
 
 } // namespace ql

@@ -18,10 +18,11 @@ inline const QString k0 = QStringLiteral("0");
 inline const QString k1 = QStringLiteral("0.0");
 
 // The run grid's "Mode" cell: mode, set value and limit with their units.
-inline QString ModeCellText(const RunPanelIf& panel, int chn)
+inline QString ModeCellText(const SlotState& s, int chn)
 {
-    return panel.tMode() + QStringLiteral("  ") + panel.tSval(chn) + panel.lSvalt(chn) + QStringLiteral("  ") +
-           panel.tSlmt(chn) + panel.lSlmtt(chn);
+    const ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
+    return s.ModeText + QStringLiteral("  ") + f.SvalText + f.SvalUnit + QStringLiteral("  ") + f.SlmtText +
+           f.SlmtUnit;
 }
 
 // Shortest text of a single-precision value, as the error log wants it.

@@ -37,9 +37,7 @@ void RunTracker::ShowSample(int slot, int chn)
     }
 
     try {
-        RunPanelIf* panel = host_.panel(slot);
-        RunGridIf* grid = host_.grid(slot);
-        RunChartIf* chart = host_.chart(slot);
+        RunChartIf* chart = view_.chart(slot);
         const int t = s.DevType;
         // One reading of the run clock serves the whole sample: the curve
         // point (and so the data file), the record row and the capacity.
@@ -57,41 +55,42 @@ void RunTracker::ShowSample(int slot, int chn)
             volFmt = QStringLiteral("00.00");
         else
             volFmt = QStringLiteral("000.0");
-        panel->setTVol(chn, Format(c.Volt, volFmt));
+        c.VoltText = Format(c.Volt, volFmt);
         c.VoltShown = roundTrip(c.Volt, volFmt);
         const QString curShownFmt = t == 40 ? (c.Cur < 10 ? k000 : k00) : curFmt;
-        panel->setTCur(chn, Format(c.Cur, curShownFmt));
+        c.CurText = Format(c.Cur, curShownFmt);
         c.CurShown = roundTrip(c.Cur, curShownFmt);
         c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));
         const QString pwrFmt = c.Pwr < 100 ? QStringLiteral("00.00")
                                : c.Pwr < 1000 ? QStringLiteral("000.0") : QStringLiteral("0000");
-        panel->setTPwr(chn, Format(c.Pwr, pwrFmt));
+        c.PwrText = Format(c.Pwr, pwrFmt);
         c.PwrShown = roundTrip(c.Pwr, pwrFmt);
+        view_.Refresh(slot, chn, RunViewIf::Readouts);
 
         // Status and temperature lines.
         const QString state = c.Running ? QStringLiteral("START") : QStringLiteral("STOP");
-        if (panel->Dev2S())
-            host_.info(slot)->setLine(chn + 1, QLatin1Char(' ') + Lang(QStringLiteral("Channel%1: ").arg(chn + 1) + state));
+        if (s.Dev2S)
+            view_.SetInfoLine(slot, chn + 1, QLatin1Char(' ') + Lang(QStringLiteral("Channel%1: ").arg(chn + 1) + state));
         else
-            host_.info(slot)->setLine(1, QLatin1Char(' ') + Lang(QStringLiteral("Device%1: ").arg(slot + 1) + state));
+            view_.SetInfoLine(slot, 1, QLatin1Char(' ') + Lang(QStringLiteral("Device%1: ").arg(slot + 1) + state));
         if (s.TempOk)
-            host_.info(slot)->setLine(2, QLatin1Char(' ') + Lang(QStringLiteral("Temp%1: ").arg(slot + 1) +
-                                                                  Format(c.Temp, k1) + QStringLiteral(" \u2103")));
+            view_.SetInfoLine(slot, 2, QLatin1Char(' ') + Lang(QStringLiteral("Temp%1: ").arg(slot + 1) +
+                                                                Format(c.Temp, k1) + QStringLiteral(" \u2103")));
 
         // Firmware text of the clock line, for the selected slot.
-        const int cur = host_.CurDev();
+        const int cur = st_.CurDev;
         if (cur >= 0 && cur < kSlotCount && !st_.slot[cur].StepRunning) {
             const int32_t fw = st_.slot[cur].FwVersion;
-            host_.SetFwText(fw != 0 ? QLatin1Char('V') + Format(fw * 0.01, k00) : QString());
+            view_.SetFwText(fw != 0 ? QLatin1Char('V') + Format(fw * 0.01, k00) : QString());
         }
 
         // Run cells, average voltage, type-26 capacity and energy.
         if (c.Running) {
-            grid->setText(chn + 1, 1, ModeCellText(*panel, chn));
+            c.ModeCell = ModeCellText(s, chn);
             const int n = chart->DpCnt(chn * 5);
             if (n > c.RunStartPt) {
                 const double avg = static_cast<double>(c.VoltSum) / (n - c.RunStartPt);
-                grid->setText(chn + 1, 6, Format(avg, k00) + QLatin1Char('V'));
+                c.AvgCell = Format(avg, k00) + QLatin1Char('V');
                 const int32_t secs = clock.run;
                 if (t == 26 && secs > c.LastLogSec) {
                     c.Cap += c.Cur * static_cast<float>(secs - c.LastLogSec) / 3600.0f;
@@ -104,18 +103,10 @@ void RunTracker::ShowSample(int slot, int chn)
         }
 
         // Curve points and the record row, while curve sampling is on.
-        if (panel->TmrCurveEnable(chn)) {
+        if (c.CurveOn) {
             const float third = WithTemp(slot) ? c.Temp : c.Pwr;
             if (chart->DpCnt(chn * 5) == 0 && c.Running) {
-                float begin = c.Volt;
-                QString cell = grid->text(chn + 1, 2);
-                if (!cell.isEmpty()) {
-                    cell.chop(1);
-                    bool ok = false;
-                    const double v = toNumber(cell, &ok);
-                    if (ok)
-                        begin = static_cast<float>(v);
-                }
+                const float begin = c.HasBegin && c.BeginIsNumber ? c.BeginVolt : c.Volt;
                 AddCurvePoint(0, begin, c.Cur, third, slot, chn);
                 chart->AddXY(chn * 5 + 3, clock.tick, roundTrip(c.Cap, k000));
                 chart->AddXY(chn * 5 + 4, clock.tick, roundTrip(c.Energy, k000));
@@ -146,24 +137,23 @@ void RunTracker::ShowSample(int slot, int chn)
         ShowCapacity(slot, chn);
 
         // Large floating readout: the selected slot, channel 0.
-        if (host_.MinDispShown() && cur >= 0 && cur < kSlotCount) {
-            RunPanelIf* p = host_.panel(cur);
+        if (readouts_.MinDispShown() && cur >= 0 && cur < kSlotCount) {
             const ChanState& c0 = st_.ch(cur, 0);
-            host_.ShowDisp({host_.grid(cur)->text(1, 0), p->tCur(0), p->tVol(0), p->tPwr(0),
-                            Format(c0.Cap, dispPattern(c0.Cap)), Format(c0.Energy, dispPattern(c0.Energy))});
+            readouts_.ShowDisp({c0.DevName, c0.CurText, c0.VoltText, c0.PwrText, Format(c0.Cap, dispPattern(c0.Cap)),
+                                Format(c0.Energy, dispPattern(c0.Energy))});
         }
 
         // Small floating readout: the USB meter of type 26 from version 320.
         if (!(t == 26 && s.FwVersion >= 320)) {
-            if (host_.MeterOpen())
-                host_.HideMeter();
+            if (readouts_.MeterOpen())
+                readouts_.HideMeter();
         } else if (c.ChnMode != 1) {
-            host_.UnloadMeter();
+            readouts_.UnloadMeter();
         } else {
-            if (s.VerFrames >= 2 && !host_.MeterOpen())
-                host_.ShowMeter();
-            const bool usb = host_.UsbOpen();
-            host_.SetMeter({QString(), Format(c.CurTenth, QStringLiteral("0.0000")),
+            if (s.VerFrames >= 2 && !readouts_.MeterOpen())
+                readouts_.ShowMeter();
+            const bool usb = st_.UsbOpen;
+            readouts_.SetMeter({QString(), Format(c.CurTenth, QStringLiteral("0.0000")),
                             Format(c.Volt, QStringLiteral("00.000")),
                             Format(static_cast<double>(c.Volt) * c.CurTenth, QStringLiteral("00.000")),
                             usb ? QStringLiteral("-.---") : Format(c.AuxVolt1, k000),
@@ -180,21 +170,21 @@ void RunTracker::RecordFailing(int slot, int chn, bool failing)
     if (recordFailing_[slot][chn] == failing)
         return;
     recordFailing_[slot][chn] = failing;
-    const QString who = host_.panel(slot)->Dev2S() ? QStringLiteral("Channel%1").arg(chn + 1)
-                                                   : QStringLiteral("Device%1").arg(slot + 1);
-    host_.info(slot)->addLine(QLatin1Char(' ') + Lang(who + (failing ? QStringLiteral(": Record write failed")
+    const QString who = st_.slot[slot].Dev2S ? QStringLiteral("Channel%1").arg(chn + 1)
+                                              : QStringLiteral("Device%1").arg(slot + 1);
+    view_.AddInfoLine(slot, QLatin1Char(' ') + Lang(who + (failing ? QStringLiteral(": Record write failed")
                                                                      : QStringLiteral(": Record write OK"))));
 }
 
 void RunTracker::ShowCapacity(int slot, int chn)
 {
     try {
-        const ChanState& c = st_.ch(slot, chn);
-        RunGridIf* grid = host_.grid(slot);
-        grid->setText(chn + 1, 4, c.Cap >= 10 ? Format(c.Cap, k00) + QStringLiteral("Ah")
-                                              : Format(c.Cap * 1000.0f, k0) + QStringLiteral("mAh"));
-        grid->setText(chn + 1, 5, c.Energy >= 10 ? Format(c.Energy, k00) + QStringLiteral("Wh")
-                                                 : Format(c.Energy * 1000.0f, k0) + QStringLiteral("mWh"));
+        ChanState& c = st_.ch(slot, chn);
+        c.CapCell = c.Cap >= 10 ? Format(c.Cap, k00) + QStringLiteral("Ah")
+                                : Format(c.Cap * 1000.0f, k0) + QStringLiteral("mAh");
+        c.EnergyCell = c.Energy >= 10 ? Format(c.Energy, k00) + QStringLiteral("Wh")
+                                      : Format(c.Energy * 1000.0f, k0) + QStringLiteral("mWh");
+        view_.Refresh(slot, chn, RunViewIf::RunCells);
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrCap"), QString::fromLocal8Bit(e.what()));
     }

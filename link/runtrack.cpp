@@ -7,6 +7,7 @@
 #include "platform/serial.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 
 #include <QDir>
 #include <QLocale>
@@ -19,26 +20,37 @@ namespace ql {
 
 using namespace runparts;
 
-RunTracker::RunTracker(LinkState& state, RunHostIf& host)
-    : now([] { return QDateTime::currentDateTime(); }), programDir(ProgramDir()), st_(state), host_(host)
+RunTracker::RunTracker(LinkState& state, RunViewIf& view, RunLinkIf& link, ReadoutWindowsIf& readouts)
+    : now([] { return QDateTime::currentDateTime(); }),
+      programDir(ProgramDir()),
+      st_(state),
+      view_(view),
+      link_(link),
+      readouts_(readouts)
 {
 }
 
-bool RunTracker::WithTemp(int slot) const { return st_.slot[slot].TempOk && host_.MenuTemp(); }
+std::array<QString, 7> RunRowTexts(const ChanState& c)
+{
+    return {c.DevName, c.ModeCell, c.BeginCell, c.CutoffCell, c.CapCell, c.EnergyCell, c.AvgCell};
+}
+
+bool RunTracker::WithTemp(int slot) const { return st_.slot[slot].TempOk && view_.MenuTemp(); }
 
 QString RunTracker::RecordBase(int slot, int chn) const
 {
-    // The port that is open names the record, not what the port field shows.
-    const CommHandle& h = st_.slot.at(slot).hComm;
-    const QString port = h ? h->name() : host_.panel(slot)->tPort();
-    return RunRecord::BaseName(programDir, host_.grid(slot)->text(chn + 1, 0), port, slot, chn);
+    // The port that is open names the record.
+    const SlotState& s = st_.slot.at(slot);
+    const QString port = s.hComm ? s.hComm->name() : s.PortNo > 0 ? PortName(s.PortNo) : QString();
+    return RunRecord::BaseName(programDir, s.chn.at(chn).DevName, port, slot, chn);
 }
 
 QString RunTracker::AutoDataFileName(int slot, int chn) const
 {
     return programDir + QStringLiteral("/Data/") + DateStem(now()) + QLatin1Char('-') +
-           DeviceNamePart(host_.grid(slot)->text(chn + 1, 0)) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
-           QString::number(chn + 1) + (host_.SaveCsv() ? QStringLiteral(".csv") : QStringLiteral(".dat"));
+           DeviceNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) +
+           QLatin1Char('-') + QString::number(chn + 1) +
+           (settings().SaveCsv ? QStringLiteral(".csv") : QStringLiteral(".dat"));
 }
 
 // --- Run tracking ------------------------------------------------------------
@@ -65,9 +77,8 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
 {
     SlotState& s = st_.slot.at(slot);
     ChanState& c = s.chn.at(chn);
-    RunPanelIf* panel = host_.panel(slot);
     bool stopMsg = false;
-    const int panelChn = panel->ChnIndex();
+    const int panelChn = s.ChnSel;
 
     if (runState == 1 || runState == 2) {
         if (!c.Running) {
@@ -77,7 +88,7 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
             // from its record, once the device's set values are known. Until
             // then no record is its own: a record of an earlier connection
             // takes no rows counted from a clock that started afresh.
-            c.ContWait = host_.grid(slot)->text(chn + 1, 2).isEmpty();
+            c.ContWait = !c.HasBegin;
             if (c.ContWait)
                 c.DataFile.clear();
         }
@@ -88,20 +99,20 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
         // reply, so it is checked and sent with the device's own values.
         if (c.ContWait && (!echo || echo->CarriesEchoes(slot, chn))) {
             c.ContWait = false;
-            if (host_.grid(slot)->text(chn + 1, 2).isEmpty())
+            if (!c.HasBegin)
                 ContClick(slot, chn, RunCaller::Program);
         }
         if (panelChn == chn)
-            host_.SetRunState(false, slot);
-        const int cur = host_.CurDev();
-        if (panel->Dev2S())
-            host_.SetAdjButtons(!st_.ch(cur, panelChn == 1 ? 1 : 0).Running);
+            view_.SetRunState(false, slot);
+        const int cur = st_.CurDev;
+        if (s.Dev2S)
+            view_.SetAdjButtons(!st_.ch(cur, panelChn == 1 ? 1 : 0).Running);
         else
-            host_.SetAdjButtons(!st_.ch(cur, chn).Running);
-        panel->setTmrShowEnable(chn, true);
-        panel->setTmrCurveEnable(chn, true);
-        host_.TmrResume(slot, chn);
-        host_.TmrStart(slot, chn);
+            view_.SetAdjButtons(!st_.ch(cur, chn).Running);
+        c.ShowOn = c.CurveOn = true;
+        view_.Refresh(slot, chn, RunViewIf::Timers);
+        link_.TmrResume(slot, chn);
+        link_.TmrStart(slot, chn);
         ShowSample(slot, chn);
     } else {
         ShowSample(slot, chn);
@@ -110,42 +121,46 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
         c.Running = false;
         c.ContWait = false;
         if (panelChn == chn)
-            host_.SetRunState(true, slot);
-        host_.SetAdjButtons(!s.chn[panelChn == 1 ? 1 : 0].Running);
+            view_.SetRunState(true, slot);
+        view_.SetAdjButtons(!s.chn[panelChn == 1 ? 1 : 0].Running);
     }
 
     if (stopMsg && !s.StepRunning && !s.AutoRunning)
-        host_.ShowMsg(QStringLiteral("STOP"));
+        view_.ShowMsg(QStringLiteral("STOP"));
 }
 
 void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
 {
     SlotState& s = st_.slot[slot];
     ChanState& c = s.chn[chn];
-    RunPanelIf* panel = host_.panel(slot);
-    RunGridIf* grid = host_.grid(slot);
 
-    grid->setText(chn + 1, 3, panel->tVol(chn) + QLatin1Char('V'));
-    *stopMsg = !panel->Dev2S();
+    // The cut-off voltage is the readout as shown at the end.
+    c.CutoffCell = c.VoltText + QLatin1Char('V');
+    c.CutoffVolt = c.VoltShown;
+    c.HasCutoff = true;
+    view_.Refresh(slot, chn, RunViewIf::RunCells);
+    *stopMsg = !s.Dev2S;
 
     // The automatic data file holds the channel whose run ended.
-    if (!c.DataFile.isEmpty() && host_.AutoSave()) {
+    if (!c.DataFile.isEmpty() && settings().AutoSave) {
         const QString name = AutoDataFileName(slot, chn);
         if (QDir(programDir + QStringLiteral("/Data")).exists())
-            host_.SaveDataFile(slot, chn, name);
+            view_.SaveDataFile(slot, chn, name);
     }
     c.DataFile.clear();
 
-    panel->setTmrShowEnable(chn, false);
-    host_.TmrPause(slot, chn);
+    c.ShowOn = false;
+    view_.Refresh(slot, chn, RunViewIf::Timers);
+    link_.TmrPause(slot, chn);
     if (!s.StepRunning) {
-        if (host_.info(slot)->line(chn + 3).isEmpty()) {
-            panel->setTmrCurveEnable(chn, false);
-            host_.TmrStop(slot, chn);
+        if (!c.Monitoring) {
+            c.CurveOn = false;
+            view_.Refresh(slot, chn, RunViewIf::Timers);
+            link_.TmrStop(slot, chn);
         }
         c.RunStartPt = 0;
     }
-    host_.chart(slot)->setSize(true);
+    view_.chart(slot)->setSize(true);
 }
 
 // --- Panel commands ----------------------------------------------------------
@@ -154,19 +169,16 @@ bool RunTracker::CheckBeforeSend(int slot, int chn, int kind, RunCaller caller)
 {
     if (!checkSend)
         return true;
-    RunPanelIf* panel = host_.panel(slot);
-    const SendCheck r = checkSend(st_.slot.at(slot), chn, kind, *panel);
+    SlotState& s = st_.slot.at(slot);
+    const SendCheck r = checkSend(s, chn, kind);
     if (r.ok)
         return true;
     if (caller == RunCaller::User) {
-        host_.ShowCritical(Lang(r.message));
+        view_.ShowCritical(Lang(r.message));
         if (!r.replacement.isEmpty()) {
-            if (r.field == 0)
-                panel->setTSval(chn, r.replacement);
-            else if (r.field == 1)
-                panel->setTSlmt(chn, r.replacement);
-            else
-                panel->setTStim(chn, r.replacement);
+            ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
+            (r.field == 0 ? f.SvalText : r.field == 1 ? f.SlmtText : f.StimText) = r.replacement;
+            view_.Refresh(slot, chn, RunViewIf::Fields);
         }
     } else {
         ErrLog(QStringLiteral("ErrStart%1").arg(kind), QStringLiteral("%1 %2: %3").arg(slot).arg(chn).arg(r.reason));
@@ -181,32 +193,31 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
 
     SlotState& s = st_.slot.at(slot);
     ChanState& c = s.chn.at(chn);
-    RunPanelIf* panel = host_.panel(slot);
-    RunChartIf* chart = host_.chart(slot);
-    RunGridIf* grid = host_.grid(slot);
+    const ChanState& fields = s.chn.at(size_t(s.FieldChn(chn)));
+    RunChartIf* chart = view_.chart(slot);
 
     if (!s.StepRunning) {
-        if (!panel->Dev2S() && chart->CurveCount() == 10)
+        if (!s.Dev2S && chart->CurveCount() == 10)
             for (int k = 5; k <= 9; ++k)
                 chart->Clear(k);
         for (int k = 0; k <= 4; ++k)
             chart->Clear(chn * 5 + k);
         // On a two-channel chart whose other channel has data the axes stay.
-        const bool shared = panel->Dev2S() && (chart->DpCnt(1) > 0 || (chart->CurveCount() > 6 && chart->DpCnt(6) > 0));
+        const bool shared = s.Dev2S && (chart->DpCnt(1) > 0 || (chart->CurveCount() > 6 && chart->DpCnt(6) > 0));
         if (!shared) {
             const int m = c.ChnMode;
-            if (!host_.AutoScale()) {
+            if (!settings().AutoScale) {
                 s.VolAxisMax = s.VolAxisMin = s.CurAxisMax = s.CurAxisMin = 0;
             } else if (s.LastDisMode < m && m <= s.CvMode) {
-                s.VolAxisMax = static_cast<float>(Val(panel->tSlmt(chn)));
+                s.VolAxisMax = static_cast<float>(Val(fields.SlmtText));
                 s.VolAxisMin = c.Volt;
-                s.CurAxisMax = static_cast<float>(Val(panel->tSval(chn)));
+                s.CurAxisMax = static_cast<float>(Val(fields.SvalText));
                 s.CurAxisMin = 0;
             } else if (m > s.CvMode) {
                 s.VolAxisMax = s.VolAxisMin = s.CurAxisMax = s.CurAxisMin = 0;
             } else {
                 s.VolAxisMax = c.Volt;
-                s.VolAxisMin = static_cast<float>(Val(panel->tSlmt(chn)));
+                s.VolAxisMin = static_cast<float>(Val(fields.SlmtText));
                 s.CurAxisMax = s.CurAxisMin = 0;
             }
             s.AuxAxisMax = s.AuxAxisMin = 0;
@@ -214,7 +225,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
         }
         chart->setMinX(0);
     }
-    host_.SetCounters(slot, chn, s.StepRunning ? c.TickSecs.load() : 0, 0);
+    link_.SetCounters(slot, chn, s.StepRunning ? c.TickSecs.load() : 0, 0);
     c.CheckVal = c.Energy = c.VoltSum = c.Cap = c.CapOffset = 0;
     c.LastLogSec = 0;
     c.LastTimeMin = 0;
@@ -226,23 +237,25 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     chart->setSize(false);
     c.RunStartPt = chart->DpCnt(chn * 5 + 1);
 
-    host_.SendStart(slot, chn, 1);
-    host_.SetRunState(false, slot);
-    host_.SetAdjButtons(false);
+    link_.SendStart(slot, chn, 1);
+    view_.SetRunState(false, slot);
+    view_.SetAdjButtons(false);
 
-    const int r = chn + 1;
-    grid->setText(r, 2, panel->tVol(chn) + QLatin1Char('V'));
-    grid->setText(r, 3, QString());
-    grid->setText(r, 1, ModeCellText(*panel, chn));
+    // The begin voltage is the readout as shown at the start.
+    c.BeginCell = c.VoltText + QLatin1Char('V');
+    c.BeginVolt = c.VoltShown;
+    c.HasBegin = true;
+    c.BeginIsNumber = !c.VoltText.isEmpty();
+    c.CutoffCell.clear();
+    c.HasCutoff = false;
+    c.ModeCell = ModeCellText(s, chn);
+    view_.Refresh(slot, chn, RunViewIf::RunCells);
     c.DataFile = RecordBase(slot, chn);
 
     RunRecord::Header h;
-    h.deviceKey = grid->text(0, 0);
-    h.device = grid->text(r, 0);
-    h.modeKey = grid->text(0, 1);
-    h.mode = grid->text(r, 1);
-    h.beginKey = grid->text(0, 2);
-    h.begin = grid->text(r, 2);
+    h.device = c.DevName;
+    h.mode = c.ModeCell;
+    h.begin = c.BeginCell;
     h.columns = RunRecord::ColumnTitles(WithTemp(slot), s.DevType);
     QString error;
     recordFailing_[slot][chn] = false;
@@ -255,16 +268,16 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
 
 void RunTracker::StopClick(int slot, int chn)
 {
-    host_.SendStop(slot, chn);
-    host_.SetRunState(true, slot);
-    host_.SetAdjButtons(true);
+    link_.SendStop(slot, chn);
+    view_.SetRunState(true, slot);
+    view_.SetAdjButtons(true);
 }
 
 bool RunTracker::SetClick(int slot, int chn, RunCaller caller)
 {
     if (!CheckBeforeSend(slot, chn, 7, caller))
         return false;
-    host_.SendStart(slot, chn, 7);
+    link_.SendStart(slot, chn, 7);
     st_.ch(slot, chn).SetPend = 1;
     return true;
 }
@@ -295,9 +308,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     for (const QString& line : rec.skipped)
         ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: skipped %2").arg(path, line));
 
-    RunChartIf* chart = host_.chart(slot);
-    RunGridIf* grid = host_.grid(slot);
-    const int r = chn + 1;
+    RunChartIf* chart = view_.chart(slot);
 
     c.CheckVal = c.Energy = c.VoltSum = c.Cap = 0;
     c.LastLogSec = 0;
@@ -306,12 +317,20 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     chart->setSize(false);
     chart->ClearAll();
 
+    // The record's summary is shown as it stands; its begin voltage is read
+    // once, for a first point drawn before any row.
     if (rec.hasDevice)
-        grid->setText(r, 0, rec.device);
+        c.DevName = rec.device;
     if (rec.hasMode)
-        grid->setText(r, 1, rec.mode);
-    if (rec.hasBegin)
-        grid->setText(r, 2, rec.begin);
+        c.ModeCell = rec.mode;
+    if (rec.hasBegin) {
+        c.BeginCell = rec.begin;
+        c.HasBegin = !rec.begin.isEmpty();
+        bool ok = false;
+        const double v = toNumber(rec.begin.left(rec.begin.size() - 1), &ok);
+        c.BeginIsNumber = ok;
+        c.BeginVolt = ok ? static_cast<float>(v) : 0;
+    }
 
     float capSum = 0, energySum = 0;  // mA*s and mW*s
     int32_t previous = 0, last = 0;
@@ -328,11 +347,13 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     const int n = chart->DpCnt(chn * 5 + 1);
     if (n > 0) {
         const double avg = Format(c.VoltSum / n, k00).toDouble();
-        grid->setText(r, 6, QString::number(avg, 'g', QLocale::FloatingPointShortest) + QLatin1Char('V'));
+        c.AvgCell = QString::number(avg, 'g', QLocale::FloatingPointShortest) + QLatin1Char('V');
     } else {
-        grid->setText(r, 6, QString());
+        c.AvgCell.clear();
     }
-    grid->setText(r, 3, QString());
+    c.CutoffCell.clear();
+    c.HasCutoff = false;
+    view_.Refresh(slot, chn, RunViewIf::RunCells);
 
     const long long mas = static_cast<long long>(std::nearbyint(capSum));
     c.CapOffset = roundTrip(static_cast<double>(mas / 3600) / 1000.0, k000);
@@ -340,7 +361,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     if (s.DevType == 26)
         c.Cap = c.CapOffset;
 
-    host_.SetCounters(slot, chn, last, last);
+    link_.SetCounters(slot, chn, last, last);
     c.LastTimeMin = last / 60;
     if (s.CurveSecs < last)
         s.CurveSecs = last;
@@ -350,32 +371,35 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     c.DataFile = base;
     recordFailing_[slot][chn] = false;
     if (canSend)
-        host_.SendStart(slot, chn, kind);
-    host_.SetRunState(false, slot);
-    host_.SetAdjButtons(false);
+        link_.SendStart(slot, chn, kind);
+    view_.SetRunState(false, slot);
+    view_.SetAdjButtons(false);
     return canSend;
 }
 
 void RunTracker::MonitorClick(int slot, int chn)
 {
     SlotState& s = st_.slot.at(slot);
-    RunPanelIf* panel = host_.panel(slot);
-    if (!panel->RunEnable() || s.VerFrames < 2)
+    ChanState& c = s.chn.at(chn);
+    if (!s.RunEnable || s.VerFrames < 2)
         return;
-    if (!panel->TmrCurveEnable(chn)) {
-        RunChartIf* chart = host_.chart(slot);
+    if (!c.CurveOn) {
+        RunChartIf* chart = view_.chart(slot);
         const int n = chart->DpCnt(chn * 5);
         const int32_t tick = n == 0 ? 0 : static_cast<int32_t>(std::nearbyint(chart->DpX(chn * 5, n - 1)));
-        host_.SetCounters(slot, chn, tick, s.chn[chn].RunSecs.load());
-        panel->setTmrCurveEnable(chn, true);
-        host_.TmrStart(slot, chn);
-        const QString who = panel->Dev2S() ? QStringLiteral("Channel%1").arg(chn + 1)
-                                           : QStringLiteral("Device%1").arg(slot + 1);
-        host_.info(slot)->setLine(chn + 3, QLatin1Char(' ') + Lang(who + QStringLiteral(": Monitor ON")));
+        link_.SetCounters(slot, chn, tick, c.RunSecs.load());
+        c.CurveOn = true;
+        c.Monitoring = true;
+        view_.Refresh(slot, chn, RunViewIf::Timers);
+        link_.TmrStart(slot, chn);
+        const QString who = s.Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
+        view_.SetInfoLine(slot, chn + 3, QLatin1Char(' ') + Lang(who + QStringLiteral(": Monitor ON")));
     } else {
-        panel->setTmrCurveEnable(chn, false);
-        host_.TmrStop(slot, chn);
-        host_.info(slot)->setLine(chn + 3, QString());
+        c.CurveOn = false;
+        c.Monitoring = false;
+        view_.Refresh(slot, chn, RunViewIf::Timers);
+        link_.TmrStop(slot, chn);
+        view_.SetInfoLine(slot, chn + 3, QString());
     }
 }
 
@@ -391,9 +415,8 @@ void RunTracker::TmrShowOn(int slot, int chn)
 {
     try {
         ChanState& c = st_.ch(slot, chn);
-        RunPanelIf* panel = host_.panel(slot);
         const int32_t secs = c.RunSecs.load();
-        panel->setTTime(chn, Format(secs / 3600, QStringLiteral("00")) + QLatin1Char(':') +
+        view_.ShowTime(slot, chn, Format(secs / 3600, QStringLiteral("00")) + QLatin1Char(':') +
                                  Format((secs % 3600) / 60, QStringLiteral("00")) + QLatin1Char(':') +
                                  Format(secs % 60, QStringLiteral("00")));
         // The device learns the run time once per whole minute. The minute
@@ -403,9 +426,9 @@ void RunTracker::TmrShowOn(int slot, int chn)
         const int32_t minute = secs / 60;
         if (minute < c.LastTimeMin)
             c.LastTimeMin = minute;  // the clock was set back
-        if (panel->Dev2S() && secs >= 1 && secs < 65530 && minute >= 1 && minute > c.LastTimeMin) {
+        if (st_.slot.at(slot).Dev2S && secs >= 1 && secs < 65530 && minute >= 1 && minute > c.LastTimeMin) {
             c.LastTimeMin = minute;
-            host_.SendTime(slot, chn);
+            link_.SendTime(slot, chn);
         }
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrTmrShow"), QString::fromLocal8Bit(e.what()));

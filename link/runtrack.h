@@ -6,84 +6,46 @@
 // every decoded sample into readouts, run-grid cells, curve points and rows
 // of the live run record, feeds and scales the curves, and carries the
 // panel's run commands: start, stop, set, continue, monitor and the two
-// per-channel timer ticks. It reaches the panel, run grid, chart,
-// information list and main window only through the narrow interfaces below.
+// per-channel timer ticks. It keeps what it decides in the slot's and
+// channel's records and has them shown through the narrow interfaces below.
 #include "link/state.h"
 
 #include <QDateTime>
 #include <QString>
 
+#include <array>
 #include <functional>
 
 namespace ql {
 
-// What the run code uses of a slot's device panel. Channel arguments are 0 or
-// 1; in the single-channel layout the one field of each kind answers.
-class RunPanelIf {
+// Column titles of a slot's run grid, and the texts of a channel's row (row
+// chn + 1) as its record holds them: "Device", "Mode", "Begin Volt",
+// "Cutoff Volt", "Capacity", "Energy", "Avg Volt". The data file and the run
+// record's header take these too.
+inline constexpr std::array<const char*, 7> kRunHeaders = {"Device",   "Mode",   "Begin Volt", "Cutoff Volt",
+                                                           "Capacity", "Energy", "Avg Volt"};
+std::array<QString, 7> RunRowTexts(const ChanState& c);
+
+// A slot's curve chart: its points. Channel c owns curves c * 5 + k: k = 0
+// voltage (Y axis 0), 1 current (axis 1), 2 the third value (axis 2), 3
+// capacity, 4 energy.
+class CurveDataIf {
 public:
-    virtual ~RunPanelIf() = default;
-    virtual int ChnIndex() const = 0;  // the panel's selected channel as a number
-    virtual bool Dev2S() const = 0;
-    virtual QString tPort() const = 0;
-
-    virtual QString tMode() const = 0;
-    virtual QString tSval(int c) const = 0;
-    virtual void setTSval(int c, const QString& text) = 0;
-    virtual QString tSlmt(int c) const = 0;
-    virtual void setTSlmt(int c, const QString& text) = 0;
-    virtual QString tStim(int c) const = 0;
-    virtual void setTStim(int c, const QString& text) = 0;
-    virtual QString lSvalt(int c) const = 0;
-    virtual QString lSlmtt(int c) const = 0;
-    virtual bool SvalEnable(int c) const = 0;
-    virtual bool SlmtEnable(int c) const = 0;
-    virtual bool StimEnable(int c) const = 0;
-
-    virtual QString tVol(int c) const = 0;
-    virtual void setTVol(int c, const QString& text) = 0;
-    virtual QString tCur(int c) const = 0;
-    virtual void setTCur(int c, const QString& text) = 0;
-    virtual QString tPwr(int c) const = 0;
-    virtual void setTPwr(int c, const QString& text) = 0;
-    virtual void setTTime(int c, const QString& text) = 0;
-
-    virtual bool RunEnable() const = 0;
-    virtual bool TmrShowEnable(int c) const = 0;
-    virtual void setTmrShowEnable(int c, bool on) = 0;
-    virtual bool TmrCurveEnable(int c) const = 0;
-    virtual void setTmrCurveEnable(int c, bool on) = 0;
-
-    // Test page (1 single, 2 auto, 3 cycle) and the step-result list.
-    virtual int Test() const = 0;
-    virtual QString tStepList(int row, int col) const = 0;
-    virtual int StepListCnt() const = 0;
-};
-
-// A slot's run grid: row 0 the headers, row chn + 1 the channel; columns
-// 0 "Device", 1 "Mode", 2 "Begin Volt", 3 "Cutoff Volt", 4 "Capacity",
-// 5 "Energy", 6 "Avg Volt", 7 and 8 the colour cells.
-class RunGridIf {
-public:
-    virtual ~RunGridIf() = default;
-    virtual QString text(int row, int col) const = 0;
-    virtual void setText(int row, int col, const QString& text) = 0;
-    virtual void setCellBackColor(int row, int col, int32_t colorref) = 0;
-};
-
-// A slot's curve chart. Channel c owns curves c * 5 + k: k = 0 voltage
-// (Y axis 0), 1 current (axis 1), 2 the third value (axis 2), 3 capacity,
-// 4 energy.
-class RunChartIf {
-public:
-    virtual ~RunChartIf() = default;
+    virtual ~CurveDataIf() = default;
     virtual int CurveCount() const = 0;
-    virtual void setCurveCount(int n) = 0;
     virtual int DpCnt(int curve) const = 0;
     virtual double DpX(int curve, int index) const = 0;
     virtual double DpY(int curve, int index) const = 0;
     virtual void AddXY(int curve, double x, double y) = 0;
     virtual void Clear(int curve) = 0;
     virtual void ClearAll() = 0;
+    virtual void DrawCurve() = 0;
+};
+
+// A slot's curve chart: its axes and size.
+class CurveAxesIf {
+public:
+    virtual ~CurveAxesIf() = default;
     virtual double MinX() const = 0;
     virtual void setMinX(double v) = 0;
     virtual double MaxX() const = 0;
@@ -92,69 +54,48 @@ public:
     virtual void setMinY(int axis, double v) = 0;
     virtual double MaxY(int axis) const = 0;
     virtual void setMaxY(int axis, double v) = 0;
-    virtual void DrawCurve() = 0;
     virtual void setYStep(bool on) = 0;
     virtual bool Large() const = 0;
     virtual void setLarge(bool on) = 0;
     virtual void setSize(bool on) = 0;
-    virtual QString TitleText() const = 0;
-    virtual void setLegendText(int curve, const QString& text) = 0;
-    virtual int32_t CurveLineColor(int curve) const = 0;
-    virtual void setCurveLineColor(int curve, int32_t colorref) = 0;
-    virtual int CurveAxesY(int curve) const = 0;
-    virtual void setCurveAxesY(int curve, int axis) = 0;
-    virtual bool ShowCurve(int curve) const = 0;
-    virtual void setShowCurve(int curve, bool on) = 0;
-    virtual void setShowLegend(int curve, bool on) = 0;
 };
 
-// A slot's information list (line 0 the clock, 1 and 2 status and
-// temperature, chn + 3 the channel's monitor line; notes are added below).
-class RunInfoIf {
+class RunChartIf : public CurveDataIf, public CurveAxesIf {};
+
+// What the run code shows. It writes the slot's and channel's records, then
+// asks for the parts it changed to be shown from them.
+class RunViewIf {
 public:
-    virtual ~RunInfoIf() = default;
-    virtual QString line(int i) const = 0;
-    virtual void setLine(int i, const QString& text) = 0;
-    // Adds a note below the fixed lines and brings it into view.
-    virtual void addLine(const QString& text) = 0;
-};
-
-// Values of a floating readout window.
-struct ReadoutValues {
-    QString title, cur, vol, pwr, d1, d2;
-};
-
-// The main window as the run code sees it.
-class RunHostIf {
-public:
-    virtual ~RunHostIf() = default;
-
-    // Per-slot controls; never null for a slot that exists.
-    virtual RunPanelIf* panel(int slot) = 0;
-    virtual RunGridIf* grid(int slot) = 0;
-    virtual RunChartIf* chart(int slot) = 0;
-    virtual RunInfoIf* info(int slot) = 0;
-
-    // Settings and menu state.
-    virtual bool AutoSave() const = 0;
-    virtual bool SaveCsv() const = 0;
-    virtual bool AutoScale() const = 0;
-    virtual bool ShowLabel() const = 0;
-    virtual bool MenuTemp() const = 0;  // "Temprature Data" checked
-    virtual int CurDev() const = 0;
-    // Line colours of channel 2's voltage and current curves (DATA/VCOL1, CCOL1).
-    virtual int32_t ChannelColor(bool current) const = 0;
+    virtual ~RunViewIf() = default;
+    enum Part : unsigned {
+        Readouts = 1,  // VoltText, CurText, PwrText
+        Fields = 2,    // SvalText, SlmtText, StimText (of the field channel)
+        RunCells = 4,  // the run grid's row of the channel
+        Timers = 8,    // the curve and show timers follow CurveOn and ShowOn
+    };
+    virtual void Refresh(int slot, int chn, unsigned parts) = 0;
+    virtual void ShowTime(int slot, int chn, const QString& text) = 0;  // hh:mm:ss
+    // The slot's information list: line 1 and 2 status and temperature, chn
+    // + 3 the channel's monitor line; notes are added below and shown.
+    virtual void SetInfoLine(int slot, int line, const QString& text) = 0;
+    virtual void AddInfoLine(int slot, const QString& text) = 0;
+    virtual RunChartIf* chart(int slot) = 0;  // never null for a slot that exists
+    virtual bool MenuTemp() const = 0;        // "Temprature Data" checked
 
     // Main-window procedures.
     virtual void SetRunState(bool idle, int slot) = 0;
     virtual void SetAdjButtons(bool enable) = 0;
-    virtual void ShowMsg(const QString& text) = 0;           // the transient "STOP" message
-    virtual void ShowCritical(const QString& text) = 0;      // "Prompt" box, critical icon (text already through Lang)
-    virtual void SetupModeFields(int slot, int chn) = 0;
+    virtual void ShowMsg(const QString& text) = 0;       // the transient "STOP" message
+    virtual void ShowCritical(const QString& text) = 0;  // "Prompt" box, critical icon (text already through Lang)
     virtual void SetFwText(const QString& text) = 0;
     virtual void SaveDataFile(int slot, int chn, const QString& path) = 0;
+};
 
-    // Command senders and counters.
+// The device link as the run code drives it: command frames and the run
+// counters of the one-second ticker.
+class RunLinkIf {
+public:
+    virtual ~RunLinkIf() = default;
     virtual void SendStart(int slot, int chn, int kind) = 0;
     virtual void SendStop(int slot, int chn) = 0;
     virtual void SendTime(int slot, int chn) = 0;
@@ -164,12 +105,20 @@ public:
     virtual void TmrPause(int slot, int chn) = 0;
     // Sets both counters of a channel (a reset or a reload).
     virtual void SetCounters(int slot, int chn, int32_t tickSecs, int32_t runSecs) = 0;
+};
 
-    // Floating readout windows.
+// Values of a floating readout window.
+struct ReadoutValues {
+    QString title, cur, vol, pwr, d1, d2;
+};
+
+// The floating readout windows.
+class ReadoutWindowsIf {
+public:
+    virtual ~ReadoutWindowsIf() = default;
     virtual bool MinDispShown() const = 0;
     virtual void ShowDisp(const ReadoutValues& v) = 0;
     virtual bool MeterOpen() const = 0;
-    virtual bool UsbOpen() const = 0;
     virtual void ShowMeter() = 0;
     virtual void HideMeter() = 0;
     virtual void UnloadMeter() = 0;
@@ -203,20 +152,20 @@ struct SendCheck {
 };
 // The panel's checks (panel/valuecheck: CheckBeforeSend) are handed in by the
 // main window, since the link does not see the panel library.
-using SendChecker = std::function<SendCheck(const SlotState& slot, int chn, int kind, const RunPanelIf& panel)>;
+using SendChecker = std::function<SendCheck(const SlotState& slot, int chn, int kind)>;
 
 class ReplyDecoder;
 
 class RunTracker {
 public:
-    RunTracker(LinkState& state, RunHostIf& host);
+    RunTracker(LinkState& state, RunViewIf& view, RunLinkIf& link, ReadoutWindowsIf& readouts);
 
     // Clock of run-end file names and program folder; replaceable in tests.
     std::function<QDateTime()> now;
     QString programDir;
-    // Checks the panel's values before a start, set or continue changes
+    // Checks the channel's values before a start, set or continue changes
     // anything; the main window sets it to CheckBeforeSend. Unset, only the
-    // frame builder's own refusal guards the values.
+    // encoder's own refusal guards the values.
     SendChecker checkSend;
 
     // --- Reply decoder hook -------------------------------------------
@@ -243,7 +192,6 @@ public:
     void MonitorClick(int slot, int chn);
     void TmrCurveOn(int slot, int chn);
     void TmrShowOn(int slot, int chn);
-    void InitChnCurves(int slot);
 
     // Names of the files a run leaves.
     QString RecordBase(int slot, int chn) const;        // without ".bak"
@@ -259,7 +207,9 @@ private:
     void RecordFailing(int slot, int chn, bool failing);
 
     LinkState& st_;
-    RunHostIf& host_;
+    RunViewIf& view_;
+    RunLinkIf& link_;
+    ReadoutWindowsIf& readouts_;
     // A record that failed to take a row is logged and shown once until it
     // works again.
     bool recordFailing_[kSlotCount][kChanCount] = {};

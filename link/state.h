@@ -17,7 +17,6 @@
 namespace ql {
 
 class SerialPort;
-class PanelIf;
 
 constexpr int kSlotCount = 11;   // per-slot tables: slots 0..10
 constexpr int kMaxDevices = 10;  // slots 0..9 hold devices
@@ -63,15 +62,32 @@ struct ChanState {
     float CheckVal = 0;
     int32_t LastTimeMin = 0;
 
-    // What the channel's widgets show, kept as values beside them. Readers
-    // still take the widgets; these are written wherever the widgets are.
-    QString DevName;                                // the run grid's "Device" cell
-    float VoltShown = 0, CurShown = 0, PwrShown = 0;  // the readouts as shown (rounded)
-    float BeginVolt = 0, CutoffVolt = 0;            // the "Begin Volt" and "Cutoff Volt" cells
-    bool HasBegin = false, HasCutoff = false;       // whether those cells hold a value
-    bool Monitoring = false;                        // a monitor without a run is on
-    bool CurveOn = false, ShowOn = false;           // the panel's curve and time timers run
-    QString SvalText, SlmtText, StimText;           // the value fields as last edited
+    // The channel's value fields: set value, limit and third value as typed
+    // or written by the program, and the units shown beside the first two.
+    // On the single-channel layout channel 0's record holds the one set of
+    // fields (SlotState::FieldChn).
+    QString SvalText, SlmtText, StimText;
+    QString SvalUnit, SlmtUnit;
+
+    // The readouts as shown: their texts and the values they read as.
+    QString VoltText, CurText, PwrText;
+    float VoltShown = 0, CurShown = 0, PwrShown = 0;
+
+    // The channel's row of the run grid as shown. The begin and cut-off
+    // voltages are the readout at the run's start and end; a run started
+    // or continued by this program has a begin cell.
+    QString DevName;  // "Device": the model's name, or "No Device"
+    QString ModeCell, BeginCell, CutoffCell, CapCell, EnergyCell, AvgCell;
+    float BeginVolt = 0, CutoffVolt = 0;
+    bool HasBegin = false, HasCutoff = false;
+    // A begin cell restored from a record that reads as no number: the first
+    // point then starts at the sample.
+    bool BeginIsNumber = false;
+
+    bool Monitoring = false;  // a monitor without a run is on
+    // Curve sampling and the run-time display run (the panel's curve and
+    // show timers follow them).
+    bool CurveOn = false, ShowOn = false;
 };
 
 // TickSecs and RunSecs of one channel as of one instant: a tick never
@@ -93,7 +109,6 @@ inline RunClock ReadRunClock(const ChanState& c)
 // One device slot.
 struct SlotState {
     std::shared_ptr<SerialPort> hComm;  // null while no port is open
-    PanelIf* Panel = nullptr;           // the slot's panel DevCtrl(slot), not owned
 
     int16_t DevType = 0;  // 0 before the first reply
     int32_t FwVersion = 0;
@@ -117,10 +132,17 @@ struct SlotState {
     float AuxAxisMax = 0, AuxAxisMin = 0;
     int32_t CurveSecs = 0;
 
-    // What the slot's widgets and timers show, kept as values beside them.
-    bool Dev2S = false;      // the two-channel layout
-    int PortNo = 0;          // number of the open port ("COM<n>"), 0 while closed
-    bool Connecting = false; // connect is repeated until the first valid reply
+    // The slot's panel.
+    bool Dev2S = false;       // the two-channel layout shows
+    int ChnSel = 0;           // chosen channel: 1 when the two-channel layout's second channel is chosen
+    QString ModeText;         // the mode box's text
+    bool RunEnable = false;   // Start is offered: no run going on the panel
+    int PortNo = 0;           // number of the open port ("COM<n>"), 0 while closed
+    bool Connecting = false;  // connect is repeated until the first valid reply
+
+    // The channel whose record holds the value fields of channel chn: on the
+    // single-channel layout one set of fields answers for both channels.
+    int FieldChn(int chn) const { return Dev2S ? chn : 0; }
 
     std::array<ChanState, kChanCount> chn;
 };
@@ -141,6 +163,8 @@ struct LinkState {
     int ResChn = 0;
     bool AdjOpen = false;
     bool UsbOpen = false;
+    // The slot whose tab is selected.
+    int CurDev = 0;
 
     ChanState& ch(int s, int c) { return slot.at(s).chn.at(c); }
     const ChanState& ch(int s, int c) const { return slot.at(s).chn.at(c); }

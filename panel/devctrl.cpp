@@ -5,21 +5,71 @@ namespace ql {
 using namespace devctrlparts;
 
 DevCtrl::DevCtrl(int slot, QWidget* parent, std::chrono::milliseconds timerPeriod)
-    : QWidget(parent), slot_(slot), ui_(new Controls)
+    : QWidget(parent), slot_(slot), own_(std::make_unique<SlotState>()), rec_(own_.get()), ui_(new Controls)
 {
     build();
     for (QTimer* t : {ui_->tmrCurve[0], ui_->tmrCurve[1], ui_->tmrShow[0], ui_->tmrShow[1], ui_->tmrAuto, ui_->tmrStep})
         t->setInterval(timerPeriod);
     wireEvents();
+    setRecord(*own_);
 }
 
-int DevCtrl::ChnIndex() const
+int DevCtrl::ChnIndex() const { return rec_->ChnSel; }
+
+// ---- The record -------------------------------------------------------------
+
+void DevCtrl::setRecord(SlotState& record)
 {
-    return chn() == QLatin1String("1") ? 1 : 0;
+    rec_ = &record;
+    if (&record != own_.get())
+        own_.reset();
+    for (int c = 0; c < 2; ++c) {
+        rec_->chn[size_t(c)].CurveOn = ui_->tmrCurve[size_t(c)]->isActive();
+        rec_->chn[size_t(c)].ShowOn = ui_->tmrShow[size_t(c)]->isActive();
+    }
+    takeLayout();
+}
+
+void DevCtrl::takeLayout()
+{
+    SlotState& r = *rec_;
+    r.Dev2S = dev2S_;
+    const Controls& u = *ui_;
+    for (int c = 0; c < (dev2S_ ? 2 : 1); ++c) {
+        ChanState& f = r.chn[size_t(c)];
+        f.SvalText = (dev2S_ ? u.txtSval2S[size_t(c)] : u.txtSval)->text();
+        f.SlmtText = (dev2S_ ? u.txtSlmt2S[size_t(c)] : u.txtSlmt)->text();
+        f.StimText = (dev2S_ ? u.txtStim2S[size_t(c)] : u.txtStim)->text();
+        f.SvalUnit = (dev2S_ ? u.lblSval2St[size_t(c)] : u.lblSvalt)->text();
+        f.SlmtUnit = (dev2S_ ? u.lblSlmt2St[size_t(c)] : u.lblSlmtt)->text();
+    }
+    r.RunEnable = (dev2S_ ? u.cmdRun2S : u.cmdRun)->isEnabled();
+    takeChannel();
+    takeMode();
+}
+
+void DevCtrl::takeChannel() { rec_->ChnSel = dev2S_ && ui_->optChn1->isChecked() ? 1 : 0; }
+
+void DevCtrl::takeMode() { rec_->ModeText = modeCombo()->currentText(); }
+
+void DevCtrl::ShowFields(int chn)
+{
+    const ChanState& f = rec_->chn.at(size_t(rec_->FieldChn(checkChn(chn))));
+    Controls& u = *ui_;
+    const size_t c = size_t(chn);
+    (dev2S_ ? u.txtSval2S[c] : u.txtSval)->setText(f.SvalText);
+    (dev2S_ ? u.txtSlmt2S[c] : u.txtSlmt)->setText(f.SlmtText);
+    (dev2S_ ? u.txtStim2S[c] : u.txtStim)->setText(f.StimText);
+    (dev2S_ ? u.lblSval2St[c] : u.lblSvalt)->setText(f.SvalUnit);
+    (dev2S_ ? u.lblSlmt2St[c] : u.lblSlmtt)->setText(f.SlmtUnit);
 }
 
 DevCtrl::~DevCtrl()
 {
+    // The host's record may be gone before the controls are: nothing they
+    // signal while they are torn down reaches it.
+    for (QObject* o : findChildren<QObject*>())
+        QObject::disconnect(o, nullptr, this, nullptr);
     delete ui_;
 }
 
@@ -39,8 +89,17 @@ QComboBox* DevCtrl::modeCombo() const
 
 void DevCtrl::PortAdd(const QString& item) { AddKeepingChoice(ui_->cmbPort, item); }
 void DevCtrl::PortClr() { ClearList(ui_->cmbPort); }
-void DevCtrl::ModeAdd(const QString& item) { AddKeepingChoice(modeCombo(), item); }
-void DevCtrl::ModeClr() { ClearList(modeCombo()); }
+void DevCtrl::ModeAdd(const QString& item)
+{
+    AddKeepingChoice(modeCombo(), item);
+    takeMode();
+}
+
+void DevCtrl::ModeClr()
+{
+    ClearList(modeCombo());
+    takeMode();
+}
 
 void DevCtrl::TabAdd(int index, const QString& key)
 {
@@ -83,11 +142,16 @@ int DevCtrl::Test() const
 void DevCtrl::setDev2S(bool on)
 {
     Controls& u = *ui_;
+    const bool changed = dev2S_ != on;
     dev2S_ = on;
     u.frmRun2S->setVisible(on);
     u.frmCtrl2S->setVisible(on);
     u.frmRun->setVisible(!on);
     u.frmCtrl->setVisible(!on);
+    // Each layout's controls keep what they showed while the other one was
+    // in front: the record takes them again.
+    if (changed)
+        takeLayout();
 }
 
 void DevCtrl::setConn(bool on)
@@ -121,12 +185,14 @@ void DevCtrl::setTMode(const QString& text)
         const QSignalBlocker block(c);  // no mode chosen: nothing to click
         c->setCurrentIndex(-1);
     }
+    takeMode();
     if (i < 0 || i == c->currentIndex())
         return;
     {
         const QSignalBlocker block(c);
         c->setCurrentIndex(i);
     }
+    takeMode();
     // Choosing an entry by program is a mode click as well.
     emit ModeClick(slot_);
 }
@@ -155,16 +221,28 @@ QString DevCtrl::ModeTxt(int i) const
             ui_->single->setter(text);                                                           \
     }
 
-QL_LAYOUT_TEXT(tSval, setTSval, txtSval, txtSval2S, text, setText)
-QL_LAYOUT_TEXT(tSlmt, setTSlmt, txtSlmt, txtSlmt2S, text, setText)
-QL_LAYOUT_TEXT(tStim, setTStim, txtStim, txtStim2S, text, setText)
 QL_LAYOUT_TEXT(lSval, setLSval, lblSval, lblSval2S, text, setText)
 QL_LAYOUT_TEXT(lSlmt, setLSlmt, lblSlmt, lblSlmt2S, text, setText)
 QL_LAYOUT_TEXT(lStim, setLStim, lblStim, lblStim2S, text, setText)
-QL_LAYOUT_TEXT(lSvalt, setLSvalt, lblSvalt, lblSval2St, text, setText)
-QL_LAYOUT_TEXT(lSlmtt, setLSlmtt, lblSlmtt, lblSlmt2St, text, setText)
 QL_LAYOUT_TEXT(lStimt, setLStimt, lblStimt, lblStim2St, text, setText)
 #undef QL_LAYOUT_TEXT
+
+// Value fields and the units beside them: kept in the record of the field
+// channel (both channels share channel 0's on the single-channel layout).
+#define QL_RECORD_TEXT(Get, Set, member)                                                   \
+    QString DevCtrl::Get(int chn) const { return rec_->chn[size_t(rec_->FieldChn(checkChn(chn)))].member; } \
+    void DevCtrl::Set(int chn, const QString& text)                                          \
+    {                                                                                        \
+        rec_->chn[size_t(rec_->FieldChn(checkChn(chn)))].member = text;                      \
+        ShowFields(chn);                                                                     \
+    }
+
+QL_RECORD_TEXT(tSval, setTSval, SvalText)
+QL_RECORD_TEXT(tSlmt, setTSlmt, SlmtText)
+QL_RECORD_TEXT(tStim, setTStim, StimText)
+QL_RECORD_TEXT(lSvalt, setLSvalt, SvalUnit)
+QL_RECORD_TEXT(lSlmtt, setLSlmtt, SlmtUnit)
+#undef QL_RECORD_TEXT
 
 // Readouts: the seven-segment readout's value, or the channel's text box.
 #define QL_READOUT(Get, Set, lcd, pair)                                                   \
@@ -224,12 +302,19 @@ void DevCtrl::setConnEnable(bool on) { ui_->cmdConn->setEnabled(on); }
     void DevCtrl::Set(bool on) { (dev2S_ ? ui_->pair : ui_->single)->setEnabled(on); }
 
 QL_LAYOUT_ENABLE(ContEnable, setContEnable, cmdCont, cmdCont2S)
-QL_LAYOUT_ENABLE(RunEnable, setRunEnable, cmdRun, cmdRun2S)
 QL_LAYOUT_ENABLE(StopEnable, setStopEnable, cmdStop, cmdStop2S)
 QL_LAYOUT_ENABLE(SetEnable, setSetEnable, cmdSet, cmdSet2S)
 QL_LAYOUT_ENABLE(MonitorEnable, setMonitorEnable, cmdMonitor, cmdMonitor2S)
 QL_LAYOUT_ENABLE(ModeEnable, setModeEnable, cmbMode, cmbMode2S)
 #undef QL_LAYOUT_ENABLE
+
+bool DevCtrl::RunEnable() const { return rec_->RunEnable; }
+
+void DevCtrl::setRunEnable(bool on)
+{
+    rec_->RunEnable = on;
+    (dev2S_ ? ui_->cmdRun2S : ui_->cmdRun)->setEnabled(on);
+}
 
 #define QL_LAYOUT_FIELD_ENABLE(Get, Set, single, pair)                                              \
     bool DevCtrl::Get(int chn) const                                                              \
@@ -260,10 +345,21 @@ void SetTimer(QTimer* t, bool on)
 }
 } // namespace
 
-bool DevCtrl::TmrCurveEnable(int chn) const { return ui_->tmrCurve[size_t(checkChn(chn))]->isActive(); }
-void DevCtrl::setTmrCurveEnable(int chn, bool on) { SetTimer(ui_->tmrCurve[size_t(checkChn(chn))], on); }
-bool DevCtrl::TmrShowEnable(int chn) const { return ui_->tmrShow[size_t(checkChn(chn))]->isActive(); }
-void DevCtrl::setTmrShowEnable(int chn, bool on) { SetTimer(ui_->tmrShow[size_t(checkChn(chn))], on); }
+bool DevCtrl::TmrCurveEnable(int chn) const { return rec_->chn[size_t(checkChn(chn))].CurveOn; }
+
+void DevCtrl::setTmrCurveEnable(int chn, bool on)
+{
+    rec_->chn[size_t(checkChn(chn))].CurveOn = on;
+    SetTimer(ui_->tmrCurve[size_t(chn)], on);
+}
+
+bool DevCtrl::TmrShowEnable(int chn) const { return rec_->chn[size_t(checkChn(chn))].ShowOn; }
+
+void DevCtrl::setTmrShowEnable(int chn, bool on)
+{
+    rec_->chn[size_t(checkChn(chn))].ShowOn = on;
+    SetTimer(ui_->tmrShow[size_t(chn)], on);
+}
 bool DevCtrl::AutoTmrEnable() const { return ui_->tmrAuto->isActive(); }
 void DevCtrl::setAutoTmrEnable(bool on) { SetTimer(ui_->tmrAuto, on); }
 bool DevCtrl::StepTmrEnable() const { return ui_->tmrStep->isActive(); }

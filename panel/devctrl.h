@@ -3,8 +3,14 @@
 // the set value, limit and third value per channel, the live readouts and
 // the three test pages (single, auto, cycle) behind a tab strip, and turns
 // every button press, field exit and timer tick into a signal for the main
-// window. It decides nothing about devices: the host reads and writes its
-// texts, lists and flags through the members below.
+// window. It decides nothing about devices.
+//
+// The panel shows its slot's record (link/state.h): the value fields, their
+// units, the layout, the chosen channel, the mode box's text, whether Start
+// is offered and the curve and show timers. A setter of one of these writes
+// the record and shows it; what the user types or chooses goes to the record
+// as it happens. Without a record of the host's the panel keeps one of its
+// own.
 //
 // Layout-dependent members address the two-channel controls of channel chn
 // while Dev2S() is true, else the single-channel controls (chn ignored).
@@ -14,8 +20,7 @@
 // Every signal carries the panel's slot first; signals are delivered
 // synchronously (direct connections).
 #include "link/hostif.h"
-#include "link/panelif.h"
-#include "link/runtrack.h"
+#include "link/state.h"
 #include "panel/seqif.h"
 
 #include <QWidget>
@@ -42,7 +47,7 @@ class FlexGrid;
 class LCDisp;
 class RecvLed;
 
-class DevCtrl : public QWidget, public PanelIf, public RecvPanelIf, public RunPanelIf, public SeqPanelIf {
+class DevCtrl : public QWidget, public RecvPanelIf, public SeqPanelIf {
     Q_OBJECT
 public:
     // timerPeriod: the curve, time, auto-test and step-test timers (one
@@ -53,8 +58,16 @@ public:
 
     int Index() const { return slot_; }
 
+    // Shows and keeps the host's record of the slot from now on; the record
+    // takes what the panel shows at this moment.
+    void setRecord(SlotState& record);
+    const SlotState& record() const { return *rec_; }
+    // Shows the value fields and their units of channel chn as the record
+    // holds them.
+    void ShowFields(int chn);
+
     // The selected channel as a number: 1 when chn() is "1", else 0.
-    int ChnIndex() const override;
+    int ChnIndex() const;
 
     // ---- Methods --------------------------------------------------------
     void AutoC1Add(const QString& item);
@@ -72,8 +85,8 @@ public:
     void StepListAdd();
     void StepSetClr();
     void StepSetAdd();
-    void PortAdd(const QString& item) override;
-    void PortClr() override;
+    void PortAdd(const QString& item);
+    void PortClr();
     void ModeAdd(const QString& item) override;
     void ModeClr() override;
     // Adds a tab at position index (1-based, at most one past the last) with
@@ -92,8 +105,8 @@ public:
     bool Run(int chn) const;
     void setRun(int chn, bool on);
 
-    QString tPort() const override;
-    void setTPort(const QString& name) override;
+    QString tPort() const;
+    void setTPort(const QString& name);
     int PortCnt() const;
     QString PortList(int i) const;
 
@@ -133,11 +146,11 @@ public:
     int ModeCnt() const;
     QString ModeTxt(int i) const;
 
-    QString tSval(int chn) const override;
-    void setTSval(int chn, const QString& text) override;
-    QString tSlmt(int chn) const override;
+    QString tSval(int chn) const;
+    void setTSval(int chn, const QString& text);
+    QString tSlmt(int chn) const;
     void setTSlmt(int chn, const QString& text);
-    QString tStim(int chn) const override;
+    QString tStim(int chn) const;
     void setTStim(int chn, const QString& text);
 
     QString tCur(int chn) const;
@@ -169,7 +182,7 @@ public:
     bool AutoOptSec() const;
     void setAutoOptSec(bool seconds);
 
-    QString chn() const override;
+    QString chn() const;
     bool AllChn() const;
     void setChnEnable(bool on);
 
@@ -258,6 +271,11 @@ private:
     void wireEvents();
     void showPageForKey(const QString& key);
     void setupGrids();
+    // The record takes the present layout's fields, units, mode text, Start
+    // button and chosen channel.
+    void takeLayout();
+    void takeChannel();
+    void takeMode();
 
     QComboBox* modeCombo() const;
     static int checkChn(int chn);
@@ -266,6 +284,8 @@ private:
     void dispatch2S(Signal signal);
 
     int slot_;
+    std::unique_ptr<SlotState> own_;  // the record while the host gives none
+    SlotState* rec_;
     bool dev2S_ = false;
     bool conn_ = false;
     std::array<bool, 2> run_{false, false};

@@ -15,8 +15,34 @@ void DevCtrl::wireEvents()
         showPageForKey(i < 0 ? QString() : ui_->tabDev->tabData(i).toString());
     });
     connect(u.cmdConn, &QPushButton::clicked, this, [this] { emit ConnClick(slot_); });
-    for (QComboBox* c : {u.cmbMode, u.cmbMode2S})
-        connect(c, &QComboBox::activated, this, [this] { emit ModeClick(slot_); });
+    for (QComboBox* c : {u.cmbMode, u.cmbMode2S}) {
+        connect(c, &QComboBox::currentTextChanged, this, [this, c] {
+            if (c == modeCombo())
+                takeMode();
+        });
+        connect(c, &QComboBox::activated, this, [this] {
+            takeMode();
+            emit ModeClick(slot_);
+        });
+    }
+    for (QRadioButton* o : {u.optChn0, u.optChn1, u.optChn2})
+        connect(o, &QRadioButton::toggled, this, [this] { takeChannel(); });
+
+    // What the user types goes to the record of the field's channel.
+    auto typed = [this](QLineEdit* e, bool twoChannel, int chn, QString ChanState::*member) {
+        connect(e, &QLineEdit::textEdited, this, [this, twoChannel, chn, member](const QString& text) {
+            if (twoChannel == dev2S_)
+                rec_->chn[size_t(chn)].*member = text;
+        });
+    };
+    typed(u.txtSval, false, 0, &ChanState::SvalText);
+    typed(u.txtSlmt, false, 0, &ChanState::SlmtText);
+    typed(u.txtStim, false, 0, &ChanState::StimText);
+    for (int c = 0; c < 2; ++c) {
+        typed(u.txtSval2S[size_t(c)], true, c, &ChanState::SvalText);
+        typed(u.txtSlmt2S[size_t(c)], true, c, &ChanState::SlmtText);
+        typed(u.txtStim2S[size_t(c)], true, c, &ChanState::StimText);
+    }
 
     // Single-channel buttons always address channel 0.
     connect(u.cmdCont, &QPushButton::clicked, this, [this] { emit ContClick(slot_, 0); });

@@ -185,7 +185,10 @@ QString FlexGrid::TextMatrix(int row, int col) const
 void FlexGrid::setTextMatrix(int row, int col, const QString& text)
 {
     checkCell(row, col);
-    model_->cell(row, col).text = text;
+    QString& cell = model_->cell(row, col).text;
+    if (cell == text)
+        return;  // nothing to repaint
+    cell = text;
     model_->changed(row, col);
 }
 

@@ -7,9 +7,9 @@
 
 namespace ql {
 
-void SetupModeFields(const LinkState& state, int slot, int chn, DevCtrl& panel, const ShowCapacityFn& showCapacity)
+void SetupModeFields(LinkState& state, int slot, int chn, DevCtrl& panel, const ShowCapacityFn& showCapacity)
 {
-    const SlotState& s = state.slot.at(size_t(slot));
+    SlotState& s = state.slot.at(size_t(slot));
     if (s.DevType == 0)
         return;
     const ChanState& c = s.chn.at(size_t(chn));
@@ -17,7 +17,7 @@ void SetupModeFields(const LinkState& state, int slot, int chn, DevCtrl& panel, 
     ModeFieldsIn in;
     in.DevType = s.DevType;
     in.mode = c.ChnMode;
-    in.dev2S = panel.Dev2S();
+    in.dev2S = s.Dev2S;
     in.S = c.SetRaw;
     in.L = c.LmtRaw;
     in.T = c.TimRaw;
@@ -35,16 +35,20 @@ void SetupModeFields(const LinkState& state, int slot, int chn, DevCtrl& panel, 
     panel.setSvalEnable(chn, f.SvalEnable);
     panel.setSlmtEnable(chn, f.SlmtEnable);
     panel.setStimEnable(chn, f.StimEnable);
-    panel.setLSvalt(chn, f.lSvalt);
-    panel.setLSlmtt(chn, f.lSlmtt);
     panel.setLSlmt(chn, Lang(f.lSlmt));
     panel.setLStimt(chn, f.lStimt);
     panel.setLStim(chn, Lang(f.lStim));
-    panel.setTStim(chn, f.tStim.text());
+
+    // Units and values go to the record of the field channel, then show.
+    ChanState& fields = s.chn.at(size_t(s.FieldChn(chn)));
+    fields.SvalUnit = f.lSvalt;
+    fields.SlmtUnit = f.lSlmtt;
+    fields.StimText = f.tStim.text();
     if (f.tSval)
-        panel.setTSval(chn, f.tSval->text());
+        fields.SvalText = f.tSval->text();
     if (f.tSlmt)
-        panel.setTSlmt(chn, f.tSlmt->text());
+        fields.SlmtText = f.tSlmt->text();
+    panel.ShowFields(chn);
 
     if (showCapacity)
         showCapacity(slot, chn);
@@ -64,7 +68,7 @@ void ModeClicked(LinkState& state, int slot, DevCtrl& panel, const ShowCapacityF
     c0.TimRaw = 0;
     SetupModeFields(state, slot, 0, panel, showCapacity);
 
-    if (panel.Dev2S()) {
+    if (s.Dev2S) {
         // The second channel follows the first, its values back to 0.
         ChanState& c1 = s.chn[1];
         c1.ChnMode = int16_t(mode);

@@ -1,5 +1,6 @@
 #include "panel/valuecheck.h"
 
+#include "link/encode.h"
 #include "link/frames.h"
 #include "link/state.h"
 #include "panel/modefields.h"
@@ -10,9 +11,6 @@
 namespace ql {
 
 namespace {
-
-// The largest value a Base240 pair carries without a byte reaching 0xF0.
-constexpr double kMaxPair = kMaxFrameValue;
 
 // The set value is a power, and the third value a cut-off current, exactly
 // where the start frame sends them as such.
@@ -75,16 +73,6 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
         return {};
     }
     return {};
-}
-
-// Rounds like the frame builder (nearest, halves to even) and says whether
-// the result lies in [0, top].
-bool fits(double v, double top, double* rounded = nullptr)
-{
-    const double r = RoundEven(v);
-    if (rounded)
-        *rounded = r;
-    return std::isfinite(r) && r >= 0 && r <= top;
 }
 
 StartCheck fail(CheckVerdict verdict, FieldKind field, const QString& reason, const QString& replacement = {})
@@ -163,63 +151,40 @@ StartCheck CheckStartValues(const SlotState& s, int chn, int kind, const StartFi
         }
     }
 
-    // The command byte must fit its byte.
-    const int cmd = 16 * (10 * chn + m) + kind;
-    if (m < 0 || cmd > 255)
-        return fail(CheckVerdict::OutOfRange, FieldKind::SetValue,
-                    QStringLiteral("mode %1 on channel %2 cannot be sent").arg(m).arg(chn + 1));
-
-    // Values A, B, C as the frame builder encodes them.
-    const double sval = fields[0].value, slmt = fields[1].value, stim = fields[2].value;
-    const StartRule row = StartRuleFor(t, m);
-    auto tooBig = [](FieldKind k, double v) {
-        return fail(CheckVerdict::OutOfRange, k, QStringLiteral("cannot be sent: %1").arg(v));
-    };
-    double lmtRaw = 0;
-    switch (row) {
-    case StartRule::Zeros:
-        // Values A and B are sent as zeros; only their conversion must work.
-        if (!(std::fabs(RoundEven(sval * s.CurFactor)) <= 2147483647.0))
-            return tooBig(FieldKind::SetValue, sval);
-        if (!(std::fabs(RoundEven(slmt * s.VolFactor)) <= 2147483647.0))
-            return tooBig(FieldKind::Limit, slmt);
-        break;
-    case StartRule::Power:
-        if (!fits(sval * s.PwrFactor, kMaxPair))
-            return tooBig(FieldKind::SetValue, sval);
-        if (!fits(slmt * s.VolFactor, kMaxPair))
-            return tooBig(FieldKind::Limit, slmt);
-        break;
-    case StartRule::Cells:
-        if (!fits(sval * s.CurFactor, kMaxPair))
-            return tooBig(FieldKind::SetValue, sval);
-        // The cell count goes out as one byte.
-        if (!fits(slmt * s.VolFactor, 2147483647.0, &lmtRaw) || std::trunc(lmtRaw / s.VolFactor) > 239)
-            return tooBig(FieldKind::Limit, slmt);
-        break;
-    case StartRule::Unchanged:
-        if (!fits(sval * s.CurFactor, kMaxPair))
-            return tooBig(FieldKind::SetValue, sval);
-        if (!fits(slmt * s.VolFactor, kMaxPair))
-            return tooBig(FieldKind::Limit, slmt);
-        break;
-    }
-    const bool cutOff = cutOffRule(s, m);
-    if (!fits(cutOff ? stim * s.CurFactor : stim, kMaxPair))
-        return tooBig(FieldKind::Third, stim);
-    return {};
+    // Then the frame rules, as the encoder applies them.
+    const Encoded e = EncodeStart(s, chn, kind, SetValues{fields[0].value, fields[1].value, fields[2].value});
+    if (e.frame)
+        return {};
+    const FieldKind failed = e.failed == EncodeFail::Limit ? FieldKind::Limit
+                             : e.failed == EncodeFail::Third ? FieldKind::Third
+                                                             : FieldKind::SetValue;
+    return fail(CheckVerdict::OutOfRange, failed, e.error);
 }
 
-SendCheck CheckBeforeSend(const SlotState& slot, int chn, int kind, const RunPanelIf& panel)
+StartFields FieldsOf(const SlotState& s, int chn)
 {
-    StartFields f;
-    f.sval = panel.tSval(chn);
-    f.slmt = panel.tSlmt(chn);
-    f.stim = panel.tStim(chn);
-    f.svalEnabled = panel.SvalEnable(chn);
-    f.slmtEnabled = panel.SlmtEnable(chn);
-    f.stimEnabled = panel.StimEnable(chn);
-    const StartCheck c = CheckStartValues(slot, chn, kind, f);
+    const ChanState& c = s.chn.at(size_t(s.FieldChn(chn == 1 ? 1 : 0)));
+    StartFields f{c.SvalText, c.SlmtText, c.StimText};
+    if (s.DevType != 0) {
+        // A field the mode greys out holds a fixed text the program wrote.
+        ModeFieldsIn in;
+        in.DevType = s.DevType;
+        in.mode = s.chn.at(size_t(chn == 1 ? 1 : 0)).ChnMode;
+        in.dev2S = s.Dev2S;
+        in.CurFactor = s.CurFactor;
+        in.VolFactor = s.VolFactor;
+        in.PwrFactor = s.PwrFactor;
+        const ModeFields m = ComputeModeFields(in);
+        f.svalEnabled = m.SvalEnable;
+        f.slmtEnabled = m.SlmtEnable;
+        f.stimEnabled = m.StimEnable;
+    }
+    return f;
+}
+
+SendCheck CheckBeforeSend(const SlotState& slot, int chn, int kind)
+{
+    const StartCheck c = CheckStartValues(slot, chn, kind, FieldsOf(slot, chn));
     SendCheck r;
     r.ok = c.ok();
     if (!r.ok) {

@@ -6,7 +6,8 @@
 // when a value is out of range. CheckStartValues is what the start, set and
 // continue handlers run before they change anything: every value they are
 // about to send must be a number, within the model's bounds (values loaded
-// from a file never passed a focus check) and encodable in the command frame.
+// from a file never passed a focus check) and one the encoder (link/encode)
+// can put into the command frame.
 #include "link/runtrack.h"
 
 #include <QString>
@@ -74,8 +75,12 @@ struct StartCheck {
 // before anything is cleared, reset or sent.
 StartCheck CheckStartValues(const SlotState& slot, int chn, int kind, const StartFields& f);
 
-// The same check on the panel's present fields, in the form the run code
-// takes it (RunTracker::checkSend).
-SendCheck CheckBeforeSend(const SlotState& slot, int chn, int kind, const RunPanelIf& panel);
+// The value fields of channel chn as the slot's record holds them, with the
+// fields its model and mode grey out marked so.
+StartFields FieldsOf(const SlotState& slot, int chn);
+
+// The check of the fields the record holds, in the form the run code takes
+// it (RunTracker::checkSend).
+SendCheck CheckBeforeSend(const SlotState& slot, int chn, int kind);
 
 } // namespace ql

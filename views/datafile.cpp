@@ -3,6 +3,7 @@
 #include "link/runrecord.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 #include "platform/wholefile.h"
 
 #include <cmath>
@@ -15,28 +16,24 @@ QString dataBanner() { return QStringLiteral("-----------QL Tester Software-----
 
 } // namespace
 
-QStringList DataFileLines(const RunPanelIf& panel, const RunGridIf& grid, const RunChartIf& chart,
-                          const DataFileOptions& o)
+QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const DataFileOptions& o)
 {
     const QString sep = o.csv ? QStringLiteral(",") : QStringLiteral("\t");
     QStringList lines;
     lines << dataBanner();
 
-    const bool stepForm = panel.Test() == 3 && !panel.tStepList(1, 1).isEmpty() && !o.stepBusy;
-    if (stepForm) {
-        const int rows = panel.StepListCnt();
-        for (int r = 0; r < rows; ++r) {
-            if (panel.tStepList(r, 1).isEmpty())
+    if (!o.stepRows.isEmpty()) {
+        for (const QStringList& r : o.stepRows) {
+            if (r.value(1).isEmpty())
                 continue;
-            lines << QLatin1Char('*') + QStringList{panel.tStepList(r, 0), panel.tStepList(r, 1),
-                                                    panel.tStepList(r, 2), panel.tStepList(r, 3)}
-                                            .join(sep);
+            lines << QLatin1Char('*') + QStringList{r.value(0), r.value(1), r.value(2), r.value(3)}.join(sep);
         }
     } else {
-        for (int c = 0; c <= 6; ++c)
-            lines << grid.text(0, c) + QLatin1Char(':') + grid.text(o.chn + 1, c);
+        const std::array<QString, 7> cells = RunRowTexts(chn);
+        for (size_t c = 0; c < cells.size(); ++c)
+            lines << QLatin1String(kRunHeaders[c]) + QLatin1Char(':') + cells[c];
     }
-    lines << QStringLiteral("Title:") + chart.TitleText();
+    lines << QStringLiteral("Title:") + o.title;
     lines << FileTrailer();
     lines << RunRecord::ColumnTitles(o.withTemp, o.devType).join(sep);
 
@@ -74,18 +71,22 @@ bool WriteDataFile(const QString& path, const QStringList& lines)
     return false;
 }
 
-bool SaveDataFile(const LinkState& state, RunHostIf& host, int slot, int chn, const QString& path)
+DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp)
 {
-    const SlotState& s = state.slot.at(slot);
     DataFileOptions o;
     o.chn = chn == 1 ? 1 : 0;
-    o.csv = host.SaveCsv();
-    o.withTemp = host.MenuTemp() && s.TempOk;
+    o.csv = settings().SaveCsv;
+    o.withTemp = menuTemp && s.TempOk;
     o.devType = s.DevType;
     o.curFactor = s.CurFactor;
-    o.runStartPt = s.chn[o.chn].RunStartPt;
-    o.stepBusy = s.StepRunning;
-    return WriteDataFile(path, DataFileLines(*host.panel(slot), *host.grid(slot), *host.chart(slot), o));
+    o.runStartPt = s.chn[size_t(o.chn)].RunStartPt;
+    return o;
+}
+
+bool SaveDataFile(const LinkState& state, int slot, const CurveDataIf& chart, const DataFileOptions& o,
+                  const QString& path)
+{
+    return WriteDataFile(path, DataFileLines(state.ch(slot, o.chn), chart, o));
 }
 
 QString ProposedDataFileName(const QDateTime& when, const QString& device, int slot, int chn, bool dev2s)

@@ -1,6 +1,6 @@
 #pragma once
-// The data file of one channel of a device slot: a header (the run grid's
-// summary of the channel, or the step-test result list), the chart title,
+// The data file of one channel of a device slot: a header (the channel's run
+// cells as its record holds them, or the step-test result list), the chart title,
 // the trailer, the column titles and one row per curve point of the run.
 // Fields are separated by "," (".csv") or TAB (".dat"); text is UTF-8 with
 // CR LF line ends; numbers always use a decimal point.
@@ -19,21 +19,29 @@ struct DataFileOptions {
     int devType = 0;
     int curFactor = 100;
     int runStartPt = 0;     // first point of the run on the channel's curves
-    bool stepBusy = false;  // a step test holds the slot
+    QString title;          // the chart's title
+    // The step-test result list (row 0 its header, four cells a row) when
+    // the cycle-test page holds results and no step test runs: the header
+    // then lists its rows in place of the run cells.
+    QList<QStringList> stepRows;
 };
 
-// The file's lines, without line ends.
-QStringList DataFileLines(const RunPanelIf& panel, const RunGridIf& grid, const RunChartIf& chart,
-                          const DataFileOptions& o);
+// The file's lines, without line ends: the header from the channel's
+// record, the rows from the chart's points of the run.
+QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const DataFileOptions& o);
 
 // Writes the lines under a temporary name and renames it onto path, so an
 // earlier file is replaced only by a complete one. A failure is logged as
 // "ErrSaveData" and returns false.
 bool WriteDataFile(const QString& path, const QStringList& lines);
 
-// SaveDataFile(slot, chn, path) of the main window, from the slot's state,
-// panel, grid and chart and the host's settings.
-bool SaveDataFile(const LinkState& state, RunHostIf& host, int slot, int chn, const QString& path);
+// What the file holds of a slot's channel (o.chn) from its records and the
+// settings; title, step rows and the temperature menu come from the caller.
+DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp);
+
+// SaveDataFile(slot, chn, path) of the main window.
+bool SaveDataFile(const LinkState& state, int slot, const CurveDataIf& chart, const DataFileOptions& o,
+                  const QString& path);
 
 // --- The "Save Data" menu command -------------------------------------
 

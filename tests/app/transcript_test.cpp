@@ -21,8 +21,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QGroupBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -204,22 +207,48 @@ protected:
         }
     }
 
-    // The values the records keep beside the widgets agree with what the
-    // widgets show (while the widgets are still read as the truth).
+    // What the widgets show agrees with the slot's and channels' records
+    // they are rendered from.
     void agree(ql::frmMain& w, const QString& what)
     {
+        const std::string at = what.toStdString();
         for (int n = 0; n < w.DevCount(); ++n) {
             const ql::SlotState& st = w.link().slot[size_t(n)];
-            ql::DevCtrl* p = w.slot(n).Panel;
-            EXPECT_EQ(st.Connecting, w.slot(n).tmrConn->isActive()) << what.toStdString() << " slot " << n;
-            EXPECT_EQ(st.PortNo, st.hComm ? p->tPort().mid(3).toInt() : 0) << what.toStdString() << " slot " << n;
-            if (!st.hComm || st.DevType == 0)
-                continue;
-            for (int c = 0; c < (p->Dev2S() ? 2 : 1); ++c) {
+            ql::DevSlot& d = w.slot(n);
+            ql::DevCtrl* p = d.Panel;
+            const auto& u = p->ui();
+            EXPECT_EQ(st.Connecting, d.tmrConn->isActive()) << at << " slot " << n;
+            EXPECT_EQ(st.PortNo, st.hComm ? u.cmbPort->currentText().mid(3).toInt() : 0) << at << " slot " << n;
+            EXPECT_EQ(st.Dev2S, u.frmRun2S->isVisibleTo(p)) << at << " slot " << n;
+            EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;
+            EXPECT_EQ(st.ModeText, (st.Dev2S ? u.cmbMode2S : u.cmbMode)->currentText()) << at << " slot " << n;
+            EXPECT_EQ(st.RunEnable, (st.Dev2S ? u.cmdRun2S : u.cmdRun)->isEnabled()) << at << " slot " << n;
+            for (int c = 0; c < 2; ++c) {
+                const std::string where = at + " " + std::to_string(n) + std::to_string(c);
                 const ql::ChanState& ch = st.chn[size_t(c)];
-                EXPECT_FLOAT_EQ(ch.VoltShown, float(p->tVol(c).toDouble())) << what.toStdString() << " " << n << c;
-                EXPECT_FLOAT_EQ(ch.CurShown, float(p->tCur(c).toDouble())) << what.toStdString() << " " << n << c;
-                EXPECT_FLOAT_EQ(ch.PwrShown, float(p->tPwr(c).toDouble())) << what.toStdString() << " " << n << c;
+                const ql::ChanState& f = st.chn[size_t(st.FieldChn(c))];
+                EXPECT_EQ(f.SvalText, (st.Dev2S ? u.txtSval2S[size_t(c)] : u.txtSval)->text()) << where;
+                EXPECT_EQ(f.SlmtText, (st.Dev2S ? u.txtSlmt2S[size_t(c)] : u.txtSlmt)->text()) << where;
+                EXPECT_EQ(f.StimText, (st.Dev2S ? u.txtStim2S[size_t(c)] : u.txtStim)->text()) << where;
+                EXPECT_EQ(f.SvalUnit, (st.Dev2S ? u.lblSval2St[size_t(c)] : u.lblSvalt)->text()) << where;
+                EXPECT_EQ(f.SlmtUnit, (st.Dev2S ? u.lblSlmt2St[size_t(c)] : u.lblSlmtt)->text()) << where;
+                EXPECT_EQ(ch.CurveOn, u.tmrCurve[size_t(c)]->isActive()) << where;
+                EXPECT_EQ(ch.ShowOn, u.tmrShow[size_t(c)]->isActive()) << where;
+                QListWidgetItem* monitor = d.lstInfo->item(c + 3);
+                EXPECT_EQ(ch.Monitoring, monitor && !monitor->text().isEmpty()) << where;
+                if (c == 1 && !st.Dev2S)
+                    continue;  // the second row shows nothing of a one-channel device
+                const std::array<QString, 7> cells = ql::RunRowTexts(ch);
+                for (int k = 0; k < 7; ++k)
+                    EXPECT_EQ(cells[size_t(k)], d.gridRun->TextMatrix(c + 1, k)) << where << " cell " << k;
+                EXPECT_EQ(ch.HasBegin, !ch.BeginCell.isEmpty()) << where;
+                if (st.hComm && st.DevType != 0 && (c == 0 || st.Dev2S)) {
+                    EXPECT_EQ(ch.VoltText, p->tVol(c)) << where;
+                    EXPECT_EQ(ch.CurText, p->tCur(c)) << where;
+                    EXPECT_EQ(ch.PwrText, p->tPwr(c)) << where;
+                    EXPECT_FLOAT_EQ(ch.VoltShown, float(p->tVol(c).toDouble())) << where;
+                    EXPECT_FLOAT_EQ(ch.CurShown, float(p->tCur(c).toDouble())) << where;
+                }
             }
         }
     }

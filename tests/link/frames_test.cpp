@@ -1,6 +1,7 @@
 // Command frames: encoding, check bytes, the start frame's per-model rows,
 // the senders on a simulated line, and their error paths.
 #include "link/comm.h"
+#include "link/encode.h"
 #include "link/frames.h"
 #include "link/state.h"
 #include "sim/devsim.h"
@@ -9,10 +10,11 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <memory>
 #include <vector>
 
 using namespace ql;
-using ql::sim::FakePanel;
 using ql::sim::LogCapture;
 
 namespace {
@@ -105,94 +107,148 @@ TEST(Frames, RoundEvenHalves)
     EXPECT_EQ(RoundEven(2.4999), 2);
 }
 
-// ---- Start, set and continue frames ------------------------------------
+// ---- The encoder ----------------------------------------------------------
 
-struct StartCase {
-    const char* what;
-    int type, mode, chn, kind;
-    int curF, volF, pwrF, cvMode;
-    bool cvCut;
-    const char *sval, *slmt, *stim;
-    const char* frame;  // expected bytes, or "" for the error path
-    int setRaw, lmtRaw, timRaw;
-};
+namespace {
 
-class StartFrames : public ::testing::TestWithParam<StartCase> {};
-
-TEST_P(StartFrames, FrameForFrame)
+// A type-11 load (factors 100) with channel chn in mode m.
+std::unique_ptr<SlotState> Load(int m = 0, int chn = 0)
 {
-    const StartCase& c = GetParam();
-    LinkState st;
-    FakePanel panel;
-    SlotState& s = st.slot[2];
-    s.Panel = &panel;
-    s.DevType = int16_t(c.type);
-    s.CurFactor = c.curF, s.VolFactor = c.volF, s.PwrFactor = c.pwrF;
-    s.CvMode = int16_t(c.cvMode), s.CvCutCur = c.cvCut;
-    ChanState& ch = s.chn[size_t(c.chn)];
-    ch.ChnMode = int16_t(c.mode);
-    ch.SetRaw = ch.LmtRaw = ch.TimRaw = -7;
-    panel.sval[size_t(c.chn)] = c.sval;
-    panel.slmt[size_t(c.chn)] = c.slmt;
-    panel.stim[size_t(c.chn)] = c.stim;
-
-    QString error;
-    const auto f = StartFrame(st, 2, c.chn, c.kind, &error);
-    if (*c.frame) {
-        EXPECT_EQ(bytes(f).toHex(' '), hex(c.frame).toHex(' ')) << c.what << ": " << error.toStdString();
-    } else {
-        EXPECT_FALSE(f) << c.what;
-        EXPECT_FALSE(error.isEmpty()) << c.what;
-    }
-    EXPECT_EQ(ch.SetRaw, c.setRaw) << c.what;
-    EXPECT_EQ(ch.LmtRaw, c.lmtRaw) << c.what;
-    EXPECT_EQ(ch.TimRaw, c.timRaw) << c.what;
+    auto s = std::make_unique<SlotState>();
+    s->DevType = 11;
+    s->CurFactor = s->VolFactor = 100;
+    s->PwrFactor = 1;
+    s->CvMode = 4;
+    s->chn[size_t(chn)].ChnMode = int16_t(m);
+    return s;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, StartFrames,
-    ::testing::Values(
-        StartCase{"worked start", 11, 0, 0, 1, 100, 100, 1, 4, false, "1.5", "3", "0",
-                  "FA 01 00 96 01 3C 00 00 AA F8", 150, 300, 0},
-        StartCase{"charger cells", 3, 2, 0, 1, 100, 100, 1, 6, false, "1", "3", "30",
-                  "FA 21 00 64 00 03 00 1E 58 F8", 100, 300, 30},
-        StartCase{"charger mode 0 unchanged", 3, 0, 0, 1, 100, 100, 1, 6, false, "1", "3", "30",
-                  "FA 01 00 64 01 3C 00 1E 46 F8", 100, 300, 30},
-        StartCase{"type 5 power", 5, 1, 0, 1, 1000, 100, 10, 7, true, "12.5", "3.0", "10",
-                  "FA 11 00 7D 01 3C 00 0A 5B F8", 125, 300, 10},
-        // 60 W is 600 as power: the set value in current units (60000) is
-        // never sent, so it must not refuse the start.
-        StartCase{"type 5 power beyond the current range", 5, 1, 0, 1, 1000, 100, 10, 7, true, "60", "3.0", "10",
-                  "FA 11 02 78 01 3C 00 0A 5C F8", 600, 300, 10},
-        StartCase{"type 5 mode 8 zeros, cut-off current", 5, 8, 0, 1, 1000, 100, 10, 7, true, "1", "4.2", "0.1",
-                  "FA 81 00 00 00 00 00 64 E5 F8", 1000, 420, 100},
-        StartCase{"type 7 CV mode cut-off current", 7, 2, 0, 1, 100, 100, 1, 2, true, "2", "14.4", "0.5",
-                  "FA 21 00 C8 06 00 00 32 DD F8", 200, 1440, 50},
-        StartCase{"type 7 mode 3 cells", 7, 3, 0, 7, 100, 100, 1, 2, true, "2", "4", "5",
-                  "FA 37 00 C8 00 04 00 05 0E F8", 200, 400, 5},
-        StartCase{"type 9 power", 9, 1, 0, 1, 100, 100, 1, 2, true, "50", "3", "0",
-                  "FA 11 00 32 01 3C 00 00 1E F8", 50, 300, 0},
-        StartCase{"type 11 mode 3 zeros", 11, 3, 0, 1, 100, 100, 1, 4, false, "1", "3", "0",
-                  "FA 31 00 00 00 00 00 00 31 F8", 100, 300, 0},
-        StartCase{"type 28 power in whole units", 28, 1, 0, 1, 100, 100, 1, 1, true, "100", "3", "0",
-                  "FA 11 00 64 01 3C 00 00 48 F8", 100, 300, 0},
-        StartCase{"type 29 mode 1 unchanged", 29, 1, 0, 1, 100, 100, 1, 1, true, "1", "3", "0.5",
-                  "FA 11 00 64 01 3C 00 32 7A F8", 100, 300, 50},
-        StartCase{"continue ch1 mode 5 is command F8", 11, 5, 1, 8, 100, 100, 1, 4, false, "1", "1", "0",
-                  "FA F8 00 64 00 64 00 00 08 F8", 100, 100, 0},
-        StartCase{"halves round to even", 11, 0, 0, 1, 100, 100, 1, 4, false, "0.125", "0.375", "2.5",
-                  "FA 01 00 0C 00 26 00 02 29 F8", 12, 38, 2},
-        // Error paths: nothing is built; what was computed before stays.
-        StartCase{"set value no number", 11, 0, 0, 1, 100, 100, 1, 4, false, "x", "3", "0", "", -7, -7, -7},
-        StartCase{"limit empty", 11, 0, 0, 1, 100, 100, 1, 4, false, "1", "", "0", "", 100, -7, -7},
-        StartCase{"set value above 57599", 11, 0, 0, 1, 100, 100, 1, 4, false, "576", "3", "0", "", 57600, -7, -7},
-        StartCase{"negative limit", 11, 0, 0, 7, 100, 100, 1, 4, false, "1", "-1", "0", "", 100, -100, -7},
-        StartCase{"cell count would be a marker", 3, 2, 0, 1, 100, 100, 1, 6, false, "1", "300", "0", "", 100,
-                  30000, -7},
-        StartCase{"ch1 mode 6 command byte overflow", 11, 6, 1, 1, 100, 100, 1, 4, false, "1", "1", "0", "", -7,
-                  -7, -7},
-        StartCase{"third value out of range", 11, 0, 0, 1, 100, 100, 1, 4, false, "1", "3", "60000", "", 100, 300,
-                  60000}));
+} // namespace
+
+TEST(Encoder, BuildsFromValuesAndWritesNothing)
+{
+    const auto sOwned = Load();
+    SlotState& s = *sOwned;
+    s.chn[0].SetRaw = s.chn[0].LmtRaw = s.chn[0].TimRaw = -7;
+    const Encoded e = EncodeStart(s, 0, 1, SetValues{1.5, 3.0, 0.0});
+    EXPECT_EQ(bytes(e.frame), hex("FA 01 00 96 01 3C 00 00 AA F8"));
+    EXPECT_EQ(e.SetRaw, 150);
+    EXPECT_EQ(e.LmtRaw, 300);
+    EXPECT_EQ(e.TimRaw, 0);
+    EXPECT_EQ(s.chn[0].SetRaw, -7);
+    EXPECT_EQ(s.chn[0].LmtRaw, -7);
+    EXPECT_EQ(s.chn[0].TimRaw, -7);
+    // Halves go to the even neighbour.
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{0.125, 0.375, 2.5}).SetRaw, 12);
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{0.125, 0.375, 2.5}).LmtRaw, 38);
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{0.125, 0.375, 2.5}).TimRaw, 2);
+}
+
+TEST(Encoder, RefusesWhatNoFrameCanCarryAndSaysWhere)
+{
+    const auto sOwned = Load();
+    SlotState& s = *sOwned;
+    struct Case {
+        SetValues v;
+        EncodeFail where;
+        bool notNumber;
+        std::optional<int32_t> set, lmt;
+    };
+    const Case cases[] = {
+        {{std::nullopt, 3.0, 0.0}, EncodeFail::SetValue, true, std::nullopt, std::nullopt},
+        {{1.0, std::nullopt, 0.0}, EncodeFail::Limit, true, 100, std::nullopt},
+        {{576.0, 3.0, 0.0}, EncodeFail::SetValue, false, 57600, std::nullopt},
+        {{1.0, -1.0, 0.0}, EncodeFail::Limit, false, 100, -100},
+        {{1.0, 3.0, 60000.0}, EncodeFail::Third, false, 100, 300},
+        {{1.0, 3.0, -1.0}, EncodeFail::Third, false, 100, 300},
+    };
+    for (const Case& c : cases) {
+        const Encoded e = EncodeStart(s, 0, 1, c.v);
+        EXPECT_FALSE(e.frame);
+        EXPECT_EQ(e.failed, c.where);
+        EXPECT_EQ(e.notNumber, c.notNumber);
+        EXPECT_EQ(e.SetRaw, c.set);
+        EXPECT_EQ(e.LmtRaw, c.lmt);
+        EXPECT_FALSE(e.error.isEmpty());
+    }
+}
+
+TEST(Encoder, CommandByteFitsItsByteWithAModeOfZeroOrMore)
+{
+    // Channel 2 in mode 5 is F8: the highest that fits; mode 6 does not.
+    EXPECT_EQ(bytes(EncodeStart(*Load(5, 1), 1, 8, SetValues{1.0, 1.0, 0.0}).frame),
+              hex("FA F8 00 64 00 64 00 00 08 F8"));
+    EXPECT_EQ(EncodeStart(*Load(6, 1), 1, 1, SetValues{1.0, 1.0, 0.0}).failed, EncodeFail::Command);
+    // A negative mode never becomes another channel's command.
+    for (int chn : {0, 1}) {
+        const Encoded e = EncodeStart(*Load(-1, chn), chn, 1, SetValues{1.0, 1.0, 0.0});
+        EXPECT_EQ(e.failed, EncodeFail::Command) << chn;
+        EXPECT_FALSE(e.SetRaw);
+    }
+    EXPECT_EQ(EncodeStart(*Load(), 2, 1, SetValues{1.0, 1.0, 0.0}).failed, EncodeFail::Command);
+}
+
+TEST(Encoder, CellCountsAreWholeAndNeverNegative)
+{
+    const auto sOwned = Load(2);
+    SlotState& s = *sOwned;
+    s.DevType = 3;  // a charger: modes 1..5 send cells
+    EXPECT_EQ(bytes(EncodeStart(s, 0, 1, SetValues{1.0, 3.0, 30.0}).frame), hex("FA 21 00 64 00 03 00 1E 58 F8"));
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{1.0, 239.0, 0.0}).frame.value()[5], 239);
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{1.0, 240.0, 0.0}).failed, EncodeFail::Limit);
+    // -0.4 cells would truncate to 0: refused, as any negative count.
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{1.0, -0.4, 0.0}).failed, EncodeFail::Limit);
+}
+
+TEST(Encoder, ZerosStillNeedNumbersAndPowerUsesItsFactor)
+{
+    const auto sOwned = Load(3);
+    SlotState& s = *sOwned;  // type 11 mode 3: set value and limit go out as zeros
+    EXPECT_EQ(bytes(EncodeStart(s, 0, 1, SetValues{1.0, 3.0, 0.0}).frame), hex("FA 31 00 00 00 00 00 00 31 F8"));
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{1e12, 3.0, 0.0}).failed, EncodeFail::SetValue);
+    EXPECT_EQ(EncodeStart(s, 0, 1, SetValues{1.0, 1e12, 0.0}).failed, EncodeFail::Limit);
+    // Type 5 in mode 1 sends a power: 60 W is 600 at factor 10, whatever
+    // the current range.
+    const auto pOwned = Load(1);
+    SlotState& p = *pOwned;
+    p.DevType = 5;
+    p.CurFactor = 1000;
+    p.PwrFactor = 10;
+    EXPECT_EQ(bytes(EncodeStart(p, 0, 1, SetValues{60.0, 3.0, 10.0}).frame), hex("FA 11 02 78 01 3C 00 0A 5C F8"));
+}
+
+TEST(Encoder, RemoteSetSendsAmpsWithTheLastLimit)
+{
+    const auto sOwned = Load();
+    SlotState& s = *sOwned;
+    s.CurFactor = 1000;
+    s.chn[0].LmtRaw = 300;
+    // 32.768 A is 32768 mA: above a 16-bit integer, inside the frame range.
+    EXPECT_EQ(bytes(EncodeRemoteSet(s, 0, 32.768f).frame), hex("FA 07 88 80 01 3C 00 00 32 F8"));
+    EXPECT_FALSE(EncodeRemoteSet(s, 0, 57.6f).frame);
+    EXPECT_FALSE(EncodeRemoteSet(s, 0, -1.0f).frame);
+    EXPECT_FALSE(EncodeRemoteSet(s, 0, std::numeric_limits<float>::quiet_NaN()).frame);
+    EXPECT_FALSE(EncodeRemoteSet(s, 2, 1.0f).frame);
+}
+
+TEST(Encoder, ParsesTheFieldsOfTheFieldChannel)
+{
+    const auto sOwned = Load();
+    SlotState& s = *sOwned;
+    s.chn[0].SvalText = "1.5";
+    s.chn[0].SlmtText = "x";
+    s.chn[0].StimText = " 2 ";
+    s.chn[1].SvalText = "9";
+    // The single-channel layout has one set of fields for both channels.
+    for (int chn : {0, 1}) {
+        const SetValues v = ParseSetValues(s, chn);
+        EXPECT_EQ(v.sval, 1.5);
+        EXPECT_FALSE(v.slmt);
+        EXPECT_EQ(v.stim, 2.0);
+    }
+    s.Dev2S = true;
+    EXPECT_EQ(ParseSetValues(s, 1).sval, 9.0);
+}
 
 // ---- Senders on a simulated line --------------------------------------
 
@@ -201,7 +257,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dev.plug(ports.path(), 4));
-        st.slot[1].Panel = &panel;
         st.slot[1].hComm = OpenPort(4);
         ASSERT_TRUE(st.slot[1].hComm);
     }
@@ -222,24 +277,23 @@ protected:
     LogCapture log;
     ql::sim::PortsDir ports;
     ql::sim::DeviceSim dev{11, 300};
-    FakePanel panel;
     LinkState st;
 };
 
 TEST_F(Senders, WriteTheirFramesByteForByte)
 {
     st.ch(1, 1).RunSecs = 125;
-    panel.sval[0] = "1.5";
-    panel.slmt[0] = "3";
-    panel.stim[0] = "0";
+    st.ch(1, 0).SvalText = "1.5";
+    st.ch(1, 0).SlmtText = "3";
+    st.ch(1, 0).StimText = "0";
     st.slot[1].DevType = 11;
     EXPECT_TRUE(SendDisconnect(st, 1));
     EXPECT_TRUE(SendStop(st, 1, 1));
     EXPECT_TRUE(SendTime(st, 1, 1));
     EXPECT_TRUE(SendStart(st, 1, 0, 1));
-    panel.chnText = "1";
+    st.slot[1].ChnSel = 1;
     EXPECT_TRUE(RemoteQC(st, 1, 5));
-    panel.chnText = "0";  // both channels chosen reads as channel index 0
+    st.slot[1].ChnSel = 0;  // both channels chosen reads as channel index 0
     EXPECT_TRUE(RemoteQC(st, 1, 0));
     EXPECT_TRUE(RemotePE(st, 1, 1));
     EXPECT_TRUE(RemotePE(st, 1, 0));
@@ -259,13 +313,13 @@ TEST_F(Senders, RemoteSetComputesIn32BitsWithinTheFrameRange)
     st.slot[1].CurFactor = 1000;
     st.ch(1, 0).LmtRaw = 300;
     // 32.768 A is 32768 mA: above a 16-bit integer, inside the frame range.
-    // The field shows the milliamperes sent.
+    // The field's record holds the milliamperes sent.
     EXPECT_TRUE(RemoteSet(st, 1, 32.768f));
-    EXPECT_EQ(panel.sval[0], QLocale().toString(32.768, 'f', 3));
+    EXPECT_EQ(st.ch(1, 0).SvalText, QLocale().toString(32.768, 'f', 3));
     // 57.6 A would be 57600: refused, nothing sent, the field unchanged.
     EXPECT_FALSE(RemoteSet(st, 1, 57.6f));
     EXPECT_FALSE(RemoteSet(st, 1, -1.0f));
-    EXPECT_EQ(panel.sval[0], QLocale().toString(32.768, 'f', 3));
+    EXPECT_EQ(st.ch(1, 0).SvalText, QLocale().toString(32.768, 'f', 3));
     EXPECT_EQ(log.count("ErrSet"), 2);
 
     // 32768 = 136 * 240 + 128.
@@ -275,20 +329,21 @@ TEST_F(Senders, RemoteSetComputesIn32BitsWithinTheFrameRange)
 TEST_F(Senders, ErrorPathsLogTheirLabelAndSendNothing)
 {
     st.slot[1].DevType = 11;
-    panel.sval[1] = "abc";
+    st.slot[1].Dev2S = true;
+    st.ch(1, 1).SvalText = "abc";
     EXPECT_FALSE(SendStart(st, 1, 1, 7));
-    panel.sval[0] = "1";
-    panel.slmt[0] = "3";
-    panel.stim[0] = "99999";
+    st.ch(1, 0).SvalText = "1";
+    st.ch(1, 0).SlmtText = "3";
+    st.ch(1, 0).StimText = "99999";
     EXPECT_FALSE(SendStart(st, 1, 0, 8));
     EXPECT_FALSE(SendStop(st, 1, 2));
     EXPECT_FALSE(SendConnect(st, 11));
     EXPECT_FALSE(SendDisconnect(st, -1));
     st.ch(1, 0).RunSecs = 60 * 57600;
     EXPECT_FALSE(SendTime(st, 1, 0));
-    panel.chnText = "2";
+    st.slot[1].ChnSel = 2;
     EXPECT_FALSE(RemoteQC(st, 1, 0));
-    panel.chnText = "0";
+    st.slot[1].ChnSel = 0;
     EXPECT_FALSE(RemotePE(st, 1, -21));
 
     EXPECT_EQ(log.count("ErrStart7"), 1);
@@ -307,13 +362,11 @@ TEST(SendersClosed, BuildButDoNotWriteOnAClosedPort)
 {
     LogCapture log;
     LinkState st;
-    FakePanel panel;
-    st.slot[0].Panel = &panel;
     EXPECT_TRUE(SendConnect(st, 0));
     EXPECT_TRUE(SendStop(st, 0, 0));
-    // The set field still shows the value sent.
+    // The set field's record still holds the value sent.
     EXPECT_TRUE(RemoteSet(st, 0, 1.5f));
-    EXPECT_EQ(panel.sval[0], QLocale().toString(1.5, 'f', 2));
+    EXPECT_EQ(st.ch(0, 0).SvalText, QLocale().toString(1.5, 'f', 2));
     EXPECT_TRUE(log.lines().isEmpty());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Fakes of the panel, run grid, chart, information list and main window
-// that the run code drives; they record what they are told.
+// Fakes of what the run code drives: its view (panel, run grid,
+// information list), chart, link commands and floating readouts. They record
+// what they are told and show the records they are asked to.
 #include "link/runtrack.h"
 #include "platform/services.h"
 
@@ -17,75 +18,26 @@
 
 namespace qltest {
 
-class FakePanel : public ql::RunPanelIf {
-public:
-    int selChn = 0;
-    bool dev2s = false;
-    QString port = QStringLiteral("COM3");
-    QString mode = QStringLiteral("D-CC");
-    QString sval[2] = {QStringLiteral("1.00"), QStringLiteral("1.00")};
-    QString slmt[2] = {QStringLiteral("3.00"), QStringLiteral("3.00")};
-    QString stim[2] = {QStringLiteral("0"), QStringLiteral("0")};
-    bool enabled[3] = {true, true, true};
+// What the view shows of a slot's panel: readouts, time, value fields
+// (channel index as the panel addresses them) and timers, rendered from the
+// records when the run code asks.
+struct ShownPanel {
     QString vol[2], cur[2], pwr[2], time[2];
-    bool runEnable = true;
+    QString sval[2], slmt[2], stim[2];
     bool tmrShow[2] = {false, false};
     bool tmrCurve[2] = {false, false};
-    int test = 1;
-    QVector<QStringList> stepList;  // rows of 4 cells; row 0 the header
-
-    int ChnIndex() const override { return selChn; }
-    bool Dev2S() const override { return dev2s; }
-    QString tPort() const override { return port; }
-    QString tMode() const override { return mode; }
-    QString tSval(int c) const override { return sval[idx(c)]; }
-    void setTSval(int c, const QString& t) override { sval[idx(c)] = t; }
-    QString tSlmt(int c) const override { return slmt[idx(c)]; }
-    void setTSlmt(int c, const QString& t) override { slmt[idx(c)] = t; }
-    QString tStim(int c) const override { return stim[idx(c)]; }
-    void setTStim(int c, const QString& t) override { stim[idx(c)] = t; }
-    QString lSvalt(int) const override { return QStringLiteral("A"); }
-    QString lSlmtt(int) const override { return QStringLiteral("V"); }
-    bool SvalEnable(int) const override { return enabled[0]; }
-    bool SlmtEnable(int) const override { return enabled[1]; }
-    bool StimEnable(int) const override { return enabled[2]; }
-    QString tVol(int c) const override { return vol[idx(c)]; }
-    void setTVol(int c, const QString& t) override { vol[idx(c)] = t; }
-    QString tCur(int c) const override { return cur[idx(c)]; }
-    void setTCur(int c, const QString& t) override { cur[idx(c)] = t; }
-    QString tPwr(int c) const override { return pwr[idx(c)]; }
-    void setTPwr(int c, const QString& t) override { pwr[idx(c)] = t; }
-    void setTTime(int c, const QString& t) override { time[idx(c)] = t; }
-    bool RunEnable() const override { return runEnable; }
-    bool TmrShowEnable(int c) const override { return tmrShow[c]; }
-    void setTmrShowEnable(int c, bool on) override { tmrShow[c] = on; }
-    bool TmrCurveEnable(int c) const override { return tmrCurve[c]; }
-    void setTmrCurveEnable(int c, bool on) override { tmrCurve[c] = on; }
-    int Test() const override { return test; }
-    QString tStepList(int r, int c) const override
-    {
-        return r < stepList.size() && c < stepList[r].size() ? stepList[r][c] : QString();
-    }
-    int StepListCnt() const override { return static_cast<int>(stepList.size()); }
-
-private:
-    // In the single-channel layout the one field answers for both channels.
-    int idx(int c) const { return dev2s ? c : 0; }
 };
 
-class FakeGrid : public ql::RunGridIf {
+// A slot's run grid as shown: row 0 the headers, row chn + 1 the channel.
+class FakeGrid {
 public:
     QMap<QPair<int, int>, QString> cells;
-    QMap<QPair<int, int>, int32_t> colors;
     FakeGrid()
     {
-        const char* heads[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt"};
         for (int c = 0; c < 7; ++c)
-            cells[{0, c}] = QString::fromLatin1(heads[c]);
+            cells[{0, c}] = QString::fromLatin1(ql::kRunHeaders[size_t(c)]);
     }
-    QString text(int r, int c) const override { return cells.value({r, c}); }
-    void setText(int r, int c, const QString& t) override { cells[{r, c}] = t; }
-    void setCellBackColor(int r, int c, int32_t color) override { colors[{r, c}] = color; }
+    QString text(int r, int c) const { return cells.value({r, c}); }
 };
 
 class FakeChart : public ql::RunChartIf {
@@ -96,15 +48,8 @@ public:
     double minY[3] = {0, 0, 0}, maxY[3] = {20, 10, 100};
     int draws = 0;
     bool yStep = true, large = false, sizeOn = true;
-    QString title = QStringLiteral("Chart");
-    QMap<int, QString> legend;
-    int32_t color[10] = {};
-    int axes[10] = {0, 1, 2, 0, 0, 0, 1, 2, 0, 0};
-    bool show[10] = {true, true, true, true, true, true, true, true, true, true};
-    QMap<int, bool> legendOn;
 
     int CurveCount() const override { return curveCount; }
-    void setCurveCount(int n) override { curveCount = n; }
     int DpCnt(int c) const override { return static_cast<int>(curve(c).size()); }
     double DpX(int c, int i) const override { return curve(c).at(i).first; }
     double DpY(int c, int i) const override { return curve(c).at(i).second; }
@@ -134,15 +79,6 @@ public:
     bool Large() const override { return large; }
     void setLarge(bool on) override { large = on; }
     void setSize(bool on) override { sizeOn = on; }
-    QString TitleText() const override { return title; }
-    void setLegendText(int c, const QString& t) override { legend[c] = t; }
-    int32_t CurveLineColor(int c) const override { return color[c]; }
-    void setCurveLineColor(int c, int32_t v) override { color[c] = v; }
-    int CurveAxesY(int c) const override { return axes[c]; }
-    void setCurveAxesY(int c, int a) override { axes[c] = a; }
-    bool ShowCurve(int c) const override { return show[c]; }
-    void setShowCurve(int c, bool on) override { show[c] = on; }
-    void setShowLegend(int c, bool on) override { legendOn[c] = on; }
 
 private:
     const QVector<QPair<double, double>>& curve(int c) const
@@ -159,27 +95,20 @@ private:
     }
 };
 
-class FakeInfo : public ql::RunInfoIf {
-public:
-    QString lines[5];
-    QStringList added;  // notes added below the fixed lines, in order
-    QString line(int i) const override { return lines[i]; }
-    void setLine(int i, const QString& t) override { lines[i] = t; }
-    void addLine(const QString& t) override { added << t; }
-};
-
-class FakeHost : public ql::RunHostIf {
+// The run code's view, link and floating readouts, recording what they are
+// asked to do; parts asked for are shown from the records.
+class FakeHost : public ql::RunViewIf, public ql::RunLinkIf, public ql::ReadoutWindowsIf {
 public:
     explicit FakeHost(ql::LinkState& state) : st(state) {}
     ql::LinkState& st;
-    FakePanel panels[2];
+    ShownPanel panels[2];
     FakeGrid grids[2];
     FakeChart charts[2];
-    FakeInfo infos[2];
+    QString infos[2][5];
+    QStringList added[2];  // notes added below the fixed lines, in order
 
-    bool autoSave = false, saveCsv = true, autoScale = true, showLabel = true, menuTemp = false;
-    int curDev = 0;
-    bool minDisp = false, meterOpen = false, usbOpen = false;
+    bool menuTemp = false;
+    bool minDisp = false, meterOpen = false;
     QStringList calls;  // everything the host was asked to do, in order
     struct Sent {
         int slot, chn, kind;
@@ -191,28 +120,50 @@ public:
     ql::ReadoutValues disp, meter;
     QString fwText;
 
-    ql::RunPanelIf* panel(int s) override { return &panels[s]; }
-    ql::RunGridIf* grid(int s) override { return &grids[s]; }
+    // RunViewIf
+    void Refresh(int s, int c, unsigned parts) override
+    {
+        const ql::SlotState& slot = st.slot[size_t(s)];
+        const ql::ChanState& ch = slot.chn[size_t(c)];
+        ShownPanel& p = panels[s];
+        if (parts & Readouts) {
+            p.vol[c] = ch.VoltText;
+            p.cur[c] = ch.CurText;
+            p.pwr[c] = ch.PwrText;
+        }
+        if (parts & Fields) {
+            const ql::ChanState& f = slot.chn[size_t(slot.FieldChn(c))];
+            p.sval[c] = f.SvalText;
+            p.slmt[c] = f.SlmtText;
+            p.stim[c] = f.StimText;
+        }
+        if (parts & RunCells) {
+            const std::array<QString, 7> cells = ql::RunRowTexts(ch);
+            for (int k = 0; k < 7; ++k)
+                grids[s].cells[{c + 1, k}] = cells[size_t(k)];
+        }
+        if (parts & Timers) {
+            p.tmrShow[c] = ch.ShowOn;
+            p.tmrCurve[c] = ch.CurveOn;
+        }
+    }
+    void ShowTime(int s, int c, const QString& t) override { panels[s].time[c] = t; }
+    void SetInfoLine(int s, int i, const QString& t) override { infos[s][i] = t; }
+    void AddInfoLine(int s, const QString& t) override { added[s] << t; }
     ql::RunChartIf* chart(int s) override { return &charts[s]; }
-    ql::RunInfoIf* info(int s) override { return &infos[s]; }
-    bool AutoSave() const override { return autoSave; }
-    bool SaveCsv() const override { return saveCsv; }
-    bool AutoScale() const override { return autoScale; }
-    bool ShowLabel() const override { return showLabel; }
     bool MenuTemp() const override { return menuTemp; }
-    int CurDev() const override { return curDev; }
-    int32_t ChannelColor(bool current) const override { return current ? 255 : 16711680; }
     void SetRunState(bool idle, int s) override { calls << QStringLiteral("SetRunState(%1,%2)").arg(idle).arg(s); }
     void SetAdjButtons(bool e) override { calls << QStringLiteral("SetAdjButtons(%1)").arg(e); }
     void ShowMsg(const QString& t) override { msgs << t; }
     void ShowCritical(const QString& t) override { criticals << t; }
-    void SetupModeFields(int s, int c) override { calls << QStringLiteral("SetupModeFields(%1,%2)").arg(s).arg(c); }
     void SetFwText(const QString& t) override { fwText = t; }
     void SaveDataFile(int, int c, const QString& path) override
     {
         calls << QStringLiteral("SaveDataFile");
         saves.append({c, path});
     }
+
+    // RunLinkIf
     void SendStart(int s, int c, int k) override
     {
         calls << QStringLiteral("SendStart(%1)").arg(k);
@@ -229,10 +180,11 @@ public:
         st.ch(s, c).TickSecs = tick;
         st.ch(s, c).RunSecs = run;
     }
+
+    // ReadoutWindowsIf
     bool MinDispShown() const override { return minDisp; }
     void ShowDisp(const ql::ReadoutValues& v) override { disp = v; }
     bool MeterOpen() const override { return meterOpen; }
-    bool UsbOpen() const override { return usbOpen; }
     void ShowMeter() override
     {
         calls << QStringLiteral("ShowMeter");

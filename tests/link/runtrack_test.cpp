@@ -3,6 +3,7 @@
 #include "link/comm.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
+#include "platform/settings.h"
 #include "run_fakes.h"
 #include "sim/devsim.h"
 
@@ -36,8 +37,25 @@ protected:
         s.CvMode = 2;
         tracker.programDir = dir.path();
         tracker.now = [] { return QDateTime(QDate(2026, 3, 8), QTime(14, 5, 9)); };
-        host.grids[0].setText(1, 0, QStringLiteral("QL-K01"));
+        ch(0).DevName = QStringLiteral("QL-K01");
+        // The panel: D-CC with 1.00 A to 3.00 V and no time limit, Start
+        // offered, the port COM3 chosen.
+        s.ModeText = QStringLiteral("D-CC");
+        s.RunEnable = true;
+        s.PortNo = 3;
+        for (ChanState& c : s.chn) {
+            c.SvalText = QStringLiteral("1.00");
+            c.SlmtText = QStringLiteral("3.00");
+            c.StimText = QStringLiteral("0");
+            c.SvalUnit = QStringLiteral("A");
+            c.SlmtUnit = QStringLiteral("V");
+        }
+        saved = settings();
+        settings().AutoSave = false;
+        settings().SaveCsv = true;
+        settings().AutoScale = true;
     }
+    void TearDown() override { settings() = saved; }
 
     ChanState& ch(int c = 0) { return st->ch(0, c); }
     void sample(float volt, float cur, int runState, int chn = 0)
@@ -47,11 +65,22 @@ protected:
         tracker.Track(0, chn, runState);
     }
     QString record(int chn = 0) { return RunRecord::PathOf(tracker.RecordBase(0, chn)); }
+    // A begin cell as a start or a continue leaves it.
+    void begin(int chn, const QString& cell)
+    {
+        ch(chn).BeginCell = cell;
+        ch(chn).HasBegin = !cell.isEmpty();
+        bool ok = false;
+        const double v = cell.left(cell.size() - 1).toDouble(&ok);
+        ch(chn).BeginIsNumber = ok;
+        ch(chn).BeginVolt = ok ? float(v) : 0;
+    }
 
     QTemporaryDir dir;
     std::unique_ptr<LinkState> st = std::make_unique<LinkState>();
     FakeHost host{*st};
-    RunTracker tracker{*st, host};
+    RunTracker tracker{*st, host, host, host};
+    Settings saved;
 };
 
 } // namespace
@@ -61,7 +90,7 @@ protected:
 TEST_F(RunTrackTest, RunStartsOnStateDigitOneOrTwo)
 {
     for (int digit : {1, 2}) {
-        host.grids[0].setText(1, 2, QStringLiteral("4.100V"));  // started here
+        begin(0, QStringLiteral("4.100V"));  // started here
         ch().Running = false;
         host.calls.clear();
         sample(4.0f, 1.0f, digit);
@@ -83,7 +112,7 @@ TEST_F(RunTrackTest, EchoStepsRunOnTheRunningBranch)
         void RunStartEcho(int, int) override { ++starts; }
         void SetEcho(int, int) override { ++sets; }
     } echo;
-    host.grids[0].setText(1, 2, QStringLiteral("4.100V"));
+    begin(0, QStringLiteral("4.100V"));
     ch().SetPend = 1;
     ch().Volt = 4;
     tracker.Track(0, 0, 1, &echo);
@@ -94,9 +123,9 @@ TEST_F(RunTrackTest, EchoStepsRunOnTheRunningBranch)
 
 TEST_F(RunTrackTest, OtherChannelOnlyMovesButtonsWhenSelected)
 {
-    host.panels[0].dev2s = true;
-    host.panels[0].selChn = 0;
-    host.grids[0].setText(2, 2, QStringLiteral("4.000V"));
+    st->slot[0].Dev2S = true;
+    st->slot[0].ChnSel = 0;
+    begin(1, QStringLiteral("4.000V"));
     sample(4.0f, 1.0f, 1, 1);
     EXPECT_TRUE(ch(1).Running);
     EXPECT_FALSE(ch(0).Running);
@@ -106,8 +135,8 @@ TEST_F(RunTrackTest, OtherChannelOnlyMovesButtonsWhenSelected)
 TEST_F(RunTrackTest, RunEndWritesCellsSavesOnceAndStops)
 {
     QDir(dir.path()).mkpath(QStringLiteral("Data"));
-    host.autoSave = true;
-    host.saveCsv = true;
+    settings().AutoSave = true;
+    settings().SaveCsv = true;
     ASSERT_TRUE(tracker.RunClick(0, 0));
     sample(3.712f, 1.0f, 1);
     host.calls.clear();
@@ -136,8 +165,8 @@ TEST_F(RunTrackTest, RunEndWritesCellsSavesOnceAndStops)
 
 TEST_F(RunTrackTest, RunEndWithoutDataFolderOrWithTabSeparator)
 {
-    host.autoSave = true;
-    host.saveCsv = false;
+    settings().AutoSave = true;
+    settings().SaveCsv = false;
     ASSERT_TRUE(tracker.RunClick(0, 0));
     sample(4.0f, 1.0f, 1);
     sample(4.0f, 0.0f, 0);
@@ -148,13 +177,13 @@ TEST_F(RunTrackTest, RunEndWithoutDataFolderOrWithTabSeparator)
 
 TEST_F(RunTrackTest, NoStopMessageOnTwoChannelPanelsOrDuringTests)
 {
-    host.panels[0].dev2s = true;
-    host.grids[0].setText(1, 2, QStringLiteral("4V"));
+    st->slot[0].Dev2S = true;
+    begin(0, QStringLiteral("4V"));
     sample(4.0f, 1.0f, 1);
     sample(4.0f, 0.0f, 0);
     EXPECT_TRUE(host.msgs.isEmpty());
 
-    host.panels[0].dev2s = false;
+    st->slot[0].Dev2S = false;
     st->slot[0].StepRunning = true;
     host.calls.clear();
     sample(4.0f, 1.0f, 1);
@@ -166,8 +195,10 @@ TEST_F(RunTrackTest, NoStopMessageOnTwoChannelPanelsOrDuringTests)
 
 TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
 {
-    host.grids[0].setText(1, 2, QStringLiteral("4V"));
-    host.infos[0].lines[3] = QStringLiteral(" Device1: Monitor ON");
+    begin(0, QStringLiteral("4V"));
+    st->slot[0].VerFrames = 2;
+    tracker.MonitorClick(0, 0);
+    ASSERT_EQ(host.infos[0][3], QStringLiteral(" Device1: Monitor ON"));
     sample(4.0f, 1.0f, 1);
     sample(4.0f, 0.0f, 0);
     EXPECT_TRUE(host.panels[0].tmrCurve[0]);
@@ -197,14 +228,14 @@ TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceFromItsRecord)
 TEST_F(RunTrackTest, AutoDataFileStaysInTheDataFolderWhateverTheRecordNames)
 {
     QDir(dir.path()).mkpath(QStringLiteral("Data"));
-    host.autoSave = true;
-    host.saveCsv = true;
+    settings().AutoSave = true;
+    settings().SaveCsv = true;
     const QString names[] = {QStringLiteral("../../x/QL\\K01\t"), QStringLiteral("QL-K01 B")};
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         host.saves.clear();
-        host.grids[0].setText(1, 0, QStringLiteral("QL-K01"));
-        host.grids[0].setText(1, 2, QString());
+        ch(0).DevName = QStringLiteral("QL-K01");
+        begin(0, QString());
         RunRecord::Header h;
         h.device = name;
         h.begin = QStringLiteral("4.200V");
@@ -251,7 +282,7 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     private:
         ChanState& c_;
     } echo(ch());
-    tracker.checkSend = [](const SlotState& s, int chn, int, const RunPanelIf&) {
+    tracker.checkSend = [](const SlotState& s, int chn, int) {
         SendCheck c;
         c.ok = s.chn[size_t(chn)].SetRaw > 0;
         c.reason = QStringLiteral("out of range: 0.00");
@@ -285,7 +316,7 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
 
     // A run that ends before its set values came is not continued later.
     sample(4.0f, 0.0f, 0);
-    host.grids[0].setText(1, 2, QString());
+    begin(0, QString());
     host.starts.clear();
     echo.data = false;
     tracker.Track(0, 0, 1, &echo);
@@ -295,20 +326,21 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     EXPECT_TRUE(host.starts.isEmpty());
 }
 
-// The record is named by the port that is open, whatever the port field
-// shows, and never leads out of the program folder.
+// The record is named by the port that is open and never leads out of the
+// program folder, whatever the device's name.
 TEST_F(RunTrackTest, RecordIsNamedByThePortThatIsOpen)
 {
     sim::PortsDir ports;
     sim::DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(ports.path(), 3));
-    st->slot[0].hComm = OpenPort(3);
+    ASSERT_TRUE(dev.plug(ports.path(), 7));
+    st->slot[0].hComm = OpenPort(7);
     ASSERT_TRUE(st->slot[0].hComm);
-    host.panels[0].port = QStringLiteral("COM3/../../x");
     ASSERT_TRUE(tracker.RunClick(0, 0));
-    EXPECT_EQ(ch().DataFile, dir.path() + QStringLiteral("/ql-QL-K01-COM3-1-1"));
+    EXPECT_EQ(ch().DataFile, dir.path() + QStringLiteral("/ql-QL-K01-COM7-1-1"));
     EXPECT_TRUE(QFile::exists(record()));
     ClosePort(st->slot[0].hComm);
+    st->slot[0].hComm = nullptr;
+    ch().DevName = QStringLiteral("../../x");
     EXPECT_EQ(QFileInfo(tracker.RecordBase(0, 0)).absolutePath(), dir.path());
 }
 
@@ -372,13 +404,13 @@ TEST_F(RunTrackTest, StatusAndTemperatureLines)
     ch().Temp = 25.0f;
     ch().Volt = 4;
     tracker.ShowSample(0, 0);
-    EXPECT_EQ(host.infos[0].lines[1], QStringLiteral(" Device1: STOP"));
-    EXPECT_EQ(host.infos[0].lines[2], QStringLiteral(" Temp1: 25.0 \u2103"));
-    host.panels[0].dev2s = true;
+    EXPECT_EQ(host.infos[0][1], QStringLiteral(" Device1: STOP"));
+    EXPECT_EQ(host.infos[0][2], QStringLiteral(" Temp1: 25.0 \u2103"));
+    st->slot[0].Dev2S = true;
     ch(1).Running = true;
     st->slot[0].TempOk = false;
     tracker.ShowSample(0, 1);
-    EXPECT_EQ(host.infos[0].lines[2], QStringLiteral(" Channel2: START"));
+    EXPECT_EQ(host.infos[0][2], QStringLiteral(" Channel2: START"));
 }
 
 TEST_F(RunTrackTest, CapacityAndEnergyUnitsSwitchAtTen)
@@ -396,7 +428,7 @@ TEST_F(RunTrackTest, CapacityAndEnergyUnitsSwitchAtTen)
 
 TEST_F(RunTrackTest, RunCellsAverageVoltageAndEnergy)
 {
-    host.grids[0].setText(1, 2, QStringLiteral("3.7V"));
+    begin(0, QStringLiteral("3.7V"));
     ch().Cap = 2;
     sample(3.7f, 1.0f, 1);  // the average needs points: none before this sample
     EXPECT_TRUE(host.grids[0].text(1, 6).isEmpty());
@@ -411,7 +443,7 @@ TEST_F(RunTrackTest, RunCellsAverageVoltageAndEnergy)
 
 TEST_F(RunTrackTest, FirstPointOfARunStartsAtTheBeginVoltage)
 {
-    host.grids[0].setText(1, 2, QStringLiteral("4.125V"));
+    begin(0, QStringLiteral("4.125V"));
     ch().TickSecs = 3;
     sample(4.0f, 1.0f, 1);
     const auto& v = host.charts[0].pts[0];
@@ -423,7 +455,7 @@ TEST_F(RunTrackTest, FirstPointOfARunStartsAtTheBeginVoltage)
     EXPECT_EQ(host.charts[0].pts[4].size(), 2);
     // A begin cell that is no number starts from the sample.
     host.charts[0].ClearAll();
-    host.grids[0].setText(1, 2, QStringLiteral("xV"));
+    begin(0, QStringLiteral("xV"));
     sample(3.9f, 1.0f, 1);
     EXPECT_NEAR(host.charts[0].pts[0][0].second, 3.9, 1e-6);
 }
@@ -431,7 +463,7 @@ TEST_F(RunTrackTest, FirstPointOfARunStartsAtTheBeginVoltage)
 TEST_F(RunTrackTest, TypeTwentySixIntegratesCapacityOncePerSecond)
 {
     st->slot[0].DevType = 26;
-    host.grids[0].setText(1, 2, QStringLiteral("5V"));
+    begin(0, QStringLiteral("5V"));
     ch().RunSecs = 0;
     sample(5.0f, 3.6f, 1);
     ch().RunSecs = 10;
@@ -467,7 +499,7 @@ TEST_F(RunTrackTest, FloatingReadoutsFollowTheSelectedSlotAndTheMeter)
     EXPECT_TRUE(host.meterOpen);
     EXPECT_EQ(host.meter.cur, QStringLiteral("0.1235"));
     EXPECT_EQ(host.meter.d1, QStringLiteral("0.600"));
-    host.usbOpen = true;
+    st->UsbOpen = true;
     tracker.ShowSample(0, 0);
     EXPECT_EQ(host.meter.d1, QStringLiteral("-.---"));
     ch().ChnMode = 0;
@@ -491,7 +523,7 @@ TEST_F(RunTrackTest, TrackersStartAndWiden)
     EXPECT_FLOAT_EQ(s.VolAxisMin, 0.0f);
 
     // Without automatic scaling an unset pair takes the chart's range.
-    host.autoScale = false;
+    settings().AutoScale = false;
     s.VolAxisMax = s.VolAxisMin = 0;
     host.charts[0].maxY[0] = 20;
     host.charts[0].minY[0] = 0;
@@ -550,7 +582,8 @@ TEST_F(RunTrackTest, StartResetsSeedsSendsAndCreatesTheRecord)
     ch().Cap = 2;
     ch().LastTimeMin = 7;
     ch().Volt = 4.2f;
-    host.panels[0].vol[0] = QStringLiteral("4.200");
+    ch().VoltText = QStringLiteral("4.200");
+    ch().VoltShown = 4.2f;
     st->slot[0].CurveSecs = 50;
     ch().TickSecs = 33;
 
@@ -586,7 +619,7 @@ TEST_F(RunTrackTest, StartResetsSeedsSendsAndCreatesTheRecord)
 
 TEST_F(RunTrackTest, StartRefusedChangesNothing)
 {
-    tracker.checkSend = [](const SlotState&, int, int, const RunPanelIf&) {
+    tracker.checkSend = [](const SlotState&, int, int) {
         SendCheck c;
         c.ok = false;
         c.field = 1;
@@ -603,7 +636,8 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
 
     EXPECT_FALSE(tracker.RunClick(0, 0));
     EXPECT_EQ(host.criticals, QStringList{QStringLiteral("Setting value out of range!")});
-    EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("30.00"));
+    EXPECT_EQ(ch().SlmtText, QStringLiteral("30.00"));
+    EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("30.00"));  // and shown
     EXPECT_TRUE(host.starts.isEmpty());
     EXPECT_EQ(host.charts[0].DpCnt(0), 1);
     EXPECT_EQ(ch().Cap, 3);
@@ -636,17 +670,17 @@ TEST_F(RunTrackTest, StartWithStepTestKeepsTheChart)
 
 TEST_F(RunTrackTest, TwoChannelStartLeavesSharedAxesAlone)
 {
-    host.panels[0].dev2s = true;
+    st->slot[0].Dev2S = true;
     host.charts[0].curveCount = 10;
     host.charts[0].pts[1] = {{0, 1}};  // channel 1 has data
     st->slot[0].VolAxisMax = 9;
-    host.grids[0].setText(2, 0, QStringLiteral("QL-2CH"));
+    ch(1).DevName = QStringLiteral("QL-2CH");
     ASSERT_TRUE(tracker.RunClick(0, 1));
     EXPECT_EQ(st->slot[0].VolAxisMax, 9);
     EXPECT_EQ(host.charts[0].DpCnt(1), 1);
     EXPECT_TRUE(ch(1).DataFile.endsWith(QStringLiteral("ql-QL-2CH-COM3-1-2")));
     // A single-channel panel on a ten-curve chart clears curves 5 to 9.
-    host.panels[0].dev2s = false;
+    st->slot[0].Dev2S = false;
     host.charts[0].pts[7] = {{0, 1}};
     ASSERT_TRUE(tracker.RunClick(0, 0));
     EXPECT_EQ(host.charts[0].DpCnt(7), 0);
@@ -655,7 +689,7 @@ TEST_F(RunTrackTest, TwoChannelStartLeavesSharedAxesAlone)
 TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
 {
     const QString log = qltest::errLogPath();
-    host.grids[0].setText(1, 2, QStringLiteral("4V"));
+    begin(0, QStringLiteral("4V"));
     ch().DataFile = dir.path() + QStringLiteral("/missing/ql-x");
     sample(4.0f, 1.0f, 1);
     sample(4.0f, 1.0f, 1);
@@ -663,7 +697,7 @@ TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
     EXPECT_EQ(host.charts[0].DpCnt(0), 3);  // begin point and two samples
     EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("missing/ql-x.bak")), 1);
     // The log may sit on the same full disk: the information list tells.
-    EXPECT_EQ(host.infos[0].added, QStringList{QStringLiteral(" Device1: Record write failed")});
+    EXPECT_EQ(host.added[0], QStringList{QStringLiteral(" Device1: Record write failed")});
 
     // Rows reach the record again: shown once, and nothing more while it works.
     ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("missing")));
@@ -671,7 +705,7 @@ TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
     sample(4.0f, 1.0f, 1);
     ch().RunSecs = 3;
     sample(4.0f, 1.0f, 1);
-    EXPECT_EQ(host.infos[0].added, (QStringList{QStringLiteral(" Device1: Record write failed"),
+    EXPECT_EQ(host.added[0], (QStringList{QStringLiteral(" Device1: Record write failed"),
                                                 QStringLiteral(" Device1: Record write OK")}));
     EXPECT_EQ(qltest::readAll(dir.path() + QStringLiteral("/missing/ql-x.bak")),
               QStringLiteral("2\t01.00\t4.000\r\n3\t01.00\t4.000\r\n"));
@@ -679,13 +713,13 @@ TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
 
 TEST_F(RunTrackTest, ARecordThatCannotBeCreatedIsShownPerChannel)
 {
-    host.panels[0].dev2s = true;
+    st->slot[0].Dev2S = true;
     host.charts[0].curveCount = 10;
-    host.grids[0].setText(2, 0, QStringLiteral("QL-K01"));
+    ch(1).DevName = QStringLiteral("QL-K01");
     // A folder in the record's place: it cannot be written.
     ASSERT_TRUE(QDir().mkpath(record(1)));
     ASSERT_TRUE(tracker.RunClick(0, 1));
-    EXPECT_EQ(host.infos[0].added, QStringList{QStringLiteral(" Channel2: Record write failed")});
+    EXPECT_EQ(host.added[0], QStringList{QStringLiteral(" Channel2: Record write failed")});
     EXPECT_EQ(host.starts.size(), 1);  // the run starts all the same
 }
 
@@ -698,8 +732,8 @@ TEST_F(RunTrackTest, RecordRowAndCurvePointTakeOneReadingOfTheClock)
     };
     ASSERT_TRUE(tracker.RunClick(0, 0));
     ch().Running = true;
-    host.panels[0].tmrCurve[0] = true;
-    host.grids[0].setText(1, 2, QStringLiteral("4V"));
+    ch(0).CurveOn = true;
+    begin(0, QStringLiteral("4V"));
     for (int i = 0; i < 3; ++i) {
         ch().Volt = 4;
         ch().Cur = 1;
@@ -758,7 +792,7 @@ TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
 
     // Later rows append to the same record.
     ch().Running = true;
-    host.panels[0].tmrCurve[0] = true;
+    ch(0).CurveOn = true;
     ch().RunSecs = 21;
     ch().Volt = 4;
     ch().Cur = 1;
@@ -784,7 +818,7 @@ TEST_F(RunTrackTest, ContinueSkipsDamagedRowsAndStillSends)
 TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
 {
     const QString log = qltest::errLogPath();
-    host.panels[0].tmrCurve[0] = true;
+    ch(0).CurveOn = true;
     auto rows = [&](std::initializer_list<int> secs) {
         for (int t : secs) {
             ch().Running = true;
@@ -879,11 +913,11 @@ TEST_F(RunTrackTest, MonitorContinuesTheClockFromTheLastPoint)
     tracker.MonitorClick(0, 0);
     EXPECT_TRUE(host.panels[0].tmrCurve[0]);
     EXPECT_EQ(ch().TickSecs, 125);
-    EXPECT_EQ(host.infos[0].lines[3], QStringLiteral(" Device1: Monitor ON"));
+    EXPECT_EQ(host.infos[0][3], QStringLiteral(" Device1: Monitor ON"));
     tracker.MonitorClick(0, 0);
     EXPECT_FALSE(host.panels[0].tmrCurve[0]);
-    EXPECT_TRUE(host.infos[0].lines[3].isEmpty());
-    host.panels[0].runEnable = false;  // during a run nothing happens
+    EXPECT_TRUE(host.infos[0][3].isEmpty());
+    st->slot[0].RunEnable = false;  // during a run nothing happens
     tracker.MonitorClick(0, 0);
     EXPECT_FALSE(host.panels[0].tmrCurve[0]);
 }
@@ -901,7 +935,7 @@ TEST_F(RunTrackTest, TimeDisplay)
 
 TEST_F(RunTrackTest, MinuteFramesOncePerMinuteWhateverTheTickPhase)
 {
-    host.panels[0].dev2s = true;
+    st->slot[0].Dev2S = true;
     // Ticks at uneven moments: twice within one second, skipping a second.
     for (int s : {0, 1, 59, 60, 60, 61, 119, 121, 122, 180, 180, 240}) {
         ch().RunSecs = s;
@@ -934,20 +968,4 @@ TEST_F(RunTrackTest, CurveTimerRaisesTheCurveTime)
     ch().TickSecs = 10;
     tracker.TmrCurveOn(0, 0);
     EXPECT_EQ(st->slot[0].CurveSecs, 40);
-}
-
-TEST_F(RunTrackTest, TwoChannelCurveSetUp)
-{
-    tracker.InitChnCurves(0);
-    auto& chart = host.charts[0];
-    EXPECT_EQ(chart.curveCount, 10);
-    EXPECT_EQ(chart.legend[0], QStringLiteral("Voltage1"));
-    EXPECT_EQ(chart.legend[7], QStringLiteral("Temp2"));
-    EXPECT_EQ(chart.color[5], 16711680);
-    EXPECT_EQ(chart.color[6], 255);
-    EXPECT_EQ(chart.color[7], 255);
-    EXPECT_EQ(chart.axes[6], chart.axes[1]);
-    EXPECT_TRUE(chart.legendOn[6]);
-    EXPECT_EQ(host.grids[0].text(2, 0), QStringLiteral("No Device"));
-    EXPECT_EQ(host.grids[0].colors.value({2, 8}), 255);
 }

@@ -12,7 +12,6 @@
 
 using namespace ql;
 using ql::sim::DeviceSim;
-using ql::sim::FakePanel;
 using ql::sim::PortsDir;
 using ql::sim::ReadUntil;
 
@@ -46,7 +45,6 @@ protected:
     {
         dev = std::make_unique<DeviceSim>(type, fw);
         ASSERT_TRUE(dev->plug(ports.path(), 2));
-        st.slot[0].Panel = &panel;
         st.slot[0].hComm = OpenPort(2);
         ASSERT_TRUE(st.slot[0].hComm);
         ASSERT_TRUE(SetPortState(st.slot[0].hComm, 9600, 8, 0, 2));
@@ -66,7 +64,6 @@ protected:
 
     PortsDir ports;
     std::unique_ptr<DeviceSim> dev;
-    FakePanel panel;
     LinkState st;
 };
 
@@ -91,9 +88,9 @@ TEST_F(Sim, ADischargeRunFollowsTheSetValueAndEndsAtTheCutOff)
 {
     connectAs(11, 300);
     replies(2);
-    panel.sval[0] = "1";
-    panel.slmt[0] = "3.5";
-    panel.stim[0] = "0";
+    st.ch(0, 0).SvalText = "1";
+    st.ch(0, 0).SlmtText = "3.5";
+    st.ch(0, 0).StimText = "0";
     st.slot[0].DevType = 11;
     ASSERT_TRUE(SendStart(st, 0, 0, 1));
     ASSERT_TRUE(dev->waitForFrames(2));
@@ -134,9 +131,9 @@ TEST_F(Sim, SetStopTimeAndTriggersActOnTheDevice)
 {
     connectAs(11, 300);
     replies(2);
-    panel.sval[0] = "2";
-    panel.slmt[0] = "1";
-    panel.stim[0] = "0";
+    st.ch(0, 0).SvalText = "2";
+    st.ch(0, 0).SlmtText = "1";
+    st.ch(0, 0).StimText = "0";
     st.slot[0].DevType = 11;
     ASSERT_TRUE(SendStart(st, 0, 0, 1));
     ASSERT_TRUE(RemoteSet(st, 0, 0.5f));
@@ -226,9 +223,10 @@ TEST_F(Sim, TwoChannelTypesAnswerOnBothChannels)
         EXPECT_TRUE(x.checks);
 
     // Channel 1 runs on its own.
-    panel.sval[1] = "0.25";
-    panel.slmt[1] = "1";
-    panel.stim[1] = "0";
+    st.slot[0].Dev2S = true;
+    st.ch(0, 1).SvalText = "0.25";
+    st.ch(0, 1).SlmtText = "1";
+    st.ch(0, 1).StimText = "0";
     st.slot[0].DevType = 17;
     st.slot[0].CurFactor = 1000;
     st.slot[0].VolFactor = 1000;

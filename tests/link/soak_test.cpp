@@ -58,8 +58,7 @@ struct Bench {
     LinkTimers timers;
     SecondTicker ticker{st};
     ReplyDecoder dec{st, recvHost, timers};
-    RunTracker tracker{st, host};
-    sim::FakePanel linkPanel;
+    RunTracker tracker{st, host, host, host};
     int samples = 0, runningSamples = 0, polls = 0;
     QList<int32_t> runningSecs;  // RunSecs of every running sample
 
@@ -82,10 +81,11 @@ struct Bench {
             dec.RecvDevice(s);
         };
         timers.onConnect = [this](int s) { SendConnect(st, s); };
-        linkPanel.sval = {"1.00", "1.00"};
-        linkPanel.slmt = {"2.50", "2.50"};
-        st.slot[kSlot].Panel = &linkPanel;
-        host.panels[kSlot].slmt[0] = QStringLiteral("2.50");
+        for (ChanState& c : st.slot[kSlot].chn) {
+            c.SvalText = QStringLiteral("1.00");
+            c.SlmtText = QStringLiteral("2.50");
+            c.StimText = QStringLiteral("0");
+        }
     }
 
     template <typename Cond>
@@ -114,8 +114,6 @@ struct Bench {
         SendConnect(st, kSlot);
         if (!Run(dev, [&] { return !timers.ConnEnabled(kSlot); }))
             return false;
-        // The run grid's device name, which names the record.
-        host.grids[kSlot].setText(1, 0, recvHost.name(kSlot, 1));
         return true;
     }
 
@@ -146,7 +144,7 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 3));
     ASSERT_TRUE(b.Connect(dev, 3));
-    EXPECT_EQ(b.host.grids[0].text(1, 0), QStringLiteral("QL-R11"));
+    EXPECT_EQ(b.st.ch(0, 0).DevName, QStringLiteral("QL-R11"));  // it names the record
 
     // A one-ampere discharge, twenty seconds of it.
     ASSERT_TRUE(b.tracker.RunClick(0, 0));

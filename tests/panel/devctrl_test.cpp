@@ -4,6 +4,7 @@
 #include "panel/devctrl.h"
 
 #include "controls/lcdisp.h"
+#include "link/encode.h"
 #include "link/frames.h"
 #include "link/runtrack.h"
 #include "link/state.h"
@@ -85,60 +86,100 @@ protected:
 
 using Calls = std::vector<std::vector<int>>;
 
-TEST_F(PanelTest, StartsAsAnEmptySingleChannelPanel)
+// A new panel offers a connect and the single test; nothing else answers a
+// click, no timer ticks, and the fields take what is typed.
+TEST_F(PanelTest, ANewPanelOffersOnlyConnectAndTakesTypedValues)
 {
     EXPECT_EQ(u().tabDev->count(), 1);
-    EXPECT_EQ(u().tabDev->tabText(0), QStringLiteral("Single Test"));
     EXPECT_EQ(panel->Test(), 1);
-    EXPECT_TRUE(u().frmDev[0]->isVisible());
-    EXPECT_FALSE(u().frmDev[1]->isVisible());
-    EXPECT_FALSE(u().frmDev[2]->isVisible());
     EXPECT_TRUE(u().frmRun->isVisible());
     EXPECT_FALSE(u().frmRun2S->isVisible());
-    EXPECT_FALSE(panel->Dev2S());
-    EXPECT_FALSE(panel->Conn());
-    EXPECT_EQ(u().cmdConn->text(), QStringLiteral("Connect"));
-    EXPECT_FALSE(panel->Run(0));
-    EXPECT_FALSE(panel->Run(1));
-    EXPECT_EQ(panel->PortCnt(), 0);
-    EXPECT_EQ(panel->ModeCnt(), 0);
-    EXPECT_EQ(panel->ModeIdx(), -1);
 
-    // Run buttons of both layouts off; connect, lists, fields and options on.
-    for (QPushButton* b : {u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor, u().cmdRun2S,
-                           u().cmdStop2S, u().cmdCont2S, u().cmdSet2S, u().cmdMonitor2S})
-        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
-    EXPECT_TRUE(panel->ConnEnable());
-    EXPECT_TRUE(panel->ModeEnable());
-    EXPECT_TRUE(panel->SvalEnable(0));
-    EXPECT_TRUE(u().optChn0->isChecked());
-    EXPECT_TRUE(u().optAutoSec->isChecked());
-    EXPECT_TRUE(panel->AutoOptSec());
-    EXPECT_EQ(panel->tAutoVol(), QStringLiteral("0.80"));
+    QSignalSpy conn(panel.get(), &DevCtrl::ConnClick);
+    std::vector<std::unique_ptr<QSignalSpy>> others;
+    for (auto sig : {&DevCtrl::RunClick, &DevCtrl::StopClick, &DevCtrl::ContClick, &DevCtrl::SetClick,
+                     &DevCtrl::MonitorClick, &DevCtrl::TmrCurveOn, &DevCtrl::TmrShowOn})
+        others.push_back(std::make_unique<QSignalSpy>(panel.get(), sig));
+    QSignalSpy autoTick(panel.get(), &DevCtrl::AutoTmrOn), stepTick(panel.get(), &DevCtrl::StepTmrOn);
+    for (QPushButton* b : {u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor, u().cmdConn})
+        click(b);
+    EXPECT_EQ(conn.count(), 1);
 
-    // Readouts and fields.
-    EXPECT_EQ(panel->tVol(0), QStringLiteral("00.00"));
-    EXPECT_EQ(panel->tCur(0), QStringLiteral("00.00"));
-    EXPECT_EQ(panel->tPwr(0), QStringLiteral("000.0"));
-    EXPECT_EQ(panel->tTime(0), QStringLiteral("00:00:00"));
-    EXPECT_EQ(panel->tSval(0), QString());
-    EXPECT_EQ(panel->lSval(0), QStringLiteral("Test Val:"));
-    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Cutoff Volt:"));
-    EXPECT_EQ(panel->lStim(0), QStringLiteral("Max Time:"));
-    EXPECT_EQ(panel->lStimt(0), QStringLiteral("M"));
-    EXPECT_EQ(panel->VolColor(), 0x00FF0000u);
-    EXPECT_EQ(panel->CurColor(), 0x000000FFu);
-    EXPECT_EQ(panel->PwrColor(), 0x00008080u);
-    EXPECT_EQ(panel->TimeColor(), 0x00008080u);
-    EXPECT_EQ(u().lcdVol->BurnInColor(), 0x00E0E0E0u);
+    click(u().txtSval);
+    QTest::keyClicks(u().txtSval, "1.25");
+    EXPECT_EQ(panel->tSval(0), QStringLiteral("1.25"));
+    EXPECT_EQ(panel->tSval(1), QStringLiteral("1.25"));  // one set of fields for both channels
+    EXPECT_EQ(panel->record().chn[0].SvalText, QStringLiteral("1.25"));
 
-    // Every timer off.
-    for (int c = 0; c < 2; ++c) {
-        EXPECT_FALSE(panel->TmrCurveEnable(c));
-        EXPECT_FALSE(panel->TmrShowEnable(c));
-    }
-    EXPECT_FALSE(panel->AutoTmrEnable());
-    EXPECT_FALSE(panel->StepTmrEnable());
+    // Nothing ticks meanwhile: a timer of our own fires a few times first.
+    QTimer probe;
+    int probes = 0;
+    QObject::connect(&probe, &QTimer::timeout, [&] { ++probes; });
+    probe.start(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probes >= 5; }, 5000));
+    for (const auto& spy : others)
+        EXPECT_EQ(spy->count(), 0);
+    EXPECT_EQ(autoTick.count() + stepTick.count(), 0);
+}
+
+// The panel shows its slot's record and keeps it: what the program sets,
+// what the user types or chooses and what each layout shows when it comes
+// to the front.
+TEST_F(PanelTest, TheRecordHoldsWhatThePanelShowsAndTakes)
+{
+    auto st = std::make_unique<LinkState>();
+    SlotState& rec = st->slot[kSlot];
+    panel->setTSval(0, QStringLiteral("0.75"));
+    panel->setRecord(rec);
+    EXPECT_EQ(rec.chn[0].SvalText, QStringLiteral("0.75"));  // taken from the panel
+    EXPECT_FALSE(rec.Dev2S);
+
+    click(u().txtSlmt);
+    QTest::keyClicks(u().txtSlmt, "4.2");
+    EXPECT_EQ(rec.chn[0].SlmtText, QStringLiteral("4.2"));
+    panel->setTStim(1, QStringLiteral("30"));  // channel 1 on the single layout: the one field
+    EXPECT_EQ(rec.chn[0].StimText, QStringLiteral("30"));
+    EXPECT_EQ(u().txtStim->text(), QStringLiteral("30"));
+    rec.chn[0].SvalText = QStringLiteral("2.00");  // written by the link, then shown
+    panel->ShowFields(0);
+    EXPECT_EQ(u().txtSval->text(), QStringLiteral("2.00"));
+
+    panel->setRunEnable(true);
+    EXPECT_TRUE(rec.RunEnable);
+    panel->setTmrCurveEnable(1, true);
+    EXPECT_TRUE(rec.chn[1].CurveOn);
+    EXPECT_TRUE(u().tmrCurve[1]->isActive());
+    panel->setTmrCurveEnable(1, false);
+
+    makeTwoChannel();
+    EXPECT_TRUE(rec.Dev2S);
+    EXPECT_FALSE(rec.RunEnable);                 // the two-channel Start button is off
+    EXPECT_EQ(rec.chn[0].SvalText, QString());   // the two-channel fields are their own
+    click(u().txtSval2S[1]);
+    QTest::keyClicks(u().txtSval2S[1], "0.5");
+    EXPECT_EQ(rec.chn[1].SvalText, QStringLiteral("0.5"));
+    EXPECT_EQ(rec.chn[0].SvalText, QString());
+    click(u().optChn1);
+    EXPECT_EQ(rec.ChnSel, 1);
+    click(u().optChn2);
+    EXPECT_EQ(rec.ChnSel, 0);
+    panel->setTMode(QStringLiteral("D-CP"));
+    EXPECT_EQ(rec.ModeText, QStringLiteral("D-CP"));
+    panel->setTMode(QString());
+    EXPECT_EQ(rec.ModeText, QString());
+    panel->setLSvalt(1, QStringLiteral("W"));
+    EXPECT_EQ(rec.chn[1].SvalUnit, QStringLiteral("W"));
+    EXPECT_EQ(u().lblSval2St[1]->text(), QStringLiteral("W"));
+
+    // Back to one channel: the single layout's fields as it left them.
+    panel->setDev2S(false);
+    EXPECT_FALSE(rec.Dev2S);
+    EXPECT_EQ(rec.ChnSel, 0);
+    EXPECT_EQ(rec.chn[0].SvalText, QStringLiteral("2.00"));
+    EXPECT_EQ(rec.chn[0].SlmtText, QStringLiteral("4.2"));
+    EXPECT_EQ(rec.ModeText, QString());
+    EXPECT_TRUE(rec.RunEnable);
+    panel.reset();  // the panel goes before the record
 }
 
 TEST_F(PanelTest, GridsAreSetUpWithHeadersAndWidths)
@@ -669,9 +710,9 @@ TEST_F(PanelTest, TimersRaiseTheirEventsWhileEnabled)
 // What a user types reaches the start command unchanged.
 TEST_F(PanelTest, StartFrameFromThePanelsFields)
 {
-    LinkState st;
-    SlotState& s = st.slot[kSlot];
-    s.Panel = panel.get();
+    auto st = std::make_unique<LinkState>();
+    SlotState& s = st->slot[kSlot];
+    panel->setRecord(s);
     s.DevType = 11;
     s.CurFactor = 100;
     s.VolFactor = 100;
@@ -684,10 +725,9 @@ TEST_F(PanelTest, StartFrameFromThePanelsFields)
     QTest::keyClicks(u().txtSlmt, "3");
     click(u().txtStim);
     QTest::keyClicks(u().txtStim, "0");
-    QString error;
-    const auto f = StartFrame(st, kSlot, 0, 1, &error);
-    ASSERT_TRUE(f) << error.toStdString();
-    EXPECT_EQ(FrameBytes(*f).toHex(' '), QByteArray("fa 01 00 96 01 3c 00 00 aa f8"));
+    const Encoded e = EncodeStart(s, 0, 1, ParseSetValues(s, 0));
+    ASSERT_TRUE(e.frame) << e.error.toStdString();
+    EXPECT_EQ(FrameBytes(*e.frame).toHex(' '), QByteArray("fa 01 00 96 01 3c 00 00 aa f8"));
 
     // Channel 1 of a two-channel panel: its own fields.
     makeTwoChannel();
@@ -696,9 +736,8 @@ TEST_F(PanelTest, StartFrameFromThePanelsFields)
     panel->setTSlmt(1, QStringLiteral("0.375"));
     panel->setTStim(1, QStringLiteral("2.5"));
     panel->setTSval(0, QStringLiteral("9"));
-    ASSERT_TRUE(StartFrame(st, kSlot, 1, 1, &error)) << error.toStdString();
-    EXPECT_EQ(st.ch(kSlot, 1).SetRaw, 12);
-    EXPECT_EQ(st.ch(kSlot, 1).LmtRaw, 38);
+    EXPECT_EQ(EncodeStart(s, 1, 1, ParseSetValues(s, 1)).SetRaw, 12);
+    panel.reset();
 }
 
 TEST_F(PanelTest, Pictures)

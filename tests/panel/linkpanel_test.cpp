@@ -23,7 +23,7 @@ struct Host : RecvHostIf {
     LinkState& st;
     DevCtrl panel{kSlot};
     std::vector<int> autoInits;
-    explicit Host(LinkState& s) : st(s) {}
+    explicit Host(LinkState& s) : st(s) { panel.setRecord(s.slot[kSlot]); }
     RecvPanelIf* recvPanel(int slot) override { return slot == kSlot ? &panel : nullptr; }
     void setGridText(int, int, int, const QString&) override {}
     void setAxesY1Txt(int, const QString&) override {}

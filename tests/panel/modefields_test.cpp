@@ -3,12 +3,12 @@
 // by what each mode name means, and the mode click applied to a real panel.
 #include "panel/modefields.h"
 
+#include "link/encode.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
 #include "link/state.h"
 #include "panel/devctrl.h"
 #include "panel/modesetup.h"
-#include "sim/peers.h"
 
 #include <QComboBox>
 #include <QSignalSpy>
@@ -229,9 +229,7 @@ TEST(ModeFieldsAgainstTheFrame, EveryFieldSaysWhatTheStartFrameSends)
 {
     constexpr int32_t S = 123, L = 4, T = 123;  // distinct in every unit: 1.23 A, 0.123 A, 123 W, 4 cells, 0.04 V
     LinkState st;
-    sim::FakePanel panel;
     SlotState& s = st.slot[0];
-    s.Panel = &panel;
     int checked = 0;
     for (int type = 1; type <= kMaxTypeCode; ++type) {
         s.DevType = int16_t(type);
@@ -240,10 +238,10 @@ TEST(ModeFieldsAgainstTheFrame, EveryFieldSaysWhatTheStartFrameSends)
             SCOPED_TRACE(QStringLiteral("type %1 mode %2").arg(type).arg(m).toStdString());
             const ModeFields f = ComputeModeFields({type, m, false, S, L, T, s.CurFactor, s.VolFactor, s.PwrFactor});
             st.ch(0, 0).ChnMode = int16_t(m);
-            panel.sval[0] = f.tSval ? f.tSval->text() : QStringLiteral("0");
-            panel.slmt[0] = f.tSlmt ? f.tSlmt->text() : QStringLiteral("0");
-            panel.stim[0] = f.tStim.text();
-            const auto frame = StartFrame(st, 0, 0, 1);
+            s.chn[0].SvalText = f.tSval ? f.tSval->text() : QStringLiteral("0");
+            s.chn[0].SlmtText = f.tSlmt ? f.tSlmt->text() : QStringLiteral("0");
+            s.chn[0].StimText = f.tStim.text();
+            const auto frame = EncodeStart(s, 0, 1, ParseSetValues(s, 0)).frame;
             ASSERT_TRUE(frame.has_value());
             const auto pair = [&](int i) { return (*frame)[size_t(i)] * 240 + (*frame)[size_t(i + 1)]; };
             const StartRule rule = StartRuleFor(type, m);
@@ -308,6 +306,7 @@ protected:
     void SetUp() override
     {
         panel = std::make_unique<DevCtrl>(kSlot);
+        panel->setRecord(st.slot[kSlot]);
         // The host: the panel's mode click runs the handler.
         QObject::connect(panel.get(), &DevCtrl::ModeClick, panel.get(), [this](int slot) {
             ASSERT_EQ(slot, kSlot);

@@ -1,10 +1,10 @@
 // Focus checks of the panel's value fields and the check before a start.
 #include "link/state.h"
 #include "panel/valuecheck.h"
+#include "link/encode.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
 #include "panel/modefields.h"
-#include "sim/peers.h"
 
 #include <gtest/gtest.h>
 
@@ -287,7 +287,7 @@ TEST(StartCheck, RefusesWhatTheFrameCannotCarry)
     EXPECT_FALSE(CheckStartValues(slotOf(2, 2), 0, 1, {QStringLiteral("1"), QStringLiteral("-2"), QStringLiteral("0")}).ok());
 }
 
-TEST(StartCheck, AgreesWithTheFrameBuilderOnPowerStarts)
+TEST(StartCheck, AgreesWithTheEncoderOnPowerStarts)
 {
     // Type 5 in power mode sends watts times 10: 60 W fits the frame although
     // 60 A in current units would not.
@@ -296,17 +296,7 @@ TEST(StartCheck, AgreesWithTheFrameBuilderOnPowerStarts)
     s.VolFactor = 100;
     s.PwrFactor = 10;
     EXPECT_TRUE(CheckStartValues(s, 0, 1, {QStringLiteral("60"), QStringLiteral("3"), QStringLiteral("10")}).ok());
-    LinkState st;
-    ql::sim::FakePanel panel;
-    SlotState& t = st.slot[0];
-    t.Panel = &panel;
-    t.DevType = 5;
-    t.CurFactor = 1000, t.VolFactor = 100, t.PwrFactor = 10;
-    t.chn[0].ChnMode = 1;
-    panel.sval[0] = QStringLiteral("60");
-    panel.slmt[0] = QStringLiteral("3");
-    panel.stim[0] = QStringLiteral("10");
-    EXPECT_TRUE(StartFrame(st, 0, 0, 1).has_value());
+    EXPECT_TRUE(EncodeStart(s, 0, 1, SetValues{60.0, 3.0, 10.0}).frame.has_value());
 }
 
 TEST(StartCheck, CommandByteMustFitForChannelTwo)
@@ -320,44 +310,46 @@ TEST(StartCheck, CommandByteMustFitForChannelTwo)
     EXPECT_TRUE(CheckStartValues(s, 0, 1, f).ok());
 }
 
-TEST(StartCheck, PanelAdapterReportsFieldAndReplacement)
+// The check the run code is handed reads the fields the slot's record holds
+// (one set on the single-channel layout) and reports the field to correct.
+TEST(StartCheck, CheckOfTheRecordReportsFieldAndReplacement)
 {
-    class Panel : public RunPanelIf {
-    public:
-        int ChnIndex() const override { return 0; }
-        bool Dev2S() const override { return false; }
-        QString tPort() const override { return {}; }
-        QString tMode() const override { return {}; }
-        QString tSval(int) const override { return QStringLiteral("1"); }
-        void setTSval(int, const QString&) override {}
-        QString tSlmt(int) const override { return QStringLiteral("99"); }
-        void setTSlmt(int, const QString&) override {}
-        QString tStim(int) const override { return QStringLiteral("0"); }
-        void setTStim(int, const QString&) override {}
-        QString lSvalt(int) const override { return {}; }
-        QString lSlmtt(int) const override { return {}; }
-        bool SvalEnable(int) const override { return true; }
-        bool SlmtEnable(int) const override { return true; }
-        bool StimEnable(int) const override { return true; }
-        QString tVol(int) const override { return {}; }
-        void setTVol(int, const QString&) override {}
-        QString tCur(int) const override { return {}; }
-        void setTCur(int, const QString&) override {}
-        QString tPwr(int) const override { return {}; }
-        void setTPwr(int, const QString&) override {}
-        void setTTime(int, const QString&) override {}
-        bool RunEnable() const override { return true; }
-        bool TmrShowEnable(int) const override { return false; }
-        void setTmrShowEnable(int, bool) override {}
-        bool TmrCurveEnable(int) const override { return false; }
-        void setTmrCurveEnable(int, bool) override {}
-        int Test() const override { return 1; }
-        QString tStepList(int, int) const override { return {}; }
-        int StepListCnt() const override { return 0; }
-    } panel;
-    const SendCheck c = CheckBeforeSend(slotOf(11, 0), 0, 1, panel);
-    EXPECT_FALSE(c.ok);
-    EXPECT_EQ(c.field, 1);
-    EXPECT_EQ(c.replacement, QStringLiteral("30.00"));
-    EXPECT_EQ(c.message, QStringLiteral("Setting value out of range!"));
+    SlotState& s = slotOf(11, 0);
+    s.chn[0].SvalText = QStringLiteral("1");
+    s.chn[0].SlmtText = QStringLiteral("99");
+    s.chn[0].StimText = QStringLiteral("0");
+    for (int chn : {0, 1}) {
+        const SendCheck c = CheckBeforeSend(s, chn, 1);
+        EXPECT_FALSE(c.ok);
+        EXPECT_EQ(c.field, 1);
+        EXPECT_EQ(c.replacement, QStringLiteral("30.00"));
+        EXPECT_EQ(c.message, QStringLiteral("Setting value out of range!"));
+    }
+    // Two channels: each its own fields.
+    s.Dev2S = true;
+    s.chn[1].SvalText = QStringLiteral("1");
+    s.chn[1].SlmtText = QStringLiteral("3");
+    s.chn[1].StimText = QStringLiteral("0");
+    EXPECT_TRUE(CheckBeforeSend(s, 1, 1).ok);
+    EXPECT_FALSE(CheckBeforeSend(s, 0, 1).ok);
+}
+
+// A field the model's mode greys out holds a fixed text that is sent, not
+// held to the focus rules: type 28's C-CV takes neither set value nor limit.
+TEST(StartCheck, FieldsTheModeGreysOutAreNotHeldToTheFocusRules)
+{
+    SlotState& s = slotOf(28, 1);
+    s.chn[0].SvalText = QStringLiteral("0.00");
+    s.chn[0].SlmtText = QStringLiteral("0.00");
+    s.chn[0].StimText = QStringLiteral("0.5");
+    const StartFields f = FieldsOf(s, 0);
+    EXPECT_FALSE(f.svalEnabled);
+    EXPECT_FALSE(f.slmtEnabled);
+    EXPECT_TRUE(f.stimEnabled);
+    EXPECT_TRUE(CheckBeforeSend(s, 0, 1).ok);
+    SlotState& load = slotOf(11, 0);
+    load.chn[0].SvalText = QStringLiteral("0.00");
+    load.chn[0].SlmtText = QStringLiteral("0.00");
+    load.chn[0].StimText = QStringLiteral("0");
+    EXPECT_FALSE(CheckBeforeSend(load, 0, 1).ok);  // 0 A is below the minimum
 }

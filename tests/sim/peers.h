@@ -1,7 +1,5 @@
 #pragma once
-// Small test peers of the device link: a fake device panel and a capture of
-// the error log.
-#include "link/panelif.h"
+// Small test peers of the device link: a capture of the error log.
 
 #include <QDir>
 #include <QFile>
@@ -11,30 +9,6 @@
 #include <array>
 
 namespace ql::sim {
-
-// A device panel reduced to the fields the link reads and writes.
-class FakePanel : public PanelIf {
-public:
-    std::array<QString, 2> sval{"0", "0"}, slmt{"0", "0"}, stim{"0", "0"};
-    QString chnText = "0";
-    QStringList ports;
-    QString port;
-    int portClears = 0;
-
-    QString tSval(int c) const override { return sval.at(size_t(c)); }
-    void setTSval(int c, const QString& t) override { sval.at(size_t(c)) = t; }
-    QString tSlmt(int c) const override { return slmt.at(size_t(c)); }
-    QString tStim(int c) const override { return stim.at(size_t(c)); }
-    QString chn() const override { return chnText; }
-    void PortClr() override
-    {
-        ports.clear();
-        ++portClears;
-    }
-    void PortAdd(const QString& name) override { ports.append(name); }
-    QString tPort() const override { return port; }
-    void setTPort(const QString& name) override { port = name; }
-};
 
 // Points QL_HOME at a fresh folder with a Log folder while it lives, so
 // ErrLog lines can be read back.

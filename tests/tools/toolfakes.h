@@ -39,7 +39,7 @@ struct FakeHost : ql::ToolHost {
     FakeHost()
     {
         for (int s = 0; s < 2; ++s)
-            link.slot[size_t(s)].Panel = panels[size_t(s)].get();
+            panels[size_t(s)]->setRecord(link.slot[size_t(s)]);
     }
     int CurDev() const override { return cur; }
     ql::LinkState& Link() override { return link; }

@@ -2,6 +2,7 @@
 // the step-result form, and writing and naming the file.
 #include "link/run_fakes.h"
 #include "views/datafile.h"
+#include "platform/settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,22 +19,24 @@ class DataFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        grid.setText(1, 0, QStringLiteral("QL-K01"));
-        grid.setText(1, 1, QStringLiteral("D-CC  1.00A  3.00V"));
-        grid.setText(1, 2, QStringLiteral("4.200V"));
-        grid.setText(1, 3, QStringLiteral("3.000V"));
-        grid.setText(1, 4, QStringLiteral("850mAh"));
-        grid.setText(1, 5, QStringLiteral("3100mWh"));
-        grid.setText(1, 6, QStringLiteral("3.65V"));
+        ChanState& c = st->ch(0, 0);
+        c.DevName = QStringLiteral("QL-K01");
+        c.ModeCell = QStringLiteral("D-CC  1.00A  3.00V");
+        c.BeginCell = QStringLiteral("4.200V");
+        c.CutoffCell = QStringLiteral("3.000V");
+        c.CapCell = QStringLiteral("850mAh");
+        c.EnergyCell = QStringLiteral("3100mWh");
+        c.AvgCell = QStringLiteral("3.65V");
         // Two points before the run, three of the run.
         chart.pts[0] = {{0, 4.3}, {1, 4.29}, {10.7, 4.2}, {11.2, 4.1}, {3610.9, 3.0}};
         chart.pts[1] = {{0, 0}, {1, 0}, {10.7, 1.5}, {11.2, 1.49}, {3610.9, 1.5}};
         chart.pts[2] = {{0, 20}, {1, 20}, {10.7, 25.04}, {11.2, 25.06}, {3610.9, 30}};
         opt.runStartPt = 2;
+        opt.title = QStringLiteral("Chart");
     }
+    QStringList lines() const { return DataFileLines(st->ch(0, opt.chn), chart, opt); }
 
-    qltest::FakePanel panel;
-    qltest::FakeGrid grid;
+    std::unique_ptr<LinkState> st = std::make_unique<LinkState>();
     qltest::FakeChart chart;
     DataFileOptions opt;
 };
@@ -42,7 +45,7 @@ protected:
 
 TEST_F(DataFileTest, CommaSeparatedSummaryForm)
 {
-    const QStringList lines = DataFileLines(panel, grid, chart, opt);
+    const QStringList lines = this->lines();
     EXPECT_EQ(lines, QStringList({"-----------QL Tester Software-----------",
                                   "Device:QL-K01",
                                   "Mode:D-CC  1.00A  3.00V",
@@ -66,24 +69,24 @@ TEST_F(DataFileTest, TabSeparatedWithTemperatureAndThreeDecimalCurrent)
     opt.withTemp = true;
     opt.curFactor = 1000;
     opt.devType = 40;
-    const QStringList lines = DataFileLines(panel, grid, chart, opt);
+    const QStringList lines = this->lines();
     EXPECT_EQ(lines[10], QStringLiteral("Time(S)\tCur(A)\tVol(V)\tTemp(C)"));
     EXPECT_EQ(lines[11], QStringLiteral("0\t1.500\t4.200\t25.0"));
     EXPECT_EQ(lines[12], QStringLiteral("1\t1.490\t4.100\t25.1"));
     opt.withTemp = false;
-    EXPECT_EQ(DataFileLines(panel, grid, chart, opt)[10], QStringLiteral("Time(S)\tCur(mA)\tVol(V)"));
+    EXPECT_EQ(this->lines()[10], QStringLiteral("Time(S)\tCur(mA)\tVol(V)"));
 }
 
 TEST_F(DataFileTest, TwoChannelDeviceWritesTheChannelsOwnCurvesAndCells)
 {
     chart.curveCount = 10;
-    grid.setText(2, 0, QStringLiteral("QL-2CH"));
-    grid.setText(2, 6, QStringLiteral("12.10V"));
+    st->ch(0, 1).DevName = QStringLiteral("QL-2CH");
+    st->ch(0, 1).AvgCell = QStringLiteral("12.10V");
     chart.pts[5] = {{4, 12.1}, {5.5, 12.0}};
     chart.pts[6] = {{4, 2.0}, {5.5, 2.5}};
     opt.chn = 1;
     opt.runStartPt = 0;
-    const QStringList lines = DataFileLines(panel, grid, chart, opt);
+    const QStringList lines = this->lines();
     EXPECT_EQ(lines[1], QStringLiteral("Device:QL-2CH"));
     EXPECT_EQ(lines[7], QStringLiteral("Avg Volt:12.10V"));
     EXPECT_EQ(lines.mid(11), QStringList({"0,2.00,12.100", "1,2.50,12.000"}));
@@ -92,33 +95,28 @@ TEST_F(DataFileTest, TwoChannelDeviceWritesTheChannelsOwnCurvesAndCells)
 TEST_F(DataFileTest, NoRowsWithoutPointsOfTheRun)
 {
     opt.runStartPt = 5;  // the run has no point yet
-    QStringList lines = DataFileLines(panel, grid, chart, opt);
+    QStringList lines = this->lines();
     EXPECT_EQ(lines.size(), 11);
     EXPECT_EQ(lines.last(), QStringLiteral("Time(S),Cur(A),Vol(V)"));
     chart.ClearAll();
     opt.runStartPt = 0;
-    EXPECT_EQ(DataFileLines(panel, grid, chart, opt).size(), 11);
+    EXPECT_EQ(this->lines().size(), 11);
 }
 
 TEST_F(DataFileTest, StepResultForm)
 {
-    panel.test = 3;
-    panel.stepList = {{"Step", "Mode", "Capacity", "Energy"},
-                      {"1", "D-CC", "850mAh", "3100mWh"},
-                      {"2", "", "", ""},
-                      {"3", "C-CV", "1.20Ah", "5.00Wh"}};
-    QStringList lines = DataFileLines(panel, grid, chart, opt);
-    EXPECT_EQ(lines.mid(0, 5), QStringList({"-----------QL Tester Software-----------",
-                                            "*Step,Mode,Capacity,Energy",
-                                            "*1,D-CC,850mAh,3100mWh",
-                                            "*3,C-CV,1.20Ah,5.00Wh",
-                                            "Title:Chart"}));
-    // While a step test holds the slot, or with no results, the summary is written.
-    opt.stepBusy = true;
-    EXPECT_EQ(DataFileLines(panel, grid, chart, opt)[1], QStringLiteral("Device:QL-K01"));
-    opt.stepBusy = false;
-    panel.stepList[1][1].clear();
-    EXPECT_EQ(DataFileLines(panel, grid, chart, opt)[1], QStringLiteral("Device:QL-K01"));
+    opt.stepRows = {{"Step", "Mode", "Capacity", "Energy"},
+                    {"1", "D-CC", "850mAh", "3100mWh"},
+                    {"2", "", "", ""},
+                    {"3", "C-CV", "1.20Ah", "5.00Wh"}};
+    EXPECT_EQ(lines().mid(0, 5), QStringList({"-----------QL Tester Software-----------",
+                                              "*Step,Mode,Capacity,Energy",
+                                              "*1,D-CC,850mAh,3100mWh",
+                                              "*3,C-CV,1.20Ah,5.00Wh",
+                                              "Title:Chart"}));
+    // Without step results the summary is written.
+    opt.stepRows.clear();
+    EXPECT_EQ(lines()[1], QStringLiteral("Device:QL-K01"));
 }
 
 TEST_F(DataFileTest, WritesCrLfAndReplacesOnlyWithACompleteFile)
@@ -135,19 +133,24 @@ TEST_F(DataFileTest, WritesCrLfAndReplacesOnlyWithACompleteFile)
     EXPECT_TRUE(qltest::readAll(log).contains(QStringLiteral("[ErrSaveData]") + bad));
 }
 
-TEST_F(DataFileTest, SaveFromTheSlotsStateAndHost)
+TEST_F(DataFileTest, SaveFromTheSlotsRecordsAndSettings)
 {
-    auto st = std::make_unique<LinkState>();
-    qltest::FakeHost host(*st);
-    host.grids[0] = grid;
-    host.charts[0] = chart;
-    host.saveCsv = false;
+    const Settings saved = settings();
+    settings().SaveCsv = false;
     st->slot[0].CurFactor = 100;
+    st->slot[0].TempOk = true;
     st->slot[0].chn[0].RunStartPt = 3;
+    DataFileOptions o = DataFileOptionsOf(st->slot[0], 0, false);
+    settings() = saved;
+    EXPECT_FALSE(o.csv);
+    EXPECT_FALSE(o.withTemp);  // the temperature menu is not checked
+    EXPECT_TRUE(DataFileOptionsOf(st->slot[0], 0, true).withTemp);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.dat"));
-    ASSERT_TRUE(SaveDataFile(*st, host, 0, 0, path));
-    EXPECT_TRUE(qltest::readAll(path).endsWith(QStringLiteral("Time(S)\tCur(A)\tVol(V)\r\n0\t1.49\t4.100\r\n3599\t1.50\t3.000\r\n")));
+    ASSERT_TRUE(SaveDataFile(*st, 0, chart, o, path));
+    const QString text = qltest::readAll(path);
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nBegin Volt:4.200V\r\n")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Time(S)\tCur(A)\tVol(V)\r\n0\t1.49\t4.100\r\n3599\t1.50\t3.000\r\n")));
 }
 
 TEST(DataFileNames, ProposedNameTitleAndExtension)

@@ -35,16 +35,14 @@ QString WriteRaw(const QTemporaryDir& dir, const QString& name, const QByteArray
 TEST(DataReader, ReadsWhatTheWriterWroteForBothSeparatorsAndBothChannels)
 {
     QTemporaryDir dir;
-    qltest::FakePanel panel;
-    qltest::FakeGrid grid;
+    auto st = std::make_unique<LinkState>();
     qltest::FakeChart chart;
     chart.curveCount = 10;
-    grid.setText(1, 0, QStringLiteral("QL-2CH"));
-    grid.setText(1, 1, QStringLiteral("D-CC  1.00A  3.00V"));
-    grid.setText(1, 4, QStringLiteral("850mAh"));
-    grid.setText(2, 0, QStringLiteral("QL-2CH"));
-    grid.setText(2, 1, QString::fromUtf8("充电 C-Liion"));  // not Latin-1: must survive the trip
-    chart.title = QStringLiteral("Cell 7");
+    st->ch(0, 0).DevName = QStringLiteral("QL-2CH");
+    st->ch(0, 0).ModeCell = QStringLiteral("D-CC  1.00A  3.00V");
+    st->ch(0, 0).CapCell = QStringLiteral("850mAh");
+    st->ch(0, 1).DevName = QStringLiteral("QL-2CH");
+    st->ch(0, 1).ModeCell = QString::fromUtf8("充电 C-Liion");  // not Latin-1: must survive the trip
     chart.pts[0] = {{0, 4.2}, {1, 4.1}, {2, 4.0}};
     chart.pts[1] = {{0, 1.5}, {1, 1.49}, {2, 1.5}};
     chart.pts[2] = {{0, 25}, {1, 25.5}, {2, 26}};
@@ -57,8 +55,9 @@ TEST(DataReader, ReadsWhatTheWriterWroteForBothSeparatorsAndBothChannels)
             o.csv = csv;
             o.chn = chn;
             o.withTemp = chn == 0;  // the temperature column is passed over
+            o.title = QStringLiteral("Cell 7");
             const QString path = dir.filePath(QStringLiteral("f%1%2.%3").arg(csv).arg(chn).arg(csv ? "csv" : "dat"));
-            ASSERT_TRUE(WriteDataFile(path, DataFileLines(panel, grid, chart, o)));
+            ASSERT_TRUE(WriteDataFile(path, DataFileLines(st->ch(0, chn), chart, o)));
             ASSERT_EQ(DataFileSeparator(path), csv ? ',' : '\t');
 
             const DataFileRead r = ReadDataFile(path, DataFileSeparator(path));
