@@ -57,11 +57,8 @@ QString MainCaption()
 }
 
 frmMain::frmMain(MainOptions options, QWidget* parent)
-    : QMainWindow(parent),
-      opts_(std::move(options)),
-      host_(std::make_unique<LinkHost>(*this)),
-      decoder_(link_, *host_, *host_),
-      tracker_(link_, *host_, *host_, *host_)
+    : QMainWindow(parent), opts_(std::move(options)), host_(std::make_unique<LinkHost>(*this)),
+      decoder_(link_, *host_, *host_), tracker_(link_, *host_, *host_, *host_)
 {
     if (opts_.now)
         tracker_.now = opts_.now;

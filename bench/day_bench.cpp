@@ -26,8 +26,8 @@
 
 #include "controls/curvegraph.h"
 #include "link/runrecord.h"
-#include "sim/devsim.h"
 #include "platform/settings.h"
+#include "sim/devsim.h"
 #include "views/datafile.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 // (a mode outside the model's list is decoded and logged once per connect),
 // and a start, set or continue built for the sample's mode that carries
 // exactly that channel and mode.
+#include "link/encode.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
-#include "link/encode.h"
 #include "link/recv.h"
 
 #include <cstddef>

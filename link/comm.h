@@ -12,7 +12,6 @@
 namespace ql {
 
 class SerialPort;
-class PanelIf;
 struct LinkState;
 
 using CommHandle = std::shared_ptr<SerialPort>;

@@ -66,8 +66,8 @@ Encoded EncodeStart(const SlotState& s, int chn, int kind, const SetValues& v)
     e.SetRaw = scaled(*v.sval, power ? s.PwrFactor : s.CurFactor);
     if (rule == StartRule::Zeros ? !e.SetRaw : !fitsPair(e.SetRaw))
         return failed(e, EncodeFail::SetValue,
-                      QStringLiteral("%1 %2 cannot be sent").arg(power ? QStringLiteral("power") : QStringLiteral("set value"),
-                                                                 number(*v.sval)));
+                      QStringLiteral("%1 %2 cannot be sent")
+                          .arg(power ? QStringLiteral("power") : QStringLiteral("set value"), number(*v.sval)));
     if (rule != StartRule::Zeros)
         putPair(f, 2, *e.SetRaw);
 

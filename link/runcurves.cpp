@@ -5,8 +5,8 @@
 #include "link/comm.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
-#include "platform/serial.h"
 #include "platform/numfmt.h"
+#include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 

@@ -21,8 +21,7 @@ inline const QString k1 = QStringLiteral("0.0");
 inline QString ModeCellText(const SlotState& s, int chn)
 {
     const ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
-    return s.ModeText + QStringLiteral("  ") + f.SvalText + f.SvalUnit + QStringLiteral("  ") + f.SlmtText +
-           f.SlmtUnit;
+    return s.ModeText + QStringLiteral("  ") + f.SvalText + f.SvalUnit + QStringLiteral("  ") + f.SlmtText + f.SlmtUnit;
 }
 
 // Shortest text of a single-precision value, as the error log wants it.

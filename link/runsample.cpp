@@ -70,12 +70,14 @@ void RunTracker::ShowSample(int slot, int chn)
         // Status and temperature lines.
         const QString state = c.Running ? QStringLiteral("START") : QStringLiteral("STOP");
         if (s.Dev2S)
-            view_.SetInfoLine(slot, chn + 1, QLatin1Char(' ') + Lang(QStringLiteral("Channel%1: ").arg(chn + 1) + state));
+            view_.SetInfoLine(slot, chn + 1,
+                              QLatin1Char(' ') + Lang(QStringLiteral("Channel%1: ").arg(chn + 1) + state));
         else
             view_.SetInfoLine(slot, 1, QLatin1Char(' ') + Lang(QStringLiteral("Device%1: ").arg(slot + 1) + state));
         if (s.TempOk)
-            view_.SetInfoLine(slot, 2, QLatin1Char(' ') + Lang(QStringLiteral("Temp%1: ").arg(slot + 1) +
-                                                                Format(c.Temp, k1) + QStringLiteral(" \u2103")));
+            view_.SetInfoLine(slot, 2,
+                              QLatin1Char(' ') + Lang(QStringLiteral("Temp%1: ").arg(slot + 1) + Format(c.Temp, k1) +
+                                                      QStringLiteral(" \u2103")));
 
         // Firmware text of the clock line, for the selected slot.
         const int cur = st_.CurDev;
@@ -154,10 +156,10 @@ void RunTracker::ShowSample(int slot, int chn)
                 readouts_.ShowMeter();
             const bool usb = st_.UsbOpen;
             readouts_.SetMeter({QString(), Format(c.CurTenth, QStringLiteral("0.0000")),
-                            Format(c.Volt, QStringLiteral("00.000")),
-                            Format(static_cast<double>(c.Volt) * c.CurTenth, QStringLiteral("00.000")),
-                            usb ? QStringLiteral("-.---") : Format(c.AuxVolt1, k000),
-                            usb ? QStringLiteral("-.---") : Format(c.AuxVolt2, k000)});
+                                Format(c.Volt, QStringLiteral("00.000")),
+                                Format(static_cast<double>(c.Volt) * c.CurTenth, QStringLiteral("00.000")),
+                                usb ? QStringLiteral("-.---") : Format(c.AuxVolt1, k000),
+                                usb ? QStringLiteral("-.---") : Format(c.AuxVolt2, k000)});
         }
     } catch (const std::exception&) {
         ErrLog(QStringLiteral("ErrData"),
@@ -170,10 +172,10 @@ void RunTracker::RecordFailing(int slot, int chn, bool failing)
     if (recordFailing_[slot][chn] == failing)
         return;
     recordFailing_[slot][chn] = failing;
-    const QString who = st_.slot[slot].Dev2S ? QStringLiteral("Channel%1").arg(chn + 1)
-                                              : QStringLiteral("Device%1").arg(slot + 1);
+    const QString who =
+        st_.slot[slot].Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
     view_.AddInfoLine(slot, QLatin1Char(' ') + Lang(who + (failing ? QStringLiteral(": Record write failed")
-                                                                     : QStringLiteral(": Record write OK"))));
+                                                                   : QStringLiteral(": Record write OK"))));
 }
 
 void RunTracker::ShowCapacity(int slot, int chn)

@@ -4,8 +4,8 @@
 #include "link/comm.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
-#include "platform/serial.h"
 #include "platform/numfmt.h"
+#include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
@@ -21,11 +21,7 @@ namespace ql {
 using namespace runparts;
 
 RunTracker::RunTracker(LinkState& state, RunViewIf& view, RunLinkIf& link, ReadoutWindowsIf& readouts)
-    : now([] { return QDateTime::currentDateTime(); }),
-      programDir(ProgramDir()),
-      st_(state),
-      view_(view),
-      link_(link),
+    : now([] { return QDateTime::currentDateTime(); }), programDir(ProgramDir()), st_(state), view_(view), link_(link),
       readouts_(readouts)
 {
 }
@@ -48,9 +44,8 @@ QString RunTracker::RecordBase(int slot, int chn) const
 QString RunTracker::AutoDataFileName(int slot, int chn) const
 {
     return programDir + QStringLiteral("/Data/") + DateStem(now()) + QLatin1Char('-') +
-           DeviceNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) +
-           QLatin1Char('-') + QString::number(chn + 1) +
-           (settings().SaveCsv ? QStringLiteral(".csv") : QStringLiteral(".dat"));
+           DeviceNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
+           QString::number(chn + 1) + (settings().SaveCsv ? QStringLiteral(".csv") : QStringLiteral(".dat"));
 }
 
 // --- Run tracking ------------------------------------------------------------
@@ -392,7 +387,8 @@ void RunTracker::MonitorClick(int slot, int chn)
         c.Monitoring = true;
         view_.Refresh(slot, chn, RunViewIf::Timers);
         link_.TmrStart(slot, chn);
-        const QString who = s.Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
+        const QString who =
+            s.Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
         view_.SetInfoLine(slot, chn + 3, QLatin1Char(' ') + Lang(who + QStringLiteral(": Monitor ON")));
     } else {
         c.CurveOn = false;
@@ -416,9 +412,10 @@ void RunTracker::TmrShowOn(int slot, int chn)
     try {
         ChanState& c = st_.ch(slot, chn);
         const int32_t secs = c.RunSecs.load();
-        view_.ShowTime(slot, chn, Format(secs / 3600, QStringLiteral("00")) + QLatin1Char(':') +
-                                 Format((secs % 3600) / 60, QStringLiteral("00")) + QLatin1Char(':') +
-                                 Format(secs % 60, QStringLiteral("00")));
+        view_.ShowTime(slot, chn,
+                       Format(secs / 3600, QStringLiteral("00")) + QLatin1Char(':') +
+                           Format((secs % 3600) / 60, QStringLiteral("00")) + QLatin1Char(':') +
+                           Format(secs % 60, QStringLiteral("00")));
         // The device learns the run time once per whole minute. The minute
         // is tracked rather than caught on a tick at second 0, so neither the
         // tick's phase against the counter nor a late tick sends a minute

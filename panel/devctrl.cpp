@@ -229,12 +229,12 @@ QL_LAYOUT_TEXT(lStimt, setLStimt, lblStimt, lblStim2St, text, setText)
 
 // Value fields and the units beside them: kept in the record of the field
 // channel (both channels share channel 0's on the single-channel layout).
-#define QL_RECORD_TEXT(Get, Set, member)                                                   \
+#define QL_RECORD_TEXT(Get, Set, member)                                                                    \
     QString DevCtrl::Get(int chn) const { return rec_->chn[size_t(rec_->FieldChn(checkChn(chn)))].member; } \
-    void DevCtrl::Set(int chn, const QString& text)                                          \
-    {                                                                                        \
-        rec_->chn[size_t(rec_->FieldChn(checkChn(chn)))].member = text;                      \
-        ShowFields(chn);                                                                     \
+    void DevCtrl::Set(int chn, const QString& text)                                                         \
+    {                                                                                                       \
+        rec_->chn[size_t(rec_->FieldChn(checkChn(chn)))].member = text;                                     \
+        ShowFields(chn);                                                                                    \
     }
 
 QL_RECORD_TEXT(tSval, setTSval, SvalText)

@@ -155,7 +155,7 @@ StartCheck CheckStartValues(const SlotState& s, int chn, int kind, const StartFi
     const Encoded e = EncodeStart(s, chn, kind, SetValues{fields[0].value, fields[1].value, fields[2].value});
     if (e.frame)
         return {};
-    const FieldKind failed = e.failed == EncodeFail::Limit ? FieldKind::Limit
+    const FieldKind failed = e.failed == EncodeFail::Limit   ? FieldKind::Limit
                              : e.failed == EncodeFail::Third ? FieldKind::Third
                                                              : FieldKind::SetValue;
     return fail(CheckVerdict::OutOfRange, failed, e.error);

@@ -21,8 +21,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
-#include <QGroupBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

@@ -706,7 +706,7 @@ TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
     ch().RunSecs = 3;
     sample(4.0f, 1.0f, 1);
     EXPECT_EQ(host.added[0], (QStringList{QStringLiteral(" Device1: Record write failed"),
-                                                QStringLiteral(" Device1: Record write OK")}));
+                                          QStringLiteral(" Device1: Record write OK")}));
     EXPECT_EQ(qltest::readAll(dir.path() + QStringLiteral("/missing/ql-x.bak")),
               QStringLiteral("2\t01.00\t4.000\r\n3\t01.00\t4.000\r\n"));
 }

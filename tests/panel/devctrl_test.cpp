@@ -153,8 +153,8 @@ TEST_F(PanelTest, TheRecordHoldsWhatThePanelShowsAndTakes)
 
     makeTwoChannel();
     EXPECT_TRUE(rec.Dev2S);
-    EXPECT_FALSE(rec.RunEnable);                 // the two-channel Start button is off
-    EXPECT_EQ(rec.chn[0].SvalText, QString());   // the two-channel fields are their own
+    EXPECT_FALSE(rec.RunEnable);                // the two-channel Start button is off
+    EXPECT_EQ(rec.chn[0].SvalText, QString());  // the two-channel fields are their own
     click(u().txtSval2S[1]);
     QTest::keyClicks(u().txtSval2S[1], "0.5");
     EXPECT_EQ(rec.chn[1].SvalText, QStringLiteral("0.5"));

@@ -107,7 +107,7 @@ TEST(StartSweep, VerdictsAndFramesOfEveryModelModeChannelAndKind)
                         lines << Line(type, mode, chn, kind, f, &disagreements);
     }
     EXPECT_TRUE(disagreements.isEmpty()) << disagreements.size() << " disagree, e.g. "
-                                          << disagreements.value(0).toStdString();
+                                         << disagreements.value(0).toStdString();
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
     const QString path = QStringLiteral(QL_GOLDEN_DIR "/start_sweep.txt");
     if (qEnvironmentVariableIntValue("QL_UPDATE_GOLDEN") == 1) {

@@ -1,10 +1,10 @@
 // Focus checks of the panel's value fields and the check before a start.
-#include "link/state.h"
-#include "panel/valuecheck.h"
 #include "link/encode.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
+#include "link/state.h"
 #include "panel/modefields.h"
+#include "panel/valuecheck.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The data file writer: its lines for both separators, two-channel devices,
 // the step-result form, and writing and naming the file.
 #include "link/run_fakes.h"
-#include "views/datafile.h"
 #include "platform/settings.h"
+#include "views/datafile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -109,11 +109,8 @@ TEST_F(DataFileTest, StepResultForm)
                     {"1", "D-CC", "850mAh", "3100mWh"},
                     {"2", "", "", ""},
                     {"3", "C-CV", "1.20Ah", "5.00Wh"}};
-    EXPECT_EQ(lines().mid(0, 5), QStringList({"-----------QL Tester Software-----------",
-                                              "*Step,Mode,Capacity,Energy",
-                                              "*1,D-CC,850mAh,3100mWh",
-                                              "*3,C-CV,1.20Ah,5.00Wh",
-                                              "Title:Chart"}));
+    EXPECT_EQ(lines().mid(0, 5), QStringList({"-----------QL Tester Software-----------", "*Step,Mode,Capacity,Energy",
+                                              "*1,D-CC,850mAh,3100mWh", "*3,C-CV,1.20Ah,5.00Wh", "Title:Chart"}));
     // Without step results the summary is written.
     opt.stepRows.clear();
     EXPECT_EQ(lines()[1], QStringLiteral("Device:QL-K01"));
