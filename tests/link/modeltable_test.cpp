@@ -1,6 +1,9 @@
-// Model table: every row, the defaults, codes without a row, the type-26
-// variants and the version rules with their mode-list rebuilds.
+// Model table: every model as a first reply identifies it, the defaults,
+// codes without a row, the type-26 variants and the version rules with their
+// mode-list rebuilds.
 #include "link/modeltable.h"
+#include "link/recv.h"
+#include "recvfakes.h"
 
 #include <gtest/gtest.h>
 
@@ -24,85 +27,51 @@ void Pollute(SlotState& s) {
     s.CvCutCur = true;
 }
 
-// Expected values per code; -1 / NaN stand for "the default".
-struct Expect {
-    int code;
-    const char* name;  // nullptr: no name
-    float maxCur, maxVol, minCur, minVol;
-    int curF, volF, pwrF, lastDis, cvMode, cvCut;  // cvCut: -1 default, 0/1
-};
-constexpr float D = NAN;
-const Expect kExpect[] = {
-    {1, "QL-K01", 5, 15, D, D, -1, -1, -1, 0, 6, -1},
-    {2, "QL-K02", 5, 20, D, D, -1, -1, -1, 0, 6, -1},
-    {3, "QL-K03", 10, 15, D, D, -1, -1, -1, 0, 6, -1},
-    {4, "QL-K04", 10, 30, D, D, -1, -1, -1, 0, 6, -1},
-    {5, nullptr, 5, 30, 0.06f, 0, 1000, -1, 10, 1, 7, 1},
-    {6, nullptr, 10, 30, 0.05f, 0, 100, -1, -1, 1, 7, 1},
-    {7, "QL-K07", 10, 30, D, 0, -1, -1, -1, 1, 2, 1},
-    {8, "QL-K08", 10, 20, D, D, -1, -1, -1, 0, 1, 1},
-    {9, "QL-K09", 20, 30, 0.1f, 0, -1, -1, -1, 1, 2, 1},
-    {10, "QL-K10", 40, 5, 0.1f, D, -1, -1, -1, 1, 2, 1},
-    {11, "QL-R11", 10, 30, D, 0, -1, -1, -1, 4, 4, -1},
-    {12, "QL-R12", 10, 99, D, 0, -1, -1, -1, 4, 4, -1},
-    {13, "QL-R13", 30, 30, 0.2f, D, -1, -1, -1, 4, 4, -1},
-    {14, "QL-R14", 30, 60, 0.2f, D, -1, -1, -1, 4, 4, -1},
-    {15, "QL-R15", 10, 30, D, 0, -1, -1, -1, 4, 4, -1},
-    {16, "QL-R16", 15, 30, 0.2f, 0, -1, -1, -1, 4, 4, -1},
-    {17, "QL-R17", 2.5f, 15, 0.03f, 0, 1000, 1000, 10, 1, 1, -1},
-    {18, "QL-R18", 5, 15, 0.05f, 0, 1000, 1000, 10, 1, 1, -1},
-    {19, "QL-R19", 20, 30, 0.1f, 0, -1, -1, -1, 1, 1, -1},
-    {20, nullptr, 10, 30, 0.1f, 0, -1, -1, -1, 1, 1, -1},
-    {21, "QL-R21", 10, 100, 0.5f, 2, -1, -1, -1, -1, -1, -1},
-    {22, "QL-R22", 15, 70, 0.5f, 2, -1, -1, -1, -1, -1, -1},
-    {23, "QL-R23", 10, 88, 0.5f, 2, -1, -1, -1, -1, -1, -1},
-    {24, "QL-R24", 2.5f, 15, D, 0.1f, 1000, -1, -1, -1, -1, -1},
-    {25, nullptr, 3, 20, 0.05f, 0.1f, 1000, -1, -1, -1, -1, -1},
-    {26, "QL-R26", 4, 13.5f, 0.03f, 0, 1000, -1, -1, -1, -1, -1},
-    {27, "QL-R27", 20, 90, 0.5f, 2, -1, -1, -1, -1, -1, -1},
-    {28, "QL-K28", 20, 90, 0.1f, 2, -1, -1, -1, -1, 1, 1},
-    {29, "QL-K29", 50, 20, D, D, -1, -1, -1, 0, 1, 1},
-    {30, "QL-R30", 40, 90, 0.5f, 2, -1, -1, -1, -1, -1, -1},
-    {31, "QL-R31", 50, 30, 0.1f, 0, -1, -1, -1, -1, -1, -1},
-    {32, "QL-R32", 40, 30, 0.1f, 0, -1, -1, -1, -1, -1, -1},
-    {33, "QL-R33", 30, 60, 0.1f, 0, -1, -1, -1, -1, -1, -1},
-    {34, "QL-R34", 100, 150, 2, D, -1, -1, -1, -1, -1, -1},
-    {35, "QL-R35", 1, 30, 0.001f, 0, 1000, -1, 10, 1, 1, -1},
-    {36, "QL-K36", 1, 30, 0.001f, 0, 1000, -1, 10, 1, 2, 1},
-    {37, "QL-K37", 100, 5, 0.1f, D, -1, -1, -1, 1, 2, 1},
-    {38, "QL-R38", 100, 20, 0.1f, 0.1f, -1, -1, -1, 1, 1, -1},
-    {39, "QL-K39", 30, 90, 0.1f, 2, -1, -1, -1, -1, 1, 1},
-    {40, "QL-K40", 50, 30, 0.001f, 0, 1000, -1, -1, -1, 1, 1},
-    {41, "QL-R41", 5, 100, 0.1f, 0, 1000, -1, -1, 2, -1, -1},
-    {42, "QL-R42", 3, 14, D, 0.01f, 1000, -1, -1, -1, -1, -1},
-};
+// Every model with a row, identified by its first reply: the name shown in
+// the run grid (and kept in the channel's record) carries the model's code,
+// the limits it takes are ordered, and its maxima fit a command frame at its
+// resolution, so a start at the maxima can be sent. Models without a row
+// name are named by their version later.
+TEST(ModelTable, EveryIdentifiedModelIsNamedByItsCodeAndItsMaximaCanBeSent) {
+    int identified = 0;
+    for (int code = 1; code <= kMaxTypeCode; ++code) {
+        if (!FindModelRow(code))
+            continue;
+        SCOPED_TRACE(code);
+        LinkState st;
+        Pollute(st.slot[0]);
+        testing::FakeHost host;
+        testing::FakeTimers timers;
+        timers.conn[0] = true;
+        ReplyDecoder dec(st, host, timers);
+        testing::Reply r;
+        r.type = code;
+        const std::vector<uint8_t> w = testing::Wire(r);
+        dec.RecvBytes(0, w.data(), w.size());
+        const SlotState& s = st.slot[0];
+        ASSERT_EQ(s.DevType, code);
+        ++identified;
 
-TEST(ModelTable, EveryRowWritesItsValuesOverTheDefaults) {
-    for (const Expect& e : kExpect) {
-        SCOPED_TRACE(e.code);
-        SlotState s;
-        Pollute(s);
-        s.DevType = static_cast<int16_t>(e.code);
-        s.FwVersion = 0;
-        const auto name = ApplyModelRow(s, 0);
-        if (e.name) {
-            ASSERT_TRUE(name.has_value());
-            EXPECT_EQ(name->text, QString::fromLatin1(e.name));
-            EXPECT_EQ(name->row, 1);
+        const QString name = host.name(0, 1);
+        EXPECT_EQ(s.chn[0].DevName, name);
+        if (code == 5 || code == 6 || code == 20 || code == 25) {
+            EXPECT_TRUE(name.isEmpty()) << name.toStdString();
         } else {
-            EXPECT_FALSE(name.has_value());
+            EXPECT_TRUE(name.startsWith(QLatin1String("QL-"))) << name.toStdString();
+            EXPECT_TRUE(name.endsWith(QStringLiteral("%1").arg(code, 2, 10, QLatin1Char('0')))) << name.toStdString();
         }
-        EXPECT_FLOAT_EQ(s.MaxCur, e.maxCur);
-        EXPECT_FLOAT_EQ(s.MaxVol, e.maxVol);
-        EXPECT_FLOAT_EQ(s.MinCur, std::isnan(e.minCur) ? 0.1f : e.minCur);
-        EXPECT_FLOAT_EQ(s.MinVol, std::isnan(e.minVol) ? 0.8f : e.minVol);
-        EXPECT_EQ(s.CurFactor, e.curF < 0 ? 100 : e.curF);
-        EXPECT_EQ(s.VolFactor, e.volF < 0 ? 100 : e.volF);
-        EXPECT_EQ(s.PwrFactor, e.pwrF < 0 ? 1 : e.pwrF);
-        EXPECT_EQ(s.LastDisMode, e.lastDis < 0 ? 0 : e.lastDis);
-        EXPECT_EQ(s.CvMode, e.cvMode < 0 ? 0 : e.cvMode);
-        EXPECT_EQ(s.CvCutCur, e.cvCut == 1);
+
+        EXPECT_TRUE(s.CurFactor == 100 || s.CurFactor == 1000) << s.CurFactor;
+        EXPECT_TRUE(s.VolFactor == 100 || s.VolFactor == 1000) << s.VolFactor;
+        EXPECT_TRUE(s.PwrFactor == 1 || s.PwrFactor == 10) << s.PwrFactor;
+        EXPECT_GT(s.MinCur, 0.f);
+        EXPECT_LT(s.MinCur, s.MaxCur);
+        EXPECT_GE(s.MinVol, 0.f);
+        EXPECT_LT(s.MinVol, s.MaxVol);
+        EXPECT_LE(std::lround(double(s.MaxCur) * s.CurFactor), 57599);
+        EXPECT_LE(std::lround(double(s.MaxVol) * s.VolFactor), 57599);
     }
+    EXPECT_GE(identified, 40);
 }
 
 TEST(ModelTable, CodesWithoutARowGetDefaultsAndKeepTheirMaxima) {

@@ -4,6 +4,7 @@
 #include "link/modeltable.h"
 #include "link/state.h"
 #include "panel/modefields.h"
+#include "platform/numfmt.h"
 #include "panel/valuecheck.h"
 
 #include <gtest/gtest.h>
@@ -352,4 +353,58 @@ TEST(StartCheck, FieldsTheModeGreysOutAreNotHeldToTheFocusRules)
     load.chn[0].SlmtText = QStringLiteral("0.00");
     load.chn[0].StimText = QStringLiteral("0");
     EXPECT_FALSE(CheckBeforeSend(load, 0, 1).ok);  // 0 A is below the minimum
+}
+
+// Every model in every mode of its list: a start with each field the mode
+// takes at the model's maximum passes the check and encodes; one step of the
+// model's resolution above it is refused, for that field.
+TEST(StartCheck, EveryModelTakesItsMaximaAndRefusesOneStepMore)
+{
+    int checked = 0;
+    for (int type = 1; type <= kMaxTypeCode; ++type) {
+        if (!FindModelRow(type))
+            continue;
+        const QStringList modes = ModeListFor(type);
+        for (int m = 0; m < modes.size(); ++m) {
+            SCOPED_TRACE(QStringLiteral("type %1 mode %2 %3").arg(type).arg(m).arg(modes[m]).toStdString());
+            SlotState& s = slotOf(type, m);
+            ApplyModelRow(s, 0);  // the model's own bounds
+            const StartRule rule = StartRuleFor(type, m);
+            const double curStep = 1.0 / s.CurFactor, volStep = 1.0 / s.VolFactor;
+            const QString curMax = Format(s.MaxCur, CurrentPattern(s.CurFactor));
+            ChanState& c = s.chn[0];
+            c.SvalText = rule == StartRule::Power ? QStringLiteral("1000") : curMax;
+            c.SlmtText = LimitIsCells(type, m) ? QString::number(HighestCells(type, m))
+                                               : Format(s.MaxVol, VoltagePattern(s.VolFactor));
+            c.StimText = ThirdIsCutOff(s, m) ? curMax : QStringLiteral("999");
+            const SendCheck top = CheckBeforeSend(s, 0, 1);
+            ASSERT_TRUE(top.ok) << top.reason.toStdString();
+            ASSERT_TRUE(EncodeStart(s, 0, 1, ParseSetValues(s, 0)).frame);
+
+            const StartFields f = FieldsOf(s, 0);
+            auto refusedFor = [&](QString ChanState::*field, const QString& text, int which) {
+                const QString kept = c.*field;
+                c.*field = text;
+                const SendCheck r = CheckBeforeSend(s, 0, 1);
+                c.*field = kept;
+                EXPECT_FALSE(r.ok) << text.toStdString();
+                EXPECT_EQ(r.field, which) << text.toStdString();
+            };
+            if (f.svalEnabled && rule != StartRule::Zeros)
+                refusedFor(&ChanState::SvalText,
+                           rule == StartRule::Power ? QStringLiteral("1000.1")
+                                                    : QString::number(s.MaxCur + curStep, 'f', 3),
+                           0);
+            if (f.slmtEnabled && rule != StartRule::Zeros)
+                refusedFor(&ChanState::SlmtText,
+                           LimitIsCells(type, m) ? QString::number(HighestCells(type, m) + 1)
+                                                 : QString::number(s.MaxVol + volStep, 'f', 3),
+                           1);
+            if (f.stimEnabled)
+                refusedFor(&ChanState::StimText,
+                           ThirdIsCutOff(s, m) ? QString::number(s.MaxCur + curStep, 'f', 3) : QStringLiteral("1000"), 2);
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 120);
 }
