@@ -119,24 +119,23 @@ void frmMain::DevCtrl_ModeClick(int Index)
 void frmMain::DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind)
 {
     DevCtrl* p = slots_.at(Index).Panel;
-    QString text;
-    switch (kind) {
-    case FieldKind::SetValue: text = p->tSval(chn); break;
-    case FieldKind::Limit: text = p->tSlmt(chn); break;
-    case FieldKind::Third: text = p->tStim(chn); break;
-    case FieldKind::AutoVol: text = p->tAutoVol(); break;
-    }
-    const FieldCheck check = CheckField(link_.slot[Index], chn, kind, text);
+    SlotState& s = link_.slot[Index];
+    ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
+    QString* field = kind == FieldKind::SetValue ? &f.SvalText
+                     : kind == FieldKind::Limit  ? &f.SlmtText
+                     : kind == FieldKind::Third  ? &f.StimText
+                                                 : nullptr;
+    const FieldCheck check = CheckField(s, chn, kind, field ? *field : p->tAutoVol());
     if (check.ok())
         return;
     MsgBox(check.message(), QLatin1String(kMsgTitle), Prompter::OkOnly, Prompter::Critical);
     if (check.replacement.isEmpty())
         return;
-    switch (kind) {
-    case FieldKind::SetValue: p->setTSval(chn, check.replacement); break;
-    case FieldKind::Limit: p->setTSlmt(chn, check.replacement); break;
-    case FieldKind::Third: p->setTStim(chn, check.replacement); break;
-    case FieldKind::AutoVol: p->setTAutoVol(check.replacement); break;
+    if (field) {
+        *field = check.replacement;
+        p->ShowFields(chn);
+    } else {
+        p->setTAutoVol(check.replacement);
     }
 }
 
