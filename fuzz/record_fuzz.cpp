@@ -7,6 +7,7 @@
 // and chart after the reload.
 #include "link/runrecord.h"
 #include "link/runtrack.h"
+#include "platform/settings.h"
 #include "tests/link/run_fakes.h"
 
 #include <QByteArray>
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     LinkState st;
     qltest::FakeHost host(st);
-    RunTracker tracker(st, host);
+    RunTracker tracker(st, host, host, host);
     tracker.programDir = scratch().path();
     SlotState& s = st.slot[0];
     // The first byte picks the model: type 26 takes the recorded capacity
@@ -64,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     s.MaxCur = 40;
     s.MaxVol = 150;
     s.CvMode = 1;
-    host.grids[0].setText(1, 0, QStringLiteral("QL-R18"));
-    host.autoScale = (pick & 4) != 0;
+    s.chn[0].DevName = QStringLiteral("QL-R18");
+    settings().AutoScale = (pick & 4) != 0;
 
     const QString path = RunRecord::PathOf(tracker.RecordBase(0, 0));
     {
@@ -97,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     c.Volt = 3.7f;
     c.Cur = 1.25f;
     c.Cap = static_cast<float>(pick) / 100.0f;
-    host.panels[0].tmrCurve[0] = true;
+    c.CurveOn = true;
     tracker.ShowSample(0, 0);
     check(std::isfinite(c.Energy));
 

@@ -80,8 +80,9 @@ struct ChanState {
     QString ModeCell, BeginCell, CutoffCell, CapCell, EnergyCell, AvgCell;
     float BeginVolt = 0, CutoffVolt = 0;
     bool HasBegin = false, HasCutoff = false;
-    // A begin cell restored from a record that reads as no number: the first
-    // point then starts at the sample.
+    // Whether the begin cell reads as a number (BeginVolt): a begin cell
+    // restored from a record may not, and a first point then starts at the
+    // sample.
     bool BeginIsNumber = false;
 
     bool Monitoring = false;  // a monitor without a run is on
