@@ -1,10 +1,11 @@
 #pragma once
 // The main window as the device link and the run code see it: one object
 // that answers the receive path (RecvHostIf, RecvTimersIf), run tracking
-// (RunHostIf), the run-state enabling (MenuEnableIf) and the calibration
-// buttons (AdjButtonsIf) from the main window's slots, and small views that
-// show a slot's run grid, chart and information list through the link's
-// narrow interfaces.
+// (RunHostIf), the menu entries (MenuEnableIf, through the table it holds)
+// and the calibration buttons (AdjButtonsIf) from the main window's slots,
+// and small views that show a slot's run grid, chart and information list
+// through the link's narrow interfaces.
+#include "app/actiontable.h"
 #include "link/hostif.h"
 #include "link/runtrack.h"
 #include "panel/runstate.h"
@@ -86,24 +87,22 @@ private:
     QListWidget* l_;
 };
 
-class LinkHost : public RecvHostIf,
-                 public RecvTimersIf,
-                 public RunHostIf,
-                 public MenuEnableIf,
-                 public AdjButtonsIf {
+class LinkHost : public RecvHostIf, public RecvTimersIf, public RunHostIf, public AdjButtonsIf {
 public:
     explicit LinkHost(frmMain& w);
     ~LinkHost() override;
 
     // Makes the views of a slot whose controls have just been created.
     void addSlot(int slot);
+    // The menu entries, filled when the menus are built.
+    ActionTable& menus() { return menus_; }
 
     // RecvHostIf
     RecvPanelIf* recvPanel(int slot) override;
     void setGridText(int slot, int row, int col, const QString& text) override;
     void setAxesY1Txt(int slot, const QString& text) override;
-    void setMenuVisible(const QString& name, bool visible) override;
-    void setMenuEnabled(const QString& name, bool enabled) override;  // also MenuEnableIf
+    void setMenuVisible(MenuId id, bool visible) override;
+    void setMenuEnabled(MenuId id, bool enabled) override;
     int DevCount() const override;
     void InitChnCurves(int slot) override;
     void InitAutoTest(int slot) override;
@@ -162,6 +161,7 @@ private:
 
     frmMain& w_;
     std::array<Views, kSlotCount> views_;
+    ActionTable menus_;
 };
 
 } // namespace ql

@@ -135,10 +135,10 @@ void frmMain::disconnectReset(int Index)
     }
     tmrPauseStop(Index);
     panelModesNoDevice(Index);
-    menuAdj->setEnabled(false);
-    menuQc->setEnabled(false);
-    menuRes->setEnabled(false);
-    menuCurve->setEnabled(true);
+    host_->setMenuEnabled(MenuId::menuAdj, false);
+    host_->setMenuEnabled(MenuId::menuQc, false);
+    host_->setMenuEnabled(MenuId::menuRes, false);
+    host_->setMenuEnabled(MenuId::menuCurve, true);
     menuUpdate->setEnabled(true);
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
         hooks.showMeter(false);

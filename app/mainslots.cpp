@@ -290,7 +290,7 @@ void frmMain::menuAddDev_Click()
     setupChart(n);
     setupRunGrid(n);
     if (devCount_ == kMaxDevices)
-        menuAddDev->setEnabled(false);
+        host_->setMenuEnabled(MenuId::menuAddDev, false);
     ScanPorts(n);
     // The key's text is appended as stored: "07" names no port "COM7".
     const QString key = QStringLiteral("PORT") + QString::number(n + 1);

@@ -14,7 +14,6 @@
 #include "views/datafile.h"
 #include "views/readouts.h"
 
-#include <QAction>
 #include <QListWidget>
 #include <QTimer>
 
@@ -36,17 +35,8 @@ void LinkHost::setAxesY1Txt(int slot, const QString& text)
         w_.slots_[size_t(slot)].Chart->setAxesY1Txt(text);
 }
 
-void LinkHost::setMenuVisible(const QString& name, bool visible)
-{
-    if (QAction* a = w_.findChild<QAction*>(name))
-        a->setVisible(visible);
-}
-
-void LinkHost::setMenuEnabled(const QString& name, bool enabled)
-{
-    if (QAction* a = w_.findChild<QAction*>(name))
-        a->setEnabled(enabled);
-}
+void LinkHost::setMenuVisible(MenuId id, bool visible) { menus_.setVisible(id, visible); }
+void LinkHost::setMenuEnabled(MenuId id, bool enabled) { menus_.setEnabled(id, enabled); }
 
 int LinkHost::DevCount() const { return w_.devCount_; }
 void LinkHost::InitChnCurves(int slot) { w_.tracker_.InitChnCurves(slot); }

@@ -252,8 +252,8 @@ public:
     ql::RecvPanelIf* recvPanel(int s) override { return &peers.at(size_t(s)).recv; }
     void setGridText(int s, int r, int c, const QString& t) override { peers.at(size_t(s)).grid.setText(r, c, t); }
     void setAxesY1Txt(int, const QString&) override {}
-    void setMenuVisible(const QString&, bool) override {}
-    void setMenuEnabled(const QString&, bool) override {}
+    void setMenuVisible(ql::MenuId, bool) override {}
+    void setMenuEnabled(ql::MenuId, bool) override {}
     int DevCount() const override { return ql::kMaxDevices; }
     void InitChnCurves(int s) override
     {

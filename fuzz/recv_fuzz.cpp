@@ -42,8 +42,8 @@ struct NullHost : RecvHostIf {
             std::abort();
     }
     void setAxesY1Txt(int, const QString&) override {}
-    void setMenuVisible(const QString&, bool) override {}
-    void setMenuEnabled(const QString&, bool) override {}
+    void setMenuVisible(MenuId, bool) override {}
+    void setMenuEnabled(MenuId, bool) override {}
     int DevCount() const override { return 1; }
     void InitChnCurves(int) override {}
     void InitAutoTest(int) override {}

@@ -6,6 +6,44 @@
 
 namespace ql {
 
+// The main-window menu entries that the receive path and the run state
+// switch, by the entries' object names.
+enum class MenuId {
+    menuSwSet,
+    menuOpenCfg,
+    menuSaveCfg,
+    menuOpenData,
+    menuSaveData,
+    menuClear,
+    menuCurve,
+    menuRes,
+    menuQc,
+    menuAdj,
+    menuAddDev,
+    menuUsb,
+    menuTemp,
+};
+inline constexpr int kMenuIds = 13;
+static_assert(static_cast<int>(MenuId::menuTemp) + 1 == kMenuIds);
+
+// The entry's object name ("menuRes").
+inline const char* MenuName(MenuId id)
+{
+    static constexpr const char* kNames[kMenuIds] = {
+        "menuSwSet", "menuOpenCfg", "menuSaveCfg", "menuOpenData", "menuSaveData", "menuClear", "menuCurve",
+        "menuRes",   "menuQc",      "menuAdj",     "menuAddDev",   "menuUsb",      "menuTemp"};
+    return kNames[static_cast<int>(id)];
+}
+
+// Switches the main window's menu entries. Asking for the state an entry
+// already has costs next to nothing: the receive path asks on every frame.
+class MenuEnableIf {
+public:
+    virtual ~MenuEnableIf() = default;
+    virtual void setMenuVisible(MenuId id, bool visible) = 0;
+    virtual void setMenuEnabled(MenuId id, bool enabled) = 0;
+};
+
 // The members of a device panel that the receive path and the first-reply
 // set-up use.
 class RecvPanelIf {
@@ -28,8 +66,8 @@ public:
     virtual void TabAdd(int position, const QString& key) = 0;
 };
 
-// The main window as the receive path sees it.
-class RecvHostIf {
+// The main window as the receive path sees it, with its menu entries.
+class RecvHostIf : public MenuEnableIf {
 public:
     virtual ~RecvHostIf() = default;
     // The slot's panel; null when the slot has none (the frame is then
@@ -39,10 +77,6 @@ public:
     virtual void setGridText(int slot, int row, int col, const QString& text) = 0;
     // Caption of the current axis of the slot's chart ("[A]" or "[mA]").
     virtual void setAxesY1Txt(int slot, const QString& text) = 0;
-    // Main-window menu entries by name ("menuAdj", "menuRes", "menuQc",
-    // "menuUsb", "menuTemp", "menuAddDev").
-    virtual void setMenuVisible(const QString& name, bool visible) = 0;
-    virtual void setMenuEnabled(const QString& name, bool enabled) = 0;
     // Number of device panels present.
     virtual int DevCount() const = 0;
     // Main-window procedures of the panel set-up.

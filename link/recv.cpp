@@ -168,7 +168,7 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
     if (!st_.AdjOpen)
-        host_.setMenuEnabled(QStringLiteral("menuAdj"), true);
+        host_.setMenuEnabled(MenuId::menuAdj, true);
 
     // First valid reply since the connect: identify the device and set the
     // slot up. The type-26 test looks at this frame's type, not at one left
@@ -260,7 +260,7 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     if (!(IsTwoChannelType(type) && chn != 1)) {
         timers_.StopConn(slot);
         if (host_.DevCount() < kMaxDevices)
-            host_.setMenuEnabled(QStringLiteral("menuAddDev"), true);
+            host_.setMenuEnabled(MenuId::menuAddDev, true);
     }
     host_.setAxesY1Txt(slot, QStringLiteral("[A]"));
 
@@ -273,9 +273,9 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     }
     if (b.initChnCurves)
         host_.InitChnCurves(slot);
-    host_.setMenuVisible(QStringLiteral("menuRes"), b.menuRes);
+    host_.setMenuVisible(MenuId::menuRes, b.menuRes);
     if (b.menuUsb)
-        host_.setMenuVisible(QStringLiteral("menuUsb"), true);
+        host_.setMenuVisible(MenuId::menuUsb, true);
     s.TempOk = b.tempOk;
     if (b.meterAxis)
         host_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
@@ -285,8 +285,8 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
             panel->TabAdd(t.position, t.key);
     }
     if (s.TempOk)
-        host_.setMenuVisible(QStringLiteral("menuTemp"), true);
-    host_.setMenuVisible(QStringLiteral("menuQc"), false);
+        host_.setMenuVisible(MenuId::menuTemp, true);
+    host_.setMenuVisible(MenuId::menuQc, false);
 
     if (const auto name = ApplyModelRow(s, chn))
         host_.setGridText(slot, name->row, 0, name->text);

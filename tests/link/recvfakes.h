@@ -41,8 +41,8 @@ struct FakeHost : RecvHostIf {
     RecvPanelIf* recvPanel(int slot) override { return &panels[slot]; }
     void setGridText(int slot, int row, int col, const QString& t) override { grid[slot][{row, col}] = t; }
     void setAxesY1Txt(int slot, const QString& t) override { axis[slot] = t; }
-    void setMenuVisible(const QString& n, bool v) override { visible[n] = v; }
-    void setMenuEnabled(const QString& n, bool e) override { enabled[n] = e; }
+    void setMenuVisible(MenuId m, bool v) override { visible[MenuName(m)] = v; }
+    void setMenuEnabled(MenuId m, bool e) override { enabled[MenuName(m)] = e; }
     int DevCount() const override { return devCount; }
     void InitChnCurves(int slot) override { initChnCurves.push_back(slot); }
     void InitAutoTest(int slot) override { initAutoTest.push_back(slot); }

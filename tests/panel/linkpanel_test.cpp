@@ -27,8 +27,8 @@ struct Host : RecvHostIf {
     RecvPanelIf* recvPanel(int slot) override { return slot == kSlot ? &panel : nullptr; }
     void setGridText(int, int, int, const QString&) override {}
     void setAxesY1Txt(int, const QString&) override {}
-    void setMenuVisible(const QString&, bool) override {}
-    void setMenuEnabled(const QString&, bool) override {}
+    void setMenuVisible(MenuId, bool) override {}
+    void setMenuEnabled(MenuId, bool) override {}
     int DevCount() const override { return 1; }
     void InitChnCurves(int) override {}
     void InitAutoTest(int slot) override { autoInits.push_back(slot); }
