@@ -41,15 +41,4 @@ void MainToolHost::RemoteSetOn(int slot, int chn, float value) { ql::RemoteSetOn
 void MainToolHost::RemoteQC(int slot, int code) { ql::RemoteQC(w_.link(), slot, code); }
 void MainToolHost::RemotePE(int slot, int direction) { ql::RemotePE(w_.link(), slot, direction); }
 
-void MainToolHost::Message(const QString& text, Icon icon)
-{
-    MsgBox(text, QStringLiteral("Prompt"), Prompter::OkOnly,
-           icon == Icon::Critical ? Prompter::Critical : Prompter::Information);
-}
-
-QString MainToolHost::Input(const QString& prompt, const QString& title, const QString& def, bool* ok)
-{
-    return prompter().Input(prompt, title, def, ok);
-}
-
 } // namespace ql

@@ -22,8 +22,6 @@ public:
     void RemoteSetOn(int slot, int chn, float value) override;
     void RemoteQC(int slot, int code) override;
     void RemotePE(int slot, int direction) override;
-    void Message(const QString& text, Icon icon) override;
-    QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
 
 private:
     frmMain& w_;

@@ -44,13 +44,4 @@ QString SeqHost::GridText(int slot, int row, int col) const
 }
 
 QString SeqHost::InfoLine(int slot, int line) const { return RunInfoView(w_.slot(slot).lstInfo).line(line); }
-bool SeqHost::SaveCsv() const { return settings().SaveCsv; }
-
-QString SeqHost::FileDialog(bool save, const QString& title, const QString& filter)
-{
-    return ql::FileDialog(save, title, filter, QString());
-}
-
-void SeqHost::Critical(const QString& text) { w_.host().ShowCritical(text); }
-
 } // namespace ql

@@ -23,9 +23,6 @@ public:
     void ChartYStep(int slot, bool on) override;
     QString GridText(int slot, int row, int col) const override;
     QString InfoLine(int slot, int line) const override;
-    bool SaveCsv() const override;
-    QString FileDialog(bool save, const QString& title, const QString& filter) override;
-    void Critical(const QString& text) override;
 
 private:
     frmMain& w_;

@@ -6,7 +6,9 @@
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 
 #include <cmath>
 #include <exception>
@@ -109,18 +111,18 @@ void AutoTest::start(int slot)
     const bool numbers = ParseFieldNumber(p->tAutoC1(), &c1) && ParseFieldNumber(p->tAutoC2(), &c2) &&
                          ParseFieldNumber(p->tAutoStep(), &inc) && ParseFieldNumber(p->tAutoTime(), &dwellText);
     if (!numbers) {
-        host_.Critical(Lang(QString::fromLatin1(kMsgInvalidValue)));
+        ShowPrompt(QString::fromLatin1(kMsgInvalidValue));
         return;
     }
     const double dwell = p->AutoOptSec() ? std::floor(dwellText) : RoundEven(dwellText * 60);
     auto outside = [&](double v) { return s.DevType != 0 && (float(v) < s.MinCur || float(v) > s.MaxCur); };
     if (!(float(inc) > 0) || !(dwell >= 1 && dwell <= 32767) || outside(c1) || outside(c2)) {
-        host_.Critical(Lang(QString::fromLatin1(kMsgOutOfRange)));
+        ShowPrompt(QString::fromLatin1(kMsgOutOfRange));
         return;
     }
     const FieldCheck vol = CheckField(s, chn, FieldKind::AutoVol, p->tAutoVol());
     if (!vol.ok()) {
-        host_.Critical(Lang(vol.message()));
+        ShowPrompt(vol.message());
         return;
     }
 
@@ -214,10 +216,10 @@ void AutoTest::OnTimer(int slot)
 void AutoTest::SaveClick(int slot)
 {
     try {
-        const bool csv = host_.SaveCsv();
+        const bool csv = settings().SaveCsv;
         const QString ext = csv ? QStringLiteral("csv") : QStringLiteral("dat");
         const QString filter = csv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
-        QString path = host_.FileDialog(true, Lang(QStringLiteral("Save Result")), filter);
+        QString path = FileDialog(true, Lang(QStringLiteral("Save Result")), filter, QString());
         if (path.isEmpty())
             return;
         if (path.right(3) != ext)
@@ -229,7 +231,7 @@ void AutoTest::SaveClick(int slot)
         QString error;
         if (!WriteTextLines(path, lines, &error)) {
             ErrLog(QStringLiteral("ErrAutoSave"), path + QStringLiteral(": ") + error);
-            host_.Critical(Lang(QStringLiteral("Cannot save file!")));
+            ShowPrompt(QStringLiteral("Cannot save file!"));
         }
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrAutoSave"), QString::fromUtf8(e.what()));

@@ -96,13 +96,6 @@ public:
     virtual void ChartYStep(int slot, bool on) = 0;
     virtual QString GridText(int slot, int row, int col) const = 0;
     virtual QString InfoLine(int slot, int line) const = 0;
-
-    // Settings and the user: AUTO/CSV; the save (save true) or open dialog
-    // with a "|"-separated filter ("" on cancel); a "Prompt" box with the
-    // critical icon whose text has passed through Lang.
-    virtual bool SaveCsv() const = 0;
-    virtual QString FileDialog(bool save, const QString& title, const QString& filter) = 0;
-    virtual void Critical(const QString& text) = 0;
 };
 
 } // namespace ql

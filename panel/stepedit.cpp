@@ -7,6 +7,7 @@
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 
 #include <QComboBox>
@@ -254,7 +255,7 @@ void frmSet::cmbMode_Click(int index)
 void frmSet::refuse(QLineEdit* field, const char* message, const QString& reset)
 {
     field->setText(reset);
-    host_.Critical(Lang(QLatin1String(message)));
+    ShowPrompt(QLatin1String(message));
 }
 
 void frmSet::txtSet_LostFocus()
@@ -322,7 +323,7 @@ bool frmSet::cmdSet_Click()
     const QString msg = CheckStepRow(s_, panel_.ChnIndex(), kind_, modeCnt_, txtSet->text(), txtLmt->text(),
                                      txtLmt2->text());
     if (!msg.isEmpty()) {
-        host_.Critical(Lang(QString::fromLatin1(kMsgOutOfRange)));
+        ShowPrompt(QString::fromLatin1(kMsgOutOfRange));
         return false;
     }
     const int row = flow_ + 1;

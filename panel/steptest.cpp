@@ -6,6 +6,7 @@
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 
 #include <exception>
@@ -110,7 +111,7 @@ void StepTest::start(int slot)
     QString message, reason;
     if (CheckProgram(s, chn, ReadStepTable(*p), modes(*p), &message, &reason) != 0) {
         ErrLog(QStringLiteral("ErrStepStart"), reason);
-        host_.Critical(Lang(message));
+        ShowPrompt(message);
         return;
     }
     p->setStepTmrEnable(true);
@@ -269,7 +270,7 @@ void StepTest::ClearClick(int slot) { host_.seqPanel(slot)->StepSetClr(); }
 void StepTest::SaveClick(int slot)
 {
     SeqPanelIf* p = host_.seqPanel(slot);
-    QString path = host_.FileDialog(true, Lang(QStringLiteral("Save Step")), kStepFilter);
+    QString path = FileDialog(true, Lang(QStringLiteral("Save Step")), kStepFilter, QString());
     if (path.isEmpty())
         return;
     if (path.right(3) != QLatin1String("stp"))
@@ -278,7 +279,7 @@ void StepTest::SaveClick(int slot)
     const auto lines = StepFileLines(ReadStepTable(*p), st_.slot.at(size_t(slot)).DevType, modes(*p), &error);
     if (!lines || !WriteTextLines(path, *lines, &error)) {
         ErrLog(QStringLiteral("ErrSaveStep"), path + QStringLiteral(": ") + error);
-        host_.Critical(Lang(QStringLiteral("Cannot save file!")));
+        ShowPrompt(QStringLiteral("Cannot save file!"));
     }
 }
 
@@ -286,14 +287,14 @@ void StepTest::OpenClick(int slot)
 {
     SeqPanelIf* p = host_.seqPanel(slot);
     const SlotState& s = st_.slot.at(size_t(slot));
-    const QString path = host_.FileDialog(false, Lang(QStringLiteral("Open Step")), kStepFilter);
+    const QString path = FileDialog(false, Lang(QStringLiteral("Open Step")), kStepFilter, QString());
     if (path.isEmpty() || path.right(3) != QLatin1String("stp"))
         return;
     QStringList lines;
     QString error;
     if (!ReadTextLines(path, &lines, &error)) {
         ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + error);
-        host_.Critical(Lang(QStringLiteral("Cannot open file!")));
+        ShowPrompt(QStringLiteral("Cannot open file!"));
         return;
     }
     // The cells load as the file holds them; the start checks what may be sent.
@@ -308,7 +309,7 @@ void StepTest::OpenClick(int slot)
                                                   .arg(path)
                                                   .arg(read.damaged.size())
                                                   .arg(read.damaged.mid(0, 3).join(QStringLiteral("; "))));
-        host_.Critical(Lang(QStringLiteral("Damaged lines of the file were skipped!")));
+        ShowPrompt(QStringLiteral("Damaged lines of the file were skipped!"));
     }
 }
 

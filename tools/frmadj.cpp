@@ -3,6 +3,8 @@
 #include "link/frames.h"
 #include "link/state.h"
 #include "panel/devctrl.h"
+#include "platform/prompter.h"
+#include "platform/services.h"
 #include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
@@ -120,7 +122,7 @@ bool frmAdj::txt_LostFocus(int point)
     const auto v = ParseNumber(t->text());
     const char* refusal = !v ? "Invalid value!" : (*v < 0 || *v > limit) ? "Setting value out of range!" : nullptr;
     if (refusal) {
-        host_.Message(QString::fromLatin1(refusal), ToolHost::Icon::Critical);
+        ShowPrompt(QString::fromLatin1(refusal), Prompter::Critical);
         QTimer::singleShot(0, t, [t] { t->setFocus(); });
         return false;
     }
@@ -133,7 +135,7 @@ bool frmAdj::cmdPoint_Click(int point)
     const bool volt = point <= VoltHigh;
     const auto v = ParseNumber(field(point)->text());
     if (!v) {
-        host_.Message(QStringLiteral("Invalid value!"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Invalid value!"), Prompter::Critical);
         return false;
     }
     const SlotState& st = host_.Link().slot.at(size_t(slot_));
@@ -141,7 +143,7 @@ bool frmAdj::cmdPoint_Click(int point)
     const float limit = volt ? st.MaxVol : st.MaxCur;
     const QString out = QStringLiteral("Setting value out of range!");
     if (value < 0 || value > limit) {
-        host_.Message(out, ToolHost::Icon::Critical);
+        ShowPrompt(out, Prompter::Critical);
         return false;
     }
     // The device's own reading must agree within 10 %.
@@ -149,14 +151,14 @@ bool frmAdj::cmdPoint_Click(int point)
     const float reading = panel ? float(Val(volt ? panel->tVol(chn_) : panel->tCur(chn_))) : 0.0f;
     const float lo = 0.9f * reading, hi = 1.1f * reading;
     if (value < lo || value > hi) {
-        host_.Message(out, ToolHost::Icon::Critical);
+        ShowPrompt(out, Prompter::Critical);
         return false;
     }
     const double raw = RoundEven(double(value) * (volt ? 1000.0 : double(CurScale)));
     // A value the frame cannot carry never leaves the program.
     const auto frame = CalibFrame(chn_, point, int64_t(raw));
     if (!frame) {
-        host_.Message(out, ToolHost::Icon::Critical);
+        ShowPrompt(out, Prompter::Critical);
         return false;
     }
     WriteFrame(host_.Link(), slot_, *frame);

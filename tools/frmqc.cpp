@@ -3,6 +3,8 @@
 #include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
+#include "platform/prompter.h"
+#include "platform/services.h"
 #include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
@@ -216,7 +218,7 @@ void frmQC::menuClear_Click()
 void frmQC::menuTitle_Click()
 {
     bool ok = false;
-    const QString t = host_.Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
+    const QString t = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
                                   Chart->TitleText(), &ok);
     if (ok && !t.isEmpty()) {
         Chart->setTitleText(t);

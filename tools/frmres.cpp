@@ -3,6 +3,8 @@
 #include "link/frames.h"
 #include "link/state.h"
 #include "panel/devctrl.h"
+#include "platform/prompter.h"
+#include "platform/services.h"
 #include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
@@ -75,12 +77,12 @@ bool frmRes::txtCap_LostFocus()
 {
     const auto v = ParseNumber(txtCap->text());
     if (!v) {
-        host_.Message(QStringLiteral("Invalid value!"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Invalid value!"), Prompter::Critical);
         QTimer::singleShot(0, txtCap, [t = txtCap] { t->setFocus(); });
         return false;
     }
     if (*v < kMinTestMa || *v > kMaxTestMa) {
-        host_.Message(QStringLiteral("Setting value out of range!"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Setting value out of range!"), Prompter::Critical);
         return false;
     }
     txtCap->setText(Format(RoundEven(*v), QStringLiteral("0")));
@@ -93,7 +95,7 @@ int frmRes::SendResTest(double milliamps)
     QString error;
     const auto frame = ResTestFrame(chn(), milliamps, st.CurFactor, st.MaxCur, &error);
     if (!frame) {
-        host_.ErrLog(QStringLiteral("ErrRes"), error);
+        ErrLog(QStringLiteral("ErrRes"), error);
         return 0;
     }
     WriteFrame(host_.Link(), slot_, *frame);
@@ -107,11 +109,11 @@ bool frmRes::cmdTest_Click()
     const int c = chn();
     const ChanState& ch = host_.Link().ch(slot_, c);
     if (ch.Running) {
-        host_.Message(QStringLiteral("Please stop other test first"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Please stop other test first"), Prompter::Critical);
         return false;
     }
     if (ch.Volt > 4.5f) {
-        host_.Message(QStringLiteral("Resistance test only support single battery"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Resistance test only support single battery"), Prompter::Critical);
         return false;
     }
     // The current goes out only when it passes the box's check, also when

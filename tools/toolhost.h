@@ -1,10 +1,8 @@
 #pragma once
 // What the tool windows use of the main window: the selected slot, the
 // link's tables, a slot's panel and chart, the run handlers and the remote
-// commands, and the user prompts. The main window implements it; tests fake
+// commands. The main window implements it; tests fake
 // it. Every call names the slot the tool acts on (normally CurDev()).
-#include "platform/services.h"
-
 #include <QString>
 
 namespace ql {
@@ -15,8 +13,6 @@ class CurveGraph;
 
 class ToolHost {
 public:
-    enum class Icon { Information, Critical };
-
     virtual ~ToolHost() = default;
 
     // The slot of the selected tab.
@@ -39,12 +35,6 @@ public:
     virtual void RemoteQC(int slot, int code) = 0;
     virtual void RemotePE(int slot, int direction) = 0;
 
-    // A message box titled "Prompt" with OK; text and title pass through Lang.
-    virtual void Message(const QString& text, Icon icon) = 0;
-    // An input box; ok tells OK from Cancel.
-    virtual QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) = 0;
-
-    virtual void ErrLog(const QString& label, const QString& text) { ql::ErrLog(label, text); }
 };
 
 } // namespace ql

@@ -2,6 +2,7 @@
 
 #include "controls/curvegraph.h"
 #include "panel/valuecheck.h"
+#include "platform/prompter.h"
 #include "platform/numfmt.h"
 #include "platform/settings.h"
 
@@ -90,8 +91,7 @@ void frmCurve::showEvent(QShowEvent* event)
 
 void frmCurve::tell(const QString& text)
 {
-    if (viewPrompts().Critical)
-        viewPrompts().Critical(text, kTitle);
+    MsgBox(text, kTitle, Prompter::OkOnly, Prompter::Critical);
 }
 
 bool frmCurve::FieldLostFocus(QLineEdit* f)

@@ -4,6 +4,7 @@
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
+#include "platform/prompter.h"
 #include "platform/profile.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
@@ -136,8 +137,7 @@ void SaveParameterFile(ViewHost& host)
         const QString device = host.grid(n)->TextMatrix(chn + 1, 0);
         const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, p.Dev2S());
         const QString name = ProposedViewFileName(QDateTime::currentDateTime(), device, chn, p.Dev2S());
-        const auto& dlg = viewPrompts().FileDialog;
-        const QString chosen = dlg ? dlg(true, title, QString::fromLatin1(kCfgFilter), name) : QString();
+        const QString chosen = FileDialog(true, title, QString::fromLatin1(kCfgFilter), name);
         if (chosen.isEmpty())
             return;
         CfgEntries e;
@@ -155,14 +155,11 @@ void SaveParameterFile(ViewHost& host)
 
 void OpenParameterFile(ViewHost& host)
 {
-    const auto& dlg = viewPrompts().FileDialog;
-    const QString chosen =
-        dlg ? dlg(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString()) : QString();
+    const QString chosen = FileDialog(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString());
     if (chosen.isEmpty() || chosen.right(3) != QLatin1String("cfg"))
         return;
     const auto tell = [](const char* text) {
-        if (viewPrompts().Critical)
-            viewPrompts().Critical(QString::fromLatin1(text), QString::fromLatin1(kMsgTitle));
+        MsgBox(QString::fromLatin1(text), QString::fromLatin1(kMsgTitle), Prompter::OkOnly, Prompter::Critical);
     };
     try {
         const int n = host.CurDev();

@@ -3,6 +3,7 @@
 #include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -55,8 +56,7 @@ void SaveCurvePicture(ViewHost& host, bool withGrid)
         const QString title = ViewDialogTitle(word, n, chn, p.Dev2S());
         const QString name =
             ProposedViewFileName(QDateTime::currentDateTime(), host.grid(n)->TextMatrix(chn + 1, 0), chn, p.Dev2S());
-        const auto& dlg = viewPrompts().FileDialog;
-        const QString chosen = dlg ? dlg(true, title, QString::fromLatin1(kBmpFilter), name) : QString();
+        const QString chosen = FileDialog(true, title, QString::fromLatin1(kBmpFilter), name);
         if (chosen.isEmpty())
             return;
         QCoreApplication::processEvents();

@@ -1,8 +1,7 @@
 #pragma once
 // The main window as the parameter file, picture, colour-cell, dialog and
 // readout code sees it: its slots' controls, the selected slot, the link
-// state and the temperature menu entry. It also carries the common file,
-// colour and message dialogs, which live with the main window.
+// state and the temperature menu entry.
 //
 // MakeViewHost(window) adapts any window that has the main window's public
 // members (DevCount(), CurDev(), slot(n).Panel/Chart/gridRun/frmDev, link(),
@@ -21,26 +20,6 @@ namespace ql {
 class CurveGraph;
 class DevCtrl;
 class FlexGrid;
-
-// The common dialogs. Texts given to them have not passed through Lang yet;
-// the dialogs convert them (as the main window's own wrappers do).
-struct ViewPrompts {
-    // Open (save false) or save dialog; filter "desc|pattern" pairs; "" on cancel.
-    std::function<QString(bool save, const QString& title, const QString& filter, const QString& name)> FileDialog;
-    // Colour dialog: a COLORREF or -1 on cancel.
-    std::function<int()> PickColor;
-    // Message box with the critical icon and OK.
-    std::function<void(const QString& text, const QString& title)> Critical;
-};
-
-// The dialogs used by the views; every member empty until set. An empty
-// FileDialog or PickColor answers as if cancelled; an empty Critical shows
-// nothing.
-ViewPrompts& viewPrompts();
-void SetViewPrompts(ViewPrompts prompts);
-
-// Tells the user that a save they asked for failed ("Cannot save file!").
-void TellCannotSave();
 
 class ViewHost {
 public:

@@ -9,6 +9,7 @@
 #include "panel/seqpanel.h"
 #include "panel/stepedit.h"
 #include "panel/steptest.h"
+#include "platform/settings.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -38,9 +39,6 @@ struct FakeHost : SeqHostIf {
     bool refuseStarts = false;
     int runs = 0, stops = 0, tmrStops = 0, clears = 0;
     std::vector<float> sets;
-    QStringList messages;
-    QString dialogAnswer;
-    bool csv = true;
 
     SeqPanelIf* seqPanel(int) override { return &p; }
     bool RunClick(int slot, int chn) override
@@ -71,9 +69,6 @@ struct FakeHost : SeqHostIf {
         return row == 0 ? QStringLiteral("Device") : QStringLiteral("QL-%1").arg(col);
     }
     QString InfoLine(int, int) const override { return {}; }
-    bool SaveCsv() const override { return csv; }
-    QString FileDialog(bool, const QString&, const QString&) override { return dialogAnswer; }
-    void Critical(const QString& text) override { messages << text; }
 };
 
 class SeqTest : public ::testing::Test {
@@ -108,6 +103,10 @@ protected:
         autoTest.OnTimer(kSlot);
     }
 
+    void TearDown() override { settings().SaveCsv = csvBefore; }
+
+    qltest::ScriptedPrompter ask;
+    const bool csvBefore = settings().SaveCsv;
     LinkState st;
     DevCtrl panel{kSlot};
     SeqPanelIf& view = panel;
@@ -191,7 +190,7 @@ TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
         EXPECT_FALSE(autoTest.at(kSlot).AutoOn) << c2 << " " << inc << " " << vol;
     }
     EXPECT_EQ(host.runs, 0);
-    EXPECT_EQ(host.messages, QStringList({"Setting value out of range!", "Setting value out of range!",
+    EXPECT_EQ(ask.texts(), QStringList({"Setting value out of range!", "Setting value out of range!",
                                           "Setting value out of range!", "Invalid value!"}));
 }
 
@@ -213,8 +212,8 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
         panel.setTAutoList(2, QStringLiteral("3.00"));
         panel.setTAutoList(3, QStringLiteral("9.9"));
     }
-    host.dialogAnswer = dir.filePath("res");
-    host.csv = false;
+    ask.fileAnswer = dir.filePath("res");
+    settings().SaveCsv = false;
     autoTest.SaveClick(kSlot);
     const QByteArray dat = ReadBytes(dir.filePath("res.dat"));
     const QList<QByteArray> lines = dat.split('\n');
@@ -225,26 +224,26 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     EXPECT_EQ(lines[3], "Index\tCurr(A)\tVolt(V)\r");
     EXPECT_EQ(lines[15], "12\t12.00\t3.00\r");
 
-    host.csv = true;
-    host.dialogAnswer = dir.filePath("res.csv");
+    settings().SaveCsv = true;
+    ask.fileAnswer = dir.filePath("res.csv");
     panel.AutoListClr();
     autoTest.SaveClick(kSlot);
     EXPECT_EQ(ReadBytes(dir.filePath("res.csv")),
               "Device:QL-0\r\nMode:Auto Test\r\n----------www.qltester.example--------------\r\n"
               "Index,Curr(A),Volt(V)\r\n");
 
-    host.dialogAnswer = dir.filePath("missing/res.csv");
+    ask.fileAnswer = dir.filePath("missing/res.csv");
     autoTest.SaveClick(kSlot);
-    EXPECT_EQ(host.messages, QStringList{"Cannot save file!"});
+    EXPECT_EQ(ask.texts(), QStringList{"Cannot save file!"});
 
     // On a full disk the earlier result file stays as it was.
-    host.messages.clear();
+    ask.messages.clear();
     panel.setTAutoList(1, QStringLiteral("1.00"));
     const QByteArray earlier = ReadBytes(dir.filePath("res.csv"));
-    host.dialogAnswer = dir.filePath("res.csv");
+    ask.fileAnswer = dir.filePath("res.csv");
     EXPECT_EQ(qltest::withFileSizeLimit(64, [&] {
                   autoTest.SaveClick(kSlot);
-                  return host.messages == QStringList{"Cannot save file!"} ? 0 : 1;
+                  return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
               }),
               0);
     EXPECT_EQ(ReadBytes(dir.filePath("res.csv")), earlier);
@@ -321,13 +320,13 @@ TEST_F(SeqTest, StepStartRetriesCutOffModeAndRefusedPrograms)
         EXPECT_FALSE(stepTest.at(kSlot).StepOn) << bad.join(" ").toStdString();
     }
     EXPECT_EQ(host.runs, 0);
-    EXPECT_EQ(host.messages.size(), 4);
+    EXPECT_EQ(ask.texts().size(), 4);
 
     // An empty first row: nothing happens.
     panel.StepSetClr();
     stepTest.StartStop(kSlot);
     EXPECT_FALSE(stepTest.at(kSlot).StepOn);
-    EXPECT_EQ(host.messages.size(), 4);
+    EXPECT_EQ(ask.texts().size(), 4);
 }
 
 void WriteBytes(const QString& path, const QByteArray& b)
@@ -346,11 +345,11 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     setRow(10, {"D-CP", "5", "3.00", "0"});  // beyond the first empty row: not saved
     const StepTable saved = ReadStepTable(view);
 
-    host.dialogAnswer = dir.filePath("prog");
+    ask.fileAnswer = dir.filePath("prog");
     // On a full disk nothing is left behind and the user is told.
     EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
                   stepTest.SaveClick(kSlot);
-                  return host.messages == QStringList{"Cannot save file!"} ? 0 : 1;
+                  return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
               }),
               0);
     EXPECT_FALSE(QFile::exists(dir.filePath("prog.stp")));
@@ -361,20 +360,20 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_TRUE(bytes.endsWith("\r\n031:6\r\n032:0.00\r\n033:0.00\r\n034:2\r\n"));
 
     panel.StepSetClr();
-    host.dialogAnswer = dir.filePath("prog.stp");
+    ask.fileAnswer = dir.filePath("prog.stp");
     stepTest.OpenClick(kSlot);
     StepTable expect = saved;
     expect.at(10, 1) = expect.at(10, 2) = expect.at(10, 3) = expect.at(10, 4) = QString();
     EXPECT_EQ(ReadStepTable(view), expect);
-    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_TRUE(ask.texts().isEmpty());
 
     // Line ends of CR alone read as well as CR LF and LF.
     WriteBytes(dir.filePath("cr.stp"), QByteArray(bytes).replace("\r\n", "\r"));
     panel.StepSetClr();
-    host.dialogAnswer = dir.filePath("cr.stp");
+    ask.fileAnswer = dir.filePath("cr.stp");
     stepTest.OpenClick(kSlot);
     EXPECT_EQ(ReadStepTable(view), expect);
-    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_TRUE(ask.texts().isEmpty());
 
     // A damaged line is skipped and reported once per file; the rest loads.
     const QByteArray head = "----------www.qltester.example--------------\r\nDEV:17\r\n";
@@ -391,38 +390,38 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
         {"011:0\r\n012:\xff\r\n", "D-CC", "", 1},                     // bytes that are no text
         {"011:0\r\n012:1.00\r\n", "D-CC", "1.00", 0}};                 // nothing damaged
     for (const Case& c : cases) {
-        host.messages.clear();
+        ask.messages.clear();
         WriteBytes(dir.filePath("bad.stp"), head + c.lines + tail);
-        host.dialogAnswer = dir.filePath("bad.stp");
+        ask.fileAnswer = dir.filePath("bad.stp");
         stepTest.OpenClick(kSlot);
         EXPECT_EQ(panel.tStepSet(1, 1), c.mode) << c.lines.toStdString();
         EXPECT_EQ(panel.tStepSet(1, 2), c.set) << c.lines.toStdString();
         EXPECT_EQ(panel.tStepSet(1, 3), "3.00") << c.lines.toStdString();
         EXPECT_EQ(panel.tStepSet(2, 1), "Wait") << c.lines.toStdString();
-        EXPECT_EQ(host.messages, QStringList(c.messages, "Damaged lines of the file were skipped!"))
+        EXPECT_EQ(ask.texts(), QStringList(c.messages, "Damaged lines of the file were skipped!"))
             << c.lines.toStdString();
     }
 
     // Values load as the file holds them, also beyond the device's bounds;
     // the start refuses to send them.
-    host.messages.clear();
+    ask.messages.clear();
     WriteBytes(dir.filePath("big.stp"), head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n");
-    host.dialogAnswer = dir.filePath("big.stp");
+    ask.fileAnswer = dir.filePath("big.stp");
     stepTest.OpenClick(kSlot);
     EXPECT_EQ(panel.tStepSet(1, 2), "9.00");
-    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_TRUE(ask.texts().isEmpty());
     stepTest.StartStop(kSlot);
     EXPECT_FALSE(stepTest.at(kSlot).StepOn);
-    EXPECT_EQ(host.messages, QStringList{"Setting value out of range!"});
+    EXPECT_EQ(ask.texts(), QStringList{"Setting value out of range!"});
 
-    host.dialogAnswer = dir.filePath("none.stp");
+    ask.fileAnswer = dir.filePath("none.stp");
     stepTest.OpenClick(kSlot);
-    EXPECT_EQ(host.messages.last(), "Cannot open file!");
+    EXPECT_EQ(ask.texts().last(), "Cannot open file!");
     EXPECT_EQ(panel.tStepSet(1, 2), "9.00");
 
     // Ignored cells (row 11, column 5), any order, LF line ends.
     WriteBytes(dir.filePath("odd.stp"), "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");
-    host.dialogAnswer = dir.filePath("odd.stp");
+    ask.fileAnswer = dir.filePath("odd.stp");
     stepTest.OpenClick(kSlot);
     EXPECT_EQ(panel.tStepSet(1, 1), "D-CP");
     EXPECT_EQ(panel.tStepSet(1, 2), "5");
@@ -430,11 +429,11 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
 
     // Another device type empties the program; a name not ending in "stp" is not read.
     WriteBytes(dir.filePath("other.stp"), QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
-    host.dialogAnswer = dir.filePath("other.stp");
+    ask.fileAnswer = dir.filePath("other.stp");
     stepTest.OpenClick(kSlot);
     EXPECT_EQ(panel.tStepSet(1, 1), "");
     setRow(1, {"D-CC", "1.00", "3.00", "10"});
-    host.dialogAnswer = dir.filePath("prog.txt");
+    ask.fileAnswer = dir.filePath("prog.txt");
     stepTest.OpenClick(kSlot);
     EXPECT_EQ(panel.tStepSet(1, 1), "D-CC");
 }
@@ -447,7 +446,7 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
         dlg.cmbMode->setCurrentIndex(0);     // D-CC
         dlg.txtSet->setText("0.05");
         EXPECT_FALSE(dlg.cmdSet_Click());
-        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
         EXPECT_EQ(dlg.gridSet->TextMatrix(1, 1), "");
         dlg.txtSet_LostFocus();
         EXPECT_EQ(dlg.txtSet->text(), "0.10");  // reset to the least current
@@ -500,7 +499,7 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
         dlg.txtLmt->setText("13");
         dlg.txtLmt_LostFocus();
         EXPECT_EQ(dlg.txtLmt->text(), "1");
-        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
     }
 }
 
@@ -529,7 +528,7 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
     dlg.txtLmt->setText("4.20");
     dlg.txtLmt_LostFocus();
     EXPECT_EQ(dlg.txtLmt->text(), "1");
-    EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+    EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
     dlg.txtLmt->setText("4.20");
     EXPECT_FALSE(dlg.cmdSet_Click());
     EXPECT_EQ(dlg.gridSet->TextMatrix(1, 1), "");
@@ -558,10 +557,10 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
 
     // The start of a step program checks what each row would send.
     setRow(1, {"C-LiPo", "1.00", "4.20", "0"});
-    host.messages.clear();
+    ask.messages.clear();
     stepTest.StartStop(kSlot);
     EXPECT_FALSE(stepTest.at(kSlot).StepOn);
-    EXPECT_EQ(host.messages, QStringList{"Setting value out of range!"});
+    EXPECT_EQ(ask.texts(), QStringList{"Setting value out of range!"});
     setRow(1, {"C-LiPo", "1.00", "1", "0"});
     stepTest.StartStop(kSlot);
     EXPECT_TRUE(stepTest.at(kSlot).StepOn);
@@ -600,7 +599,7 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
         dlg.txtLmt2->setText("30");
         dlg.txtLmt2_LostFocus();
         EXPECT_EQ(dlg.txtLmt2->text(), "0.060");
-        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
         dlg.txtLmt2->setText("30");
         EXPECT_FALSE(dlg.cmdSet_Click());
         dlg.txtLmt2->setText("0.5");
@@ -617,9 +616,9 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
         dlg.cmdOK_Click();
     }
     EXPECT_EQ(panel.tStepSet(1, 1), "DC5V");
-    host.messages.clear();
+    ask.messages.clear();
     stepTest.StartStop(kSlot);
-    ASSERT_TRUE(stepTest.at(kSlot).StepOn) << host.messages.join('|').toStdString();
+    ASSERT_TRUE(stepTest.at(kSlot).StepOn) << ask.texts().join('|').toStdString();
     stepTest.OnTimer(kSlot);
     EXPECT_EQ(host.runs, 1);
     EXPECT_EQ(panel.tStim(0), "0.500");
@@ -657,7 +656,7 @@ TEST_F(SeqTest, AutoTestFieldsKeepTheModelsResolution)
     panel.setTAutoC2("1.325");
     panel.setTAutoStep("0.1");
     autoTest.Click(kSlot);
-    ASSERT_TRUE(autoTest.at(kSlot).AutoOn) << host.messages.join('|').toStdString();
+    ASSERT_TRUE(autoTest.at(kSlot).AutoOn) << ask.texts().join('|').toStdString();
     EXPECT_EQ(panel.tSval(0), "1.125");
     EXPECT_EQ(panel.tSlmt(0), "2.125");
     autoTest.Click(kSlot);  // the stop click puts the step's value back

@@ -102,7 +102,7 @@ TEST(Calibration, PointFramesChecksAndStore)
     h.panels[0]->setTVol(0, QStringLiteral("60.00"));
     w->txtVH->setText(QStringLiteral("60"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
-    EXPECT_EQ(h.messages, (QStringList{"!Setting value out of range!", "!Invalid value!",
+    EXPECT_EQ(h.shown(), (QStringList{"!Setting value out of range!", "!Invalid value!",
                                        "!Setting value out of range!", "!Setting value out of range!"}));
     h.panels[0]->setTVol(0, QStringLiteral("4.00"));
     w->txtVH->setText(QStringLiteral("4.40"));
@@ -110,14 +110,14 @@ TEST(Calibration, PointFramesChecksAndStore)
     EXPECT_EQ(Frames(*dev, 1).size(), 1);
 
     // Leaving a field checks and re-formats it; a refused text stays.
-    h.messages.clear();
+    h.ask.messages.clear();
     w->txtVL->setText(QStringLiteral("3.2"));
     EXPECT_TRUE(w->txt_LostFocus(frmAdj::VoltLow));
     EXPECT_EQ(w->txtVL->text(), "3.200");
     w->txtCL->setText(QStringLiteral("21"));
     EXPECT_FALSE(w->txt_LostFocus(frmAdj::CurLow));
     EXPECT_EQ(w->txtCL->text(), "21");
-    EXPECT_EQ(h.messages, QStringList{"!Setting value out of range!"});
+    EXPECT_EQ(h.shown(), QStringList{"!Setting value out of range!"});
 
     // OK stores, closes the window and gives the channel option back.
     h.panels[0]->setChnEnable(false);
@@ -205,7 +205,7 @@ TEST(Resistance, FramesChecksAndResult)
     EXPECT_EQ(w.txtRes->text(), "25.0");
 
     // Refusals send nothing.
-    h.messages.clear();
+    h.ask.messages.clear();
     w.txtCap->setText(QStringLiteral("150"));
     EXPECT_FALSE(w.cmdTest_Click());
     w.txtCap->setText(QStringLiteral("abc"));
@@ -216,7 +216,7 @@ TEST(Resistance, FramesChecksAndResult)
     h.link.ch(0, 0).Volt = 3.7f;
     h.link.ch(0, 0).Running = true;
     EXPECT_FALSE(w.cmdTest_Click());
-    EXPECT_EQ(h.messages, (QStringList{"!Setting value out of range!", "!Invalid value!",
+    EXPECT_EQ(h.shown(), (QStringList{"!Setting value out of range!", "!Invalid value!",
                                        "!Resistance test only support single battery",
                                        "!Please stop other test first"}));
     EXPECT_TRUE(Frames(*dev, 1, 200).isEmpty());

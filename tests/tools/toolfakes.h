@@ -1,7 +1,7 @@
 #pragma once
 // The main window as the tool windows see it: a real link state, real panels
 // and charts for slots 0 and 1, the remote commands of the device link, and
-// recorded messages and run handler calls. sim() plugs a simulated device
+// recorded messages (a scripted prompter) and run handler calls. sim() plugs a simulated device
 // into a slot's port.
 #include "controls/curvegraph.h"
 #include "link/comm.h"
@@ -11,6 +11,8 @@
 #include "platform/serial.h"
 #include "sim/devsim.h"
 #include "tools/toolhost.h"
+
+#include "testutil.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -31,10 +33,8 @@ struct FakeHost : ql::ToolHost {
     std::array<std::unique_ptr<ql::CurveGraph>, 2> charts{std::make_unique<ql::CurveGraph>(),
                                                           std::make_unique<ql::CurveGraph>()};
     int cur = 0;
-    QStringList messages;
+    qltest::ScriptedPrompter ask;
     QStringList calls;  // "run 0 0", "stop 0 0", "set 0 1.50" (panel channel), "set 0 1 1.50" (channel 1), "qc 0 5", "pe 0 1"
-    QString inputAnswer;
-    bool inputOk = false;
 
     FakeHost()
     {
@@ -67,14 +67,15 @@ struct FakeHost : ql::ToolHost {
         calls << QStringLiteral("pe %1 %2").arg(slot).arg(dir);
         ql::RemotePE(link, slot, dir);
     }
-    void Message(const QString& text, Icon icon) override
+    // The boxes shown, "!" for the critical icon and "i" for information
+    // before each text; every one is titled "Prompt".
+    QStringList shown() const
     {
-        messages << (icon == Icon::Critical ? QStringLiteral("!") : QStringLiteral("i")) + text;
-    }
-    QString Input(const QString&, const QString&, const QString&, bool* ok) override
-    {
-        *ok = inputOk;
-        return inputAnswer;
+        QStringList out;
+        for (const auto& m : ask.messages)
+            out << (m.title == QLatin1String("Prompt") ? QString() : QStringLiteral("<") + m.title + QStringLiteral(">")) +
+                       (m.icon == ql::Prompter::Critical ? QStringLiteral("!") : QStringLiteral("i")) + m.text;
+        return out;
     }
 
     // Plugs a simulated device into the slot as COM<port> and opens it.

@@ -206,11 +206,11 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_EQ(w.Chart->DpCnt(0), 0);
     EXPECT_EQ(w.TickCnt, 0);
     const QString title = w.Chart->TitleText();
-    h.inputOk = true;
-    h.inputAnswer = "";
+    h.ask.inputOk = true;
+    h.ask.inputAnswer = "";
     w.menuTitle_Click();
     EXPECT_EQ(w.Chart->TitleText(), title);
-    h.inputAnswer = "Charger A";
+    h.ask.inputAnswer = "Charger A";
     w.menuTitle_Click();
     EXPECT_EQ(w.Chart->TitleText(), "Charger A");
 }
