@@ -2,7 +2,7 @@
 
 #include "link/frames.h"
 #include "link/state.h"
-#include "panel/devctrl.h"
+#include "panel/seqif.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/numfmt.h"
@@ -71,10 +71,10 @@ frmAdj::frmAdj(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
 
     // Form_Load: set up for the selected slot and channel.
     slot_ = host_.CurDev();
-    DevCtrl* panel = host_.Panel(slot_);
-    chn_ = panel ? panel->ChnIndex() : 0;
+    const RunFieldsIf* fields = host_.Fields(slot_);
+    chn_ = fields ? fields->ChnIndex() : 0;
     QString caption = Lang(QStringLiteral("Calibration--Device") + QString::number(slot_ + 1));
-    if (panel && panel->Dev2S())
+    if (host_.Dev2S(slot_))
         caption += QStringLiteral("-Channel") + QString::number(chn_ + 1);
     setWindowTitle(caption);
     const SlotState& st = host_.Link().slot.at(size_t(slot_));
@@ -146,9 +146,9 @@ bool frmAdj::cmdPoint_Click(int point)
         ShowPrompt(out, Prompter::Critical);
         return false;
     }
-    // The device's own reading must agree within 10 %.
-    DevCtrl* panel = host_.Panel(slot_);
-    const float reading = panel ? float(Val(volt ? panel->tVol(chn_) : panel->tCur(chn_))) : 0.0f;
+    // The device's own reading, as its readout shows it, must agree within 10 %.
+    const ChanState& c = host_.Link().ch(slot_, chn_);
+    const float reading = volt ? c.VoltShown : c.CurShown;
     const float lo = 0.9f * reading, hi = 1.1f * reading;
     if (value < lo || value > hi) {
         ShowPrompt(out, Prompter::Critical);
@@ -184,8 +184,7 @@ void frmAdj::endCalibration()
         return;
     ended_ = true;
     host_.Link().AdjOpen = false;
-    if (DevCtrl* panel = host_.Panel(slot_))
-        panel->setChnEnable(true);
+    host_.setChnEnable(slot_, true);
 }
 
 void frmAdj::showEvent(QShowEvent* e)

@@ -2,7 +2,7 @@
 
 #include "link/frames.h"
 #include "link/state.h"
-#include "panel/devctrl.h"
+#include "panel/seqif.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/numfmt.h"
@@ -57,8 +57,7 @@ frmRes::frmRes(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
 
     slot_ = host_.CurDev();
     QString caption = Lang(QStringLiteral("Resistance Test-Device") + QString::number(slot_ + 1));
-    DevCtrl* panel = host_.Panel(slot_);
-    if (panel && panel->Dev2S())
+    if (host_.Dev2S(slot_))
         caption += QStringLiteral("-Channel") + QString::number(chn() + 1);
     setWindowTitle(caption);
     txtCap->setText(QStringLiteral("1000"));
@@ -69,8 +68,8 @@ frmRes::frmRes(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
 
 int frmRes::chn() const
 {
-    DevCtrl* panel = host_.Panel(slot_);
-    return panel ? panel->ChnIndex() : 0;
+    const RunFieldsIf* fields = host_.Fields(slot_);
+    return fields ? fields->ChnIndex() : 0;
 }
 
 bool frmRes::txtCap_LostFocus()

@@ -1,7 +1,6 @@
 #include "tools/frmupdate.h"
 
 #include "controls/progressbar.h"
-#include "panel/devctrl.h"
 #include "platform/prompter.h"
 #include "platform/serial.h"
 #include "platform/services.h"
@@ -108,8 +107,7 @@ int frmUpdate::ImageIdFor(const QString& model, int bootType)
 
 bool frmUpdate::openPort()
 {
-    const DevCtrl* panel = host_.Panel(host_.CurDev());
-    const QString port = panel ? panel->tPort() : QString();
+    const QString port = host_.PortText(host_.CurDev());
     bool numeric = false;
     const int n = port.mid(3).toInt(&numeric);
     std::shared_ptr<SerialPort> p;

@@ -75,14 +75,14 @@ TEST(Calibration, PointFramesChecksAndStore)
     EXPECT_FALSE(w->cmdVL->isEnabled());
 
     // Current 1.5 A at scale 1000 against a live 1.5 A: raw 1500 = 6, 60.
-    h.panels[0]->setTCur(0, QStringLiteral("1.500"));
+    h.showCur(0, 0, QStringLiteral("1.500"));
     w->txtCH->setText(QStringLiteral("1.5"));
     EXPECT_TRUE(w->cmdPoint_Click(frmAdj::CurHigh));
     EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 04 03 06 3C 00 00 00 3D F8"});
     EXPECT_TRUE(w->cmdOK->isEnabled());
 
     // Voltage 12.3456 V against a live 12.34 V: raw 12346 = 51, 106.
-    h.panels[0]->setTVol(0, QStringLiteral("12.34"));
+    h.showVolt(0, 0, QStringLiteral("12.34"));
     w->txtVL->setText(QStringLiteral("12.3456"));
     EXPECT_TRUE(w->cmdPoint_Click(frmAdj::VoltLow));
     const QStringList f = Frames(*dev, 1);
@@ -92,19 +92,19 @@ TEST(Calibration, PointFramesChecksAndStore)
     // Refusals send nothing: not a number, above the limit, outside 10 % of
     // the live reading (4.40 passes at 4.00, 4.50 does not), and a value
     // the frame cannot carry.
-    h.panels[0]->setTVol(0, QStringLiteral("4.00"));
+    h.showVolt(0, 0, QStringLiteral("4.00"));
     w->txtVH->setText(QStringLiteral("4.50"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
     w->txtVH->setText(QStringLiteral("abc"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
     w->txtVH->setText(QStringLiteral("151"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
-    h.panels[0]->setTVol(0, QStringLiteral("60.00"));
+    h.showVolt(0, 0, QStringLiteral("60.00"));
     w->txtVH->setText(QStringLiteral("60"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
     EXPECT_EQ(h.shown(), (QStringList{"!Setting value out of range!", "!Invalid value!",
                                        "!Setting value out of range!", "!Setting value out of range!"}));
-    h.panels[0]->setTVol(0, QStringLiteral("4.00"));
+    h.showVolt(0, 0, QStringLiteral("4.00"));
     w->txtVH->setText(QStringLiteral("4.40"));
     EXPECT_TRUE(w->cmdPoint_Click(frmAdj::VoltHigh));
     EXPECT_EQ(Frames(*dev, 1).size(), 1);
@@ -142,7 +142,7 @@ TEST(Calibration, ChannelTwoAndClosedPort)
     ASSERT_EQ(h.panels[0]->chn(), "1");
     frmAdj w(h);
     EXPECT_EQ(w.windowTitle(), "Calibration--Device1-Channel2");
-    h.panels[0]->setTCur(1, QStringLiteral("1.50"));
+    h.showCur(0, 1, QStringLiteral("1.50"));
     w.txtCL->setText(QStringLiteral("1.5"));
     EXPECT_TRUE(w.cmdPoint_Click(frmAdj::CurLow));
     // 1.5 A at scale 100: raw 150 = 0, 150; command byte A4.

@@ -8,6 +8,7 @@
 #include "link/frames.h"
 #include "link/state.h"
 #include "panel/devctrl.h"
+#include "panel/seqif.h"
 #include "platform/serial.h"
 #include "sim/devsim.h"
 #include "tools/toolhost.h"
@@ -26,7 +27,7 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace tooltest {
 
-struct FakeHost : ql::ToolHost {
+struct FakeHost : ql::ToolHost, ql::RunCommandsIf {
     ql::LinkState link;
     std::array<std::unique_ptr<ql::DevCtrl>, 2> panels{std::make_unique<ql::DevCtrl>(0),
                                                        std::make_unique<ql::DevCtrl>(1)};
@@ -34,7 +35,7 @@ struct FakeHost : ql::ToolHost {
                                                           std::make_unique<ql::CurveGraph>()};
     int cur = 0;
     qltest::ScriptedPrompter ask;
-    QStringList calls;  // "run 0 0", "stop 0 0", "set 0 1.50" (panel channel), "set 0 1 1.50" (channel 1), "qc 0 5", "pe 0 1"
+    QStringList calls;  // "run 0 0", "stop 0 0", "set 0 1 1.50" (slot, channel, amperes), "qc 0 5", "pe 0 1"
 
     FakeHost()
     {
@@ -43,16 +44,21 @@ struct FakeHost : ql::ToolHost {
     }
     int CurDev() const override { return cur; }
     ql::LinkState& Link() override { return link; }
-    ql::DevCtrl* Panel(int slot) override { return slot < 2 ? panels[size_t(slot)].get() : nullptr; }
     ql::CurveGraph* Chart(int slot) override { return slot < 2 ? charts[size_t(slot)].get() : nullptr; }
-    void DevCtrl_RunClick(int slot, int chn) override { calls << QStringLiteral("run %1 %2").arg(slot).arg(chn); }
-    void DevCtrl_StopClick(int slot, int chn) override { calls << QStringLiteral("stop %1 %2").arg(slot).arg(chn); }
-    void RemoteSet(int slot, float v) override
+    ql::RunFieldsIf* Fields(int slot) override { return slot < 2 ? panels[size_t(slot)].get() : nullptr; }
+    ql::RunCommandsIf& Commands() override { return *this; }
+    bool Dev2S(int slot) const override { return slot < 2 && panels[size_t(slot)]->Dev2S(); }
+    void setChnEnable(int slot, bool on) override { panels.at(size_t(slot))->setChnEnable(on); }
+    QString PortText(int slot) const override { return slot < 2 ? panels[size_t(slot)]->tPort() : QString(); }
+    QString VoltText(int slot, int chn) const override { return panels.at(size_t(slot))->tVol(chn); }
+
+    bool DevCtrl_RunClick(int slot, int chn, ql::RunCaller) override
     {
-        calls << QStringLiteral("set %1 %2").arg(slot).arg(double(v), 0, 'f', 2);
-        ql::RemoteSet(link, slot, v);
+        calls << QStringLiteral("run %1 %2").arg(slot).arg(chn);
+        return true;
     }
-    void RemoteSetOn(int slot, int chn, float v) override
+    void DevCtrl_StopClick(int slot, int chn) override { calls << QStringLiteral("stop %1 %2").arg(slot).arg(chn); }
+    void RemoteSet(int slot, int chn, float v) override
     {
         calls << QStringLiteral("set %1 %2 %3").arg(slot).arg(chn).arg(double(v), 0, 'f', 2);
         ql::RemoteSetOn(link, slot, chn, v);
@@ -67,6 +73,20 @@ struct FakeHost : ql::ToolHost {
         calls << QStringLiteral("pe %1 %2").arg(slot).arg(dir);
         ql::RemotePE(link, slot, dir);
     }
+
+    // A reply's readouts: the panel shows the text and the channel's record
+    // keeps the value as shown.
+    void showVolt(int slot, int chn, const QString& text)
+    {
+        panels.at(size_t(slot))->setTVol(chn, text);
+        link.ch(slot, chn).VoltShown = float(text.toDouble());
+    }
+    void showCur(int slot, int chn, const QString& text)
+    {
+        panels.at(size_t(slot))->setTCur(chn, text);
+        link.ch(slot, chn).CurShown = float(text.toDouble());
+    }
+
     // The boxes shown, "!" for the critical icon and "i" for information
     // before each text; every one is titled "Prompt".
     QStringList shown() const

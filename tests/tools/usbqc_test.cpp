@@ -32,7 +32,7 @@ TEST(UsbTrigger, OpeningLevelFromTheVoltage)
                           {"19.00", 3, {"qc 0 3"}}};
     for (const Case& c : cases) {
         h.calls.clear();
-        h.panels[0]->setTVol(0, QString::fromLatin1(c.volts));
+        h.showVolt(0, 0, QString::fromLatin1(c.volts));
         {
             frmUSB w(h);
             EXPECT_EQ(w.QcLevel, c.level) << c.volts;
@@ -53,7 +53,7 @@ TEST(UsbTrigger, ButtonsSendTheirCodes)
     FakeHost h;
     h.link.slot[0].DevType = 11;
     auto dev = h.plug(ports, 0, 6);
-    h.panels[0]->setTVol(0, QStringLiteral("9.00"));
+    h.showVolt(0, 0, QStringLiteral("9.00"));
     auto* w = new frmUSB(h);
     QPointer<frmUSB> guard(w);
     // Opening at 9 V sends code 1 once: FA 07 00 00 00 00 00 0B 0C F8.
@@ -137,8 +137,8 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     frmQC w(h);
     EXPECT_EQ(w.gridList->TextMatrix(0, 1), "Open");
     EXPECT_EQ(w.gridList->TextMatrix(3, 0), "12V Out");
-    h.panels[0]->setTVol(0, QStringLiteral("5.10"));
-    h.panels[0]->setTCur(0, QStringLiteral("0.00"));
+    h.showVolt(0, 0, QStringLiteral("5.10"));
+    h.showCur(0, 0, QStringLiteral("0.00"));
 
     // All 5 V boxes: open circuit and start at 0.5 A, then 1.0 .. 2.2 A,
     // then the last reading and the stop.
@@ -148,7 +148,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_FALSE(w.menuClear->isEnabled());
     const char* volts[] = {"5.10", "5.05", "5.00", "4.95", "4.90", "4.85"};
     for (int t = 0; t < 6; ++t) {
-        h.panels[0]->setTVol(0, QString::fromLatin1(volts[t]));
+        h.showVolt(0, 0, QString::fromLatin1(volts[t]));
         w.Timer1_Timer();
         if (t == 0) {
             EXPECT_EQ(h.panels[0]->tSval(0), "00.50");
@@ -179,7 +179,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_EQ(w.Loads[1], (std::vector<float>{1.0f, 2.0f, 0.0f}));
     const char* v9[] = {"9.10", "9.00", "8.90"};
     for (const char* v : v9) {
-        h.panels[0]->setTVol(0, QString::fromLatin1(v));
+        h.showVolt(0, 0, QString::fromLatin1(v));
         w.Timer1_Timer();
     }
     EXPECT_EQ(h.calls, (QStringList{"run 0 0", "set 0 0 2.00", "stop 0 0"}));
