@@ -320,8 +320,8 @@ bool frmSet::cmdSet_Click()
 {
     if (kind_ < 0 || flow_ < 0)
         return false;
-    const QString msg = CheckStepRow(s_, fields_.ChnIndex(), kind_, modeCnt_, txtSet->text(), txtLmt->text(),
-                                     txtLmt2->text());
+    const QString msg =
+        CheckStepRow(s_, fields_.ChnIndex(), kind_, modeCnt_, txtSet->text(), txtLmt->text(), txtLmt2->text());
     if (!msg.isEmpty()) {
         ShowPrompt(QString::fromLatin1(kMsgOutOfRange));
         return false;

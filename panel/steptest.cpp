@@ -238,9 +238,7 @@ void StepTest::OnTimer(int slot)
             return;
         }
         switch (a.StepState) {
-        case 0:
-            load(slot, *p, *f, chn);
-            break;
+        case 0: load(slot, *p, *f, chn); break;
         case 1:
             if (a.StepMode == f->ModeCnt()) {
                 ++a.StepSecs;
@@ -256,9 +254,7 @@ void StepTest::OnTimer(int slot)
                 }
             }
             break;
-        default:
-            record(slot, *p, *f, chn);
-            break;
+        default: record(slot, *p, *f, chn); break;
         }
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrStepTmrOn(%1 %2 %3)")

@@ -2,11 +2,11 @@
 
 #include "controls/curvegraph.h"
 #include "link/state.h"
-#include "panel/seqif.h"
 #include "panel/flexgrid.h"
+#include "panel/seqif.h"
+#include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
-#include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
 #include <QAction>

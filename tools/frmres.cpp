@@ -3,9 +3,9 @@
 #include "link/frames.h"
 #include "link/state.h"
 #include "panel/seqif.h"
+#include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
-#include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
 #include <QCloseEvent>
