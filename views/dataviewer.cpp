@@ -217,9 +217,9 @@ void frmData::growGrid()
 void frmData::menuOpenData_Click()
 {
     const QString path = ql::FileDialog(false, QStringLiteral("Open Data"),
-                                             QStringLiteral("csv file(*.csv)|*.csv|data file(*.dat)|*.dat|"
-                                                            "text file(*.txt)|*.txt"),
-                                             QString());
+                                        QStringLiteral("csv file(*.csv)|*.csv|data file(*.dat)|*.dat|"
+                                                       "text file(*.txt)|*.txt"),
+                                        QString());
     if (path.isEmpty())
         return;
     OpenDataFile(path);
@@ -370,7 +370,7 @@ void frmData::menuTitle_Click()
 {
     bool ok = false;
     const QString t = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
-                                     CurveGraph_->TitleText(), &ok);
+                                       CurveGraph_->TitleText(), &ok);
     if (ok && !t.isEmpty())
         CurveGraph_->setTitleText(t);
 }
@@ -396,7 +396,7 @@ void frmData::gridRun_Click(int row, int col)
     try {
         bool ok = false;
         const QString t = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
-                                         gridRun->TextMatrix(row, col), &ok);
+                                           gridRun->TextMatrix(row, col), &ok);
         if (ok && !t.isEmpty())
             gridRun->setTextMatrix(row, col, t);
     } catch (const std::exception& e) {
@@ -417,8 +417,8 @@ void frmData::menuXY_Click()
 
 void frmData::menuClear_Click()
 {
-    if (prompter().Message(Lang(QStringLiteral("Clear Curve?")), Lang(QStringLiteral("Prompt")),
-                         Prompter::OkCancel, Prompter::Information) != Prompter::IdOk)
+    if (prompter().Message(Lang(QStringLiteral("Clear Curve?")), Lang(QStringLiteral("Prompt")), Prompter::OkCancel,
+                           Prompter::Information) != Prompter::IdOk)
         return;
     CurveGraph_->ClearAll();
     for (int r = 1; r <= FileCnt_ && r < gridRun->Rows(); ++r)
@@ -463,7 +463,7 @@ void frmData::savePicture(int mode)
         name += QLatin1Char('-') + gridRun->TextMatrix(row, colDevice);
     }
     QString path = ql::FileDialog(true, Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
-                                       QStringLiteral("bmp file(*.bmp)|*.bmp"), name);
+                                  QStringLiteral("bmp file(*.bmp)|*.bmp"), name);
     if (path.isEmpty())
         return;
     if (path.right(3) != QLatin1String("bmp"))

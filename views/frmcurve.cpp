@@ -2,8 +2,8 @@
 
 #include "controls/curvegraph.h"
 #include "panel/valuecheck.h"
-#include "platform/prompter.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/settings.h"
 
 #include <QFocusEvent>
@@ -89,10 +89,7 @@ void frmCurve::showEvent(QShowEvent* event)
     }
 }
 
-void frmCurve::tell(const QString& text)
-{
-    MsgBox(text, kTitle, Prompter::OkOnly, Prompter::Critical);
-}
+void frmCurve::tell(const QString& text) { MsgBox(text, kTitle, Prompter::OkOnly, Prompter::Critical); }
 
 bool frmCurve::FieldLostFocus(QLineEdit* f)
 {

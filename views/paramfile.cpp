@@ -4,8 +4,8 @@
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
-#include "platform/prompter.h"
 #include "platform/profile.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -155,7 +155,8 @@ void SaveParameterFile(ViewHost& host)
 
 void OpenParameterFile(ViewHost& host)
 {
-    const QString chosen = FileDialog(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString());
+    const QString chosen =
+        FileDialog(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString());
     if (chosen.isEmpty() || chosen.right(3) != QLatin1String("cfg"))
         return;
     const auto tell = [](const char* text) {

@@ -5,7 +5,6 @@
 #include "platform/prompter.h"
 #include "platform/services.h"
 
-#include <cmath>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -18,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace ql {
 

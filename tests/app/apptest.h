@@ -3,8 +3,8 @@
 // (testutil.h), a pseudo-terminal standing in for a
 // device's serial line, and a fixture with a fresh program folder.
 #include "app/mainwindow.h"
-#include "testutil.h"
 #include "platform/settings.h"
+#include "testutil.h"
 
 #include <QByteArray>
 #include <QLineEdit>

@@ -76,8 +76,8 @@ TEST_F(Curve, ShowsSelectedSlotAndChecksFields)
     EXPECT_FALSE(dlg->FieldLostFocus(dlg->txtCH));
     dlg->txtTime2->setText("60001");
     EXPECT_FALSE(dlg->FieldLostFocus(dlg->txtTime2));
-    EXPECT_EQ(prompts.titledTexts(), (QStringList{"提示|设置数据有误！", "提示|电流坐标设置超出范围",
-                                                      "提示|时间坐标设置超出范围"}));
+    EXPECT_EQ(prompts.titledTexts(),
+              (QStringList{"提示|设置数据有误！", "提示|电流坐标设置超出范围", "提示|时间坐标设置超出范围"}));
     EXPECT_EQ(dlg->txtCH->text(), "100.1");  // the text stays
     dlg->txtCH->setText("7.25");
     EXPECT_TRUE(dlg->FieldLostFocus(dlg->txtCH));
