@@ -1,6 +1,7 @@
 // frmMain: construction, start-up, the windows of the other parts and shut-down.
 #include "app/mainwindow.h"
 #include "app/mainparts.h"
+#include "app/mainviewhost.h"
 #include "app/prompter.h"
 #include "app/slotlayout.h"
 #include "link/comm.h"

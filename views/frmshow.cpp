@@ -192,7 +192,7 @@ void frmShow::cmdOK_Click()
 
     for (int n = 0; n < host_->DevCount(); ++n) {
         CurveGraph* g = host_->chart(n);
-        const bool two = host_->panel(n)->Dev2S() && g->CurveCount() > 6;
+        const bool two = host_->Dev2S(n) && g->CurveCount() > 6;
         for (int k : {0, 1})
             g->setShowLegend(k, s.ShowLabel);
         if (two)

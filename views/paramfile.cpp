@@ -134,14 +134,14 @@ void SaveParameterFile(ViewHost& host)
         const int chn = p.ChnIndex();
         if (host.link().ch(n, chn).Running)
             return;
-        const QString device = host.grid(n)->TextMatrix(chn + 1, 0);
-        const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, p.Dev2S());
-        const QString name = ProposedViewFileName(QDateTime::currentDateTime(), device, chn, p.Dev2S());
+        const bool dev2s = host.Dev2S(n);
+        const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, dev2s);
+        const QString name = ProposedViewFileName(host.now(), host.DevName(n, chn), chn, dev2s);
         const QString chosen = FileDialog(true, title, QString::fromLatin1(kCfgFilter), name);
         if (chosen.isEmpty())
             return;
         CfgEntries e;
-        e.device = host.grid(n)->TextMatrix(1, 0);
+        e.device = host.DevName(n, 0);
         e.title = host.chart(n)->TitleText();
         e.sval = p.tSval(chn);
         e.slmt = p.tSlmt(chn);
@@ -166,7 +166,7 @@ void OpenParameterFile(ViewHost& host)
         const int n = host.CurDev();
         DevCtrl& p = *host.panel(n);
         const int chn = p.ChnIndex();
-        const CfgRead r = ReadParameterFile(chosen, host.grid(n)->TextMatrix(1, 0));
+        const CfgRead r = ReadParameterFile(chosen, host.DevName(n, 0));
         if (r.status == CfgRead::OtherDevice)
             return;
         if (r.status != CfgRead::Ok) {

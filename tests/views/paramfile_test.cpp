@@ -53,7 +53,7 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
     EXPECT_TRUE(prompts.fileAsks[0].save);
     EXPECT_EQ(prompts.fileAsks[0].title, "Save Parameter--Device1");
     EXPECT_EQ(prompts.fileAsks[0].filters, "config file(*.cfg) (*.cfg)");
-    EXPECT_TRUE(prompts.fileAsks[0].name.endsWith("-QL-K01"));
+    EXPECT_EQ(prompts.fileAsks[0].name, "2024-3-5-7-8-9-QL-K01");  // unpadded date and time, then the device
 
     QFile f(path("one.cfg"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -24,6 +24,7 @@ TEST(Pictures, CurveAndPanelPicturesAreWrittenAsReadableBitmaps)
     ASSERT_EQ(prompts.fileAsks.size(), 1u);
     EXPECT_EQ(prompts.fileAsks[0].title, "Save Curve--Device1");
     EXPECT_EQ(prompts.fileAsks[0].filters, "bmp file(*.bmp) (*.bmp)");
+    EXPECT_EQ(prompts.fileAsks[0].name, "2024-3-5-7-8-9-QL-K01");
     QFile f(dir.filePath("curve.BMP.bmp"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.read(2), QByteArray("BM"));

@@ -45,6 +45,9 @@ public:
     ql::FlexGrid* grid(int n) const override { return parts.at(size_t(n)).grid; }
     QWidget* frame(int n) const override { return parts.at(size_t(n)).frame; }
     const ql::LinkState& link() const override { return state; }
+    QString DevName(int n, int chn) const override { return parts.at(size_t(n)).grid->TextMatrix(chn + 1, 0); }
+    bool Dev2S(int n) const override { return parts.at(size_t(n)).panel->Dev2S(); }
+    QDateTime now() const override { return clock; }
     void setMenuTemp(bool checked) override { menuTemp = checked; }
 
     struct Slot {
@@ -58,6 +61,7 @@ public:
     ql::LinkState state;
     int cur = 0;
     bool menuTemp = false;
+    QDateTime clock{QDate(2024, 3, 5), QTime(7, 8, 9)};
 };
 
 } // namespace qltest
