@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -104,21 +105,34 @@ struct FakeHost : ql::ToolHost, ql::RunCommandsIf {
         auto dev = std::make_unique<ql::sim::DeviceSim>(type, 300);
         dev->plug(ports.path(), port);
         link.slot[size_t(slot)].hComm = ql::OpenPort(port);
+        slotOf[dev.get()] = slot;
         return dev;
     }
+    std::map<const ql::sim::DeviceSim*, int> slotOf;
 };
 
 // Hex text of bytes: "FA 04 00 ...".
 inline QString Hex(const QByteArray& b) { return QString::fromLatin1(b.toHex(' ').toUpper()); }
 
-// Everything the device received since the last call, as hex frames.
-inline QStringList Frames(ql::sim::DeviceSim& dev, int want, int timeoutMs = 1000)
+// Everything the device received since the last call, as hex frames. A
+// marker frame (its check byte wrong, so no device acts on it) written last
+// on the device's port shows when the line has delivered everything before
+// it; it is not listed. On a closed port nothing can have been written.
+inline QStringList Frames(FakeHost& h, ql::sim::DeviceSim& dev)
 {
-    dev.waitForFrames(want, timeoutMs);
-    dev.pump(50);
+    const ql::CmdFrame marker{0xFA, 0x0E, 0x5A, 0x5A, 0x5A, 0x5A, 0x5A, 0x5A, 0x00, 0xF8};
+    const QByteArray mark(reinterpret_cast<const char*>(marker.data()), int(marker.size()));
+    const int slot = h.slotOf.at(&dev);
+    const bool open = ql::WriteFrame(h.link, slot, marker) > 0;
     QStringList out;
+    bool marked = false;
+    for (int i = 0; open && !marked && i < 500; ++i) {
+        dev.pump(10);
+        marked = !dev.received().isEmpty() && dev.received().last() == mark;
+    }
     for (const QByteArray& f : dev.received())
-        out << Hex(f);
+        if (f != mark)
+            out << Hex(f);
     dev.clearRecorded();
     return out;
 }

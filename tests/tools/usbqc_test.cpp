@@ -57,7 +57,7 @@ TEST(UsbTrigger, ButtonsSendTheirCodes)
     auto* w = new frmUSB(h);
     QPointer<frmUSB> guard(w);
     // Opening at 9 V sends code 1 once: FA 07 00 00 00 00 00 0B 0C F8.
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 07 00 00 00 00 00 0B 0C F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA 07 00 00 00 00 00 0B 0C F8"});
 
     // QC2.0: "+" from 9 V sends code 2 twice and selects 12V; "+" at 20 V
     // and "-" at 5 V do nothing.
@@ -112,14 +112,14 @@ TEST(UsbTrigger, ButtonsSendTheirCodes)
                     .arg(b8, 2, 16, QLatin1Char('0'))
                     .arg((b8 ^ 7) % 240, 2, 16, QLatin1Char('0'))
                     .toUpper();
-    EXPECT_EQ(Frames(*dev, 15), want);
+    EXPECT_EQ(Frames(h, *dev), want);
 
     // Requests follow the selected slot; a slot without a port sends nothing.
     h.cur = 1;
     h.calls.clear();
     w->cmdPEInc->click();
     EXPECT_EQ(h.calls, QStringList{"pe 1 1"});
-    EXPECT_TRUE(Frames(*dev, 1, 200).isEmpty());
+    EXPECT_TRUE(Frames(h, *dev).isEmpty());
 
     w->close();
     EXPECT_FALSE(h.link.UsbOpen);
@@ -163,7 +163,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_FALSE(w.Timer1->isActive());
     EXPECT_TRUE(w.cmdTest->isEnabled());
     // The set values went out as op-7 frames: 1.0 A = 100 units.
-    const QStringList f = Frames(*dev, 4);
+    const QStringList f = Frames(h, *dev);
     ASSERT_EQ(f.size(), 4);
     EXPECT_TRUE(f[0].startsWith("FA 07 00 64")) << f[0].toStdString();
 
@@ -253,12 +253,12 @@ TEST(QcLoadTest, KeepsToTheChannelItStarted)
     // On the line: one set frame on channel 0 (command byte 07) with 1.5 A
     // in mA and channel 0's limit; the panel shows it in channel 0's field,
     // in the milliamperes sent.
-    const QStringList f = Frames(*dev, 1);
+    const QStringList f = Frames(h, *dev);
     ASSERT_EQ(f.size(), 1);
     const QByteArray set = QByteArray::fromHex(f[0].toLatin1().replace(' ', ""));
     EXPECT_EQ(uint8_t(set[1]), 0x07);
     EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 2), 1500);
     EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 4), 400);
     EXPECT_EQ(p.tSval(0), "1.500");
-    EXPECT_TRUE(Frames(*other, 1, 200).isEmpty());
+    EXPECT_TRUE(Frames(h, *other).isEmpty());
 }
