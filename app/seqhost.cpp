@@ -13,11 +13,6 @@ namespace ql {
 
 bool MainCommands::DevCtrl_RunClick(int slot, int chn, RunCaller caller)
 {
-    // A user's start goes through the window's own handler.
-    if (caller == RunCaller::User) {
-        w_.DevCtrl_RunClick(slot, chn);
-        return true;
-    }
     return w_.tracker().RunClick(slot, chn, caller);
 }
 

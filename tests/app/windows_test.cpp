@@ -152,7 +152,6 @@ TEST_F(AppTest, FloatingReadoutsAreGoneAfterShutDownAndTheNewsLinkIdles)
     EXPECT_FALSE(w->Timer2->isActive());
     EXPECT_FALSE(w->Timer3->isActive());
     EXPECT_EQ(w->Timer2->interval(), 1000);
-    QTest::qWait(50);
     EXPECT_EQ(w->news().SvrTick(), 0);
 
     // The link's unload reaches the real meter window.
