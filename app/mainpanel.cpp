@@ -154,7 +154,7 @@ void frmMain::menuSaveData_Click()
     if (chosen.isEmpty())
         return;
     if (!ql::SaveDataFile(link_, *host_, n, chn, WithDataExtension(chosen, csv)))
-        host_->ShowCritical(Lang(QStringLiteral("Cannot save file!")));
+        TellCannotSave();
 }
 
 } // namespace ql

@@ -1,6 +1,7 @@
 // frmMain: construction, start-up, the windows of the other parts and shut-down.
 #include "app/mainwindow.h"
 #include "app/mainparts.h"
+#include "app/mainviewhost.h"
 #include "app/prompter.h"
 #include "app/slotlayout.h"
 #include "link/comm.h"
@@ -131,9 +132,6 @@ frmMain::~frmMain()
 // The windows of the other parts behind the menu hooks.
 void frmMain::wireWindows()
 {
-    SetViewPrompts({[](bool s, const QString& t, const QString& f, const QString& n) { return FileDialog(s, t, f, n); },
-                    [] { return PickColor(); },
-                    [](const QString& t, const QString& ti) { MsgBox(t, ti, Prompter::OkOnly, Prompter::Critical); }});
     hooks.openParameterFile = [this] { OpenParameterFile(*MakeViewHost(*this)); };
     hooks.saveParameterFile = [this] { SaveParameterFile(*MakeViewHost(*this)); };
     hooks.saveCurvePicture = [this] { SaveCurvePicture(*MakeViewHost(*this), false); };
@@ -144,17 +142,6 @@ void frmMain::wireWindows()
         ViewerEnv env;
         env.look = slots_[0].Chart;
         env.curDev = [this] { return CurDev(); };
-        env.ask.fileDialog = [](bool s, const QString& t, const QString& f, const QString& n) {
-            return FileDialog(s, t, f, n);
-        };
-        env.ask.pickColor = [] { return PickColor(); };
-        env.ask.message = [](const QString& t, const QString& ti, ViewerPrompts::Buttons b, ViewerPrompts::Icon i) {
-            return prompter().Message(t, ti, static_cast<Prompter::Buttons>(b), static_cast<Prompter::Icon>(i));
-        };
-        env.ask.input = [](const QString& p, const QString& t, const QString& d, bool* ok) {
-            return prompter().Input(p, t, d, ok);
-        };
-        env.ask.runDialog = [](QDialog& d) { d.exec(); };
         return ShowDataViewer(this, env);
     };
     readouts_ = new FloatingReadouts(MakeViewHost(*this), this);

@@ -90,6 +90,23 @@ inline RunClock ReadRunClock(const ChanState& c)
     }
 }
 
+// A slot's step program: rows 1..10, columns 1..4 (kind, set value, limit,
+// third value) as texts; row 0 and column 0 are unused.
+struct StepTable {
+    std::array<std::array<QString, 5>, 11> cell{};
+    QString& at(int row, int col) { return cell.at(size_t(row)).at(size_t(col)); }
+    const QString& at(int row, int col) const { return cell.at(size_t(row)).at(size_t(col)); }
+    // Rows of the program: 1 up to before the first row with an empty column 1.
+    int programRows() const
+    {
+        int n = 0;
+        while (n < 10 && !at(n + 1, 1).isEmpty())
+            ++n;
+        return n;
+    }
+    bool operator==(const StepTable&) const = default;
+};
+
 // One device slot.
 struct SlotState {
     std::shared_ptr<SerialPort> hComm;  // null while no port is open
@@ -121,6 +138,7 @@ struct SlotState {
     bool Dev2S = false;      // the two-channel layout
     int PortNo = 0;          // number of the open port ("COM<n>"), 0 while closed
     bool Connecting = false; // connect is repeated until the first valid reply
+    StepTable Steps;         // the cycle test's step program
 
     std::array<ChanState, kChanCount> chn;
 };

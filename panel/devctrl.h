@@ -81,6 +81,12 @@ public:
     void TabAdd(int index, const QString& key) override;
     void TabClear() override;
 
+    // The auto-test and cycle-test pages as the sequencers use them.
+    AutoParams AutoParameters() const override;
+    void ShowAutoChoices(const AutoChoices& choices) override;
+    QList<QStringList> AutoRows() const override;
+    void ShowSteps(const StepTable& steps) override;
+
     // ---- Properties -----------------------------------------------------
     int Test() const;  // 1 for "key1", 2 for "key2", 3 otherwise
     bool Dev2S() const override { return dev2S_; }

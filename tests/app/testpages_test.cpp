@@ -202,12 +202,14 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     connectDevice(*w, dev, 3);
 
     // Two long D-CC steps.
+    ql::StepTable& steps = w->link().slot[0].Steps;
     for (int r = 1; r <= 2; ++r) {
-        p->setTStepSet(r, 1, "D-CC");
-        p->setTStepSet(r, 2, "1.00");
-        p->setTStepSet(r, 3, "2.50");
-        p->setTStepSet(r, 4, "60");
+        steps.at(r, 1) = "D-CC";
+        steps.at(r, 2) = "1.00";
+        steps.at(r, 3) = "2.50";
+        steps.at(r, 4) = "60";
     }
+    p->ShowSteps(steps);
     u.tmrStep->setInterval(100);
     u.cmdStartStep->click();
     ASSERT_TRUE(w->stepTest().at(0).StepOn);
