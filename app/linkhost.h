@@ -1,6 +1,6 @@
 #pragma once
 // The main window as the device link and the run code see it: one object
-// that answers the receive path (RecvHostIf, RecvTimersIf), run tracking
+// that answers the receive path (RecvHostIf), run tracking
 // (RunHostIf), the run-state enabling (MenuEnableIf) and the calibration
 // buttons (AdjButtonsIf) from the main window's slots, and small views that
 // show a slot's run grid, chart and information list through the link's
@@ -87,7 +87,6 @@ private:
 };
 
 class LinkHost : public RecvHostIf,
-                 public RecvTimersIf,
                  public RunHostIf,
                  public MenuEnableIf,
                  public AdjButtonsIf {
@@ -108,11 +107,6 @@ public:
     void InitChnCurves(int slot) override;
     void InitAutoTest(int slot) override;
     void SetupModeFields(int slot, int chn) override;  // also RunHostIf
-
-    // RecvTimersIf
-    bool ConnEnabled(int slot) const override;
-    void StopConn(int slot) override;
-    void RecvStarted(int slot) override;
 
     // RunHostIf
     RunPanelIf* panel(int slot) override;

@@ -94,15 +94,7 @@ void frmMain::createSlot(int n)
     s.lstInfo->viewport()->installEventFilter(this);
     s.lstInfo->setProperty("slot", n);
 
-    s.tmrComm = new QTimer(this);
-    s.tmrComm->setInterval(opts_.timings.poll);
-    connect(s.tmrComm, &QTimer::timeout, this, [this, n] { tmrComm_Timer(n); });
-    s.tmrConn = new QTimer(this);
-    s.tmrConn->setInterval(opts_.timings.connect);
-    connect(s.tmrConn, &QTimer::timeout, this, [this, n] { tmrConn_Timer(n); });
-    s.tmrRecv = new QTimer(this);
-    s.tmrRecv->setInterval(opts_.timings.recvLamp);
-    connect(s.tmrRecv, &QTimer::timeout, this, [this, n] { tmrRecv_Timer(n); });
+    wireConnection(n);
 
     AttachColorCells(s.gridRun, s.Chart, s.Panel);
     s.frmDev->show();

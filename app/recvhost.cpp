@@ -1,5 +1,5 @@
 // LinkHost as the reply decoder sees it: the slot's panel and grid, the
-// menus, the curves and the link timers.
+// menus and the curves.
 #include "app/linkhost.h"
 
 #include "app/mainwindow.h"
@@ -58,26 +58,6 @@ void LinkHost::SetupModeFields(int slot, int chn)
         return;
     ql::SetupModeFields(w_.link_, slot, chn, *w_.slots_[size_t(slot)].Panel,
                         [this](int s, int c) { w_.showCapacity(s, c); });
-}
-
-// ---- RecvTimersIf
-
-bool LinkHost::ConnEnabled(int slot) const { return exists(slot) && w_.slots_[size_t(slot)].tmrConn->isActive(); }
-
-void LinkHost::StopConn(int slot)
-{
-    if (exists(slot)) {
-        w_.slots_[size_t(slot)].tmrConn->stop();
-        w_.link_.slot[size_t(slot)].Connecting = false;
-    }
-}
-
-void LinkHost::RecvStarted(int slot)
-{
-    // Enabling a running timer keeps its rhythm: the lamp goes out its
-    // period after it was lit, not after the last start byte.
-    if (exists(slot) && !w_.slots_[size_t(slot)].tmrRecv->isActive())
-        w_.slots_[size_t(slot)].tmrRecv->start();
 }
 
 } // namespace ql

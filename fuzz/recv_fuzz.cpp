@@ -66,19 +66,12 @@ struct Fields : PanelIf {
     void setTPort(const QString&) override {}
 };
 
-struct Timers : RecvTimersIf {
-    bool conn = true;
-    bool ConnEnabled(int) const override { return conn; }
-    void StopConn(int) override { conn = false; }
-    void RecvStarted(int) override {}
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    // Byte 0: slot (low nibble, 0..10) and whether the connect timer runs;
+    // Byte 0: slot (low nibble, 0..10) and whether the slot is connecting;
     // byte 1: read length 1..64.
     const int slot = (data[0] & 0x0F) % kSlotCount;
     const bool connecting = (data[0] & 0x10) != 0;
@@ -89,8 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LinkState st;
     st.ResSlot = slot;  // a resistance test waits on the slot's first channel
     NullHost host;
-    Timers timers;
-    timers.conn = connecting;
+    st.slot[slot].Connecting = connecting;
     if (!connecting) {
         // An identified load of type 11.
         st.slot[slot].DevType = 11;
@@ -99,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Fields fields;
     st.slot[slot].Panel = &fields;
-    ReplyDecoder dec(st, host, timers);
+    ReplyDecoder dec(st, host);
     int modeLines = 0;
     dec.errLog = [&](const QString&, const QString& text) {
         if (text.contains(QStringLiteral("mode list")) && ++modeLines > 1)

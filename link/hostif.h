@@ -1,6 +1,6 @@
 #pragma once
 // What the receive path uses of the main window, a slot's panel, run grid
-// and chart, the menus and the link timers. Widgets implement these, tests
+// and chart, and the menus. Widgets implement these, tests
 // fake them; the decoder never sees a widget.
 #include <QString>
 
@@ -49,18 +49,6 @@ public:
     virtual void InitChnCurves(int slot) = 0;  // two-channel legends and colours
     virtual void InitAutoTest(int slot) = 0;   // auto-test page defaults
     virtual void SetupModeFields(int slot, int chn) = 0;
-};
-
-// The per-slot link timers as the decoder sees them.
-class RecvTimersIf {
-public:
-    virtual ~RecvTimersIf() = default;
-    // The connect-retry timer runs: no valid reply since the connect.
-    virtual bool ConnEnabled(int slot) const = 0;
-    virtual void StopConn(int slot) = 0;
-    // A start byte arrived: arm the 500 ms timer that puts the receive
-    // indicator out again.
-    virtual void RecvStarted(int slot) = 0;
 };
 
 } // namespace ql

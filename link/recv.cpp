@@ -64,8 +64,8 @@ float DecodeCapacity(int raw) {
     return Scaled(raw - 53248, 0.1);
 }
 
-ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host, RecvTimersIf& timers)
-    : st_(state), host_(host), timers_(timers) {
+ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host)
+    : st_(state), host_(host) {
     errLog = [](const QString& label, const QString& text) { ErrLog(label, text); };
 }
 
@@ -79,28 +79,32 @@ void ReplyDecoder::ResetFraming(int slot) {
         framing_[static_cast<size_t>(slot)] = Framing{};
 }
 
-void ReplyDecoder::RecvDevice(int slot) {
+long long ReplyDecoder::FramesDecoded(int slot) const {
+    return slot >= 0 && slot < kSlotCount ? decoded_[static_cast<size_t>(slot)] : 0;
+}
+
+RecvResult ReplyDecoder::RecvDevice(int slot) {
     if (slot < 0 || slot >= kSlotCount)
-        return;
+        return {};
     int count = 0;
     const QByteArray bytes = ReadBytes(st_.slot[static_cast<size_t>(slot)].hComm, count);
     if (count <= 0)
-        return;
-    RecvBytes(slot, reinterpret_cast<const uint8_t*>(bytes.constData()),
-              static_cast<size_t>(std::min<qsizetype>(count, bytes.size())));
+        return {};
+    return RecvBytes(slot, reinterpret_cast<const uint8_t*>(bytes.constData()),
+                     static_cast<size_t>(std::min<qsizetype>(count, bytes.size())));
 }
 
-void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
+RecvResult ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
+    RecvResult r;
     if (slot < 0 || slot >= kSlotCount || !data)
-        return;
+        return r;
     Framing& fr = this->fr(slot);
+    const long long before = decoded_[static_cast<size_t>(slot)];
     try {
         for (size_t i = 0; i < count; ++i) {
             const uint8_t b = data[i];
             if (b == kStart) {
-                if (RecvPanelIf* panel = host_.recvPanel(slot))
-                    panel->setLedRecv(true);
-                timers_.RecvStarted(slot);
+                r.startByte = true;
                 fr.RecvState = true;
                 fr.RecvPos = 1;
             } else if (b == kEnd) {
@@ -112,7 +116,7 @@ void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
                 ReplyFrame f;
                 f.p = fr.RecvBuf;
                 if (!HandleFrame(slot, f))
-                    return;
+                    break;
             } else if (fr.RecvState) {
                 if (fr.RecvPos < 1 || fr.RecvPos > kReplyBodyLen) {
                     // An 18th body byte: the frame is abandoned.
@@ -128,6 +132,8 @@ void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
         current_ = nullptr;
         Fail(QString::fromLocal8Bit(e.what()));
     }
+    r.frames = static_cast<int>(decoded_[static_cast<size_t>(slot)] - before);
+    return r;
 }
 
 bool ReplyDecoder::Dev2S(int slot) {
@@ -164,7 +170,7 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     }
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
     ChanState& ch = s.chn[static_cast<size_t>(chan)];
-    const bool connecting = timers_.ConnEnabled(slot);
+    const bool connecting = s.Connecting;
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
     if (!st_.AdjOpen)
@@ -234,6 +240,7 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         ch.AuxVolt2 = Scaled(f.Pair(7), 0.001);
     }
 
+    ++decoded_[static_cast<size_t>(slot)];
     if (onSample) {
         current_ = &f;
         currentSlot_ = slot;
@@ -258,7 +265,7 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
 
     // Two-channel devices keep the connect timer until channel 1 answered.
     if (!(IsTwoChannelType(type) && chn != 1)) {
-        timers_.StopConn(slot);
+        s.Connecting = false;
         if (host_.DevCount() < kMaxDevices)
             host_.setMenuEnabled(QStringLiteral("menuAddDev"), true);
     }

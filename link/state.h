@@ -120,7 +120,8 @@ struct SlotState {
     // What the slot's widgets and timers show, kept as values beside them.
     bool Dev2S = false;      // the two-channel layout
     int PortNo = 0;          // number of the open port ("COM<n>"), 0 while closed
-    bool Connecting = false; // connect is repeated until the first valid reply
+    bool Connecting = false; // no valid reply since the connect: connect is repeated
+    bool RecvLit = false;    // the receive lamp
 
     std::array<ChanState, kChanCount> chn;
 };

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QListWidget>
 #include <QTabBar>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -46,8 +45,8 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     w->DevCtrl_ConnClick(2);
     ASSERT_TRUE(w->link().slot[2].hComm);
     EXPECT_TRUE(s.Panel->Conn());
-    EXPECT_TRUE(s.tmrComm->isActive());
-    EXPECT_TRUE(s.tmrConn->isActive());
+    EXPECT_TRUE(w->connection(2).Polling());
+    EXPECT_TRUE(w->connection(2).ConnectRepeating());
     EXPECT_FALSE(w->menuUpdate->isEnabled());
     EXPECT_EQ(ql::ReadIni(w->IniFile, "COMM", "PORT3", ""), "12");
     const auto line = w->link().slot[2].hComm->line();
@@ -74,8 +73,8 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     w->DevCtrl_ConnClick(2);
     EXPECT_FALSE(w->link().slot[2].hComm);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(s.tmrComm->isActive());
-    EXPECT_FALSE(s.tmrConn->isActive());
+    EXPECT_FALSE(w->connection(2).Polling());
+    EXPECT_FALSE(w->connection(2).ConnectRepeating());
     EXPECT_TRUE(w->menuUpdate->isEnabled());
     EXPECT_FALSE(w->menuAdj->isEnabled());
     EXPECT_EQ(s.Panel->tMode(), "No Device");
@@ -107,8 +106,8 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkOnly);
     EXPECT_FALSE(w->link().slot[0].hComm);
     EXPECT_FALSE(w->slot(0).Panel->Conn());
-    EXPECT_FALSE(w->slot(0).tmrComm->isActive());
-    EXPECT_FALSE(w->slot(0).tmrConn->isActive());
+    EXPECT_FALSE(w->connection(0).Polling());
+    EXPECT_FALSE(w->connection(0).ConnectRepeating());
     EXPECT_EQ(iniText(), before);
     EXPECT_TRUE(todaysLog(home()).contains("[Conn]"));
 
@@ -127,7 +126,7 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_EQ(prompt.messages.size(), 3u);
     EXPECT_EQ(prompt.messages.back().text, "Wrong Port!");
     EXPECT_FALSE(w->link().slot[1].hComm);
-    EXPECT_FALSE(w->slot(1).tmrComm->isActive());
+    EXPECT_FALSE(w->connection(1).Polling());
     EXPECT_FALSE(w->slot(1).Panel->Conn());
     EXPECT_TRUE(w->link().slot[0].hComm);  // the holder keeps its port
     closeWindow(*w);
@@ -141,13 +140,12 @@ TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
     s.Panel->ModeClr();
     s.Panel->ModeAdd("D-CC");
     s.Panel->setTMode("D-CC");
-    s.tmrComm->start();
-    s.tmrConn->start();
+    w->link().slot[0].Connecting = true;
     w->ticker().TmrStart(0, 0);
     w->DevCtrl_ConnClick(0);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(s.tmrComm->isActive());
-    EXPECT_FALSE(s.tmrConn->isActive());
+    EXPECT_FALSE(w->connection(0).Polling());
+    EXPECT_FALSE(w->link().slot[0].Connecting);
     EXPECT_FALSE(w->ticker().TmrRunning(0, 0));
     EXPECT_EQ(s.Panel->tMode(), "No Device");
     closeWindow(*w);
@@ -248,22 +246,32 @@ TEST_F(AppTest, ShutDownCancelOnStopStillDisconnects)
 
 // While replies flow the receive lamp blinks: it goes out its period after
 // it was lit, however many start bytes came meanwhile, and the next reply
-// lights it again.
+// lights it again. The panel shows what the slot's record holds.
 TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
 {
     ql::sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 6));
-    auto w = makeWindow();
+    ql::MainOptions o = FastOptions();
+    o.timings.recvLamp = std::chrono::milliseconds(100);  // replies come five times faster
+    auto w = makeWindow(o);
     ql::DevSlot& s = w->slot(0);
-    s.tmrRecv->setInterval(100);  // replies come five times faster
-    std::vector<bool> litWhenTimerRan;
-    QObject::connect(s.tmrRecv, &QTimer::timeout, [&] { litWhenTimerRan.push_back(s.Panel->LedRecv()); });
     s.Panel->setTPort("COM6");
     w->DevCtrl_ConnClick(0);
     ASSERT_TRUE(w->link().slot[0].hComm);
+    // Every change the connection reports reaches the panel.
+    ql::SlotConnection& conn = w->connection(0);
+    std::vector<bool> changes;
+    bool agreed = true;
+    conn.onLamp = [&, render = conn.onLamp](bool lit) {
+        changes.push_back(lit);
+        render(lit);
+        agreed = agreed && s.Panel->LedRecv() == lit && w->link().slot[0].RecvLit == lit;
+    };
     dev.start(20);
-    ASSERT_TRUE(waitFor([&] { return litWhenTimerRan.size() >= 3; }, 5000));
-    EXPECT_EQ(std::count(litWhenTimerRan.begin(), litWhenTimerRan.end(), true), 0);
+    ASSERT_TRUE(waitFor([&] { return std::count(changes.begin(), changes.end(), false) >= 3; }));
+    EXPECT_TRUE(agreed);
+    for (size_t i = 0; i < changes.size(); ++i)
+        EXPECT_EQ(changes[i], i % 2 == 0) << i;
     // It is lit again by the replies that follow.
     ASSERT_TRUE(waitFor([&] { return s.Panel->LedRecv(); }));
     EXPECT_TRUE(dev.connected());

@@ -1,5 +1,5 @@
 #pragma once
-// Fakes of the receive path's host, panel and timers, and a reply-frame
+// Fakes of the receive path's host and panel, and a reply-frame
 // builder, shared by the decoder tests.
 #include "link/hostif.h"
 #include "link/recv.h"
@@ -52,14 +52,6 @@ struct FakeHost : RecvHostIf {
         auto it = grid[slot].find({row, 0});
         return it == grid[slot].end() ? QString() : it->second;
     }
-};
-
-struct FakeTimers : RecvTimersIf {
-    bool conn[kSlotCount] = {};
-    int recvStarted[kSlotCount] = {};
-    bool ConnEnabled(int slot) const override { return conn[slot]; }
-    void StopConn(int slot) override { conn[slot] = false; }
-    void RecvStarted(int slot) override { ++recvStarted[slot]; }
 };
 
 // Fields of a reply; pairs are 0..57599.

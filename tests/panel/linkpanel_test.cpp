@@ -35,13 +35,6 @@ struct Host : RecvHostIf {
     void SetupModeFields(int slot, int chn) override { ql::SetupModeFields(st, slot, chn, panel, {}); }
 };
 
-struct Timers : RecvTimersIf {
-    bool conn = true;
-    bool ConnEnabled(int) const override { return conn; }
-    void StopConn(int) override { conn = false; }
-    void RecvStarted(int) override {}
-};
-
 // A data reply of an idle channel in mode 0 with the given echoes.
 std::vector<uint8_t> FirstReply(int type, int chan, int setEcho, int lmtEcho)
 {
@@ -67,13 +60,13 @@ TEST(LinkDrivesPanel, FirstReplyOfAChargerFillsModesTabsAndFields)
 {
     LinkState st;
     Host host(st);
-    Timers timers;
-    ReplyDecoder dec(st, host, timers);
+    st.slot[kSlot].Connecting = true;
+    ReplyDecoder dec(st, host);
     const auto w = FirstReply(1, 0, 150, 420);
     dec.RecvBytes(kSlot, w.data(), w.size());
 
     DevCtrl& p = host.panel;
-    EXPECT_FALSE(timers.conn);
+    EXPECT_FALSE(st.slot[kSlot].Connecting);
     EXPECT_FALSE(p.Dev2S());
     ASSERT_EQ(p.ModeCnt(), 7);
     EXPECT_EQ(p.ModeTxt(6), QStringLiteral("C-CV"));
@@ -93,15 +86,15 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
 {
     LinkState st;
     Host host(st);
-    Timers timers;
-    ReplyDecoder dec(st, host, timers);
+    st.slot[kSlot].Connecting = true;
+    ReplyDecoder dec(st, host);
     host.panel.setTSval(0, QStringLiteral("kept"));
     const auto w = FirstReply(17, 0, 0, 0);
     dec.RecvBytes(kSlot, w.data(), w.size());
 
     DevCtrl& p = host.panel;
     EXPECT_TRUE(p.Dev2S());
-    EXPECT_TRUE(timers.conn);  // waits for a reply of channel 1
+    EXPECT_TRUE(st.slot[kSlot].Connecting);  // waits for a reply of channel 1
     EXPECT_EQ(p.ui().cmbMode2S->count(), 2);
     EXPECT_EQ(p.ui().cmbMode->count(), 0);
     EXPECT_EQ(p.ui().tabDev->count(), 2);
@@ -111,7 +104,7 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
 
     const auto w1 = FirstReply(17, 1, 0, 0);
     dec.RecvBytes(kSlot, w1.data(), w1.size());
-    EXPECT_FALSE(timers.conn);
+    EXPECT_FALSE(st.slot[kSlot].Connecting);
     EXPECT_EQ(p.lSlmt(1), QStringLiteral("Cutoff V:"));
     // The single-channel field kept its text through the switch.
     p.setDev2S(false);
