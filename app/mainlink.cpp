@@ -79,6 +79,8 @@ void frmMain::disconnectReset(int Index)
     // A test page's run ends with the port: nothing more goes to the device.
     autoTest_.Halt(Index);
     stepTest_.Halt(Index);
+    // The slot's records go to the disk; a continue opens them again.
+    tracker_.records.CloseSlot(Index);
     for (int i = 1; i <= 4 && i < s.lstInfo->count(); ++i)
         s.lstInfo->item(i)->setText(QString());
     s.gridRun->setTextMatrix(1, 0, Lang(QStringLiteral("No Device")));

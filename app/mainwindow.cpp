@@ -65,6 +65,7 @@ frmMain::frmMain(MainOptions options, QWidget* parent)
 {
     if (opts_.now)
         tracker_.now = opts_.now;
+    tracker_.records.setSyncPeriod(opts_.timings.recordSync);
     tracker_.Attach(decoder_);
     tracker_.checkSend = CheckBeforeSend;
     setObjectName(QStringLiteral("frmMain"));
@@ -253,6 +254,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     closing_ = true;
     for (int i = 0; i < devCount_; ++i)
         connection(i).Disconnect();
+    tracker_.records.CloseAll();
     Timer1->stop();
     Timer4->stop();
     // The floating readouts are top-level windows: left open they would keep

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabBar>
 
 #include <algorithm>
@@ -277,4 +278,55 @@ TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
     EXPECT_TRUE(dev.connected());
     dev.stop();
     closeWindow(*w);
+}
+
+// A running channel's record stays open for its rows; a disconnect, a lost
+// adapter and the shut-down put it to the disk and let go of it, and its
+// rows are all there.
+TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
+{
+    ql::sim::DeviceSim a(11, 300), b(11, 300);
+    ASSERT_TRUE(a.plug(portsDir(), 3));
+    ASSERT_TRUE(b.plug(portsDir(), 4));
+    a.start(20);
+    b.start(20);
+    auto w = makeWindow();
+    w->menuAddDev_Click();
+    auto start = [&](int n, int port) {
+        ql::DevCtrl* p = w->slot(n).Panel;
+        p->setTPort(QStringLiteral("COM%1").arg(port));
+        p->ui().cmdConn->click();
+        ASSERT_TRUE(waitFor([&] { return !w->link().slot[n].Connecting && w->link().slot[n].DevType == 11; }));
+        typeInto(p->ui().txtSval, "1.00");
+        typeInto(p->ui().txtSlmt, "3.00");
+        p->ui().cmdRun->click();
+        ASSERT_TRUE(waitFor([&] { return w->tracker().records.IsOpen(n, 0); }));
+    };
+    start(0, 3);
+    start(1, 4);
+    const QString record0 = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    const QString record1 = ql::RunRecord::PathOf(w->tracker().RecordBase(1, 0));
+    ASSERT_TRUE(waitFor([&] { return fileLines(record0).size() > 8 && fileLines(record1).size() > 8; }));
+
+    // Disconnect (the run is stopped first).
+    prompt.answers = {ql::Prompter::IdOk};
+    w->slot(0).Panel->ui().cmdConn->click();
+    EXPECT_FALSE(w->tracker().records.IsOpen(0, 0));
+    EXPECT_TRUE(w->tracker().records.IsOpen(1, 0));
+
+    // The other adapter goes.
+    b.unplug();
+    ASSERT_TRUE(waitFor([&] { return !w->connection(1).IsOpen(); }));
+    EXPECT_FALSE(w->tracker().records.IsOpen(1, 0));
+    ql::RunRecord::Contents rec;
+    ASSERT_EQ(ql::RunRecord::Read(record1, &rec), ql::RunRecord::ReadStatus::Ok);
+    EXPECT_TRUE(rec.skipped.isEmpty());
+    EXPECT_GE(rec.rows.size(), 3);
+
+    // Connected and running again, then the program closes.
+    start(0, 3);
+    closeWindow(*w);
+    EXPECT_FALSE(w->tracker().records.IsOpen(0, 0));
+    ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);
+    EXPECT_TRUE(rec.skipped.isEmpty());
 }
