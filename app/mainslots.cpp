@@ -255,7 +255,18 @@ void frmMain::preferredPort(int n, const QString& name)
     }
 }
 
-void frmMain::ScanPorts(int n) { ql::ScanPorts(*slots_[n].Panel); }
+void frmMain::ScanPorts(int n)
+{
+    // The list shows the free ports; the port field the first of them, and
+    // stays as it is when there is none.
+    DevCtrl* p = slots_[n].Panel;
+    const QStringList ports = ql::ScanPorts();
+    p->PortClr();
+    for (const QString& port : ports)
+        p->PortAdd(port);
+    if (!ports.isEmpty())
+        p->setTPort(ports.first());
+}
 
 // ------------------------------------------------------------------ slots and tabs
 

@@ -330,3 +330,37 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
 }
+
+// The port list offers the ports free right now and the port field shows
+// the first; with none free the field keeps what it shows.
+TEST_F(AppTest, PortSearchListsFreePortsAndKeepsThePortTextWhenNoneIsFree)
+{
+    Pty a(portsDir(), "COM4"), b(portsDir(), "COM6");
+    ASSERT_TRUE(a.ok() && b.ok());
+    auto w = makeWindow(SilentLineOptions());
+    w->menuAddDev_Click();
+    ql::DevCtrl* p0 = w->slot(0).Panel;
+    ql::DevCtrl* p1 = w->slot(1).Panel;
+    p1->setTPort("COM9");
+    w->ScanPorts(1);
+    EXPECT_EQ(p1->PortCnt(), 2);
+    EXPECT_EQ(p1->tPort(), "COM4");
+
+    p0->setTPort("COM4");
+    w->DevCtrl_ConnClick(0);
+    ASSERT_TRUE(w->connection(0).IsOpen());
+    w->ScanPorts(1);
+    EXPECT_EQ(p1->PortCnt(), 1);
+    EXPECT_EQ(p1->tPort(), "COM6");
+
+    p1->setTPort("COM6");
+    w->DevCtrl_ConnClick(1);
+    ASSERT_TRUE(w->connection(1).IsOpen());
+    w->menuAddDev_Click();
+    ql::DevCtrl* p3 = w->slot(2).Panel;
+    p3->setTPort("COM11");
+    w->ScanPorts(2);
+    EXPECT_EQ(p3->PortCnt(), 0);
+    EXPECT_EQ(p3->tPort(), "COM11");
+    closeWindow(*w);
+}
