@@ -1,6 +1,6 @@
 #pragma once
 // The main window as the device link and the run code see it: one object
-// that answers the receive path (RecvHostIf), run tracking
+// that answers the receive path (RecvHostIf, RecvViewIf), run tracking
 // (RunHostIf), the run-state enabling (MenuEnableIf) and the calibration
 // buttons (AdjButtonsIf) from the main window's slots, and small views that
 // show a slot's run grid, chart and information list through the link's
@@ -87,6 +87,7 @@ private:
 };
 
 class LinkHost : public RecvHostIf,
+                 public RecvViewIf,
                  public RunHostIf,
                  public MenuEnableIf,
                  public AdjButtonsIf {
@@ -98,12 +99,17 @@ public:
     void addSlot(int slot);
 
     // RecvHostIf
-    RecvPanelIf* recvPanel(int slot) override;
-    void setGridText(int slot, int row, int col, const QString& text) override;
-    void setAxesY1Txt(int slot, const QString& text) override;
     void setMenuVisible(const QString& name, bool visible) override;
     void setMenuEnabled(const QString& name, bool enabled) override;  // also MenuEnableIf
     int DevCount() const override;
+
+    // RecvViewIf
+    void ShowLayout(int slot) override;
+    void ShowModeList(int slot) override;
+    void ShowMode(int slot, int chn) override;
+    void ShowTabs(int slot) override;
+    void ShowDeviceName(int slot, int chn) override;
+    void setAxesY1Txt(int slot, const QString& text) override;
     void InitChnCurves(int slot) override;
     void InitAutoTest(int slot) override;
     void SetupModeFields(int slot, int chn) override;  // also RunHostIf

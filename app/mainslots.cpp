@@ -137,6 +137,7 @@ void frmMain::wirePanel(int n)
 
 void frmMain::panelNoDevice(int n)
 {
+    link_.slot[n].Dev2S = false;
     slots_[n].Panel->setDev2S(false);
     panelModesNoDevice(n);
 }

@@ -60,7 +60,7 @@ frmMain::frmMain(MainOptions options, QWidget* parent)
     : QMainWindow(parent),
       opts_(std::move(options)),
       host_(std::make_unique<LinkHost>(*this)),
-      decoder_(link_, *host_),
+      decoder_(link_, *host_, *host_),
       tracker_(link_, *host_)
 {
     if (opts_.now)

@@ -1,5 +1,5 @@
-// LinkHost as the reply decoder sees it: the slot's panel and grid, the
-// menus and the curves.
+// LinkHost as the reply decoder sees it: the menus, and the slot's panel,
+// run grid and chart showing what the decoder put in the slot's records.
 #include "app/linkhost.h"
 
 #include "app/mainwindow.h"
@@ -20,14 +20,48 @@
 
 namespace ql {
 
-// ---- RecvHostIf
+// ---- RecvViewIf: the slot's records rendered
 
-RecvPanelIf* LinkHost::recvPanel(int slot) { return exists(slot) ? w_.slots_[size_t(slot)].Panel : nullptr; }
-
-void LinkHost::setGridText(int slot, int row, int col, const QString& text)
+void LinkHost::ShowLayout(int slot)
 {
     if (exists(slot))
-        w_.slots_[size_t(slot)].gridRun->setTextMatrix(row, col, text);
+        w_.slots_[size_t(slot)].Panel->setDev2S(w_.link_.slot[size_t(slot)].Dev2S);
+}
+
+void LinkHost::ShowModeList(int slot)
+{
+    if (!exists(slot))
+        return;
+    DevCtrl* p = w_.slots_[size_t(slot)].Panel;
+    p->ModeClr();
+    for (const QString& m : w_.link_.slot[size_t(slot)].ModeList)
+        p->ModeAdd(Lang(m));
+}
+
+void LinkHost::ShowMode(int slot, int chn)
+{
+    if (!exists(slot))
+        return;
+    const SlotState& s = w_.link_.slot[size_t(slot)];
+    const int mode = s.chn.at(size_t(chn)).ChnMode;
+    w_.slots_[size_t(slot)].Panel->setTMode(mode >= 0 && mode < s.ModeList.size() ? Lang(s.ModeList.at(mode))
+                                                                                  : QString());
+}
+
+void LinkHost::ShowTabs(int slot)
+{
+    if (!exists(slot))
+        return;
+    DevCtrl* p = w_.slots_[size_t(slot)].Panel;
+    p->TabClear();
+    for (const TestTab& t : w_.link_.slot[size_t(slot)].Tabs)
+        p->TabAdd(t.position, t.key);
+}
+
+void LinkHost::ShowDeviceName(int slot, int chn)
+{
+    if (exists(slot))
+        w_.slots_[size_t(slot)].gridRun->setTextMatrix(chn + 1, 0, w_.link_.ch(slot, chn).DevName);
 }
 
 void LinkHost::setAxesY1Txt(int slot, const QString& text)
@@ -35,6 +69,8 @@ void LinkHost::setAxesY1Txt(int slot, const QString& text)
     if (exists(slot))
         w_.slots_[size_t(slot)].Chart->setAxesY1Txt(text);
 }
+
+// ---- RecvHostIf
 
 void LinkHost::setMenuVisible(const QString& name, bool visible)
 {

@@ -64,8 +64,8 @@ float DecodeCapacity(int raw) {
     return Scaled(raw - 53248, 0.1);
 }
 
-ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host)
-    : st_(state), host_(host) {
+ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host, RecvViewIf& view)
+    : st_(state), host_(host), view_(view) {
     errLog = [](const QString& label, const QString& text) { ErrLog(label, text); };
 }
 
@@ -134,12 +134,6 @@ RecvResult ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) 
     }
     r.frames = static_cast<int>(decoded_[static_cast<size_t>(slot)] - before);
     return r;
-}
-
-bool ReplyDecoder::Dev2S(int slot) {
-    if (RecvPanelIf* panel = host_.recvPanel(slot))
-        return panel->Dev2S();
-    return IsTwoChannelType(st_.slot[static_cast<size_t>(slot)].DevType);
 }
 
 void ReplyDecoder::StoreEchoes(ChanState& ch, const ReplyFrame& f) {
@@ -230,7 +224,7 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         ApplyContinue(ch);
     }
 
-    if (Dev2S(slot) || s.DevType == 26)
+    if (s.Dev2S || s.DevType == 26)
         ch.Temp = 0;
     else
         ch.Temp = Scaled(f.Pair(7), 0.1);
@@ -250,56 +244,54 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     return true;
 }
 
-void ReplyDecoder::ShowModeList(int slot, const QStringList& modes) {
-    RecvPanelIf* panel = host_.recvPanel(slot);
-    if (!panel)
+// The display name of the channel whose run-grid row it is.
+void ReplyDecoder::SetName(int slot, int row, const QString& text) {
+    const int chn = row - 1;
+    if (chn < 0 || chn >= kChanCount)
         return;
-    panel->ModeClr();
-    for (const QString& m : modes)
-        panel->ModeAdd(Lang(m));
+    st_.ch(slot, chn).DevName = text;
+    view_.ShowDeviceName(slot, chn);
 }
 
 void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
-    RecvPanelIf* panel = host_.recvPanel(slot);
 
-    // Two-channel devices keep the connect timer until channel 1 answered.
+    // Two-channel devices are connecting until channel 1 answered.
     if (!(IsTwoChannelType(type) && chn != 1)) {
         s.Connecting = false;
         if (host_.DevCount() < kMaxDevices)
             host_.setMenuEnabled(QStringLiteral("menuAddDev"), true);
     }
-    host_.setAxesY1Txt(slot, QStringLiteral("[A]"));
+    view_.setAxesY1Txt(slot, QStringLiteral("[A]"));
 
     const SetupBranch b = SetupBranchFor(type, chn);
-    if (panel)
-        panel->setDev2S(b.dev2s);
+    s.Dev2S = b.dev2s;
+    view_.ShowLayout(slot);
     if (!b.modes.isEmpty()) {
         s.ModeList = b.modes;
-        ShowModeList(slot, b.modes);
+        view_.ShowModeList(slot);
     }
     if (b.initChnCurves)
-        host_.InitChnCurves(slot);
+        view_.InitChnCurves(slot);
     host_.setMenuVisible(QStringLiteral("menuRes"), b.menuRes);
     if (b.menuUsb)
         host_.setMenuVisible(QStringLiteral("menuUsb"), true);
     s.TempOk = b.tempOk;
     if (b.meterAxis)
-        host_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
-    if (!b.tabs.empty() && panel) {
-        panel->TabClear();
-        for (const TestTab& t : b.tabs)
-            panel->TabAdd(t.position, t.key);
+        view_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
+    if (!b.tabs.empty()) {
+        s.Tabs = b.tabs;
+        view_.ShowTabs(slot);
     }
     if (s.TempOk)
         host_.setMenuVisible(QStringLiteral("menuTemp"), true);
     host_.setMenuVisible(QStringLiteral("menuQc"), false);
 
     if (const auto name = ApplyModelRow(s, chn))
-        host_.setGridText(slot, name->row, 0, name->text);
+        SetName(slot, name->row, name->text);
     if (chn == 0)
-        host_.InitAutoTest(slot);
-    host_.SetupModeFields(slot, chn);
+        view_.InitAutoTest(slot);
+    view_.SetupModeFields(slot, chn);
 }
 
 void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
@@ -307,13 +299,10 @@ void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
     StoreInfo(s, f);
     const VersionRuleResult r = ApplyVersionRules(s);
     if (r.name)
-        host_.setGridText(slot, r.name->row, 0, r.name->text);
+        SetName(slot, r.name->row, r.name->text);
     if (r.rebuilt) {
-        ShowModeList(slot, s.ModeList);
-        const int mode = s.chn[static_cast<size_t>(chn)].ChnMode;
-        RecvPanelIf* panel = host_.recvPanel(slot);
-        if (panel)
-            panel->setTMode(mode >= 0 && mode < s.ModeList.size() ? Lang(s.ModeList.at(mode)) : QString());
+        view_.ShowModeList(slot);
+        view_.ShowMode(slot, chn);
     }
     CountUp(s.VerFrames);
 }
@@ -336,7 +325,7 @@ void ReplyDecoder::RunStartEcho(int slot, int chn) {
         if (ch.SetPend <= 0)
             ch.SetPend = 1;
     }
-    host_.SetupModeFields(slot, chn);
+    view_.SetupModeFields(slot, chn);
 }
 
 void ReplyDecoder::SetEcho(int slot, int chn) {
@@ -346,7 +335,7 @@ void ReplyDecoder::SetEcho(int slot, int chn) {
     if (ch.SetPend <= 0 || current_->FrameKind() != 0)
         return;
     StoreEchoes(ch, *current_);
-    host_.SetupModeFields(slot, chn);
+    view_.SetupModeFields(slot, chn);
     if (++ch.SetPend >= 3)
         ch.SetPend = 0;
 }

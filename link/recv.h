@@ -58,7 +58,7 @@ struct RecvResult {
 
 class ReplyDecoder {
 public:
-    ReplyDecoder(LinkState& state, RecvHostIf& host);
+    ReplyDecoder(LinkState& state, RecvHostIf& host, RecvViewIf& view);
 
     // Run tracking joins here: called once for every valid frame after its
     // measurements are stored, with the frame's slot, channel and run-state
@@ -110,12 +110,12 @@ private:
     void InfoStep(int slot, int chn, const ReplyFrame& f);
     void StoreEchoes(ChanState& ch, const ReplyFrame& f);
     void StoreInfo(SlotState& s, const ReplyFrame& f);
-    void ShowModeList(int slot, const QStringList& modes);
-    bool Dev2S(int slot);
+    void SetName(int slot, int row, const QString& text);
     void Fail(const QString& text);
 
     LinkState& st_;
     RecvHostIf& host_;
+    RecvViewIf& view_;
     std::array<Framing, kSlotCount> framing_{};
     std::array<long long, kSlotCount> decoded_{};
     // The frame being handled while onSample runs.

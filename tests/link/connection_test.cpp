@@ -37,9 +37,9 @@ struct Bench {
     sim::PortsDir ports;
     sim::LogCapture log;
     LinkState st;
-    testing::FakeHost host;
+    testing::FakeHost host{st};
     SecondTicker ticker{st, 0ms};
-    ReplyDecoder dec{st, host};
+    ReplyDecoder dec{st, host, host};
     SlotConnection conn;
     std::vector<bool> lamp;      // every change the connection reported
     QStringList lost;            // ports reported lost

@@ -21,8 +21,8 @@ struct Sample {
 class Decoder : public ::testing::Test {
 protected:
     LinkState st;
-    FakeHost host;
-    ReplyDecoder dec{st, host};
+    FakeHost host{st};
+    ReplyDecoder dec{st, host, host};
     std::vector<Sample> samples;
     QStringList errors;
 
@@ -146,6 +146,13 @@ TEST_F(Decoder, TwoChannelLoadStopsConnectingOnlyOnChannel1) {
     EXPECT_EQ(host.initAutoTest, std::vector<int>{2});  // channel 0 only
     EXPECT_EQ(host.setupModeFields, (std::vector<std::pair<int, int>>{{2, 0}, {2, 1}}));
     EXPECT_EQ(host.name(2, 2), "QL-R17");
+    // The records hold what the views show.
+    EXPECT_TRUE(st.slot[2].Dev2S);
+    EXPECT_EQ(st.slot[2].Tabs, (std::vector<TestTab>{{1, "key1"}, {2, "key2"}}));
+    EXPECT_EQ(st.ch(2, 0).DevName, "QL-R17");
+    EXPECT_EQ(st.ch(2, 1).DevName, "QL-R17");
+    // The two-channel layout shows no temperature, whatever the reply says.
+    EXPECT_EQ(st.ch(2, 1).Temp, 0.f);
     EXPECT_EQ(st.slot[2].CurFactor, 1000);
     EXPECT_EQ(st.slot[2].VolFactor, 1000);
     EXPECT_EQ(st.slot[2].PwrFactor, 10);
@@ -188,8 +195,8 @@ TEST_F(Decoder, MeterTypeAndCodesWithoutARow) {
     for (int type : {51, 43}) {
         SCOPED_TRACE(type);
         LinkState fresh;
-        FakeHost h;
-        ReplyDecoder d(fresh, h);
+        FakeHost h{fresh};
+        ReplyDecoder d(fresh, h, h);
         fresh.slot[0].MaxCur = 7;
         fresh.slot[0].MaxVol = 8;
         fresh.slot[0].Connecting = true;

@@ -26,9 +26,9 @@ struct SimSlot {
     static constexpr int kSlot = 0;
     sim::PortsDir ports;
     LinkState st;
-    FakeHost host;
+    FakeHost host{st};
     SecondTicker ticker{st, std::chrono::milliseconds(0)};
-    ReplyDecoder dec{st, host};
+    ReplyDecoder dec{st, host, host};
     SlotConnection conn{st, kSlot, dec, ticker, Timings()};
     QStringList errors;
     int samples = 0;

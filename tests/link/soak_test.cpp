@@ -54,9 +54,9 @@ struct Bench {
     QTemporaryDir home;
     LinkState st;
     LineHost host{st};
-    testing::FakeHost recvHost;
+    testing::FakeHost recvHost{st};
     SecondTicker ticker{st, std::chrono::milliseconds(0)};
-    ReplyDecoder dec{st, recvHost};
+    ReplyDecoder dec{st, recvHost, recvHost};
     SlotConnection conn{st, kSlot, dec, ticker, Timings()};
     RunTracker tracker{st, host};
     sim::FakePanel linkPanel;

@@ -18,18 +18,32 @@ namespace {
 
 constexpr int kSlot = 0;
 
-// The main window as the receive path sees it, with one real panel.
-struct Host : RecvHostIf {
+// The main window as the receive path sees it, with one real panel that
+// shows the slot's records as the program's views do.
+struct Host : RecvHostIf, RecvViewIf {
     LinkState& st;
     DevCtrl panel{kSlot};
     std::vector<int> autoInits;
     explicit Host(LinkState& s) : st(s) {}
-    RecvPanelIf* recvPanel(int slot) override { return slot == kSlot ? &panel : nullptr; }
-    void setGridText(int, int, int, const QString&) override {}
-    void setAxesY1Txt(int, const QString&) override {}
     void setMenuVisible(const QString&, bool) override {}
     void setMenuEnabled(const QString&, bool) override {}
     int DevCount() const override { return 1; }
+    void ShowLayout(int) override { panel.setDev2S(st.slot[kSlot].Dev2S); }
+    void ShowModeList(int) override
+    {
+        panel.ModeClr();
+        for (const QString& m : st.slot[kSlot].ModeList)
+            panel.ModeAdd(m);
+    }
+    void ShowMode(int, int) override {}
+    void ShowTabs(int) override
+    {
+        panel.TabClear();
+        for (const TestTab& t : st.slot[kSlot].Tabs)
+            panel.TabAdd(t.position, t.key);
+    }
+    void ShowDeviceName(int, int) override {}
+    void setAxesY1Txt(int, const QString&) override {}
     void InitChnCurves(int) override {}
     void InitAutoTest(int slot) override { autoInits.push_back(slot); }
     void SetupModeFields(int slot, int chn) override { ql::SetupModeFields(st, slot, chn, panel, {}); }
@@ -61,7 +75,7 @@ TEST(LinkDrivesPanel, FirstReplyOfAChargerFillsModesTabsAndFields)
     LinkState st;
     Host host(st);
     st.slot[kSlot].Connecting = true;
-    ReplyDecoder dec(st, host);
+    ReplyDecoder dec(st, host, host);
     const auto w = FirstReply(1, 0, 150, 420);
     dec.RecvBytes(kSlot, w.data(), w.size());
 
@@ -87,7 +101,7 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
     LinkState st;
     Host host(st);
     st.slot[kSlot].Connecting = true;
-    ReplyDecoder dec(st, host);
+    ReplyDecoder dec(st, host, host);
     host.panel.setTSval(0, QStringLiteral("kept"));
     const auto w = FirstReply(17, 0, 0, 0);
     dec.RecvBytes(kSlot, w.data(), w.size());
