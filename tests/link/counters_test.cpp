@@ -85,14 +85,19 @@ TEST(SecondTicker, StopIsSynchronousAndStopWithoutTimerIsHarmless) {
     SecondTicker t(st, 2ms);
     t.TmrStop(3, 0);  // no timer: nothing happens
     EXPECT_FALSE(t.TmrRunning(3, 0));
+    // Another channel's timer runs on as the measure of time passing.
+    t.TmrStart(4, 0);
+    const auto& reference = st.ch(4, 0).TickSecs;
     for (int round = 0; round < 50; ++round) {
         t.TmrResume(3, 0);
         t.TmrStart(3, 0);
+        // Stopped at every moment of its rhythm, from at once to a few periods on.
         std::this_thread::sleep_for(std::chrono::microseconds(100 * round));
         t.TmrStop(3, 0);
         const int32_t tick = st.ch(3, 0).TickSecs.load();
         const int32_t run = st.ch(3, 0).RunSecs.load();
-        std::this_thread::sleep_for(5ms);
+        const int32_t ref = reference.load();
+        ASSERT_TRUE(WaitFor([&] { return reference.load() >= ref + 2; }));
         ASSERT_EQ(st.ch(3, 0).TickSecs.load(), tick) << "tick after TmrStop returned";
         ASSERT_EQ(st.ch(3, 0).RunSecs.load(), run);
     }
@@ -170,7 +175,7 @@ TEST(SecondTicker, ShutdownStopsEverythingAndIgnoresLaterStarts) {
     const int32_t tick = st.ch(5, 0).TickSecs.load();
     t.TmrStart(5, 0);
     EXPECT_FALSE(t.TmrRunning(5, 0));
-    std::this_thread::sleep_for(10ms);
+    t.TickAll();  // no timer is left to tick
     EXPECT_EQ(st.ch(5, 0).TickSecs.load(), tick);
     t.Shutdown();  // twice is fine
     // Out-of-range channels are ignored, not indexed.
