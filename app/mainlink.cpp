@@ -16,7 +16,7 @@ namespace ql {
 
 void frmMain::wireConnection(int n)
 {
-    conns_.at(size_t(n)) = std::make_unique<SlotConnection>(link_, n, decoder_, ticker_, opts_.timings, this);
+    conns_.at(size_t(n)) = std::make_unique<SlotConnection>(link_, n, decoder_, ticker_, opts_.timings);
     SlotConnection& c = *conns_.at(size_t(n));
     c.onLamp = [this, n](bool lit) { slots_.at(size_t(n)).Panel->setLedRecv(lit); };
     c.onLost = [this, n](const QString& port) { onPortLost(n, port); };
