@@ -1,10 +1,10 @@
 #pragma once
 // The main window as the device link and the run code see it: one object
-// that answers the receive path (RecvHostIf, RecvTimersIf), run tracking
-// (RunHostIf), the menu entries (MenuEnableIf, through the table it holds)
-// and the calibration buttons (AdjButtonsIf) from the main window's slots,
-// and small views that show a slot's run grid, chart and information list
-// through the link's narrow interfaces.
+// that answers the receive path (RecvHostIf with its menu entries, through
+// the table it holds; RecvViewIf), run tracking (RunHostIf) and the
+// calibration buttons (AdjButtonsIf) from the main window's slots, and small
+// views that show a slot's run grid, chart and information list through the
+// link's narrow interfaces.
 #include "app/actiontable.h"
 #include "link/hostif.h"
 #include "link/runtrack.h"
@@ -87,7 +87,7 @@ private:
     QListWidget* l_;
 };
 
-class LinkHost : public RecvHostIf, public RecvTimersIf, public RunHostIf, public AdjButtonsIf {
+class LinkHost : public RecvHostIf, public RecvViewIf, public RunHostIf, public AdjButtonsIf {
 public:
     explicit LinkHost(frmMain& w);
     ~LinkHost() override;
@@ -98,20 +98,20 @@ public:
     ActionTable& menus() { return menus_; }
 
     // RecvHostIf
-    RecvPanelIf* recvPanel(int slot) override;
-    void setGridText(int slot, int row, int col, const QString& text) override;
-    void setAxesY1Txt(int slot, const QString& text) override;
     void setMenuVisible(MenuId id, bool visible) override;
     void setMenuEnabled(MenuId id, bool enabled) override;
     int DevCount() const override;
+
+    // RecvViewIf
+    void ShowLayout(int slot) override;
+    void ShowModeList(int slot) override;
+    void ShowMode(int slot, int chn) override;
+    void ShowTabs(int slot) override;
+    void ShowDeviceName(int slot, int chn) override;
+    void setAxesY1Txt(int slot, const QString& text) override;
     void InitChnCurves(int slot) override;
     void InitAutoTest(int slot) override;
     void SetupModeFields(int slot, int chn) override;  // also RunHostIf
-
-    // RecvTimersIf
-    bool ConnEnabled(int slot) const override;
-    void StopConn(int slot) override;
-    void RecvStarted(int slot) override;
 
     // RunHostIf
     RunPanelIf* panel(int slot) override;

@@ -66,6 +66,7 @@ frmMain::frmMain(MainOptions options, QWidget* parent)
 {
     if (opts_.now)
         tracker_.now = opts_.now;
+    tracker_.records.setSyncPeriod(opts_.timings.recordSync);
     tracker_.Attach(decoder_);
     tracker_.checkSend = CheckBeforeSend;
     setObjectName(QStringLiteral("frmMain"));
@@ -117,13 +118,12 @@ frmMain::~frmMain()
     ticker_.Shutdown();
     closing_ = true;
     delete msg_.data();
-    for (DevSlot& s : slots_) {
+    for (DevSlot& s : slots_)
         if (s.Panel)
             disconnect(s.Panel, nullptr, this, nullptr);
-        for (QTimer* t : {s.tmrComm, s.tmrConn, s.tmrRecv})
-            if (t)
-                t->stop();
-    }
+    for (auto& c : conns_)
+        if (c)
+            c->Halt();
     for (auto& s : link_.slot)
         s.Panel = nullptr;
     delete tray_;
@@ -239,16 +239,9 @@ void frmMain::closeEvent(QCloseEvent* event)
         }
     }
     closing_ = true;
-    for (int i = 0; i < devCount_; ++i) {
-        sendDisconnect(i);
-        if (link_.slot[i].hComm)
-            ClosePort(link_.slot[i].hComm);
-        slots_[i].tmrComm->stop();
-        slots_[i].tmrConn->stop();
-        link_.slot[i].Connecting = false;
-        link_.slot[i].PortNo = 0;
-        slots_[i].tmrRecv->stop();
-    }
+    for (int i = 0; i < devCount_; ++i)
+        connection(i).Disconnect();
+    tracker_.records.CloseAll();
     Timer1->stop();
     Timer4->stop();
     // The floating readouts are top-level windows: left open they would keep

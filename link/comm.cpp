@@ -1,7 +1,5 @@
 #include "link/comm.h"
 
-#include "link/panelif.h"
-#include "link/state.h"
 #include "platform/serial.h"
 
 namespace ql {
@@ -56,27 +54,17 @@ bool SetPortState(const CommHandle& h, int32_t baudRate, uint8_t byteSize, uint8
     return ok;
 }
 
-void ScanPorts(PanelIf& panel)
+QStringList ScanPorts()
 {
-    panel.PortClr();
-    bool first = true;
+    QStringList ports;
     for (int n = 2; n <= 20; ++n) {
         CommHandle h = OpenPort(n);
         if (!h)
             continue;
-        panel.PortAdd(PortName(n));
-        if (first)
-            panel.setTPort(PortName(n));
-        first = false;
+        ports << PortName(n);
         ClosePort(h);
     }
-}
-
-void ScanPorts(LinkState& state, int slot)
-{
-    if (slot < 0 || slot >= kSlotCount || !state.slot[size_t(slot)].Panel)
-        return;
-    ScanPorts(*state.slot[size_t(slot)].Panel);
+    return ports;
 }
 
 } // namespace ql

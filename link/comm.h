@@ -4,6 +4,7 @@
 // panel's port list. A handle is a shared SerialPort; null means closed.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -11,8 +12,6 @@
 namespace ql {
 
 class SerialPort;
-class PanelIf;
-struct LinkState;
 
 using CommHandle = std::shared_ptr<SerialPort>;
 
@@ -41,12 +40,10 @@ bool SetPortState(const CommHandle& h, int32_t baudRate, uint8_t byteSize, uint8
 // program opens; this only confirms the port is open.
 bool SetPortTimeouts(const CommHandle& h);
 
-// Rebuilds the panel's port list: every port COM2..COM20 that can be opened
-// exclusively right now, in ascending order; the first one found also goes
-// into the panel's port field. Each probe opens the port only for a moment.
-void ScanPorts(PanelIf& panel);
-// The same for a slot's panel; nothing when the slot has none.
-void ScanPorts(LinkState& state, int slot);
+// The ports a panel offers: every port COM2..COM20 that can be opened
+// exclusively right now, in ascending order. Each probe opens the port only
+// for a moment.
+QStringList ScanPorts();
 
 // "COM" and the number.
 QString PortName(int n);

@@ -8,6 +8,7 @@
 // panel's run commands: start, stop, set, continue, monitor and the two
 // per-channel timer ticks. It reaches the panel, run grid, chart,
 // information list and main window only through the narrow interfaces below.
+#include "link/recordfile.h"
 #include "link/state.h"
 
 #include <QDateTime>
@@ -218,6 +219,8 @@ public:
     // anything; the main window sets it to CheckBeforeSend. Unset, only the
     // frame builder's own refusal guards the values.
     SendChecker checkSend;
+    // The live records of the runs, open while their runs go on.
+    RecordFiles records;
 
     // --- Reply decoder hook -------------------------------------------
     // Joins the decoder's per-frame hook, with its echo steps.

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace ql {
 
@@ -107,6 +108,14 @@ struct StepTable {
     bool operator==(const StepTable&) const = default;
 };
 
+// One tab of a panel's test tab strip: "key1" single, "key2" auto and
+// "key3" cycle test, at a position from 1.
+struct TestTab {
+    int position = 1;
+    QString key;
+    bool operator==(const TestTab&) const = default;
+};
+
 // One device slot.
 struct SlotState {
     std::shared_ptr<SerialPort> hComm;  // null while no port is open
@@ -137,8 +146,10 @@ struct SlotState {
     // What the slot's widgets and timers show, kept as values beside them.
     bool Dev2S = false;      // the two-channel layout
     int PortNo = 0;          // number of the open port ("COM<n>"), 0 while closed
-    bool Connecting = false; // connect is repeated until the first valid reply
     StepTable Steps;         // the cycle test's step program
+    bool Connecting = false; // no valid reply since the connect: connect is repeated
+    bool RecvLit = false;    // the receive lamp
+    std::vector<TestTab> Tabs; // the test tabs the device offers (set up on its first reply)
 
     std::array<ChanState, kChanCount> chn;
 };

@@ -78,7 +78,7 @@ protected:
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(0).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[0].Connecting; }));
     }
 };
 
@@ -360,7 +360,7 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         const auto& u = p->ui();
         p->setTPort(QStringLiteral("COM%1").arg(k.port));
         u.cmdConn->click();
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->slot(0).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->link().slot[0].Connecting; }));
 
         QString caption, unit, firstDefault, afterVolts;
         bool set = false;

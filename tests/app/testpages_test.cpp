@@ -70,7 +70,7 @@ protected:
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(0).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[0].Connecting; }));
     }
 };
 

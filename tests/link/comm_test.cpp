@@ -20,7 +20,6 @@
 
 using namespace ql;
 using ql::sim::DeviceSim;
-using ql::sim::FakePanel;
 using ql::sim::LogCapture;
 using ql::sim::PortsDir;
 using ql::sim::ReadUntil;
@@ -270,6 +269,7 @@ TEST(Comm, AnUnpluggedPortClosesAndLogsOnce)
 TEST(Scan, ListsTheFreePortsInOrder)
 {
     PortsDir ports;
+    EXPECT_TRUE(ScanPorts().isEmpty());
     DeviceSim com3(11, 300), com5(11, 300), com7(11, 300), com21(11, 300);
     ASSERT_TRUE(com7.plug(ports.path(), 7));
     ASSERT_TRUE(com3.plug(ports.path(), 3));
@@ -278,38 +278,12 @@ TEST(Scan, ListsTheFreePortsInOrder)
     CommHandle held = OpenPort(5);               // another slot holds COM5
     ASSERT_TRUE(held);
 
-    FakePanel panel;
-    panel.ports = {"stale"};
-    panel.port = "COM9";
-    ScanPorts(panel);
-    EXPECT_EQ(panel.ports, (QStringList{"COM3", "COM7"}));
-    EXPECT_EQ(panel.port, "COM3");
+    EXPECT_EQ(ScanPorts(), (QStringList{"COM3", "COM7"}));
     // The probes released the ports again.
     CommHandle again = OpenPort(3);
     EXPECT_TRUE(again);
     EXPECT_TRUE(held->isOpen());
-}
-
-TEST(Scan, NoFreePortLeavesThePortTextAlone)
-{
-    PortsDir ports;
-    DeviceSim com4(11, 300);
-    ASSERT_TRUE(com4.plug(ports.path(), 4));
-    CommHandle held = OpenPort(4);
-    ASSERT_TRUE(held);
-
-    LinkState st;
-    FakePanel panel;
-    panel.ports = {"COM4"};
-    panel.port = "COM4";
-    st.slot[3].Panel = &panel;
-    ScanPorts(st, 3);
-    EXPECT_EQ(panel.portClears, 1);
-    EXPECT_TRUE(panel.ports.isEmpty());
-    EXPECT_EQ(panel.port, "COM4");
-    ScanPorts(st, 4);   // a slot without a panel
-    ScanPorts(st, 11);  // no such slot
-    EXPECT_EQ(panel.portClears, 1);
+    EXPECT_EQ(ScanPorts(), QStringList{"COM7"});
 }
 
 TEST(Comm, AWriteGivesUpAfter100Ms)

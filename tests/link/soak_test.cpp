@@ -1,11 +1,12 @@
-// A device unplugged in the middle of a run, against the real receive path
-// and run tracking: the dead port is closed and logged once, the live record
+// A device unplugged in the middle of a run, against the real connection,
+// receive path and run tracking: the dead port is closed and logged once,
+// the live record
 // keeps every row written before, and continue picks the run up from that
 // record once the device is back.
 #include "link/comm.h"
 #include "link/counters.h"
 #include "link/frames.h"
-#include "link/linktimers.h"
+#include "link/connection.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
@@ -15,7 +16,6 @@
 #include "sim/devsim.h"
 #include "sim/peers.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,14 +54,24 @@ struct Bench {
     QTemporaryDir home;
     LinkState st;
     LineHost host{st};
-    testing::FakeHost recvHost;
-    LinkTimers timers;
-    SecondTicker ticker{st};
-    ReplyDecoder dec{st, recvHost, timers};
+    testing::FakeHost recvHost{st};
+    SecondTicker ticker{st, std::chrono::milliseconds(0)};
+    ReplyDecoder dec{st, recvHost, recvHost};
+    SlotConnection conn{st, kSlot, dec, ticker, Timings()};
     RunTracker tracker{st, host};
     sim::FakePanel linkPanel;
-    int samples = 0, runningSamples = 0, polls = 0;
+    int samples = 0, runningSamples = 0;
+    QStringList lost;
     QList<int32_t> runningSecs;  // RunSecs of every running sample
+
+    static LinkTimings Timings()
+    {
+        LinkTimings t;
+        t.tick = std::chrono::milliseconds(0);
+        t.poll = std::chrono::milliseconds(5);
+        t.connect = std::chrono::milliseconds(40);
+        return t;
+    }
 
     Bench()
     {
@@ -76,12 +86,7 @@ struct Bench {
             }
             track(s, c, run);
         };
-        timers.setIntervals(50, 200, 500);
-        timers.onPoll = [this](int s) {
-            ++polls;
-            dec.RecvDevice(s);
-        };
-        timers.onConnect = [this](int s) { SendConnect(st, s); };
+        conn.onLost = [this](const QString& port) { lost << port; };
         linkPanel.sval = {"1.00", "1.00"};
         linkPanel.slmt = {"2.50", "2.50"};
         st.slot[kSlot].Panel = &linkPanel;
@@ -89,30 +94,21 @@ struct Bench {
     }
 
     template <typename Cond>
-    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 3000)
+    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 5000)
     {
-        QElapsedTimer t;
-        t.start();
-        while (!cond() && t.elapsed() < ms) {
-            dev.pump();
-            QTest::qWait(10);
-        }
-        return cond();
+        return QTest::qWaitFor(
+            [&] {
+                dev.pump();
+                return cond();
+            },
+            ms);
     }
 
     bool Connect(sim::DeviceSim& dev, int port)
     {
-        ClosePort(st.slot[kSlot].hComm);
-        CommHandle h = OpenPort(port);
-        if (!h || !SetPortState(h, 9600, 8, 0, 2))
+        if (conn.Connect(PortName(port)) != SlotConnection::Opened::Ok)
             return false;
-        st.slot[kSlot].hComm = h;
-        ConnectReset(st, ticker, kSlot);
-        dec.ResetFraming(kSlot);
-        timers.SetComm(kSlot, true);
-        timers.SetConn(kSlot, true);
-        SendConnect(st, kSlot);
-        if (!Run(dev, [&] { return !timers.ConnEnabled(kSlot); }))
+        if (!Run(dev, [&] { return !st.slot[kSlot].Connecting; }))
             return false;
         // The run grid's device name, which names the record.
         host.grids[kSlot].setText(1, 0, recvHost.name(kSlot, 1));
@@ -157,15 +153,15 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     const int rowsBefore = b.runningSamples;
     ASSERT_GE(rowsBefore, 19);
 
-    // The adapter goes. The port closes itself and is logged once, however
-    // long the poll goes on; nothing more is decoded.
+    // The adapter goes. The port closes itself and is logged once; the slot
+    // lets go of it and nothing more is decoded.
     dev.unplug();
     const int samplesAtUnplug = b.samples;
-    const int pollsAtUnplug = b.polls;
-    QTest::qWait(1200);
-    EXPECT_GE(b.polls - pollsAtUnplug, 10);
-    ASSERT_TRUE(b.st.slot[0].hComm);
-    EXPECT_FALSE(b.st.slot[0].hComm->isOpen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !b.lost.isEmpty(); }, 5000));
+    EXPECT_EQ(b.lost, QStringList{"COM3"});
+    EXPECT_FALSE(b.st.slot[0].hComm);
+    EXPECT_FALSE(b.conn.Polling());
+    EXPECT_FALSE(b.st.ch(0, 0).Running);
     EXPECT_EQ(b.samples, samplesAtUnplug);
     const QString logAfter = qltest::readAll(logPath).mid(logBefore.size());
     EXPECT_EQ(countLines(logAfter, QStringLiteral("device lost")), 1) << logAfter.toStdString();
