@@ -1,5 +1,6 @@
 // QL Tester: the program starts as its main window.
 #include "app/mainwindow.h"
+#include "app/prompter.h"
 
 #include <QApplication>
 
@@ -9,6 +10,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("QL Tester"));
     // Lets the desktop match the window to the installed qltester.desktop and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("qltester"));
+    ql::QtPrompter ask;
+    ql::setPrompter(&ask);
     ql::frmMain w;
     w.show();
     return app.exec();

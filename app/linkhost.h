@@ -1,9 +1,10 @@
 #pragma once
 // The main window as the device link and the run code see it: one object
-// that answers the receive path (RecvHostIf, RecvTimersIf), run tracking
-// (RunViewIf, RunLinkIf, ReadoutWindowsIf), the run-state enabling
-// (MenuEnableIf) and the calibration buttons (AdjButtonsIf) from the main
+// that answers the receive path (RecvHostIf with its menu entries, through
+// the table it holds; RecvViewIf), run tracking (RunViewIf, RunLinkIf,
+// ReadoutWindowsIf) and the calibration buttons (AdjButtonsIf) from the main
 // window's slots, and small views of a slot's chart and information list.
+#include "app/actiontable.h"
 #include "link/hostif.h"
 #include "link/runtrack.h"
 #include "panel/runstate.h"
@@ -64,11 +65,10 @@ private:
 };
 
 class LinkHost : public RecvHostIf,
-                 public RecvTimersIf,
+                 public RecvViewIf,
                  public RunViewIf,
                  public RunLinkIf,
                  public ReadoutWindowsIf,
-                 public MenuEnableIf,
                  public AdjButtonsIf {
 public:
     explicit LinkHost(frmMain& w);
@@ -76,22 +76,24 @@ public:
 
     // Makes the views of a slot whose controls have just been created.
     void addSlot(int slot);
+    // The menu entries, filled when the menus are built.
+    ActionTable& menus() { return menus_; }
 
     // RecvHostIf
-    RecvPanelIf* recvPanel(int slot) override;
-    void setGridText(int slot, int row, int col, const QString& text) override;
-    void setAxesY1Txt(int slot, const QString& text) override;
-    void setMenuVisible(const QString& name, bool visible) override;
-    void setMenuEnabled(const QString& name, bool enabled) override;  // also MenuEnableIf
+    void setMenuVisible(MenuId id, bool visible) override;
+    void setMenuEnabled(MenuId id, bool enabled) override;
     int DevCount() const override;
+
+    // RecvViewIf
+    void ShowLayout(int slot) override;
+    void ShowModeList(int slot) override;
+    void ShowMode(int slot, int chn) override;
+    void ShowTabs(int slot) override;
+    void ShowDeviceName(int slot, int chn) override;
+    void setAxesY1Txt(int slot, const QString& text) override;
     void InitChnCurves(int slot) override;
     void InitAutoTest(int slot) override;
     void SetupModeFields(int slot, int chn) override;
-
-    // RecvTimersIf
-    bool ConnEnabled(int slot) const override;
-    void StopConn(int slot) override;
-    void RecvStarted(int slot) override;
 
     // RunViewIf
     void Refresh(int slot, int chn, unsigned parts) override;
@@ -148,6 +150,7 @@ private:
 
     frmMain& w_;
     std::array<Views, kSlotCount> views_;
+    ActionTable menus_;
 };
 
 } // namespace ql

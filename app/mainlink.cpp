@@ -1,86 +1,56 @@
 // The main window's side of a slot's connection: Connect and Disconnect on
-// the panel, a port that closes itself because the device is gone, and the
-// slot's link timers (polling, connect repeat, receive lamp).
+// the panel, and what the slot's SlotConnection reports (the receive lamp,
+// a port that closed itself because the device is gone).
 #include "app/mainwindow.h"
 
 #include "app/prompter.h"
-#include "link/comm.h"
-#include "link/frames.h"
 #include "panel/flexgrid.h"
-#include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QListWidget>
-#include <QTimer>
-
-#include <utility>
 
 namespace ql {
 
-void frmMain::onPortLost(int n, const SerialPort* port)
+void frmMain::wireConnection(int n)
 {
-    SlotState& st = link_.slot[n];
-    if (!port || st.hComm.get() != port)
-        return;  // a port this slot no longer holds
-    // The port has closed itself and logged the cause. The device may well
-    // go on with its test, but nothing of it reaches the program any more:
-    // the slot goes back to "No Device" (no command can be sent) and says
-    // which device was lost where. One Connect after replugging takes a run
-    // up again from its record.
-    const QString name = port->name();
-    // The port object is released after the signal that brought us here.
-    CommHandle gone = std::exchange(st.hComm, nullptr);
-    QMetaObject::invokeMethod(this, [gone] {}, Qt::QueuedConnection);
-    for (ChanState& c : st.chn) {
-        c.Running = false;
-        c.ContWait = false;
-    }
+    conns_.at(size_t(n)) = std::make_unique<SlotConnection>(link_, n, decoder_, ticker_, opts_.timings);
+    SlotConnection& c = *conns_.at(size_t(n));
+    c.onLamp = [this, n](bool lit) { slots_.at(size_t(n)).Panel->setLedRecv(lit); };
+    c.onLost = [this, n](const QString& port) { onPortLost(n, port); };
+}
+
+void frmMain::onPortLost(int n, const QString& port)
+{
+    // The connection has let go of the port and no channel runs any more;
+    // the panel goes back to "No Device" (no command can be sent) and says
+    // which device was lost where.
     disconnectReset(n);
     DevSlot& s = slots_.at(n);
-    s.tmrRecv->stop();
-    s.Panel->setLedRecv(false);
     if (s.lstInfo->count() > 1)
-        s.lstInfo->item(1)->setText(QLatin1Char(' ') + Lang(QStringLiteral("Device%1: %2 lost").arg(n + 1).arg(name)));
+        s.lstInfo->item(1)->setText(QLatin1Char(' ') + Lang(QStringLiteral("Device%1: %2 lost").arg(n + 1).arg(port)));
 }
 
 void frmMain::DevCtrl_ConnClick(int Index)
 {
     DevSlot& s = slots_.at(Index);
-    SlotState& st = link_.slot[Index];
     DevCtrl* p = s.Panel;
+    SlotConnection& conn = connection(Index);
     if (!p->Conn()) {
-        if (st.hComm)
-            return;
         const QString port = p->tPort();
-        const QString digits = port.mid(3);
-        bool ok = false;
-        const int number = digits.toInt(&ok);
-        CommHandle h;
-        if (ok && port.size() > 3)
-            h = OpenPort(number);
-        if (h && !SetPortState(h, 9600, 8, 0, 2)) {
-            ClosePort(h);
-        }
-        if (!h) {
-            // Nothing is left half done: no handle, no timer, no setting.
-            MsgBox(QStringLiteral("Wrong Port!"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Critical);
-            ErrLog(QStringLiteral("Conn"), QStringLiteral("cannot open port ") + port);
+        switch (conn.Connect(port)) {
+        case SlotConnection::Opened::AlreadyOpen:
             return;
+        case SlotConnection::Opened::BadName:
+        case SlotConnection::Opened::CannotOpen:
+            MsgBox(QStringLiteral("Wrong Port!"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Critical);
+            return;
+        case SlotConnection::Opened::Ok:
+            break;
         }
-        st.hComm = h;
-        st.PortNo = number;
-        const SerialPort* opened = h.get();
-        connect(h.get(), &SerialPort::lost, this, [this, Index, opened] { onPortLost(Index, opened); });
-        s.tmrComm->start();
-        WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1), digits);
-        decoder_.ResetFraming(Index);
-        ConnectReset(link_, ticker_, Index);
-        s.tmrConn->start();
-        st.Connecting = true;
-        sendConnect(Index);
+        WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1), port.mid(3));
         menuUpdate->setEnabled(false);
         p->setConn(true);
         return;
@@ -98,10 +68,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
         }
     }
     // Without an open port the panel and timers are reset all the same.
-    if (st.hComm) {
-        sendDisconnect(Index);
-        ClosePort(st.hComm);
-    }
+    conn.Disconnect();
     disconnectReset(Index);
 }
 
@@ -112,10 +79,8 @@ void frmMain::disconnectReset(int Index)
     // A test page's run ends with the port: nothing more goes to the device.
     autoTest_.Halt(Index);
     stepTest_.Halt(Index);
-    s.tmrComm->stop();
-    s.tmrConn->stop();
-    link_.slot[Index].Connecting = false;
-    link_.slot[Index].PortNo = 0;
+    // The slot's records go to the disk; a continue opens them again.
+    tracker_.records.CloseSlot(Index);
     for (int i = 1; i <= 4 && i < s.lstInfo->count(); ++i)
         s.lstInfo->item(i)->setText(QString());
     host_->ClearRunRows(Index);
@@ -128,12 +93,11 @@ void frmMain::disconnectReset(int Index)
         p->setTmrCurveEnable(c, false);
         p->setTmrShowEnable(c, false);
     }
-    tmrPauseStop(Index);
     panelModesNoDevice(Index);
-    menuAdj->setEnabled(false);
-    menuQc->setEnabled(false);
-    menuRes->setEnabled(false);
-    menuCurve->setEnabled(true);
+    host_->setMenuEnabled(MenuId::menuAdj, false);
+    host_->setMenuEnabled(MenuId::menuQc, false);
+    host_->setMenuEnabled(MenuId::menuRes, false);
+    host_->setMenuEnabled(MenuId::menuCurve, true);
     menuUpdate->setEnabled(true);
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
         hooks.showMeter(false);
@@ -142,11 +106,6 @@ void frmMain::disconnectReset(int Index)
     p->TabAdd(1, QStringLiteral("key1"));
 }
 
-// ------------------------------------------------------------------ link
-
-void frmMain::sendConnect(int n) { SendConnect(link_, n); }
-void frmMain::sendDisconnect(int n) { SendDisconnect(link_, n); }
-
 void frmMain::tmrPauseStop(int n)
 {
     ticker_.TmrPause(n, 0);
@@ -154,21 +113,5 @@ void frmMain::tmrPauseStop(int n)
     ticker_.TmrStop(n, 0);
     ticker_.TmrStop(n, 1);
 }
-
-void frmMain::tmrComm_Timer(int n)
-{
-    if (!closing_)
-        decoder_.RecvDevice(n);
-}
-
-void frmMain::tmrConn_Timer(int n) { sendConnect(n); }
-
-void frmMain::tmrRecv_Timer(int n)
-{
-    slots_[n].Panel->setLedRecv(false);
-    slots_[n].tmrRecv->stop();
-}
-
-// Connect, disconnect and a lost port: app/connection.cpp.
 
 } // namespace ql

@@ -1,5 +1,6 @@
 // frmMain: the menus, the toolbar and their handlers.
 #include "app/mainwindow.h"
+#include "app/actiontable.h"
 #include "app/mainparts.h"
 #include "app/prompter.h"
 #include "app/slotlayout.h"
@@ -70,46 +71,65 @@ void frmMain::buildMenus()
         });
         return a;
     };
+    // The entries the link and the panels switch are held by id, and their
+    // states change through the table from here on.
+    ActionTable& held = host_->menus();
+    auto hold = [&held](MenuId id, QAction* a) {
+        held.hold(id, a);
+        return a;
+    };
     QMenuBar* bar = menuBar();
     mnuFile = bar->addMenu(QStringLiteral("File"));
-    menuOpenCfg = hook(mnuFile, "menuOpenCfg", QStringLiteral("Open Parameter"), &WindowHooks::openParameterFile);
-    menuSaveCfg = hook(mnuFile, "menuSaveCfg", QStringLiteral("Save Parameter"), &WindowHooks::saveParameterFile);
-    menuOpenCfg->setEnabled(false);
-    menuSaveCfg->setEnabled(false);
+    menuOpenCfg = hold(MenuId::menuOpenCfg,
+                       hook(mnuFile, "menuOpenCfg", QStringLiteral("Open Parameter"), &WindowHooks::openParameterFile));
+    menuSaveCfg = hold(MenuId::menuSaveCfg,
+                       hook(mnuFile, "menuSaveCfg", QStringLiteral("Save Parameter"), &WindowHooks::saveParameterFile));
+    held.setEnabled(MenuId::menuOpenCfg, false);
+    held.setEnabled(MenuId::menuSaveCfg, false);
     mnuFile->addSeparator();
-    menuOpenData = add(mnuFile, "menuOpenData", QStringLiteral("Open Data"), &frmMain::menuOpenData_Click);
-    menuSaveData = add(mnuFile, "menuSaveData", QStringLiteral("Save Data"), &frmMain::menuSaveData_Click);
+    menuOpenData = hold(MenuId::menuOpenData,
+                        add(mnuFile, "menuOpenData", QStringLiteral("Open Data"), &frmMain::menuOpenData_Click));
+    menuSaveData = hold(MenuId::menuSaveData,
+                        add(mnuFile, "menuSaveData", QStringLiteral("Save Data"), &frmMain::menuSaveData_Click));
     menuSavePic = hook(mnuFile, "menuSavePic", QStringLiteral("Save Curve"), &WindowHooks::saveCurvePicture);
     menuCapture = hook(mnuFile, "menuCapture", QStringLiteral("Save Picture"), &WindowHooks::savePanelPicture);
     mnuFile->addSeparator();
     menuExit = add(mnuFile, "menuExit", QStringLiteral("Exit"), &frmMain::menuExit_Click);
 
     mnuSys = bar->addMenu(QStringLiteral("System"));
-    menuAddDev = add(mnuSys, "menuAddDev", QStringLiteral("Add Device"), &frmMain::menuAddDev_Click);
-    menuAdj = add(mnuSys, "menuAdj", QStringLiteral("Parameter Calibration"), &frmMain::menuAdj_Click);
-    menuAdj->setEnabled(false);
+    menuAddDev =
+        hold(MenuId::menuAddDev, add(mnuSys, "menuAddDev", QStringLiteral("Add Device"), &frmMain::menuAddDev_Click));
+    menuAdj =
+        hold(MenuId::menuAdj, add(mnuSys, "menuAdj", QStringLiteral("Parameter Calibration"), &frmMain::menuAdj_Click));
+    held.setEnabled(MenuId::menuAdj, false);
     menuUpdate = add(mnuSys, "menuUpdate", QStringLiteral("Firmware Update"), &frmMain::menuUpdate_Click);
 
     mnuTool = bar->addMenu(QStringLiteral("Tools"));
-    menuClear = add(mnuTool, "menuClear", QStringLiteral("Clear Curve"), &frmMain::menuClear_Click);
+    menuClear =
+        hold(MenuId::menuClear, add(mnuTool, "menuClear", QStringLiteral("Clear Curve"), &frmMain::menuClear_Click));
     menuSearch = add(mnuTool, "menuSearch", QStringLiteral("Search Comm Port"), &frmMain::menuSearch_Click);
-    menuRes = add(mnuTool, "menuRes", QStringLiteral("Resistance Test"), &frmMain::menuRes_Click);
-    menuRes->setVisible(false);
-    menuRes->setEnabled(false);
-    menuQc = add(mnuTool, "menuQc", QStringLiteral("QC2.0 Test"), &frmMain::menuQc_Click);
-    menuQc->setVisible(false);
-    menuQc->setEnabled(false);
-    menuUsb = add(mnuTool, "menuUsb", QStringLiteral("Quick Charger Test"), &frmMain::menuUsb_Click);
-    menuUsb->setVisible(false);
+    menuRes =
+        hold(MenuId::menuRes, add(mnuTool, "menuRes", QStringLiteral("Resistance Test"), &frmMain::menuRes_Click));
+    held.setVisible(MenuId::menuRes, false);
+    held.setEnabled(MenuId::menuRes, false);
+    menuQc = hold(MenuId::menuQc, add(mnuTool, "menuQc", QStringLiteral("QC2.0 Test"), &frmMain::menuQc_Click));
+    held.setVisible(MenuId::menuQc, false);
+    held.setEnabled(MenuId::menuQc, false);
+    menuUsb =
+        hold(MenuId::menuUsb, add(mnuTool, "menuUsb", QStringLiteral("Quick Charger Test"), &frmMain::menuUsb_Click));
+    held.setVisible(MenuId::menuUsb, false);
 
     mnuSet = bar->addMenu(QStringLiteral("Setting"));
     menuTitle = add(mnuSet, "menuTitle", QStringLiteral("Curve Title"), &frmMain::menuTitle_Click);
-    menuCurve = add(mnuSet, "menuCurve", QStringLiteral("Coordinate Settings"), &frmMain::menuCurve_Click);
+    menuCurve = hold(MenuId::menuCurve,
+                     add(mnuSet, "menuCurve", QStringLiteral("Coordinate Settings"), &frmMain::menuCurve_Click));
     menuShow = add(mnuSet, "menuShow", QStringLiteral("Display Setting"), &frmMain::menuShow_Click);
-    menuTemp = add(mnuSet, "menuTemp", QStringLiteral("Temprature Data"), &frmMain::menuTemp_Click);
+    menuTemp =
+        hold(MenuId::menuTemp, add(mnuSet, "menuTemp", QStringLiteral("Temprature Data"), &frmMain::menuTemp_Click));
     menuTemp->setCheckable(true);
-    menuTemp->setVisible(false);
-    menuSwSet = add(mnuSet, "menuSwSet", QStringLiteral("Software Setting"), &frmMain::menuSwSet_Click);
+    held.setVisible(MenuId::menuTemp, false);
+    menuSwSet = hold(MenuId::menuSwSet,
+                     add(mnuSet, "menuSwSet", QStringLiteral("Software Setting"), &frmMain::menuSwSet_Click));
 
     mnuHelp = bar->addMenu(QStringLiteral("Help"));
     menuLang = mnuHelp->addMenu(QString::fromUtf8("语言"));
@@ -192,7 +212,7 @@ void frmMain::menuAdj_Click()
     } else {
         tabDev->setEnabled(true);
     }
-    menuAdj->setEnabled(false);
+    host_->setMenuEnabled(MenuId::menuAdj, false);
 }
 
 void frmMain::menuUpdate_Click()

@@ -152,7 +152,7 @@ void frmMain::menuSaveData_Click()
     if (chosen.isEmpty())
         return;
     if (!host_->WriteDataFile(n, chn, WithDataExtension(chosen, csv)))
-        host_->ShowCritical(Lang(QStringLiteral("Cannot save file!")));
+        TellCannotSave();
 }
 
 } // namespace ql

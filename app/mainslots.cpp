@@ -94,15 +94,7 @@ void frmMain::createSlot(int n)
     s.lstInfo->viewport()->installEventFilter(this);
     s.lstInfo->setProperty("slot", n);
 
-    s.tmrComm = new QTimer(this);
-    s.tmrComm->setInterval(opts_.timings.poll);
-    connect(s.tmrComm, &QTimer::timeout, this, [this, n] { tmrComm_Timer(n); });
-    s.tmrConn = new QTimer(this);
-    s.tmrConn->setInterval(opts_.timings.connect);
-    connect(s.tmrConn, &QTimer::timeout, this, [this, n] { tmrConn_Timer(n); });
-    s.tmrRecv = new QTimer(this);
-    s.tmrRecv->setInterval(opts_.timings.recvLamp);
-    connect(s.tmrRecv, &QTimer::timeout, this, [this, n] { tmrRecv_Timer(n); });
+    wireConnection(n);
 
     AttachColorCells(s.gridRun, s.Chart, s.Panel);
     s.frmDev->show();
@@ -145,6 +137,7 @@ void frmMain::wirePanel(int n)
 
 void frmMain::panelNoDevice(int n)
 {
+    link_.slot[n].Dev2S = false;
     slots_[n].Panel->setDev2S(false);
     panelModesNoDevice(n);
 }
@@ -266,13 +259,13 @@ void frmMain::preferredPort(int n, const QString& name)
 
 void frmMain::ScanPorts(int n)
 {
-    // The port list offers the free ports; the first goes into the port
-    // field, which keeps its text when there is none.
+    // The list shows the free ports; the port field the first of them, and
+    // stays as it is when there is none.
     DevCtrl* p = slots_[n].Panel;
     const QStringList ports = ql::ScanPorts();
     p->PortClr();
-    for (const QString& name : ports)
-        p->PortAdd(name);
+    for (const QString& port : ports)
+        p->PortAdd(port);
     if (!ports.isEmpty())
         p->setTPort(ports.first());
 }
@@ -302,7 +295,7 @@ void frmMain::menuAddDev_Click()
     setupChart(n);
     setupRunGrid(n);
     if (devCount_ == kMaxDevices)
-        menuAddDev->setEnabled(false);
+        host_->setMenuEnabled(MenuId::menuAddDev, false);
     ScanPorts(n);
     // The key's text is appended as stored: "07" names no port "COM7".
     const QString key = QStringLiteral("PORT") + QString::number(n + 1);

@@ -1,64 +1,36 @@
 // MainToolHost: the main window as the tool windows see it.
-#include "app/linkhost.h"
+#include "app/maintoolhost.h"
 
 #include "app/mainwindow.h"
-#include "app/prompter.h"
-#include "controls/curvegraph.h"
-#include "link/frames.h"
-#include "panel/flexgrid.h"
-#include "panel/modesetup.h"
-#include "panel/seqpanel.h"
-#include "platform/services.h"
-#include "platform/settings.h"
-#include "views/datafile.h"
-#include "views/readouts.h"
-
-#include <QAction>
-#include <QListWidget>
-#include <QTimer>
+#include "app/slotreads.h"
 
 namespace ql {
 
-// ------------------------------------------------------------------ tools
+DevCtrl* MainToolHost::panel(int slot) const { return slot >= 0 && slot < kMaxDevices ? w_.slot(slot).Panel : nullptr; }
 
 int MainToolHost::CurDev() const { return w_.CurDev(); }
 LinkState& MainToolHost::Link() { return w_.link(); }
 
-DevCtrl* MainToolHost::Panel(int slot)
+CurveGraph* MainToolHost::Chart(int slot) { return slot >= 0 && slot < kMaxDevices ? w_.slot(slot).Chart : nullptr; }
+
+RunFieldsIf* MainToolHost::Fields(int slot) { return panel(slot); }
+bool MainToolHost::Dev2S(int slot) const { return panel(slot) && ShownDev2S(w_, slot); }
+
+void MainToolHost::setChnEnable(int slot, bool on)
 {
-    return slot >= 0 && slot < kMaxDevices ? w_.slot(slot).Panel : nullptr;
+    if (DevCtrl* p = panel(slot))
+        p->setChnEnable(on);
 }
 
-CurveGraph* MainToolHost::Chart(int slot)
+QString MainToolHost::PortText(int slot) const
 {
-    return slot >= 0 && slot < kMaxDevices ? w_.slot(slot).Chart : nullptr;
+    const DevCtrl* p = panel(slot);
+    return p ? p->tPort() : QString();
 }
 
-void MainToolHost::DevCtrl_RunClick(int slot, int chn) { w_.DevCtrl_RunClick(slot, chn); }
-void MainToolHost::DevCtrl_StopClick(int slot, int chn) { w_.DevCtrl_StopClick(slot, chn); }
-void MainToolHost::RemoteSet(int slot, float value)
+QString MainToolHost::VoltText(int slot, int chn) const
 {
-    if (ql::RemoteSet(w_.link(), slot, value))
-        w_.host().Refresh(slot, w_.link().slot.at(size_t(slot)).ChnSel, RunViewIf::Fields);
+    return panel(slot) ? ShownVoltText(w_, slot, chn) : QString();
 }
 
-void MainToolHost::RemoteSetOn(int slot, int chn, float value)
-{
-    if (ql::RemoteSetOn(w_.link(), slot, chn, value))
-        w_.host().Refresh(slot, chn, RunViewIf::Fields);
-}
-void MainToolHost::RemoteQC(int slot, int code) { ql::RemoteQC(w_.link(), slot, code); }
-void MainToolHost::RemotePE(int slot, int direction) { ql::RemotePE(w_.link(), slot, direction); }
-
-void MainToolHost::Message(const QString& text, Icon icon)
-{
-    MsgBox(text, QStringLiteral("Prompt"), Prompter::OkOnly,
-           icon == Icon::Critical ? Prompter::Critical : Prompter::Information);
-}
-
-QString MainToolHost::Input(const QString& prompt, const QString& title, const QString& def, bool* ok)
-{
-    return prompter().Input(prompt, title, def, ok);
-}
-
-} // namespace ql
+}  // namespace ql

@@ -1,32 +1,31 @@
 #pragma once
+#include "app/seqhost.h"
 #include "tools/toolhost.h"
 
 namespace ql {
 
+class DevCtrl;
 class frmMain;
 
-// The main window as the tool windows see it: the selected slot, the link
-// state, a slot's panel and chart, the window's run handlers, the remote
-// commands and the program's prompter.
+// The main window as the tool windows see it.
 class MainToolHost : public ToolHost {
 public:
-    explicit MainToolHost(frmMain& w) : w_(w) {}
+    explicit MainToolHost(frmMain& w) : w_(w), commands_(w) {}
 
     int CurDev() const override;
     LinkState& Link() override;
-    DevCtrl* Panel(int slot) override;
     CurveGraph* Chart(int slot) override;
-    void DevCtrl_RunClick(int slot, int chn) override;
-    void DevCtrl_StopClick(int slot, int chn) override;
-    void RemoteSet(int slot, float value) override;
-    void RemoteSetOn(int slot, int chn, float value) override;
-    void RemoteQC(int slot, int code) override;
-    void RemotePE(int slot, int direction) override;
-    void Message(const QString& text, Icon icon) override;
-    QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
+    RunFieldsIf* Fields(int slot) override;
+    RunCommandsIf& Commands() override { return commands_; }
+    bool Dev2S(int slot) const override;
+    void setChnEnable(int slot, bool on) override;
+    QString PortText(int slot) const override;
+    QString VoltText(int slot, int chn) const override;
 
 private:
+    DevCtrl* panel(int slot) const;
     frmMain& w_;
+    MainCommands commands_;
 };
 
-} // namespace ql
+}  // namespace ql

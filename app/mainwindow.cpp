@@ -1,6 +1,7 @@
 // frmMain: construction, start-up, the windows of the other parts and shut-down.
 #include "app/mainwindow.h"
 #include "app/mainparts.h"
+#include "app/mainviewhost.h"
 #include "app/prompter.h"
 #include "app/slotlayout.h"
 #include "link/comm.h"
@@ -62,6 +63,7 @@ frmMain::frmMain(MainOptions options, QWidget* parent)
 {
     if (opts_.now)
         tracker_.now = opts_.now;
+    tracker_.records.setSyncPeriod(opts_.timings.recordSync);
     tracker_.Attach(decoder_);
     tracker_.checkSend = CheckBeforeSend;
     setObjectName(QStringLiteral("frmMain"));
@@ -113,22 +115,18 @@ frmMain::~frmMain()
     ticker_.Shutdown();
     closing_ = true;
     delete msg_.data();
-    for (DevSlot& s : slots_) {
+    for (DevSlot& s : slots_)
         if (s.Panel)
             disconnect(s.Panel, nullptr, this, nullptr);
-        for (QTimer* t : {s.tmrComm, s.tmrConn, s.tmrRecv})
-            if (t)
-                t->stop();
-    }
+    for (auto& c : conns_)
+        if (c)
+            c->Halt();
     delete tray_;
 }
 
 // The windows of the other parts behind the menu hooks.
 void frmMain::wireWindows()
 {
-    SetViewPrompts({[](bool s, const QString& t, const QString& f, const QString& n) { return FileDialog(s, t, f, n); },
-                    [] { return PickColor(); },
-                    [](const QString& t, const QString& ti) { MsgBox(t, ti, Prompter::OkOnly, Prompter::Critical); }});
     hooks.openParameterFile = [this] { OpenParameterFile(*MakeViewHost(*this)); };
     hooks.saveParameterFile = [this] { SaveParameterFile(*MakeViewHost(*this)); };
     hooks.saveCurvePicture = [this] { SaveCurvePicture(*MakeViewHost(*this), false); };
@@ -139,17 +137,6 @@ void frmMain::wireWindows()
         ViewerEnv env;
         env.look = slots_[0].Chart;
         env.curDev = [this] { return CurDev(); };
-        env.ask.fileDialog = [](bool s, const QString& t, const QString& f, const QString& n) {
-            return FileDialog(s, t, f, n);
-        };
-        env.ask.pickColor = [] { return PickColor(); };
-        env.ask.message = [](const QString& t, const QString& ti, ViewerPrompts::Buttons b, ViewerPrompts::Icon i) {
-            return prompter().Message(t, ti, static_cast<Prompter::Buttons>(b), static_cast<Prompter::Icon>(i));
-        };
-        env.ask.input = [](const QString& p, const QString& t, const QString& d, bool* ok) {
-            return prompter().Input(p, t, d, ok);
-        };
-        env.ask.runDialog = [](QDialog& d) { d.exec(); };
         return ShowDataViewer(this, env);
     };
     readouts_ = new FloatingReadouts(MakeViewHost(*this), this);
@@ -248,16 +235,9 @@ void frmMain::closeEvent(QCloseEvent* event)
         }
     }
     closing_ = true;
-    for (int i = 0; i < devCount_; ++i) {
-        sendDisconnect(i);
-        if (link_.slot[i].hComm)
-            ClosePort(link_.slot[i].hComm);
-        slots_[i].tmrComm->stop();
-        slots_[i].tmrConn->stop();
-        link_.slot[i].Connecting = false;
-        link_.slot[i].PortNo = 0;
-        slots_[i].tmrRecv->stop();
-    }
+    for (int i = 0; i < devCount_; ++i)
+        connection(i).Disconnect();
+    tracker_.records.CloseAll();
     Timer1->stop();
     Timer4->stop();
     // The floating readouts are top-level windows: left open they would keep

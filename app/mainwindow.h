@@ -5,6 +5,7 @@
 #include "app/linkhost.h"
 #include "app/smalldialogs.h"
 #include "controls/curvegraph.h"
+#include "link/connection.h"
 #include "link/counters.h"
 #include "link/recv.h"
 #include "link/runtrack.h"
@@ -48,9 +49,6 @@ struct DevSlot {
     FlexGrid* gridRun = nullptr;
     FlexGrid* gridAutolist = nullptr;
     QListWidget* lstInfo = nullptr;
-    QTimer* tmrComm = nullptr;  // 50 ms poll
-    QTimer* tmrConn = nullptr;  // 1000 ms connect repeat
-    QTimer* tmrRecv = nullptr;  // 500 ms receive lamp
 };
 
 // Windows and commands of other parts of the program that the menus and the
@@ -106,6 +104,8 @@ public:
     SeqHostIf& seqHost() { return seqHost_; }
     LinkHost& host() { return *host_; }
     DevSlot& slot(int n) { return slots_.at(n); }
+    // The slot's serial connection (port, polling, connect repeat, lamp).
+    SlotConnection& connection(int n) { return *conns_.at(size_t(n)); }
     int DevCount() const { return devCount_; }
     int CurDev() const { return curDev_; }
     QString IniFile;             // the settings file; the settings are ql::settings()
@@ -250,14 +250,12 @@ private:
     void preferredPort(int n, const QString& portText);
     void registerWindow(const QString& name, QWidget* w);
     void waitWithTabsLocked(QWidget* w);
-    void tmrComm_Timer(int n);
-    void tmrConn_Timer(int n);
-    void tmrRecv_Timer(int n);
-    void sendConnect(int n);
-    void sendDisconnect(int n);
+    // Makes the slot's connection and shows what it reports.
+    void wireConnection(int n);
     void tmrPauseStop(int n);
-    // The slot's port closed itself (the device is gone).
-    void onPortLost(int n, const SerialPort* port);
+    // The slot's port closed itself (the device is gone): the panel shows
+    // No Device and the information list says which port was lost.
+    void onPortLost(int n, const QString& port);
     // The "No Device" reset of a disconnect, after the port is closed.
     void disconnectReset(int n);
     void wireWindows();
@@ -279,6 +277,7 @@ private:
     AutoTest autoTest_{link_, seqHost_};
     StepTest stepTest_{link_, seqHost_};
     std::array<DevSlot, kMaxDevices> slots_{};
+    std::array<std::unique_ptr<SlotConnection>, kMaxDevices> conns_{};
     QWidget* client_ = nullptr;
     int devCount_ = 0;
     int curDev_ = 0;

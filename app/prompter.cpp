@@ -1,18 +1,13 @@
 #include "app/prompter.h"
 
-#include "platform/services.h"
-
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QUrl>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace ql {
-
-void Prompter::OpenUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
 
 int QtPrompter::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
 {
@@ -55,52 +50,8 @@ QString QtPrompter::Input(const QString& prompt, const QString& title, const QSt
     return QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, def, ok);
 }
 
-namespace {
-Prompter* g_installed = nullptr;
-}
+void QtPrompter::OpenUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
 
-Prompter& prompter()
-{
-    static QtPrompter real;
-    return g_installed ? *g_installed : real;
-}
+void QtPrompter::RunDialog(QDialog& dialog) { dialog.exec(); }
 
-void setPrompter(Prompter* p) { g_installed = p; }
-
-QString QtFilter(const QString& pairs)
-{
-    const QStringList parts = pairs.split(QLatin1Char('|'));
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')');
-    }
-    if (parts.size() % 2 == 1 && !parts.last().isEmpty())
-        out << parts.last();
-    return out.join(QStringLiteral(";;"));
-}
-
-QString FileDialog(bool save, const QString& title, const QString& filter, const QString& name)
-{
-    constexpr int kMaxPath = 260;
-    if (name.size() > kMaxPath)
-        return QString();
-    const QString filters = QtFilter(filter);
-    QElapsedTimer clock;
-    clock.start();
-    QString chosen = prompter().FileDialog(save, title, filters, name);
-    // A dialog that comes back at once did not reach the user: ask again.
-    if (clock.elapsed() < 20)
-        chosen = prompter().FileDialog(save, title, filters, QString());
-    return chosen;
-}
-
-int PickColor() { return prompter().PickColor(); }
-
-int MsgBox(const QString& text, const QString& title, Prompter::Buttons buttons, Prompter::Icon icon)
-{
-    return prompter().Message(Lang(text), Lang(title), buttons, icon);
-}
-
-} // namespace ql
+}  // namespace ql

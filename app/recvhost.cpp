@@ -1,5 +1,5 @@
-// LinkHost as the reply decoder sees it: the slot's panel and grid, the
-// menus, the curves and the link timers.
+// LinkHost as the reply decoder sees it: the menus, and the slot's panel,
+// run grid and chart showing what the decoder put in the slot's records.
 #include "app/linkhost.h"
 
 #include "app/mainwindow.h"
@@ -14,20 +14,53 @@
 #include "views/datafile.h"
 #include "views/readouts.h"
 
-#include <QAction>
 #include <QListWidget>
 #include <QTimer>
 
 namespace ql {
 
-// ---- RecvHostIf
+// ---- RecvViewIf: the slot's records rendered
 
-RecvPanelIf* LinkHost::recvPanel(int slot) { return exists(slot) ? w_.slots_[size_t(slot)].Panel : nullptr; }
-
-void LinkHost::setGridText(int slot, int row, int col, const QString& text)
+void LinkHost::ShowLayout(int slot)
 {
     if (exists(slot))
-        w_.slots_[size_t(slot)].gridRun->setTextMatrix(row, col, text);
+        w_.slots_[size_t(slot)].Panel->setDev2S(w_.link_.slot[size_t(slot)].Dev2S);
+}
+
+void LinkHost::ShowModeList(int slot)
+{
+    if (!exists(slot))
+        return;
+    DevCtrl* p = w_.slots_[size_t(slot)].Panel;
+    p->ModeClr();
+    for (const QString& m : w_.link_.slot[size_t(slot)].ModeList)
+        p->ModeAdd(Lang(m));
+}
+
+void LinkHost::ShowMode(int slot, int chn)
+{
+    if (!exists(slot))
+        return;
+    const SlotState& s = w_.link_.slot[size_t(slot)];
+    const int mode = s.chn.at(size_t(chn)).ChnMode;
+    w_.slots_[size_t(slot)].Panel->setTMode(mode >= 0 && mode < s.ModeList.size() ? Lang(s.ModeList.at(mode))
+                                                                                  : QString());
+}
+
+void LinkHost::ShowTabs(int slot)
+{
+    if (!exists(slot))
+        return;
+    DevCtrl* p = w_.slots_[size_t(slot)].Panel;
+    p->TabClear();
+    for (const TestTab& t : w_.link_.slot[size_t(slot)].Tabs)
+        p->TabAdd(t.position, t.key);
+}
+
+void LinkHost::ShowDeviceName(int slot, int chn)
+{
+    if (exists(slot))
+        w_.slots_[size_t(slot)].gridRun->setTextMatrix(chn + 1, 0, w_.link_.ch(slot, chn).DevName);
 }
 
 void LinkHost::setAxesY1Txt(int slot, const QString& text)
@@ -36,17 +69,10 @@ void LinkHost::setAxesY1Txt(int slot, const QString& text)
         w_.slots_[size_t(slot)].Chart->setAxesY1Txt(text);
 }
 
-void LinkHost::setMenuVisible(const QString& name, bool visible)
-{
-    if (QAction* a = w_.findChild<QAction*>(name))
-        a->setVisible(visible);
-}
+// ---- RecvHostIf
 
-void LinkHost::setMenuEnabled(const QString& name, bool enabled)
-{
-    if (QAction* a = w_.findChild<QAction*>(name))
-        a->setEnabled(enabled);
-}
+void LinkHost::setMenuVisible(MenuId id, bool visible) { menus_.setVisible(id, visible); }
+void LinkHost::setMenuEnabled(MenuId id, bool enabled) { menus_.setEnabled(id, enabled); }
 
 int LinkHost::DevCount() const { return w_.devCount_; }
 void LinkHost::InitChnCurves(int slot) { initChnCurves(slot); }
@@ -58,26 +84,6 @@ void LinkHost::SetupModeFields(int slot, int chn)
         return;
     ql::SetupModeFields(w_.link_, slot, chn, *w_.slots_[size_t(slot)].Panel,
                         [this](int s, int c) { w_.showCapacity(s, c); });
-}
-
-// ---- RecvTimersIf
-
-bool LinkHost::ConnEnabled(int slot) const { return exists(slot) && w_.slots_[size_t(slot)].tmrConn->isActive(); }
-
-void LinkHost::StopConn(int slot)
-{
-    if (exists(slot)) {
-        w_.slots_[size_t(slot)].tmrConn->stop();
-        w_.link_.slot[size_t(slot)].Connecting = false;
-    }
-}
-
-void LinkHost::RecvStarted(int slot)
-{
-    // Enabling a running timer keeps its rhythm: the lamp goes out its
-    // period after it was lit, not after the last start byte.
-    if (exists(slot) && !w_.slots_[size_t(slot)].tmrRecv->isActive())
-        w_.slots_[size_t(slot)].tmrRecv->start();
 }
 
 } // namespace ql

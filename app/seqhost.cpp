@@ -1,60 +1,46 @@
-// SeqHost: the main window as the auto-test and step-test sequencers see it.
-#include "app/linkhost.h"
+// SeqHost: the main window as the auto-test and step-test sequencers see it,
+// and the run commands shared with the tools.
+#include "app/seqhost.h"
 
 #include "app/mainwindow.h"
-#include "app/prompter.h"
+#include "app/slotreads.h"
 #include "controls/curvegraph.h"
 #include "link/frames.h"
-#include "panel/flexgrid.h"
-#include "panel/modesetup.h"
-#include "panel/seqpanel.h"
-#include "platform/services.h"
-#include "platform/settings.h"
-#include "views/datafile.h"
-#include "views/readouts.h"
-
-#include <QAction>
-#include <QListWidget>
-#include <QTimer>
 
 namespace ql {
 
+// ------------------------------------------------------------------ commands
+
+bool MainCommands::DevCtrl_RunClick(int slot, int chn, RunCaller caller)
+{
+    return w_.tracker().RunClick(slot, chn, caller);
+}
+
+void MainCommands::DevCtrl_StopClick(int slot, int chn) { w_.DevCtrl_StopClick(slot, chn); }
+void MainCommands::RemoteSet(int slot, int chn, float value)
+{
+    if (ql::RemoteSetOn(w_.link(), slot, chn, value))
+        w_.host().Refresh(slot, chn, RunViewIf::Fields);
+}
+void MainCommands::RemoteQC(int slot, int code) { ql::RemoteQC(w_.link(), slot, code); }
+void MainCommands::RemotePE(int slot, int direction) { ql::RemotePE(w_.link(), slot, direction); }
+
 // ------------------------------------------------------------------ sequencers
 
-SeqHost::SeqHost(frmMain& w) : w_(w) {}
-SeqHost::~SeqHost() = default;
-
-SeqPanelIf* SeqHost::seqPanel(int slot)
+SeqPanelIf* SeqHost::panel(int slot) const
 {
     if (slot < 0 || slot >= kMaxDevices)
         return nullptr;
     return w_.slot(slot).Panel;
 }
 
-bool SeqHost::RunClick(int slot, int chn) { return w_.tracker().RunClick(slot, chn, RunCaller::Program); }
-void SeqHost::StopClick(int slot, int chn) { w_.tracker().StopClick(slot, chn); }
-void SeqHost::RemoteSet(int slot, float value)
-{
-    if (ql::RemoteSet(w_.link(), slot, value))
-        w_.host().Refresh(slot, w_.link().slot.at(size_t(slot)).ChnSel, RunViewIf::Fields);
-}
-void SeqHost::TmrStop(int slot, int chn) { w_.host().TmrStop(slot, chn); }
+AutoPageIf* SeqHost::autoPage(int slot) { return panel(slot); }
+StepPageIf* SeqHost::stepPage(int slot) { return panel(slot); }
+RunFieldsIf* SeqHost::fields(int slot) { return panel(slot); }
+void SeqHost::TmrStop(int slot, int chn) { w_.ticker().TmrStop(slot, chn); }
 void SeqHost::ChartClearAll(int slot) { w_.slot(slot).Chart->ClearAll(); }
 void SeqHost::ChartYStep(int slot, bool on) { w_.slot(slot).Chart->setYStep(on); }
+QString SeqHost::DevName(int slot, int chn) const { return ShownDevName(w_, slot, chn); }
+bool SeqHost::Monitoring(int slot, int chn) const { return ShownMonitoring(w_, slot, chn); }
 
-QString SeqHost::GridText(int slot, int row, int col) const
-{
-    return w_.slot(slot).gridRun->TextMatrix(row, col);
-}
-
-QString SeqHost::InfoLine(int slot, int line) const { return RunInfoView(w_.slot(slot).lstInfo).line(line); }
-bool SeqHost::SaveCsv() const { return settings().SaveCsv; }
-
-QString SeqHost::FileDialog(bool save, const QString& title, const QString& filter)
-{
-    return ql::FileDialog(save, title, filter, QString());
-}
-
-void SeqHost::Critical(const QString& text) { w_.host().ShowCritical(text); }
-
-} // namespace ql
+}  // namespace ql

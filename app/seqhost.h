@@ -5,30 +5,41 @@ namespace ql {
 
 class frmMain;
 
-// The main window as the auto-test and step-test sequencers see it: a kept
-// view of each slot's panel, the window's run commands (a refused start is
-// logged, not shown), the slot's chart, run grid and information list, and
-// the user's dialogs.
-class SeqHost : public SeqHostIf {
+// The main window's run commands as the sequencers and the tools use them.
+class MainCommands : public RunCommandsIf {
 public:
-    explicit SeqHost(frmMain& w);
-    ~SeqHost() override;
-
-    SeqPanelIf* seqPanel(int slot) override;  // null for a slot without a panel
-    bool RunClick(int slot, int chn) override;
-    void StopClick(int slot, int chn) override;
-    void RemoteSet(int slot, float value) override;
-    void TmrStop(int slot, int chn) override;
-    void ChartClearAll(int slot) override;
-    void ChartYStep(int slot, bool on) override;
-    QString GridText(int slot, int row, int col) const override;
-    QString InfoLine(int slot, int line) const override;
-    bool SaveCsv() const override;
-    QString FileDialog(bool save, const QString& title, const QString& filter) override;
-    void Critical(const QString& text) override;
+    explicit MainCommands(frmMain& w) : w_(w) {}
+    bool DevCtrl_RunClick(int slot, int chn, RunCaller caller) override;
+    void DevCtrl_StopClick(int slot, int chn) override;
+    void RemoteSet(int slot, int chn, float value) override;
+    void RemoteQC(int slot, int code) override;
+    void RemotePE(int slot, int direction) override;
 
 private:
     frmMain& w_;
 };
 
-} // namespace ql
+// The main window as the auto-test and step-test sequencers and the step
+// editor see it: the pages of each slot's panel, the run commands, the
+// slot's counter, chart, device name and monitoring.
+class SeqHost : public SeqHostIf {
+public:
+    explicit SeqHost(frmMain& w) : w_(w), commands_(w) {}
+
+    AutoPageIf* autoPage(int slot) override;  // null for a slot without a panel
+    StepPageIf* stepPage(int slot) override;
+    RunFieldsIf* fields(int slot) override;
+    RunCommandsIf& Commands() override { return commands_; }
+    void TmrStop(int slot, int chn) override;
+    void ChartClearAll(int slot) override;
+    void ChartYStep(int slot, bool on) override;
+    QString DevName(int slot, int chn) const override;
+    bool Monitoring(int slot, int chn) const override;
+
+private:
+    SeqPanelIf* panel(int slot) const;
+    frmMain& w_;
+    MainCommands commands_;
+};
+
+}  // namespace ql

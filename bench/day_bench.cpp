@@ -1,15 +1,16 @@
 // day_bench: a whole day of samples through the per-sample update.
 //
 // What it measures
-//   A two-channel device (type 18) on slot 0 runs a one-ampere discharge on
-//   both channels for 86,400 seconds of simulated time. Each second the
-//   device simulator's data reply for each channel goes through the real
-//   ReplyDecoder into RunTracker (the decoder's onSample hook), with TickSecs
-//   and RunSecs advanced by hand instead of by the one-second ticker, so a
-//   day passes in seconds. The chart is a real CurveGraph (its drawing
-//   passes are counted, not made, while feeding); panel, grid and list are
-//   widget-free stand-ins. At the end the device reports the run over, which
-//   closes the run and writes the automatic data file.
+//   A two-channel device (type 18) on slot 0 of the program's main window
+//   (offscreen) runs a one-ampere discharge on both channels, started from
+//   its panel, for 86,400 seconds of simulated time. Each second the
+//   run counters tick once (the ticker's hand-driven mode), the device
+//   simulator's data reply for each channel goes into the window's reply
+//   decoder, and the panel's curve tick runs, so a day passes in seconds
+//   through the program's own per-sample update: readouts, run grid,
+//   information list, chart and the live record. At the end the device
+//   reports the run over, which closes the run and writes the automatic
+//   data file (the settings switch it on).
 //
 //   Reports: feed time per sample, the live ".bak" record's rows and the data
 //   file's lines for each channel (both must hold every second of the day),
@@ -22,18 +23,21 @@
 //   cmake --build build/bench --target day_bench
 //   build/bench/bench/day_bench [--seconds 86400] [--dir <folder for the files>]
 // The files go to a fresh folder under --dir (default: the current folder).
-#include "benchlink.h"
+#include "benchutil.h"
 
+#include "app/mainwindow.h"
 #include "controls/curvegraph.h"
 #include "link/runrecord.h"
-#include "platform/settings.h"
 #include "sim/devsim.h"
-#include "views/datafile.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <chrono>
@@ -46,42 +50,13 @@ using Clock = std::chrono::steady_clock;
 
 double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
-// A real chart behind the run code's chart interface. Drawing passes are
-// counted and made only when asked for.
-class GraphChart : public ql::RunChartIf {
-public:
-    explicit GraphChart(ql::CurveGraph& g) : g_(g) {}
-    bool draw = false;
-    long long draws = 0;
-    int CurveCount() const override { return g_.CurveCount(); }
-    int DpCnt(int c) const override { return g_.DpCnt(c); }
-    double DpX(int c, int i) const override { return g_.DpX(c, i); }
-    double DpY(int c, int i) const override { return g_.DpY(c, i); }
-    void AddXY(int c, double x, double y) override { g_.AddXY(c, float(x), float(y)); }
-    void Clear(int c) override { g_.Clear(c); }
-    void ClearAll() override { g_.ClearAll(); }
-    double MinX() const override { return g_.MinX(); }
-    void setMinX(double v) override { g_.setMinX(float(v)); }
-    double MaxX() const override { return g_.MaxX(); }
-    void setMaxX(double v) override { g_.setMaxX(float(v)); }
-    double MinY(int a) const override { return g_.MinY(a); }
-    void setMinY(int a, double v) override { g_.setMinY(a, float(v)); }
-    double MaxY(int a) const override { return g_.MaxY(a); }
-    void setMaxY(int a, double v) override { g_.setMaxY(a, float(v)); }
-    void DrawCurve() override
-    {
-        ++draws;
-        if (draw)
-            g_.DrawCurve();
-    }
-    void setYStep(bool on) override { g_.setYStep(on); }
-    bool Large() const override { return g_.Large(); }
-    void setLarge(bool on) override { g_.setLarge(on); }
-    void setSize(bool on) override { g_.setSize(on); }
-
-private:
-    ql::CurveGraph& g_;
-};
+void typeInto(QLineEdit* e, const QString& text)
+{
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    e->clearFocus();
+}
 
 int countLines(const QString& path)
 {
@@ -117,65 +92,66 @@ int main(int argc, char** argv)
         return 1;
     }
     qputenv("QL_HOME", QFile::encodeName(home.path()));
-    QDir(home.path()).mkpath(QStringLiteral("Log"));
-    QDir(home.path()).mkpath(QStringLiteral("Data"));
+    {
+        // Automatic data files on.
+        QFile ini(home.filePath(QStringLiteral("ql.ini")));
+        if (!ini.open(QIODevice::WriteOnly))
+            return 1;
+        ini.write(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");
+    }
 
     const long long rssStart = qlbench::residentBytes();
-    ql::CurveGraph graph;
-    graph.resize(900, 520);
-    graph.Initialize_DrawCurve();
-    GraphChart chart(graph);
-
-    ql::LinkState st;
-    qlbench::Host host(st, nullptr);
-    host.peers[0].chart = &chart;
-    st.slot[0].PortNo = 3;
-    qlbench::NoTimers timers;
-    ql::ReplyDecoder dec(st, host, timers);
-    ql::RunTracker tracker(st, host, host, host);
-    tracker.programDir = home.path();
-    host.tracker = &tracker;
-    tracker.Attach(dec);
+    // The window's run counters tick by hand and its panel timers never on
+    // their own: each simulated second below does what their ticks do.
+    ql::MainOptions options;
+    options.timings.tick = std::chrono::milliseconds(0);
+    options.timings.panel = std::chrono::hours(24);
+    ql::frmMain w(options);
+    w.resize(1200, 760);
+    w.show();
+    QApplication::processEvents();
+    ql::DevSlot& slot = w.slot(0);
+    ql::CurveGraph& graph = *slot.Chart;
+    ql::LinkState& st = w.link();
     long long errors = 0;
-    dec.errLog = [&](const QString& l, const QString& t) {
+    w.decoder().errLog = [&](const QString& l, const QString& t) {
         if (++errors <= 5)
             std::fprintf(stderr, "day_bench: %s %s\n", qPrintable(l), qPrintable(t));
-    };
-    ql::settings().AutoSave = true;
-    std::vector<QString> dataFiles(2);
-    host.saveData = [&](int s, int c, const QString& path) {
-        dataFiles[size_t(c)] = path;
-        ql::DataFileOptions o = ql::DataFileOptionsOf(st.slot[size_t(s)], c, false);
-        o.title = graph.TitleText();
-        ql::SaveDataFile(st, s, chart, o, path);
     };
 
     // The device: built replies only, no line.
     ql::sim::DeviceSim dev(18, 300);
+    dev.setFactors(1000, 1000, 10);
     for (int c = 0; c < 2; ++c)
         dev.setCell(c, 4.2, 3.0, 0.05, 100000);
     auto feed = [&](int c, ql::sim::DeviceSim::Reply kind) {
         const QByteArray r = dev.reply(c, kind);
-        dec.RecvBytes(0, reinterpret_cast<const uint8_t*>(r.constData()), size_t(r.size()));
+        w.decoder().RecvBytes(0, reinterpret_cast<const uint8_t*>(r.constData()), size_t(r.size()));
     };
-    timers.conn[0] = true;  // connecting: the first reply sets the slot up
+    st.slot[0].Connecting = true;  // the first reply sets the slot up
     for (int c = 0; c < 2; ++c) {
         feed(c, ql::sim::DeviceSim::Reply::Info);
         feed(c, ql::sim::DeviceSim::Reply::Data);
     }
-    if (st.slot[0].DevType != 18) {
+    if (st.slot[0].DevType != 18 || !slot.Panel->Dev2S()) {
         std::fprintf(stderr, "day_bench: the device was not identified\n");
         return 1;
     }
+    const auto& u = slot.Panel->ui();
     for (int c = 0; c < 2; ++c) {
-        st.ch(0, c).SvalText = QStringLiteral("1.000");
-        st.ch(0, c).SlmtText = QStringLiteral("0.500");
-        if (!tracker.RunClick(0, c)) {
+        typeInto(u.txtSval2S[c], QStringLiteral("1.000"));
+        typeInto(u.txtSlmt2S[c], QStringLiteral("2.500"));
+    }
+    u.optChn2->setChecked(true);  // both channels
+    u.cmdRun2S->click();
+    for (int c = 0; c < 2; ++c) {
+        if (st.ch(0, c).DataFile.isEmpty()) {
             std::fprintf(stderr, "day_bench: start refused\n");
             return 1;
         }
-        dev.reportRun(c, 0, 1000, 500);
+        dev.reportRun(c, 0, 1000, 2500);
     }
+    auto dataFiles = [&] { return QDir(home.filePath(QStringLiteral("Data"))).entryList(QDir::Files, QDir::Name); };
 
     // The day.
     const long long rssBefore = qlbench::residentBytes();
@@ -183,24 +159,19 @@ int main(int argc, char** argv)
     const double cpu0 = qlbench::threadCpuSeconds();
     for (int sec = 1; sec <= seconds; ++sec) {
         dev.step(1.0);
-        for (int c = 0; c < 2; ++c) {
-            // What a tick of the channel's one-second timer does.
-            st.ch(0, c).TickSecs += 1;
-            if (st.ch(0, c).Counting)
-                st.ch(0, c).RunSecs += 1;
+        w.ticker().TickAll();
+        for (int c = 0; c < 2; ++c)
             feed(c, ql::sim::DeviceSim::Reply::Data);
-        }
-        tracker.TmrCurveOn(0, 0);
+        for (int c = 0; c < 2; ++c)
+            w.DevCtrl_TmrCurveOn(0, c);
     }
     const double feedMs = msSince(t0);
     const double feedCpuMs = 1000 * (qlbench::threadCpuSeconds() - cpu0);
     const long long rssAfter = qlbench::residentBytes();
 
     // Redraw of the full chart, shown: DrawCurve and the paint it asks for.
-    graph.show();
     QApplication::processEvents();
     QWidget* surface = graph.findChild<QWidget*>(QStringLiteral("picGraph"));
-    chart.draw = true;
     std::vector<double> draws;
     for (int i = 0; i < 7; ++i) {
         const auto d0 = Clock::now();
@@ -209,31 +180,37 @@ int main(int argc, char** argv)
         draws.push_back(msSince(d0));
     }
     std::sort(draws.begin(), draws.end());
-    chart.draw = false;
 
     // The run ends on the device: the data files are written.
     const std::vector<QString> records{ql::RunRecord::PathOf(st.ch(0, 0).DataFile),
                                        ql::RunRecord::PathOf(st.ch(0, 1).DataFile)};
+    const QStringList before = dataFiles();
     const auto e0 = Clock::now();
     for (int c = 0; c < 2; ++c) {
         dev.forceRunState(c, 0);
         feed(c, ql::sim::DeviceSim::Reply::Data);
     }
     const double endMs = msSince(e0);
+    std::vector<QString> dataFilesOf(2);
+    for (const QString& name : dataFiles()) {
+        if (before.contains(name))
+            continue;
+        const QString path = home.filePath(QStringLiteral("Data/") + name);
+        dataFilesOf[name.endsWith(QLatin1String("-1-2.csv")) || name.endsWith(QLatin1String("-1-2.dat")) ? 1 : 0] = path;
+    }
 
     long long points = 0;
     for (int c = 0; c < graph.CurveCount(); ++c)
         points += graph.DpCnt(c);
     bool complete = true;
     std::printf("day_bench: %d s of a two-channel run, one sample per channel per second\n", seconds);
-    std::printf("feed                        %.0f ms for %d samples = %.1f us per sample (CPU %.1f us; the rest "
-                "waits for each row to reach the disk)\n",
+    std::printf("feed                        %.0f ms for %d samples = %.1f us per sample (CPU %.1f us)\n",
                 feedMs, 2 * seconds, 1000 * feedMs / (2.0 * seconds), 1000 * feedCpuMs / (2.0 * seconds));
     for (int c = 0; c < 2; ++c) {
         ql::RunRecord::Contents rec;
         ql::RunRecord::Read(records[size_t(c)], &rec);
-        const int lines = dataFiles[size_t(c)].isEmpty() ? -1 : countLines(dataFiles[size_t(c)]);
-        const int dataRows = chart.DpCnt(c * 5);
+        const int lines = dataFilesOf[size_t(c)].isEmpty() ? -1 : countLines(dataFilesOf[size_t(c)]);
+        const int dataRows = graph.DpCnt(c * 5);
         // One row per running sample (the day's and the one that reports
         // the end), run seconds going up one at a time; the data file holds
         // the starting point and one row per sample.
@@ -256,7 +233,6 @@ int main(int argc, char** argv)
     }
     // A live sample at the end of the day: a point on each curve, then a pass.
     std::vector<double> live;
-    chart.draw = true;
     for (int i = 0; i < 21; ++i) {
         const auto d0 = Clock::now();
         for (int k = 0; k < 10; ++k)
@@ -267,13 +243,13 @@ int main(int argc, char** argv)
     }
     std::sort(live.begin(), live.end());
     std::printf("run end with both data files %.0f ms\n", endMs);
-    std::printf("chart drawing pass           %.1f ms (median of 7; %lld points on %d curves, %lld passes asked while feeding)\n",
-                draws[draws.size() / 2], points, graph.CurveCount(), chart.draws);
+    std::printf("chart drawing pass           %.1f ms (median of 7; %lld points on %d curves)\n",
+                draws[draws.size() / 2], points, graph.CurveCount());
     std::printf("live sample at day end       %.1f ms (a point on each curve and a drawing pass, median of 21)\n",
                 live[live.size() / 2]);
     std::printf("memory                      %.1f MiB resident growth over the day (chart points %.1f MiB); process %.1f MiB\n",
                 (rssAfter - rssBefore) / 1048576.0, points * 8 / 1048576.0, rssAfter / 1048576.0);
-    std::printf("                            (%.1f MiB before the window's chart was made)\n", rssStart / 1048576.0);
+    std::printf("                            (%.1f MiB before the window was made)\n", rssStart / 1048576.0);
     std::printf("error log entries           %lld\n", errors);
     return complete ? 0 : 1;
 }

@@ -1,15 +1,14 @@
 // flood_soak: ports that deliver bytes faster than the program reads, against
-// the real serial layer, receive path and run tracking; prints resident
-// memory as it goes.
+// the real main window; prints resident memory as it goes.
 //
 // What it measures
 //   N simulated devices (default 4) on pseudo-terminals COM3.. are connected
 //   and identified as usual, then each floods its line from a thread of its
 //   own as fast as the line takes bytes (a USB device not held to the line
 //   rate, a faulty adapter): the even slots with junk bytes, the odd ones
-//   with copies of a valid data reply of an idle device. The interface
-//   thread polls every port every 50 ms with the real LinkTimers,
-//   ReplyDecoder and RunTracker (widget-free stand-ins for the controls).
+//   with copies of a valid data reply of an idle device. The program's main
+//   window (offscreen, on the program's own periods) connects each device
+//   with its panel's Connect button and polls every port every 50 ms.
 //
 //   Reports, once a second: resident memory. At the end: bytes flooded and
 //   discarded per port, frames decoded per second, error-log lines, CPU
@@ -22,15 +21,16 @@
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQL_BENCH=ON
 //   cmake --build build/bench --target flood_soak
 //   build/bench/bench/flood_soak [--seconds 20] [--ports 4]
-#include "benchlink.h"
+#include "benchutil.h"
 
+#include "app/mainwindow.h"
 #include "link/comm.h"
-#include "link/linktimers.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "sim/devsim.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QPushButton>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
@@ -62,9 +62,11 @@ double mib(long long bytes) { return double(bytes) / 1048576.0; }
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     int seconds = 20, ports = 4;
-    const QStringList args = QCoreApplication::arguments();
+    const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
             seconds = std::max(1, args[++i].toInt());
@@ -83,29 +85,11 @@ int main(int argc, char** argv)
     QDir(home.path()).mkpath(QStringLiteral("Log"));
     ql::sim::PortsDir portsDir;
 
-    ql::LinkState st;
-    ql::SecondTicker ticker(st);
-    qlbench::Host host(st, &ticker);
-    ql::LinkTimers timers;
-    ql::ReplyDecoder dec(st, host, timers);
-    ql::RunTracker tracker(st, host, host, host);
-    tracker.programDir = home.path();
-    host.tracker = &tracker;
-    tracker.Attach(dec);
-    std::vector<long long> decoded(size_t(ql::kSlotCount), 0);
-    long long logLines = 0;
-    auto trackerHook = dec.onSample;
-    dec.onSample = [&](int s, int c, int run) {
-        ++decoded[size_t(s)];
-        trackerHook(s, c, run);
-    };
-    dec.errLog = [&](const QString& label, const QString& text) {
-        if (++logLines <= 5)
-            std::fprintf(stderr, "flood_soak: %s %s\n", qPrintable(label), qPrintable(text));
-    };
-    timers.onPoll = [&](int s) { dec.RecvDevice(s); };
-    timers.onConnect = [&](int s) { ql::SendConnect(st, s); };
-    timers.onRecvOff = [&](int s) { host.peers[size_t(s)].fields.led = false; };
+    ql::frmMain w;
+    w.show();
+    for (int s = 1; s < ports; ++s)
+        w.menuAddDev_Click();
+    const ql::LinkState& st = w.link();
 
     std::vector<std::unique_ptr<ql::sim::DeviceSim>> devs;
     for (int s = 0; s < ports; ++s) {
@@ -115,18 +99,13 @@ int main(int argc, char** argv)
             return 1;
         }
         d->start(1000);
-        ql::CommHandle h = ql::OpenPort(kFirstPort + s);
-        if (!h) {
+        ql::DevCtrl* p = w.slot(s).Panel;
+        p->setTPort(ql::PortName(kFirstPort + s));
+        p->ui().cmdConn->click();
+        if (!w.connection(s).IsOpen()) {
             std::fprintf(stderr, "flood_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + s)));
             return 1;
         }
-        ql::SetPortState(h, 9600, 8, 0, 2);
-        st.slot[size_t(s)].hComm = h;
-        ql::ConnectReset(st, ticker, s);
-        dec.ResetFraming(s);
-        timers.SetComm(s, true);
-        timers.SetConn(s, true);
-        ql::SendConnect(st, s);
         devs.push_back(std::move(d));
     }
     QElapsedTimer wait;
@@ -154,7 +133,9 @@ int main(int argc, char** argv)
     std::printf("flood_soak: %d ports flooding (junk on even slots, frames on odd ones), %d s\n", ports, seconds);
     const long long rss0 = qlbench::residentBytes();
     long long rssMax = rss0;
-    std::vector<long long> decoded0 = decoded;
+    std::vector<long long> decoded0;
+    for (int s = 0; s < ports; ++s)
+        decoded0.push_back(w.decoder().FramesDecoded(s));
     const double cpu0 = qlbench::threadCpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -173,7 +154,7 @@ int main(int argc, char** argv)
                 "frames/s");
     for (int s = 0; s < ports; ++s) {
         const ql::CommHandle& h = st.slot[size_t(s)].hComm;
-        const double perSecond = double(decoded[size_t(s)] - decoded0[size_t(s)]) / wallS;
+        const double perSecond = double(w.decoder().FramesDecoded(s) - decoded0[size_t(s)]) / wallS;
         std::printf("%-6s %-6s %14lld %14lld %14lld %12.0f\n", qPrintable(ql::PortName(kFirstPort + s)),
                     s % 2 == 0 ? "junk" : "frames", static_cast<long long>(devs[size_t(s)]->floodBytes()),
                     static_cast<long long>(h ? h->discarded() : 0), static_cast<long long>(h ? h->buffered() : 0),
@@ -187,8 +168,7 @@ int main(int argc, char** argv)
     long long portLines = 0;
     if (logFile.open(QIODevice::ReadOnly))
         portLines = logFile.readAll().count("\r\n");
-    std::printf("decoder log entries             %lld\n", logLines);
-    std::printf("error log lines (serial layer)  %lld (one per flooded port)\n", portLines);
+    std::printf("error log lines                 %lld (the serial layer: one per flooded port)\n", portLines);
     std::printf("interface thread CPU            %.2f s in %.1f s = %.1f %% of one core\n", cpu, wallS,
                 100 * cpu / wallS);
     std::printf("resident memory                 %.1f MiB at the start, %.1f MiB at most: %+.1f MiB\n", mib(rss0),
@@ -196,10 +176,6 @@ int main(int argc, char** argv)
 
     for (auto& d : devs)
         d->stopFlood();
-    for (int s = 0; s < ports; ++s)
-        ql::ClosePort(st.slot[size_t(s)].hComm);
-    ticker.Shutdown();
-    timers.StopAll();
     devs.clear();
     if (growth > kAllowedGrowth) {
         std::fprintf(stderr, "flood_soak: memory grew by %.1f MiB\n", mib(growth));

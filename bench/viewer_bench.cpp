@@ -2,6 +2,7 @@
 // the whole "Open Data" from the chosen file to the drawn chart. Prints its
 // figures; it asserts nothing. Run it from a Release build.
 #include "controls/curvegraph.h"
+#include "platform/prompter.h"
 #include "views/dataviewer.h"
 #include "views/datareader.h"
 
@@ -59,19 +60,26 @@ QString writeDataFile(const QTemporaryDir& dir, int rows)
     return path;
 }
 
-ql::ViewerEnv answeringEnv()
-{
-    ql::ViewerEnv env;
-    env.ask.message = [](const QString&, const QString&, ql::ViewerPrompts::Buttons, ql::ViewerPrompts::Icon) {
-        return ql::ViewerPrompts::IdOk;
-    };
-    env.ask.runDialog = [](QDialog& d) {
+// Answers OK to every box and the viewer's dialogs with their defaults
+// (time on the X axis).
+class Answering final : public ql::Prompter {
+public:
+    int Message(const QString&, const QString&, Buttons, Icon) override { return IdOk; }
+    QString FileDialog(bool, const QString&, const QString&, const QString&) override { return {}; }
+    int PickColor() override { return -1; }
+    QString Input(const QString&, const QString&, const QString&, bool* ok) override
+    {
+        *ok = false;
+        return {};
+    }
+    void OpenUrl(const QString&) override {}
+    void RunDialog(QDialog& d) override
+    {
         if (auto* t = qobject_cast<ql::frmType*>(&d))
             t->optVT->setChecked(true);
         d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    };
-    return env;
-}
+    }
+};
 
 } // namespace
 
@@ -80,6 +88,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    Answering answering;
+    ql::setPrompter(&answering);
     QTemporaryDir dir;
     constexpr int kRows = 2000000;
     const QString path = writeDataFile(dir, kRows);
@@ -101,7 +111,7 @@ int main(int argc, char** argv)
 
     std::vector<double> open;
     for (int r = 0; r < 5; ++r) {
-        ql::frmData viewer(answeringEnv());
+        ql::frmData viewer(ql::ViewerEnv{});
         viewer.resize(900, 620);
         viewer.show();
         QApplication::processEvents();

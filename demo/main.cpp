@@ -18,6 +18,7 @@
 // The program folder is a fresh temporary one unless QL_HOME is set.
 // Without a display, run it with QT_QPA_PLATFORM=offscreen.
 #include "app/mainwindow.h"
+#include "app/prompter.h"
 #include "platform/services.h"
 #include "sim/devsim.h"
 
@@ -123,6 +124,8 @@ int main(int argc, char** argv)
 
     int rc = 0;
     {
+        ql::QtPrompter ask;
+        ql::setPrompter(&ask);
         ql::frmMain w;
         w.show();
         for (size_t i = 1; i < devices.size(); ++i)

@@ -18,33 +18,29 @@ namespace {
 
 using namespace ql;
 
-struct NullPanel : RecvPanelIf {
-    bool dev2s = false;
-    int modes = 0;
-    bool Dev2S() const override { return dev2s; }
-    void setDev2S(bool on) override { dev2s = on; }
-    void setLedRecv(bool) override {}
-    void ModeClr() override { modes = 0; }
-    void ModeAdd(const QString&) override { ++modes; }
-    void setTMode(const QString&) override {}
-    void TabClear() override {}
-    void TabAdd(int position, const QString&) override {
-        if (position < 1 || position > 3)
+// Views that check what the decoder asks them to show.
+struct NullHost : RecvHostIf, RecvViewIf {
+    const LinkState& st;
+    explicit NullHost(const LinkState& s) : st(s) {}
+    void setMenuVisible(MenuId, bool) override {}
+    void setMenuEnabled(MenuId, bool) override {}
+    int DevCount() const override { return 1; }
+    void ShowLayout(int) override {}
+    void ShowModeList(int) override {}
+    void ShowMode(int, int chn) override {
+        if (chn < 0 || chn > 1)
             std::abort();
     }
-};
-
-struct NullHost : RecvHostIf {
-    NullPanel panel;
-    RecvPanelIf* recvPanel(int) override { return &panel; }
-    void setGridText(int, int row, int col, const QString&) override {
-        if (row < 1 || row > 2 || col != 0)
+    void ShowTabs(int slot) override {
+        for (const TestTab& t : st.slot[size_t(slot)].Tabs)
+            if (t.position < 1 || t.position > 3)
+                std::abort();
+    }
+    void ShowDeviceName(int, int chn) override {
+        if (chn < 0 || chn > 1)
             std::abort();
     }
     void setAxesY1Txt(int, const QString&) override {}
-    void setMenuVisible(const QString&, bool) override {}
-    void setMenuEnabled(const QString&, bool) override {}
-    int DevCount() const override { return 1; }
     void InitChnCurves(int) override {}
     void InitAutoTest(int) override {}
     void SetupModeFields(int, int chn) override {
@@ -53,19 +49,12 @@ struct NullHost : RecvHostIf {
     }
 };
 
-struct Timers : RecvTimersIf {
-    bool conn = true;
-    bool ConnEnabled(int) const override { return conn; }
-    void StopConn(int) override { conn = false; }
-    void RecvStarted(int) override {}
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    // Byte 0: slot (low nibble, 0..10) and whether the connect timer runs;
+    // Byte 0: slot (low nibble, 0..10) and whether the slot is connecting;
     // byte 1: read length 1..64.
     const int slot = (data[0] & 0x0F) % kSlotCount;
     const bool connecting = (data[0] & 0x10) != 0;
@@ -75,9 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     LinkState st;
     st.ResSlot = slot;  // a resistance test waits on the slot's first channel
-    NullHost host;
-    Timers timers;
-    timers.conn = connecting;
+    NullHost host(st);
+    st.slot[slot].Connecting = connecting;
     if (!connecting) {
         // An identified load of type 11.
         st.slot[slot].DevType = 11;
@@ -90,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         c.SlmtText = QStringLiteral("2");
         c.StimText = QStringLiteral("0");
     }
-    ReplyDecoder dec(st, host, timers);
+    ReplyDecoder dec(st, host, host);
     int modeLines = 0;
     dec.errLog = [&](const QString&, const QString& text) {
         if (text.contains(QStringLiteral("mode list")) && ++modeLines > 1)

@@ -1,6 +1,5 @@
 #include "link/comm.h"
 
-#include "link/state.h"
 #include "platform/serial.h"
 
 namespace ql {
@@ -57,15 +56,15 @@ bool SetPortState(const CommHandle& h, int32_t baudRate, uint8_t byteSize, uint8
 
 QStringList ScanPorts()
 {
-    QStringList found;
+    QStringList ports;
     for (int n = 2; n <= 20; ++n) {
         CommHandle h = OpenPort(n);
         if (!h)
             continue;
-        found << PortName(n);
+        ports << PortName(n);
         ClosePort(h);
     }
-    return found;
+    return ports;
 }
 
 } // namespace ql

@@ -12,7 +12,6 @@
 namespace ql {
 
 class SerialPort;
-struct LinkState;
 
 using CommHandle = std::shared_ptr<SerialPort>;
 
@@ -41,8 +40,9 @@ bool SetPortState(const CommHandle& h, int32_t baudRate, uint8_t byteSize, uint8
 // program opens; this only confirms the port is open.
 bool SetPortTimeouts(const CommHandle& h);
 
-// Every port COM2..COM20 that can be opened exclusively right now, in
-// ascending order. Each probe opens the port only for a moment.
+// The ports a panel offers: every port COM2..COM20 that can be opened
+// exclusively right now, in ascending order. Each probe opens the port only
+// for a moment.
 QStringList ScanPorts();
 
 // "COM" and the number.

@@ -66,13 +66,6 @@ struct VersionRuleResult {
 // s.MinCur; other types do nothing.
 VersionRuleResult ApplyVersionRules(SlotState& s);
 
-// One tab of the panel's test tab strip.
-struct TestTab {
-    int position = 1;
-    QString key;
-    bool operator==(const TestTab&) const = default;
-};
-
 // The per-type branch of the first-reply set-up.
 struct SetupBranch {
     bool dev2s = false;

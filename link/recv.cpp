@@ -64,8 +64,8 @@ float DecodeCapacity(int raw) {
     return Scaled(raw - 53248, 0.1);
 }
 
-ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host, RecvTimersIf& timers)
-    : st_(state), host_(host), timers_(timers) {
+ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host, RecvViewIf& view)
+    : st_(state), host_(host), view_(view) {
     errLog = [](const QString& label, const QString& text) { ErrLog(label, text); };
 }
 
@@ -79,28 +79,32 @@ void ReplyDecoder::ResetFraming(int slot) {
         framing_[static_cast<size_t>(slot)] = Framing{};
 }
 
-void ReplyDecoder::RecvDevice(int slot) {
+long long ReplyDecoder::FramesDecoded(int slot) const {
+    return slot >= 0 && slot < kSlotCount ? decoded_[static_cast<size_t>(slot)] : 0;
+}
+
+RecvResult ReplyDecoder::RecvDevice(int slot) {
     if (slot < 0 || slot >= kSlotCount)
-        return;
+        return {};
     int count = 0;
     const QByteArray bytes = ReadBytes(st_.slot[static_cast<size_t>(slot)].hComm, count);
     if (count <= 0)
-        return;
-    RecvBytes(slot, reinterpret_cast<const uint8_t*>(bytes.constData()),
-              static_cast<size_t>(std::min<qsizetype>(count, bytes.size())));
+        return {};
+    return RecvBytes(slot, reinterpret_cast<const uint8_t*>(bytes.constData()),
+                     static_cast<size_t>(std::min<qsizetype>(count, bytes.size())));
 }
 
-void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
+RecvResult ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
+    RecvResult r;
     if (slot < 0 || slot >= kSlotCount || !data)
-        return;
+        return r;
     Framing& fr = this->fr(slot);
+    const long long before = decoded_[static_cast<size_t>(slot)];
     try {
         for (size_t i = 0; i < count; ++i) {
             const uint8_t b = data[i];
             if (b == kStart) {
-                if (RecvPanelIf* panel = host_.recvPanel(slot))
-                    panel->setLedRecv(true);
-                timers_.RecvStarted(slot);
+                r.startByte = true;
                 fr.RecvState = true;
                 fr.RecvPos = 1;
             } else if (b == kEnd) {
@@ -112,7 +116,7 @@ void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
                 ReplyFrame f;
                 f.p = fr.RecvBuf;
                 if (!HandleFrame(slot, f))
-                    return;
+                    break;
             } else if (fr.RecvState) {
                 if (fr.RecvPos < 1 || fr.RecvPos > kReplyBodyLen) {
                     // An 18th body byte: the frame is abandoned.
@@ -128,12 +132,8 @@ void ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) {
         current_ = nullptr;
         Fail(QString::fromLocal8Bit(e.what()));
     }
-}
-
-bool ReplyDecoder::Dev2S(int slot) {
-    if (host_.recvPanel(slot))
-        return st_.slot[static_cast<size_t>(slot)].Dev2S;
-    return IsTwoChannelType(st_.slot[static_cast<size_t>(slot)].DevType);
+    r.frames = static_cast<int>(decoded_[static_cast<size_t>(slot)] - before);
+    return r;
 }
 
 void ReplyDecoder::StoreEchoes(ChanState& ch, const ReplyFrame& f) {
@@ -164,11 +164,11 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     }
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
     ChanState& ch = s.chn[static_cast<size_t>(chan)];
-    const bool connecting = timers_.ConnEnabled(slot);
+    const bool connecting = s.Connecting;
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
     if (!st_.AdjOpen)
-        host_.setMenuEnabled(QStringLiteral("menuAdj"), true);
+        host_.setMenuEnabled(MenuId::menuAdj, true);
 
     // First valid reply since the connect: identify the device and set the
     // slot up. The type-26 test looks at this frame's type, not at one left
@@ -224,7 +224,7 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         ApplyContinue(ch);
     }
 
-    if (Dev2S(slot) || s.DevType == 26)
+    if (s.Dev2S || s.DevType == 26)
         ch.Temp = 0;
     else
         ch.Temp = Scaled(f.Pair(7), 0.1);
@@ -234,6 +234,7 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         ch.AuxVolt2 = Scaled(f.Pair(7), 0.001);
     }
 
+    ++decoded_[static_cast<size_t>(slot)];
     if (onSample) {
         current_ = &f;
         currentSlot_ = slot;
@@ -243,75 +244,65 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     return true;
 }
 
-void ReplyDecoder::ShowModeList(int slot, const QStringList& modes) {
-    RecvPanelIf* panel = host_.recvPanel(slot);
-    if (!panel)
+// The display name of the channel whose run-grid row it is.
+void ReplyDecoder::SetName(int slot, int row, const QString& text) {
+    const int chn = row - 1;
+    if (chn < 0 || chn >= kChanCount)
         return;
-    panel->ModeClr();
-    for (const QString& m : modes)
-        panel->ModeAdd(Lang(m));
+    st_.ch(slot, chn).DevName = text;
+    view_.ShowDeviceName(slot, chn);
 }
 
 void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
-    RecvPanelIf* panel = host_.recvPanel(slot);
 
-    // Two-channel devices keep the connect timer until channel 1 answered.
+    // Two-channel devices are connecting until channel 1 answered.
     if (!(IsTwoChannelType(type) && chn != 1)) {
-        timers_.StopConn(slot);
+        s.Connecting = false;
         if (host_.DevCount() < kMaxDevices)
-            host_.setMenuEnabled(QStringLiteral("menuAddDev"), true);
+            host_.setMenuEnabled(MenuId::menuAddDev, true);
     }
-    host_.setAxesY1Txt(slot, QStringLiteral("[A]"));
+    view_.setAxesY1Txt(slot, QStringLiteral("[A]"));
 
     const SetupBranch b = SetupBranchFor(type, chn);
     s.Dev2S = b.dev2s;
-    if (panel)
-        panel->setDev2S(b.dev2s);
+    view_.ShowLayout(slot);
     if (!b.modes.isEmpty()) {
         s.ModeList = b.modes;
-        ShowModeList(slot, b.modes);
+        view_.ShowModeList(slot);
     }
     if (b.initChnCurves)
-        host_.InitChnCurves(slot);
-    host_.setMenuVisible(QStringLiteral("menuRes"), b.menuRes);
+        view_.InitChnCurves(slot);
+    host_.setMenuVisible(MenuId::menuRes, b.menuRes);
     if (b.menuUsb)
-        host_.setMenuVisible(QStringLiteral("menuUsb"), true);
+        host_.setMenuVisible(MenuId::menuUsb, true);
     s.TempOk = b.tempOk;
     if (b.meterAxis)
-        host_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
-    if (!b.tabs.empty() && panel) {
-        panel->TabClear();
-        for (const TestTab& t : b.tabs)
-            panel->TabAdd(t.position, t.key);
+        view_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
+    if (!b.tabs.empty()) {
+        s.Tabs = b.tabs;
+        view_.ShowTabs(slot);
     }
     if (s.TempOk)
-        host_.setMenuVisible(QStringLiteral("menuTemp"), true);
-    host_.setMenuVisible(QStringLiteral("menuQc"), false);
+        host_.setMenuVisible(MenuId::menuTemp, true);
+    host_.setMenuVisible(MenuId::menuQc, false);
 
-    if (const auto name = ApplyModelRow(s, chn)) {
-        s.chn.at(size_t(name->row - 1)).DevName = name->text;
-        host_.setGridText(slot, name->row, 0, name->text);
-    }
+    if (const auto name = ApplyModelRow(s, chn))
+        SetName(slot, name->row, name->text);
     if (chn == 0)
-        host_.InitAutoTest(slot);
-    host_.SetupModeFields(slot, chn);
+        view_.InitAutoTest(slot);
+    view_.SetupModeFields(slot, chn);
 }
 
 void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
     StoreInfo(s, f);
     const VersionRuleResult r = ApplyVersionRules(s);
-    if (r.name) {
-        s.chn.at(size_t(r.name->row - 1)).DevName = r.name->text;
-        host_.setGridText(slot, r.name->row, 0, r.name->text);
-    }
+    if (r.name)
+        SetName(slot, r.name->row, r.name->text);
     if (r.rebuilt) {
-        ShowModeList(slot, s.ModeList);
-        const int mode = s.chn[static_cast<size_t>(chn)].ChnMode;
-        RecvPanelIf* panel = host_.recvPanel(slot);
-        if (panel)
-            panel->setTMode(mode >= 0 && mode < s.ModeList.size() ? Lang(s.ModeList.at(mode)) : QString());
+        view_.ShowModeList(slot);
+        view_.ShowMode(slot, chn);
     }
     CountUp(s.VerFrames);
 }
@@ -334,7 +325,7 @@ void ReplyDecoder::RunStartEcho(int slot, int chn) {
         if (ch.SetPend <= 0)
             ch.SetPend = 1;
     }
-    host_.SetupModeFields(slot, chn);
+    view_.SetupModeFields(slot, chn);
 }
 
 void ReplyDecoder::SetEcho(int slot, int chn) {
@@ -344,7 +335,7 @@ void ReplyDecoder::SetEcho(int slot, int chn) {
     if (ch.SetPend <= 0 || current_->FrameKind() != 0)
         return;
     StoreEchoes(ch, *current_);
-    host_.SetupModeFields(slot, chn);
+    view_.SetupModeFields(slot, chn);
     if (++ch.SetPend >= 3)
         ch.SetPend = 0;
 }

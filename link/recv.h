@@ -16,8 +16,10 @@
 // it is logged ("ErrComm") once per connect. A mode index outside the slot's
 // mode list is decoded like any other and logged ("ErrComm") once per connect.
 //
-// Everything runs on the interface thread. The decoder is usable on plain
-// byte buffers (RecvBytes) without a port or widgets.
+// While SlotState::Connecting is set (no valid reply since the connect),
+// every valid frame runs the first-reply set-up; the reply that identifies
+// the device clears it. Everything runs on the interface thread. The decoder
+// is usable on plain byte buffers (RecvBytes) without a port or widgets.
 #include "link/hostif.h"
 #include "link/state.h"
 
@@ -48,9 +50,15 @@ float DecodeCurrent(int raw, int curFactor, int devType, int fwVersion);
 float DecodeVoltage(int raw);   // below 32768 in mV, from 32768 in 10 mV
 float DecodeCapacity(int raw);  // three ranges: 0.001, 0.01 from 32768, 0.1 from 53248
 
+// What one read brought.
+struct RecvResult {
+    bool startByte = false;  // a reply's start byte arrived (the receive lamp)
+    int frames = 0;          // valid frames decoded
+};
+
 class ReplyDecoder {
 public:
-    ReplyDecoder(LinkState& state, RecvHostIf& host, RecvTimersIf& timers);
+    ReplyDecoder(LinkState& state, RecvHostIf& host, RecvViewIf& view);
 
     // Run tracking joins here: called once for every valid frame after its
     // measurements are stored, with the frame's slot, channel and run-state
@@ -62,10 +70,13 @@ public:
 
     // One poll of the slot: reads what the port holds (up to the port's
     // read bound) and handles it.
-    void RecvDevice(int slot);
+    RecvResult RecvDevice(int slot);
 
     // Handles the bytes of one read of the slot's port.
-    void RecvBytes(int slot, const uint8_t* data, size_t count);
+    RecvResult RecvBytes(int slot, const uint8_t* data, size_t count);
+
+    // Valid frames of the slot decoded since the program started.
+    long long FramesDecoded(int slot) const;
 
     // Forgets a partly received frame and what was logged once (at connect).
     void ResetFraming(int slot);
@@ -99,14 +110,14 @@ private:
     void InfoStep(int slot, int chn, const ReplyFrame& f);
     void StoreEchoes(ChanState& ch, const ReplyFrame& f);
     void StoreInfo(SlotState& s, const ReplyFrame& f);
-    void ShowModeList(int slot, const QStringList& modes);
-    bool Dev2S(int slot);
+    void SetName(int slot, int row, const QString& text);
     void Fail(const QString& text);
 
     LinkState& st_;
     RecvHostIf& host_;
-    RecvTimersIf& timers_;
+    RecvViewIf& view_;
     std::array<Framing, kSlotCount> framing_{};
+    std::array<long long, kSlotCount> decoded_{};
     // The frame being handled while onSample runs.
     const ReplyFrame* current_ = nullptr;
     int currentSlot_ = -1;

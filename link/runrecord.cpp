@@ -1,5 +1,6 @@
 #include "link/runrecord.h"
 
+#include "link/recordfile.h"
 #include "platform/numfmt.h"
 #include "platform/wholefile.h"
 
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include <unistd.h>
 
 namespace ql {
 
@@ -78,31 +78,6 @@ bool parseValue(const QString& s, float* out)
     return true;
 }
 
-// Length of the file up to and with its last line end: what remains once a
-// tail without a line end (a row cut off by a crash or a failed write) is
-// cut away. -1 when the file cannot be read.
-qint64 CompleteLength(QFile& file, qint64 size)
-{
-    constexpr qint64 kBlock = 4096;
-    char last = 0;
-    if (size == 0 || (file.seek(size - 1) && file.getChar(&last) && last == '\n'))
-        return size;  // the usual case: the file ends with a whole line
-    qint64 end = size;
-    while (end > 0) {
-        const qint64 start = std::max<qint64>(0, end - kBlock);
-        if (!file.seek(start))
-            return -1;
-        const QByteArray block = file.read(end - start);
-        if (block.size() != end - start)
-            return -1;
-        const qsizetype nl = block.lastIndexOf('\n');
-        if (nl >= 0)
-            return start + nl + 1;
-        end = start;
-    }
-    return 0;
-}
-
 } // namespace
 
 QString BaseName(const QString& programDir, const QString& device, const QString& port, int slot, int chn)
@@ -156,22 +131,9 @@ QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFac
 
 bool AppendRow(const QString& path, const QString& row, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {  // creates the file when missing
-        setError(error, file.errorString());
-        return false;
-    }
-    const qint64 size = file.size();
-    const qint64 keep = CompleteLength(file, size);
-    const QByteArray bytes = lineBytes(row);
-    bool ok = keep >= 0 && (keep == size || file.resize(keep)) && file.seek(keep) &&
-              file.write(bytes) == bytes.size() && file.flush();
-    if (ok && ::fdatasync(file.handle()) != 0)
-        ok = false;
-    if (!ok)
-        setError(error, file.errorString());
-    file.close();
-    return ok;
+    RecordFiles file;
+    file.setSyncPeriod(std::chrono::milliseconds(0));  // every row synced at once
+    return file.Append(0, 0, path, row, error);
 }
 
 ReadStatus Read(const QString& path, Contents* out, QString* error)

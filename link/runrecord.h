@@ -4,10 +4,10 @@
 // handler writes its six header lines, every sample of the run appends one
 // row, and the continue command reads it back.
 //
-// Text is UTF-8 with CR LF line ends. Rows reach the disk as they are
-// appended, so a crash loses at most the row being written; the next append
-// cuts such a fragment away, and the reader skips it and any other damaged
-// row.
+// Text is UTF-8 with CR LF line ends. During a run the record stays open
+// and rows are appended by RecordFiles (link/recordfile.h); a fragment left
+// by a crash or a failed write is cut away before the next row, and the
+// reader skips it and any other damaged row.
 #include <QList>
 #include <QDateTime>
 #include <QString>
@@ -63,9 +63,10 @@ bool Create(const QString& path, const Header& h, QString* error = nullptr);
 // temperature "0.0". Without the line end.
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp);
 
-// Appends one row and its CR LF, and has it on the disk before returning.
-// A tail without its line end (a row cut off by a crash or by a write that
-// failed) is cut away first, so a fragment never becomes a row.
+// Appends one row and its CR LF to a record that is not open, and has it on
+// the disk before returning. A tail without its line end (a row cut off by
+// a crash or by a write that failed) is cut away first, so a fragment never
+// becomes a row.
 bool AppendRow(const QString& path, const QString& row, QString* error = nullptr);
 
 struct Row {

@@ -126,7 +126,7 @@ void RunTracker::ShowSample(int slot, int chn)
                 // A failing record never stops the run: the failure is logged
                 // and shown in the information list once, and shown again
                 // when rows are written again.
-                if (!RunRecord::AppendRow(path, row, &error)) {
+                if (!records.Append(slot, chn, path, row, &error)) {
                     if (!recordFailing_[slot][chn])
                         ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
                     RecordFailing(slot, chn, true);

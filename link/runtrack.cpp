@@ -143,6 +143,7 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
             view_.SaveDataFile(slot, chn, name);
     }
     c.DataFile.clear();
+    records.Close(slot, chn);
 
     c.ShowOn = false;
     view_.Refresh(slot, chn, RunViewIf::Timers);
@@ -254,7 +255,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     h.columns = RunRecord::ColumnTitles(WithTemp(slot), s.DevType);
     QString error;
     recordFailing_[slot][chn] = false;
-    if (!RunRecord::Create(RunRecord::PathOf(c.DataFile), h, &error)) {
+    if (!records.Create(slot, chn, RunRecord::PathOf(c.DataFile), h, &error)) {
         ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: %3").arg(slot).arg(RunRecord::PathOf(c.DataFile), error));
         RecordFailing(slot, chn, true);
     }
@@ -364,6 +365,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     chart->DrawCurve();
 
     c.DataFile = base;
+    records.Close(slot, chn);  // opened afresh by the next row: a cut-off tail goes
     recordFailing_[slot][chn] = false;
     if (canSend)
         link_.SendStart(slot, chn, kind);

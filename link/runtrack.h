@@ -8,6 +8,7 @@
 // panel's run commands: start, stop, set, continue, monitor and the two
 // per-channel timer ticks. It keeps what it decides in the slot's and
 // channel's records and has them shown through the narrow interfaces below.
+#include "link/recordfile.h"
 #include "link/state.h"
 
 #include <QDateTime>
@@ -167,6 +168,8 @@ public:
     // anything; the main window sets it to CheckBeforeSend. Unset, only the
     // encoder's own refusal guards the values.
     SendChecker checkSend;
+    // The live records of the runs, open while their runs go on.
+    RecordFiles records;
 
     // --- Reply decoder hook -------------------------------------------
     // Joins the decoder's per-frame hook, with its echo steps.

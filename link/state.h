@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace ql {
 
@@ -107,6 +108,31 @@ inline RunClock ReadRunClock(const ChanState& c)
     }
 }
 
+// A slot's step program: rows 1..10, columns 1..4 (kind, set value, limit,
+// third value) as texts; row 0 and column 0 are unused.
+struct StepTable {
+    std::array<std::array<QString, 5>, 11> cell{};
+    QString& at(int row, int col) { return cell.at(size_t(row)).at(size_t(col)); }
+    const QString& at(int row, int col) const { return cell.at(size_t(row)).at(size_t(col)); }
+    // Rows of the program: 1 up to before the first row with an empty column 1.
+    int programRows() const
+    {
+        int n = 0;
+        while (n < 10 && !at(n + 1, 1).isEmpty())
+            ++n;
+        return n;
+    }
+    bool operator==(const StepTable&) const = default;
+};
+
+// One tab of a panel's test tab strip: "key1" single, "key2" auto and
+// "key3" cycle test, at a position from 1.
+struct TestTab {
+    int position = 1;
+    QString key;
+    bool operator==(const TestTab&) const = default;
+};
+
 // One device slot.
 struct SlotState {
     std::shared_ptr<SerialPort> hComm;  // null while no port is open
@@ -134,12 +160,17 @@ struct SlotState {
     int32_t CurveSecs = 0;
 
     // The slot's panel.
-    bool Dev2S = false;       // the two-channel layout shows
-    int ChnSel = 0;           // chosen channel: 1 when the two-channel layout's second channel is chosen
-    QString ModeText;         // the mode box's text
-    bool RunEnable = false;   // Start is offered: no run going on the panel
-    int PortNo = 0;           // number of the open port ("COM<n>"), 0 while closed
-    bool Connecting = false;  // connect is repeated until the first valid reply
+    bool Dev2S = false;        // the two-channel layout shows
+    int ChnSel = 0;            // chosen channel: 1 when the two-channel layout's second channel is chosen
+    QString ModeText;          // the mode box's text
+    bool RunEnable = false;    // Start is offered: no run going on the panel
+    StepTable Steps;           // the cycle test's step program
+    std::vector<TestTab> Tabs; // the test tabs the device offers (set up on its first reply)
+
+    // The slot's connection.
+    int PortNo = 0;            // number of the open port ("COM<n>"), 0 while closed
+    bool Connecting = false;   // no valid reply since the connect: connect is repeated
+    bool RecvLit = false;      // the receive lamp
 
     // The channel whose record holds the value fields of channel chn: on the
     // single-channel layout one set of fields answers for both channels.

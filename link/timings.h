@@ -13,6 +13,7 @@ struct LinkTimings {
     std::chrono::milliseconds connect{1000};   // connect resent until the first valid reply
     std::chrono::milliseconds recvLamp{500};   // the receive lamp goes out after this
     std::chrono::milliseconds panel{1000};     // the panels' curve, time, auto-test and step-test timers
+    std::chrono::milliseconds recordSync{1000}; // the longest a live record's row waits for the disk
 };
 
 } // namespace ql

@@ -62,12 +62,12 @@ bool isPicture(const QByteArray& bytes)
 } // namespace
 
 ServerLink::ServerLink(NewsHost& host, QTimer* connectTimer, QTimer* closeTimer, QWidget* bannerOwner,
-                       QObject* parent)
+                       const Periods& periods, QObject* parent)
     : QObject(parent), host_(host), connectTimer_(connectTimer), closeTimer_(closeTimer),
       bannerOwner_(bannerOwner), address_(QString::fromLatin1(kDefaultServerAddress))
 {
-    connectTimer_->setInterval(kConnectMs);
-    closeTimer_->setInterval(kCloseMs);
+    connectTimer_->setInterval(periods.connect);
+    closeTimer_->setInterval(periods.close);
     connect(connectTimer_, &QTimer::timeout, this, &ServerLink::Timer2_Timer);
     connect(closeTimer_, &QTimer::timeout, this, &ServerLink::Timer3_Timer);
     connect(&sock_, &Socket::connected, this, &ServerLink::Winsock1_Connect);

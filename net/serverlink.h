@@ -21,6 +21,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <chrono>
+
 class QTimer;
 class QWidget;
 
@@ -36,14 +38,20 @@ public:
     virtual void BannerOpened(QWidget* banner) = 0;     // the banner window, to be closed at shut-down
 };
 
+// The connect timer's tick and the time from a reply that ends the exchange
+// to the close; the program's are 1 s and 2 s.
+struct NewsPeriods {
+    std::chrono::milliseconds connect{1000};
+    std::chrono::milliseconds close{2000};
+};
+
 class ServerLink : public QObject {
     Q_OBJECT
 public:
     static constexpr int kServerPort = 8068;
     static constexpr int kConnectEvery = 30;  // ticks of the connect timer
     static constexpr int kTickCap = 65530;
-    static constexpr int kConnectMs = 1000;
-    static constexpr int kCloseMs = 2000;
+    using Periods = NewsPeriods;
     static constexpr qsizetype kMaxReply = 4096;        // bytes of one reply
     static constexpr qint64 kMaxBanner = 1024 * 1024;   // bytes of a banner picture
 
@@ -51,11 +59,11 @@ public:
     enum Code { kBanner = 103, kNews = 104, kAddress = 105, kEnd = 253, kStopBanner = 254, kEnd2 = 255 };
 
     // connectTimer and closeTimer belong to the owner; they get their
-    // intervals (1 s, 2 s) here and stay as they are (the owner enables the
-    // connect timer when the news should be fetched). bannerOwner: the
+    // intervals from periods here and stay as they are (the owner enables
+    // the connect timer when the news should be fetched). bannerOwner: the
     // window the banner is shown in.
     ServerLink(NewsHost& host, QTimer* connectTimer, QTimer* closeTimer, QWidget* bannerOwner,
-               QObject* parent = nullptr);
+               const Periods& periods = {}, QObject* parent = nullptr);
     ~ServerLink() override;
 
     // Where to connect: the built-in address and port 8068 unless changed.

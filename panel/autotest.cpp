@@ -6,7 +6,9 @@
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 
 #include <cmath>
 #include <exception>
@@ -17,8 +19,6 @@ namespace {
 
 constexpr int kMaxListEntries = 10000;  // guards the lists against a wild MaxCur
 
-float Num(const QString& text) { return static_cast<float>(Val(text)); }
-
 } // namespace
 
 AutoTest::AutoTest(LinkState& state, SeqHostIf& host) : st_(state), host_(host) {}
@@ -27,32 +27,25 @@ void AutoTest::Init(int slot)
 {
     try {
         const SlotState& s = st_.slot.at(size_t(slot));
-        SeqPanelIf* p = host_.seqPanel(slot);
-        p->AutoC1Clr();
-        p->AutoC2Clr();
-        p->AutoStepClr();
-        p->AutoTimeClr();
+        AutoPageIf* p = host_.autoPage(slot);
         const bool fine = s.DevType == 35;
         const float inc = fine ? 0.01f : 0.1f;
         const float pad = fine ? 0.001f : 0.01f;
         const QString pattern = fine ? QStringLiteral("0.00") : QStringLiteral("0.0");
+        AutoChoices c;
         int n = 0;
-        for (float v = inc; v <= s.MaxCur + pad && n < kMaxListEntries; v += inc, ++n) {
-            p->AutoC1Add(Format(v, pattern));
-            p->AutoC2Add(Format(v, pattern));
-        }
+        for (float v = inc; v <= s.MaxCur + pad && n < kMaxListEntries; v += inc, ++n)
+            c.currents << Format(v, pattern);
         for (float v = inc; v <= 1.0f + pad; v += inc)
-            p->AutoStepAdd(Format(v, pattern));
-        const QString first = Format(inc, pattern);
-        p->setTAutoC1(first);
-        p->setTAutoC2(first);
-        p->setTAutoStep(first);
+            c.steps << Format(v, pattern);
+        c.c1 = c.c2 = c.step = Format(inc, pattern);
         for (int t = 2; t <= 100; t += 2)
-            p->AutoTimeAdd(QString::number(t));
-        p->setTAutoTime(QStringLiteral("2"));
-        p->AutoModeAdd(Lang(QStringLiteral("D-CC")));
-        p->setTAutoMode(Lang(QStringLiteral("D-CC")));
-        p->setTAutoVol(Format(Val(p->tAutoVol()), VoltagePattern(s.VolFactor)));
+            c.times << QString::number(t);
+        c.time = QStringLiteral("2");
+        c.mode = Lang(QStringLiteral("D-CC"));
+        // The cut-off voltage typed so far, in the model's resolution.
+        c.vol = Format(Val(p->AutoParameters().vol), VoltagePattern(s.VolFactor));
+        p->ShowAutoChoices(c);
         p->AutoListClr();
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrAutoInit"), QString::fromUtf8(e.what()));
@@ -75,11 +68,12 @@ void AutoTest::stop(int slot)
 {
     AutoSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
-    SeqPanelIf* p = host_.seqPanel(slot);
-    const int chn = p->ChnIndex();
+    AutoPageIf* p = host_.autoPage(slot);
+    RunFieldsIf* f = host_.fields(slot);
+    const int chn = f->ChnIndex();
     p->setAutoTmrEnable(false);
-    p->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
-    host_.StopClick(slot, chn);
+    f->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
+    host_.Commands().DevCtrl_StopClick(slot, chn);
     p->setAutoCmd(Lang(QStringLiteral("Start")));
     a.AutoOn = false;
     s.AutoRunning = false;
@@ -90,7 +84,7 @@ void AutoTest::Halt(int slot)
     AutoSlot& a = a_.at(size_t(slot));
     if (!a.AutoOn)
         return;
-    SeqPanelIf* p = host_.seqPanel(slot);
+    AutoPageIf* p = host_.autoPage(slot);
     p->setAutoTmrEnable(false);
     p->setAutoCmd(Lang(QStringLiteral("Start")));
     a.AutoOn = false;
@@ -101,26 +95,28 @@ void AutoTest::start(int slot)
 {
     AutoSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
-    SeqPanelIf* p = host_.seqPanel(slot);
-    const int chn = p->ChnIndex();
+    AutoPageIf* p = host_.autoPage(slot);
+    RunFieldsIf* f = host_.fields(slot);
+    const int chn = f->ChnIndex();
 
     // The parameters, checked before anything changes.
+    const AutoParams in = p->AutoParameters();
     double c1 = 0, c2 = 0, inc = 0, dwellText = 0;
-    const bool numbers = ParseFieldNumber(p->tAutoC1(), &c1) && ParseFieldNumber(p->tAutoC2(), &c2) &&
-                         ParseFieldNumber(p->tAutoStep(), &inc) && ParseFieldNumber(p->tAutoTime(), &dwellText);
+    const bool numbers = ParseFieldNumber(in.c1, &c1) && ParseFieldNumber(in.c2, &c2) &&
+                         ParseFieldNumber(in.step, &inc) && ParseFieldNumber(in.time, &dwellText);
     if (!numbers) {
-        host_.Critical(Lang(QString::fromLatin1(kMsgInvalidValue)));
+        ShowPrompt(QString::fromLatin1(kMsgInvalidValue));
         return;
     }
-    const double dwell = p->AutoOptSec() ? std::floor(dwellText) : RoundEven(dwellText * 60);
+    const double dwell = in.seconds ? std::floor(dwellText) : RoundEven(dwellText * 60);
     auto outside = [&](double v) { return s.DevType != 0 && (float(v) < s.MinCur || float(v) > s.MaxCur); };
     if (!(float(inc) > 0) || !(dwell >= 1 && dwell <= 32767) || outside(c1) || outside(c2)) {
-        host_.Critical(Lang(QString::fromLatin1(kMsgOutOfRange)));
+        ShowPrompt(QString::fromLatin1(kMsgOutOfRange));
         return;
     }
-    const FieldCheck vol = CheckField(s, chn, FieldKind::AutoVol, p->tAutoVol());
+    const FieldCheck vol = CheckField(s, chn, FieldKind::AutoVol, in.vol);
     if (!vol.ok()) {
-        host_.Critical(Lang(vol.message()));
+        ShowPrompt(vol.message());
         return;
     }
 
@@ -128,11 +124,11 @@ void AutoTest::start(int slot)
     a.AutoEnd = float(c2);
     a.AutoInc = float(inc);
     a.AutoUp = a.AutoCur <= a.AutoEnd;
-    p->setTMode(p->ModeTxt(0));
-    p->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
-    p->setTSlmt(chn, p->tAutoVol());
-    p->setTStim(chn, QStringLiteral("0"));
-    host_.RunClick(slot, chn);
+    f->setTMode(f->ModeTxt(0));
+    f->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
+    f->setTSlmt(chn, in.vol);
+    f->setTStim(chn, QStringLiteral("0"));
+    host_.Commands().DevCtrl_RunClick(slot, chn, RunCaller::Program);
     a.AutoSecs = 0;
     a.AutoDwell = int16_t(dwell);
     p->setAutoTmrEnable(true);
@@ -145,9 +141,11 @@ void AutoTest::start(int slot)
 
 void AutoTest::writeRow(int slot, int chn)
 {
-    SeqPanelIf* p = host_.seqPanel(slot);
-    const float cur = Num(p->tCur(chn));
-    const float vol = Num(p->tVol(chn));
+    // The readouts as the panel shows them.
+    const ChanState& c = st_.ch(slot, chn);
+    const float cur = c.CurShown;
+    const float vol = c.VoltShown;
+    AutoPageIf* p = host_.autoPage(slot);
     p->setTAutoList(1, Format(cur, QStringLiteral("0.00")));
     p->setTAutoList(2, Format(vol, QStringLiteral("0.00")));
     p->setTAutoList(3, Format(vol * cur, QStringLiteral("0.0")));
@@ -158,14 +156,15 @@ void AutoTest::OnTimer(int slot)
     try {
         AutoSlot& a = a_.at(size_t(slot));
         SlotState& s = st_.slot.at(size_t(slot));
-        SeqPanelIf* p = host_.seqPanel(slot);
+        AutoPageIf* p = host_.autoPage(slot);
         if (!a.AutoOn) {
             p->setAutoTmrEnable(false);
             return;
         }
-        const int chn = p->ChnIndex();
-        if (a.AutoSecs == 0 && Num(p->tCur(chn)) != a.AutoCur)
-            host_.RemoteSet(slot, a.AutoCur);
+        const int chn = host_.fields(slot)->ChnIndex();
+        RunCommandsIf& run = host_.Commands();
+        if (a.AutoSecs == 0 && st_.ch(slot, chn).CurShown != a.AutoCur)
+            run.RemoteSet(slot, chn, a.AutoCur);
         ++a.AutoSecs;
 
         if (!s.chn.at(size_t(chn)).Running) {
@@ -195,13 +194,13 @@ void AutoTest::OnTimer(int slot)
         if (!over) {
             if (a.AutoSecs == 0) {
                 p->AutoListAdd();
-                host_.RemoteSet(slot, a.AutoCur);
+                run.RemoteSet(slot, chn, a.AutoCur);
             }
             return;
         }
         // The end: the value that passed the end current is never sent.
         p->setAutoTmrEnable(false);
-        host_.StopClick(slot, chn);
+        run.DevCtrl_StopClick(slot, chn);
         p->setAutoCmd(Lang(QStringLiteral("Start")));
         a.AutoOn = false;
         s.AutoRunning = false;
@@ -214,22 +213,21 @@ void AutoTest::OnTimer(int slot)
 void AutoTest::SaveClick(int slot)
 {
     try {
-        const bool csv = host_.SaveCsv();
+        const bool csv = settings().SaveCsv;
         const QString ext = csv ? QStringLiteral("csv") : QStringLiteral("dat");
         const QString filter = csv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
-        QString path = host_.FileDialog(true, Lang(QStringLiteral("Save Result")), filter);
+        QString path = FileDialog(true, Lang(QStringLiteral("Save Result")), filter, QString());
         if (path.isEmpty())
             return;
         if (path.right(3) != ext)
             path += QLatin1Char('.') + ext;
-        SeqPanelIf* p = host_.seqPanel(slot);
-        const int chn = p->ChnIndex();
-        const QStringList lines = AutoResultLines(*p, host_.GridText(slot, 0, 0), host_.GridText(slot, chn + 1, 0),
+        const int chn = host_.fields(slot)->ChnIndex();
+        const QStringList lines = AutoResultLines(host_.autoPage(slot)->AutoRows(), host_.DevName(slot, chn),
                                                   csv ? QStringLiteral(",") : QStringLiteral("\t"));
         QString error;
         if (!WriteTextLines(path, lines, &error)) {
             ErrLog(QStringLiteral("ErrAutoSave"), path + QStringLiteral(": ") + error);
-            host_.Critical(Lang(QStringLiteral("Cannot save file!")));
+            ShowPrompt(QStringLiteral("Cannot save file!"));
         }
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrAutoSave"), QString::fromUtf8(e.what()));
@@ -240,15 +238,7 @@ std::optional<QList<QStringList>> AutoTest::ListClick(int slot) const
 {
     if (st_.slot.at(size_t(slot)).AutoRunning)
         return std::nullopt;
-    SeqPanelIf* p = host_.seqPanel(slot);
-    QList<QStringList> rows;
-    const int n = p->AutoRunCnt();
-    for (int r = 0; r < n; ++r) {
-        if (p->tAutoRun(r, 1).isEmpty())
-            break;
-        rows << QStringList{p->tAutoRun(r, 0), p->tAutoRun(r, 1), p->tAutoRun(r, 2), p->tAutoRun(r, 3)};
-    }
-    return rows;
+    return host_.autoPage(slot)->AutoRows();
 }
 
 } // namespace ql

@@ -19,7 +19,6 @@
 //
 // Every signal carries the panel's slot first; signals are delivered
 // synchronously (direct connections).
-#include "link/hostif.h"
 #include "link/state.h"
 #include "panel/seqif.h"
 
@@ -47,7 +46,7 @@ class FlexGrid;
 class LCDisp;
 class RecvLed;
 
-class DevCtrl : public QWidget, public RecvPanelIf, public SeqPanelIf {
+class DevCtrl : public QWidget, public SeqPanelIf {
     Q_OBJECT
 public:
     // timerPeriod: the curve, time, auto-test and step-test timers (one
@@ -87,17 +86,23 @@ public:
     void StepSetAdd();
     void PortAdd(const QString& item);
     void PortClr();
-    void ModeAdd(const QString& item) override;
-    void ModeClr() override;
+    void ModeAdd(const QString& item);
+    void ModeClr();
     // Adds a tab at position index (1-based, at most one past the last) with
     // that key; the caption follows from index and key.
-    void TabAdd(int index, const QString& key) override;
-    void TabClear() override;
+    void TabAdd(int index, const QString& key);
+    void TabClear();
+
+    // The auto-test and cycle-test pages as the sequencers use them.
+    AutoParams AutoParameters() const override;
+    void ShowAutoChoices(const AutoChoices& choices) override;
+    QList<QStringList> AutoRows() const override;
+    void ShowSteps(const StepTable& steps) override;
 
     // ---- Properties -----------------------------------------------------
     int Test() const;  // 1 for "key1", 2 for "key2", 3 otherwise
-    bool Dev2S() const override { return dev2S_; }
-    void setDev2S(bool on) override;
+    bool Dev2S() const { return dev2S_; }
+    void setDev2S(bool on);
     bool Conn() const { return conn_; }
     // While connected the port field takes no input: it keeps showing the
     // port that is open.
@@ -226,7 +231,7 @@ public:
     uint32_t TimeColor() const;
     void setTimeColor(uint32_t colorref);
     bool LedRecv() const;
-    void setLedRecv(bool lit) override;
+    void setLedRecv(bool lit);
     // Loads a picture file into the logo; false when it cannot be read.
     bool setImageLogo(const QString& path);
 

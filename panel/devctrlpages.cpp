@@ -17,6 +17,59 @@ void DevCtrl::AutoTimeAdd(const QString& item) { AddKeepingChoice(ui_->cmbTimeAu
 void DevCtrl::AutoModeAdd(const QString& item) { AddKeepingChoice(ui_->cmbModeAuto, item); }
 void DevCtrl::AutoTimeClr() { ClearList(ui_->cmbTimeAuto); }
 
+AutoParams DevCtrl::AutoParameters() const
+{
+    AutoParams a;
+    a.c1 = tAutoC1();
+    a.c2 = tAutoC2();
+    a.step = tAutoStep();
+    a.time = tAutoTime();
+    a.vol = tAutoVol();
+    a.seconds = AutoOptSec();
+    return a;
+}
+
+void DevCtrl::ShowAutoChoices(const AutoChoices& c)
+{
+    AutoC1Clr();
+    AutoC2Clr();
+    AutoStepClr();
+    AutoTimeClr();
+    for (const QString& v : c.currents) {
+        AutoC1Add(v);
+        AutoC2Add(v);
+    }
+    for (const QString& v : c.steps)
+        AutoStepAdd(v);
+    setTAutoC1(c.c1);
+    setTAutoC2(c.c2);
+    setTAutoStep(c.step);
+    for (const QString& v : c.times)
+        AutoTimeAdd(v);
+    setTAutoTime(c.time);
+    AutoModeAdd(c.mode);
+    setTAutoMode(c.mode);
+    setTAutoVol(c.vol);
+}
+
+QList<QStringList> DevCtrl::AutoRows() const
+{
+    QList<QStringList> rows;
+    const FlexGrid* g = ui_->gridAutoRun;
+    for (int r = 0; r < g->Rows() && !g->TextMatrix(r, 1).isEmpty(); ++r)
+        rows << QStringList{g->TextMatrix(r, 0), g->TextMatrix(r, 1), g->TextMatrix(r, 2), g->TextMatrix(r, 3)};
+    return rows;
+}
+
+void DevCtrl::ShowSteps(const StepTable& steps)
+{
+    StepSetClr();
+    for (int r = 1; r <= 10; ++r)
+        for (int c = 1; c <= 4; ++c)
+            if (!steps.at(r, c).isEmpty())
+                setTStepSet(r, c, steps.at(r, c));
+}
+
 void DevCtrl::AutoListClr()
 {
     FlexGrid* g = ui_->gridAutoRun;

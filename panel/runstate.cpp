@@ -5,11 +5,19 @@
 
 namespace ql {
 
-namespace {
-// Menu entries switched with the run state, in the order they are written.
-const char* const kRunMenus[] = {"menuSwSet", "menuOpenCfg", "menuSaveCfg", "menuOpenData", "menuSaveData",
-                                 "menuClear", "menuCurve",   "menuRes",     "menuQc"};
-} // namespace
+std::optional<RunMenus> RunMenuStates(bool idle, bool stepBusy, bool conn)
+{
+    RunMenus on{};
+    if (!idle)
+        return on;
+    if (stepBusy)
+        return std::nullopt;
+    for (size_t i = 0; i < kRunMenus.size(); ++i) {
+        const bool cfg = kRunMenus[i] == MenuId::menuOpenCfg || kRunMenus[i] == MenuId::menuSaveCfg;
+        on[i] = cfg ? conn : true;
+    }
+    return on;
+}
 
 void SetRunState(bool idle, int slot, DevCtrl& panel, const LinkState& state, MenuEnableIf* menus)
 {
@@ -26,28 +34,21 @@ void SetRunState(bool idle, int slot, DevCtrl& panel, const LinkState& state, Me
             panel.setSetEnable(true);
         panel.setModeEnable(false);
         panel.setMonitorEnable(false);
-        if (menus)
-            for (const char* m : kRunMenus)
-                menus->setMenuEnabled(QString::fromLatin1(m), false);
-        return;
+    } else {
+        panel.setRunEnable(true);
+        panel.setStopEnable(false);
+        panel.setContEnable(true);
+        panel.setSetEnable(false);
+        if (!stepBusy) {  // else between the steps of a step test
+            panel.setModeEnable(true);
+            panel.setMonitorEnable(true);
+        }
     }
-
-    panel.setRunEnable(true);
-    panel.setStopEnable(false);
-    panel.setContEnable(true);
-    panel.setSetEnable(false);
-    if (stepBusy)
-        return;  // between the steps of a step test
-    panel.setModeEnable(true);
-    panel.setMonitorEnable(true);
     if (!menus)
         return;
-    const bool conn = panel.Conn();
-    for (const char* m : kRunMenus) {
-        const QString name = QString::fromLatin1(m);
-        const bool cfg = name == QLatin1String("menuOpenCfg") || name == QLatin1String("menuSaveCfg");
-        menus->setMenuEnabled(name, cfg ? conn : true);
-    }
+    if (const auto on = RunMenuStates(idle, stepBusy, idle && panel.Conn()))
+        for (size_t i = 0; i < kRunMenus.size(); ++i)
+            menus->setMenuEnabled(kRunMenus[i], (*on)[i]);
 }
 
 void SetAdjButtons(bool idle, AdjButtonsIf& adj)

@@ -1,24 +1,33 @@
 #pragma once
 // Controls that follow whether a panel runs: the panel's buttons and the
 // main window's menu entries (SetRunState), the calibration window's point
-// buttons (SetAdjButtons) and the transient message (ShowMsg). The main
-// window and the calibration window are reached through the narrow
-// interfaces below.
+// buttons (SetAdjButtons) and the transient message (ShowMsg). The menus
+// are reached through MenuEnableIf, the calibration and message windows
+// through the narrow interfaces below.
+#include "link/hostif.h"
+
 #include <QString>
+
+#include <array>
+#include <optional>
 
 namespace ql {
 
 struct LinkState;
 class DevCtrl;
 
-// The main window's menu entries by name ("menuOpenCfg", "menuSaveCfg",
-// "menuOpenData", "menuSaveData", "menuClear", "menuCurve", "menuRes",
-// "menuQc", "menuSwSet").
-class MenuEnableIf {
-public:
-    virtual ~MenuEnableIf() = default;
-    virtual void setMenuEnabled(const QString& name, bool enabled) = 0;
-};
+// The menu entries that follow a slot's run state, in the order they are
+// switched.
+inline constexpr std::array<MenuId, 9> kRunMenus{MenuId::menuSwSet,    MenuId::menuOpenCfg,  MenuId::menuSaveCfg,
+                                                 MenuId::menuOpenData, MenuId::menuSaveData, MenuId::menuClear,
+                                                 MenuId::menuCurve,    MenuId::menuRes,      MenuId::menuQc};
+using RunMenus = std::array<bool, kRunMenus.size()>;
+
+// Whether each entry of kRunMenus is enabled: none while a run goes on
+// (idle false); every one when idle, the parameter-file entries only with
+// a connected panel (conn). Empty between the steps of a step test
+// (stepBusy while idle): the entries stay as they are.
+std::optional<RunMenus> RunMenuStates(bool idle, bool stepBusy, bool conn);
 
 // The calibration window's point buttons by name ("cmdVL", "cmdVH",
 // "cmdCL", "cmdCH"); the host creates the window when it does not exist.

@@ -2,7 +2,6 @@
 
 #include "link/state.h"
 #include "panel/modefields.h"
-#include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/profile.h"
@@ -60,32 +59,6 @@ QStringList TextLines(const QByteArray& bytes)
 }
 
 // ---- Step program ---------------------------------------------------------------
-
-int StepTable::programRows() const
-{
-    int n = 0;
-    while (n < 10 && !at(n + 1, 1).isEmpty())
-        ++n;
-    return n;
-}
-
-StepTable ReadStepTable(const SeqPanelIf& panel)
-{
-    StepTable t;
-    for (int r = 1; r <= 10; ++r)
-        for (int c = 1; c <= 4; ++c)
-            t.at(r, c) = panel.tStepSet(r, c);
-    return t;
-}
-
-void ApplyStepTable(SeqPanelIf& panel, const StepTable& t)
-{
-    panel.StepSetClr();
-    for (int r = 1; r <= 10; ++r)
-        for (int c = 1; c <= 4; ++c)
-            if (!t.at(r, c).isEmpty())
-                panel.setTStepSet(r, c, t.at(r, c));
-}
 
 int StepKindOf(const QString& text, const QStringList& modes)
 {
@@ -252,16 +225,11 @@ QString CheckStepRow(const SlotState& s, int chn, int mode, int modeCnt, const Q
 
 // ---- Auto-test result file ----------------------------------------------------
 
-QStringList AutoResultLines(const SeqPanelIf& panel, const QString& deviceKey, const QString& deviceName,
-                            const QString& sep)
+QStringList AutoResultLines(const QList<QStringList>& rows, const QString& deviceName, const QString& sep)
 {
-    QStringList lines{deviceKey + QLatin1Char(':') + deviceName, QStringLiteral("Mode:Auto Test"), SeqFileBanner()};
-    const int rows = panel.AutoRunCnt();
-    for (int r = 0; r < rows; ++r) {
-        if (panel.tAutoRun(r, 1).isEmpty())
-            break;
-        lines << QStringList{panel.tAutoRun(r, 0), panel.tAutoRun(r, 1), panel.tAutoRun(r, 2)}.join(sep);
-    }
+    QStringList lines{QStringLiteral("Device:") + deviceName, QStringLiteral("Mode:Auto Test"), SeqFileBanner()};
+    for (const QStringList& r : rows)
+        lines << QStringList{r.value(0), r.value(1), r.value(2)}.join(sep);
     return lines;
 }
 

@@ -7,6 +7,9 @@
 // name and renamed into place, so a failed write leaves any older file as it
 // was. Readers accept CR LF, LF or CR line ends, and text that is not UTF-8
 // is read as GB18030 (files written on Chinese Windows).
+#include "link/state.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +18,6 @@
 
 namespace ql {
 
-class SeqPanelIf;
 struct SlotState;
 
 // Writes lines, each ended by CR LF; false with a reason when it fails.
@@ -31,20 +33,6 @@ QStringList TextLines(const QByteArray& bytes);
 
 inline constexpr char kStepWait[] = "Wait";
 inline constexpr char kStepCycle[] = "Cycle";
-
-// The panel's step table: rows 1..10, columns 1..4 (row 0 and column 0 unused).
-struct StepTable {
-    std::array<std::array<QString, 5>, 11> cell{};
-    QString& at(int row, int col) { return cell.at(size_t(row)).at(size_t(col)); }
-    const QString& at(int row, int col) const { return cell.at(size_t(row)).at(size_t(col)); }
-    // Rows of the program: 1 up to before the first row with an empty column 1.
-    int programRows() const;
-    bool operator==(const StepTable&) const = default;
-};
-
-StepTable ReadStepTable(const SeqPanelIf& panel);
-// Empties the panel's table and writes every non-empty cell.
-void ApplyStepTable(SeqPanelIf& panel, const StepTable& t);
 
 // The ".stp" lines of a table for a device of type devType with the mode
 // names modes; nothing when a program row's column 1 is neither a mode nor
@@ -81,12 +69,10 @@ int StepKindOf(const QString& text, const QStringList& modes);
 
 // ---- Auto-test result file -------------------------------------------------
 
-// Lines of the result file of a panel: device line from the run grid's
-// header cell and the channel's device name, the mode line, the trailer, then
-// the result list's rows (columns 0..2 joined by sep) up to the first row
-// whose column 1 is empty.
-QStringList AutoResultLines(const SeqPanelIf& panel, const QString& deviceKey, const QString& deviceName,
-                            const QString& sep);
+// Lines of the result file: the device line ("Device:" and the channel's
+// device name), the mode line, the trailer, then columns 0..2 of the result
+// rows (header first) joined by sep.
+QStringList AutoResultLines(const QList<QStringList>& rows, const QString& deviceName, const QString& sep);
 
 // Banner of the step file and trailer of the result file's header.
 QString SeqFileBanner();

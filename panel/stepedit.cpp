@@ -7,6 +7,7 @@
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 
 #include <QComboBox>
@@ -35,7 +36,7 @@ QLabel* Label(QWidget* parent, const QString& text, int x, int y, int w)
 } // namespace
 
 frmSet::frmSet(LinkState& state, int slot, SeqHostIf& host, QWidget* parent)
-    : QDialog(parent), s_(state.slot.at(size_t(slot))), slot_(slot), host_(host), panel_(*host.seqPanel(slot))
+    : QDialog(parent), s_(state.slot.at(size_t(slot))), slot_(slot), host_(host), fields_(*host.fields(slot))
 {
     setWindowTitle(Lang(QStringLiteral("Parameter Setting")));
     curFmt_ = FactorPattern(s_.CurFactor);
@@ -116,7 +117,7 @@ void frmSet::load()
                            Lang(QStringLiteral("Volt/Cells")), Lang(QStringLiteral("Cutoff"))};
     for (int c = 0; c <= 4; ++c)
         gridSet->setTextMatrix(0, c, head[c]);
-    const StepTable t = ReadStepTable(panel_);
+    const StepTable& t = s_.Steps;
     for (int r = 1; r <= 10; ++r) {
         gridSet->setTextMatrix(r, 0, QString::number(r));
         for (int c = 1; c <= 4; ++c)
@@ -129,9 +130,9 @@ void frmSet::load()
         cmbFlow->addItem(QStringLiteral("Step%1").arg(steps + 1));
     cmbFlow->setCurrentIndex(0);
 
-    modeCnt_ = panel_.ModeCnt();
+    modeCnt_ = fields_.ModeCnt();
     for (int k = 0; k < modeCnt_; ++k)
-        cmbMode->addItem(panel_.ModeTxt(k));
+        cmbMode->addItem(fields_.ModeTxt(k));
     cmbMode->addItem(Lang(QLatin1String(kStepWait)));
     cmbMode->addItem(Lang(QLatin1String(kStepCycle)));
     const int first = std::max(0, int(cmbMode->findText(t.at(1, 1))));
@@ -254,7 +255,7 @@ void frmSet::cmbMode_Click(int index)
 void frmSet::refuse(QLineEdit* field, const char* message, const QString& reset)
 {
     field->setText(reset);
-    host_.Critical(Lang(QLatin1String(message)));
+    ShowPrompt(QLatin1String(message));
 }
 
 void frmSet::txtSet_LostFocus()
@@ -319,10 +320,10 @@ bool frmSet::cmdSet_Click()
 {
     if (kind_ < 0 || flow_ < 0)
         return false;
-    const QString msg = CheckStepRow(s_, panel_.ChnIndex(), kind_, modeCnt_, txtSet->text(), txtLmt->text(),
-                                     txtLmt2->text());
+    const QString msg =
+        CheckStepRow(s_, fields_.ChnIndex(), kind_, modeCnt_, txtSet->text(), txtLmt->text(), txtLmt2->text());
     if (!msg.isEmpty()) {
-        host_.Critical(Lang(QString::fromLatin1(kMsgOutOfRange)));
+        ShowPrompt(QString::fromLatin1(kMsgOutOfRange));
         return false;
     }
     const int row = flow_ + 1;
@@ -353,16 +354,19 @@ void frmSet::cmdClear_Click()
 
 void frmSet::cmdOK_Click()
 {
-    panel_.StepSetClr();
+    // The rows up to the first empty one; none below a "Cycle".
+    StepTable steps;
     for (int r = 1; r <= 10; ++r) {
         const QString kind = gridSet->TextMatrix(r, 1);
         if (kind.isEmpty())
             break;
         for (int c = 1; c <= 4; ++c)
-            panel_.setTStepSet(r, c, gridSet->TextMatrix(r, c));
+            steps.at(r, c) = gridSet->TextMatrix(r, c);
         if (kind == Lang(QLatin1String(kStepCycle)))
             break;
     }
+    s_.Steps = steps;
+    host_.stepPage(slot_)->ShowSteps(steps);
     accept();
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 // frmSet, "Parameter Setting": the step-program editor of one slot. The
 // program is edited in the window's own grid, step by step (kind, set value,
-// limit, third value), and written into the panel's step program only by OK;
-// Cancel leaves the panel as it was.
+// limit, third value), and becomes the slot's step program (SlotState::Steps,
+// shown on the panel) only by OK; Cancel leaves it as it was.
 //
 // Use (the main window's DevCtrl_StepSetClick(i)):
-//   frmSet dlg(link(), i, seqHost, this);   // reads the panel's program
+//   frmSet dlg(link(), i, seqHost, this);   // reads the slot's program
 //   frmMain::ShowAndWait(&dlg);               // OK or Cancel hides it
 //
 // Kinds: the device's modes, then "Wait" and "Cycle". Each field asks for what
@@ -25,8 +25,8 @@ class QPushButton;
 namespace ql {
 
 class FlexGrid;
+class RunFieldsIf;
 class SeqHostIf;
-class SeqPanelIf;
 struct LinkState;
 struct SlotState;
 
@@ -68,10 +68,10 @@ private:
     bool isFixed(int k) const;      // a mode after the charge modes: no set value or limit
     void refuse(QLineEdit* field, const char* message, const QString& reset);
 
-    const SlotState& s_;
+    SlotState& s_;
     int slot_;
     SeqHostIf& host_;
-    SeqPanelIf& panel_;
+    RunFieldsIf& fields_;
     int modeCnt_ = 0;
     int flow_ = -1, kind_ = -1;
     QString curFmt_, volFmt_, pwrFmt_;

@@ -6,6 +6,7 @@
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 
 #include <exception>
@@ -54,12 +55,12 @@ QString StepTest::FormatAmount(float v)
     return Format(v, v >= 10 ? QStringLiteral("0.00") : QStringLiteral("0.000"));
 }
 
-QStringList StepTest::modes(SeqPanelIf& p) const
+QStringList StepTest::modes(const RunFieldsIf& f)
 {
     QStringList m;
-    const int n = p.ModeCnt();
+    const int n = f.ModeCnt();
     for (int k = 0; k < n; ++k)
-        m << p.ModeTxt(k);
+        m << f.ModeTxt(k);
     return m;
 }
 
@@ -81,20 +82,21 @@ void StepTest::stop(int slot, bool sendStop)
 {
     StepSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
-    SeqPanelIf* p = host_.seqPanel(slot);
-    const int chn = p->ChnIndex();
+    StepPageIf* p = host_.stepPage(slot);
+    RunFieldsIf* f = host_.fields(slot);
+    const int chn = f->ChnIndex();
     s.StepRunning = false;
     a.StepOn = false;
     for (int r = 1; r <= 5; ++r)
         p->setStepColor(r, kStepIdleColor);
-    if (sendStop && p->StopEnable())
-        host_.StopClick(slot, chn);
+    if (sendStop && f->StopEnable())
+        host_.Commands().DevCtrl_StopClick(slot, chn);
     s.chn.at(size_t(chn)).RunStartPt = 0;
     p->setStepTmrEnable(false);
     p->setStepCmd(Lang(QStringLiteral("Start")));
     p->setStepEnable(true);
-    if (host_.InfoLine(slot, 3 + chn).isEmpty()) {
-        p->setTmrCurveEnable(chn, false);
+    if (!host_.Monitoring(slot, chn)) {
+        f->setTmrCurveEnable(chn, false);
         host_.TmrStop(slot, chn);
     }
 }
@@ -103,14 +105,15 @@ void StepTest::start(int slot)
 {
     StepSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
-    SeqPanelIf* p = host_.seqPanel(slot);
-    if (p->tStepSet(1, 1).isEmpty())
+    if (s.Steps.at(1, 1).isEmpty())
         return;
-    const int chn = p->ChnIndex();
+    StepPageIf* p = host_.stepPage(slot);
+    RunFieldsIf* f = host_.fields(slot);
+    const int chn = f->ChnIndex();
     QString message, reason;
-    if (CheckProgram(s, chn, ReadStepTable(*p), modes(*p), &message, &reason) != 0) {
+    if (CheckProgram(s, chn, s.Steps, modes(*f), &message, &reason) != 0) {
         ErrLog(QStringLiteral("ErrStepStart"), reason);
-        host_.Critical(Lang(message));
+        ShowPrompt(message);
         return;
     }
     p->setStepTmrEnable(true);
@@ -127,25 +130,25 @@ void StepTest::start(int slot)
     p->StepListClr();
 }
 
-void StepTest::amounts(int slot, SeqPanelIf& p, int chn)
+void StepTest::amounts(int slot, StepPageIf& p, int chn)
 {
     const ChanState& c = st_.ch(slot, chn);
     p.setTStepList(2, FormatAmount(c.Cap));
     p.setTStepList(3, FormatAmount(c.Energy));
 }
 
-void StepTest::load(int slot, SeqPanelIf& p, int chn)
+void StepTest::load(int slot, StepPageIf& p, RunFieldsIf& f, int chn)
 {
     StepSlot& a = a_.at(size_t(slot));
     SlotState& s = st_.slot.at(size_t(slot));
     const int row = a.StepPos;
-    const QString kind = p.tStepSet(row, 1);
-    const int modeCnt = p.ModeCnt();
+    const QString kind = s.Steps.at(row, 1);
+    const int modeCnt = f.ModeCnt();
     if (IsWord(kind, kStepWait)) {
         a.StepMode = int16_t(modeCnt);
     } else {
         for (int k = 0; k < modeCnt; ++k)
-            if (p.ModeTxt(k) == kind) {
+            if (f.ModeTxt(k) == kind) {
                 a.StepMode = int16_t(k);
                 break;
             }
@@ -154,19 +157,19 @@ void StepTest::load(int slot, SeqPanelIf& p, int chn)
     if (a.StepMode != modeCnt && ThirdIsCutOff(s, a.StepMode)) {
         a.StepLimit = 0;
     } else {
-        const double secs = RoundEven(Val(p.tStepSet(row, 4)) * 60);
+        const double secs = RoundEven(Val(s.Steps.at(row, 4)) * 60);
         a.StepLimit = secs > 0 && secs < 2147483647.0 ? int32_t(secs) : 0;
     }
 
     p.setTStepList(0, QStringLiteral("%1-%2").arg(a.StepCycle).arg(row));
     p.setTStepList(1, kind);
     if (a.StepMode != modeCnt) {
-        p.setTMode(kind);
-        p.setTSval(chn, p.tStepSet(row, 2));
-        p.setTSlmt(chn, p.tStepSet(row, 3));
-        p.setTStim(chn, p.tStepSet(row, 4));
-        if (p.RunEnable())
-            host_.RunClick(slot, chn);
+        f.setTMode(kind);
+        f.setTSval(chn, s.Steps.at(row, 2));
+        f.setTSlmt(chn, s.Steps.at(row, 3));
+        f.setTStim(chn, s.Steps.at(row, 4));
+        if (f.RunEnable())
+            host_.Commands().DevCtrl_RunClick(slot, chn, RunCaller::Program);
         amounts(slot, p, chn);
     } else {
         p.setTStepList(2, QStringLiteral("0"));
@@ -183,20 +186,21 @@ void StepTest::load(int slot, SeqPanelIf& p, int chn)
         p.setStepColor(r, r == row ? colour : kStepIdleColor);
 }
 
-void StepTest::record(int slot, SeqPanelIf& p, int chn)
+void StepTest::record(int slot, StepPageIf& p, const RunFieldsIf& f, int chn)
 {
     StepSlot& a = a_.at(size_t(slot));
-    if (a.StepMode == p.ModeCnt()) {
+    const StepTable& steps = st_.slot.at(size_t(slot)).Steps;
+    if (a.StepMode == f.ModeCnt()) {
         p.setTStepList(2, QStringLiteral("0"));
         p.setTStepList(3, QStringLiteral("0"));
     } else {
         amounts(slot, p, chn);
     }
     const int next = a.StepPos + 1;
-    bool finished = next > 10 || p.tStepSet(next, 1).isEmpty();
+    bool finished = next > 10 || steps.at(next, 1).isEmpty();
     if (!finished) {
-        if (IsWord(p.tStepSet(next, 1), kStepCycle)) {
-            if (Val(p.tStepSet(next, 4)) > a.StepCycle) {
+        if (IsWord(steps.at(next, 1), kStepCycle)) {
+            if (Val(steps.at(next, 4)) > a.StepCycle) {
                 ++a.StepCycle;
                 a.StepPos = 1;
             } else {
@@ -221,28 +225,27 @@ void StepTest::OnTimer(int slot)
         return;
     bool running = false;
     try {
-        SeqPanelIf* p = host_.seqPanel(slot);
-        const int chn = p->ChnIndex();
+        StepPageIf* p = host_.stepPage(slot);
+        RunFieldsIf* f = host_.fields(slot);
+        const int chn = f->ChnIndex();
         running = st_.ch(slot, chn).Running;
         if (running) {
             ++a.StepSecs;
-            if (a.StepLimit > 0 && a.StepSecs >= a.StepLimit && p->StopEnable())
-                host_.StopClick(slot, chn);
+            if (a.StepLimit > 0 && a.StepSecs >= a.StepLimit && f->StopEnable())
+                host_.Commands().DevCtrl_StopClick(slot, chn);
             amounts(slot, *p, chn);
             a.StepState = 2;
             return;
         }
         switch (a.StepState) {
-        case 0:
-            load(slot, *p, chn);
-            break;
+        case 0: load(slot, *p, *f, chn); break;
         case 1:
-            if (a.StepMode == p->ModeCnt()) {
+            if (a.StepMode == f->ModeCnt()) {
                 ++a.StepSecs;
                 if (a.StepSecs >= a.StepLimit)
                     a.StepState = 2;
-            } else if (p->RunEnable()) {
-                host_.RunClick(slot, chn);
+            } else if (f->RunEnable()) {
+                host_.Commands().DevCtrl_RunClick(slot, chn, RunCaller::Program);
                 if (a.StepTries >= 3) {
                     a.StepState = 2;
                     a.StepTries = 0;
@@ -251,9 +254,7 @@ void StepTest::OnTimer(int slot)
                 }
             }
             break;
-        default:
-            record(slot, *p, chn);
-            break;
+        default: record(slot, *p, *f, chn); break;
         }
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrStepTmrOn(%1 %2 %3)")
@@ -264,51 +265,56 @@ void StepTest::OnTimer(int slot)
     }
 }
 
-void StepTest::ClearClick(int slot) { host_.seqPanel(slot)->StepSetClr(); }
+void StepTest::setSteps(int slot, const StepTable& steps)
+{
+    st_.slot.at(size_t(slot)).Steps = steps;
+    host_.stepPage(slot)->ShowSteps(steps);
+}
+
+void StepTest::ClearClick(int slot) { setSteps(slot, StepTable{}); }
 
 void StepTest::SaveClick(int slot)
 {
-    SeqPanelIf* p = host_.seqPanel(slot);
-    QString path = host_.FileDialog(true, Lang(QStringLiteral("Save Step")), kStepFilter);
+    QString path = FileDialog(true, Lang(QStringLiteral("Save Step")), kStepFilter, QString());
     if (path.isEmpty())
         return;
     if (path.right(3) != QLatin1String("stp"))
         path += QStringLiteral(".stp");
     QString error;
-    const auto lines = StepFileLines(ReadStepTable(*p), st_.slot.at(size_t(slot)).DevType, modes(*p), &error);
+    const SlotState& s = st_.slot.at(size_t(slot));
+    const auto lines = StepFileLines(s.Steps, s.DevType, modes(*host_.fields(slot)), &error);
     if (!lines || !WriteTextLines(path, *lines, &error)) {
         ErrLog(QStringLiteral("ErrSaveStep"), path + QStringLiteral(": ") + error);
-        host_.Critical(Lang(QStringLiteral("Cannot save file!")));
+        ShowPrompt(QStringLiteral("Cannot save file!"));
     }
 }
 
 void StepTest::OpenClick(int slot)
 {
-    SeqPanelIf* p = host_.seqPanel(slot);
     const SlotState& s = st_.slot.at(size_t(slot));
-    const QString path = host_.FileDialog(false, Lang(QStringLiteral("Open Step")), kStepFilter);
+    const QString path = FileDialog(false, Lang(QStringLiteral("Open Step")), kStepFilter, QString());
     if (path.isEmpty() || path.right(3) != QLatin1String("stp"))
         return;
     QStringList lines;
     QString error;
     if (!ReadTextLines(path, &lines, &error)) {
         ErrLog(QStringLiteral("ErrOpenStep"), path + QStringLiteral(": ") + error);
-        host_.Critical(Lang(QStringLiteral("Cannot open file!")));
+        ShowPrompt(QStringLiteral("Cannot open file!"));
         return;
     }
     // The cells load as the file holds them; the start checks what may be sent.
-    const StepFileRead read = ParseStepFile(lines, s.DevType, modes(*p));
+    const StepFileRead read = ParseStepFile(lines, s.DevType, modes(*host_.fields(slot)));
     if (read.result == StepFileRead::OtherType) {
-        p->StepSetClr();
+        setSteps(slot, StepTable{});
         return;
     }
-    ApplyStepTable(*p, read.table);
+    setSteps(slot, read.table);
     if (!read.damaged.isEmpty()) {
         ErrLog(QStringLiteral("ErrOpenStep"), QStringLiteral("%1: %2 damaged lines skipped, the first: %3")
                                                   .arg(path)
                                                   .arg(read.damaged.size())
                                                   .arg(read.damaged.mid(0, 3).join(QStringLiteral("; "))));
-        host_.Critical(Lang(QStringLiteral("Damaged lines of the file were skipped!")));
+        ShowPrompt(QStringLiteral("Damaged lines of the file were skipped!"));
     }
 }
 

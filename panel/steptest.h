@@ -1,6 +1,6 @@
 #pragma once
-// The step test of the panels' "Cycle Test" page: runs the panel's step
-// program (up to ten rows: a run in one of the device's modes, a "Wait" of
+// The step test of the panels' "Cycle Test" page: runs the slot's step
+// program (SlotState::Steps, shown in the page's grid; up to ten rows: a run in one of the device's modes, a "Wait" of
 // some minutes, or a "Cycle" back to row 1 a number of times), one row per
 // step, one result row (pass-row, kind, capacity, energy) per step run.
 // Each tick (one a second) loads a step (state 0), watches it start or
@@ -31,8 +31,9 @@
 
 namespace ql {
 
+class RunFieldsIf;
 class SeqHostIf;
-class SeqPanelIf;
+class StepPageIf;
 
 // Step-test state of one slot.
 struct StepSlot {
@@ -74,10 +75,11 @@ public:
 private:
     void start(int slot);
     void stop(int slot, bool sendStop = true);
-    void load(int slot, SeqPanelIf& p, int chn);
-    void record(int slot, SeqPanelIf& p, int chn);
-    void amounts(int slot, SeqPanelIf& p, int chn);
-    QStringList modes(SeqPanelIf& p) const;
+    void load(int slot, StepPageIf& p, RunFieldsIf& f, int chn);
+    void record(int slot, StepPageIf& p, const RunFieldsIf& f, int chn);
+    void amounts(int slot, StepPageIf& p, int chn);
+    void setSteps(int slot, const StepTable& steps);
+    static QStringList modes(const RunFieldsIf& f);
 
     LinkState& st_;
     SeqHostIf& host_;

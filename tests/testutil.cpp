@@ -1,8 +1,10 @@
 #include "testutil.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QPushButton>
 #include <QWidget>
 
 #include <cerrno>
@@ -50,6 +52,98 @@ QByteArray fileBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+ScriptedPrompter::ScriptedPrompter()
+{
+    before_ = ql::setPrompter(this);
+    ql::setPromptClock([this] { return now_; });
+}
+
+ScriptedPrompter::~ScriptedPrompter()
+{
+    ql::setPromptClock({});
+    ql::setPrompter(before_);
+}
+
+QStringList ScriptedPrompter::texts() const
+{
+    QStringList out;
+    for (const Asked& a : messages)
+        out << a.text;
+    return out;
+}
+
+QStringList ScriptedPrompter::titledTexts() const
+{
+    QStringList out;
+    for (const Asked& a : messages)
+        out << a.title + QLatin1Char('|') + a.text;
+    return out;
+}
+
+int ScriptedPrompter::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
+{
+    messages.push_back({text, title, buttons, icon});
+    if (onMessage)
+        onMessage();
+    if (answers.empty())
+        return IdOk;
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+QString ScriptedPrompter::FileDialog(bool save, const QString& title, const QString& filters, const QString& name)
+{
+    fileAsks.push_back({save, title, filters, name});
+    ++fileCalls;
+    fileTitles << title;
+    fileNames << name;
+    now_ += fileDelayMs;
+    if (files.empty())
+        return fileAnswer;
+    const QString a = files.front();
+    files.pop_front();
+    return a;
+}
+
+int ScriptedPrompter::PickColor()
+{
+    ++colourAsks;
+    if (colours.empty())
+        return colourAnswer;
+    const int c = colours.front();
+    colours.pop_front();
+    return c;
+}
+
+QString ScriptedPrompter::Input(const QString&, const QString&, const QString& def, bool* ok)
+{
+    inputDefaults << def;
+    inputDefault = def;
+    if (inputs.empty()) {
+        *ok = inputOk;
+        return inputAnswer;
+    }
+    const QString a = inputs.front();
+    inputs.pop_front();
+    *ok = !a.isEmpty();
+    return a;
+}
+
+void ScriptedPrompter::RunDialog(QDialog& dialog)
+{
+    QString cls = QString::fromLatin1(dialog.metaObject()->className());
+    cls.remove(QStringLiteral("ql::"));
+    dialogs << cls;
+    if (onDialog) {
+        onDialog(dialog);
+    } else if (auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("cmdOK"))) {
+        ok->click();
+    } else {
+        dialog.reject();
+    }
 }
 
 } // namespace qltest

@@ -1,10 +1,16 @@
 #pragma once
 // Helpers shared by the test programs.
+#include "platform/prompter.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+#include <deque>
 #include <functional>
+#include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace qltest {
@@ -23,5 +29,70 @@ int withFileSizeLimit(long limitBytes, const std::function<int()>& body);
 
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);
+
+// The user as a script: answers every question of the program from the
+// queues below and records what was asked. While it exists it is the
+// program's prompter, and its own clock times the re-show rule of the file
+// dialog: a dialog takes fileDelayMs on that clock and no real time.
+class ScriptedPrompter : public ql::Prompter {
+public:
+    ScriptedPrompter();
+    ~ScriptedPrompter() override;
+    ScriptedPrompter(const ScriptedPrompter&) = delete;
+    ScriptedPrompter& operator=(const ScriptedPrompter&) = delete;
+
+    struct Asked {
+        QString text, title;
+        Buttons buttons;
+        Icon icon;
+    };
+    std::vector<Asked> messages;
+    std::deque<int> answers;          // popped per message; IdOk when empty
+    std::function<void()> onMessage;  // runs while a message box is "open"
+    QStringList texts() const;        // the texts of messages
+    QStringList titledTexts() const;  // "title|text" of each message
+
+    // Open/save dialogs: files is answered front first, then fileAnswer.
+    struct FileAsk {
+        bool save;
+        QString title, filters, name;  // filters in Qt's form
+    };
+    std::vector<FileAsk> fileAsks;
+    std::deque<QString> files;
+    QString fileAnswer;
+    int fileCalls = 0;
+    QStringList fileTitles, fileNames;  // titles and proposed names seen
+    int fileDelayMs = 30;               // how long the "user" takes
+
+    // Colour dialog: colours front first, then colourAnswer (-1 cancels).
+    std::deque<int> colours;
+    int colourAnswer = -1;
+    int colourAsks = 0;
+
+    // Input box: inputs front first ("" cancels), then inputAnswer/inputOk.
+    std::deque<QString> inputs;
+    QString inputAnswer;
+    bool inputOk = true;
+    QStringList inputDefaults;
+    QString inputDefault;  // the last one
+
+    QStringList urls;
+
+    // The program's own dialogs: their class names, and what the user does
+    // in them (default: OK through their "cmdOK" button, else closed).
+    QStringList dialogs;
+    std::function<void(QDialog&)> onDialog;
+
+    int Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
+    QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name) override;
+    int PickColor() override;
+    QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
+    void OpenUrl(const QString& url) override { urls << url; }
+    void RunDialog(QDialog& dialog) override;
+
+private:
+    ql::Prompter* before_ = nullptr;
+    qint64 now_ = 0;
+};
 
 } // namespace qltest

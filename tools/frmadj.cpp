@@ -2,8 +2,10 @@
 
 #include "link/frames.h"
 #include "link/state.h"
-#include "panel/devctrl.h"
+#include "panel/seqif.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
+#include "platform/services.h"
 #include "tools/toolhost.h"
 
 #include <QCloseEvent>
@@ -69,10 +71,10 @@ frmAdj::frmAdj(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
 
     // Form_Load: set up for the selected slot and channel.
     slot_ = host_.CurDev();
-    DevCtrl* panel = host_.Panel(slot_);
-    chn_ = panel ? panel->ChnIndex() : 0;
+    const RunFieldsIf* fields = host_.Fields(slot_);
+    chn_ = fields ? fields->ChnIndex() : 0;
     QString caption = Lang(QStringLiteral("Calibration--Device") + QString::number(slot_ + 1));
-    if (panel && panel->Dev2S())
+    if (host_.Dev2S(slot_))
         caption += QStringLiteral("-Channel") + QString::number(chn_ + 1);
     setWindowTitle(caption);
     const SlotState& st = host_.Link().slot.at(size_t(slot_));
@@ -120,7 +122,7 @@ bool frmAdj::txt_LostFocus(int point)
     const auto v = ParseNumber(t->text());
     const char* refusal = !v ? "Invalid value!" : (*v < 0 || *v > limit) ? "Setting value out of range!" : nullptr;
     if (refusal) {
-        host_.Message(QString::fromLatin1(refusal), ToolHost::Icon::Critical);
+        ShowPrompt(QString::fromLatin1(refusal), Prompter::Critical);
         QTimer::singleShot(0, t, [t] { t->setFocus(); });
         return false;
     }
@@ -133,7 +135,7 @@ bool frmAdj::cmdPoint_Click(int point)
     const bool volt = point <= VoltHigh;
     const auto v = ParseNumber(field(point)->text());
     if (!v) {
-        host_.Message(QStringLiteral("Invalid value!"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Invalid value!"), Prompter::Critical);
         return false;
     }
     const SlotState& st = host_.Link().slot.at(size_t(slot_));
@@ -141,22 +143,22 @@ bool frmAdj::cmdPoint_Click(int point)
     const float limit = volt ? st.MaxVol : st.MaxCur;
     const QString out = QStringLiteral("Setting value out of range!");
     if (value < 0 || value > limit) {
-        host_.Message(out, ToolHost::Icon::Critical);
+        ShowPrompt(out, Prompter::Critical);
         return false;
     }
-    // The device's own reading must agree within 10 %.
-    DevCtrl* panel = host_.Panel(slot_);
-    const float reading = panel ? float(Val(volt ? panel->tVol(chn_) : panel->tCur(chn_))) : 0.0f;
+    // The device's own reading, as its readout shows it, must agree within 10 %.
+    const ChanState& c = host_.Link().ch(slot_, chn_);
+    const float reading = volt ? c.VoltShown : c.CurShown;
     const float lo = 0.9f * reading, hi = 1.1f * reading;
     if (value < lo || value > hi) {
-        host_.Message(out, ToolHost::Icon::Critical);
+        ShowPrompt(out, Prompter::Critical);
         return false;
     }
     const double raw = RoundEven(double(value) * (volt ? 1000.0 : double(CurScale)));
     // A value the frame cannot carry never leaves the program.
     const auto frame = CalibFrame(chn_, point, int64_t(raw));
     if (!frame) {
-        host_.Message(out, ToolHost::Icon::Critical);
+        ShowPrompt(out, Prompter::Critical);
         return false;
     }
     WriteFrame(host_.Link(), slot_, *frame);
@@ -182,8 +184,7 @@ void frmAdj::endCalibration()
         return;
     ended_ = true;
     host_.Link().AdjOpen = false;
-    if (DevCtrl* panel = host_.Panel(slot_))
-        panel->setChnEnable(true);
+    host_.setChnEnable(slot_, true);
 }
 
 void frmAdj::showEvent(QShowEvent* e)

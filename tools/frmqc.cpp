@@ -1,9 +1,12 @@
 #include "tools/frmqc.h"
 
 #include "controls/curvegraph.h"
-#include "panel/devctrl.h"
+#include "link/state.h"
 #include "panel/flexgrid.h"
+#include "panel/seqif.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
+#include "platform/services.h"
 #include "tools/toolhost.h"
 
 #include <QAction>
@@ -156,9 +159,10 @@ void frmQC::cmdTest_Click()
 
 void frmQC::plot()
 {
-    const DevCtrl* panel = host_.Panel(slot_);
-    const float v = panel ? float(Val(panel->tVol(0))) : 0.0f;
-    const float i = panel ? float(Val(panel->tCur(0))) : 0.0f;
+    // Channel 0's readouts as shown.
+    const ChanState& c = host_.Link().ch(slot_, kChannel);
+    const float v = c.VoltShown;
+    const float i = c.CurShown;
     Chart->AddXY(0, float(TickCnt), v);
     Chart->AddXY(1, float(TickCnt), i);
 }
@@ -166,7 +170,8 @@ void frmQC::plot()
 void frmQC::Timer1_Timer()
 {
     const int slot = slot_;
-    DevCtrl* panel = host_.Panel(slot);
+    RunFieldsIf* fields = host_.Fields(slot);
+    RunCommandsIf& run = host_.Commands();
     plot();
     ++TickCnt;
     int level = -1;
@@ -179,26 +184,26 @@ void frmQC::Timer1_Timer()
         // end of its list it ends like a used-up list.
         const size_t s = size_t(StepIdx);
         const float load = s < list.size() ? list[s] : 0.0f;
-        if (s + 1 < 7 && panel)
-            gridList->setTextMatrix(level + 1, int(s) + 1, panel->tVol(0));
+        if (s + 1 < 7 && fields)
+            gridList->setTextMatrix(level + 1, int(s) + 1, host_.VoltText(slot, kChannel));
         if (load > 0) {
-            if (panel)
-                panel->setTSval(kChannel, Format(load, QStringLiteral("00.00")));
+            if (fields)
+                fields->setTSval(kChannel, Format(load, QStringLiteral("00.00")));
             if (s == 0) {
-                if (panel) {
-                    panel->setTSlmt(kChannel, QString::fromLatin1(kLimit[level]));
-                    panel->setTStim(kChannel, QStringLiteral("0"));
+                if (fields) {
+                    fields->setTSlmt(kChannel, QString::fromLatin1(kLimit[level]));
+                    fields->setTStim(kChannel, QStringLiteral("0"));
                 }
-                host_.DevCtrl_RunClick(slot, kChannel);
+                run.DevCtrl_RunClick(slot, kChannel, RunCaller::User);
             } else {
-                host_.RemoteSetOn(slot, kChannel, load);
+                run.RemoteSet(slot, kChannel, load);
             }
             StepIdx = int(s) + 1;
         } else {
             Timer1->stop();
             cmdTest->setEnabled(true);
             menuClear->setEnabled(true);
-            host_.DevCtrl_StopClick(slot, kChannel);
+            run.DevCtrl_StopClick(slot, kChannel);
         }
     }
     plot();
@@ -216,7 +221,7 @@ void frmQC::menuClear_Click()
 void frmQC::menuTitle_Click()
 {
     bool ok = false;
-    const QString t = host_.Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
+    const QString t = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
                                   Chart->TitleText(), &ok);
     if (ok && !t.isEmpty()) {
         Chart->setTitleText(t);

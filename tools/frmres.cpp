@@ -2,8 +2,10 @@
 
 #include "link/frames.h"
 #include "link/state.h"
-#include "panel/devctrl.h"
+#include "panel/seqif.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
+#include "platform/services.h"
 #include "tools/toolhost.h"
 
 #include <QCloseEvent>
@@ -55,8 +57,7 @@ frmRes::frmRes(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
 
     slot_ = host_.CurDev();
     QString caption = Lang(QStringLiteral("Resistance Test-Device") + QString::number(slot_ + 1));
-    DevCtrl* panel = host_.Panel(slot_);
-    if (panel && panel->Dev2S())
+    if (host_.Dev2S(slot_))
         caption += QStringLiteral("-Channel") + QString::number(chn() + 1);
     setWindowTitle(caption);
     txtCap->setText(QStringLiteral("1000"));
@@ -67,20 +68,20 @@ frmRes::frmRes(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
 
 int frmRes::chn() const
 {
-    DevCtrl* panel = host_.Panel(slot_);
-    return panel ? panel->ChnIndex() : 0;
+    const RunFieldsIf* fields = host_.Fields(slot_);
+    return fields ? fields->ChnIndex() : 0;
 }
 
 bool frmRes::txtCap_LostFocus()
 {
     const auto v = ParseNumber(txtCap->text());
     if (!v) {
-        host_.Message(QStringLiteral("Invalid value!"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Invalid value!"), Prompter::Critical);
         QTimer::singleShot(0, txtCap, [t = txtCap] { t->setFocus(); });
         return false;
     }
     if (*v < kMinTestMa || *v > kMaxTestMa) {
-        host_.Message(QStringLiteral("Setting value out of range!"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Setting value out of range!"), Prompter::Critical);
         return false;
     }
     txtCap->setText(Format(RoundEven(*v), QStringLiteral("0")));
@@ -93,7 +94,7 @@ int frmRes::SendResTest(double milliamps)
     QString error;
     const auto frame = ResTestFrame(chn(), milliamps, st.CurFactor, st.MaxCur, &error);
     if (!frame) {
-        host_.ErrLog(QStringLiteral("ErrRes"), error);
+        ErrLog(QStringLiteral("ErrRes"), error);
         return 0;
     }
     WriteFrame(host_.Link(), slot_, *frame);
@@ -107,11 +108,11 @@ bool frmRes::cmdTest_Click()
     const int c = chn();
     const ChanState& ch = host_.Link().ch(slot_, c);
     if (ch.Running) {
-        host_.Message(QStringLiteral("Please stop other test first"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Please stop other test first"), Prompter::Critical);
         return false;
     }
     if (ch.Volt > 4.5f) {
-        host_.Message(QStringLiteral("Resistance test only support single battery"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Resistance test only support single battery"), Prompter::Critical);
         return false;
     }
     // The current goes out only when it passes the box's check, also when

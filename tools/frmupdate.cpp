@@ -1,7 +1,7 @@
 #include "tools/frmupdate.h"
 
 #include "controls/progressbar.h"
-#include "panel/devctrl.h"
+#include "platform/prompter.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "tools/toolhost.h"
@@ -47,7 +47,7 @@ frmUpdate::frmUpdate(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Wind
         QFile f(QDir(ProgramDir()).filePath(QStringLiteral("Firmware/%1.bin").arg(id)));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
-    Boot = BootLoader([this](const QString& label, const QString& text) { host_.ErrLog(label, text); });
+    Boot = BootLoader([this](const QString& label, const QString& text) { ErrLog(label, text); });
 
     // Form_Load.
     setWindowTitle(Lang(QStringLiteral("Firmware Update--Device") + QString::number(host_.CurDev() + 1)));
@@ -107,15 +107,14 @@ int frmUpdate::ImageIdFor(const QString& model, int bootType)
 
 bool frmUpdate::openPort()
 {
-    const DevCtrl* panel = host_.Panel(host_.CurDev());
-    const QString port = panel ? panel->tPort() : QString();
+    const QString port = host_.PortText(host_.CurDev());
     bool numeric = false;
     const int n = port.mid(3).toInt(&numeric);
     std::shared_ptr<SerialPort> p;
     if (port.startsWith(QLatin1String("COM")) && numeric && n > 0)
         p = SerialPort::open(QStringLiteral("COM%1").arg(n), LineSettings{9600, 8, 0, 2});
     if (!p) {
-        host_.Message(QStringLiteral("Wrong Port!"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Wrong Port!"), Prompter::Critical);
         return false;
     }
     Boot.setPort(std::move(p));
@@ -160,19 +159,19 @@ void frmUpdate::cmdOpen_Click()
             Synced = Boot.BootSync();
         }
         if (!Synced) {
-            host_.Message(QStringLiteral("Failed! Please check TTL cable"), ToolHost::Icon::Critical);
+            ShowPrompt(QStringLiteral("Failed! Please check TTL cable"), Prompter::Critical);
             return done(true);
         }
     }
     if (!Boot.BootGet()) {
-        host_.Message(QStringLiteral("Failed! Please check TTL cable"), ToolHost::Icon::Critical);
+        ShowPrompt(QStringLiteral("Failed! Please check TTL cable"), Prompter::Critical);
         return done(true);
     }
     const QString offer = OfferFor(Boot.BootType, Boot.FwId);
     if (offer.isEmpty()) {
-        host_.Message(Lang(QStringLiteral("Firmware is the latest")) + QLatin1Char(':') +
+        ShowPrompt(Lang(QStringLiteral("Firmware is the latest")) + QLatin1Char(':') +
                           QString::number(Boot.BootType),
-                      ToolHost::Icon::Information);
+                      Prompter::Information);
         return done(false);
     }
     // Each model is listed once, however often it is identified.
@@ -182,7 +181,7 @@ void frmUpdate::cmdOpen_Click()
         at = cmbDev->count() - 1;
     }
     cmbDev->setCurrentIndex(at);
-    host_.Message(QStringLiteral("Success! Please select device type"), ToolHost::Icon::Information);
+    ShowPrompt(QStringLiteral("Success! Please select device type"), Prompter::Information);
     busy_ = false;
     cmdOpen->setEnabled(true);
     cmdUpdate->setEnabled(true);
@@ -197,7 +196,7 @@ void frmUpdate::failUpdate()
     cmdUpdate->setEnabled(true);
     busy_ = false;
     hide();
-    host_.Message(QStringLiteral("Update failed"), ToolHost::Icon::Critical);
+    ShowPrompt(QStringLiteral("Update failed"), Prompter::Critical);
     close();
 }
 
@@ -210,12 +209,12 @@ void frmUpdate::cmdUpdate_Click()
     // The exchange logs its own failures; these are the window's. Both come
     // before anything is sent.
     if (image.isEmpty()) {
-        host_.ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("no firmware image"));
+        ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("no firmware image"));
         return failUpdate();
     }
     const int type = TypeFor(model) ? TypeFor(model) : Boot.BootType;
     if (image.size() > MaxImage(BootLoader::ImageBaseFor(type))) {
-        host_.ErrLog(QStringLiteral("ErrUpdate"),
+        ErrLog(QStringLiteral("ErrUpdate"),
                      QStringLiteral("image of %1 bytes does not fit the device").arg(image.size()));
         return failUpdate();
     }
@@ -229,7 +228,7 @@ void frmUpdate::cmdUpdate_Click()
     // swapped since Identify, or a model identified on another device, is
     // not erased.
     if (OfferFor(Boot.BootType, Boot.FwId) != model) {
-        host_.ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("device type %1 with id %2 is no %3")
+        ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("device type %1 with id %2 is no %3")
                                                       .arg(Boot.BootType)
                                                       .arg(Boot.FwId)
                                                       .arg(model));
@@ -250,7 +249,7 @@ void frmUpdate::cmdUpdate_Click()
     closePort();
     busy_ = false;
     hide();
-    host_.Message(QStringLiteral("Update OK"), ToolHost::Icon::Information);
+    ShowPrompt(QStringLiteral("Update OK"), Prompter::Information);
     close();
 }
 

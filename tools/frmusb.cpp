@@ -3,7 +3,7 @@
 #include "controls/curvegraph.h"
 #include "controls/lcdisp.h"
 #include "link/state.h"
-#include "panel/devctrl.h"
+#include "panel/seqif.h"
 #include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
@@ -97,21 +97,21 @@ frmUSB::frmUSB(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
             if (!on)
                 return;
             QcLevel = i;
-            host_.RemoteQC(host_.CurDev(), QcLevel);
+            host_.Commands().RemoteQC(host_.CurDev(), QcLevel);
         });
     }
     connect(optQc2, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            host_.RemoteQC(host_.CurDev(), QcLevel);
+            host_.Commands().RemoteQC(host_.CurDev(), QcLevel);
     });
     connect(optQc3, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            host_.RemoteQC(host_.CurDev(), kEnterQc3);
+            host_.Commands().RemoteQC(host_.CurDev(), kEnterQc3);
     });
     connect(cmdQCInc, &QPushButton::clicked, this, &frmUSB::cmdQCInc_Click);
     connect(cmdQCDec, &QPushButton::clicked, this, &frmUSB::cmdQCDec_Click);
-    connect(cmdPEInc, &QPushButton::clicked, this, [this] { host_.RemotePE(host_.CurDev(), 1); });
-    connect(cmdPEDec, &QPushButton::clicked, this, [this] { host_.RemotePE(host_.CurDev(), 0); });
+    connect(cmdPEInc, &QPushButton::clicked, this, [this] { host_.Commands().RemotePE(host_.CurDev(), 1); });
+    connect(cmdPEDec, &QPushButton::clicked, this, [this] { host_.Commands().RemotePE(host_.CurDev(), 0); });
 
     // Form_Load.
     adjustSize();
@@ -120,8 +120,7 @@ frmUSB::frmUSB(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
     const int slot = host_.CurDev();
     if (CurveGraph* chart = host_.Chart(slot))
         chart->setYStep(true);
-    const DevCtrl* panel = host_.Panel(slot);
-    const int level = panel ? QcLevelForVolts(Val(panel->tVol(0))) : 0;
+    const int level = QcLevelForVolts(host_.Link().ch(slot, 0).VoltShown);
     optLevel[size_t(level)]->setChecked(true);
     host_.Link().UsbOpen = true;
     Timer1->start();
@@ -134,9 +133,9 @@ void frmUSB::step(bool up)
     const int slot = host_.CurDev();
     if (optQc3->isChecked()) {
         if (!optAuto->isChecked()) {
-            host_.RemoteQC(slot, up ? kQc3Up : kQc3Down);
+            host_.Commands().RemoteQC(slot, up ? kQc3Up : kQc3Down);
         } else if (!Timer2->isActive()) {
-            host_.RemoteQC(slot, up ? kQc3Up : kQc3Down);
+            host_.Commands().RemoteQC(slot, up ? kQc3Up : kQc3Down);
             Timer2->start();
             optAuto->setEnabled(false);
             optManual->setEnabled(false);
@@ -150,7 +149,7 @@ void frmUSB::step(bool up)
     }
     if (up ? QcLevel < 3 : QcLevel > 0) {
         QcLevel += up ? 1 : -1;
-        host_.RemoteQC(slot, QcLevel);
+        host_.Commands().RemoteQC(slot, QcLevel);
         optLevel[size_t(QcLevel)]->setChecked(true);
     }
 }
@@ -160,13 +159,12 @@ void frmUSB::cmdQCDec_Click() { step(false); }
 
 void frmUSB::Timer1_Timer()
 {
-    if (const DevCtrl* panel = host_.Panel(host_.CurDev())) {
-        const int c = panel->ChnIndex();
-        lcdVol->setValue(panel->tVol(c));
-    }
+    const int slot = host_.CurDev();
+    if (const RunFieldsIf* fields = host_.Fields(slot))
+        lcdVol->setValue(host_.VoltText(slot, fields->ChnIndex()));
 }
 
-void frmUSB::Timer2_Timer() { host_.RemoteQC(host_.CurDev(), RampUp ? kQc3Up : kQc3Down); }
+void frmUSB::Timer2_Timer() { host_.Commands().RemoteQC(host_.CurDev(), RampUp ? kQc3Up : kQc3Down); }
 
 void frmUSB::unload()
 {

@@ -1,50 +1,41 @@
 #pragma once
 // What the tool windows use of the main window: the selected slot, the
-// link's tables, a slot's panel and chart, the run handlers and the remote
-// commands, and the user prompts. The main window implements it; tests fake
-// it. Every call names the slot the tool acts on (normally CurDev()).
-#include "platform/services.h"
-
+// link's records (limits, factors, readouts as shown, run state, the open
+// port), a slot's chart, the run page's fields and channel choice, and the
+// run commands. The main window implements it; tests fake it. Every call
+// names the slot the tool acts on (normally CurDev()).
 #include <QString>
 
 namespace ql {
 
 struct LinkState;
-class DevCtrl;
 class CurveGraph;
+class RunCommandsIf;
+class RunFieldsIf;
 
 class ToolHost {
 public:
-    enum class Icon { Information, Critical };
-
     virtual ~ToolHost() = default;
 
     // The slot of the selected tab.
     virtual int CurDev() const = 0;
-    // Limits, factors, measurements, run state and port of every slot, and
-    // the shared ResVolt, AdjOpen and UsbOpen.
+    // The records of every slot and channel, and the shared ResVolt,
+    // AdjOpen and UsbOpen.
     virtual LinkState& Link() = 0;
-    // DevCtrl(slot) and CurveGraph(slot); null when the slot has none.
-    virtual DevCtrl* Panel(int slot) = 0;
+    // CurveGraph(slot); null when the slot has none.
     virtual CurveGraph* Chart(int slot) = 0;
+    // The slot's run page: channel choice, mode and value fields; null when
+    // the slot has no panel.
+    virtual RunFieldsIf* Fields(int slot) = 0;
+    virtual RunCommandsIf& Commands() = 0;
 
-    // The panel's start and stop handlers.
-    virtual void DevCtrl_RunClick(int slot, int chn) = 0;
-    virtual void DevCtrl_StopClick(int slot, int chn) = 0;
-    // The remote commands of the device link (link/frames.h), on the
-    // channel chosen on the slot's panel.
-    virtual void RemoteSet(int slot, float value) = 0;
-    // The set value on the given channel of the slot, whichever the panel shows.
-    virtual void RemoteSetOn(int slot, int chn, float value) = 0;
-    virtual void RemoteQC(int slot, int code) = 0;
-    virtual void RemotePE(int slot, int direction) = 0;
-
-    // A message box titled "Prompt" with OK; text and title pass through Lang.
-    virtual void Message(const QString& text, Icon icon) = 0;
-    // An input box; ok tells OK from Cancel.
-    virtual QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) = 0;
-
-    virtual void ErrLog(const QString& label, const QString& text) { ql::ErrLog(label, text); }
+    // The panel's two-channel layout; the channel option's enabling.
+    virtual bool Dev2S(int slot) const = 0;
+    virtual void setChnEnable(int slot, bool on) = 0;
+    // The port field's text ("COM3"), whether or not the port is open.
+    virtual QString PortText(int slot) const = 0;
+    // The channel's voltage readout as shown ("05.02").
+    virtual QString VoltText(int slot, int chn) const = 0;
 };
 
-} // namespace ql
+}  // namespace ql

@@ -3,6 +3,7 @@
 #include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 #include "views/viewhost.h"
@@ -22,8 +23,7 @@ void GridRunMouseDown(FlexGrid& grid, CurveGraph& chart, DevCtrl& panel, int row
         return;
     try {
         grid.setCurrentCell(row, col);
-        const auto& pick = viewPrompts().PickColor;
-        const int picked = pick ? pick() : -1;
+        const int picked = PickColor();
         if (picked != -1)
             grid.setCellBackColor(row, col, picked);
         const int r = grid.Row();

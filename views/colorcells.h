@@ -10,7 +10,7 @@ class FlexGrid;
 
 // gridRun_MouseDown: a press on cell (row, col) of the slot's grid. Columns
 // other than 7 and 8 and the header row do nothing. Colours come from
-// viewPrompts().PickColor; a cancel keeps the cell's colour (and writes it
+// PickColor (platform/prompter.h); a cancel keeps the cell's colour (and writes it
 // again). A failure is logged as "ErrCol".
 void GridRunMouseDown(FlexGrid& grid, CurveGraph& chart, DevCtrl& panel, int row, int col);
 

@@ -3,6 +3,7 @@
 #include "controls/curvegraph.h"
 #include "panel/flexgrid.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -145,7 +146,7 @@ void frmData::Form_Load()
     XCap_ = false;
 
     frmType type(this);
-    env_.ask.RunDialog(type);
+    prompter().RunDialog(type);
     XCap_ = type.XCap();
 
     setWindowTitle(Lang(XCap_ ? QStringLiteral("V--A--mAh") : QStringLiteral("V--A--Second")));
@@ -215,10 +216,10 @@ void frmData::growGrid()
 
 void frmData::menuOpenData_Click()
 {
-    const QString path = env_.ask.FileDialog(false, QStringLiteral("Open Data"),
-                                             QStringLiteral("csv file(*.csv)|*.csv|data file(*.dat)|*.dat|"
-                                                            "text file(*.txt)|*.txt"),
-                                             QString());
+    const QString path = ql::FileDialog(false, QStringLiteral("Open Data"),
+                                        QStringLiteral("csv file(*.csv)|*.csv|data file(*.dat)|*.dat|"
+                                                       "text file(*.txt)|*.txt"),
+                                        QString());
     if (path.isEmpty())
         return;
     OpenDataFile(path);
@@ -228,8 +229,8 @@ bool frmData::OpenDataFile(const QString& path)
 {
     const QString prompt = Lang(QStringLiteral("Prompt"));
     if (FileCnt_ >= kMaxFiles) {
-        env_.ask.Message(Lang(QStringLiteral("Beyond the maximum display number!")), prompt, ViewerPrompts::OkOnly,
-                         ViewerPrompts::Information);
+        prompter().Message(Lang(QStringLiteral("Beyond the maximum display number!")), prompt, Prompter::OkOnly,
+                           Prompter::Information);
         return false;
     }
 
@@ -240,8 +241,8 @@ bool frmData::OpenDataFile(const QString& path)
     const DataFileRead file = ReadDataFile(path, DataFileSeparator(path));
     if (!file.opened) {
         ViewerErrLog(QStringLiteral("ErrOpenData"), path + QStringLiteral(": ") + file.error);
-        env_.ask.Message(Lang(QStringLiteral("Can not open the file!")), prompt, ViewerPrompts::OkOnly,
-                         ViewerPrompts::Critical);
+        prompter().Message(Lang(QStringLiteral("Can not open the file!")), prompt, Prompter::OkOnly,
+                           Prompter::Critical);
         return false;
     }
     if (file.badRows > 0)
@@ -253,8 +254,8 @@ bool frmData::OpenDataFile(const QString& path)
     if (!file.error.isEmpty())
         ViewerErrLog(QStringLiteral("ErrData"), path + QStringLiteral(": ") + file.error);
     if (file.rows.empty() && std::none_of(file.has.begin(), file.has.end(), [](bool h) { return h; })) {
-        env_.ask.Message(Lang(QStringLiteral("No data in the file!")), prompt, ViewerPrompts::OkOnly,
-                         ViewerPrompts::Information);
+        prompter().Message(Lang(QStringLiteral("No data in the file!")), prompt, Prompter::OkOnly,
+                           Prompter::Information);
         return false;
     }
 
@@ -275,8 +276,8 @@ bool frmData::OpenDataFile(const QString& path)
     g.setCurveAxesY(vc, 0);
     g.setCurveAxesY(cc, 1);
 
-    frmColor colors(g, env_.ask, this);
-    env_.ask.RunDialog(colors);
+    frmColor colors(g, this);
+    prompter().RunDialog(colors);
 
     std::array<QString, kViewerCols> cells;
     for (int c = 0; c < kViewerCols; ++c) {
@@ -368,8 +369,8 @@ void frmData::menuLa_Click()
 void frmData::menuTitle_Click()
 {
     bool ok = false;
-    const QString t = env_.ask.Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
-                                     CurveGraph_->TitleText(), &ok);
+    const QString t = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
+                                       CurveGraph_->TitleText(), &ok);
     if (ok && !t.isEmpty())
         CurveGraph_->setTitleText(t);
 }
@@ -383,7 +384,7 @@ void frmData::CurveGraph_LblClick(int index)
         return;  // no such legend
     }
     bool ok = false;
-    const QString t = env_.ask.Input(QStringLiteral("Please input new label"), QStringLiteral("Prompt"), def, &ok);
+    const QString t = prompter().Input(QStringLiteral("Please input new label"), QStringLiteral("Prompt"), def, &ok);
     if (ok && !t.isEmpty())
         CurveGraph_->setLegendText(index, t);
 }
@@ -394,8 +395,8 @@ void frmData::gridRun_Click(int row, int col)
         return;
     try {
         bool ok = false;
-        const QString t = env_.ask.Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
-                                         gridRun->TextMatrix(row, col), &ok);
+        const QString t = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
+                                           gridRun->TextMatrix(row, col), &ok);
         if (ok && !t.isEmpty())
             gridRun->setTextMatrix(row, col, t);
     } catch (const std::exception& e) {
@@ -406,7 +407,7 @@ void frmData::gridRun_Click(int row, int col)
 void frmData::menuXY_Click()
 {
     if (!curve2_) {
-        curve2_ = new frmCurve2(*CurveGraph_, env_.ask, this);
+        curve2_ = new frmCurve2(*CurveGraph_, this);
         curve2_->setAttribute(Qt::WA_DeleteOnClose);
     }
     curve2_->show();
@@ -416,8 +417,8 @@ void frmData::menuXY_Click()
 
 void frmData::menuClear_Click()
 {
-    if (env_.ask.Message(Lang(QStringLiteral("Clear Curve?")), Lang(QStringLiteral("Prompt")),
-                         ViewerPrompts::OkCancel, ViewerPrompts::Information) != ViewerPrompts::IdOk)
+    if (prompter().Message(Lang(QStringLiteral("Clear Curve?")), Lang(QStringLiteral("Prompt")), Prompter::OkCancel,
+                           Prompter::Information) != Prompter::IdOk)
         return;
     CurveGraph_->ClearAll();
     for (int r = 1; r <= FileCnt_ && r < gridRun->Rows(); ++r)
@@ -461,8 +462,8 @@ void frmData::savePicture(int mode)
             row = 1;
         name += QLatin1Char('-') + gridRun->TextMatrix(row, colDevice);
     }
-    QString path = env_.ask.FileDialog(true, Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
-                                       QStringLiteral("bmp file(*.bmp)|*.bmp"), name);
+    QString path = ql::FileDialog(true, Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
+                                  QStringLiteral("bmp file(*.bmp)|*.bmp"), name);
     if (path.isEmpty())
         return;
     if (path.right(3) != QLatin1String("bmp"))
@@ -477,9 +478,8 @@ void frmData::savePicture(int mode)
         !SaveWholeFile(path, bytes, &error)) {
         ViewerErrLog(mode == 0 ? QStringLiteral("ErrSavePic") : QStringLiteral("ErrCapture"),
                      path + QStringLiteral(": ") + error);
-        if (env_.ask.message)
-            env_.ask.message(Lang(QStringLiteral("Cannot save file!")), Lang(QStringLiteral("Prompt")),
-                             ViewerPrompts::OkOnly, ViewerPrompts::Critical);
+        prompter().Message(Lang(QStringLiteral("Cannot save file!")), Lang(QStringLiteral("Prompt")), Prompter::OkOnly,
+                           Prompter::Critical);
     }
 }
 

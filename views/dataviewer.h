@@ -7,7 +7,7 @@
 //     QWidget* w = ql::ShowDataViewer(parent, env);   // then show()/raise()
 // returns the one open viewer, or creates it (asking for the X-axis type on
 // the way). Closing the window deletes it; the next call loads it afresh.
-// Every question to the user goes through env.ask (views/viewerdialogs.h).
+// Every question to the user goes through the program's prompter.
 #include "views/datareader.h"
 #include "views/viewerdialogs.h"
 
@@ -24,7 +24,6 @@ class CurveGraph;
 class FlexGrid;
 
 struct ViewerEnv {
-    ViewerPrompts ask;
     // The main window's chart of slot 0, whose look the viewer copies at load.
     const CurveGraph* look = nullptr;
     // The selected device slot; its row + 1 names the "Save Curve" picture.

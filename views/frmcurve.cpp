@@ -3,6 +3,7 @@
 #include "controls/curvegraph.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/settings.h"
 
 #include <QFocusEvent>
@@ -88,11 +89,7 @@ void frmCurve::showEvent(QShowEvent* event)
     }
 }
 
-void frmCurve::tell(const QString& text)
-{
-    if (viewPrompts().Critical)
-        viewPrompts().Critical(text, kTitle);
-}
+void frmCurve::tell(const QString& text) { MsgBox(text, kTitle, Prompter::OkOnly, Prompter::Critical); }
 
 bool frmCurve::FieldLostFocus(QLineEdit* f)
 {

@@ -3,6 +3,7 @@
 #include "controls/curvegraph.h"
 #include "controls/lcdisp.h"
 #include "panel/devctrl.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
@@ -149,8 +150,7 @@ bool frmShow::eventFilter(QObject* watched, QEvent* event)
 
 void frmShow::swatchClick(QLabel* l)
 {
-    const auto& pick = viewPrompts().PickColor;
-    const int c = pick ? pick() : -1;
+    const int c = PickColor();
     if (c != -1)
         setSwatch(l, uint32_t(c));
 }
@@ -192,7 +192,7 @@ void frmShow::cmdOK_Click()
 
     for (int n = 0; n < host_->DevCount(); ++n) {
         CurveGraph* g = host_->chart(n);
-        const bool two = host_->panel(n)->Dev2S() && g->CurveCount() > 6;
+        const bool two = host_->Dev2S(n) && g->CurveCount() > 6;
         for (int k : {0, 1})
             g->setShowLegend(k, s.ShowLabel);
         if (two)

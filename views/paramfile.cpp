@@ -5,6 +5,7 @@
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
 #include "platform/profile.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -133,15 +134,14 @@ void SaveParameterFile(ViewHost& host)
         const int chn = p.ChnIndex();
         if (host.link().ch(n, chn).Running)
             return;
-        const QString device = host.grid(n)->TextMatrix(chn + 1, 0);
-        const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, p.Dev2S());
-        const QString name = ProposedViewFileName(QDateTime::currentDateTime(), device, chn, p.Dev2S());
-        const auto& dlg = viewPrompts().FileDialog;
-        const QString chosen = dlg ? dlg(true, title, QString::fromLatin1(kCfgFilter), name) : QString();
+        const bool dev2s = host.Dev2S(n);
+        const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, dev2s);
+        const QString name = ProposedViewFileName(host.now(), host.DevName(n, chn), chn, dev2s);
+        const QString chosen = FileDialog(true, title, QString::fromLatin1(kCfgFilter), name);
         if (chosen.isEmpty())
             return;
         CfgEntries e;
-        e.device = host.grid(n)->TextMatrix(1, 0);
+        e.device = host.DevName(n, 0);
         e.title = host.chart(n)->TitleText();
         e.sval = p.tSval(chn);
         e.slmt = p.tSlmt(chn);
@@ -155,20 +155,18 @@ void SaveParameterFile(ViewHost& host)
 
 void OpenParameterFile(ViewHost& host)
 {
-    const auto& dlg = viewPrompts().FileDialog;
     const QString chosen =
-        dlg ? dlg(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString()) : QString();
+        FileDialog(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString());
     if (chosen.isEmpty() || chosen.right(3) != QLatin1String("cfg"))
         return;
     const auto tell = [](const char* text) {
-        if (viewPrompts().Critical)
-            viewPrompts().Critical(QString::fromLatin1(text), QString::fromLatin1(kMsgTitle));
+        MsgBox(QString::fromLatin1(text), QString::fromLatin1(kMsgTitle), Prompter::OkOnly, Prompter::Critical);
     };
     try {
         const int n = host.CurDev();
         DevCtrl& p = *host.panel(n);
         const int chn = p.ChnIndex();
-        const CfgRead r = ReadParameterFile(chosen, host.grid(n)->TextMatrix(1, 0));
+        const CfgRead r = ReadParameterFile(chosen, host.DevName(n, 0));
         if (r.status == CfgRead::OtherDevice)
             return;
         if (r.status != CfgRead::Ok) {

@@ -3,6 +3,7 @@
 #include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -52,11 +53,10 @@ void SaveCurvePicture(ViewHost& host, bool withGrid)
         const DevCtrl& p = *host.panel(n);
         const int chn = p.ChnIndex();
         const QString word = withGrid ? QStringLiteral("Save Picture") : QStringLiteral("Save Curve");
-        const QString title = ViewDialogTitle(word, n, chn, p.Dev2S());
-        const QString name =
-            ProposedViewFileName(QDateTime::currentDateTime(), host.grid(n)->TextMatrix(chn + 1, 0), chn, p.Dev2S());
-        const auto& dlg = viewPrompts().FileDialog;
-        const QString chosen = dlg ? dlg(true, title, QString::fromLatin1(kBmpFilter), name) : QString();
+        const bool dev2s = host.Dev2S(n);
+        const QString title = ViewDialogTitle(word, n, chn, dev2s);
+        const QString name = ProposedViewFileName(host.now(), host.DevName(n, chn), chn, dev2s);
+        const QString chosen = FileDialog(true, title, QString::fromLatin1(kBmpFilter), name);
         if (chosen.isEmpty())
             return;
         QCoreApplication::processEvents();

@@ -1,4 +1,5 @@
 #include "views/readouts.h"
+#include "platform/prompter.h"
 
 #include "controls/lcdisp.h"
 #include "panel/devctrl.h"
@@ -114,8 +115,7 @@ bool FloatReadout::event(QEvent* e)
 
 void FloatReadout::LabelDblClick(QLabel* label)
 {
-    const auto& pick = viewPrompts().PickColor;
-    const int c = pick ? pick() : -1;
+    const int c = PickColor();
     if (c == -1)
         return;
     const auto color = uint32_t(c);

@@ -2,25 +2,22 @@
 
 #include "controls/curvegraph.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 
-#include <QColorDialog>
-#include <cmath>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace ql {
 
@@ -35,17 +32,6 @@ void CentreOnScreen(QWidget* w)
         const QRect r = s->availableGeometry();
         w->move(r.x() + (r.width() - w->width()) / 2, r.y() + (r.height() - w->height()) / 2);
     }
-}
-
-// "desc(*.x)|*.x|desc(*.y)|*.y" as Qt's "desc(*.x) (*.x);;...".
-QString QtFilterText(const QString& pairs)
-{
-    const QStringList parts = pairs.split(QLatin1Char('|'));
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                   QLatin1Char(')');
-    return out.join(QStringLiteral(";;"));
 }
 
 // A field's text as a number: the whole text (blanks around it aside) must
@@ -67,51 +53,6 @@ const QString& NotNumber()
 }
 
 } // namespace
-
-// ------------------------------------------------------------- prompts
-
-int ViewerPrompts::Message(const QString& text, const QString& title, Buttons b, Icon i) const
-{
-    if (message)
-        return message(text, title, b, i);
-    const QMessageBox::Icon icon = i == Critical ? QMessageBox::Critical
-                                   : i == Question ? QMessageBox::Question
-                                                   : QMessageBox::Information;
-    QMessageBox box(icon, title, text, b == OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? IdOk : IdCancel;
-}
-
-QString ViewerPrompts::FileDialog(bool save, const QString& title, const QString& filter, const QString& name) const
-{
-    if (fileDialog)
-        return fileDialog(save, title, filter, name);
-    const QString f = QtFilterText(filter);
-    return save ? QFileDialog::getSaveFileName(nullptr, title, name, f)
-                : QFileDialog::getOpenFileName(nullptr, title, name, f);
-}
-
-int ViewerPrompts::PickColor() const
-{
-    if (pickColor)
-        return pickColor();
-    const QColor c = QColorDialog::getColor();
-    return c.isValid() ? c.red() | (c.green() << 8) | (c.blue() << 16) : -1;
-}
-
-QString ViewerPrompts::Input(const QString& prompt, const QString& title, const QString& def, bool* ok) const
-{
-    if (input)
-        return input(prompt, title, def, ok);
-    return QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, def, ok);
-}
-
-void ViewerPrompts::RunDialog(QDialog& dialog) const
-{
-    if (runDialog)
-        runDialog(dialog);
-    else
-        dialog.exec();
-}
 
 // ------------------------------------------------------------- frmType
 
@@ -143,8 +84,7 @@ void frmType::cmdOK_Click()
 
 // ------------------------------------------------------------- frmColor
 
-frmColor::frmColor(CurveGraph& chart, const ViewerPrompts& ask, QWidget* parent)
-    : QDialog(parent), chart_(chart), ask_(ask)
+frmColor::frmColor(CurveGraph& chart, QWidget* parent) : QDialog(parent), chart_(chart)
 {
     setObjectName(QStringLiteral("frmColor"));
     setWindowTitle(QStringLiteral("Curve Color"));
@@ -228,7 +168,7 @@ bool frmColor::eventFilter(QObject* watched, QEvent* event)
 
 void frmColor::lblVolColor_Click()
 {
-    const int c = ask_.PickColor();
+    const int c = ql::PickColor();
     if (c == -1)
         return;
     volColor_ = uint32_t(c) & 0xFFFFFF;
@@ -237,7 +177,7 @@ void frmColor::lblVolColor_Click()
 
 void frmColor::lblCurColor_Click()
 {
-    const int c = ask_.PickColor();
+    const int c = ql::PickColor();
     if (c == -1)
         return;
     curColor_ = uint32_t(c) & 0xFFFFFF;
@@ -297,8 +237,7 @@ QString AxisRangesCheck(const std::array<QString, kAxisFields>& texts, AxisRange
     return QString();
 }
 
-frmCurve2::frmCurve2(CurveGraph& chart, const ViewerPrompts& ask, QWidget* parent)
-    : QDialog(parent), chart_(chart), ask_(ask)
+frmCurve2::frmCurve2(CurveGraph& chart, QWidget* parent) : QDialog(parent), chart_(chart)
 {
     setObjectName(QStringLiteral("frmCurve2"));
     setWindowTitle(QStringLiteral("Curve Coordinate Settings"));
@@ -349,7 +288,7 @@ frmCurve2::frmCurve2(CurveGraph& chart, const ViewerPrompts& ask, QWidget* paren
 
 void frmCurve2::fail(const QString& message)
 {
-    ask_.Message(Lang(message), Lang(QString::fromUtf8("提示")), ViewerPrompts::OkOnly, ViewerPrompts::Critical);
+    prompter().Message(Lang(message), Lang(QString::fromUtf8("提示")), Prompter::OkOnly, Prompter::Critical);
 }
 
 bool frmCurve2::FieldLostFocus(AxisField f)

@@ -3,15 +3,12 @@
 // dialogs: the X-axis type (frmType), the new file's curve colours
 // (frmColor) and the viewer's axis ranges (frmCurve2).
 //
-// Every question goes through ViewerPrompts, so the program routes them to
-// its own dialogs and tests answer them without a person. An empty member
-// falls back to a plain Qt dialog.
+// Every question goes through the program's prompter (platform/prompter.h).
 #include <QDialog>
 #include <QString>
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -21,32 +18,6 @@ class QRadioButton;
 namespace ql {
 
 class CurveGraph;
-
-struct ViewerPrompts {
-    enum Buttons { OkOnly, OkCancel };
-    enum Icon { Information, Critical, Question };
-    static constexpr int IdOk = 1;
-    static constexpr int IdCancel = 2;
-
-    // Message box; texts arrive already converted. Returns IdOk or IdCancel.
-    std::function<int(const QString& text, const QString& title, Buttons, Icon)> message;
-    // Open (save false) or save dialog; filter as "|"-separated description
-    // and pattern pairs ("bmp file(*.bmp)|*.bmp"). "" on cancel.
-    std::function<QString(bool save, const QString& title, const QString& filter, const QString& name)> fileDialog;
-    // Colour dialog: a COLORREF (0x00BBGGRR) or -1 on cancel.
-    std::function<int()> pickColor;
-    // Input box; *ok tells OK from Cancel.
-    std::function<QString(const QString& prompt, const QString& title, const QString& def, bool* ok)> input;
-    // Shows one of the viewer's own dialogs and returns once it is closed.
-    std::function<void(QDialog& dialog)> runDialog;
-
-    // Each call uses the member, or the plain Qt dialog when it is empty.
-    int Message(const QString& text, const QString& title, Buttons b, Icon i) const;
-    QString FileDialog(bool save, const QString& title, const QString& filter, const QString& name) const;
-    int PickColor() const;
-    QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) const;
-    void RunDialog(QDialog& dialog) const;
-};
 
 // --- frmType: "Curve Type" ----------------------------------------------
 
@@ -74,7 +45,7 @@ private:
 class frmColor : public QDialog {
     Q_OBJECT
 public:
-    frmColor(CurveGraph& chart, const ViewerPrompts& ask, QWidget* parent = nullptr);
+    explicit frmColor(CurveGraph& chart, QWidget* parent = nullptr);
 
     int VolIdx() const { return volIdx_; }
     int CurIdx() const { return curIdx_; }
@@ -99,7 +70,6 @@ private:
     void paintSwatch(QLabel* swatch, uint32_t color);
 
     CurveGraph& chart_;
-    const ViewerPrompts& ask_;
     int volIdx_ = 0, curIdx_ = 1;
     uint32_t volColor_ = 0, curColor_ = 0;
 };
@@ -124,7 +94,7 @@ QString AxisRangesCheck(const std::array<QString, kAxisFields>& texts, AxisRange
 class frmCurve2 : public QDialog {
     Q_OBJECT
 public:
-    frmCurve2(CurveGraph& chart, const ViewerPrompts& ask, QWidget* parent = nullptr);
+    explicit frmCurve2(CurveGraph& chart, QWidget* parent = nullptr);
 
     QLineEdit* field(AxisField f) const { return fields_[f]; }
     // The field check of leaving field f; false after a message.
@@ -143,7 +113,6 @@ private:
     void fail(const QString& message);
 
     CurveGraph& chart_;
-    const ViewerPrompts& ask_;
     std::array<QLineEdit*, kAxisFields> fields_{};
 };
 

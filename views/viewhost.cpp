@@ -6,20 +6,6 @@
 
 namespace ql {
 
-ViewPrompts& viewPrompts()
-{
-    static ViewPrompts p;
-    return p;
-}
-
-void SetViewPrompts(ViewPrompts prompts) { viewPrompts() = std::move(prompts); }
-
-void TellCannotSave()
-{
-    if (const auto& critical = viewPrompts().Critical)
-        critical(QStringLiteral("Cannot save file!"), QStringLiteral("Prompt"));
-}
-
 QString ProposedViewFileName(const QDateTime& when, const QString& device, int chn, bool dev2s)
 {
     const QDate d = when.date();

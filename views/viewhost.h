@@ -1,46 +1,21 @@
 #pragma once
 // The main window as the parameter file, picture, colour-cell, dialog and
-// readout code sees it: its slots' controls, the selected slot, the link
-// state and the temperature menu entry. It also carries the common file,
-// colour and message dialogs, which live with the main window.
-//
-// MakeViewHost(window) adapts any window that has the main window's public
-// members (DevCount(), CurDev(), slot(n).Panel/Chart/gridRun/frmDev, link(),
-// menuTemp), so the views need not see the main window's header.
+// readout code sees it: its slots' controls (for pictures and the chart and
+// panel colours), the selected slot, the link records, the channel's device
+// name and layout, the clock that dates proposed file names, and the
+// temperature menu entry. The main window implements it (app/mainviewhost.h);
+// tests fake it.
 #include "link/state.h"
 
-#include <QAction>
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
-
-#include <functional>
-#include <memory>
 
 namespace ql {
 
 class CurveGraph;
 class DevCtrl;
 class FlexGrid;
-
-// The common dialogs. Texts given to them have not passed through Lang yet;
-// the dialogs convert them (as the main window's own wrappers do).
-struct ViewPrompts {
-    // Open (save false) or save dialog; filter "desc|pattern" pairs; "" on cancel.
-    std::function<QString(bool save, const QString& title, const QString& filter, const QString& name)> FileDialog;
-    // Colour dialog: a COLORREF or -1 on cancel.
-    std::function<int()> PickColor;
-    // Message box with the critical icon and OK.
-    std::function<void(const QString& text, const QString& title)> Critical;
-};
-
-// The dialogs used by the views; every member empty until set. An empty
-// FileDialog or PickColor answers as if cancelled; an empty Critical shows
-// nothing.
-ViewPrompts& viewPrompts();
-void SetViewPrompts(ViewPrompts prompts);
-
-// Tells the user that a save they asked for failed ("Cannot save file!").
-void TellCannotSave();
 
 class ViewHost {
 public:
@@ -53,37 +28,15 @@ public:
     virtual FlexGrid* grid(int slot) const = 0;
     virtual QWidget* frame(int slot) const = 0;  // frmDev(slot)
     virtual const LinkState& link() const = 0;
+    // The channel's device name ("No Device" before one answered) and the
+    // slot's two-channel layout.
+    virtual QString DevName(int slot, int chn) const = 0;
+    virtual bool Dev2S(int slot) const = 0;
+    // The date and time proposed file names carry.
+    virtual QDateTime now() const = 0;
     // Check mark of the temperature menu entry (set without its click).
     virtual void setMenuTemp(bool checked) = 0;
 };
-
-template <class W>
-class WindowViewHost final : public ViewHost {
-public:
-    explicit WindowViewHost(W& w) : w_(w) {}
-    QWidget* window() const override { return &w_; }
-    int DevCount() const override { return w_.DevCount(); }
-    int CurDev() const override { return w_.CurDev(); }
-    DevCtrl* panel(int slot) const override { return w_.slot(slot).Panel; }
-    CurveGraph* chart(int slot) const override { return w_.slot(slot).Chart; }
-    FlexGrid* grid(int slot) const override { return w_.slot(slot).gridRun; }
-    QWidget* frame(int slot) const override { return w_.slot(slot).frmDev; }
-    const LinkState& link() const override { return w_.link(); }
-    void setMenuTemp(bool checked) override
-    {
-        if (w_.menuTemp)
-            w_.menuTemp->setChecked(checked);
-    }
-
-private:
-    W& w_;
-};
-
-template <class W>
-std::shared_ptr<ViewHost> MakeViewHost(W& w)
-{
-    return std::make_shared<WindowViewHost<W>>(w);
-}
 
 // "<year>-<month>-<day>-<hour>-<minute>-<second>-<device>", unpadded; a
 // two-channel panel adds "-" and chn + 1.

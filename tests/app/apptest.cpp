@@ -17,42 +17,6 @@
 
 namespace qltest {
 
-int FakePrompter::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
-{
-    messages.push_back({text, title, buttons, icon});
-    if (onMessage)
-        onMessage();
-    if (answers.empty())
-        return IdOk;
-    const int a = answers.front();
-    answers.pop_front();
-    return a;
-}
-
-QString FakePrompter::FileDialog(bool, const QString&, const QString&, const QString& name)
-{
-    ++fileCalls;
-    fileNames << name;
-    if (fileDelayMs > 0)
-        QThread::msleep(fileDelayMs);
-    return fileAnswer;
-}
-
-QString FakePrompter::Input(const QString&, const QString&, const QString& def, bool* ok)
-{
-    inputDefault = def;
-    *ok = inputOk;
-    return inputAnswer;
-}
-
-QStringList FakePrompter::texts() const
-{
-    QStringList out;
-    for (const Asked& a : messages)
-        out << a.text;
-    return out;
-}
-
 ql::MainOptions FastOptions()
 {
     using std::chrono::milliseconds;
@@ -156,12 +120,10 @@ void AppTest::SetUp()
     qputenv("QL_HOME", dir_->path().toLocal8Bit());
     qputenv("QL_PORTS", portsDir().toLocal8Bit());
     qputenv("QL_SYSTEM_PORTS", "0");
-    ql::setPrompter(&prompt);
 }
 
 void AppTest::TearDown()
 {
-    ql::setPrompter(nullptr);
     ql::SetLanguage(0);
     qputenv("QL_HOME", oldHome_);
     qputenv("QL_PORTS", oldPorts_);

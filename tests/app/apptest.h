@@ -1,10 +1,10 @@
 #pragma once
-// Shared pieces of the main-window tests: a prompter that answers from a
-// script and records what was asked, a pseudo-terminal standing in for a
+// Shared pieces of the main-window tests: the scripted prompter
+// (testutil.h), a pseudo-terminal standing in for a
 // device's serial line, and a fixture with a fresh program folder.
 #include "app/mainwindow.h"
-#include "app/prompter.h"
 #include "platform/settings.h"
+#include "testutil.h"
 
 #include <QByteArray>
 #include <QLineEdit>
@@ -17,35 +17,6 @@
 #include <memory>
 
 namespace qltest {
-
-struct Asked {
-    QString text, title;
-    ql::Prompter::Buttons buttons;
-    ql::Prompter::Icon icon;
-};
-
-class FakePrompter : public ql::Prompter {
-public:
-    std::vector<Asked> messages;
-    std::deque<int> answers;  // popped per message; IdOk when empty
-    int fileCalls = 0;
-    QStringList fileNames;    // proposed names seen
-    QString fileAnswer;
-    int fileDelayMs = 30;     // how long the "user" takes
-    int colourAnswer = -1;
-    QString inputAnswer;
-    bool inputOk = true;
-    QString inputDefault;
-    QStringList urls;
-    std::function<void()> onMessage;  // runs while a message box is "open"
-
-    int Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
-    QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name) override;
-    int PickColor() override { return colourAnswer; }
-    QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
-    void OpenUrl(const QString& url) override { urls << url; }
-    QStringList texts() const;
-};
 
 // Short link and panel periods for window tests: the run seconds tick every
 // 20 ms, ports are polled every 5 ms, connect is resent every 40 ms, the
@@ -90,7 +61,7 @@ protected:
     QString iniText() const;
 
     std::unique_ptr<QTemporaryDir> dir_;
-    FakePrompter prompt;
+    ScriptedPrompter prompt;
     QByteArray oldHome_, oldPorts_, oldSys_;
 };
 

@@ -12,8 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabBar>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -46,8 +46,8 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     w->DevCtrl_ConnClick(2);
     ASSERT_TRUE(w->link().slot[2].hComm);
     EXPECT_TRUE(s.Panel->Conn());
-    EXPECT_TRUE(s.tmrComm->isActive());
-    EXPECT_TRUE(s.tmrConn->isActive());
+    EXPECT_TRUE(w->connection(2).Polling());
+    EXPECT_TRUE(w->connection(2).ConnectRepeating());
     EXPECT_FALSE(w->menuUpdate->isEnabled());
     EXPECT_EQ(ql::ReadIni(w->IniFile, "COMM", "PORT3", ""), "12");
     const auto line = w->link().slot[2].hComm->line();
@@ -74,8 +74,8 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     w->DevCtrl_ConnClick(2);
     EXPECT_FALSE(w->link().slot[2].hComm);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(s.tmrComm->isActive());
-    EXPECT_FALSE(s.tmrConn->isActive());
+    EXPECT_FALSE(w->connection(2).Polling());
+    EXPECT_FALSE(w->connection(2).ConnectRepeating());
     EXPECT_TRUE(w->menuUpdate->isEnabled());
     EXPECT_FALSE(w->menuAdj->isEnabled());
     EXPECT_EQ(s.Panel->tMode(), "No Device");
@@ -107,8 +107,8 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkOnly);
     EXPECT_FALSE(w->link().slot[0].hComm);
     EXPECT_FALSE(w->slot(0).Panel->Conn());
-    EXPECT_FALSE(w->slot(0).tmrComm->isActive());
-    EXPECT_FALSE(w->slot(0).tmrConn->isActive());
+    EXPECT_FALSE(w->connection(0).Polling());
+    EXPECT_FALSE(w->connection(0).ConnectRepeating());
     EXPECT_EQ(iniText(), before);
     EXPECT_TRUE(todaysLog(home()).contains("[Conn]"));
 
@@ -127,7 +127,7 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_EQ(prompt.messages.size(), 3u);
     EXPECT_EQ(prompt.messages.back().text, "Wrong Port!");
     EXPECT_FALSE(w->link().slot[1].hComm);
-    EXPECT_FALSE(w->slot(1).tmrComm->isActive());
+    EXPECT_FALSE(w->connection(1).Polling());
     EXPECT_FALSE(w->slot(1).Panel->Conn());
     EXPECT_TRUE(w->link().slot[0].hComm);  // the holder keeps its port
     closeWindow(*w);
@@ -141,13 +141,12 @@ TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
     s.Panel->ModeClr();
     s.Panel->ModeAdd("D-CC");
     s.Panel->setTMode("D-CC");
-    s.tmrComm->start();
-    s.tmrConn->start();
+    w->link().slot[0].Connecting = true;
     w->ticker().TmrStart(0, 0);
     w->DevCtrl_ConnClick(0);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(s.tmrComm->isActive());
-    EXPECT_FALSE(s.tmrConn->isActive());
+    EXPECT_FALSE(w->connection(0).Polling());
+    EXPECT_FALSE(w->link().slot[0].Connecting);
     EXPECT_FALSE(w->ticker().TmrRunning(0, 0));
     EXPECT_EQ(s.Panel->tMode(), "No Device");
     closeWindow(*w);
@@ -248,25 +247,120 @@ TEST_F(AppTest, ShutDownCancelOnStopStillDisconnects)
 
 // While replies flow the receive lamp blinks: it goes out its period after
 // it was lit, however many start bytes came meanwhile, and the next reply
-// lights it again.
+// lights it again. The panel shows what the slot's record holds.
 TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
 {
     ql::sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(portsDir(), 6));
-    auto w = makeWindow();
+    ql::MainOptions o = FastOptions();
+    o.timings.recvLamp = std::chrono::milliseconds(100);  // replies come five times faster
+    auto w = makeWindow(o);
     ql::DevSlot& s = w->slot(0);
-    s.tmrRecv->setInterval(100);  // replies come five times faster
-    std::vector<bool> litWhenTimerRan;
-    QObject::connect(s.tmrRecv, &QTimer::timeout, [&] { litWhenTimerRan.push_back(s.Panel->LedRecv()); });
     s.Panel->setTPort("COM6");
     w->DevCtrl_ConnClick(0);
     ASSERT_TRUE(w->link().slot[0].hComm);
+    // Every change the connection reports reaches the panel.
+    ql::SlotConnection& conn = w->connection(0);
+    std::vector<bool> changes;
+    bool agreed = true;
+    conn.onLamp = [&, render = conn.onLamp](bool lit) {
+        changes.push_back(lit);
+        render(lit);
+        agreed = agreed && s.Panel->LedRecv() == lit && w->link().slot[0].RecvLit == lit;
+    };
     dev.start(20);
-    ASSERT_TRUE(waitFor([&] { return litWhenTimerRan.size() >= 3; }, 5000));
-    EXPECT_EQ(std::count(litWhenTimerRan.begin(), litWhenTimerRan.end(), true), 0);
+    ASSERT_TRUE(waitFor([&] { return std::count(changes.begin(), changes.end(), false) >= 3; }));
+    EXPECT_TRUE(agreed);
+    for (size_t i = 0; i < changes.size(); ++i)
+        EXPECT_EQ(changes[i], i % 2 == 0) << i;
     // It is lit again by the replies that follow.
     ASSERT_TRUE(waitFor([&] { return s.Panel->LedRecv(); }));
     EXPECT_TRUE(dev.connected());
     dev.stop();
+    closeWindow(*w);
+}
+
+// A running channel's record stays open for its rows; a disconnect, a lost
+// adapter and the shut-down put it to the disk and let go of it, and its
+// rows are all there.
+TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
+{
+    ql::sim::DeviceSim a(11, 300), b(11, 300);
+    ASSERT_TRUE(a.plug(portsDir(), 3));
+    ASSERT_TRUE(b.plug(portsDir(), 4));
+    a.start(20);
+    b.start(20);
+    auto w = makeWindow();
+    w->menuAddDev_Click();
+    auto start = [&](int n, int port) {
+        ql::DevCtrl* p = w->slot(n).Panel;
+        p->setTPort(QStringLiteral("COM%1").arg(port));
+        p->ui().cmdConn->click();
+        ASSERT_TRUE(waitFor([&] { return !w->link().slot[n].Connecting && w->link().slot[n].DevType == 11; }));
+        typeInto(p->ui().txtSval, "1.00");
+        typeInto(p->ui().txtSlmt, "3.00");
+        p->ui().cmdRun->click();
+        ASSERT_TRUE(waitFor([&] { return w->tracker().records.IsOpen(n, 0); }));
+    };
+    start(0, 3);
+    start(1, 4);
+    const QString record0 = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    const QString record1 = ql::RunRecord::PathOf(w->tracker().RecordBase(1, 0));
+    ASSERT_TRUE(waitFor([&] { return fileLines(record0).size() > 8 && fileLines(record1).size() > 8; }));
+
+    // Disconnect (the run is stopped first).
+    prompt.answers = {ql::Prompter::IdOk};
+    w->slot(0).Panel->ui().cmdConn->click();
+    EXPECT_FALSE(w->tracker().records.IsOpen(0, 0));
+    EXPECT_TRUE(w->tracker().records.IsOpen(1, 0));
+
+    // The other adapter goes.
+    b.unplug();
+    ASSERT_TRUE(waitFor([&] { return !w->connection(1).IsOpen(); }));
+    EXPECT_FALSE(w->tracker().records.IsOpen(1, 0));
+    ql::RunRecord::Contents rec;
+    ASSERT_EQ(ql::RunRecord::Read(record1, &rec), ql::RunRecord::ReadStatus::Ok);
+    EXPECT_TRUE(rec.skipped.isEmpty());
+    EXPECT_GE(rec.rows.size(), 3);
+
+    // Connected and running again, then the program closes.
+    start(0, 3);
+    closeWindow(*w);
+    EXPECT_FALSE(w->tracker().records.IsOpen(0, 0));
+    ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);
+    EXPECT_TRUE(rec.skipped.isEmpty());
+}
+
+// The port list offers the ports free right now and the port field shows
+// the first; with none free the field keeps what it shows.
+TEST_F(AppTest, PortSearchListsFreePortsAndKeepsThePortTextWhenNoneIsFree)
+{
+    Pty a(portsDir(), "COM4"), b(portsDir(), "COM6");
+    ASSERT_TRUE(a.ok() && b.ok());
+    auto w = makeWindow(SilentLineOptions());
+    w->menuAddDev_Click();
+    ql::DevCtrl* p0 = w->slot(0).Panel;
+    ql::DevCtrl* p1 = w->slot(1).Panel;
+    p1->setTPort("COM9");
+    w->ScanPorts(1);
+    EXPECT_EQ(p1->PortCnt(), 2);
+    EXPECT_EQ(p1->tPort(), "COM4");
+
+    p0->setTPort("COM4");
+    w->DevCtrl_ConnClick(0);
+    ASSERT_TRUE(w->connection(0).IsOpen());
+    w->ScanPorts(1);
+    EXPECT_EQ(p1->PortCnt(), 1);
+    EXPECT_EQ(p1->tPort(), "COM6");
+
+    p1->setTPort("COM6");
+    w->DevCtrl_ConnClick(1);
+    ASSERT_TRUE(w->connection(1).IsOpen());
+    w->menuAddDev_Click();
+    ql::DevCtrl* p3 = w->slot(2).Panel;
+    p3->setTPort("COM11");
+    w->ScanPorts(2);
+    EXPECT_EQ(p3->PortCnt(), 0);
+    EXPECT_EQ(p3->tPort(), "COM11");
     closeWindow(*w);
 }

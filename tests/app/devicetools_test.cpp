@@ -25,7 +25,7 @@ protected:
         p->setTPort(QStringLiteral("COM%1").arg(port));
         w.DevCtrl_ConnClick(n);
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(n).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[n].Connecting; }));
     }
 
     template <typename T>

@@ -81,7 +81,7 @@ protected:
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(n).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[n].Connecting; }));
     }
 
     QStringList dataFiles() const
@@ -558,7 +558,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 
     dev.unplug();
     ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
-    EXPECT_FALSE(s.tmrComm->isActive());
+    EXPECT_FALSE(w->connection(0).Polling());
     EXPECT_EQ(s.lstInfo->item(1)->text(), " Device1: COM3 lost");
     EXPECT_FALSE(p->LedRecv());
     EXPECT_FALSE(p->StopEnable());

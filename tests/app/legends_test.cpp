@@ -32,7 +32,7 @@ TEST_F(DeviceAppTest, TwoChannelChartShowsItsLegendsApart)
     ql::DevSlot& s = w->slot(0);
     s.Panel->setTPort(QStringLiteral("COM5"));
     s.Panel->ui().cmdConn->click();
-    ASSERT_TRUE(waitFor([&] { return dev.connected() && !s.tmrConn->isActive(); }));
+    ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->link().slot[0].Connecting; }));
     ASSERT_EQ(s.Chart->CurveCount(), 10);
 
     const QWidget* surface = s.Chart->findChild<QWidget*>(QStringLiteral("picGraph"));

@@ -1,6 +1,8 @@
 // Menus, toolbar, dialogs, information list and tray.
 #include "apptest.h"
 
+#include "../sim/devsim.h"
+
 #include "panel/flexgrid.h"
 #include "platform/services.h"
 #include "testutil.h"
@@ -13,14 +15,19 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest/QTest>
 
+#include <array>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 using namespace qltest;
+using ql::sim::DeviceSim;
 
 namespace {
 
@@ -214,6 +221,116 @@ TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
     EXPECT_FALSE(w->slot(0).Panel->ModeEnable());
     EXPECT_TRUE(w->slot(0).Panel->RunEnable());
     w->slot(0).Panel->setConn(false);
+    closeWindow(*w);
+}
+
+// The link and the panels switch menu entries by id: each id reaches the
+// entry of its name and no other, and an entry keeps the state last asked
+// for while it is hidden and when it was switched directly.
+TEST_F(AppTest, MenuEntriesSwitchedByIdShowTheStateLastAskedFor)
+{
+    auto w = makeWindow();
+    ql::MenuEnableIf& menus = w->host();
+    std::vector<QAction*> entries;
+    for (int i = 0; i < ql::kMenuIds; ++i) {
+        const auto id = static_cast<ql::MenuId>(i);
+        QAction* a = w->findChild<QAction*>(ql::MenuName(id));
+        ASSERT_TRUE(a) << ql::MenuName(id);
+        entries.push_back(a);
+        menus.setMenuVisible(id, true);
+        menus.setMenuEnabled(id, true);
+    }
+    for (int i = 0; i < ql::kMenuIds; ++i) {
+        const auto id = static_cast<ql::MenuId>(i);
+        menus.setMenuEnabled(id, false);
+        for (int j = 0; j < ql::kMenuIds; ++j)
+            EXPECT_EQ(entries[size_t(j)]->isEnabled(), j != i) << ql::MenuName(id) << " disabled";
+        menus.setMenuVisible(id, false);
+        for (int j = 0; j < ql::kMenuIds; ++j)
+            EXPECT_EQ(entries[size_t(j)]->isVisible(), j != i) << ql::MenuName(id) << " hidden";
+        menus.setMenuVisible(id, true);
+        menus.setMenuEnabled(id, true);
+    }
+
+    // A run disables the resistance entry of a device that does not show
+    // it; a device that has it, connected meanwhile, shows it disabled
+    // until the run ends.
+    menus.setMenuVisible(ql::MenuId::menuRes, false);
+    w->SetRunState(true, 0);
+    w->SetRunState(false, 0);
+    menus.setMenuVisible(ql::MenuId::menuRes, true);
+    EXPECT_FALSE(w->menuRes->isEnabled());
+    w->SetRunState(true, 0);
+    EXPECT_TRUE(w->menuRes->isEnabled());
+
+    // Switched directly, the entry still follows the next request.
+    menus.setMenuEnabled(ql::MenuId::menuAdj, false);
+    w->menuAdj->setEnabled(true);
+    menus.setMenuEnabled(ql::MenuId::menuAdj, false);
+    EXPECT_FALSE(w->menuAdj->isEnabled());
+    closeWindow(*w);
+}
+
+// Running devices reply many times a second on every slot. Once their first
+// replies have set the menus for the run, the replies that follow change no
+// menu or toolbar entry.
+TEST_F(DeviceAppTest, RunningRepliesOnSeveralSlotsLeaveTheMenuEntriesAlone)
+{
+    constexpr int kSlots = 3;
+    std::array<DeviceSim, kSlots> devs{DeviceSim(11, 300), DeviceSim(18, 300), DeviceSim(11, 300)};
+    std::array<int, kSlots> frames{};
+    auto w = makeWindow();
+    const auto decoded = w->decoder().onSample;
+    w->decoder().onSample = [&frames, decoded](int slot, int chn, int runState) {
+        if (slot < kSlots)
+            ++frames[size_t(slot)];
+        decoded(slot, chn, runState);
+    };
+    for (int n = 0; n < kSlots; ++n) {
+        DeviceSim& dev = devs[size_t(n)];
+        ASSERT_TRUE(dev.plug(portsDir(), n + 3));
+        if (dev.channels() == 2) {
+            dev.reportRun(0, 0, 1000, 3000);
+            dev.reportRun(1, 0, 500, 3000);
+        } else {
+            dev.reportRun(0, 0, 100, 300);
+        }
+        if (n > 0)
+            w->menuAddDev_Click();
+        w->slot(n).Panel->setTPort(QStringLiteral("COM%1").arg(n + 3));
+        w->DevCtrl_ConnClick(n);
+        ASSERT_TRUE(w->link().slot[size_t(n)].hComm);
+        dev.start(20);
+    }
+    auto allRunning = [&] {
+        for (int n = 0; n < kSlots; ++n)
+            for (int c = 0; c < devs[size_t(n)].channels(); ++c)
+                if (!w->link().ch(n, c).Running)
+                    return false;
+        return true;
+    };
+    ASSERT_TRUE(waitFor(allRunning));
+    auto moreFrames = [&](int more) {
+        const std::array<int, kSlots> from = frames;
+        return waitFor([&] {
+            for (int n = 0; n < kSlots; ++n)
+                if (frames[size_t(n)] < from[size_t(n)] + more)
+                    return false;
+            return true;
+        });
+    };
+    ASSERT_TRUE(moreFrames(3));
+    EXPECT_FALSE(w->menuOpenData->isEnabled());
+    EXPECT_TRUE(w->menuAdj->isEnabled());
+
+    std::vector<std::unique_ptr<QSignalSpy>> changes;
+    const QList<QAction*> actions = w->findChildren<QAction*>();
+    for (QAction* a : actions)
+        changes.push_back(std::make_unique<QSignalSpy>(a, &QAction::changed));
+    ASSERT_TRUE(moreFrames(20));
+    ASSERT_TRUE(allRunning());
+    for (int i = 0; i < actions.size(); ++i)
+        EXPECT_EQ(changes[size_t(i)]->count(), 0) << actions[i]->objectName().toStdString();
     closeWindow(*w);
 }
 

@@ -78,7 +78,7 @@ protected:
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(0).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[0].Connecting; }));
     }
 };
 
@@ -112,9 +112,17 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     u.optAutoSec->setChecked(true);
     typeInto(u.txtVolAuto, "2.50");
     dev.clearRecorded();
-    // A step's row takes the readings of its last tick: the tick is long
-    // against the device's reply pace, so the set of a step shows before it.
-    u.tmrAuto->setInterval(150);
+    // The page's one-second tick is given by hand, each once the readouts
+    // show what the device was last sent: a step's row takes the readings
+    // of its last tick.
+    u.tmrAuto->setInterval(3600 * 1000);
+    const ql::ChanState& c = w->link().ch(0, 0);
+    const auto tickWhenShowing = [&](float amps) {
+        ASSERT_TRUE(waitFor([&] { return c.Running && std::fabs(c.CurShown - amps) < 0.001f; }))
+            << c.CurShown << " " << runFrames(dev).join(' ').toStdString();
+        ASSERT_TRUE(u.tmrAuto->isActive());
+        w->DevCtrl_AutoTmrOn(0);
+    };
     u.cmdStartAuto->click();
     ASSERT_TRUE(w->autoTest().at(0).AutoOn);
     EXPECT_TRUE(w->link().slot[0].AutoRunning);
@@ -122,6 +130,7 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
     EXPECT_EQ(dev.channel(0).setRaw, 100);
     EXPECT_EQ(dev.channel(0).lmtRaw, 250);
+    tickWhenShowing(1.0f);
 
     // While it runs the result list does not open full size.
     ASSERT_TRUE(waitFor([&] { return dev.channel(0).setRaw == 150; }))
@@ -129,29 +138,28 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     emit u.gridAutoRun->DblClick();
     EXPECT_FALSE(s.gridAutolist->isVisible());
     EXPECT_TRUE(p->isVisible());
+    tickWhenShowing(1.5f);
+    tickWhenShowing(2.0f);
 
-    ASSERT_TRUE(waitFor([&] { return !w->autoTest().at(0).AutoOn; }, 8000));
+    EXPECT_FALSE(w->autoTest().at(0).AutoOn);
+    EXPECT_FALSE(u.tmrAuto->isActive());
     EXPECT_FALSE(w->link().slot[0].AutoRunning);
     EXPECT_EQ(p->AutoCmd(), "Start");
     ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !w->link().ch(0, 0).Running; }));
 
-    // Start, the later steps (a set value may be sent again on a step's
-    // first tick), then stop; 2.5 A is never sent.
-    QStringList seen = runFrames(dev);
-    seen.removeDuplicates();
-    EXPECT_EQ(seen, (QStringList{"start:100", "set:150", "set:200", "stop"}));
-    EXPECT_EQ(runFrames(dev).last(), "stop");
+    // Start, the later steps, then stop; 2.5 A is never sent.
+    EXPECT_EQ(runFrames(dev), (QStringList{"start:100", "set:150", "set:200", "stop"}));
 
     // One row per step with the readings of its last tick.
     ASSERT_EQ(p->AutoRunCnt() >= 4, true);
-    const double amps[] = {1.0, 1.5, 2.0};
+    const char* amps[] = {"1.00", "1.50", "2.00"};
     for (int r = 1; r <= 3; ++r) {
         EXPECT_EQ(p->tAutoRun(r, 0), QString::number(r));
-        EXPECT_NEAR(p->tAutoRun(r, 1).toDouble(), amps[r - 1], 0.011) << r;
+        EXPECT_EQ(p->tAutoRun(r, 1), amps[r - 1]) << r;
         const double v = p->tAutoRun(r, 2).toDouble();
         EXPECT_GT(v, 3.0);
         EXPECT_LT(v, 4.3);
-        EXPECT_NEAR(p->tAutoRun(r, 3).toDouble(), v * amps[r - 1], 0.1) << r;
+        EXPECT_NEAR(p->tAutoRun(r, 3).toDouble(), v * (1.0 + 0.5 * (r - 1)), 0.1) << r;
     }
     EXPECT_TRUE(p->tAutoRun(4, 1).isEmpty());
 
@@ -190,8 +198,8 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
 // A program of D-CC with a time limit, a wait, and D-CC again, written with
 // the step editor, saved, cleared and opened again, then run: the device
 // sees each start in order, each run stopped by the time limit, and the
-// result list gets a row per step. The panel's one-second step tick is
-// shortened for the test; the program counts ticks.
+// result list gets a row per step. The program counts the panel's
+// one-second ticks; the test gives them.
 TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
 {
     DeviceSim dev(11, 300);
@@ -258,19 +266,43 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     EXPECT_EQ(p->tStepSet(2, 4), "0.03");
     EXPECT_EQ(p->tStepSet(3, 2), "2.00");
 
-    // The step tick is long against the device's reply pace: a step sees
-    // its run reported before its next tick.
-    u.tmrStep->setInterval(150);
+    // The page's one-second tick is given by hand, each once the device has
+    // answered what the last one sent.
+    u.tmrStep->setInterval(3600 * 1000);
+    const ql::ChanState& c = w->link().ch(0, 0);
+    const auto tick = [&](int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(u.tmrStep->isActive());
+            w->DevCtrl_StepTmrOn(0);
+        }
+    };
+    const auto runReported = [&](bool on) {
+        ASSERT_TRUE(waitFor([&] { return dev.channel(0).running == on && c.Running == on; }))
+            << runFrames(dev).join(' ').toStdString();
+    };
     dev.clearRecorded();
     u.cmdStartStep->click();
     ASSERT_TRUE(w->stepTest().at(0).StepOn);
     EXPECT_EQ(p->StepCmd(), "Stop");
     EXPECT_FALSE(u.cmdSetStep->isEnabled());
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }, 3000));
+    tick();  // step 1 starts
+    runReported(true);
     EXPECT_EQ(dev.channel(0).setRaw, 100);
     dev.step(360);  // six minutes of device time: 0.1 Ah out in the first step
+    ASSERT_TRUE(waitFor([&] { return c.Cap > 0.099f; }));
+    tick(3);  // its time limit of three seconds stops it
+    runReported(false);
+    tick(2);  // recorded; the wait of two seconds begins
+    tick(2);
+    EXPECT_EQ(runFrames(dev), (QStringList{"start:100", "stop"}));
+    tick(2);  // recorded; step 3 starts
+    runReported(true);
+    tick(3);
+    runReported(false);
+    tick();  // recorded: the program is over
 
-    ASSERT_TRUE(waitFor([&] { return !w->stepTest().at(0).StepOn; }, 15000));
+    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    EXPECT_FALSE(u.tmrStep->isActive());
     EXPECT_EQ(p->StepCmd(), "Start");
     EXPECT_TRUE(u.cmdSetStep->isEnabled());
     EXPECT_FALSE(w->link().slot[0].StepRunning);
@@ -328,7 +360,7 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         const auto& u = p->ui();
         p->setTPort(QStringLiteral("COM%1").arg(k.port));
         u.cmdConn->click();
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->slot(0).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->link().slot[0].Connecting; }));
 
         QString caption, unit, firstDefault, afterVolts;
         bool set = false;
@@ -377,10 +409,13 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         u.cmdOpenStep->click();
         ASSERT_EQ(p->tStepSet(1, 1).toStdString(), k.mode);
 
-        // Run: the start frame carries what the editor asked for.
-        u.tmrStep->setInterval(200);
+        // Run: the start frame carries what the editor asked for. The
+        // page's first tick, given by hand, starts the step.
+        u.tmrStep->setInterval(3600 * 1000);
         dev.clearRecorded();
         u.cmdStartStep->click();
+        ASSERT_TRUE(u.tmrStep->isActive());
+        w->DevCtrl_StepTmrOn(0);
         ASSERT_TRUE(waitFor([&] {
             for (const QByteArray& f : dev.received())
                 if (opOf(f) == 0x01)

@@ -51,12 +51,9 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_FALSE(w->Timer3->isActive());
     EXPECT_FALSE(w->Timer4->isActive());
     ql::DevSlot& s = w->slot(0);
-    EXPECT_FALSE(s.tmrComm->isActive());
-    EXPECT_FALSE(s.tmrConn->isActive());
-    EXPECT_FALSE(s.tmrRecv->isActive());
-    EXPECT_EQ(s.tmrComm->interval(), 50);
-    EXPECT_EQ(s.tmrConn->interval(), 1000);
-    EXPECT_EQ(s.tmrRecv->interval(), 500);
+    EXPECT_FALSE(w->connection(0).Polling());
+    EXPECT_FALSE(w->connection(0).ConnectRepeating());
+    EXPECT_FALSE(w->connection(0).LampTimerRunning());
     EXPECT_FALSE(w->link().slot[0].hComm);
 
     // Slot 0 in the "No Device" state.
@@ -175,7 +172,7 @@ TEST_F(AppTest, TenDevicesWithTabsAndCurrentSlotFollowingTheTab)
         EXPECT_EQ(s.Panel->tMode(), "No Device");
         EXPECT_EQ(s.lstInfo->count(), 5);
         EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "No Device");
-        EXPECT_FALSE(s.tmrComm->isActive());
+        EXPECT_FALSE(w->connection(i).Polling());
         // Every slot gets the same layout, whichever is in front.
         EXPECT_EQ(s.frmDev->geometry(), w->slot(0).frmDev->geometry());
         EXPECT_EQ(s.Chart->geometry(), w->slot(0).Chart->geometry());

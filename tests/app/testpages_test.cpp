@@ -70,7 +70,7 @@ protected:
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.slot(0).tmrConn->isActive(); }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[0].Connecting; }));
     }
 };
 
@@ -202,12 +202,14 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     connectDevice(*w, dev, 3);
 
     // Two long D-CC steps.
+    ql::StepTable& steps = w->link().slot[0].Steps;
     for (int r = 1; r <= 2; ++r) {
-        p->setTStepSet(r, 1, "D-CC");
-        p->setTStepSet(r, 2, "1.00");
-        p->setTStepSet(r, 3, "2.50");
-        p->setTStepSet(r, 4, "60");
+        steps.at(r, 1) = "D-CC";
+        steps.at(r, 2) = "1.00";
+        steps.at(r, 3) = "2.50";
+        steps.at(r, 4) = "60";
     }
+    p->ShowSteps(steps);
     u.tmrStep->setInterval(100);
     u.cmdStartStep->click();
     ASSERT_TRUE(w->stepTest().at(0).StepOn);

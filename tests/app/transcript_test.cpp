@@ -129,18 +129,20 @@ protected:
     // any device.
     void settle(ql::frmMain& w)
     {
-        for (int n = 0; n < w.DevCount(); ++n) {
-            QTimer* t = w.slot(n).tmrComm;
-            if (t && hooked_.insert(t).second)
-                QObject::connect(t, &QTimer::timeout, t, [this] { ++polls_; });
-        }
+        // Polls of every slot so far.
+        auto polls = [&] {
+            long long n = 0;
+            for (int i = 0; i < w.DevCount(); ++i)
+                n += w.connection(i).Polls();
+            return n;
+        };
         auto anyOpen = [&] {
             for (int n = 0; n < w.DevCount(); ++n)
-                if (w.slot(n).tmrComm->isActive())
+                if (w.connection(n).Polling())
                     return true;
             return false;
         };
-        int base = polls_;
+        long long base = polls();
         for (int guard = 0; guard < 4000; ++guard) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             int taken = 0;
@@ -148,12 +150,12 @@ protected:
                 if (d.sim->plugged())
                     taken += d.sim->pump(0);
             if (taken > 0) {
-                base = polls_;
+                base = polls();
                 continue;
             }
             if (!anyOpen() && guard > 3)
                 return;  // nothing polls: nothing more can come in
-            if (polls_ - base >= 3 * std::max(1, w.DevCount()))
+            if (polls() - base >= 3 * std::max(1, w.DevCount()))
                 return;
             QTest::qWait(1);
         }
@@ -217,7 +219,7 @@ protected:
             ql::DevSlot& d = w.slot(n);
             ql::DevCtrl* p = d.Panel;
             const auto& u = p->ui();
-            EXPECT_EQ(st.Connecting, d.tmrConn->isActive()) << at << " slot " << n;
+            EXPECT_EQ(st.Connecting, w.connection(n).ConnectRepeating()) << at << " slot " << n;
             EXPECT_EQ(st.PortNo, st.hComm ? u.cmbPort->currentText().mid(3).toInt() : 0) << at << " slot " << n;
             EXPECT_EQ(st.Dev2S, u.frmRun2S->isVisibleTo(p)) << at << " slot " << n;
             EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;
@@ -282,7 +284,7 @@ protected:
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
         settle(w);
-        ASSERT_FALSE(w.slot(n).tmrConn->isActive()) << "not identified";
+        ASSERT_FALSE(w.link().slot[size_t(n)].Connecting) << "not identified";
     }
 
     void closeAnswering(std::unique_ptr<ql::frmMain>& w, std::deque<int> answers)
@@ -332,9 +334,7 @@ protected:
 
     std::vector<Device> devices_;
     QString text_;
-    int polls_ = 0;
     double deviceSeconds_ = 1.0;
-    std::set<QTimer*> hooked_;
 };
 
 const QString kAutoSave = QStringLiteral(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");

@@ -70,12 +70,12 @@ TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
 
     // The viewer asks for its X axis in a modal dialog, then stays open.
     w->menuOpenData->trigger();
-    QTest::qWait(30);
-    EXPECT_EQ(closer.seen, (QStringList{"frmType", "frmData"}));
+    EXPECT_EQ(prompt.dialogs, QStringList{"frmType"});
+    EXPECT_TRUE(waitFor([&] { return closer.seen == QStringList{"frmData"}; }));
     closer.seen.clear();
     w->tlbSys_ButtonClick("opendat");
-    QTest::qWait(30);
-    EXPECT_EQ(closer.seen, (QStringList{"frmType", "frmData"}));
+    EXPECT_EQ(prompt.dialogs, (QStringList{"frmType", "frmType"}));
+    EXPECT_TRUE(waitFor([&] { return closer.seen == QStringList{"frmData"}; }));
 
     // Waited-for windows: the handler returns once the window has closed.
     closer.seen.clear();
@@ -104,9 +104,11 @@ TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
         a->setEnabled(true);
         a->trigger();
     }
-    QTest::qWait(30);
-    closer.seen.sort();  // both were open at once
-    EXPECT_EQ(closer.seen, (QStringList{"frmQC", "frmUSB"}));
+    // Both were open at once.
+    EXPECT_TRUE(waitFor([&] {
+        closer.seen.sort();
+        return closer.seen == QStringList{"frmQC", "frmUSB"};
+    }));
     EXPECT_FALSE(w->link().UsbOpen);
 
     // The calibration window sets the link's flag itself while it is open
@@ -119,7 +121,6 @@ TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
     EXPECT_TRUE(w->link().AdjOpen);
     EXPECT_FALSE(w->tabDev->isEnabled());
     adj->close();
-    QTest::qWait(10);
     EXPECT_FALSE(w->link().AdjOpen);
     EXPECT_TRUE(w->tabDev->isEnabled());
     EXPECT_TRUE(openWindows().isEmpty()) << openWindows().join(',').toStdString();
@@ -151,7 +152,6 @@ TEST_F(AppTest, FloatingReadoutsAreGoneAfterShutDownAndTheNewsLinkIdles)
     EXPECT_FALSE(w->Timer2->isActive());
     EXPECT_FALSE(w->Timer3->isActive());
     EXPECT_EQ(w->Timer2->interval(), 1000);
-    QTest::qWait(50);
     EXPECT_EQ(w->news().SvrTick(), 0);
 
     // The link's unload reaches the real meter window.

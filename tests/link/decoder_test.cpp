@@ -1,5 +1,5 @@
 // Reply framing and decoding on byte streams, and the first-reply set-up,
-// through fakes of the panel, host and timers.
+// through fakes of the panel and host.
 #include "link/recv.h"
 #include "link/modeltable.h"
 #include "recvfakes.h"
@@ -21,9 +21,8 @@ struct Sample {
 class Decoder : public ::testing::Test {
 protected:
     LinkState st;
-    FakeHost host;
-    FakeTimers timers;
-    ReplyDecoder dec{st, host, timers};
+    FakeHost host{st};
+    ReplyDecoder dec{st, host, host};
     std::vector<Sample> samples;
     QStringList errors;
 
@@ -39,7 +38,7 @@ protected:
 
     // A slot that has already identified a device of this type.
     void Identified(int slot, int type, int fw = 0) {
-        timers.conn[slot] = true;
+        st.slot[slot].Connecting = true;
         Reply r;
         r.type = type;
         r.kind = fw ? 1 : 0;
@@ -47,7 +46,7 @@ protected:
         r.e2 = 1500;
         r.e3 = 500;
         Feed(slot, Wire(r));
-        ASSERT_FALSE(timers.conn[slot]);
+        ASSERT_FALSE(st.slot[slot].Connecting);
         samples.clear();
         host.setupModeFields.clear();
     }
@@ -58,7 +57,11 @@ TEST_F(Decoder, WorkedFrameDecodes) {
     const std::vector<uint8_t> w{0xFA, 0x0A, 0x00, 0x64, 0x0F, 0x64, 0x02, 0x14, 0x01, 0x0A,
                                  0x00, 0x64, 0x01, 0x3C, 0x00, 0x00, 0x0B, 0x4A, 0xF8};
     st.ch(0, 0).Running = true;  // capacity is stored only on a running channel
-    Feed(0, w);
+    const long long before = dec.FramesDecoded(0);
+    const RecvResult r = dec.RecvBytes(0, w.data(), w.size());
+    EXPECT_TRUE(r.startByte);  // the receive lamp
+    EXPECT_EQ(r.frames, 1);
+    EXPECT_EQ(dec.FramesDecoded(0), before + 1);
     ASSERT_EQ(samples.size(), 1u);
     EXPECT_EQ(samples[0].run, 1);
     const ChanState& ch = st.ch(0, 0);
@@ -67,12 +70,11 @@ TEST_F(Decoder, WorkedFrameDecodes) {
     EXPECT_FLOAT_EQ(ch.Cap, 0.500f);
     EXPECT_FLOAT_EQ(ch.Temp, 25.0f);
     EXPECT_TRUE(errors.isEmpty());
-    EXPECT_TRUE(host.panels[0].led);
 }
 
 TEST_F(Decoder, FirstReplySetsUpAChargerOfType1) {
     st.slot[0].MaxCur = 99;
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 1;
     r.mode = 2;
@@ -82,7 +84,7 @@ TEST_F(Decoder, FirstReplySetsUpAChargerOfType1) {
     r.cap = 1234;
     Feed(0, Wire(r));
     const SlotState& s = st.slot[0];
-    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_FALSE(st.slot[0].Connecting);
     EXPECT_EQ(s.DevType, 1);
     EXPECT_EQ(host.name(0, 1), "QL-K01");
     EXPECT_FLOAT_EQ(s.MaxCur, 5);
@@ -121,12 +123,12 @@ TEST_F(Decoder, FirstReplySetsUpAChargerOfType1) {
 }
 
 TEST_F(Decoder, TwoChannelLoadStopsConnectingOnlyOnChannel1) {
-    timers.conn[2] = true;
+    st.slot[2].Connecting = true;
     Reply r;
     r.type = 17;
     r.chan = 0;
     Feed(2, Wire(r));
-    EXPECT_TRUE(timers.conn[2]);
+    EXPECT_TRUE(st.slot[2].Connecting);
     EXPECT_TRUE(host.panels[2].dev2s);
     EXPECT_EQ(host.panels[2].modes, (QStringList{"D-CC", "D-CP"}));
     EXPECT_EQ(host.panels[2].tabs.size(), 2u);
@@ -137,13 +139,20 @@ TEST_F(Decoder, TwoChannelLoadStopsConnectingOnlyOnChannel1) {
     r.chan = 1;
     r.temp = 250;
     Feed(2, Wire(r));
-    EXPECT_FALSE(timers.conn[2]);
+    EXPECT_FALSE(st.slot[2].Connecting);
     EXPECT_EQ(host.panels[2].modeClrCount, 1);  // list and tabs untouched
     EXPECT_EQ(host.panels[2].tabClrCount, 1);
     EXPECT_TRUE(host.enabled["menuAddDev"]);
     EXPECT_EQ(host.initAutoTest, std::vector<int>{2});  // channel 0 only
     EXPECT_EQ(host.setupModeFields, (std::vector<std::pair<int, int>>{{2, 0}, {2, 1}}));
     EXPECT_EQ(host.name(2, 2), "QL-R17");
+    // The records hold what the views show.
+    EXPECT_TRUE(st.slot[2].Dev2S);
+    EXPECT_EQ(st.slot[2].Tabs, (std::vector<TestTab>{{1, "key1"}, {2, "key2"}}));
+    EXPECT_EQ(st.ch(2, 0).DevName, "QL-R17");
+    EXPECT_EQ(st.ch(2, 1).DevName, "QL-R17");
+    // The two-channel layout shows no temperature, whatever the reply says.
+    EXPECT_EQ(st.ch(2, 1).Temp, 0.f);
     EXPECT_EQ(st.slot[2].CurFactor, 1000);
     EXPECT_EQ(st.slot[2].VolFactor, 1000);
     EXPECT_EQ(st.slot[2].PwrFactor, 10);
@@ -152,16 +161,16 @@ TEST_F(Decoder, TwoChannelLoadStopsConnectingOnlyOnChannel1) {
 
 TEST_F(Decoder, TenPanelsKeepTheAddDeviceEntryDisabled) {
     host.devCount = 10;
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 12;
     Feed(0, Wire(r));
-    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_FALSE(st.slot[0].Connecting);
     EXPECT_EQ(host.enabled.count("menuAddDev"), 0u);
 }
 
 TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 0;
     r.mode = 9;
@@ -171,14 +180,14 @@ TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
     next.type = 1;
     Append(bytes, Wire(next));  // the rest of the read is dropped
     Feed(0, bytes);
-    EXPECT_TRUE(timers.conn[0]);
+    EXPECT_TRUE(st.slot[0].Connecting);
     EXPECT_EQ(st.slot[0].DevType, 0);
     EXPECT_TRUE(samples.empty());
     EXPECT_TRUE(host.setupModeFields.empty());
     EXPECT_EQ(st.ch(0, 0).ChnMode, 0);  // nothing of a typeless reply is kept
     EXPECT_EQ(st.ch(0, 0).SetRaw, 0);
     Feed(0, Wire(next));
-    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_FALSE(st.slot[0].Connecting);
     EXPECT_EQ(st.slot[0].DevType, 1);
 }
 
@@ -186,17 +195,16 @@ TEST_F(Decoder, MeterTypeAndCodesWithoutARow) {
     for (int type : {51, 43}) {
         SCOPED_TRACE(type);
         LinkState fresh;
-        FakeHost h;
-        FakeTimers t;
-        ReplyDecoder d(fresh, h, t);
+        FakeHost h{fresh};
+        ReplyDecoder d(fresh, h, h);
         fresh.slot[0].MaxCur = 7;
         fresh.slot[0].MaxVol = 8;
-        t.conn[0] = true;
+        fresh.slot[0].Connecting = true;
         Reply r;
         r.type = type;
         auto w = Wire(r);
         d.RecvBytes(0, w.data(), w.size());
-        EXPECT_FALSE(t.conn[0]);
+        EXPECT_FALSE(fresh.slot[0].Connecting);
         EXPECT_EQ(h.panels[0].modes, QStringList{type == 51 ? "Meter" : "D-CC"});
         EXPECT_EQ(h.panels[0].tabs, (std::vector<std::pair<int, QString>>{{1, "key1"}}));
         EXPECT_EQ(h.axis[0], type == 51 ? "[mA]" : "[A]");
@@ -208,7 +216,7 @@ TEST_F(Decoder, MeterTypeAndCodesWithoutARow) {
 }
 
 TEST_F(Decoder, Type38GetsDccAlone) {
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 38;
     Feed(0, Wire(r));
@@ -218,7 +226,7 @@ TEST_F(Decoder, Type38GetsDccAlone) {
 }
 
 TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply info;
     info.type = 5;
     info.kind = 1;
@@ -250,13 +258,13 @@ TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
 TEST_F(Decoder, ModeOnlyTheVersionRulesOfferIsShownOnceAnInfoReplyBringsIt) {
     // A QL-R25B in its "Meter" mode (index 1): the plain type-25 list has
     // "D-CC" alone, the version-310 list adds "Meter".
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply data;
     data.type = 25;
     data.mode = 1;
     data.volt = 5000;
     Feed(0, Wire(data));  // version unknown yet: identified, the mode has no entry
-    EXPECT_FALSE(timers.conn[0]);
+    EXPECT_FALSE(st.slot[0].Connecting);
     EXPECT_EQ(samples.size(), 1u);
     EXPECT_EQ(st.ch(0, 0).ChnMode, 1);
     EXPECT_EQ(errors.size(), 1);
@@ -277,7 +285,7 @@ TEST_F(Decoder, ModeOnlyTheVersionRulesOfferIsShownOnceAnInfoReplyBringsIt) {
 }
 
 TEST_F(Decoder, Type26FirstInfoReplyPicksTheBVariantAndCountsTwice) {
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 26;
     r.kind = 1;
@@ -300,7 +308,7 @@ TEST_F(Decoder, Type26FirstInfoReplyPicksTheBVariantAndCountsTwice) {
 }
 
 TEST_F(Decoder, Type26DataFirstStaysTheOldVariant) {
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 26;
     r.cap = 5000;   // D+ 5.000 V
@@ -326,7 +334,7 @@ TEST_F(Decoder, Type26DataFirstStaysTheOldVariant) {
 
 TEST_F(Decoder, FirstReplyJudgesType26ByTheFrameNotAnEarlierConnection) {
     st.slot[0].DevType = 26;  // left from an earlier connection
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 1;
     r.cap = 2500;
@@ -334,7 +342,7 @@ TEST_F(Decoder, FirstReplyJudgesType26ByTheFrameNotAnEarlierConnection) {
     EXPECT_FLOAT_EQ(st.ch(0, 0).Cap, 2.5f);
 
     st.slot[1].DevType = 1;
-    timers.conn[1] = true;
+    st.slot[1].Connecting = true;
     r.type = 26;
     Feed(1, Wire(r));
     EXPECT_EQ(st.ch(1, 0).Cap, 0);
@@ -490,7 +498,7 @@ TEST_F(Decoder, BadChannelEndsTheReadAndIsLoggedOncePerConnect) {
 // start rules that know more modes than the list): such replies are samples
 // like any other, from the first reply on, and cost one log line per connect.
 TEST_F(Decoder, ModeOutsideTheListIsDecodedAndLoggedOncePerConnect) {
-    timers.conn[0] = true;
+    st.slot[0].Connecting = true;
     Reply r;
     r.type = 24;  // "D-CC" alone
     r.mode = 1;
@@ -500,7 +508,7 @@ TEST_F(Decoder, ModeOutsideTheListIsDecodedAndLoggedOncePerConnect) {
     r.e1 = 1000;
     r.e2 = 300;
     Feed(0, Wire(r));
-    EXPECT_FALSE(timers.conn[0]);  // identified by it
+    EXPECT_FALSE(st.slot[0].Connecting);  // identified by it
     EXPECT_EQ(st.slot[0].DevType, 24);
     EXPECT_EQ(st.ch(0, 0).ChnMode, 1);
     EXPECT_EQ(st.ch(0, 0).SetRaw, 1000);
@@ -589,11 +597,11 @@ TEST_F(Decoder, ShortLongAndLoneEndBytesDecodeNothing) {
     EXPECT_TRUE(errors.isEmpty());
 
     // An end byte before any start byte on a fresh slot, while connecting.
-    timers.conn[5] = true;
-    Feed(5, {0xF8});
-    EXPECT_TRUE(timers.conn[5]);
+    st.slot[5].Connecting = true;
+    const uint8_t end = 0xF8;
+    EXPECT_FALSE(dec.RecvBytes(5, &end, 1).startByte);
+    EXPECT_TRUE(st.slot[5].Connecting);
     EXPECT_EQ(st.slot[5].DevType, 0);
-    EXPECT_EQ(timers.recvStarted[5], 0);
 }
 
 // Every valid frame carries its index in its values; garbage, short, long

@@ -40,10 +40,9 @@ TEST(ModelTable, EveryIdentifiedModelIsNamedByItsCodeAndItsMaximaCanBeSent) {
         SCOPED_TRACE(code);
         LinkState st;
         Pollute(st.slot[0]);
-        testing::FakeHost host;
-        testing::FakeTimers timers;
-        timers.conn[0] = true;
-        ReplyDecoder dec(st, host, timers);
+        testing::FakeHost host{st};
+        st.slot[0].Connecting = true;
+        ReplyDecoder dec(st, host, host);
         testing::Reply r;
         r.type = code;
         const std::vector<uint8_t> w = testing::Wire(r);

@@ -1,17 +1,16 @@
 // The receive path against the device simulator on a pseudo-terminal:
-// connect retries, identification, limits, info replies, mode lists and
+// identification, limits, info replies, mode lists and
 // the measurements of data replies, for a charger, loads, a two-channel
 // load, the USB tester in both firmware variants and the meter type.
 #include "link/comm.h"
 #include "link/counters.h"
 #include "link/frames.h"
-#include "link/linktimers.h"
+#include "link/connection.h"
 #include "link/recv.h"
 #include "platform/serial.h"
 #include "recvfakes.h"
 #include "sim/devsim.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,64 +20,49 @@ namespace {
 
 using testing::FakeHost;
 
-// One slot wired as the main window wires it: the poll timer reads and
-// decodes, the connect timer resends connect.
+// One slot wired as the main window wires it: its connection polls the
+// port, the decoder decodes, connect is resent until the device answers.
 struct SimSlot {
     static constexpr int kSlot = 0;
     sim::PortsDir ports;
     LinkState st;
-    FakeHost host;
-    LinkTimers timers;
-    SecondTicker ticker{st};
-    ReplyDecoder dec{st, host, timers};
-    std::vector<qint64> connectTimes;
-    QElapsedTimer clock;
+    FakeHost host{st};
+    SecondTicker ticker{st, std::chrono::milliseconds(0)};
+    ReplyDecoder dec{st, host, host};
+    SlotConnection conn{st, kSlot, dec, ticker, Timings()};
     QStringList errors;
     int samples = 0;
 
-    SimSlot(int connMs) {
-        timers.setIntervals(50, connMs, 500);
-        timers.onPoll = [this](int s) { dec.RecvDevice(s); };
-        timers.onConnect = [this](int s) {
-            connectTimes.push_back(clock.elapsed());
-            SendConnect(st, s);
-        };
-        timers.onRecvOff = [this](int s) { host.panels[s].setLedRecv(false); };
+    static LinkTimings Timings() {
+        LinkTimings t;
+        t.tick = std::chrono::milliseconds(0);
+        t.poll = std::chrono::milliseconds(10);
+        t.connect = std::chrono::milliseconds(200);
+        return t;
+    }
+
+    SimSlot() {
         dec.errLog = [this](const QString& l, const QString& t) { errors << l + ":" + t; };
         // Minimal run tracking: the running flag follows the run-state digit.
         dec.onSample = [this](int s, int c, int run) {
             st.ch(s, c).Running = run == 1 || run == 2;
             ++samples;
         };
-        clock.start();
     }
 
-    bool Connect(int port) {
-        CommHandle h = OpenPort(port);
-        if (!h)
-            return false;
-        SetPortState(h, 9600, 8, 0, 2);
-        st.slot[kSlot].hComm = h;
-        ConnectReset(st, ticker, kSlot);
-        dec.ResetFraming(kSlot);
-        timers.SetComm(kSlot, true);
-        timers.SetConn(kSlot, true);
-        connectTimes.push_back(clock.elapsed());
-        SendConnect(st, kSlot);
-        return true;
-    }
+    bool Connect(int port) { return conn.Connect(PortName(port)) == SlotConnection::Opened::Ok; }
 
     // Lets the device answer and the poll run until cond holds.
     template <typename Cond>
-    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 3000) {
-        QElapsedTimer t;
-        t.start();
-        while (!cond() && t.elapsed() < ms) {
-            dev.pump();
-            QTest::qWait(10);
-        }
-        return cond();
+    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 5000) {
+        return QTest::qWaitFor(
+            [&] {
+                dev.pump();
+                return cond();
+            },
+            ms);
     }
+    bool Identified(sim::DeviceSim& dev) { return Run(dev, [&] { return !slot().Connecting; }); }
 
     // One second of device time, then waits until its replies are decoded.
     bool Step(sim::DeviceSim& dev) {
@@ -92,41 +76,14 @@ struct SimSlot {
     const testing::FakePanel& panel() const { return host.panels[kSlot]; }
 };
 
-TEST(RecvSim, ConnectRetriesEverySecondUntilTheFirstValidReply) {
-    SimSlot s(1000);
-    sim::DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(s.ports.path(), 3));
-    ASSERT_TRUE(s.Connect(3));
-    // The device stays silent for a while: connect goes out every second.
-    QTest::qWait(2400);
-    ASSERT_EQ(s.connectTimes.size(), 3u);
-    for (size_t i = 1; i < s.connectTimes.size(); ++i)
-        EXPECT_NEAR(static_cast<double>(s.connectTimes[i] - s.connectTimes[i - 1]), 1000.0, 250.0);
-    EXPECT_TRUE(s.timers.ConnEnabled(0));
-    // A corrupt reply does not end the retries.
-    dev.corruptNextCheck();
-    dev.sendReply(0, sim::DeviceSim::Reply::Info);
-    QTest::qWait(200);
-    EXPECT_EQ(s.slot().DevType, 0);
-    EXPECT_TRUE(s.timers.ConnEnabled(0));
-    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }, 3000));
-    EXPECT_EQ(s.slot().DevType, 11);
-    const size_t sent = s.connectTimes.size();
-    QTest::qWait(1300);
-    EXPECT_EQ(s.connectTimes.size(), sent);
-    for (const QByteArray& f : dev.received())
-        EXPECT_EQ(f, QByteArray::fromHex("fa0500000000000005f8"));
-    EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
-}
-
 TEST(RecvSim, ChargerType1) {
-    SimSlot s(200);
+    SimSlot s;
     sim::DeviceSim dev(1, 210);
     dev.setRated(16.5, 6.0);
     dev.setChargeMode(1);
     ASSERT_TRUE(dev.plug(s.ports.path(), 4));
     ASSERT_TRUE(s.Connect(4));
-    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    ASSERT_TRUE(s.Identified(dev));
     EXPECT_EQ(s.host.name(0, 1), "QL-K01");
     EXPECT_EQ(s.slot().CvMode, 6);
     EXPECT_EQ(s.slot().CurFactor, 100);
@@ -155,12 +112,12 @@ TEST(RecvSim, ChargerType1) {
 }
 
 TEST(RecvSim, LoadType12WithHighVoltageAndLargeCapacity) {
-    SimSlot s(200);
+    SimSlot s;
     sim::DeviceSim dev(12, 300);
     dev.setCell(0, 48.0, 40.0, 0.01, 1000.0);
     ASSERT_TRUE(dev.plug(s.ports.path(), 5));
     ASSERT_TRUE(s.Connect(5));
-    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    ASSERT_TRUE(s.Identified(dev));
     EXPECT_EQ(s.host.name(0, 1), "QL-R12");
     EXPECT_EQ(s.panel().modes, (QStringList{"D-CC", "D-CP", "C-CV", "Meter", "D-CV"}));
     EXPECT_EQ(s.panel().tabs.size(), 2u);
@@ -184,13 +141,13 @@ TEST(RecvSim, LoadType12WithHighVoltageAndLargeCapacity) {
 }
 
 TEST(RecvSim, TwoChannelLoadType18) {
-    SimSlot s(200);
+    SimSlot s;
     sim::DeviceSim dev(18, 300);
     dev.setFactors(1000, 1000, 10);
     dev.setRated(16, 5.5);
     ASSERT_TRUE(dev.plug(s.ports.path(), 6));
     ASSERT_TRUE(s.Connect(6));
-    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    ASSERT_TRUE(s.Identified(dev));
     EXPECT_EQ(s.host.name(0, 1), "QL-R18");
     EXPECT_EQ(s.host.name(0, 2), "QL-R18");
     EXPECT_TRUE(s.panel().dev2s);
@@ -215,14 +172,14 @@ TEST(RecvSim, TwoChannelLoadType18) {
 TEST(RecvSim, UsbTesterType26BothVariants) {
     for (int fw : {319, 320}) {
         SCOPED_TRACE(fw);
-        SimSlot s(200);
+        SimSlot s;
         sim::DeviceSim dev(26, fw);
         dev.setFactors(1000, 100, 1);
         dev.setRated(20, 3.5);
         dev.setAuxVolts(2.7, 0.6);
         ASSERT_TRUE(dev.plug(s.ports.path(), 7));
         ASSERT_TRUE(s.Connect(7));
-        ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+        ASSERT_TRUE(s.Identified(dev));
         EXPECT_EQ(s.host.name(0, 1), fw >= 320 ? "QL-R26B" : "QL-R26");
         EXPECT_FLOAT_EQ(s.slot().MinCur, fw >= 320 ? 0.01f : 0.03f);
         EXPECT_FLOAT_EQ(s.slot().MaxVol, 20.f);
@@ -241,14 +198,14 @@ TEST(RecvSim, UsbTesterType26BothVariants) {
 }
 
 TEST(RecvSim, UsbTesterWhoseFirstReplyIsData) {
-    SimSlot s(200);
+    SimSlot s;
     sim::DeviceSim dev(26, 320);
     dev.setFactors(1000, 100, 1);
     ASSERT_TRUE(dev.plug(s.ports.path(), 8));
     // A data reply already on the line when the program connects.
     dev.sendReply(0, sim::DeviceSim::Reply::Data);
     ASSERT_TRUE(s.Connect(8));
-    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    ASSERT_TRUE(s.Identified(dev));
     ASSERT_TRUE(s.Run(dev, [&] { return s.slot().VerFrames >= 1; }));
     EXPECT_EQ(s.host.name(0, 1), "QL-R26");
     EXPECT_FLOAT_EQ(s.slot().MinCur, 0.03f);
@@ -256,13 +213,13 @@ TEST(RecvSim, UsbTesterWhoseFirstReplyIsData) {
 }
 
 TEST(RecvSim, MeterType51) {
-    SimSlot s(200);
+    SimSlot s;
     sim::DeviceSim dev(51, 100);
     dev.setRated(30, 10);
     s.st.slot[0].MaxCur = 0;
     ASSERT_TRUE(dev.plug(s.ports.path(), 9));
     ASSERT_TRUE(s.Connect(9));
-    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    ASSERT_TRUE(s.Identified(dev));
     EXPECT_TRUE(s.host.grid[0].empty());
     EXPECT_EQ(s.panel().modes, QStringList{"Meter"});
     EXPECT_EQ(s.host.axis[0], "[mA]");
@@ -274,18 +231,20 @@ TEST(RecvSim, MeterType51) {
 }
 
 TEST(RecvSim, NoiseAndShortFramesOnTheLineInventNothing) {
-    SimSlot s(200);
+    SimSlot s;
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(s.ports.path(), 10));
     ASSERT_TRUE(s.Connect(10));
-    ASSERT_TRUE(s.Run(dev, [&] { return !s.timers.ConnEnabled(0); }));
+    ASSERT_TRUE(s.Identified(dev));
     const int before = s.samples;
     dev.setNoise(QByteArray::fromHex("0102f8f8033355"));
     for (int k = 0; k < 10; ++k)
         dev.sendShortFrame(k, 0);
     dev.reportRun(0, 0, 250, 0);
     ASSERT_TRUE(s.Step(dev));
-    QTest::qWait(150);
+    // Nothing more comes of the noise over the next polls.
+    const long long polls = s.conn.Polls();
+    ASSERT_TRUE(s.Run(dev, [&] { return s.conn.Polls() >= polls + 5; }));
     EXPECT_EQ(s.samples, before + 1);
     EXPECT_NEAR(s.ch(0).Cur, 2.5, 1e-6);
     EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
@@ -295,24 +254,21 @@ TEST(RecvSim, NoiseAndShortFramesOnTheLineInventNothing) {
 // waited meanwhile (here over half a second of them at the line rate), so
 // the program never falls behind a device.
 TEST(RecvSim, OnePollTakesEveryReplyThatWaited) {
-    SimSlot s(200);
+    SimSlot s;
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(s.ports.path(), 3));
     ASSERT_TRUE(s.Connect(3));
     ASSERT_TRUE(s.Run(dev, [&] { return s.samples >= 2; }));  // info and data reply to connect
-    s.timers.SetComm(SimSlot::kSlot, false);  // the poll is late
+    s.conn.Halt();  // the poll is late
     const int before = s.samples;
     constexpr int kReplies = 26;  // 0.57 s of replies at 9600 baud
     dev.reportRun(0, 0, 250, 0);
     for (int i = 0; i < kReplies; ++i)
         dev.sendReply(0, sim::DeviceSim::Reply::Data);
     const CommHandle& h = s.st.slot[SimSlot::kSlot].hComm;
-    QElapsedTimer clock;
-    clock.start();
-    while (h->waiting() < kReplies * 19 && clock.elapsed() < 3000)
-        QTest::qWait(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h->waiting() >= kReplies * 19; }, 5000));
     ASSERT_EQ(h->waiting(), kReplies * 19);
-    s.dec.RecvDevice(SimSlot::kSlot);
+    s.conn.Poll();
     EXPECT_EQ(s.samples, before + kReplies);
     EXPECT_EQ(h->waiting(), 0);
     EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();

@@ -1,5 +1,5 @@
 #pragma once
-// Fakes of the receive path's host, panel and timers, and a reply-frame
+// A fake of the receive path's host and views, and a reply-frame
 // builder, shared by the decoder tests.
 #include "link/hostif.h"
 #include "link/recv.h"
@@ -11,25 +11,20 @@
 
 namespace ql::testing {
 
-struct FakePanel : RecvPanelIf {
+// What a slot's panel shows.
+struct FakePanel {
     bool dev2s = false;
-    bool led = false;
     QStringList modes;
     QString tMode;
     std::vector<std::pair<int, QString>> tabs;
     int modeClrCount = 0, tabClrCount = 0;
-
-    bool Dev2S() const override { return dev2s; }
-    void setDev2S(bool on) override { dev2s = on; }
-    void setLedRecv(bool on) override { led = on; }
-    void ModeClr() override { modes.clear(); ++modeClrCount; }
-    void ModeAdd(const QString& t) override { modes << t; }
-    void setTMode(const QString& t) override { tMode = t; }
-    void TabClear() override { tabs.clear(); ++tabClrCount; }
-    void TabAdd(int pos, const QString& key) override { tabs.emplace_back(pos, key); }
 };
 
-struct FakeHost : RecvHostIf {
+// The main window as the receive path sees it: menus, and views that show
+// what the decoder put in the slot's records (as the program's do).
+struct FakeHost : RecvHostIf, RecvViewIf {
+    explicit FakeHost(const LinkState& state) : st(state) {}
+    const LinkState& st;
     FakePanel panels[kSlotCount];
     std::map<std::pair<int, int>, QString> grid[kSlotCount];  // (row, col) -> text
     QString axis[kSlotCount];
@@ -38,12 +33,28 @@ struct FakeHost : RecvHostIf {
     std::vector<int> initChnCurves, initAutoTest;
     std::vector<std::pair<int, int>> setupModeFields;
 
-    RecvPanelIf* recvPanel(int slot) override { return &panels[slot]; }
-    void setGridText(int slot, int row, int col, const QString& t) override { grid[slot][{row, col}] = t; }
-    void setAxesY1Txt(int slot, const QString& t) override { axis[slot] = t; }
-    void setMenuVisible(const QString& n, bool v) override { visible[n] = v; }
-    void setMenuEnabled(const QString& n, bool e) override { enabled[n] = e; }
+    void setMenuVisible(MenuId m, bool v) override { visible[MenuName(m)] = v; }
+    void setMenuEnabled(MenuId m, bool e) override { enabled[MenuName(m)] = e; }
     int DevCount() const override { return devCount; }
+
+    void ShowLayout(int slot) override { panels[slot].dev2s = st.slot[size_t(slot)].Dev2S; }
+    void ShowModeList(int slot) override {
+        panels[slot].modes = st.slot[size_t(slot)].ModeList;
+        ++panels[slot].modeClrCount;
+    }
+    void ShowMode(int slot, int chn) override {
+        const SlotState& s = st.slot[size_t(slot)];
+        const int m = s.chn[size_t(chn)].ChnMode;
+        panels[slot].tMode = m >= 0 && m < s.ModeList.size() ? s.ModeList.at(m) : QString();
+    }
+    void ShowTabs(int slot) override {
+        panels[slot].tabs.clear();
+        for (const TestTab& t : st.slot[size_t(slot)].Tabs)
+            panels[slot].tabs.emplace_back(t.position, t.key);
+        ++panels[slot].tabClrCount;
+    }
+    void ShowDeviceName(int slot, int chn) override { grid[slot][{chn + 1, 0}] = st.ch(slot, chn).DevName; }
+    void setAxesY1Txt(int slot, const QString& t) override { axis[slot] = t; }
     void InitChnCurves(int slot) override { initChnCurves.push_back(slot); }
     void InitAutoTest(int slot) override { initAutoTest.push_back(slot); }
     void SetupModeFields(int slot, int chn) override { setupModeFields.emplace_back(slot, chn); }
@@ -52,14 +63,6 @@ struct FakeHost : RecvHostIf {
         auto it = grid[slot].find({row, 0});
         return it == grid[slot].end() ? QString() : it->second;
     }
-};
-
-struct FakeTimers : RecvTimersIf {
-    bool conn[kSlotCount] = {};
-    int recvStarted[kSlotCount] = {};
-    bool ConnEnabled(int slot) const override { return conn[slot]; }
-    void StopConn(int slot) override { conn[slot] = false; }
-    void RecvStarted(int slot) override { ++recvStarted[slot]; }
 };
 
 // Fields of a reply; pairs are 0..57599.

@@ -1,11 +1,12 @@
-// A device unplugged in the middle of a run, against the real receive path
-// and run tracking: the dead port is closed and logged once, the live record
+// A device unplugged in the middle of a run, against the real connection,
+// receive path and run tracking: the dead port is closed and logged once,
+// the live record
 // keeps every row written before, and continue picks the run up from that
 // record once the device is back.
 #include "link/comm.h"
 #include "link/counters.h"
 #include "link/frames.h"
-#include "link/linktimers.h"
+#include "link/connection.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
@@ -15,7 +16,6 @@
 #include "sim/devsim.h"
 #include "sim/peers.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,13 +54,23 @@ struct Bench {
     QTemporaryDir home;
     LinkState st;
     LineHost host{st};
-    testing::FakeHost recvHost;
-    LinkTimers timers;
-    SecondTicker ticker{st};
-    ReplyDecoder dec{st, recvHost, timers};
+    testing::FakeHost recvHost{st};
+    SecondTicker ticker{st, std::chrono::milliseconds(0)};
+    ReplyDecoder dec{st, recvHost, recvHost};
+    SlotConnection conn{st, kSlot, dec, ticker, Timings()};
     RunTracker tracker{st, host, host, host};
-    int samples = 0, runningSamples = 0, polls = 0;
+    int samples = 0, runningSamples = 0;
+    QStringList lost;
     QList<int32_t> runningSecs;  // RunSecs of every running sample
+
+    static LinkTimings Timings()
+    {
+        LinkTimings t;
+        t.tick = std::chrono::milliseconds(0);
+        t.poll = std::chrono::milliseconds(5);
+        t.connect = std::chrono::milliseconds(40);
+        return t;
+    }
 
     Bench()
     {
@@ -75,12 +85,7 @@ struct Bench {
             }
             track(s, c, run);
         };
-        timers.setIntervals(50, 200, 500);
-        timers.onPoll = [this](int s) {
-            ++polls;
-            dec.RecvDevice(s);
-        };
-        timers.onConnect = [this](int s) { SendConnect(st, s); };
+        conn.onLost = [this](const QString& port) { lost << port; };
         for (ChanState& c : st.slot[kSlot].chn) {
             c.SvalText = QStringLiteral("1.00");
             c.SlmtText = QStringLiteral("2.50");
@@ -89,30 +94,21 @@ struct Bench {
     }
 
     template <typename Cond>
-    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 3000)
+    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 5000)
     {
-        QElapsedTimer t;
-        t.start();
-        while (!cond() && t.elapsed() < ms) {
-            dev.pump();
-            QTest::qWait(10);
-        }
-        return cond();
+        return QTest::qWaitFor(
+            [&] {
+                dev.pump();
+                return cond();
+            },
+            ms);
     }
 
     bool Connect(sim::DeviceSim& dev, int port)
     {
-        ClosePort(st.slot[kSlot].hComm);
-        CommHandle h = OpenPort(port);
-        if (!h || !SetPortState(h, 9600, 8, 0, 2))
+        if (conn.Connect(PortName(port)) != SlotConnection::Opened::Ok)
             return false;
-        st.slot[kSlot].hComm = h;
-        ConnectReset(st, ticker, kSlot);
-        dec.ResetFraming(kSlot);
-        timers.SetComm(kSlot, true);
-        timers.SetConn(kSlot, true);
-        SendConnect(st, kSlot);
-        if (!Run(dev, [&] { return !timers.ConnEnabled(kSlot); }))
+        if (!Run(dev, [&] { return !st.slot[kSlot].Connecting; }))
             return false;
         return true;
     }
@@ -128,10 +124,11 @@ struct Bench {
         return Run(dev, [&] { return samples >= want; });
     }
 
-    RunRecord::Contents Record() const
+    // The live record, named while the port was open.
+    RunRecord::Contents Record(const QString& base) const
     {
         RunRecord::Contents rec;
-        EXPECT_EQ(RunRecord::Read(RunRecord::PathOf(tracker.RecordBase(kSlot, 0)), &rec), RunRecord::ReadStatus::Ok);
+        EXPECT_EQ(RunRecord::Read(RunRecord::PathOf(base), &rec), RunRecord::ReadStatus::Ok);
         return rec;
     }
 };
@@ -148,6 +145,7 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
 
     // A one-ampere discharge, twenty seconds of it.
     ASSERT_TRUE(b.tracker.RunClick(0, 0));
+    const QString base = b.tracker.RecordBase(0, 0);
     ASSERT_TRUE(b.Run(dev, [&] { return dev.channel(0).running; }));
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(b.Second(dev));
@@ -155,22 +153,22 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     const int rowsBefore = b.runningSamples;
     ASSERT_GE(rowsBefore, 19);
 
-    // The adapter goes. The port closes itself and is logged once, however
-    // long the poll goes on; nothing more is decoded.
+    // The adapter goes. The port closes itself and is logged once; the slot
+    // lets go of it and nothing more is decoded.
     dev.unplug();
     const int samplesAtUnplug = b.samples;
-    const int pollsAtUnplug = b.polls;
-    QTest::qWait(1200);
-    EXPECT_GE(b.polls - pollsAtUnplug, 10);
-    ASSERT_TRUE(b.st.slot[0].hComm);
-    EXPECT_FALSE(b.st.slot[0].hComm->isOpen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !b.lost.isEmpty(); }, 5000));
+    EXPECT_EQ(b.lost, QStringList{"COM3"});
+    EXPECT_FALSE(b.st.slot[0].hComm);
+    EXPECT_FALSE(b.conn.Polling());
+    EXPECT_FALSE(b.st.ch(0, 0).Running);
     EXPECT_EQ(b.samples, samplesAtUnplug);
     const QString logAfter = qltest::readAll(logPath).mid(logBefore.size());
     EXPECT_EQ(countLines(logAfter, QStringLiteral("device lost")), 1) << logAfter.toStdString();
     EXPECT_EQ(countLines(logAfter, QStringLiteral("[Err")), 1) << logAfter.toStdString();
 
     // Every row written before the unplug is in the record, in order.
-    const RunRecord::Contents rec = b.Record();
+    const RunRecord::Contents rec = b.Record(base);
     EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join("\n").toStdString();
     ASSERT_EQ(rec.rows.size(), rowsBefore);
     for (int i = 0; i < rowsBefore; ++i) {
@@ -202,7 +200,7 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     for (int i = 0; i < 10; ++i)
         ASSERT_TRUE(b.Second(back));
     EXPECT_TRUE(b.st.ch(0, 0).Running);
-    const RunRecord::Contents after = b.Record();
+    const RunRecord::Contents after = b.Record(base);
     EXPECT_TRUE(after.skipped.isEmpty()) << after.skipped.join("\n").toStdString();
     ASSERT_EQ(after.rows.size(), b.runningSamples);
     for (int i = 0; i < rowsBefore; ++i)

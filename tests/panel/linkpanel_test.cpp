@@ -18,28 +18,35 @@ namespace {
 
 constexpr int kSlot = 0;
 
-// The main window as the receive path sees it, with one real panel.
-struct Host : RecvHostIf {
+// The main window as the receive path sees it, with one real panel that
+// shows the slot's records as the program's views do.
+struct Host : RecvHostIf, RecvViewIf {
     LinkState& st;
     DevCtrl panel{kSlot};
     std::vector<int> autoInits;
     explicit Host(LinkState& s) : st(s) { panel.setRecord(s.slot[kSlot]); }
-    RecvPanelIf* recvPanel(int slot) override { return slot == kSlot ? &panel : nullptr; }
-    void setGridText(int, int, int, const QString&) override {}
-    void setAxesY1Txt(int, const QString&) override {}
-    void setMenuVisible(const QString&, bool) override {}
-    void setMenuEnabled(const QString&, bool) override {}
+    void setMenuVisible(MenuId, bool) override {}
+    void setMenuEnabled(MenuId, bool) override {}
     int DevCount() const override { return 1; }
+    void ShowLayout(int) override { panel.setDev2S(st.slot[kSlot].Dev2S); }
+    void ShowModeList(int) override
+    {
+        panel.ModeClr();
+        for (const QString& m : st.slot[kSlot].ModeList)
+            panel.ModeAdd(m);
+    }
+    void ShowMode(int, int) override {}
+    void ShowTabs(int) override
+    {
+        panel.TabClear();
+        for (const TestTab& t : st.slot[kSlot].Tabs)
+            panel.TabAdd(t.position, t.key);
+    }
+    void ShowDeviceName(int, int) override {}
+    void setAxesY1Txt(int, const QString&) override {}
     void InitChnCurves(int) override {}
     void InitAutoTest(int slot) override { autoInits.push_back(slot); }
     void SetupModeFields(int slot, int chn) override { ql::SetupModeFields(st, slot, chn, panel, {}); }
-};
-
-struct Timers : RecvTimersIf {
-    bool conn = true;
-    bool ConnEnabled(int) const override { return conn; }
-    void StopConn(int) override { conn = false; }
-    void RecvStarted(int) override {}
 };
 
 // A data reply of an idle channel in mode 0 with the given echoes.
@@ -67,13 +74,13 @@ TEST(LinkDrivesPanel, FirstReplyOfAChargerFillsModesTabsAndFields)
 {
     LinkState st;
     Host host(st);
-    Timers timers;
-    ReplyDecoder dec(st, host, timers);
+    st.slot[kSlot].Connecting = true;
+    ReplyDecoder dec(st, host, host);
     const auto w = FirstReply(1, 0, 150, 420);
     dec.RecvBytes(kSlot, w.data(), w.size());
 
     DevCtrl& p = host.panel;
-    EXPECT_FALSE(timers.conn);
+    EXPECT_FALSE(st.slot[kSlot].Connecting);
     EXPECT_FALSE(p.Dev2S());
     ASSERT_EQ(p.ModeCnt(), 7);
     EXPECT_EQ(p.ModeTxt(6), QStringLiteral("C-CV"));
@@ -93,15 +100,15 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
 {
     LinkState st;
     Host host(st);
-    Timers timers;
-    ReplyDecoder dec(st, host, timers);
+    st.slot[kSlot].Connecting = true;
+    ReplyDecoder dec(st, host, host);
     host.panel.setTSval(0, QStringLiteral("kept"));
     const auto w = FirstReply(17, 0, 0, 0);
     dec.RecvBytes(kSlot, w.data(), w.size());
 
     DevCtrl& p = host.panel;
     EXPECT_TRUE(p.Dev2S());
-    EXPECT_TRUE(timers.conn);  // waits for a reply of channel 1
+    EXPECT_TRUE(st.slot[kSlot].Connecting);  // waits for a reply of channel 1
     EXPECT_EQ(p.ui().cmbMode2S->count(), 2);
     EXPECT_EQ(p.ui().cmbMode->count(), 0);
     EXPECT_EQ(p.ui().tabDev->count(), 2);
@@ -111,7 +118,7 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
 
     const auto w1 = FirstReply(17, 1, 0, 0);
     dec.RecvBytes(kSlot, w1.data(), w1.size());
-    EXPECT_FALSE(timers.conn);
+    EXPECT_FALSE(st.slot[kSlot].Connecting);
     EXPECT_EQ(p.lSlmt(1), QStringLiteral("Cutoff V:"));
     // The single-channel field kept its text through the switch.
     p.setDev2S(false);

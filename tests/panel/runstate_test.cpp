@@ -9,21 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
-#include <vector>
 
 using namespace ql;
 
 namespace {
 
+// The states each menu entry was last switched to.
 struct FakeMenus : MenuEnableIf {
-    std::map<QString, bool> enabled;
-    std::vector<QString> order;
-    void setMenuEnabled(const QString& name, bool on) override
-    {
-        enabled[name] = on;
-        order.push_back(name);
-    }
+    std::map<MenuId, bool> enabled;
+    int visibleCalls = 0;
+    void setMenuEnabled(MenuId id, bool on) override { enabled[id] = on; }
+    void setMenuVisible(MenuId, bool) override { ++visibleCalls; }
 };
 
 struct FakeAdj : AdjButtonsIf {
@@ -52,8 +50,33 @@ protected:
     FakeMenus menus;
 };
 
-const QStringList kAllMenus{"menuSwSet", "menuOpenCfg", "menuSaveCfg", "menuOpenData", "menuSaveData",
-                            "menuClear", "menuCurve",   "menuRes",     "menuQc"};
+bool IsParameterFileEntry(MenuId id) { return id == MenuId::menuOpenCfg || id == MenuId::menuSaveCfg; }
+
+// The menu entries a running slot takes away are the ones that read or
+// change what the run uses: files, curves, axes, settings and the tools
+// that load the cell. The calibration and add-device entries are not
+// among them.
+TEST(RunMenus, ARunTakesTheFileCurveAndToolEntriesAwayAndIdleGivesThemBack)
+{
+    for (const bool stepBusy : {false, true}) {
+        for (const bool conn : {false, true}) {
+            const auto running = RunMenuStates(false, stepBusy, conn);
+            ASSERT_TRUE(running);
+            EXPECT_EQ(std::count(running->begin(), running->end(), true), 0);
+        }
+    }
+    for (const bool conn : {false, true}) {
+        const auto idle = RunMenuStates(true, false, conn);
+        ASSERT_TRUE(idle);
+        for (size_t i = 0; i < kRunMenus.size(); ++i)
+            EXPECT_EQ((*idle)[i], IsParameterFileEntry(kRunMenus[i]) ? conn : true) << MenuName(kRunMenus[i]);
+    }
+    // Between the steps of a step test nothing is handed back.
+    EXPECT_FALSE(RunMenuStates(true, true, true));
+    EXPECT_FALSE(RunMenuStates(true, true, false));
+    for (MenuId id : {MenuId::menuAdj, MenuId::menuAddDev, MenuId::menuUsb, MenuId::menuTemp})
+        EXPECT_EQ(std::count(kRunMenus.begin(), kRunMenus.end(), id), 0) << MenuName(id);
+}
 
 TEST_F(RunStateTest, RunningDisablesAllButStopAndAdjustInTheFirstMode)
 {
@@ -64,9 +87,10 @@ TEST_F(RunStateTest, RunningDisablesAllButStopAndAdjustInTheFirstMode)
     EXPECT_TRUE(panel.SetEnable());
     EXPECT_FALSE(panel.ModeEnable());
     EXPECT_FALSE(panel.MonitorEnable());
-    EXPECT_EQ(menus.order, std::vector<QString>(kAllMenus.begin(), kAllMenus.end()));
-    for (const auto& [name, on] : menus.enabled)
-        EXPECT_FALSE(on) << name.toStdString();
+    EXPECT_EQ(menus.enabled.size(), kRunMenus.size());
+    for (MenuId id : kRunMenus)
+        EXPECT_FALSE(menus.enabled.at(id)) << MenuName(id);
+    EXPECT_EQ(menus.visibleCalls, 0);
 }
 
 TEST_F(RunStateTest, AdjustFollowsTheSelectedChannelsMode)
@@ -104,30 +128,28 @@ TEST_F(RunStateTest, IdleEnablesAgainWithFileMenusOnlyWhenConnected)
     EXPECT_FALSE(panel.SetEnable());
     EXPECT_TRUE(panel.ModeEnable());
     EXPECT_TRUE(panel.MonitorEnable());
-    ASSERT_EQ(menus.enabled.size(), 9u);
-    for (const auto& [name, on] : menus.enabled) {
-        const bool cfg = name == "menuOpenCfg" || name == "menuSaveCfg";
-        EXPECT_EQ(on, !cfg) << name.toStdString();
-    }
+    ASSERT_EQ(menus.enabled.size(), kRunMenus.size());
+    for (const auto& [id, on] : menus.enabled)
+        EXPECT_EQ(on, !IsParameterFileEntry(id)) << MenuName(id);
 
     panel.setConn(true);
     SetRunState(true, kSlot, panel, st, &menus);
-    EXPECT_TRUE(menus.enabled["menuOpenCfg"]);
-    EXPECT_TRUE(menus.enabled["menuSaveCfg"]);
+    EXPECT_TRUE(menus.enabled[MenuId::menuOpenCfg]);
+    EXPECT_TRUE(menus.enabled[MenuId::menuSaveCfg]);
 }
 
 TEST_F(RunStateTest, BetweenStepsModeMonitorAndMenusStayOff)
 {
     st.slot[kSlot].StepRunning = true;
     SetRunState(false, kSlot, panel, st, &menus);
-    menus.order.clear();
+    menus.enabled.clear();
     SetRunState(true, kSlot, panel, st, &menus);
     EXPECT_TRUE(panel.RunEnable());
     EXPECT_TRUE(panel.ContEnable());
     EXPECT_FALSE(panel.StopEnable());
     EXPECT_FALSE(panel.ModeEnable());
     EXPECT_FALSE(panel.MonitorEnable());
-    EXPECT_TRUE(menus.order.empty());
+    EXPECT_TRUE(menus.enabled.empty());
 
     // Without a main window the panel still follows.
     st.slot[kSlot].StepRunning = false;

@@ -9,6 +9,7 @@
 #include "panel/seqpanel.h"
 #include "panel/stepedit.h"
 #include "panel/steptest.h"
+#include "platform/settings.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -29,51 +30,49 @@ constexpr int kSlot = 2;
 
 // The main window and the device: a start is taken up (the channel runs)
 // unless refuseStarts is set; a stop ends the run; RemoteSet changes the
-// set value and the current readout.
-struct FakeHost : SeqHostIf {
-    FakeHost(LinkState& st, SeqPanelIf& p, DevCtrl& panel) : st(st), p(p), panel(panel) {}
+// set value.
+struct FakeHost : SeqHostIf, RunCommandsIf {
+    FakeHost(LinkState& st, DevCtrl& panel) : st(st), panel(panel) {}
     LinkState& st;
-    SeqPanelIf& p;
-    DevCtrl& panel;  // the run state's buttons
+    DevCtrl& panel;  // the pages, fields and the run state's buttons
     bool refuseStarts = false;
+    bool monitoring = false;
     int runs = 0, stops = 0, tmrStops = 0, clears = 0;
     std::vector<float> sets;
-    QStringList messages;
-    QString dialogAnswer;
-    bool csv = true;
+    std::vector<RunCaller> callers;
 
-    SeqPanelIf* seqPanel(int) override { return &p; }
-    bool RunClick(int slot, int chn) override
+    AutoPageIf* autoPage(int) override { return &panel; }
+    StepPageIf* stepPage(int) override { return &panel; }
+    RunFieldsIf* fields(int) override { return &panel; }
+    RunCommandsIf& Commands() override { return *this; }
+    bool DevCtrl_RunClick(int slot, int chn, RunCaller caller) override
     {
         ++runs;
+        callers.push_back(caller);
         if (!refuseStarts) {
             st.ch(slot, chn).Running = true;
             panel.setStopEnable(true);
         }
         return !refuseStarts;
     }
-    void StopClick(int slot, int chn) override
+    void DevCtrl_StopClick(int slot, int chn) override
     {
         ++stops;
         st.ch(slot, chn).Running = false;
         panel.setStopEnable(false);
     }
-    void RemoteSet(int, float value) override
+    void RemoteSet(int, int chn, float value) override
     {
         sets.push_back(value);
-        p.setTSval(0, QString::number(double(value), 'f', 2));
+        panel.setTSval(chn, QString::number(double(value), 'f', 2));
     }
+    void RemoteQC(int, int) override {}
+    void RemotePE(int, int) override {}
     void TmrStop(int, int) override { ++tmrStops; }
     void ChartClearAll(int) override { ++clears; }
     void ChartYStep(int, bool) override {}
-    QString GridText(int, int row, int col) const override
-    {
-        return row == 0 ? QStringLiteral("Device") : QStringLiteral("QL-%1").arg(col);
-    }
-    QString InfoLine(int, int) const override { return {}; }
-    bool SaveCsv() const override { return csv; }
-    QString FileDialog(bool, const QString&, const QString&) override { return dialogAnswer; }
-    void Critical(const QString& text) override { messages << text; }
+    QString DevName(int, int chn) const override { return QStringLiteral("QL-%1").arg(chn); }
+    bool Monitoring(int, int) const override { return monitoring; }
 };
 
 class SeqTest : public ::testing::Test {
@@ -95,23 +94,36 @@ protected:
         panel.setStopEnable(false);
     }
     ChanState& ch() { return st.ch(kSlot, 0); }
+    // A row of the slot's step program, shown on the panel.
     void setRow(int r, const QStringList& cells)
     {
+        StepTable& steps = st.slot[kSlot].Steps;
         for (int c = 1; c <= 4; ++c)
-            panel.setTStepSet(r, c, cells.value(c - 1));
+            steps.at(r, c) = cells.value(c - 1);
+        panel.ShowSteps(steps);
     }
-    // The device's readout follows the set value.
+    // A cell of the slot's step program; the panel's grid shows the same.
+    QString step(int r, int c)
+    {
+        const QString v = st.slot[kSlot].Steps.at(r, c);
+        EXPECT_EQ(panel.tStepSet(r, c), v) << r << "," << c;
+        return v;
+    }
+    // The device's readouts: the current follows the set value.
     void autoTick()
     {
-        panel.setTCur(0, panel.tSval(0));
-        panel.setTVol(0, QStringLiteral("3.00"));
+        ch().CurShown = float(panel.tSval(0).toDouble());
+        ch().VoltShown = 3.0f;
         autoTest.OnTimer(kSlot);
     }
 
+    void TearDown() override { settings().SaveCsv = csvBefore; }
+
+    qltest::ScriptedPrompter ask;
+    const bool csvBefore = settings().SaveCsv;
     LinkState st;
     DevCtrl panel{kSlot};
-    SeqPanelIf& view = panel;
-    FakeHost host{st, view, panel};
+    FakeHost host{st, panel};
     AutoTest autoTest{st, host};
     StepTest stepTest{st, host};
 };
@@ -127,6 +139,7 @@ TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
     panel.setTAutoVol("2.50");
     autoTest.Click(kSlot);
     ASSERT_EQ(host.runs, 1);
+    EXPECT_EQ(host.callers, std::vector<RunCaller>{RunCaller::Program});  // a refusal is logged, not shown
     EXPECT_EQ(panel.tSval(0), "1.00");
     EXPECT_EQ(panel.tSlmt(0), "2.50");
     EXPECT_TRUE(st.slot[kSlot].AutoRunning);
@@ -191,7 +204,7 @@ TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
         EXPECT_FALSE(autoTest.at(kSlot).AutoOn) << c2 << " " << inc << " " << vol;
     }
     EXPECT_EQ(host.runs, 0);
-    EXPECT_EQ(host.messages, QStringList({"Setting value out of range!", "Setting value out of range!",
+    EXPECT_EQ(ask.texts(), QStringList({"Setting value out of range!", "Setting value out of range!",
                                           "Setting value out of range!", "Invalid value!"}));
 }
 
@@ -213,8 +226,8 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
         panel.setTAutoList(2, QStringLiteral("3.00"));
         panel.setTAutoList(3, QStringLiteral("9.9"));
     }
-    host.dialogAnswer = dir.filePath("res");
-    host.csv = false;
+    ask.fileAnswer = dir.filePath("res");
+    settings().SaveCsv = false;
     autoTest.SaveClick(kSlot);
     const QByteArray dat = ReadBytes(dir.filePath("res.dat"));
     const QList<QByteArray> lines = dat.split('\n');
@@ -225,26 +238,26 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     EXPECT_EQ(lines[3], "Index\tCurr(A)\tVolt(V)\r");
     EXPECT_EQ(lines[15], "12\t12.00\t3.00\r");
 
-    host.csv = true;
-    host.dialogAnswer = dir.filePath("res.csv");
+    settings().SaveCsv = true;
+    ask.fileAnswer = dir.filePath("res.csv");
     panel.AutoListClr();
     autoTest.SaveClick(kSlot);
     EXPECT_EQ(ReadBytes(dir.filePath("res.csv")),
               "Device:QL-0\r\nMode:Auto Test\r\n----------www.qltester.example--------------\r\n"
               "Index,Curr(A),Volt(V)\r\n");
 
-    host.dialogAnswer = dir.filePath("missing/res.csv");
+    ask.fileAnswer = dir.filePath("missing/res.csv");
     autoTest.SaveClick(kSlot);
-    EXPECT_EQ(host.messages, QStringList{"Cannot save file!"});
+    EXPECT_EQ(ask.texts(), QStringList{"Cannot save file!"});
 
     // On a full disk the earlier result file stays as it was.
-    host.messages.clear();
+    ask.messages.clear();
     panel.setTAutoList(1, QStringLiteral("1.00"));
     const QByteArray earlier = ReadBytes(dir.filePath("res.csv"));
-    host.dialogAnswer = dir.filePath("res.csv");
+    ask.fileAnswer = dir.filePath("res.csv");
     EXPECT_EQ(qltest::withFileSizeLimit(64, [&] {
                   autoTest.SaveClick(kSlot);
-                  return host.messages == QStringList{"Cannot save file!"} ? 0 : 1;
+                  return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
               }),
               0);
     EXPECT_EQ(ReadBytes(dir.filePath("res.csv")), earlier);
@@ -275,7 +288,7 @@ TEST_F(SeqTest, StepProgramRunsModeWaitAndCycleStepsWithTimeLimits)
     EXPECT_EQ(ticks, 2 * (62 + 62));
     EXPECT_EQ(host.runs, 2);
     EXPECT_EQ(host.stops, 2);  // the time limits; the stop click sends none (Stop is disabled)
-    EXPECT_EQ(host.tmrStops, 1);
+    EXPECT_EQ(host.tmrStops, 1);  // the curve's counter stops with the program
     EXPECT_FALSE(st.slot[kSlot].StepRunning);
     EXPECT_EQ(panel.StepCmd(), "Start");
     const QStringList want[] = {{"1-1", "D-CC", "9.500", "12.35"},
@@ -321,13 +334,30 @@ TEST_F(SeqTest, StepStartRetriesCutOffModeAndRefusedPrograms)
         EXPECT_FALSE(stepTest.at(kSlot).StepOn) << bad.join(" ").toStdString();
     }
     EXPECT_EQ(host.runs, 0);
-    EXPECT_EQ(host.messages.size(), 4);
+    EXPECT_EQ(ask.texts().size(), 4);
 
     // An empty first row: nothing happens.
-    panel.StepSetClr();
+    stepTest.ClearClick(kSlot);
     stepTest.StartStop(kSlot);
     EXPECT_FALSE(stepTest.at(kSlot).StepOn);
-    EXPECT_EQ(host.messages.size(), 4);
+    EXPECT_EQ(ask.texts().size(), 4);
+
+    // A stop while the channel is monitored keeps its curve and counter going.
+    setRow(1, {"D-CC", "1.00", "3.00", "0"});
+    stepTest.StartStop(kSlot);
+    ASSERT_TRUE(stepTest.at(kSlot).StepOn);
+    panel.setTmrCurveEnable(0, true);
+    host.monitoring = true;
+    const int counterStops = host.tmrStops;
+    stepTest.StartStop(kSlot);
+    EXPECT_FALSE(stepTest.at(kSlot).StepOn);
+    EXPECT_EQ(host.tmrStops, counterStops);
+    EXPECT_TRUE(panel.TmrCurveEnable(0));
+    host.monitoring = false;
+    stepTest.StartStop(kSlot);
+    stepTest.StartStop(kSlot);
+    EXPECT_EQ(host.tmrStops, counterStops + 1);
+    EXPECT_FALSE(panel.TmrCurveEnable(0));
 }
 
 void WriteBytes(const QString& path, const QByteArray& b)
@@ -344,13 +374,13 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     setRow(2, {"Wait", "0.00", "0.00", "1"});
     setRow(3, {"Cycle", "0.00", "0.00", "2"});
     setRow(10, {"D-CP", "5", "3.00", "0"});  // beyond the first empty row: not saved
-    const StepTable saved = ReadStepTable(view);
+    const StepTable saved = st.slot[kSlot].Steps;
 
-    host.dialogAnswer = dir.filePath("prog");
+    ask.fileAnswer = dir.filePath("prog");
     // On a full disk nothing is left behind and the user is told.
     EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
                   stepTest.SaveClick(kSlot);
-                  return host.messages == QStringList{"Cannot save file!"} ? 0 : 1;
+                  return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
               }),
               0);
     EXPECT_FALSE(QFile::exists(dir.filePath("prog.stp")));
@@ -360,21 +390,21 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_TRUE(bytes.contains("\r\n021:5\r\n"));
     EXPECT_TRUE(bytes.endsWith("\r\n031:6\r\n032:0.00\r\n033:0.00\r\n034:2\r\n"));
 
-    panel.StepSetClr();
-    host.dialogAnswer = dir.filePath("prog.stp");
+    stepTest.ClearClick(kSlot);
+    ask.fileAnswer = dir.filePath("prog.stp");
     stepTest.OpenClick(kSlot);
     StepTable expect = saved;
     expect.at(10, 1) = expect.at(10, 2) = expect.at(10, 3) = expect.at(10, 4) = QString();
-    EXPECT_EQ(ReadStepTable(view), expect);
-    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_EQ(st.slot[kSlot].Steps, expect);
+    EXPECT_TRUE(ask.texts().isEmpty());
 
     // Line ends of CR alone read as well as CR LF and LF.
     WriteBytes(dir.filePath("cr.stp"), QByteArray(bytes).replace("\r\n", "\r"));
-    panel.StepSetClr();
-    host.dialogAnswer = dir.filePath("cr.stp");
+    stepTest.ClearClick(kSlot);
+    ask.fileAnswer = dir.filePath("cr.stp");
     stepTest.OpenClick(kSlot);
-    EXPECT_EQ(ReadStepTable(view), expect);
-    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_EQ(st.slot[kSlot].Steps, expect);
+    EXPECT_TRUE(ask.texts().isEmpty());
 
     // A damaged line is skipped and reported once per file; the rest loads.
     const QByteArray head = "----------www.qltester.example--------------\r\nDEV:17\r\n";
@@ -391,52 +421,52 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
         {"011:0\r\n012:\xff\r\n", "D-CC", "", 1},                     // bytes that are no text
         {"011:0\r\n012:1.00\r\n", "D-CC", "1.00", 0}};                 // nothing damaged
     for (const Case& c : cases) {
-        host.messages.clear();
+        ask.messages.clear();
         WriteBytes(dir.filePath("bad.stp"), head + c.lines + tail);
-        host.dialogAnswer = dir.filePath("bad.stp");
+        ask.fileAnswer = dir.filePath("bad.stp");
         stepTest.OpenClick(kSlot);
-        EXPECT_EQ(panel.tStepSet(1, 1), c.mode) << c.lines.toStdString();
-        EXPECT_EQ(panel.tStepSet(1, 2), c.set) << c.lines.toStdString();
-        EXPECT_EQ(panel.tStepSet(1, 3), "3.00") << c.lines.toStdString();
-        EXPECT_EQ(panel.tStepSet(2, 1), "Wait") << c.lines.toStdString();
-        EXPECT_EQ(host.messages, QStringList(c.messages, "Damaged lines of the file were skipped!"))
+        EXPECT_EQ(step(1, 1), c.mode) << c.lines.toStdString();
+        EXPECT_EQ(step(1, 2), c.set) << c.lines.toStdString();
+        EXPECT_EQ(step(1, 3), "3.00") << c.lines.toStdString();
+        EXPECT_EQ(step(2, 1), "Wait") << c.lines.toStdString();
+        EXPECT_EQ(ask.texts(), QStringList(c.messages, "Damaged lines of the file were skipped!"))
             << c.lines.toStdString();
     }
 
     // Values load as the file holds them, also beyond the device's bounds;
     // the start refuses to send them.
-    host.messages.clear();
+    ask.messages.clear();
     WriteBytes(dir.filePath("big.stp"), head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n");
-    host.dialogAnswer = dir.filePath("big.stp");
+    ask.fileAnswer = dir.filePath("big.stp");
     stepTest.OpenClick(kSlot);
-    EXPECT_EQ(panel.tStepSet(1, 2), "9.00");
-    EXPECT_TRUE(host.messages.isEmpty());
+    EXPECT_EQ(step(1, 2), "9.00");
+    EXPECT_TRUE(ask.texts().isEmpty());
     stepTest.StartStop(kSlot);
     EXPECT_FALSE(stepTest.at(kSlot).StepOn);
-    EXPECT_EQ(host.messages, QStringList{"Setting value out of range!"});
+    EXPECT_EQ(ask.texts(), QStringList{"Setting value out of range!"});
 
-    host.dialogAnswer = dir.filePath("none.stp");
+    ask.fileAnswer = dir.filePath("none.stp");
     stepTest.OpenClick(kSlot);
-    EXPECT_EQ(host.messages.last(), "Cannot open file!");
-    EXPECT_EQ(panel.tStepSet(1, 2), "9.00");
+    EXPECT_EQ(ask.texts().last(), "Cannot open file!");
+    EXPECT_EQ(step(1, 2), "9.00");
 
     // Ignored cells (row 11, column 5), any order, LF line ends.
     WriteBytes(dir.filePath("odd.stp"), "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");
-    host.dialogAnswer = dir.filePath("odd.stp");
+    ask.fileAnswer = dir.filePath("odd.stp");
     stepTest.OpenClick(kSlot);
-    EXPECT_EQ(panel.tStepSet(1, 1), "D-CP");
-    EXPECT_EQ(panel.tStepSet(1, 2), "5");
-    EXPECT_EQ(panel.tStepSet(2, 1), "");
+    EXPECT_EQ(step(1, 1), "D-CP");
+    EXPECT_EQ(step(1, 2), "5");
+    EXPECT_EQ(step(2, 1), "");
 
     // Another device type empties the program; a name not ending in "stp" is not read.
     WriteBytes(dir.filePath("other.stp"), QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
-    host.dialogAnswer = dir.filePath("other.stp");
+    ask.fileAnswer = dir.filePath("other.stp");
     stepTest.OpenClick(kSlot);
-    EXPECT_EQ(panel.tStepSet(1, 1), "");
+    EXPECT_EQ(step(1, 1), "");
     setRow(1, {"D-CC", "1.00", "3.00", "10"});
-    host.dialogAnswer = dir.filePath("prog.txt");
+    ask.fileAnswer = dir.filePath("prog.txt");
     stepTest.OpenClick(kSlot);
-    EXPECT_EQ(panel.tStepSet(1, 1), "D-CC");
+    EXPECT_EQ(step(1, 1), "D-CC");
 }
 
 TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
@@ -447,7 +477,7 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
         dlg.cmbMode->setCurrentIndex(0);     // D-CC
         dlg.txtSet->setText("0.05");
         EXPECT_FALSE(dlg.cmdSet_Click());
-        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
         EXPECT_EQ(dlg.gridSet->TextMatrix(1, 1), "");
         dlg.txtSet_LostFocus();
         EXPECT_EQ(dlg.txtSet->text(), "0.10");  // reset to the least current
@@ -471,13 +501,13 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
         dlg.cmbMode->setCurrentIndex(0);
         ASSERT_TRUE(dlg.cmdSet_Click());  // step 4, below the Cycle
         dlg.cmdCancel_Click();
-        EXPECT_EQ(panel.tStepSet(1, 1), "");  // Cancel applies nothing
+        EXPECT_EQ(step(1, 1), "");  // Cancel applies nothing
 
         dlg.cmdOK_Click();  // OK copies steps 1 to 3 only
-        EXPECT_EQ(panel.tStepSet(1, 1), "D-CC");
-        EXPECT_EQ(panel.tStepSet(2, 1), "Wait");
-        EXPECT_EQ(panel.tStepSet(3, 4), "3");
-        EXPECT_EQ(panel.tStepSet(4, 1), "");
+        EXPECT_EQ(step(1, 1), "D-CC");
+        EXPECT_EQ(step(2, 1), "Wait");
+        EXPECT_EQ(step(3, 4), "3");
+        EXPECT_EQ(step(4, 1), "");
     }
     {
         // Reopened: the program is listed, step 1's values in the fields.
@@ -493,14 +523,14 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
         SlotState& s = st.slot[kSlot];
         s.DevType = 2;
         s.LastDisMode = 0;
-        panel.StepSetClr();
+        stepTest.ClearClick(kSlot);
         frmSet dlg(st, kSlot, host);
         dlg.cmbMode->setCurrentIndex(1);
         EXPECT_EQ(dlg.lblLmt->text(), "Cells:");
         dlg.txtLmt->setText("13");
         dlg.txtLmt_LostFocus();
         EXPECT_EQ(dlg.txtLmt->text(), "1");
-        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
     }
 }
 
@@ -529,7 +559,7 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
     dlg.txtLmt->setText("4.20");
     dlg.txtLmt_LostFocus();
     EXPECT_EQ(dlg.txtLmt->text(), "1");
-    EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+    EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
     dlg.txtLmt->setText("4.20");
     EXPECT_FALSE(dlg.cmdSet_Click());
     EXPECT_EQ(dlg.gridSet->TextMatrix(1, 1), "");
@@ -558,10 +588,10 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
 
     // The start of a step program checks what each row would send.
     setRow(1, {"C-LiPo", "1.00", "4.20", "0"});
-    host.messages.clear();
+    ask.messages.clear();
     stepTest.StartStop(kSlot);
     EXPECT_FALSE(stepTest.at(kSlot).StepOn);
-    EXPECT_EQ(host.messages, QStringList{"Setting value out of range!"});
+    EXPECT_EQ(ask.texts(), QStringList{"Setting value out of range!"});
     setRow(1, {"C-LiPo", "1.00", "1", "0"});
     stepTest.StartStop(kSlot);
     EXPECT_TRUE(stepTest.at(kSlot).StepOn);
@@ -600,7 +630,7 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
         dlg.txtLmt2->setText("30");
         dlg.txtLmt2_LostFocus();
         EXPECT_EQ(dlg.txtLmt2->text(), "0.060");
-        EXPECT_EQ(host.messages.last(), "Setting value out of range!");
+        EXPECT_EQ(ask.texts().last(), "Setting value out of range!");
         dlg.txtLmt2->setText("30");
         EXPECT_FALSE(dlg.cmdSet_Click());
         dlg.txtLmt2->setText("0.5");
@@ -616,10 +646,10 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
         EXPECT_FALSE(dlg.txtSet->isEnabled());
         dlg.cmdOK_Click();
     }
-    EXPECT_EQ(panel.tStepSet(1, 1), "DC5V");
-    host.messages.clear();
+    EXPECT_EQ(step(1, 1), "DC5V");
+    ask.messages.clear();
     stepTest.StartStop(kSlot);
-    ASSERT_TRUE(stepTest.at(kSlot).StepOn) << host.messages.join('|').toStdString();
+    ASSERT_TRUE(stepTest.at(kSlot).StepOn) << ask.texts().join('|').toStdString();
     stepTest.OnTimer(kSlot);
     EXPECT_EQ(host.runs, 1);
     EXPECT_EQ(panel.tStim(0), "0.500");
@@ -632,7 +662,7 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     panel.ModeClr();
     for (const QString& m : ModeListFor(6))
         panel.ModeAdd(m);
-    panel.StepSetClr();
+    stepTest.ClearClick(kSlot);
     setRow(1, {"Wait", "0.00", "0.00", "1"});
     stepTest.StartStop(kSlot);
     ASSERT_TRUE(stepTest.at(kSlot).StepOn);
@@ -657,7 +687,7 @@ TEST_F(SeqTest, AutoTestFieldsKeepTheModelsResolution)
     panel.setTAutoC2("1.325");
     panel.setTAutoStep("0.1");
     autoTest.Click(kSlot);
-    ASSERT_TRUE(autoTest.at(kSlot).AutoOn) << host.messages.join('|').toStdString();
+    ASSERT_TRUE(autoTest.at(kSlot).AutoOn) << ask.texts().join('|').toStdString();
     EXPECT_EQ(panel.tSval(0), "1.125");
     EXPECT_EQ(panel.tSlmt(0), "2.125");
     autoTest.Click(kSlot);  // the stop click puts the step's value back

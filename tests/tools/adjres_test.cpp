@@ -75,54 +75,54 @@ TEST(Calibration, PointFramesChecksAndStore)
     EXPECT_FALSE(w->cmdVL->isEnabled());
 
     // Current 1.5 A at scale 1000 against a live 1.5 A: raw 1500 = 6, 60.
-    h.panels[0]->setTCur(0, QStringLiteral("1.500"));
+    h.showCur(0, 0, QStringLiteral("1.500"));
     w->txtCH->setText(QStringLiteral("1.5"));
     EXPECT_TRUE(w->cmdPoint_Click(frmAdj::CurHigh));
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 04 03 06 3C 00 00 00 3D F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA 04 03 06 3C 00 00 00 3D F8"});
     EXPECT_TRUE(w->cmdOK->isEnabled());
 
     // Voltage 12.3456 V against a live 12.34 V: raw 12346 = 51, 106.
-    h.panels[0]->setTVol(0, QStringLiteral("12.34"));
+    h.showVolt(0, 0, QStringLiteral("12.34"));
     w->txtVL->setText(QStringLiteral("12.3456"));
     EXPECT_TRUE(w->cmdPoint_Click(frmAdj::VoltLow));
-    const QStringList f = Frames(*dev, 1);
+    const QStringList f = Frames(h, *dev);
     ASSERT_EQ(f.size(), 1);
     EXPECT_TRUE(f[0].startsWith("FA 04 00 33 6A 00 00 00")) << f[0].toStdString();
 
     // Refusals send nothing: not a number, above the limit, outside 10 % of
     // the live reading (4.40 passes at 4.00, 4.50 does not), and a value
     // the frame cannot carry.
-    h.panels[0]->setTVol(0, QStringLiteral("4.00"));
+    h.showVolt(0, 0, QStringLiteral("4.00"));
     w->txtVH->setText(QStringLiteral("4.50"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
     w->txtVH->setText(QStringLiteral("abc"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
     w->txtVH->setText(QStringLiteral("151"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
-    h.panels[0]->setTVol(0, QStringLiteral("60.00"));
+    h.showVolt(0, 0, QStringLiteral("60.00"));
     w->txtVH->setText(QStringLiteral("60"));
     EXPECT_FALSE(w->cmdPoint_Click(frmAdj::VoltHigh));
-    EXPECT_EQ(h.messages, (QStringList{"!Setting value out of range!", "!Invalid value!",
+    EXPECT_EQ(h.shown(), (QStringList{"!Setting value out of range!", "!Invalid value!",
                                        "!Setting value out of range!", "!Setting value out of range!"}));
-    h.panels[0]->setTVol(0, QStringLiteral("4.00"));
+    h.showVolt(0, 0, QStringLiteral("4.00"));
     w->txtVH->setText(QStringLiteral("4.40"));
     EXPECT_TRUE(w->cmdPoint_Click(frmAdj::VoltHigh));
-    EXPECT_EQ(Frames(*dev, 1).size(), 1);
+    EXPECT_EQ(Frames(h, *dev).size(), 1);
 
     // Leaving a field checks and re-formats it; a refused text stays.
-    h.messages.clear();
+    h.ask.messages.clear();
     w->txtVL->setText(QStringLiteral("3.2"));
     EXPECT_TRUE(w->txt_LostFocus(frmAdj::VoltLow));
     EXPECT_EQ(w->txtVL->text(), "3.200");
     w->txtCL->setText(QStringLiteral("21"));
     EXPECT_FALSE(w->txt_LostFocus(frmAdj::CurLow));
     EXPECT_EQ(w->txtCL->text(), "21");
-    EXPECT_EQ(h.messages, QStringList{"!Setting value out of range!"});
+    EXPECT_EQ(h.shown(), QStringList{"!Setting value out of range!"});
 
     // OK stores, closes the window and gives the channel option back.
     h.panels[0]->setChnEnable(false);
     w->cmdOK_Click();
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 04 04 00 00 00 00 00 00 F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA 04 04 00 00 00 00 00 00 F8"});
     EXPECT_FALSE(h.link.AdjOpen);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(guard.isNull());
@@ -142,18 +142,18 @@ TEST(Calibration, ChannelTwoAndClosedPort)
     ASSERT_EQ(h.panels[0]->chn(), "1");
     frmAdj w(h);
     EXPECT_EQ(w.windowTitle(), "Calibration--Device1-Channel2");
-    h.panels[0]->setTCur(1, QStringLiteral("1.50"));
+    h.showCur(0, 1, QStringLiteral("1.50"));
     w.txtCL->setText(QStringLiteral("1.5"));
     EXPECT_TRUE(w.cmdPoint_Click(frmAdj::CurLow));
     // 1.5 A at scale 100: raw 150 = 0, 150; command byte A4.
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA A4 02 00 96 00 00 00 30 F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA A4 02 00 96 00 00 00 30 F8"});
 
     // A closed port: nothing goes out, OK is enabled all the same.
     h.link.slot[0].hComm->close();
     EXPECT_TRUE(w.cmdPoint_Click(frmAdj::CurLow));
     ql::ClosePort(h.link.slot[0].hComm);
     EXPECT_TRUE(w.cmdPoint_Click(frmAdj::CurLow));
-    EXPECT_TRUE(Frames(*dev, 1, 200).isEmpty());
+    EXPECT_TRUE(Frames(h, *dev).isEmpty());
 }
 
 TEST(Resistance, FramesChecksAndResult)
@@ -168,7 +168,7 @@ TEST(Resistance, FramesChecksAndResult)
     h.link.ch(0, 0).Volt = 3.7f;
 
     EXPECT_TRUE(w.cmdTest_Click());
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 09 00 64 00 00 00 00 6D F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA 09 00 64 00 00 00 00 6D F8"});
     EXPECT_FALSE(w.cmdTest->isEnabled());
     EXPECT_TRUE(w.Timer1->isActive());
     // Nothing yet on ticks 1..3; the fourth gives up and keeps the old text.
@@ -183,7 +183,7 @@ TEST(Resistance, FramesChecksAndResult)
 
     // A captured 25 mV at 1000 mA shows 25.0 mR on the next tick.
     EXPECT_TRUE(w.cmdTest_Click());
-    Frames(*dev, 1);
+    Frames(h, *dev);
     h.link.ResVolt = 0.025f;
     w.Timer1_Timer();
     EXPECT_EQ(w.txtRes->text(), "25.0");
@@ -194,18 +194,18 @@ TEST(Resistance, FramesChecksAndResult)
     // carries the maximum and the result is computed with it.
     h.link.slot[0].CurFactor = 1000;
     EXPECT_TRUE(w.cmdTest_Click());
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 09 04 28 00 00 00 00 25 F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA 09 04 28 00 00 00 00 25 F8"});
     w.Timer1->stop();
     h.link.slot[0].MaxCur = 2.0f;
     w.txtCap->setText(QStringLiteral("5000"));
     EXPECT_TRUE(w.cmdTest_Click());
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 09 08 50 00 00 00 00 51 F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA 09 08 50 00 00 00 00 51 F8"});
     h.link.ResVolt = 0.05f;
     w.Timer1_Timer();
     EXPECT_EQ(w.txtRes->text(), "25.0");
 
     // Refusals send nothing.
-    h.messages.clear();
+    h.ask.messages.clear();
     w.txtCap->setText(QStringLiteral("150"));
     EXPECT_FALSE(w.cmdTest_Click());
     w.txtCap->setText(QStringLiteral("abc"));
@@ -216,10 +216,10 @@ TEST(Resistance, FramesChecksAndResult)
     h.link.ch(0, 0).Volt = 3.7f;
     h.link.ch(0, 0).Running = true;
     EXPECT_FALSE(w.cmdTest_Click());
-    EXPECT_EQ(h.messages, (QStringList{"!Setting value out of range!", "!Invalid value!",
+    EXPECT_EQ(h.shown(), (QStringList{"!Setting value out of range!", "!Invalid value!",
                                        "!Resistance test only support single battery",
                                        "!Please stop other test first"}));
-    EXPECT_TRUE(Frames(*dev, 1, 200).isEmpty());
+    EXPECT_TRUE(Frames(h, *dev).isEmpty());
     h.link.ch(0, 0).Running = false;
     h.link.ch(0, 0).Volt = 4.5f;
     EXPECT_TRUE(w.txtCap_LostFocus());
@@ -229,7 +229,7 @@ TEST(Resistance, FramesChecksAndResult)
     ql::ClosePort(h.link.slot[0].hComm);
     w.Timer1->stop();
     EXPECT_TRUE(w.cmdTest_Click());
-    EXPECT_TRUE(Frames(*dev, 1, 200).isEmpty());
+    EXPECT_TRUE(Frames(h, *dev).isEmpty());
     h.link.ResVolt = 0.01f;
     w.close();
     EXPECT_EQ(h.link.ResVolt, 0.0f);

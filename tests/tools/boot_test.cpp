@@ -228,7 +228,7 @@ TEST(FirmwareUpdate, IdentifyAndUpdate)
     };
     w->show();
     w->cmdOpen_Click();
-    EXPECT_EQ(h.messages, QStringList{"iSuccess! Please select device type"});
+    EXPECT_EQ(h.shown(), QStringList{"iSuccess! Please select device type"});
     EXPECT_EQ(w->cmbDev->currentText(), "QL-R26B");
     EXPECT_TRUE(w->cmdUpdate->isEnabled());
     w->cmdOpen_Click();  // a second Identify lists the name once, no new sync
@@ -239,10 +239,10 @@ TEST(FirmwareUpdate, IdentifyAndUpdate)
     // A stray byte on the line between Identify and Update does no harm.
     boot.inject(Hx("00"));
     ASSERT_TRUE(Delivered(boot, 1));
-    h.messages.clear();
+    h.ask.messages.clear();
     w->cmdUpdate_Click();
     EXPECT_EQ(asked, QList<int>{262});
-    EXPECT_EQ(h.messages, QStringList{"iUpdate OK"});
+    EXPECT_EQ(h.shown(), QStringList{"iUpdate OK"});
     ASSERT_EQ(boot.writes().size(), 40);
     EXPECT_EQ(boot.writes().first().address, 0x8C00);
     EXPECT_EQ(boot.writes().last().data.size(), 120);
@@ -264,7 +264,7 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
     {
         frmUpdate w(h);
         w.cmdOpen_Click();
-        EXPECT_EQ(h.messages, QStringList{"!Wrong Port!"});
+        EXPECT_EQ(h.shown(), QStringList{"!Wrong Port!"});
         EXPECT_TRUE(w.cmdOpen->isEnabled());
     }
 
@@ -274,18 +274,18 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
     boot.setId(0x4002, 310);
     h.panels[0]->PortAdd(QStringLiteral("COM15"));
     h.panels[0]->setTPort(QStringLiteral("COM15"));
-    h.messages.clear();
+    h.ask.messages.clear();
     {
         frmUpdate w(h);
         w.cmdOpen_Click();
-        EXPECT_EQ(h.messages, QStringList{"iFirmware is the latest:26"});
+        EXPECT_EQ(h.shown(), QStringList{"iFirmware is the latest:26"});
         EXPECT_FALSE(w.cmdUpdate->isEnabled());
         EXPECT_TRUE(w.Boot.port() && w.Boot.port()->isOpen());
     }
 
     // An offer without an image: "Update failed" before anything is sent.
     boot.setId(0x4002, 320);
-    h.messages.clear();
+    h.ask.messages.clear();
     auto* w = new frmUpdate(h);
     QPointer<frmUpdate> guard(w);
     w->ImageFor = [](int) { return QByteArray(); };
@@ -293,7 +293,7 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
     w->cmdOpen_Click();
     const int before = int(boot.received().size());
     w->cmdUpdate_Click();
-    EXPECT_EQ(h.messages.last(), "!Update failed");
+    EXPECT_EQ(h.shown().last(), "!Update failed");
     EXPECT_EQ(int(boot.received().size()), before);
     EXPECT_EQ(log.count("ErrUpdate"), 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -303,13 +303,13 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
     // buttons come back, "Update failed"; the window adds no log entry (the
     // exchange logs its own failures, and a refusal is not one of them).
     boot.setFault(FakeBoot::Fault::NakWrite, 3);
-    h.messages.clear();
+    h.ask.messages.clear();
     frmUpdate w2(h);
     w2.Boot.replyTimeoutMs = 300;
     w2.ImageFor = [](int) { return Image(1000); };
     w2.cmdOpen_Click();
     w2.cmdUpdate_Click();
-    EXPECT_EQ(h.messages.last(), "!Update failed");
+    EXPECT_EQ(h.shown().last(), "!Update failed");
     EXPECT_EQ(boot.writes().size(), 3);
     EXPECT_EQ(boot.goAddress(), -1);
     EXPECT_FALSE(w2.Boot.port());
@@ -322,13 +322,13 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
     mute.setFault(FakeBoot::Fault::Silent);
     h.panels[0]->PortAdd(QStringLiteral("COM16"));
     h.panels[0]->setTPort(QStringLiteral("COM16"));
-    h.messages.clear();
+    h.ask.messages.clear();
     frmUpdate w3(h);
     w3.Boot.replyTimeoutMs = 200;
     w3.retryPauseMs = 20;
     w3.cmdOpen_Click();
     EXPECT_EQ(mute.received(), Hx("7f7f7f"));
-    EXPECT_EQ(h.messages, QStringList{"!Failed! Please check TTL cable"});
+    EXPECT_EQ(h.shown(), QStringList{"!Failed! Please check TTL cable"});
     EXPECT_EQ(log.count("ErrCO"), 3);
 }
 
@@ -361,9 +361,9 @@ TEST(FirmwareUpdate, WritesOnlyTheDeviceTheImageIsFor)
         frmUpdate w(h);
         identify(w, "QL-K28B");
         boot.setType(19);
-        h.messages.clear();
+        h.ask.messages.clear();
         w.cmdUpdate_Click();
-        EXPECT_EQ(h.messages, QStringList{"!Update failed"});
+        EXPECT_EQ(h.shown(), QStringList{"!Update failed"});
         EXPECT_EQ(asked, QList<int>{283});
         EXPECT_FALSE(boot.erased());
         EXPECT_TRUE(boot.writes().isEmpty());
@@ -381,7 +381,7 @@ TEST(FirmwareUpdate, WritesOnlyTheDeviceTheImageIsFor)
         ASSERT_EQ(w.cmbDev->count(), 2);
         w.cmbDev->setCurrentIndex(0);
         w.cmdUpdate_Click();
-        EXPECT_EQ(h.messages.last(), "!Update failed");
+        EXPECT_EQ(h.shown().last(), "!Update failed");
         EXPECT_FALSE(boot.erased());
         EXPECT_EQ(log.count("ErrUpdate"), 2);
     }
@@ -394,7 +394,7 @@ TEST(FirmwareUpdate, WritesOnlyTheDeviceTheImageIsFor)
         w.ImageFor = [](int) { return Image(0x10000 - 0x9000 + 1); };
         const qsizetype before = boot.received().size();
         w.cmdUpdate_Click();
-        EXPECT_EQ(h.messages.last(), "!Update failed");
+        EXPECT_EQ(h.shown().last(), "!Update failed");
         EXPECT_EQ(boot.received().size(), before);
         EXPECT_FALSE(boot.erased());
         EXPECT_EQ(log.count("ErrUpdate"), 3);

@@ -32,7 +32,7 @@ TEST(UsbTrigger, OpeningLevelFromTheVoltage)
                           {"19.00", 3, {"qc 0 3"}}};
     for (const Case& c : cases) {
         h.calls.clear();
-        h.panels[0]->setTVol(0, QString::fromLatin1(c.volts));
+        h.showVolt(0, 0, QString::fromLatin1(c.volts));
         {
             frmUSB w(h);
             EXPECT_EQ(w.QcLevel, c.level) << c.volts;
@@ -53,11 +53,11 @@ TEST(UsbTrigger, ButtonsSendTheirCodes)
     FakeHost h;
     h.link.slot[0].DevType = 11;
     auto dev = h.plug(ports, 0, 6);
-    h.panels[0]->setTVol(0, QStringLiteral("9.00"));
+    h.showVolt(0, 0, QStringLiteral("9.00"));
     auto* w = new frmUSB(h);
     QPointer<frmUSB> guard(w);
     // Opening at 9 V sends code 1 once: FA 07 00 00 00 00 00 0B 0C F8.
-    EXPECT_EQ(Frames(*dev, 1), QStringList{"FA 07 00 00 00 00 00 0B 0C F8"});
+    EXPECT_EQ(Frames(h, *dev), QStringList{"FA 07 00 00 00 00 00 0B 0C F8"});
 
     // QC2.0: "+" from 9 V sends code 2 twice and selects 12V; "+" at 20 V
     // and "-" at 5 V do nothing.
@@ -112,14 +112,14 @@ TEST(UsbTrigger, ButtonsSendTheirCodes)
                     .arg(b8, 2, 16, QLatin1Char('0'))
                     .arg((b8 ^ 7) % 240, 2, 16, QLatin1Char('0'))
                     .toUpper();
-    EXPECT_EQ(Frames(*dev, 15), want);
+    EXPECT_EQ(Frames(h, *dev), want);
 
     // Requests follow the selected slot; a slot without a port sends nothing.
     h.cur = 1;
     h.calls.clear();
     w->cmdPEInc->click();
     EXPECT_EQ(h.calls, QStringList{"pe 1 1"});
-    EXPECT_TRUE(Frames(*dev, 1, 200).isEmpty());
+    EXPECT_TRUE(Frames(h, *dev).isEmpty());
 
     w->close();
     EXPECT_FALSE(h.link.UsbOpen);
@@ -137,8 +137,8 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     frmQC w(h);
     EXPECT_EQ(w.gridList->TextMatrix(0, 1), "Open");
     EXPECT_EQ(w.gridList->TextMatrix(3, 0), "12V Out");
-    h.panels[0]->setTVol(0, QStringLiteral("5.10"));
-    h.panels[0]->setTCur(0, QStringLiteral("0.00"));
+    h.showVolt(0, 0, QStringLiteral("5.10"));
+    h.showCur(0, 0, QStringLiteral("0.00"));
 
     // All 5 V boxes: open circuit and start at 0.5 A, then 1.0 .. 2.2 A,
     // then the last reading and the stop.
@@ -148,7 +148,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_FALSE(w.menuClear->isEnabled());
     const char* volts[] = {"5.10", "5.05", "5.00", "4.95", "4.90", "4.85"};
     for (int t = 0; t < 6; ++t) {
-        h.panels[0]->setTVol(0, QString::fromLatin1(volts[t]));
+        h.showVolt(0, 0, QString::fromLatin1(volts[t]));
         w.Timer1_Timer();
         if (t == 0) {
             EXPECT_EQ(h.panels[0]->tSval(0), "00.50");
@@ -163,7 +163,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_FALSE(w.Timer1->isActive());
     EXPECT_TRUE(w.cmdTest->isEnabled());
     // The set values went out as op-7 frames: 1.0 A = 100 units.
-    const QStringList f = Frames(*dev, 4);
+    const QStringList f = Frames(h, *dev);
     ASSERT_EQ(f.size(), 4);
     EXPECT_TRUE(f[0].startsWith("FA 07 00 64")) << f[0].toStdString();
 
@@ -179,7 +179,7 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_EQ(w.Loads[1], (std::vector<float>{1.0f, 2.0f, 0.0f}));
     const char* v9[] = {"9.10", "9.00", "8.90"};
     for (const char* v : v9) {
-        h.panels[0]->setTVol(0, QString::fromLatin1(v));
+        h.showVolt(0, 0, QString::fromLatin1(v));
         w.Timer1_Timer();
     }
     EXPECT_EQ(h.calls, (QStringList{"run 0 0", "set 0 0 2.00", "stop 0 0"}));
@@ -206,11 +206,11 @@ TEST(QcLoadTest, WalksTheTickedCurrents)
     EXPECT_EQ(w.Chart->DpCnt(0), 0);
     EXPECT_EQ(w.TickCnt, 0);
     const QString title = w.Chart->TitleText();
-    h.inputOk = true;
-    h.inputAnswer = "";
+    h.ask.inputOk = true;
+    h.ask.inputAnswer = "";
     w.menuTitle_Click();
     EXPECT_EQ(w.Chart->TitleText(), title);
-    h.inputAnswer = "Charger A";
+    h.ask.inputAnswer = "Charger A";
     w.menuTitle_Click();
     EXPECT_EQ(w.Chart->TitleText(), "Charger A");
 }
@@ -253,12 +253,12 @@ TEST(QcLoadTest, KeepsToTheChannelItStarted)
     // On the line: one set frame on channel 0 (command byte 07) with 1.5 A
     // in mA and channel 0's limit; the panel shows it in channel 0's field,
     // in the milliamperes sent.
-    const QStringList f = Frames(*dev, 1);
+    const QStringList f = Frames(h, *dev);
     ASSERT_EQ(f.size(), 1);
     const QByteArray set = QByteArray::fromHex(f[0].toLatin1().replace(' ', ""));
     EXPECT_EQ(uint8_t(set[1]), 0x07);
     EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 2), 1500);
     EXPECT_EQ(sim::Pair(reinterpret_cast<const uint8_t*>(set.constData()) + 4), 400);
     EXPECT_EQ(p.tSval(0), "1.500");
-    EXPECT_TRUE(Frames(*other, 1, 200).isEmpty());
+    EXPECT_TRUE(Frames(h, *other).isEmpty());
 }

@@ -14,7 +14,7 @@ using namespace ql;
 TEST(ColorCells, PickWritesCellCurvePanelAndKey)
 {
     qltest::FakeViewHost host;
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     FlexGrid& g = *host.grid(0);
     CurveGraph& c = *host.chart(0);
     DevCtrl& p = *host.panel(0);
@@ -26,7 +26,7 @@ TEST(ColorCells, PickWritesCellCurvePanelAndKey)
     const QString ini = settings().IniFile.isEmpty() ? SettingsFile() : settings().IniFile;
 
     // Channel 2's voltage cell: curve 5 and VCOL1; the panel keeps curve 0's colour.
-    prompts.colors = {0x00AA00};
+    prompts.colours = {0x00AA00};
     GridRunMouseDown(g, c, p, 2, 7);
     EXPECT_EQ(g.CellBackColor(2, 7), 0x00AA00);
     EXPECT_EQ(c.CurveLineColor(5), 0x00AA00u);
@@ -34,7 +34,7 @@ TEST(ColorCells, PickWritesCellCurvePanelAndKey)
     EXPECT_EQ(ReadIni(ini, "DATA", "VCOL1", ""), "43520");
 
     // Channel 1's current cell through a real press on the grid.
-    prompts.colors = {0x123456};
+    prompts.colours = {0x123456};
     AttachColorCells(&g, &c, &p);
     const QRect cell = g.visualRect(g.model()->index(1, 8));
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell.center());
@@ -50,8 +50,8 @@ TEST(ColorCells, PickWritesCellCurvePanelAndKey)
     EXPECT_EQ(ReadIni(ini, "DATA", "CCOL1", ""), "255");
 
     // Other columns and the header row ask for nothing.
-    const int asks = prompts.colorAsks;
+    const int asks = prompts.colourAsks;
     GridRunMouseDown(g, c, p, 1, 6);
     GridRunMouseDown(g, c, p, 0, 7);
-    EXPECT_EQ(prompts.colorAsks, asks);
+    EXPECT_EQ(prompts.colourAsks, asks);
 }

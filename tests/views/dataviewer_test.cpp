@@ -28,36 +28,14 @@ using namespace ql;
 
 namespace {
 
-// Answers every question of the viewer and records what it was asked.
-struct Answers {
-    std::deque<QString> files;        // open/save dialog answers, in order
-    std::deque<int> colors;           // colour picks (-1 cancel)
-    std::deque<QString> inputs;       // input box answers ("" cancels)
-    QStringList messages, inputDefaults, fileTitles, fileNames;
-    int messageAnswer = ViewerPrompts::IdOk;
-    bool capacityAxis = false;
-    std::function<void(QDialog&)> onColor;  // what the user does in frmColor
-
-    ViewerEnv env()
+// Answers every question of the viewer and records what it was asked: the
+// X-axis type from capacityAxis, the colour dialog by onColor (else OK), a
+// message box with messageAnswer.
+struct Answers : qltest::ScriptedPrompter {
+    Answers()
     {
-        ViewerEnv e;
-        e.ask.message = [this](const QString& t, const QString&, ViewerPrompts::Buttons, ViewerPrompts::Icon) {
-            messages << t;
-            return messageAnswer;
-        };
-        e.ask.fileDialog = [this](bool, const QString& title, const QString&, const QString& name) {
-            fileTitles << title;
-            fileNames << name;
-            return take(files, QString());
-        };
-        e.ask.pickColor = [this] { return take(colors, -1); };
-        e.ask.input = [this](const QString&, const QString&, const QString& def, bool* ok) {
-            inputDefaults << def;
-            const QString a = take(inputs, QString());
-            *ok = !a.isEmpty();
-            return a;
-        };
-        e.ask.runDialog = [this](QDialog& d) {
+        inputOk = false;
+        onDialog = [this](QDialog& d) {
             if (auto* t = qobject_cast<frmType*>(&d)) {
                 (capacityAxis ? t->optVC : t->optVT)->setChecked(true);
                 t->cmdOK->click();
@@ -67,18 +45,17 @@ struct Answers {
                 d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
             }
         };
-        return e;
     }
-
-    template <class T>
-    static T take(std::deque<T>& q, T none)
+    int Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override
     {
-        if (q.empty())
-            return none;
-        T v = q.front();
-        q.pop_front();
-        return v;
+        ScriptedPrompter::Message(text, title, buttons, icon);
+        return messageAnswer;
     }
+    static ViewerEnv env() { return {}; }
+
+    int messageAnswer = IdOk;
+    bool capacityAxis = false;
+    std::function<void(QDialog&)> onColor;  // what the user does in frmColor
 };
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text)
@@ -178,7 +155,7 @@ TEST_F(ViewerTest, ShowsFilesOnTheChartAndInTheGrid)
     // the user picks a green voltage colour and cancels the current one.
     const int heightBefore = w->height();
     ask.files = {WriteFile(dir, "b.dat", Discharge("QL-R35", 100, 0.2, '\t'))};
-    ask.colors = {0x00FF00, -1};
+    ask.colours = {0x00FF00, -1};
     ask.onColor = [](QDialog& d) {
         auto* c = static_cast<frmColor*>(&d);
         EXPECT_EQ(c->VolIdx(), 5);
@@ -216,10 +193,10 @@ TEST_F(ViewerTest, ShowsFilesOnTheChartAndInTheGrid)
     EXPECT_FALSE(g->ShowLegend(6));
 
     // Clear, refused and then confirmed: the next file owns curves 0..4 and row 1 again.
-    ask.messageAnswer = ViewerPrompts::IdCancel;
+    ask.messageAnswer = Prompter::IdCancel;
     w->menuClear_Click();
     EXPECT_EQ(w->FileCnt(), 2);
-    ask.messageAnswer = ViewerPrompts::IdOk;
+    ask.messageAnswer = Prompter::IdOk;
     w->menuClear_Click();
     EXPECT_EQ(w->FileCnt(), 0);
     EXPECT_EQ(g->CurveCount(), 5);
@@ -243,20 +220,20 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     // is told and nothing changes.
     ask.files = {WriteFile(dir, "notes.csv", "shopping list\r\n- milk\r\n")};
     w->menuOpenData_Click();
-    EXPECT_EQ(ask.messages.value(0), QStringLiteral("No data in the file!"));
+    EXPECT_EQ(ask.texts().value(0), QStringLiteral("No data in the file!"));
     EXPECT_EQ(w->FileCnt(), 0);
     EXPECT_EQ(g->CurveCount(), 5);
 
     // A file that cannot be opened: told and logged.
     EXPECT_FALSE(w->OpenDataFile(dir.filePath("gone.csv")));
-    EXPECT_EQ(ask.messages.value(1), QStringLiteral("Can not open the file!"));
+    EXPECT_EQ(ask.texts().value(1), QStringLiteral("Can not open the file!"));
 
     // A run without points writes a file of header lines only: it opens
     // with its header shown and no curve, keeping the chart's ranges, and
     // the next file takes the next row and curves.
     const float maxX = g->MaxX(), maxV = g->MaxY(0);
     ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "empty.csv", Discharge("QL-K01", 0, 1.0))));
-    EXPECT_EQ(ask.messages.size(), 2);
+    EXPECT_EQ(ask.texts().size(), 2);
     EXPECT_EQ(w->FileCnt(), 1);
     EXPECT_EQ(w->grid()->TextMatrix(1, 0), QStringLiteral("QL-K01"));
     EXPECT_EQ(w->grid()->TextMatrix(1, 2), QStringLiteral("4.200V"));
@@ -270,7 +247,7 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     EXPECT_EQ(w->grid()->TextMatrix(2, 0), QStringLiteral("QL-K02"));
     EXPECT_EQ(g->DpCnt(5), 4);
     EXPECT_EQ(g->DpCnt(0), 0);
-    ask.messageAnswer = ViewerPrompts::IdOk;
+    ask.messageAnswer = Prompter::IdOk;
     w->menuClear_Click();
     ASSERT_EQ(w->FileCnt(), 0);
 
@@ -291,7 +268,7 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     EXPECT_EQ(g->CurveCount(), 50);
     ask.files = {one};
     w->menuOpenData_Click();
-    EXPECT_EQ(ask.messages.last(), QStringLiteral("Beyond the maximum display number!"));
+    EXPECT_EQ(ask.texts().last(), QStringLiteral("Beyond the maximum display number!"));
     EXPECT_EQ(w->FileCnt(), 10);
     EXPECT_EQ(g->CurveCount(), 50);
 }
@@ -343,7 +320,7 @@ TEST_F(ViewerTest, CapacityAxisTitlesAndPictures)
     ask.files = {dir.filePath("all.bmp")};
     EXPECT_EQ(qltest::withFileSizeLimit(4096, [&] {
                   w->menuCapture_Click();
-                  return ask.messages == QStringList{QStringLiteral("Cannot save file!")} ? 0 : 1;
+                  return ask.texts() == QStringList{QStringLiteral("Cannot save file!")} ? 0 : 1;
               }),
               0);
     EXPECT_EQ(qltest::fileBytes(dir.filePath("all.bmp")), earlier);
@@ -394,15 +371,15 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
     chart.setMinY(0, 2.5f);
     chart.setMaxY(0, 4.25f);
     chart.setMaxX(3600);
-    QStringList shown;
-    ViewerPrompts ask;
-    ask.message = [&](const QString& t, const QString& title, ViewerPrompts::Buttons, ViewerPrompts::Icon i) {
-        shown << t;
-        EXPECT_EQ(title, QString::fromUtf8("提示"));
-        EXPECT_EQ(i, ViewerPrompts::Critical);
-        return ViewerPrompts::IdOk;
+    qltest::ScriptedPrompter prompts;
+    frmCurve2 d(chart);
+    const auto shown = [&] {
+        for (const auto& m : prompts.messages) {
+            EXPECT_EQ(m.title, QString::fromUtf8("提示"));
+            EXPECT_EQ(m.icon, Prompter::Critical);
+        }
+        return prompts.texts();
     };
-    frmCurve2 d(chart, ask);
     EXPECT_EQ(d.field(fVL)->text(), QStringLiteral("2.5"));
     EXPECT_EQ(d.field(fVH)->text(), QStringLiteral("4.3"));
     EXPECT_EQ(d.field(fTime2)->text(), QStringLiteral("3600"));
@@ -410,7 +387,7 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
     EXPECT_FALSE(d.FieldLostFocus(fCH));
     EXPECT_EQ(d.field(fCH)->text(), QStringLiteral("abc"));  // kept as typed
     EXPECT_FALSE(d.cmdOK_Click());
-    EXPECT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown().size(), 2);
     EXPECT_FLOAT_EQ(chart.MaxY(1), 10);  // nothing applied
     // Leaving a field by Tab checks it and brings the focus back to it.
     d.field(fCH)->setText(QStringLiteral("3"));
@@ -420,12 +397,12 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
     d.field(fVL)->setFocus();
     d.field(fVL)->setText(QStringLiteral("500"));
     QTest::keyClick(d.field(fVL), Qt::Key_Tab);
-    ASSERT_EQ(shown.size(), 3);
-    EXPECT_EQ(shown.last(), QString::fromUtf8("电压坐标设置超出范围"));
+    ASSERT_EQ(shown().size(), 3);
+    EXPECT_EQ(shown().last(), QString::fromUtf8("电压坐标设置超出范围"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return d.field(fVL)->hasFocus(); }, 1000));
     d.field(fVL)->setText(QStringLiteral("2.54"));
     QTest::keyClick(d.field(fVL), Qt::Key_Tab);
-    EXPECT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown().size(), 3);
     EXPECT_EQ(d.field(fVL)->text(), QStringLiteral("2.5"));
     d.field(fTime)->setText(QStringLiteral("60"));
     EXPECT_TRUE(d.cmdOK_Click());
@@ -435,15 +412,15 @@ TEST(ViewerDialogs, AxisRangeChecksAndApply)
 
     // frmColor cancelled: the chart keeps its colours and legend.
     chart.setLegendText(0, QStringLiteral("1Voltage"));
-    ask.pickColor = [] { return 0x123456; };
-    frmColor c(chart, ask);
+    prompts.colourAnswer = 0x123456;
+    frmColor c(chart);
     c.lblVolColor_Click();
     c.txtVol->clear();
     c.cmdCancel->click();
     EXPECT_EQ(chart.CurveLineColor(0), 0xFF0000u);
     EXPECT_EQ(chart.LegendText(0), QStringLiteral("1Voltage"));
     // ... and confirmed with an empty legend: the legend becomes empty.
-    frmColor ok(chart, ask);
+    frmColor ok(chart);
     ok.lblVolColor_Click();
     ok.txtVol->clear();
     ok.cmdOK->click();

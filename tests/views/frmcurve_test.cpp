@@ -49,13 +49,13 @@ struct Curve : ::testing::Test {
     {
         prompts.messages.clear();
         EXPECT_FALSE(dlg->cmdOK_Click());
-        EXPECT_EQ(prompts.messages, std::vector<QString>{QStringLiteral("提示|") + msg});
+        EXPECT_EQ(prompts.titledTexts(), QStringList{QStringLiteral("提示|") + msg});
         EXPECT_EQ(ReadIni(ini, "CURVE", "VY1", ""), "7");
         EXPECT_FLOAT_EQ(host->chart(1)->MaxY(0), 12.5f);
     }
 
     std::shared_ptr<qltest::FakeViewHost> host;
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     QPointer<frmCurve> dlg;
     QString ini;
 };
@@ -76,8 +76,8 @@ TEST_F(Curve, ShowsSelectedSlotAndChecksFields)
     EXPECT_FALSE(dlg->FieldLostFocus(dlg->txtCH));
     dlg->txtTime2->setText("60001");
     EXPECT_FALSE(dlg->FieldLostFocus(dlg->txtTime2));
-    EXPECT_EQ(prompts.messages, (std::vector<QString>{"提示|设置数据有误！", "提示|电流坐标设置超出范围",
-                                                      "提示|时间坐标设置超出范围"}));
+    EXPECT_EQ(prompts.titledTexts(),
+              (QStringList{"提示|设置数据有误！", "提示|电流坐标设置超出范围", "提示|时间坐标设置超出范围"}));
     EXPECT_EQ(dlg->txtCH->text(), "100.1");  // the text stays
     dlg->txtCH->setText("7.25");
     EXPECT_TRUE(dlg->FieldLostFocus(dlg->txtCH));
@@ -147,7 +147,7 @@ TEST_F(Curve, LeavingAFieldByTabRunsTheCheckAndCancelDoesNot)
     dlg->txtVL->setFocus();
     dlg->txtVL->setText("-1");
     QTest::keyClick(dlg->txtVL, Qt::Key_Tab);
-    EXPECT_EQ(prompts.messages, std::vector<QString>{"提示|电压坐标设置超出范围"});
+    EXPECT_EQ(prompts.titledTexts(), QStringList{"提示|电压坐标设置超出范围"});
     QTest::mouseClick(dlg->cmdCancel, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dlg.isNull());
@@ -160,7 +160,7 @@ TEST_F(Curve, OkOnAFullDiskAppliesTheRangesAndSaysTheyWereNotSaved)
     fill("0", "20", "0", "10", "0", "100");
     const int rc = qltest::withFileSizeLimit(16, [&] {
         const bool ok = dlg->cmdOK_Click();
-        return ok && prompts.messages == std::vector<QString>{QStringLiteral("Prompt|Cannot save file!")} &&
+        return ok && prompts.titledTexts() == QStringList{QStringLiteral("Prompt|Cannot save file!")} &&
                        host->chart(1)->MaxY(0) == 20
                    ? 0
                    : 1;

@@ -26,7 +26,7 @@ TEST(Show, OkWritesKeysInOrderAndAppliesToEverySlot)
     const QString saved = settings().IniFile;
     settings().IniFile = dir.filePath("ql.ini");
     auto host = std::make_shared<qltest::FakeViewHost>(2);
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     host->chart(0)->setGridType1(2);
     host->chart(0)->setGridType2(0);
     host->chart(0)->setLine(1);
@@ -43,7 +43,7 @@ TEST(Show, OkWritesKeysInOrderAndAppliesToEverySlot)
     EXPECT_TRUE(dlg->optPwr->isChecked());  // temperature not usable
     EXPECT_FALSE(dlg->optTemp->isEnabled());
 
-    prompts.colors = {0x00FF00};
+    prompts.colours = {0x00FF00};
     dlg->show();
     QTest::mouseClick(dlg->lblGridColor, Qt::LeftButton);
     dlg->swatchClick(dlg->lblBackColor);  // cancelled: unchanged
@@ -104,7 +104,7 @@ TEST(Show, OkWritesKeysInOrderAndAppliesToEverySlot)
     EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
                   dlg->cmdOK_Click();
                   return host->chart(0)->Line() == 1 &&
-                                 prompts.messages == std::vector<QString>{QStringLiteral("Prompt|Cannot save file!")}
+                                 prompts.titledTexts() == QStringList{QStringLiteral("Prompt|Cannot save file!")}
                              ? 0
                              : 1;
               }),

@@ -62,13 +62,13 @@ TEST_F(FullDiskTest, DataFileKeepsTheEarlierFileAndLogsErrSaveData)
 TEST_F(FullDiskTest, ParameterFileSaveIsToldWhenItFails)
 {
     qltest::FakeViewHost host;
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     host.chart(0)->setTitleText(QString(2 * kLimit, QLatin1Char('T')));  // a file larger than the room
     put(path("p.cfg"), "earlier\r\n");
     prompts.fileAnswer = path("p.cfg");
     const int rc = withFileSizeLimit(kLimit, [&] {
         SaveParameterFile(host);
-        return prompts.messages == std::vector<QString>{QStringLiteral("Prompt|Cannot save file!")} ? 0 : 1;
+        return prompts.titledTexts() == QStringList{QStringLiteral("Prompt|Cannot save file!")} ? 0 : 1;
     });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(fileBytes(path("p.cfg")), QByteArray("earlier\r\n"));
@@ -82,13 +82,13 @@ TEST_F(FullDiskTest, ParameterFileSaveIsToldWhenItFails)
 TEST_F(FullDiskTest, PictureSaveIsToldWhenItFails)
 {
     qltest::FakeViewHost host;
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     host.chart(0)->DrawCurve();
     put(path("c.bmp"), "earlier");
     prompts.fileAnswer = path("c.bmp");
     const int rc = withFileSizeLimit(kLimit, [&] {
         SaveCurvePicture(host, false);
-        return prompts.messages == std::vector<QString>{QStringLiteral("Prompt|Cannot save file!")} ? 0 : 1;
+        return prompts.titledTexts() == QStringList{QStringLiteral("Prompt|Cannot save file!")} ? 0 : 1;
     });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(fileBytes(path("c.bmp")), QByteArray("earlier"));

@@ -40,7 +40,7 @@ protected:
 
     QTemporaryDir dir;
     qltest::FakeViewHost host;
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
 };
 
 } // namespace
@@ -52,8 +52,8 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
     ASSERT_EQ(prompts.fileAsks.size(), 1u);
     EXPECT_TRUE(prompts.fileAsks[0].save);
     EXPECT_EQ(prompts.fileAsks[0].title, "Save Parameter--Device1");
-    EXPECT_EQ(prompts.fileAsks[0].filter, "config file(*.cfg)|*.cfg");
-    EXPECT_TRUE(prompts.fileAsks[0].name.endsWith("-QL-K01"));
+    EXPECT_EQ(prompts.fileAsks[0].filters, "config file(*.cfg) (*.cfg)");
+    EXPECT_EQ(prompts.fileAsks[0].name, "2024-3-5-7-8-9-QL-K01");  // unpadded date and time, then the device
 
     QFile f(path("one.cfg"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -128,7 +128,7 @@ TEST_F(ParamFileTest, DamagedLinesAreSkippedWithOneNoticeAndTheRestApplies)
     EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
     EXPECT_EQ(host.panel(0)->tSlmt(0), "2.50");
     EXPECT_EQ(host.chart(0)->TitleText(), "Kept");
-    EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Invalid value!"});
+    EXPECT_EQ(prompts.titledTexts(), QStringList{"Prompt|Invalid value!"});
 
     // A title written in GB18030 on Chinese Windows reads.
     open("gb.cfg", QByteArray("b\r\nD:QL-K01\r\nT:") + QByteArray("\xb5\xe7\xb3\xd8 A") + "\r\nS:1.50\r\n");
@@ -139,7 +139,7 @@ TEST_F(ParamFileTest, DamagedLinesAreSkippedWithOneNoticeAndTheRestApplies)
     // Larger than any parameter file: refused whole.
     open("big.cfg", "b\r\nD:QL-K01\r\nT:New\r\nS:2.00\r\n" + QByteArray(kCfgMaxBytes, 'x'));
     EXPECT_EQ(host.panel(0)->tSval(0), "1.50");
-    EXPECT_EQ(prompts.messages, std::vector<QString>{"Prompt|Invalid value!"});
+    EXPECT_EQ(prompts.titledTexts(), QStringList{"Prompt|Invalid value!"});
 }
 
 // Values go into the fields as the file holds them, also beyond an

@@ -15,7 +15,7 @@ TEST(Pictures, CurveAndPanelPicturesAreWrittenAsReadableBitmaps)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     qltest::FakeViewHost host;
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     host.chart(0)->setBackColor(0x0000FF);  // red background: visible in the picture
     host.chart(0)->DrawCurve();
 
@@ -23,7 +23,8 @@ TEST(Pictures, CurveAndPanelPicturesAreWrittenAsReadableBitmaps)
     SaveCurvePicture(host, false);
     ASSERT_EQ(prompts.fileAsks.size(), 1u);
     EXPECT_EQ(prompts.fileAsks[0].title, "Save Curve--Device1");
-    EXPECT_EQ(prompts.fileAsks[0].filter, "bmp file(*.bmp)|*.bmp");
+    EXPECT_EQ(prompts.fileAsks[0].filters, "bmp file(*.bmp) (*.bmp)");
+    EXPECT_EQ(prompts.fileAsks[0].name, "2024-3-5-7-8-9-QL-K01");
     QFile f(dir.filePath("curve.BMP.bmp"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.read(2), QByteArray("BM"));

@@ -14,7 +14,7 @@ using namespace ql;
 TEST(Readouts, ShowValuesColoursAndMeterFlag)
 {
     auto host = std::make_shared<qltest::FakeViewHost>(2);
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     host->panel(0)->setCurColor(0x0000FF);
     host->panel(0)->setVolColor(0xFF0000);
     host->panel(1)->setCurColor(0x00FF00);
@@ -58,7 +58,7 @@ TEST(Readouts, ShowValuesColoursAndMeterFlag)
 TEST(Readouts, DoubleClickPicksColourAndTitleDrags)
 {
     auto host = std::make_shared<qltest::FakeViewHost>(1);
-    qltest::FakePrompts prompts;
+    qltest::ScriptedPrompter prompts;
     FloatingReadouts ro(host);
     ro.showDisp(true);
     frmDisp* w = ro.disp();
@@ -67,12 +67,12 @@ TEST(Readouts, DoubleClickPicksColourAndTitleDrags)
     const uint32_t before = w->lcdPwrM->SegmentLitColor();
     QTest::mouseDClick(w->lblPwrM, Qt::LeftButton);  // cancelled: nothing changes
     EXPECT_EQ(w->lcdPwrM->SegmentLitColor(), before);
-    prompts.colors = {0x00FFFF};
+    prompts.colours = {0x00FFFF};
     QTest::mouseDClick(w->lblPwrM, Qt::LeftButton);
     EXPECT_EQ(w->lcdPwrM->SegmentLitColor(), 0x00FFFFu);
     EXPECT_EQ(w->lcdPwrM->SegmentLitColorNeg(), 0x00FFFFu);
     EXPECT_EQ(w->lblPwrM->palette().color(QPalette::WindowText), QColor(255, 255, 0));
-    prompts.colors = {0x0000FF};
+    prompts.colours = {0x0000FF};
     w->LabelDblClick(w->lblTitle);
     EXPECT_EQ(w->Line1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 

@@ -1,14 +1,15 @@
 #pragma once
 // A main window for the view tests: real panels, charts and run grids in
-// frames, the link state, and recorded dialog answers.
+// frames, and the link state.
 #include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "views/viewhost.h"
 
+#include "testutil.h"
+
 #include <QWidget>
 
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,9 @@ public:
     ql::FlexGrid* grid(int n) const override { return parts.at(size_t(n)).grid; }
     QWidget* frame(int n) const override { return parts.at(size_t(n)).frame; }
     const ql::LinkState& link() const override { return state; }
+    QString DevName(int n, int chn) const override { return parts.at(size_t(n)).grid->TextMatrix(chn + 1, 0); }
+    bool Dev2S(int n) const override { return parts.at(size_t(n)).panel->Dev2S(); }
+    QDateTime now() const override { return clock; }
     void setMenuTemp(bool checked) override { menuTemp = checked; }
 
     struct Slot {
@@ -57,39 +61,7 @@ public:
     ql::LinkState state;
     int cur = 0;
     bool menuTemp = false;
-};
-
-// Installs dialog answers for the views and records what they were asked.
-struct FakePrompts {
-    FakePrompts()
-    {
-        ql::ViewPrompts p;
-        p.FileDialog = [this](bool save, const QString& title, const QString& filter, const QString& name) {
-            fileAsks.push_back({save, title, filter, name});
-            return fileAnswer;
-        };
-        p.PickColor = [this] {
-            ++colorAsks;
-            if (colors.empty())
-                return -1;
-            const int c = colors.front();
-            colors.pop_front();
-            return c;
-        };
-        p.Critical = [this](const QString& text, const QString& title) { messages.push_back(title + "|" + text); };
-        ql::SetViewPrompts(p);
-    }
-    ~FakePrompts() { ql::SetViewPrompts({}); }
-
-    struct FileAsk {
-        bool save;
-        QString title, filter, name;
-    };
-    std::vector<FileAsk> fileAsks;
-    QString fileAnswer;
-    std::deque<int> colors;  // answers of PickColor; -1 when empty
-    int colorAsks = 0;
-    std::vector<QString> messages;
+    QDateTime clock{QDate(2024, 3, 5), QTime(7, 8, 9)};
 };
 
 } // namespace qltest

@@ -1,0 +1,30 @@
+// MainViewHost: the main window as the views see it.
+#include "app/mainviewhost.h"
+
+#include "app/mainwindow.h"
+#include "app/slotreads.h"
+
+#include <QAction>
+#include <QFrame>
+
+namespace ql {
+
+QWidget* MainViewHost::window() const { return &w_; }
+int MainViewHost::DevCount() const { return w_.DevCount(); }
+int MainViewHost::CurDev() const { return w_.CurDev(); }
+DevCtrl* MainViewHost::panel(int slot) const { return w_.slot(slot).Panel; }
+CurveGraph* MainViewHost::chart(int slot) const { return w_.slot(slot).Chart; }
+FlexGrid* MainViewHost::grid(int slot) const { return w_.slot(slot).gridRun; }
+QWidget* MainViewHost::frame(int slot) const { return w_.slot(slot).frmDev; }
+const LinkState& MainViewHost::link() const { return w_.link(); }
+QString MainViewHost::DevName(int slot, int chn) const { return ShownDevName(w_, slot, chn); }
+bool MainViewHost::Dev2S(int slot) const { return ShownDev2S(w_, slot); }
+QDateTime MainViewHost::now() const { return w_.tracker().now ? w_.tracker().now() : QDateTime::currentDateTime(); }
+
+void MainViewHost::setMenuTemp(bool checked)
+{
+    if (w_.menuTemp)
+        w_.menuTemp->setChecked(checked);
+}
+
+}  // namespace ql

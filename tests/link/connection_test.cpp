@@ -1,0 +1,257 @@
+// A slot's connection against the device simulator on a pseudo-terminal, on
+// short periods: connect repeated until the first valid reply (counted in
+// frames and polls, not read off a clock), the receive lamp, a lost adapter,
+// disconnect, and ports that cannot be opened.
+#include "link/connection.h"
+
+#include "link/counters.h"
+#include "link/recv.h"
+#include "platform/serial.h"
+#include "recvfakes.h"
+#include "sim/devsim.h"
+#include "sim/peers.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace ql {
+namespace {
+
+using namespace std::chrono_literals;
+
+LinkTimings Fast()
+{
+    LinkTimings t;
+    t.tick = 0ms;  // the second counters tick only when told
+    t.poll = 5ms;
+    t.connect = 30ms;
+    t.recvLamp = 20ms;
+    return t;
+}
+
+struct Bench {
+    static constexpr int kSlot = 2;
+    sim::PortsDir ports;
+    sim::LogCapture log;
+    LinkState st;
+    testing::FakeHost host{st};
+    SecondTicker ticker{st, 0ms};
+    ReplyDecoder dec{st, host, host};
+    SlotConnection conn;
+    std::vector<bool> lamp;      // every change the connection reported
+    QStringList lost;            // ports reported lost
+    QStringList errors;          // the decoder's log
+    int samples = 0;
+
+    explicit Bench(const LinkTimings& t = Fast()) : conn(st, kSlot, dec, ticker, t)
+    {
+        conn.onLamp = [this](bool lit) { lamp.push_back(lit); };
+        conn.onLost = [this](const QString& port) { lost << port; };
+        dec.errLog = [this](const QString& l, const QString& t) { errors << l + ":" + t; };
+        dec.onSample = [this](int s, int c, int run) {
+            st.ch(s, c).Running = run == 1 || run == 2;
+            ++samples;
+        };
+    }
+    const SlotState& slot() const { return st.slot[kSlot]; }
+
+    // Processes events (the device answering on its own or by pump) until
+    // cond holds.
+    template <typename Cond>
+    bool Until(sim::DeviceSim& dev, Cond cond, int ms = 5000)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                dev.pump(0);
+                return cond();
+            },
+            ms);
+    }
+    // Lets n more polls pass.
+    bool Polls(sim::DeviceSim& dev, int n)
+    {
+        const long long until = conn.Polls() + n;
+        return Until(dev, [&] { return conn.Polls() >= until; });
+    }
+};
+
+bool IsConnectFrame(const QByteArray& f) { return f == QByteArray::fromHex("fa0500000000000005f8"); }
+
+TEST(Connection, ConnectRepeatsUntilTheFirstValidReplyThenPollsOn)
+{
+    Bench b;
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(b.ports.path(), 3));
+    // Measurements and counters left from an earlier device are cleared.
+    b.st.ch(Bench::kSlot, 0).Volt = 9.5f;
+    b.st.ch(Bench::kSlot, 1).RunSecs = 77;
+
+    ASSERT_EQ(b.conn.Connect("COM3"), SlotConnection::Opened::Ok);
+    EXPECT_TRUE(b.conn.IsOpen());
+    EXPECT_EQ(b.slot().PortNo, 3);
+    EXPECT_TRUE(b.slot().Connecting);
+    EXPECT_EQ(b.st.ch(Bench::kSlot, 0).Volt, 0.f);
+    EXPECT_EQ(b.st.ch(Bench::kSlot, 1).RunSecs.load(), 0);
+    EXPECT_EQ(b.slot().hComm->line(), (LineSettings{9600, 8, 0, 2}));
+    EXPECT_EQ(b.conn.ConnectFrames(), 1);  // the first one at once
+
+    // The device does not answer yet (nothing reads its line): connect is
+    // repeated.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b.conn.ConnectFrames() >= 4; }, 5000));
+    EXPECT_TRUE(b.slot().Connecting);
+    EXPECT_GT(b.conn.Polls(), 0);
+    // A corrupt reply does not end the repeats.
+    long long before = b.conn.ConnectFrames();
+    dev.corruptNextCheck();
+    dev.sendReply(0, sim::DeviceSim::Reply::Info);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b.conn.ConnectFrames() >= before + 2; }, 5000));
+    EXPECT_EQ(b.slot().DevType, 0);
+    EXPECT_TRUE(b.conn.ConnectRepeating());
+
+    // The device answers: its first valid reply identifies it and ends the
+    // repeats.
+    ASSERT_TRUE(b.Until(dev, [&] { return !b.slot().Connecting; }));
+    EXPECT_EQ(b.slot().DevType, 11);
+    EXPECT_FALSE(b.conn.ConnectRepeating());
+    before = b.conn.ConnectFrames();
+    // Polling goes on; no connect frame follows over several connect periods.
+    ASSERT_TRUE(b.Polls(dev, 30));
+    EXPECT_EQ(b.conn.ConnectFrames(), before);
+    EXPECT_TRUE(b.conn.Polling());
+    // What the device received was connect and nothing else, one frame each.
+    dev.pump(0);
+    EXPECT_EQ(dev.received().size(), before);
+    for (const QByteArray& f : dev.received())
+        EXPECT_TRUE(IsConnectFrame(f)) << f.toHex().toStdString();
+    const int samples = b.samples;
+    dev.step(1.0);
+    ASSERT_TRUE(b.Until(dev, [&] { return b.samples > samples; }));
+    EXPECT_TRUE(b.errors.isEmpty());
+}
+
+TEST(Connection, PortsThatCannotBeOpenedChangeNothing)
+{
+    Bench b;
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(b.ports.path(), 5));
+    for (const char* text : {"CO", "COM", "COMx", "", "5"}) {
+        EXPECT_EQ(b.conn.Connect(text), SlotConnection::Opened::BadName) << text;
+        EXPECT_FALSE(b.conn.IsOpen());
+    }
+    EXPECT_EQ(b.conn.Connect("COM9"), SlotConnection::Opened::CannotOpen);
+    // Held by another slot.
+    SlotConnection other(b.st, 0, b.dec, b.ticker, Fast());
+    ASSERT_EQ(other.Connect("COM5"), SlotConnection::Opened::Ok);
+    EXPECT_EQ(b.conn.Connect("COM5"), SlotConnection::Opened::CannotOpen);
+    EXPECT_FALSE(b.conn.IsOpen());
+    EXPECT_FALSE(b.conn.Polling());
+    EXPECT_FALSE(b.conn.ConnectRepeating());
+    EXPECT_EQ(b.conn.ConnectFrames(), 0);
+    EXPECT_EQ(b.slot().PortNo, 0);
+    EXPECT_FALSE(b.slot().Connecting);
+    EXPECT_EQ(b.log.count("Conn"), 7);
+    // A slot holding a port keeps it.
+    EXPECT_EQ(other.Connect("COM5"), SlotConnection::Opened::AlreadyOpen);
+    EXPECT_TRUE(other.IsOpen());
+    EXPECT_EQ(other.ConnectFrames(), 1);
+    other.Disconnect();
+}
+
+// The lamp goes out its period after it was lit, however many start bytes
+// come meanwhile, and the next reply lights it again.
+TEST(Connection, TheReceiveLampBlinksWhileRepliesFlow)
+{
+    LinkTimings t = Fast();
+    t.recvLamp = 40ms;
+    Bench b(t);
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(b.ports.path(), 4));
+    ASSERT_EQ(b.conn.Connect("COM4"), SlotConnection::Opened::Ok);
+    dev.start(5);  // a reply every 5 ms: start bytes in nearly every poll
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::count(b.lamp.begin(), b.lamp.end(), false) >= 3; }, 5000));
+    dev.stop();
+    // Every report is a change: on, off, on, off ...
+    for (size_t i = 0; i < b.lamp.size(); ++i)
+        EXPECT_EQ(b.lamp[i], i % 2 == 0) << i;
+    EXPECT_EQ(b.slot().RecvLit, b.lamp.back());
+    // Once the replies stop, the lamp goes out.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !b.slot().RecvLit && !b.conn.LampTimerRunning(); }, 5000));
+    EXPECT_FALSE(b.lamp.back());
+    b.conn.Disconnect();
+}
+
+TEST(Connection, DisconnectSendsItsFrameAndStopsEverything)
+{
+    Bench b;
+    sim::DeviceSim dev(18, 300);
+    ASSERT_TRUE(dev.plug(b.ports.path(), 6));
+    ASSERT_EQ(b.conn.Connect("COM6"), SlotConnection::Opened::Ok);
+    // A two-channel device is identified by its channel-1 reply.
+    ASSERT_TRUE(b.Until(dev, [&] { return !b.slot().Connecting; }));
+    for (int c = 0; c < 2; ++c) {
+        b.ticker.TmrResume(Bench::kSlot, c);
+        b.ticker.TmrStart(Bench::kSlot, c);
+    }
+    dev.clearRecorded();
+    b.conn.Disconnect();
+    ASSERT_TRUE(dev.waitForFrames(1));
+    EXPECT_EQ(dev.received().last(), QByteArray::fromHex("fa0600000000000006f8"));
+    EXPECT_FALSE(b.conn.IsOpen());
+    EXPECT_FALSE(b.conn.Polling());
+    EXPECT_FALSE(b.conn.ConnectRepeating());
+    EXPECT_EQ(b.slot().PortNo, 0);
+    EXPECT_FALSE(b.slot().RecvLit);
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_FALSE(b.ticker.TmrRunning(Bench::kSlot, c));
+        EXPECT_FALSE(b.st.ch(Bench::kSlot, c).Counting.load());
+    }
+    // The port is free again: the next connect opens it.
+    EXPECT_EQ(b.conn.Connect("COM6"), SlotConnection::Opened::Ok);
+    b.conn.Disconnect();
+    // A disconnect without a port still resets the slot.
+    b.st.slot[Bench::kSlot].Connecting = true;
+    b.conn.Disconnect();
+    EXPECT_FALSE(b.slot().Connecting);
+    EXPECT_TRUE(b.lost.isEmpty());
+}
+
+// An unplugged adapter: the port closes itself and is logged once, the slot
+// stops polling, no channel runs, and one Connect after replugging is enough.
+TEST(Connection, ALostAdapterStopsPollingOnceAndReconnects)
+{
+    Bench b;
+    sim::DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(b.ports.path(), 7));
+    ASSERT_EQ(b.conn.Connect("COM7"), SlotConnection::Opened::Ok);
+    ASSERT_TRUE(b.Until(dev, [&] { return !b.slot().Connecting; }));
+    dev.reportRun(0, 0, 100, 300);
+    dev.step(1.0);
+    ASSERT_TRUE(b.Until(dev, [&] { return b.st.ch(Bench::kSlot, 0).Running; }));
+    b.ticker.TmrResume(Bench::kSlot, 0);
+    b.ticker.TmrStart(Bench::kSlot, 0);
+
+    dev.unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !b.lost.isEmpty(); }, 5000));
+    EXPECT_EQ(b.lost, QStringList{"COM7"});
+    EXPECT_FALSE(b.conn.IsOpen());
+    EXPECT_FALSE(b.conn.Polling());
+    EXPECT_EQ(b.slot().PortNo, 0);
+    EXPECT_FALSE(b.st.ch(Bench::kSlot, 0).Running);
+    EXPECT_FALSE(b.ticker.TmrRunning(Bench::kSlot, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b.lost.size(), 1);
+    EXPECT_EQ(b.log.count("ErrComm"), 1);
+
+    sim::DeviceSim back(11, 300);
+    ASSERT_TRUE(back.plug(b.ports.path(), 7));
+    ASSERT_EQ(b.conn.Connect("COM7"), SlotConnection::Opened::Ok);
+    ASSERT_TRUE(b.Until(back, [&] { return !b.slot().Connecting; }));
+    EXPECT_EQ(b.slot().DevType, 11);
+    b.conn.Disconnect();
+}
+
+} // namespace
+} // namespace ql
