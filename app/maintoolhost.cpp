@@ -2,7 +2,6 @@
 #include "app/maintoolhost.h"
 
 #include "app/mainwindow.h"
-#include "app/slotreads.h"
 
 namespace ql {
 
@@ -14,7 +13,7 @@ LinkState& MainToolHost::Link() { return w_.link(); }
 CurveGraph* MainToolHost::Chart(int slot) { return slot >= 0 && slot < kMaxDevices ? w_.slot(slot).Chart : nullptr; }
 
 RunFieldsIf* MainToolHost::Fields(int slot) { return panel(slot); }
-bool MainToolHost::Dev2S(int slot) const { return panel(slot) && ShownDev2S(w_, slot); }
+bool MainToolHost::Dev2S(int slot) const { return panel(slot) && w_.link().slot.at(size_t(slot)).Dev2S; }
 
 void MainToolHost::setChnEnable(int slot, bool on)
 {
@@ -30,7 +29,7 @@ QString MainToolHost::PortText(int slot) const
 
 QString MainToolHost::VoltText(int slot, int chn) const
 {
-    return panel(slot) ? ShownVoltText(w_, slot, chn) : QString();
+    return panel(slot) ? w_.link().ch(slot, chn).VoltText : QString();
 }
 
 }  // namespace ql

@@ -2,7 +2,6 @@
 #include "app/mainviewhost.h"
 
 #include "app/mainwindow.h"
-#include "app/slotreads.h"
 
 #include <QAction>
 #include <QFrame>
@@ -17,8 +16,8 @@ CurveGraph* MainViewHost::chart(int slot) const { return w_.slot(slot).Chart; }
 FlexGrid* MainViewHost::grid(int slot) const { return w_.slot(slot).gridRun; }
 QWidget* MainViewHost::frame(int slot) const { return w_.slot(slot).frmDev; }
 const LinkState& MainViewHost::link() const { return w_.link(); }
-QString MainViewHost::DevName(int slot, int chn) const { return ShownDevName(w_, slot, chn); }
-bool MainViewHost::Dev2S(int slot) const { return ShownDev2S(w_, slot); }
+QString MainViewHost::DevName(int slot, int chn) const { return w_.link().ch(slot, chn).DevName; }
+bool MainViewHost::Dev2S(int slot) const { return w_.link().slot.at(size_t(slot)).Dev2S; }
 QDateTime MainViewHost::now() const { return w_.tracker().now ? w_.tracker().now() : QDateTime::currentDateTime(); }
 
 void MainViewHost::setMenuTemp(bool checked)

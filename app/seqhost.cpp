@@ -3,7 +3,6 @@
 #include "app/seqhost.h"
 
 #include "app/mainwindow.h"
-#include "app/slotreads.h"
 #include "controls/curvegraph.h"
 #include "link/frames.h"
 
@@ -40,7 +39,7 @@ RunFieldsIf* SeqHost::fields(int slot) { return panel(slot); }
 void SeqHost::TmrStop(int slot, int chn) { w_.ticker().TmrStop(slot, chn); }
 void SeqHost::ChartClearAll(int slot) { w_.slot(slot).Chart->ClearAll(); }
 void SeqHost::ChartYStep(int slot, bool on) { w_.slot(slot).Chart->setYStep(on); }
-QString SeqHost::DevName(int slot, int chn) const { return ShownDevName(w_, slot, chn); }
-bool SeqHost::Monitoring(int slot, int chn) const { return ShownMonitoring(w_, slot, chn); }
+QString SeqHost::DevName(int slot, int chn) const { return w_.link().ch(slot, chn).DevName; }
+bool SeqHost::Monitoring(int slot, int chn) const { return w_.link().ch(slot, chn).Monitoring; }
 
 }  // namespace ql

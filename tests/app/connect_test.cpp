@@ -149,6 +149,11 @@ TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
     EXPECT_FALSE(w->link().slot[0].Connecting);
     EXPECT_FALSE(w->ticker().TmrRunning(0, 0));
     EXPECT_EQ(s.Panel->tMode(), "No Device");
+    // Names proposed for the slot's files say so too.
+    ASSERT_TRUE(w->hooks.saveParameterFile);
+    w->hooks.saveParameterFile();
+    ASSERT_FALSE(prompt.fileNames.isEmpty());
+    EXPECT_TRUE(prompt.fileNames.last().endsWith("-No Device")) << prompt.fileNames.last().toStdString();
     closeWindow(*w);
 }
 
