@@ -105,7 +105,6 @@ public:
     void SetRunState(bool idle, int slot) override;
     void SetAdjButtons(bool enable) override;
     void ShowMsg(const QString& text) override;
-    void ShowCritical(const QString& text) override;
     void SetFwText(const QString& text) override;
     void SaveDataFile(int slot, int chn, const QString& path) override;
     // The data file of a slot's channel; false when it cannot be written.

@@ -128,11 +128,6 @@ void LinkHost::SetRunState(bool idle, int slot) { w_.SetRunState(idle, slot); }
 void LinkHost::SetAdjButtons(bool enable) { ql::SetAdjButtons(enable, *this); }
 void LinkHost::ShowMsg(const QString& text) { w_.ShowMsg(text); }
 
-void LinkHost::ShowCritical(const QString& text)
-{
-    prompter().Message(text, Lang(QStringLiteral("Prompt")), Prompter::OkOnly, Prompter::Critical);
-}
-
 void LinkHost::SetFwText(const QString& text) { w_.FwText = text; }
 
 void LinkHost::SaveDataFile(int slot, int chn, const QString& path) { WriteDataFile(slot, chn, path); }

@@ -5,6 +5,7 @@
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "platform/numfmt.h"
+#include "platform/prompter.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -170,7 +171,7 @@ bool RunTracker::CheckBeforeSend(int slot, int chn, int kind, RunCaller caller)
     if (r.ok)
         return true;
     if (caller == RunCaller::User) {
-        view_.ShowCritical(Lang(r.message));
+        ShowPrompt(r.message);
         if (!r.replacement.isEmpty()) {
             ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
             (r.field == 0 ? f.SvalText : r.field == 1 ? f.SlmtText : f.StimText) = r.replacement;

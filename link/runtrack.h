@@ -86,8 +86,7 @@ public:
     // Main-window procedures.
     virtual void SetRunState(bool idle, int slot) = 0;
     virtual void SetAdjButtons(bool enable) = 0;
-    virtual void ShowMsg(const QString& text) = 0;       // the transient "STOP" message
-    virtual void ShowCritical(const QString& text) = 0;  // "Prompt" box, critical icon (text already through Lang)
+    virtual void ShowMsg(const QString& text) = 0;  // the transient "STOP" message
     virtual void SetFwText(const QString& text) = 0;
     virtual void SaveDataFile(int slot, int chn, const QString& path) = 0;
 };

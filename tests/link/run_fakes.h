@@ -115,7 +115,7 @@ public:
     };
     QVector<Sent> starts;
     QVector<QPair<int, int>> stops, times;
-    QStringList criticals, msgs;
+    QStringList msgs;
     QVector<QPair<int, QString>> saves;  // (chn, path)
     ql::ReadoutValues disp, meter;
     QString fwText;
@@ -155,7 +155,6 @@ public:
     void SetRunState(bool idle, int s) override { calls << QStringLiteral("SetRunState(%1,%2)").arg(idle).arg(s); }
     void SetAdjButtons(bool e) override { calls << QStringLiteral("SetAdjButtons(%1)").arg(e); }
     void ShowMsg(const QString& t) override { msgs << t; }
-    void ShowCritical(const QString& t) override { criticals << t; }
     void SetFwText(const QString& t) override { fwText = t; }
     void SaveDataFile(int, int c, const QString& path) override
     {

@@ -6,6 +6,7 @@
 #include "platform/settings.h"
 #include "run_fakes.h"
 #include "sim/devsim.h"
+#include "testutil.h"
 
 #include <QDir>
 #include <QFile>
@@ -633,9 +634,13 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
     const QString before = qltest::readAll(record());
     host.charts[0].pts[0] = {{0, 4}};
     ch().Cap = 3;
+    qltest::ScriptedPrompter ask;
 
+    // The user is told in a "Prompt" box with the critical icon.
     EXPECT_FALSE(tracker.RunClick(0, 0));
-    EXPECT_EQ(host.criticals, QStringList{QStringLiteral("Setting value out of range!")});
+    EXPECT_EQ(ask.titledTexts(), QStringList{QStringLiteral("Prompt|Setting value out of range!")});
+    ASSERT_EQ(ask.messages.size(), 1u);
+    EXPECT_EQ(ask.messages[0].icon, Prompter::Critical);
     EXPECT_EQ(ch().SlmtText, QStringLiteral("30.00"));
     EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("30.00"));  // and shown
     EXPECT_TRUE(host.starts.isEmpty());
@@ -647,7 +652,7 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
     // A sequencer is not shown a message; the refusal is logged.
     const QString log = qltest::errLogPath();
     EXPECT_FALSE(tracker.RunClick(0, 0, RunCaller::Program));
-    EXPECT_EQ(host.criticals.size(), 1);
+    EXPECT_EQ(ask.messages.size(), 1u);
     EXPECT_TRUE(qltest::readAll(log).contains(QStringLiteral("[ErrStart1]0 0: out of range")));
     EXPECT_FALSE(tracker.SetClick(0, 0, RunCaller::Program));
     EXPECT_EQ(ch().SetPend, 0);
