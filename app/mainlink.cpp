@@ -102,8 +102,8 @@ void frmMain::disconnectReset(int Index)
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
         hooks.showMeter(false);
     p->setConn(false);
-    p->TabClear();
-    p->TabAdd(1, QStringLiteral("key1"));
+    link_.slot.at(size_t(Index)).Tabs = {TestTab{1, QStringLiteral("key1")}};
+    host_->ShowTabs(Index);
 }
 
 void frmMain::tmrPauseStop(int n)

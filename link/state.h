@@ -165,7 +165,9 @@ struct SlotState {
     QString ModeText;          // the mode box's text
     bool RunEnable = false;    // Start is offered: no run going on the panel
     StepTable Steps;           // the cycle test's step program
-    std::vector<TestTab> Tabs; // the test tabs the device offers (set up on its first reply)
+    // The test tabs offered: the single test alone until a device's first
+    // reply sets up those it offers, and again once the device is gone.
+    std::vector<TestTab> Tabs{TestTab{1, QStringLiteral("key1")}};
 
     // The slot's connection.
     int PortNo = 0;            // number of the open port ("COM<n>"), 0 while closed

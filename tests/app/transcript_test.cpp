@@ -225,6 +225,14 @@ protected:
             EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;
             EXPECT_EQ(st.ModeText, (st.Dev2S ? u.cmbMode2S : u.cmbMode)->currentText()) << at << " slot " << n;
             EXPECT_EQ(st.RunEnable, (st.Dev2S ? u.cmdRun2S : u.cmdRun)->isEnabled()) << at << " slot " << n;
+            EXPECT_EQ(st.RecvLit, p->LedRecv()) << at << " slot " << n;
+            QStringList tabs;  // the record's tabs inserted at their positions
+            for (const ql::TestTab& t : st.Tabs)
+                tabs.insert(t.position - 1, t.key);
+            QStringList shown;
+            for (int i = 0; i < u.tabDev->count(); ++i)
+                shown << u.tabDev->tabData(i).toString();
+            EXPECT_EQ(tabs, shown) << at << " slot " << n;
             for (int c = 0; c < 2; ++c) {
                 const std::string where = at + " " + std::to_string(n) + std::to_string(c);
                 const ql::ChanState& ch = st.chn[size_t(c)];
