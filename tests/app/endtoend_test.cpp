@@ -612,8 +612,10 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
         typeInto(u.txtSval, "1.50");
         typeInto(u.txtSlmt, "3.20");
         u.cmdRun->click();
-        ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 2; }));
+        ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
         record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+        // Two rows in the record (six header lines before them).
+        ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 2; }));
         // Closing keeps the run going on the device.
         prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
         EXPECT_TRUE(w->close());
