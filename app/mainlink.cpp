@@ -60,7 +60,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
         if (MsgBox(QStringLiteral("Stop running?"), QStringLiteral("Prompt"), Prompter::OkCancel,
                    Prompter::Information) == Prompter::IdOk) {
             DevCtrl_StopClick(Index, 0);
-            if (p->Dev2S()) {
+            if (link_.slot.at(size_t(Index)).Dev2S) {
                 QCoreApplication::processEvents();
                 QCoreApplication::processEvents();
                 DevCtrl_StopClick(Index, 1);

@@ -217,7 +217,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     bool running = false;
     for (int i = 0; i < devCount_; ++i) {
-        const bool two = slots_[i].Panel->Dev2S();
+        const bool two = link_.slot[size_t(i)].Dev2S;
         if (link_.ch(i, 0).Running || (two && link_.ch(i, 1).Running))
             running = true;
         tmrPauseStop(i);
@@ -227,7 +227,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         for (int i = 0; i < devCount_; ++i) {
             if (link_.ch(i, 0).Running)
                 DevCtrl_StopClick(i, 0);
-            if (slots_[i].Panel->Dev2S() && link_.ch(i, 1).Running) {
+            if (link_.slot[size_t(i)].Dev2S && link_.ch(i, 1).Running) {
                 QCoreApplication::processEvents();
                 QCoreApplication::processEvents();
                 DevCtrl_StopClick(i, 1);
