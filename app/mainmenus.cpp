@@ -197,8 +197,8 @@ void frmMain::menuExit_Click() { close(); }
 void frmMain::menuAdj_Click()
 {
     MsgBox(QStringLiteral("Calibrate Parameter?"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Information);
-    DevCtrl* p = slots_[curDev_].Panel;
-    ql::SetAdjButtons(!link_.ch(curDev_, p->ChnIndex()).Running, *host_);
+    DevCtrl* p = slots_[link_.CurDev].Panel;
+    ql::SetAdjButtons(!link_.ch(link_.CurDev, p->ChnIndex()).Running, *host_);
     tabDev->setEnabled(false);
     p->setChnEnable(false);
     QWidget* w = hooks.openCalibration ? hooks.openCalibration() : nullptr;
@@ -235,22 +235,22 @@ void frmMain::menuClear_Click()
     if (MsgBox(QStringLiteral("Clear Curve?"), QStringLiteral("Prompt"), Prompter::OkCancel,
                Prompter::Information) != Prompter::IdOk)
         return;
-    slots_[curDev_].Chart->ClearAll();
-    slots_[curDev_].Chart->DrawCurve();
+    slots_[link_.CurDev].Chart->ClearAll();
+    slots_[link_.CurDev].Chart->DrawCurve();
     for (int c = 0; c < kChanCount; ++c) {
-        link_.ch(curDev_, c).TickSecs.store(0);
-        link_.ch(curDev_, c).RunStartPt = 0;
+        link_.ch(link_.CurDev, c).TickSecs.store(0);
+        link_.ch(link_.CurDev, c).RunStartPt = 0;
     }
-    SlotState& st = link_.slot[curDev_];
+    SlotState& st = link_.slot[link_.CurDev];
     st.VolAxisMax = st.VolAxisMin = st.CurAxisMax = st.CurAxisMin = 0;
     st.CurveSecs = 0;
 }
 
 void frmMain::menuSearch_Click()
 {
-    if (slots_[curDev_].Panel->Conn())
+    if (slots_[link_.CurDev].Panel->Conn())
         return;
-    ScanPorts(curDev_);
+    ScanPorts(link_.CurDev);
     MsgBox(QStringLiteral("Search comm port finished"), QStringLiteral("Prompt"), Prompter::OkOnly,
            Prompter::Information);
 }
@@ -258,13 +258,13 @@ void frmMain::menuSearch_Click()
 void frmMain::menuRes_Click()
 {
     try {
-        if (link_.slot[curDev_].DevType == 0) {
+        if (link_.slot[link_.CurDev].DevType == 0) {
             MsgBox(QStringLiteral("Please connect device first"), QStringLiteral("Prompt"), Prompter::OkOnly,
                    Prompter::Critical);
             return;
         }
-        const int chn = slots_[curDev_].Panel->ChnIndex();
-        if (link_.ch(curDev_, chn).Volt > 4.5f) {
+        const int chn = slots_[link_.CurDev].Panel->ChnIndex();
+        if (link_.ch(link_.CurDev, chn).Volt > 4.5f) {
             MsgBox(QStringLiteral("Resistance test only support single battery"), QStringLiteral("Prompt"),
                    Prompter::OkOnly, Prompter::Critical);
             return;
@@ -295,13 +295,13 @@ void frmMain::menuUsb_Click()
         w->show();
 }
 
-void frmMain::menuTitle_Click() { CurveGraph_DblClick(curDev_); }
+void frmMain::menuTitle_Click() { CurveGraph_DblClick(link_.CurDev); }
 
 void frmMain::CurveGraph_DblClick(int index)
 {
     bool ok = false;
     const QString title = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
-                                           slots_[curDev_].Chart->TitleText(), &ok);
+                                           slots_[link_.CurDev].Chart->TitleText(), &ok);
     if (ok && !title.isEmpty()) {
         slots_.at(index).Chart->setTitleText(title);
         slots_.at(index).Chart->DrawCurve();
@@ -336,7 +336,7 @@ void frmMain::menuShow_Click()
     if (raiseIfOpen(QStringLiteral("frmShow")))
         return;
     DlgDone = false;
-    const bool tempOk = link_.slot[curDev_].TempOk;
+    const bool tempOk = link_.slot[link_.CurDev].TempOk;
     QWidget* w =
         hooks.openDisplaySetting ? hooks.openDisplaySetting(tempOk, menuTemp->isChecked() && tempOk) : nullptr;
     registerWindow(QStringLiteral("frmShow"), w);

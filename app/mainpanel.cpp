@@ -141,7 +141,7 @@ void frmMain::DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind)
 
 void frmMain::menuSaveData_Click()
 {
-    const int n = curDev_;
+    const int n = link_.CurDev;
     const SlotState& s = link_.slot.at(size_t(n));
     const int chn = s.ChnSel;
     if (s.chn.at(size_t(chn)).Running)

@@ -87,7 +87,7 @@ void frmMain::Form_Resize()
     if (minimised && !MinDispShown) {
         MinDispShown = true;
         const bool meter = hooks.meterOpen && hooks.meterOpen();
-        if (settings().FloatDisp && slots_[curDev_].Panel->Conn() && !meter && hooks.showDisp)
+        if (settings().FloatDisp && slots_[link_.CurDev].Panel->Conn() && !meter && hooks.showDisp)
             hooks.showDisp(true);
         if (!settings().FloatDisp && meter && hooks.showMeter)
             hooks.showMeter(false);
@@ -141,7 +141,7 @@ void frmMain::Timer1_Timer()
         return;
     }
     Timer4->stop();
-    QListWidget* list = slots_[curDev_].lstInfo;
+    QListWidget* list = slots_[link_.CurDev].lstInfo;
     if (list->count() == 0)
         return;
     const QLocale loc = QLocale::system();
@@ -154,7 +154,7 @@ void frmMain::Timer4_Timer()
 {
     if (MarqPos == 0)
         MarqPos = 1;
-    QListWidget* list = slots_[curDev_].lstInfo;
+    QListWidget* list = slots_[link_.CurDev].lstInfo;
     if (list->count() > 0)
         list->item(0)->setText(QLatin1Char(' ') + MarqueeText.mid(MarqPos - 1));
     ++MarqPos;

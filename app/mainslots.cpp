@@ -307,7 +307,7 @@ void frmMain::menuAddDev_Click()
     tabDev->addTab(QStringLiteral("Device") + QString::number(devCount_));
     tabDev->setTabData(devCount_ - 1, QStringLiteral("dev") + QString::number(devCount_));
     tabDev->setCurrentIndex(cur);
-    slots_[curDev_].frmDev->raise();
+    slots_[link_.CurDev].frmDev->raise();
     Form_Resize();
 }
 
@@ -315,13 +315,12 @@ void frmMain::tabDev_Click(int index)
 {
     if (index < 1 || index > devCount_)
         return;
-    curDev_ = index - 1;
-    link_.CurDev = curDev_;
-    if (tabDev->currentIndex() != curDev_) {
+    link_.CurDev = index - 1;
+    if (tabDev->currentIndex() != link_.CurDev) {
         const QSignalBlocker block(tabDev);
-        tabDev->setCurrentIndex(curDev_);
+        tabDev->setCurrentIndex(link_.CurDev);
     }
-    slots_[curDev_].frmDev->raise();
+    slots_[link_.CurDev].frmDev->raise();
 }
 
 } // namespace ql

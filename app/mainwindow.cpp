@@ -172,7 +172,6 @@ void frmMain::Form_Load()
     st.CurFactor = 100;
     st.VolFactor = 100;
     devCount_ = 1;
-    curDev_ = 0;
     link_.CurDev = 0;
     tabDev->addTab(QStringLiteral("Device1"));
     tabDev->setTabData(0, QStringLiteral("dev1"));

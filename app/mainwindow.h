@@ -107,7 +107,7 @@ public:
     // The slot's serial connection (port, polling, connect repeat, lamp).
     SlotConnection& connection(int n) { return *conns_.at(size_t(n)); }
     int DevCount() const { return devCount_; }
-    int CurDev() const { return curDev_; }
+    int CurDev() const { return link_.CurDev; }
     QString IniFile;             // the settings file; the settings are ql::settings()
     bool MinDispShown = false;
     QString FwText;              // "V3.20" of the selected device, or empty
@@ -280,7 +280,6 @@ private:
     std::array<std::unique_ptr<SlotConnection>, kMaxDevices> conns_{};
     QWidget* client_ = nullptr;
     int devCount_ = 0;
-    int curDev_ = 0;
     QSystemTrayIcon* tray_ = nullptr;
     QPointer<frmMsg> msg_;
     QPointer<frmAbout> about_;
