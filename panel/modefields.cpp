@@ -29,6 +29,11 @@ ModelGroup ModelGroupOf(int devType)
     }
 }
 
+bool SetValueIsPower(int devType, int mode)
+{
+    return devType > 0 && StartRuleFor(devType, mode) == StartRule::Power;
+}
+
 bool LimitIsCells(int devType, int mode)
 {
     return devType > 0 && StartRuleFor(devType, mode) == StartRule::Cells;
@@ -221,6 +226,12 @@ ModeFields ComputeModeFields(const ModeFieldsIn& in)
         if (m == 1) {
             f.lSlmt = QStringLiteral("Voltage:");  // C-CV
             CurrentAndVolts(f, v);
+            if (SetValueIsPower(type, m)) {
+                // Type 28: the start frame carries this set value as a
+                // power, so the field shows it as one.
+                f.lSvalt = QStringLiteral("W");
+                f.tSval = v.power();
+            }
             if (type == 28) {
                 f.SvalEnable = false;
                 f.SlmtEnable = false;

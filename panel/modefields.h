@@ -58,6 +58,11 @@ struct ModeFields {
 // caller writes nothing then).
 ModeFields ComputeModeFields(const ModeFieldsIn& in);
 
+// Whether the set value of a model and mode is a power: exactly where the
+// start frame sends it as one (D-CP, and C-CV of type 28). Everywhere else
+// it is a current.
+bool SetValueIsPower(int devType, int mode);
+
 // Whether the limit field of a model and mode holds a cell count: exactly
 // where the start frame sends the limit as one (the charge profiles of
 // types 1 to 6, and modes 3 to 6 of types 7, 36 and 37). Everywhere else it

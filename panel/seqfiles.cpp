@@ -181,7 +181,7 @@ QString CheckStepRow(const SlotState& s, int chn, int mode, int modeCnt, const Q
         return fail(invalid, QStringLiteral("not a number: \"%1\"").arg(third));
 
     if (s.DevType != 0) {
-        const bool power = mode == 1 && mode <= s.LastDisMode;
+        const bool power = SetValueIsPower(s.DevType, mode);
         const bool charge = s.LastDisMode < mode && mode <= s.CvMode;
         const bool fixedFields = mode > s.CvMode;  // entries after the charge modes take no set value or limit
         const bool cells = charge && mode < modeCnt && LimitIsCells(s.DevType, mode);

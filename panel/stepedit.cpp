@@ -148,7 +148,8 @@ void frmSet::load()
 }
 
 int frmSet::kindCount() const { return modeCnt_ + 2; }
-bool frmSet::isPower(int k) const { return k == 1 && k <= s_.LastDisMode; }
+// Asked as the start frame sends it: a power exactly where one is sent.
+bool frmSet::isPower(int k) const { return !isPauseType(k) && SetValueIsPower(s_.DevType, k); }
 bool frmSet::isPauseType(int k) const { return k >= modeCnt_; }
 bool frmSet::isFixed(int k) const { return !isPauseType(k) && k > s_.CvMode; }
 bool frmSet::isCells(int k) const
@@ -193,18 +194,17 @@ void frmSet::applyKind(int k, bool defaults)
     txtSet->setEnabled(true);
     txtLmt->setEnabled(true);
     txtLmt2->setEnabled(true);
+    if (isPower(k)) {
+        lblSet->setText(Lang(QStringLiteral("Power")));
+        lblSett->setText(QStringLiteral("W"));
+    } else {
+        put(txtSet, "1.00");
+    }
     if (k <= s_.LastDisMode) {
-        if (isPower(k)) {
-            lblSet->setText(Lang(QStringLiteral("Power")));
-            lblSett->setText(QStringLiteral("W"));
-        } else {
-            put(txtSet, "1.00");
-        }
         put(txtLmt, "1.00");
         put(txtLmt2, "0");
         return;
     }
-    put(txtSet, "1.00");
     if (isCutOff(k)) {
         lblLmt2->setText(Lang(QStringLiteral("Cutoff:")));
         lblLmt2t->setText(QStringLiteral("A"));

@@ -12,10 +12,8 @@ namespace ql {
 
 namespace {
 
-// The set value is a power, and the third value a cut-off current, exactly
-// where the start frame sends them as such.
-bool powerRule(int t, int m) { return t > 0 && StartRuleFor(t, m) == StartRule::Power; }
-
+// The third value is a cut-off current exactly where the start frame sends
+// one.
 bool cutOffRule(const SlotState& s, int m) { return ThirdIsCutOff(s, m); }
 
 FieldCheck out(const QString& replacement) { return {CheckVerdict::OutOfRange, replacement}; }
@@ -27,7 +25,7 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
     const float f = static_cast<float>(v);
     switch (kind) {
     case FieldKind::SetValue:
-        if (powerRule(t, m)) {
+        if (SetValueIsPower(t, m)) {
             if (v > 1000)
                 return out(QStringLiteral("100"));
             if (v < 0.1)

@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
     Families, FieldRows,
     ::testing::Values(
         Row{2, 7, false, 150, 1440, 60, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "-", "-", "60", true, true, true},
-        Row{28, 1, false, 250, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "A", "V", "A", "2.50", "14.40", "0.15", false, false, true},
+        Row{28, 1, false, 25, 1440, 15, 100, 100, 1, "Test Val:", "Voltage:", "Cutoff Curr:", "W", "V", "A", "25", "14.40", "0.15", false, false, true},
         Row{16, 4, false, 100, 500, 0, 100, 100, 1, "Current:", "Test Val:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", true, true, true},
         Row{13, 3, false, 100, 500, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.00", "5.00", "0", false, false, true},
         Row{41, 1, false, 100, 500, 0, 1000, 100, 1, "Test Val:", "Test Val:", "Max Time:", "A", "V", "M", "0.00", "5.00", "0", false, true, true},
@@ -115,6 +115,8 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
                 // The limit is a cell count exactly where the start frame
                 // sends one.
                 EXPECT_EQ(f.lSlmt == "Cells:", StartRuleFor(type, m) == StartRule::Cells);
+                // The set value is a power exactly where the frame sends one.
+                EXPECT_EQ(f.lSvalt == "W", StartRuleFor(type, m) == StartRule::Power);
                 // Every listed mode writes both value fields.
                 ASSERT_TRUE(f.tSval.has_value());
                 ASSERT_TRUE(f.tSlmt.has_value());
@@ -153,7 +155,7 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
                     } else {
                         EXPECT_EQ(f.lStim, "Cutoff Curr:");
                         EXPECT_EQ(f.lStimt, type == 40 ? "mA" : "A");
-                        EXPECT_EQ(f.tStim.pattern, f.tSval->pattern);  // the current's unit and decimals
+                        EXPECT_EQ(f.tStim.pattern, CurrentPattern(s.CurFactor));  // the current's decimals
                     }
                 } else if (name == "D-CV") {
                     EXPECT_EQ(f.lSlmt, "Test Val:");  // the voltage to hold
@@ -187,10 +189,10 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
 }
 
 // Every model in every mode a start frame can carry, listed or not (a
-// device may report any mode): each field that takes input, put into a
-// panel as the set-up writes it and sent, gives back the value it shows, in
-// the unit its caption names; where the frame sends zeros the field takes
-// no input.
+// device may report any mode): each field whose value the frame carries,
+// greyed or not, put into a panel as the set-up writes it and sent, gives
+// back the value it shows, in the unit its caption names; where the frame
+// sends zeros the field takes no input.
 TEST(ModeFieldsAgainstTheFrame, EveryFieldSaysWhatTheStartFrameSends)
 {
     constexpr int32_t S = 123, L = 4, T = 123;  // distinct in every unit: 1.23 A, 0.123 A, 123 W, 4 cells, 0.04 V
@@ -215,17 +217,24 @@ TEST(ModeFieldsAgainstTheFrame, EveryFieldSaysWhatTheStartFrameSends)
                 EXPECT_FALSE(f.SvalEnable);
                 EXPECT_FALSE(f.SlmtEnable);
             }
-            if (f.SvalEnable && f.tSval && f.tSval->fixed.isEmpty()) {
-                EXPECT_EQ(pair(2), S) << f.tSval->text().toStdString();
-                EXPECT_EQ(f.lSvalt == "W", rule == StartRule::Power);
+            // Greyed or not, a field whose value the frame carries shows
+            // what goes out: a fixed text is sent as the zero it shows.
+            const bool carried = rule != StartRule::Zeros;
+            if (carried && f.tSval) {
+                EXPECT_EQ(pair(2), f.tSval->fixed.isEmpty() ? S : 0)
+                    << f.tSval->text().toStdString() << " " << f.lSvalt.toStdString();
+                if (f.tSval->fixed.isEmpty()) {
+                    EXPECT_EQ(f.lSvalt == "W", rule == StartRule::Power);
+                }
             }
-            if (f.SlmtEnable && f.tSlmt && f.tSlmt->fixed.isEmpty()) {
-                EXPECT_EQ(pair(4), L) << f.tSlmt->text().toStdString();
-                EXPECT_EQ(f.lSlmt == "Cells:", rule == StartRule::Cells);
+            if (carried && f.tSlmt) {
+                EXPECT_EQ(pair(4), f.tSlmt->fixed.isEmpty() ? L : 0) << f.tSlmt->text().toStdString();
+                if (f.tSlmt->fixed.isEmpty()) {
+                    EXPECT_EQ(f.lSlmt == "Cells:", rule == StartRule::Cells);
+                }
             }
-            if (f.StimEnable && f.tStim.fixed.isEmpty()) {
-                EXPECT_EQ(pair(6), T) << f.tStim.text().toStdString() << " " << f.lStim.toStdString();
-            }
+            EXPECT_EQ(pair(6), f.tStim.fixed.isEmpty() ? T : 0)
+                << f.tStim.text().toStdString() << " " << f.lStim.toStdString();
             const bool cutOff = ValueCIsCutOff(m, s.CvMode, s.CvCutCur);
             EXPECT_EQ(ThirdIsCutOff(type, m), cutOff);
             EXPECT_EQ(f.lStim == "Cutoff Curr:", cutOff);

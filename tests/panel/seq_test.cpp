@@ -1,6 +1,7 @@
 // The auto test and the step test run against a real panel and a fake main
 // window that plays the device; the step file, the result file and the step
 // editor.
+#include "link/encode.h"
 #include "link/modeltable.h"
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
@@ -17,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include "testutil.h"
 
@@ -598,6 +601,74 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
     stepTest.OnTimer(kSlot);
     EXPECT_EQ(host.runs, 1);
     EXPECT_EQ(panel.tSlmt(0), "1");
+}
+
+// Every model with a cycle test, in every mode of its list: what the editor
+// asks for is what the start frame sends. A set value asked in watts goes
+// out as a power, in amperes as a current; a limit asked as cells as a cell
+// count, in volts as a voltage; a third value in amperes as a cut-off
+// current, in minutes as minutes; a greyed field goes out as zeros.
+TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
+{
+    SlotState& s = st.slot[kSlot];
+    int checked = 0;
+    for (int type = 1; type <= kMaxTypeCode; ++type) {
+        const SetupBranch b = SetupBranchFor(type, 0);
+        if (std::none_of(b.tabs.begin(), b.tabs.end(), [](const TestTab& t) { return t.key == "key3"; }))
+            continue;
+        s.DevType = int16_t(type);
+        ApplyModelRow(s, 0);
+        panel.ModeClr();
+        for (const QString& m : b.modes)
+            panel.ModeAdd(m);
+        for (int k = 0; k < b.modes.size(); ++k) {
+            SCOPED_TRACE(QStringLiteral("type %1 %2").arg(type).arg(b.modes[k]).toStdString());
+            frmSet dlg(st, kSlot, host);
+            dlg.cmbMode->setCurrentIndex(k);
+            if (dlg.txtSet->isEnabled())
+                dlg.txtSet->setText("7");
+            if (dlg.txtLmt->isEnabled())
+                dlg.txtLmt->setText("3");
+            dlg.txtLmt2->setText("2");
+            ChanState& c = s.chn[0];
+            c.ChnMode = int16_t(k);
+            c.SvalText = dlg.txtSet->text();
+            c.SlmtText = dlg.txtLmt->text();
+            c.StimText = dlg.txtLmt2->text();
+            const auto frame = EncodeStart(s, 0, 1, ParseSetValues(s, 0)).frame;
+            ASSERT_TRUE(frame.has_value());
+            const auto pair = [&](int i) { return (*frame)[size_t(i)] * 240 + (*frame)[size_t(i + 1)]; };
+
+            if (!dlg.txtSet->isEnabled())
+                EXPECT_EQ(pair(2), 0);
+            else if (dlg.lblSett->text() == "W")
+                EXPECT_EQ(pair(2), 7 * s.PwrFactor);
+            else
+                EXPECT_EQ(pair(2), 7 * s.CurFactor) << dlg.lblSett->text().toStdString();
+            if (!dlg.txtLmt->isEnabled()) {
+                EXPECT_EQ(pair(4), 0);
+            } else if (dlg.lblLmt->text() == "Cells:") {
+                EXPECT_EQ((*frame)[4], 0);
+                EXPECT_EQ((*frame)[5], 3);
+            } else {
+                EXPECT_EQ(dlg.lblLimit1t->text(), "V");
+                EXPECT_EQ(pair(4), 3 * s.VolFactor);
+            }
+            if (dlg.lblLmt2t->text() == "A")
+                EXPECT_EQ(pair(6), 2 * s.CurFactor);
+            else
+                EXPECT_EQ(pair(6), 2) << dlg.lblLmt2t->text().toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 30);
+
+    // Type 28 sends its C-CV set value in whole watts: half a watt, which
+    // would go out as nothing, is refused.
+    s.DevType = 28;
+    ApplyModelRow(s, 0);
+    EXPECT_EQ(CheckStepRow(s, 0, 1, 2, "0.5", "14.40", "0.50"), "Setting value out of range!");
+    EXPECT_EQ(CheckStepRow(s, 0, 1, 2, "5", "14.40", "0.50"), "");
 }
 
 } // namespace
