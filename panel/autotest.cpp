@@ -19,6 +19,13 @@ namespace {
 
 constexpr int kMaxListEntries = 10000;  // guards the lists against a wild MaxCur
 
+// A current as the set frame carries it: times the slot's factor, rounded
+// half to even (kept in double, so no value overflows).
+double InCurrentUnits(const SlotState& s, float amps)
+{
+    return std::nearbyint(double(s.CurFactor) * double(amps));
+}
+
 } // namespace
 
 AutoTest::AutoTest(LinkState& state, SeqHostIf& host) : st_(state), host_(host) {}
@@ -123,6 +130,8 @@ void AutoTest::start(int slot)
     a.AutoCur = float(c1);
     a.AutoEnd = float(c2);
     a.AutoInc = float(inc);
+    a.AutoStart = a.AutoCur;
+    a.AutoSteps = 0;
     a.AutoUp = a.AutoCur <= a.AutoEnd;
     f->setTMode(f->ModeTxt(0));
     f->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
@@ -177,20 +186,15 @@ void AutoTest::OnTimer(int slot)
         }
         writeRow(slot, chn);
 
-        bool over = false;
-        if (a.AutoUp) {
-            if (a.AutoSecs >= a.AutoDwell) {
-                a.AutoCur += a.AutoInc;
-                a.AutoSecs = 0;
-            }
-            over = a.AutoCur > float(a.AutoEnd + 0.01f);
-        } else {
-            if (a.AutoSecs >= a.AutoDwell) {
-                a.AutoCur -= a.AutoInc;
-                a.AutoSecs = 0;
-            }
-            over = a.AutoCur < float(a.AutoEnd - 0.01f);
+        if (a.AutoSecs >= a.AutoDwell) {
+            ++a.AutoSteps;
+            const double moved = double(a.AutoSteps) * double(a.AutoInc);
+            a.AutoCur = float(double(a.AutoStart) + (a.AutoUp ? moved : -moved));
+            a.AutoSecs = 0;
         }
+        // Judged as the device is sent the values, in its current units.
+        const double cur = InCurrentUnits(s, a.AutoCur), end = InCurrentUnits(s, a.AutoEnd);
+        const bool over = a.AutoUp ? cur > end : cur < end;
         if (!over) {
             if (a.AutoSecs == 0) {
                 p->AutoListAdd();

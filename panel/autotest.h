@@ -22,7 +22,13 @@
 // must be numbers, the increment above 0, the dwell at least one second,
 // start and end within the model's current range and the cut-off voltage
 // within its voltage range; a refused start shows the check's message and
-// changes nothing. Every value sent lies between start and end.
+// changes nothing.
+//
+// Step n sends start + n * increment, computed afresh each step so that
+// many small increments do not drift. Every value sent lies between start
+// and end as the device resolves currents (10 mA or 1 mA): the test ends at
+// the step whose value would go out beyond the end, and that value is never
+// sent.
 #include "link/state.h"
 
 #include <QList>
@@ -43,6 +49,8 @@ struct AutoSlot {
     float AutoCur = 0;      // set current of the present step
     float AutoEnd = 0;      // end current
     float AutoInc = 0;      // increment, read at the start
+    float AutoStart = 0;    // start current
+    int32_t AutoSteps = 0;  // steps taken since the start
     bool AutoOn = false;
 };
 

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cmath>
 
 #include "testutil.h"
 
@@ -209,6 +210,51 @@ TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
     EXPECT_EQ(host.runs, 0);
     EXPECT_EQ(ask.texts(), QStringList({"Setting value out of range!", "Setting value out of range!",
                                           "Setting value out of range!", "Invalid value!"}));
+}
+
+// Increments finer than the 10 mA margin of the end check: every current
+// sent, in the device's units, lies between start and end, the end itself
+// is reached, and the test stops instead of sending the value past it.
+TEST_F(SeqTest, AutoTestNeverSendsACurrentBeyondTheEnd)
+{
+    SlotState& s = st.slot[kSlot];
+    const auto units = [&](double amps) { return std::nearbyint(amps * s.CurFactor); };
+    struct Case {
+        int32_t factor;
+        const char *c1, *c2, *inc;
+        std::vector<double> want;  // in amperes
+    };
+    const Case cases[] = {
+        {1000, "1.000", "1.020", "0.004", {1.004, 1.008, 1.012, 1.016, 1.020}},
+        {1000, "1.020", "1.000", "0.004", {1.016, 1.012, 1.008, 1.004, 1.000}},
+        {1000, "1.000", "1.000", "0.005", {}},
+        {100, "1.00", "1.00", "0.004", {1.00}},  // 1.004 goes out as 1.00; 1.008 would be 1.01
+        {100, "0.10", "1.00", "0.1", {0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.c1) + " to " + c.c2 + " by " + c.inc);
+        s.CurFactor = c.factor;
+        host.sets.clear();
+        host.stops = 0;
+        autoTest.Init(kSlot);
+        panel.setTAutoC1(c.c1);
+        panel.setTAutoC2(c.c2);
+        panel.setTAutoStep(c.inc);
+        panel.setTAutoVol("2.50");
+        autoTest.Click(kSlot);
+        ASSERT_TRUE(autoTest.at(kSlot).AutoOn);
+        for (int t = 0; t < 100 && autoTest.at(kSlot).AutoOn; ++t) {
+            ch().CurShown = autoTest.at(kSlot).AutoCur;  // the device follows every set
+            ch().VoltShown = 3.0f;
+            autoTest.OnTimer(kSlot);
+        }
+        EXPECT_FALSE(autoTest.at(kSlot).AutoOn);
+        EXPECT_EQ(host.stops, 1);
+        ASSERT_EQ(host.sets.size(), c.want.size());
+        for (size_t i = 0; i < c.want.size(); ++i)
+            EXPECT_EQ(units(host.sets[i]), units(c.want[i])) << i;
+        EXPECT_EQ(int(panel.AutoRows().size()), int(c.want.size()) + 2);  // header, start, one row per set
+    }
 }
 
 QByteArray ReadBytes(const QString& path)
