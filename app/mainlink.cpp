@@ -5,6 +5,7 @@
 
 #include "app/prompter.h"
 #include "panel/flexgrid.h"
+#include "panel/runstate.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
@@ -95,9 +96,9 @@ void frmMain::disconnectReset(int Index)
     }
     panelModesNoDevice(Index);
     host_->setMenuEnabled(MenuId::menuAdj, false);
-    host_->setMenuEnabled(MenuId::menuQc, false);
-    host_->setMenuEnabled(MenuId::menuRes, false);
-    host_->setMenuEnabled(MenuId::menuCurve, true);
+    SetSlotMenu(link_, Index, MenuId::menuQc, false, host_.get());
+    SetSlotMenu(link_, Index, MenuId::menuRes, false, host_.get());
+    SetSlotMenu(link_, Index, MenuId::menuCurve, true, host_.get());
     menuUpdate->setEnabled(true);
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
         hooks.showMeter(false);

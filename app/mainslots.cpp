@@ -320,6 +320,8 @@ void frmMain::tabDev_Click(int index)
         const QSignalBlocker block(tabDev);
         tabDev->setCurrentIndex(link_.CurDev);
     }
+    // The menus act on the selected slot and show its run state.
+    ShowSlotMenus(link_, *host_);
     slots_[link_.CurDev].frmDev->raise();
 }
 

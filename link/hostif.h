@@ -5,6 +5,8 @@
 // view to show them; it never sees a widget. Tests fake these.
 #include <QString>
 
+#include <array>
+
 namespace ql {
 
 // The main-window menu entries that the receive path and the run state
@@ -26,6 +28,17 @@ enum class MenuId {
 };
 inline constexpr int kMenuIds = 13;
 static_assert(static_cast<int>(MenuId::menuTemp) + 1 == kMenuIds);
+
+// The menu entries that follow a panel's run state, in the order they are
+// switched. Each slot keeps the states its runs ask for (SlotState::
+// RunMenusOn); the menus show those of the selected slot.
+inline constexpr std::array<MenuId, 9> kRunMenus{MenuId::menuSwSet,    MenuId::menuOpenCfg,  MenuId::menuSaveCfg,
+                                                 MenuId::menuOpenData, MenuId::menuSaveData, MenuId::menuClear,
+                                                 MenuId::menuCurve,    MenuId::menuRes,      MenuId::menuQc};
+using RunMenus = std::array<bool, kRunMenus.size()>;
+// As the menus are built, before any run: the parameter files, the
+// resistance test and the QC2.0 test wait for a device.
+inline constexpr RunMenus kRunMenusAtStart{true, false, false, true, true, true, true, false, false};
 
 // The entry's object name ("menuRes").
 inline const char* MenuName(MenuId id)

@@ -5,6 +5,8 @@
 // channel owns lives in one of these two records, indexed by slot and
 // channel, so one concept never spreads over parallel tables. Fields keep
 // the names the rest of the program uses for them.
+#include "link/hostif.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -168,6 +170,11 @@ struct SlotState {
     // The test tabs offered: the single test alone until a device's first
     // reply sets up those it offers, and again once the device is gone.
     std::vector<TestTab> Tabs{TestTab{1, QStringLiteral("key1")}};
+
+    // The menu entries that follow the run state (kRunMenus) as this slot's
+    // runs and connection last asked for them; the menus show those of the
+    // selected slot.
+    RunMenus RunMenusOn = kRunMenusAtStart;
 
     // The slot's connection.
     int PortNo = 0;            // number of the open port ("COM<n>"), 0 while closed

@@ -3,6 +3,8 @@
 #include "link/state.h"
 #include "panel/devctrl.h"
 
+#include <algorithm>
+
 namespace ql {
 
 std::optional<RunMenus> RunMenuStates(bool idle, bool stepBusy, bool conn)
@@ -19,9 +21,9 @@ std::optional<RunMenus> RunMenuStates(bool idle, bool stepBusy, bool conn)
     return on;
 }
 
-void SetRunState(bool idle, int slot, DevCtrl& panel, const LinkState& state, MenuEnableIf* menus)
+void SetRunState(bool idle, int slot, DevCtrl& panel, LinkState& state, MenuEnableIf* menus)
 {
-    const SlotState& s = state.slot.at(size_t(slot));
+    SlotState& s = state.slot.at(size_t(slot));
     const bool stepBusy = s.StepRunning;
 
     if (!idle) {
@@ -44,11 +46,26 @@ void SetRunState(bool idle, int slot, DevCtrl& panel, const LinkState& state, Me
             panel.setMonitorEnable(true);
         }
     }
-    if (!menus)
-        return;
     if (const auto on = RunMenuStates(idle, stepBusy, idle && panel.Conn()))
-        for (size_t i = 0; i < kRunMenus.size(); ++i)
-            menus->setMenuEnabled(kRunMenus[i], (*on)[i]);
+        s.RunMenusOn = *on;
+    if (menus && slot == state.CurDev)
+        ShowSlotMenus(state, *menus);
+}
+
+void SetSlotMenu(LinkState& state, int slot, MenuId id, bool enabled, MenuEnableIf* menus)
+{
+    const auto* at = std::find(kRunMenus.begin(), kRunMenus.end(), id);
+    if (at != kRunMenus.end())
+        state.slot.at(size_t(slot)).RunMenusOn[size_t(at - kRunMenus.begin())] = enabled;
+    if (menus && (at == kRunMenus.end() || slot == state.CurDev))
+        menus->setMenuEnabled(id, enabled);
+}
+
+void ShowSlotMenus(const LinkState& state, MenuEnableIf& menus)
+{
+    const RunMenus& on = state.slot.at(size_t(state.CurDev)).RunMenusOn;
+    for (size_t i = 0; i < kRunMenus.size(); ++i)
+        menus.setMenuEnabled(kRunMenus[i], on[i]);
 }
 
 void SetAdjButtons(bool idle, AdjButtonsIf& adj)

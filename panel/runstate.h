@@ -16,13 +16,6 @@ namespace ql {
 struct LinkState;
 class DevCtrl;
 
-// The menu entries that follow a slot's run state, in the order they are
-// switched.
-inline constexpr std::array<MenuId, 9> kRunMenus{MenuId::menuSwSet,    MenuId::menuOpenCfg,  MenuId::menuSaveCfg,
-                                                 MenuId::menuOpenData, MenuId::menuSaveData, MenuId::menuClear,
-                                                 MenuId::menuCurve,    MenuId::menuRes,      MenuId::menuQc};
-using RunMenus = std::array<bool, kRunMenus.size()>;
-
 // Whether each entry of kRunMenus is enabled: none while a run goes on
 // (idle false); every one when idle, the parameter-file entries only with
 // a connected panel (conn). Empty between the steps of a step test
@@ -46,8 +39,19 @@ public:
 
 // idle false: a run is going on the panel; true: the panel is idle. While
 // a step test holds the slot (its StepRunning), the idle call leaves mode,
-// monitor and menus disabled. menus may be null (no main window).
-void SetRunState(bool idle, int slot, DevCtrl& panel, const LinkState& state, MenuEnableIf* menus);
+// monitor and menus disabled. The menu states go into the slot's record
+// (RunMenusOn) and reach the menus only when the slot is the selected one
+// (CurDev): menus, dialogs and tools act on that slot, so another slot's
+// run never switches them. menus may be null (no main window).
+void SetRunState(bool idle, int slot, DevCtrl& panel, LinkState& state, MenuEnableIf* menus);
+
+// One entry of kRunMenus as the slot asks for it, shown when the slot is
+// the selected one. Any other entry is no slot's and is switched at once.
+void SetSlotMenu(LinkState& state, int slot, MenuId id, bool enabled, MenuEnableIf* menus);
+
+// Shows the entries of kRunMenus as the selected slot's record holds them
+// (after the selection changed).
+void ShowSlotMenus(const LinkState& state, MenuEnableIf& menus);
 
 // idle false enables the current points and disables the voltage points;
 // true the reverse.

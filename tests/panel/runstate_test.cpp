@@ -39,6 +39,7 @@ protected:
     static constexpr int kSlot = 1;
     void SetUp() override
     {
+        st.CurDev = kSlot;  // the selected slot
         // Idle, connected, everything off as after a disconnect.
         panel.setConn(true);
         for (auto set : {&DevCtrl::setRunEnable, &DevCtrl::setStopEnable, &DevCtrl::setContEnable,
@@ -142,19 +143,75 @@ TEST_F(RunStateTest, BetweenStepsModeMonitorAndMenusStayOff)
 {
     st.slot[kSlot].StepRunning = true;
     SetRunState(false, kSlot, panel, st, &menus);
-    menus.enabled.clear();
     SetRunState(true, kSlot, panel, st, &menus);
     EXPECT_TRUE(panel.RunEnable());
     EXPECT_TRUE(panel.ContEnable());
     EXPECT_FALSE(panel.StopEnable());
     EXPECT_FALSE(panel.ModeEnable());
     EXPECT_FALSE(panel.MonitorEnable());
-    EXPECT_TRUE(menus.enabled.empty());
+    for (MenuId id : kRunMenus)
+        EXPECT_FALSE(menus.enabled.at(id)) << MenuName(id);
+    // Selected afresh between two steps, the slot still shows them off.
+    menus.enabled.clear();
+    ShowSlotMenus(st, menus);
+    for (MenuId id : kRunMenus)
+        EXPECT_FALSE(menus.enabled.at(id)) << MenuName(id);
 
     // Without a main window the panel still follows.
     st.slot[kSlot].StepRunning = false;
     SetRunState(true, kSlot, panel, st, nullptr);
     EXPECT_TRUE(panel.ModeEnable());
+}
+
+// One slot runs while the selected one is idle: the frames of both keep
+// asking for their states, and the menus hold the selected slot's
+// throughout; the other slot's panel follows its own run. Selecting the
+// running slot shows its state, selecting back the idle one's.
+TEST_F(RunStateTest, TheMenusFollowTheSelectedSlotWhateverAnotherSlotDoes)
+{
+    constexpr int kOther = kSlot + 1;
+    DevCtrl other{kOther};
+    other.setConn(true);
+    const auto all = [&](bool on) {
+        for (MenuId id : kRunMenus)
+            if (menus.enabled.count(id) == 0 || menus.enabled.at(id) != on)
+                return false;
+        return true;
+    };
+    for (int frame = 0; frame < 20; ++frame) {
+        SetRunState(false, kOther, other, st, &menus);
+        ASSERT_TRUE(frame == 0 || all(true)) << frame;
+        SetRunState(true, kSlot, panel, st, &menus);
+        ASSERT_TRUE(all(true)) << frame;
+    }
+    EXPECT_TRUE(other.StopEnable());
+    EXPECT_FALSE(other.RunEnable());
+    EXPECT_TRUE(panel.RunEnable());
+
+    st.CurDev = kOther;
+    ShowSlotMenus(st, menus);
+    EXPECT_TRUE(all(false));
+    SetRunState(true, kSlot, panel, st, &menus);  // a frame of the idle slot
+    EXPECT_TRUE(all(false));
+
+    // The run ends while the idle slot is selected again: the menus stay
+    // its own, and the ended run's state shows once its slot is selected.
+    st.CurDev = kSlot;
+    ShowSlotMenus(st, menus);
+    EXPECT_TRUE(all(true));
+    st.ch(kOther, 0).Running = false;
+    other.setConn(false);
+    SetRunState(true, kOther, other, st, &menus);
+    SetSlotMenu(st, kOther, MenuId::menuQc, false, &menus);  // its device was disconnected
+    EXPECT_TRUE(all(true));
+    st.CurDev = kOther;
+    ShowSlotMenus(st, menus);
+    for (MenuId id : kRunMenus)
+        EXPECT_EQ(menus.enabled.at(id), !IsParameterFileEntry(id) && id != MenuId::menuQc) << MenuName(id);
+
+    // An entry that follows no slot is switched at once.
+    SetSlotMenu(st, kSlot, MenuId::menuAdj, false, &menus);
+    EXPECT_FALSE(menus.enabled.at(MenuId::menuAdj));
 }
 
 TEST(AdjButtons, VoltagePointsWhileIdleCurrentPointsWhileRunning)

@@ -1,0 +1,125 @@
+// The main window against simulated devices where several slots meet: the
+// menus follow the selected slot while another one runs.
+#include "apptest.h"
+
+#include "panel/runstate.h"
+#include "sim/devsim.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <map>
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+// Connects slot n to the device on COM<port> with the panel's button and
+// waits until the device is identified.
+void ConnectDevice(ql::frmMain& w, int n, int port, int type)
+{
+    ql::DevCtrl* p = w.slot(n).Panel;
+    p->setTPort(QStringLiteral("COM%1").arg(port));
+    p->ui().cmdConn->click();
+    ASSERT_TRUE(p->Conn());
+    ASSERT_TRUE(waitFor([&] { return !w.link().slot[n].Connecting && w.link().slot[n].DevType == type; }));
+}
+
+// The menu entries that follow a run, each with the number of times its
+// enabled state changed since the last reset.
+class RunEntries : public QObject {
+public:
+    explicit RunEntries(ql::frmMain& w)
+    {
+        for (ql::MenuId id : ql::kRunMenus) {
+            QAction* a = w.findChild<QAction*>(QLatin1String(ql::MenuName(id)));
+            EXPECT_TRUE(a) << ql::MenuName(id);
+            if (!a)
+                continue;
+            Entry& e = entries_[a];
+            e.enabled = a->isEnabled();
+            connect(a, &QAction::changed, this, [this, a] {
+                Entry& e = entries_[a];
+                if (a->isEnabled() != e.enabled)
+                    ++e.flips;
+                e.enabled = a->isEnabled();
+            });
+        }
+    }
+    void resetFlips()
+    {
+        for (auto& [a, e] : entries_)
+            e.flips = 0;
+    }
+    // Every shown entry is enabled as wanted (the parameter-file entries
+    // as wantFiles) and none changed since the last reset.
+    void expectHeld(bool want, bool wantFiles, const char* when) const
+    {
+        for (const auto& [a, e] : entries_) {
+            const QString name = a->objectName();
+            EXPECT_EQ(e.flips, 0) << name.toStdString() << " " << when;
+            if (!a->isVisible())
+                continue;
+            const bool files = name == "menuOpenCfg" || name == "menuSaveCfg";
+            EXPECT_EQ(a->isEnabled(), files ? wantFiles : want) << name.toStdString() << " " << when;
+        }
+    }
+
+private:
+    struct Entry {
+        bool enabled = false;
+        int flips = 0;
+    };
+    std::map<QAction*, Entry> entries_;
+};
+
+// Replies each device has sent so far.
+int Replies(const DeviceSim& d) { return int(d.sent().size() / 19); }
+
+} // namespace
+
+// Slot 0's device reports a run going; slot 1's device is connected and
+// idle. The frames of both keep coming, and the entries hold the state of
+// the selected slot over dozens of them; switching tabs switches them.
+TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileAnotherSlotRuns)
+{
+    DeviceSim busy(11, 300), idle(11, 300);
+    ASSERT_TRUE(busy.plug(portsDir(), 3));
+    ASSERT_TRUE(idle.plug(portsDir(), 6));
+    busy.reportRun(0, 0, 100, 300);
+    busy.start(10);
+    idle.start(10);
+    auto w = makeWindow();
+    w->show();
+    QAction* addDev = w->findChild<QAction*>(QStringLiteral("menuAddDev"));
+    ASSERT_TRUE(addDev);
+    addDev->trigger();
+    ConnectDevice(*w, 0, 3, 11);
+    ConnectDevice(*w, 1, 6, 11);
+    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+    QTabBar* tabs = w->findChild<QTabBar*>(QStringLiteral("tabDev"));
+    ASSERT_TRUE(tabs);
+    RunEntries entries(*w);
+
+    // A stretch of frames from both devices, with one tab selected.
+    const auto overFrames = [&](int index, bool want, bool wantFiles, const char* when) {
+        tabs->setCurrentIndex(index);
+        ASSERT_EQ(w->link().CurDev, index);
+        entries.resetFlips();
+        entries.expectHeld(want, wantFiles, when);
+        const int a = Replies(busy), b = Replies(idle);
+        ASSERT_TRUE(waitFor([&] { return Replies(busy) >= a + 30 && Replies(idle) >= b + 30; }));
+        entries.expectHeld(want, wantFiles, when);
+        // The panels follow their own slots all along.
+        EXPECT_TRUE(w->slot(0).Panel->StopEnable());
+        EXPECT_FALSE(w->slot(0).Panel->RunEnable());
+        EXPECT_TRUE(w->slot(1).Panel->RunEnable());
+        EXPECT_FALSE(w->slot(1).Panel->StopEnable());
+    };
+    overFrames(1, true, true, "idle slot selected");
+    overFrames(0, false, false, "running slot selected");
+    overFrames(1, true, true, "idle slot selected again");
+    closeWindow(*w);
+}
