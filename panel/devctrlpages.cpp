@@ -14,7 +14,13 @@ void DevCtrl::AutoC2Clr() { ClearList(ui_->cmbC2Auto); }
 void DevCtrl::AutoStepAdd(const QString& item) { AddKeepingChoice(ui_->cmbStepAuto, item); }
 void DevCtrl::AutoStepClr() { ClearList(ui_->cmbStepAuto); }
 void DevCtrl::AutoTimeAdd(const QString& item) { AddKeepingChoice(ui_->cmbTimeAuto, item); }
-void DevCtrl::AutoModeAdd(const QString& item) { AddKeepingChoice(ui_->cmbModeAuto, item); }
+// The auto test's mode list holds each mode once: every identification of
+// the device offers its mode again.
+void DevCtrl::AutoModeAdd(const QString& item)
+{
+    if (ui_->cmbModeAuto->findText(item, Qt::MatchExactly) < 0)
+        AddKeepingChoice(ui_->cmbModeAuto, item);
+}
 void DevCtrl::AutoTimeClr() { ClearList(ui_->cmbTimeAuto); }
 
 AutoParams DevCtrl::AutoParameters() const

@@ -23,11 +23,11 @@ struct AutoParams {
 };
 
 // The auto-test page's choice lists and the entries chosen, set after the
-// model is identified. The mode list only grows.
+// model is identified. The mode list holds each mode once.
 struct AutoChoices {
     QStringList currents, steps, times;  // currents fill both the start and end lists
     QString c1, c2, step, time, vol;
-    QString mode;  // added to the mode list and chosen
+    QString mode;  // added to the mode list unless there, and chosen
 };
 
 // The "Auto Test" page.

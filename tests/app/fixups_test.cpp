@@ -1,11 +1,13 @@
 // The main window against simulated devices where several slots meet: the
-// menus follow the selected slot while another one runs.
+// menus follow the selected slot while another one runs, and a device
+// identified again and again offers its auto test's mode once.
 #include "apptest.h"
 
 #include "panel/runstate.h"
 #include "sim/devsim.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTabBar>
 
@@ -121,5 +123,28 @@ TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileAnotherSlotRuns)
     overFrames(1, true, true, "idle slot selected");
     overFrames(0, false, false, "running slot selected");
     overFrames(1, true, true, "idle slot selected again");
+    closeWindow(*w);
+}
+
+// The auto test's mode list after the same device was connected and
+// identified three times: "D-CC" once.
+TEST_F(DeviceAppTest, AutoTestModeListHoldsTheModeOnceOverReconnects)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(10);
+    auto w = makeWindow();
+    ql::DevCtrl* p = w->slot(0).Panel;
+    for (int round = 0; round < 3; ++round) {
+        ConnectDevice(*w, 0, 3, 11);
+        p->ui().cmdConn->click();  // disconnect
+        ASSERT_FALSE(p->Conn());
+        ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
+    }
+    ConnectDevice(*w, 0, 3, 11);
+    const QComboBox* modes = p->ui().cmbModeAuto;
+    ASSERT_EQ(modes->count(), 1);
+    EXPECT_EQ(modes->itemText(0), "D-CC");
+    EXPECT_EQ(modes->currentText(), "D-CC");
     closeWindow(*w);
 }
