@@ -22,6 +22,17 @@ QByteArray Bytes(std::initializer_list<int> b)
 }
 QByteArray Cmd(uint8_t c) { return Bytes({c, c ^ 0xFF}); }
 const QString kNoReply = QStringLiteral("no reply");
+
+class PortLine final : public BootLine {
+public:
+    explicit PortLine(std::shared_ptr<SerialPort> port) : port_(std::move(port)) {}
+    bool isOpen() const override { return port_->isOpen(); }
+    QByteArray read(int max) override { return port_->read(max); }
+    void write(const QByteArray& bytes) override { port_->write(bytes); }
+
+private:
+    std::shared_ptr<SerialPort> port_;
+};
 } // namespace
 
 BootLoader::BootLoader(std::function<void(const QString&, const QString&)> log) : log_(std::move(log))
@@ -33,6 +44,14 @@ BootLoader::BootLoader(std::function<void(const QString&, const QString&)> log) 
 void BootLoader::setPort(std::shared_ptr<SerialPort> port)
 {
     port_ = std::move(port);
+    line_ = port_ ? std::make_shared<PortLine>(port_) : nullptr;
+    inbuf_.clear();
+}
+
+void BootLoader::setLine(std::shared_ptr<BootLine> line)
+{
+    port_.reset();
+    line_ = std::move(line);
     inbuf_.clear();
 }
 
@@ -58,10 +77,10 @@ QByteArray BootLoader::WritePacket(const uint8_t* data, int n)
 void BootLoader::flush()
 {
     inbuf_.clear();
-    if (!port_ || !port_->isOpen())
+    if (!lineOpen())
         return;
     // Bounded, so that a line that never stops talking cannot hold us here.
-    for (int i = 0; i < kFlushReads && !port_->read().isEmpty(); ++i) {
+    for (int i = 0; i < kFlushReads && !line_->read(SerialPort::kMaxRead).isEmpty(); ++i) {
     }
 }
 
@@ -69,8 +88,8 @@ bool BootLoader::take(int limit)
 {
     // Reads no further than one byte past the limit: enough to know the
     // line said more than it should, while the rest stays unread.
-    while (port_ && port_->isOpen() && inbuf_.size() <= limit) {
-        const QByteArray b = port_->read(int(limit + 1 - inbuf_.size()));
+    while (lineOpen() && inbuf_.size() <= limit) {
+        const QByteArray b = line_->read(int(limit + 1 - inbuf_.size()));
         if (b.isEmpty())
             break;
         inbuf_.append(b);
@@ -89,8 +108,8 @@ bool BootLoader::exchange(const QByteArray& out, int n, QByteArray* reply, QStri
         inbuf_.clear();
         return false;
     }
-    if (port_ && port_->isOpen())
-        port_->write(out);
+    if (lineOpen())
+        line_->write(out);
     QElapsedTimer clock;
     clock.start();
     qint64 complete = -1;  // when n bytes had arrived
@@ -106,7 +125,7 @@ bool BootLoader::exchange(const QByteArray& out, int n, QByteArray* reply, QStri
             complete = clock.elapsed();
         // Once complete, a moment more to see whether more follows.
         if ((complete >= 0 && clock.elapsed() - complete >= settleMs) || clock.elapsed() >= replyTimeoutMs ||
-            !port_ || !port_->isOpen())
+            !lineOpen())
             break;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(1);

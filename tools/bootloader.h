@@ -29,6 +29,17 @@ namespace ql {
 
 class SerialPort;
 
+// The line the exchange talks over: the update dialog's serial port, or a
+// stand-in that plays the boot loader's side.
+class BootLine {
+public:
+    virtual ~BootLine() = default;
+    virtual bool isOpen() const = 0;
+    // What has arrived, at most max bytes, without waiting.
+    virtual QByteArray read(int max) = 0;
+    virtual void write(const QByteArray& bytes) = 0;
+};
+
 class BootLoader {
 public:
     static constexpr uint8_t kAck = 0x79;
@@ -39,8 +50,11 @@ public:
     // log(label, text): ErrLog by default.
     explicit BootLoader(std::function<void(const QString&, const QString&)> log = {});
 
+    // Talks over the serial port (none: over no line).
     void setPort(std::shared_ptr<SerialPort> port);
     const std::shared_ptr<SerialPort>& port() const { return port_; }
+    // Talks over another line; port() is then empty.
+    void setLine(std::shared_ptr<BootLine> line);
 
     bool BootSync();                                          // "ErrCO"
     bool BootGet();                                           // "ErrGT"
@@ -81,7 +95,10 @@ private:
     bool fail(const char* label, const QString& error);
     bool readId(uint32_t address, QString* error);
 
+    bool lineOpen() const { return line_ && line_->isOpen(); }
+
     std::shared_ptr<SerialPort> port_;
+    std::shared_ptr<BootLine> line_;  // the port's, or a stand-in
     QByteArray inbuf_;
     std::function<void(const QString&, const QString&)> log_;
 };
