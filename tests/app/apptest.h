@@ -2,7 +2,7 @@
 // Shared pieces of the main-window tests: the scripted prompter
 // (testutil.h), a pseudo-terminal standing in for a
 // device's serial line, and a fixture with a fresh program folder.
-#include "app/mainwindow.h"
+#include "app/mainseam.h"
 #include "platform/settings.h"
 #include "testutil.h"
 
@@ -24,6 +24,10 @@ namespace qltest {
 ql::MainOptions FastOptions();
 // The same for a line that never answers: connect is sent once, at the click.
 ql::MainOptions SilentLineOptions();
+
+// The inside of a main window: records, slot widgets, menus, timers.
+inline ql::frmMain::Seam inside(ql::frmMain& w) { return ql::frmMain::Seam(w); }
+inline ql::frmMain::Seam inside(const std::unique_ptr<ql::frmMain>& w) { return ql::frmMain::Seam(*w); }
 
 // Processes events until cond holds; false after ms.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);

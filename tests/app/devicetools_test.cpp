@@ -5,6 +5,7 @@
 #include "../sim/devsim.h"
 #include "tools/frmres.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,11 +22,11 @@ class DeviceTools : public DeviceAppTest {
 protected:
     void connectDevice(ql::frmMain& w, int n, DeviceSim& dev, int port)
     {
-        ql::DevCtrl* p = w.slot(n).Panel;
+        ql::DevCtrl* p = inside(w).slot(n).Panel;
         p->setTPort(QStringLiteral("COM%1").arg(port));
         w.DevCtrl_ConnClick(n);
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[n].Connecting; }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[n].Connecting; }));
     }
 
     template <typename T>
@@ -55,9 +56,11 @@ TEST_F(DeviceTools, ResistanceIsTakenFromTheTestedDeviceOnly)
     auto w = makeWindow();
     w->show();
     w->menuAddDev_Click();
-    connectDevice(*w, 0, load, 3);
+    // The tester first: the menu shows the resistance test for the load
+    // identified last.
     connectDevice(*w, 1, tester, 4);
-    w->tabDev->setCurrentIndex(0);
+    connectDevice(*w, 0, load, 3);
+    inside(w).tabs()->setCurrentIndex(0);
     ASSERT_EQ(w->CurDev(), 0);
 
     QString shownResult;
@@ -74,13 +77,15 @@ TEST_F(DeviceTools, ResistanceIsTakenFromTheTestedDeviceOnly)
         shownResult = res->txtRes->text();
         res->close();
     });
-    w->menuRes_Click();  // returns once the window is closed
+    QAction* menuRes = inside(w).action(ql::MenuId::menuRes);
+    ASSERT_TRUE(menuRes->isVisible() && menuRes->isEnabled());
+    menuRes->trigger();  // returns once the window is closed
     ASSERT_TRUE(tested) << prompt.texts().join('|').toStdString();
     EXPECT_EQ(shownResult.toStdString(), "50.0");
     // The test frame went to the load: 1000 mA in its 10 mA units.
     ASSERT_FALSE(load.received().isEmpty());
     EXPECT_EQ(load.received().first().toHex(' '), QByteArray("fa 09 00 64 00 00 00 00 6d f8"));
-    EXPECT_EQ(w->link().ResVolt, 0.0f);
+    EXPECT_EQ(inside(w).link().ResVolt, 0.0f);
 
     closeWindow(*w);
     load.stop();

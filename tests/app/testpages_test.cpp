@@ -66,11 +66,11 @@ protected:
 
     void connectDevice(ql::frmMain& w, DeviceSim& dev, int port)
     {
-        ql::DevCtrl* p = w.slot(0).Panel;
+        ql::DevCtrl* p = inside(w).slot(0).Panel;
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[0].Connecting; }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[0].Connecting; }));
     }
 };
 
@@ -86,7 +86,7 @@ TEST_F(TestPages, DC5VStepIsStartedWithTheCutOffCurrentTheEditorAskedFor)
     ASSERT_TRUE(dev.plug(portsDir(), 7));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
     connectDevice(*w, dev, 7);
 
@@ -130,16 +130,16 @@ TEST_F(TestPages, DC5VStepIsStartedWithTheCutOffCurrentTheEditorAskedFor)
     u.tmrStep->setInterval(200);
     dev.clearRecorded();
     u.cmdStartStep->click();
-    ASSERT_TRUE(w->stepTest().at(0).StepOn) << prompt.texts().join('|').toStdString();
+    ASSERT_TRUE(inside(w).stepTest().at(0).StepOn) << prompt.texts().join('|').toStdString();
     ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x01).isEmpty(); }));
     const QByteArray start = framesOf(dev, 0x01).first();
     EXPECT_EQ((uint8_t(start[1]) >> 4) % 10, 8);
     EXPECT_EQ(pairAt(start, 2), 0);
     EXPECT_EQ(pairAt(start, 4), 0);
     EXPECT_EQ(pairAt(start, 6), 500);  // 0.5 A in milliamperes, not minutes
-    EXPECT_EQ(w->stepTest().at(0).StepLimit, 0);
+    EXPECT_EQ(inside(w).stepTest().at(0).StepLimit, 0);
 
-    if (w->stepTest().at(0).StepOn)
+    if (inside(w).stepTest().at(0).StepOn)
         u.cmdStartStep->click();
     closeWindow(*w);
     dev.stop();
@@ -154,7 +154,7 @@ TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
     ASSERT_TRUE(dev.plug(portsDir(), 8));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
     connectDevice(*w, dev, 8);
 
@@ -169,8 +169,8 @@ TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
     QObject::connect(u.txtSval, &QLineEdit::textChanged, u.txtSval, [&](const QString& t) { shown << t; });
     dev.clearRecorded();
     u.cmdStartAuto->click();
-    ASSERT_TRUE(w->autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
-    ASSERT_TRUE(waitFor([&] { return !w->autoTest().at(0).AutoOn; }, 15000));
+    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).autoTest().at(0).AutoOn; }, 15000));
     // The stop past the end is the last frame on the line: once the device
     // has it, it has every frame before it.
     ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x02).isEmpty(); }));
@@ -200,12 +200,12 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
     connectDevice(*w, dev, 3);
 
     // Two long D-CC steps.
-    ql::StepTable& steps = w->link().slot[0].Steps;
+    ql::StepTable& steps = inside(w).link().slot[0].Steps;
     for (int r = 1; r <= 2; ++r) {
         steps.at(r, 1) = "D-CC";
         steps.at(r, 2) = "1.00";
@@ -215,13 +215,13 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     p->ShowSteps(steps);
     u.tmrStep->setInterval(100);
     u.cmdStartStep->click();
-    ASSERT_TRUE(w->stepTest().at(0).StepOn);
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(inside(w).stepTest().at(0).StepOn);
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
 
     dev.unplug();
     ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
-    EXPECT_FALSE(w->stepTest().at(0).StepOn);
-    EXPECT_FALSE(w->link().slot[0].StepRunning);
+    EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
+    EXPECT_FALSE(inside(w).link().slot[0].StepRunning);
     EXPECT_FALSE(u.tmrStep->isActive());
     EXPECT_EQ(p->StepCmd(), "Start");
     EXPECT_TRUE(u.cmdSetStep->isEnabled());
@@ -235,7 +235,7 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     ASSERT_TRUE(p->Conn());
     ASSERT_TRUE(waitFor([&] { return framesOf(dev, 0x08).size() == 1; }));  // the continue
     EXPECT_TRUE(framesOf(dev, 0x01).isEmpty());
-    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
 
     closeWindow(*w);
     dev.stop();
@@ -250,7 +250,7 @@ TEST_F(TestPages, AutoTestEndsWithADisconnect)
     ASSERT_TRUE(dev.plug(portsDir(), 4));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
     connectDevice(*w, dev, 4);
 
@@ -260,15 +260,15 @@ TEST_F(TestPages, AutoTestEndsWithADisconnect)
     chooseText(u.cmbTimeAuto, "100");
     typeInto(u.txtVolAuto, "2.50");
     u.cmdStartAuto->click();
-    ASSERT_TRUE(w->autoTest().at(0).AutoOn);
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn);
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
 
     prompt.answers = {ql::Prompter::IdCancel};  // "Stop running?": the device runs on
     u.cmdConn->click();
     ASSERT_FALSE(p->Conn());
     EXPECT_EQ(prompt.texts(), QStringList{"Stop running?"});
-    EXPECT_FALSE(w->autoTest().at(0).AutoOn);
-    EXPECT_FALSE(w->link().slot[0].AutoRunning);
+    EXPECT_FALSE(inside(w).autoTest().at(0).AutoOn);
+    EXPECT_FALSE(inside(w).link().slot[0].AutoRunning);
     EXPECT_FALSE(u.tmrAuto->isActive());
     EXPECT_EQ(p->AutoCmd(), "Start");
     EXPECT_TRUE(dev.channel(0).running);
