@@ -354,7 +354,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.500A  3.200V");  // as the device echoes them
 
     w->resize(1200, 760);
-    QTest::qWait(50);
+    ASSERT_TRUE(waitFor([&] { return w->size() == QSize(1200, 760); }));
     const QString pic = qltest::savePicture(w.get(), "mainwindow-two-channel-run");
     EXPECT_TRUE(QFileInfo::exists(pic));
 
@@ -485,10 +485,11 @@ TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
     EXPECT_FALSE(one.channel(0).running);
     EXPECT_FALSE(two.channel(0).running);
     EXPECT_FALSE(two.channel(1).running);
-    // No reply is read any more.
-    const int frames = int(one.received().size());
-    QTest::qWait(300);
-    EXPECT_EQ(int(one.received().size()), frames);
+    // No port is held or polled any more.
+    for (int n : {0, 2}) {
+        EXPECT_FALSE(inside(w).connection(n).IsOpen()) << n;
+        EXPECT_FALSE(inside(w).connection(n).Polling()) << n;
+    }
 }
 
 // The buttons, list and timers of a second slot's test pages act on that
