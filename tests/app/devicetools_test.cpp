@@ -18,26 +18,7 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-class DeviceTools : public DeviceAppTest {
-protected:
-    void connectDevice(ql::frmMain& w, int n, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = inside(w).slot(n).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        w.DevCtrl_ConnClick(n);
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[n].Connecting; }));
-    }
-
-    template <typename T>
-    static T* shown()
-    {
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<T*>(t); d && d->isVisible())
-                return d;
-        return nullptr;
-    }
-};
+class DeviceTools : public DeviceAppTest {};
 
 } // namespace
 
@@ -66,7 +47,7 @@ TEST_F(DeviceTools, ResistanceIsTakenFromTheTestedDeviceOnly)
     QString shownResult;
     bool tested = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmRes* res = shown<ql::frmRes>();
+        ql::frmRes* res = shownWindow<ql::frmRes>();
         if (!res)
             return;
         res->Timer1->setInterval(300);

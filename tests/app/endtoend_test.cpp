@@ -68,22 +68,7 @@ protected:
             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");
         }
-        auto w = makeWindow();
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        return w;
-    }
-
-    // Connects slot n to the device on COM<port> with the panel's button
-    // and waits until the device is identified.
-    void connectDevice(ql::frmMain& w, int n, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = inside(w).slot(n).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        p->ui().cmdConn->click();
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[n].Connecting; }));
+        return DeviceAppTest::startWindow();
     }
 
     QStringList dataFiles() const
@@ -527,11 +512,10 @@ TEST_F(EndToEnd, TestPageButtonsActOnTheirOwnSlot)
     // The step editor opens for this slot and is waited for.
     QStringList editors;
     QTimer::singleShot(0, w.get(), [&] {
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible()) {
-                editors << d->gridSet->TextMatrix(1, 1);
-                d->cmdCancel->click();
-            }
+        if (ql::frmSet* d = shownWindow<ql::frmSet>()) {
+            editors << d->gridSet->TextMatrix(1, 1);
+            d->cmdCancel->click();
+        }
     });
     u.cmdSetStep->click();  // returns once the editor is hidden
     EXPECT_EQ(editors, QStringList{"D-CC"});
@@ -701,7 +685,9 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
     EXPECT_EQ(p->ModeIdx(), -1);
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
     const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }, 15000));
+    ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 7; }));  // a row recorded
+    dev.step(3.0);  // three seconds of device time at once: the cell runs out
+    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }));
     ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dataFiles().isEmpty(); }));
     ASSERT_EQ(dataFiles().size(), 1);
     EXPECT_GE(checkDataFile(home() + "/Data/" + dataFiles()[0], s, 0, "QL-R24"), 1);

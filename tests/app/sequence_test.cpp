@@ -48,39 +48,7 @@ QStringList runFrames(const DeviceSim& dev)
     return out;
 }
 
-// Types into an editable list, removing what the inline completion added
-// ("1" completes to "10").
-void chooseText(QComboBox* c, const QString& text)
-{
-    QLineEdit* e = c->lineEdit();
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    if (e->hasSelectedText())
-        QTest::keyClick(e, Qt::Key_Delete);
-    e->clearFocus();
-    ASSERT_EQ(c->currentText(), text);
-}
-
-class Sequences : public DeviceAppTest {
-protected:
-    std::unique_ptr<ql::frmMain> startWindow()
-    {
-        auto w = makeWindow();
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        return w;
-    }
-
-    void connectDevice(ql::frmMain& w, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = inside(w).slot(0).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        p->ui().cmdConn->click();
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[0].Connecting; }));
-    }
-};
+class Sequences : public DeviceAppTest {};
 
 } // namespace
 
@@ -97,7 +65,7 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 3);
+    connectDevice(*w, 0, dev, 3);
 
     // The page was filled for the model when it was identified.
     EXPECT_EQ(u.cmbC1Auto->count(), 100);  // 0.1 .. 10.0 A
@@ -209,15 +177,12 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 3);
+    connectDevice(*w, 0, dev, 3);
 
     // The editor: three steps, then OK (which hides it and ends the wait).
     bool edited = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmSet* dlg = nullptr;
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-                dlg = d;
+        ql::frmSet* dlg = shownWindow<ql::frmSet>();
         if (!dlg)
             return;
         // A second click while it is open opens no second editor (a second
@@ -234,13 +199,7 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
         if (open != 1 || !dlg->isVisible())
             return;
         auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
-            dlg->cmbMode->setCurrentIndex(kind);
-            if (dlg->txtSet->isEnabled())
-                dlg->txtSet->setText(set);
-            if (dlg->txtLmt->isEnabled())
-                dlg->txtLmt->setText(lmt);
-            dlg->txtLmt2->setText(third);
-            return dlg->cmdSet_Click();
+            return enterStep(*dlg, kind, set, lmt, third);
         };
         const int wait = dlg->cmbMode->findText("Wait");
         edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
@@ -365,10 +324,7 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         QString caption, unit, firstDefault, afterVolts;
         bool set = false;
         QTimer::singleShot(0, w.get(), [&] {
-            ql::frmSet* dlg = nullptr;
-            for (QWidget* t : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-                    dlg = d;
+            ql::frmSet* dlg = shownWindow<ql::frmSet>();
             if (!dlg)
                 return;
             dlg->cmbMode->setCurrentIndex(dlg->cmbMode->findText(k.mode));

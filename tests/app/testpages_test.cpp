@@ -32,47 +32,7 @@ QList<QByteArray> framesOf(const DeviceSim& dev, int op)
     return out;
 }
 
-// Types into an editable list, removing what the inline completion added.
-void chooseText(QComboBox* c, const QString& text)
-{
-    QLineEdit* e = c->lineEdit();
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    if (e->hasSelectedText())
-        QTest::keyClick(e, Qt::Key_Delete);
-    e->clearFocus();
-    ASSERT_EQ(c->currentText(), text);
-}
-
-// The step editor while it is shown.
-ql::frmSet* openEditor()
-{
-    for (QWidget* t : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-            return d;
-    return nullptr;
-}
-
-class TestPages : public DeviceAppTest {
-protected:
-    std::unique_ptr<ql::frmMain> startWindow()
-    {
-        auto w = makeWindow();
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        return w;
-    }
-
-    void connectDevice(ql::frmMain& w, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = inside(w).slot(0).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        p->ui().cmdConn->click();
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[0].Connecting; }));
-    }
-};
+class TestPages : public DeviceAppTest {};
 
 } // namespace
 
@@ -88,12 +48,12 @@ TEST_F(TestPages, DC5VStepIsStartedWithTheCutOffCurrentTheEditorAskedFor)
     auto w = startWindow();
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 7);
+    connectDevice(*w, 0, dev, 7);
 
     QString caption, unit, shown;
     bool setGreyed = false, limitGreyed = false, set = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmSet* dlg = openEditor();
+        ql::frmSet* dlg = shownWindow<ql::frmSet>();
         if (!dlg)
             return;
         dlg->cmbMode->setCurrentIndex(dlg->cmbMode->findText("DC5V"));
@@ -156,7 +116,7 @@ TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
     auto w = startWindow();
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 8);
+    connectDevice(*w, 0, dev, 8);
 
     chooseText(u.cmbC1Auto, "0.125");
     chooseText(u.cmbC2Auto, "0.155");
@@ -202,7 +162,7 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     auto w = startWindow();
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 3);
+    connectDevice(*w, 0, dev, 3);
 
     // Two long D-CC steps.
     ql::StepTable& steps = inside(w).link().slot[0].Steps;
@@ -252,7 +212,7 @@ TEST_F(TestPages, AutoTestEndsWithADisconnect)
     auto w = startWindow();
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 4);
+    connectDevice(*w, 0, dev, 4);
 
     chooseText(u.cmbC1Auto, "1.0");
     chooseText(u.cmbC2Auto, "2.0");

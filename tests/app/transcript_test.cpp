@@ -66,17 +66,6 @@ QString Hex(const QByteArray& frame)
     return QString::fromLatin1(frame.toHex(' ').toUpper());
 }
 
-void chooseText(QComboBox* c, const QString& text)
-{
-    QLineEdit* e = c->lineEdit();
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    if (e->hasSelectedText())
-        QTest::keyClick(e, Qt::Key_Delete);
-    e->clearFocus();
-}
-
 class Transcript : public DeviceAppTest {
 protected:
     struct Device {
@@ -111,11 +100,7 @@ protected:
             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(ini.toLatin1());
         }
-        auto w = makeWindow(Options());
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        return w;
+        return startWindow(Options());
     }
 
     void plug(DeviceSim& dev, int port)
@@ -504,20 +489,11 @@ TEST_F(Transcript, SequencesAndParameterFiles)
 
     bool edited = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmSet* dlg = nullptr;
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-                dlg = d;
+        ql::frmSet* dlg = shownWindow<ql::frmSet>();
         if (!dlg)
             return;
         auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
-            dlg->cmbMode->setCurrentIndex(kind);
-            if (dlg->txtSet->isEnabled())
-                dlg->txtSet->setText(set);
-            if (dlg->txtLmt->isEnabled())
-                dlg->txtLmt->setText(lmt);
-            dlg->txtLmt2->setText(third);
-            return dlg->cmdSet_Click();
+            return enterStep(*dlg, kind, set, lmt, third);
         };
         const int wait = dlg->cmbMode->findText("Wait");
         edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
