@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <iostream>
 #include <poll.h>
@@ -44,10 +45,15 @@ bool waitFor(const std::function<bool()>& cond, int ms)
 {
     QElapsedTimer t;
     t.start();
+    // The loop sleeps until the next event; this timer bounds the sleep so
+    // that what other threads change is seen too.
+    QTimer wake;
+    wake.start(2);
     while (!cond()) {
         if (t.elapsed() > ms)
             return false;
-        QTest::qWait(10);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return true;
 }
