@@ -113,6 +113,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window as the link, the sequencers, the tools and the views see
+    // it: each of these implements one of their narrow interfaces.
     friend class LinkHost;
     friend class MainCommands;
     friend class MainToolHost;
