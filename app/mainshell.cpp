@@ -66,7 +66,10 @@ void frmMain::changeEvent(QEvent* event)
         Form_Resize();
 }
 
-bool frmMain::trayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool frmMain::trayAvailable() const
+{
+    return opts_.trayAvailable ? opts_.trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void frmMain::Form_Resize()
 {
@@ -110,8 +113,6 @@ void frmMain::Form_Resize()
             hooks.showMeter(true);
     }
 }
-
-bool frmMain::trayIconShown() const { return tray_ && tray_->isVisible(); }
 
 void frmMain::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {

@@ -18,7 +18,7 @@ QWidget* MainViewHost::frame(int slot) const { return w_.slot(slot).frmDev; }
 const LinkState& MainViewHost::link() const { return w_.link(); }
 QString MainViewHost::DevName(int slot, int chn) const { return w_.link().ch(slot, chn).DevName; }
 bool MainViewHost::Dev2S(int slot) const { return w_.link().slot.at(size_t(slot)).Dev2S; }
-QDateTime MainViewHost::now() const { return w_.tracker().now ? w_.tracker().now() : QDateTime::currentDateTime(); }
+QDateTime MainViewHost::now() const { return w_.tracker_.now ? w_.tracker_.now() : QDateTime::currentDateTime(); }
 
 void MainViewHost::setMenuTemp(bool checked)
 {

@@ -81,11 +81,13 @@ struct WindowHooks {
     std::function<void(const ReadoutValues&)> meterValues;
 };
 
-// What a main window is built with: the link and panel periods, and the
-// clock that dates record and data file names (empty: the system clock).
+// What a main window is built with: the link and panel periods, the clock
+// that dates record and data file names (empty: the system clock), and
+// whether the desktop has a system tray (empty: ask the desktop).
 struct MainOptions {
     LinkTimings timings;
     std::function<QDateTime()> now;
+    std::function<bool()> trayAvailable;
 };
 
 class frmMain : public QMainWindow, private NewsHost {
@@ -94,49 +96,38 @@ public:
     explicit frmMain(MainOptions options = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // ---- state
-    LinkState& link() { return link_; }
-    SecondTicker& ticker() { return ticker_; }
-    ReplyDecoder& decoder() { return decoder_; }
-    RunTracker& tracker() { return tracker_; }
-    AutoTest& autoTest() { return autoTest_; }
-    StepTest& stepTest() { return stepTest_; }
-    SeqHostIf& seqHost() { return seqHost_; }
-    LinkHost& host() { return *host_; }
-    DevSlot& slot(int n) { return slots_.at(n); }
-    // The slot's serial connection (port, polling, connect repeat, lamp).
-    SlotConnection& connection(int n) { return *conns_.at(size_t(n)); }
     int DevCount() const { return devCount_; }
     int CurDev() const { return link_.CurDev; }
-    QString IniFile;             // the settings file; the settings are ql::settings()
-    bool MinDispShown = false;
-    QString FwText;              // "V3.20" of the selected device, or empty
-    QString NewsText, NewsUrl, MarqueeText;
-    int MarqPos = 0;
-    bool DlgDone = true;
-
-    // ---- window parts
-    QTabBar* tabDev = nullptr;
-    QToolBar* tlbSys = nullptr;
-    QTimer* Timer1 = nullptr;  // clock line, 1 s
-    QTimer* Timer2 = nullptr;  // server connect, 1 s, off
-    QTimer* Timer3 = nullptr;  // server close, 2 s, off
-    QTimer* Timer4 = nullptr;  // marquee, 350 ms, off
-
-    QMenu *mnuFile, *mnuSys, *mnuTool, *mnuSet, *mnuHelp, *menuLang, *mnuPop;
-    QAction *menuOpenCfg, *menuSaveCfg, *menuOpenData, *menuSaveData, *menuSavePic, *menuCapture, *menuExit;
-    QAction *menuAddDev, *menuAdj, *menuUpdate;
-    QAction *menuClear, *menuSearch, *menuRes, *menuQc, *menuUsb;
-    QAction *menuTitle, *menuCurve, *menuShow, *menuTemp, *menuSwSet;
-    QAction *menuSimp, *menuUnSimp, *menuHelp, *menuAbout, *menuCDT, *menuZin, *menuZout;
-
-    WindowHooks hooks;
-
-    // ---- slots and tabs
+    // "Add Device": one more slot behind its own tab, up to ten.
     void menuAddDev_Click();
-    void tabDev_Click(int index);
+    // The slot's Connect/Disconnect button.
+    void DevCtrl_ConnClick(int Index);
+
+    // What tests, the soak and the benchmarks reach inside (app/mainseam.h).
+    class Seam;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // Form_Unload
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The window as the link, the sequencers, the tools and the views see
+    // it: each of these implements one of their narrow interfaces.
+    friend class LinkHost;
+    friend class MainCommands;
+    friend class MainToolHost;
+    friend class MainViewHost;
+    friend class SeqHost;
+
+    LinkState& link() { return link_; }
+    DevSlot& slot(int n) { return slots_.at(size_t(n)); }
+    // The slot's serial connection (port, polling, connect repeat, lamp).
+    SlotConnection& connection(int n) { return *conns_.at(size_t(n)); }
     // Toolbar left edge in twips: moves 800 to the right with every tab.
     int toolbarLeftTwips() const;
+    void tabDev_Click(int index);
 
     // ---- menu handlers
     void menuOpenData_Click();
@@ -162,11 +153,10 @@ public:
     void menuCDT_Click();
     void tlbSys_ButtonClick(const QString& key);
 
-    // ---- panel handlers used here and by the tools
-    void DevCtrl_ConnClick(int Index);
+    // ---- panel handlers
     void DevCtrl_ModeClick(int Index);
-    virtual void DevCtrl_RunClick(int Index, int chn);
-    virtual void DevCtrl_StopClick(int Index, int chn);
+    void DevCtrl_RunClick(int Index, int chn);
+    void DevCtrl_StopClick(int Index, int chn);
     void DevCtrl_SetClick(int Index, int chn);
     void DevCtrl_ContClick(int Index, int chn);
     void DevCtrl_MonitorClick(int Index, int chn);
@@ -177,23 +167,23 @@ public:
     void DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind);
 
     // ---- auto test and step test of a slot's panel
-    virtual void DevCtrl_AutoTestClick(int Index);
-    virtual void DevCtrl_AutoTmrOn(int Index);
-    virtual void DevCtrl_AutoSaveClick(int Index);
+    void DevCtrl_AutoTestClick(int Index);
+    void DevCtrl_AutoTmrOn(int Index);
+    void DevCtrl_AutoSaveClick(int Index);
     // Shows the panel's result list full size, except while the test runs.
-    virtual void DevCtrl_AutoListClick(int Index);
-    virtual void DevCtrl_StepTestClick(int Index);
-    virtual void DevCtrl_StepTmrOn(int Index);
+    void DevCtrl_AutoListClick(int Index);
+    void DevCtrl_StepTestClick(int Index);
+    void DevCtrl_StepTmrOn(int Index);
     // Opens the step editor and waits until OK or Cancel hides it; while it
     // is open another click brings it to the front.
-    virtual void DevCtrl_StepSetClick(int Index);
-    virtual void DevCtrl_StepSaveClick(int Index);
-    virtual void DevCtrl_StepClrClick(int Index);
-    virtual void DevCtrl_StepOpenClick(int Index);
+    void DevCtrl_StepSetClick(int Index);
+    void DevCtrl_StepSaveClick(int Index);
+    void DevCtrl_StepClrClick(int Index);
+    void DevCtrl_StepOpenClick(int Index);
     // Closes the full-size result view.
     void gridAutolist_DblClick(int Index);
     // Defaults of a slot's auto-test page after the device is identified.
-    virtual void InitAutoTest(int Index);
+    void InitAutoTest(int Index);
     // Enables the panel's and the menus' controls for a running (idle false)
     // or idle slot.
     void SetRunState(bool idle, int slot);
@@ -205,11 +195,10 @@ public:
     void Timer1_Timer();
     void Timer4_Timer();
     void lstInfo_NewsClick();
-    bool trayIconShown() const;
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     // Whether the desktop has a system tray; minimising hides the window
     // only when it has.
-    virtual bool trayAvailable() const;
+    bool trayAvailable() const;
 
     // Layout of every slot; minimise and restore handling.
     void Form_Resize();
@@ -218,23 +207,12 @@ public:
     // long as they exist.
     QWidget* otherWindow(const QString& name) const;
     bool raiseIfOpen(const QString& name) const;
-    frmMsg* messageWindow() const { return msg_; }
-    frmAbout* aboutWindow() const { return about_; }
-    frmSw* switchWindow() const { return sw_; }
     // The floating readouts frmDisp and frmMeter.
     FloatingReadouts& readouts() const { return *readouts_; }
-    ServerLink& news() const { return *news_; }
 
     // Shows w modeless and processes events until it is closed or destroyed.
     static void ShowAndWait(QWidget* w);
 
-protected:
-    void closeEvent(QCloseEvent* event) override;  // Form_Unload
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void Form_Load();
     void buildMenus();
     void buildToolbar();
@@ -265,7 +243,28 @@ private:
     void SetNewsUrl(const QString& u) override { NewsUrl = u; }
     void BannerOpened(QWidget* w) override { registerWindow(QStringLiteral("frmBanner"), w); }
 
-    friend class LinkHost;
+    QString IniFile;  // the settings file; the settings are ql::settings()
+    bool MinDispShown = false;
+    QString FwText;  // "V3.20" of the selected device, or empty
+    QString NewsText, NewsUrl, MarqueeText;
+    int MarqPos = 0;
+    bool DlgDone = true;
+    WindowHooks hooks;
+
+    // ---- window parts
+    QTabBar* tabDev = nullptr;
+    QToolBar* tlbSys = nullptr;
+    QTimer* Timer1 = nullptr;  // clock line, 1 s
+    QTimer* Timer2 = nullptr;  // server connect, 1 s, off
+    QTimer* Timer3 = nullptr;  // server close, 2 s, off
+    QTimer* Timer4 = nullptr;  // marquee, 350 ms, off
+
+    QMenu *mnuFile, *mnuSys, *mnuTool, *mnuSet, *mnuHelp, *menuLang, *mnuPop;
+    QAction *menuOpenCfg, *menuSaveCfg, *menuOpenData, *menuSaveData, *menuSavePic, *menuCapture, *menuExit;
+    QAction *menuAddDev, *menuAdj, *menuUpdate;
+    QAction *menuClear, *menuSearch, *menuRes, *menuQc, *menuUsb;
+    QAction *menuTitle, *menuCurve, *menuShow, *menuTemp, *menuSwSet;
+    QAction *menuSimp, *menuUnSimp, *menuHelp, *menuAbout, *menuCDT, *menuZin, *menuZout;
 
     const MainOptions opts_;
     LinkState link_;

@@ -12,14 +12,14 @@ namespace ql {
 
 bool MainCommands::DevCtrl_RunClick(int slot, int chn, RunCaller caller)
 {
-    return w_.tracker().RunClick(slot, chn, caller);
+    return w_.tracker_.RunClick(slot, chn, caller);
 }
 
 void MainCommands::DevCtrl_StopClick(int slot, int chn) { w_.DevCtrl_StopClick(slot, chn); }
 void MainCommands::RemoteSet(int slot, int chn, float value)
 {
     if (ql::RemoteSetOn(w_.link(), slot, chn, value))
-        w_.host().Refresh(slot, chn, RunViewIf::Fields);
+        w_.host_->Refresh(slot, chn, RunViewIf::Fields);
 }
 void MainCommands::RemoteQC(int slot, int code) { ql::RemoteQC(w_.link(), slot, code); }
 void MainCommands::RemotePE(int slot, int direction) { ql::RemotePE(w_.link(), slot, direction); }
@@ -36,7 +36,7 @@ SeqPanelIf* SeqHost::panel(int slot) const
 AutoPageIf* SeqHost::autoPage(int slot) { return panel(slot); }
 StepPageIf* SeqHost::stepPage(int slot) { return panel(slot); }
 RunFieldsIf* SeqHost::fields(int slot) { return panel(slot); }
-void SeqHost::TmrStop(int slot, int chn) { w_.ticker().TmrStop(slot, chn); }
+void SeqHost::TmrStop(int slot, int chn) { w_.ticker_.TmrStop(slot, chn); }
 void SeqHost::ChartClearAll(int slot) { w_.slot(slot).Chart->ClearAll(); }
 void SeqHost::ChartYStep(int slot, bool on) { w_.slot(slot).Chart->setYStep(on); }
 QString SeqHost::DevName(int slot, int chn) const { return w_.link().ch(slot, chn).DevName; }

@@ -25,7 +25,7 @@
 // The files go to a fresh folder under --dir (default: the current folder).
 #include "benchutil.h"
 
-#include "app/mainwindow.h"
+#include "app/mainseam.h"
 #include "controls/curvegraph.h"
 #include "link/runrecord.h"
 #include "sim/devsim.h"
@@ -107,14 +107,15 @@ int main(int argc, char** argv)
     options.timings.tick = std::chrono::milliseconds(0);
     options.timings.panel = std::chrono::hours(24);
     ql::frmMain w(options);
+    const ql::frmMain::Seam seam(w);
     w.resize(1200, 760);
     w.show();
     QApplication::processEvents();
-    ql::DevSlot& slot = w.slot(0);
+    ql::DevSlot& slot = seam.slot(0);
     ql::CurveGraph& graph = *slot.Chart;
-    ql::LinkState& st = w.link();
+    ql::LinkState& st = seam.link();
     long long errors = 0;
-    w.decoder().errLog = [&](const QString& l, const QString& t) {
+    seam.decoder().errLog = [&](const QString& l, const QString& t) {
         if (++errors <= 5)
             std::fprintf(stderr, "day_bench: %s %s\n", qPrintable(l), qPrintable(t));
     };
@@ -126,7 +127,7 @@ int main(int argc, char** argv)
         dev.setCell(c, 4.2, 3.0, 0.05, 100000);
     auto feed = [&](int c, ql::sim::DeviceSim::Reply kind) {
         const QByteArray r = dev.reply(c, kind);
-        w.decoder().RecvBytes(0, reinterpret_cast<const uint8_t*>(r.constData()), size_t(r.size()));
+        seam.decoder().RecvBytes(0, reinterpret_cast<const uint8_t*>(r.constData()), size_t(r.size()));
     };
     st.slot[0].Connecting = true;  // the first reply sets the slot up
     for (int c = 0; c < 2; ++c) {
@@ -159,11 +160,11 @@ int main(int argc, char** argv)
     const double cpu0 = qlbench::threadCpuSeconds();
     for (int sec = 1; sec <= seconds; ++sec) {
         dev.step(1.0);
-        w.ticker().TickAll();
+        seam.ticker().TickAll();
         for (int c = 0; c < 2; ++c)
             feed(c, ql::sim::DeviceSim::Reply::Data);
         for (int c = 0; c < 2; ++c)
-            w.DevCtrl_TmrCurveOn(0, c);
+            emit slot.Panel->TmrCurveOn(0, c);
     }
     const double feedMs = msSince(t0);
     const double feedCpuMs = 1000 * (qlbench::threadCpuSeconds() - cpu0);

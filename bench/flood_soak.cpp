@@ -23,7 +23,7 @@
 //   build/bench/bench/flood_soak [--seconds 20] [--ports 4]
 #include "benchutil.h"
 
-#include "app/mainwindow.h"
+#include "app/mainseam.h"
 #include "link/comm.h"
 #include "platform/serial.h"
 #include "platform/services.h"
@@ -86,10 +86,11 @@ int main(int argc, char** argv)
     ql::sim::PortsDir portsDir;
 
     ql::frmMain w;
+    const ql::frmMain::Seam seam(w);
     w.show();
     for (int s = 1; s < ports; ++s)
         w.menuAddDev_Click();
-    const ql::LinkState& st = w.link();
+    const ql::LinkState& st = seam.link();
 
     std::vector<std::unique_ptr<ql::sim::DeviceSim>> devs;
     for (int s = 0; s < ports; ++s) {
@@ -99,10 +100,10 @@ int main(int argc, char** argv)
             return 1;
         }
         d->start(1000);
-        ql::DevCtrl* p = w.slot(s).Panel;
+        ql::DevCtrl* p = seam.slot(s).Panel;
         p->setTPort(ql::PortName(kFirstPort + s));
         p->ui().cmdConn->click();
-        if (!w.connection(s).IsOpen()) {
+        if (!seam.connection(s).IsOpen()) {
             std::fprintf(stderr, "flood_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + s)));
             return 1;
         }
@@ -135,7 +136,7 @@ int main(int argc, char** argv)
     long long rssMax = rss0;
     std::vector<long long> decoded0;
     for (int s = 0; s < ports; ++s)
-        decoded0.push_back(w.decoder().FramesDecoded(s));
+        decoded0.push_back(seam.decoder().FramesDecoded(s));
     const double cpu0 = qlbench::threadCpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -154,7 +155,7 @@ int main(int argc, char** argv)
                 "frames/s");
     for (int s = 0; s < ports; ++s) {
         const ql::CommHandle& h = st.slot[size_t(s)].hComm;
-        const double perSecond = double(w.decoder().FramesDecoded(s) - decoded0[size_t(s)]) / wallS;
+        const double perSecond = double(seam.decoder().FramesDecoded(s) - decoded0[size_t(s)]) / wallS;
         std::printf("%-6s %-6s %14lld %14lld %14lld %12.0f\n", qPrintable(ql::PortName(kFirstPort + s)),
                     s % 2 == 0 ? "junk" : "frames", static_cast<long long>(devs[size_t(s)]->floodBytes()),
                     static_cast<long long>(h ? h->discarded() : 0), static_cast<long long>(h ? h->buffered() : 0),

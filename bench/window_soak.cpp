@@ -31,7 +31,7 @@
 // (default: the current folder), on the disk the records would go to.
 #include "benchutil.h"
 
-#include "app/mainwindow.h"
+#include "app/mainseam.h"
 #include "app/prompter.h"
 #include "link/runrecord.h"
 #include "sim/devsim.h"
@@ -188,29 +188,30 @@ int main(int argc, char** argv)
 
     // The program's window with the program's periods.
     auto w = std::make_unique<ql::frmMain>();
+    const ql::frmMain::Seam seam(*w);
     w->show();
     for (int n = 1; n < kDevices; ++n)
         w->menuAddDev_Click();
     long long running[ql::kSlotCount][ql::kChanCount] = {};
-    auto track = w->decoder().onSample;
-    w->decoder().onSample = [&](int s, int c, int run) {
+    auto track = seam.decoder().onSample;
+    seam.decoder().onSample = [&](int s, int c, int run) {
         if (run == 1 || run == 2)
             ++running[s][c];
         track(s, c, run);
     };
 
     for (int n = 0; n < kDevices; ++n) {
-        ql::DevCtrl* p = w->slot(n).Panel;
+        ql::DevCtrl* p = seam.slot(n).Panel;
         p->setTPort(ql::PortName(kFirstPort + n));
         p->ui().cmdConn->click();
-        if (!w->connection(n).IsOpen()) {
+        if (!seam.connection(n).IsOpen()) {
             std::fprintf(stderr, "window_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + n)));
             return 1;
         }
     }
     if (!spinUntil([&] {
             for (int n = 0; n < kDevices; ++n)
-                if (w->link().slot[size_t(n)].Connecting)
+                if (seam.link().slot[size_t(n)].Connecting)
                     return false;
             return true;
         }, 10000)) {
@@ -221,9 +222,9 @@ int main(int argc, char** argv)
     // A one-ampere discharge on every channel, cut-off far below the cell.
     int channels = 0;
     for (int n = 0; n < kDevices; ++n) {
-        ql::DevCtrl* p = w->slot(n).Panel;
+        ql::DevCtrl* p = seam.slot(n).Panel;
         const auto& u = p->ui();
-        w->tabDev->setCurrentIndex(n);
+        seam.tabs()->setCurrentIndex(n);
         if (p->Dev2S()) {
             for (int c = 0; c < 2; ++c) {
                 typeInto(u.txtSval2S[c], QStringLiteral("1.00"));
@@ -239,11 +240,11 @@ int main(int argc, char** argv)
             channels += 1;
         }
     }
-    auto chans = [&](int n) { return w->slot(n).Panel->Dev2S() ? 2 : 1; };
+    auto chans = [&](int n) { return seam.slot(n).Panel->Dev2S() ? 2 : 1; };
     if (!spinUntil([&] {
             for (int n = 0; n < kDevices; ++n)
                 for (int c = 0; c < chans(n); ++c)
-                    if (!w->link().ch(n, c).Running)
+                    if (!seam.link().ch(n, c).Running)
                         return false;
             return true;
         }, 10000)) {
@@ -251,7 +252,7 @@ int main(int argc, char** argv)
                      prompts.asked.isEmpty() ? "" : "; asked: ", qPrintable(prompts.asked.join(QStringLiteral(", "))));
         return 1;
     }
-    w->tabDev->setCurrentIndex(0);
+    seam.tabs()->setCurrentIndex(0);
     spin(2000);  // settle: allocations of the first seconds are not growth
 
     // Measured period.
@@ -286,11 +287,11 @@ int main(int argc, char** argv)
     std::printf("%-6s %12s %12s %12s %12s\n", "port", "sent", "decoded", "samples", ".bak rows");
     for (int n = 0; n < kDevices; ++n) {
         const long long sent = counts[size_t(n)]->framesSent;
-        const long long decoded = w->decoder().FramesDecoded(n);
+        const long long decoded = seam.decoder().FramesDecoded(n);
         long long portSamples = 0, portRows = 0;
         for (int c = 0; c < chans(n); ++c) {
             ql::RunRecord::Contents rec;
-            const QString path = ql::RunRecord::PathOf(w->tracker().RecordBase(n, c));
+            const QString path = ql::RunRecord::PathOf(seam.tracker().RecordBase(n, c));
             if (ql::RunRecord::Read(path, &rec) != ql::RunRecord::ReadStatus::Ok) {
                 std::fprintf(stderr, "window_soak: cannot read %s\n", qPrintable(path));
                 return 1;

@@ -1,15 +1,20 @@
 #include "apptest.h"
 
+#include "panel/stepedit.h"
 #include "platform/services.h"
+#include "sim/devsim.h"
 #include "sim/pty.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <iostream>
 #include <poll.h>
@@ -40,10 +45,15 @@ bool waitFor(const std::function<bool()>& cond, int ms)
 {
     QElapsedTimer t;
     t.start();
+    // The loop sleeps until the next event; this timer bounds the sleep so
+    // that what other threads change is seen too.
+    QTimer wake;
+    wake.start(2);
     while (!cond()) {
         if (t.elapsed() > ms)
             return false;
-        QTest::qWait(10);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return true;
 }
@@ -65,6 +75,29 @@ void typeInto(QLineEdit* e, const QString& text)
     e->selectAll();
     QTest::keyClicks(e, text);
     e->clearFocus();
+}
+
+void chooseText(QComboBox* c, const QString& text)
+{
+    QLineEdit* e = c->lineEdit();
+    e->setFocus(Qt::MouseFocusReason);
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    if (e->hasSelectedText())
+        QTest::keyClick(e, Qt::Key_Delete);
+    e->clearFocus();
+    EXPECT_EQ(c->currentText(), text);
+}
+
+bool enterStep(ql::frmSet& editor, int kind, const QString& set, const QString& lmt, const QString& third)
+{
+    editor.cmbMode->setCurrentIndex(kind);
+    if (editor.txtSet->isEnabled())
+        editor.txtSet->setText(set);
+    if (editor.txtLmt->isEnabled())
+        editor.txtLmt->setText(lmt);
+    editor.txtLmt2->setText(third);
+    return editor.cmdSet_Click();
 }
 
 Pty::Pty(const QString& portsDir, const QString& name)
@@ -165,6 +198,24 @@ void DeviceAppTest::SetUp()
 {
     AppTest::SetUp();
     QDir().mkpath(portsDir());
+}
+
+std::unique_ptr<ql::frmMain> DeviceAppTest::startWindow(ql::MainOptions options)
+{
+    auto w = makeWindow(std::move(options));
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->activateWindow();
+    return w;
+}
+
+void DeviceAppTest::connectDevice(ql::frmMain& w, int n, ql::sim::DeviceSim& dev, int port)
+{
+    ql::DevCtrl* p = inside(w).slot(n).Panel;
+    p->setTPort(QStringLiteral("COM%1").arg(port));
+    p->ui().cmdConn->click();
+    ASSERT_TRUE(p->Conn());
+    ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[size_t(n)].Connecting; }));
 }
 
 void DeviceAppTest::TearDown()

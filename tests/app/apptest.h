@@ -2,10 +2,11 @@
 // Shared pieces of the main-window tests: the scripted prompter
 // (testutil.h), a pseudo-terminal standing in for a
 // device's serial line, and a fixture with a fresh program folder.
-#include "app/mainwindow.h"
+#include "app/mainseam.h"
 #include "platform/settings.h"
 #include "testutil.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QLineEdit>
 #include <QStringList>
@@ -16,6 +17,15 @@
 #include <functional>
 #include <memory>
 
+class QComboBox;
+
+namespace ql {
+class frmSet;
+namespace sim {
+class DeviceSim;
+}
+}  // namespace ql
+
 namespace qltest {
 
 // Short link and panel periods for window tests: the run seconds tick every
@@ -25,6 +35,10 @@ ql::MainOptions FastOptions();
 // The same for a line that never answers: connect is sent once, at the click.
 ql::MainOptions SilentLineOptions();
 
+// The inside of a main window: records, slot widgets, menus, timers.
+inline ql::frmMain::Seam inside(ql::frmMain& w) { return ql::frmMain::Seam(w); }
+inline ql::frmMain::Seam inside(const std::unique_ptr<ql::frmMain>& w) { return ql::frmMain::Seam(*w); }
+
 // Processes events until cond holds; false after ms.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);
 
@@ -33,6 +47,24 @@ QStringList fileLines(const QString& path);
 
 // Types text into a field and leaves it, as a user does.
 void typeInto(QLineEdit* e, const QString& text);
+
+// Types into an editable list as a user does, removing what the inline
+// completion added ("1" completes to "10").
+void chooseText(QComboBox* c, const QString& text);
+
+// The shown top-level window of class T, or null.
+template <typename T>
+T* shownWindow()
+{
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* w = qobject_cast<T*>(t); w && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// One step entered in the step editor: its kind and the values its
+// enabled fields take. False when the editor refuses the step.
+bool enterStep(ql::frmSet& editor, int kind, const QString& set, const QString& lmt, const QString& third);
 
 // A pseudo-terminal whose slave side is linked as ports/<name>.
 class Pty {
@@ -74,6 +106,11 @@ class DeviceAppTest : public AppTest {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A main window, shown, exposed and active.
+    std::unique_ptr<ql::frmMain> startWindow(ql::MainOptions options = FastOptions());
+    // Connects slot n to the device on COM<port> with the panel's button
+    // and waits until the device is identified.
+    void connectDevice(ql::frmMain& w, int n, ql::sim::DeviceSim& dev, int port);
 };
 
 } // namespace qltest

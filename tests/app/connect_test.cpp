@@ -41,16 +41,16 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     auto w = makeWindow(SilentLineOptions());
     w->menuAddDev_Click();
     w->menuAddDev_Click();
-    ql::DevSlot& s = w->slot(2);
+    ql::DevSlot& s = inside(w).slot(2);
     s.Panel->setTPort("COM12");
     w->DevCtrl_ConnClick(2);
-    ASSERT_TRUE(w->link().slot[2].hComm);
+    ASSERT_TRUE(inside(w).link().slot[2].hComm);
     EXPECT_TRUE(s.Panel->Conn());
-    EXPECT_TRUE(w->connection(2).Polling());
-    EXPECT_TRUE(w->connection(2).ConnectRepeating());
-    EXPECT_FALSE(w->menuUpdate->isEnabled());
-    EXPECT_EQ(ql::ReadIni(w->IniFile, "COMM", "PORT3", ""), "12");
-    const auto line = w->link().slot[2].hComm->line();
+    EXPECT_TRUE(inside(w).connection(2).Polling());
+    EXPECT_TRUE(inside(w).connection(2).ConnectRepeating());
+    EXPECT_FALSE(inside(w).action("menuUpdate")->isEnabled());
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT3", ""), "12");
+    const auto line = inside(w).link().slot[2].hComm->line();
     EXPECT_EQ(line.baudRate, 9600);
     EXPECT_EQ(line.byteSize, 8);
     EXPECT_EQ(line.parity, 2);
@@ -72,12 +72,12 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     // Disconnect: frame, port closed, panel back to "No Device".
     s.gridRun->setTextMatrix(2, 3, "x");
     w->DevCtrl_ConnClick(2);
-    EXPECT_FALSE(w->link().slot[2].hComm);
+    EXPECT_FALSE(inside(w).link().slot[2].hComm);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(w->connection(2).Polling());
-    EXPECT_FALSE(w->connection(2).ConnectRepeating());
-    EXPECT_TRUE(w->menuUpdate->isEnabled());
-    EXPECT_FALSE(w->menuAdj->isEnabled());
+    EXPECT_FALSE(inside(w).connection(2).Polling());
+    EXPECT_FALSE(inside(w).connection(2).ConnectRepeating());
+    EXPECT_TRUE(inside(w).action("menuUpdate")->isEnabled());
+    EXPECT_FALSE(inside(w).action("menuAdj")->isEnabled());
     EXPECT_EQ(s.Panel->tMode(), "No Device");
     EXPECT_EQ(s.Panel->tSval(1), "00.00");
     EXPECT_EQ(s.Panel->tStim(0), "0");
@@ -100,107 +100,93 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     const QString before = iniText();
 
     // A port that does not exist.
-    w->slot(0).Panel->setTPort("COM9");
+    inside(w).slot(0).Panel->setTPort("COM9");
     w->DevCtrl_ConnClick(0);
     ASSERT_EQ(prompt.texts(), QStringList{"Wrong Port!"});
     EXPECT_EQ(prompt.messages[0].icon, ql::Prompter::Critical);
     EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkOnly);
-    EXPECT_FALSE(w->link().slot[0].hComm);
-    EXPECT_FALSE(w->slot(0).Panel->Conn());
-    EXPECT_FALSE(w->connection(0).Polling());
-    EXPECT_FALSE(w->connection(0).ConnectRepeating());
+    EXPECT_FALSE(inside(w).link().slot[0].hComm);
+    EXPECT_FALSE(inside(w).slot(0).Panel->Conn());
+    EXPECT_FALSE(inside(w).connection(0).Polling());
+    EXPECT_FALSE(inside(w).connection(0).ConnectRepeating());
     EXPECT_EQ(iniText(), before);
     EXPECT_TRUE(todaysLog(home()).contains("[Conn]"));
 
     // A text that names no port.
-    w->slot(0).Panel->setTPort("CO");
+    inside(w).slot(0).Panel->setTPort("CO");
     w->DevCtrl_ConnClick(0);
     EXPECT_EQ(prompt.messages.size(), 2u);
-    EXPECT_FALSE(w->link().slot[0].hComm);
+    EXPECT_FALSE(inside(w).link().slot[0].hComm);
 
     // A port another slot holds.
-    w->slot(0).Panel->setTPort("COM5");
+    inside(w).slot(0).Panel->setTPort("COM5");
     w->DevCtrl_ConnClick(0);
-    ASSERT_TRUE(w->link().slot[0].hComm);
-    w->slot(1).Panel->setTPort("COM5");
+    ASSERT_TRUE(inside(w).link().slot[0].hComm);
+    inside(w).slot(1).Panel->setTPort("COM5");
     w->DevCtrl_ConnClick(1);
     EXPECT_EQ(prompt.messages.size(), 3u);
     EXPECT_EQ(prompt.messages.back().text, "Wrong Port!");
-    EXPECT_FALSE(w->link().slot[1].hComm);
-    EXPECT_FALSE(w->connection(1).Polling());
-    EXPECT_FALSE(w->slot(1).Panel->Conn());
-    EXPECT_TRUE(w->link().slot[0].hComm);  // the holder keeps its port
+    EXPECT_FALSE(inside(w).link().slot[1].hComm);
+    EXPECT_FALSE(inside(w).connection(1).Polling());
+    EXPECT_FALSE(inside(w).slot(1).Panel->Conn());
+    EXPECT_TRUE(inside(w).link().slot[0].hComm);  // the holder keeps its port
     closeWindow(*w);
 }
 
 TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
 {
     auto w = makeWindow();
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     s.Panel->setConn(true);
     s.Panel->ModeClr();
     s.Panel->ModeAdd("D-CC");
     s.Panel->setTMode("D-CC");
-    w->link().slot[0].Connecting = true;
-    w->ticker().TmrStart(0, 0);
+    inside(w).link().slot[0].Connecting = true;
+    inside(w).ticker().TmrStart(0, 0);
     w->DevCtrl_ConnClick(0);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(w->connection(0).Polling());
-    EXPECT_FALSE(w->link().slot[0].Connecting);
-    EXPECT_FALSE(w->ticker().TmrRunning(0, 0));
+    EXPECT_FALSE(inside(w).connection(0).Polling());
+    EXPECT_FALSE(inside(w).link().slot[0].Connecting);
+    EXPECT_FALSE(inside(w).ticker().TmrRunning(0, 0));
     EXPECT_EQ(s.Panel->tMode(), "No Device");
     // Names proposed for the slot's files say so too.
-    ASSERT_TRUE(w->hooks.saveParameterFile);
-    w->hooks.saveParameterFile();
+    ASSERT_TRUE(inside(w).hooks().saveParameterFile);
+    inside(w).hooks().saveParameterFile();
     ASSERT_FALSE(prompt.fileNames.isEmpty());
     EXPECT_TRUE(prompt.fileNames.last().endsWith("-No Device")) << prompt.fileNames.last().toStdString();
     closeWindow(*w);
 }
 
-namespace {
-
-// Records the order of the stop handler's calls.
-class RecordingMain : public ql::frmMain {
-public:
-    RecordingMain() : ql::frmMain(qltest::SilentLineOptions()) {}
-    std::vector<std::pair<int, int>> stops;
-    void DevCtrl_StopClick(int Index, int chn) override
-    {
-        stops.emplace_back(Index, chn);
-        ql::frmMain::DevCtrl_StopClick(Index, chn);
-    }
-};
-
-} // namespace
-
+// Each device sees a stop per running channel, in channel order, before
+// its disconnect.
 TEST_F(AppTest, ShutDownStopsRunningChannelsThenDisconnectsEveryPort)
 {
     Pty d0(portsDir(), "COM3"), d2(portsDir(), "COM4");
     ASSERT_TRUE(d0.ok() && d2.ok());
-    RecordingMain w;
+    ql::frmMain w(SilentLineOptions());
     w.menuAddDev_Click();
     w.menuAddDev_Click();
-    w.slot(0).Panel->setTPort("COM3");
+    inside(w).slot(0).Panel->setTPort("COM3");
     w.DevCtrl_ConnClick(0);
-    w.slot(2).Panel->setTPort("COM4");
+    inside(w).slot(2).Panel->setTPort("COM4");
     w.DevCtrl_ConnClick(2);
-    ASSERT_TRUE(w.link().slot[0].hComm && w.link().slot[2].hComm);
+    ASSERT_TRUE(inside(w).link().slot[0].hComm && inside(w).link().slot[2].hComm);
     d0.readAll(10, 300);
     d2.readAll(10, 300);
-    w.slot(2).Panel->setDev2S(true);
-    w.link().ch(0, 0).Running = true;
-    w.link().ch(2, 0).Running = true;
-    w.link().ch(2, 1).Running = true;
+    inside(w).slot(2).Panel->setDev2S(true);
+    inside(w).link().ch(0, 0).Running = true;
+    inside(w).link().ch(2, 0).Running = true;
+    inside(w).link().ch(2, 1).Running = true;
     for (auto [s, c] : {std::pair{0, 0}, {2, 0}, {2, 1}})
-        w.ticker().TmrStart(s, c);
+        inside(w).ticker().TmrStart(s, c);
 
     // Cancel on the first question keeps everything running.
     prompt.answers = {ql::Prompter::IdCancel};
     w.show();
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(w.ticker().TmrRunning(2, 1));
-    EXPECT_TRUE(w.link().slot[0].hComm);
+    EXPECT_TRUE(inside(w).ticker().TmrRunning(2, 1));
+    EXPECT_TRUE(inside(w).link().slot[0].hComm);
     EXPECT_EQ(prompt.texts(), QStringList{"Close software?"});
 
     // Now OK to both; the timers are gone before the stop question comes.
@@ -209,15 +195,14 @@ TEST_F(AppTest, ShutDownStopsRunningChannelsThenDisconnectsEveryPort)
     bool timersStoppedFirst = false;
     prompt.onMessage = [&] {
         if (prompt.messages.size() == 2)
-            timersStoppedFirst = !w.ticker().TmrRunning(0, 0) && !w.ticker().TmrRunning(2, 1);
+            timersStoppedFirst = !inside(w).ticker().TmrRunning(0, 0) && !inside(w).ticker().TmrRunning(2, 1);
     };
     EXPECT_TRUE(w.close());
     prompt.onMessage = nullptr;
     EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
     EXPECT_TRUE(timersStoppedFirst);
-    EXPECT_EQ(w.stops, (std::vector<std::pair<int, int>>{{0, 0}, {2, 0}, {2, 1}}));
-    EXPECT_FALSE(w.link().slot[0].hComm);
-    EXPECT_FALSE(w.link().slot[2].hComm);
+    EXPECT_FALSE(inside(w).link().slot[0].hComm);
+    EXPECT_FALSE(inside(w).link().slot[2].hComm);
 
     const auto f0 = Frames(d0.readAll(20, 500));
     ASSERT_EQ(f0.size(), 2u);
@@ -236,18 +221,17 @@ TEST_F(AppTest, ShutDownCancelOnStopStillDisconnects)
 {
     Pty d0(portsDir(), "COM3");
     ASSERT_TRUE(d0.ok());
-    RecordingMain w;
-    w.slot(0).Panel->setTPort("COM3");
+    ql::frmMain w(SilentLineOptions());
+    inside(w).slot(0).Panel->setTPort("COM3");
     w.DevCtrl_ConnClick(0);
     d0.readAll(10, 300);
-    w.link().ch(0, 0).Running = true;
+    inside(w).link().ch(0, 0).Running = true;
     prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
     EXPECT_TRUE(w.close());
-    EXPECT_TRUE(w.stops.empty());
     const auto f0 = Frames(d0.readAll(10, 500));
-    ASSERT_EQ(f0.size(), 1u);
+    ASSERT_EQ(f0.size(), 1u);  // no stop
     EXPECT_EQ(cmd(f0[0]), 0x06);
-    EXPECT_FALSE(w.link().slot[0].hComm);
+    EXPECT_FALSE(inside(w).link().slot[0].hComm);
 }
 
 // While replies flow the receive lamp blinks: it goes out its period after
@@ -260,18 +244,18 @@ TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
     ql::MainOptions o = FastOptions();
     o.timings.recvLamp = std::chrono::milliseconds(100);  // replies come five times faster
     auto w = makeWindow(o);
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     s.Panel->setTPort("COM6");
     w->DevCtrl_ConnClick(0);
-    ASSERT_TRUE(w->link().slot[0].hComm);
+    ASSERT_TRUE(inside(w).link().slot[0].hComm);
     // Every change the connection reports reaches the panel.
-    ql::SlotConnection& conn = w->connection(0);
+    ql::SlotConnection& conn = inside(w).connection(0);
     std::vector<bool> changes;
     bool agreed = true;
     conn.onLamp = [&, render = conn.onLamp](bool lit) {
         changes.push_back(lit);
         render(lit);
-        agreed = agreed && s.Panel->LedRecv() == lit && w->link().slot[0].RecvLit == lit;
+        agreed = agreed && s.Panel->LedRecv() == lit && inside(w).link().slot[0].RecvLit == lit;
     };
     dev.start(20);
     ASSERT_TRUE(waitFor([&] { return std::count(changes.begin(), changes.end(), false) >= 3; }));
@@ -298,31 +282,32 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     auto w = makeWindow();
     w->menuAddDev_Click();
     auto start = [&](int n, int port) {
-        ql::DevCtrl* p = w->slot(n).Panel;
+        ql::DevCtrl* p = inside(w).slot(n).Panel;
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
-        ASSERT_TRUE(waitFor([&] { return !w->link().slot[n].Connecting && w->link().slot[n].DevType == 11; }));
+        ASSERT_TRUE(
+            waitFor([&] { return !inside(w).link().slot[n].Connecting && inside(w).link().slot[n].DevType == 11; }));
         typeInto(p->ui().txtSval, "1.00");
         typeInto(p->ui().txtSlmt, "3.00");
         p->ui().cmdRun->click();
-        ASSERT_TRUE(waitFor([&] { return w->tracker().records.IsOpen(n, 0); }));
+        ASSERT_TRUE(waitFor([&] { return inside(w).tracker().records.IsOpen(n, 0); }));
     };
     start(0, 3);
     start(1, 4);
-    const QString record0 = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
-    const QString record1 = ql::RunRecord::PathOf(w->tracker().RecordBase(1, 0));
+    const QString record0 = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    const QString record1 = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(1, 0));
     ASSERT_TRUE(waitFor([&] { return fileLines(record0).size() > 8 && fileLines(record1).size() > 8; }));
 
     // Disconnect (the run is stopped first).
     prompt.answers = {ql::Prompter::IdOk};
-    w->slot(0).Panel->ui().cmdConn->click();
-    EXPECT_FALSE(w->tracker().records.IsOpen(0, 0));
-    EXPECT_TRUE(w->tracker().records.IsOpen(1, 0));
+    inside(w).slot(0).Panel->ui().cmdConn->click();
+    EXPECT_FALSE(inside(w).tracker().records.IsOpen(0, 0));
+    EXPECT_TRUE(inside(w).tracker().records.IsOpen(1, 0));
 
     // The other adapter goes.
     b.unplug();
-    ASSERT_TRUE(waitFor([&] { return !w->connection(1).IsOpen(); }));
-    EXPECT_FALSE(w->tracker().records.IsOpen(1, 0));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).connection(1).IsOpen(); }));
+    EXPECT_FALSE(inside(w).tracker().records.IsOpen(1, 0));
     ql::RunRecord::Contents rec;
     ASSERT_EQ(ql::RunRecord::Read(record1, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
@@ -331,7 +316,7 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     // Connected and running again, then the program closes.
     start(0, 3);
     closeWindow(*w);
-    EXPECT_FALSE(w->tracker().records.IsOpen(0, 0));
+    EXPECT_FALSE(inside(w).tracker().records.IsOpen(0, 0));
     ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
 }
@@ -344,27 +329,34 @@ TEST_F(AppTest, PortSearchListsFreePortsAndKeepsThePortTextWhenNoneIsFree)
     ASSERT_TRUE(a.ok() && b.ok());
     auto w = makeWindow(SilentLineOptions());
     w->menuAddDev_Click();
-    ql::DevCtrl* p0 = w->slot(0).Panel;
-    ql::DevCtrl* p1 = w->slot(1).Panel;
+    ql::DevCtrl* p0 = inside(w).slot(0).Panel;
+    ql::DevCtrl* p1 = inside(w).slot(1).Panel;
+    // "Search Comm Port" on the slot in front.
+    auto search = [&](int n) {
+        inside(w).tabs()->setCurrentIndex(n);
+        prompt.messages.clear();
+        inside(w).action("menuSearch")->trigger();
+        EXPECT_EQ(prompt.texts(), QStringList{"Search comm port finished"});
+    };
     p1->setTPort("COM9");
-    w->ScanPorts(1);
+    search(1);
     EXPECT_EQ(p1->PortCnt(), 2);
     EXPECT_EQ(p1->tPort(), "COM4");
 
     p0->setTPort("COM4");
     w->DevCtrl_ConnClick(0);
-    ASSERT_TRUE(w->connection(0).IsOpen());
-    w->ScanPorts(1);
+    ASSERT_TRUE(inside(w).connection(0).IsOpen());
+    search(1);
     EXPECT_EQ(p1->PortCnt(), 1);
     EXPECT_EQ(p1->tPort(), "COM6");
 
     p1->setTPort("COM6");
     w->DevCtrl_ConnClick(1);
-    ASSERT_TRUE(w->connection(1).IsOpen());
+    ASSERT_TRUE(inside(w).connection(1).IsOpen());
     w->menuAddDev_Click();
-    ql::DevCtrl* p3 = w->slot(2).Panel;
+    ql::DevCtrl* p3 = inside(w).slot(2).Panel;
     p3->setTPort("COM11");
-    w->ScanPorts(2);
+    search(2);
     EXPECT_EQ(p3->PortCnt(), 0);
     EXPECT_EQ(p3->tPort(), "COM11");
     closeWindow(*w);

@@ -5,6 +5,7 @@
 #include "../sim/devsim.h"
 #include "tools/frmres.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,26 +18,7 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-class DeviceTools : public DeviceAppTest {
-protected:
-    void connectDevice(ql::frmMain& w, int n, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = w.slot(n).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        w.DevCtrl_ConnClick(n);
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[n].Connecting; }));
-    }
-
-    template <typename T>
-    static T* shown()
-    {
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<T*>(t); d && d->isVisible())
-                return d;
-        return nullptr;
-    }
-};
+class DeviceTools : public DeviceAppTest {};
 
 } // namespace
 
@@ -55,15 +37,17 @@ TEST_F(DeviceTools, ResistanceIsTakenFromTheTestedDeviceOnly)
     auto w = makeWindow();
     w->show();
     w->menuAddDev_Click();
-    connectDevice(*w, 0, load, 3);
+    // The tester first: the menu shows the resistance test for the load
+    // identified last.
     connectDevice(*w, 1, tester, 4);
-    w->tabDev->setCurrentIndex(0);
+    connectDevice(*w, 0, load, 3);
+    inside(w).tabs()->setCurrentIndex(0);
     ASSERT_EQ(w->CurDev(), 0);
 
     QString shownResult;
     bool tested = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmRes* res = shown<ql::frmRes>();
+        ql::frmRes* res = shownWindow<ql::frmRes>();
         if (!res)
             return;
         res->Timer1->setInterval(300);
@@ -74,13 +58,15 @@ TEST_F(DeviceTools, ResistanceIsTakenFromTheTestedDeviceOnly)
         shownResult = res->txtRes->text();
         res->close();
     });
-    w->menuRes_Click();  // returns once the window is closed
+    QAction* menuRes = inside(w).action(ql::MenuId::menuRes);
+    ASSERT_TRUE(menuRes->isVisible() && menuRes->isEnabled());
+    menuRes->trigger();  // returns once the window is closed
     ASSERT_TRUE(tested) << prompt.texts().join('|').toStdString();
     EXPECT_EQ(shownResult.toStdString(), "50.0");
     // The test frame went to the load: 1000 mA in its 10 mA units.
     ASSERT_FALSE(load.received().isEmpty());
     EXPECT_EQ(load.received().first().toHex(' '), QByteArray("fa 09 00 64 00 00 00 00 6d f8"));
-    EXPECT_EQ(w->link().ResVolt, 0.0f);
+    EXPECT_EQ(inside(w).link().ResVolt, 0.0f);
 
     closeWindow(*w);
     load.stop();

@@ -5,9 +5,11 @@
 #include "../sim/devsim.h"
 #include "link/runrecord.h"
 #include "panel/flexgrid.h"
+#include "panel/stepedit.h"
 #include "platform/services.h"
 #include "testutil.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -66,22 +68,7 @@ protected:
             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");
         }
-        auto w = makeWindow();
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        return w;
-    }
-
-    // Connects slot n to the device on COM<port> with the panel's button
-    // and waits until the device is identified.
-    void connectDevice(ql::frmMain& w, int n, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = w.slot(n).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        p->ui().cmdConn->click();
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[n].Connecting; }));
+        return DeviceAppTest::startWindow();
     }
 
     QStringList dataFiles() const
@@ -159,7 +146,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(20);
     auto w = startWindow();
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     connectDevice(*w, 0, dev, 3);
@@ -171,7 +158,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     EXPECT_EQ(p->ModeTxt(4), "D-CV");
     EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "QL-R11");
     EXPECT_TRUE(p->RunEnable());
-    EXPECT_EQ(ql::ReadIni(w->IniFile, "COMM", "PORT1", ""), "3");
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT1", ""), "3");
 
     // D-CC; a set current above the model's 10 A is refused and replaced.
     u.cmbMode->setCurrentIndex(0);
@@ -194,15 +181,15 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     EXPECT_EQ(dev.channel(0).setRaw, 100);
     EXPECT_EQ(dev.channel(0).lmtRaw, 350);
     EXPECT_EQ(dev.channel(0).mode, 0);
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
     EXPECT_TRUE(p->StopEnable());
     EXPECT_FALSE(p->RunEnable());
-    EXPECT_FALSE(w->menuSaveData->isEnabled());
-    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    EXPECT_FALSE(inside(w).action("menuSaveData")->isEnabled());
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
     EXPECT_EQ(QFileInfo(record).fileName(), "ql-QL-R11-COM3-1-1.bak");
 
     // Samples: readouts, grid and curve points follow the device.
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3 && s.Chart->DpCnt(0) >= 3; }));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && s.Chart->DpCnt(0) >= 3; }));
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
     EXPECT_NEAR(num(p->tVol(0)), dev.channel(0).volt, 0.02);
     EXPECT_EQ(s.gridRun->TextMatrix(1, 1), "D-CC  1.00A  3.50V");
@@ -222,13 +209,13 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
 
     // Stop: the device's end report closes the run.
     u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_EQ(channelsOf(dev, 0x02), std::vector<int>{0});
     EXPECT_NEAR(num(s.gridRun->TextMatrix(1, 3)), dev.channel(0).volt, 0.02);
     EXPECT_TRUE(p->RunEnable());
     EXPECT_FALSE(p->StopEnable());
-    EXPECT_TRUE(w->menuSaveData->isEnabled());
+    EXPECT_TRUE(inside(w).action("menuSaveData")->isEnabled());
 
     checkRecord(record, "QL-R11", "D-CC", 1.0);
     const QStringList files = dataFiles();
@@ -238,7 +225,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
 
     // "Save Data" from the menu: a proposed name, the extension added.
     prompt.fileAnswer = home() + "/mine";
-    w->menuSaveData->trigger();
+    inside(w).action("menuSaveData")->trigger();
     ASSERT_EQ(prompt.fileNames.size(), 1);
     EXPECT_TRUE(prompt.fileNames[0].endsWith("-QL-R11-1-1")) << prompt.fileNames[0].toStdString();
     EXPECT_EQ(fileLines(home() + "/mine.csv"), fileLines(home() + "/Data/" + files[0]));
@@ -256,7 +243,7 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     ASSERT_TRUE(dev.plug(portsDir(), 4));
     dev.start(20);
     auto w = startWindow(false);
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     connectDevice(*w, 0, dev, 4);
@@ -266,7 +253,7 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     // Monitor: readouts, the monitor line and curve points without a run.
     u.cmdMonitor->click();
     ASSERT_TRUE(waitFor([&] { return s.Chart->DpCnt(0) >= 2 && !s.lstInfo->item(3)->text().isEmpty(); }));
-    EXPECT_FALSE(w->link().ch(0, 0).Running);
+    EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_EQ(countOf(dev, 0x01), 0);
     EXPECT_NEAR(s.Chart->DpY(0, s.Chart->DpCnt(0) - 1), dev.channel(0).volt, 0.02);
@@ -277,10 +264,10 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     typeInto(u.txtSlmt, "1.00");
     typeInto(u.txtStim, "0");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
     dev.step(360);  // six minutes of device time: half an ampere-hour out
     u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
 
     // C-CV with a cut-off current in the third field.
     u.cmbMode->setCurrentIndex(2);
@@ -291,18 +278,18 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     typeInto(u.txtStim, "0.20");
     EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
     EXPECT_EQ(dev.channel(0).mode, 2);
     EXPECT_EQ(dev.channel(0).setRaw, 100);
     EXPECT_EQ(dev.channel(0).lmtRaw, 450);
     EXPECT_EQ(dev.channel(0).timRaw, 20);  // 0.20 A in units of 10 mA
-    EXPECT_EQ(w->link().ch(0, 0).ChnMode, 2);
+    EXPECT_EQ(inside(w).link().ch(0, 0).ChnMode, 2);
     waitFor([&] { return s.gridRun->TextMatrix(1, 1).startsWith("C-CV") && num(p->tCur(0)) > 0.5; });
     EXPECT_TRUE(s.gridRun->TextMatrix(1, 1).startsWith("C-CV")) << s.gridRun->TextMatrix(1, 1).toStdString();
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
 
     u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
     EXPECT_TRUE(dataFiles().isEmpty());  // automatic save is off
     dev.stop();
     closeWindow(*w);
@@ -316,7 +303,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     dev.start(20);
     auto w = startWindow();
     w->menuAddDev_Click();  // a second, empty slot for the picture
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     connectDevice(*w, 0, dev, 5);
@@ -342,7 +329,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_EQ(dev.channel(1).setRaw, 500);
     EXPECT_EQ(dev.channel(1).lmtRaw, 3200);
     ASSERT_TRUE(waitFor([&] {
-        return w->link().ch(0, 1).RunSecs.load() >= 2 && s.Chart->DpCnt(0) >= 2 && s.Chart->DpCnt(5) >= 2;
+        return inside(w).link().ch(0, 1).RunSecs.load() >= 2 && s.Chart->DpCnt(0) >= 2 && s.Chart->DpCnt(5) >= 2;
     }));
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.002);
     EXPECT_NEAR(num(p->tCur(1)), 0.5, 0.002);
@@ -352,29 +339,29 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.500A  3.200V");  // as the device echoes them
 
     w->resize(1200, 760);
-    QTest::qWait(50);
+    ASSERT_TRUE(waitFor([&] { return w->size() == QSize(1200, 760); }));
     const QString pic = qltest::savePicture(w.get(), "mainwindow-two-channel-run");
     EXPECT_TRUE(QFileInfo::exists(pic));
 
     // Stop channel 2 only, then channel 1.
     u.optChn1->setChecked(true);
     u.cmdStop2S->click();
-    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 1).Running; }));
-    EXPECT_TRUE(w->link().ch(0, 0).Running);
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 1).Running; }));
+    EXPECT_TRUE(inside(w).link().ch(0, 0).Running);
     EXPECT_TRUE(dev.channel(0).running);
     u.optChn0->setChecked(true);
     // The next reply of the running channel 1 offers Stop again.
     ASSERT_TRUE(waitFor([&] { return p->StopEnable(); }));
     u.cmdStop2S->click();
-    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
     EXPECT_EQ(channelsOf(dev, 0x02), (std::vector<int>{1, 0}));
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_FALSE(s.gridRun->TextMatrix(2, 3).isEmpty());
 
     const QStringList files = dataFiles();
     ASSERT_EQ(files.size(), 2) << files.join('|').toStdString();
-    checkRecord(ql::RunRecord::PathOf(w->tracker().RecordBase(0, 1)), "QL-R18", "D-CC", 0.5);
-    checkRecord(ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0)), "QL-R18", "D-CC", 1.0);
+    checkRecord(ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 1)), "QL-R18", "D-CC", 0.5);
+    checkRecord(ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0)), "QL-R18", "D-CC", 1.0);
     dev.stop();
     closeWindow(*w);
 }
@@ -388,13 +375,13 @@ TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
     int recordedRows = 0;
     {
         auto w = startWindow(false);
-        const auto& u = w->slot(0).Panel->ui();
+        const auto& u = inside(w).slot(0).Panel->ui();
         connectDevice(*w, 0, dev, 3);
         typeInto(u.txtSval, "1.50");
         typeInto(u.txtSlmt, "3.00");
         u.cmdRun->click();
-        ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
-        record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
+        record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
         // Closing: stop the device, then disconnect.
         prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
         EXPECT_TRUE(w->close());
@@ -407,7 +394,7 @@ TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
     dev.clearRecorded();
 
     auto w = startWindow(false);
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     connectDevice(*w, 0, dev, 3);
     typeInto(u.txtSval, "1.50");
@@ -416,14 +403,14 @@ TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
     u.cmdCont->click();
     // The record's rows are the new chart's points, the counters go on from them.
     EXPECT_EQ(s.Chart->DpCnt(0), recordedRows);
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
     EXPECT_EQ(countOf(dev, 0x08), 1);
     EXPECT_EQ(countOf(dev, 0x01), 0);
     EXPECT_EQ(dev.channel(0).setRaw, 150);
     EXPECT_GT(dev.channel(0).cap, 0.0);  // the device's counters went on
     const QStringList rows = fileLines(record);
     const int lastRecorded = rows.value(5 + recordedRows).split('\t').value(0).toInt();
-    EXPECT_GE(w->link().ch(0, 0).RunSecs.load(), lastRecorded);
+    EXPECT_GE(inside(w).link().ch(0, 0).RunSecs.load(), lastRecorded);
     ASSERT_TRUE(waitFor([&] { return fileLines(record).size() > rows.size(); }));
     checkRecord(record, "QL-R11", "D-CC", 1.5);
     dev.stop();
@@ -448,10 +435,11 @@ TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
     connectDevice(*w, 2, two, 6);
     // The device's reports mark the channels running.
     ASSERT_TRUE(waitFor([&] {
-        return w->link().ch(0, 0).Running && w->link().ch(2, 0).Running && w->link().ch(2, 1).Running;
+        return inside(w).link().ch(0, 0).Running && inside(w).link().ch(2, 0).Running &&
+               inside(w).link().ch(2, 1).Running;
     }));
-    EXPECT_TRUE(w->slot(2).Panel->StopEnable());
-    EXPECT_TRUE(w->ticker().TmrRunning(2, 1));
+    EXPECT_TRUE(inside(w).slot(2).Panel->StopEnable());
+    EXPECT_TRUE(inside(w).ticker().TmrRunning(2, 1));
     one.clearRecorded();
     two.clearRecorded();
 
@@ -460,14 +448,14 @@ TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
     bool countersStoppedFirst = false;
     prompt.onMessage = [&] {
         if (prompt.messages.size() == 2)
-            countersStoppedFirst = !w->ticker().TmrRunning(0, 0) && !w->ticker().TmrRunning(2, 1);
+            countersStoppedFirst = !inside(w).ticker().TmrRunning(0, 0) && !inside(w).ticker().TmrRunning(2, 1);
     };
     EXPECT_TRUE(w->close());
     prompt.onMessage = nullptr;
     EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
     EXPECT_TRUE(countersStoppedFirst);
-    EXPECT_FALSE(w->link().slot[0].hComm);
-    EXPECT_FALSE(w->link().slot[2].hComm);
+    EXPECT_FALSE(inside(w).link().slot[0].hComm);
+    EXPECT_FALSE(inside(w).link().slot[2].hComm);
 
     // On the devices' side: stop per running channel in order, then disconnect.
     ASSERT_TRUE(waitFor([&] { return !one.connected() && !two.connected(); }));
@@ -482,55 +470,71 @@ TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
     EXPECT_FALSE(one.channel(0).running);
     EXPECT_FALSE(two.channel(0).running);
     EXPECT_FALSE(two.channel(1).running);
-    // No reply is read any more.
-    const int frames = int(one.received().size());
-    QTest::qWait(300);
-    EXPECT_EQ(int(one.received().size()), frames);
+    // No port is held or polled any more.
+    for (int n : {0, 2}) {
+        EXPECT_FALSE(inside(w).connection(n).IsOpen()) << n;
+        EXPECT_FALSE(inside(w).connection(n).Polling()) << n;
+    }
 }
 
-namespace {
-
-// Records the auto-test and step-test events the window receives.
-class HookedMain : public ql::frmMain {
-public:
-    HookedMain() : ql::frmMain(qltest::FastOptions()) {}
-    QStringList seen;
-    void DevCtrl_AutoTestClick(int i) override { seen << QStringLiteral("AutoTest%1").arg(i); }
-    void DevCtrl_AutoTmrOn(int i) override { seen << QStringLiteral("AutoTmr%1").arg(i); }
-    void DevCtrl_AutoSaveClick(int i) override { seen << QStringLiteral("AutoSave%1").arg(i); }
-    void DevCtrl_AutoListClick(int i) override { seen << QStringLiteral("AutoList%1").arg(i); }
-    void DevCtrl_StepTestClick(int i) override { seen << QStringLiteral("StepTest%1").arg(i); }
-    void DevCtrl_StepTmrOn(int i) override { seen << QStringLiteral("StepTmr%1").arg(i); }
-    void DevCtrl_StepSetClick(int i) override { seen << QStringLiteral("StepSet%1").arg(i); }
-    void DevCtrl_StepSaveClick(int i) override { seen << QStringLiteral("StepSave%1").arg(i); }
-    void DevCtrl_StepClrClick(int i) override { seen << QStringLiteral("StepClr%1").arg(i); }
-    void DevCtrl_StepOpenClick(int i) override { seen << QStringLiteral("StepOpen%1").arg(i); }
-};
-
-} // namespace
-
-TEST_F(EndToEnd, TestPageEventsReachTheirHandlersWithTheSlot)
+// The buttons, list and timers of a second slot's test pages act on that
+// slot: its steps are cleared and its result list opens, the first slot's
+// stay; the file buttons ask for their files; the auto-test timer of a slot
+// with no auto test running turns itself off.
+TEST_F(EndToEnd, TestPageButtonsActOnTheirOwnSlot)
 {
-    HookedMain w;
-    w.menuAddDev_Click();
-    ql::DevCtrl* p = w.slot(1).Panel;
+    auto w = makeWindow();
+    w->menuAddDev_Click();
+    ql::DevSlot& s0 = inside(w).slot(0);
+    ql::DevSlot& s1 = inside(w).slot(1);
+    ql::DevCtrl* p = s1.Panel;
     const auto& u = p->ui();
-    for (QPushButton* b : {u.cmdStartAuto, u.cmdSave, u.cmdStartStep, u.cmdSetStep, u.cmdSaveStep, u.cmdClearStep,
-                           u.cmdOpenStep}) {
+    inside(w).link().slot[0].Steps.at(1, 1) = "D-CV";
+    inside(w).link().slot[1].Steps.at(1, 1) = "D-CC";
+    for (QPushButton* b :
+         {u.cmdStartAuto, u.cmdSave, u.cmdStartStep, u.cmdSetStep, u.cmdSaveStep, u.cmdClearStep, u.cmdOpenStep})
         b->setEnabled(true);
-        b->click();
-    }
+
+    // Without a device the step program cannot start: the user is told.
+    u.cmdStartStep->click();
+    EXPECT_FALSE(inside(w).stepTest().at(1).StepOn);
+    EXPECT_EQ(prompt.messages.size(), 1u) << prompt.texts().join('|').toStdString();
+    u.cmdStartAuto->click();
+    EXPECT_FALSE(inside(w).autoTest().at(1).AutoOn);
+    EXPECT_EQ(prompt.messages.size(), 2u) << prompt.texts().join('|').toStdString();
+
+    prompt.fileAnswer.clear();  // every file dialog cancelled
+    u.cmdSave->click();
+    u.cmdSaveStep->click();
+    u.cmdOpenStep->click();
+    EXPECT_EQ(prompt.fileTitles, (QStringList{"Save Result", "Save Step", "Open Step"}));
+
+    // The step editor opens for this slot and is waited for.
+    QStringList editors;
+    QTimer::singleShot(0, w.get(), [&] {
+        if (ql::frmSet* d = shownWindow<ql::frmSet>()) {
+            editors << d->gridSet->TextMatrix(1, 1);
+            d->cmdCancel->click();
+        }
+    });
+    u.cmdSetStep->click();  // returns once the editor is hidden
+    EXPECT_EQ(editors, QStringList{"D-CC"});
+
+    u.cmdClearStep->click();
+    EXPECT_EQ(inside(w).link().slot[1].Steps, ql::StepTable{});
+    EXPECT_EQ(inside(w).link().slot[0].Steps.at(1, 1), "D-CV");
+
     emit u.gridAutoRun->DblClick();
-    u.tmrAuto->setInterval(1);
-    u.tmrStep->setInterval(1);
+    EXPECT_TRUE(s1.gridAutolist->isVisibleTo(s1.frmDev));
+    EXPECT_FALSE(p->isVisibleTo(s1.frmDev));
+    EXPECT_FALSE(s0.gridAutolist->isVisibleTo(s0.frmDev));
+    emit s1.gridAutolist->DblClick();
+    EXPECT_FALSE(s1.gridAutolist->isVisibleTo(s1.frmDev));
+    EXPECT_TRUE(p->isVisibleTo(s1.frmDev));
+
     p->setAutoTmrEnable(true);
-    p->setStepTmrEnable(true);
-    ASSERT_TRUE(waitFor([&] { return w.seen.contains("AutoTmr1") && w.seen.contains("StepTmr1"); }, 2000));
-    p->setAutoTmrEnable(false);
-    p->setStepTmrEnable(false);
-    EXPECT_EQ(w.seen.mid(0, 8), (QStringList{"AutoTest1", "AutoSave1", "StepTest1", "StepSet1", "StepSave1",
-                                             "StepClr1", "StepOpen1", "AutoList1"}));
-    closeWindow(w);
+    EXPECT_TRUE(waitFor([&] { return !p->AutoTmrEnable(); }));
+    closeWindow(*w);
 }
 
 // An adapter pulled mid-run: the port is closed and logged once with its
@@ -545,26 +549,26 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(20);
     auto w = startWindow();
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     connectDevice(*w, 0, dev, 3);
     typeInto(u.txtSval, "1.00");
     typeInto(u.txtSlmt, "3.00");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3 && p->LedRecv(); }));
-    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && p->LedRecv(); }));
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
     const int rowsBefore = int(fileLines(record).size());
 
     dev.unplug();
     ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
-    EXPECT_FALSE(w->connection(0).Polling());
+    EXPECT_FALSE(inside(w).connection(0).Polling());
     EXPECT_EQ(s.lstInfo->item(1)->text(), " Device1: COM3 lost");
     EXPECT_FALSE(p->LedRecv());
     EXPECT_FALSE(p->StopEnable());
     EXPECT_FALSE(p->SetEnable());
     EXPECT_FALSE(p->RunEnable());
-    EXPECT_FALSE(w->link().ch(0, 0).Running);
+    EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
     EXPECT_TRUE(u.cmbPort->isEnabled());
     EXPECT_EQ(p->tPort(), "COM3");
     const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
@@ -586,7 +590,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rowsBefore + 2; }));
     EXPECT_EQ(countOf(dev, 0x08), 1);
     EXPECT_EQ(countOf(dev, 0x01), 1);  // the one start, before the unplug
-    EXPECT_GE(w->link().ch(0, 0).RunSecs.load(), lastSecond);
+    EXPECT_GE(inside(w).link().ch(0, 0).RunSecs.load(), lastSecond);
     EXPECT_TRUE(p->StopEnable());
     checkRecord(record, "QL-R11", "D-CC", 1.0);  // seconds never go back
 
@@ -607,13 +611,13 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
     int recordedRows = 0;
     {
         auto w = startWindow(false);
-        const auto& u = w->slot(0).Panel->ui();
+        const auto& u = inside(w).slot(0).Panel->ui();
         connectDevice(*w, 0, dev, 3);
         typeInto(u.txtSval, "1.50");
         typeInto(u.txtSlmt, "3.20");
         u.cmdRun->click();
-        ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
-        record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
+        record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
         // Two rows in the record (six header lines before them).
         ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 2; }));
         // Closing keeps the run going on the device.
@@ -629,7 +633,7 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
     dev.setConnectInfoOnly(true);
 
     auto w = startWindow(false);
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     connectDevice(*w, 0, dev, 3);
     ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));
@@ -665,7 +669,7 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
     dev.forceMode(0, 1);
     dev.start(20);
     auto w = startWindow();
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     connectDevice(*w, 0, dev, 3);
@@ -676,12 +680,15 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
     typeInto(u.txtSval, "1.000");
     typeInto(u.txtSlmt, "3.00");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && w->link().ch(0, 0).RunSecs.load() >= 1; }));
+    ASSERT_TRUE(
+        waitFor([&] { return inside(w).link().ch(0, 0).Running && inside(w).link().ch(0, 0).RunSecs.load() >= 1; }));
     EXPECT_EQ(p->ModeIdx(), -1);
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
-    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
-    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }, 15000));
-    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running && !dataFiles().isEmpty(); }));
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 7; }));  // a row recorded
+    dev.step(3.0);  // three seconds of device time at once: the cell runs out
+    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dataFiles().isEmpty(); }));
     ASSERT_EQ(dataFiles().size(), 1);
     EXPECT_GE(checkDataFile(home() + "/Data/" + dataFiles()[0], s, 0, "QL-R24"), 1);
     EXPECT_GE(fileLines(record).size(), 7);
@@ -700,7 +707,7 @@ TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(20);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
     EXPECT_TRUE(u.cmbPort->isEnabled());
     connectDevice(*w, 0, dev, 3);
@@ -712,12 +719,12 @@ TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
     typeInto(u.txtSval, "1.00");
     typeInto(u.txtSlmt, "3.00");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
-    const QString record = ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
     EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
     EXPECT_TRUE(QFile::exists(record));
     u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
     u.cmdConn->click();
     EXPECT_FALSE(p->Conn());
     EXPECT_TRUE(u.cmbPort->isEnabled());
@@ -734,10 +741,10 @@ TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)
     dev.reportRun(0, 0, 150, 320);
     dev.start(20);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     connectDevice(*w, 0, dev, 3);
     // The device's first running reply is an info reply, without echoes.
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && p->tSval(0) == "1.50"; }));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running && p->tSval(0) == "1.50"; }));
     EXPECT_EQ(p->tSlmt(0), "3.20");
     EXPECT_TRUE(p->StopEnable());
     closeWindow(*w);
@@ -753,10 +760,10 @@ TEST_F(EndToEnd, UntouchedSetValueOfAMilliampereLoadIsSentAsTheDeviceHasIt)
     dev.reportRun(0, 0, 125, 3000);  // 0.125 A, 3.000 V
     dev.start(20);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
     connectDevice(*w, 0, dev, 3);
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running && p->tSval(0) == "0.125"; }))
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running && p->tSval(0) == "0.125"; }))
         << p->tSval(0).toStdString();
     EXPECT_EQ(p->tSlmt(0), "3.000");
 
@@ -781,14 +788,14 @@ TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(20);
     auto w = startWindow(false);
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     connectDevice(*w, 0, dev, 3);
     typeInto(u.txtSval, "5.00");
     typeInto(u.txtSlmt, "3.00");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 4; }));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 4; }));
 
     dev.unplug();
     ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));  // the lost adapter frees the panel
@@ -799,7 +806,7 @@ TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
     dev.clearRecorded();
     u.cmdConn->click();  // one Connect after replugging
     ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
-    const ql::ChanState& c = w->link().ch(0, 0);
+    const ql::ChanState& c = inside(w).link().ch(0, 0);
     ASSERT_TRUE(waitFor([&] { return c.Running && !c.ContPend; }));
     dev.stop();
     dev.step(0);  // one more reply with the device's present count
@@ -819,15 +826,15 @@ TEST_F(EndToEnd, UnwritableRecordIsShownInTheInformationList)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(20);
     auto w = startWindow(false);
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     connectDevice(*w, 0, dev, 3);
-    ASSERT_TRUE(QDir().mkpath(ql::RunRecord::PathOf(w->tracker().RecordBase(0, 0))));
+    ASSERT_TRUE(QDir().mkpath(ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0))));
     const int fixed = s.lstInfo->count();
     typeInto(u.txtSval, "1.00");
     typeInto(u.txtSlmt, "3.00");
     u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).RunSecs.load() >= 3; }));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
     ASSERT_EQ(s.lstInfo->count(), fixed + 1);
     EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
     EXPECT_TRUE(dev.channel(0).running);

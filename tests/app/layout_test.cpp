@@ -102,7 +102,7 @@ QStringList layoutFaults(ql::frmMain& w, const QString& where)
     QStringList faults;
     expectInsideParents(w.centralWidget(), where, faults);
     for (int n = 0; n < w.DevCount(); ++n) {
-        const ql::DevSlot& s = w.slot(n);
+        const ql::DevSlot& s = inside(w).slot(n);
         expectWholeGrid(s.gridRun, where, faults);
         expectWholeTabs(s.Panel->ui().tabDev, s.Panel, where, faults);
         // The information list fills the frame below the panel.
@@ -121,11 +121,11 @@ TEST_F(AppTest, EverythingPlacedShowsWholeAtTheStartSizeAndEnlarged)
     w->menuAddDev_Click();
     // Slot 0 shows a two-channel device with both run-grid rows filled;
     // slot 1 a device with all three test tabs.
-    ql::DevCtrl* two = w->slot(0).Panel;
+    ql::DevCtrl* two = inside(w).slot(0).Panel;
     two->setDev2S(true);
-    w->slot(0).gridRun->setTextMatrix(1, 0, "QL-R18");
-    w->slot(0).gridRun->setTextMatrix(2, 0, "QL-R18");
-    ql::DevCtrl* three = w->slot(1).Panel;
+    inside(w).slot(0).gridRun->setTextMatrix(1, 0, "QL-R18");
+    inside(w).slot(0).gridRun->setTextMatrix(2, 0, "QL-R18");
+    ql::DevCtrl* three = inside(w).slot(1).Panel;
     three->TabClear();
     three->TabAdd(1, "key1");
     three->TabAdd(2, "key2");
@@ -137,7 +137,7 @@ TEST_F(AppTest, EverythingPlacedShowsWholeAtTheStartSizeAndEnlarged)
         w->resize(size);
         ASSERT_TRUE(waitFor([&] { return w->size() == size; }));
         for (int n = 0; n < 2; ++n) {
-            w->tabDev->setCurrentIndex(n);
+            inside(w).tabs()->setCurrentIndex(n);
             const QString where = QStringLiteral("%1x%2 slot %3").arg(size.width()).arg(size.height()).arg(n);
             const QStringList faults = layoutFaults(*w, where);
             EXPECT_TRUE(faults.isEmpty()) << faults.join('\n').toStdString();

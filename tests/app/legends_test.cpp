@@ -29,10 +29,10 @@ TEST_F(DeviceAppTest, TwoChannelChartShowsItsLegendsApart)
     auto w = makeWindow();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     s.Panel->setTPort(QStringLiteral("COM5"));
     s.Panel->ui().cmdConn->click();
-    ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->link().slot[0].Connecting; }));
+    ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[0].Connecting; }));
     ASSERT_EQ(s.Chart->CurveCount(), 10);
 
     const QWidget* surface = s.Chart->findChild<QWidget*>(QStringLiteral("picGraph"));

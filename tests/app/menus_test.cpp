@@ -48,7 +48,7 @@ QWidget* selfClosing(QStringList* log, const QString& name)
 TEST_F(AppTest, SettingsDialogsOpenOnce)
 {
     auto w = makeWindow();
-    for (QAction* entry : {w->menuCurve, w->menuShow}) {
+    for (QAction* entry : {inside(w).action("menuCurve"), inside(w).action("menuShow")}) {
         int opened = 0;
         auto open = [&]() -> QWidget* {
             ++opened;
@@ -59,11 +59,11 @@ TEST_F(AppTest, SettingsDialogsOpenOnce)
             QTimer::singleShot(80, dlg, &QWidget::close);
             return dlg;
         };
-        w->hooks.openAxisRanges = open;
-        w->hooks.openDisplaySetting = [&](bool, bool) { return open(); };
+        inside(w).hooks().openAxisRanges = open;
+        inside(w).hooks().openDisplaySetting = [&](bool, bool) { return open(); };
         entry->trigger();
         EXPECT_EQ(opened, 1) << entry->text().toStdString();
-        EXPECT_TRUE(w->DlgDone);
+        EXPECT_TRUE(inside(w).dlgDone());
     }
     closeWindow(*w);
 }
@@ -73,109 +73,112 @@ TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
     auto w = makeWindow();
     QStringList log;
     auto rec = [&](const char* n) { return [&log, n] { log << n; }; };
-    w->hooks.openParameterFile = rec("openCfg");
-    w->hooks.saveParameterFile = rec("saveCfg");
-    w->hooks.saveCurvePicture = rec("saveCurve");
-    w->hooks.savePanelPicture = rec("savePanel");
-    w->hooks.openDataViewer = [&] { return selfClosing(&log, "frmData"); };
-    w->hooks.openAxisRanges = [&] { return selfClosing(&log, "frmCurve"); };
+    inside(w).hooks().openParameterFile = rec("openCfg");
+    inside(w).hooks().saveParameterFile = rec("saveCfg");
+    inside(w).hooks().saveCurvePicture = rec("saveCurve");
+    inside(w).hooks().savePanelPicture = rec("savePanel");
+    inside(w).hooks().openDataViewer = [&] { return selfClosing(&log, "frmData"); };
+    inside(w).hooks().openAxisRanges = [&] { return selfClosing(&log, "frmCurve"); };
     bool tempEnabled = true, tempSelected = true;
-    w->hooks.openDisplaySetting = [&](bool en, bool sel) {
+    inside(w).hooks().openDisplaySetting = [&](bool en, bool sel) {
         tempEnabled = en;
         tempSelected = sel;
         return selfClosing(&log, "frmShow");
     };
-    w->hooks.openCalibration = [&] { return selfClosing(&log, "frmAdj"); };
-    w->hooks.openResistanceTest = [&] { return selfClosing(&log, "frmRes"); };
-    w->hooks.openFirmwareUpdate = [&] { return selfClosing(&log, "frmUpdate"); };
-    w->hooks.openQcTest = [&] { return selfClosing(&log, "frmQC"); };
-    w->hooks.openUsbTrigger = [&] { return selfClosing(&log, "frmUSB"); };
+    inside(w).hooks().openCalibration = [&] { return selfClosing(&log, "frmAdj"); };
+    inside(w).hooks().openResistanceTest = [&] { return selfClosing(&log, "frmRes"); };
+    inside(w).hooks().openFirmwareUpdate = [&] { return selfClosing(&log, "frmUpdate"); };
+    inside(w).hooks().openQcTest = [&] { return selfClosing(&log, "frmQC"); };
+    inside(w).hooks().openUsbTrigger = [&] { return selfClosing(&log, "frmUSB"); };
 
-    w->menuOpenCfg->setEnabled(true);
-    w->menuSaveCfg->setEnabled(true);
-    for (QAction* a : {w->menuQc, w->menuUsb}) {  // shown by a device that has them
+    inside(w).action("menuOpenCfg")->setEnabled(true);
+    inside(w).action("menuSaveCfg")->setEnabled(true);
+    for (QAction* a : {inside(w).action("menuQc"), inside(w).action("menuUsb")}) {  // shown by a device that has them
         a->setVisible(true);
         a->setEnabled(true);
     }
-    for (QAction* a : {w->menuOpenCfg, w->menuSaveCfg, w->menuOpenData, w->menuSaveData, w->menuSavePic,
-                       w->menuCapture, w->menuCurve, w->menuShow, w->menuUpdate, w->menuQc, w->menuUsb})
+    for (QAction* a :
+         {inside(w).action("menuOpenCfg"), inside(w).action("menuSaveCfg"), inside(w).action("menuOpenData"),
+          inside(w).action("menuSaveData"), inside(w).action("menuSavePic"), inside(w).action("menuCapture"),
+          inside(w).action("menuCurve"), inside(w).action("menuShow"), inside(w).action("menuUpdate"),
+          inside(w).action("menuQc"), inside(w).action("menuUsb")})
         a->trigger();
     EXPECT_EQ(log, (QStringList{"openCfg", "saveCfg", "frmData", "saveCurve", "savePanel", "frmCurve", "frmShow",
                                 "frmUpdate", "frmQC", "frmUSB"}));
     EXPECT_EQ(prompt.fileCalls, 1);  // "Save Data" asked for a name
     EXPECT_FALSE(tempEnabled);  // no device: no temperature choice
     EXPECT_FALSE(tempSelected);
-    EXPECT_TRUE(w->tabDev->isEnabled());
-    EXPECT_TRUE(w->DlgDone);
+    EXPECT_TRUE(inside(w).tabs()->isEnabled());
+    EXPECT_TRUE(inside(w).dlgDone());
 
     // Toolbar keys run their menu handlers; "savepic" is the panel picture.
     log.clear();
-    for (const char* key : {"opendat", "savedat", "savepic", "setting", "nokey"})
-        w->tlbSys_ButtonClick(key);
+    for (const char* key : {"opendat", "savedat", "savepic", "setting"})
+        inside(w).tool(key)->trigger();
     EXPECT_EQ(log, (QStringList{"frmData", "savePanel", "frmShow"}));
     EXPECT_EQ(prompt.fileCalls, 2);
-    QAction* about = w->tlbSys->findChild<QAction*>("about");
-    ASSERT_TRUE(about);
-    about->trigger();
-    ASSERT_TRUE(w->aboutWindow());
-    EXPECT_EQ(w->aboutWindow()->windowTitle(), "About Software");
-    EXPECT_EQ(w->aboutWindow()->lblVer->text(), "Version: V" + ql::VersionText());
-    w->aboutWindow()->close();
-    w->tlbSys_ButtonClick("com");
+    inside(w).tool("about")->trigger();
+    ASSERT_TRUE(inside(w).aboutWindow());
+    EXPECT_EQ(inside(w).aboutWindow()->windowTitle(), "About Software");
+    EXPECT_EQ(inside(w).aboutWindow()->lblVer->text(), "Version: V" + ql::VersionText());
+    inside(w).aboutWindow()->close();
+    inside(w).tool("com")->trigger();
     EXPECT_EQ(prompt.texts().last(), "Search comm port finished");
 
     // Calibration: an OK-only information box, then the window; the tabs
     // come back when it closes.
     prompt.messages.clear();
     log.clear();
-    w->menuAdj->setEnabled(true);
-    w->menuAdj->trigger();
+    inside(w).action("menuAdj")->setEnabled(true);
+    inside(w).action("menuAdj")->trigger();
     EXPECT_EQ(prompt.texts(), QStringList{"Calibrate Parameter?"});
     EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkOnly);
     EXPECT_EQ(log, QStringList{"frmAdj"});
-    EXPECT_FALSE(w->menuAdj->isEnabled());
-    EXPECT_FALSE(w->tabDev->isEnabled());
-    QTest::qWait(20);
-    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_FALSE(inside(w).action("menuAdj")->isEnabled());
+    EXPECT_FALSE(inside(w).tabs()->isEnabled());
+    EXPECT_TRUE(waitFor([&] { return inside(w).tabs()->isEnabled(); }));
 
     // Resistance test: refused without a device and above 4.5 V.
     prompt.messages.clear();
     log.clear();
-    w->menuRes_Click();
+    QAction* menuRes = inside(w).action(ql::MenuId::menuRes);
+    menuRes->setVisible(true);
+    menuRes->setEnabled(true);
+    menuRes->trigger();
     EXPECT_EQ(prompt.texts(), QStringList{"Please connect device first"});
-    w->link().slot[0].DevType = 5;
-    w->link().ch(0, 0).Volt = 4.51f;
-    w->menuRes_Click();
+    inside(w).link().slot[0].DevType = 5;
+    inside(w).link().ch(0, 0).Volt = 4.51f;
+    menuRes->trigger();
     EXPECT_EQ(prompt.texts().last(), "Resistance test only support single battery");
-    w->link().ch(0, 0).Volt = 4.5f;
-    w->menuRes_Click();
+    inside(w).link().ch(0, 0).Volt = 4.5f;
+    menuRes->trigger();
     EXPECT_EQ(log, QStringList{"frmRes"});
-    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_TRUE(inside(w).tabs()->isEnabled());
 
     // Clear curve: Cancel leaves the counters, OK resets the time axis.
-    w->link().ch(0, 0).TickSecs = 42;
-    w->link().ch(0, 0).RunStartPt = 7;
+    inside(w).link().ch(0, 0).TickSecs = 42;
+    inside(w).link().ch(0, 0).RunStartPt = 7;
     prompt.answers = {ql::Prompter::IdCancel};
-    w->menuClear->trigger();
-    EXPECT_EQ(w->link().ch(0, 0).TickSecs.load(), 42);
-    w->link().slot[0].VolAxisMax = 9;
-    w->link().slot[0].CurveSecs = 5;
-    w->menuClear->trigger();
-    EXPECT_EQ(w->link().ch(0, 0).TickSecs.load(), 0);
-    EXPECT_EQ(w->link().slot[0].VolAxisMax, 0.f);
-    EXPECT_EQ(w->link().slot[0].CurveSecs, 0);
-    EXPECT_EQ(w->link().ch(0, 0).RunStartPt, 0);
+    inside(w).action("menuClear")->trigger();
+    EXPECT_EQ(inside(w).link().ch(0, 0).TickSecs.load(), 42);
+    inside(w).link().slot[0].VolAxisMax = 9;
+    inside(w).link().slot[0].CurveSecs = 5;
+    inside(w).action("menuClear")->trigger();
+    EXPECT_EQ(inside(w).link().ch(0, 0).TickSecs.load(), 0);
+    EXPECT_EQ(inside(w).link().slot[0].VolAxisMax, 0.f);
+    EXPECT_EQ(inside(w).link().slot[0].CurveSecs, 0);
+    EXPECT_EQ(inside(w).link().ch(0, 0).RunStartPt, 0);
 
     // Search on a connected panel does nothing.
     prompt.messages.clear();
-    w->slot(0).Panel->setConn(true);
-    w->menuSearch->trigger();
+    inside(w).slot(0).Panel->setConn(true);
+    inside(w).action("menuSearch")->trigger();
     EXPECT_TRUE(prompt.messages.empty());
-    w->slot(0).Panel->setConn(false);
+    inside(w).slot(0).Panel->setConn(false);
 
     // Help and CDT open web pages.
-    w->menuHelp->trigger();
-    w->menuCDT->trigger();
+    inside(w).action("menuHelp")->trigger();
+    inside(w).action("menuCDT")->trigger();
     EXPECT_EQ(prompt.urls.size(), 2);
     closeWindow(*w);
 }
@@ -183,9 +186,9 @@ TEST_F(AppTest, EveryMenuEntryAndToolbarKeyReachesItsAction)
 TEST_F(AppTest, FirmwareUpdateErrorGivesTheTabsBack)
 {
     auto w = makeWindow();
-    w->hooks.openFirmwareUpdate = []() -> QWidget* { throw std::runtime_error("port busy"); };
-    w->menuUpdate->trigger();
-    EXPECT_TRUE(w->tabDev->isEnabled());
+    inside(w).hooks().openFirmwareUpdate = []() -> QWidget* { throw std::runtime_error("port busy"); };
+    inside(w).action("menuUpdate")->trigger();
+    EXPECT_TRUE(inside(w).tabs()->isEnabled());
     EXPECT_EQ(prompt.texts(), QStringList{"Wrong Port!"});
     EXPECT_EQ(prompt.messages[0].icon, ql::Prompter::Critical);
     QFile log(ql::ErrLogPath(QDate::currentDate()));
@@ -197,30 +200,33 @@ TEST_F(AppTest, FirmwareUpdateErrorGivesTheTabsBack)
 TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
 {
     auto w = makeWindow();
-    const QList<QAction*> gated{w->menuOpenCfg, w->menuSaveCfg, w->menuOpenData, w->menuSaveData, w->menuClear,
-                                w->menuCurve,   w->menuRes,     w->menuQc,       w->menuSwSet};
-    w->menuRes->setVisible(true);
-    w->menuQc->setVisible(true);
-    w->SetRunState(false, 0);
+    const QList<QAction*> gated{
+        inside(w).action("menuOpenCfg"),  inside(w).action("menuSaveCfg"), inside(w).action("menuOpenData"),
+        inside(w).action("menuSaveData"), inside(w).action("menuClear"),   inside(w).action("menuCurve"),
+        inside(w).action("menuRes"),      inside(w).action("menuQc"),      inside(w).action("menuSwSet")};
+    inside(w).action("menuRes")->setVisible(true);
+    inside(w).action("menuQc")->setVisible(true);
+    inside(w).host().SetRunState(false, 0);
     for (QAction* a : gated)
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    EXPECT_TRUE(w->slot(0).Panel->StopEnable());
-    EXPECT_TRUE(w->menuAbout->isEnabled());
-    w->SetRunState(true, 0);
+    EXPECT_TRUE(inside(w).slot(0).Panel->StopEnable());
+    EXPECT_TRUE(inside(w).action("menuAbout")->isEnabled());
+    inside(w).host().SetRunState(true, 0);
     // The parameter-file entries need a connected panel.
     for (QAction* a : gated)
-        EXPECT_EQ(a->isEnabled(), a != w->menuOpenCfg && a != w->menuSaveCfg) << a->objectName().toStdString();
-    w->slot(0).Panel->setConn(true);
-    w->SetRunState(true, 0);
-    EXPECT_TRUE(w->menuOpenCfg->isEnabled());
+        EXPECT_EQ(a->isEnabled(), a != inside(w).action("menuOpenCfg") && a != inside(w).action("menuSaveCfg"))
+            << a->objectName().toStdString();
+    inside(w).slot(0).Panel->setConn(true);
+    inside(w).host().SetRunState(true, 0);
+    EXPECT_TRUE(inside(w).action("menuOpenCfg")->isEnabled());
     // A step test keeps them off between its steps.
-    w->SetRunState(false, 0);
-    w->link().slot[0].StepRunning = true;
-    w->SetRunState(true, 0);
-    EXPECT_FALSE(w->menuClear->isEnabled());
-    EXPECT_FALSE(w->slot(0).Panel->ModeEnable());
-    EXPECT_TRUE(w->slot(0).Panel->RunEnable());
-    w->slot(0).Panel->setConn(false);
+    inside(w).host().SetRunState(false, 0);
+    inside(w).link().slot[0].StepRunning = true;
+    inside(w).host().SetRunState(true, 0);
+    EXPECT_FALSE(inside(w).action("menuClear")->isEnabled());
+    EXPECT_FALSE(inside(w).slot(0).Panel->ModeEnable());
+    EXPECT_TRUE(inside(w).slot(0).Panel->RunEnable());
+    inside(w).slot(0).Panel->setConn(false);
     closeWindow(*w);
 }
 
@@ -230,7 +236,7 @@ TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
 TEST_F(AppTest, MenuEntriesSwitchedByIdShowTheStateLastAskedFor)
 {
     auto w = makeWindow();
-    ql::MenuEnableIf& menus = w->host();
+    ql::MenuEnableIf& menus = inside(w).host();
     std::vector<QAction*> entries;
     for (int i = 0; i < ql::kMenuIds; ++i) {
         const auto id = static_cast<ql::MenuId>(i);
@@ -256,18 +262,18 @@ TEST_F(AppTest, MenuEntriesSwitchedByIdShowTheStateLastAskedFor)
     // it; a device that has it, connected meanwhile, shows it disabled
     // until the run ends.
     menus.setMenuVisible(ql::MenuId::menuRes, false);
-    w->SetRunState(true, 0);
-    w->SetRunState(false, 0);
+    inside(w).host().SetRunState(true, 0);
+    inside(w).host().SetRunState(false, 0);
     menus.setMenuVisible(ql::MenuId::menuRes, true);
-    EXPECT_FALSE(w->menuRes->isEnabled());
-    w->SetRunState(true, 0);
-    EXPECT_TRUE(w->menuRes->isEnabled());
+    EXPECT_FALSE(inside(w).action("menuRes")->isEnabled());
+    inside(w).host().SetRunState(true, 0);
+    EXPECT_TRUE(inside(w).action("menuRes")->isEnabled());
 
     // Switched directly, the entry still follows the next request.
     menus.setMenuEnabled(ql::MenuId::menuAdj, false);
-    w->menuAdj->setEnabled(true);
+    inside(w).action("menuAdj")->setEnabled(true);
     menus.setMenuEnabled(ql::MenuId::menuAdj, false);
-    EXPECT_FALSE(w->menuAdj->isEnabled());
+    EXPECT_FALSE(inside(w).action("menuAdj")->isEnabled());
     closeWindow(*w);
 }
 
@@ -280,8 +286,8 @@ TEST_F(DeviceAppTest, RunningRepliesOnSeveralSlotsLeaveTheMenuEntriesAlone)
     std::array<DeviceSim, kSlots> devs{DeviceSim(11, 300), DeviceSim(18, 300), DeviceSim(11, 300)};
     std::array<int, kSlots> frames{};
     auto w = makeWindow();
-    const auto decoded = w->decoder().onSample;
-    w->decoder().onSample = [&frames, decoded](int slot, int chn, int runState) {
+    const auto decoded = inside(w).decoder().onSample;
+    inside(w).decoder().onSample = [&frames, decoded](int slot, int chn, int runState) {
         if (slot < kSlots)
             ++frames[size_t(slot)];
         decoded(slot, chn, runState);
@@ -297,15 +303,15 @@ TEST_F(DeviceAppTest, RunningRepliesOnSeveralSlotsLeaveTheMenuEntriesAlone)
         }
         if (n > 0)
             w->menuAddDev_Click();
-        w->slot(n).Panel->setTPort(QStringLiteral("COM%1").arg(n + 3));
+        inside(w).slot(n).Panel->setTPort(QStringLiteral("COM%1").arg(n + 3));
         w->DevCtrl_ConnClick(n);
-        ASSERT_TRUE(w->link().slot[size_t(n)].hComm);
+        ASSERT_TRUE(inside(w).link().slot[size_t(n)].hComm);
         dev.start(20);
     }
     auto allRunning = [&] {
         for (int n = 0; n < kSlots; ++n)
             for (int c = 0; c < devs[size_t(n)].channels(); ++c)
-                if (!w->link().ch(n, c).Running)
+                if (!inside(w).link().ch(n, c).Running)
                     return false;
         return true;
     };
@@ -320,8 +326,8 @@ TEST_F(DeviceAppTest, RunningRepliesOnSeveralSlotsLeaveTheMenuEntriesAlone)
         });
     };
     ASSERT_TRUE(moreFrames(3));
-    EXPECT_FALSE(w->menuOpenData->isEnabled());
-    EXPECT_TRUE(w->menuAdj->isEnabled());
+    EXPECT_FALSE(inside(w).action("menuOpenData")->isEnabled());
+    EXPECT_TRUE(inside(w).action("menuAdj")->isEnabled());
 
     std::vector<std::unique_ptr<QSignalSpy>> changes;
     const QList<QAction*> actions = w->findChildren<QAction*>();
@@ -341,16 +347,16 @@ TEST_F(AppTest, ToolbarWorksWhileARunDisablesTheMenus)
 {
     auto w = makeWindow();
     QStringList log;
-    w->hooks.openDataViewer = [&] { return selfClosing(&log, "frmData"); };
-    w->hooks.savePanelPicture = [&] { log << "savePanel"; };
-    ql::DevCtrl* p = w->slot(0).Panel;
+    inside(w).hooks().openDataViewer = [&] { return selfClosing(&log, "frmData"); };
+    inside(w).hooks().savePanelPicture = [&] { log << "savePanel"; };
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     p->setDev2S(true);
-    w->link().ch(0, 0).Running = true;
-    w->SetRunState(false, 0);
-    ASSERT_FALSE(w->menuOpenData->isEnabled());
-    ASSERT_FALSE(w->menuSaveData->isEnabled());
+    inside(w).link().ch(0, 0).Running = true;
+    inside(w).host().SetRunState(false, 0);
+    ASSERT_FALSE(inside(w).action("menuOpenData")->isEnabled());
+    ASSERT_FALSE(inside(w).action("menuSaveData")->isEnabled());
     auto tool = [&](const char* key) {
-        QAction* a = w->tlbSys->findChild<QAction*>(key);
+        QAction* a = inside(w).tool(key);
         ASSERT_TRUE(a);
         EXPECT_TRUE(a->isEnabled()) << key;
         a->trigger();
@@ -365,58 +371,58 @@ TEST_F(AppTest, ToolbarWorksWhileARunDisablesTheMenus)
     ASSERT_EQ(p->ChnIndex(), 1);
     tool("savedat");
     EXPECT_EQ(prompt.fileCalls, 1);
-    w->link().ch(0, 0).Running = false;
+    inside(w).link().ch(0, 0).Running = false;
     closeWindow(*w);
 }
 
 TEST_F(AppTest, TitleEditLanguageAndTemperatureEntriesWriteTheirKeys)
 {
     auto w = makeWindow();
-    w->menuUnSimp->trigger();
-    EXPECT_EQ(ql::ReadIni(w->IniFile, "LANGUAGE", "LANG", ""), "1");
+    inside(w).action("menuUnSimp")->trigger();
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "LANGUAGE", "LANG", ""), "1");
     EXPECT_EQ(ql::Language(), 1);
-    EXPECT_TRUE(w->menuUnSimp->isChecked());
-    EXPECT_FALSE(w->menuSimp->isChecked());
-    w->menuSimp->trigger();
-    EXPECT_EQ(ql::ReadIni(w->IniFile, "LANGUAGE", "LANG", ""), "0");
+    EXPECT_TRUE(inside(w).action("menuUnSimp")->isChecked());
+    EXPECT_FALSE(inside(w).action("menuSimp")->isChecked());
+    inside(w).action("menuSimp")->trigger();
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "LANGUAGE", "LANG", ""), "0");
     EXPECT_EQ(ql::Language(), 0);
 
     // Title edit: the double-clicked chart changes, offered the current one's title.
     w->menuAddDev_Click();
-    w->slot(0).Chart->setTitleText("zero");
+    inside(w).slot(0).Chart->setTitleText("zero");
     prompt.inputAnswer = "new";
-    w->CurveGraph_DblClick(1);
+    emit inside(w).slot(1).Chart->DblClick();
     EXPECT_EQ(prompt.inputDefault, "zero");
-    EXPECT_EQ(w->slot(1).Chart->TitleText(), "new");
-    EXPECT_EQ(w->slot(0).Chart->TitleText(), "zero");
+    EXPECT_EQ(inside(w).slot(1).Chart->TitleText(), "new");
+    EXPECT_EQ(inside(w).slot(0).Chart->TitleText(), "zero");
     prompt.inputAnswer = "";
-    w->menuTitle->trigger();
-    EXPECT_EQ(w->slot(0).Chart->TitleText(), "zero");
+    inside(w).action("menuTitle")->trigger();
+    EXPECT_EQ(inside(w).slot(0).Chart->TitleText(), "zero");
 
-    w->menuTemp->trigger();
-    EXPECT_EQ(ql::ReadIni(w->IniFile, "AUTO", "TEMP", ""), "True");
-    w->menuTemp->trigger();
-    EXPECT_EQ(ql::ReadIni(w->IniFile, "AUTO", "TEMP", ""), "False");
+    inside(w).action("menuTemp")->trigger();
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "AUTO", "TEMP", ""), "True");
+    inside(w).action("menuTemp")->trigger();
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "AUTO", "TEMP", ""), "False");
     closeWindow(*w);
 }
 
 TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
 {
     auto w = makeWindow();
-    w->menuSwSet->trigger();
-    ql::frmSw* dlg = w->switchWindow();
+    inside(w).action("menuSwSet")->trigger();
+    ql::frmSw* dlg = inside(w).switchWindow();
     ASSERT_TRUE(dlg);
     EXPECT_TRUE(dlg->optCsv->isChecked());
     EXPECT_TRUE(dlg->txtPath->text().endsWith("Data/") || dlg->txtPath->text().endsWith("Data\\"));
     // Cancel stores nothing.
     dlg->chkAuto->setChecked(true);
     dlg->cmdCancel->click();
-    QTest::qWait(1);
+    ASSERT_TRUE(waitFor([&] { return !inside(w).switchWindow(); }));  // closed and deleted
     EXPECT_FALSE(ql::settings().AutoSave);
     EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n"));
 
-    w->menuSwSet->trigger();
-    dlg = w->switchWindow();
+    inside(w).action("menuSwSet")->trigger();
+    dlg = inside(w).switchWindow();
     ASSERT_TRUE(dlg);
     EXPECT_FALSE(dlg->chkAuto->isChecked());
     dlg->chkHide->setChecked(true);
@@ -433,8 +439,8 @@ TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
     // On a full disk the switches still hold, the file stays as it was and
     // the user is told.
     const QString before = iniText();
-    w->menuSwSet->trigger();
-    dlg = w->switchWindow();
+    inside(w).action("menuSwSet")->trigger();
+    dlg = inside(w).switchWindow();
     ASSERT_TRUE(dlg);
     dlg->chkAuto->setChecked(true);
     EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
@@ -449,11 +455,11 @@ TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
 TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
 {
     auto w = makeWindow();
-    w->ShowMsg("STOP");
-    EXPECT_FALSE(w->messageWindow());  // prompt switch off
+    inside(w).host().ShowMsg("STOP");
+    EXPECT_FALSE(inside(w).messageWindow());  // prompt switch off
     ql::settings().PromptMsg = true;
-    w->ShowMsg("STOP");
-    QPointer<ql::frmMsg> m = w->messageWindow();
+    inside(w).host().ShowMsg("STOP");
+    QPointer<ql::frmMsg> m = inside(w).messageWindow();
     ASSERT_TRUE(m);
     EXPECT_EQ(m->text(), "STOP");
     EXPECT_EQ(m->Timer1->interval(), 25);
@@ -473,13 +479,12 @@ TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
     EXPECT_EQ(m->alpha(), 0);
     EXPECT_TRUE(m->isVisible());
     m->fadeOutTick();
-    QTest::qWait(1);
-    EXPECT_FALSE(m);  // closed and deleted
+    EXPECT_TRUE(waitFor([&] { return m.isNull(); }));  // closed and deleted
 
     // A full fade-in takes 40 ticks and stops at 200; closing from outside
     // does not close it at once but fades it out.
-    w->ShowMsg("END");
-    m = w->messageWindow();
+    inside(w).host().ShowMsg("END");
+    m = inside(w).messageWindow();
     ASSERT_TRUE(m);
     m->Timer1->stop();
     for (int i = 0; i < 45; ++i)
@@ -495,72 +500,65 @@ TEST_F(AppTest, ClockLineAndMarqueeHandOver)
 {
     auto w = makeWindow();
     w->menuAddDev_Click();
-    w->FwText = "V3.20";
-    w->Timer1_Timer();
-    const QString clock = w->slot(0).lstInfo->item(0)->text();
+    inside(w).host().SetFwText("V3.20");
+    inside(w).clockTick();
+    const QString clock = inside(w).slot(0).lstInfo->item(0)->text();
     EXPECT_TRUE(clock.startsWith(' '));
     EXPECT_TRUE(clock.endsWith("  V3.20"));
-    EXPECT_EQ(w->slot(1).lstInfo->item(0)->text(), "");  // only the selected slot
+    EXPECT_EQ(inside(w).slot(1).lstInfo->item(0)->text(), "");  // only the selected slot
 
-    w->NewsText = "News!";
-    w->NewsUrl = "http://news.example/x";
-    w->slot(0).lstInfo->item(0)->setText("kept");
-    w->Timer1_Timer();
-    EXPECT_TRUE(w->Timer4->isActive());
-    EXPECT_EQ(w->MarqueeText, QString(40, ' ') + "News!");
-    EXPECT_EQ(w->slot(0).lstInfo->item(0)->text(), "kept");
-    w->Timer4_Timer();
-    EXPECT_EQ(w->slot(0).lstInfo->item(0)->text(), " " + w->MarqueeText);
-    w->Timer4_Timer();
-    EXPECT_EQ(w->slot(0).lstInfo->item(0)->text(), " " + w->MarqueeText.mid(1));
+    inside(w).newsHost().SetNewsText("News!");
+    inside(w).newsHost().SetNewsUrl("http://news.example/x");
+    inside(w).slot(0).lstInfo->item(0)->setText("kept");
+    inside(w).clockTick();
+    EXPECT_TRUE(inside(w).timer(4)->isActive());
+    EXPECT_EQ(inside(w).slot(0).lstInfo->item(0)->text(), "kept");
+    // The news scrolls in from the right, one character a tick.
+    const QString marquee = QString(40, ' ') + "News!";
+    inside(w).marqueeTick();
+    EXPECT_EQ(inside(w).slot(0).lstInfo->item(0)->text(), " " + marquee);
+    inside(w).marqueeTick();
+    EXPECT_EQ(inside(w).slot(0).lstInfo->item(0)->text(), " " + marquee.mid(1));
 
     // A click on the list opens the link once and ends the news.
-    QTest::mouseClick(w->slot(0).lstInfo->viewport(), Qt::LeftButton);
+    QTest::mouseClick(inside(w).slot(0).lstInfo->viewport(), Qt::LeftButton);
     EXPECT_EQ(prompt.urls, QStringList{"http://news.example/x"});
-    EXPECT_TRUE(w->NewsText.isEmpty());
-    QTest::mouseClick(w->slot(0).lstInfo->viewport(), Qt::LeftButton);
+    QTest::mouseClick(inside(w).slot(0).lstInfo->viewport(), Qt::LeftButton);
     EXPECT_EQ(prompt.urls.size(), 1);
-    w->Timer1_Timer();
-    EXPECT_FALSE(w->Timer4->isActive());
-    EXPECT_TRUE(w->slot(0).lstInfo->item(0)->text().endsWith("V3.20"));
+    inside(w).clockTick();
+    EXPECT_FALSE(inside(w).timer(4)->isActive());
+    EXPECT_TRUE(inside(w).slot(0).lstInfo->item(0)->text().endsWith("V3.20"));
     closeWindow(*w);
 }
 
-namespace {
-class TrayMain : public ql::frmMain {
-public:
-    TrayMain() : ql::frmMain(qltest::FastOptions()) {}
-    bool tray = true;
-    bool trayAvailable() const override { return tray; }
-};
-} // namespace
-
 TEST_F(AppTest, MinimisingHidesOnlyWithATrayAndTheIconAlwaysRestores)
 {
-    TrayMain w;
+    bool tray = false;
+    ql::MainOptions o = FastOptions();
+    o.trayAvailable = [&] { return tray; };
+    ql::frmMain w(o);
+    auto iconShown = [&] { return inside(w).trayIcon() && inside(w).trayIcon()->isVisible(); };
     ql::settings().MinHide = true;
-    w.tray = false;
     w.show();
     w.showMinimized();
-    QTest::qWait(5);
-    EXPECT_TRUE(w.MinDispShown);
+    ASSERT_TRUE(waitFor([&] { return inside(w).minDispShown(); }));
+    QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());  // no tray: the window stays reachable
-    EXPECT_FALSE(w.trayIconShown());
+    EXPECT_FALSE(iconShown());
     w.showNormal();
-    QTest::qWait(5);
-    EXPECT_FALSE(w.MinDispShown);
+    ASSERT_TRUE(waitFor([&] { return !inside(w).minDispShown(); }));
 
-    w.tray = true;
+    tray = true;
     w.showMinimized();
-    QTest::qWait(5);
-    EXPECT_FALSE(w.isVisible());
+    ASSERT_TRUE(waitFor([&] { return !w.isVisible(); }));
+    ASSERT_TRUE(iconShown());
     // The switch changes while in the tray; the icon still brings it back.
     ql::settings().MinHide = false;
-    w.trayActivated(QSystemTrayIcon::Trigger);
+    emit inside(w).trayIcon()->activated(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.isMinimized());
-    EXPECT_FALSE(w.MinDispShown);
-    EXPECT_FALSE(w.trayIconShown());
+    EXPECT_FALSE(inside(w).minDispShown());
+    EXPECT_FALSE(iconShown());
     prompt.answers.clear();
     w.close();
 }

@@ -48,39 +48,7 @@ QStringList runFrames(const DeviceSim& dev)
     return out;
 }
 
-// Types into an editable list, removing what the inline completion added
-// ("1" completes to "10").
-void chooseText(QComboBox* c, const QString& text)
-{
-    QLineEdit* e = c->lineEdit();
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    if (e->hasSelectedText())
-        QTest::keyClick(e, Qt::Key_Delete);
-    e->clearFocus();
-    ASSERT_EQ(c->currentText(), text);
-}
-
-class Sequences : public DeviceAppTest {
-protected:
-    std::unique_ptr<ql::frmMain> startWindow()
-    {
-        auto w = makeWindow();
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        return w;
-    }
-
-    void connectDevice(ql::frmMain& w, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = w.slot(0).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        p->ui().cmdConn->click();
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[0].Connecting; }));
-    }
-};
+class Sequences : public DeviceAppTest {};
 
 } // namespace
 
@@ -94,10 +62,10 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(10);
     auto w = startWindow();
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 3);
+    connectDevice(*w, 0, dev, 3);
 
     // The page was filled for the model when it was identified.
     EXPECT_EQ(u.cmbC1Auto->count(), 100);  // 0.1 .. 10.0 A
@@ -116,16 +84,16 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     // show what the device was last sent: a step's row takes the readings
     // of its last tick.
     u.tmrAuto->setInterval(3600 * 1000);
-    const ql::ChanState& c = w->link().ch(0, 0);
+    const ql::ChanState& c = inside(w).link().ch(0, 0);
     const auto tickWhenShowing = [&](float amps) {
         ASSERT_TRUE(waitFor([&] { return c.Running && std::fabs(c.CurShown - amps) < 0.001f; }))
             << c.CurShown << " " << runFrames(dev).join(' ').toStdString();
         ASSERT_TRUE(u.tmrAuto->isActive());
-        w->DevCtrl_AutoTmrOn(0);
+        emit p->AutoTmrOn(0);
     };
     u.cmdStartAuto->click();
-    ASSERT_TRUE(w->autoTest().at(0).AutoOn);
-    EXPECT_TRUE(w->link().slot[0].AutoRunning);
+    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn);
+    EXPECT_TRUE(inside(w).link().slot[0].AutoRunning);
     EXPECT_EQ(p->AutoCmd(), "Stop");
     ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
     EXPECT_EQ(dev.channel(0).setRaw, 100);
@@ -141,11 +109,11 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
     tickWhenShowing(1.5f);
     tickWhenShowing(2.0f);
 
-    EXPECT_FALSE(w->autoTest().at(0).AutoOn);
+    EXPECT_FALSE(inside(w).autoTest().at(0).AutoOn);
     EXPECT_FALSE(u.tmrAuto->isActive());
-    EXPECT_FALSE(w->link().slot[0].AutoRunning);
+    EXPECT_FALSE(inside(w).link().slot[0].AutoRunning);
     EXPECT_EQ(p->AutoCmd(), "Start");
-    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !inside(w).link().ch(0, 0).Running; }));
 
     // Start, the later steps, then stop; 2.5 A is never sent.
     EXPECT_EQ(runFrames(dev), (QStringList{"start:100", "set:150", "set:200", "stop"}));
@@ -206,18 +174,15 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(20);
     auto w = startWindow();
-    ql::DevSlot& s = w->slot(0);
+    ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 3);
+    connectDevice(*w, 0, dev, 3);
 
     // The editor: three steps, then OK (which hides it and ends the wait).
     bool edited = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmSet* dlg = nullptr;
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-                dlg = d;
+        ql::frmSet* dlg = shownWindow<ql::frmSet>();
         if (!dlg)
             return;
         // A second click while it is open opens no second editor (a second
@@ -234,13 +199,7 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
         if (open != 1 || !dlg->isVisible())
             return;
         auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
-            dlg->cmbMode->setCurrentIndex(kind);
-            if (dlg->txtSet->isEnabled())
-                dlg->txtSet->setText(set);
-            if (dlg->txtLmt->isEnabled())
-                dlg->txtLmt->setText(lmt);
-            dlg->txtLmt2->setText(third);
-            return dlg->cmdSet_Click();
+            return enterStep(*dlg, kind, set, lmt, third);
         };
         const int wait = dlg->cmbMode->findText("Wait");
         edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
@@ -269,11 +228,11 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     // The page's one-second tick is given by hand, each once the device has
     // answered what the last one sent.
     u.tmrStep->setInterval(3600 * 1000);
-    const ql::ChanState& c = w->link().ch(0, 0);
+    const ql::ChanState& c = inside(w).link().ch(0, 0);
     const auto tick = [&](int n = 1) {
         for (int i = 0; i < n; ++i) {
             ASSERT_TRUE(u.tmrStep->isActive());
-            w->DevCtrl_StepTmrOn(0);
+            emit p->StepTmrOn(0);
         }
     };
     const auto runReported = [&](bool on) {
@@ -282,7 +241,7 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     };
     dev.clearRecorded();
     u.cmdStartStep->click();
-    ASSERT_TRUE(w->stepTest().at(0).StepOn);
+    ASSERT_TRUE(inside(w).stepTest().at(0).StepOn);
     EXPECT_EQ(p->StepCmd(), "Stop");
     EXPECT_FALSE(u.cmdSetStep->isEnabled());
     tick();  // step 1 starts
@@ -301,11 +260,11 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     runReported(false);
     tick();  // recorded: the program is over
 
-    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
     EXPECT_FALSE(u.tmrStep->isActive());
     EXPECT_EQ(p->StepCmd(), "Start");
     EXPECT_TRUE(u.cmdSetStep->isEnabled());
-    EXPECT_FALSE(w->link().slot[0].StepRunning);
+    EXPECT_FALSE(inside(w).link().slot[0].StepRunning);
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_EQ(runFrames(dev), (QStringList{"start:100", "stop", "start:200", "stop"}));
 
@@ -356,19 +315,16 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         ASSERT_TRUE(dev.plug(portsDir(), k.port));
         dev.start(20);
         auto w = startWindow();
-        ql::DevCtrl* p = w->slot(0).Panel;
+        ql::DevCtrl* p = inside(w).slot(0).Panel;
         const auto& u = p->ui();
         p->setTPort(QStringLiteral("COM%1").arg(k.port));
         u.cmdConn->click();
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w->link().slot[0].Connecting; }));
+        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[0].Connecting; }));
 
         QString caption, unit, firstDefault, afterVolts;
         bool set = false;
         QTimer::singleShot(0, w.get(), [&] {
-            ql::frmSet* dlg = nullptr;
-            for (QWidget* t : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-                    dlg = d;
+            ql::frmSet* dlg = shownWindow<ql::frmSet>();
             if (!dlg)
                 return;
             dlg->cmbMode->setCurrentIndex(dlg->cmbMode->findText(k.mode));
@@ -415,7 +371,7 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         dev.clearRecorded();
         u.cmdStartStep->click();
         ASSERT_TRUE(u.tmrStep->isActive());
-        w->DevCtrl_StepTmrOn(0);
+        emit p->StepTmrOn(0);
         ASSERT_TRUE(waitFor([&] {
             for (const QByteArray& f : dev.received())
                 if (opOf(f) == 0x01)
@@ -432,7 +388,7 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         EXPECT_EQ(ql::sim::Pair(b + 4), k.b);
         EXPECT_EQ(ql::sim::Pair(b + 6), k.c);
 
-        if (w->stepTest().at(0).StepOn)
+        if (inside(w).stepTest().at(0).StepOn)
             u.cmdStartStep->click();
         closeWindow(*w);
         dev.stop();

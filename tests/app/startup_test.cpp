@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
@@ -41,64 +43,32 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_TRUE(w->windowTitle().startsWith("QL Tester Software V" + ql::VersionText() + " (Build "));
     EXPECT_EQ(w->DevCount(), 1);
     EXPECT_EQ(w->CurDev(), 0);
-    EXPECT_EQ(w->tabDev->count(), 1);
-    EXPECT_EQ(w->tabDev->tabText(0), "Device1");
-    EXPECT_EQ(w->tabDev->tabData(0).toString(), "dev1");
+    EXPECT_EQ(inside(w).tabs()->count(), 1);
+    EXPECT_EQ(inside(w).tabs()->tabText(0), "Device1");
+    EXPECT_EQ(inside(w).tabs()->tabData(0).toString(), "dev1");
 
-    // Only the clock runs; no port is open.
-    EXPECT_TRUE(w->Timer1->isActive());
-    EXPECT_FALSE(w->Timer2->isActive());
-    EXPECT_FALSE(w->Timer3->isActive());
-    EXPECT_FALSE(w->Timer4->isActive());
-    ql::DevSlot& s = w->slot(0);
-    EXPECT_FALSE(w->connection(0).Polling());
-    EXPECT_FALSE(w->connection(0).ConnectRepeating());
-    EXPECT_FALSE(w->connection(0).LampTimerRunning());
-    EXPECT_FALSE(w->link().slot[0].hComm);
+    // Idle: only the clock line runs; no port is open, polled or asked
+    // for a device, and the news exchange waits until it is switched on.
+    EXPECT_TRUE(inside(w).timer(1)->isActive());
+    EXPECT_FALSE(inside(w).timer(2)->isActive());
+    EXPECT_FALSE(inside(w).timer(4)->isActive());
+    EXPECT_FALSE(inside(w).connection(0).IsOpen());
+    EXPECT_FALSE(inside(w).connection(0).Polling());
+    EXPECT_FALSE(inside(w).connection(0).ConnectRepeating());
 
-    // Slot 0 in the "No Device" state.
-    EXPECT_EQ(s.Panel->tMode(), "No Device");
-    EXPECT_EQ(s.Panel->tSval(0), "00.00");
-    EXPECT_EQ(s.Panel->tSlmt(0), "00.00");
-    EXPECT_EQ(s.Panel->tStim(0), "0");
-    EXPECT_FALSE(s.Panel->Dev2S());
-    EXPECT_EQ(s.lstInfo->count(), 5);
-    const QStringList heads{"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt",
-                            "CurveV", "CurveA"};
-    for (int c = 0; c < 9; ++c)
-        EXPECT_EQ(s.gridRun->TextMatrix(0, c), heads[c]);
-    EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "No Device");
-    EXPECT_EQ(s.gridRun->CellBackColor(1, 7), 16711680);
-    EXPECT_EQ(s.gridRun->CellBackColor(1, 8), 255);
-    EXPECT_NEAR(s.gridRun->ColWidth(0), 1300, 15);  // whole pixels of 15 twips
-    EXPECT_NEAR(s.gridRun->ColWidth(7), 750, 15);
-    EXPECT_FALSE(s.gridAutolist->isVisibleTo(s.frmDev));
-    EXPECT_EQ(s.Chart->CurveCount(), 5);
-    EXPECT_EQ(s.Chart->CurveLineColor(0), 16711680u);
-    EXPECT_EQ(s.Chart->CurveLineColor(1), 255u);
-    EXPECT_TRUE(s.Chart->ShowCurve(0));
-    EXPECT_FALSE(s.Chart->ShowCurve(2));
-    EXPECT_EQ(s.Chart->MaxY(0), 20.f);
-    EXPECT_EQ(s.Chart->MaxX(), 100.f);
-    EXPECT_EQ(s.Chart->GridType1(), 0);
-    EXPECT_EQ(s.Chart->GridType2(), 2);
-    EXPECT_EQ(w->link().slot[0].MaxCur, 10.f);
-    EXPECT_EQ(w->link().slot[0].MaxVol, 60.f);
-
-    // Defaults of the switches; menu start states.
-    EXPECT_FALSE(ql::settings().AutoSave);
-    EXPECT_FALSE(ql::settings().MinHide);
-    EXPECT_TRUE(ql::settings().SaveCsv);
-    EXPECT_FALSE(w->MinDispShown);
-    EXPECT_FALSE(w->menuOpenCfg->isEnabled());
-    EXPECT_FALSE(w->menuAdj->isEnabled());
-    EXPECT_FALSE(w->menuRes->isVisible());
-    EXPECT_FALSE(w->menuQc->isVisible());
-    EXPECT_FALSE(w->menuUsb->isVisible());
-    EXPECT_FALSE(w->menuTemp->isVisible());
-    EXPECT_FALSE(w->menuCDT->isVisible());
-    EXPECT_TRUE(w->menuSimp->isChecked());
-    EXPECT_TRUE(w->menuAddDev->isEnabled());
+    // What the user can do first: connect, add a device, open data. Nothing
+    // that needs a device is offered.
+    const auto& u = inside(w).slot(0).Panel->ui();
+    EXPECT_TRUE(u.cmdConn->isEnabled());
+    EXPECT_FALSE(u.cmdRun->isEnabled());
+    EXPECT_FALSE(u.cmdStop->isEnabled());
+    EXPECT_FALSE(u.cmdSet->isEnabled());
+    EXPECT_TRUE(inside(w).action(ql::MenuId::menuAddDev)->isEnabled());
+    EXPECT_TRUE(inside(w).action(ql::MenuId::menuOpenData)->isEnabled());
+    for (ql::MenuId id : {ql::MenuId::menuOpenCfg, ql::MenuId::menuSaveCfg, ql::MenuId::menuAdj})
+        EXPECT_FALSE(inside(w).action(id)->isEnabled()) << ql::MenuName(id);
+    for (ql::MenuId id : {ql::MenuId::menuRes, ql::MenuId::menuQc, ql::MenuId::menuUsb, ql::MenuId::menuTemp})
+        EXPECT_FALSE(inside(w).action(id)->isVisible()) << ql::MenuName(id);
 
     // Closing with no device: one question, nothing written.
     closeWindow(*w);
@@ -118,10 +88,10 @@ TEST_F(AppTest, FirstStartCreatesAMissingProgramFolderAndTheAboutBoxNamesIt)
     EXPECT_EQ(folderEntries(folder), (QStringList{"Data", "Log", "ql.ini"}));
     EXPECT_EQ(fileLines(folder + "/ql.ini"), QStringList{";--------QL Config File----------"});
 
-    w->menuAbout->trigger();
-    ASSERT_TRUE(w->aboutWindow());
-    EXPECT_EQ(w->aboutWindow()->lblPath->text(), "Program folder: " + folder);
-    w->aboutWindow()->close();
+    inside(w).action("menuAbout")->trigger();
+    ASSERT_TRUE(inside(w).aboutWindow());
+    EXPECT_EQ(inside(w).aboutWindow()->lblPath->text(), "Program folder: " + folder);
+    inside(w).aboutWindow()->close();
     closeWindow(*w);
 }
 
@@ -144,12 +114,12 @@ TEST_F(AppTest, ExistingSettingsAreReadAndLeftAsTheyAre)
     EXPECT_TRUE(ql::settings().MinHide);
     EXPECT_TRUE(ql::settings().PromptMsg);
     EXPECT_FALSE(ql::settings().SaveCsv);
-    EXPECT_TRUE(w->menuTemp->isChecked());
+    EXPECT_TRUE(inside(w).action("menuTemp")->isChecked());
     EXPECT_EQ(ql::Language(), 1);
-    EXPECT_TRUE(w->menuUnSimp->isChecked());
+    EXPECT_TRUE(inside(w).action("menuUnSimp")->isChecked());
     EXPECT_TRUE(ql::settings().ShowLabel);
     EXPECT_EQ(ql::settings().SvrAddress, "10.1.2.3");
-    EXPECT_EQ(w->slot(0).gridRun->CellBackColor(1, 7), 65280);
+    EXPECT_EQ(inside(w).slot(0).gridRun->CellBackColor(1, 7), 65280);
     closeWindow(*w);
     QFile f(home() + "/ql.ini");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -162,43 +132,42 @@ TEST_F(AppTest, TenDevicesWithTabsAndCurrentSlotFollowingTheTab)
     auto w = makeWindow();
     w->show();
     for (int i = 0; i < 9; ++i)
-        w->menuAddDev->trigger();
+        inside(w).action("menuAddDev")->trigger();
     EXPECT_EQ(w->DevCount(), 10);
-    ASSERT_EQ(w->tabDev->count(), 10);
+    ASSERT_EQ(inside(w).tabs()->count(), 10);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(w->tabDev->tabText(i), QString("Device%1").arg(i + 1));
-        EXPECT_EQ(w->tabDev->tabData(i).toString(), QString("dev%1").arg(i + 1));
-        ql::DevSlot& s = w->slot(i);
+        EXPECT_EQ(inside(w).tabs()->tabText(i), QString("Device%1").arg(i + 1));
+        EXPECT_EQ(inside(w).tabs()->tabData(i).toString(), QString("dev%1").arg(i + 1));
+        ql::DevSlot& s = inside(w).slot(i);
         EXPECT_EQ(s.Panel->tMode(), "No Device");
         EXPECT_EQ(s.lstInfo->count(), 5);
         EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "No Device");
-        EXPECT_FALSE(w->connection(i).Polling());
+        EXPECT_FALSE(inside(w).connection(i).Polling());
         // Every slot gets the same layout, whichever is in front.
-        EXPECT_EQ(s.frmDev->geometry(), w->slot(0).frmDev->geometry());
-        EXPECT_EQ(s.Chart->geometry(), w->slot(0).Chart->geometry());
-        EXPECT_EQ(s.gridRun->geometry(), w->slot(0).gridRun->geometry());
+        EXPECT_EQ(s.frmDev->geometry(), inside(w).slot(0).frmDev->geometry());
+        EXPECT_EQ(s.Chart->geometry(), inside(w).slot(0).Chart->geometry());
+        EXPECT_EQ(s.gridRun->geometry(), inside(w).slot(0).gridRun->geometry());
     }
-    EXPECT_EQ(w->toolbarLeftTwips(), 8020);
-    EXPECT_EQ(w->tlbSys->x(), 535);  // 8020 twips in whole pixels
-    EXPECT_FALSE(w->menuAddDev->isEnabled());
+    EXPECT_EQ(inside(w).toolbar()->x(), 535);  // 8020 twips in whole pixels
+    EXPECT_FALSE(inside(w).action("menuAddDev")->isEnabled());
     w->menuAddDev_Click();  // a click at ten changes nothing
     EXPECT_EQ(w->DevCount(), 10);
-    EXPECT_EQ(w->tabDev->count(), 10);
+    EXPECT_EQ(inside(w).tabs()->count(), 10);
 
     // The new tabs were not selected.
     EXPECT_EQ(w->CurDev(), 0);
-    w->tabDev->setCurrentIndex(2);
+    inside(w).tabs()->setCurrentIndex(2);
     EXPECT_EQ(w->CurDev(), 2);
-    QObjectList kids = w->slot(2).frmDev->parentWidget()->children();
+    QObjectList kids = inside(w).slot(2).frmDev->parentWidget()->children();
     auto pos = [&](QObject* o) { return kids.indexOf(o); };
     for (int i = 0; i < 10; ++i) {
         if (i != 2) {
-            EXPECT_GT(pos(w->slot(2).frmDev), pos(w->slot(i).frmDev));
+            EXPECT_GT(pos(inside(w).slot(2).frmDev), pos(inside(w).slot(i).frmDev));
         }
     }
-    w->tabDev_Click(1);
+    QTest::mouseClick(inside(w).tabs(), Qt::LeftButton, {}, inside(w).tabs()->tabRect(0).center());
     EXPECT_EQ(w->CurDev(), 0);
-    EXPECT_EQ(w->tabDev->currentIndex(), 0);
+    EXPECT_EQ(inside(w).tabs()->currentIndex(), 0);
     closeWindow(*w);
 }
 
@@ -214,10 +183,10 @@ TEST_F(AppTest, AddedSlotReadsItsPortKeyAndColours)
     auto w = makeWindow();
     w->menuAddDev_Click();
     w->menuAddDev_Click();
-    EXPECT_EQ(w->slot(1).Panel->tPort(), "COM3");  // "07" does not name COM7
-    EXPECT_EQ(w->slot(2).Panel->tPort(), "COM7");
-    EXPECT_EQ(w->slot(2).Panel->PortCnt(), 2);
-    EXPECT_EQ(w->slot(2).gridRun->CellBackColor(1, 8), 4660);
+    EXPECT_EQ(inside(w).slot(1).Panel->tPort(), "COM3");  // "07" does not name COM7
+    EXPECT_EQ(inside(w).slot(2).Panel->tPort(), "COM7");
+    EXPECT_EQ(inside(w).slot(2).Panel->PortCnt(), 2);
+    EXPECT_EQ(inside(w).slot(2).gridRun->CellBackColor(1, 8), 4660);
     closeWindow(*w);
 }
 
@@ -228,11 +197,11 @@ TEST_F(AppTest, PictureOfTheMainWindowWithTwoSlots)
     auto w = makeWindow();
     w->show();
     w->menuAddDev_Click();
-    w->slot(1).Panel->setTPort("COM3");
+    inside(w).slot(1).Panel->setTPort("COM3");
     w->DevCtrl_ConnClick(1);
-    ASSERT_TRUE(w->link().slot[1].hComm);
-    w->tabDev->setCurrentIndex(1);
-    w->Timer1_Timer();
+    ASSERT_TRUE(inside(w).link().slot[1].hComm);
+    inside(w).tabs()->setCurrentIndex(1);
+    inside(w).clockTick();
     const QString path = savePicture(w.get(), "main-window-two-slots");
     EXPECT_TRUE(QFileInfo::exists(path));
     closeWindow(*w);

@@ -32,47 +32,7 @@ QList<QByteArray> framesOf(const DeviceSim& dev, int op)
     return out;
 }
 
-// Types into an editable list, removing what the inline completion added.
-void chooseText(QComboBox* c, const QString& text)
-{
-    QLineEdit* e = c->lineEdit();
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    if (e->hasSelectedText())
-        QTest::keyClick(e, Qt::Key_Delete);
-    e->clearFocus();
-    ASSERT_EQ(c->currentText(), text);
-}
-
-// The step editor while it is shown.
-ql::frmSet* openEditor()
-{
-    for (QWidget* t : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-            return d;
-    return nullptr;
-}
-
-class TestPages : public DeviceAppTest {
-protected:
-    std::unique_ptr<ql::frmMain> startWindow()
-    {
-        auto w = makeWindow();
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        return w;
-    }
-
-    void connectDevice(ql::frmMain& w, DeviceSim& dev, int port)
-    {
-        ql::DevCtrl* p = w.slot(0).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        p->ui().cmdConn->click();
-        ASSERT_TRUE(p->Conn());
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !w.link().slot[0].Connecting; }));
-    }
-};
+class TestPages : public DeviceAppTest {};
 
 } // namespace
 
@@ -86,14 +46,14 @@ TEST_F(TestPages, DC5VStepIsStartedWithTheCutOffCurrentTheEditorAskedFor)
     ASSERT_TRUE(dev.plug(portsDir(), 7));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 7);
+    connectDevice(*w, 0, dev, 7);
 
     QString caption, unit, shown;
     bool setGreyed = false, limitGreyed = false, set = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmSet* dlg = openEditor();
+        ql::frmSet* dlg = shownWindow<ql::frmSet>();
         if (!dlg)
             return;
         dlg->cmbMode->setCurrentIndex(dlg->cmbMode->findText("DC5V"));
@@ -130,16 +90,16 @@ TEST_F(TestPages, DC5VStepIsStartedWithTheCutOffCurrentTheEditorAskedFor)
     u.tmrStep->setInterval(200);
     dev.clearRecorded();
     u.cmdStartStep->click();
-    ASSERT_TRUE(w->stepTest().at(0).StepOn) << prompt.texts().join('|').toStdString();
+    ASSERT_TRUE(inside(w).stepTest().at(0).StepOn) << prompt.texts().join('|').toStdString();
     ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x01).isEmpty(); }));
     const QByteArray start = framesOf(dev, 0x01).first();
     EXPECT_EQ((uint8_t(start[1]) >> 4) % 10, 8);
     EXPECT_EQ(pairAt(start, 2), 0);
     EXPECT_EQ(pairAt(start, 4), 0);
     EXPECT_EQ(pairAt(start, 6), 500);  // 0.5 A in milliamperes, not minutes
-    EXPECT_EQ(w->stepTest().at(0).StepLimit, 0);
+    EXPECT_EQ(inside(w).stepTest().at(0).StepLimit, 0);
 
-    if (w->stepTest().at(0).StepOn)
+    if (inside(w).stepTest().at(0).StepOn)
         u.cmdStartStep->click();
     closeWindow(*w);
     dev.stop();
@@ -154,9 +114,9 @@ TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
     ASSERT_TRUE(dev.plug(portsDir(), 8));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 8);
+    connectDevice(*w, 0, dev, 8);
 
     chooseText(u.cmbC1Auto, "0.125");
     chooseText(u.cmbC2Auto, "0.155");
@@ -169,8 +129,8 @@ TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
     QObject::connect(u.txtSval, &QLineEdit::textChanged, u.txtSval, [&](const QString& t) { shown << t; });
     dev.clearRecorded();
     u.cmdStartAuto->click();
-    ASSERT_TRUE(w->autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
-    ASSERT_TRUE(waitFor([&] { return !w->autoTest().at(0).AutoOn; }, 15000));
+    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).autoTest().at(0).AutoOn; }, 15000));
     // The stop past the end is the last frame on the line: once the device
     // has it, it has every frame before it.
     ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x02).isEmpty(); }));
@@ -200,12 +160,12 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 3);
+    connectDevice(*w, 0, dev, 3);
 
     // Two long D-CC steps.
-    ql::StepTable& steps = w->link().slot[0].Steps;
+    ql::StepTable& steps = inside(w).link().slot[0].Steps;
     for (int r = 1; r <= 2; ++r) {
         steps.at(r, 1) = "D-CC";
         steps.at(r, 2) = "1.00";
@@ -215,13 +175,13 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     p->ShowSteps(steps);
     u.tmrStep->setInterval(100);
     u.cmdStartStep->click();
-    ASSERT_TRUE(w->stepTest().at(0).StepOn);
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(inside(w).stepTest().at(0).StepOn);
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
 
     dev.unplug();
     ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
-    EXPECT_FALSE(w->stepTest().at(0).StepOn);
-    EXPECT_FALSE(w->link().slot[0].StepRunning);
+    EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
+    EXPECT_FALSE(inside(w).link().slot[0].StepRunning);
     EXPECT_FALSE(u.tmrStep->isActive());
     EXPECT_EQ(p->StepCmd(), "Start");
     EXPECT_TRUE(u.cmdSetStep->isEnabled());
@@ -235,7 +195,7 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     ASSERT_TRUE(p->Conn());
     ASSERT_TRUE(waitFor([&] { return framesOf(dev, 0x08).size() == 1; }));  // the continue
     EXPECT_TRUE(framesOf(dev, 0x01).isEmpty());
-    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
 
     closeWindow(*w);
     dev.stop();
@@ -250,9 +210,9 @@ TEST_F(TestPages, AutoTestEndsWithADisconnect)
     ASSERT_TRUE(dev.plug(portsDir(), 4));
     dev.start(50);
     auto w = startWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, dev, 4);
+    connectDevice(*w, 0, dev, 4);
 
     chooseText(u.cmbC1Auto, "1.0");
     chooseText(u.cmbC2Auto, "2.0");
@@ -260,15 +220,15 @@ TEST_F(TestPages, AutoTestEndsWithADisconnect)
     chooseText(u.cmbTimeAuto, "100");
     typeInto(u.txtVolAuto, "2.50");
     u.cmdStartAuto->click();
-    ASSERT_TRUE(w->autoTest().at(0).AutoOn);
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
+    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn);
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
 
     prompt.answers = {ql::Prompter::IdCancel};  // "Stop running?": the device runs on
     u.cmdConn->click();
     ASSERT_FALSE(p->Conn());
     EXPECT_EQ(prompt.texts(), QStringList{"Stop running?"});
-    EXPECT_FALSE(w->autoTest().at(0).AutoOn);
-    EXPECT_FALSE(w->link().slot[0].AutoRunning);
+    EXPECT_FALSE(inside(w).autoTest().at(0).AutoOn);
+    EXPECT_FALSE(inside(w).link().slot[0].AutoRunning);
     EXPECT_FALSE(u.tmrAuto->isActive());
     EXPECT_EQ(p->AutoCmd(), "Start");
     EXPECT_TRUE(dev.channel(0).running);

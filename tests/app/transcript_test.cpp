@@ -66,17 +66,6 @@ QString Hex(const QByteArray& frame)
     return QString::fromLatin1(frame.toHex(' ').toUpper());
 }
 
-void chooseText(QComboBox* c, const QString& text)
-{
-    QLineEdit* e = c->lineEdit();
-    e->setFocus(Qt::MouseFocusReason);
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    if (e->hasSelectedText())
-        QTest::keyClick(e, Qt::Key_Delete);
-    e->clearFocus();
-}
-
 class Transcript : public DeviceAppTest {
 protected:
     struct Device {
@@ -111,11 +100,7 @@ protected:
             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(ini.toLatin1());
         }
-        auto w = makeWindow(Options());
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        return w;
+        return startWindow(Options());
     }
 
     void plug(DeviceSim& dev, int port)
@@ -133,12 +118,12 @@ protected:
         auto polls = [&] {
             long long n = 0;
             for (int i = 0; i < w.DevCount(); ++i)
-                n += w.connection(i).Polls();
+                n += inside(w).connection(i).Polls();
             return n;
         };
         auto anyOpen = [&] {
             for (int n = 0; n < w.DevCount(); ++n)
-                if (w.connection(n).Polling())
+                if (inside(w).connection(n).Polling())
                     return true;
             return false;
         };
@@ -167,23 +152,23 @@ protected:
     void second(ql::frmMain& w)
     {
         settle(w);  // commands reach the devices at once
-        w.ticker().TickAll();
+        inside(w).ticker().TickAll();
         for (Device& d : devices_)
             if (d.sim->plugged() && d.sim->connected())
                 d.sim->step(deviceSeconds_);
         settle(w);
         for (int n = 0; n < w.DevCount(); ++n) {
-            ql::DevCtrl* p = w.slot(n).Panel;
+            ql::DevCtrl* p = inside(w).slot(n).Panel;
             for (int c = 0; c < 2; ++c) {
                 if (p->TmrCurveEnable(c))
-                    w.DevCtrl_TmrCurveOn(n, c);
+                    emit p->TmrCurveOn(n, c);
                 if (p->TmrShowEnable(c))
-                    w.DevCtrl_TmrShowOn(n, c);
+                    emit p->TmrShowOn(n, c);
             }
             if (p->AutoTmrEnable())
-                w.DevCtrl_AutoTmrOn(n);
+                emit p->AutoTmrOn(n);
             if (p->StepTmrEnable())
-                w.DevCtrl_StepTmrOn(n);
+                emit p->StepTmrOn(n);
         }
         settle(w);
     }
@@ -215,11 +200,11 @@ protected:
     {
         const std::string at = what.toStdString();
         for (int n = 0; n < w.DevCount(); ++n) {
-            const ql::SlotState& st = w.link().slot[size_t(n)];
-            ql::DevSlot& d = w.slot(n);
+            const ql::SlotState& st = inside(w).link().slot[size_t(n)];
+            ql::DevSlot& d = inside(w).slot(n);
             ql::DevCtrl* p = d.Panel;
             const auto& u = p->ui();
-            EXPECT_EQ(st.Connecting, w.connection(n).ConnectRepeating()) << at << " slot " << n;
+            EXPECT_EQ(st.Connecting, inside(w).connection(n).ConnectRepeating()) << at << " slot " << n;
             EXPECT_EQ(st.PortNo, st.hComm ? u.cmbPort->currentText().mid(3).toInt() : 0) << at << " slot " << n;
             EXPECT_EQ(st.Dev2S, u.frmRun2S->isVisibleTo(p)) << at << " slot " << n;
             EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;
@@ -287,12 +272,12 @@ protected:
 
     void connectSlot(ql::frmMain& w, int n, int port)
     {
-        ql::DevCtrl* p = w.slot(n).Panel;
+        ql::DevCtrl* p = inside(w).slot(n).Panel;
         p->setTPort(QStringLiteral("COM%1").arg(port));
         p->ui().cmdConn->click();
         ASSERT_TRUE(p->Conn());
         settle(w);
-        ASSERT_FALSE(w.link().slot[size_t(n)].Connecting) << "not identified";
+        ASSERT_FALSE(inside(w).link().slot[size_t(n)].Connecting) << "not identified";
     }
 
     void closeAnswering(std::unique_ptr<ql::frmMain>& w, std::deque<int> answers)
@@ -356,7 +341,7 @@ TEST_F(Transcript, SingleChannelRun)
     DeviceSim dev(11, 300);
     plug(dev, 3);
     auto w = open(kAutoSave);
-    const auto& u = w->slot(0).Panel->ui();
+    const auto& u = inside(w).slot(0).Panel->ui();
     connectSlot(*w, 0, 3);
     mark(*w, "connect and identify");
 
@@ -384,7 +369,7 @@ TEST_F(Transcript, SingleChannelRun)
     mark(*w, "monitor");
 
     prompt.fileAnswer = home() + "/saved";
-    w->menuSaveData->trigger();
+    inside(w).action("menuSaveData")->trigger();
     mark(*w, "save data");
 
     u.cmdConn->click();
@@ -402,7 +387,7 @@ TEST_F(Transcript, ContinueInNewWindows)
     plug(dev, 3);
     {
         auto w = open();
-        const auto& u = w->slot(0).Panel->ui();
+        const auto& u = inside(w).slot(0).Panel->ui();
         connectSlot(*w, 0, 3);
         typeInto(u.txtSval, "1.50");
         typeInto(u.txtSlmt, "3.00");
@@ -422,7 +407,7 @@ TEST_F(Transcript, ContinueInNewWindows)
     }
     for (int round = 1; round <= 2; ++round) {
         auto w = open();
-        const auto& u = w->slot(0).Panel->ui();
+        const auto& u = inside(w).slot(0).Panel->ui();
         connectSlot(*w, 0, 3);
         typeInto(u.txtSval, "1.50");
         typeInto(u.txtSlmt, "3.00");
@@ -451,7 +436,7 @@ TEST_F(Transcript, RunFoundGoingAndTwoChannels)
     seconds(*w, 3);
     mark(*w, "the run found going, three seconds");
 
-    const auto& u = w->slot(1).Panel->ui();
+    const auto& u = inside(w).slot(1).Panel->ui();
     typeInto(u.txtSval2S[0], "1.00");
     typeInto(u.txtSlmt2S[0], "3.20");
     typeInto(u.txtSval2S[1], "0.50");
@@ -467,7 +452,7 @@ TEST_F(Transcript, RunFoundGoingAndTwoChannels)
     u.optChn0->setChecked(true);  // channel 1
     second(*w);  // its next reply offers Stop again
     u.cmdStop2S->click();
-    w->slot(0).Panel->ui().cmdStop->click();
+    inside(w).slot(0).Panel->ui().cmdStop->click();
     seconds(*w, 2);
     mark(*w, "every channel stopped");
     files("at the end");
@@ -482,7 +467,7 @@ TEST_F(Transcript, SequencesAndParameterFiles)
     DeviceSim dev(11, 300);
     plug(dev, 3);
     auto w = open();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
     connectSlot(*w, 0, 3);
     mark(*w, "connect");
@@ -494,9 +479,9 @@ TEST_F(Transcript, SequencesAndParameterFiles)
     u.optAutoSec->setChecked(true);
     typeInto(u.txtVolAuto, "2.50");
     u.cmdStartAuto->click();
-    for (int i = 0; i < 20 && w->autoTest().at(0).AutoOn; ++i)
+    for (int i = 0; i < 20 && inside(w).autoTest().at(0).AutoOn; ++i)
         second(*w);
-    ASSERT_FALSE(w->autoTest().at(0).AutoOn);
+    ASSERT_FALSE(inside(w).autoTest().at(0).AutoOn);
     seconds(*w, 1);
     mark(*w, "auto test");
     prompt.fileAnswer = home() + "/auto";
@@ -504,20 +489,11 @@ TEST_F(Transcript, SequencesAndParameterFiles)
 
     bool edited = false;
     QTimer::singleShot(0, w.get(), [&] {
-        ql::frmSet* dlg = nullptr;
-        for (QWidget* t : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<ql::frmSet*>(t); d && d->isVisible())
-                dlg = d;
+        ql::frmSet* dlg = shownWindow<ql::frmSet>();
         if (!dlg)
             return;
         auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
-            dlg->cmbMode->setCurrentIndex(kind);
-            if (dlg->txtSet->isEnabled())
-                dlg->txtSet->setText(set);
-            if (dlg->txtLmt->isEnabled())
-                dlg->txtLmt->setText(lmt);
-            dlg->txtLmt2->setText(third);
-            return dlg->cmdSet_Click();
+            return enterStep(*dlg, kind, set, lmt, third);
         };
         const int wait = dlg->cmbMode->findText("Wait");
         edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
@@ -533,9 +509,9 @@ TEST_F(Transcript, SequencesAndParameterFiles)
     u.cmdOpenStep->click();
     deviceSeconds_ = 30;  // a step's 0.05 Ah at 1 A in six ticks
     u.cmdStartStep->click();
-    for (int i = 0; i < 40 && w->stepTest().at(0).StepOn; ++i)
+    for (int i = 0; i < 40 && inside(w).stepTest().at(0).StepOn; ++i)
         second(*w);
-    EXPECT_FALSE(w->stepTest().at(0).StepOn);
+    EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
     mark(*w, "step test");
     text_ += QStringLiteral("## step results\n");
     for (int r = 1; r < p->StepListCnt(); ++r) {
@@ -549,12 +525,12 @@ TEST_F(Transcript, SequencesAndParameterFiles)
     typeInto(u.txtSval, "1.25");
     typeInto(u.txtSlmt, "2.75");
     prompt.fileAnswer = home() + "/params";
-    w->menuSaveCfg->setEnabled(true);
-    w->menuSaveCfg->trigger();
+    inside(w).action("menuSaveCfg")->setEnabled(true);
+    inside(w).action("menuSaveCfg")->trigger();
     typeInto(u.txtSval, "3.00");
     prompt.fileAnswer = home() + "/params.cfg";
-    w->menuOpenCfg->setEnabled(true);
-    w->menuOpenCfg->trigger();
+    inside(w).action("menuOpenCfg")->setEnabled(true);
+    inside(w).action("menuOpenCfg")->trigger();
     text_ += QStringLiteral("## fields after loading the parameters\n") + p->tSval(0) + QLatin1Char(' ') +
              p->tSlmt(0) + QLatin1Char(' ') + p->tStim(0) + QLatin1Char('\n');
     u.cmdRun->click();

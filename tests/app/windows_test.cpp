@@ -69,37 +69,37 @@ TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
     WindowCloser closer({"frmType", "frmData", "frmCurve", "frmShow", "frmUpdate", "frmRes", "frmQC", "frmUSB"});
 
     // The viewer asks for its X axis in a modal dialog, then stays open.
-    w->menuOpenData->trigger();
+    inside(w).action("menuOpenData")->trigger();
     EXPECT_EQ(prompt.dialogs, QStringList{"frmType"});
     EXPECT_TRUE(waitFor([&] { return closer.seen == QStringList{"frmData"}; }));
     closer.seen.clear();
-    w->tlbSys_ButtonClick("opendat");
+    inside(w).tool("opendat")->trigger();
     EXPECT_EQ(prompt.dialogs, (QStringList{"frmType", "frmType"}));
     EXPECT_TRUE(waitFor([&] { return closer.seen == QStringList{"frmData"}; }));
 
     // Waited-for windows: the handler returns once the window has closed.
     closer.seen.clear();
-    w->menuCurve->trigger();
-    w->menuShow->trigger();
-    w->tlbSys_ButtonClick("setting");
+    inside(w).action("menuCurve")->trigger();
+    inside(w).action("menuShow")->trigger();
+    inside(w).tool("setting")->trigger();
     EXPECT_EQ(closer.seen, (QStringList{"frmCurve", "frmShow", "frmShow"}));
-    EXPECT_TRUE(w->DlgDone);
+    EXPECT_TRUE(inside(w).dlgDone());
 
     closer.seen.clear();
-    w->menuUpdate->trigger();
+    inside(w).action("menuUpdate")->trigger();
     EXPECT_EQ(closer.seen, QStringList{"frmUpdate"});
-    EXPECT_TRUE(w->tabDev->isEnabled());
-    w->link().slot[0].DevType = 5;
-    w->link().ch(0, 0).Volt = 3.7f;
+    EXPECT_TRUE(inside(w).tabs()->isEnabled());
+    inside(w).link().slot[0].DevType = 5;
+    inside(w).link().ch(0, 0).Volt = 3.7f;
     closer.seen.clear();
-    w->menuRes->setVisible(true);
-    w->menuRes->setEnabled(true);
-    w->menuRes->trigger();
+    inside(w).action("menuRes")->setVisible(true);
+    inside(w).action("menuRes")->setEnabled(true);
+    inside(w).action("menuRes")->trigger();
     EXPECT_EQ(closer.seen, QStringList{"frmRes"});
-    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_TRUE(inside(w).tabs()->isEnabled());
 
     closer.seen.clear();
-    for (QAction* a : {w->menuQc, w->menuUsb}) {
+    for (QAction* a : {inside(w).action("menuQc"), inside(w).action("menuUsb")}) {
         a->setVisible(true);
         a->setEnabled(true);
         a->trigger();
@@ -109,35 +109,35 @@ TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
         closer.seen.sort();
         return closer.seen == QStringList{"frmQC", "frmUSB"};
     }));
-    EXPECT_FALSE(w->link().UsbOpen);
+    EXPECT_FALSE(inside(w).link().UsbOpen);
 
     // The calibration window sets the link's flag itself while it is open
     // and gives the tabs back when closed.
-    w->menuAdj->setEnabled(true);
-    w->menuAdj->trigger();
-    QWidget* adj = w->otherWindow("frmAdj");
+    inside(w).action("menuAdj")->setEnabled(true);
+    inside(w).action("menuAdj")->trigger();
+    QWidget* adj = inside(w).otherWindow("frmAdj");
     ASSERT_TRUE(adj);
     EXPECT_TRUE(adj->isVisible());
-    EXPECT_TRUE(w->link().AdjOpen);
-    EXPECT_FALSE(w->tabDev->isEnabled());
+    EXPECT_TRUE(inside(w).link().AdjOpen);
+    EXPECT_FALSE(inside(w).tabs()->isEnabled());
     adj->close();
-    EXPECT_FALSE(w->link().AdjOpen);
-    EXPECT_TRUE(w->tabDev->isEnabled());
+    EXPECT_FALSE(inside(w).link().AdjOpen);
+    EXPECT_TRUE(inside(w).tabs()->isEnabled());
     EXPECT_TRUE(openWindows().isEmpty()) << openWindows().join(',').toStdString();
 
     // Parameter and picture entries ask through the program's prompter; a
     // chosen name gets its picture.
     prompt.fileCalls = 0;
-    w->menuOpenCfg->setEnabled(true);
-    w->menuSaveCfg->setEnabled(true);
-    w->menuOpenCfg->trigger();
-    w->menuSaveCfg->trigger();
+    inside(w).action("menuOpenCfg")->setEnabled(true);
+    inside(w).action("menuSaveCfg")->setEnabled(true);
+    inside(w).action("menuOpenCfg")->trigger();
+    inside(w).action("menuSaveCfg")->trigger();
     EXPECT_EQ(prompt.fileCalls, 2);
     prompt.fileAnswer = QDir(home()).filePath("curve");
-    w->menuSavePic->trigger();
+    inside(w).action("menuSavePic")->trigger();
     EXPECT_TRUE(QFile::exists(QDir(home()).filePath("curve.bmp")));
     prompt.fileAnswer = QDir(home()).filePath("panel");
-    w->tlbSys_ButtonClick("savepic");
+    inside(w).tool("savepic")->trigger();
     EXPECT_TRUE(QFile::exists(QDir(home()).filePath("panel.bmp")));
     EXPECT_EQ(prompt.fileCalls, 4);
 
@@ -149,25 +149,24 @@ TEST_F(AppTest, FloatingReadoutsAreGoneAfterShutDownAndTheNewsLinkIdles)
     auto w = makeWindow();
     w->show();
     // The news link fetches only when Timer2 is enabled; it is not at start-up.
-    EXPECT_FALSE(w->Timer2->isActive());
-    EXPECT_FALSE(w->Timer3->isActive());
-    EXPECT_EQ(w->Timer2->interval(), 1000);
-    EXPECT_EQ(w->news().SvrTick(), 0);
+    EXPECT_FALSE(inside(w).timer(2)->isActive());
+    EXPECT_FALSE(inside(w).timer(3)->isActive());
+    EXPECT_EQ(inside(w).news().SvrTick(), 0);
 
     // The link's unload reaches the real meter window.
-    w->host().ShowMeter();
-    ASSERT_TRUE(w->host().MeterOpen());
-    EXPECT_TRUE(w->readouts().meter()->isVisible());
-    w->host().UnloadMeter();
-    EXPECT_FALSE(w->host().MeterOpen());
+    inside(w).host().ShowMeter();
+    ASSERT_TRUE(inside(w).host().MeterOpen());
+    EXPECT_TRUE(inside(w).readouts().meter()->isVisible());
+    inside(w).host().UnloadMeter();
+    EXPECT_FALSE(inside(w).host().MeterOpen());
 
-    w->host().ShowMeter();
-    w->hooks.showDisp(true);
-    ASSERT_TRUE(w->readouts().disp());
-    EXPECT_TRUE(w->readouts().disp()->isVisible());
+    inside(w).host().ShowMeter();
+    inside(w).hooks().showDisp(true);
+    ASSERT_TRUE(inside(w).readouts().disp());
+    EXPECT_TRUE(inside(w).readouts().disp()->isVisible());
     closeWindow(*w);
-    EXPECT_FALSE(w->readouts().meter());
-    EXPECT_FALSE(w->readouts().disp()->isVisible());
+    EXPECT_FALSE(inside(w).readouts().meter());
+    EXPECT_FALSE(inside(w).readouts().disp()->isVisible());
     EXPECT_TRUE(openWindows().isEmpty()) << openWindows().join(',').toStdString();
 }
 
@@ -177,16 +176,16 @@ TEST_F(AppTest, ColourCellClickPicksThroughThePrompter)
     w->show();
     w->menuAddDev_Click();
     for (int n : {0, 1}) {
-        ql::FlexGrid& g = *w->slot(n).gridRun;
+        ql::FlexGrid& g = *inside(w).slot(n).gridRun;
         prompt.colourAnswer = n == 0 ? 0x0000FF : 0x00FF00;
         const QRect cell = g.visualRect(g.model()->index(1, 8));
         QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell.center());
         EXPECT_EQ(g.CellBackColor(1, 8), prompt.colourAnswer);
-        EXPECT_EQ(w->slot(n).Chart->CurveLineColor(1), uint32_t(prompt.colourAnswer));
+        EXPECT_EQ(inside(w).slot(n).Chart->CurveLineColor(1), uint32_t(prompt.colourAnswer));
     }
     // A cancel keeps the colour.
     prompt.colourAnswer = -1;
-    ql::FlexGrid& g = *w->slot(0).gridRun;
+    ql::FlexGrid& g = *inside(w).slot(0).gridRun;
     const QRect cell = g.visualRect(g.model()->index(1, 7));
     const auto before = g.CellBackColor(1, 7);
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell.center());

@@ -121,19 +121,24 @@ TEST(SecondTicker, SecondStartCreatesNoSecondTimer) {
 
 // A timer's first tick comes a whole period after its own start, not on the
 // rhythm of a timer that was already running. Started half a period into
-// another timer's rhythm, it must not tick with that one's next tick. (The
-// ticker never ticks early, so this holds on however busy a machine.)
+// another timer's rhythm (measured by the tick of a second ticker of half
+// the period), it must not tick with that one's next tick. The ticker never
+// ticks early, so this holds on however busy a machine.
 TEST(SecondTicker, EachTimerKeepsItsOwnPhase) {
-    LinkState st;
+    LinkState st, half;
     const auto period = 100ms;
     SecondTicker t(st, period);
+    SecondTicker h(half, period / 2);
     t.TmrStart(0, 0);
     ASSERT_TRUE(WaitFor([&] { return st.ch(0, 0).TickSecs.load() >= 1; }));
-    std::this_thread::sleep_until(Clock::now() + period / 2);
+    h.TmrStart(0, 0);
+    ASSERT_TRUE(WaitFor([&] { return half.ch(0, 0).TickSecs.load() >= 1; }));
+    const int32_t firstTicks = st.ch(0, 0).TickSecs.load();
     const auto started = Clock::now();
     t.TmrStart(1, 0);
     ASSERT_TRUE(WaitFor([&] { return st.ch(1, 0).TickSecs.load() >= 1; }));
     EXPECT_GE(Clock::now() - started, period);
+    EXPECT_GT(st.ch(0, 0).TickSecs.load(), firstTicks);  // the first timer ticked before it
 }
 
 // Resets and reloads race the real ticker with every channel's timer

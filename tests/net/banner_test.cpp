@@ -49,8 +49,7 @@ TEST(Banner, FadesInToTwoHundredTwentyAndOutInStepsOfFiveOnClose)
     ASSERT_EQ(out.size(), 44u);
     EXPECT_EQ(out.front(), 215);
     EXPECT_EQ(out.back(), 0);
-    QTest::qWait(10);  // deleted once closed
-    EXPECT_TRUE(b.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return b.isNull(); }, 5000));  // deleted once closed
 }
 
 TEST(Banner, ClickOpensTheLinkAndFadesOutAndPicturesAreChecked)
