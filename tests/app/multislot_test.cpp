@@ -18,17 +18,6 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-// Connects slot n to the device on COM<port> with the panel's button and
-// waits until the device is identified.
-void ConnectDevice(ql::frmMain& w, int n, int port, int type)
-{
-    ql::DevCtrl* p = w.slot(n).Panel;
-    p->setTPort(QStringLiteral("COM%1").arg(port));
-    p->ui().cmdConn->click();
-    ASSERT_TRUE(p->Conn());
-    ASSERT_TRUE(waitFor([&] { return !w.link().slot[n].Connecting && w.link().slot[n].DevType == type; }));
-}
-
 // The menu entries that follow a run, each with the number of times its
 // enabled state changed since the last reset.
 class RunEntries : public QObject {
@@ -36,7 +25,7 @@ public:
     explicit RunEntries(ql::frmMain& w)
     {
         for (ql::MenuId id : ql::kRunMenus) {
-            QAction* a = w.findChild<QAction*>(QLatin1String(ql::MenuName(id)));
+            QAction* a = inside(w).action(id);
             EXPECT_TRUE(a) << ql::MenuName(id);
             if (!a)
                 continue;
@@ -95,30 +84,28 @@ TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileAnotherSlotRuns)
     idle.start(10);
     auto w = makeWindow();
     w->show();
-    QAction* addDev = w->findChild<QAction*>(QStringLiteral("menuAddDev"));
-    ASSERT_TRUE(addDev);
-    addDev->trigger();
-    ConnectDevice(*w, 0, 3, 11);
-    ConnectDevice(*w, 1, 6, 11);
-    ASSERT_TRUE(waitFor([&] { return w->link().ch(0, 0).Running; }));
-    QTabBar* tabs = w->findChild<QTabBar*>(QStringLiteral("tabDev"));
+    inside(w).action(ql::MenuId::menuAddDev)->trigger();
+    connectDevice(*w, 0, busy, 3);
+    connectDevice(*w, 1, idle, 6);
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
+    QTabBar* tabs = inside(w).tabs();
     ASSERT_TRUE(tabs);
     RunEntries entries(*w);
 
     // A stretch of frames from both devices, with one tab selected.
     const auto overFrames = [&](int index, bool want, bool wantFiles, const char* when) {
         tabs->setCurrentIndex(index);
-        ASSERT_EQ(w->link().CurDev, index);
+        ASSERT_EQ(inside(w).link().CurDev, index);
         entries.resetFlips();
         entries.expectHeld(want, wantFiles, when);
         const int a = Replies(busy), b = Replies(idle);
         ASSERT_TRUE(waitFor([&] { return Replies(busy) >= a + 30 && Replies(idle) >= b + 30; }));
         entries.expectHeld(want, wantFiles, when);
         // The panels follow their own slots all along.
-        EXPECT_TRUE(w->slot(0).Panel->StopEnable());
-        EXPECT_FALSE(w->slot(0).Panel->RunEnable());
-        EXPECT_TRUE(w->slot(1).Panel->RunEnable());
-        EXPECT_FALSE(w->slot(1).Panel->StopEnable());
+        EXPECT_TRUE(inside(w).slot(0).Panel->StopEnable());
+        EXPECT_FALSE(inside(w).slot(0).Panel->RunEnable());
+        EXPECT_TRUE(inside(w).slot(1).Panel->RunEnable());
+        EXPECT_FALSE(inside(w).slot(1).Panel->StopEnable());
     };
     overFrames(1, true, true, "idle slot selected");
     overFrames(0, false, false, "running slot selected");
@@ -134,14 +121,14 @@ TEST_F(DeviceAppTest, AutoTestModeListHoldsTheModeOnceOverReconnects)
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(10);
     auto w = makeWindow();
-    ql::DevCtrl* p = w->slot(0).Panel;
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     for (int round = 0; round < 3; ++round) {
-        ConnectDevice(*w, 0, 3, 11);
+        connectDevice(*w, 0, dev, 3);
         p->ui().cmdConn->click();  // disconnect
         ASSERT_FALSE(p->Conn());
         ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
     }
-    ConnectDevice(*w, 0, 3, 11);
+    connectDevice(*w, 0, dev, 3);
     const QComboBox* modes = p->ui().cmbModeAuto;
     ASSERT_EQ(modes->count(), 1);
     EXPECT_EQ(modes->itemText(0), "D-CC");
