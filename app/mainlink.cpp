@@ -52,7 +52,9 @@ void frmMain::DevCtrl_ConnClick(int Index)
             break;
         }
         WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1), port.mid(3));
-        menuUpdate->setEnabled(false);
+        // The firmware update opens the port the panel names: not while the
+        // slot holds it.
+        SetSlotMenu(link_, Index, MenuId::menuUpdate, false, host_.get());
         p->setConn(true);
         return;
     }
@@ -95,11 +97,19 @@ void frmMain::disconnectReset(int Index)
         p->setTmrShowEnable(c, false);
     }
     panelModesNoDevice(Index);
-    host_->setMenuEnabled(MenuId::menuAdj, false);
+    // Nothing runs on the slot any more and its panel is not connected: the
+    // entries a run disabled come back, but for the parameter files, which
+    // need a connected panel (a run stopped just now asked for them with
+    // the panel still connected). The device's tools go; the firmware
+    // update may open the slot's port again.
+    const RunMenus idle = *RunMenuStates(true, false, false);
+    for (size_t i = 0; i < kRunMenus.size(); ++i)
+        SetSlotMenu(link_, Index, kRunMenus[i], idle[i], host_.get());
+    SetSlotMenu(link_, Index, MenuId::menuAdj, false, host_.get());
     SetSlotMenu(link_, Index, MenuId::menuQc, false, host_.get());
     SetSlotMenu(link_, Index, MenuId::menuRes, false, host_.get());
     SetSlotMenu(link_, Index, MenuId::menuCurve, true, host_.get());
-    menuUpdate->setEnabled(true);
+    SetSlotMenu(link_, Index, MenuId::menuUpdate, true, host_.get());
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
         hooks.showMeter(false);
     p->setConn(false);

@@ -102,7 +102,8 @@ void frmMain::buildMenus()
     menuAdj =
         hold(MenuId::menuAdj, add(mnuSys, "menuAdj", QStringLiteral("Parameter Calibration"), &frmMain::menuAdj_Click));
     held.setEnabled(MenuId::menuAdj, false);
-    menuUpdate = add(mnuSys, "menuUpdate", QStringLiteral("Firmware Update"), &frmMain::menuUpdate_Click);
+    menuUpdate = hold(MenuId::menuUpdate,
+                      add(mnuSys, "menuUpdate", QStringLiteral("Firmware Update"), &frmMain::menuUpdate_Click));
 
     mnuTool = bar->addMenu(QStringLiteral("Tools"));
     menuClear =
@@ -212,7 +213,7 @@ void frmMain::menuAdj_Click()
     } else {
         tabDev->setEnabled(true);
     }
-    host_->setMenuEnabled(MenuId::menuAdj, false);
+    SetSlotMenu(link_, link_.CurDev, MenuId::menuAdj, false, host_.get());
 }
 
 void frmMain::menuUpdate_Click()

@@ -320,7 +320,8 @@ void frmMain::tabDev_Click(int index)
         const QSignalBlocker block(tabDev);
         tabDev->setCurrentIndex(link_.CurDev);
     }
-    // The menus act on the selected slot and show its run state.
+    // The menus act on the selected slot and show what its device, runs
+    // and connection ask for.
     ShowSlotMenus(link_, *host_);
     slots_[link_.CurDev].frmDev->raise();
 }

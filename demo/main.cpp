@@ -13,9 +13,13 @@
 //                    started on the device's own keys)
 //   --one            only the device on COM3
 //   --quit-after s   close the program after s seconds (no questions)
-//   --grab file      save a picture of the window just before quitting
+//   --grab file      save a picture of the window just before quitting, and
+//                    one more per further device tab, that tab selected
+//                    (file-Device2.png ...)
 //
-// The program folder is a fresh temporary one unless QL_HOME is set.
+// The program folder is a fresh temporary one unless QL_HOME is set. Either
+// way its settings file names each slot's device port (PORT1 = 3, PORT2 =
+// 4), so that each slot connects to its own device.
 // Without a display, run it with QT_QPA_PLATFORM=offscreen.
 #include "app/mainwindow.h"
 #include "app/prompter.h"
@@ -26,6 +30,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -61,6 +66,32 @@ bool parse(const QStringList& args, Options& o)
     return true;
 }
 
+// The picture of the window with each device tab selected in turn, as a
+// user clicks them: the first under the given name, the others with
+// "-Device<n>" before the extension.
+bool grabTabs(ql::frmMain& w, const QString& file)
+{
+    QTabBar* tabs = nullptr;
+    for (QTabBar* t : w.findChildren<QTabBar*>())
+        if (t->count() == w.DevCount() && t->tabText(0) == QLatin1String("Device1"))
+            tabs = t;
+    const QFileInfo fi(file);
+    bool ok = true;
+    for (int n = 0; n < (tabs ? w.DevCount() : 1); ++n) {
+        QString name = file;
+        if (n > 0) {
+            tabs->setCurrentIndex(n);
+            QApplication::processEvents();
+            name = fi.dir().filePath(QStringLiteral("%1-Device%2.%3").arg(fi.completeBaseName()).arg(n + 1).arg(fi.suffix()));
+        }
+        if (!w.grab().save(name)) {
+            std::fprintf(stderr, "qltester-demo: cannot save %s\n", qPrintable(name));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,8 +104,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // A program folder of its own, unless the user named one; the demo's
-    // port choices go into a settings file it creates there.
+    // A program folder of its own, unless the user named one.
     std::unique_ptr<QTemporaryDir> home;
     if (!qEnvironmentVariableIsSet("QL_HOME")) {
         home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/qltester-demo-XXXXXX"));
@@ -83,14 +113,18 @@ int main(int argc, char** argv)
             return 1;
         }
         qputenv("QL_HOME", QFile::encodeName(home->path()));
-        const QString ini = ql::SettingsFile();
+    }
+    // Each slot's preferred port is its own device's (a fresh settings file
+    // would give every slot the same one); the file is made as the program
+    // makes it when it is missing.
+    const QString ini = ql::SettingsFile();
+    if (!QFileInfo::exists(ini)) {
         QFile f(ini);
         if (f.open(QIODevice::WriteOnly))
             f.write(";--------QL Config File----------\r\n");
-        f.close();
-        ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT1"), QStringLiteral("3"));
-        ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT2"), QStringLiteral("4"));
     }
+    for (int n = 0; n < (opt.one ? 1 : 2); ++n)
+        ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(n + 1), QString::number(3 + n));
 
     // The simulated devices; QL_PORTS points at their folder while it lives.
     ql::sim::PortsDir ports;
@@ -137,8 +171,8 @@ int main(int argc, char** argv)
             });
         if (opt.quitAfter > 0)
             QTimer::singleShot(opt.quitAfter * 1000, &w, [&] {
-                if (!opt.grab.isEmpty() && !w.grab().save(opt.grab))
-                    std::fprintf(stderr, "qltester-demo: cannot save %s\n", qPrintable(opt.grab));
+                if (!opt.grab.isEmpty())
+                    grabTabs(w, opt.grab);
                 QApplication::exit(0);
             });
         rc = QApplication::exec();

@@ -25,9 +25,10 @@ enum class MenuId {
     menuAddDev,
     menuUsb,
     menuTemp,
+    menuUpdate,
 };
-inline constexpr int kMenuIds = 13;
-static_assert(static_cast<int>(MenuId::menuTemp) + 1 == kMenuIds);
+inline constexpr int kMenuIds = 14;
+static_assert(static_cast<int>(MenuId::menuUpdate) + 1 == kMenuIds);
 
 // The menu entries that follow a panel's run state, in the order they are
 // switched. Each slot keeps the states its runs ask for (SlotState::
@@ -40,12 +41,20 @@ using RunMenus = std::array<bool, kRunMenus.size()>;
 // resistance test and the QC2.0 test wait for a device.
 inline constexpr RunMenus kRunMenusAtStart{true, false, false, true, true, true, true, false, false};
 
+// The entries a device's model offers (its first reply shows or hides
+// them): "Resistance Test", "QC2.0 Test", "Quick Charger Test" and
+// "Temprature Data". Each slot keeps those its device offers (SlotState::
+// MenusShown); the menus show those of the selected slot.
+inline constexpr std::array<MenuId, 4> kDeviceMenus{MenuId::menuRes, MenuId::menuQc, MenuId::menuUsb,
+                                                    MenuId::menuTemp};
+using DeviceMenus = std::array<bool, kDeviceMenus.size()>;
+
 // The entry's object name ("menuRes").
 inline const char* MenuName(MenuId id)
 {
     static constexpr const char* kNames[kMenuIds] = {
         "menuSwSet", "menuOpenCfg", "menuSaveCfg", "menuOpenData", "menuSaveData", "menuClear", "menuCurve",
-        "menuRes",   "menuQc",      "menuAdj",     "menuAddDev",   "menuUsb",      "menuTemp"};
+        "menuRes",   "menuQc",      "menuAdj",     "menuAddDev",   "menuUsb",      "menuTemp",     "menuUpdate"};
     return kNames[static_cast<int>(id)];
 }
 

@@ -3,6 +3,7 @@
 #include "link/comm.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
+#include "link/slotmenus.h"
 #include "platform/services.h"
 
 #include <QByteArray>
@@ -167,8 +168,9 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     const bool connecting = s.Connecting;
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
+    // The device answers: it can be calibrated, unless a calibration is open.
     if (!st_.AdjOpen)
-        host_.setMenuEnabled(MenuId::menuAdj, true);
+        SetSlotMenu(st_, slot, MenuId::menuAdj, true, &host_);
 
     // First valid reply since the connect: identify the device and set the
     // slot up. The type-26 test looks at this frame's type, not at one left
@@ -273,9 +275,9 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     }
     if (b.initChnCurves)
         view_.InitChnCurves(slot);
-    host_.setMenuVisible(MenuId::menuRes, b.menuRes);
+    SetSlotMenuShown(st_, slot, MenuId::menuRes, b.menuRes, &host_);
     if (b.menuUsb)
-        host_.setMenuVisible(MenuId::menuUsb, true);
+        SetSlotMenuShown(st_, slot, MenuId::menuUsb, true, &host_);
     s.TempOk = b.tempOk;
     if (b.meterAxis)
         view_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
@@ -284,8 +286,8 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
         view_.ShowTabs(slot);
     }
     if (s.TempOk)
-        host_.setMenuVisible(MenuId::menuTemp, true);
-    host_.setMenuVisible(MenuId::menuQc, false);
+        SetSlotMenuShown(st_, slot, MenuId::menuTemp, true, &host_);
+    SetSlotMenuShown(st_, slot, MenuId::menuQc, false, &host_);
 
     if (const auto name = ApplyModelRow(s, chn))
         SetName(slot, name->row, name->text);

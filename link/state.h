@@ -171,10 +171,18 @@ struct SlotState {
     // reply sets up those it offers, and again once the device is gone.
     std::vector<TestTab> Tabs{TestTab{1, QStringLiteral("key1")}};
 
-    // The menu entries that follow the run state (kRunMenus) as this slot's
-    // runs and connection last asked for them; the menus show those of the
-    // selected slot.
+    // The menu entries whose meaning depends on this slot's device, as its
+    // device, runs and connection last asked for them; the menus show those
+    // of the selected slot (link/slotmenus.h). Enabled: the entries that
+    // follow the run state (kRunMenus); "Parameter Calibration" once the
+    // device answered, until a calibration is opened on it or it is
+    // disconnected; "Firmware Update" while the slot's port is closed (the
+    // update opens the port the panel names). Shown: the entries the
+    // device's model offers (kDeviceMenus), none before its first reply.
     RunMenus RunMenusOn = kRunMenusAtStart;
+    bool AdjMenuOn = false;
+    bool UpdateMenuOn = true;
+    DeviceMenus MenusShown{};
 
     // The slot's connection.
     int PortNo = 0;            // number of the open port ("COM<n>"), 0 while closed

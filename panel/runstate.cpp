@@ -3,8 +3,6 @@
 #include "link/state.h"
 #include "panel/devctrl.h"
 
-#include <algorithm>
-
 namespace ql {
 
 std::optional<RunMenus> RunMenuStates(bool idle, bool stepBusy, bool conn)
@@ -49,23 +47,8 @@ void SetRunState(bool idle, int slot, DevCtrl& panel, LinkState& state, MenuEnab
     if (const auto on = RunMenuStates(idle, stepBusy, idle && panel.Conn()))
         s.RunMenusOn = *on;
     if (menus && slot == state.CurDev)
-        ShowSlotMenus(state, *menus);
-}
-
-void SetSlotMenu(LinkState& state, int slot, MenuId id, bool enabled, MenuEnableIf* menus)
-{
-    const auto* at = std::find(kRunMenus.begin(), kRunMenus.end(), id);
-    if (at != kRunMenus.end())
-        state.slot.at(size_t(slot)).RunMenusOn[size_t(at - kRunMenus.begin())] = enabled;
-    if (menus && (at == kRunMenus.end() || slot == state.CurDev))
-        menus->setMenuEnabled(id, enabled);
-}
-
-void ShowSlotMenus(const LinkState& state, MenuEnableIf& menus)
-{
-    const RunMenus& on = state.slot.at(size_t(state.CurDev)).RunMenusOn;
-    for (size_t i = 0; i < kRunMenus.size(); ++i)
-        menus.setMenuEnabled(kRunMenus[i], on[i]);
+        for (size_t i = 0; i < kRunMenus.size(); ++i)
+            menus->setMenuEnabled(kRunMenus[i], s.RunMenusOn[i]);
 }
 
 void SetAdjButtons(bool idle, AdjButtonsIf& adj)

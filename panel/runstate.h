@@ -5,6 +5,7 @@
 // are reached through MenuEnableIf, the calibration and message windows
 // through the narrow interfaces below.
 #include "link/hostif.h"
+#include "link/slotmenus.h"
 
 #include <QString>
 
@@ -44,14 +45,6 @@ public:
 // (CurDev): menus, dialogs and tools act on that slot, so another slot's
 // run never switches them. menus may be null (no main window).
 void SetRunState(bool idle, int slot, DevCtrl& panel, LinkState& state, MenuEnableIf* menus);
-
-// One entry of kRunMenus as the slot asks for it, shown when the slot is
-// the selected one. Any other entry is no slot's and is switched at once.
-void SetSlotMenu(LinkState& state, int slot, MenuId id, bool enabled, MenuEnableIf* menus);
-
-// Shows the entries of kRunMenus as the selected slot's record holds them
-// (after the selection changed).
-void ShowSlotMenus(const LinkState& state, MenuEnableIf& menus);
 
 // idle false enables the current points and disables the voltage points;
 // true the reverse.

@@ -41,6 +41,7 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     auto w = makeWindow(SilentLineOptions());
     w->menuAddDev_Click();
     w->menuAddDev_Click();
+    inside(w).tabs()->setCurrentIndex(2);  // the menus show the slot connected
     ql::DevSlot& s = inside(w).slot(2);
     s.Panel->setTPort("COM12");
     w->DevCtrl_ConnClick(2);

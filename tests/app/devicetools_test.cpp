@@ -37,8 +37,7 @@ TEST_F(DeviceTools, ResistanceIsTakenFromTheTestedDeviceOnly)
     auto w = makeWindow();
     w->show();
     w->menuAddDev_Click();
-    // The tester first: the menu shows the resistance test for the load
-    // identified last.
+    // The tester first; the load's tab offers the resistance test.
     connectDevice(*w, 1, tester, 4);
     connectDevice(*w, 0, load, 3);
     inside(w).tabs()->setCurrentIndex(0);

@@ -1,6 +1,7 @@
 // The main window against simulated devices where several slots meet: the
-// menus follow the selected slot while another one runs, and a device
-// identified again and again offers its auto test's mode once.
+// menus follow the selected slot (its device's entries, its run state, its
+// connection) while other slots run, answer or go, and a device identified
+// again and again offers its auto test's mode once.
 #include "apptest.h"
 
 #include "panel/runstate.h"
@@ -12,6 +13,7 @@
 #include <QTabBar>
 
 #include <map>
+#include <ostream>
 
 using namespace qltest;
 using ql::sim::DeviceSim;
@@ -69,7 +71,138 @@ private:
 // Replies each device has sent so far.
 int Replies(const DeviceSim& d) { return int(d.sent().size() / 19); }
 
+// What the menus offer of the entries that depend on a slot's device.
+struct SlotEntries {
+    bool res = false;     // "Resistance Test" shown and enabled
+    bool usb = false;     // "Quick Charger Test" shown
+    bool temp = false;    // "Temprature Data" shown
+    bool adj = false;     // "Parameter Calibration" enabled
+    bool update = false;  // "Firmware Update" enabled
+    bool files = false;   // "Open Parameter" and "Save Parameter" enabled
+    bool operator==(const SlotEntries&) const = default;
+};
+
+[[maybe_unused]] void PrintTo(const SlotEntries& e, std::ostream* os)
+{
+    *os << "{res " << e.res << ", usb " << e.usb << ", temp " << e.temp << ", adj " << e.adj << ", update "
+        << e.update << ", files " << e.files << "}";
+}
+
+SlotEntries Offered(ql::frmMain& w)
+{
+    const auto a = [&](ql::MenuId id) { return inside(w).action(id); };
+    const auto on = [&](ql::MenuId id) { return a(id)->isVisible() && a(id)->isEnabled(); };
+    QAction* update = inside(w).action(QStringLiteral("menuUpdate"));
+    return {on(ql::MenuId::menuRes),
+            a(ql::MenuId::menuUsb)->isVisible(),
+            a(ql::MenuId::menuTemp)->isVisible(),
+            on(ql::MenuId::menuAdj),
+            update->isVisible() && update->isEnabled(),
+            on(ql::MenuId::menuOpenCfg) && on(ql::MenuId::menuSaveCfg)};
+}
+
 } // namespace
+
+// A load (type 11: resistance test, temperature) on slot 0 and a USB tester
+// (type 26: trigger window, no resistance test) on slot 1, identified in
+// that order, and an empty slot 2. Each tab offers what its own slot's
+// device has and its connection allows, whichever slot answered or went
+// last.
+TEST_F(DeviceAppTest, DeviceEntriesFollowTheSelectedSlotsDevice)
+{
+    DeviceSim load(11, 300), usb(26, 300);
+    ASSERT_TRUE(load.plug(portsDir(), 3));
+    ASSERT_TRUE(usb.plug(portsDir(), 4));
+    load.start(10);
+    usb.start(10);
+    auto w = makeWindow();
+    w->show();
+    w->menuAddDev_Click();
+    w->menuAddDev_Click();
+    QTabBar* tabs = inside(w).tabs();
+    ASSERT_TRUE(tabs);
+    const SlotEntries loadSlot{true, false, true, true, false, true};
+    const SlotEntries usbSlot{false, true, false, true, false, true};
+    const SlotEntries emptySlot{false, false, false, false, true, false};
+
+    connectDevice(*w, 0, load, 3);
+    connectDevice(*w, 1, usb, 4);
+    ASSERT_EQ(inside(w).link().CurDev, 0);
+    // Both keep answering; the entries stay the selected slot's.
+    const int a = Replies(load), b = Replies(usb);
+    ASSERT_TRUE(waitFor([&] { return Replies(load) >= a + 10 && Replies(usb) >= b + 10; }));
+    EXPECT_EQ(Offered(*w), loadSlot) << "the load's tab after the USB tester was identified";
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(Offered(*w), usbSlot);
+    tabs->setCurrentIndex(2);
+    EXPECT_EQ(Offered(*w), emptySlot);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(Offered(*w), loadSlot);
+
+    // The USB tester goes while the load's tab is selected: that tab keeps
+    // its entries; the USB tester's tab offers the update and no longer
+    // the calibration, and keeps its device's entries until a new device
+    // answers.
+    inside(w).slot(1).Panel->ui().cmdConn->click();
+    ASSERT_TRUE(waitFor([&] { return !usb.connected(); }));
+    EXPECT_EQ(Offered(*w), loadSlot) << "the load's tab after the USB tester's disconnect";
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(Offered(*w), (SlotEntries{false, true, false, false, true, false}));
+
+    // Connected while its own tab is selected, the slot's entries follow
+    // at once; the load's tab is untouched.
+    connectDevice(*w, 1, usb, 4);
+    EXPECT_EQ(Offered(*w), usbSlot);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(Offered(*w), loadSlot);
+    closeWindow(*w);
+}
+
+// A running device is disconnected (the user answers OK or Cancel to
+// "Stop running?") or its adapter is unplugged. Each way the slot neither
+// runs nor holds a port afterwards: the parameter files, which need a
+// connected panel, are not offered, the entries the run took away are
+// offered again, and the slot's record says the same as the menus.
+TEST_F(DeviceAppTest, AGoneRunningDeviceLeavesNoParameterFileEntries)
+{
+    enum class Gone { StopOk, StopCancel, Unplugged };
+    for (const Gone gone : {Gone::StopOk, Gone::StopCancel, Gone::Unplugged}) {
+        SCOPED_TRACE(int(gone));
+        const int port = 3 + int(gone);
+        DeviceSim dev(11, 300);
+        ASSERT_TRUE(dev.plug(portsDir(), port));
+        dev.reportRun(0, 0, 100, 300);
+        dev.start(10);
+        auto w = makeWindow();
+        w->show();
+        connectDevice(*w, 0, dev, port);
+        ql::DevCtrl* p = inside(w).slot(0).Panel;
+        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running && p->StopEnable(); }));
+        EXPECT_FALSE(inside(w).action(ql::MenuId::menuOpenData)->isEnabled());
+
+        if (gone == Gone::Unplugged) {
+            dev.unplug();
+        } else {
+            prompt.messages.clear();
+            prompt.answers = {gone == Gone::StopOk ? ql::Prompter::IdOk : ql::Prompter::IdCancel};
+            p->ui().cmdConn->click();
+            EXPECT_EQ(prompt.texts(), QStringList{"Stop running?"});
+        }
+        ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
+        EXPECT_EQ(Offered(*w), (SlotEntries{false, false, true, false, true, false}));
+        const ql::RunMenus& kept = inside(w).link().slot[0].RunMenusOn;
+        for (size_t i = 0; i < ql::kRunMenus.size(); ++i) {
+            const ql::MenuId id = ql::kRunMenus[i];
+            const bool files = id == ql::MenuId::menuOpenCfg || id == ql::MenuId::menuSaveCfg;
+            const bool tool = id == ql::MenuId::menuRes || id == ql::MenuId::menuQc;
+            EXPECT_EQ(kept[i], !files && !tool) << ql::MenuName(id);
+            if (inside(w).action(id)->isVisible()) {
+                EXPECT_EQ(inside(w).action(id)->isEnabled(), kept[i]) << ql::MenuName(id);
+            }
+        }
+        closeWindow(*w);
+    }
+}
 
 // Slot 0's device reports a run going; slot 1's device is connected and
 // idle. The frames of both keep coming, and the entries hold the state of

@@ -210,8 +210,8 @@ TEST_F(RunStateTest, TheMenusFollowTheSelectedSlotWhateverAnotherSlotDoes)
         EXPECT_EQ(menus.enabled.at(id), !IsParameterFileEntry(id) && id != MenuId::menuQc) << MenuName(id);
 
     // An entry that follows no slot is switched at once.
-    SetSlotMenu(st, kSlot, MenuId::menuAdj, false, &menus);
-    EXPECT_FALSE(menus.enabled.at(MenuId::menuAdj));
+    SetSlotMenu(st, kSlot, MenuId::menuAddDev, false, &menus);
+    EXPECT_FALSE(menus.enabled.at(MenuId::menuAddDev));
 }
 
 TEST(AdjButtons, VoltagePointsWhileIdleCurrentPointsWhileRunning)
