@@ -3,6 +3,7 @@
 #include "testutil.h"
 
 #include "controls/curvegraph.h"
+#include "controls/legendcheck.h"
 #include "panel/flexgrid.h"
 #include "platform/services.h"
 #include "views/dataviewer.h"
@@ -462,35 +463,22 @@ TEST_F(ViewerTest, ShownLegendsNeverOverlap)
     frmData* w = open();
     CurveGraph* g = w->chart();
     const auto checkLegends = [&](const char* when) {
-        const QWidget* surface = g->findChild<QWidget*>(QStringLiteral("picGraph"));
-        std::vector<const QLabel*> shown;
-        for (int i = 0; i < g->CurveCount(); ++i) {
-            const auto* l = g->findChild<QLabel*>(QStringLiteral("lblLegend%1").arg(i));
-            if (l && !l->isHidden())
-                shown.push_back(l);
-        }
-        for (size_t i = 0; i < shown.size(); ++i) {
-            EXPECT_GE(shown[i]->x(), 50) << when << ' ' << shown[i]->text().toStdString();
-            EXPECT_TRUE(surface->rect().contains(shown[i]->geometry())) << when;
-            for (size_t j = i + 1; j < shown.size(); ++j) {
-                EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
-                    << when << ": " << shown[i]->text().toStdString() << " / " << shown[j]->text().toStdString();
-            }
-        }
-        return shown.size();
+        const qltest::LegendLook look = qltest::lookAtLegends(*g);
+        EXPECT_TRUE(look.faults.isEmpty()) << when << ": " << look.faults.join(", ").toStdString();
+        return look.shown;
     };
     w->menuLa_Click();
     ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "a.csv", Discharge("QL-K01", 600, 1.0))));
-    EXPECT_EQ(checkLegends("one file"), 2u);
+    EXPECT_EQ(checkLegends("one file"), 2);
     ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "b.csv", Discharge("QL-K02", 300, 0.5))));
-    EXPECT_EQ(checkLegends("two files"), 4u);
+    EXPECT_EQ(checkLegends("two files"), 4);
     qltest::savePicture(w, QStringLiteral("viewer_legends_two_files"));
     w->menuCur_Click();
-    EXPECT_EQ(checkLegends("current off"), 2u);
+    EXPECT_EQ(checkLegends("current off"), 2);
     w->menuCur_Click();
-    EXPECT_EQ(checkLegends("current on"), 4u);
+    EXPECT_EQ(checkLegends("current on"), 4);
     w->menuLa_Click();
-    EXPECT_EQ(checkLegends("labels off"), 0u);
+    EXPECT_EQ(checkLegends("labels off"), 0);
     w->menuLa_Click();
-    EXPECT_EQ(checkLegends("labels on"), 4u);
+    EXPECT_EQ(checkLegends("labels on"), 4);
 }
