@@ -4,6 +4,7 @@
 #include "link/run_fakes.h"
 #include "views/datafile.h"
 #include "views/datareader.h"
+#include "scratchfile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -16,17 +17,10 @@
 #include <vector>
 
 using namespace ql;
+using qltest::writeBytes;
 
 namespace {
 
-QString WriteRaw(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-}
 
 } // namespace
 
@@ -111,7 +105,7 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
         "21,0.5,3.5\r"              // lone CR: good
         "22,0.4,3.4\r\n"
         "23,0.4,3.";                // truncated mid-row at the end: still a number, good
-    const DataFileRead r = ReadDataFile(WriteRaw(dir, "d.csv", text), ',');
+    const DataFileRead r = ReadDataFile(writeBytes(dir, "d.csv", text), ',');
     ASSERT_TRUE(r.opened);
     EXPECT_FALSE(r.has[colMode]);
     EXPECT_EQ(r.cells[colDevice], QStringLiteral("QL-R35"));
@@ -126,7 +120,7 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
     EXPECT_FLOAT_EQ(r.rows[5].V, 3.0f);
 
     // A TAB file under a .csv name has no valid row at all.
-    const DataFileRead tab = ReadDataFile(WriteRaw(dir, "t.csv", "0\t1.0\t4.0\r\n1\t1.0\t4.0\r\n"), ',');
+    const DataFileRead tab = ReadDataFile(writeBytes(dir, "t.csv", "0\t1.0\t4.0\r\n1\t1.0\t4.0\r\n"), ',');
     EXPECT_TRUE(tab.rows.empty());
     EXPECT_EQ(tab.badRows, 2);
 
@@ -135,7 +129,7 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
     junk[5] = ',';
     junk[100] = '\0';
     junk += QByteArray("\n\xff\xfe\x00garbage\n1,2,3\n", 18);
-    const DataFileRead bin = ReadDataFile(WriteRaw(dir, "b.dat", junk), ',');
+    const DataFileRead bin = ReadDataFile(writeBytes(dir, "b.dat", junk), ',');
     EXPECT_EQ(bin.badRows, 1);
     ASSERT_EQ(bin.rows.size(), 1u);
     EXPECT_FLOAT_EQ(bin.rows[0].V, 3);
@@ -154,7 +148,7 @@ TEST(DataReader, HeaderTextWrittenInGb18030OnChineseWindowsReads)
     ASSERT_TRUE(gb.isValid());
     for (const QByteArray& encoded : {QByteArray(gb.encode(mode)), mode.toUtf8()}) {
         const QByteArray text = "Mode:" + encoded + "\r\n0,1.00,4.000\r\n";
-        const DataFileRead r = ReadDataFile(WriteRaw(dir, "c.csv", text), ',');
+        const DataFileRead r = ReadDataFile(writeBytes(dir, "c.csv", text), ',');
         EXPECT_EQ(r.cells[colMode], mode);
         EXPECT_EQ(r.rows.size(), 1u);
     }
