@@ -162,46 +162,55 @@ TEST_F(ServerLinkTest, LaterEndCodesDoNotPushTheCloseBack)
     EXPECT_EQ(link.Winsock1().State(), Socket::sckClosed);
 }
 
-// Control characters and line breaks never reach the scrolling news line.
-TEST_F(ServerLinkTest, NewsTextLosesControlCharacters)
+// One reply and what comes of it: the news text handed to the host (null:
+// none), its link, and whether the exchange ends (the close time runs).
+struct ReplyCase {
+    const char* what;
+    QByteArray reply;
+    const char *text, *url;
+    bool ends;
+};
+
+void PrintTo(const ReplyCase& c, std::ostream* os) { *os << c.what; }
+
+class Replies : public ServerLinkTest, public ::testing::WithParamInterface<ReplyCase> {};
+
+TEST_P(Replies, HandOverOnlyWellFormedNews)
 {
-    exchange(QByteArray("104000Line\r\none\ttab\x07" "bell\x1b[2J") + QString(QChar(0x2028)).toUtf8() +
-             QString::fromUtf8(" 新闻\u0085end").toUtf8());
-    EXPECT_EQ(host.text, QString::fromUtf8("Lineonetabbell[2J 新闻end"));
-    link.Timer3_Timer();
-    EXPECT_EQ(ServerLink::PlainNews(QStringLiteral("plain text, 1.5 V")), QStringLiteral("plain text, 1.5 V"));
+    const ReplyCase& c = GetParam();
+    exchange(c.reply);
+    EXPECT_EQ(host.textCalls, c.text ? 1 : 0);
+    if (c.text) {
+        EXPECT_EQ(host.text, QString::fromUtf8(c.text));
+    }
+    EXPECT_EQ(host.url, QString::fromLatin1(c.url));
+    EXPECT_EQ(closeTimer.isActive(), c.ends);
 }
 
-TEST_F(ServerLinkTest, NewsLengthField)
+INSTANTIATE_TEST_SUITE_P(
+    News, Replies,
+    ::testing::Values(
+        ReplyCase{"plain news", "104000Plain news", "Plain news", "", true},
+        ReplyCase{"a link that is no web address is dropped", "104005abcdeTail", "Tail", "", true},
+        ReplyCase{"a link of another scheme than http(s) is dropped", "104011file:///etcNews", "News", "", true},
+        ReplyCase{"control characters and line breaks never reach the news line",
+                  QByteArray("104000Line\r\none\ttab\x07" "bell\x1b[2J") + QString(QChar(0x2028)).toUtf8() +
+                      QString::fromUtf8(" 新闻\u0085end").toUtf8(),
+                  "Lineonetabbell[2J 新闻end", "", true},
+        ReplyCase{"a link longer than the reply", "104200https://a.bc/x", nullptr, "", true},
+        ReplyCase{"a negative link length", "104-05abc", nullptr, "", true},
+        ReplyCase{"a link length that is no whole number", "1041e9news", nullptr, "", true},
+        ReplyCase{"end code 253", "253", nullptr, "", true}, ReplyCase{"end code 254", "254xyz", nullptr, "", true},
+        ReplyCase{"end code 255", "255", nullptr, "", true},
+        ReplyCase{"an unknown code", "999hello", nullptr, "", false},
+        ReplyCase{"no number", "abc", nullptr, "", false}, ReplyCase{"binary", "\xff\xfe\x01", nullptr, "", false},
+        ReplyCase{"not UTF-8", "104000bad \xc3\x28 text", nullptr, "", true},
+        ReplyCase{"UTF-8 cut off", "104000cut \xe6\x96", nullptr, "", true},
+        ReplyCase{"too long", "104000" + QByteArray(ServerLink::kMaxReply, 'x'), nullptr, "", true},
+        ReplyCase{"a NUL", QByteArray("104000a\0b", 9), nullptr, "", true}));
+
+TEST_F(ServerLinkTest, ServerAddressReplyKeepsOnlyAnAddress)
 {
-    exchange("104000Plain news");
-    EXPECT_EQ(host.url, QString());
-    EXPECT_EQ(host.text, QStringLiteral("Plain news"));
-    link.Timer3_Timer();
-
-    exchange("104005abcdeTail");  // a link that is no web address is dropped
-    EXPECT_EQ(host.url, QString());
-    EXPECT_EQ(host.text, QStringLiteral("Tail"));
-    link.Timer3_Timer();
-
-    host.text = QStringLiteral("kept");
-    for (const char* reply : {"104200https://a.bc/x", "104-05abc", "1041e9news"}) {
-        exchange(reply);
-        EXPECT_EQ(host.text, QStringLiteral("kept")) << reply;
-        EXPECT_TRUE(closeTimer.isActive()) << reply;
-        link.Timer3_Timer();
-    }
-}
-
-TEST_F(ServerLinkTest, EndCodesAndServerAddress)
-{
-    for (const char* reply : {"253", "254xyz", "255"}) {
-        exchange(reply);
-        EXPECT_TRUE(closeTimer.isActive()) << reply;
-        EXPECT_EQ(host.textCalls, 0);
-        link.Timer3_Timer();
-    }
-
     exchange("105127.0.0.2");
     EXPECT_TRUE(closeTimer.isActive());
     EXPECT_EQ(settings().SvrAddress, QStringLiteral("127.0.0.2"));
@@ -215,29 +224,7 @@ TEST_F(ServerLinkTest, EndCodesAndServerAddress)
         EXPECT_EQ(settings().SvrAddress, QStringLiteral("127.0.0.2")) << reply;
         link.Timer3_Timer();
     }
-}
-
-TEST_F(ServerLinkTest, MalformedRepliesAreRefusedWithoutHarm)
-{
-    // Unknown codes and texts without a number are ignored.
-    for (const char* reply : {"999hello", "abc", "\xff\xfe\x01"}) {
-        exchange(reply);
-        EXPECT_FALSE(closeTimer.isActive()) << reply;
-        link.Timer3_Timer();
-    }
-    // Not UTF-8, too long, or holding a NUL: refused, and the exchange ends.
-    const QByteArray tooLong = "104000" + QByteArray(ServerLink::kMaxReply, 'x');
-    for (const QByteArray& reply :
-         {QByteArray("104000bad \xc3\x28 text"), QByteArray("104000cut \xe6\x96"), tooLong, QByteArray("104000a\0b", 9)}) {
-        exchange(reply);
-        EXPECT_EQ(host.textCalls, 0) << reply.left(20).toStdString();
-        EXPECT_TRUE(closeTimer.isActive());
-        link.Timer3_Timer();
-    }
-    // A link with another scheme than http(s) never reaches the host.
-    exchange("104011file:///etcNews");
-    EXPECT_EQ(host.url, QString());
-    EXPECT_EQ(host.text, QStringLiteral("News"));
+    EXPECT_EQ(ServerLink::PlainNews(QStringLiteral("plain text, 1.5 V")), QStringLiteral("plain text, 1.5 V"));
 }
 
 TEST_F(ServerLinkTest, BannerAnnouncementDeletesTheOldFileAndAsksForTheBytes)

@@ -74,24 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
         Row{40, 1, false, 100, 500, 7, 1000, 100, 1, "Test Val:", "Cutoff Volt:", "Cutoff Curr:", "mA", "V", "mA", "0.100", "5.00", "0.007", true, true, true},
         Row{51, 0, false, 100, 80, 0, 100, 100, 1, "Test Val:", "Cutoff Volt:", "Max Time:", "A", "V", "M", "1.00", "0.80", "0", true, true, true}));
 
-TEST(ModelGroups, TypeCodesFallIntoTheirFamilies)
-{
-    EXPECT_EQ(ModelGroupOf(0), ModelGroup::None);
-    for (int t : {1, 2, 3, 4})
-        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G1) << t;
-    for (int t : {5, 6})
-        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G2) << t;
-    for (int t : {7, 9, 10, 36, 37})
-        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G3) << t;
-    for (int t : {8, 28, 29, 39})
-        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G4) << t;
-    for (int t : {11, 17, 26, 27, 30, 35, 38})
-        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G5) << t;
-    EXPECT_EQ(ModelGroupOf(40), ModelGroup::G6);
-    for (int t : {41, 42, 43, 51, 99})
-        EXPECT_EQ(ModelGroupOf(t), ModelGroup::G7) << t;
-}
-
 // Every model of the table in every mode of its list: the fields mean what
 // the mode's name says.
 TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)

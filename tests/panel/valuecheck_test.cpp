@@ -61,15 +61,71 @@ TEST(ValueCheck, TextThatIsNoNumberIsRefusedWithoutReplacement)
     }
 }
 
-TEST(ValueCheck, CurrentRuleAtAndBeyondBounds)
+// One focus check: the slot's model, mode and bounds, the field and its
+// text, and the replacement the check writes back ("" where it passes).
+struct FocusCase {
+    int type, mode;
+    FieldKind kind;
+    const char *text, *replacement;
+    float maxCur = 5, minCur = 0.1f, maxVol = 30, minVol = 0.5f;
+};
+
+void PrintTo(const FocusCase& c, std::ostream* os)
 {
-    const SlotState& s = slotOf(11, 0, 5.0f, 0.1f);
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("5")).ok());
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("0.1")).ok());
-    expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("5.01")), "5.00");
-    expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("0.09")), "0.10");
-    expectOut(CheckField(s, 0, FieldKind::SetValue, QStringLiteral("-1")), "0.10");
+    *os << "type " << c.type << " mode " << c.mode << " field " << int(c.kind) << " \"" << c.text << '"';
 }
+
+class FocusChecks : public ::testing::TestWithParam<FocusCase> {};
+
+TEST_P(FocusChecks, PassOrReplaceWithTheBound)
+{
+    const FocusCase& c = GetParam();
+    const SlotState& s = slotOf(c.type, c.mode, c.maxCur, c.minCur, c.maxVol, c.minVol);
+    const FieldCheck r = CheckField(s, 0, c.kind, QString::fromLatin1(c.text));
+    if (*c.replacement == 0)
+        EXPECT_TRUE(r.ok()) << r.replacement.toStdString();
+    else
+        expectOut(r, c.replacement);
+}
+
+using C = FocusCase;
+constexpr FieldKind kSet = FieldKind::SetValue, kLmt = FieldKind::Limit, kThird = FieldKind::Third,
+                    kAuto = FieldKind::AutoVol;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, FocusChecks,
+    ::testing::Values(
+        // Currents at and beyond the model's bounds.
+        C{11, 0, kSet, "5", ""}, C{11, 0, kSet, "0.1", ""}, C{11, 0, kSet, "5.01", "5.00"},
+        C{11, 0, kSet, "0.09", "0.10"}, C{11, 0, kSet, "-1", "0.10"},
+        // Power in mode 1 of a load; a charger's mode 1 and C-CV of types 29
+        // and 39 (at index 1) are sent a current: 50 A on a 30 A model is refused.
+        C{17, 1, kSet, "1500", "100"}, C{17, 1, kSet, "0.05", "1"},
+        C{17, 1, kSet, "1000", ""}, C{17, 1, kSet, "0.1", ""}, C{1, 1, kSet, "6", "5.00"},
+        C{29, 1, kSet, "50", "30.00", 30}, C{39, 1, kSet, "50", "30.00", 30},
+        // Voltage limit, and the auto test's voltage (the minimum replaces it).
+        C{11, 0, kLmt, "30", ""}, C{11, 0, kLmt, "0.5", ""}, C{11, 0, kLmt, "30.01", "30.00"},
+        C{11, 0, kLmt, "0.4", "0.50"}, C{11, 0, kAuto, "30", ""}, C{11, 0, kAuto, "31", "0.50"},
+        C{11, 0, kAuto, "0.2", "0.50"},
+        // Cell counts by model and mode: whole and positive, so a fraction or
+        // a negative number (a voltage typed where cells are asked) is one cell.
+        C{2, 2, kLmt, "13", "12"}, C{2, 2, kLmt, "12", ""}, C{3, 2, kLmt, "8", ""}, C{3, 2, kLmt, "9", "8"},
+        C{1, 3, kLmt, "4", "3"}, C{4, 5, kLmt, "9", "8"}, C{2, 2, kLmt, "0", "1"}, C{2, 2, kLmt, "-2", "1"},
+        C{2, 2, kLmt, "2.5", "1"},
+        // Types 5 and 6 are sent cells in their charge profiles (C-NiMh at
+        // index 2 to C-PB at 6) and a voltage in C-CV (7): a Li-Po pack's end
+        // voltage typed as the limit is refused.
+        C{5, 4, kLmt, "4.20", "1", 5, 0.05f, 30, 0}, C{6, 4, kLmt, "4.20", "1", 5, 0.05f, 30, 0},
+        C{5, 4, kLmt, "4", "", 5, 0.05f, 30, 0}, C{6, 4, kLmt, "5", "4", 5, 0.05f, 30, 0},
+        C{5, 2, kLmt, "13", "12", 5, 0.05f, 30, 0}, C{6, 6, kLmt, "0", "1", 5, 0.05f, 30, 0},
+        C{5, 7, kLmt, "4.20", "", 5, 0.05f, 30, 0}, C{6, 7, kLmt, "31", "30.00", 5, 0.05f, 30, 0},
+        // Minutes: negative ones would go out as 0 (no limit) or not at all.
+        C{11, 0, kThird, "1000", "999"}, C{11, 0, kThird, "999", ""}, C{11, 0, kThird, "0", ""},
+        C{11, 0, kThird, "-5", "0"}, C{11, 0, kThird, "-0.5", "0"},
+        // DC5V (mode 8) is sent a cut-off current, in amperes as captioned:
+        // thirty minutes are no current.
+        C{5, 8, kThird, "0.5", "", 5, 0.06f}, C{5, 8, kThird, "6", "0.060", 5, 0.06f},
+        C{5, 8, kThird, "30", "0.060", 5, 0.06f}));
 
 // A replacement written back into its field is what the next start sends:
 // it shows the model's resolution, so it is the bound itself and passes the
@@ -112,113 +168,16 @@ TEST(ValueCheck, ReplacementsShowTheResolutionTheModelHas)
     EXPECT_GE(threeDecimals, 10);  // the models that resolve 1 mA
 }
 
-// DC5V (mode 8) is sent a cut-off current: its third field is checked as
-// one, in amperes, as the panel captions it.
-TEST(ValueCheck, ModeEightTakesACutOffCurrent)
+// A charger whose constant-voltage mode takes a cut-off current checks the
+// third field as one in that mode only.
+TEST(ValueCheck, CutOffCurrentOnlyInTheConstantVoltageMode)
 {
-    SlotState& s = slotOf(5, 8, 5.0f, 0.06f);
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("0.5")).ok());
-    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("6")), "0.060");
-    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("30")), "0.060");  // thirty minutes are no current
-    // What a start sends there: the fixed zeros and the cut-off current.
-    StartFields f{QStringLiteral("0.00"), QStringLiteral("0.00"), QStringLiteral("30")};
-    f.svalEnabled = f.slmtEnabled = false;
-    EXPECT_EQ(CheckStartValues(s, 0, 1, f).field, FieldKind::Third);
-    f.stim = QStringLiteral("0.500");
-    EXPECT_TRUE(CheckStartValues(s, 0, 1, f).ok());
-}
-
-TEST(ValueCheck, PowerRuleAppliesToModeOneExceptChargersAndMeters)
-{
-    const SlotState& load = slotOf(17, 1);
-    expectOut(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("1500")), "100");
-    expectOut(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("0.05")), "1");
-    EXPECT_TRUE(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("1000")).ok());
-    EXPECT_TRUE(CheckField(load, 0, FieldKind::SetValue, QStringLiteral("0.1")).ok());
-    // A type-1 charger in mode 1 checks a current.
-    expectOut(CheckField(slotOf(1, 1, 5.0f), 0, FieldKind::SetValue, QStringLiteral("6")), "5.00");
-    // C-CV of types 29 and 39 sits at index 1 and is sent a current, not a
-    // power: 50 A is refused on a 30 A model.
-    for (int type : {29, 39}) {
-        expectOut(CheckField(slotOf(type, 1, 30.0f), 0, FieldKind::SetValue, QStringLiteral("50")), "30.00");
-        EXPECT_FALSE(
-            CheckStartValues(slotOf(type, 1, 30.0f), 0, 1, {QStringLiteral("50"), QStringLiteral("14"), QStringLiteral("1")})
-                .ok());
-    }
-}
-
-TEST(ValueCheck, CellCountsByModelAndMode)
-{
-    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("13")), "12");
-    EXPECT_TRUE(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("12")).ok());
-    EXPECT_TRUE(CheckField(slotOf(3, 2), 0, FieldKind::Limit, QStringLiteral("8")).ok());
-    expectOut(CheckField(slotOf(3, 2), 0, FieldKind::Limit, QStringLiteral("9")), "8");
-    expectOut(CheckField(slotOf(1, 3), 0, FieldKind::Limit, QStringLiteral("4")), "3");
-    expectOut(CheckField(slotOf(4, 5), 0, FieldKind::Limit, QStringLiteral("9")), "8");
-    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("0")), "1");
-    // A cell count is whole and positive: a fraction or a negative number
-    // (a voltage typed where cells are asked) falls back to one cell.
-    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("-2")), "1");
-    expectOut(CheckField(slotOf(2, 2), 0, FieldKind::Limit, QStringLiteral("2.5")), "1");
-}
-
-// Types 5 and 6 are sent a cell count in their charge profiles (C-NiMh at
-// index 2 to C-PB at 6), and a voltage in C-CV: the limit is checked as what
-// is sent. A Li-Po pack's end voltage typed as the limit is refused.
-TEST(ValueCheck, ChargeProfilesOfTypes5And6TakeCellsAsSent)
-{
-    const float maxVol = 30, minVol = 0;
-    for (int type : {5, 6}) {
-        SCOPED_TRACE(type);
-        expectOut(CheckField(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("4.20")),
-                  "1");
-        EXPECT_TRUE(CheckField(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("4")).ok());
-        expectOut(CheckField(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("5")), "4");
-        expectOut(CheckField(slotOf(type, 2, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("13")), "12");
-        expectOut(CheckField(slotOf(type, 6, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("0")), "1");
-        // C-CV holds a voltage.
-        EXPECT_TRUE(CheckField(slotOf(type, 7, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("4.20")).ok());
-        expectOut(CheckField(slotOf(type, 7, 5, 0.05f, maxVol, minVol), 0, FieldKind::Limit, QStringLiteral("31")),
-                  "30.00");
-        // A start refuses a voltage in a cell field, whatever put it there.
-        const StartCheck c = CheckStartValues(slotOf(type, 4, 5, 0.05f, maxVol, minVol), 0, 1,
-                                              {QStringLiteral("1.00"), QStringLiteral("4.20"), QStringLiteral("0")});
-        EXPECT_EQ(c.verdict, CheckVerdict::OutOfRange);
-        EXPECT_EQ(c.field, FieldKind::Limit);
-        EXPECT_EQ(c.replacement, QStringLiteral("1"));
-    }
-}
-
-TEST(ValueCheck, VoltageLimitAndAutoVoltage)
-{
-    const SlotState& s = slotOf(11, 0, 5, 0.1f, 30, 0.5f);
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::Limit, QStringLiteral("30")).ok());
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::Limit, QStringLiteral("0.5")).ok());
-    expectOut(CheckField(s, 0, FieldKind::Limit, QStringLiteral("30.01")), "30.00");
-    expectOut(CheckField(s, 0, FieldKind::Limit, QStringLiteral("0.4")), "0.50");
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::AutoVol, QStringLiteral("30")).ok());
-    expectOut(CheckField(s, 0, FieldKind::AutoVol, QStringLiteral("31")), "0.50");
-    expectOut(CheckField(s, 0, FieldKind::AutoVol, QStringLiteral("0.2")), "0.50");
-}
-
-TEST(ValueCheck, TimeAndCutOffCurrent)
-{
-    const SlotState& s = slotOf(11, 0);
-    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("1000")), "999");
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("999")).ok());
-    EXPECT_TRUE(CheckField(s, 0, FieldKind::Third, QStringLiteral("0")).ok());
-    // Negative minutes would go out as 0 (no limit) or not at all: refused,
-    // also when they round to 0.
-    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("-5")), "0");
-    expectOut(CheckField(s, 0, FieldKind::Third, QStringLiteral("-0.5")), "0");
-
     SlotState& charger = slotOf(9, 2, 5.0f, 0.1f);
     charger.CvMode = 2;
     charger.CvCutCur = true;
     expectOut(CheckField(charger, 0, FieldKind::Third, QStringLiteral("6")), "0.10");
     expectOut(CheckField(charger, 0, FieldKind::Third, QStringLiteral("0.05")), "0.10");
     EXPECT_TRUE(CheckField(charger, 0, FieldKind::Third, QStringLiteral("5")).ok());
-    // The same slot in another mode takes minutes.
     charger.chn[0].ChnMode = 0;
     EXPECT_TRUE(CheckField(charger, 0, FieldKind::Third, QStringLiteral("600")).ok());
 }
@@ -253,6 +212,26 @@ TEST(StartCheck, RefusesValuesOutOfTheModelsRangeLoadedFromAFile)
     EXPECT_EQ(c.field, FieldKind::Third);
     EXPECT_EQ(c.replacement, QStringLiteral("999"));
     EXPECT_TRUE(CheckStartValues(s, 0, 1, {QStringLiteral("5"), QStringLiteral("30"), QStringLiteral("999")}).ok());
+}
+
+// A start checks each field as what the frame sends there: DC5V's greyed
+// zeros pass and its third field is a current; a voltage left in the cell
+// field of a type-5 or type-6 charge profile is refused.
+TEST(StartCheck, ChecksEachFieldAsWhatIsSent)
+{
+    SlotState& dc5v = slotOf(5, 8, 5.0f, 0.06f);
+    StartFields f{QStringLiteral("0.00"), QStringLiteral("0.00"), QStringLiteral("30")};
+    f.svalEnabled = f.slmtEnabled = false;
+    EXPECT_EQ(CheckStartValues(dc5v, 0, 1, f).field, FieldKind::Third);
+    f.stim = QStringLiteral("0.500");
+    EXPECT_TRUE(CheckStartValues(dc5v, 0, 1, f).ok());
+    for (int type : {5, 6}) {
+        const StartCheck c = CheckStartValues(slotOf(type, 4, 5, 0.05f, 30, 0), 0, 1,
+                                              {QStringLiteral("1.00"), QStringLiteral("4.20"), QStringLiteral("0")});
+        EXPECT_EQ(c.verdict, CheckVerdict::OutOfRange) << type;
+        EXPECT_EQ(c.field, FieldKind::Limit) << type;
+        EXPECT_EQ(c.replacement, QStringLiteral("1")) << type;
+    }
 }
 
 TEST(StartCheck, DisabledFieldsWithFixedTextsPass)

@@ -1,4 +1,5 @@
 // Profile-file semantics of ReadIni/WriteIni that existing ql.ini files rely on.
+#include "inifile.h"
 #include "platform/services.h"
 
 #include <QDir>
@@ -10,22 +11,8 @@
 
 namespace {
 
-class ProfileTest : public ::testing::Test {
+class ProfileTest : public IniFileTest {
 protected:
-    QTemporaryDir dir;
-    QString file = dir.filePath(QStringLiteral("ql.ini"));
-
-    void put(const QByteArray& bytes)
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray bytes() const
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     QString read(const char* sec, const char* key, const QString& def = QStringLiteral("DEF")) const
     {
         return ql::ReadIni(file, QString::fromUtf8(sec), QString::fromUtf8(key), def);

@@ -1,5 +1,6 @@
 // The settings file: creation, every key with its default, conversions,
 // axis-range checks, writers and a folder without write access.
+#include "inifile.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
@@ -13,24 +14,10 @@
 
 namespace {
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public IniFileTest {
 protected:
-    QTemporaryDir dir;
-    QString file = dir.filePath(QStringLiteral("ql.ini"));
-
     ~SettingsTest() override { ql::SetLanguage(0); }
 
-    void put(const QByteArray& bytes)
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray bytes() const
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     ql::Settings load(const QByteArray& content)
     {
         put(content);
@@ -283,27 +270,9 @@ TEST_F(SettingsTest, WritersWriteTheirKeys)
     s.AutoScale = false;
     s.Line = 1;
     ASSERT_TRUE(s.SaveDisplay());
-    ql::Settings back;
-    back.Load(file);
-    EXPECT_EQ(back.GridType1, 2);
-    EXPECT_EQ(back.GridType2, 0);
-    EXPECT_EQ(back.GridColor, 11);
-    EXPECT_EQ(back.BackColor, 12);
-    EXPECT_EQ(back.AxesColor, 13);
-    EXPECT_EQ(back.PwrColor, 14);
-    EXPECT_EQ(back.TimeColor, 15);
-    EXPECT_FALSE(back.XTime);
-    EXPECT_TRUE(back.ShowAh);
-    EXPECT_TRUE(back.ShowWh);
-    EXPECT_TRUE(back.ShowLabel);
-    EXPECT_FALSE(back.AutoScale);
-    EXPECT_EQ(back.Line, 1);
-    EXPECT_TRUE(back.PromptMsg);
-    EXPECT_FALSE(back.SaveCsv);
-    EXPECT_TRUE(back.TempData);
-    EXPECT_EQ(back.Port[0], 5);
-    EXPECT_EQ(back.ReadSlot(9), 6);
-    EXPECT_TRUE(bytes().contains("MDOT=1\r\nSDOT=0\r\n"));
+    EXPECT_TRUE(bytes().endsWith("[DATA]\r\nSVR=192.0.2.7\r\nMDOT=1\r\nSDOT=0\r\nGCOL=11\r\nBCOL=12\r\nACOL=13\r\n"
+                                 "PCOL=14\r\nTCOL=15\r\nXTIME=False\r\nSAH=1\r\nSWH=1\r\nSLA=1\r\nSCALE=0\r\nLINE=1\r\n"))
+        << bytes().toStdString();
 }
 
 TEST_F(SettingsTest, AxisRangesAreWrittenAsTyped)

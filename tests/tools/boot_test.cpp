@@ -51,6 +51,15 @@ bool Delivered(const FakeBoot& boot, int n)
     return boot.unread() >= n;
 }
 
+// The boot loader on COM<port>, chosen in slot 0's port box.
+void plugAndChoose(FakeBoot& boot, sim::PortsDir& ports, FakeHost& h, int port)
+{
+    boot.plug(ports.path(), port);
+    const QString name = QStringLiteral("COM%1").arg(port);
+    h.panels[0]->PortAdd(name);
+    h.panels[0]->setTPort(name);
+}
+
 QByteArray Image(int size)
 {
     QByteArray b;
@@ -213,10 +222,8 @@ TEST(FirmwareUpdate, IdentifyAndUpdate)
     sim::PortsDir ports;
     FakeHost h;
     FakeBoot boot(26);
-    boot.plug(ports.path(), 14);
+    plugAndChoose(boot, ports, h, 14);
     boot.setId(0x4002, 320);
-    h.panels[0]->PortAdd(QStringLiteral("COM14"));
-    h.panels[0]->setTPort(QStringLiteral("COM14"));
     auto* w = new frmUpdate(h);
     QPointer<frmUpdate> guard(w);
     EXPECT_EQ(w->windowTitle(), "Firmware Update--Device1");
@@ -270,10 +277,8 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
 
     // No offer: the type is told, the dialog stays with its port open.
     FakeBoot boot(26);
-    boot.plug(ports.path(), 15);
+    plugAndChoose(boot, ports, h, 15);
     boot.setId(0x4002, 310);
-    h.panels[0]->PortAdd(QStringLiteral("COM15"));
-    h.panels[0]->setTPort(QStringLiteral("COM15"));
     h.ask.messages.clear();
     {
         frmUpdate w(h);
@@ -318,10 +323,8 @@ TEST(FirmwareUpdate, FailuresReportCloseAndLog)
 
     // A boot loader that never answers: three attempts, then the cable message.
     FakeBoot mute(11);
-    mute.plug(ports.path(), 16);
+    plugAndChoose(mute, ports, h, 16);
     mute.setFault(FakeBoot::Fault::Silent);
-    h.panels[0]->PortAdd(QStringLiteral("COM16"));
-    h.panels[0]->setTPort(QStringLiteral("COM16"));
     h.ask.messages.clear();
     frmUpdate w3(h);
     w3.Boot.replyTimeoutMs = 200;
@@ -341,10 +344,8 @@ TEST(FirmwareUpdate, WritesOnlyTheDeviceTheImageIsFor)
     sim::PortsDir ports;
     FakeHost h;
     FakeBoot boot(28);
-    boot.plug(ports.path(), 18);
+    plugAndChoose(boot, ports, h, 18);
     boot.setId(0x4002, 306);
-    h.panels[0]->PortAdd(QStringLiteral("COM18"));
-    h.panels[0]->setTPort(QStringLiteral("COM18"));
     QList<int> asked;
     auto identify = [&](frmUpdate& w, const QString& offered) {
         w.Boot.replyTimeoutMs = 300;

@@ -4,7 +4,7 @@
 #include "link/run_fakes.h"
 #include "views/datafile.h"
 #include "views/datareader.h"
-#include "platform/numfmt.h"
+#include "scratchfile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -14,21 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <tuple>
 #include <vector>
 
 using namespace ql;
+using qltest::writeBytes;
 
 namespace {
 
-QString WriteRaw(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-}
 
 } // namespace
 
@@ -113,7 +105,7 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
         "21,0.5,3.5\r"              // lone CR: good
         "22,0.4,3.4\r\n"
         "23,0.4,3.";                // truncated mid-row at the end: still a number, good
-    const DataFileRead r = ReadDataFile(WriteRaw(dir, "d.csv", text), ',');
+    const DataFileRead r = ReadDataFile(writeBytes(dir, "d.csv", text), ',');
     ASSERT_TRUE(r.opened);
     EXPECT_FALSE(r.has[colMode]);
     EXPECT_EQ(r.cells[colDevice], QStringLiteral("QL-R35"));
@@ -128,7 +120,7 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
     EXPECT_FLOAT_EQ(r.rows[5].V, 3.0f);
 
     // A TAB file under a .csv name has no valid row at all.
-    const DataFileRead tab = ReadDataFile(WriteRaw(dir, "t.csv", "0\t1.0\t4.0\r\n1\t1.0\t4.0\r\n"), ',');
+    const DataFileRead tab = ReadDataFile(writeBytes(dir, "t.csv", "0\t1.0\t4.0\r\n1\t1.0\t4.0\r\n"), ',');
     EXPECT_TRUE(tab.rows.empty());
     EXPECT_EQ(tab.badRows, 2);
 
@@ -137,7 +129,7 @@ TEST(DataReader, DamagedRowsAreSkippedAndCountedNeverInvented)
     junk[5] = ',';
     junk[100] = '\0';
     junk += QByteArray("\n\xff\xfe\x00garbage\n1,2,3\n", 18);
-    const DataFileRead bin = ReadDataFile(WriteRaw(dir, "b.dat", junk), ',');
+    const DataFileRead bin = ReadDataFile(writeBytes(dir, "b.dat", junk), ',');
     EXPECT_EQ(bin.badRows, 1);
     ASSERT_EQ(bin.rows.size(), 1u);
     EXPECT_FLOAT_EQ(bin.rows[0].V, 3);
@@ -156,7 +148,7 @@ TEST(DataReader, HeaderTextWrittenInGb18030OnChineseWindowsReads)
     ASSERT_TRUE(gb.isValid());
     for (const QByteArray& encoded : {QByteArray(gb.encode(mode)), mode.toUtf8()}) {
         const QByteArray text = "Mode:" + encoded + "\r\n0,1.00,4.000\r\n";
-        const DataFileRead r = ReadDataFile(WriteRaw(dir, "c.csv", text), ',');
+        const DataFileRead r = ReadDataFile(writeBytes(dir, "c.csv", text), ',');
         EXPECT_EQ(r.cells[colMode], mode);
         EXPECT_EQ(r.rows.size(), 1u);
     }
@@ -282,41 +274,32 @@ TEST(DataReader, RowsReadTheSameWhereverTheReadsEnd)
     }
 }
 
+// Each end widens to the value plus or minus 0.1 as its one-decimal text:
+// halves away from zero on the shortest decimal form (3.75 - 0.1 is 3.65,
+// shown 3.7 although the double lies below 3.65), a low end at or below 0.1
+// drops to 0, and later values only widen.
 TEST(DataReader, BoundsRoundLikeTheirOneDecimalTexts)
 {
-    // Each end widens to the value plus or minus 0.1, formatted "0.0" and
-    // read back: halves away from zero on the value's shortest decimal form.
-    const auto round1 = [](double v) { return float(Val(Format(v, QStringLiteral("0.0")))); };
-    ViewerBounds b, want;
-    uint32_t s = 7;
-    std::vector<float> values = {3.75f, 3.85f, 3.749f, 3.751f, 0.05f, 0.15f, 0.25f, -0.04f, -0.05f, -0.15f,
-                                 -2.35f, 9.95f, 99.95f, 1e6f + 0.05f, 12345.65f, 0.1f, 0.2f, 0.3f};
-    for (int k = 0; k < 4000; ++k) {
-        s = s * 1103515245u + 12345u;
-        const int milli = int((s >> 8) % 40000) - 10000;  // -10.000 .. 29.999, three decimals as files hold
-        values.push_back(float(milli / 1000.0));
-    }
-    for (float v : values) {
-        b.reset();
-        want.reset();
-        for (float w : {v, float(v * 0.5), float(v + 0.05f), float(v - 0.05f)}) {
-            b.add(1, w, -w);
-            // The widening rule with the texts themselves.
-            for (auto [hi, lo, x] : {std::tuple{&want.VolHi, &want.VolLo, w}, std::tuple{&want.CurHi, &want.CurLo, -w}}) {
-                if (*hi == 0 && *lo == 0)
-                    *hi = *lo = x;
-                if (double(x) + 0.1 > double(*hi))
-                    *hi = round1(double(x) + 0.1);
-                if (double(x) <= 0.1)
-                    *lo = 0;
-                else if (double(x) - 0.1 < double(*lo))
-                    *lo = round1(double(x) - 0.1);
-            }
-            ASSERT_EQ(b.VolHi, want.VolHi) << w;
-            ASSERT_EQ(b.VolLo, want.VolLo) << w;
-            ASSERT_EQ(b.CurHi, want.CurHi) << w;
-            ASSERT_EQ(b.CurLo, want.CurLo) << w;
-            ASSERT_EQ(std::signbit(b.CurHi), std::signbit(want.CurHi)) << w;
-        }
+    struct Case {
+        std::vector<float> values;
+        float hi, lo;
+    };
+    const Case cases[] = {
+        {{3.75f}, 3.9f, 3.7f},          {{3.75f, 3.0f}, 3.9f, 2.9f}, {{3.75f, 4.0f, 3.0f}, 4.1f, 2.9f},
+        {{3.65f}, 3.8f, 3.6f},          {{3.749f}, 3.8f, 3.6f},      {{3.751f}, 3.9f, 3.7f},
+        {{9.95f}, 10.0f, 9.8f},         {{0.15f}, 0.3f, 0.1f},       {{0.05f}, 0.2f, 0},
+        {{12345.65f}, 12345.8f, 12345.6f}, {{1.0f, -1.0f}, 1.1f, 0},  {{-0.04f}, 0.1f, 0},
+        {{-0.05f}, 0, 0},               {{-0.15f}, -0.1f, 0},        {{-2.35f}, -2.2f, 0},
+    };
+    for (const Case& c : cases) {
+        ViewerBounds b;
+        for (float v : c.values)
+            b.add(1, v, v);
+        SCOPED_TRACE(c.values.back());
+        EXPECT_EQ(b.VolHi, c.hi);
+        EXPECT_EQ(b.VolLo, c.lo);
+        EXPECT_EQ(b.CurHi, c.hi);
+        EXPECT_EQ(b.CurLo, c.lo);
+        EXPECT_EQ(std::signbit(b.CurHi), std::signbit(c.hi));  // no "-0"
     }
 }

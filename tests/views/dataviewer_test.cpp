@@ -1,8 +1,10 @@
 // The stored-data viewer window and its dialogs, driven through their
 // public commands with every question answered by the test.
+#include "scratchfile.h"
 #include "testutil.h"
 
 #include "controls/curvegraph.h"
+#include "controls/legendcheck.h"
 #include "panel/flexgrid.h"
 #include "platform/services.h"
 #include "views/dataviewer.h"
@@ -25,6 +27,7 @@
 #include <vector>
 
 using namespace ql;
+using qltest::writeBytes;
 
 namespace {
 
@@ -57,15 +60,6 @@ struct Answers : qltest::ScriptedPrompter {
     bool capacityAxis = false;
     std::function<void(QDialog&)> onColor;  // what the user does in frmColor
 };
-
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-    return path;
-}
 
 // A discharge of n seconds at current I from 4.2 V down by 0.5 mV a second.
 QByteArray Discharge(const char* device, int n, double I, char sep = ',')
@@ -120,7 +114,7 @@ TEST_F(ViewerTest, ShowsFilesOnTheChartAndInTheGrid)
     EXPECT_EQ(grid->TextMatrix(0, 7), QStringLiteral("Title"));
 
     // First file: user keeps the colours, names the curve "Cell A".
-    ask.files = {WriteFile(dir, "a.csv", Discharge("QL-K01", 3601, 1.0))};
+    ask.files = {writeBytes(dir, "a.csv", Discharge("QL-K01", 3601, 1.0))};
     ask.onColor = [](QDialog& d) {
         d.findChild<QLineEdit*>(QStringLiteral("txtVol"))->setText(QStringLiteral("Cell A"));
         d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
@@ -154,7 +148,7 @@ TEST_F(ViewerTest, ShowsFilesOnTheChartAndInTheGrid)
     // Second file, TAB-separated, from the fine-current model;
     // the user picks a green voltage colour and cancels the current one.
     const int heightBefore = w->height();
-    ask.files = {WriteFile(dir, "b.dat", Discharge("QL-R35", 100, 0.2, '\t'))};
+    ask.files = {writeBytes(dir, "b.dat", Discharge("QL-R35", 100, 0.2, '\t'))};
     ask.colours = {0x00FF00, -1};
     ask.onColor = [](QDialog& d) {
         auto* c = static_cast<frmColor*>(&d);
@@ -204,7 +198,7 @@ TEST_F(ViewerTest, ShowsFilesOnTheChartAndInTheGrid)
     EXPECT_TRUE(grid->TextMatrix(2, 0).isEmpty());
     EXPECT_EQ(grid->Rows(), 3);
     ask.onColor = nullptr;
-    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "c.csv", Discharge("QL-K02", 10, 1.0))));
+    ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "c.csv", Discharge("QL-K02", 10, 1.0))));
     EXPECT_EQ(g->DpCnt(0), 10);
     EXPECT_EQ(grid->TextMatrix(1, 0), QStringLiteral("QL-K02"));
     EXPECT_FALSE(w->FineCur());
@@ -218,7 +212,7 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
 
     // A text that is no data file, neither header lines nor rows: the user
     // is told and nothing changes.
-    ask.files = {WriteFile(dir, "notes.csv", "shopping list\r\n- milk\r\n")};
+    ask.files = {writeBytes(dir, "notes.csv", "shopping list\r\n- milk\r\n")};
     w->menuOpenData_Click();
     EXPECT_EQ(ask.texts().value(0), QStringLiteral("No data in the file!"));
     EXPECT_EQ(w->FileCnt(), 0);
@@ -232,7 +226,7 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     // with its header shown and no curve, keeping the chart's ranges, and
     // the next file takes the next row and curves.
     const float maxX = g->MaxX(), maxV = g->MaxY(0);
-    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "empty.csv", Discharge("QL-K01", 0, 1.0))));
+    ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "empty.csv", Discharge("QL-K01", 0, 1.0))));
     EXPECT_EQ(ask.texts().size(), 2);
     EXPECT_EQ(w->FileCnt(), 1);
     EXPECT_EQ(w->grid()->TextMatrix(1, 0), QStringLiteral("QL-K01"));
@@ -243,7 +237,7 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     EXPECT_EQ(g->LegendText(0), QStringLiteral("1Voltage"));
     EXPECT_EQ(g->MaxX(), maxX);
     EXPECT_EQ(g->MaxY(0), maxV);
-    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "next.csv", Discharge("QL-K02", 4, 1.0))));
+    ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "next.csv", Discharge("QL-K02", 4, 1.0))));
     EXPECT_EQ(w->grid()->TextMatrix(2, 0), QStringLiteral("QL-K02"));
     EXPECT_EQ(g->DpCnt(5), 4);
     EXPECT_EQ(g->DpCnt(0), 0);
@@ -254,7 +248,7 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     // A truncated file with damaged rows: the good rows show, the bad are logged.
     QByteArray text = Discharge("QL-K01", 5, 1.0);
     text += "5,1.00,\r\n6,x,4.0\r\n7,1.0";
-    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "cut.csv", text)));
+    ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "cut.csv", text)));
     EXPECT_EQ(g->DpCnt(0), 5);
     const QString log = ReadLog().mid(before);
     EXPECT_TRUE(log.contains(QStringLiteral(":[ErrOpenData]")));
@@ -262,7 +256,7 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     EXPECT_TRUE(log.contains(QStringLiteral("3 damaged data rows skipped, the first in line 13")));
 
     // The limit: ten files, the eleventh is refused after being chosen.
-    const QString one = WriteFile(dir, "one.csv", Discharge("QL-K01", 3, 1.0));
+    const QString one = writeBytes(dir, "one.csv", Discharge("QL-K01", 3, 1.0));
     for (int i = 1; i < frmData::kMaxFiles; ++i)
         ASSERT_TRUE(w->OpenDataFile(one));
     EXPECT_EQ(g->CurveCount(), 50);
@@ -279,7 +273,7 @@ TEST_F(ViewerTest, CapacityAxisTitlesAndPictures)
     frmData* w = open();
     EXPECT_TRUE(w->XCap());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("V--A--mAh"));
-    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "a.csv", Discharge("QL-K01", 721, 0.5))));
+    ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "a.csv", Discharge("QL-K01", 721, 0.5))));
     CurveGraph* g = w->chart();
     EXPECT_EQ(g->xBarType(), 1);
     EXPECT_FLOAT_EQ(g->DpX(0, 720), 100);   // mAh after 720 s at 0.5 A
@@ -462,35 +456,22 @@ TEST_F(ViewerTest, ShownLegendsNeverOverlap)
     frmData* w = open();
     CurveGraph* g = w->chart();
     const auto checkLegends = [&](const char* when) {
-        const QWidget* surface = g->findChild<QWidget*>(QStringLiteral("picGraph"));
-        std::vector<const QLabel*> shown;
-        for (int i = 0; i < g->CurveCount(); ++i) {
-            const auto* l = g->findChild<QLabel*>(QStringLiteral("lblLegend%1").arg(i));
-            if (l && !l->isHidden())
-                shown.push_back(l);
-        }
-        for (size_t i = 0; i < shown.size(); ++i) {
-            EXPECT_GE(shown[i]->x(), 50) << when << ' ' << shown[i]->text().toStdString();
-            EXPECT_TRUE(surface->rect().contains(shown[i]->geometry())) << when;
-            for (size_t j = i + 1; j < shown.size(); ++j) {
-                EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
-                    << when << ": " << shown[i]->text().toStdString() << " / " << shown[j]->text().toStdString();
-            }
-        }
-        return shown.size();
+        const qltest::LegendLook look = qltest::lookAtLegends(*g);
+        EXPECT_TRUE(look.faults.isEmpty()) << when << ": " << look.faults.join(", ").toStdString();
+        return look.shown;
     };
     w->menuLa_Click();
-    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "a.csv", Discharge("QL-K01", 600, 1.0))));
-    EXPECT_EQ(checkLegends("one file"), 2u);
-    ASSERT_TRUE(w->OpenDataFile(WriteFile(dir, "b.csv", Discharge("QL-K02", 300, 0.5))));
-    EXPECT_EQ(checkLegends("two files"), 4u);
+    ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "a.csv", Discharge("QL-K01", 600, 1.0))));
+    EXPECT_EQ(checkLegends("one file"), 2);
+    ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "b.csv", Discharge("QL-K02", 300, 0.5))));
+    EXPECT_EQ(checkLegends("two files"), 4);
     qltest::savePicture(w, QStringLiteral("viewer_legends_two_files"));
     w->menuCur_Click();
-    EXPECT_EQ(checkLegends("current off"), 2u);
+    EXPECT_EQ(checkLegends("current off"), 2);
     w->menuCur_Click();
-    EXPECT_EQ(checkLegends("current on"), 4u);
+    EXPECT_EQ(checkLegends("current on"), 4);
     w->menuLa_Click();
-    EXPECT_EQ(checkLegends("labels off"), 0u);
+    EXPECT_EQ(checkLegends("labels off"), 0);
     w->menuLa_Click();
-    EXPECT_EQ(checkLegends("labels on"), 4u);
+    EXPECT_EQ(checkLegends("labels on"), 4);
 }

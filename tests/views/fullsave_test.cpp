@@ -3,6 +3,7 @@
 // logged with the writer's code, and a save the user asked for is told.
 #include "link/run_fakes.h"
 #include "testutil.h"
+#include "scratchfile.h"
 #include "viewfakes.h"
 #include "views/datafile.h"
 #include "views/paramfile.h"
@@ -30,12 +31,6 @@ protected:
         log = qltest::errLogPath();
     }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
-    void put(const QString& p, const QByteArray& bytes)
-    {
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
     QTemporaryDir dir;
@@ -46,7 +41,7 @@ protected:
 
 TEST_F(FullDiskTest, DataFileKeepsTheEarlierFileAndLogsErrSaveData)
 {
-    put(path("run.csv"), "earlier\r\n");
+    qltest::writeBytes(path("run.csv"), "earlier\r\n");
     QStringList lines;
     for (int i = 0; i < 1000; ++i)
         lines << QStringLiteral("%1,1.00,3.700").arg(i);
@@ -64,7 +59,7 @@ TEST_F(FullDiskTest, ParameterFileSaveIsToldWhenItFails)
     qltest::FakeViewHost host;
     qltest::ScriptedPrompter prompts;
     host.chart(0)->setTitleText(QString(2 * kLimit, QLatin1Char('T')));  // a file larger than the room
-    put(path("p.cfg"), "earlier\r\n");
+    qltest::writeBytes(path("p.cfg"), "earlier\r\n");
     prompts.fileAnswer = path("p.cfg");
     const int rc = withFileSizeLimit(kLimit, [&] {
         SaveParameterFile(host);
@@ -84,7 +79,7 @@ TEST_F(FullDiskTest, PictureSaveIsToldWhenItFails)
     qltest::FakeViewHost host;
     qltest::ScriptedPrompter prompts;
     host.chart(0)->DrawCurve();
-    put(path("c.bmp"), "earlier");
+    qltest::writeBytes(path("c.bmp"), "earlier");
     prompts.fileAnswer = path("c.bmp");
     const int rc = withFileSizeLimit(kLimit, [&] {
         SaveCurvePicture(host, false);

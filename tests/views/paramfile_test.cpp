@@ -1,6 +1,7 @@
 // The parameter file: what is written, reading it back into the selected
 // channel, and files that are damaged, for another device, written on
 // Chinese Windows or hold values beyond the device's bounds.
+#include "scratchfile.h"
 #include "viewfakes.h"
 #include "views/paramfile.h"
 
@@ -24,12 +25,6 @@ protected:
         host.chart(0)->setTitleText(QStringLiteral("Cell A"));
     }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
-    void writeRaw(const QString& p, const QByteArray& bytes) const
-    {
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
     void clearFields()
     {
         host.panel(0)->setTSval(0, QString());
@@ -72,7 +67,7 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
     prompts.fileAnswer = path("two.CFG");
     SaveParameterFile(host);
     EXPECT_TRUE(QFile::exists(path("two.CFG.cfg")));
-    writeRaw(path("three.CFG"), "x\r\nD:QL-K01\r\nS:2.50\r\n");
+    qltest::writeBytes(path("three.CFG"), "x\r\nD:QL-K01\r\nS:2.50\r\n");
     prompts.fileAnswer = path("three.CFG");
     OpenParameterFile(host);
     EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
@@ -86,7 +81,7 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
 
 TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)
 {
-    writeRaw(path("a.cfg"), "anything\nS:9.99\nD:QL-X\nD:QL-K01\nS:5\nT:Z\nL:4.20\r\nM:abc\r\nS:x1\nS:2.00\nD:QL-K01\nxx\n");
+    qltest::writeBytes(path("a.cfg"), "anything\nS:9.99\nD:QL-X\nD:QL-K01\nS:5\nT:Z\nL:4.20\r\nM:abc\r\nS:x1\nS:2.00\nD:QL-K01\nxx\n");
     const CfgRead r = ReadParameterFile(path("a.cfg"), QStringLiteral("QL-K01"));
     ASSERT_EQ(r.status, CfgRead::Ok);
     EXPECT_EQ(r.sval, "2.00");   // "S:9.99" came before the match, "S:5" is too short
@@ -96,7 +91,7 @@ TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)
     EXPECT_EQ(r.skipped, QStringList{"S:x1"});  // a time text that is no number is not an error
 
     // Lines ended by CR alone.
-    writeRaw(path("cr.cfg"), "b\rD:QL-K01\rT:Cell B\rS:0.75\rL:2.80\r");
+    qltest::writeBytes(path("cr.cfg"), "b\rD:QL-K01\rT:Cell B\rS:0.75\rL:2.80\r");
     const CfgRead cr = ReadParameterFile(path("cr.cfg"), QStringLiteral("QL-K01"));
     ASSERT_EQ(cr.status, CfgRead::Ok);
     EXPECT_EQ(cr.title, "Cell B");
@@ -107,7 +102,7 @@ TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)
     EXPECT_EQ(ReadParameterFile(path("missing.cfg"), QStringLiteral("QL-K01")).status, CfgRead::Unreadable);
 
     // A file for another model changes nothing and says nothing.
-    writeRaw(path("other.cfg"), "b\r\nD:QL-R26B\r\nS:1.00\r\n");
+    qltest::writeBytes(path("other.cfg"), "b\r\nD:QL-R26B\r\nS:1.00\r\n");
     prompts.fileAnswer = path("other.cfg");
     OpenParameterFile(host);
     EXPECT_EQ(host.panel(0)->tSval(0), "1.25");
@@ -117,7 +112,7 @@ TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)
 TEST_F(ParamFileTest, DamagedLinesAreSkippedWithOneNoticeAndTheRestApplies)
 {
     const auto open = [&](const char* name, const QByteArray& bytes) {
-        writeRaw(path(name), bytes);
+        qltest::writeBytes(path(name), bytes);
         prompts.messages.clear();
         prompts.fileAnswer = path(name);
         OpenParameterFile(host);
@@ -152,7 +147,7 @@ TEST_F(ParamFileTest, ValuesApplyAsTheFileHoldsThem)
     s.MaxVol = 30;
     s.MinVol = 0.5f;
     s.MinCur = 0;
-    writeRaw(path("range.cfg"), "b\r\nD:QL-K01\r\nT:New title\r\nS:99.00\r\nL:12.00\r\nM:-5\r\n");
+    qltest::writeBytes(path("range.cfg"), "b\r\nD:QL-K01\r\nT:New title\r\nS:99.00\r\nL:12.00\r\nM:-5\r\n");
     prompts.fileAnswer = path("range.cfg");
     OpenParameterFile(host);
     EXPECT_EQ(host.panel(0)->tSval(0), "99.00");
