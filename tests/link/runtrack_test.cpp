@@ -223,22 +223,11 @@ TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
     EXPECT_TRUE(host.calls.contains(QStringLiteral("TmrPause(0,0)")));
 }
 
-TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceFromItsRecord)
-{
-    // The begin cell comes back from the record.
-    leave("0\t01.00\t4.000\r\n");
-    sample(4.0f, 1.0f, 1);
-    sample(4.0f, 1.0f, 1);
-    ASSERT_EQ(host.starts.size(), 1);
-    EXPECT_EQ(host.starts[0].kind, 8);
-    EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
-}
-
-// Continuing a run fills the run grid's device cell from the record's
-// "Device:" line. Whatever that line holds, the automatic data file at the
-// run's end lies in the Data folder, named by the characters a file name
-// can carry; an ordinary name stays as it is.
-TEST_F(RunTrackTest, AutoDataFileStaysInTheDataFolderWhateverTheRecordNames)
+// A run found going is continued once from its record, which fills the run
+// grid's begin and device cells. Whatever the "Device:" line holds, the
+// automatic data file at the run's end lies in the Data folder, named by the
+// characters a file name can carry; an ordinary name stays as it is.
+TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceAndSavedInTheDataFolderWhateverTheRecordNames)
 {
     QDir(dir.path()).mkpath(QStringLiteral("Data"));
     settings().AutoSave = true;
@@ -247,11 +236,15 @@ TEST_F(RunTrackTest, AutoDataFileStaysInTheDataFolderWhateverTheRecordNames)
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         host.saves.clear();
+        host.starts.clear();
         ch(0).DevName = QStringLiteral("QL-K01");
         begin(0, QString());
         leave("0\t01.00\t4.000\r\n", name);
         sample(4.0f, 1.0f, 1);  // found going: continued from its record
         sample(4.0f, 1.0f, 1);
+        ASSERT_EQ(host.starts.size(), 1);
+        EXPECT_EQ(host.starts[0].kind, 8);
+        EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
         ASSERT_EQ(host.grids[0].text(1, 0), name);
         sample(3.0f, 0.0f, 0);  // the run ends
         ASSERT_EQ(host.saves.size(), 1);
