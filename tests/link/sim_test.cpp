@@ -60,6 +60,15 @@ protected:
         ASSERT_TRUE(SendConnect(st, 0));
         ASSERT_TRUE(dev->waitForFrames(1));
     }
+    // Sends a start of channel chn with these field texts (third value 0).
+    bool start(int chn, const char* sval, const char* slmt)
+    {
+        st.ch(0, chn).SvalText = sval;
+        st.ch(0, chn).SlmtText = slmt;
+        st.ch(0, chn).StimText = "0";
+        st.slot[0].DevType = int16_t(dev->devType());
+        return SendStart(st, 0, chn, 1);
+    }
     // The next n reply frames from the line.
     QList<Reply> replies(int n)
     {
@@ -97,11 +106,7 @@ TEST_F(Sim, ADischargeRunFollowsTheSetValueAndEndsAtTheCutOff)
 {
     connectAs(11, 300);
     replies(2);
-    st.ch(0, 0).SvalText = "1";
-    st.ch(0, 0).SlmtText = "3.5";
-    st.ch(0, 0).StimText = "0";
-    st.slot[0].DevType = 11;
-    ASSERT_TRUE(SendStart(st, 0, 0, 1));
+    ASSERT_TRUE(start(0, "1", "3.5"));
     ASSERT_TRUE(dev->waitForFrames(2));
 
     int lastVolt = 1 << 30, lastCap = -1, runningReplies = 0;
@@ -140,11 +145,7 @@ TEST_F(Sim, SetStopTimeAndTriggersActOnTheDevice)
 {
     connectAs(11, 300);
     replies(2);
-    st.ch(0, 0).SvalText = "2";
-    st.ch(0, 0).SlmtText = "1";
-    st.ch(0, 0).StimText = "0";
-    st.slot[0].DevType = 11;
-    ASSERT_TRUE(SendStart(st, 0, 0, 1));
+    ASSERT_TRUE(start(0, "2", "1"));
     ASSERT_TRUE(RemoteSet(st, 0, 0.5f));
     st.ch(0, 0).RunSecs = 180;
     ASSERT_TRUE(SendTime(st, 0, 0));
@@ -233,13 +234,9 @@ TEST_F(Sim, TwoChannelTypesAnswerOnBothChannels)
 
     // Channel 1 runs on its own.
     st.slot[0].Dev2S = true;
-    st.ch(0, 1).SvalText = "0.25";
-    st.ch(0, 1).SlmtText = "1";
-    st.ch(0, 1).StimText = "0";
-    st.slot[0].DevType = 17;
     st.slot[0].CurFactor = 1000;
     st.slot[0].VolFactor = 1000;
-    ASSERT_TRUE(SendStart(st, 0, 1, 1));
+    ASSERT_TRUE(start(1, "0.25", "1"));
     ASSERT_TRUE(dev->waitForFrames(2));
     EXPECT_EQ(dev->received().last(), hex("FA A1 01 0A 04 28 00 00 86 F8"));
     dev->step(1);
