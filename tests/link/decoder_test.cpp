@@ -257,7 +257,7 @@ TEST_F(Decoder, Type26FirstInfoReplyPicksTheBVariantAndCountsTwice) {
     EXPECT_FLOAT_EQ(s.MaxCur, 3.5f);
     EXPECT_EQ(s.VerFrames, 2);
     EXPECT_FLOAT_EQ(st.ch(0, 0).Cur, 1.234f);
-    EXPECT_FLOAT_EQ(st.ch(0, 0).CurTenth, static_cast<float>(12345 * 0.001 * 0.1));
+    EXPECT_FLOAT_EQ(st.ch(0, 0).CurTenth, 1.2345f);  // to a tenth of a milliampere
     EXPECT_TRUE(host.visible["menuUsb"]);
     EXPECT_FALSE(host.visible["menuRes"]);
     EXPECT_EQ(host.panels[0].modes, (QStringList{"D-CC", "Meter"}));
