@@ -29,6 +29,7 @@ const QByteArray kConnect = FrameBytes(*MakeFrame(OpConnect, 0, 0, 0));
 class Comm : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dev.plug(ports.path(), 3)); }
+    void TearDown() override { SerialPort::setSystemPortLister({}); }
     CommHandle Open()
     {
         CommHandle h = OpenPort(3);
@@ -77,7 +78,6 @@ TEST_F(Comm, PortNamesResolveThroughThePortsFolderThenTheSystemList)
     EXPECT_EQ(SerialPort::resolve("COM2"), QDir(ports.path()).filePath("COM2"));
     EXPECT_FALSE(OpenPort(2));
     EXPECT_FALSE(OpenPort(4));
-    SerialPort::setSystemPortLister({});
 }
 
 TEST_F(Comm, OpenIsExclusiveAndCloseIsExplicit)
