@@ -2,99 +2,35 @@
 // short periods: connect repeated until the first valid reply (counted in
 // frames and polls, not read off a clock), the receive lamp, a lost adapter,
 // disconnect, and ports that cannot be opened.
-#include "link/connection.h"
-
-#include "link/counters.h"
-#include "link/recv.h"
 #include "platform/serial.h"
-#include "recvfakes.h"
-#include "sim/devsim.h"
-#include "sim/peers.h"
-
-#include <QTest>
+#include "slotbench.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace ql {
 namespace {
 
-using namespace std::chrono_literals;
-
-LinkTimings Fast()
-{
-    LinkTimings t;
-    t.tick = 0ms;  // the second counters tick only when told
-    t.poll = 5ms;
-    t.connect = 30ms;
-    t.recvLamp = 20ms;
-    return t;
-}
-
-struct Bench {
-    static constexpr int kSlot = 2;
-    sim::PortsDir ports;
-    sim::LogCapture log;
-    LinkState st;
-    testing::FakeHost host{st};
-    SecondTicker ticker{st, 0ms};
-    ReplyDecoder dec{st, host, host};
-    SlotConnection conn;
-    std::vector<bool> lamp;      // every change the connection reported
-    QStringList lost;            // ports reported lost
-    QStringList errors;          // the decoder's log
-    int samples = 0;
-
-    explicit Bench(const LinkTimings& t = Fast()) : conn(st, kSlot, dec, ticker, t)
-    {
-        conn.onLamp = [this](bool lit) { lamp.push_back(lit); };
-        conn.onLost = [this](const QString& port) { lost << port; };
-        dec.errLog = [this](const QString& l, const QString& t) { errors << l + ":" + t; };
-        dec.onSample = [this](int s, int c, int run) {
-            st.ch(s, c).Running = run == 1 || run == 2;
-            ++samples;
-        };
-    }
-    const SlotState& slot() const { return st.slot[kSlot]; }
-
-    // Processes events (the device answering on its own or by pump) until
-    // cond holds.
-    template <typename Cond>
-    bool Until(sim::DeviceSim& dev, Cond cond, int ms = 5000)
-    {
-        return QTest::qWaitFor(
-            [&] {
-                dev.pump(0);
-                return cond();
-            },
-            ms);
-    }
-    // Lets n more polls pass.
-    bool Polls(sim::DeviceSim& dev, int n)
-    {
-        const long long until = conn.Polls() + n;
-        return Until(dev, [&] { return conn.Polls() >= until; });
-    }
-};
+using testing::FastTimings;
+using testing::SlotBench;
+constexpr int kSlot = 2;
 
 bool IsConnectFrame(const QByteArray& f) { return f == QByteArray::fromHex("fa0500000000000005f8"); }
 
 TEST(Connection, ConnectRepeatsUntilTheFirstValidReplyThenPollsOn)
 {
-    Bench b;
+    SlotBench b{kSlot};
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 3));
     // Measurements and counters left from an earlier device are cleared.
-    b.st.ch(Bench::kSlot, 0).Volt = 9.5f;
-    b.st.ch(Bench::kSlot, 1).RunSecs = 77;
+    b.st.ch(kSlot, 0).Volt = 9.5f;
+    b.st.ch(kSlot, 1).RunSecs = 77;
 
     ASSERT_EQ(b.conn.Connect("COM3"), SlotConnection::Opened::Ok);
     EXPECT_TRUE(b.conn.IsOpen());
     EXPECT_EQ(b.slot().PortNo, 3);
     EXPECT_TRUE(b.slot().Connecting);
-    EXPECT_EQ(b.st.ch(Bench::kSlot, 0).Volt, 0.f);
-    EXPECT_EQ(b.st.ch(Bench::kSlot, 1).RunSecs.load(), 0);
+    EXPECT_EQ(b.st.ch(kSlot, 0).Volt, 0.f);
+    EXPECT_EQ(b.st.ch(kSlot, 1).RunSecs.load(), 0);
     EXPECT_EQ(b.slot().hComm->line(), (LineSettings{9600, 8, 0, 2}));
     EXPECT_EQ(b.conn.ConnectFrames(), 1);  // the first one at once
 
@@ -113,7 +49,7 @@ TEST(Connection, ConnectRepeatsUntilTheFirstValidReplyThenPollsOn)
 
     // The device answers: its first valid reply identifies it and ends the
     // repeats.
-    ASSERT_TRUE(b.Until(dev, [&] { return !b.slot().Connecting; }));
+    ASSERT_TRUE(b.Identified(dev));
     EXPECT_EQ(b.slot().DevType, 11);
     EXPECT_FALSE(b.conn.ConnectRepeating());
     before = b.conn.ConnectFrames();
@@ -134,7 +70,7 @@ TEST(Connection, ConnectRepeatsUntilTheFirstValidReplyThenPollsOn)
 
 TEST(Connection, PortsThatCannotBeOpenedChangeNothing)
 {
-    Bench b;
+    SlotBench b{kSlot};
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 5));
     for (const char* text : {"CO", "COM", "COMx", "", "5"}) {
@@ -143,7 +79,7 @@ TEST(Connection, PortsThatCannotBeOpenedChangeNothing)
     }
     EXPECT_EQ(b.conn.Connect("COM9"), SlotConnection::Opened::CannotOpen);
     // Held by another slot.
-    SlotConnection other(b.st, 0, b.dec, b.ticker, Fast());
+    SlotConnection other(b.st, 0, b.dec, b.ticker, FastTimings());
     ASSERT_EQ(other.Connect("COM5"), SlotConnection::Opened::Ok);
     EXPECT_EQ(b.conn.Connect("COM5"), SlotConnection::Opened::CannotOpen);
     EXPECT_FALSE(b.conn.IsOpen());
@@ -164,9 +100,9 @@ TEST(Connection, PortsThatCannotBeOpenedChangeNothing)
 // come meanwhile, and the next reply lights it again.
 TEST(Connection, TheReceiveLampBlinksWhileRepliesFlow)
 {
-    LinkTimings t = Fast();
-    t.recvLamp = 40ms;
-    Bench b(t);
+    LinkTimings t = FastTimings();
+    t.recvLamp = std::chrono::milliseconds(40);
+    SlotBench b{kSlot, t};
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 4));
     ASSERT_EQ(b.conn.Connect("COM4"), SlotConnection::Opened::Ok);
@@ -185,15 +121,15 @@ TEST(Connection, TheReceiveLampBlinksWhileRepliesFlow)
 
 TEST(Connection, DisconnectSendsItsFrameAndStopsEverything)
 {
-    Bench b;
+    SlotBench b{kSlot};
     sim::DeviceSim dev(18, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 6));
     ASSERT_EQ(b.conn.Connect("COM6"), SlotConnection::Opened::Ok);
     // A two-channel device is identified by its channel-1 reply.
-    ASSERT_TRUE(b.Until(dev, [&] { return !b.slot().Connecting; }));
+    ASSERT_TRUE(b.Identified(dev));
     for (int c = 0; c < 2; ++c) {
-        b.ticker.TmrResume(Bench::kSlot, c);
-        b.ticker.TmrStart(Bench::kSlot, c);
+        b.ticker.TmrResume(kSlot, c);
+        b.ticker.TmrStart(kSlot, c);
     }
     dev.clearRecorded();
     b.conn.Disconnect();
@@ -205,14 +141,14 @@ TEST(Connection, DisconnectSendsItsFrameAndStopsEverything)
     EXPECT_EQ(b.slot().PortNo, 0);
     EXPECT_FALSE(b.slot().RecvLit);
     for (int c = 0; c < 2; ++c) {
-        EXPECT_FALSE(b.ticker.TmrRunning(Bench::kSlot, c));
-        EXPECT_FALSE(b.st.ch(Bench::kSlot, c).Counting.load());
+        EXPECT_FALSE(b.ticker.TmrRunning(kSlot, c));
+        EXPECT_FALSE(b.st.ch(kSlot, c).Counting.load());
     }
     // The port is free again: the next connect opens it.
     EXPECT_EQ(b.conn.Connect("COM6"), SlotConnection::Opened::Ok);
     b.conn.Disconnect();
     // A disconnect without a port still resets the slot.
-    b.st.slot[Bench::kSlot].Connecting = true;
+    b.st.slot[kSlot].Connecting = true;
     b.conn.Disconnect();
     EXPECT_FALSE(b.slot().Connecting);
     EXPECT_TRUE(b.lost.isEmpty());
@@ -222,16 +158,16 @@ TEST(Connection, DisconnectSendsItsFrameAndStopsEverything)
 // stops polling, no channel runs, and one Connect after replugging is enough.
 TEST(Connection, ALostAdapterStopsPollingOnceAndReconnects)
 {
-    Bench b;
+    SlotBench b{kSlot};
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 7));
     ASSERT_EQ(b.conn.Connect("COM7"), SlotConnection::Opened::Ok);
-    ASSERT_TRUE(b.Until(dev, [&] { return !b.slot().Connecting; }));
+    ASSERT_TRUE(b.Identified(dev));
     dev.reportRun(0, 0, 100, 300);
     dev.step(1.0);
-    ASSERT_TRUE(b.Until(dev, [&] { return b.st.ch(Bench::kSlot, 0).Running; }));
-    b.ticker.TmrResume(Bench::kSlot, 0);
-    b.ticker.TmrStart(Bench::kSlot, 0);
+    ASSERT_TRUE(b.Until(dev, [&] { return b.st.ch(kSlot, 0).Running; }));
+    b.ticker.TmrResume(kSlot, 0);
+    b.ticker.TmrStart(kSlot, 0);
 
     dev.unplug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !b.lost.isEmpty(); }, 5000));
@@ -239,8 +175,8 @@ TEST(Connection, ALostAdapterStopsPollingOnceAndReconnects)
     EXPECT_FALSE(b.conn.IsOpen());
     EXPECT_FALSE(b.conn.Polling());
     EXPECT_EQ(b.slot().PortNo, 0);
-    EXPECT_FALSE(b.st.ch(Bench::kSlot, 0).Running);
-    EXPECT_FALSE(b.ticker.TmrRunning(Bench::kSlot, 0));
+    EXPECT_FALSE(b.st.ch(kSlot, 0).Running);
+    EXPECT_FALSE(b.ticker.TmrRunning(kSlot, 0));
     QCoreApplication::processEvents();
     EXPECT_EQ(b.lost.size(), 1);
     EXPECT_EQ(b.log.count("ErrComm"), 1);
@@ -248,7 +184,7 @@ TEST(Connection, ALostAdapterStopsPollingOnceAndReconnects)
     sim::DeviceSim back(11, 300);
     ASSERT_TRUE(back.plug(b.ports.path(), 7));
     ASSERT_EQ(b.conn.Connect("COM7"), SlotConnection::Opened::Ok);
-    ASSERT_TRUE(b.Until(back, [&] { return !b.slot().Connecting; }));
+    ASSERT_TRUE(b.Identified(back));
     EXPECT_EQ(b.slot().DevType, 11);
     b.conn.Disconnect();
 }

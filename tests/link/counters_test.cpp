@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <thread>
 
@@ -196,11 +197,16 @@ TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
     s.FwVersion = 320;
     s.VerFrames = 9;
     s.DevType = 26;
+    // Everything the last device reported, and the run state it left.
+    auto measurements = [](ChanState& ch) {
+        return std::array{&ch.Volt,   &ch.Cur,  &ch.CurTenth, &ch.Cap,      &ch.CapOffset,
+                          &ch.Energy, &ch.Temp, &ch.Pwr,      &ch.AuxVolt1, &ch.AuxVolt2};
+    };
     for (ChanState& ch : s.chn) {
         ch.TickSecs = 50;
         ch.RunSecs = 40;
-        ch.Volt = ch.Cur = ch.CurTenth = ch.Cap = ch.CapOffset = ch.Energy = 1.5f;
-        ch.Temp = ch.Pwr = ch.AuxVolt1 = ch.AuxVolt2 = 2.5f;
+        for (float* m : measurements(ch))
+            *m = 1.5f;
         ch.SetPend = 2;
         ch.ContPend = true;
         ch.Running = true;
@@ -209,20 +215,12 @@ TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
     }
     st.ch(7, 0).RunSecs = 12;
     ConnectReset(st, t, 6);
-    for (const ChanState& ch : s.chn) {
+    for (ChanState& ch : s.chn) {
         EXPECT_EQ(ch.TickSecs.load(), 0);
         EXPECT_EQ(ch.RunSecs.load(), 0);
-        EXPECT_EQ(ch.Volt, 0);
-        EXPECT_EQ(ch.Cur, 0);
-        EXPECT_EQ(ch.CurTenth, 0);
-        EXPECT_EQ(ch.Cap, 0);
-        EXPECT_EQ(ch.CapOffset, 0);
-        EXPECT_EQ(ch.Energy, 0);
-        // Nothing the last device reported survives into the next connection.
-        EXPECT_EQ(ch.Temp, 0);
-        EXPECT_EQ(ch.Pwr, 0);
-        EXPECT_EQ(ch.AuxVolt1, 0);
-        EXPECT_EQ(ch.AuxVolt2, 0);
+        const auto cleared = measurements(ch);
+        for (size_t i = 0; i < cleared.size(); ++i)
+            EXPECT_EQ(*cleared[i], 0.f) << "measurement " << i;
         EXPECT_EQ(ch.SetPend, 0);
         EXPECT_FALSE(ch.ContPend);
         EXPECT_FALSE(ch.Running);
@@ -231,7 +229,7 @@ TEST(ConnectReset, ClearsBothCountersAndTheMeasurementsOfBothChannels) {
     }
     EXPECT_EQ(s.FwVersion, 0);
     EXPECT_EQ(s.VerFrames, 0);
-    EXPECT_EQ(s.DevType, 26);  // the next first reply sets it
+    EXPECT_EQ(s.DevType, 26);                   // the next first reply sets it
     EXPECT_EQ(st.ch(7, 0).RunSecs.load(), 12);  // other slots untouched
 }
 

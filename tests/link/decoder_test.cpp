@@ -36,16 +36,22 @@ protected:
 
     void Feed(int slot, const std::vector<uint8_t>& bytes) { dec.RecvBytes(slot, bytes.data(), bytes.size()); }
 
-    // A slot that has already identified a device of this type.
-    void Identified(int slot, int type, int fw = 0) {
+    // The first reply after a connect.
+    void First(int slot, const Reply& r)
+    {
         st.slot[slot].Connecting = true;
-        Reply r;
-        r.type = type;
-        r.kind = fw ? 1 : 0;
-        r.e1 = fw;
-        r.e2 = 1500;
-        r.e3 = 500;
         Feed(slot, Wire(r));
+    }
+    // An info reply: firmware version, rated voltage and current.
+    static Reply Info(int type, int fw, int volt, int cur)
+    {
+        return Reply{.kind = 1, .e1 = fw, .e2 = volt, .e3 = cur, .type = type};
+    }
+
+    // A slot that has already identified a device of this type.
+    void Identified(int slot, int type, int fw = 0)
+    {
+        First(slot, fw ? Info(type, fw, 1500, 500) : Reply{.e2 = 1500, .e3 = 500, .type = type});
         ASSERT_FALSE(st.slot[slot].Connecting);
         samples.clear();
         host.setupModeFields.clear();
@@ -74,17 +80,10 @@ TEST_F(Decoder, WorkedFrameDecodes) {
 
 TEST_F(Decoder, FirstReplySetsUpAChargerOfType1) {
     st.slot[0].MaxCur = 99;
-    st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 1;
-    r.mode = 2;
-    r.e1 = 150;
-    r.e2 = 420;
-    r.e3 = 30;
-    r.cap = 1234;
-    Feed(0, Wire(r));
+    const Reply r{.mode = 2, .cap = 1234, .e1 = 150, .e2 = 420, .e3 = 30, .type = 1};
+    First(0, r);
     const SlotState& s = st.slot[0];
-    EXPECT_FALSE(st.slot[0].Connecting);
+    EXPECT_FALSE(s.Connecting);
     EXPECT_EQ(s.DevType, 1);
     EXPECT_EQ(host.name(0, 1), "QL-K01");
     EXPECT_FLOAT_EQ(s.MaxCur, 5);
@@ -94,17 +93,12 @@ TEST_F(Decoder, FirstReplySetsUpAChargerOfType1) {
     EXPECT_EQ(s.CvMode, 6);
     const FakePanel& p = host.panels[0];
     EXPECT_FALSE(p.dev2s);
-    EXPECT_EQ(p.modes, (QStringList{"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"}));
-    EXPECT_EQ(s.ModeList, p.modes);
-    EXPECT_EQ(p.tabs, (std::vector<std::pair<int, QString>>{{1, "key1"}, {2, "key2"}, {3, "key3"}}));
-    EXPECT_TRUE(host.visible["menuRes"]);
+    EXPECT_EQ(s.ModeList, p.modes);  // the record holds what the panel shows
     EXPECT_TRUE(host.visible["menuTemp"]);
     EXPECT_FALSE(host.visible["menuQc"]);
     EXPECT_EQ(host.visible.count("menuUsb"), 0u);
     EXPECT_TRUE(host.enabled["menuAddDev"]);
     EXPECT_TRUE(host.enabled["menuAdj"]);
-    EXPECT_TRUE(s.TempOk);
-    EXPECT_EQ(host.axis[0], "[A]");
     EXPECT_EQ(host.initAutoTest, std::vector<int>{0});
     EXPECT_EQ(host.setupModeFields, (std::vector<std::pair<int, int>>{{0, 0}}));
     const ChanState& ch = st.ch(0, 0);
@@ -123,22 +117,14 @@ TEST_F(Decoder, FirstReplySetsUpAChargerOfType1) {
 }
 
 TEST_F(Decoder, TwoChannelLoadStopsConnectingOnlyOnChannel1) {
-    st.slot[2].Connecting = true;
-    Reply r;
-    r.type = 17;
-    r.chan = 0;
-    Feed(2, Wire(r));
+    First(2, Reply{.chan = 0, .type = 17});
     EXPECT_TRUE(st.slot[2].Connecting);
     EXPECT_TRUE(host.panels[2].dev2s);
-    EXPECT_EQ(host.panels[2].modes, (QStringList{"D-CC", "D-CP"}));
-    EXPECT_EQ(host.panels[2].tabs.size(), 2u);
     EXPECT_EQ(host.initChnCurves, std::vector<int>{2});
     EXPECT_EQ(host.enabled.count("menuAddDev"), 0u);
     EXPECT_EQ(host.name(2, 1), "QL-R17");
 
-    r.chan = 1;
-    r.temp = 250;
-    Feed(2, Wire(r));
+    Feed(2, Wire(Reply{.temp = 250, .chan = 1, .type = 17}));
     EXPECT_FALSE(st.slot[2].Connecting);
     EXPECT_EQ(host.panels[2].modeClrCount, 1);  // list and tabs untouched
     EXPECT_EQ(host.panels[2].tabClrCount, 1);
@@ -151,34 +137,23 @@ TEST_F(Decoder, TwoChannelLoadStopsConnectingOnlyOnChannel1) {
     EXPECT_EQ(st.slot[2].Tabs, (std::vector<TestTab>{{1, "key1"}, {2, "key2"}}));
     EXPECT_EQ(st.ch(2, 0).DevName, "QL-R17");
     EXPECT_EQ(st.ch(2, 1).DevName, "QL-R17");
-    // The two-channel layout shows no temperature, whatever the reply says.
-    EXPECT_EQ(st.ch(2, 1).Temp, 0.f);
     EXPECT_EQ(st.slot[2].CurFactor, 1000);
     EXPECT_EQ(st.slot[2].VolFactor, 1000);
     EXPECT_EQ(st.slot[2].PwrFactor, 10);
-    EXPECT_EQ(st.ch(2, 1).Temp, 0);  // two-channel panels show no temperature
+    EXPECT_EQ(st.ch(2, 1).Temp, 0.f);  // two-channel panels show no temperature
 }
 
 TEST_F(Decoder, TenPanelsKeepTheAddDeviceEntryDisabled) {
     host.devCount = 10;
-    st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 12;
-    Feed(0, Wire(r));
+    First(0, Reply{.type = 12});
     EXPECT_FALSE(st.slot[0].Connecting);
     EXPECT_EQ(host.enabled.count("menuAddDev"), 0u);
 }
 
 TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
     st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 0;
-    r.mode = 9;
-    r.e1 = 77;
-    auto bytes = Wire(r);
-    Reply next;
-    next.type = 1;
-    Append(bytes, Wire(next));  // the rest of the read is dropped
+    auto bytes = Wire(Reply{.mode = 9, .e1 = 77, .type = 0});
+    Append(bytes, Wire(Reply{.type = 1}));  // the rest of the read is dropped
     Feed(0, bytes);
     EXPECT_TRUE(st.slot[0].Connecting);
     EXPECT_EQ(st.slot[0].DevType, 0);
@@ -186,57 +161,46 @@ TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
     EXPECT_TRUE(host.setupModeFields.empty());
     EXPECT_EQ(st.ch(0, 0).ChnMode, 0);  // nothing of a typeless reply is kept
     EXPECT_EQ(st.ch(0, 0).SetRaw, 0);
-    Feed(0, Wire(next));
+    Feed(0, Wire(Reply{.type = 1}));
     EXPECT_FALSE(st.slot[0].Connecting);
     EXPECT_EQ(st.slot[0].DevType, 1);
 }
 
-TEST_F(Decoder, MeterTypeAndCodesWithoutARow) {
-    for (int type : {51, 43}) {
+// Codes without a model row (the meter type 51 among them) get the
+// defaults and keep the maxima they had; 38 has a row with "D-CC" alone.
+TEST_F(Decoder, CodesWithoutARowAndType38)
+{
+    const int codes[] = {51, 43, 38};
+    for (int slot = 0; slot < 3; ++slot) {
+        const int type = codes[slot];
         SCOPED_TRACE(type);
-        LinkState fresh;
-        FakeHost h{fresh};
-        ReplyDecoder d(fresh, h, h);
-        fresh.slot[0].MaxCur = 7;
-        fresh.slot[0].MaxVol = 8;
-        fresh.slot[0].Connecting = true;
-        Reply r;
-        r.type = type;
-        auto w = Wire(r);
-        d.RecvBytes(0, w.data(), w.size());
-        EXPECT_FALSE(fresh.slot[0].Connecting);
-        EXPECT_EQ(h.panels[0].modes, QStringList{type == 51 ? "Meter" : "D-CC"});
-        EXPECT_EQ(h.panels[0].tabs, (std::vector<std::pair<int, QString>>{{1, "key1"}}));
-        EXPECT_EQ(h.axis[0], type == 51 ? "[mA]" : "[A]");
-        EXPECT_TRUE(h.grid[0].empty());  // no name
-        EXPECT_FLOAT_EQ(fresh.slot[0].MaxCur, 7);
-        EXPECT_FLOAT_EQ(fresh.slot[0].MaxVol, 8);
-        EXPECT_FALSE(h.visible["menuRes"]);
+        st.slot[slot].MaxCur = 7;
+        st.slot[slot].MaxVol = 8;
+        First(slot, Reply{.type = type});
+        EXPECT_FALSE(st.slot[slot].Connecting);
+        EXPECT_EQ(host.panels[slot].modes, QStringList{type == 51 ? "Meter" : "D-CC"});
+        EXPECT_EQ(host.panels[slot].tabs, (std::vector<std::pair<int, QString>>{{1, "key1"}}));
+        EXPECT_EQ(host.axis[slot], type == 51 ? "[mA]" : "[A]");
+        EXPECT_FALSE(st.slot[slot].TempOk);
+        EXPECT_FALSE(host.visible["menuRes"]);
+        if (type == 38) {
+            EXPECT_EQ(host.name(slot, 1), "QL-R38");
+            continue;
+        }
+        EXPECT_TRUE(host.grid[slot].empty());  // no name
+        EXPECT_FLOAT_EQ(st.slot[slot].MaxCur, 7);
+        EXPECT_FLOAT_EQ(st.slot[slot].MaxVol, 8);
+        EXPECT_FLOAT_EQ(st.slot[slot].MinCur, 0.1f);
+        EXPECT_EQ(st.slot[slot].CurFactor, 100);
     }
 }
 
-TEST_F(Decoder, Type38GetsDccAlone) {
-    st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 38;
-    Feed(0, Wire(r));
-    EXPECT_EQ(host.panels[0].modes, QStringList{"D-CC"});
-    EXPECT_EQ(host.name(0, 1), "QL-R38");
-    EXPECT_FALSE(st.slot[0].TempOk);
-}
-
 TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
-    st.slot[0].Connecting = true;
-    Reply info;
-    info.type = 5;
-    info.kind = 1;
-    info.e1 = 302;
-    info.e2 = 2500;   // 25 V at VolFactor 100
-    info.e3 = 4000;   // 4 A at CurFactor 1000
-    Reply data;
-    data.type = 5;
-    Feed(0, Wire(data));  // first reply is a data reply: list with "DC5V", no name yet
+    // 25 V at VolFactor 100, 4 A at CurFactor 1000.
+    const Reply info = Info(5, 302, 2500, 4000);
+    First(0, Reply{.type = 5});  // first reply is a data reply: list with "DC5V", no name yet
     EXPECT_EQ(host.panels[0].modes.size(), 9);
+    EXPECT_EQ(host.panels[0].modes.last(), "DC5V");
     EXPECT_TRUE(host.grid[0].empty());
     EXPECT_FLOAT_EQ(st.slot[0].MinCur, 0.06f);
 
@@ -246,9 +210,13 @@ TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
     EXPECT_FLOAT_EQ(s.MaxVol, 25.f);
     EXPECT_FLOAT_EQ(s.MaxCur, 4.f);
     EXPECT_EQ(host.name(0, 1), "QL-K05B");
-    EXPECT_EQ(host.panels[0].modes.last(), "Meter");
+    EXPECT_EQ(host.panels[0].modes,
+              (QStringList{"D-CC", "D-CP", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV", "Meter"}));
     EXPECT_EQ(host.panels[0].tMode, "D-CC");  // entry at the channel's mode index
     EXPECT_FLOAT_EQ(s.MinCur, 0.01f);
+    EXPECT_EQ(s.LastDisMode, 1);
+    EXPECT_EQ(s.CvMode, 7);
+    EXPECT_TRUE(s.CvCutCur);
     EXPECT_EQ(s.VerFrames, 1);
     Feed(0, Wire(info));
     EXPECT_EQ(host.panels[0].modeClrCount, 2);  // not rebuilt again
@@ -258,24 +226,18 @@ TEST_F(Decoder, InfoRepliesReplaceMaximaAndApplyVersionRules) {
 TEST_F(Decoder, ModeOnlyTheVersionRulesOfferIsShownOnceAnInfoReplyBringsIt) {
     // A QL-R25B in its "Meter" mode (index 1): the plain type-25 list has
     // "D-CC" alone, the version-310 list adds "Meter".
-    st.slot[0].Connecting = true;
-    Reply data;
-    data.type = 25;
-    data.mode = 1;
-    data.volt = 5000;
-    Feed(0, Wire(data));  // version unknown yet: identified, the mode has no entry
+    const Reply data{.mode = 1, .volt = 5000, .type = 25};
+    First(0, data);  // version unknown yet: identified, the mode has no entry
     EXPECT_FALSE(st.slot[0].Connecting);
     EXPECT_EQ(samples.size(), 1u);
     EXPECT_EQ(st.ch(0, 0).ChnMode, 1);
     EXPECT_EQ(errors.size(), 1);
-    Reply info = data;
-    info.kind = 1;
-    info.e1 = 310;
-    info.e2 = 3000;
-    info.e3 = 500;
+    Reply info = Info(25, 310, 3000, 500);
+    info.mode = 1;
     Feed(0, Wire(info));
     EXPECT_EQ(host.name(0, 1), "QL-R25B");
     EXPECT_EQ(st.slot[0].ModeList, (QStringList{"D-CC", "Meter"}));
+    EXPECT_FLOAT_EQ(st.slot[0].MinCur, 0.01f);
     EXPECT_EQ(host.panels[0].tMode, "Meter");
     samples.clear();
     errors.clear();
@@ -285,15 +247,9 @@ TEST_F(Decoder, ModeOnlyTheVersionRulesOfferIsShownOnceAnInfoReplyBringsIt) {
 }
 
 TEST_F(Decoder, Type26FirstInfoReplyPicksTheBVariantAndCountsTwice) {
-    st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 26;
-    r.kind = 1;
-    r.e1 = 320;
-    r.e2 = 2000;   // 20 V
-    r.e3 = 3500;   // 3.5 A
+    Reply r = Info(26, 320, 2000, 3500);  // 20 V, 3.5 A
     r.cur = 12345;
-    Feed(0, Wire(r));
+    First(0, r);
     const SlotState& s = st.slot[0];
     EXPECT_EQ(host.name(0, 1), "QL-R26B");
     EXPECT_FLOAT_EQ(s.MinCur, 0.01f);
@@ -301,20 +257,16 @@ TEST_F(Decoder, Type26FirstInfoReplyPicksTheBVariantAndCountsTwice) {
     EXPECT_FLOAT_EQ(s.MaxCur, 3.5f);
     EXPECT_EQ(s.VerFrames, 2);
     EXPECT_FLOAT_EQ(st.ch(0, 0).Cur, 1.234f);
-    EXPECT_FLOAT_EQ(st.ch(0, 0).CurTenth, static_cast<float>(12345 * 0.001 * 0.1));
+    EXPECT_FLOAT_EQ(st.ch(0, 0).CurTenth, 1.2345f);  // to a tenth of a milliampere
     EXPECT_TRUE(host.visible["menuUsb"]);
     EXPECT_FALSE(host.visible["menuRes"]);
     EXPECT_EQ(host.panels[0].modes, (QStringList{"D-CC", "Meter"}));
 }
 
 TEST_F(Decoder, Type26DataFirstStaysTheOldVariant) {
-    st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 26;
-    r.cap = 5000;   // D+ 5.000 V
-    r.temp = 2600;  // D- 2.600 V
-    r.cur = 12345;
-    Feed(0, Wire(r));
+    // D+ 5.000 V and D- 2.600 V in the capacity and temperature fields.
+    const Reply r{.cur = 12345, .cap = 5000, .temp = 2600, .type = 26};
+    First(0, r);
     EXPECT_EQ(host.name(0, 1), "QL-R26");
     EXPECT_FLOAT_EQ(st.slot[0].MinCur, 0.03f);
     EXPECT_FLOAT_EQ(st.ch(0, 0).Cur, 12.345f);
@@ -322,29 +274,20 @@ TEST_F(Decoder, Type26DataFirstStaysTheOldVariant) {
     EXPECT_FLOAT_EQ(st.ch(0, 0).AuxVolt2, 2.6f);
     EXPECT_EQ(st.ch(0, 0).Temp, 0);
     EXPECT_EQ(st.ch(0, 0).Cap, 0);  // type 26 takes no capacity from the device
-    Reply info = r;
-    info.kind = 1;
-    info.e1 = 320;
-    info.e2 = 2000;
-    info.e3 = 4000;
+    Reply info = Info(26, 320, 2000, 4000);
+    info.cur = r.cur;
     Feed(0, Wire(info));
-    EXPECT_EQ(host.name(0, 1), "QL-R26");
+    EXPECT_EQ(host.name(0, 1), "QL-R26");  // a later version does not switch the variant
+    EXPECT_FLOAT_EQ(st.slot[0].MinCur, 0.03f);
     EXPECT_FLOAT_EQ(st.ch(0, 0).Cur, 1.234f);  // the current follows the version
 }
 
 TEST_F(Decoder, FirstReplyJudgesType26ByTheFrameNotAnEarlierConnection) {
     st.slot[0].DevType = 26;  // left from an earlier connection
-    st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 1;
-    r.cap = 2500;
-    Feed(0, Wire(r));
+    First(0, Reply{.cap = 2500, .type = 1});
     EXPECT_FLOAT_EQ(st.ch(0, 0).Cap, 2.5f);
-
     st.slot[1].DevType = 1;
-    st.slot[1].Connecting = true;
-    r.type = 26;
-    Feed(1, Wire(r));
+    First(1, Reply{.cap = 2500, .type = 26});
     EXPECT_EQ(st.ch(1, 0).Cap, 0);
 }
 
@@ -363,9 +306,7 @@ TEST_F(Decoder, RangesOfVoltageAndCapacity) {
     EXPECT_FLOAT_EQ(DecodeCurrent(12345, 1000, 26, 320), 1.234f);
 
     Identified(0, 11);
-    Reply r;
-    r.volt = 32868;
-    Feed(0, Wire(r));
+    Feed(0, Wire(Reply{.volt = 32868}));
     EXPECT_FLOAT_EQ(st.ch(0, 0).Volt, 1.0f);
 }
 
@@ -384,9 +325,7 @@ TEST_F(Decoder, ContinueOffsetIsJudgedOnTheFirstCapacity) {
         ch.Running = true;
         ch.ContPend = true;
         ch.CapOffset = 10.f;
-        Reply r;
-        r.run = 1;
-        r.cap = c.raw;
+        Reply r{.run = 1, .cap = c.raw};
         Feed(0, Wire(r));
         EXPECT_FALSE(ch.ContPend);
         EXPECT_NEAR(ch.Cap, c.shown, 1e-4);
@@ -400,9 +339,7 @@ TEST_F(Decoder, ContinueOffsetIsJudgedOnTheFirstCapacity) {
 
 TEST_F(Decoder, CapacityOnlyWhileRunningBeforeTheFrame) {
     Identified(0, 11);
-    Reply r;
-    r.run = 1;
-    r.cap = 700;
+    const Reply r{.run = 1, .cap = 700};
     st.ResVolt = 1;  // keep the resistance capture out of the way
     Feed(0, Wire(r));
     EXPECT_EQ(st.ch(0, 0).Cap, 0);
@@ -415,21 +352,14 @@ TEST_F(Decoder, ResistanceReadingIsCapturedOnlyWhenIdleNewAndFree) {
     Identified(0, 11);
     Identified(1, 26);
     ChanState& ch = st.ch(0, 0);
-    Reply r;
-    r.cap = 1234;
-    ch.Cap = 0;
+    Reply r{.cap = 1234};
     Feed(0, Wire(r));
     EXPECT_EQ(st.ResVolt, 0);  // no test waits for a reading
     st.ResSlot = 0;
     st.ResChn = 0;
-    Reply tester;
-    tester.type = 26;
-    tester.cap = 600;  // a USB tester's D+ voltage in the same field
-    Feed(1, Wire(tester));
+    Feed(1, Wire(Reply{.cap = 600, .type = 26}));  // a USB tester's D+ voltage in the same field
     EXPECT_EQ(st.ResVolt, 0);  // another slot
-    Reply second = r;
-    second.chan = 1;
-    Feed(0, Wire(second));
+    Feed(0, Wire(Reply{.cap = 1234, .chan = 1}));
     EXPECT_EQ(st.ResVolt, 0);  // another channel
     Feed(0, Wire(r));
     EXPECT_FLOAT_EQ(st.ResVolt, 1.234f);
@@ -465,10 +395,7 @@ TEST_F(Decoder, CalibrationEntryIsLeftAloneWhileItsWindowIsOpen) {
 // frame.
 TEST_F(Decoder, BadChannelEndsTheReadAndIsLoggedOncePerConnect) {
     Identified(0, 11);
-    Reply good;
-    good.cur = 100;
-    Reply badChan;
-    badChan.chan = 2;
+    const Reply good{.cur = 100}, badChan{.chan = 2};
     auto bytes = Wire(badChan);
     Append(bytes, Wire(good));
     Feed(0, bytes);
@@ -498,16 +425,8 @@ TEST_F(Decoder, BadChannelEndsTheReadAndIsLoggedOncePerConnect) {
 // start rules that know more modes than the list): such replies are samples
 // like any other, from the first reply on, and cost one log line per connect.
 TEST_F(Decoder, ModeOutsideTheListIsDecodedAndLoggedOncePerConnect) {
-    st.slot[0].Connecting = true;
-    Reply r;
-    r.type = 24;  // "D-CC" alone
-    r.mode = 1;
-    r.run = 1;
-    r.volt = 3700;
-    r.cur = 1000;
-    r.e1 = 1000;
-    r.e2 = 300;
-    Feed(0, Wire(r));
+    Reply r{.run = 1, .mode = 1, .cur = 1000, .volt = 3700, .e1 = 1000, .e2 = 300, .type = 24};  // "D-CC" alone
+    First(0, r);
     EXPECT_FALSE(st.slot[0].Connecting);  // identified by it
     EXPECT_EQ(st.slot[0].DevType, 24);
     EXPECT_EQ(st.ch(0, 0).ChnMode, 1);
@@ -536,14 +455,8 @@ TEST_F(Decoder, ModeOutsideTheListIsDecodedAndLoggedOncePerConnect) {
     Identified(1, 25, 310);
     host.panels[1].tMode = "D-CC";
     st.ch(1, 0).ChnMode = 4;
-    Reply info;
-    info.kind = 1;
-    info.type = 25;
-    info.e1 = 310;
-    info.e2 = 3000;
-    info.e3 = 500;
     st.slot[1].ModeList = QStringList{"D-CC"};  // as after the plain set-up
-    Feed(1, Wire(info));
+    Feed(1, Wire(Info(25, 310, 3000, 500)));
     EXPECT_EQ(st.slot[1].ModeList, (QStringList{"D-CC", "Meter"}));
     EXPECT_TRUE(host.panels[1].tMode.isEmpty());
 }
@@ -574,9 +487,7 @@ TEST_F(Decoder, BadCheckDropsTheRestOfTheReadSilently) {
 
 TEST_F(Decoder, ShortLongAndLoneEndBytesDecodeNothing) {
     Identified(0, 11);
-    Reply r;
-    r.cur = 300;
-    auto full = Wire(r);
+    const auto full = Wire(Reply{.cur = 300});
     // A frame, then a lone end byte: decoded once.
     auto bytes = full;
     bytes.push_back(0xF8);
@@ -702,12 +613,7 @@ TEST_F(Decoder, RunStartAndSetEchoesFromTheTrackingHook) {
             dec.SetEcho(slot, chn);
         }
     };
-    Reply r;
-    r.run = 1;
-    r.mode = 3;
-    r.e1 = 11;
-    r.e2 = 22;
-    r.e3 = 33;
+    Reply r{.run = 1, .mode = 3, .e1 = 11, .e2 = 22, .e3 = 33};
     Feed(0, Wire(r));
     EXPECT_EQ(ch.ChnMode, 3);
     EXPECT_EQ(ch.SetRaw, 11);

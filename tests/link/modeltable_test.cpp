@@ -1,6 +1,6 @@
-// Model table: every model as a first reply identifies it, the defaults,
-// codes without a row, the type-26 variants and the version rules with their
-// mode-list rebuilds.
+// Model table: what the first reply of every type code sets up, the
+// defaults of codes without a row, the type-26 variants and the version
+// rules with their mode-list rebuilds.
 #include "link/modeltable.h"
 #include "link/recv.h"
 #include "recvfakes.h"
@@ -27,6 +27,34 @@ void Pollute(SlotState& s) {
     s.CvCutCur = true;
 }
 
+// Slot 0 of a fresh link after the first reply of a type code on a channel.
+struct FirstReply {
+    LinkState st;
+    testing::FakeHost host{st};
+    FirstReply(int code, int chan)
+    {
+        Pollute(st.slot[0]);
+        st.slot[0].Connecting = true;
+        ReplyDecoder dec(st, host, host);
+        const std::vector<uint8_t> w = testing::Wire(testing::Reply{.chan = chan, .type = code});
+        dec.RecvBytes(0, w.data(), w.size());
+    }
+    const SlotState& slot() const { return st.slot[0]; }
+    bool shown(const QString& menu) const
+    {
+        const auto it = host.visible.find(menu);
+        return it != host.visible.end() && it->second;
+    }
+    QString modes() const { return host.panels[0].modes.join(' '); }
+    QString tabs() const
+    {
+        QStringList keys;
+        for (const auto& [position, key] : host.panels[0].tabs)
+            keys << QString::number(position) + key;
+        return keys.join(' ');
+    }
+};
+
 // Every model with a row, identified by its first reply: the name shown in
 // the run grid (and kept in the channel's record) carries the model's code,
 // the limits it takes are ordered, and its maxima fit a command frame at its
@@ -38,20 +66,13 @@ TEST(ModelTable, EveryIdentifiedModelIsNamedByItsCodeAndItsMaximaCanBeSent) {
         if (!FindModelRow(code))
             continue;
         SCOPED_TRACE(code);
-        LinkState st;
-        Pollute(st.slot[0]);
-        testing::FakeHost host{st};
-        st.slot[0].Connecting = true;
-        ReplyDecoder dec(st, host, host);
-        testing::Reply r;
-        r.type = code;
-        const std::vector<uint8_t> w = testing::Wire(r);
-        dec.RecvBytes(0, w.data(), w.size());
-        const SlotState& s = st.slot[0];
+        const FirstReply r(code, 0);
+        const SlotState& s = r.slot();
         ASSERT_EQ(s.DevType, code);
+        EXPECT_EQ(s.Connecting, IsTwoChannelType(code));  // those wait for channel 1
         ++identified;
 
-        const QString name = host.name(0, 1);
+        const QString name = r.host.name(0, 1);
         EXPECT_EQ(s.chn[0].DevName, name);
         if (code == 5 || code == 6 || code == 20 || code == 25) {
             EXPECT_TRUE(name.isEmpty()) << name.toStdString();
@@ -73,12 +94,65 @@ TEST(ModelTable, EveryIdentifiedModelIsNamedByItsCodeAndItsMaximaCanBeSent) {
     EXPECT_GE(identified, 40);
 }
 
+// What the panel offers after the first reply: modes, test tabs (position
+// and key), the resistance-test entry and the temperature readout. A
+// single-channel type sets up the same from a reply of either channel.
+TEST(ModelTable, FirstReplyShowsTheModesTabsAndMenusOfItsType)
+{
+    struct Case {
+        std::vector<int> codes;
+        const char *modes, *tabs;
+        bool menuRes, tempOk;
+    };
+    const char* kAll = "1key1 2key2 3key3";
+    const Case cases[] = {
+        {{1, 2, 3, 4}, "D-CC C-NiMh C-NiCD C-Liion C-LiFe C-VRLA C-CV", kAll, true, true},
+        {{5}, "D-CC D-CP C-NiMh C-NiCD C-LiPo C-LiFe C-PB C-CV DC5V", kAll, true, false},
+        {{6}, "D-CC D-CP C-NiMh C-NiCD C-LiPo C-LiFe C-PB C-CV", kAll, true, false},
+        {{7, 36}, "D-CC D-CP C-CV", kAll, true, false},
+        {{8}, "D-CC C-CV", "1key1 2key3", true, false},
+        {{9, 10}, "D-CC D-CP C-CV", "1key1 2key3", true, false},
+        {{37}, "D-CC D-CP C-CV", "1key1 2key3", false, true},
+        {{11, 12, 13, 14, 15, 16}, "D-CC D-CP C-CV Meter D-CV", "1key1 2key2", true, true},
+        {{17, 18, 19, 20, 35}, "D-CC D-CP", "1key1 2key2", true, false},
+        {{21, 22, 23}, "D-CC", "1key1", false, false},
+        {{24, 25}, "D-CC", "1key1 2key2", true, false},
+        {{26}, "D-CC Meter", "1key1 2key2", false, false},
+        {{28, 29, 39, 40}, "D-CC C-CV", "1key1 2key3", false, false},
+        {{41}, "D-CC D-CV", "1key1 2key2", false, false},
+        {{42}, "D-CC", "1key1 2key2", false, true},
+        {{51}, "Meter", "1key1", false, false},
+        {{27, 30, 31, 32, 33, 34, 38, 43, 50, 52, 99}, "D-CC", "1key1", false, false},
+    };
+    for (const Case& c : cases) {
+        for (int code : c.codes) {
+            SCOPED_TRACE(code);
+            const FirstReply r(code, 0);
+            EXPECT_EQ(r.modes(), c.modes);
+            EXPECT_EQ(r.slot().ModeList, r.host.panels[0].modes);
+            EXPECT_EQ(ModeListFor(code), r.host.panels[0].modes);
+            EXPECT_EQ(r.tabs(), c.tabs);
+            EXPECT_EQ(r.shown("menuRes"), c.menuRes);
+            EXPECT_EQ(r.slot().TempOk, c.tempOk);
+            EXPECT_EQ(r.shown("menuUsb"), code == 26);
+            EXPECT_EQ(r.host.axis[0], code == 51 ? "[mA]" : "[A]");
+            EXPECT_EQ(r.host.panels[0].dev2s, IsTwoChannelType(code));
+            if (IsTwoChannelType(code))
+                continue;
+            const FirstReply other(code, 1);
+            EXPECT_EQ(other.modes(), r.modes());
+            EXPECT_EQ(other.tabs(), r.tabs());
+        }
+    }
+}
+
 TEST(ModelTable, CodesWithoutARowGetDefaultsAndKeepTheirMaxima) {
     for (int code : {0, 43, 47, 50, 51, 52, 77, 99, 100, -1, 255}) {
         SCOPED_TRACE(code);
         SlotState s;
         Pollute(s);
         s.DevType = static_cast<int16_t>(code);
+        EXPECT_EQ(FindModelRow(code), nullptr);
         EXPECT_FALSE(ApplyModelRow(s, 0).has_value());
         EXPECT_FLOAT_EQ(s.MaxCur, 123.f);
         EXPECT_FLOAT_EQ(s.MaxVol, 456.f);
@@ -90,14 +164,16 @@ TEST(ModelTable, CodesWithoutARowGetDefaultsAndKeepTheirMaxima) {
         EXPECT_EQ(s.LastDisMode, 0);
         EXPECT_EQ(s.CvMode, 0);
         EXPECT_FALSE(s.CvCutCur);
-        EXPECT_EQ(FindModelRow(code), nullptr);
     }
 }
 
 TEST(ModelTable, Type26VariantFollowsTheVersionWhenTheRowIsApplied) {
-    struct Case { int fw; const char* name; float maxVol, minCur; };
-    for (const Case& c : {Case{0, "QL-R26", 13.5f, 0.03f}, Case{319, "QL-R26", 13.5f, 0.03f},
-                          Case{320, "QL-R26B", 21.f, 0.01f}, Case{400, "QL-R26B", 21.f, 0.01f}}) {
+    struct Case {
+        int fw;
+        const char* name;
+        float maxVol, minCur;
+    };
+    for (const Case& c : {Case{319, "QL-R26", 13.5f, 0.03f}, Case{320, "QL-R26B", 21.f, 0.01f}}) {
         SCOPED_TRACE(c.fw);
         SlotState s;
         Pollute(s);
@@ -110,10 +186,6 @@ TEST(ModelTable, Type26VariantFollowsTheVersionWhenTheRowIsApplied) {
         EXPECT_FLOAT_EQ(s.MinCur, c.minCur);
         EXPECT_FLOAT_EQ(s.MaxCur, 4.f);
         EXPECT_EQ(s.CurFactor, 1000);
-        // A later version change alone (info replies) does not switch the variant.
-        s.FwVersion = c.fw >= 320 ? 100 : 320;
-        EXPECT_FALSE(ApplyVersionRules(s).name.has_value());
-        EXPECT_FLOAT_EQ(s.MinCur, c.minCur);
     }
 }
 
@@ -123,24 +195,14 @@ TEST(ModelTable, NameRowFollowsTheChannelForPerChannelTypes) {
         EXPECT_EQ(NameRow(code, 0), 1) << code;
         EXPECT_EQ(NameRow(code, 1), perChannel ? 2 : 1) << code;
     }
-    SlotState s;
-    s.DevType = 35;
-    EXPECT_EQ(ApplyModelRow(s, 1)->row, 2);
-    s.DevType = 17;
-    EXPECT_EQ(ApplyModelRow(s, 0)->row, 1);
-    EXPECT_EQ(ApplyModelRow(s, 1)->row, 2);
-    s.DevType = 1;
-    EXPECT_EQ(ApplyModelRow(s, 1)->row, 1);
 }
 
-QStringList Modes(std::initializer_list<const char*> l) {
-    QStringList out;
-    for (auto* x : l) out << x;
-    return out;
-}
-
-TEST(ModelTable, VersionRulesNameTypes5And6And20) {
-    struct Case { int code, fw; const char* name; };
+TEST(ModelTable, VersionRulesNameTypes5And6And20And25)
+{
+    struct Case {
+        int code, fw;
+        const char* name;
+    };
     for (const Case& c : {Case{5, 301, "QL-K05"}, Case{5, 0, "QL-K05"}, Case{6, 310, "QL-K06B"},
                           Case{6, 302, "QL-K06"}, Case{20, 310, "QL-R20B"}, Case{20, 315, "QL-R20"},
                           Case{25, 315, "QL-R25C"}, Case{25, 320, "QL-R25"}, Case{25, 302, "QL-R25"}}) {
@@ -179,127 +241,26 @@ TEST(ModelTable, VersionRulesIgnoreOtherTypes) {
     }
 }
 
-TEST(ModelTable, Type5At302RebuildsTheListOnce) {
-    SlotState s;
-    s.DevType = 5;
-    s.FwVersion = 0;
-    ApplyModelRow(s, 0);
-    s.ModeList = ModeListFor(5);
-    EXPECT_FLOAT_EQ(s.MinCur, 0.06f);
-    ASSERT_EQ(s.ModeList.size(), 9);
-    EXPECT_EQ(s.ModeList.at(8), "DC5V");
-
-    s.FwVersion = 302;
-    auto r = ApplyVersionRules(s);
-    EXPECT_EQ(r.name->text, "QL-K05B");
-    EXPECT_TRUE(r.rebuilt);
-    EXPECT_EQ(s.ModeList, Modes({"D-CC", "D-CP", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV", "Meter"}));
-    EXPECT_FLOAT_EQ(s.MinCur, 0.01f);
-    EXPECT_EQ(s.LastDisMode, 1);
-    EXPECT_EQ(s.CvMode, 7);
-    EXPECT_TRUE(s.CvCutCur);
-
-    // A second info reply changes nothing more.
-    s.MinCur = 0.2f;
-    r = ApplyVersionRules(s);
-    EXPECT_EQ(r.name->text, "QL-K05B");
-    EXPECT_FALSE(r.rebuilt);
-    EXPECT_FLOAT_EQ(s.MinCur, 0.2f);
-}
-
-TEST(ModelTable, Type25At310RebuildsOnlyAOneEntryList) {
-    SlotState s;
-    s.DevType = 25;
-    s.FwVersion = 310;
-    s.MinCur = 0.05f;
-    s.ModeList = Modes({"D-CC", "Meter"});
-    auto r = ApplyVersionRules(s);
-    EXPECT_EQ(r.name->text, "QL-R25B");
-    EXPECT_FALSE(r.rebuilt);
-    EXPECT_FLOAT_EQ(s.MinCur, 0.05f);
-
-    s.ModeList = ModeListFor(25);
-    ASSERT_EQ(s.ModeList.size(), 1);
-    r = ApplyVersionRules(s);
-    EXPECT_EQ(r.name->text, "QL-R25B");
-    EXPECT_TRUE(r.rebuilt);
-    EXPECT_EQ(s.ModeList, Modes({"D-CC", "Meter"}));
-    EXPECT_FLOAT_EQ(s.MinCur, 0.01f);
-}
-
-TEST(ModelTable, SetupBranchesGiveTheListsTabsAndMenus) {
-    struct Case {
-        std::vector<int> codes;
-        std::vector<const char*> modes;
-        std::vector<const char*> tabs;  // keys at positions 1, 2, 3
-        bool menuRes, tempOk;
-    };
-    const std::vector<Case> cases = {
-        {{1, 2, 3, 4}, {"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"}, {"key1", "key2", "key3"}, true, true},
-        {{5}, {"D-CC", "D-CP", "C-NiMh", "C-NiCD", "C-LiPo", "C-LiFe", "C-PB", "C-CV", "DC5V"}, {"key1", "key2", "key3"}, true, false},
-        {{6}, {"D-CC", "D-CP", "C-NiMh", "C-NiCD", "C-LiPo", "C-LiFe", "C-PB", "C-CV"}, {"key1", "key2", "key3"}, true, false},
-        {{7, 36}, {"D-CC", "D-CP", "C-CV"}, {"key1", "key2", "key3"}, true, false},
-        {{8}, {"D-CC", "C-CV"}, {"key1", "key3"}, true, false},
-        {{9, 10}, {"D-CC", "D-CP", "C-CV"}, {"key1", "key3"}, true, false},
-        {{37}, {"D-CC", "D-CP", "C-CV"}, {"key1", "key3"}, false, true},
-        {{11, 12, 13, 14, 15, 16}, {"D-CC", "D-CP", "C-CV", "Meter", "D-CV"}, {"key1", "key2"}, true, true},
-        {{19, 20, 35}, {"D-CC", "D-CP"}, {"key1", "key2"}, true, false},
-        {{21, 22, 23}, {"D-CC"}, {"key1"}, false, false},
-        {{24, 25}, {"D-CC"}, {"key1", "key2"}, true, false},
-        {{26}, {"D-CC", "Meter"}, {"key1", "key2"}, false, false},
-        {{28, 29, 39, 40}, {"D-CC", "C-CV"}, {"key1", "key3"}, false, false},
-        {{41}, {"D-CC", "D-CV"}, {"key1", "key2"}, false, false},
-        {{42}, {"D-CC"}, {"key1", "key2"}, false, true},
-        {{51}, {"Meter"}, {"key1"}, false, false},
-        {{0, 27, 30, 31, 32, 33, 34, 38, 43, 50, 52, 99}, {"D-CC"}, {"key1"}, false, false},
-    };
-    for (const Case& c : cases) {
-        for (int code : c.codes) {
-            SCOPED_TRACE(code);
-            const SetupBranch b = SetupBranchFor(code, 0);
-            EXPECT_FALSE(b.dev2s);
-            QStringList modes;
-            for (auto* m : c.modes) modes << m;
-            EXPECT_EQ(b.modes, modes);
-            EXPECT_EQ(ModeListFor(code), modes);
-            ASSERT_EQ(b.tabs.size(), c.tabs.size());
-            for (size_t i = 0; i < c.tabs.size(); ++i) {
-                EXPECT_EQ(b.tabs[i].position, static_cast<int>(i) + 1);
-                EXPECT_EQ(b.tabs[i].key, c.tabs[i]);
-            }
-            EXPECT_EQ(b.menuRes, c.menuRes);
-            EXPECT_EQ(b.tempOk, c.tempOk);
-            EXPECT_EQ(b.menuUsb, code == 26);
-            EXPECT_EQ(b.meterAxis, code == 51);
-            EXPECT_FALSE(b.initChnCurves);
-            // The channel changes nothing for single-channel types.
-            const SetupBranch b1 = SetupBranchFor(code, 1);
-            EXPECT_EQ(b1.modes, b.modes);
-            EXPECT_EQ(b1.tabs, b.tabs);
-        }
-    }
-}
-
-TEST(ModelTable, TwoChannelTypesBuildOnChannel0AndOnlyLayoutOnChannel1) {
-    for (int code : {17, 18}) {
+// Type 5 at 302 and type 25 at 310 rebuild the plain list of their type
+// once (lowering the least current); a list already rebuilt stays.
+TEST(ModelTable, VersionRulesRebuildOnlyThePlainListOfTheirType)
+{
+    for (auto [code, fw] : {std::pair{5, 302}, std::pair{25, 310}}) {
         SCOPED_TRACE(code);
-        EXPECT_TRUE(IsTwoChannelType(code));
-        const SetupBranch b0 = SetupBranchFor(code, 0);
-        EXPECT_TRUE(b0.dev2s);
-        EXPECT_EQ(b0.modes, Modes({"D-CC", "D-CP"}));
-        EXPECT_EQ(b0.tabs, (std::vector<TestTab>{{1, "key1"}, {2, "key2"}}));
-        EXPECT_TRUE(b0.initChnCurves);
-        EXPECT_TRUE(b0.menuRes);
-        EXPECT_FALSE(b0.tempOk);
-        const SetupBranch b1 = SetupBranchFor(code, 1);
-        EXPECT_TRUE(b1.dev2s);
-        EXPECT_TRUE(b1.modes.isEmpty());
-        EXPECT_TRUE(b1.tabs.empty());
-        EXPECT_FALSE(b1.initChnCurves);
-        EXPECT_TRUE(b1.menuRes);
-        EXPECT_EQ(ModeListFor(code), Modes({"D-CC", "D-CP"}));
+        SlotState s;
+        s.DevType = static_cast<int16_t>(code);
+        s.FwVersion = fw;
+        s.ModeList = ModeListFor(code);
+        s.MinCur = 0.2f;
+        EXPECT_TRUE(ApplyVersionRules(s).rebuilt);
+        EXPECT_EQ(s.ModeList.last(), "Meter");
+        EXPECT_FLOAT_EQ(s.MinCur, 0.01f);
+        s.MinCur = 0.2f;
+        const auto again = ApplyVersionRules(s);
+        EXPECT_TRUE(again.name);
+        EXPECT_FALSE(again.rebuilt);
+        EXPECT_FLOAT_EQ(s.MinCur, 0.2f);
     }
-    EXPECT_FALSE(IsTwoChannelType(19));
 }
 
 // The mode indices of each row point into the mode list its set-up builds.

@@ -1,80 +1,17 @@
-// The receive path against the device simulator on a pseudo-terminal:
-// identification, limits, info replies, mode lists and
-// the measurements of data replies, for a charger, loads, a two-channel
-// load, the USB tester in both firmware variants and the meter type.
-#include "link/comm.h"
-#include "link/counters.h"
-#include "link/frames.h"
-#include "link/connection.h"
-#include "link/recv.h"
+// The receive path against the device simulator on a pseudo-terminal: the
+// device identified from its own replies, the maxima of its info replies and
+// the measurements of its data replies across their ranges, for a charger,
+// loads, a two-channel load, the USB tester in both firmware variants and
+// the meter type.
 #include "platform/serial.h"
-#include "recvfakes.h"
-#include "sim/devsim.h"
-
-#include <QTest>
+#include "slotbench.h"
 
 #include <gtest/gtest.h>
 
 namespace ql {
 namespace {
 
-using testing::FakeHost;
-
-// One slot wired as the main window wires it: its connection polls the
-// port, the decoder decodes, connect is resent until the device answers.
-struct SimSlot {
-    static constexpr int kSlot = 0;
-    sim::PortsDir ports;
-    LinkState st;
-    FakeHost host{st};
-    SecondTicker ticker{st, std::chrono::milliseconds(0)};
-    ReplyDecoder dec{st, host, host};
-    SlotConnection conn{st, kSlot, dec, ticker, Timings()};
-    QStringList errors;
-    int samples = 0;
-
-    static LinkTimings Timings() {
-        LinkTimings t;
-        t.tick = std::chrono::milliseconds(0);
-        t.poll = std::chrono::milliseconds(10);
-        t.connect = std::chrono::milliseconds(200);
-        return t;
-    }
-
-    SimSlot() {
-        dec.errLog = [this](const QString& l, const QString& t) { errors << l + ":" + t; };
-        // Minimal run tracking: the running flag follows the run-state digit.
-        dec.onSample = [this](int s, int c, int run) {
-            st.ch(s, c).Running = run == 1 || run == 2;
-            ++samples;
-        };
-    }
-
-    bool Connect(int port) { return conn.Connect(PortName(port)) == SlotConnection::Opened::Ok; }
-
-    // Lets the device answer and the poll run until cond holds.
-    template <typename Cond>
-    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 5000) {
-        return QTest::qWaitFor(
-            [&] {
-                dev.pump();
-                return cond();
-            },
-            ms);
-    }
-    bool Identified(sim::DeviceSim& dev) { return Run(dev, [&] { return !slot().Connecting; }); }
-
-    // One second of device time, then waits until its replies are decoded.
-    bool Step(sim::DeviceSim& dev) {
-        const int want = samples + dev.channels();
-        dev.step(1.0);
-        return Run(dev, [&] { return samples >= want; });
-    }
-
-    const SlotState& slot() const { return st.slot[kSlot]; }
-    const ChanState& ch(int c) const { return st.ch(kSlot, c); }
-    const testing::FakePanel& panel() const { return host.panels[kSlot]; }
-};
+using SimSlot = testing::SlotBench;
 
 TEST(RecvSim, ChargerType1) {
     SimSlot s;
@@ -85,18 +22,12 @@ TEST(RecvSim, ChargerType1) {
     ASSERT_TRUE(s.Connect(4));
     ASSERT_TRUE(s.Identified(dev));
     EXPECT_EQ(s.host.name(0, 1), "QL-K01");
-    EXPECT_EQ(s.slot().CvMode, 6);
-    EXPECT_EQ(s.slot().CurFactor, 100);
-    EXPECT_FLOAT_EQ(s.slot().MinCur, 0.1f);
-    EXPECT_FLOAT_EQ(s.slot().MinVol, 0.8f);
     // The info reply replaced the row's maxima (5 A, 15 V).
     EXPECT_FLOAT_EQ(s.slot().MaxVol, 16.5f);
     EXPECT_FLOAT_EQ(s.slot().MaxCur, 6.0f);
     EXPECT_EQ(s.slot().FwVersion, 210);
     EXPECT_EQ(s.slot().VerFrames, 2);
     EXPECT_EQ(s.panel().modes.size(), 7);
-    EXPECT_EQ(s.panel().tabs.size(), 3u);
-    EXPECT_TRUE(s.slot().TempOk);
 
     // A discharge at 1.50 A reported by the device.
     dev.reportRun(0, 0, 150, 300);
@@ -119,9 +50,6 @@ TEST(RecvSim, LoadType12WithHighVoltageAndLargeCapacity) {
     ASSERT_TRUE(s.Connect(5));
     ASSERT_TRUE(s.Identified(dev));
     EXPECT_EQ(s.host.name(0, 1), "QL-R12");
-    EXPECT_EQ(s.panel().modes, (QStringList{"D-CC", "D-CP", "C-CV", "Meter", "D-CV"}));
-    EXPECT_EQ(s.panel().tabs.size(), 2u);
-    EXPECT_EQ(s.slot().LastDisMode, 4);
 
     dev.reportRun(0, 0, 1000, 0);  // 10.00 A
     ASSERT_TRUE(s.Step(dev));
@@ -151,7 +79,6 @@ TEST(RecvSim, TwoChannelLoadType18) {
     EXPECT_EQ(s.host.name(0, 1), "QL-R18");
     EXPECT_EQ(s.host.name(0, 2), "QL-R18");
     EXPECT_TRUE(s.panel().dev2s);
-    EXPECT_EQ(s.panel().modes, (QStringList{"D-CC", "D-CP"}));
     EXPECT_EQ(s.host.initChnCurves.size(), 2u);  // both channel-0 replies of the connect
     EXPECT_EQ(s.slot().CurFactor, 1000);
     EXPECT_FLOAT_EQ(s.slot().MaxVol, 16.f);
@@ -183,8 +110,6 @@ TEST(RecvSim, UsbTesterType26BothVariants) {
         EXPECT_EQ(s.host.name(0, 1), fw >= 320 ? "QL-R26B" : "QL-R26");
         EXPECT_FLOAT_EQ(s.slot().MinCur, fw >= 320 ? 0.01f : 0.03f);
         EXPECT_FLOAT_EQ(s.slot().MaxVol, 20.f);
-        EXPECT_EQ(s.panel().modes, (QStringList{"D-CC", "Meter"}));
-        EXPECT_TRUE(s.host.visible["menuUsb"]);
 
         dev.reportRun(0, 0, 1234, 0);  // 1.234 A
         ASSERT_TRUE(s.Step(dev));
@@ -206,7 +131,7 @@ TEST(RecvSim, UsbTesterWhoseFirstReplyIsData) {
     dev.sendReply(0, sim::DeviceSim::Reply::Data);
     ASSERT_TRUE(s.Connect(8));
     ASSERT_TRUE(s.Identified(dev));
-    ASSERT_TRUE(s.Run(dev, [&] { return s.slot().VerFrames >= 1; }));
+    ASSERT_TRUE(s.Until(dev, [&] { return s.slot().VerFrames >= 1; }));
     EXPECT_EQ(s.host.name(0, 1), "QL-R26");
     EXPECT_FLOAT_EQ(s.slot().MinCur, 0.03f);
     EXPECT_EQ(s.slot().FwVersion, 320);
@@ -222,9 +147,6 @@ TEST(RecvSim, MeterType51) {
     ASSERT_TRUE(s.Identified(dev));
     EXPECT_TRUE(s.host.grid[0].empty());
     EXPECT_EQ(s.panel().modes, QStringList{"Meter"});
-    EXPECT_EQ(s.host.axis[0], "[mA]");
-    EXPECT_EQ(s.slot().CurFactor, 100);
-    EXPECT_FLOAT_EQ(s.slot().MinCur, 0.1f);
     EXPECT_FLOAT_EQ(s.slot().MaxVol, 30.f);  // only the info reply sets maxima
     ASSERT_TRUE(s.Step(dev));
     EXPECT_NEAR(s.ch(0).Volt, dev.channel(0).volt, 0.0006);
@@ -244,7 +166,7 @@ TEST(RecvSim, NoiseAndShortFramesOnTheLineInventNothing) {
     ASSERT_TRUE(s.Step(dev));
     // Nothing more comes of the noise over the next polls.
     const long long polls = s.conn.Polls();
-    ASSERT_TRUE(s.Run(dev, [&] { return s.conn.Polls() >= polls + 5; }));
+    ASSERT_TRUE(s.Until(dev, [&] { return s.conn.Polls() >= polls + 5; }));
     EXPECT_EQ(s.samples, before + 1);
     EXPECT_NEAR(s.ch(0).Cur, 2.5, 1e-6);
     EXPECT_TRUE(s.errors.isEmpty()) << s.errors.join("\n").toStdString();
@@ -258,14 +180,14 @@ TEST(RecvSim, OnePollTakesEveryReplyThatWaited) {
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(s.ports.path(), 3));
     ASSERT_TRUE(s.Connect(3));
-    ASSERT_TRUE(s.Run(dev, [&] { return s.samples >= 2; }));  // info and data reply to connect
+    ASSERT_TRUE(s.Until(dev, [&] { return s.samples >= 2; }));  // info and data reply to connect
     s.conn.Halt();  // the poll is late
     const int before = s.samples;
     constexpr int kReplies = 26;  // 0.57 s of replies at 9600 baud
     dev.reportRun(0, 0, 250, 0);
     for (int i = 0; i < kReplies; ++i)
         dev.sendReply(0, sim::DeviceSim::Reply::Data);
-    const CommHandle& h = s.st.slot[SimSlot::kSlot].hComm;
+    const CommHandle& h = s.st.slot[s.kSlot].hComm;
     ASSERT_TRUE(QTest::qWaitFor([&] { return h->waiting() >= kReplies * 19; }, 5000));
     ASSERT_EQ(h->waiting(), kReplies * 19);
     s.conn.Poll();

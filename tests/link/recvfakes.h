@@ -1,8 +1,9 @@
 #pragma once
 // A fake of the receive path's host and views, and a reply-frame
-// builder, shared by the decoder tests.
+// builder, shared by the receive-path tests.
 #include "link/hostif.h"
 #include "link/recv.h"
+#include "sim/devsim.h"
 
 #include <QStringList>
 
@@ -73,25 +74,17 @@ struct Reply {
     int chan = 0, type = 11;
 };
 
+// The 17 body bytes, encoded as the simulated device encodes its replies.
 inline std::vector<uint8_t> Body(const Reply& r) {
     std::vector<uint8_t> b(17);
     b[0] = static_cast<uint8_t>(100 * r.kind + 10 * r.run + r.mode);
-    auto pair = [&](int i, int v) {
-        b[static_cast<size_t>(i)] = static_cast<uint8_t>(v / 240);
-        b[static_cast<size_t>(i) + 1] = static_cast<uint8_t>(v % 240);
-    };
-    pair(1, r.cur);
-    pair(3, r.volt);
-    pair(5, r.cap);
-    pair(7, r.temp);
-    pair(9, r.e1);
-    pair(11, r.e2);
-    pair(13, r.e3);
+    uint8_t* pair = &b[1];
+    for (int v : {r.cur, r.volt, r.cap, r.temp, r.e1, r.e2, r.e3}) {
+        sim::PutPair(pair, v);
+        pair += 2;
+    }
     b[15] = static_cast<uint8_t>(100 * r.chan + r.type);
-    uint8_t x = 0;
-    for (int i = 0; i < 16; ++i)
-        x ^= b[static_cast<size_t>(i)];
-    b[16] = static_cast<uint8_t>(x % 240);
+    b[16] = sim::ReplyCheck(b.data());
     return b;
 }
 

@@ -19,6 +19,7 @@
 
 using namespace ql;
 using qltest::FakeHost;
+using qltest::ShownPanel;
 
 namespace {
 
@@ -66,6 +67,21 @@ protected:
         tracker.Track(0, chn, runState);
     }
     QString record(int chn = 0) { return RunRecord::PathOf(tracker.RecordBase(0, chn)); }
+    // Channel 0's record as an earlier run left it: a header, then rows
+    // (or fragments) as bytes.
+    void leave(const QByteArray& rows, const QString& device = QStringLiteral("QL-K01"),
+               const QString& path = QString())
+    {
+        RunRecord::Header h;
+        h.device = device;
+        h.mode = QStringLiteral("D-CC  1.00A  3.00V");
+        h.begin = QStringLiteral("4.200V");
+        const QString file = path.isEmpty() ? record() : path;
+        ASSERT_TRUE(RunRecord::Create(file, h));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        ASSERT_EQ(f.write(rows), rows.size());
+    }
     // A begin cell as a start or a continue leaves it.
     void begin(int chn, const QString& cell)
     {
@@ -207,26 +223,11 @@ TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
     EXPECT_TRUE(host.calls.contains(QStringLiteral("TmrPause(0,0)")));
 }
 
-TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceFromItsRecord)
-{
-    // The begin cell comes back from the record.
-    RunRecord::Header h;
-    h.device = QStringLiteral("QL-K01");
-    h.begin = QStringLiteral("4.200V");
-    ASSERT_TRUE(RunRecord::Create(record(), h));
-    ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("0\t01.00\t4.000")));
-    sample(4.0f, 1.0f, 1);
-    sample(4.0f, 1.0f, 1);
-    ASSERT_EQ(host.starts.size(), 1);
-    EXPECT_EQ(host.starts[0].kind, 8);
-    EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
-}
-
-// Continuing a run fills the run grid's device cell from the record's
-// "Device:" line. Whatever that line holds, the automatic data file at the
-// run's end lies in the Data folder, named by the characters a file name
-// can carry; an ordinary name stays as it is.
-TEST_F(RunTrackTest, AutoDataFileStaysInTheDataFolderWhateverTheRecordNames)
+// A run found going is continued once from its record, which fills the run
+// grid's begin and device cells. Whatever the "Device:" line holds, the
+// automatic data file at the run's end lies in the Data folder, named by the
+// characters a file name can carry; an ordinary name stays as it is.
+TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceAndSavedInTheDataFolderWhateverTheRecordNames)
 {
     QDir(dir.path()).mkpath(QStringLiteral("Data"));
     settings().AutoSave = true;
@@ -235,15 +236,15 @@ TEST_F(RunTrackTest, AutoDataFileStaysInTheDataFolderWhateverTheRecordNames)
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         host.saves.clear();
+        host.starts.clear();
         ch(0).DevName = QStringLiteral("QL-K01");
         begin(0, QString());
-        RunRecord::Header h;
-        h.device = name;
-        h.begin = QStringLiteral("4.200V");
-        ASSERT_TRUE(RunRecord::Create(record(), h));
-        ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("0\t01.00\t4.000")));
+        leave("0\t01.00\t4.000\r\n", name);
         sample(4.0f, 1.0f, 1);  // found going: continued from its record
         sample(4.0f, 1.0f, 1);
+        ASSERT_EQ(host.starts.size(), 1);
+        EXPECT_EQ(host.starts[0].kind, 8);
+        EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
         ASSERT_EQ(host.grids[0].text(1, 0), name);
         sample(3.0f, 0.0f, 0);  // the run ends
         ASSERT_EQ(host.saves.size(), 1);
@@ -290,15 +291,11 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
         return c;
     };
     const QString log = qltest::errLogPath();
-    RunRecord::Header h;
-    h.device = QStringLiteral("QL-K01");
-    h.begin = QStringLiteral("4.200V");
-    ASSERT_TRUE(RunRecord::Create(record(), h));
-    ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("0\t01.50\t4.000")));
+    leave("0\t01.50\t4.000\r\n");
 
     // The record of an earlier connection takes no rows while it waits.
     const QString stale = dir.path() + QStringLiteral("/stale");
-    ASSERT_TRUE(RunRecord::Create(RunRecord::PathOf(stale), h));
+    leave({}, QStringLiteral("QL-K01"), RunRecord::PathOf(stale));
     ch().DataFile = stale;
     ch().Volt = 4;
     tracker.Track(0, 0, 1, &echo);  // info replies
@@ -368,35 +365,36 @@ TEST_F(RunTrackTest, ImplausibleSampleIsLoggedAndDropped)
 
 TEST_F(RunTrackTest, ReadoutFormatsByModelAndMagnitude)
 {
-    auto show = [&](int type, int volFactor, int curFactor, float v, float c) {
-        st->slot[0].DevType = static_cast<int16_t>(type);
-        st->slot[0].VolFactor = volFactor;
-        st->slot[0].CurFactor = curFactor;
-        ch().Volt = v;
-        ch().Cur = c;
-        tracker.ShowSample(0, 0);
+    struct Case {
+        int type, volFactor, curFactor;
+        float v, c;
+        const char *vol, *cur, *pwr;
     };
-    show(11, 1000, 100, 9.998f, 1.5f);
-    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("9.998"));
-    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("01.50"));
-    show(11, 1000, 1000, 9.999f, 1.5f);
-    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("10.00"));
-    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("1.500"));
-    show(5, 100, 100, 4.4f, 1);
-    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("4.400"));
-    show(5, 100, 100, 4.5f, 1);
-    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("04.50"));
-    show(40, 100, 1000, 3, 9.5f);
-    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("9.500"));
-    show(40, 100, 1000, 3, 12);
-    EXPECT_EQ(host.panels[0].cur[0], QStringLiteral("12.00"));
-    show(11, 100, 100, 99.99f, 1);
-    EXPECT_EQ(host.panels[0].pwr[0], QStringLiteral("99.99"));
-    show(11, 100, 100, 100, 1);
-    EXPECT_EQ(host.panels[0].pwr[0], QStringLiteral("100.0"));
-    EXPECT_EQ(host.panels[0].vol[0], QStringLiteral("100.0"));
-    show(11, 100, 100, 100, 10);
-    EXPECT_EQ(host.panels[0].pwr[0], QStringLiteral("1000"));
+    const Case cases[] = {
+        {11, 1000, 100, 9.998f, 1.5f, "9.998", "01.50", nullptr},
+        {11, 1000, 1000, 9.999f, 1.5f, "10.00", "1.500", nullptr},
+        {5, 100, 100, 4.4f, 1, "4.400", nullptr, nullptr},
+        {5, 100, 100, 4.5f, 1, "04.50", nullptr, nullptr},
+        {40, 100, 1000, 3, 9.5f, nullptr, "9.500", nullptr},
+        {40, 100, 1000, 3, 12, nullptr, "12.00", nullptr},
+        {11, 100, 100, 99.99f, 1, nullptr, nullptr, "99.99"},
+        {11, 100, 100, 100, 1, "100.0", nullptr, "100.0"},
+        {11, 100, 100, 100, 10, nullptr, nullptr, "1000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.type << ' ' << c.v << ' ' << c.c);
+        st->slot[0].DevType = static_cast<int16_t>(c.type);
+        st->slot[0].VolFactor = c.volFactor;
+        st->slot[0].CurFactor = c.curFactor;
+        ch().Volt = c.v;
+        ch().Cur = c.c;
+        tracker.ShowSample(0, 0);
+        const ShownPanel& p = host.panels[0];
+        for (auto [shown, want] : {std::pair{p.vol[0], c.vol}, {p.cur[0], c.cur}, {p.pwr[0], c.pwr}})
+            if (want) {
+                EXPECT_EQ(shown, want);
+            }
+    }
 }
 
 TEST_F(RunTrackTest, StatusAndTemperatureLines)
@@ -629,8 +627,7 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
         c.reason = QStringLiteral("out of range");
         return c;
     };
-    ASSERT_TRUE(RunRecord::Create(record(), {}));
-    ASSERT_TRUE(RunRecord::AppendRow(record(), QStringLiteral("5\t01.00\t3.000")));
+    leave("5\t01.00\t3.000\r\n");
     const QString before = qltest::readAll(record());
     host.charts[0].pts[0] = {{0, 4}};
     ch().Cap = 3;
@@ -771,13 +768,7 @@ TEST_F(RunTrackTest, StopAndSet)
 
 TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
 {
-    RunRecord::Header h;
-    h.device = QStringLiteral("QL-K01");
-    h.mode = QStringLiteral("D-CC  1.00A  3.00V");
-    h.begin = QStringLiteral("4.200V");
-    ASSERT_TRUE(RunRecord::Create(record(), h));
-    for (int t : {0, 10, 20})
-        ASSERT_TRUE(RunRecord::AppendRow(record(), RunRecord::FormatRow(t, 1.0f, 4.0f, 0, 100, false)));
+    leave("0\t01.00\t4.000\r\n10\t01.00\t4.000\r\n20\t01.00\t4.000\r\n");
     host.charts[0].pts[5] = {{0, 1}};
 
     ASSERT_TRUE(tracker.ContClick(0, 0));
@@ -788,7 +779,7 @@ TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
     EXPECT_EQ(ch().RunSecs, 20);
     EXPECT_EQ(ch().TickSecs, 20);
     EXPECT_EQ(st->slot[0].CurveSecs, 20);
-    EXPECT_EQ(host.grids[0].text(1, 1), h.mode);
+    EXPECT_EQ(host.grids[0].text(1, 1), QStringLiteral("D-CC  1.00A  3.00V"));
     EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
     EXPECT_EQ(host.grids[0].text(1, 6), QStringLiteral("4V"));
     EXPECT_EQ(ch().DataFile, tracker.RecordBase(0, 0));
@@ -808,11 +799,7 @@ TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
 TEST_F(RunTrackTest, ContinueSkipsDamagedRowsAndStillSends)
 {
     const QString log = qltest::errLogPath();
-    ASSERT_TRUE(RunRecord::Create(record(), {}));
-    QFile f(record());
-    ASSERT_TRUE(f.open(QIODevice::Append));
-    f.write("0\t01.00\t4.000\r\n5\tzz\t4.0\r\n10\t01.00\t4.000\r\n15\t01.0");
-    f.close();
+    leave("0\t01.00\t4.000\r\n5\tzz\t4.0\r\n10\t01.00\t4.000\r\n15\t01.0");
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(host.charts[0].DpCnt(0), 2);
     EXPECT_EQ(ch().RunSecs, 10);
@@ -863,11 +850,7 @@ TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
 
 TEST_F(RunTrackTest, ContinueLeavesOutValuesNoDeviceCanReport)
 {
-    ASSERT_TRUE(RunRecord::Create(record(), {}));
-    QFile f(record());
-    ASSERT_TRUE(f.open(QIODevice::Append));
-    f.write("0\t01.00\t4.000\r\n10\t1e30\t4.000\r\n15\t01.00\tinf\r\n20\t01.00\t4.000\r\n");
-    f.close();
+    leave("0\t01.00\t4.000\r\n10\t1e30\t4.000\r\n15\t01.00\tinf\r\n20\t01.00\t4.000\r\n");
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(host.charts[0].DpCnt(0), 2);
     EXPECT_FLOAT_EQ(ch().CapOffset, 0.005f);  // 1 A for 20 s
@@ -884,9 +867,7 @@ TEST_F(RunTrackTest, ContinueWithoutRecordOrWithHeaderOnly)
     EXPECT_EQ(host.charts[0].DpCnt(0), 1);
     EXPECT_EQ(ch().Cap, 3);
 
-    RunRecord::Header h;
-    h.device = QStringLiteral("QL-K01");
-    ASSERT_TRUE(RunRecord::Create(record(), h));
+    leave({});
     ch().RunSecs = 99;
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(host.charts[0].DpCnt(0), 0);
@@ -898,9 +879,7 @@ TEST_F(RunTrackTest, ContinueOnTypeTwentySixFromVersion320SendsStart)
 {
     st->slot[0].DevType = 26;
     st->slot[0].FwVersion = 320;
-    ASSERT_TRUE(RunRecord::Create(record(), {}));
-    for (int t : {0, 3600})
-        ASSERT_TRUE(RunRecord::AppendRow(record(), RunRecord::FormatRow(t, 1.0f, 5.0f, 0, 1000, false)));
+    leave("0\t1.000\t5.000\r\n3600\t1.000\t5.000\r\n");
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(host.starts.last().kind, 1);
     EXPECT_FLOAT_EQ(ch().Cap, 1.0f);

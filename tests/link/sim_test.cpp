@@ -2,12 +2,12 @@
 // frames out through the link's senders, reply frames back byte for byte.
 #include "link/comm.h"
 #include "link/frames.h"
+#include "link/recv.h"
 #include "link/state.h"
 #include "sim/devsim.h"
 #include "sim/peers.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace ql;
@@ -22,7 +22,7 @@ QByteArray hex(const char* text)
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }
 
-// The fields of one reply frame, read the way the device sends them.
+// The fields of one reply frame, read as the receive path reads them.
 struct Reply {
     int kind, run, mode, chn, type;
     int cur, volt, cap, temp, v1, v2, v3;
@@ -31,12 +31,21 @@ struct Reply {
 
 Reply parse(const QByteArray& frame)
 {
-    const auto* b = reinterpret_cast<const uint8_t*>(frame.constData());
-    const uint8_t* p = b + 1;
-    auto pair = [&](int i) { return p[i] * 240 + p[i + 1]; };
-    return Reply{p[0] / 100,  (p[0] % 100) / 10, p[0] % 10, p[15] / 100, p[15] % 100, pair(1),
-                 pair(3),     pair(5),           pair(7),   pair(9),     pair(11),    pair(13),
-                 frame.size() == 19 && b[0] == 0xFA && b[18] == 0xF8 && ChkRec({p, 17})};
+    ReplyFrame f;
+    std::copy_n(frame.constData() + 1, std::min<qsizetype>(kReplyBodyLen, frame.size() - 1), f.p.begin());
+    return Reply{f.FrameKind(),
+                 f.RunState(),
+                 f.Mode(),
+                 f.Chan(),
+                 f.Type(),
+                 f.Pair(1),
+                 f.Pair(3),
+                 f.Pair(5),
+                 f.Pair(7),
+                 f.Pair(9),
+                 f.Pair(11),
+                 f.Pair(13),
+                 frame.size() == 19 && frame.front() == char(0xFA) && frame.back() == char(0xF8) && ChkRec(f.p)};
 }
 
 class Sim : public ::testing::Test {
@@ -50,6 +59,15 @@ protected:
         ASSERT_TRUE(SetPortState(st.slot[0].hComm, 9600, 8, 0, 2));
         ASSERT_TRUE(SendConnect(st, 0));
         ASSERT_TRUE(dev->waitForFrames(1));
+    }
+    // Sends a start of channel chn with these field texts (third value 0).
+    bool start(int chn, const char* sval, const char* slmt)
+    {
+        st.ch(0, chn).SvalText = sval;
+        st.ch(0, chn).SlmtText = slmt;
+        st.ch(0, chn).StimText = "0";
+        st.slot[0].DevType = int16_t(dev->devType());
+        return SendStart(st, 0, chn, 1);
     }
     // The next n reply frames from the line.
     QList<Reply> replies(int n)
@@ -88,11 +106,7 @@ TEST_F(Sim, ADischargeRunFollowsTheSetValueAndEndsAtTheCutOff)
 {
     connectAs(11, 300);
     replies(2);
-    st.ch(0, 0).SvalText = "1";
-    st.ch(0, 0).SlmtText = "3.5";
-    st.ch(0, 0).StimText = "0";
-    st.slot[0].DevType = 11;
-    ASSERT_TRUE(SendStart(st, 0, 0, 1));
+    ASSERT_TRUE(start(0, "1", "3.5"));
     ASSERT_TRUE(dev->waitForFrames(2));
 
     int lastVolt = 1 << 30, lastCap = -1, runningReplies = 0;
@@ -131,11 +145,7 @@ TEST_F(Sim, SetStopTimeAndTriggersActOnTheDevice)
 {
     connectAs(11, 300);
     replies(2);
-    st.ch(0, 0).SvalText = "2";
-    st.ch(0, 0).SlmtText = "1";
-    st.ch(0, 0).StimText = "0";
-    st.slot[0].DevType = 11;
-    ASSERT_TRUE(SendStart(st, 0, 0, 1));
+    ASSERT_TRUE(start(0, "2", "1"));
     ASSERT_TRUE(RemoteSet(st, 0, 0.5f));
     st.ch(0, 0).RunSecs = 180;
     ASSERT_TRUE(SendTime(st, 0, 0));
@@ -224,13 +234,9 @@ TEST_F(Sim, TwoChannelTypesAnswerOnBothChannels)
 
     // Channel 1 runs on its own.
     st.slot[0].Dev2S = true;
-    st.ch(0, 1).SvalText = "0.25";
-    st.ch(0, 1).SlmtText = "1";
-    st.ch(0, 1).StimText = "0";
-    st.slot[0].DevType = 17;
     st.slot[0].CurFactor = 1000;
     st.slot[0].VolFactor = 1000;
-    ASSERT_TRUE(SendStart(st, 0, 1, 1));
+    ASSERT_TRUE(start(1, "0.25", "1"));
     ASSERT_TRUE(dev->waitForFrames(2));
     EXPECT_EQ(dev->received().last(), hex("FA A1 01 0A 04 28 00 00 86 F8"));
     dev->step(1);
@@ -249,15 +255,12 @@ TEST_F(Sim, RunsOnItsOwnTimer)
     dev->start(20);
     ASSERT_TRUE(SendConnect(st, 0));
     QByteArray got;
-    QElapsedTimer clock;
-    clock.start();
-    while (got.size() < 19 * 6 && clock.elapsed() < 3000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
         int n = 0;
         got += ReadBytes(st.slot[0].hComm, n);
-    }
+        return got.size() >= 19 * 6;
+    }));
     dev->stop();
     EXPECT_TRUE(dev->connected());
-    ASSERT_GE(got.size(), 19 * 6);
     EXPECT_EQ(got, dev->sent().left(got.size()));
 }

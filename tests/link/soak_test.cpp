@@ -1,23 +1,14 @@
 // A device unplugged in the middle of a run, against the real connection,
 // receive path and run tracking: the dead port is closed and logged once,
-// the live record
-// keeps every row written before, and continue picks the run up from that
+// the live record keeps every row written before, and continue picks the run up from that
 // record once the device is back.
-#include "link/comm.h"
-#include "link/counters.h"
 #include "link/frames.h"
-#include "link/connection.h"
-#include "link/recv.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
-#include "platform/serial.h"
-#include "recvfakes.h"
 #include "run_fakes.h"
-#include "sim/devsim.h"
-#include "sim/peers.h"
+#include "slotbench.h"
 
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -40,39 +31,15 @@ public:
     }
 };
 
-int countLines(const QString& text, const QString& needle)
-{
-    int n = 0;
-    for (const QString& line : text.split(QLatin1Char('\n')))
-        n += line.contains(needle) ? 1 : 0;
-    return n;
-}
-
-struct Bench {
-    static constexpr int kSlot = 0;
-    sim::PortsDir ports;
+// The slot bench with run tracking on top.
+struct Bench : testing::SlotBench {
     QTemporaryDir home;
-    LinkState st;
-    LineHost host{st};
-    testing::FakeHost recvHost{st};
-    SecondTicker ticker{st, std::chrono::milliseconds(0)};
-    ReplyDecoder dec{st, recvHost, recvHost};
-    SlotConnection conn{st, kSlot, dec, ticker, Timings()};
-    RunTracker tracker{st, host, host, host};
-    int samples = 0, runningSamples = 0;
-    QStringList lost;
+    LineHost runHost{st};
+    RunTracker tracker{st, runHost, runHost, runHost};
+    int runningSamples = 0;
     QList<int32_t> runningSecs;  // RunSecs of every running sample
 
-    static LinkTimings Timings()
-    {
-        LinkTimings t;
-        t.tick = std::chrono::milliseconds(0);
-        t.poll = std::chrono::milliseconds(5);
-        t.connect = std::chrono::milliseconds(40);
-        return t;
-    }
-
-    Bench()
+    Bench() : SlotBench(0, Timings())
     {
         tracker.programDir = home.path();
         tracker.Attach(dec);
@@ -85,43 +52,26 @@ struct Bench {
             }
             track(s, c, run);
         };
-        conn.onLost = [this](const QString& port) { lost << port; };
-        for (ChanState& c : st.slot[kSlot].chn) {
+        for (ChanState& c : st.slot[0].chn) {
             c.SvalText = QStringLiteral("1.00");
             c.SlmtText = QStringLiteral("2.50");
             c.StimText = QStringLiteral("0");
         }
     }
-
-    template <typename Cond>
-    bool Run(sim::DeviceSim& dev, Cond cond, int ms = 5000)
+    static LinkTimings Timings()
     {
-        return QTest::qWaitFor(
-            [&] {
-                dev.pump();
-                return cond();
-            },
-            ms);
-    }
-
-    bool Connect(sim::DeviceSim& dev, int port)
-    {
-        if (conn.Connect(PortName(port)) != SlotConnection::Opened::Ok)
-            return false;
-        if (!Run(dev, [&] { return !st.slot[kSlot].Connecting; }))
-            return false;
-        return true;
+        LinkTimings t = testing::FastTimings();
+        t.connect = std::chrono::milliseconds(40);
+        return t;
     }
 
     // One second: the ticker's count, then the device's reply, decoded.
     bool Second(sim::DeviceSim& dev)
     {
-        if (st.ch(kSlot, 0).Running)
-            st.ch(kSlot, 0).RunSecs += 1;
-        st.ch(kSlot, 0).TickSecs += 1;
-        const int want = samples + 1;
-        dev.step(1.0);
-        return Run(dev, [&] { return samples >= want; });
+        if (st.ch(0, 0).Running)
+            st.ch(0, 0).RunSecs += 1;
+        st.ch(0, 0).TickSecs += 1;
+        return Step(dev);
     }
 
     // The live record, named while the port was open.
@@ -136,17 +86,15 @@ struct Bench {
 TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
 {
     Bench b;
-    const QString logPath = qltest::errLogPath();
-    const QString logBefore = qltest::readAll(logPath);
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 3));
-    ASSERT_TRUE(b.Connect(dev, 3));
+    ASSERT_TRUE(b.Connect(3) && b.Identified(dev));
     EXPECT_EQ(b.st.ch(0, 0).DevName, QStringLiteral("QL-R11"));  // it names the record
 
     // A one-ampere discharge, twenty seconds of it.
     ASSERT_TRUE(b.tracker.RunClick(0, 0));
     const QString base = b.tracker.RecordBase(0, 0);
-    ASSERT_TRUE(b.Run(dev, [&] { return dev.channel(0).running; }));
+    ASSERT_TRUE(b.Until(dev, [&] { return dev.channel(0).running; }));
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(b.Second(dev));
     ASSERT_TRUE(b.st.ch(0, 0).Running);
@@ -163,9 +111,9 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     EXPECT_FALSE(b.conn.Polling());
     EXPECT_FALSE(b.st.ch(0, 0).Running);
     EXPECT_EQ(b.samples, samplesAtUnplug);
-    const QString logAfter = qltest::readAll(logPath).mid(logBefore.size());
-    EXPECT_EQ(countLines(logAfter, QStringLiteral("device lost")), 1) << logAfter.toStdString();
-    EXPECT_EQ(countLines(logAfter, QStringLiteral("[Err")), 1) << logAfter.toStdString();
+    const QStringList log = b.log.lines();
+    EXPECT_EQ(log.filter(QStringLiteral("[Err")).size(), 1) << log.join('\n').toStdString();
+    EXPECT_EQ(log.filter(QStringLiteral("device lost")).size(), 1) << log.join('\n').toStdString();
 
     // Every row written before the unplug is in the record, in order.
     const RunRecord::Contents rec = b.Record(base);
@@ -183,7 +131,7 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     // the same record.
     sim::DeviceSim back(11, 300);
     ASSERT_TRUE(back.plug(b.ports.path(), 3));
-    ASSERT_TRUE(b.Connect(back, 3));
+    ASSERT_TRUE(b.Connect(3) && b.Identified(back));
     EXPECT_FALSE(b.st.ch(0, 0).Running);
     back.clearRecorded();
     ASSERT_TRUE(b.tracker.ContClick(0, 0));
@@ -193,7 +141,7 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     EXPECT_EQ(sim::Pair(f + 2), 100);  // 1.00 A in 10 mA units
     EXPECT_TRUE(back.channel(0).running);
     // The chart and the counters stand where the record ended.
-    EXPECT_EQ(b.host.charts[0].DpCnt(0), rowsBefore);
+    EXPECT_EQ(b.runHost.charts[0].DpCnt(0), rowsBefore);
     EXPECT_EQ(b.st.ch(0, 0).RunSecs.load(), lastSec);
     EXPECT_EQ(b.st.ch(0, 0).TickSecs.load(), lastSec);
 

@@ -1,0 +1,452 @@
+// The live run record: its name, header and rows, reading it back, and the
+// records kept open during runs: when rows reach the disk (on an injected
+// clock, counting syncs), a crash, a failing disk and a record replaced or
+// removed under the program.
+#include "link/recordfile.h"
+#include "link/runrecord.h"
+
+#include "testutil.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace ql;
+using namespace std::chrono_literals;
+using qltest::fileBytes;
+
+namespace {
+
+RunRecord::Header header()
+{
+    RunRecord::Header h;
+    h.device = QStringLiteral("QL-R11");
+    h.mode = QStringLiteral("D-CC  1.00A  3.00V");
+    h.begin = QStringLiteral("4.125V");
+    h.columns = RunRecord::ColumnTitles(false, 11);
+    return h;
+}
+
+const QByteArray kHeader("-----------QL Tester Software------------\r\n"
+                         "Device:QL-R11\r\n"
+                         "Mode:D-CC  1.00A  3.00V\r\n"
+                         "Begin Volt:4.125V\r\n"
+                         "------------www.qltester.example--------------\r\n"
+                         "Time(S)\tCur(A)\tVol(V)\r\n");
+
+// A child process whose files may grow as they like (it lowers the limit
+// itself where it needs to).
+constexpr long kNoLimit = long(RLIM_INFINITY);
+
+QString row(int t) { return RunRecord::FormatRow(t, 1.0f, 3.7f, 0, 100, false); }
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QList<int32_t> times(const RunRecord::Contents& c)
+{
+    QList<int32_t> out;
+    for (const auto& r : c.rows)
+        out << r.t;
+    return out;
+}
+
+// Records on a clock the test moves, counting the syncs.
+struct Files {
+    RecordFiles files;
+    RecordFiles::Clock::time_point t{std::chrono::hours(1)};
+    int syncs = 0;
+    int failNextSync = 0;  // errno of the next sync, 0 = it works
+
+    Files()
+    {
+        files.setSyncPeriod(1000ms);
+        files.now = [this] { return t; };
+        files.syncFile = [this](int fd) {
+            ++syncs;
+            if (failNextSync) {
+                errno = std::exchange(failNextSync, 0);
+                return -1;
+            }
+            return ::fdatasync(fd);
+        };
+    }
+};
+
+// A fresh folder for records, written whole (Record) or kept open
+// (LiveRecord).
+class Record : public ::testing::Test {
+protected:
+    QString path(const char* name = "r.bak") const { return dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir dir;
+};
+using LiveRecord = Record;
+
+}  // namespace
+
+TEST_F(Record, NamesCarryDevicePortSlotAndChannel)
+{
+    EXPECT_EQ(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("D"), QStringLiteral("COM3"), 0, 0),
+              QStringLiteral("/p/ql-D-COM3-1-1"));
+    EXPECT_EQ(RunRecord::PathOf(
+                  RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("QL-2"), QStringLiteral("COM7"), 4, 1)),
+              QStringLiteral("/p/ql-QL-2-COM7-5-2.bak"));
+    // Whatever the texts hold, the record stays in the program folder.
+    EXPECT_EQ(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("QL-K01"), QStringLiteral("COM3/../../x"), 0, 0),
+              QStringLiteral("/p/ql-QL-K01-COM3x-1-1"));
+    EXPECT_EQ(RunRecord::BaseName(QStringLiteral("/p"), QStringLiteral("../a\\b/c\n"), QStringLiteral("COM 4"), 1, 0),
+              QStringLiteral("/p/ql-..abc-COM4-2-1"));
+}
+
+TEST_F(Record, ColumnTitlesByTemperatureAndModel)
+{
+    EXPECT_EQ(RunRecord::ColumnTitles(false, 11).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(A)|Vol(V)"));
+    EXPECT_EQ(RunRecord::ColumnTitles(false, 40).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(mA)|Vol(V)"));
+    EXPECT_EQ(RunRecord::ColumnTitles(true, 40).join(QLatin1Char('|')),
+              QStringLiteral("Time(S)|Cur(A)|Vol(V)|Temp(C)"));
+}
+
+TEST_F(Record, RowFormats)
+{
+    EXPECT_EQ(RunRecord::FormatRow(75, 1.5f, 3.7f, 0, 100, false), QStringLiteral("75\t01.50\t3.700"));
+    EXPECT_EQ(RunRecord::FormatRow(0, 1.5f, 3.7f, 0, 1000, false), QStringLiteral("0\t1.500\t3.700"));
+    EXPECT_EQ(RunRecord::FormatRow(3600, 12.345f, 12.3456f, 25.25f, 100, true),
+              QStringLiteral("3600\t12.35\t12.346\t25.3"));
+}
+
+TEST_F(Record, CreateReplacesAnEarlierRecordWhole)
+{
+    const QString path = Record::path();
+    writeBytes(path, "old\r\n1\t01.00\t3.000\r\n");
+    ASSERT_TRUE(RunRecord::Create(path, header()));
+    EXPECT_FALSE(fileBytes(path).contains("old"));
+    EXPECT_TRUE(fileBytes(path).endsWith("Time(S)\tCur(A)\tVol(V)\r\n"));
+}
+
+TEST_F(Record, AFragmentLeftByACrashNeverBecomesARow)
+{
+    const QString path = Record::path();
+    // 12.345 V cut off after its first digit by a crash.
+    writeBytes(path, "Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t12.345\r\n6\t01.00\t1");
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("7\t01.00\t12.300")));
+    EXPECT_EQ(fileBytes(path), QByteArray("Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t12.345\r\n7\t01.00\t12.300\r\n"));
+    // A fragment longer than one read block, and a file of nothing but a fragment.
+    writeBytes(path, "1\t01.00\t3.000\r\n" + QByteArray(9000, '9'));
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("2\t01.00\t3.000")));
+    EXPECT_EQ(fileBytes(path), QByteArray("1\t01.00\t3.000\r\n2\t01.00\t3.000\r\n"));
+    writeBytes(path, "3\t01.0");
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("4\t01.00\t3.000")));
+    EXPECT_EQ(fileBytes(path), QByteArray("4\t01.00\t3.000\r\n"));
+}
+
+TEST_F(Record, ValuesNoDeviceCanReportAreSkipped)
+{
+    const QString path = Record::path();
+    writeBytes(path, "1\t1e30\t3.700\r\n"
+                     "2\tinf\t3.700\r\n"
+                     "3\t01.00\tnan\r\n"
+                     "4\t-0.50\t3.700\r\n"
+                     "5\t01.00\t700.000\r\n"
+                     "6\t614.55\t286.870\r\n"  // the largest a reply carries
+                     "7\t00.00\t0.000\r\n");
+    RunRecord::Contents c;
+    ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
+    EXPECT_EQ(times(c), (QList<int32_t>{6, 7}));
+    EXPECT_EQ(c.skipped.size(), 5);
+}
+
+TEST_F(Record, AFullDiskKeepsTheEarlierRecordAndLeavesNoFragment)
+{
+    const QString path = Record::path();
+    ASSERT_TRUE(RunRecord::Create(path, header()));
+    const QByteArray earlier = fileBytes(path);
+    const long limit = earlier.size() + 5;  // room for part of one row
+
+    RunRecord::Header bigger = header();
+    bigger.mode = QString(400, QLatin1Char('M'));
+    EXPECT_EQ(qltest::withFileSizeLimit(limit, [&] { return RunRecord::Create(path, bigger) ? 1 : 0; }), 0);
+    EXPECT_EQ(fileBytes(path), earlier);
+
+    // A row that does not fit is reported; part of it may reach the disk...
+    EXPECT_EQ(qltest::withFileSizeLimit(
+                  limit, [&] { return RunRecord::AppendRow(path, QStringLiteral("1\t01.00\t12.345")) ? 1 : 0; }),
+              0);
+    EXPECT_EQ(fileBytes(path).size(), limit);
+    // ...but never becomes a row once the disk has room again.
+    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("2\t01.00\t12.300")));
+    EXPECT_EQ(fileBytes(path), earlier + "2\t01.00\t12.300\r\n");
+}
+
+TEST_F(Record, ReadBackRestoresHeaderAndRows)
+{
+    const QString path = Record::path();
+    ASSERT_TRUE(RunRecord::Create(path, header()));
+    for (int t : {0, 10, 20})
+        ASSERT_TRUE(RunRecord::AppendRow(path, RunRecord::FormatRow(t, 1.0f, 4.0f, 25, 100, true)));
+    RunRecord::Contents c;
+    ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
+    EXPECT_TRUE(c.hasDevice && c.hasMode && c.hasBegin);
+    EXPECT_EQ(c.device, QStringLiteral("QL-R11"));
+    EXPECT_EQ(c.mode, QStringLiteral("D-CC  1.00A  3.00V"));
+    EXPECT_EQ(c.begin, QStringLiteral("4.125V"));
+    ASSERT_EQ(c.rows.size(), 3);
+    EXPECT_EQ(c.rows[2].t, 20);
+    EXPECT_FLOAT_EQ(c.rows[2].cur, 1.0f);
+    EXPECT_FLOAT_EQ(c.rows[2].volt, 4.0f);
+    EXPECT_TRUE(c.skipped.isEmpty());
+}
+
+TEST_F(Record, DamagedAndTruncatedRowsAreSkippedTheRestRestored)
+{
+    const QString path = Record::path();
+    writeBytes(path, "-----------QL Tester Software------------\r\n"
+                     "Device:QL-K01\r\n"
+                     "Time(S)\tCur(A)\tVol(V)\r\n"
+                     "1\t01.00\t3.700\r\n"
+                     "2\t01.00\r\n"          // a field missing
+                     "3x\t01.00\t3.600\r\n"  // not a whole number
+                     "4\tab\t3.600\r\n"      // current not a number
+                     "5\t01.00\t3.500\n"     // LF alone still ends a line
+                     "2\t01.00\t3.400\r\n"   // time goes back
+                     "6\t01.00\t3.400\r\n"
+                     "7\t01.00\t3.3");  // cut off by a crash
+    RunRecord::Contents c;
+    ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
+    EXPECT_EQ(times(c), (QList<int32_t>{1, 5, 6}));
+    EXPECT_EQ(c.skipped.size(), 5);
+    EXPECT_TRUE(c.hasDevice);
+    EXPECT_FALSE(c.hasMode);
+    EXPECT_EQ(RunRecord::Read(Record::path("missing.bak"), &c), RunRecord::ReadStatus::Missing);
+}
+
+// Neither writer leaves a file where the folder is missing; both say why.
+TEST_F(Record, FailuresToCreateOrAppendAreReportedAndLeaveNoFile)
+{
+    const QString path = Record::path("missing/r.bak");
+    QString error;
+    EXPECT_FALSE(RunRecord::Create(path, header(), &error));
+    EXPECT_FALSE(std::exchange(error, {}).isEmpty());
+    EXPECT_FALSE(RunRecord::AppendRow(path, row(1), &error));
+    EXPECT_FALSE(std::exchange(error, {}).isEmpty());
+    Files f;
+    EXPECT_FALSE(f.files.Create(2, 0, path, header(), &error));
+    EXPECT_FALSE(std::exchange(error, {}).isEmpty());
+    EXPECT_FALSE(f.files.IsOpen(2, 0));
+    EXPECT_FALSE(f.files.Append(2, 0, path, row(1), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(f.syncs, 0);
+}
+
+TEST_F(LiveRecord, RowsAreAppendedByteForByteAsTheOneShotWriterWritesThem)
+{
+    const QString kept = Record::path("kept.bak");
+    const QString once = Record::path("once.bak");
+    Files f;
+    ASSERT_TRUE(f.files.Create(3, 1, kept, header()));
+    EXPECT_TRUE(f.files.IsOpen(3, 1));
+    ASSERT_TRUE(RunRecord::Create(once, header()));
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_TRUE(f.files.Append(3, 1, kept, row(t)));
+        ASSERT_TRUE(RunRecord::AppendRow(once, row(t)));
+    }
+    const QByteArray expected = kHeader + "0\t01.00\t3.700\r\n1\t01.00\t3.700\r\n2\t01.00\t3.700\r\n";
+    EXPECT_EQ(fileBytes(kept), expected);  // readable while open
+    EXPECT_EQ(fileBytes(once), expected);
+    f.files.Close(3, 1);
+    EXPECT_FALSE(f.files.IsOpen(3, 1));
+    EXPECT_EQ(fileBytes(kept), expected);
+}
+
+TEST_F(LiveRecord, ManyRowsInASecondAreSyncedOnce)
+{
+    const QString path = Record::path();
+    Files f;
+    ASSERT_TRUE(f.files.Create(0, 0, path, header()));
+    // A hundred rows within one second: the first goes to the disk at once,
+    // the rest wait for the next sync.
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(f.files.Append(0, 0, path, row(i)));
+        f.t += 9ms;
+    }
+    EXPECT_EQ(f.syncs, 1);
+    EXPECT_EQ(fileBytes(path).count('\n'), 6 + 100);
+    f.files.SyncDue();  // not yet a second since the last sync
+    EXPECT_EQ(f.syncs, 1);
+    f.t += 100ms;
+    f.files.SyncDue();  // a second after it: the waiting rows are synced
+    EXPECT_EQ(f.syncs, 2);
+    f.files.SyncDue();  // nothing waits
+    EXPECT_EQ(f.syncs, 2);
+
+    // Rows at the line rate for three seconds: a sync per second.
+    for (int i = 0; i < 150; ++i) {
+        f.t += 20ms;
+        ASSERT_TRUE(f.files.Append(0, 0, path, row(100 + i)));
+    }
+    EXPECT_EQ(f.syncs, 2 + 3);
+
+    // A row half a second before the run ends is synced by the close.
+    f.t += 500ms;
+    ASSERT_TRUE(f.files.Append(0, 0, path, row(250)));
+    const int before = f.syncs;
+    f.t += 500ms;
+    f.files.Close(0, 0);
+    EXPECT_EQ(f.syncs, before + 1);
+    // Closing again, or a slot without records, syncs nothing.
+    f.files.Close(0, 0);
+    f.files.CloseSlot(4);
+    EXPECT_EQ(f.syncs, before + 1);
+}
+
+TEST_F(LiveRecord, EachFileKeepsItsOwnSyncRhythmAndTheTimerSyncsTheRest)
+{
+    RecordFiles files;  // the real clock and fdatasync, short period
+    files.setSyncPeriod(20ms);
+    int syncs[2] = {0, 0};
+    int fds[2] = {-1, -1};
+    const QString a = Record::path("a.bak"), b = Record::path("b.bak");
+    ASSERT_TRUE(files.Create(0, 0, a, header()));
+    ASSERT_TRUE(files.Create(5, 1, b, header()));
+    // Each file's descriptor is known by its first sync.
+    files.syncFile = [&](int fd) {
+        if (fds[0] < 0)
+            fds[0] = fd;
+        else if (fds[1] < 0 && fd != fds[0])
+            fds[1] = fd;
+        for (int i = 0; i < 2; ++i)
+            syncs[i] += fd == fds[i];
+        return 0;
+    };
+    ASSERT_TRUE(files.Append(0, 0, a, row(1)));
+    ASSERT_TRUE(files.Append(5, 1, b, row(1)));
+    ASSERT_TRUE(files.Append(0, 0, a, row(2)));  // waits for the timer
+    ASSERT_TRUE(files.Append(5, 1, b, row(2)));
+    EXPECT_EQ(syncs[0], 1);
+    EXPECT_EQ(syncs[1], 1);
+    // No further row comes: the timer syncs both within their period.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return syncs[0] == 2 && syncs[1] == 2; }, 5000));
+    files.CloseAll();
+    EXPECT_EQ(syncs[0], 2);
+    EXPECT_EQ(syncs[1], 2);
+}
+
+// The program dies right after writing rows: every row written is in the
+// file, though none but the first was synced.
+TEST_F(LiveRecord, ACrashLosesNoWrittenRow)
+{
+    const QString path = Record::path();
+    const int rc = qltest::withFileSizeLimit(kNoLimit, [&] {
+        Files f;
+        f.files.setSyncPeriod(std::chrono::hours(1));
+        if (!f.files.Create(0, 0, path, header()))
+            return 1;
+        for (int i = 0; i < 500; ++i)
+            if (!f.files.Append(0, 0, path, row(i)))
+                return 2;
+        return f.syncs == 1 ? 0 : 3;
+    });
+    ASSERT_EQ(rc, 0);
+    RunRecord::Contents rec;
+    ASSERT_EQ(RunRecord::Read(path, &rec), RunRecord::ReadStatus::Ok);
+    ASSERT_EQ(rec.rows.size(), 500);
+    EXPECT_EQ(rec.rows.last().t, 499);
+    EXPECT_TRUE(rec.skipped.isEmpty());
+}
+
+// A write that fails part way (a full disk) is reported, and once the disk
+// has room the next row follows the last whole one: the fragment is gone.
+TEST_F(LiveRecord, AFailedWriteIsCutBackBeforeTheNextRow)
+{
+    const QString path = Record::path();
+    const int rc = qltest::withFileSizeLimit(kNoLimit, [&] {
+        Files f;
+        if (!f.files.Create(0, 0, path, header()) || !f.files.Append(0, 0, path, row(1)))
+            return 1;
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = rlim_t(kHeader.size() + row(1).size() + 2 + 5);  // room for five bytes more
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 2;
+        QString error;
+        if (f.files.Append(0, 0, path, row(2), &error) || error.isEmpty())
+            return 3;
+        if (fileBytes(path).size() != qsizetype(limit.rlim_cur))
+            return 4;  // part of the row did reach the file
+        if (f.files.Append(0, 0, path, row(3)))
+            return 5;  // still no room
+        limit.rlim_cur = limit.rlim_max;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 6;
+        return f.files.Append(0, 0, path, row(4)) ? 0 : 7;
+    });
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(fileBytes(path), kHeader + "1\t01.00\t3.700\r\n4\t01.00\t3.700\r\n");
+}
+
+TEST_F(LiveRecord, ASyncThatFailsIsReportedByTheNextRow)
+{
+    const QString path = Record::path();
+    Files f;
+    ASSERT_TRUE(f.files.Create(0, 0, path, header()));
+    f.failNextSync = EIO;
+    QString error;
+    EXPECT_FALSE(f.files.Append(0, 0, path, row(1), &error));  // its own sync failed
+    EXPECT_FALSE(error.isEmpty());
+    f.t += 100ms;
+    EXPECT_TRUE(f.files.Append(0, 0, path, row(2)));
+    f.t += 1000ms;
+    f.failNextSync = EIO;
+    f.files.SyncDue();  // the timer's sync fails
+    error.clear();
+    f.t += 10ms;
+    EXPECT_FALSE(f.files.Append(0, 0, path, row(3), &error));
+    EXPECT_FALSE(error.isEmpty());
+    f.t += 10ms;
+    EXPECT_TRUE(f.files.Append(0, 0, path, row(4)));
+    // Every row is in the file all the same.
+    EXPECT_EQ(fileBytes(path).count('\n'), 6 + 4);
+}
+
+// The open record is removed or replaced by someone else: rows go to the
+// file of that name, never to the one that went; a fragment found there is
+// cut away first. A record created afresh takes it from any holder.
+TEST_F(LiveRecord, ARecordRemovedOrReplacedIsOpenedAfresh)
+{
+    const QString path = Record::path();
+    Files f;
+    ASSERT_TRUE(f.files.Create(0, 0, path, header()));
+    ASSERT_TRUE(f.files.Append(0, 0, path, row(1)));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(f.files.Append(0, 0, path, row(2)));
+    EXPECT_EQ(fileBytes(path), QByteArray("2\t01.00\t3.700\r\n"));
+
+    QFile other(path + QStringLiteral(".new"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("7\t01.00\t3.700\r\n8\t01.0");
+    other.close();
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::rename(other.fileName(), path));
+    ASSERT_TRUE(f.files.Append(0, 0, path, row(9)));
+    EXPECT_EQ(fileBytes(path), QByteArray("7\t01.00\t3.700\r\n9\t01.00\t3.700\r\n"));
+
+    // Another channel creates a record of the same name: the first lets go.
+    ASSERT_TRUE(f.files.Create(1, 0, path, header()));
+    EXPECT_FALSE(f.files.IsOpen(0, 0));
+    ASSERT_TRUE(f.files.Append(1, 0, path, row(1)));
+    EXPECT_EQ(fileBytes(path), kHeader + "1\t01.00\t3.700\r\n");
+    // A row for another path moves the channel's record there.
+    const QString next = Record::path("next.bak");
+    ASSERT_TRUE(f.files.Append(1, 0, next, row(2)));
+    EXPECT_EQ(f.files.OpenPath(1, 0), next);
+}
