@@ -133,8 +133,10 @@ void RecordFiles::sync(File& f, Clock::time_point t)
 
 void RecordFiles::close(File& f)
 {
-    if (f.fd < 0)
+    if (f.fd < 0) {
+        f = File{};
         return;
+    }
     if (f.dirty)
         sync(f, clock());
     ::close(f.fd);
@@ -150,8 +152,11 @@ bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord
                 close(f);
     File& f = file(slot, chn);
     close(f);
-    if (!RunRecord::Create(path, header, error))
+    if (!RunRecord::Create(path, header, error)) {
+        f.path = path;
+        f.header = header;
         return false;
+    }
     // Rows are appended when they come; a file that cannot be opened now is
     // tried again then.
     QString ignored;
@@ -164,6 +169,11 @@ bool RecordFiles::Append(int slot, int chn, const QString& path, const QString& 
     File& f = file(slot, chn);
     if (f.fd >= 0 && (f.path != path || !stillThere(f)))
         close(f);
+    if (f.header && f.path == path) {
+        if (!RunRecord::Create(path, *f.header, error))
+            return false;
+        f.header.reset();
+    }
     if (f.fd < 0 && !open(f, path, error))
         return false;
     if (f.broken) {

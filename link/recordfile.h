@@ -15,6 +15,11 @@
 // crash or by a write that failed part way never becomes a row; after a
 // failed write the file is cut back to its last whole row before the next
 // one is written. One record per slot and channel is open at a time.
+//
+// A record whose header could not be written at the start of its run gets
+// no rows until the header is written: each row first tries the header
+// again, so the rows of the new run never land in an earlier record of
+// that name.
 #include "link/runrecord.h"
 #include "link/state.h"
 
@@ -25,6 +30,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace ql {
 
@@ -47,11 +53,13 @@ public:
 
     // Writes the channel's record afresh with its header lines and keeps it
     // open for the rows. False with a reason when the file could not be
-    // written; an earlier record of that name is then as it was.
+    // written; an earlier record of that name is then as it was, and the
+    // next Append to path writes the header first.
     bool Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error = nullptr);
     // Appends one row and its CR LF to the channel's record at path (opened
     // when it is not the open one). False with a reason when the row could
-    // not be written or an earlier sync of the file failed.
+    // not be written, the header of a failed Create still cannot be, or an
+    // earlier sync of the file failed.
     bool Append(int slot, int chn, const QString& path, const QString& row, QString* error = nullptr);
 
     // Syncs and closes the channel's record; the slot's; every one.
@@ -77,6 +85,7 @@ private:
         bool synced = false;    // synced at least once (lastSync is valid)
         Clock::time_point lastSync{};
         QString syncError;      // a failed sync, reported by the next Append
+        std::optional<RunRecord::Header> header;  // not yet written to path
     };
     File& file(int slot, int chn) { return files_.at(size_t(slot)).at(size_t(chn)); }
     bool open(File& f, const QString& path, QString* error);

@@ -1,0 +1,109 @@
+// The whole program under faults a user meets: a disk that takes no more,
+// a program killed mid-run, an adapter pulled out and put back.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "link/runrecord.h"
+#include "testutil.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+// While it lives, files of this process cannot grow past limitBytes: a
+// write beyond it fails with EFBIG, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limitBytes)
+    {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit lower = old_;
+        lower.rlim_cur = limitBytes;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+// The rows of a live record (the lines after its six header lines).
+QStringList recordRows(const QString& path) { return fileLines(path).mid(6); }
+
+class Faults : public DeviceAppTest {
+protected:
+    // Runs slot 0's device at 1 A down to 3 V until its record holds rows.
+    void runUntilRows(ql::frmMain& w, int rows)
+    {
+        const auto& u = inside(w).slot(0).Panel->ui();
+        typeInto(u.txtSval, "1.00");
+        typeInto(u.txtSlmt, "3.00");
+        u.cmdRun->click();
+        const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+        ASSERT_TRUE(waitFor([&] { return recordRows(record).size() >= rows; }));
+    }
+};
+
+} // namespace
+
+// A new run whose record cannot be created (the disk is full at its start)
+// says so, and its rows never land in the previous run's record: that
+// record stays as it was until the new one can be written, and then holds
+// the new run alone.
+TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevSlot& s = inside(w).slot(0);
+    const auto& u = s.Panel->ui();
+    connectDevice(*w, 0, dev, 3);
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+
+    runUntilRows(*w, 3);
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    const QByteArray previous = fileBytes(record);
+    const int fixed = s.lstInfo->count();
+
+    {
+        FileSizeLimit full(64);  // no room for the new header
+        u.cmdRun->click();
+    }
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
+    ASSERT_GT(s.lstInfo->count(), fixed);
+    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+
+    // Room again: the new run's record replaces the previous one, header
+    // first, and holds only the new run's rows.
+    ASSERT_TRUE(waitFor([&] { return fileBytes(record) != previous && recordRows(record).size() >= 2; }));
+    const QStringList lines = fileLines(record);
+    EXPECT_EQ(lines.value(0), ql::RecordBanner());
+    EXPECT_EQ(lines.filter(ql::RecordBanner()).size(), 1);
+    int prev = -1;
+    for (const QString& row : recordRows(record)) {
+        const int t = row.split('\t').value(0).toInt();
+        EXPECT_GE(t, prev) << row.toStdString();
+        prev = t;
+    }
+    EXPECT_EQ(s.lstInfo->item(s.lstInfo->count() - 1)->text(), " Device1: Record write OK");
+    closeWindow(*w);
+    dev.stop();
+}
