@@ -1,5 +1,7 @@
 #include "link/recordfile.h"
 
+#include "platform/services.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -131,16 +133,26 @@ void RecordFiles::sync(File& f, Clock::time_point t)
     f.lastSync = t;
 }
 
-void RecordFiles::close(File& f)
+QString RecordFiles::close(File& f)
 {
     if (f.fd < 0) {
         f = File{};
-        return;
+        return {};
     }
     if (f.dirty)
         sync(f, clock());
     ::close(f.fd);
+    const QString error = f.syncError;
     f = File{};
+    return error;
+}
+
+void RecordFiles::closeLogged(File& f)
+{
+    const QString path = f.path;
+    const QString error = close(f);
+    if (!error.isEmpty())
+        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1: %2").arg(path, error));
 }
 
 bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error)
@@ -233,16 +245,20 @@ void RecordFiles::arm()
         timer_.start(ms);
 }
 
-void RecordFiles::Close(int slot, int chn)
+bool RecordFiles::Close(int slot, int chn, QString* error)
 {
-    close(file(slot, chn));
+    const QString failed = close(file(slot, chn));
     arm();
+    if (failed.isEmpty())
+        return true;
+    setError(error, failed);
+    return false;
 }
 
 void RecordFiles::CloseSlot(int slot)
 {
     for (File& f : files_.at(size_t(slot)))
-        close(f);
+        closeLogged(f);
     arm();
 }
 
@@ -250,7 +266,7 @@ void RecordFiles::CloseAll()
 {
     for (auto& slotFiles : files_)
         for (File& f : slotFiles)
-            close(f);
+            closeLogged(f);
     timer_.stop();
 }
 

@@ -62,8 +62,12 @@ public:
     // earlier sync of the file failed.
     bool Append(int slot, int chn, const QString& path, const QString& row, QString* error = nullptr);
 
-    // Syncs and closes the channel's record; the slot's; every one.
-    void Close(int slot, int chn);
+    // Syncs and closes the channel's record. False with a reason when its
+    // last rows could not be brought to the disk (that sync or an earlier
+    // one not yet reported failed).
+    bool Close(int slot, int chn, QString* error = nullptr);
+    // The same for the slot's records and for every one; a failure is
+    // logged ("ErrData").
     void CloseSlot(int slot);
     void CloseAll();
 
@@ -91,7 +95,8 @@ private:
     bool open(File& f, const QString& path, QString* error);
     bool stillThere(const File& f) const;
     void sync(File& f, Clock::time_point t);
-    void close(File& f);
+    QString close(File& f);  // the failure of its last sync, if any
+    void closeLogged(File& f);
     void arm();
     Clock::time_point clock() const { return now ? now() : Clock::now(); }
 

@@ -144,7 +144,13 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
             view_.SaveDataFile(slot, chn, name);
     }
     c.DataFile.clear();
-    records.Close(slot, chn);
+    const QString record = records.OpenPath(slot, chn);
+    QString error;
+    if (!records.Close(slot, chn, &error)) {
+        if (!recordFailing_[slot][chn])
+            ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(record, error));
+        RecordFailing(slot, chn, true);
+    }
 
     c.ShowOn = false;
     view_.Refresh(slot, chn, RunViewIf::Timers);

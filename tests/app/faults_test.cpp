@@ -3,14 +3,21 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
+#include "link/recordfile.h"
 #include "link/runrecord.h"
+#include "link/runtrack.h"
+#include "platform/services.h"
 #include "testutil.h"
 
+#include <QDate>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 using namespace qltest;
@@ -106,4 +113,61 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
     EXPECT_EQ(s.lstInfo->item(s.lstInfo->count() - 1)->text(), " Device1: Record write OK");
     closeWindow(*w);
     dev.stop();
+}
+
+// Rows that could not be brought to the disk when the run ends (the last
+// sync fails, as with a disk that filled up behind delayed writes) are a
+// failed record: the information list says so and the log has the cause.
+TEST_F(Faults, ARecordWhoseLastSyncFailsAtTheRunsEndIsReported)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevSlot& s = inside(w).slot(0);
+    ql::RecordFiles& records = inside(w).tracker().records;
+    records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
+    connectDevice(*w, 0, dev, 3);
+    const int fixed = s.lstInfo->count();
+    runUntilRows(*w, 3);
+    ASSERT_EQ(s.lstInfo->count(), fixed);
+    records.syncFile = [](int) {
+        errno = ENOSPC;
+        return -1;
+    };
+    s.Panel->ui().cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
+    ASSERT_EQ(s.lstInfo->count(), fixed + 1);
+    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+    const QString log = fileLines(ql::ErrLogPath(QDate::currentDate())).join('\n');
+    EXPECT_TRUE(log.contains("[ErrData]") && log.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << log.toStdString();
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The same when the adapter is pulled out: the record is let go of with the
+// port, and a last sync that fails is in the log.
+TEST_F(Faults, ARecordWhoseLastSyncFailsWhenTheAdapterGoesIsLogged)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::RecordFiles& records = inside(w).tracker().records;
+    records.setSyncPeriod(std::chrono::hours(1));
+    connectDevice(*w, 0, dev, 3);
+    runUntilRows(*w, 3);
+    const QString record = records.OpenPath(0, 0);
+    records.syncFile = [](int) {
+        errno = EIO;
+        return -1;
+    };
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).slot(0).Panel->Conn(); }));
+    EXPECT_FALSE(records.IsOpen(0, 0));
+    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    EXPECT_EQ(log.filter("[ErrData]" + record + ": " + QString::fromLocal8Bit(std::strerror(EIO))).size(), 1)
+        << log.join('\n').toStdString();
+    closeWindow(*w);
 }
