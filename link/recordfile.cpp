@@ -116,6 +116,12 @@ bool RecordFiles::open(File& f, const QString& path, QString* error)
     return true;
 }
 
+bool RecordFiles::Unwritten(int slot, int chn, const QString& path) const
+{
+    const auto& u = pending_.at(size_t(slot)).at(size_t(chn));
+    return u.header && u.path == path;
+}
+
 bool RecordFiles::stillThere(const File& f) const
 {
     struct stat st {};
@@ -135,10 +141,8 @@ void RecordFiles::sync(File& f, Clock::time_point t)
 
 QString RecordFiles::close(File& f)
 {
-    if (f.fd < 0) {
-        f = File{};
+    if (f.fd < 0)
         return {};
-    }
     if (f.dirty)
         sync(f, clock());
     ::close(f.fd);
@@ -164,9 +168,10 @@ bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord
                 close(f);
     File& f = file(slot, chn);
     close(f);
+    PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn));
+    u = PendingHeader{};
     if (!RunRecord::Create(path, header, error)) {
-        f.path = path;
-        f.header = header;
+        u = PendingHeader{path, header};
         return false;
     }
     // Rows are appended when they come; a file that cannot be opened now is
@@ -181,10 +186,10 @@ bool RecordFiles::Append(int slot, int chn, const QString& path, const QString& 
     File& f = file(slot, chn);
     if (f.fd >= 0 && (f.path != path || !stillThere(f)))
         close(f);
-    if (f.header && f.path == path) {
-        if (!RunRecord::Create(path, *f.header, error))
+    if (PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn)); u.header && u.path == path) {
+        if (!RunRecord::Create(path, *u.header, error))
             return false;
-        f.header.reset();
+        u = PendingHeader{};
     }
     if (f.fd < 0 && !open(f, path, error))
         return false;

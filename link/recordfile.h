@@ -19,7 +19,7 @@
 // A record whose header could not be written at the start of its run gets
 // no rows until the header is written: each row first tries the header
 // again, so the rows of the new run never land in an earlier record of
-// that name.
+// that name, and a continue finds no record of the run until then.
 #include "link/runrecord.h"
 #include "link/state.h"
 
@@ -75,6 +75,11 @@ public:
     // more (what the timer does).
     void SyncDue();
 
+    // True while the header of the run last started on the channel with its
+    // record at path has not been written: a file of that name is an
+    // earlier run's.
+    bool Unwritten(int slot, int chn, const QString& path) const;
+
     bool IsOpen(int slot, int chn) const;
     QString OpenPath(int slot, int chn) const;
 
@@ -89,7 +94,12 @@ private:
         bool synced = false;    // synced at least once (lastSync is valid)
         Clock::time_point lastSync{};
         QString syncError;      // a failed sync, reported by the next Append
-        std::optional<RunRecord::Header> header;  // not yet written to path
+    };
+    // The header of a record that Create could not write, kept through
+    // closes until it is written or another run starts on the channel.
+    struct PendingHeader {
+        QString path;
+        std::optional<RunRecord::Header> header;
     };
     File& file(int slot, int chn) { return files_.at(size_t(slot)).at(size_t(chn)); }
     bool open(File& f, const QString& path, QString* error);
@@ -102,6 +112,7 @@ private:
 
     std::chrono::milliseconds period_{1000};
     std::array<std::array<File, kChanCount>, kSlotCount> files_;
+    std::array<std::array<PendingHeader, kChanCount>, kSlotCount> pending_;
     QTimer timer_;
 };
 

@@ -292,7 +292,11 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     const QString base = RecordBase(slot, chn);
     const QString path = RunRecord::PathOf(base);
 
-    // The whole record is read and checked before anything changes.
+    // The whole record is read and checked before anything changes. A run
+    // whose record never got its header has none: a file of that name is
+    // an earlier run's.
+    if (records.Unwritten(slot, chn, path))
+        return false;
     RunRecord::Contents rec;
     QString error;
     switch (RunRecord::Read(path, &rec, &error)) {

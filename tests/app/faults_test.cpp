@@ -6,6 +6,7 @@
 #include "link/recordfile.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
+#include "controls/curvegraph.h"
 #include "platform/services.h"
 #include "testutil.h"
 
@@ -111,6 +112,42 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
         prev = t;
     }
     EXPECT_EQ(s.lstInfo->item(s.lstInfo->count() - 1)->text(), " Device1: Record write OK");
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The disk stays full for the whole of the new run: nothing of it is
+// written, and a continue after it finds no record of it, so it neither
+// takes up the earlier run's rows nor adds to them.
+TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecordAlone)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevSlot& s = inside(w).slot(0);
+    const auto& u = s.Panel->ui();
+    connectDevice(*w, 0, dev, 3);
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    runUntilRows(*w, 3);
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    const QByteArray previous = fileBytes(record);
+    {
+        FileSizeLimit full(64);
+        u.cmdRun->click();
+        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
+        u.cmdStop->click();
+        ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    }
+    EXPECT_TRUE(fileBytes(record) == previous) << "the earlier record changed";
+    dev.clearRecorded();
+    const int points = s.Chart->DpCnt(0);
+    u.cmdCont->click();
+    ASSERT_TRUE(waitFor([&] { return dev.sent().size() >= 5 * 19; }));  // five replies later
+    EXPECT_TRUE(dev.received().isEmpty());  // no continue frame
+    EXPECT_EQ(s.Chart->DpCnt(0), points);   // the earlier run's rows not loaded
+    EXPECT_TRUE(fileBytes(record) == previous) << "the earlier record changed";
     closeWindow(*w);
     dev.stop();
 }
