@@ -208,3 +208,20 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsWhenTheAdapterGoesIsLogged)
         << log.join('\n').toStdString();
     closeWindow(*w);
 }
+
+// A log line cut off by a full disk stays a line of its own: the next one
+// starts on a fresh line and can be read whole.
+TEST_F(Faults, ALogLineCutOffByAFullDiskLeavesTheNextLineWhole)
+{
+    auto w = makeWindow();
+    {
+        FileSizeLimit full(40);
+        ql::ErrLog(QStringLiteral("ErrData"), QStringLiteral("a line longer than the disk has room for"));
+    }
+    ql::ErrLog(QStringLiteral("ErrComm"), QStringLiteral("COM3: the next line"));
+    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    ASSERT_EQ(log.size(), 2) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[1].endsWith(":[ErrComm]COM3: the next line")) << log[1].toStdString();
+    EXPECT_TRUE(log[1].startsWith(QDate::currentDate().toString("yyyy"))) << log[1].toStdString();
+    closeWindow(*w);
+}
