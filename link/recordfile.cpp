@@ -1,5 +1,7 @@
 #include "link/recordfile.h"
 
+#include "platform/services.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -114,6 +116,12 @@ bool RecordFiles::open(File& f, const QString& path, QString* error)
     return true;
 }
 
+bool RecordFiles::Unwritten(int slot, int chn, const QString& path) const
+{
+    const auto& u = pending_.at(size_t(slot)).at(size_t(chn));
+    return u.header && u.path == path;
+}
+
 bool RecordFiles::stillThere(const File& f) const
 {
     struct stat st {};
@@ -131,14 +139,24 @@ void RecordFiles::sync(File& f, Clock::time_point t)
     f.lastSync = t;
 }
 
-void RecordFiles::close(File& f)
+QString RecordFiles::close(File& f)
 {
     if (f.fd < 0)
-        return;
+        return {};
     if (f.dirty)
         sync(f, clock());
     ::close(f.fd);
+    const QString error = f.syncError;
     f = File{};
+    return error;
+}
+
+void RecordFiles::closeLogged(File& f)
+{
+    const QString path = f.path;
+    const QString error = close(f);
+    if (!error.isEmpty())
+        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1: %2").arg(path, error));
 }
 
 bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error)
@@ -150,8 +168,12 @@ bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord
                 close(f);
     File& f = file(slot, chn);
     close(f);
-    if (!RunRecord::Create(path, header, error))
+    PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn));
+    u = PendingHeader{};
+    if (!RunRecord::Create(path, header, error)) {
+        u = PendingHeader{path, header};
         return false;
+    }
     // Rows are appended when they come; a file that cannot be opened now is
     // tried again then.
     QString ignored;
@@ -164,6 +186,11 @@ bool RecordFiles::Append(int slot, int chn, const QString& path, const QString& 
     File& f = file(slot, chn);
     if (f.fd >= 0 && (f.path != path || !stillThere(f)))
         close(f);
+    if (PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn)); u.header && u.path == path) {
+        if (!RunRecord::Create(path, *u.header, error))
+            return false;
+        u = PendingHeader{};
+    }
     if (f.fd < 0 && !open(f, path, error))
         return false;
     if (f.broken) {
@@ -223,16 +250,20 @@ void RecordFiles::arm()
         timer_.start(ms);
 }
 
-void RecordFiles::Close(int slot, int chn)
+bool RecordFiles::Close(int slot, int chn, QString* error)
 {
-    close(file(slot, chn));
+    const QString failed = close(file(slot, chn));
     arm();
+    if (failed.isEmpty())
+        return true;
+    setError(error, failed);
+    return false;
 }
 
 void RecordFiles::CloseSlot(int slot)
 {
     for (File& f : files_.at(size_t(slot)))
-        close(f);
+        closeLogged(f);
     arm();
 }
 
@@ -240,7 +271,7 @@ void RecordFiles::CloseAll()
 {
     for (auto& slotFiles : files_)
         for (File& f : slotFiles)
-            close(f);
+            closeLogged(f);
     timer_.stop();
 }
 

@@ -15,6 +15,11 @@
 // crash or by a write that failed part way never becomes a row; after a
 // failed write the file is cut back to its last whole row before the next
 // one is written. One record per slot and channel is open at a time.
+//
+// A record whose header could not be written at the start of its run gets
+// no rows until the header is written: each row first tries the header
+// again, so the rows of the new run never land in an earlier record of
+// that name, and a continue finds no record of the run until then.
 #include "link/runrecord.h"
 #include "link/state.h"
 
@@ -25,6 +30,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace ql {
 
@@ -47,21 +53,32 @@ public:
 
     // Writes the channel's record afresh with its header lines and keeps it
     // open for the rows. False with a reason when the file could not be
-    // written; an earlier record of that name is then as it was.
+    // written; an earlier record of that name is then as it was, and the
+    // next Append to path writes the header first.
     bool Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error = nullptr);
     // Appends one row and its CR LF to the channel's record at path (opened
     // when it is not the open one). False with a reason when the row could
-    // not be written or an earlier sync of the file failed.
+    // not be written, the header of a failed Create still cannot be, or an
+    // earlier sync of the file failed.
     bool Append(int slot, int chn, const QString& path, const QString& row, QString* error = nullptr);
 
-    // Syncs and closes the channel's record; the slot's; every one.
-    void Close(int slot, int chn);
+    // Syncs and closes the channel's record. False with a reason when its
+    // last rows could not be brought to the disk (that sync or an earlier
+    // one not yet reported failed).
+    bool Close(int slot, int chn, QString* error = nullptr);
+    // The same for the slot's records and for every one; a failure is
+    // logged ("ErrData").
     void CloseSlot(int slot);
     void CloseAll();
 
     // Syncs every open record holding rows written a sync period ago or
     // more (what the timer does).
     void SyncDue();
+
+    // True while the header of the run last started on the channel with its
+    // record at path has not been written: a file of that name is an
+    // earlier run's.
+    bool Unwritten(int slot, int chn, const QString& path) const;
 
     bool IsOpen(int slot, int chn) const;
     QString OpenPath(int slot, int chn) const;
@@ -78,16 +95,24 @@ private:
         Clock::time_point lastSync{};
         QString syncError;      // a failed sync, reported by the next Append
     };
+    // The header of a record that Create could not write, kept through
+    // closes until it is written or another run starts on the channel.
+    struct PendingHeader {
+        QString path;
+        std::optional<RunRecord::Header> header;
+    };
     File& file(int slot, int chn) { return files_.at(size_t(slot)).at(size_t(chn)); }
     bool open(File& f, const QString& path, QString* error);
     bool stillThere(const File& f) const;
     void sync(File& f, Clock::time_point t);
-    void close(File& f);
+    QString close(File& f);  // the failure of its last sync, if any
+    void closeLogged(File& f);
     void arm();
     Clock::time_point clock() const { return now ? now() : Clock::now(); }
 
     std::chrono::milliseconds period_{1000};
     std::array<std::array<File, kChanCount>, kSlotCount> files_;
+    std::array<std::array<PendingHeader, kChanCount>, kSlotCount> pending_;
     QTimer timer_;
 };
 

@@ -144,7 +144,13 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
             view_.SaveDataFile(slot, chn, name);
     }
     c.DataFile.clear();
-    records.Close(slot, chn);
+    const QString record = records.OpenPath(slot, chn);
+    QString error;
+    if (!records.Close(slot, chn, &error)) {
+        if (!recordFailing_[slot][chn])
+            ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(record, error));
+        RecordFailing(slot, chn, true);
+    }
 
     c.ShowOn = false;
     view_.Refresh(slot, chn, RunViewIf::Timers);
@@ -286,7 +292,11 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     const QString base = RecordBase(slot, chn);
     const QString path = RunRecord::PathOf(base);
 
-    // The whole record is read and checked before anything changes.
+    // The whole record is read and checked before anything changes. A run
+    // whose record never got its header has none: a file of that name is
+    // an earlier run's.
+    if (records.Unwritten(slot, chn, path))
+        return false;
     RunRecord::Contents rec;
     QString error;
     switch (RunRecord::Read(path, &rec, &error)) {

@@ -124,7 +124,11 @@ void ServerLink::Winsock1_Connect()
 void ServerLink::Winsock1_DataArrival(qint64 bytesTotal)
 {
     (void)bytesTotal;
-    const QByteArray bytes = sock_.GetData();
+    Receive(sock_.GetData());
+}
+
+void ServerLink::Receive(const QByteArray& bytes)
+{
     if (bytes.isEmpty())
         return;
     // The code is the number the first three characters start with; a

@@ -72,7 +72,10 @@ public:
     void Timer2_Timer();  // connect timer tick
     void Timer3_Timer();  // close timer tick
     void Winsock1_Connect();
-    void Winsock1_DataArrival(qint64 bytesTotal);
+    void Winsock1_DataArrival(qint64 bytesTotal);  // takes the bytes: Receive
+    // One message from the server, as one arrival of bytes: a reply with its
+    // code, or, while a banner is expected, a piece of the picture.
+    void Receive(const QByteArray& bytes);
 
     // Arms the receipt of a banner picture of the given length (1..kMaxBanner
     // bytes): the bytes that follow, in messages without a reply code, are

@@ -195,9 +195,14 @@ void ErrLog(const QString& label, const QString& text) noexcept
             return;
         const QDateTime now = QDateTime::currentDateTime();
         QFile f(ErrLogPath(now.date()));
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+        if (!f.open(QIODevice::ReadWrite | QIODevice::Append))
             return;
-        f.write((ErrLogLine(now, label, text) + QStringLiteral("\r\n")).toUtf8());
+        QByteArray line = (ErrLogLine(now, label, text) + QStringLiteral("\r\n")).toUtf8();
+        // A line cut off by a full disk keeps its own line: the next one
+        // starts on a fresh one.
+        if (f.size() > 0 && f.seek(f.size() - 1) && f.peek(1) != "\n")
+            line.prepend("\r\n");
+        f.write(line);
     } catch (...) {
         // A lost log line must not take anything else with it.
     }

@@ -1,0 +1,227 @@
+// The whole program under faults a user meets: a disk that takes no more,
+// a program killed mid-run, an adapter pulled out and put back.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "link/recordfile.h"
+#include "link/runrecord.h"
+#include "link/runtrack.h"
+#include "controls/curvegraph.h"
+#include "platform/services.h"
+#include "testutil.h"
+
+#include <QDate>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+// While it lives, files of this process cannot grow past limitBytes: a
+// write beyond it fails with EFBIG, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limitBytes)
+    {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit lower = old_;
+        lower.rlim_cur = limitBytes;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+// The rows of a live record (the lines after its six header lines).
+QStringList recordRows(const QString& path) { return fileLines(path).mid(6); }
+
+class Faults : public DeviceAppTest {
+protected:
+    // Runs slot 0's device at 1 A down to 3 V until its record holds rows.
+    void runUntilRows(ql::frmMain& w, int rows)
+    {
+        const auto& u = inside(w).slot(0).Panel->ui();
+        typeInto(u.txtSval, "1.00");
+        typeInto(u.txtSlmt, "3.00");
+        u.cmdRun->click();
+        const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+        ASSERT_TRUE(waitFor([&] { return recordRows(record).size() >= rows; }));
+    }
+};
+
+} // namespace
+
+// A new run whose record cannot be created (the disk is full at its start)
+// says so, and its rows never land in the previous run's record: that
+// record stays as it was until the new one can be written, and then holds
+// the new run alone.
+TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevSlot& s = inside(w).slot(0);
+    const auto& u = s.Panel->ui();
+    connectDevice(*w, 0, dev, 3);
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+
+    runUntilRows(*w, 3);
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    const QByteArray previous = fileBytes(record);
+    const int fixed = s.lstInfo->count();
+
+    {
+        FileSizeLimit full(64);  // no room for the new header
+        u.cmdRun->click();
+    }
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
+    ASSERT_GT(s.lstInfo->count(), fixed);
+    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+
+    // Room again: the new run's record replaces the previous one, header
+    // first, and holds only the new run's rows.
+    ASSERT_TRUE(waitFor([&] { return fileBytes(record) != previous && recordRows(record).size() >= 2; }));
+    const QStringList lines = fileLines(record);
+    EXPECT_EQ(lines.value(0), ql::RecordBanner());
+    EXPECT_EQ(lines.filter(ql::RecordBanner()).size(), 1);
+    int prev = -1;
+    for (const QString& row : recordRows(record)) {
+        const int t = row.split('\t').value(0).toInt();
+        EXPECT_GE(t, prev) << row.toStdString();
+        prev = t;
+    }
+    EXPECT_EQ(s.lstInfo->item(s.lstInfo->count() - 1)->text(), " Device1: Record write OK");
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The disk stays full for the whole of the new run: nothing of it is
+// written, and a continue after it finds no record of it, so it neither
+// takes up the earlier run's rows nor adds to them.
+TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecordAlone)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevSlot& s = inside(w).slot(0);
+    const auto& u = s.Panel->ui();
+    connectDevice(*w, 0, dev, 3);
+    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    runUntilRows(*w, 3);
+    u.cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    const QByteArray previous = fileBytes(record);
+    {
+        FileSizeLimit full(64);
+        u.cmdRun->click();
+        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
+        u.cmdStop->click();
+        ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    }
+    EXPECT_TRUE(fileBytes(record) == previous) << "the earlier record changed";
+    dev.clearRecorded();
+    const int points = s.Chart->DpCnt(0);
+    u.cmdCont->click();
+    ASSERT_TRUE(waitFor([&] { return dev.sent().size() >= 5 * 19; }));  // five replies later
+    EXPECT_TRUE(dev.received().isEmpty());  // no continue frame
+    EXPECT_EQ(s.Chart->DpCnt(0), points);   // the earlier run's rows not loaded
+    EXPECT_TRUE(fileBytes(record) == previous) << "the earlier record changed";
+    closeWindow(*w);
+    dev.stop();
+}
+
+// Rows that could not be brought to the disk when the run ends (the last
+// sync fails, as with a disk that filled up behind delayed writes) are a
+// failed record: the information list says so and the log has the cause.
+TEST_F(Faults, ARecordWhoseLastSyncFailsAtTheRunsEndIsReported)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevSlot& s = inside(w).slot(0);
+    ql::RecordFiles& records = inside(w).tracker().records;
+    records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
+    connectDevice(*w, 0, dev, 3);
+    const int fixed = s.lstInfo->count();
+    runUntilRows(*w, 3);
+    ASSERT_EQ(s.lstInfo->count(), fixed);
+    records.syncFile = [](int) {
+        errno = ENOSPC;
+        return -1;
+    };
+    s.Panel->ui().cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
+    ASSERT_EQ(s.lstInfo->count(), fixed + 1);
+    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+    const QString log = fileLines(ql::ErrLogPath(QDate::currentDate())).join('\n');
+    EXPECT_TRUE(log.contains("[ErrData]") && log.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << log.toStdString();
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The same when the adapter is pulled out: the record is let go of with the
+// port, and a last sync that fails is in the log.
+TEST_F(Faults, ARecordWhoseLastSyncFailsWhenTheAdapterGoesIsLogged)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::RecordFiles& records = inside(w).tracker().records;
+    records.setSyncPeriod(std::chrono::hours(1));
+    connectDevice(*w, 0, dev, 3);
+    runUntilRows(*w, 3);
+    const QString record = records.OpenPath(0, 0);
+    records.syncFile = [](int) {
+        errno = EIO;
+        return -1;
+    };
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).slot(0).Panel->Conn(); }));
+    EXPECT_FALSE(records.IsOpen(0, 0));
+    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    EXPECT_EQ(log.filter("[ErrData]" + record + ": " + QString::fromLocal8Bit(std::strerror(EIO))).size(), 1)
+        << log.join('\n').toStdString();
+    closeWindow(*w);
+}
+
+// A log line cut off by a full disk stays a line of its own: the next one
+// starts on a fresh line and can be read whole.
+TEST_F(Faults, ALogLineCutOffByAFullDiskLeavesTheNextLineWhole)
+{
+    auto w = makeWindow();
+    {
+        FileSizeLimit full(40);
+        ql::ErrLog(QStringLiteral("ErrData"), QStringLiteral("a line longer than the disk has room for"));
+    }
+    ql::ErrLog(QStringLiteral("ErrComm"), QStringLiteral("COM3: the next line"));
+    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    ASSERT_EQ(log.size(), 2) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[1].endsWith(":[ErrComm]COM3: the next line")) << log[1].toStdString();
+    EXPECT_TRUE(log[1].startsWith(QDate::currentDate().toString("yyyy"))) << log[1].toStdString();
+    closeWindow(*w);
+}
