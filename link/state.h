@@ -148,6 +148,9 @@ struct SlotState {
     int32_t CurFactor = 100, VolFactor = 100, PwrFactor = 1;
     int16_t LastDisMode = 0, CvMode = 0;
     bool CvCutCur = false;
+    // The model's modes (names as the model table has them), set up by the
+    // device's first reply; empty before it and once the device is
+    // disconnected, when the panel offers "No Device" alone.
     QStringList ModeList;
 
     bool TempOk = false;

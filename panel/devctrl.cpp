@@ -28,6 +28,7 @@ void DevCtrl::setRecord(SlotState& record)
         rec_->chn[size_t(c)].ShowOn = ui_->tmrShow[size_t(c)]->isActive();
     }
     takeLayout();
+    ShowModeList();
 }
 
 void DevCtrl::takeLayout()
@@ -89,15 +90,22 @@ QComboBox* DevCtrl::modeCombo() const
 
 void DevCtrl::PortAdd(const QString& item) { AddKeepingChoice(ui_->cmbPort, item); }
 void DevCtrl::PortClr() { ClearList(ui_->cmbPort); }
-void DevCtrl::ModeAdd(const QString& item)
+QStringList ModeEntries(const SlotState& s)
 {
-    AddKeepingChoice(modeCombo(), item);
-    takeMode();
+    if (s.ModeList.isEmpty())
+        return {QStringLiteral("No Device")};
+    QStringList shown;
+    for (const QString& m : s.ModeList)
+        shown << Lang(m);
+    return shown;
 }
 
-void DevCtrl::ModeClr()
+void DevCtrl::ShowModeList()
 {
-    ClearList(modeCombo());
+    QComboBox* c = modeCombo();
+    ClearList(c);
+    for (const QString& m : ModeEntries(*rec_))
+        AddKeepingChoice(c, m);
     takeMode();
 }
 
@@ -198,13 +206,14 @@ void DevCtrl::setTMode(const QString& text)
 }
 
 int DevCtrl::ModeIdx() const { return modeCombo()->currentIndex(); }
-int DevCtrl::ModeCnt() const { return modeCombo()->count(); }
+int DevCtrl::ModeCnt() const { return int(ModeEntries(*rec_).size()); }
 
 QString DevCtrl::ModeTxt(int i) const
 {
-    if (i < 0 || i >= modeCombo()->count())
+    const QStringList modes = ModeEntries(*rec_);
+    if (i < 0 || i >= modes.size())
         throw std::out_of_range("mode list entry outside the list");
-    return modeCombo()->itemText(i);
+    return modes.at(i);
 }
 
 // Layout-dependent fields and labels.

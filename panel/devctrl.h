@@ -6,11 +6,11 @@
 // window. It decides nothing about devices.
 //
 // The panel shows its slot's record (link/state.h): the value fields, their
-// units, the layout, the chosen channel, the mode box's text, whether Start
-// is offered and the curve and show timers. A setter of one of these writes
-// the record and shows it; what the user types or chooses goes to the record
-// as it happens. Without a record of the host's the panel keeps one of its
-// own.
+// units, the layout, the chosen channel, the mode list and the mode box's
+// text, whether Start is offered and the curve and show timers. A setter of
+// one of these writes the record and shows it; what the user types or
+// chooses goes to the record as it happens. Without a record of the host's
+// the panel keeps one of its own.
 //
 // Layout-dependent members address the two-channel controls of channel chn
 // while Dev2S() is true, else the single-channel controls (chn ignored).
@@ -86,8 +86,8 @@ public:
     void StepSetAdd();
     void PortAdd(const QString& item);
     void PortClr();
-    void ModeAdd(const QString& item);
-    void ModeClr();
+    // Shows the record's mode list (ModeEntries) in the mode box.
+    void ShowModeList();
     // Adds a tab at position index (1-based, at most one past the last) with
     // that key; the caption follows from index and key.
     void TabAdd(int index, const QString& key);
@@ -148,6 +148,8 @@ public:
     QString tMode() const;
     void setTMode(const QString& text) override;  // selects the entry with that text; "" selects none
     int ModeIdx() const;
+    // The mode list as the record gives it (ModeEntries), whatever the box
+    // shows.
     int ModeCnt() const;
     QString ModeTxt(int i) const;
 
@@ -298,6 +300,10 @@ private:
     int stepRow_ = 1;
     Controls* ui_;
 };
+
+// The entries of a slot's mode box: its model's modes (through Lang), or
+// "No Device" alone while no device is identified.
+QStringList ModeEntries(const SlotState& s);
 
 // The child controls by their names.
 struct DevCtrl::Controls {

@@ -210,6 +210,10 @@ protected:
             EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;
             EXPECT_EQ(st.ModeText, (st.Dev2S ? u.cmbMode2S : u.cmbMode)->currentText()) << at << " slot " << n;
             EXPECT_EQ(st.RunEnable, (st.Dev2S ? u.cmdRun2S : u.cmdRun)->isEnabled()) << at << " slot " << n;
+            QStringList modes;
+            for (const QComboBox* box = st.Dev2S ? u.cmbMode2S : u.cmbMode; modes.size() < box->count();)
+                modes << box->itemText(int(modes.size()));
+            EXPECT_EQ(ql::ModeEntries(st), modes) << at << " slot " << n;
             EXPECT_EQ(st.RecvLit, p->LedRecv()) << at << " slot " << n;
             QStringList tabs;  // the record's tabs inserted at their positions
             for (const ql::TestTab& t : st.Tabs)

@@ -92,8 +92,8 @@ protected:
         s.LastDisMode = 1;
         s.CvMode = 3;
         s.CvCutCur = true;
-        for (const char* m : {"D-CC", "D-CP", "C-Liion", "C-CV", "DC5V"})
-            panel.ModeAdd(QString::fromLatin1(m));
+        s.ModeList = QStringList{"D-CC", "D-CP", "C-Liion", "C-CV", "DC5V"};
+        panel.setRecord(s);
         panel.setRunEnable(true);
         panel.setStopEnable(false);
     }
@@ -593,10 +593,9 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
     SlotState& s = st.slot[kSlot];
     s.DevType = 5;
     ApplyModelRow(s, 0);
-    panel.ModeClr();
     const QStringList modes = ModeListFor(5);
-    for (const QString& m : modes)
-        panel.ModeAdd(m);
+    s.ModeList = modes;
+    panel.ShowModeList();
     frmSet dlg(st, kSlot, host);
     const int lipo = dlg.cmbMode->findText("C-LiPo");
     ASSERT_EQ(lipo, 4);
@@ -664,9 +663,8 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
             continue;
         s.DevType = int16_t(type);
         ApplyModelRow(s, 0);
-        panel.ModeClr();
-        for (const QString& m : b.modes)
-            panel.ModeAdd(m);
+        s.ModeList = b.modes;
+        panel.ShowModeList();
         for (int k = 0; k < b.modes.size(); ++k) {
             SCOPED_TRACE(QStringLiteral("type %1 %2").arg(type).arg(b.modes[k]).toStdString());
             frmSet dlg(st, kSlot, host);
@@ -729,9 +727,8 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     SlotState& s = st.slot[kSlot];
     s.DevType = 5;
     ApplyModelRow(s, 0);
-    panel.ModeClr();
-    for (const QString& m : ModeListFor(5))
-        panel.ModeAdd(m);
+    s.ModeList = ModeListFor(5);
+    panel.ShowModeList();
     {
         frmSet dlg(st, kSlot, host);
         const int dc5v = dlg.cmbMode->findText("DC5V");
@@ -776,9 +773,8 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     // Type 6: "Wait" has the code 8 and waits one minute.
     s.DevType = 6;
     ApplyModelRow(s, 0);
-    panel.ModeClr();
-    for (const QString& m : ModeListFor(6))
-        panel.ModeAdd(m);
+    s.ModeList = ModeListFor(6);
+    panel.ShowModeList();
     stepTest.ClearClick(kSlot);
     setRow(1, {"Wait", "0.00", "0.00", "1"});
     stepTest.StartStop(kSlot);
