@@ -169,6 +169,7 @@ struct SlotState {
     int ChnSel = 0;            // chosen channel: 1 when the two-channel layout's second channel is chosen
     QString ModeText;          // the mode box's text
     bool RunEnable = false;    // Start is offered: no run going on the panel
+    bool StopEnable = false;   // Stop is offered: a run going on the panel may be stopped
     StepTable Steps;           // the cycle test's step program
     // The test tabs offered: the single test alone until a device's first
     // reply sets up those it offers, and again once the device is gone.

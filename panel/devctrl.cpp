@@ -45,6 +45,7 @@ void DevCtrl::takeLayout()
         f.SlmtUnit = (dev2S_ ? u.lblSlmt2St[size_t(c)] : u.lblSlmtt)->text();
     }
     r.RunEnable = (dev2S_ ? u.cmdRun2S : u.cmdRun)->isEnabled();
+    r.StopEnable = (dev2S_ ? u.cmdStop2S : u.cmdStop)->isEnabled();
     takeChannel();
     takeMode();
 }
@@ -311,7 +312,6 @@ void DevCtrl::setConnEnable(bool on) { ui_->cmdConn->setEnabled(on); }
     void DevCtrl::Set(bool on) { (dev2S_ ? ui_->pair : ui_->single)->setEnabled(on); }
 
 QL_LAYOUT_ENABLE(ContEnable, setContEnable, cmdCont, cmdCont2S)
-QL_LAYOUT_ENABLE(StopEnable, setStopEnable, cmdStop, cmdStop2S)
 QL_LAYOUT_ENABLE(SetEnable, setSetEnable, cmdSet, cmdSet2S)
 QL_LAYOUT_ENABLE(MonitorEnable, setMonitorEnable, cmdMonitor, cmdMonitor2S)
 QL_LAYOUT_ENABLE(ModeEnable, setModeEnable, cmbMode, cmbMode2S)
@@ -323,6 +323,14 @@ void DevCtrl::setRunEnable(bool on)
 {
     rec_->RunEnable = on;
     (dev2S_ ? ui_->cmdRun2S : ui_->cmdRun)->setEnabled(on);
+}
+
+bool DevCtrl::StopEnable() const { return rec_->StopEnable; }
+
+void DevCtrl::setStopEnable(bool on)
+{
+    rec_->StopEnable = on;
+    (dev2S_ ? ui_->cmdStop2S : ui_->cmdStop)->setEnabled(on);
 }
 
 #define QL_LAYOUT_FIELD_ENABLE(Get, Set, single, pair)                                              \

@@ -7,10 +7,10 @@
 //
 // The panel shows its slot's record (link/state.h): the value fields, their
 // units, the layout, the chosen channel, the mode list and the mode box's
-// text, whether Start is offered and the curve and show timers. A setter of
-// one of these writes the record and shows it; what the user types or
-// chooses goes to the record as it happens. Without a record of the host's
-// the panel keeps one of its own.
+// text, whether Start and Stop are offered and the curve and show timers. A
+// setter of one of these writes the record and shows it; what the user
+// types or chooses goes to the record as it happens. Without a record of
+// the host's the panel keeps one of its own.
 //
 // Layout-dependent members address the two-channel controls of channel chn
 // while Dev2S() is true, else the single-channel controls (chn ignored).
@@ -197,6 +197,8 @@ public:
     void setConnEnable(bool on);
     bool ContEnable() const;
     void setContEnable(bool on);
+    // Start and Stop offered: the record's RunEnable and StopEnable, which
+    // the setters write and show.
     bool RunEnable() const;
     void setRunEnable(bool on);
     bool StopEnable() const;

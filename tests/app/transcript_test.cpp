@@ -210,6 +210,7 @@ protected:
             EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;
             EXPECT_EQ(st.ModeText, (st.Dev2S ? u.cmbMode2S : u.cmbMode)->currentText()) << at << " slot " << n;
             EXPECT_EQ(st.RunEnable, (st.Dev2S ? u.cmdRun2S : u.cmdRun)->isEnabled()) << at << " slot " << n;
+            EXPECT_EQ(st.StopEnable, (st.Dev2S ? u.cmdStop2S : u.cmdStop)->isEnabled()) << at << " slot " << n;
             QStringList modes;
             for (const QComboBox* box = st.Dev2S ? u.cmbMode2S : u.cmbMode; modes.size() < box->count();)
                 modes << box->itemText(int(modes.size()));

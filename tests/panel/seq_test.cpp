@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -348,6 +349,22 @@ TEST_F(SeqTest, StepProgramRunsModeWaitAndCycleStepsWithTimeLimits)
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(panel.tStepList(r, c), want[r - 1][c]) << r << "," << c;
     EXPECT_EQ(panel.tStepList(5, 0), "");
+}
+
+// A step's time limit stops its run while the slot's record offers Stop,
+// also when the Stop button has been drawn greyed since.
+TEST_F(SeqTest, StepTimeLimitStopsTheRunTheRecordOffersToStop)
+{
+    setRow(1, {"D-CC", "1.00", "3.00", "0.05"});  // three seconds
+    stepTest.StartStop(kSlot);
+    stepTest.OnTimer(kSlot);
+    ASSERT_EQ(host.runs, 1);
+    ASSERT_TRUE(st.slot[kSlot].StopEnable);
+    panel.ui().cmdStop->setEnabled(false);
+    for (int i = 0; i < 3; ++i)
+        stepTest.OnTimer(kSlot);
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_FALSE(ch().Running);
 }
 
 TEST_F(SeqTest, StepStartRetriesCutOffModeAndRefusedPrograms)
