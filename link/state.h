@@ -171,6 +171,10 @@ struct SlotState {
     bool RunEnable = false;    // Start is offered: no run going on the panel
     bool StopEnable = false;   // Stop is offered: a run going on the panel may be stopped
     StepTable Steps;           // the cycle test's step program
+    // The cycle test's result list: one row per step run (pass-row, kind,
+    // capacity, energy), the last one the row being written; empty before
+    // a step test started.
+    std::vector<std::array<QString, 4>> StepResults;
     // The test tabs offered: the single test alone until a device's first
     // reply sets up those it offers, and again once the device is gone.
     std::vector<TestTab> Tabs{TestTab{1, QStringLiteral("key1")}};

@@ -7,10 +7,10 @@
 //
 // The panel shows its slot's record (link/state.h): the value fields, their
 // units, the layout, the chosen channel, the mode list and the mode box's
-// text, whether Start and Stop are offered and the curve and show timers. A
-// setter of one of these writes the record and shows it; what the user
-// types or chooses goes to the record as it happens. Without a record of
-// the host's the panel keeps one of its own.
+// text, whether Start and Stop are offered, the curve and show timers and
+// the step-run list. A setter of one of these writes the record and shows
+// it; what the user types or chooses goes to the record as it happens.
+// Without a record of the host's the panel keeps one of its own.
 //
 // Layout-dependent members address the two-channel controls of channel chn
 // while Dev2S() is true, else the single-channel controls (chn ignored).
@@ -135,11 +135,13 @@ public:
     QString tAutoRun(int row, int col) const;
     int AutoRunCnt() const;
     int AutoRow() const { return autoRow_; }
-    // Writes cell (StepRow, col) of the step-run list; reads any cell.
+    // The step-run list is the record's StepResults under its header row:
+    // the setter writes cell (StepRow, col) of the record and shows it; the
+    // getters read the list as shown.
     void setTStepList(int col, const QString& text);
     QString tStepList(int row, int col) const;
     int StepListCnt() const;
-    int StepRow() const { return stepRow_; }
+    int StepRow() const;
     QString tStepSet(int row, int col) const;
     void setTStepSet(int row, int col, const QString& text);
     // Background of column 0 of the step program at row; makes it current.
@@ -285,6 +287,8 @@ private:
     void takeLayout();
     void takeChannel();
     void takeMode();
+    // Shows the record's step-run list under the header.
+    void ShowStepResults();
 
     QComboBox* modeCombo() const;
     static int checkChn(int chn);
@@ -299,13 +303,16 @@ private:
     bool conn_ = false;
     std::array<bool, 2> run_{false, false};
     int autoRow_ = 1;
-    int stepRow_ = 1;
     Controls* ui_;
 };
 
 // The entries of a slot's mode box: its model's modes (through Lang), or
 // "No Device" alone while no device is identified.
 QStringList ModeEntries(const SlotState& s);
+
+// The header row of the step-run list: "Step", "Mode", "Capacity",
+// "Energy" through Lang.
+QStringList StepResultHeader();
 
 // The child controls by their names.
 struct DevCtrl::Controls {

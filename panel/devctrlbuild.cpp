@@ -295,7 +295,7 @@ void DevCtrl::setupGrids()
     for (int c = 0; c < 4; ++c)
         g->setColWidth(c, stepRunWidths[c]);
     g->setAllColAlignment(centre);
-    StepListClr();
+    ShowStepResults();
 
     // Step program: the grid is as wide as its columns.
     g = u.gridStepSet;

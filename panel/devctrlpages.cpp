@@ -1,6 +1,8 @@
 // DevCtrl: the members of the auto-test and cycle-test pages.
 #include "panel/devctrlparts.h"
 
+#include <algorithm>
+
 namespace ql {
 
 using namespace devctrlparts;
@@ -95,22 +97,37 @@ void DevCtrl::AutoListAdd()
         ui_->gridAutoRun->setRows(ui_->gridAutoRun->Rows() + 1);
 }
 
-void DevCtrl::StepListClr()
+QStringList StepResultHeader()
+{
+    return {Lang(QStringLiteral("Step")), Lang(QStringLiteral("Mode")), Lang(QStringLiteral("Capacity")),
+            Lang(QStringLiteral("Energy"))};
+}
+
+void DevCtrl::ShowStepResults()
 {
     FlexGrid* g = ui_->gridStepRun;
+    const auto& rows = rec_->StepResults;
     g->Clear();
-    g->setRows(9);
-    g->setTextMatrix(0, 0, Lang(QStringLiteral("Step")));
-    g->setTextMatrix(0, 1, Lang(QStringLiteral("Mode")));
-    g->setTextMatrix(0, 2, Lang(QStringLiteral("Capacity")));
-    g->setTextMatrix(0, 3, Lang(QStringLiteral("Energy")));
-    stepRow_ = 1;
+    // Nine rows at least; the list grows by one past its sixth result row.
+    g->setRows(std::max(9, int(rows.size()) + 3));
+    const QStringList header = StepResultHeader();
+    for (int c = 0; c < 4; ++c)
+        g->setTextMatrix(0, c, header.at(c));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < 4; ++c)
+            g->setTextMatrix(int(r) + 1, c, rows[r][size_t(c)]);
+}
+
+void DevCtrl::StepListClr()
+{
+    rec_->StepResults.assign(1, {});
+    ShowStepResults();
 }
 
 void DevCtrl::StepListAdd()
 {
-    ++stepRow_;
-    if (stepRow_ > 6)
+    rec_->StepResults.emplace_back();
+    if (StepRow() > 6)
         ui_->gridStepRun->setRows(ui_->gridStepRun->Rows() + 1);
 }
 
@@ -155,9 +172,20 @@ void DevCtrl::setTAutoList(int col, const QString& text)
 
 QString DevCtrl::tAutoRun(int row, int col) const { return ui_->gridAutoRun->TextMatrix(row, col); }
 int DevCtrl::AutoRunCnt() const { return ui_->gridAutoRun->Rows(); }
-void DevCtrl::setTStepList(int col, const QString& text) { ui_->gridStepRun->setTextMatrix(stepRow_, col, text); }
+void DevCtrl::setTStepList(int col, const QString& text)
+{
+    if (col < 0 || col > 3)
+        throw std::out_of_range("step-run list column outside 0..3");
+    auto& rows = rec_->StepResults;
+    if (rows.empty())
+        rows.emplace_back();
+    rows.back()[size_t(col)] = text;
+    ui_->gridStepRun->setTextMatrix(StepRow(), col, text);
+}
+
 QString DevCtrl::tStepList(int row, int col) const { return ui_->gridStepRun->TextMatrix(row, col); }
 int DevCtrl::StepListCnt() const { return ui_->gridStepRun->Rows(); }
+int DevCtrl::StepRow() const { return std::max(1, int(rec_->StepResults.size())); }
 QString DevCtrl::tStepSet(int row, int col) const { return ui_->gridStepSet->TextMatrix(row, col); }
 void DevCtrl::setTStepSet(int row, int col, const QString& text) { ui_->gridStepSet->setTextMatrix(row, col, text); }
 
