@@ -171,6 +171,10 @@ struct SlotState {
     bool RunEnable = false;    // Start is offered: no run going on the panel
     bool StopEnable = false;   // Stop is offered: a run going on the panel may be stopped
     StepTable Steps;           // the cycle test's step program
+    // The auto test's result list: one row per current step (number,
+    // current, voltage, power), the last one the row being written; empty
+    // before an auto test started.
+    std::vector<std::array<QString, 4>> AutoResults;
     // The cycle test's result list: one row per step run (pass-row, kind,
     // capacity, energy), the last one the row being written; empty before
     // a step test started.

@@ -29,6 +29,7 @@ void DevCtrl::setRecord(SlotState& record)
     }
     takeLayout();
     ShowModeList();
+    ShowAutoResults();
     ShowStepResults();
 }
 

@@ -8,7 +8,7 @@
 // The panel shows its slot's record (link/state.h): the value fields, their
 // units, the layout, the chosen channel, the mode list and the mode box's
 // text, whether Start and Stop are offered, the curve and show timers and
-// the step-run list. A setter of one of these writes the record and shows
+// the auto-test and step-run lists. A setter of one of these writes the record and shows
 // it; what the user types or chooses goes to the record as it happens.
 // Without a record of the host's the panel keeps one of its own.
 //
@@ -128,13 +128,15 @@ public:
     QString tAutoMode() const;
     void setTAutoMode(const QString& text);
 
-    // Cell (AutoRow, col) of the auto-test list; the write also numbers the
-    // row in column 0.
+    // The auto-test list is the record's AutoResults under its header row.
+    // Cell (AutoRow, col) of the list; the write goes to the record and is
+    // shown, and also numbers the row in column 0. tAutoRun and AutoRunCnt
+    // read the list as shown.
     QString tAutoList(int col) const;
     void setTAutoList(int col, const QString& text);
     QString tAutoRun(int row, int col) const;
     int AutoRunCnt() const;
-    int AutoRow() const { return autoRow_; }
+    int AutoRow() const;
     // The step-run list is the record's StepResults under its header row:
     // the setter writes cell (StepRow, col) of the record and shows it; the
     // getters read the list as shown.
@@ -287,7 +289,8 @@ private:
     void takeLayout();
     void takeChannel();
     void takeMode();
-    // Shows the record's step-run list under the header.
+    // Show the record's auto-test and step-run lists under their headers.
+    void ShowAutoResults();
     void ShowStepResults();
 
     QComboBox* modeCombo() const;
@@ -302,13 +305,16 @@ private:
     bool dev2S_ = false;
     bool conn_ = false;
     std::array<bool, 2> run_{false, false};
-    int autoRow_ = 1;
     Controls* ui_;
 };
 
 // The entries of a slot's mode box: its model's modes (through Lang), or
 // "No Device" alone while no device is identified.
 QStringList ModeEntries(const SlotState& s);
+
+// The header row of the auto-test list: "Index", "Curr(A)", "Volt(V)",
+// "Pwr(W)" through Lang.
+QStringList AutoResultHeader();
 
 // The header row of the step-run list: "Step", "Mode", "Capacity",
 // "Energy" through Lang.

@@ -218,6 +218,9 @@ protected:
             for (size_t r = 0; r < st.StepResults.size(); ++r)
                 for (int c = 0; c < 4; ++c)
                     EXPECT_EQ(st.StepResults[r][size_t(c)], p->tStepList(int(r) + 1, c)) << at << " slot " << n;
+            for (size_t r = 0; r < st.AutoResults.size(); ++r)
+                for (int c = 0; c < 4; ++c)
+                    EXPECT_EQ(st.AutoResults[r][size_t(c)], p->tAutoRun(int(r) + 1, c)) << at << " slot " << n;
             EXPECT_EQ(st.RecvLit, p->LedRecv()) << at << " slot " << n;
             QStringList tabs;  // the record's tabs inserted at their positions
             for (const ql::TestTab& t : st.Tabs)

@@ -165,10 +165,16 @@ TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
             EXPECT_EQ(panel.tAutoRun(r, c), want[r - 1][c]) << r << "," << c;
     EXPECT_EQ(panel.tAutoRun(4, 1), "");
 
-    // Full-size rows: header and three results.
+    // Full-size rows: header and the three results of the slot's record,
+    // also when the list was drawn otherwise since.
+    panel.ui().gridAutoRun->setTextMatrix(2, 1, "9.99");
+    panel.ui().gridAutoRun->setTextMatrix(4, 1, "2.50");
     const auto rows = autoTest.ListClick(kSlot);
     ASSERT_TRUE(rows);
-    EXPECT_EQ(rows->size(), 4);
+    ASSERT_EQ(rows->size(), 4);
+    EXPECT_EQ(rows->at(0), (QStringList{"Index", "Curr(A)", "Volt(V)", "Pwr(W)"}));
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_EQ(rows->at(r), want[r - 1]) << r;
 }
 
 TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
