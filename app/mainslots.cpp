@@ -145,8 +145,8 @@ void frmMain::panelNoDevice(int n)
 void frmMain::panelModesNoDevice(int n)
 {
     DevCtrl* p = slots_[n].Panel;
-    p->ModeClr();
-    p->ModeAdd(QStringLiteral("No Device"));
+    link_.slot[n].ModeList.clear();  // the panel offers "No Device" alone
+    p->ShowModeList();
     p->setTMode(QStringLiteral("No Device"));
     for (int c = 0; c < 2; ++c) {
         p->setTSval(c, QStringLiteral("00.00"));

@@ -29,12 +29,8 @@ void LinkHost::ShowLayout(int slot)
 
 void LinkHost::ShowModeList(int slot)
 {
-    if (!exists(slot))
-        return;
-    DevCtrl* p = w_.slots_[size_t(slot)].Panel;
-    p->ModeClr();
-    for (const QString& m : w_.link_.slot[size_t(slot)].ModeList)
-        p->ModeAdd(Lang(m));
+    if (exists(slot))
+        w_.slots_[size_t(slot)].Panel->ShowModeList();
 }
 
 void LinkHost::ShowMode(int slot, int chn)

@@ -138,12 +138,14 @@ bool LinkHost::WriteDataFile(int slot, int chn, const QString& path)
     DataFileOptions o = DataFileOptionsOf(s, chn, MenuTemp());
     const DevSlot& d = w_.slots_.at(size_t(slot));
     o.title = d.Chart->TitleText();
-    // The step-test results stand in the header while the cycle-test page
-    // holds them and no step test runs.
-    const DevCtrl* p = d.Panel;
-    if (p->Test() == 3 && !p->tStepList(1, 1).isEmpty() && !s.StepRunning)
-        for (int r = 0; r < p->StepListCnt(); ++r)
-            o.stepRows << QStringList{p->tStepList(r, 0), p->tStepList(r, 1), p->tStepList(r, 2), p->tStepList(r, 3)};
+    // The step-test results stand in the header, under the list's header
+    // row, while the cycle-test page shows them and no step test runs.
+    const auto& results = s.StepResults;
+    if (d.Panel->Test() == 3 && !results.empty() && !results.front()[1].isEmpty() && !s.StepRunning) {
+        o.stepRows << StepResultHeader();
+        for (const auto& r : results)
+            o.stepRows << QStringList(r.begin(), r.end());
+    }
     return ql::SaveDataFile(w_.link_, slot, *views_.at(size_t(slot)).chart, o, path);
 }
 

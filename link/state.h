@@ -148,6 +148,9 @@ struct SlotState {
     int32_t CurFactor = 100, VolFactor = 100, PwrFactor = 1;
     int16_t LastDisMode = 0, CvMode = 0;
     bool CvCutCur = false;
+    // The model's modes (names as the model table has them), set up by the
+    // device's first reply; empty before it and once the device is
+    // disconnected, when the panel offers "No Device" alone.
     QStringList ModeList;
 
     bool TempOk = false;
@@ -166,7 +169,16 @@ struct SlotState {
     int ChnSel = 0;            // chosen channel: 1 when the two-channel layout's second channel is chosen
     QString ModeText;          // the mode box's text
     bool RunEnable = false;    // Start is offered: no run going on the panel
+    bool StopEnable = false;   // Stop is offered: a run going on the panel may be stopped
     StepTable Steps;           // the cycle test's step program
+    // The auto test's result list: one row per current step (number,
+    // current, voltage, power), the last one the row being written; empty
+    // before an auto test started.
+    std::vector<std::array<QString, 4>> AutoResults;
+    // The cycle test's result list: one row per step run (pass-row, kind,
+    // capacity, energy), the last one the row being written; empty before
+    // a step test started.
+    std::vector<std::array<QString, 4>> StepResults;
     // The test tabs offered: the single test alone until a device's first
     // reply sets up those it offers, and again once the device is gone.
     std::vector<TestTab> Tabs{TestTab{1, QStringLiteral("key1")}};

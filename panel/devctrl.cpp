@@ -28,6 +28,9 @@ void DevCtrl::setRecord(SlotState& record)
         rec_->chn[size_t(c)].ShowOn = ui_->tmrShow[size_t(c)]->isActive();
     }
     takeLayout();
+    ShowModeList();
+    ShowAutoResults();
+    ShowStepResults();
 }
 
 void DevCtrl::takeLayout()
@@ -44,6 +47,7 @@ void DevCtrl::takeLayout()
         f.SlmtUnit = (dev2S_ ? u.lblSlmt2St[size_t(c)] : u.lblSlmtt)->text();
     }
     r.RunEnable = (dev2S_ ? u.cmdRun2S : u.cmdRun)->isEnabled();
+    r.StopEnable = (dev2S_ ? u.cmdStop2S : u.cmdStop)->isEnabled();
     takeChannel();
     takeMode();
 }
@@ -89,15 +93,22 @@ QComboBox* DevCtrl::modeCombo() const
 
 void DevCtrl::PortAdd(const QString& item) { AddKeepingChoice(ui_->cmbPort, item); }
 void DevCtrl::PortClr() { ClearList(ui_->cmbPort); }
-void DevCtrl::ModeAdd(const QString& item)
+QStringList ModeEntries(const SlotState& s)
 {
-    AddKeepingChoice(modeCombo(), item);
-    takeMode();
+    if (s.ModeList.isEmpty())
+        return {QStringLiteral("No Device")};
+    QStringList shown;
+    for (const QString& m : s.ModeList)
+        shown << Lang(m);
+    return shown;
 }
 
-void DevCtrl::ModeClr()
+void DevCtrl::ShowModeList()
 {
-    ClearList(modeCombo());
+    QComboBox* c = modeCombo();
+    ClearList(c);
+    for (const QString& m : ModeEntries(*rec_))
+        AddKeepingChoice(c, m);
     takeMode();
 }
 
@@ -198,13 +209,14 @@ void DevCtrl::setTMode(const QString& text)
 }
 
 int DevCtrl::ModeIdx() const { return modeCombo()->currentIndex(); }
-int DevCtrl::ModeCnt() const { return modeCombo()->count(); }
+int DevCtrl::ModeCnt() const { return int(ModeEntries(*rec_).size()); }
 
 QString DevCtrl::ModeTxt(int i) const
 {
-    if (i < 0 || i >= modeCombo()->count())
+    const QStringList modes = ModeEntries(*rec_);
+    if (i < 0 || i >= modes.size())
         throw std::out_of_range("mode list entry outside the list");
-    return modeCombo()->itemText(i);
+    return modes.at(i);
 }
 
 // Layout-dependent fields and labels.
@@ -302,7 +314,6 @@ void DevCtrl::setConnEnable(bool on) { ui_->cmdConn->setEnabled(on); }
     void DevCtrl::Set(bool on) { (dev2S_ ? ui_->pair : ui_->single)->setEnabled(on); }
 
 QL_LAYOUT_ENABLE(ContEnable, setContEnable, cmdCont, cmdCont2S)
-QL_LAYOUT_ENABLE(StopEnable, setStopEnable, cmdStop, cmdStop2S)
 QL_LAYOUT_ENABLE(SetEnable, setSetEnable, cmdSet, cmdSet2S)
 QL_LAYOUT_ENABLE(MonitorEnable, setMonitorEnable, cmdMonitor, cmdMonitor2S)
 QL_LAYOUT_ENABLE(ModeEnable, setModeEnable, cmbMode, cmbMode2S)
@@ -314,6 +325,14 @@ void DevCtrl::setRunEnable(bool on)
 {
     rec_->RunEnable = on;
     (dev2S_ ? ui_->cmdRun2S : ui_->cmdRun)->setEnabled(on);
+}
+
+bool DevCtrl::StopEnable() const { return rec_->StopEnable; }
+
+void DevCtrl::setStopEnable(bool on)
+{
+    rec_->StopEnable = on;
+    (dev2S_ ? ui_->cmdStop2S : ui_->cmdStop)->setEnabled(on);
 }
 
 #define QL_LAYOUT_FIELD_ENABLE(Get, Set, single, pair)                                              \

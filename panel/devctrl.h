@@ -6,11 +6,11 @@
 // window. It decides nothing about devices.
 //
 // The panel shows its slot's record (link/state.h): the value fields, their
-// units, the layout, the chosen channel, the mode box's text, whether Start
-// is offered and the curve and show timers. A setter of one of these writes
-// the record and shows it; what the user types or chooses goes to the record
-// as it happens. Without a record of the host's the panel keeps one of its
-// own.
+// units, the layout, the chosen channel, the mode list and the mode box's
+// text, whether Start and Stop are offered, the curve and show timers and
+// the auto-test and step-run lists. A setter of one of these writes the record and shows
+// it; what the user types or chooses goes to the record as it happens.
+// Without a record of the host's the panel keeps one of its own.
 //
 // Layout-dependent members address the two-channel controls of channel chn
 // while Dev2S() is true, else the single-channel controls (chn ignored).
@@ -86,8 +86,8 @@ public:
     void StepSetAdd();
     void PortAdd(const QString& item);
     void PortClr();
-    void ModeAdd(const QString& item);
-    void ModeClr();
+    // Shows the record's mode list (ModeEntries) in the mode box.
+    void ShowModeList();
     // Adds a tab at position index (1-based, at most one past the last) with
     // that key; the caption follows from index and key.
     void TabAdd(int index, const QString& key);
@@ -128,18 +128,22 @@ public:
     QString tAutoMode() const;
     void setTAutoMode(const QString& text);
 
-    // Cell (AutoRow, col) of the auto-test list; the write also numbers the
-    // row in column 0.
+    // The auto-test list is the record's AutoResults under its header row.
+    // Cell (AutoRow, col) of the list; the write goes to the record and is
+    // shown, and also numbers the row in column 0. tAutoRun and AutoRunCnt
+    // read the list as shown.
     QString tAutoList(int col) const;
     void setTAutoList(int col, const QString& text);
     QString tAutoRun(int row, int col) const;
     int AutoRunCnt() const;
-    int AutoRow() const { return autoRow_; }
-    // Writes cell (StepRow, col) of the step-run list; reads any cell.
+    int AutoRow() const;
+    // The step-run list is the record's StepResults under its header row:
+    // the setter writes cell (StepRow, col) of the record and shows it; the
+    // getters read the list as shown.
     void setTStepList(int col, const QString& text);
     QString tStepList(int row, int col) const;
     int StepListCnt() const;
-    int StepRow() const { return stepRow_; }
+    int StepRow() const;
     QString tStepSet(int row, int col) const;
     void setTStepSet(int row, int col, const QString& text);
     // Background of column 0 of the step program at row; makes it current.
@@ -148,6 +152,8 @@ public:
     QString tMode() const;
     void setTMode(const QString& text) override;  // selects the entry with that text; "" selects none
     int ModeIdx() const;
+    // The mode list as the record gives it (ModeEntries), whatever the box
+    // shows.
     int ModeCnt() const;
     QString ModeTxt(int i) const;
 
@@ -195,6 +201,8 @@ public:
     void setConnEnable(bool on);
     bool ContEnable() const;
     void setContEnable(bool on);
+    // Start and Stop offered: the record's RunEnable and StopEnable, which
+    // the setters write and show.
     bool RunEnable() const;
     void setRunEnable(bool on);
     bool StopEnable() const;
@@ -281,6 +289,9 @@ private:
     void takeLayout();
     void takeChannel();
     void takeMode();
+    // Show the record's auto-test and step-run lists under their headers.
+    void ShowAutoResults();
+    void ShowStepResults();
 
     QComboBox* modeCombo() const;
     static int checkChn(int chn);
@@ -294,10 +305,20 @@ private:
     bool dev2S_ = false;
     bool conn_ = false;
     std::array<bool, 2> run_{false, false};
-    int autoRow_ = 1;
-    int stepRow_ = 1;
     Controls* ui_;
 };
+
+// The entries of a slot's mode box: its model's modes (through Lang), or
+// "No Device" alone while no device is identified.
+QStringList ModeEntries(const SlotState& s);
+
+// The header row of the auto-test list: "Index", "Curr(A)", "Volt(V)",
+// "Pwr(W)" through Lang.
+QStringList AutoResultHeader();
+
+// The header row of the step-run list: "Step", "Mode", "Capacity",
+// "Energy" through Lang.
+QStringList StepResultHeader();
 
 // The child controls by their names.
 struct DevCtrl::Controls {

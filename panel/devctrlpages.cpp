@@ -1,6 +1,8 @@
 // DevCtrl: the members of the auto-test and cycle-test pages.
 #include "panel/devctrlparts.h"
 
+#include <algorithm>
+
 namespace ql {
 
 using namespace devctrlparts;
@@ -60,10 +62,12 @@ void DevCtrl::ShowAutoChoices(const AutoChoices& c)
 
 QList<QStringList> DevCtrl::AutoRows() const
 {
-    QList<QStringList> rows;
-    const FlexGrid* g = ui_->gridAutoRun;
-    for (int r = 0; r < g->Rows() && !g->TextMatrix(r, 1).isEmpty(); ++r)
-        rows << QStringList{g->TextMatrix(r, 0), g->TextMatrix(r, 1), g->TextMatrix(r, 2), g->TextMatrix(r, 3)};
+    QList<QStringList> rows{AutoResultHeader()};
+    for (const auto& r : rec_->AutoResults) {
+        if (r[1].isEmpty())
+            break;
+        rows << QStringList(r.begin(), r.end());
+    }
     return rows;
 }
 
@@ -76,41 +80,73 @@ void DevCtrl::ShowSteps(const StepTable& steps)
                 setTStepSet(r, c, steps.at(r, c));
 }
 
-void DevCtrl::AutoListClr()
+QStringList AutoResultHeader()
+{
+    return {Lang(QStringLiteral("Index")), Lang(QStringLiteral("Curr(A)")), Lang(QStringLiteral("Volt(V)")),
+            Lang(QStringLiteral("Pwr(W)"))};
+}
+
+void DevCtrl::ShowAutoResults()
 {
     FlexGrid* g = ui_->gridAutoRun;
+    const auto& rows = rec_->AutoResults;
     g->Clear();
-    g->setRows(11);
-    g->setTextMatrix(0, 0, Lang(QStringLiteral("Index")));
-    g->setTextMatrix(0, 1, Lang(QStringLiteral("Curr(A)")));
-    g->setTextMatrix(0, 2, Lang(QStringLiteral("Volt(V)")));
-    g->setTextMatrix(0, 3, Lang(QStringLiteral("Pwr(W)")));
-    autoRow_ = 1;
+    // Eleven rows at least; the list grows by one past its tenth result row.
+    g->setRows(std::max(11, int(rows.size()) + 1));
+    const QStringList header = AutoResultHeader();
+    for (int c = 0; c < 4; ++c)
+        g->setTextMatrix(0, c, header.at(c));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < 4; ++c)
+            g->setTextMatrix(int(r) + 1, c, rows[r][size_t(c)]);
+}
+
+void DevCtrl::AutoListClr()
+{
+    rec_->AutoResults.assign(1, {});
+    ShowAutoResults();
 }
 
 void DevCtrl::AutoListAdd()
 {
-    ++autoRow_;
-    if (autoRow_ > 10)
+    // An empty list has its first row to write already.
+    rec_->AutoResults.resize(size_t(AutoRow()) + 1);
+    if (AutoRow() > 10)
         ui_->gridAutoRun->setRows(ui_->gridAutoRun->Rows() + 1);
+}
+
+QStringList StepResultHeader()
+{
+    return {Lang(QStringLiteral("Step")), Lang(QStringLiteral("Mode")), Lang(QStringLiteral("Capacity")),
+            Lang(QStringLiteral("Energy"))};
+}
+
+void DevCtrl::ShowStepResults()
+{
+    FlexGrid* g = ui_->gridStepRun;
+    const auto& rows = rec_->StepResults;
+    g->Clear();
+    // Nine rows at least; the list grows by one past its sixth result row.
+    g->setRows(std::max(9, int(rows.size()) + 3));
+    const QStringList header = StepResultHeader();
+    for (int c = 0; c < 4; ++c)
+        g->setTextMatrix(0, c, header.at(c));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < 4; ++c)
+            g->setTextMatrix(int(r) + 1, c, rows[r][size_t(c)]);
 }
 
 void DevCtrl::StepListClr()
 {
-    FlexGrid* g = ui_->gridStepRun;
-    g->Clear();
-    g->setRows(9);
-    g->setTextMatrix(0, 0, Lang(QStringLiteral("Step")));
-    g->setTextMatrix(0, 1, Lang(QStringLiteral("Mode")));
-    g->setTextMatrix(0, 2, Lang(QStringLiteral("Capacity")));
-    g->setTextMatrix(0, 3, Lang(QStringLiteral("Energy")));
-    stepRow_ = 1;
+    rec_->StepResults.assign(1, {});
+    ShowStepResults();
 }
 
 void DevCtrl::StepListAdd()
 {
-    ++stepRow_;
-    if (stepRow_ > 6)
+    // An empty list has its first row to write already.
+    rec_->StepResults.resize(size_t(StepRow()) + 1);
+    if (StepRow() > 6)
         ui_->gridStepRun->setRows(ui_->gridStepRun->Rows() + 1);
 }
 
@@ -145,19 +181,45 @@ void DevCtrl::setTAutoTime(const QString& text) { SetComboText(ui_->cmbTimeAuto,
 QString DevCtrl::tAutoMode() const { return ui_->cmbModeAuto->currentText(); }
 void DevCtrl::setTAutoMode(const QString& text) { SetComboText(ui_->cmbModeAuto, text); }
 
-QString DevCtrl::tAutoList(int col) const { return ui_->gridAutoRun->TextMatrix(autoRow_, col); }
+int DevCtrl::AutoRow() const { return std::max(1, int(rec_->AutoResults.size())); }
+
+QString DevCtrl::tAutoList(int col) const
+{
+    if (col < 0 || col > 3)
+        throw std::out_of_range("auto-test list column outside 0..3");
+    return rec_->AutoResults.empty() ? QString() : rec_->AutoResults.back()[size_t(col)];
+}
 
 void DevCtrl::setTAutoList(int col, const QString& text)
 {
-    ui_->gridAutoRun->setTextMatrix(autoRow_, col, text);
-    ui_->gridAutoRun->setTextMatrix(autoRow_, 0, QString::number(autoRow_));
+    if (col < 0 || col > 3)
+        throw std::out_of_range("auto-test list column outside 0..3");
+    auto& rows = rec_->AutoResults;
+    if (rows.empty())
+        rows.emplace_back();
+    const int row = AutoRow();
+    rows.back()[size_t(col)] = text;
+    rows.back()[0] = QString::number(row);
+    ui_->gridAutoRun->setTextMatrix(row, col, text);
+    ui_->gridAutoRun->setTextMatrix(row, 0, QString::number(row));
 }
 
 QString DevCtrl::tAutoRun(int row, int col) const { return ui_->gridAutoRun->TextMatrix(row, col); }
 int DevCtrl::AutoRunCnt() const { return ui_->gridAutoRun->Rows(); }
-void DevCtrl::setTStepList(int col, const QString& text) { ui_->gridStepRun->setTextMatrix(stepRow_, col, text); }
+void DevCtrl::setTStepList(int col, const QString& text)
+{
+    if (col < 0 || col > 3)
+        throw std::out_of_range("step-run list column outside 0..3");
+    auto& rows = rec_->StepResults;
+    if (rows.empty())
+        rows.emplace_back();
+    rows.back()[size_t(col)] = text;
+    ui_->gridStepRun->setTextMatrix(StepRow(), col, text);
+}
+
 QString DevCtrl::tStepList(int row, int col) const { return ui_->gridStepRun->TextMatrix(row, col); }
 int DevCtrl::StepListCnt() const { return ui_->gridStepRun->Rows(); }
+int DevCtrl::StepRow() const { return std::max(1, int(rec_->StepResults.size())); }
 QString DevCtrl::tStepSet(int row, int col) const { return ui_->gridStepSet->TextMatrix(row, col); }
 void DevCtrl::setTStepSet(int row, int col, const QString& text) { ui_->gridStepSet->setTextMatrix(row, col, text); }
 

@@ -4,6 +4,7 @@
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
+#include "platform/numfmt.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
@@ -145,7 +146,9 @@ void SaveParameterFile(ViewHost& host)
         e.title = host.chart(n)->TitleText();
         e.sval = p.tSval(chn);
         e.slmt = p.tSlmt(chn);
-        e.time = p.tTime(chn);
+        // The run time as the time readout shows it, from the channel's run
+        // seconds.
+        e.time = FormatSeconds(ReadRunClock(host.link().ch(n, chn)).run);
         if (!WriteParameterFile(WithExtension(chosen, QStringLiteral("cfg")), ParameterFileLines(e)))
             TellCannotSave();
     } catch (const std::exception& ex) {

@@ -139,8 +139,8 @@ TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
     auto w = makeWindow();
     ql::DevSlot& s = inside(w).slot(0);
     s.Panel->setConn(true);
-    s.Panel->ModeClr();
-    s.Panel->ModeAdd("D-CC");
+    inside(w).link().slot[0].ModeList = QStringList{"D-CC"};
+    s.Panel->ShowModeList();
     s.Panel->setTMode("D-CC");
     inside(w).link().slot[0].Connecting = true;
     inside(w).ticker().TmrStart(0, 0);
@@ -150,6 +150,8 @@ TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
     EXPECT_FALSE(inside(w).link().slot[0].Connecting);
     EXPECT_FALSE(inside(w).ticker().TmrRunning(0, 0));
     EXPECT_EQ(s.Panel->tMode(), "No Device");
+    EXPECT_TRUE(inside(w).link().slot[0].ModeList.isEmpty());  // the model's modes went with it
+    EXPECT_EQ(s.Panel->ModeCnt(), 1);
     // Names proposed for the slot's files say so too.
     ASSERT_TRUE(inside(w).hooks().saveParameterFile);
     inside(w).hooks().saveParameterFile();

@@ -210,6 +210,17 @@ protected:
             EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;
             EXPECT_EQ(st.ModeText, (st.Dev2S ? u.cmbMode2S : u.cmbMode)->currentText()) << at << " slot " << n;
             EXPECT_EQ(st.RunEnable, (st.Dev2S ? u.cmdRun2S : u.cmdRun)->isEnabled()) << at << " slot " << n;
+            EXPECT_EQ(st.StopEnable, (st.Dev2S ? u.cmdStop2S : u.cmdStop)->isEnabled()) << at << " slot " << n;
+            QStringList modes;
+            for (const QComboBox* box = st.Dev2S ? u.cmbMode2S : u.cmbMode; modes.size() < box->count();)
+                modes << box->itemText(int(modes.size()));
+            EXPECT_EQ(ql::ModeEntries(st), modes) << at << " slot " << n;
+            for (size_t r = 0; r < st.StepResults.size(); ++r)
+                for (int c = 0; c < 4; ++c)
+                    EXPECT_EQ(st.StepResults[r][size_t(c)], p->tStepList(int(r) + 1, c)) << at << " slot " << n;
+            for (size_t r = 0; r < st.AutoResults.size(); ++r)
+                for (int c = 0; c < 4; ++c)
+                    EXPECT_EQ(st.AutoResults[r][size_t(c)], p->tAutoRun(int(r) + 1, c)) << at << " slot " << n;
             EXPECT_EQ(st.RecvLit, p->LedRecv()) << at << " slot " << n;
             QStringList tabs;  // the record's tabs inserted at their positions
             for (const ql::TestTab& t : st.Tabs)

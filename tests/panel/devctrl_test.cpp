@@ -41,11 +41,25 @@ protected:
     void SetUp() override
     {
         panel = std::make_unique<DevCtrl>(kSlot);
+        bind(links->slot[kSlot]);
         panel->show();
         panel->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
     }
     const DevCtrl::Controls& u() const { return panel->ui(); }
+
+    // Shows a host's record from now on.
+    void bind(SlotState& r)
+    {
+        panel->setRecord(r);
+        bound = &r;
+    }
+    // The model's modes as the reply decoder writes them, shown.
+    void showModes(const QStringList& modes)
+    {
+        bound->ModeList = modes;
+        panel->ShowModeList();
+    }
 
     // The args of every emission of a signal spy, as ints.
     static std::vector<std::vector<int>> calls(const QSignalSpy& spy)
@@ -73,14 +87,14 @@ protected:
     void makeTwoChannel()
     {
         panel->setDev2S(true);
-        panel->ModeClr();
-        panel->ModeAdd(QStringLiteral("D-CC"));
-        panel->ModeAdd(QStringLiteral("D-CP"));
+        showModes({QStringLiteral("D-CC"), QStringLiteral("D-CP")});
         panel->TabClear();
         panel->TabAdd(1, QStringLiteral("key1"));
         panel->TabAdd(2, QStringLiteral("key2"));
     }
 
+    std::unique_ptr<LinkState> links = std::make_unique<LinkState>();  // outlives the panel
+    SlotState* bound = nullptr;
     std::unique_ptr<DevCtrl> panel;
 };
 
@@ -130,7 +144,7 @@ TEST_F(PanelTest, TheRecordHoldsWhatThePanelShowsAndTakes)
     auto st = std::make_unique<LinkState>();
     SlotState& rec = st->slot[kSlot];
     panel->setTSval(0, QStringLiteral("0.75"));
-    panel->setRecord(rec);
+    bind(rec);
     EXPECT_EQ(rec.chn[0].SvalText, QStringLiteral("0.75"));  // taken from the panel
     EXPECT_FALSE(rec.Dev2S);
 
@@ -393,11 +407,15 @@ TEST_F(PanelTest, ListsAndChoices)
     panel->PortClr();
     EXPECT_EQ(panel->PortCnt(), 0);
 
-    // The mode list fills the visible variant's box only.
+    // The mode box shows the record's mode list, in the visible variant's
+    // box only: "No Device" alone until a model's modes are there.
+    EXPECT_EQ(panel->ModeCnt(), 1);
+    EXPECT_EQ(panel->ModeTxt(0), QStringLiteral("No Device"));
+    EXPECT_EQ(u().cmbMode->itemText(0), QStringLiteral("No Device"));
     QSignalSpy mode(panel.get(), &DevCtrl::ModeClick);
-    panel->ModeAdd(QStringLiteral("D-CC"));
-    panel->ModeAdd(QStringLiteral("D-CP"));
+    showModes({QStringLiteral("D-CC"), QStringLiteral("D-CP")});
     EXPECT_EQ(panel->ModeIdx(), -1);
+    EXPECT_EQ(u().cmbMode->count(), 2);
     EXPECT_EQ(panel->ModeTxt(1), QStringLiteral("D-CP"));
     EXPECT_THROW(panel->ModeTxt(2), std::out_of_range);
     EXPECT_EQ(u().cmbMode2S->count(), 0);
@@ -409,9 +427,13 @@ TEST_F(PanelTest, ListsAndChoices)
     panel->setTMode(QStringLiteral("Meter"));  // not in the list: nothing
     EXPECT_EQ(calls(mode), (Calls{{kSlot}}));
     EXPECT_EQ(panel->ModeIdx(), 1);
+    // The list the sequencers and tools get is the record's, also before
+    // the box shows it again.
+    bound->ModeList << QStringLiteral("C-CV");
+    EXPECT_EQ(panel->ModeCnt(), 3);
+    EXPECT_EQ(panel->ModeTxt(2), QStringLiteral("C-CV"));
     panel->setDev2S(true);
-    EXPECT_EQ(panel->ModeCnt(), 0);
-    panel->ModeAdd(QStringLiteral("D-CC"));
+    showModes({QStringLiteral("D-CC")});
     EXPECT_EQ(u().cmbMode2S->count(), 1);
     EXPECT_EQ(u().cmbMode->count(), 2);
 
@@ -554,8 +576,7 @@ TEST_F(PanelTest, AllChannelsLetQueuedWorkRunBetweenTheTwoHalves)
 
 TEST_F(PanelTest, ModeChoiceByTheUserRaisesModeClick)
 {
-    panel->ModeAdd(QStringLiteral("D-CC"));
-    panel->ModeAdd(QStringLiteral("D-CP"));
+    showModes({QStringLiteral("D-CC"), QStringLiteral("D-CP")});
     QSignalSpy mode(panel.get(), &DevCtrl::ModeClick);
     QComboBox* c = u().cmbMode;
     c->setFocus();
@@ -712,7 +733,7 @@ TEST_F(PanelTest, StartFrameFromThePanelsFields)
 {
     auto st = std::make_unique<LinkState>();
     SlotState& s = st->slot[kSlot];
-    panel->setRecord(s);
+    bind(s);
     s.DevType = 11;
     s.CurFactor = 100;
     s.VolFactor = 100;
@@ -750,8 +771,7 @@ TEST_F(PanelTest, Pictures)
     panel->TabAdd(1, QStringLiteral("key1"));
     panel->TabAdd(2, QStringLiteral("key2"));
     panel->TabAdd(3, QStringLiteral("key3"));
-    for (const char* m : {"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"})
-        panel->ModeAdd(QString::fromLatin1(m));
+    showModes({"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"});
     panel->setTMode(QStringLiteral("D-CC"));
     panel->setTSval(0, QStringLiteral("1.00"));
     panel->setTSlmt(0, QStringLiteral("3.00"));

@@ -29,12 +29,7 @@ struct Host : RecvHostIf, RecvViewIf {
     void setMenuEnabled(MenuId, bool) override {}
     int DevCount() const override { return 1; }
     void ShowLayout(int) override { panel.setDev2S(st.slot[kSlot].Dev2S); }
-    void ShowModeList(int) override
-    {
-        panel.ModeClr();
-        for (const QString& m : st.slot[kSlot].ModeList)
-            panel.ModeAdd(m);
-    }
+    void ShowModeList(int) override { panel.ShowModeList(); }
     void ShowMode(int, int) override {}
     void ShowTabs(int) override
     {
@@ -110,7 +105,7 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
     EXPECT_TRUE(p.Dev2S());
     EXPECT_TRUE(st.slot[kSlot].Connecting);  // waits for a reply of channel 1
     EXPECT_EQ(p.ui().cmbMode2S->count(), 2);
-    EXPECT_EQ(p.ui().cmbMode->count(), 0);
+    EXPECT_EQ(p.ui().cmbMode->count(), 1);  // the single-channel box keeps its "No Device"
     EXPECT_EQ(p.ui().tabDev->count(), 2);
     EXPECT_EQ(p.lSlmt(0), QStringLiteral("Cutoff V:"));
     EXPECT_EQ(p.lStim(0), QStringLiteral("Time:"));

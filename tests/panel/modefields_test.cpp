@@ -283,9 +283,8 @@ protected:
         ApplyModelRow(s, 0);
         const SetupBranch b = SetupBranchFor(type, 0);
         panel->setDev2S(b.dev2s);
-        panel->ModeClr();
-        for (const QString& m : b.modes)
-            panel->ModeAdd(m);
+        s.ModeList = b.modes;
+        panel->ShowModeList();
         SetupModeFields(st, kSlot, 0, *panel, showCap);
         capCalls.clear();
     }
@@ -387,7 +386,8 @@ TEST_F(ModeSetupTest, MetersOfTypes25And26)
     EXPECT_FALSE(panel->SlmtEnable(0));
 
     identify(25);
-    panel->ModeAdd(QStringLiteral("Meter"));  // the list its firmware rules give it
+    st.slot[kSlot].ModeList << QStringLiteral("Meter");  // the list its firmware rules give it
+    panel->ShowModeList();
     choose(1);
     EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 1);
     EXPECT_EQ(panel->tSval(0), QStringLiteral("0.001"));  // 1 mA, as the device has it
@@ -418,7 +418,7 @@ TEST_F(ModeSetupTest, TwoChannelPanelsSetBothChannels)
 
 TEST_F(ModeSetupTest, NoDeviceLeavesThePanelAlone)
 {
-    panel->ModeAdd(QStringLiteral("No Device"));
+    panel->ShowModeList();  // no model: "No Device"
     panel->setTSval(0, QStringLiteral("00.00"));
     SetupModeFields(st, kSlot, 0, *panel, showCap);
     EXPECT_EQ(panel->tSval(0), QStringLiteral("00.00"));

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -92,8 +93,8 @@ protected:
         s.LastDisMode = 1;
         s.CvMode = 3;
         s.CvCutCur = true;
-        for (const char* m : {"D-CC", "D-CP", "C-Liion", "C-CV", "DC5V"})
-            panel.ModeAdd(QString::fromLatin1(m));
+        s.ModeList = QStringList{"D-CC", "D-CP", "C-Liion", "C-CV", "DC5V"};
+        panel.setRecord(s);
         panel.setRunEnable(true);
         panel.setStopEnable(false);
     }
@@ -164,10 +165,16 @@ TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
             EXPECT_EQ(panel.tAutoRun(r, c), want[r - 1][c]) << r << "," << c;
     EXPECT_EQ(panel.tAutoRun(4, 1), "");
 
-    // Full-size rows: header and three results.
+    // Full-size rows: header and the three results of the slot's record,
+    // also when the list was drawn otherwise since.
+    panel.ui().gridAutoRun->setTextMatrix(2, 1, "9.99");
+    panel.ui().gridAutoRun->setTextMatrix(4, 1, "2.50");
     const auto rows = autoTest.ListClick(kSlot);
     ASSERT_TRUE(rows);
-    EXPECT_EQ(rows->size(), 4);
+    ASSERT_EQ(rows->size(), 4);
+    EXPECT_EQ(rows->at(0), (QStringList{"Index", "Curr(A)", "Volt(V)", "Pwr(W)"}));
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_EQ(rows->at(r), want[r - 1]) << r;
 }
 
 TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
@@ -348,6 +355,22 @@ TEST_F(SeqTest, StepProgramRunsModeWaitAndCycleStepsWithTimeLimits)
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(panel.tStepList(r, c), want[r - 1][c]) << r << "," << c;
     EXPECT_EQ(panel.tStepList(5, 0), "");
+}
+
+// A step's time limit stops its run while the slot's record offers Stop,
+// also when the Stop button has been drawn greyed since.
+TEST_F(SeqTest, StepTimeLimitStopsTheRunTheRecordOffersToStop)
+{
+    setRow(1, {"D-CC", "1.00", "3.00", "0.05"});  // three seconds
+    stepTest.StartStop(kSlot);
+    stepTest.OnTimer(kSlot);
+    ASSERT_EQ(host.runs, 1);
+    ASSERT_TRUE(st.slot[kSlot].StopEnable);
+    panel.ui().cmdStop->setEnabled(false);
+    for (int i = 0; i < 3; ++i)
+        stepTest.OnTimer(kSlot);
+    EXPECT_EQ(host.stops, 1);
+    EXPECT_FALSE(ch().Running);
 }
 
 TEST_F(SeqTest, StepStartRetriesCutOffModeAndRefusedPrograms)
@@ -593,10 +616,9 @@ TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
     SlotState& s = st.slot[kSlot];
     s.DevType = 5;
     ApplyModelRow(s, 0);
-    panel.ModeClr();
     const QStringList modes = ModeListFor(5);
-    for (const QString& m : modes)
-        panel.ModeAdd(m);
+    s.ModeList = modes;
+    panel.ShowModeList();
     frmSet dlg(st, kSlot, host);
     const int lipo = dlg.cmbMode->findText("C-LiPo");
     ASSERT_EQ(lipo, 4);
@@ -664,9 +686,8 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
             continue;
         s.DevType = int16_t(type);
         ApplyModelRow(s, 0);
-        panel.ModeClr();
-        for (const QString& m : b.modes)
-            panel.ModeAdd(m);
+        s.ModeList = b.modes;
+        panel.ShowModeList();
         for (int k = 0; k < b.modes.size(); ++k) {
             SCOPED_TRACE(QStringLiteral("type %1 %2").arg(type).arg(b.modes[k]).toStdString());
             frmSet dlg(st, kSlot, host);
@@ -729,9 +750,8 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     SlotState& s = st.slot[kSlot];
     s.DevType = 5;
     ApplyModelRow(s, 0);
-    panel.ModeClr();
-    for (const QString& m : ModeListFor(5))
-        panel.ModeAdd(m);
+    s.ModeList = ModeListFor(5);
+    panel.ShowModeList();
     {
         frmSet dlg(st, kSlot, host);
         const int dc5v = dlg.cmbMode->findText("DC5V");
@@ -776,9 +796,8 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     // Type 6: "Wait" has the code 8 and waits one minute.
     s.DevType = 6;
     ApplyModelRow(s, 0);
-    panel.ModeClr();
-    for (const QString& m : ModeListFor(6))
-        panel.ModeAdd(m);
+    s.ModeList = ModeListFor(6);
+    panel.ShowModeList();
     stepTest.ClearClick(kSlot);
     setRow(1, {"Wait", "0.00", "0.00", "1"});
     stepTest.StartStop(kSlot);

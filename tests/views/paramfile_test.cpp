@@ -21,7 +21,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         host.panel(0)->setTSval(0, QStringLiteral("1.25"));
         host.panel(0)->setTSlmt(0, QStringLiteral("3.00"));
-        host.panel(0)->setTTime(0, QStringLiteral("00:00:12"));
+        host.state.ch(0, 0).RunSecs = 12;
         host.chart(0)->setTitleText(QStringLiteral("Cell A"));
     }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
@@ -77,6 +77,20 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
     prompts.fileAnswer = path("four");
     SaveParameterFile(host);
     EXPECT_FALSE(QFile::exists(path("four.cfg")));
+}
+
+// The time line is the channel's run time as its record counts it, written
+// whole also where the single layout's readout cannot show it (100 hours
+// and more).
+TEST_F(ParamFileTest, TheTimeLineIsTheChannelsRunTime)
+{
+    host.state.ch(0, 0).RunSecs = 360061;
+    host.panel(0)->setTTime(0, QStringLiteral("100:01:01"));  // as the time display shows it
+    prompts.fileAnswer = path("long.cfg");
+    SaveParameterFile(host);
+    QFile f(path("long.cfg"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("\r\nL:3.00\r\nM:100:01:01\r\n-"));
 }
 
 TEST_F(ParamFileTest, ReadingAppliesOnlyAfterTheMatchingDeviceLine)

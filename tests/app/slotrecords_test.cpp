@@ -1,0 +1,113 @@
+// What the main window decides from a slot's records while the panel only
+// shows them: whether a disconnect asks to stop a run and stops it, and the
+// step results a data file holds. Each case lets the screen disagree with
+// the record (a button or a cell drawn otherwise) and expects the record to
+// decide.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "panel/devctrl.h"
+#include "panel/flexgrid.h"
+
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+using namespace qltest;
+using ql::sim::DeviceSim;
+
+namespace {
+
+int stopsOf(const DeviceSim& dev)
+{
+    int n = 0;
+    for (const QByteArray& f : dev.received())
+        n += (uint8_t(f.at(1)) & 0x0F) == 0x02 ? 1 : 0;
+    return n;
+}
+
+class SlotRecords : public DeviceAppTest {};
+
+} // namespace
+
+// A disconnect asks "Stop running?" while the record offers Stop: not for an
+// idle panel whose Stop button is drawn enabled, and for a running one whose
+// Stop button is drawn greyed; OK stops the run before the port closes.
+TEST_F(SlotRecords, DisconnectAsksToStopWhileTheRecordOffersStop)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 3);
+
+    u.cmdStop->setEnabled(true);
+    prompt.messages.clear();
+    u.cmdConn->click();
+    ASSERT_FALSE(p->Conn());
+    EXPECT_TRUE(prompt.texts().isEmpty());
+    EXPECT_EQ(stopsOf(dev), 0);
+
+    connectDevice(*w, 0, dev, 3);
+    typeInto(u.txtSval, "1.00");
+    typeInto(u.txtSlmt, "3.50");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
+    ASSERT_TRUE(inside(w).link().slot[0].StopEnable);
+    u.cmdStop->setEnabled(false);
+    prompt.messages.clear();
+    prompt.answers = {ql::Prompter::IdOk};
+    u.cmdConn->click();
+    ASSERT_FALSE(p->Conn());
+    EXPECT_EQ(prompt.texts(), QStringList{"Stop running?"});
+    EXPECT_TRUE(waitFor([&] { return stopsOf(dev) == 1 && !dev.channel(0).running; }));
+    EXPECT_FALSE(inside(w).link().slot[0].StopEnable);
+
+    closeWindow(*w);
+    dev.stop();
+}
+
+// "Save Data" on the cycle-test page writes the step results the slot's
+// record holds, under the list's header row, whatever the result grid was
+// drawn with since; an empty result list gives the run's summary lines.
+TEST_F(SlotRecords, SaveDataWritesTheStepResultsOfTheRecord)
+{
+    DeviceSim dev(5, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 4));
+    dev.start(20);
+    auto w = startWindow();
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
+    const auto& u = p->ui();
+    connectDevice(*w, 0, dev, 4);
+    const int cycle = 2;
+    ASSERT_EQ(u.tabDev->tabData(cycle).toString(), "key3");
+    u.tabDev->setCurrentIndex(cycle);
+    ASSERT_EQ(p->Test(), 3);
+
+    prompt.fileAnswer = home() + "/empty.csv";
+    inside(w).action("menuSaveData")->trigger();
+    EXPECT_TRUE(fileLines(home() + "/empty.csv").value(1).startsWith("Device:"));
+
+    // Two results as the step test writes them.
+    const QStringList first{"1-1", "D-CC", "0.025", "0.104"}, second{"1-2", "Wait", "0", "0"};
+    p->StepListClr();
+    for (int c = 0; c < 4; ++c)
+        p->setTStepList(c, first[c]);
+    p->StepListAdd();
+    for (int c = 0; c < 4; ++c)
+        p->setTStepList(c, second[c]);
+    u.gridStepRun->setTextMatrix(1, 2, "9.999");  // drawn otherwise
+    u.gridStepRun->setTextMatrix(3, 1, "C-CV");   // a row the program never wrote
+
+    prompt.fileAnswer = home() + "/steps.csv";
+    inside(w).action("menuSaveData")->trigger();
+    const QStringList lines = fileLines(home() + "/steps.csv");
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines.mid(1, 4), (QStringList{"*Step,Mode,Capacity,Energy", "*1-1,D-CC,0.025,0.104", "*1-2,Wait,0,0",
+                                            "Title:QL Tester Software"}));
+
+    closeWindow(*w);
+    dev.stop();
+}
