@@ -187,6 +187,22 @@ QString ErrLogLine(const QDateTime& when, const QString& label, const QString& t
            QStringLiteral(":[") + oneLine(label) + u']' + oneLine(text);
 }
 
+bool AppendLogLine(const QString& path, const QString& line) noexcept
+{
+    try {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadWrite | QIODevice::Append))
+            return false;
+        QByteArray bytes = (line + QStringLiteral("\r\n")).toUtf8();
+        if (f.size() > 0 && f.seek(f.size() - 1) && f.peek(1) != "\n")
+            bytes.prepend("\r\n");
+        return f.write(bytes) == bytes.size();
+    } catch (...) {
+        // A lost log line must not take anything else with it.
+        return false;
+    }
+}
+
 void ErrLog(const QString& label, const QString& text) noexcept
 {
     try {
@@ -194,17 +210,8 @@ void ErrLog(const QString& label, const QString& text) noexcept
         if (!QFileInfo(logDir).isDir())
             return;
         const QDateTime now = QDateTime::currentDateTime();
-        QFile f(ErrLogPath(now.date()));
-        if (!f.open(QIODevice::ReadWrite | QIODevice::Append))
-            return;
-        QByteArray line = (ErrLogLine(now, label, text) + QStringLiteral("\r\n")).toUtf8();
-        // A line cut off by a full disk keeps its own line: the next one
-        // starts on a fresh one.
-        if (f.size() > 0 && f.seek(f.size() - 1) && f.peek(1) != "\n")
-            line.prepend("\r\n");
-        f.write(line);
+        AppendLogLine(ErrLogPath(now.date()), ErrLogLine(now, label, text));
     } catch (...) {
-        // A lost log line must not take anything else with it.
     }
 }
 

@@ -49,6 +49,11 @@ void ErrLog(const QString& label, const QString& text = QString()) noexcept;
 QString ErrLogPath(const QDate& day);
 QString ErrLogLine(const QDateTime& when, const QString& label, const QString& text);
 
+// Appends one line and CR LF to a log file. A line cut off earlier (by a full
+// disk) keeps its own line: this one starts on a fresh line. False when the
+// file cannot be opened or written.
+bool AppendLogLine(const QString& path, const QString& line) noexcept;
+
 // The program's version, as shown in the title and the error log.
 QString VersionText();  // "<major>.<minor>.<revision>"
 

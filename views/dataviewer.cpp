@@ -61,9 +61,7 @@ void ViewerErrLog(const QString& label, const QString& text) noexcept
         for (QChar& c : line)
             if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0))
                 c = QLatin1Char(' ');
-        QFile f(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")));
-        if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-            f.write(line.toUtf8() + "\r\n");
+        AppendLogLine(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")), line);
     } catch (...) {
     }
 }

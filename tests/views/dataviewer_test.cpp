@@ -208,6 +208,13 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
 {
     frmData* w = open();
     CurveGraph* g = w->chart();
+    // The log's last line was cut off (a full disk): the next entry still
+    // starts a line of its own.
+    {
+        QFile f(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Append));
+        f.write("2026-01-01 00:00:00:[ErrData]cut o");
+    }
     const int before = ReadLog().size();
 
     // A text that is no data file, neither header lines nor rows: the user
@@ -251,7 +258,11 @@ TEST_F(ViewerTest, UnreadableEmptyOrDamagedFilesNeverChangeTheViewerWrongly)
     ASSERT_TRUE(w->OpenDataFile(writeBytes(dir, "cut.csv", text)));
     EXPECT_EQ(g->DpCnt(0), 5);
     const QString log = ReadLog().mid(before);
-    EXPECT_TRUE(log.contains(QStringLiteral(":[ErrOpenData]")));
+    const QStringList lines = ReadLog().split(QStringLiteral("\r\n"));
+    const qsizetype cut = lines.indexOf(QStringLiteral("2026-01-01 00:00:00:[ErrData]cut o"));
+    ASSERT_GE(cut, 0) << log.toStdString();
+    EXPECT_TRUE(lines.value(cut + 1).startsWith(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    EXPECT_TRUE(lines.value(cut + 1).contains(QStringLiteral(":[ErrOpenData]"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral(":[ErrData]"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("3 damaged data rows skipped, the first in line 13")));
 
