@@ -302,9 +302,9 @@ void frmMain::CurveGraph_DblClick(int index)
 {
     bool ok = false;
     const QString title = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
-                                           slots_[link_.CurDev].Chart->TitleText(), &ok);
+                                           link_.slot.at(size_t(link_.CurDev)).TitleText, &ok);
     if (ok && !title.isEmpty()) {
-        slots_.at(index).Chart->setTitleText(title);
+        setTitleText(index, title);
         slots_.at(index).Chart->DrawCurve();
     }
 }

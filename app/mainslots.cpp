@@ -184,6 +184,12 @@ void frmMain::setupRunGrid(int n)
     g->setAllColAlignment(Qt::AlignCenter);
 }
 
+void frmMain::setTitleText(int n, const QString& text)
+{
+    link_.slot.at(size_t(n)).TitleText = text;
+    slots_.at(size_t(n)).Chart->setTitleText(text);
+}
+
 void frmMain::setupChart(int n)
 {
     // Chart look from the settings; colours of the voltage and current curves.
@@ -194,8 +200,7 @@ void frmMain::setupChart(int n)
     CurveGraph* g = s.Chart;
     if (n == 0)
         g->setCurveCount(5);
-    else
-        g->setTitleText(QString::fromLatin1(kAppTitle));
+    g->setTitleText(link_.slot[n].TitleText);
     g->setLegendText(0, Lang(QStringLiteral("Voltage")));
     g->setLegendText(1, Lang(QStringLiteral("Current")));
     g->setLegendText(2, Lang(QStringLiteral("Temp")));

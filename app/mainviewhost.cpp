@@ -16,6 +16,7 @@ CurveGraph* MainViewHost::chart(int slot) const { return w_.slot(slot).Chart; }
 FlexGrid* MainViewHost::grid(int slot) const { return w_.slot(slot).gridRun; }
 QWidget* MainViewHost::frame(int slot) const { return w_.slot(slot).frmDev; }
 const LinkState& MainViewHost::link() const { return w_.link(); }
+void MainViewHost::setTitleText(int slot, const QString& text) { w_.setTitleText(slot, text); }
 QString MainViewHost::DevName(int slot, int chn) const { return w_.link().ch(slot, chn).DevName; }
 bool MainViewHost::Dev2S(int slot) const { return w_.link().slot.at(size_t(slot)).Dev2S; }
 QDateTime MainViewHost::now() const { return w_.tracker_.now ? w_.tracker_.now() : QDateTime::currentDateTime(); }

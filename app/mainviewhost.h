@@ -19,6 +19,7 @@ public:
     FlexGrid* grid(int slot) const override;
     QWidget* frame(int slot) const override;
     const LinkState& link() const override;
+    void setTitleText(int slot, const QString& text) override;
     QString DevName(int slot, int chn) const override;
     bool Dev2S(int slot) const override;
     QDateTime now() const override;

@@ -219,6 +219,8 @@ private:
     void createSlot(int n);
     void setupRunGrid(int n);
     void setupChart(int n);
+    // Makes text the slot's chart title and draws it on the chart.
+    void setTitleText(int n, const QString& text);
     void wirePanel(int n);
     void showCapacity(int slot, int chn) { tracker_.ShowCapacity(slot, chn); }
     // The "No Device" panel: one channel, no modes, zeroed fields.

@@ -137,7 +137,6 @@ bool LinkHost::WriteDataFile(int slot, int chn, const QString& path)
     const SlotState& s = w_.link_.slot.at(size_t(slot));
     DataFileOptions o = DataFileOptionsOf(s, chn, MenuTemp());
     const DevSlot& d = w_.slots_.at(size_t(slot));
-    o.title = d.Chart->TitleText();
     // The step-test results stand in the header, under the list's header
     // row, while the cycle-test page shows them and no step test runs.
     const auto& results = s.StepResults;

@@ -163,6 +163,10 @@ struct SlotState {
     float VolAxisMax = 0, VolAxisMin = 0, CurAxisMax = 0, CurAxisMin = 0;
     float AuxAxisMax = 0, AuxAxisMin = 0;
     int32_t CurveSecs = 0;
+    // The title line of the slot's chart: the chart draws it; Save Data and
+    // the parameter file write it. Set by the title dialog and by a
+    // parameter file's "T:" line.
+    QString TitleText = QStringLiteral("QL Tester Software");
 
     // The slot's panel.
     bool Dev2S = false;        // the two-channel layout shows

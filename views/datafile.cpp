@@ -80,6 +80,7 @@ DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp)
     o.devType = s.DevType;
     o.curFactor = s.CurFactor;
     o.runStartPt = s.chn[size_t(o.chn)].RunStartPt;
+    o.title = s.TitleText;
     return o;
 }
 

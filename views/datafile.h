@@ -19,7 +19,7 @@ struct DataFileOptions {
     int devType = 0;
     int curFactor = 100;
     int runStartPt = 0;     // first point of the run on the channel's curves
-    QString title;          // the chart's title
+    QString title;          // the slot's chart title
     // The step-test result list (row 0 its header, four cells a row) when
     // the cycle-test page holds results and no step test runs: the header
     // then lists its rows in place of the run cells.
@@ -35,8 +35,9 @@ QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const 
 // "ErrSaveData" and returns false.
 bool WriteDataFile(const QString& path, const QStringList& lines);
 
-// What the file holds of a slot's channel (o.chn) from its records and the
-// settings; title, step rows and the temperature menu come from the caller.
+// What the file holds of a slot's channel (o.chn) from its records (the
+// chart title among them) and the settings; step rows and the temperature
+// menu come from the caller.
 DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp);
 
 // SaveDataFile(slot, chn, path) of the main window.

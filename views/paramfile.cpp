@@ -1,6 +1,5 @@
 #include "views/paramfile.h"
 
-#include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
@@ -143,7 +142,7 @@ void SaveParameterFile(ViewHost& host)
             return;
         CfgEntries e;
         e.device = host.DevName(n, 0);
-        e.title = host.chart(n)->TitleText();
+        e.title = host.link().slot.at(size_t(n)).TitleText;
         e.sval = p.tSval(chn);
         e.slmt = p.tSlmt(chn);
         // The run time as the time readout shows it, from the channel's run
@@ -178,7 +177,7 @@ void OpenParameterFile(ViewHost& host)
             return;
         }
         if (r.title)
-            host.chart(n)->setTitleText(*r.title);
+            host.setTitleText(n, *r.title);
         if (r.sval)
             p.setTSval(chn, *r.sval);
         if (r.slmt)

@@ -1,10 +1,10 @@
 #pragma once
 // The main window as the parameter file, picture, colour-cell, dialog and
 // readout code sees it: its slots' controls (for pictures and the chart and
-// panel colours), the selected slot, the link records, the channel's device
-// name and layout, the clock that dates proposed file names, and the
-// temperature menu entry. The main window implements it (app/mainviewhost.h);
-// tests fake it.
+// panel colours), the selected slot, the link records, the slot's chart
+// title, the channel's device name and layout, the clock that dates proposed
+// file names, and the temperature menu entry. The main window implements it
+// (app/mainviewhost.h); tests fake it.
 #include "link/state.h"
 
 #include <QDateTime>
@@ -28,6 +28,8 @@ public:
     virtual FlexGrid* grid(int slot) const = 0;
     virtual QWidget* frame(int slot) const = 0;  // frmDev(slot)
     virtual const LinkState& link() const = 0;
+    // Makes text the slot's chart title (SlotState::TitleText) and draws it.
+    virtual void setTitleText(int slot, const QString& text) = 0;
     // The channel's device name ("No Device" before one answered) and the
     // slot's two-channel layout.
     virtual QString DevName(int slot, int chn) const = 0;

@@ -91,7 +91,7 @@ int checkDataFile(const QString& path, ql::DevSlot& s, int chn, const QString& d
         EXPECT_EQ(lines[1 + c], keys[c] + ":" + s.gridRun->TextMatrix(chn + 1, c)) << c;
     EXPECT_EQ(lines[1], "Device:" + device);
     EXPECT_FALSE(s.gridRun->TextMatrix(chn + 1, 3).isEmpty());  // "Cutoff Volt" written at the end
-    EXPECT_EQ(lines[8], "Title:" + s.Chart->TitleText());
+    EXPECT_EQ(lines[8], "Title:QL Tester Software");
     EXPECT_EQ(lines[9], ql::FileTrailer());
     EXPECT_EQ(lines[10], "Time(S),Cur(A),Vol(V)");
     const int rows = int(lines.size()) - 11;

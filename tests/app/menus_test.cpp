@@ -375,7 +375,7 @@ TEST_F(AppTest, ToolbarWorksWhileARunDisablesTheMenus)
     closeWindow(*w);
 }
 
-TEST_F(AppTest, TitleEditLanguageAndTemperatureEntriesWriteTheirKeys)
+TEST_F(AppTest, LanguageAndTemperatureEntriesWriteTheirKeys)
 {
     auto w = makeWindow();
     inside(w).action("menuUnSimp")->trigger();
@@ -386,18 +386,6 @@ TEST_F(AppTest, TitleEditLanguageAndTemperatureEntriesWriteTheirKeys)
     inside(w).action("menuSimp")->trigger();
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "LANGUAGE", "LANG", ""), "0");
     EXPECT_EQ(ql::Language(), 0);
-
-    // Title edit: the double-clicked chart changes, offered the current one's title.
-    w->menuAddDev_Click();
-    inside(w).slot(0).Chart->setTitleText("zero");
-    prompt.inputAnswer = "new";
-    emit inside(w).slot(1).Chart->DblClick();
-    EXPECT_EQ(prompt.inputDefault, "zero");
-    EXPECT_EQ(inside(w).slot(1).Chart->TitleText(), "new");
-    EXPECT_EQ(inside(w).slot(0).Chart->TitleText(), "zero");
-    prompt.inputAnswer = "";
-    inside(w).action("menuTitle")->trigger();
-    EXPECT_EQ(inside(w).slot(0).Chart->TitleText(), "zero");
 
     inside(w).action("menuTemp")->trigger();
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "AUTO", "TEMP", ""), "True");

@@ -1,14 +1,17 @@
 // What the main window decides from a slot's records while the panel only
-// shows them: whether a disconnect asks to stop a run and stops it, and the
-// step results a data file holds. Each case lets the screen disagree with
+// shows them: whether a disconnect asks to stop a run and stops it, the
+// step results a data file holds, and the chart title the files and the
+// title dialog take. Each case lets the screen disagree with
 // the record (a button or a cell drawn otherwise) and expects the record to
 // decide.
 #include "apptest.h"
 
 #include "../sim/devsim.h"
+#include "controls/curvegraph.h"
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -107,6 +110,63 @@ TEST_F(SlotRecords, SaveDataWritesTheStepResultsOfTheRecord)
     ASSERT_GE(lines.size(), 5);
     EXPECT_EQ(lines.mid(1, 4), (QStringList{"*Step,Mode,Capacity,Energy", "*1-1,D-CC,0.025,0.104", "*1-2,Wait,0,0",
                                             "Title:QL Tester Software"}));
+
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The chart title is the slot's record: the title dialog offers the selected
+// slot's and sets the double-clicked one's, a parameter file's "T:" line sets
+// it, and Save Data and Save Parameter write it while the chart is drawn
+// with another title. The chart draws what the dialog and the file set.
+TEST_F(SlotRecords, TheChartTitleIsTheSlotsRecord)
+{
+    DeviceSim dev(11, 300);
+    ASSERT_TRUE(dev.plug(portsDir(), 5));
+    dev.start(20);
+    auto w = startWindow();
+    w->menuAddDev_Click();
+    const ql::SlotState& zero = inside(w).link().slot[0];
+    const ql::SlotState& one = inside(w).link().slot[1];
+    ql::CurveGraph* chart0 = inside(w).slot(0).Chart;
+    ql::CurveGraph* chart1 = inside(w).slot(1).Chart;
+    EXPECT_EQ(one.TitleText, "QL Tester Software");
+    EXPECT_EQ(chart1->TitleText(), "QL Tester Software");
+    connectDevice(*w, 0, dev, 5);
+    EXPECT_EQ(zero.TitleText, "QL Tester Software");
+
+    // The dialog offers slot 0's record, not what its chart shows.
+    inside(w).link().slot[0].TitleText = "zero";
+    chart0->setTitleText("drawn");
+    prompt.inputAnswer = "new";
+    emit chart1->DblClick();
+    EXPECT_EQ(prompt.inputDefault, "zero");
+    EXPECT_EQ(one.TitleText, "new");
+    EXPECT_EQ(chart1->TitleText(), "new");
+    EXPECT_EQ(zero.TitleText, "zero");
+    prompt.inputAnswer = "";  // an empty answer changes nothing
+    inside(w).action("menuTitle")->trigger();
+    EXPECT_EQ(zero.TitleText, "zero");
+
+    // Open Parameter sets the record and the chart draws it.
+    const QString device = inside(w).link().ch(0, 0).DevName;
+    QFile cfg(home() + "/in.cfg");
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.write(("b\r\nD:" + device + "\r\nT:From file\r\n").toUtf8());
+    cfg.close();
+    prompt.fileAnswer = cfg.fileName();
+    inside(w).action("menuOpenCfg")->trigger();
+    EXPECT_EQ(zero.TitleText, "From file");
+    EXPECT_EQ(chart0->TitleText(), "From file");
+
+    // Both files write the record while the chart shows something else.
+    chart0->setTitleText("drawn only");
+    prompt.fileAnswer = home() + "/data.csv";
+    inside(w).action("menuSaveData")->trigger();
+    EXPECT_EQ(fileLines(home() + "/data.csv").value(8), "Title:From file");
+    prompt.fileAnswer = home() + "/out.cfg";
+    inside(w).action("menuSaveCfg")->trigger();
+    EXPECT_EQ(fileLines(home() + "/out.cfg").mid(1, 2), (QStringList{"D:" + device, "T:From file"}));
 
     closeWindow(*w);
     dev.stop();

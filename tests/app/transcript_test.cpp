@@ -13,6 +13,7 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
+#include "controls/curvegraph.h"
 #include "panel/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
@@ -229,6 +230,7 @@ protected:
             for (int i = 0; i < u.tabDev->count(); ++i)
                 shown << u.tabDev->tabData(i).toString();
             EXPECT_EQ(tabs, shown) << at << " slot " << n;
+            EXPECT_EQ(st.TitleText, d.Chart->TitleText()) << at << " slot " << n;
             for (int c = 0; c < 2; ++c) {
                 const std::string where = at + " " + std::to_string(n) + std::to_string(c);
                 const ql::ChanState& ch = st.chn[size_t(c)];

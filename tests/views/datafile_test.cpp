@@ -137,6 +137,7 @@ TEST_F(DataFileTest, SaveFromTheSlotsRecordsAndSettings)
     st->slot[0].CurFactor = 100;
     st->slot[0].TempOk = true;
     st->slot[0].chn[0].RunStartPt = 3;
+    st->slot[0].TitleText = QStringLiteral("Cell 9");
     DataFileOptions o = DataFileOptionsOf(st->slot[0], 0, false);
     settings() = saved;
     EXPECT_FALSE(o.csv);
@@ -147,6 +148,7 @@ TEST_F(DataFileTest, SaveFromTheSlotsRecordsAndSettings)
     ASSERT_TRUE(SaveDataFile(*st, 0, chart, o, path));
     const QString text = qltest::readAll(path);
     EXPECT_TRUE(text.contains(QStringLiteral("\r\nBegin Volt:4.200V\r\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nTitle:Cell 9\r\n")));
     EXPECT_TRUE(text.endsWith(QStringLiteral("Time(S)\tCur(A)\tVol(V)\r\n0\t1.49\t4.100\r\n3599\t1.50\t3.000\r\n")));
 }
 

@@ -58,7 +58,7 @@ TEST_F(FullDiskTest, ParameterFileSaveIsToldWhenItFails)
 {
     qltest::FakeViewHost host;
     qltest::ScriptedPrompter prompts;
-    host.chart(0)->setTitleText(QString(2 * kLimit, QLatin1Char('T')));  // a file larger than the room
+    host.state.slot[0].TitleText = QString(2 * kLimit, QLatin1Char('T'));  // a file larger than the room
     qltest::writeBytes(path("p.cfg"), "earlier\r\n");
     prompts.fileAnswer = path("p.cfg");
     const int rc = withFileSizeLimit(kLimit, [&] {

@@ -45,6 +45,11 @@ public:
     ql::FlexGrid* grid(int n) const override { return parts.at(size_t(n)).grid; }
     QWidget* frame(int n) const override { return parts.at(size_t(n)).frame; }
     const ql::LinkState& link() const override { return state; }
+    void setTitleText(int n, const QString& text) override
+    {
+        state.slot.at(size_t(n)).TitleText = text;
+        parts.at(size_t(n)).chart->setTitleText(text);
+    }
     QString DevName(int n, int chn) const override { return parts.at(size_t(n)).grid->TextMatrix(chn + 1, 0); }
     bool Dev2S(int n) const override { return parts.at(size_t(n)).panel->Dev2S(); }
     QDateTime now() const override { return clock; }
