@@ -3,6 +3,7 @@
 #include "link/frames.h"
 #include "panel/modefields.h"
 #include "panel/seqfiles.h"
+#include "platform/wholefile.h"
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
@@ -229,7 +230,7 @@ void AutoTest::SaveClick(int slot)
         const QStringList lines = AutoResultLines(host_.autoPage(slot)->AutoRows(), host_.DevName(slot, chn),
                                                   csv ? QStringLiteral(",") : QStringLiteral("\t"));
         QString error;
-        if (!WriteTextLines(path, lines, &error)) {
+        if (!SaveWholeLines(path, lines, &error)) {
             ErrLog(QStringLiteral("ErrAutoSave"), path + QStringLiteral(": ") + error);
             ShowPrompt(QStringLiteral("Cannot save file!"));
         }

@@ -6,7 +6,6 @@
 #include "platform/numfmt.h"
 #include "platform/profile.h"
 #include "platform/services.h"
-#include "platform/wholefile.h"
 
 #include <QFile>
 
@@ -15,14 +14,6 @@ namespace ql {
 QString SeqFileBanner() { return QStringLiteral("----------www.qltester.example--------------"); }
 
 // ---- Text files ---------------------------------------------------------------
-
-bool WriteTextLines(const QString& path, const QStringList& lines, QString* error)
-{
-    QByteArray bytes;
-    for (const QString& l : lines)
-        bytes += l.toUtf8() + "\r\n";
-    return SaveWholeFile(path, bytes, error);
-}
 
 bool ReadTextLines(const QString& path, QStringList* lines, QString* error, qint64 maxBytes)
 {

@@ -20,8 +20,6 @@ namespace ql {
 
 struct SlotState;
 
-// Writes lines, each ended by CR LF; false with a reason when it fails.
-bool WriteTextLines(const QString& path, const QStringList& lines, QString* error);
 // Reads a text file of at most maxBytes; false with a reason when it cannot
 // be read or is larger. Bytes that are no character in either encoding
 // become U+FFFD.

@@ -3,6 +3,7 @@
 #include "link/frames.h"
 #include "panel/modefields.h"
 #include "panel/seqfiles.h"
+#include "platform/wholefile.h"
 #include "panel/seqif.h"
 #include "panel/valuecheck.h"
 #include "platform/numfmt.h"
@@ -283,7 +284,7 @@ void StepTest::SaveClick(int slot)
     QString error;
     const SlotState& s = st_.slot.at(size_t(slot));
     const auto lines = StepFileLines(s.Steps, s.DevType, modes(*host_.fields(slot)), &error);
-    if (!lines || !WriteTextLines(path, *lines, &error)) {
+    if (!lines || !SaveWholeLines(path, *lines, &error)) {
         ErrLog(QStringLiteral("ErrSaveStep"), path + QStringLiteral(": ") + error);
         ShowPrompt(QStringLiteral("Cannot save file!"));
     }

@@ -36,4 +36,12 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
+bool SaveWholeLines(const QString& path, const QStringList& lines, QString* error)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    return SaveWholeFile(path, bytes, error);
+}
+
 } // namespace ql

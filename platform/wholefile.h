@@ -8,11 +8,15 @@
 // temporary file behind.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace ql {
 
 // Replaces path with bytes once every byte is known written. False with a
 // reason in *error when anything failed; the target is then untouched.
 bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// The same for a text file of lines, each written in UTF-8 and ended by CR LF.
+bool SaveWholeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 } // namespace ql

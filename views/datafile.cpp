@@ -61,11 +61,8 @@ QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const 
 
 bool WriteDataFile(const QString& path, const QStringList& lines)
 {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toUtf8() + "\r\n";
     QString error;
-    if (SaveWholeFile(path, bytes, &error))
+    if (SaveWholeLines(path, lines, &error))
         return true;
     ErrLog(QStringLiteral("ErrSaveData"), path + QStringLiteral(": ") + error);
     return false;

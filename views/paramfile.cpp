@@ -42,11 +42,8 @@ QStringList ParameterFileLines(const CfgEntries& e)
 
 bool WriteParameterFile(const QString& path, const QStringList& lines)
 {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toUtf8() + "\r\n";
     QString error;
-    if (SaveWholeFile(path, bytes, &error))
+    if (SaveWholeLines(path, lines, &error))
         return true;
     ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + error);
     return false;
