@@ -117,7 +117,7 @@ TEST_F(PanelTest, ANewPanelOffersOnlyConnectAndTakesTypedValues)
     QSignalSpy autoTick(panel.get(), &DevCtrl::AutoTmrOn), stepTick(panel.get(), &DevCtrl::StepTmrOn);
     for (QPushButton* b : {u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor, u().cmdConn})
         click(b);
-    EXPECT_EQ(conn.count(), 1);
+    EXPECT_EQ(calls(conn), (Calls{{kSlot}}));
 
     click(u().txtSval);
     QTest::keyClicks(u().txtSval, "1.25");
@@ -196,25 +196,13 @@ TEST_F(PanelTest, TheRecordHoldsWhatThePanelShowsAndTakes)
     panel.reset();  // the panel goes before the record
 }
 
-TEST_F(PanelTest, GridsAreSetUpWithHeadersAndWidths)
+// The step program's grid numbers its ten rows, fits its columns without a
+// scroll bar, and a clear keeps header, numbering and row count.
+TEST_F(PanelTest, StepGridClearKeepsHeaderAndNumbering)
 {
-    EXPECT_EQ(panel->AutoRunCnt(), 11);
-    EXPECT_EQ(u().gridAutoRun->Cols(), 4);
-    EXPECT_EQ(panel->tAutoRun(0, 0), QStringLiteral("Index"));
-    EXPECT_EQ(panel->tAutoRun(0, 3), QStringLiteral("Pwr(W)"));
-    EXPECT_EQ(u().gridAutoRun->ColWidth(0), 645);  // 650 twips to whole pixels
-    EXPECT_EQ(u().gridAutoRun->ColWidth(1), u().gridAutoRun->ColWidth(3));
-    EXPECT_EQ(u().gridAutoRun->ColAlignment(2), Qt::AlignHCenter);
-
-    EXPECT_EQ(panel->StepListCnt(), 9);
-    EXPECT_EQ(panel->tStepList(0, 2), QStringLiteral("Capacity"));
-
     EXPECT_EQ(u().gridStepSet->Rows(), 11);
-    EXPECT_EQ(u().gridStepSet->Cols(), 5);
-    EXPECT_EQ(panel->tStepSet(0, 4), QStringLiteral("Cutoff"));
     for (int r = 1; r <= 10; ++r)
         EXPECT_EQ(panel->tStepSet(r, 0), QString::number(r));
-    // The step grid is exactly as wide as its columns: no scroll bar.
     EXPECT_EQ(u().gridStepSet->width(), u().gridStepSet->contentWidth());
 
     // Clearing the step program keeps header, numbering and row count.
@@ -338,18 +326,13 @@ TEST_F(PanelTest, LayoutSwitchKeepsEachVariantsTexts)
     panel->setTSval(1, QStringLiteral("0.70"));
     EXPECT_EQ(panel->tSval(0), QStringLiteral("0.50"));
     EXPECT_EQ(panel->tSval(1), QStringLiteral("0.70"));
-    EXPECT_EQ(panel->tVol(1), QStringLiteral("00.00"));
-    EXPECT_EQ(panel->tPwr(0), QStringLiteral("0.0"));
-    EXPECT_EQ(panel->tTime(1), QStringLiteral("00:00:00"));
     // Captions of channel 1 read back what was written for it; the visible
-    // column shows channel 0's.
-    EXPECT_EQ(panel->lSval(0), QStringLiteral("TestVal:"));
-    EXPECT_EQ(panel->lSval(1), QString::fromUtf8("设定电流:"));
-    EXPECT_EQ(panel->lStimt(0), QString::fromUtf8("分"));
-    EXPECT_EQ(panel->lStimt(1), QStringLiteral("M"));
+    // column keeps channel 0's.
+    const QString caption0 = panel->lSlmt(0);
     panel->setLSlmt(1, QStringLiteral("Cutoff V:"));
     EXPECT_EQ(panel->lSlmt(1), QStringLiteral("Cutoff V:"));
-    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Curoff V:"));
+    EXPECT_EQ(panel->lSlmt(0), caption0);
+    EXPECT_NE(caption0, QStringLiteral("Cutoff V:"));
     EXPECT_THROW(panel->tSval(2), std::out_of_range);
     EXPECT_THROW(panel->setLSval(-1, QString()), std::out_of_range);
     EXPECT_THROW(panel->Run(2), std::out_of_range);
@@ -437,27 +420,15 @@ TEST_F(PanelTest, ListsAndChoices)
     EXPECT_EQ(u().cmbMode2S->count(), 1);
     EXPECT_EQ(u().cmbMode->count(), 2);
 
-    // Auto-test lists: editable texts over item lists.
-    panel->AutoC1Add(QStringLiteral("0.10"));
-    panel->AutoC1Add(QStringLiteral("0.20"));
-    panel->setTAutoC1(QStringLiteral("0.20"));
-    EXPECT_EQ(panel->tAutoC1(), QStringLiteral("0.20"));
-    panel->setTAutoC2(QStringLiteral("5.00"));
-    EXPECT_EQ(panel->tAutoC2(), QStringLiteral("5.00"));
+    // The auto page: its time list clears, its mode box stays hidden, and
+    // minutes chosen by the program show as the minutes option.
     panel->AutoTimeAdd(QStringLiteral("10"));
-    panel->setTAutoTime(QStringLiteral("10"));
     panel->AutoTimeClr();
     EXPECT_EQ(u().cmbTimeAuto->count(), 0);
     panel->AutoModeAdd(QStringLiteral("D-CC"));
-    panel->setTAutoMode(QStringLiteral("D-CC"));
-    EXPECT_EQ(panel->tAutoMode(), QStringLiteral("D-CC"));
     EXPECT_FALSE(u().cmbModeAuto->isVisible());
-
     panel->setAutoOptSec(false);
-    EXPECT_FALSE(panel->AutoOptSec());
     EXPECT_TRUE(u().optAutoMin->isChecked());
-    panel->setAutoCmd(QStringLiteral("Stop"));
-    EXPECT_EQ(panel->AutoCmd(), QStringLiteral("Stop"));
     panel->setStepCmd(QStringLiteral("Stop"));
     EXPECT_EQ(u().cmdStartStep->text(), QStringLiteral("Stop"));
 
@@ -467,93 +438,58 @@ TEST_F(PanelTest, ListsAndChoices)
     EXPECT_TRUE(panel->Run(1));
 }
 
-TEST_F(PanelTest, ChannelChoice)
+// The run buttons raise their events for the chosen channel: channel 0 in
+// the single layout whatever the option says; in the two-channel layout the
+// option's channel, "All Channel" both; a disabled button raises nothing.
+TEST_F(PanelTest, RunButtonsRaiseTheirEventsForTheChosenChannel)
 {
-    // Single layout: always channel 0.
+    using Sig = void (DevCtrl::*)(int, int);
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (Sig sig : {&DevCtrl::RunClick, &DevCtrl::StopClick, &DevCtrl::ContClick, &DevCtrl::SetClick,
+                    &DevCtrl::MonitorClick})
+        spies.push_back(std::make_unique<QSignalSpy>(panel.get(), sig));
+    const auto press = [&](std::initializer_list<QPushButton*> buttons, const Calls& want) {
+        for (QPushButton* b : buttons)
+            click(b);
+        for (auto& spy : spies) {
+            EXPECT_EQ(calls(*spy), want) << spy->signal().toStdString();
+            spy->clear();
+        }
+    };
+    const auto enableAll = [&](bool on) {
+        for (auto set : {&DevCtrl::setRunEnable, &DevCtrl::setStopEnable, &DevCtrl::setContEnable,
+                         &DevCtrl::setSetEnable, &DevCtrl::setMonitorEnable})
+            (panel.get()->*set)(on);
+    };
+
+    enableAll(true);
     u().optChn1->setChecked(true);
-    EXPECT_EQ(panel->chn(), QStringLiteral("0"));
     EXPECT_EQ(panel->ChnIndex(), 0);
+    press({u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor}, Calls{{kSlot, 0}});
+    enableAll(false);
+    press({u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor}, Calls{});
 
     makeTwoChannel();
-    click(u().optChn1);
-    EXPECT_EQ(panel->chn(), QStringLiteral("1"));
-    EXPECT_EQ(panel->ChnIndex(), 1);
-    EXPECT_FALSE(panel->AllChn());
-    click(u().optChn2);
-    EXPECT_EQ(panel->chn(), QStringLiteral("0"));
-    EXPECT_TRUE(panel->AllChn());
+    enableAll(true);
+    EXPECT_FALSE(u().cmdRun->isEnabled());
+    const struct {
+        QRadioButton* option;
+        QString chn;
+        Calls want;
+    } options[] = {{u().optChn0, "0", {{kSlot, 0}}}, {u().optChn1, "1", {{kSlot, 1}}},
+                   {u().optChn2, "0", {{kSlot, 0}, {kSlot, 1}}}};
+    for (const auto& o : options) {
+        click(o.option);
+        EXPECT_EQ(panel->chn(), o.chn);
+        EXPECT_EQ(panel->AllChn(), o.want.size() == 2);
+        press({u().cmdRun2S, u().cmdStop2S, u().cmdCont2S, u().cmdSet2S, u().cmdMonitor2S}, o.want);
+    }
 
     panel->setChnEnable(false);
     for (QRadioButton* o : {u().optChn0, u().optChn1, u().optChn2})
         EXPECT_FALSE(o->isEnabled());
     panel->setChnEnable(true);
     EXPECT_TRUE(u().optChn2->isEnabled());
-}
-
-// Every button of the single layout raises its event for channel 0.
-TEST_F(PanelTest, SingleLayoutButtonsRaiseTheirEvents)
-{
-    panel->setRunEnable(true);
-    panel->setStopEnable(true);
-    panel->setContEnable(true);
-    panel->setSetEnable(true);
-    panel->setMonitorEnable(true);
-
-    QSignalSpy conn(panel.get(), &DevCtrl::ConnClick);
-    QSignalSpy run(panel.get(), &DevCtrl::RunClick);
-    QSignalSpy stop(panel.get(), &DevCtrl::StopClick);
-    QSignalSpy cont(panel.get(), &DevCtrl::ContClick);
-    QSignalSpy set(panel.get(), &DevCtrl::SetClick);
-    QSignalSpy mon(panel.get(), &DevCtrl::MonitorClick);
-    click(u().cmdConn);
-    click(u().cmdRun);
-    click(u().cmdStop);
-    click(u().cmdCont);
-    click(u().cmdSet);
-    click(u().cmdMonitor);
-    EXPECT_EQ(calls(conn), (Calls{{kSlot}}));
-    EXPECT_EQ(calls(run), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(stop), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(cont), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(set), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(mon), (Calls{{kSlot, 0}}));
-
-    // A disabled button raises nothing.
-    panel->setRunEnable(false);
-    click(u().cmdRun);
-    EXPECT_EQ(run.count(), 1);
-    EXPECT_FALSE(panel->RunEnable());
-}
-
-TEST_F(PanelTest, TwoChannelButtonsFollowTheChannelOption)
-{
-    makeTwoChannel();
-    panel->setRunEnable(true);
-    panel->setStopEnable(true);
-    panel->setContEnable(true);
-    panel->setSetEnable(true);
-    panel->setMonitorEnable(true);
-    EXPECT_TRUE(u().cmdRun2S->isEnabled());
-    EXPECT_FALSE(u().cmdRun->isEnabled());
-
-    QSignalSpy run(panel.get(), &DevCtrl::RunClick);
-    QSignalSpy stop(panel.get(), &DevCtrl::StopClick);
-    QSignalSpy cont(panel.get(), &DevCtrl::ContClick);
-    QSignalSpy set(panel.get(), &DevCtrl::SetClick);
-    QSignalSpy mon(panel.get(), &DevCtrl::MonitorClick);
-
-    click(u().cmdRun2S);  // "Chn1"
-    click(u().optChn1);
-    click(u().cmdStop2S);
-    click(u().cmdSet2S);
-    click(u().optChn2);
-    click(u().cmdCont2S);
-    click(u().cmdMonitor2S);
-    EXPECT_EQ(calls(run), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(stop), (Calls{{kSlot, 1}}));
-    EXPECT_EQ(calls(set), (Calls{{kSlot, 1}}));
-    EXPECT_EQ(calls(cont), (Calls{{kSlot, 0}, {kSlot, 1}}));
-    EXPECT_EQ(calls(mon), (Calls{{kSlot, 0}, {kSlot, 1}}));
 }
 
 // "All Channel": channel 0 is handled, then what was queued runs, then
