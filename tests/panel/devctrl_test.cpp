@@ -83,14 +83,21 @@ protected:
         QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(index).center());
     }
 
+    // The pages, by key, in tab order.
+    void tabs(std::initializer_list<const char*> keys)
+    {
+        panel->TabClear();
+        int position = 1;
+        for (const char* key : keys)
+            panel->TabAdd(position++, QString::fromLatin1(key));
+    }
+
     // A two-channel panel as the host sets one up for a two-channel model.
     void makeTwoChannel()
     {
         panel->setDev2S(true);
         showModes({QStringLiteral("D-CC"), QStringLiteral("D-CP")});
-        panel->TabClear();
-        panel->TabAdd(1, QStringLiteral("key1"));
-        panel->TabAdd(2, QStringLiteral("key2"));
+        tabs({"key1", "key2"});
     }
 
     std::unique_ptr<LinkState> links = std::make_unique<LinkState>();  // outlives the panel
@@ -282,10 +289,7 @@ TEST_F(PanelTest, TabKeysChooseThePages)
     EXPECT_TRUE(u().frmDev[0]->isVisible());
 
     // Single, auto and cycle.
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key2"));
-    panel->TabAdd(3, QStringLiteral("key3"));
+    tabs({"key1", "key2", "key3"});
     EXPECT_EQ(u().tabDev->tabText(1), QStringLiteral("Auto Test"));
     EXPECT_EQ(u().tabDev->tabText(2), QStringLiteral("Cycle Test"));
     clickTab(1);
@@ -296,9 +300,7 @@ TEST_F(PanelTest, TabKeysChooseThePages)
     EXPECT_TRUE(u().frmDev[2]->isVisible());
 
     // A key that names no page shows page 0; Test counts it as the third kind.
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("other"));
+    tabs({"key1", "other"});
     clickTab(1);
     EXPECT_EQ(panel->Test(), 3);
     EXPECT_TRUE(u().frmDev[0]->isVisible());
@@ -569,10 +571,7 @@ TEST_F(PanelTest, LeavingAFieldRaisesItsLostFocusEvent)
 
 TEST_F(PanelTest, PageButtonsAndTheResultListRaiseTheirEvents)
 {
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key2"));
-    panel->TabAdd(3, QStringLiteral("key3"));
+    tabs({"key1", "key2", "key3"});
 
     QSignalSpy autoTest(panel.get(), &DevCtrl::AutoTestClick);
     QSignalSpy autoSave(panel.get(), &DevCtrl::AutoSaveClick);
@@ -703,10 +702,7 @@ TEST_F(PanelTest, Pictures)
     panel->setTPort(QStringLiteral("COM3"));
     panel->setConn(true);
     panel->setLedRecv(true);
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key2"));
-    panel->TabAdd(3, QStringLiteral("key3"));
+    tabs({"key1", "key2", "key3"});
     showModes({"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"});
     panel->setTMode(QStringLiteral("D-CC"));
     panel->setTSval(0, QStringLiteral("1.00"));

@@ -114,6 +114,23 @@ protected:
         EXPECT_EQ(panel.tStepSet(r, c), v) << r << "," << c;
         return v;
     }
+    // The auto test's start, end, increment and cut-off fields.
+    void autoFields(const char* c1, const char* c2, const char* inc, const char* vol)
+    {
+        panel.setTAutoC1(c1);
+        panel.setTAutoC2(c2);
+        panel.setTAutoStep(inc);
+        panel.setTAutoVol(vol);
+    }
+    // The slot identified as the given model, its modes on the panel.
+    void identify(int type, const QStringList& modes)
+    {
+        SlotState& s = st.slot[kSlot];
+        s.DevType = int16_t(type);
+        ApplyModelRow(s, 0);
+        s.ModeList = modes;
+        panel.ShowModeList();
+    }
     // The device's readouts: the current follows the set value.
     void autoTick()
     {
@@ -138,10 +155,7 @@ TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
     autoTest.Init(kSlot);
     EXPECT_EQ(panel.tAutoC1(), "0.1");
     EXPECT_EQ(panel.tAutoTime(), "2");
-    panel.setTAutoC1("1.0");
-    panel.setTAutoC2("2.0");
-    panel.setTAutoStep("0.5");
-    panel.setTAutoVol("2.50");
+    autoFields("1.0", "2.0", "0.5", "2.50");
     autoTest.Click(kSlot);
     ASSERT_EQ(host.runs, 1);
     EXPECT_EQ(host.callers, std::vector<RunCaller>{RunCaller::Program});  // a refusal is logged, not shown
@@ -180,10 +194,7 @@ TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
 TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
 {
     autoTest.Init(kSlot);
-    panel.setTAutoC1("2.0");
-    panel.setTAutoC2("1.0");
-    panel.setTAutoStep("0.5");
-    panel.setTAutoVol("2.50");
+    autoFields("2.0", "1.0", "0.5", "2.50");
     autoTest.Click(kSlot);
     EXPECT_FALSE(autoTest.ListClick(kSlot));  // busy: no full-size view
     for (int t = 0; t < 3; ++t)
@@ -208,9 +219,7 @@ TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
     host.runs = 0;
     for (auto [c2, inc, vol] : {std::tuple{"9.0", "0.5", "2.50"}, {"2.0", "0", "2.50"}, {"2.0", "0.5", "99"},
                                 {"2.0", "x", "2.50"}}) {
-        panel.setTAutoC2(c2);
-        panel.setTAutoStep(inc);
-        panel.setTAutoVol(vol);
+        autoFields("2.0", c2, inc, vol);
         autoTest.Click(kSlot);
         EXPECT_FALSE(autoTest.at(kSlot).AutoOn) << c2 << " " << inc << " " << vol;
     }
@@ -244,10 +253,7 @@ TEST_F(SeqTest, AutoTestNeverSendsACurrentBeyondTheEnd)
         host.sets.clear();
         host.stops = 0;
         autoTest.Init(kSlot);
-        panel.setTAutoC1(c.c1);
-        panel.setTAutoC2(c.c2);
-        panel.setTAutoStep(c.inc);
-        panel.setTAutoVol("2.50");
+        autoFields(c.c1, c.c2, c.inc, "2.50");
         autoTest.Click(kSlot);
         ASSERT_TRUE(autoTest.at(kSlot).AutoOn);
         for (int t = 0; t < 100 && autoTest.at(kSlot).AutoOn; ++t) {
@@ -262,12 +268,6 @@ TEST_F(SeqTest, AutoTestNeverSendsACurrentBeyondTheEnd)
             EXPECT_EQ(units(host.sets[i]), units(c.want[i])) << i;
         EXPECT_EQ(int(panel.AutoRows().size()), int(c.want.size()) + 2);  // header, start, one row per set
     }
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
@@ -285,7 +285,7 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     ask.fileAnswer = dir.filePath("res");
     settings().SaveCsv = false;
     autoTest.SaveClick(kSlot);
-    const QByteArray dat = ReadBytes(dir.filePath("res.dat"));
+    const QByteArray dat = qltest::fileBytes(dir.filePath("res.dat"));
     const QList<QByteArray> lines = dat.split('\n');
     ASSERT_EQ(lines.size(), 3 + 1 + 12 + 1);
     EXPECT_EQ(lines[0], "Device:QL-0\r");
@@ -298,7 +298,7 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     ask.fileAnswer = dir.filePath("res.csv");
     panel.AutoListClr();
     autoTest.SaveClick(kSlot);
-    EXPECT_EQ(ReadBytes(dir.filePath("res.csv")),
+    EXPECT_EQ(qltest::fileBytes(dir.filePath("res.csv")),
               "Device:QL-0\r\nMode:Auto Test\r\n----------www.qltester.example--------------\r\n"
               "Index,Curr(A),Volt(V)\r\n");
 
@@ -309,14 +309,14 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     // On a full disk the earlier result file stays as it was.
     ask.messages.clear();
     panel.setTAutoList(1, QStringLiteral("1.00"));
-    const QByteArray earlier = ReadBytes(dir.filePath("res.csv"));
+    const QByteArray earlier = qltest::fileBytes(dir.filePath("res.csv"));
     ask.fileAnswer = dir.filePath("res.csv");
     EXPECT_EQ(qltest::withFileSizeLimit(64, [&] {
                   autoTest.SaveClick(kSlot);
                   return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
               }),
               0);
-    EXPECT_EQ(ReadBytes(dir.filePath("res.csv")), earlier);
+    EXPECT_EQ(qltest::fileBytes(dir.filePath("res.csv")), earlier);
 }
 
 TEST_F(SeqTest, StepProgramRunsModeWaitAndCycleStepsWithTimeLimits)
@@ -457,7 +457,7 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
               0);
     EXPECT_FALSE(QFile::exists(dir.filePath("prog.stp")));
     stepTest.SaveClick(kSlot);
-    const QByteArray bytes = ReadBytes(dir.filePath("prog.stp"));
+    const QByteArray bytes = qltest::fileBytes(dir.filePath("prog.stp"));
     EXPECT_TRUE(bytes.startsWith("----------www.qltester.example--------------\r\nDEV:17\r\n011:0\r\n012:1.00\r\n"));
     EXPECT_TRUE(bytes.contains("\r\n021:5\r\n"));
     EXPECT_TRUE(bytes.endsWith("\r\n031:6\r\n032:0.00\r\n033:0.00\r\n034:2\r\n"));
@@ -613,12 +613,8 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
 // editor).
 TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
 {
-    SlotState& s = st.slot[kSlot];
-    s.DevType = 5;
-    ApplyModelRow(s, 0);
     const QStringList modes = ModeListFor(5);
-    s.ModeList = modes;
-    panel.ShowModeList();
+    identify(5, modes);
     frmSet dlg(st, kSlot, host);
     const int lipo = dlg.cmbMode->findText("C-LiPo");
     ASSERT_EQ(lipo, 4);
@@ -684,10 +680,7 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
         const SetupBranch b = SetupBranchFor(type, 0);
         if (std::none_of(b.tabs.begin(), b.tabs.end(), [](const TestTab& t) { return t.key == "key3"; }))
             continue;
-        s.DevType = int16_t(type);
-        ApplyModelRow(s, 0);
-        s.ModeList = b.modes;
-        panel.ShowModeList();
+        identify(type, b.modes);
         for (int k = 0; k < b.modes.size(); ++k) {
             SCOPED_TRACE(QStringLiteral("type %1 %2").arg(type).arg(b.modes[k]).toStdString());
             frmSet dlg(st, kSlot, host);
@@ -747,11 +740,7 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
 // still waits its minutes.
 TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
 {
-    SlotState& s = st.slot[kSlot];
-    s.DevType = 5;
-    ApplyModelRow(s, 0);
-    s.ModeList = ModeListFor(5);
-    panel.ShowModeList();
+    identify(5, ModeListFor(5));
     {
         frmSet dlg(st, kSlot, host);
         const int dc5v = dlg.cmbMode->findText("DC5V");
@@ -794,10 +783,7 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     stepTest.StartStop(kSlot);
 
     // Type 6: "Wait" has the code 8 and waits one minute.
-    s.DevType = 6;
-    ApplyModelRow(s, 0);
-    s.ModeList = ModeListFor(6);
-    panel.ShowModeList();
+    identify(6, ModeListFor(6));
     stepTest.ClearClick(kSlot);
     setRow(1, {"Wait", "0.00", "0.00", "1"});
     stepTest.StartStop(kSlot);
@@ -819,9 +805,7 @@ TEST_F(SeqTest, AutoTestFieldsKeepTheModelsResolution)
     panel.setTAutoVol("2.125");
     autoTest.Init(kSlot);
     EXPECT_EQ(panel.tAutoVol(), "2.125");
-    panel.setTAutoC1("1.125");
-    panel.setTAutoC2("1.325");
-    panel.setTAutoStep("0.1");
+    autoFields("1.125", "1.325", "0.1", "2.125");
     autoTest.Click(kSlot);
     ASSERT_TRUE(autoTest.at(kSlot).AutoOn) << ask.texts().join('|').toStdString();
     EXPECT_EQ(panel.tSval(0), "1.125");
