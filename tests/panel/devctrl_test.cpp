@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <stdexcept>
 
 using namespace ql;
@@ -84,7 +85,7 @@ protected:
     }
 
     // The pages, by key, in tab order.
-    void tabs(std::initializer_list<const char*> keys)
+    void tabs(const std::vector<const char*>& keys)
     {
         panel->TabClear();
         int position = 1;
@@ -269,41 +270,34 @@ TEST_F(PanelTest, AutoAndStepListsGrowAsRowsAreAdded)
     EXPECT_EQ(u().gridStepSet->Col(), 0);
 }
 
+// Each tab's key chooses its page: "key2" the auto test, "key3" the cycle
+// test, anything else the single test; Test() tells the kind in front, a
+// key that names no page counting as the third.
 TEST_F(PanelTest, TabKeysChooseThePages)
 {
     panel->TabClear();
     EXPECT_EQ(u().tabDev->count(), 0);
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key3"));
-    ASSERT_EQ(u().tabDev->count(), 2);
-    EXPECT_EQ(u().tabDev->tabText(1), QStringLiteral("Cycle Test"));
-    EXPECT_EQ(panel->Test(), 1);
-
-    clickTab(1);
-    EXPECT_EQ(panel->Test(), 3);
-    EXPECT_TRUE(u().frmDev[2]->isVisible());
-    EXPECT_FALSE(u().frmDev[0]->isVisible());
-
-    clickTab(0);
-    EXPECT_EQ(panel->Test(), 1);
-    EXPECT_TRUE(u().frmDev[0]->isVisible());
-
-    // Single, auto and cycle.
-    tabs({"key1", "key2", "key3"});
-    EXPECT_EQ(u().tabDev->tabText(1), QStringLiteral("Auto Test"));
-    EXPECT_EQ(u().tabDev->tabText(2), QStringLiteral("Cycle Test"));
-    clickTab(1);
-    EXPECT_EQ(panel->Test(), 2);
-    EXPECT_TRUE(u().frmDev[1]->isVisible());
-    EXPECT_FALSE(u().frmDev[2]->isVisible());
-    clickTab(2);
-    EXPECT_TRUE(u().frmDev[2]->isVisible());
-
-    // A key that names no page shows page 0; Test counts it as the third kind.
-    tabs({"key1", "other"});
-    clickTab(1);
-    EXPECT_EQ(panel->Test(), 3);
-    EXPECT_TRUE(u().frmDev[0]->isVisible());
+    const struct {
+        std::vector<const char*> keys;
+        int tab, test, page;
+    } cases[] = {{{"key1", "key3"}, 0, 1, 0},        {{"key1", "key3"}, 1, 3, 2},
+                 {{"key1", "key2", "key3"}, 1, 2, 1}, {{"key1", "key2", "key3"}, 2, 3, 2},
+                 {{"key1", "other"}, 1, 3, 0}};
+    const std::map<QString, QString> captions{{"key2", "Auto Test"}, {"key3", "Cycle Test"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys.at(size_t(c.tab)));
+        tabs(c.keys);
+        ASSERT_EQ(u().tabDev->count(), int(c.keys.size()));
+        for (size_t i = 0; i < c.keys.size(); ++i) {
+            if (const auto it = captions.find(c.keys[i]); it != captions.end()) {
+                EXPECT_EQ(u().tabDev->tabText(int(i)), it->second);
+            }
+        }
+        clickTab(c.tab);
+        EXPECT_EQ(panel->Test(), c.test);
+        for (int page = 0; page < 3; ++page)
+            EXPECT_EQ(u().frmDev[size_t(page)]->isVisible(), page == c.page) << page;
+    }
 
     EXPECT_THROW(panel->TabAdd(5, QStringLiteral("key3")), std::out_of_range);
     EXPECT_THROW(panel->TabAdd(1, QStringLiteral("key1")), std::invalid_argument);
