@@ -432,16 +432,18 @@ TEST_F(SeqTest, StepStartRetriesCutOffModeAndRefusedPrograms)
     EXPECT_FALSE(panel.TmrCurveEnable(0));
 }
 
-void WriteBytes(const QString& path, const QByteArray& b)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(b);
-}
-
 TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
 {
     QTemporaryDir dir;
+    // The user opens a step file of these bytes.
+    const auto open = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        ask.fileAnswer = f.fileName();
+        stepTest.OpenClick(kSlot);
+    };
     setRow(1, {"D-CC", "1.00", "3.00", "10"});
     setRow(2, {"Wait", "0.00", "0.00", "1"});
     setRow(3, {"Cycle", "0.00", "0.00", "2"});
@@ -471,10 +473,8 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_TRUE(ask.texts().isEmpty());
 
     // Line ends of CR alone read as well as CR LF and LF.
-    WriteBytes(dir.filePath("cr.stp"), QByteArray(bytes).replace("\r\n", "\r"));
     stepTest.ClearClick(kSlot);
-    ask.fileAnswer = dir.filePath("cr.stp");
-    stepTest.OpenClick(kSlot);
+    open("cr.stp", QByteArray(bytes).replace("\r\n", "\r"));
     EXPECT_EQ(st.slot[kSlot].Steps, expect);
     EXPECT_TRUE(ask.texts().isEmpty());
 
@@ -494,9 +494,7 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
         {"011:0\r\n012:1.00\r\n", "D-CC", "1.00", 0}};                 // nothing damaged
     for (const Case& c : cases) {
         ask.messages.clear();
-        WriteBytes(dir.filePath("bad.stp"), head + c.lines + tail);
-        ask.fileAnswer = dir.filePath("bad.stp");
-        stepTest.OpenClick(kSlot);
+        open("bad.stp", head + c.lines + tail);
         EXPECT_EQ(step(1, 1), c.mode) << c.lines.toStdString();
         EXPECT_EQ(step(1, 2), c.set) << c.lines.toStdString();
         EXPECT_EQ(step(1, 3), "3.00") << c.lines.toStdString();
@@ -508,9 +506,7 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     // Values load as the file holds them, also beyond the device's bounds;
     // the start refuses to send them.
     ask.messages.clear();
-    WriteBytes(dir.filePath("big.stp"), head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n");
-    ask.fileAnswer = dir.filePath("big.stp");
-    stepTest.OpenClick(kSlot);
+    open("big.stp", head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n");
     EXPECT_EQ(step(1, 2), "9.00");
     EXPECT_TRUE(ask.texts().isEmpty());
     stepTest.StartStop(kSlot);
@@ -523,21 +519,16 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_EQ(step(1, 2), "9.00");
 
     // Ignored cells (row 11, column 5), any order, LF line ends.
-    WriteBytes(dir.filePath("odd.stp"), "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");
-    ask.fileAnswer = dir.filePath("odd.stp");
-    stepTest.OpenClick(kSlot);
+    open("odd.stp", "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");
     EXPECT_EQ(step(1, 1), "D-CP");
     EXPECT_EQ(step(1, 2), "5");
     EXPECT_EQ(step(2, 1), "");
 
     // Another device type empties the program; a name not ending in "stp" is not read.
-    WriteBytes(dir.filePath("other.stp"), QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
-    ask.fileAnswer = dir.filePath("other.stp");
-    stepTest.OpenClick(kSlot);
+    open("other.stp", QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
     EXPECT_EQ(step(1, 1), "");
     setRow(1, {"D-CC", "1.00", "3.00", "10"});
-    ask.fileAnswer = dir.filePath("prog.txt");
-    stepTest.OpenClick(kSlot);
+    open("prog.txt", head + "011:1\r\n012:5\r\n013:3.00\r\n014:0\r\n");
     EXPECT_EQ(step(1, 1), "D-CC");
 }
 
