@@ -115,6 +115,14 @@ TEST_F(RunStateTest, ButtonsAndMenusFollowTheRunState)
             menusShow(selected, c.menus);
         }
     }
+    // An idle call between steps takes nothing away either.
+    panel.setConn(true);
+    st.slot[kSlot].StepRunning = false;
+    SetRunState(true, kSlot, panel, st, &menus);
+    st.slot[kSlot].StepRunning = true;
+    FakeMenus window;
+    SetRunState(true, kSlot, panel, st, &window);
+    menusShow(window, All);
 }
 
 // Adjusting a running test is offered in the first mode only, of the
