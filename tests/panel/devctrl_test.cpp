@@ -690,8 +690,24 @@ TEST_F(PanelTest, StartFrameFromThePanelsFields)
     panel.reset();
 }
 
+// The three pages and the two-channel layout as a person sees them, filled
+// as during a run.
 TEST_F(PanelTest, Pictures)
 {
+    const auto readouts = [&](int c, const char* vol, const char* cur, const char* pwr, const char* time) {
+        panel->setTSval(c, QStringLiteral("1.00"));
+        panel->setTSlmt(c, QStringLiteral("3.00"));
+        panel->setTStim(c, QStringLiteral("0"));
+        panel->setTVol(c, QString::fromLatin1(vol));
+        panel->setTCur(c, QString::fromLatin1(cur));
+        panel->setTPwr(c, QString::fromLatin1(pwr));
+        panel->setTTime(c, QString::fromLatin1(time));
+    };
+    const auto offerRun = [&] {
+        panel->setRunEnable(true);
+        panel->setContEnable(true);
+        panel->setMonitorEnable(true);
+    };
     panel->PortAdd(QStringLiteral("COM3"));
     panel->setTPort(QStringLiteral("COM3"));
     panel->setConn(true);
@@ -699,16 +715,8 @@ TEST_F(PanelTest, Pictures)
     tabs({"key1", "key2", "key3"});
     showModes({"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"});
     panel->setTMode(QStringLiteral("D-CC"));
-    panel->setTSval(0, QStringLiteral("1.00"));
-    panel->setTSlmt(0, QStringLiteral("3.00"));
-    panel->setTStim(0, QStringLiteral("0"));
-    panel->setTVol(0, QStringLiteral("12.34"));
-    panel->setTCur(0, QStringLiteral("01.00"));
-    panel->setTPwr(0, QStringLiteral("012.3"));
-    panel->setTTime(0, QStringLiteral("01:23:45"));
-    panel->setRunEnable(true);
-    panel->setContEnable(true);
-    panel->setMonitorEnable(true);
+    readouts(0, "12.34", "01.00", "012.3", "01:23:45");
+    offerRun();
     qltest::savePicture(panel.get(), QStringLiteral("panel-single"));
 
     clickTab(1);
@@ -725,12 +733,10 @@ TEST_F(PanelTest, Pictures)
     qltest::savePicture(panel.get(), QStringLiteral("panel-auto"));
 
     clickTab(2);
-    panel->setTStepSet(1, 1, QStringLiteral("D-CC"));
-    panel->setTStepSet(1, 2, QStringLiteral("1.00"));
-    panel->setTStepSet(1, 3, QStringLiteral("3.00"));
-    panel->setTStepSet(1, 4, QStringLiteral("0"));
-    panel->setTStepSet(2, 1, QStringLiteral("Wait"));
-    panel->setTStepSet(2, 2, QStringLiteral("60"));
+    const QStringList cells[] = {{"D-CC", "1.00", "3.00", "0"}, {"Wait", "60"}};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= cells[r - 1].size(); ++c)
+            panel->setTStepSet(r, c, cells[r - 1][c - 1]);
     panel->setStepColor(1, 0x0000FF00);
     qltest::savePicture(panel.get(), QStringLiteral("panel-cycle"));
 
@@ -742,19 +748,10 @@ TEST_F(PanelTest, Pictures)
         panel->setLSlmt(c, QStringLiteral("Cutoff V:"));
         panel->setLStim(c, QStringLiteral("Time:"));
         panel->setLStimt(c, QStringLiteral("M"));
-        panel->setTSval(c, QStringLiteral("1.00"));
-        panel->setTSlmt(c, QStringLiteral("3.00"));
-        panel->setTStim(c, QStringLiteral("0"));
-        panel->setTVol(c, QStringLiteral("3.71"));
-        panel->setTCur(c, QStringLiteral("1.00"));
-        panel->setTPwr(c, QStringLiteral("3.7"));
-        panel->setTTime(c, QStringLiteral("00:12:05"));
+        readouts(c, "3.71", "1.00", "3.7", "00:12:05");
     }
-    panel->setRunEnable(true);
-    panel->setContEnable(true);
-    panel->setMonitorEnable(true);
-    const QString path = qltest::savePicture(panel.get(), QStringLiteral("panel-two-channel"));
-    EXPECT_TRUE(QFile::exists(path));
+    offerRun();
+    EXPECT_TRUE(QFile::exists(qltest::savePicture(panel.get(), QStringLiteral("panel-two-channel"))));
 }
 
 } // namespace
