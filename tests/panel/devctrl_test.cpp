@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <stdexcept>
 
 using namespace ql;
@@ -83,14 +84,21 @@ protected:
         QTest::mouseClick(t, Qt::LeftButton, {}, t->tabRect(index).center());
     }
 
+    // The pages, by key, in tab order.
+    void tabs(const std::vector<const char*>& keys)
+    {
+        panel->TabClear();
+        int position = 1;
+        for (const char* key : keys)
+            panel->TabAdd(position++, QString::fromLatin1(key));
+    }
+
     // A two-channel panel as the host sets one up for a two-channel model.
     void makeTwoChannel()
     {
         panel->setDev2S(true);
         showModes({QStringLiteral("D-CC"), QStringLiteral("D-CP")});
-        panel->TabClear();
-        panel->TabAdd(1, QStringLiteral("key1"));
-        panel->TabAdd(2, QStringLiteral("key2"));
+        tabs({"key1", "key2"});
     }
 
     std::unique_ptr<LinkState> links = std::make_unique<LinkState>();  // outlives the panel
@@ -117,7 +125,7 @@ TEST_F(PanelTest, ANewPanelOffersOnlyConnectAndTakesTypedValues)
     QSignalSpy autoTick(panel.get(), &DevCtrl::AutoTmrOn), stepTick(panel.get(), &DevCtrl::StepTmrOn);
     for (QPushButton* b : {u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor, u().cmdConn})
         click(b);
-    EXPECT_EQ(conn.count(), 1);
+    EXPECT_EQ(calls(conn), (Calls{{kSlot}}));
 
     click(u().txtSval);
     QTest::keyClicks(u().txtSval, "1.25");
@@ -196,25 +204,13 @@ TEST_F(PanelTest, TheRecordHoldsWhatThePanelShowsAndTakes)
     panel.reset();  // the panel goes before the record
 }
 
-TEST_F(PanelTest, GridsAreSetUpWithHeadersAndWidths)
+// The step program's grid numbers its ten rows, fits its columns without a
+// scroll bar, and a clear keeps header, numbering and row count.
+TEST_F(PanelTest, StepGridClearKeepsHeaderAndNumbering)
 {
-    EXPECT_EQ(panel->AutoRunCnt(), 11);
-    EXPECT_EQ(u().gridAutoRun->Cols(), 4);
-    EXPECT_EQ(panel->tAutoRun(0, 0), QStringLiteral("Index"));
-    EXPECT_EQ(panel->tAutoRun(0, 3), QStringLiteral("Pwr(W)"));
-    EXPECT_EQ(u().gridAutoRun->ColWidth(0), 645);  // 650 twips to whole pixels
-    EXPECT_EQ(u().gridAutoRun->ColWidth(1), u().gridAutoRun->ColWidth(3));
-    EXPECT_EQ(u().gridAutoRun->ColAlignment(2), Qt::AlignHCenter);
-
-    EXPECT_EQ(panel->StepListCnt(), 9);
-    EXPECT_EQ(panel->tStepList(0, 2), QStringLiteral("Capacity"));
-
     EXPECT_EQ(u().gridStepSet->Rows(), 11);
-    EXPECT_EQ(u().gridStepSet->Cols(), 5);
-    EXPECT_EQ(panel->tStepSet(0, 4), QStringLiteral("Cutoff"));
     for (int r = 1; r <= 10; ++r)
         EXPECT_EQ(panel->tStepSet(r, 0), QString::number(r));
-    // The step grid is exactly as wide as its columns: no scroll bar.
     EXPECT_EQ(u().gridStepSet->width(), u().gridStepSet->contentWidth());
 
     // Clearing the step program keeps header, numbering and row count.
@@ -274,46 +270,34 @@ TEST_F(PanelTest, AutoAndStepListsGrowAsRowsAreAdded)
     EXPECT_EQ(u().gridStepSet->Col(), 0);
 }
 
+// Each tab's key chooses its page: "key2" the auto test, "key3" the cycle
+// test, anything else the single test; Test() tells the kind in front, a
+// key that names no page counting as the third.
 TEST_F(PanelTest, TabKeysChooseThePages)
 {
     panel->TabClear();
     EXPECT_EQ(u().tabDev->count(), 0);
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key3"));
-    ASSERT_EQ(u().tabDev->count(), 2);
-    EXPECT_EQ(u().tabDev->tabText(1), QStringLiteral("Cycle Test"));
-    EXPECT_EQ(panel->Test(), 1);
-
-    clickTab(1);
-    EXPECT_EQ(panel->Test(), 3);
-    EXPECT_TRUE(u().frmDev[2]->isVisible());
-    EXPECT_FALSE(u().frmDev[0]->isVisible());
-
-    clickTab(0);
-    EXPECT_EQ(panel->Test(), 1);
-    EXPECT_TRUE(u().frmDev[0]->isVisible());
-
-    // Single, auto and cycle.
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key2"));
-    panel->TabAdd(3, QStringLiteral("key3"));
-    EXPECT_EQ(u().tabDev->tabText(1), QStringLiteral("Auto Test"));
-    EXPECT_EQ(u().tabDev->tabText(2), QStringLiteral("Cycle Test"));
-    clickTab(1);
-    EXPECT_EQ(panel->Test(), 2);
-    EXPECT_TRUE(u().frmDev[1]->isVisible());
-    EXPECT_FALSE(u().frmDev[2]->isVisible());
-    clickTab(2);
-    EXPECT_TRUE(u().frmDev[2]->isVisible());
-
-    // A key that names no page shows page 0; Test counts it as the third kind.
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("other"));
-    clickTab(1);
-    EXPECT_EQ(panel->Test(), 3);
-    EXPECT_TRUE(u().frmDev[0]->isVisible());
+    const struct {
+        std::vector<const char*> keys;
+        int tab, test, page;
+    } cases[] = {{{"key1", "key3"}, 0, 1, 0},        {{"key1", "key3"}, 1, 3, 2},
+                 {{"key1", "key2", "key3"}, 1, 2, 1}, {{"key1", "key2", "key3"}, 2, 3, 2},
+                 {{"key1", "other"}, 1, 3, 0}};
+    const std::map<QString, QString> captions{{"key2", "Auto Test"}, {"key3", "Cycle Test"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys.at(size_t(c.tab)));
+        tabs(c.keys);
+        ASSERT_EQ(u().tabDev->count(), int(c.keys.size()));
+        for (size_t i = 0; i < c.keys.size(); ++i) {
+            if (const auto it = captions.find(c.keys[i]); it != captions.end()) {
+                EXPECT_EQ(u().tabDev->tabText(int(i)), it->second);
+            }
+        }
+        clickTab(c.tab);
+        EXPECT_EQ(panel->Test(), c.test);
+        for (int page = 0; page < 3; ++page)
+            EXPECT_EQ(u().frmDev[size_t(page)]->isVisible(), page == c.page) << page;
+    }
 
     EXPECT_THROW(panel->TabAdd(5, QStringLiteral("key3")), std::out_of_range);
     EXPECT_THROW(panel->TabAdd(1, QStringLiteral("key1")), std::invalid_argument);
@@ -338,18 +322,13 @@ TEST_F(PanelTest, LayoutSwitchKeepsEachVariantsTexts)
     panel->setTSval(1, QStringLiteral("0.70"));
     EXPECT_EQ(panel->tSval(0), QStringLiteral("0.50"));
     EXPECT_EQ(panel->tSval(1), QStringLiteral("0.70"));
-    EXPECT_EQ(panel->tVol(1), QStringLiteral("00.00"));
-    EXPECT_EQ(panel->tPwr(0), QStringLiteral("0.0"));
-    EXPECT_EQ(panel->tTime(1), QStringLiteral("00:00:00"));
     // Captions of channel 1 read back what was written for it; the visible
-    // column shows channel 0's.
-    EXPECT_EQ(panel->lSval(0), QStringLiteral("TestVal:"));
-    EXPECT_EQ(panel->lSval(1), QString::fromUtf8("设定电流:"));
-    EXPECT_EQ(panel->lStimt(0), QString::fromUtf8("分"));
-    EXPECT_EQ(panel->lStimt(1), QStringLiteral("M"));
+    // column keeps channel 0's.
+    const QString caption0 = panel->lSlmt(0);
     panel->setLSlmt(1, QStringLiteral("Cutoff V:"));
     EXPECT_EQ(panel->lSlmt(1), QStringLiteral("Cutoff V:"));
-    EXPECT_EQ(panel->lSlmt(0), QStringLiteral("Curoff V:"));
+    EXPECT_EQ(panel->lSlmt(0), caption0);
+    EXPECT_NE(caption0, QStringLiteral("Cutoff V:"));
     EXPECT_THROW(panel->tSval(2), std::out_of_range);
     EXPECT_THROW(panel->setLSval(-1, QString()), std::out_of_range);
     EXPECT_THROW(panel->Run(2), std::out_of_range);
@@ -437,27 +416,15 @@ TEST_F(PanelTest, ListsAndChoices)
     EXPECT_EQ(u().cmbMode2S->count(), 1);
     EXPECT_EQ(u().cmbMode->count(), 2);
 
-    // Auto-test lists: editable texts over item lists.
-    panel->AutoC1Add(QStringLiteral("0.10"));
-    panel->AutoC1Add(QStringLiteral("0.20"));
-    panel->setTAutoC1(QStringLiteral("0.20"));
-    EXPECT_EQ(panel->tAutoC1(), QStringLiteral("0.20"));
-    panel->setTAutoC2(QStringLiteral("5.00"));
-    EXPECT_EQ(panel->tAutoC2(), QStringLiteral("5.00"));
+    // The auto page: its time list clears, its mode box stays hidden, and
+    // minutes chosen by the program show as the minutes option.
     panel->AutoTimeAdd(QStringLiteral("10"));
-    panel->setTAutoTime(QStringLiteral("10"));
     panel->AutoTimeClr();
     EXPECT_EQ(u().cmbTimeAuto->count(), 0);
     panel->AutoModeAdd(QStringLiteral("D-CC"));
-    panel->setTAutoMode(QStringLiteral("D-CC"));
-    EXPECT_EQ(panel->tAutoMode(), QStringLiteral("D-CC"));
     EXPECT_FALSE(u().cmbModeAuto->isVisible());
-
     panel->setAutoOptSec(false);
-    EXPECT_FALSE(panel->AutoOptSec());
     EXPECT_TRUE(u().optAutoMin->isChecked());
-    panel->setAutoCmd(QStringLiteral("Stop"));
-    EXPECT_EQ(panel->AutoCmd(), QStringLiteral("Stop"));
     panel->setStepCmd(QStringLiteral("Stop"));
     EXPECT_EQ(u().cmdStartStep->text(), QStringLiteral("Stop"));
 
@@ -467,93 +434,58 @@ TEST_F(PanelTest, ListsAndChoices)
     EXPECT_TRUE(panel->Run(1));
 }
 
-TEST_F(PanelTest, ChannelChoice)
+// The run buttons raise their events for the chosen channel: channel 0 in
+// the single layout whatever the option says; in the two-channel layout the
+// option's channel, "All Channel" both; a disabled button raises nothing.
+TEST_F(PanelTest, RunButtonsRaiseTheirEventsForTheChosenChannel)
 {
-    // Single layout: always channel 0.
+    using Sig = void (DevCtrl::*)(int, int);
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (Sig sig : {&DevCtrl::RunClick, &DevCtrl::StopClick, &DevCtrl::ContClick, &DevCtrl::SetClick,
+                    &DevCtrl::MonitorClick})
+        spies.push_back(std::make_unique<QSignalSpy>(panel.get(), sig));
+    const auto press = [&](std::initializer_list<QPushButton*> buttons, const Calls& want) {
+        for (QPushButton* b : buttons)
+            click(b);
+        for (auto& spy : spies) {
+            EXPECT_EQ(calls(*spy), want) << spy->signal().toStdString();
+            spy->clear();
+        }
+    };
+    const auto enableAll = [&](bool on) {
+        for (auto set : {&DevCtrl::setRunEnable, &DevCtrl::setStopEnable, &DevCtrl::setContEnable,
+                         &DevCtrl::setSetEnable, &DevCtrl::setMonitorEnable})
+            (panel.get()->*set)(on);
+    };
+
+    enableAll(true);
     u().optChn1->setChecked(true);
-    EXPECT_EQ(panel->chn(), QStringLiteral("0"));
     EXPECT_EQ(panel->ChnIndex(), 0);
+    press({u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor}, Calls{{kSlot, 0}});
+    enableAll(false);
+    press({u().cmdRun, u().cmdStop, u().cmdCont, u().cmdSet, u().cmdMonitor}, Calls{});
 
     makeTwoChannel();
-    click(u().optChn1);
-    EXPECT_EQ(panel->chn(), QStringLiteral("1"));
-    EXPECT_EQ(panel->ChnIndex(), 1);
-    EXPECT_FALSE(panel->AllChn());
-    click(u().optChn2);
-    EXPECT_EQ(panel->chn(), QStringLiteral("0"));
-    EXPECT_TRUE(panel->AllChn());
+    enableAll(true);
+    EXPECT_FALSE(u().cmdRun->isEnabled());
+    const struct {
+        QRadioButton* option;
+        QString chn;
+        Calls want;
+    } options[] = {{u().optChn0, "0", {{kSlot, 0}}}, {u().optChn1, "1", {{kSlot, 1}}},
+                   {u().optChn2, "0", {{kSlot, 0}, {kSlot, 1}}}};
+    for (const auto& o : options) {
+        click(o.option);
+        EXPECT_EQ(panel->chn(), o.chn);
+        EXPECT_EQ(panel->AllChn(), o.want.size() == 2);
+        press({u().cmdRun2S, u().cmdStop2S, u().cmdCont2S, u().cmdSet2S, u().cmdMonitor2S}, o.want);
+    }
 
     panel->setChnEnable(false);
     for (QRadioButton* o : {u().optChn0, u().optChn1, u().optChn2})
         EXPECT_FALSE(o->isEnabled());
     panel->setChnEnable(true);
     EXPECT_TRUE(u().optChn2->isEnabled());
-}
-
-// Every button of the single layout raises its event for channel 0.
-TEST_F(PanelTest, SingleLayoutButtonsRaiseTheirEvents)
-{
-    panel->setRunEnable(true);
-    panel->setStopEnable(true);
-    panel->setContEnable(true);
-    panel->setSetEnable(true);
-    panel->setMonitorEnable(true);
-
-    QSignalSpy conn(panel.get(), &DevCtrl::ConnClick);
-    QSignalSpy run(panel.get(), &DevCtrl::RunClick);
-    QSignalSpy stop(panel.get(), &DevCtrl::StopClick);
-    QSignalSpy cont(panel.get(), &DevCtrl::ContClick);
-    QSignalSpy set(panel.get(), &DevCtrl::SetClick);
-    QSignalSpy mon(panel.get(), &DevCtrl::MonitorClick);
-    click(u().cmdConn);
-    click(u().cmdRun);
-    click(u().cmdStop);
-    click(u().cmdCont);
-    click(u().cmdSet);
-    click(u().cmdMonitor);
-    EXPECT_EQ(calls(conn), (Calls{{kSlot}}));
-    EXPECT_EQ(calls(run), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(stop), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(cont), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(set), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(mon), (Calls{{kSlot, 0}}));
-
-    // A disabled button raises nothing.
-    panel->setRunEnable(false);
-    click(u().cmdRun);
-    EXPECT_EQ(run.count(), 1);
-    EXPECT_FALSE(panel->RunEnable());
-}
-
-TEST_F(PanelTest, TwoChannelButtonsFollowTheChannelOption)
-{
-    makeTwoChannel();
-    panel->setRunEnable(true);
-    panel->setStopEnable(true);
-    panel->setContEnable(true);
-    panel->setSetEnable(true);
-    panel->setMonitorEnable(true);
-    EXPECT_TRUE(u().cmdRun2S->isEnabled());
-    EXPECT_FALSE(u().cmdRun->isEnabled());
-
-    QSignalSpy run(panel.get(), &DevCtrl::RunClick);
-    QSignalSpy stop(panel.get(), &DevCtrl::StopClick);
-    QSignalSpy cont(panel.get(), &DevCtrl::ContClick);
-    QSignalSpy set(panel.get(), &DevCtrl::SetClick);
-    QSignalSpy mon(panel.get(), &DevCtrl::MonitorClick);
-
-    click(u().cmdRun2S);  // "Chn1"
-    click(u().optChn1);
-    click(u().cmdStop2S);
-    click(u().cmdSet2S);
-    click(u().optChn2);
-    click(u().cmdCont2S);
-    click(u().cmdMonitor2S);
-    EXPECT_EQ(calls(run), (Calls{{kSlot, 0}}));
-    EXPECT_EQ(calls(stop), (Calls{{kSlot, 1}}));
-    EXPECT_EQ(calls(set), (Calls{{kSlot, 1}}));
-    EXPECT_EQ(calls(cont), (Calls{{kSlot, 0}, {kSlot, 1}}));
-    EXPECT_EQ(calls(mon), (Calls{{kSlot, 0}, {kSlot, 1}}));
 }
 
 // "All Channel": channel 0 is handled, then what was queued runs, then
@@ -633,10 +565,7 @@ TEST_F(PanelTest, LeavingAFieldRaisesItsLostFocusEvent)
 
 TEST_F(PanelTest, PageButtonsAndTheResultListRaiseTheirEvents)
 {
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key2"));
-    panel->TabAdd(3, QStringLiteral("key3"));
+    tabs({"key1", "key2", "key3"});
 
     QSignalSpy autoTest(panel.get(), &DevCtrl::AutoTestClick);
     QSignalSpy autoSave(panel.get(), &DevCtrl::AutoSaveClick);
@@ -761,28 +690,33 @@ TEST_F(PanelTest, StartFrameFromThePanelsFields)
     panel.reset();
 }
 
+// The three pages and the two-channel layout as a person sees them, filled
+// as during a run.
 TEST_F(PanelTest, Pictures)
 {
+    const auto readouts = [&](int c, const char* vol, const char* cur, const char* pwr, const char* time) {
+        panel->setTSval(c, QStringLiteral("1.00"));
+        panel->setTSlmt(c, QStringLiteral("3.00"));
+        panel->setTStim(c, QStringLiteral("0"));
+        panel->setTVol(c, QString::fromLatin1(vol));
+        panel->setTCur(c, QString::fromLatin1(cur));
+        panel->setTPwr(c, QString::fromLatin1(pwr));
+        panel->setTTime(c, QString::fromLatin1(time));
+    };
+    const auto offerRun = [&] {
+        panel->setRunEnable(true);
+        panel->setContEnable(true);
+        panel->setMonitorEnable(true);
+    };
     panel->PortAdd(QStringLiteral("COM3"));
     panel->setTPort(QStringLiteral("COM3"));
     panel->setConn(true);
     panel->setLedRecv(true);
-    panel->TabClear();
-    panel->TabAdd(1, QStringLiteral("key1"));
-    panel->TabAdd(2, QStringLiteral("key2"));
-    panel->TabAdd(3, QStringLiteral("key3"));
+    tabs({"key1", "key2", "key3"});
     showModes({"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"});
     panel->setTMode(QStringLiteral("D-CC"));
-    panel->setTSval(0, QStringLiteral("1.00"));
-    panel->setTSlmt(0, QStringLiteral("3.00"));
-    panel->setTStim(0, QStringLiteral("0"));
-    panel->setTVol(0, QStringLiteral("12.34"));
-    panel->setTCur(0, QStringLiteral("01.00"));
-    panel->setTPwr(0, QStringLiteral("012.3"));
-    panel->setTTime(0, QStringLiteral("01:23:45"));
-    panel->setRunEnable(true);
-    panel->setContEnable(true);
-    panel->setMonitorEnable(true);
+    readouts(0, "12.34", "01.00", "012.3", "01:23:45");
+    offerRun();
     qltest::savePicture(panel.get(), QStringLiteral("panel-single"));
 
     clickTab(1);
@@ -799,12 +733,10 @@ TEST_F(PanelTest, Pictures)
     qltest::savePicture(panel.get(), QStringLiteral("panel-auto"));
 
     clickTab(2);
-    panel->setTStepSet(1, 1, QStringLiteral("D-CC"));
-    panel->setTStepSet(1, 2, QStringLiteral("1.00"));
-    panel->setTStepSet(1, 3, QStringLiteral("3.00"));
-    panel->setTStepSet(1, 4, QStringLiteral("0"));
-    panel->setTStepSet(2, 1, QStringLiteral("Wait"));
-    panel->setTStepSet(2, 2, QStringLiteral("60"));
+    const QStringList cells[] = {{"D-CC", "1.00", "3.00", "0"}, {"Wait", "60"}};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= cells[r - 1].size(); ++c)
+            panel->setTStepSet(r, c, cells[r - 1][c - 1]);
     panel->setStepColor(1, 0x0000FF00);
     qltest::savePicture(panel.get(), QStringLiteral("panel-cycle"));
 
@@ -816,19 +748,10 @@ TEST_F(PanelTest, Pictures)
         panel->setLSlmt(c, QStringLiteral("Cutoff V:"));
         panel->setLStim(c, QStringLiteral("Time:"));
         panel->setLStimt(c, QStringLiteral("M"));
-        panel->setTSval(c, QStringLiteral("1.00"));
-        panel->setTSlmt(c, QStringLiteral("3.00"));
-        panel->setTStim(c, QStringLiteral("0"));
-        panel->setTVol(c, QStringLiteral("3.71"));
-        panel->setTCur(c, QStringLiteral("1.00"));
-        panel->setTPwr(c, QStringLiteral("3.7"));
-        panel->setTTime(c, QStringLiteral("00:12:05"));
+        readouts(c, "3.71", "1.00", "3.7", "00:12:05");
     }
-    panel->setRunEnable(true);
-    panel->setContEnable(true);
-    panel->setMonitorEnable(true);
-    const QString path = qltest::savePicture(panel.get(), QStringLiteral("panel-two-channel"));
-    EXPECT_TRUE(QFile::exists(path));
+    offerRun();
+    EXPECT_TRUE(QFile::exists(qltest::savePicture(panel.get(), QStringLiteral("panel-two-channel"))));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "link/state.h"
 #include "panel/devctrl.h"
 #include "panel/modesetup.h"
+#include "sim/devsim.h"
 
 #include <QComboBox>
 #include <QTabBar>
@@ -44,37 +45,35 @@ struct Host : RecvHostIf, RecvViewIf {
     void SetupModeFields(int slot, int chn) override { ql::SetupModeFields(st, slot, chn, panel, {}); }
 };
 
-// A data reply of an idle channel in mode 0 with the given echoes.
+// A data reply of an idle channel in mode 0 at 1.2 V with the given echoes.
 std::vector<uint8_t> FirstReply(int type, int chan, int setEcho, int lmtEcho)
 {
-    std::vector<uint8_t> b(17, 0);
-    b[3] = uint8_t(1200 / 240);  // 1.2 V
-    b[4] = uint8_t(1200 % 240);
-    b[9] = uint8_t(setEcho / 240);
-    b[10] = uint8_t(setEcho % 240);
-    b[11] = uint8_t(lmtEcho / 240);
-    b[12] = uint8_t(lmtEcho % 240);
-    b[15] = uint8_t(100 * chan + type);
-    uint8_t x = 0;
-    for (int i = 0; i < 16; ++i)
-        x ^= b[size_t(i)];
-    b[16] = uint8_t(x % 240);
-    std::vector<uint8_t> w{0xFA};
-    w.insert(w.end(), b.begin(), b.end());
-    w.push_back(0xF8);
+    std::vector<uint8_t> w(19, 0);
+    uint8_t* p = w.data() + 1;
+    sim::PutPair(p + 3, 1200);
+    sim::PutPair(p + 9, setEcho);
+    sim::PutPair(p + 11, lmtEcho);
+    p[15] = uint8_t(100 * chan + type);
+    p[16] = sim::ReplyCheck(p);
+    w.front() = 0xFA;
+    w.back() = 0xF8;
     return w;
 }
 
-TEST(LinkDrivesPanel, FirstReplyOfAChargerFillsModesTabsAndFields)
-{
+// A slot connecting to a device, the panel set up by what it replies.
+class LinkDrivesPanel : public ::testing::Test {
+protected:
+    void SetUp() override { st.slot[kSlot].Connecting = true; }
+    void receive(const std::vector<uint8_t>& w) { dec.RecvBytes(kSlot, w.data(), w.size()); }
     LinkState st;
-    Host host(st);
-    st.slot[kSlot].Connecting = true;
-    ReplyDecoder dec(st, host, host);
-    const auto w = FirstReply(1, 0, 150, 420);
-    dec.RecvBytes(kSlot, w.data(), w.size());
-
+    Host host{st};
+    ReplyDecoder dec{st, host, host};
     DevCtrl& p = host.panel;
+};
+
+TEST_F(LinkDrivesPanel, FirstReplyOfAChargerFillsModesTabsAndFields)
+{
+    receive(FirstReply(1, 0, 150, 420));
     EXPECT_FALSE(st.slot[kSlot].Connecting);
     EXPECT_FALSE(p.Dev2S());
     ASSERT_EQ(p.ModeCnt(), 7);
@@ -85,23 +84,15 @@ TEST(LinkDrivesPanel, FirstReplyOfAChargerFillsModesTabsAndFields)
     EXPECT_EQ(p.ui().tabDev->tabText(2), QStringLiteral("Cycle Test"));
     EXPECT_EQ(p.lSlmt(0), QStringLiteral("Cutoff Volt:"));
     EXPECT_EQ(host.autoInits, std::vector<int>{kSlot});
-    // The fields show what the set-up derives from the slot's values.
-    const ChanState& c = st.ch(kSlot, 0);
-    EXPECT_EQ(p.tSval(0), QString::number(c.SetRaw / 100.0, 'f', 2));
-    EXPECT_EQ(p.tStim(0), QString::number(c.TimRaw));
+    // The fields show the echoed set value in the model's units.
+    EXPECT_EQ(p.tSval(0), QStringLiteral("1.50"));
+    EXPECT_EQ(p.tStim(0), QStringLiteral("0"));
 }
 
-TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
+TEST_F(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
 {
-    LinkState st;
-    Host host(st);
-    st.slot[kSlot].Connecting = true;
-    ReplyDecoder dec(st, host, host);
-    host.panel.setTSval(0, QStringLiteral("kept"));
-    const auto w = FirstReply(17, 0, 0, 0);
-    dec.RecvBytes(kSlot, w.data(), w.size());
-
-    DevCtrl& p = host.panel;
+    p.setTSval(0, QStringLiteral("kept"));
+    receive(FirstReply(17, 0, 0, 0));
     EXPECT_TRUE(p.Dev2S());
     EXPECT_TRUE(st.slot[kSlot].Connecting);  // waits for a reply of channel 1
     EXPECT_EQ(p.ui().cmbMode2S->count(), 2);
@@ -111,8 +102,7 @@ TEST(LinkDrivesPanel, FirstReplyOfATwoChannelLoadSwitchesTheLayout)
     EXPECT_EQ(p.lStim(0), QStringLiteral("Time:"));
     EXPECT_EQ(p.tSval(0), QStringLiteral("0.000"));  // type 17 resolves 1 mA
 
-    const auto w1 = FirstReply(17, 1, 0, 0);
-    dec.RecvBytes(kSlot, w1.data(), w1.size());
+    receive(FirstReply(17, 1, 0, 0));
     EXPECT_FALSE(st.slot[kSlot].Connecting);
     EXPECT_EQ(p.lSlmt(1), QStringLiteral("Cutoff V:"));
     // The single-channel field kept its text through the switch.

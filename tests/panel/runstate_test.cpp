@@ -53,49 +53,85 @@ protected:
 
 bool IsParameterFileEntry(MenuId id) { return id == MenuId::menuOpenCfg || id == MenuId::menuSaveCfg; }
 
-// The menu entries a running slot takes away are the ones that read or
-// change what the run uses: files, curves, axes, settings and the tools
-// that load the cell. The calibration and add-device entries are not
-// among them.
-TEST(RunMenus, ARunTakesTheFileCurveAndToolEntriesAwayAndIdleGivesThemBack)
+// The panel's buttons and the selected slot's run menus in each run state,
+// whatever they showed before and with or without a main window: a run
+// offers Stop and takes the file, curve and tool entries away (calibration
+// and add-device stay); idle gives Start, Continue, mode, monitor and the
+// entries back, the parameter-file ones only with a connected panel;
+// between the steps of a step test mode, monitor and entries stay off. A
+// slot selected afresh shows the same entries.
+TEST_F(RunStateTest, ButtonsAndMenusFollowTheRunState)
 {
-    for (const bool stepBusy : {false, true}) {
-        for (const bool conn : {false, true}) {
-            const auto running = RunMenuStates(false, stepBusy, conn);
-            ASSERT_TRUE(running);
-            EXPECT_EQ(std::count(running->begin(), running->end(), true), 0);
+    enum Menus { None, AllButFiles, All };
+    const struct Case {
+        const char* name;
+        std::vector<bool> idles;  // one SetRunState call each
+        bool stepBusy, conn;
+        bool run, stop, mode;  // Continue follows Start, monitor the mode
+        Menus menus;
+    } cases[] = {
+        {"running", {false}, false, true, false, true, false, None},
+        {"running unconnected", {false}, false, false, false, true, false, None},
+        {"step running", {false}, true, true, false, true, false, None},
+        {"idle", {true}, false, true, true, false, true, All},
+        {"idle unconnected", {true}, false, false, true, false, true, AllButFiles},
+        {"between steps", {false, true}, true, true, true, false, false, None},
+        {"between steps unconnected", {false, true}, true, false, true, false, false, None},
+    };
+    const auto menusShow = [](const FakeMenus& m, Menus want) {
+        for (MenuId id : kRunMenus)
+            EXPECT_EQ(m.enabled.at(id), want == All || (want == AllButFiles && !IsParameterFileEntry(id)))
+                << MenuName(id);
+    };
+    for (const Case& c : cases) {
+        for (int pass = 0; pass < 3; ++pass) {
+            SCOPED_TRACE(std::string(c.name) + " pass " + std::to_string(pass));
+            const bool before = pass > 0;
+            for (auto set : {&DevCtrl::setRunEnable, &DevCtrl::setStopEnable, &DevCtrl::setContEnable,
+                             &DevCtrl::setSetEnable, &DevCtrl::setModeEnable, &DevCtrl::setMonitorEnable})
+                (panel.*set)(before);
+            panel.setConn(c.conn);
+            st.slot[kSlot].StepRunning = c.stepBusy;
+            FakeMenus window;
+            for (const bool idle : c.idles)
+                SetRunState(idle, kSlot, panel, st, pass == 2 ? nullptr : &window);
+            EXPECT_EQ(panel.RunEnable(), c.run);
+            EXPECT_EQ(panel.ContEnable(), c.run);
+            EXPECT_EQ(panel.StopEnable(), c.stop);
+            EXPECT_EQ(panel.ModeEnable(), c.mode);
+            EXPECT_EQ(panel.MonitorEnable(), c.mode);
+            if (c.run) {
+                EXPECT_FALSE(panel.SetEnable());
+            }
+            if (pass < 2) {
+                menusShow(window, c.menus);
+                EXPECT_EQ(window.enabled.size(), kRunMenus.size());
+                for (MenuId id : {MenuId::menuAdj, MenuId::menuAddDev, MenuId::menuUsb, MenuId::menuTemp})
+                    EXPECT_EQ(window.enabled.count(id), 0u) << MenuName(id);
+                EXPECT_EQ(window.visibleCalls, 0);
+            }
+            FakeMenus selected;
+            ShowSlotMenus(st, selected);
+            menusShow(selected, c.menus);
         }
     }
-    for (const bool conn : {false, true}) {
-        const auto idle = RunMenuStates(true, false, conn);
-        ASSERT_TRUE(idle);
-        for (size_t i = 0; i < kRunMenus.size(); ++i)
-            EXPECT_EQ((*idle)[i], IsParameterFileEntry(kRunMenus[i]) ? conn : true) << MenuName(kRunMenus[i]);
-    }
-    // Between the steps of a step test nothing is handed back.
-    EXPECT_FALSE(RunMenuStates(true, true, true));
-    EXPECT_FALSE(RunMenuStates(true, true, false));
-    for (MenuId id : {MenuId::menuAdj, MenuId::menuAddDev, MenuId::menuUsb, MenuId::menuTemp})
-        EXPECT_EQ(std::count(kRunMenus.begin(), kRunMenus.end(), id), 0) << MenuName(id);
+    // An idle call between steps takes nothing away either.
+    panel.setConn(true);
+    st.slot[kSlot].StepRunning = false;
+    SetRunState(true, kSlot, panel, st, &menus);
+    st.slot[kSlot].StepRunning = true;
+    FakeMenus window;
+    SetRunState(true, kSlot, panel, st, &window);
+    menusShow(window, All);
 }
 
-TEST_F(RunStateTest, RunningDisablesAllButStopAndAdjustInTheFirstMode)
-{
-    SetRunState(false, kSlot, panel, st, &menus);
-    EXPECT_FALSE(panel.RunEnable());
-    EXPECT_FALSE(panel.ContEnable());
-    EXPECT_TRUE(panel.StopEnable());
-    EXPECT_TRUE(panel.SetEnable());
-    EXPECT_FALSE(panel.ModeEnable());
-    EXPECT_FALSE(panel.MonitorEnable());
-    EXPECT_EQ(menus.enabled.size(), kRunMenus.size());
-    for (MenuId id : kRunMenus)
-        EXPECT_FALSE(menus.enabled.at(id)) << MenuName(id);
-    EXPECT_EQ(menus.visibleCalls, 0);
-}
-
+// Adjusting a running test is offered in the first mode only, of the
+// channel the option picks, and never while a step test holds the slot.
 TEST_F(RunStateTest, AdjustFollowsTheSelectedChannelsMode)
 {
+    SetRunState(false, kSlot, panel, st, &menus);
+    EXPECT_TRUE(panel.SetEnable());
+    panel.setSetEnable(false);
     st.ch(kSlot, 0).ChnMode = 1;
     SetRunState(false, kSlot, panel, st, &menus);
     EXPECT_FALSE(panel.SetEnable());  // left as it was
@@ -115,52 +151,6 @@ TEST_F(RunStateTest, AdjustFollowsTheSelectedChannelsMode)
     st.slot[kSlot].StepRunning = true;
     SetRunState(false, kSlot, panel, st, &menus);
     EXPECT_FALSE(panel.SetEnable());
-}
-
-TEST_F(RunStateTest, IdleEnablesAgainWithFileMenusOnlyWhenConnected)
-{
-    panel.setSetEnable(true);
-    panel.setStopEnable(true);
-    panel.setConn(false);
-    SetRunState(true, kSlot, panel, st, &menus);
-    EXPECT_TRUE(panel.RunEnable());
-    EXPECT_TRUE(panel.ContEnable());
-    EXPECT_FALSE(panel.StopEnable());
-    EXPECT_FALSE(panel.SetEnable());
-    EXPECT_TRUE(panel.ModeEnable());
-    EXPECT_TRUE(panel.MonitorEnable());
-    ASSERT_EQ(menus.enabled.size(), kRunMenus.size());
-    for (const auto& [id, on] : menus.enabled)
-        EXPECT_EQ(on, !IsParameterFileEntry(id)) << MenuName(id);
-
-    panel.setConn(true);
-    SetRunState(true, kSlot, panel, st, &menus);
-    EXPECT_TRUE(menus.enabled[MenuId::menuOpenCfg]);
-    EXPECT_TRUE(menus.enabled[MenuId::menuSaveCfg]);
-}
-
-TEST_F(RunStateTest, BetweenStepsModeMonitorAndMenusStayOff)
-{
-    st.slot[kSlot].StepRunning = true;
-    SetRunState(false, kSlot, panel, st, &menus);
-    SetRunState(true, kSlot, panel, st, &menus);
-    EXPECT_TRUE(panel.RunEnable());
-    EXPECT_TRUE(panel.ContEnable());
-    EXPECT_FALSE(panel.StopEnable());
-    EXPECT_FALSE(panel.ModeEnable());
-    EXPECT_FALSE(panel.MonitorEnable());
-    for (MenuId id : kRunMenus)
-        EXPECT_FALSE(menus.enabled.at(id)) << MenuName(id);
-    // Selected afresh between two steps, the slot still shows them off.
-    menus.enabled.clear();
-    ShowSlotMenus(st, menus);
-    for (MenuId id : kRunMenus)
-        EXPECT_FALSE(menus.enabled.at(id)) << MenuName(id);
-
-    // Without a main window the panel still follows.
-    st.slot[kSlot].StepRunning = false;
-    SetRunState(true, kSlot, panel, st, nullptr);
-    EXPECT_TRUE(panel.ModeEnable());
 }
 
 // One slot runs while the selected one is idle: the frames of both keep

@@ -114,6 +114,23 @@ protected:
         EXPECT_EQ(panel.tStepSet(r, c), v) << r << "," << c;
         return v;
     }
+    // The auto test's start, end, increment and cut-off fields.
+    void autoFields(const char* c1, const char* c2, const char* inc, const char* vol)
+    {
+        panel.setTAutoC1(c1);
+        panel.setTAutoC2(c2);
+        panel.setTAutoStep(inc);
+        panel.setTAutoVol(vol);
+    }
+    // The slot identified as the given model, its modes on the panel.
+    void identify(int type, const QStringList& modes)
+    {
+        SlotState& s = st.slot[kSlot];
+        s.DevType = int16_t(type);
+        ApplyModelRow(s, 0);
+        s.ModeList = modes;
+        panel.ShowModeList();
+    }
     // The device's readouts: the current follows the set value.
     void autoTick()
     {
@@ -138,10 +155,7 @@ TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
     autoTest.Init(kSlot);
     EXPECT_EQ(panel.tAutoC1(), "0.1");
     EXPECT_EQ(panel.tAutoTime(), "2");
-    panel.setTAutoC1("1.0");
-    panel.setTAutoC2("2.0");
-    panel.setTAutoStep("0.5");
-    panel.setTAutoVol("2.50");
+    autoFields("1.0", "2.0", "0.5", "2.50");
     autoTest.Click(kSlot);
     ASSERT_EQ(host.runs, 1);
     EXPECT_EQ(host.callers, std::vector<RunCaller>{RunCaller::Program});  // a refusal is logged, not shown
@@ -180,10 +194,7 @@ TEST_F(SeqTest, AutoTestStepsUpLogsARowPerStepAndStopsPastTheEnd)
 TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
 {
     autoTest.Init(kSlot);
-    panel.setTAutoC1("2.0");
-    panel.setTAutoC2("1.0");
-    panel.setTAutoStep("0.5");
-    panel.setTAutoVol("2.50");
+    autoFields("2.0", "1.0", "0.5", "2.50");
     autoTest.Click(kSlot);
     EXPECT_FALSE(autoTest.ListClick(kSlot));  // busy: no full-size view
     for (int t = 0; t < 3; ++t)
@@ -208,9 +219,7 @@ TEST_F(SeqTest, AutoTestDownwardDeviceStopAndRefusedStart)
     host.runs = 0;
     for (auto [c2, inc, vol] : {std::tuple{"9.0", "0.5", "2.50"}, {"2.0", "0", "2.50"}, {"2.0", "0.5", "99"},
                                 {"2.0", "x", "2.50"}}) {
-        panel.setTAutoC2(c2);
-        panel.setTAutoStep(inc);
-        panel.setTAutoVol(vol);
+        autoFields("2.0", c2, inc, vol);
         autoTest.Click(kSlot);
         EXPECT_FALSE(autoTest.at(kSlot).AutoOn) << c2 << " " << inc << " " << vol;
     }
@@ -244,10 +253,7 @@ TEST_F(SeqTest, AutoTestNeverSendsACurrentBeyondTheEnd)
         host.sets.clear();
         host.stops = 0;
         autoTest.Init(kSlot);
-        panel.setTAutoC1(c.c1);
-        panel.setTAutoC2(c.c2);
-        panel.setTAutoStep(c.inc);
-        panel.setTAutoVol("2.50");
+        autoFields(c.c1, c.c2, c.inc, "2.50");
         autoTest.Click(kSlot);
         ASSERT_TRUE(autoTest.at(kSlot).AutoOn);
         for (int t = 0; t < 100 && autoTest.at(kSlot).AutoOn; ++t) {
@@ -262,12 +268,6 @@ TEST_F(SeqTest, AutoTestNeverSendsACurrentBeyondTheEnd)
             EXPECT_EQ(units(host.sets[i]), units(c.want[i])) << i;
         EXPECT_EQ(int(panel.AutoRows().size()), int(c.want.size()) + 2);  // header, start, one row per set
     }
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
@@ -285,7 +285,7 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     ask.fileAnswer = dir.filePath("res");
     settings().SaveCsv = false;
     autoTest.SaveClick(kSlot);
-    const QByteArray dat = ReadBytes(dir.filePath("res.dat"));
+    const QByteArray dat = qltest::fileBytes(dir.filePath("res.dat"));
     const QList<QByteArray> lines = dat.split('\n');
     ASSERT_EQ(lines.size(), 3 + 1 + 12 + 1);
     EXPECT_EQ(lines[0], "Device:QL-0\r");
@@ -298,7 +298,7 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     ask.fileAnswer = dir.filePath("res.csv");
     panel.AutoListClr();
     autoTest.SaveClick(kSlot);
-    EXPECT_EQ(ReadBytes(dir.filePath("res.csv")),
+    EXPECT_EQ(qltest::fileBytes(dir.filePath("res.csv")),
               "Device:QL-0\r\nMode:Auto Test\r\n----------www.qltester.example--------------\r\n"
               "Index,Curr(A),Volt(V)\r\n");
 
@@ -309,14 +309,14 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     // On a full disk the earlier result file stays as it was.
     ask.messages.clear();
     panel.setTAutoList(1, QStringLiteral("1.00"));
-    const QByteArray earlier = ReadBytes(dir.filePath("res.csv"));
+    const QByteArray earlier = qltest::fileBytes(dir.filePath("res.csv"));
     ask.fileAnswer = dir.filePath("res.csv");
     EXPECT_EQ(qltest::withFileSizeLimit(64, [&] {
                   autoTest.SaveClick(kSlot);
                   return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
               }),
               0);
-    EXPECT_EQ(ReadBytes(dir.filePath("res.csv")), earlier);
+    EXPECT_EQ(qltest::fileBytes(dir.filePath("res.csv")), earlier);
 }
 
 TEST_F(SeqTest, StepProgramRunsModeWaitAndCycleStepsWithTimeLimits)
@@ -432,16 +432,18 @@ TEST_F(SeqTest, StepStartRetriesCutOffModeAndRefusedPrograms)
     EXPECT_FALSE(panel.TmrCurveEnable(0));
 }
 
-void WriteBytes(const QString& path, const QByteArray& b)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(b);
-}
-
 TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
 {
     QTemporaryDir dir;
+    // The user opens a step file of these bytes.
+    const auto open = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        ask.fileAnswer = f.fileName();
+        stepTest.OpenClick(kSlot);
+    };
     setRow(1, {"D-CC", "1.00", "3.00", "10"});
     setRow(2, {"Wait", "0.00", "0.00", "1"});
     setRow(3, {"Cycle", "0.00", "0.00", "2"});
@@ -457,7 +459,7 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
               0);
     EXPECT_FALSE(QFile::exists(dir.filePath("prog.stp")));
     stepTest.SaveClick(kSlot);
-    const QByteArray bytes = ReadBytes(dir.filePath("prog.stp"));
+    const QByteArray bytes = qltest::fileBytes(dir.filePath("prog.stp"));
     EXPECT_TRUE(bytes.startsWith("----------www.qltester.example--------------\r\nDEV:17\r\n011:0\r\n012:1.00\r\n"));
     EXPECT_TRUE(bytes.contains("\r\n021:5\r\n"));
     EXPECT_TRUE(bytes.endsWith("\r\n031:6\r\n032:0.00\r\n033:0.00\r\n034:2\r\n"));
@@ -471,10 +473,8 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_TRUE(ask.texts().isEmpty());
 
     // Line ends of CR alone read as well as CR LF and LF.
-    WriteBytes(dir.filePath("cr.stp"), QByteArray(bytes).replace("\r\n", "\r"));
     stepTest.ClearClick(kSlot);
-    ask.fileAnswer = dir.filePath("cr.stp");
-    stepTest.OpenClick(kSlot);
+    open("cr.stp", QByteArray(bytes).replace("\r\n", "\r"));
     EXPECT_EQ(st.slot[kSlot].Steps, expect);
     EXPECT_TRUE(ask.texts().isEmpty());
 
@@ -494,9 +494,7 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
         {"011:0\r\n012:1.00\r\n", "D-CC", "1.00", 0}};                 // nothing damaged
     for (const Case& c : cases) {
         ask.messages.clear();
-        WriteBytes(dir.filePath("bad.stp"), head + c.lines + tail);
-        ask.fileAnswer = dir.filePath("bad.stp");
-        stepTest.OpenClick(kSlot);
+        open("bad.stp", head + c.lines + tail);
         EXPECT_EQ(step(1, 1), c.mode) << c.lines.toStdString();
         EXPECT_EQ(step(1, 2), c.set) << c.lines.toStdString();
         EXPECT_EQ(step(1, 3), "3.00") << c.lines.toStdString();
@@ -508,9 +506,7 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     // Values load as the file holds them, also beyond the device's bounds;
     // the start refuses to send them.
     ask.messages.clear();
-    WriteBytes(dir.filePath("big.stp"), head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n");
-    ask.fileAnswer = dir.filePath("big.stp");
-    stepTest.OpenClick(kSlot);
+    open("big.stp", head + "011:0\r\n012:9.00\r\n013:3.00\r\n014:0\r\n");
     EXPECT_EQ(step(1, 2), "9.00");
     EXPECT_TRUE(ask.texts().isEmpty());
     stepTest.StartStop(kSlot);
@@ -523,21 +519,16 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_EQ(step(1, 2), "9.00");
 
     // Ignored cells (row 11, column 5), any order, LF line ends.
-    WriteBytes(dir.filePath("odd.stp"), "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");
-    ask.fileAnswer = dir.filePath("odd.stp");
-    stepTest.OpenClick(kSlot);
+    open("odd.stp", "x\nDEV:17\n014:0\n111:0\n115:x\n013:3.00\n011:1\n012:5\n");
     EXPECT_EQ(step(1, 1), "D-CP");
     EXPECT_EQ(step(1, 2), "5");
     EXPECT_EQ(step(2, 1), "");
 
     // Another device type empties the program; a name not ending in "stp" is not read.
-    WriteBytes(dir.filePath("other.stp"), QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
-    ask.fileAnswer = dir.filePath("other.stp");
-    stepTest.OpenClick(kSlot);
+    open("other.stp", QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
     EXPECT_EQ(step(1, 1), "");
     setRow(1, {"D-CC", "1.00", "3.00", "10"});
-    ask.fileAnswer = dir.filePath("prog.txt");
-    stepTest.OpenClick(kSlot);
+    open("prog.txt", head + "011:1\r\n012:5\r\n013:3.00\r\n014:0\r\n");
     EXPECT_EQ(step(1, 1), "D-CC");
 }
 
@@ -613,12 +604,8 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
 // editor).
 TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
 {
-    SlotState& s = st.slot[kSlot];
-    s.DevType = 5;
-    ApplyModelRow(s, 0);
     const QStringList modes = ModeListFor(5);
-    s.ModeList = modes;
-    panel.ShowModeList();
+    identify(5, modes);
     frmSet dlg(st, kSlot, host);
     const int lipo = dlg.cmbMode->findText("C-LiPo");
     ASSERT_EQ(lipo, 4);
@@ -684,10 +671,7 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
         const SetupBranch b = SetupBranchFor(type, 0);
         if (std::none_of(b.tabs.begin(), b.tabs.end(), [](const TestTab& t) { return t.key == "key3"; }))
             continue;
-        s.DevType = int16_t(type);
-        ApplyModelRow(s, 0);
-        s.ModeList = b.modes;
-        panel.ShowModeList();
+        identify(type, b.modes);
         for (int k = 0; k < b.modes.size(); ++k) {
             SCOPED_TRACE(QStringLiteral("type %1 %2").arg(type).arg(b.modes[k]).toStdString());
             frmSet dlg(st, kSlot, host);
@@ -747,11 +731,7 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
 // still waits its minutes.
 TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
 {
-    SlotState& s = st.slot[kSlot];
-    s.DevType = 5;
-    ApplyModelRow(s, 0);
-    s.ModeList = ModeListFor(5);
-    panel.ShowModeList();
+    identify(5, ModeListFor(5));
     {
         frmSet dlg(st, kSlot, host);
         const int dc5v = dlg.cmbMode->findText("DC5V");
@@ -794,10 +774,7 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     stepTest.StartStop(kSlot);
 
     // Type 6: "Wait" has the code 8 and waits one minute.
-    s.DevType = 6;
-    ApplyModelRow(s, 0);
-    s.ModeList = ModeListFor(6);
-    panel.ShowModeList();
+    identify(6, ModeListFor(6));
     stepTest.ClearClick(kSlot);
     setRow(1, {"Wait", "0.00", "0.00", "1"});
     stepTest.StartStop(kSlot);
@@ -819,9 +796,7 @@ TEST_F(SeqTest, AutoTestFieldsKeepTheModelsResolution)
     panel.setTAutoVol("2.125");
     autoTest.Init(kSlot);
     EXPECT_EQ(panel.tAutoVol(), "2.125");
-    panel.setTAutoC1("1.125");
-    panel.setTAutoC2("1.325");
-    panel.setTAutoStep("0.1");
+    autoFields("1.125", "1.325", "0.1", "2.125");
     autoTest.Click(kSlot);
     ASSERT_TRUE(autoTest.at(kSlot).AutoOn) << ask.texts().join('|').toStdString();
     EXPECT_EQ(panel.tSval(0), "1.125");

@@ -62,6 +62,12 @@ uint8_t ReplyCheck(const uint8_t* body16)
     return uint8_t(x % 240);
 }
 
+// ---- DeviceSim -------------------------------------------------------
+
+namespace {
+
+// Voltage (V) and capacity (Ah) as the reply carries them: thousandths up
+// to 32767, then the range offsets.
 int EncodeVolt(double volts)
 {
     const long mv = std::lround(std::max(volts, 0.0) * 1000);
@@ -81,10 +87,6 @@ int EncodeCap(double ampHours)
         return int(32768 + centi);
     return int(std::min(53248L + std::lround(ampHours * 10), 57599L));
 }
-
-// ---- DeviceSim -------------------------------------------------------
-
-namespace {
 
 bool in(int v, std::initializer_list<int> set)
 {
@@ -222,7 +224,6 @@ void DeviceSim::feed(const QByteArray& bytes)
 void DeviceSim::handle(const QByteArray& frame)
 {
     received_.append(frame);
-    emit frameReceived(frame);
     const auto* f = reinterpret_cast<const uint8_t*>(frame.constData());
     uint8_t x = 0;
     for (int i = 1; i <= 7; ++i)

@@ -81,8 +81,6 @@ private:
 uint16_t Pair(const uint8_t* p);  // hi * 240 + lo
 void PutPair(uint8_t* p, int64_t v);  // clamps to 0..57599
 uint8_t ReplyCheck(const uint8_t* body16);  // XOR of 16 bytes mod 240
-int EncodeVolt(double volts);
-int EncodeCap(double ampHours);
 
 class DeviceSim : public QObject {
     Q_OBJECT
@@ -168,12 +166,8 @@ public:
     const QByteArray& sent() const { return sent_; }
     qint64 bytesIn() const { return bytesIn_; }  // every byte read from the line
     void clearRecorded();
-    int chargeMode() const { return chargeMode_; }
     int lastTrigger() const { return lastTrigger_; }  // byte 8 of the last trigger frame, -1 none
     int timeMinutes(int chn) const { return timeMinutes_.at(size_t(chn)); }
-
-signals:
-    void frameReceived(const QByteArray& frame);
 
 private:
     void feed(const QByteArray& bytes);
