@@ -59,13 +59,17 @@ protected:
     // Runs slot 0's device at 1 A down to 3 V until its record holds rows.
     void runUntilRows(ql::frmMain& w, int rows)
     {
-        const auto& u = inside(w).slot(0).Panel->ui();
-        typeInto(u.txtSval, "1.00");
-        typeInto(u.txtSlmt, "3.00");
-        u.cmdRun->click();
-        const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-        ASSERT_TRUE(waitFor([&] { return recordRows(record).size() >= rows; }));
+        startRun(w, "1.00", "3.00");
+        ASSERT_TRUE(waitFor([&] { return recordRows(recordOf(w)).size() >= rows; }));
     }
+    // Stop, and waits until the device stopped too.
+    void stopBoth(ql::frmMain& w)
+    {
+        stopRun(w);
+        ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }));
+    }
+
+    DeviceSim dev{11, 300};  // on COM3
 };
 
 } // namespace
@@ -76,18 +80,13 @@ protected:
 // the new run alone.
 TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
-    connectDevice(*w, 0, dev, 3);
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-
+    const QString record = recordOf(*w);
     runUntilRows(*w, 3);
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    stopBoth(*w);
     const QByteArray previous = fileBytes(record);
     const int fixed = s.lstInfo->count();
 
@@ -121,24 +120,19 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
 // takes up the earlier run's rows nor adds to them.
 TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecordAlone)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
-    connectDevice(*w, 0, dev, 3);
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    const QString record = recordOf(*w);
     runUntilRows(*w, 3);
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    stopBoth(*w);
     const QByteArray previous = fileBytes(record);
     {
         FileSizeLimit full(64);
         u.cmdRun->click();
         ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
-        u.cmdStop->click();
-        ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+        stopBoth(*w);
     }
     EXPECT_TRUE(fileBytes(record) == previous) << "the earlier record changed";
     dev.clearRecorded();
@@ -157,14 +151,11 @@ TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecor
 // failed record: the information list says so and the log has the cause.
 TEST_F(Faults, ARecordWhoseLastSyncFailsAtTheRunsEndIsReported)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     ql::RecordFiles& records = inside(w).tracker().records;
     records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
-    connectDevice(*w, 0, dev, 3);
     const int fixed = s.lstInfo->count();
     runUntilRows(*w, 3);
     ASSERT_EQ(s.lstInfo->count(), fixed);
@@ -172,11 +163,10 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsAtTheRunsEndIsReported)
         errno = ENOSPC;
         return -1;
     };
-    s.Panel->ui().cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
+    stopRun(*w);
     ASSERT_EQ(s.lstInfo->count(), fixed + 1);
     EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
-    const QString log = fileLines(ql::ErrLogPath(QDate::currentDate())).join('\n');
+    const QString log = errorLog().join('\n');
     EXPECT_TRUE(log.contains("[ErrData]") && log.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
         << log.toStdString();
     closeWindow(*w);
@@ -187,13 +177,10 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsAtTheRunsEndIsReported)
 // port, and a last sync that fails is in the log.
 TEST_F(Faults, ARecordWhoseLastSyncFailsWhenTheAdapterGoesIsLogged)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::RecordFiles& records = inside(w).tracker().records;
     records.setSyncPeriod(std::chrono::hours(1));
-    connectDevice(*w, 0, dev, 3);
     runUntilRows(*w, 3);
     const QString record = records.OpenPath(0, 0);
     records.syncFile = [](int) {
@@ -203,7 +190,7 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsWhenTheAdapterGoesIsLogged)
     dev.unplug();
     ASSERT_TRUE(waitFor([&] { return !inside(w).slot(0).Panel->Conn(); }));
     EXPECT_FALSE(records.IsOpen(0, 0));
-    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    const QStringList log = errorLog();
     EXPECT_EQ(log.filter("[ErrData]" + record + ": " + QString::fromLocal8Bit(std::strerror(EIO))).size(), 1)
         << log.join('\n').toStdString();
     closeWindow(*w);
@@ -219,7 +206,7 @@ TEST_F(Faults, ALogLineCutOffByAFullDiskLeavesTheNextLineWhole)
         ql::ErrLog(QStringLiteral("ErrData"), QStringLiteral("a line longer than the disk has room for"));
     }
     ql::ErrLog(QStringLiteral("ErrComm"), QStringLiteral("COM3: the next line"));
-    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    const QStringList log = errorLog();
     ASSERT_EQ(log.size(), 2) << log.join('\n').toStdString();
     EXPECT_TRUE(log[1].endsWith(":[ErrComm]COM3: the next line")) << log[1].toStdString();
     EXPECT_TRUE(log[1].startsWith(QDate::currentDate().toString("yyyy"))) << log[1].toStdString();

@@ -111,12 +111,8 @@ SlotEntries Offered(ql::frmMain& w)
 TEST_F(DeviceAppTest, DeviceEntriesFollowTheSelectedSlotsDevice)
 {
     DeviceSim load(11, 300), usb(26, 300);
-    ASSERT_TRUE(load.plug(portsDir(), 3));
-    ASSERT_TRUE(usb.plug(portsDir(), 4));
-    load.start(10);
-    usb.start(10);
-    auto w = makeWindow();
-    w->show();
+    ASSERT_TRUE(plug(load, 3, 10) && plug(usb, 4, 10));
+    auto w = startWindow();
     w->menuAddDev_Click();
     w->menuAddDev_Click();
     QTabBar* tabs = inside(w).tabs();
@@ -170,12 +166,9 @@ TEST_F(DeviceAppTest, AGoneRunningDeviceLeavesNoParameterFileEntries)
         SCOPED_TRACE(int(gone));
         const int port = 3 + int(gone);
         DeviceSim dev(11, 300);
-        ASSERT_TRUE(dev.plug(portsDir(), port));
         dev.reportRun(0, 0, 100, 300);
-        dev.start(10);
-        auto w = makeWindow();
-        w->show();
-        connectDevice(*w, 0, dev, port);
+        auto w = connectedWindow(dev, port, 10);
+        ASSERT_TRUE(w);
         ql::DevCtrl* p = inside(w).slot(0).Panel;
         ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running && p->StopEnable(); }));
         EXPECT_FALSE(inside(w).action(ql::MenuId::menuOpenData)->isEnabled());
@@ -210,13 +203,9 @@ TEST_F(DeviceAppTest, AGoneRunningDeviceLeavesNoParameterFileEntries)
 TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileAnotherSlotRuns)
 {
     DeviceSim busy(11, 300), idle(11, 300);
-    ASSERT_TRUE(busy.plug(portsDir(), 3));
-    ASSERT_TRUE(idle.plug(portsDir(), 6));
     busy.reportRun(0, 0, 100, 300);
-    busy.start(10);
-    idle.start(10);
-    auto w = makeWindow();
-    w->show();
+    ASSERT_TRUE(plug(busy, 3, 10) && plug(idle, 6, 10));
+    auto w = startWindow();
     inside(w).action(ql::MenuId::menuAddDev)->trigger();
     connectDevice(*w, 0, busy, 3);
     connectDevice(*w, 1, idle, 6);
@@ -251,8 +240,7 @@ TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileAnotherSlotRuns)
 TEST_F(DeviceAppTest, AutoTestModeListHoldsTheModeOnceOverReconnects)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(10);
+    ASSERT_TRUE(plug(dev, 3, 10));
     auto w = makeWindow();
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     for (int round = 0; round < 3; ++round) {
