@@ -49,108 +49,123 @@ class Sequences : public DeviceAppTest {};
 
 } // namespace
 
-// 1.0 A to 2.0 A in 0.5 A steps of one second each: the device is started
-// at the first value, set to each later one, and stopped after the last;
-// the result list has a row per step, opens full size once the test is
-// over, and is saved where the user says.
+// An auto test of three steps of one second each: the device is started at
+// the first value, set to each later one (exactly, on a type-5 charger that
+// resolves 1 mA) and stopped after the last; the panel's set field shows
+// each value as it is sent; the result list has a row per step, opens full
+// size once the test is over, and is saved where the user says.
 TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
 {
-    DeviceSim dev(11, 300);
-    auto w = connectedWindow(dev, 3, 10);
-    ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
-    ql::DevCtrl* p = s.Panel;
-    const auto& u = p->ui();
-
-    // The page was filled for the model when it was identified.
-    EXPECT_EQ(u.cmbC1Auto->count(), 100);  // 0.1 .. 10.0 A
-    EXPECT_EQ(p->tAutoC1(), "0.1");
-    EXPECT_EQ(p->tAutoTime(), "2");
-    EXPECT_EQ(p->tAutoMode(), "D-CC");
-
-    fillAutoTest(*p, "1.0", "2.0", "0.5", "1", "2.50");
-    dev.clearRecorded();
-    // The page's one-second tick is given by hand, each once the readouts
-    // show what the device was last sent: a step's row takes the readings
-    // of its last tick.
-    u.tmrAuto->setInterval(3600 * 1000);
-    const ql::ChanState& c = inside(w).link().ch(0, 0);
-    const auto tickWhenShowing = [&](float amps) {
-        ASSERT_TRUE(waitFor([&] { return c.Running && std::fabs(c.CurShown - amps) < 0.001f; }))
-            << c.CurShown << " " << runFrames(dev).join(' ').toStdString();
-        ASSERT_TRUE(u.tmrAuto->isActive());
-        emit p->AutoTmrOn(0);
+    struct Case {
+        int type, port;
+        const char *from, *to, *step;
+        QStringList sent;   // the start's and the sets' values, in device units
+        QStringList shown;  // the set field and the result rows
+        int entries;        // the first value's list: 0.1 .. 10.0 A for the load
+    } cases[] = {
+        {11, 3, "1.0", "2.0", "0.5", {"start:100", "set:150", "set:200", "stop"}, {"1.00", "1.50", "2.00"}, 100},
+        {5, 8, "0.125", "0.155", "0.015", {"start:125", "set:140", "set:155", "stop"}, {"0.125", "0.140", "0.155"}, -1},
     };
-    u.cmdStartAuto->click();
-    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn);
-    EXPECT_TRUE(inside(w).link().slot[0].AutoRunning);
-    EXPECT_EQ(p->AutoCmd(), "Stop");
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
-    EXPECT_EQ(dev.channel(0).setRaw, 100);
-    EXPECT_EQ(dev.channel(0).lmtRaw, 250);
-    tickWhenShowing(1.0f);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.type);
+        DeviceSim dev(k.type, 300);
+        auto w = connectedWindow(dev, k.port, 10);
+        ASSERT_TRUE(w);
+        ql::DevSlot& s = inside(w).slot(0);
+        ql::DevCtrl* p = s.Panel;
+        const auto& u = p->ui();
 
-    // While it runs the result list does not open full size.
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).setRaw == 150; }))
-        << runFrames(dev).join(' ').toStdString();
-    emit u.gridAutoRun->DblClick();
-    EXPECT_FALSE(s.gridAutolist->isVisible());
-    EXPECT_TRUE(p->isVisible());
-    tickWhenShowing(1.5f);
-    tickWhenShowing(2.0f);
+        // The page was filled for the model when it was identified.
+        if (k.entries > 0) {
+            EXPECT_EQ(u.cmbC1Auto->count(), k.entries);
+        }
+        EXPECT_EQ(p->tAutoMode(), "D-CC");
+        fillAutoTest(*p, k.from, k.to, k.step, "1", "2.50");
+        QStringList shown;  // what the set field shows from the start on
+        QObject::connect(u.txtSval, &QLineEdit::textChanged, u.txtSval, [&](const QString& t) { shown << t; });
+        dev.clearRecorded();
+        // The page's one-second tick is given by hand, each once the
+        // readouts show what the device was last sent: a step's row takes
+        // the readings of its last tick.
+        u.tmrAuto->setInterval(3600 * 1000);
+        const ql::ChanState& c = inside(w).link().ch(0, 0);
+        const auto tickWhenShowing = [&](const QString& amps) {
+            ASSERT_TRUE(waitFor([&] { return c.Running && std::fabs(c.CurShown - amps.toFloat()) < 0.0005f; }))
+                << c.CurShown << " " << runFrames(dev).join(' ').toStdString();
+            ASSERT_TRUE(u.tmrAuto->isActive());
+            emit p->AutoTmrOn(0);
+        };
+        u.cmdStartAuto->click();
+        ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
+        EXPECT_TRUE(inside(w).link().slot[0].AutoRunning);
+        EXPECT_EQ(p->AutoCmd(), "Stop");
+        ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
+        EXPECT_EQ(dev.channel(0).lmtRaw, 250);
+        tickWhenShowing(k.shown[0]);
 
-    EXPECT_FALSE(inside(w).autoTest().at(0).AutoOn);
-    EXPECT_FALSE(u.tmrAuto->isActive());
-    EXPECT_FALSE(inside(w).link().slot[0].AutoRunning);
-    EXPECT_EQ(p->AutoCmd(), "Start");
-    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !inside(w).link().ch(0, 0).Running; }));
+        // While it runs the result list does not open full size.
+        ASSERT_TRUE(waitFor([&] { return runFrames(dev).size() >= 2; })) << runFrames(dev).join(' ').toStdString();
+        emit u.gridAutoRun->DblClick();
+        EXPECT_FALSE(s.gridAutolist->isVisible());
+        EXPECT_TRUE(p->isVisible());
+        tickWhenShowing(k.shown[1]);
+        tickWhenShowing(k.shown[2]);
 
-    // Start, the later steps, then stop; 2.5 A is never sent.
-    EXPECT_EQ(runFrames(dev), (QStringList{"start:100", "set:150", "set:200", "stop"}));
+        EXPECT_FALSE(inside(w).autoTest().at(0).AutoOn);
+        EXPECT_FALSE(u.tmrAuto->isActive());
+        EXPECT_FALSE(inside(w).link().slot[0].AutoRunning);
+        EXPECT_EQ(p->AutoCmd(), "Start");
+        ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !inside(w).link().ch(0, 0).Running; }));
 
-    // One row per step with the readings of its last tick.
-    ASSERT_EQ(p->AutoRunCnt() >= 4, true);
-    const char* amps[] = {"1.00", "1.50", "2.00"};
-    for (int r = 1; r <= 3; ++r) {
-        EXPECT_EQ(p->tAutoRun(r, 0), QString::number(r));
-        EXPECT_EQ(p->tAutoRun(r, 1), amps[r - 1]) << r;
-        const double v = p->tAutoRun(r, 2).toDouble();
-        EXPECT_GT(v, 3.0);
-        EXPECT_LT(v, 4.3);
-        EXPECT_NEAR(p->tAutoRun(r, 3).toDouble(), v * (1.0 + 0.5 * (r - 1)), 0.1) << r;
+        // Start, the later steps, then stop; the value past the end is never sent.
+        EXPECT_EQ(runFrames(dev), k.sent);
+        shown.removeDuplicates();
+        EXPECT_EQ(shown, k.shown);
+
+        // One row per step with the readings of its last tick (the current
+        // to 10 mA).
+        ASSERT_GE(p->AutoRunCnt(), 4);
+        for (int r = 1; r <= 3; ++r) {
+            EXPECT_EQ(p->tAutoRun(r, 0), QString::number(r));
+            EXPECT_NEAR(p->tAutoRun(r, 1).toDouble(), k.shown[r - 1].toDouble(), 0.0051) << r;
+            const double v = p->tAutoRun(r, 2).toDouble();
+            EXPECT_GT(v, 3.0);
+            EXPECT_LT(v, 4.3);
+            EXPECT_NEAR(p->tAutoRun(r, 3).toDouble(), v * k.shown[r - 1].toDouble(), 0.1) << r;
+        }
+        EXPECT_TRUE(p->tAutoRun(4, 1).isEmpty());
+
+        // Full size after the test; a double click there goes back.
+        emit u.gridAutoRun->DblClick();
+        ASSERT_TRUE(s.gridAutolist->isVisible());
+        EXPECT_FALSE(p->isVisible());
+        EXPECT_FALSE(s.lstInfo->isVisible());
+        for (int r = 0; r <= 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(s.gridAutolist->TextMatrix(r, c), p->tAutoRun(r, c)) << r << "," << c;
+        EXPECT_TRUE(s.gridAutolist->TextMatrix(4, 1).isEmpty());
+        emit s.gridAutolist->DblClick();
+        EXPECT_FALSE(s.gridAutolist->isVisible());
+        EXPECT_TRUE(p->isVisible());
+        EXPECT_TRUE(s.lstInfo->isVisible());
+
+        // Saved: the extension is added, the power column is left out.
+        prompt.fileAnswer = home() + QStringLiteral("/result%1").arg(k.type);
+        ASSERT_TRUE(u.cmdSave->isEnabled());
+        u.cmdSave->click();
+        const QStringList lines = fileLines(prompt.fileAnswer + ".csv");
+        ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
+        EXPECT_EQ(lines[0], "Device:" + inside(w).link().ch(0, 0).DevName);
+        EXPECT_EQ(lines[1], "Mode:Auto Test");
+        EXPECT_TRUE(lines[2].startsWith("----------"));
+        for (int r = 0; r <= 3; ++r)
+            EXPECT_EQ(lines[3 + r], QStringList({p->tAutoRun(r, 0), p->tAutoRun(r, 1), p->tAutoRun(r, 2)}).join(','));
+        EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+        closeWindow(*w);
+        dev.stop();
+        prompt.messages.clear();
     }
-    EXPECT_TRUE(p->tAutoRun(4, 1).isEmpty());
-
-    // Full size after the test; a double click there goes back.
-    emit u.gridAutoRun->DblClick();
-    ASSERT_TRUE(s.gridAutolist->isVisible());
-    EXPECT_FALSE(p->isVisible());
-    EXPECT_FALSE(s.lstInfo->isVisible());
-    for (int r = 0; r <= 3; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(s.gridAutolist->TextMatrix(r, c), p->tAutoRun(r, c)) << r << "," << c;
-    EXPECT_TRUE(s.gridAutolist->TextMatrix(4, 1).isEmpty());
-    emit s.gridAutolist->DblClick();
-    EXPECT_FALSE(s.gridAutolist->isVisible());
-    EXPECT_TRUE(p->isVisible());
-    EXPECT_TRUE(s.lstInfo->isVisible());
-
-    // Saved: the extension is added, the power column is left out.
-    prompt.fileAnswer = home() + "/result";
-    ASSERT_TRUE(u.cmdSave->isEnabled());
-    u.cmdSave->click();
-    const QStringList lines = fileLines(home() + "/result.csv");
-    ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
-    EXPECT_EQ(lines[0], "Device:QL-R11");
-    EXPECT_EQ(lines[1], "Mode:Auto Test");
-    EXPECT_TRUE(lines[2].startsWith("----------"));
-    EXPECT_EQ(lines[3], QStringList({p->tAutoRun(0, 0), p->tAutoRun(0, 1), p->tAutoRun(0, 2)}).join(','));
-    for (int r = 1; r <= 3; ++r)
-        EXPECT_EQ(lines[3 + r], QStringList({p->tAutoRun(r, 0), p->tAutoRun(r, 1), p->tAutoRun(r, 2)}).join(','));
-    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
-
-    closeWindow(*w);
-    dev.stop();
 }
 
 // A program of D-CC with a time limit, a wait, and D-CC again, written with

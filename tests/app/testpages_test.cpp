@@ -24,44 +24,6 @@ class TestPages : public DeviceAppTest {};
 
 } // namespace
 
-// A type-5 charger resolves 1 mA. The auto test steps 0.125 A to 0.155 A by
-// 15 mA: the device is started and set to each value exactly, and the
-// panel's set field shows each value as it is sent.
-TEST_F(TestPages, AutoTestOnAMilliampereModelSendsAndShowsEachValue)
-{
-    DeviceSim dev(5, 300);
-    auto w = connectedWindow(dev, 8, 50);
-    ASSERT_TRUE(w);
-    ql::DevCtrl* p = inside(w).slot(0).Panel;
-    const auto& u = p->ui();
-    fillAutoTest(*p, "0.125", "0.155", "0.015", "1", "2.50");
-    u.tmrAuto->setInterval(200);
-    QStringList shown;  // what the set field shows from the start on
-    QObject::connect(u.txtSval, &QLineEdit::textChanged, u.txtSval, [&](const QString& t) { shown << t; });
-    dev.clearRecorded();
-    u.cmdStartAuto->click();
-    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).autoTest().at(0).AutoOn; }, 15000));
-    // The stop past the end is the last frame on the line: once the device
-    // has it, it has every frame before it.
-    ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x02).isEmpty(); }));
-
-    const QList<QByteArray> starts = framesOf(dev, 0x01);
-    ASSERT_EQ(starts.size(), 1);
-    QStringList sent{QString::number(pairAt(starts[0], 2))};
-    for (const QByteArray& f : framesOf(dev, 0x07))
-        sent << QString::number(pairAt(f, 2));
-    sent.removeDuplicates();  // a step's value may go out again on its first tick
-    EXPECT_EQ(sent, (QStringList{"125", "140", "155"}));
-    shown.removeDuplicates();
-    EXPECT_EQ(shown, (QStringList{"0.125", "0.140", "0.155"}));
-    EXPECT_EQ(framesOf(dev, 0x02).size(), 1);  // one stop
-    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
-
-    closeWindow(*w);
-    dev.stop();
-}
-
 // A cycle test whose device is lost mid-step ends with the port: the page is
 // back at "Start" with its buttons free, and when the adapter is plugged in
 // again and connected, the program sends the device no start of its own.
