@@ -5,7 +5,6 @@
 #include "platform/services.h"
 #include "testutil.h"
 
-#include <QFileInfo>
 
 #include <QAction>
 #include <QDir>
@@ -175,22 +174,5 @@ TEST_F(AppTest, AddedSlotReadsItsPortKeyAndColours)
     EXPECT_EQ(inside(w).slot(2).Panel->tPort(), "COM7");
     EXPECT_EQ(inside(w).slot(2).Panel->PortCnt(), 2);
     EXPECT_EQ(inside(w).slot(2).gridRun->CellBackColor(1, 8), 4660);
-    closeWindow(*w);
-}
-
-TEST_F(AppTest, PictureOfTheMainWindowWithTwoSlots)
-{
-    Pty dev(portsDir(), "COM3");
-    ASSERT_TRUE(dev.ok());
-    auto w = makeWindow();
-    w->show();
-    w->menuAddDev_Click();
-    inside(w).slot(1).Panel->setTPort("COM3");
-    w->DevCtrl_ConnClick(1);
-    ASSERT_TRUE(inside(w).link().slot[1].hComm);
-    inside(w).tabs()->setCurrentIndex(1);
-    inside(w).clockTick();
-    const QString path = savePicture(w.get(), "main-window-two-slots");
-    EXPECT_TRUE(QFileInfo::exists(path));
     closeWindow(*w);
 }

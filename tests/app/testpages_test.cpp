@@ -1,6 +1,5 @@
 // The auto-test and cycle-test pages of the main window against a simulated
-// device on a pseudo-terminal: what their fields say is what the device is
-// sent, and their runs end with the slot's port.
+// device on a pseudo-terminal: their runs end with the slot's port.
 #include "apptest.h"
 
 #include "../sim/devsim.h"
