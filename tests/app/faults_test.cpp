@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -146,54 +147,45 @@ TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecor
     dev.stop();
 }
 
-// Rows that could not be brought to the disk when the run ends (the last
-// sync fails, as with a disk that filled up behind delayed writes) are a
-// failed record: the information list says so and the log has the cause.
-TEST_F(Faults, ARecordWhoseLastSyncFailsAtTheRunsEndIsReported)
+// Rows that could not be brought to the disk when the record is let go of
+// (the last sync fails, as with a disk that filled up behind delayed
+// writes) are a failed record, whether the run ends or the adapter is
+// pulled out: the log has the cause once, and at a run's end the
+// information list says so.
+TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
 {
-    auto w = connectedWindow(dev, 3);
-    ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
-    ql::RecordFiles& records = inside(w).tracker().records;
-    records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
-    const int fixed = s.lstInfo->count();
-    runUntilRows(*w, 3);
-    ASSERT_EQ(s.lstInfo->count(), fixed);
-    records.syncFile = [](int) {
-        errno = ENOSPC;
-        return -1;
-    };
-    stopRun(*w);
-    ASSERT_EQ(s.lstInfo->count(), fixed + 1);
-    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
-    const QString log = errorLog().join('\n');
-    EXPECT_TRUE(log.contains("[ErrData]") && log.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
-        << log.toStdString();
-    closeWindow(*w);
-    dev.stop();
-}
-
-// The same when the adapter is pulled out: the record is let go of with the
-// port, and a last sync that fails is in the log.
-TEST_F(Faults, ARecordWhoseLastSyncFailsWhenTheAdapterGoesIsLogged)
-{
-    auto w = connectedWindow(dev, 3);
-    ASSERT_TRUE(w);
-    ql::RecordFiles& records = inside(w).tracker().records;
-    records.setSyncPeriod(std::chrono::hours(1));
-    runUntilRows(*w, 3);
-    const QString record = records.OpenPath(0, 0);
-    records.syncFile = [](int) {
-        errno = EIO;
-        return -1;
-    };
-    dev.unplug();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).slot(0).Panel->Conn(); }));
-    EXPECT_FALSE(records.IsOpen(0, 0));
-    const QStringList log = errorLog();
-    EXPECT_EQ(log.filter("[ErrData]" + record + ": " + QString::fromLocal8Bit(std::strerror(EIO))).size(), 1)
-        << log.join('\n').toStdString();
-    closeWindow(*w);
+    for (const bool unplugged : {false, true}) {
+        SCOPED_TRACE(unplugged ? "unplugged" : "stopped");
+        DeviceSim one(11, 300);
+        auto w = connectedWindow(one, unplugged ? 4 : 3);
+        ASSERT_TRUE(w);
+        ql::DevSlot& s = inside(w).slot(0);
+        ql::RecordFiles& records = inside(w).tracker().records;
+        records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
+        const int fixed = s.lstInfo->count();
+        runUntilRows(*w, 3);
+        ASSERT_EQ(s.lstInfo->count(), fixed);
+        const QString record = records.OpenPath(0, 0);
+        const int cause = unplugged ? EIO : ENOSPC;
+        records.syncFile = [cause](int) {
+            errno = cause;
+            return -1;
+        };
+        if (unplugged) {
+            one.unplug();
+            ASSERT_TRUE(waitFor([&] { return !s.Panel->Conn(); }));
+        } else {
+            stopRun(*w);
+            ASSERT_EQ(s.lstInfo->count(), fixed + 1);
+            EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+        }
+        EXPECT_FALSE(records.IsOpen(0, 0));
+        const QStringList log = errorLog().filter("[ErrData]");
+        const QString line = record + ": " + QString::fromLocal8Bit(std::strerror(cause));
+        EXPECT_EQ(std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.endsWith(line); }), 1)
+            << log.join('\n').toStdString();
+        closeWindow(*w);
+    }
 }
 
 // A log line cut off by a full disk stays a line of its own: the next one
