@@ -1,11 +1,14 @@
 #include "apptest.h"
 
+#include "link/runrecord.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
 #include "sim/devsim.h"
 #include "sim/pty.h"
 
 #include <QComboBox>
+#include <QDate>
+#include <QRadioButton>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -100,6 +103,44 @@ bool enterStep(ql::frmSet& editor, int kind, const QString& set, const QString& 
     return editor.cmdSet_Click();
 }
 
+int opOf(const QByteArray& frame) { return uint8_t(frame.at(1)) & 0x0F; }
+
+int pairAt(const QByteArray& frame, int pos)
+{
+    return ql::sim::Pair(reinterpret_cast<const uint8_t*>(frame.constData()) + pos);
+}
+
+QList<QByteArray> framesOf(const ql::sim::DeviceSim& dev, int op)
+{
+    QList<QByteArray> out;
+    for (const QByteArray& f : dev.received())
+        if (opOf(f) == op)
+            out << f;
+    return out;
+}
+
+std::vector<int> channelsOf(const ql::sim::DeviceSim& dev, int op)
+{
+    std::vector<int> out;
+    for (const QByteArray& f : framesOf(dev, op))
+        out.push_back((uint8_t(f.at(1)) >> 4) / 10);
+    return out;
+}
+
+QStringList errorLog() { return fileLines(ql::ErrLogPath(QDate::currentDate())); }
+
+void fillAutoTest(ql::DevCtrl& p, const QString& c1, const QString& c2, const QString& step, const QString& time,
+                  const QString& vol)
+{
+    const auto& u = p.ui();
+    chooseText(u.cmbC1Auto, c1);
+    chooseText(u.cmbC2Auto, c2);
+    chooseText(u.cmbStepAuto, step);
+    chooseText(u.cmbTimeAuto, time);
+    u.optAutoSec->setChecked(true);
+    typeInto(u.txtVolAuto, vol);
+}
+
 Pty::Pty(const QString& portsDir, const QString& name)
 {
     ql::sim::LinkedPty p;
@@ -186,6 +227,13 @@ QString AppTest::iniText() const
     return QString::fromLatin1(f.readAll());
 }
 
+void AppTest::writeIni(const QByteArray& body)
+{
+    QFile f(QDir(home()).filePath(QStringLiteral("ql.ini")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(";--------QL Config File----------\r\n" + body);
+}
+
 std::vector<QByteArray> Frames(const QByteArray& bytes)
 {
     std::vector<QByteArray> out;
@@ -216,6 +264,75 @@ void DeviceAppTest::connectDevice(ql::frmMain& w, int n, ql::sim::DeviceSim& dev
     p->ui().cmdConn->click();
     ASSERT_TRUE(p->Conn());
     ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[size_t(n)].Connecting; }));
+}
+
+bool DeviceAppTest::plug(ql::sim::DeviceSim& dev, int port, int replyMs)
+{
+    if (!dev.plug(portsDir(), port))
+        return false;
+    dev.start(replyMs);
+    return true;
+}
+
+std::unique_ptr<ql::frmMain> DeviceAppTest::connectedWindow(ql::sim::DeviceSim& dev, int port, int replyMs,
+                                                            ql::MainOptions options)
+{
+    if (!plug(dev, port, replyMs)) {
+        ADD_FAILURE() << "COM" << port << " not plugged";
+        return nullptr;
+    }
+    auto w = startWindow(std::move(options));
+    connectDevice(*w, 0, dev, port);
+    if (HasFatalFailure())
+        return nullptr;
+    return w;
+}
+
+void DeviceAppTest::startRun(ql::frmMain& w, const QString& sval, const QString& slmt, int n)
+{
+    const auto& u = inside(w).slot(n).Panel->ui();
+    typeInto(u.txtSval, sval);
+    typeInto(u.txtSlmt, slmt);
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(n, 0).Running; }));
+}
+
+void DeviceAppTest::stopRun(ql::frmMain& w, int n)
+{
+    inside(w).slot(n).Panel->ui().cmdStop->click();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(n, 0).Running; }));
+}
+
+QString DeviceAppTest::recordOf(ql::frmMain& w, int n, int c)
+{
+    return ql::RunRecord::PathOf(inside(w).tracker().RecordBase(n, c));
+}
+
+void DeviceAppTest::editSteps(ql::frmMain& w, const std::function<void(ql::frmSet&)>& edit, int n)
+{
+    bool shown = false;
+    QTimer::singleShot(0, &w, [&] {
+        ql::frmSet* dlg = shownWindow<ql::frmSet>();
+        if (!dlg)
+            return;
+        shown = true;
+        edit(*dlg);
+        dlg->cmdOK->click();
+    });
+    inside(w).slot(n).Panel->ui().cmdSetStep->click();
+    EXPECT_TRUE(shown) << "no step editor";
+}
+
+void DeviceAppTest::reopenSteps(ql::frmMain& w, const QString& name, int n)
+{
+    const auto& u = inside(w).slot(n).Panel->ui();
+    prompt.fileAnswer = home() + QLatin1Char('/') + name;
+    u.cmdSaveStep->click();
+    ASSERT_TRUE(QFile::exists(prompt.fileAnswer + QStringLiteral(".stp")));
+    u.cmdClearStep->click();
+    EXPECT_EQ(inside(w).link().slot[size_t(n)].Steps, ql::StepTable{});
+    prompt.fileAnswer += QStringLiteral(".stp");
+    u.cmdOpenStep->click();
 }
 
 void DeviceAppTest::TearDown()

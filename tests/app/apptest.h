@@ -18,8 +18,10 @@
 #include <memory>
 
 class QComboBox;
+class QLineEdit;
 
 namespace ql {
+class DevCtrl;
 class frmSet;
 namespace sim {
 class DeviceSim;
@@ -66,6 +68,22 @@ T* shownWindow()
 // enabled fields take. False when the editor refuses the step.
 bool enterStep(ql::frmSet& editor, int kind, const QString& set, const QString& lmt, const QString& third);
 
+// The frames a simulated device received: their operation (the low nibble
+// of the command byte), a two-byte value at pos, those of one operation, and
+// the channel digit of each of those.
+int opOf(const QByteArray& frame);
+int pairAt(const QByteArray& frame, int pos);
+QList<QByteArray> framesOf(const ql::sim::DeviceSim& dev, int op);
+std::vector<int> channelsOf(const ql::sim::DeviceSim& dev, int op);
+
+// Today's error log, line by line.
+QStringList errorLog();
+
+// Fills slot's auto-test page: c1 to c2 in steps of step, time per step in
+// seconds, down to vol.
+void fillAutoTest(ql::DevCtrl& p, const QString& c1, const QString& c2, const QString& step, const QString& time,
+                  const QString& vol);
+
 // A pseudo-terminal whose slave side is linked as ports/<name>.
 class Pty {
 public:
@@ -91,6 +109,8 @@ protected:
     QString home() const { return dir_->path(); }
     QString portsDir() const;
     QString iniText() const;
+    // Writes ql.ini: the header line, then body.
+    void writeIni(const QByteArray& body);
 
     std::unique_ptr<QTemporaryDir> dir_;
     ScriptedPrompter prompt;
@@ -111,6 +131,25 @@ protected:
     // Connects slot n to the device on COM<port> with the panel's button
     // and waits until the device is identified.
     void connectDevice(ql::frmMain& w, int n, ql::sim::DeviceSim& dev, int port);
+    // Plugs dev in as COM<port>, replying every replyMs.
+    bool plug(ql::sim::DeviceSim& dev, int port, int replyMs = 20);
+    // dev plugged in as COM<port>, a shown window, and its slot 0 connected
+    // to the device and identified; null after a failure.
+    std::unique_ptr<ql::frmMain> connectedWindow(ql::sim::DeviceSim& dev, int port, int replyMs = 20,
+                                                 ql::MainOptions options = FastOptions());
+    // Types set value and limit into slot n's one-channel fields, starts,
+    // and waits until the slot's record has channel 0 running.
+    void startRun(ql::frmMain& w, const QString& sval, const QString& slmt, int n = 0);
+    // Stop on slot n's one-channel page, then waits until channel 0 stopped.
+    void stopRun(ql::frmMain& w, int n = 0);
+    // The live record of slot n's channel c.
+    static QString recordOf(ql::frmMain& w, int n = 0, int c = 0);
+    // Opens slot n's step editor, hands it to edit, and closes it with OK;
+    // returns once the editor is hidden.
+    void editSteps(ql::frmMain& w, const std::function<void(ql::frmSet&)>& edit, int n = 0);
+    // Saves slot n's steps as <home>/<name>.stp, clears them and opens the
+    // file again.
+    void reopenSteps(ql::frmMain& w, const QString& name, int n = 0);
 };
 
 } // namespace qltest

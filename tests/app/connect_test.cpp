@@ -1,5 +1,5 @@
-// Connect and disconnect from the panel, and the shut-down with running
-// channels, checked on the line's far side.
+// Connect and disconnect from the panel, checked on the line's far side,
+// and what a slot's port, lamp and records do meanwhile.
 #include "apptest.h"
 
 #include "panel/flexgrid.h"
@@ -22,15 +22,6 @@ using namespace qltest;
 namespace {
 
 uint8_t cmd(const QByteArray& frame) { return uint8_t(frame.at(1)); }
-
-QString todaysLog(const QString& home)
-{
-    QFile f(ql::ErrLogPath(QDate::currentDate()));
-    (void)home;
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromLocal8Bit(f.readAll());
-}
 
 } // namespace
 
@@ -111,7 +102,7 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_FALSE(inside(w).connection(0).Polling());
     EXPECT_FALSE(inside(w).connection(0).ConnectRepeating());
     EXPECT_EQ(iniText(), before);
-    EXPECT_TRUE(todaysLog(home()).contains("[Conn]"));
+    EXPECT_TRUE(errorLog().join('\n').contains("[Conn]"));
 
     // A text that names no port.
     inside(w).slot(0).Panel->setTPort("CO");
@@ -160,90 +151,13 @@ TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
     closeWindow(*w);
 }
 
-// Each device sees a stop per running channel, in channel order, before
-// its disconnect.
-TEST_F(AppTest, ShutDownStopsRunningChannelsThenDisconnectsEveryPort)
-{
-    Pty d0(portsDir(), "COM3"), d2(portsDir(), "COM4");
-    ASSERT_TRUE(d0.ok() && d2.ok());
-    ql::frmMain w(SilentLineOptions());
-    w.menuAddDev_Click();
-    w.menuAddDev_Click();
-    inside(w).slot(0).Panel->setTPort("COM3");
-    w.DevCtrl_ConnClick(0);
-    inside(w).slot(2).Panel->setTPort("COM4");
-    w.DevCtrl_ConnClick(2);
-    ASSERT_TRUE(inside(w).link().slot[0].hComm && inside(w).link().slot[2].hComm);
-    d0.readAll(10, 300);
-    d2.readAll(10, 300);
-    inside(w).slot(2).Panel->setDev2S(true);
-    inside(w).link().ch(0, 0).Running = true;
-    inside(w).link().ch(2, 0).Running = true;
-    inside(w).link().ch(2, 1).Running = true;
-    for (auto [s, c] : {std::pair{0, 0}, {2, 0}, {2, 1}})
-        inside(w).ticker().TmrStart(s, c);
-
-    // Cancel on the first question keeps everything running.
-    prompt.answers = {ql::Prompter::IdCancel};
-    w.show();
-    EXPECT_FALSE(w.close());
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(inside(w).ticker().TmrRunning(2, 1));
-    EXPECT_TRUE(inside(w).link().slot[0].hComm);
-    EXPECT_EQ(prompt.texts(), QStringList{"Close software?"});
-
-    // Now OK to both; the timers are gone before the stop question comes.
-    prompt.messages.clear();
-    prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
-    bool timersStoppedFirst = false;
-    prompt.onMessage = [&] {
-        if (prompt.messages.size() == 2)
-            timersStoppedFirst = !inside(w).ticker().TmrRunning(0, 0) && !inside(w).ticker().TmrRunning(2, 1);
-    };
-    EXPECT_TRUE(w.close());
-    prompt.onMessage = nullptr;
-    EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
-    EXPECT_TRUE(timersStoppedFirst);
-    EXPECT_FALSE(inside(w).link().slot[0].hComm);
-    EXPECT_FALSE(inside(w).link().slot[2].hComm);
-
-    const auto f0 = Frames(d0.readAll(20, 500));
-    ASSERT_EQ(f0.size(), 2u);
-    EXPECT_EQ(cmd(f0[0]), 16 * 0 + 0x02);  // stop, channel 0 (mode 0)
-    EXPECT_EQ(cmd(f0[1]), 0x06);
-    const auto f2 = Frames(d2.readAll(30, 500));
-    ASSERT_EQ(f2.size(), 3u);
-    EXPECT_EQ(cmd(f2[0]) % 16, 0x02);
-    EXPECT_EQ(cmd(f2[0]) / 160, 0);
-    EXPECT_EQ(cmd(f2[1]) % 16, 0x02);
-    EXPECT_EQ(cmd(f2[1]) / 160, 1);  // channel 1
-    EXPECT_EQ(cmd(f2[2]), 0x06);
-}
-
-TEST_F(AppTest, ShutDownCancelOnStopStillDisconnects)
-{
-    Pty d0(portsDir(), "COM3");
-    ASSERT_TRUE(d0.ok());
-    ql::frmMain w(SilentLineOptions());
-    inside(w).slot(0).Panel->setTPort("COM3");
-    w.DevCtrl_ConnClick(0);
-    d0.readAll(10, 300);
-    inside(w).link().ch(0, 0).Running = true;
-    prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
-    EXPECT_TRUE(w.close());
-    const auto f0 = Frames(d0.readAll(10, 500));
-    ASSERT_EQ(f0.size(), 1u);  // no stop
-    EXPECT_EQ(cmd(f0[0]), 0x06);
-    EXPECT_FALSE(inside(w).link().slot[0].hComm);
-}
-
 // While replies flow the receive lamp blinks: it goes out its period after
 // it was lit, however many start bytes came meanwhile, and the next reply
 // lights it again. The panel shows what the slot's record holds.
 TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
 {
     ql::sim::DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 6));
+    ASSERT_TRUE(dev.plug(portsDir(), 6));  // replies once the lamp is watched
     ql::MainOptions o = FastOptions();
     o.timings.recvLamp = std::chrono::milliseconds(100);  // replies come five times faster
     auto w = makeWindow(o);
@@ -278,27 +192,19 @@ TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
 TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
 {
     ql::sim::DeviceSim a(11, 300), b(11, 300);
-    ASSERT_TRUE(a.plug(portsDir(), 3));
-    ASSERT_TRUE(b.plug(portsDir(), 4));
-    a.start(20);
-    b.start(20);
+    ASSERT_TRUE(plug(a, 3) && plug(b, 4));
     auto w = makeWindow();
     w->menuAddDev_Click();
-    auto start = [&](int n, int port) {
-        ql::DevCtrl* p = inside(w).slot(n).Panel;
-        p->setTPort(QStringLiteral("COM%1").arg(port));
-        p->ui().cmdConn->click();
-        ASSERT_TRUE(
-            waitFor([&] { return !inside(w).link().slot[n].Connecting && inside(w).link().slot[n].DevType == 11; }));
-        typeInto(p->ui().txtSval, "1.00");
-        typeInto(p->ui().txtSlmt, "3.00");
-        p->ui().cmdRun->click();
-        ASSERT_TRUE(waitFor([&] { return inside(w).tracker().records.IsOpen(n, 0); }));
+    auto start = [&](int n, ql::sim::DeviceSim& dev, int port) {
+        connectDevice(*w, n, dev, port);
+        startRun(*w, "1.00", "3.00", n);
+        EXPECT_TRUE(waitFor([&] { return inside(w).tracker().records.IsOpen(n, 0); }));
     };
-    start(0, 3);
-    start(1, 4);
-    const QString record0 = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-    const QString record1 = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(1, 0));
+    start(0, a, 3);
+    start(1, b, 4);
+    ASSERT_FALSE(HasFatalFailure());
+    const QString record0 = recordOf(*w, 0);
+    const QString record1 = recordOf(*w, 1);
     ASSERT_TRUE(waitFor([&] { return fileLines(record0).size() > 8 && fileLines(record1).size() > 8; }));
 
     // Disconnect (the run is stopped first).
@@ -317,7 +223,7 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     EXPECT_GE(rec.rows.size(), 3);
 
     // Connected and running again, then the program closes.
-    start(0, 3);
+    start(0, a, 3);
     closeWindow(*w);
     EXPECT_FALSE(inside(w).tracker().records.IsOpen(0, 0));
     ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);

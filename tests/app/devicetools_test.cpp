@@ -29,13 +29,9 @@ TEST_F(DeviceTools, ResistanceIsTakenFromTheTestedDeviceOnly)
 {
     DeviceSim load(11, 300);
     DeviceSim tester(26, 300);
-    ASSERT_TRUE(load.plug(portsDir(), 3));
-    ASSERT_TRUE(tester.plug(portsDir(), 4));
     tester.setAuxVolts(0.6, 0.6);
-    load.start(500);
-    tester.start(20);
-    auto w = makeWindow();
-    w->show();
+    ASSERT_TRUE(plug(load, 3, 500) && plug(tester, 4));
+    auto w = startWindow();
     w->menuAddDev_Click();
     // The tester first; the load's tab offers the resistance test.
     connectDevice(*w, 1, tester, 4);

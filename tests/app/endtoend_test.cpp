@@ -45,35 +45,35 @@ double num(const QString& text)
     return m.hasMatch() ? m.captured(0).toDouble() : std::nan("");
 }
 
-// Command frames of one operation (low nibble) seen by the device, with
-// their channel digit.
-std::vector<int> channelsOf(const DeviceSim& dev, int op)
-{
-    std::vector<int> out;
-    for (const QByteArray& f : dev.received())
-        if ((uint8_t(f.at(1)) & 0x0F) == op)
-            out.push_back((uint8_t(f.at(1)) >> 4) / 10);
-    return out;
-}
-
-int countOf(const DeviceSim& dev, int op) { return int(channelsOf(dev, op).size()); }
+int countOf(const DeviceSim& dev, int op) { return int(framesOf(dev, op).size()); }
 
 class EndToEnd : public DeviceAppTest {
 protected:
-    // A shown main window; the automatic data file switched on in ql.ini.
-    std::unique_ptr<ql::frmMain> startWindow(bool autoSave = true)
-    {
-        if (autoSave) {
-            QFile f(home() + "/ql.ini");
-            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");
-        }
-        return DeviceAppTest::startWindow();
-    }
+    // Switches the automatic data file on in ql.ini.
+    void autoSave() { writeIni("[AUTO]\r\nSAVE=True\r\n"); }
 
     QStringList dataFiles() const
     {
         return QDir(home() + "/Data").entryList(QDir::Files, QDir::Name);
+    }
+
+    // A window whose slot 0 runs dev at sval down to 3.00 V until the
+    // record holds rows, then closes answering OK to "Close software?" and
+    // stopAnswer to "Stop running?". Returns the rows recorded.
+    int runThenClose(DeviceSim& dev, int port, const QString& sval, int stopAnswer, QString* record)
+    {
+        auto w = startWindow();
+        connectDevice(*w, 0, dev, port);
+        startRun(*w, sval, "3.00");
+        *record = recordOf(*w);
+        EXPECT_TRUE(waitFor([&] { return fileLines(*record).size() >= 6 + 3; }));  // six header lines, rows
+        prompt.answers = {ql::Prompter::IdOk, stopAnswer};
+        EXPECT_TRUE(w->close());
+        EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
+        EXPECT_TRUE(waitFor([&] { return !dev.connected(); }));
+        prompt.messages.clear();
+        dev.clearRecorded();
+        return int(fileLines(*record).size()) - 6;
     }
 };
 
@@ -143,13 +143,12 @@ void checkRecord(const QString& path, const QString& device, const QString& mode
 TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    autoSave();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
 
     // Identified: single-channel layout, the model's modes and name.
     EXPECT_FALSE(p->Dev2S());
@@ -185,8 +184,8 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     EXPECT_TRUE(p->StopEnable());
     EXPECT_FALSE(p->RunEnable());
     EXPECT_FALSE(inside(w).action("menuSaveData")->isEnabled());
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-    EXPECT_EQ(QFileInfo(record).fileName(), "ql-QL-R11-COM3-1-1.bak");
+    const QString record = recordOf(*w);
+    EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
 
     // Samples: readouts, grid and curve points follow the device.
     ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && s.Chart->DpCnt(0) >= 3; }));
@@ -208,8 +207,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     ASSERT_TRUE(waitFor([&] { return std::abs(s.Chart->DpY(1, s.Chart->DpCnt(1) - 1) - 2.0) < 0.011; }));
 
     // Stop: the device's end report closes the run.
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
+    stopRun(*w);
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_EQ(channelsOf(dev, 0x02), std::vector<int>{0});
     EXPECT_NEAR(num(s.gridRun->TextMatrix(1, 3)), dev.channel(0).volt, 0.02);
@@ -240,13 +238,11 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     DeviceSim dev(7, 300);  // D-CC, D-CP, C-CV; C-CV may stop on a cut-off current
     dev.setChargeMode(2);
     dev.setCell(0, 4.2, 3.0, 0.05, 2.0);
-    ASSERT_TRUE(dev.plug(portsDir(), 4));
-    dev.start(20);
-    auto w = startWindow(false);
+    auto w = connectedWindow(dev, 4);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 4);
     ASSERT_EQ(p->ModeCnt(), 3);
     EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "QL-K07");
 
@@ -256,18 +252,14 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_EQ(countOf(dev, 0x01), 0);
+    EXPECT_EQ(dataFiles(), QStringList{});
     EXPECT_NEAR(s.Chart->DpY(0, s.Chart->DpCnt(0) - 1), dev.channel(0).volt, 0.02);
     EXPECT_NEAR(num(p->tVol(0)), dev.channel(0).volt, 0.02);
 
     // A short discharge first, so the full cell can take a charge.
-    typeInto(u.txtSval, "5.00");
-    typeInto(u.txtSlmt, "1.00");
-    typeInto(u.txtStim, "0");
-    u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
+    startRun(*w, "5.00", "1.00");
     dev.step(360);  // six minutes of device time: half an ampere-hour out
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
+    stopRun(*w);
 
     // C-CV with a cut-off current in the third field.
     u.cmbMode->setCurrentIndex(2);
@@ -288,8 +280,7 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     EXPECT_TRUE(s.gridRun->TextMatrix(1, 1).startsWith("C-CV")) << s.gridRun->TextMatrix(1, 1).toStdString();
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
 
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
+    stopRun(*w);
     EXPECT_TRUE(dataFiles().isEmpty());  // automatic save is off
     dev.stop();
     closeWindow(*w);
@@ -298,15 +289,14 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
 TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
 {
     DeviceSim dev(18, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 5));
     dev.setCell(1, 4.2, 3.0, 0.08, 2.0);
-    dev.start(20);
-    auto w = startWindow();
+    autoSave();
+    auto w = connectedWindow(dev, 5);
+    ASSERT_TRUE(w);
     w->menuAddDev_Click();  // a second, empty slot for the picture
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 5);
 
     EXPECT_TRUE(p->Dev2S());
     EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "QL-R18");
@@ -360,8 +350,8 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
 
     const QStringList files = dataFiles();
     ASSERT_EQ(files.size(), 2) << files.join('|').toStdString();
-    checkRecord(ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 1)), "QL-R18", "D-CC", 0.5);
-    checkRecord(ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0)), "QL-R18", "D-CC", 1.0);
+    checkRecord(recordOf(*w, 0, 1), "QL-R18", "D-CC", 0.5);
+    checkRecord(recordOf(*w, 0, 0), "QL-R18", "D-CC", 1.0);
     dev.stop();
     closeWindow(*w);
 }
@@ -369,31 +359,14 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
 TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
+    ASSERT_TRUE(plug(dev, 3));
     QString record;
-    int recordedRows = 0;
-    {
-        auto w = startWindow(false);
-        const auto& u = inside(w).slot(0).Panel->ui();
-        connectDevice(*w, 0, dev, 3);
-        typeInto(u.txtSval, "1.50");
-        typeInto(u.txtSlmt, "3.00");
-        u.cmdRun->click();
-        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
-        record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-        // Closing: stop the device, then disconnect.
-        prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
-        EXPECT_TRUE(w->close());
-        EXPECT_EQ(prompt.texts(), (QStringList{"Close software?", "Stop running?"}));
-        ASSERT_TRUE(waitFor([&] { return !dev.connected() && !dev.channel(0).running; }));
-        recordedRows = int(fileLines(record).size()) - 6;
-        ASSERT_GE(recordedRows, 2);
-    }
-    prompt.messages.clear();
-    dev.clearRecorded();
+    // Closing: stop the device, then disconnect.
+    const int recordedRows = runThenClose(dev, 3, "1.50", ql::Prompter::IdOk, &record);
+    ASSERT_GE(recordedRows, 3);
+    ASSERT_FALSE(dev.channel(0).running);
 
-    auto w = startWindow(false);
+    auto w = startWindow();
     ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     connectDevice(*w, 0, dev, 3);
@@ -421,14 +394,11 @@ TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
 TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
 {
     DeviceSim one(11, 300), two(18, 300);
-    ASSERT_TRUE(one.plug(portsDir(), 3));
-    ASSERT_TRUE(two.plug(portsDir(), 6));
     one.reportRun(0, 0, 100, 300);
     two.reportRun(0, 0, 1000, 3000);
     two.reportRun(1, 0, 500, 3000);
-    one.start(20);
-    two.start(20);
-    auto w = startWindow(false);
+    ASSERT_TRUE(plug(one, 3) && plug(two, 6));
+    auto w = startWindow();
     w->menuAddDev_Click();
     w->menuAddDev_Click();
     connectDevice(*w, 0, one, 3);
@@ -443,6 +413,15 @@ TEST_F(EndToEnd, ShutDownWithRunsReportedByTheDevices)
     one.clearRecorded();
     two.clearRecorded();
 
+    // Cancel on the first question keeps everything running.
+    prompt.answers = {ql::Prompter::IdCancel};
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(prompt.texts(), QStringList{"Close software?"});
+    EXPECT_TRUE(inside(w).ticker().TmrRunning(2, 1));
+    EXPECT_TRUE(inside(w).link().slot[0].hComm);
+
+    // OK to both: the counters are stopped before the stop question comes.
     prompt.messages.clear();
     prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdOk};
     bool countersStoppedFirst = false;
@@ -542,22 +521,20 @@ TEST_F(EndToEnd, TestPageButtonsActOnTheirOwnSlot)
 // a running test: it says the device on its port is lost, the receive lamp
 // is off and the button offers Connect. Plugged in again with the device
 // still running, one Connect continues the run from its record instead of
-// restarting its seconds in the same record.
+// restarting its seconds in the same record. The adapter was gone for five
+// minutes: the capacity shown is the device's own count, not the record's
+// capacity added on top of it.
 TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
-    typeInto(u.txtSval, "1.00");
-    typeInto(u.txtSlmt, "3.00");
-    u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && p->LedRecv(); }));
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    startRun(*w, "5.00", "3.00");
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 4 && p->LedRecv(); }));
+    const QString record = recordOf(*w);
     const int rowsBefore = int(fileLines(record).size());
 
     dev.unplug();
@@ -571,7 +548,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
     EXPECT_TRUE(u.cmbPort->isEnabled());
     EXPECT_EQ(p->tPort(), "COM3");
-    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    const QStringList log = errorLog();
     ASSERT_EQ(log.size(), 1) << log.join('\n').toStdString();
     EXPECT_TRUE(log[0].contains("COM3: device lost") &&
                 (log[0].contains("hung up") || log[0].contains("is gone")))
@@ -581,6 +558,8 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 
     // The device ran on meanwhile. Plug the adapter in again and connect.
     ASSERT_TRUE(dev.plug(portsDir(), 3));
+    dev.step(300);  // five minutes at 5 A while nobody listens
+    ASSERT_TRUE(dev.channel(0).running);
     dev.start(20);
     prompt.messages.clear();
     u.cmdConn->click();
@@ -592,10 +571,18 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     EXPECT_EQ(countOf(dev, 0x01), 1);  // the one start, before the unplug
     EXPECT_GE(inside(w).link().ch(0, 0).RunSecs.load(), lastSecond);
     EXPECT_TRUE(p->StopEnable());
-    checkRecord(record, "QL-R11", "D-CC", 1.0);  // seconds never go back
+    checkRecord(record, "QL-R11", "D-CC", 5.0);  // seconds never go back
 
-    closeWindow(*w);
+    const ql::ChanState& c = inside(w).link().ch(0, 0);
+    ASSERT_TRUE(waitFor([&] { return c.Running && !c.ContPend; }));
     dev.stop();
+    dev.step(0);  // one more reply with the device's present count
+    const double device = dev.channel(0).cap * 1000;  // mAh
+    ASSERT_GT(device, 400);
+    EXPECT_TRUE(waitFor([&] { return std::fabs(num(s.gridRun->TextMatrix(1, 4)) - device) <= 1.5; }))
+        << s.gridRun->TextMatrix(1, 4).toStdString() << " shown, device " << device;
+    EXPECT_EQ(c.CapOffset, 0);
+    closeWindow(*w);
 }
 
 // The program restarted while the device runs on: the device answers the
@@ -605,53 +592,31 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
 TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
+    ASSERT_TRUE(plug(dev, 3));
     QString record;
-    int recordedRows = 0;
-    {
-        auto w = startWindow(false);
-        const auto& u = inside(w).slot(0).Panel->ui();
-        connectDevice(*w, 0, dev, 3);
-        typeInto(u.txtSval, "1.50");
-        typeInto(u.txtSlmt, "3.20");
-        u.cmdRun->click();
-        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
-        record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-        // Two rows in the record (six header lines before them).
-        ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 2; }));
-        // Closing keeps the run going on the device.
-        prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
-        EXPECT_TRUE(w->close());
-        ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
-        recordedRows = int(fileLines(record).size()) - 6;
-        ASSERT_GE(recordedRows, 2);
-    }
+    // Closing without the stop disconnects and keeps the run going on the device.
+    const int recordedRows = runThenClose(dev, 3, "1.50", ql::Prompter::IdCancel, &record);
+    ASSERT_GE(recordedRows, 3);
     ASSERT_TRUE(dev.channel(0).running);
-    prompt.messages.clear();
-    dev.clearRecorded();
     dev.setConnectInfoOnly(true);
 
-    auto w = startWindow(false);
+    auto w = startWindow();
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     connectDevice(*w, 0, dev, 3);
     ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));
-    QByteArray cont;
-    for (const QByteArray& f : dev.received())
-        if ((uint8_t(f.at(1)) & 0x0F) == 0x08)
-            cont = f;
-    EXPECT_EQ(ql::sim::Pair(reinterpret_cast<const uint8_t*>(cont.constData()) + 2), 150);
-    EXPECT_EQ(ql::sim::Pair(reinterpret_cast<const uint8_t*>(cont.constData()) + 4), 320);
+    const QByteArray cont = framesOf(dev, 0x08).value(0);
+    EXPECT_EQ(pairAt(cont, 2), 150);
+    EXPECT_EQ(pairAt(cont, 4), 300);
     EXPECT_EQ(p->tSval(0), "1.50");
-    EXPECT_EQ(p->tSlmt(0), "3.20");
+    EXPECT_EQ(p->tSlmt(0), "3.00");
     EXPECT_GE(s.Chart->DpCnt(0), recordedRows);
     // The record goes on; no second continue.
     const int rows = int(fileLines(record).size());
     ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rows + 2; }));
     EXPECT_EQ(countOf(dev, 0x08), 1);
     EXPECT_EQ(countOf(dev, 0x01), 0);
-    const QString log = fileLines(ql::ErrLogPath(QDate::currentDate())).join('\n');
+    const QString log = errorLog().join('\n');
     EXPECT_FALSE(log.contains("ErrStart")) << log.toStdString();
     checkRecord(record, "QL-R11", "D-CC", 1.5);
     closeWindow(*w);
@@ -664,27 +629,23 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
 TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
 {
     DeviceSim dev(24, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.setCell(0, 4.2, 3.0, 0.05, 0.0008);
     dev.forceMode(0, 1);
-    dev.start(20);
-    auto w = startWindow();
+    autoSave();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
     ASSERT_EQ(p->ModeCnt(), 1);
     EXPECT_EQ(p->ModeIdx(), -1);
     u.cmbMode->setCurrentIndex(0);
     emit u.cmbMode->activated(0);
-    typeInto(u.txtSval, "1.000");
-    typeInto(u.txtSlmt, "3.00");
-    u.cmdRun->click();
-    ASSERT_TRUE(
-        waitFor([&] { return inside(w).link().ch(0, 0).Running && inside(w).link().ch(0, 0).RunSecs.load() >= 1; }));
+    startRun(*w, "1.000", "3.00");
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 1; }));
     EXPECT_EQ(p->ModeIdx(), -1);
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    const QString record = recordOf(*w);
     ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 7; }));  // a row recorded
     dev.step(3.0);  // three seconds of device time at once: the cell runs out
     ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }));
@@ -692,7 +653,7 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
     ASSERT_EQ(dataFiles().size(), 1);
     EXPECT_GE(checkDataFile(home() + "/Data/" + dataFiles()[0], s, 0, "QL-R24"), 1);
     EXPECT_GE(fileLines(record).size(), 7);
-    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    const QStringList log = errorLog();
     ASSERT_EQ(log.size(), 1) << log.join('\n').toStdString();
     EXPECT_TRUE(log[0].contains("[ErrComm]") && log[0].contains("mode 1")) << log[0].toStdString();
     closeWindow(*w);
@@ -704,27 +665,20 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
 TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    EXPECT_TRUE(u.cmbPort->isEnabled());
-    connectDevice(*w, 0, dev, 3);
     EXPECT_FALSE(u.cmbPort->isEnabled());
     u.cmbPort->setFocus();
     QTest::keyClicks(u.cmbPort, "/../../x");
     EXPECT_EQ(p->tPort(), "COM3");
     u.cmbPort->setEditText("COM3/../../x");  // even a text set behind its back
-    typeInto(u.txtSval, "1.00");
-    typeInto(u.txtSlmt, "3.00");
-    u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    startRun(*w, "1.00", "3.00");
+    const QString record = recordOf(*w);
     EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
     EXPECT_TRUE(QFile::exists(record));
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
+    stopRun(*w);
     u.cmdConn->click();
     EXPECT_FALSE(p->Conn());
     EXPECT_TRUE(u.cmbPort->isEnabled());
@@ -734,38 +688,21 @@ TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
 
 // A run already going on the device when the program connects: the panel
 // shows the values the device echoes, and the run is followed from there.
-TEST_F(EndToEnd, RunFoundGoingAtConnectShowsTheDevicesValues)
-{
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.reportRun(0, 0, 150, 320);
-    dev.start(20);
-    auto w = startWindow();
-    ql::DevCtrl* p = inside(w).slot(0).Panel;
-    connectDevice(*w, 0, dev, 3);
-    // The device's first running reply is an info reply, without echoes.
-    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running && p->tSval(0) == "1.50"; }));
-    EXPECT_EQ(p->tSlmt(0), "3.20");
-    EXPECT_TRUE(p->StopEnable());
-    closeWindow(*w);
-    dev.stop();
-}
-
 // On a load that resolves 1 mA the echoed set value keeps its last digit:
 // Set without an edit sends exactly what the device has.
-TEST_F(EndToEnd, UntouchedSetValueOfAMilliampereLoadIsSentAsTheDeviceHasIt)
+TEST_F(EndToEnd, RunFoundGoingAtConnectIsSetAsTheDeviceHasIt)
 {
     DeviceSim dev(18, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.reportRun(0, 0, 125, 3000);  // 0.125 A, 3.000 V
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
+    // The device's first running reply is an info reply, without echoes.
     ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running && p->tSval(0) == "0.125"; }))
         << p->tSval(0).toStdString();
     EXPECT_EQ(p->tSlmt(0), "3.000");
+    EXPECT_TRUE(p->StopEnable());
 
     dev.clearRecorded();
     u.optChn0->setChecked(true);
@@ -779,61 +716,17 @@ TEST_F(EndToEnd, UntouchedSetValueOfAMilliampereLoadIsSentAsTheDeviceHasIt)
     dev.stop();
 }
 
-// The adapter is lost for five minutes while the device runs on: after the
-// continue, the capacity shown is the device's own count, not the record's
-// capacity added on top of it.
-TEST_F(EndToEnd, ContinueAfterAnOutageShowsTheDevicesOwnCapacity)
-{
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow(false);
-    ql::DevSlot& s = inside(w).slot(0);
-    ql::DevCtrl* p = s.Panel;
-    const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
-    typeInto(u.txtSval, "5.00");
-    typeInto(u.txtSlmt, "3.00");
-    u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 4; }));
-
-    dev.unplug();
-    ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));  // the lost adapter frees the panel
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.step(300);  // five minutes at 5 A while nobody listens
-    ASSERT_TRUE(dev.channel(0).running);
-    dev.start(20);
-    dev.clearRecorded();
-    u.cmdConn->click();  // one Connect after replugging
-    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));  // the continue frame
-    const ql::ChanState& c = inside(w).link().ch(0, 0);
-    ASSERT_TRUE(waitFor([&] { return c.Running && !c.ContPend; }));
-    dev.stop();
-    dev.step(0);  // one more reply with the device's present count
-    const double device = dev.channel(0).cap * 1000;  // mAh
-    ASSERT_GT(device, 400);
-    EXPECT_TRUE(waitFor([&] { return std::fabs(num(s.gridRun->TextMatrix(1, 4)) - device) <= 1.5; }))
-        << s.gridRun->TextMatrix(1, 4).toStdString() << " shown, device " << device;
-    EXPECT_EQ(c.CapOffset, 0);
-    closeWindow(*w);
-}
-
 // A record that cannot be written (a folder stands in its place) never stops
 // the run; the information list says so once, below its fixed lines.
 TEST_F(EndToEnd, UnwritableRecordIsShownInTheInformationList)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow(false);
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
-    const auto& u = s.Panel->ui();
-    connectDevice(*w, 0, dev, 3);
-    ASSERT_TRUE(QDir().mkpath(ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0))));
+    ASSERT_TRUE(QDir().mkpath(recordOf(*w)));
     const int fixed = s.lstInfo->count();
-    typeInto(u.txtSval, "1.00");
-    typeInto(u.txtSlmt, "3.00");
-    u.cmdRun->click();
+    startRun(*w, "1.00", "3.00");
     ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
     ASSERT_EQ(s.lstInfo->count(), fixed + 1);
     EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -59,13 +60,17 @@ protected:
     // Runs slot 0's device at 1 A down to 3 V until its record holds rows.
     void runUntilRows(ql::frmMain& w, int rows)
     {
-        const auto& u = inside(w).slot(0).Panel->ui();
-        typeInto(u.txtSval, "1.00");
-        typeInto(u.txtSlmt, "3.00");
-        u.cmdRun->click();
-        const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-        ASSERT_TRUE(waitFor([&] { return recordRows(record).size() >= rows; }));
+        startRun(w, "1.00", "3.00");
+        ASSERT_TRUE(waitFor([&] { return recordRows(recordOf(w)).size() >= rows; }));
     }
+    // Stop, and waits until the device stopped too.
+    void stopBoth(ql::frmMain& w)
+    {
+        stopRun(w);
+        ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }));
+    }
+
+    DeviceSim dev{11, 300};  // on COM3
 };
 
 } // namespace
@@ -76,18 +81,13 @@ protected:
 // the new run alone.
 TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
-    connectDevice(*w, 0, dev, 3);
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
-
+    const QString record = recordOf(*w);
     runUntilRows(*w, 3);
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    stopBoth(*w);
     const QByteArray previous = fileBytes(record);
     const int fixed = s.lstInfo->count();
 
@@ -121,24 +121,19 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
 // takes up the earlier run's rows nor adds to them.
 TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecordAlone)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
-    connectDevice(*w, 0, dev, 3);
-    const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+    const QString record = recordOf(*w);
     runUntilRows(*w, 3);
-    u.cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+    stopBoth(*w);
     const QByteArray previous = fileBytes(record);
     {
         FileSizeLimit full(64);
         u.cmdRun->click();
         ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
-        u.cmdStop->click();
-        ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dev.channel(0).running; }));
+        stopBoth(*w);
     }
     EXPECT_TRUE(fileBytes(record) == previous) << "the earlier record changed";
     dev.clearRecorded();
@@ -152,61 +147,45 @@ TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecor
     dev.stop();
 }
 
-// Rows that could not be brought to the disk when the run ends (the last
-// sync fails, as with a disk that filled up behind delayed writes) are a
-// failed record: the information list says so and the log has the cause.
-TEST_F(Faults, ARecordWhoseLastSyncFailsAtTheRunsEndIsReported)
+// Rows that could not be brought to the disk when the record is let go of
+// (the last sync fails, as with a disk that filled up behind delayed
+// writes) are a failed record, whether the run ends or the adapter is
+// pulled out: the log has the cause once, and at a run's end the
+// information list says so.
+TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
-    ql::DevSlot& s = inside(w).slot(0);
-    ql::RecordFiles& records = inside(w).tracker().records;
-    records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
-    connectDevice(*w, 0, dev, 3);
-    const int fixed = s.lstInfo->count();
-    runUntilRows(*w, 3);
-    ASSERT_EQ(s.lstInfo->count(), fixed);
-    records.syncFile = [](int) {
-        errno = ENOSPC;
-        return -1;
-    };
-    s.Panel->ui().cmdStop->click();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running; }));
-    ASSERT_EQ(s.lstInfo->count(), fixed + 1);
-    EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
-    const QString log = fileLines(ql::ErrLogPath(QDate::currentDate())).join('\n');
-    EXPECT_TRUE(log.contains("[ErrData]") && log.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
-        << log.toStdString();
-    closeWindow(*w);
-    dev.stop();
-}
-
-// The same when the adapter is pulled out: the record is let go of with the
-// port, and a last sync that fails is in the log.
-TEST_F(Faults, ARecordWhoseLastSyncFailsWhenTheAdapterGoesIsLogged)
-{
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
-    ql::RecordFiles& records = inside(w).tracker().records;
-    records.setSyncPeriod(std::chrono::hours(1));
-    connectDevice(*w, 0, dev, 3);
-    runUntilRows(*w, 3);
-    const QString record = records.OpenPath(0, 0);
-    records.syncFile = [](int) {
-        errno = EIO;
-        return -1;
-    };
-    dev.unplug();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).slot(0).Panel->Conn(); }));
-    EXPECT_FALSE(records.IsOpen(0, 0));
-    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
-    EXPECT_EQ(log.filter("[ErrData]" + record + ": " + QString::fromLocal8Bit(std::strerror(EIO))).size(), 1)
-        << log.join('\n').toStdString();
-    closeWindow(*w);
+    for (const bool unplugged : {false, true}) {
+        SCOPED_TRACE(unplugged ? "unplugged" : "stopped");
+        DeviceSim one(11, 300);
+        auto w = connectedWindow(one, unplugged ? 4 : 3);
+        ASSERT_TRUE(w);
+        ql::DevSlot& s = inside(w).slot(0);
+        ql::RecordFiles& records = inside(w).tracker().records;
+        records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
+        const int fixed = s.lstInfo->count();
+        runUntilRows(*w, 3);
+        ASSERT_EQ(s.lstInfo->count(), fixed);
+        const QString record = records.OpenPath(0, 0);
+        const int cause = unplugged ? EIO : ENOSPC;
+        records.syncFile = [cause](int) {
+            errno = cause;
+            return -1;
+        };
+        if (unplugged) {
+            one.unplug();
+            ASSERT_TRUE(waitFor([&] { return !s.Panel->Conn(); }));
+        } else {
+            stopRun(*w);
+            ASSERT_EQ(s.lstInfo->count(), fixed + 1);
+            EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+        }
+        EXPECT_FALSE(records.IsOpen(0, 0));
+        const QStringList log = errorLog().filter("[ErrData]");
+        const QString line = record + ": " + QString::fromLocal8Bit(std::strerror(cause));
+        EXPECT_EQ(std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.endsWith(line); }), 1)
+            << log.join('\n').toStdString();
+        closeWindow(*w);
+    }
 }
 
 // A log line cut off by a full disk stays a line of its own: the next one
@@ -219,7 +198,7 @@ TEST_F(Faults, ALogLineCutOffByAFullDiskLeavesTheNextLineWhole)
         ql::ErrLog(QStringLiteral("ErrData"), QStringLiteral("a line longer than the disk has room for"));
     }
     ql::ErrLog(QStringLiteral("ErrComm"), QStringLiteral("COM3: the next line"));
-    const QStringList log = fileLines(ql::ErrLogPath(QDate::currentDate()));
+    const QStringList log = errorLog();
     ASSERT_EQ(log.size(), 2) << log.join('\n').toStdString();
     EXPECT_TRUE(log[1].endsWith(":[ErrComm]COM3: the next line")) << log[1].toStdString();
     EXPECT_TRUE(log[1].startsWith(QDate::currentDate().toString("yyyy"))) << log[1].toStdString();

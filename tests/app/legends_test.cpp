@@ -18,21 +18,11 @@ using ql::sim::DeviceSim;
 
 TEST_F(DeviceAppTest, TwoChannelChartShowsItsLegendsApart)
 {
-    {
-        QFile f(home() + "/ql.ini");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(";--------QL Config File----------\r\n[DATA]\r\nSLA=1\r\n");
-    }
+    writeIni("[DATA]\r\nSLA=1\r\n");
     DeviceSim dev(18, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 5));
-    dev.start(20);
-    auto w = makeWindow();
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto w = connectedWindow(dev, 5);
+    ASSERT_TRUE(w);
     ql::DevSlot& s = inside(w).slot(0);
-    s.Panel->setTPort(QStringLiteral("COM5"));
-    s.Panel->ui().cmdConn->click();
-    ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[0].Connecting; }));
     ASSERT_EQ(s.Chart->CurveCount(), 10);
 
     const QWidget* surface = s.Chart->findChild<QWidget*>(QStringLiteral("picGraph"));

@@ -20,52 +20,35 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-// The menu entries that follow a run, each with the number of times its
-// enabled state changed since the last reset.
-class RunEntries : public QObject {
+// Every menu and toolbar entry of a window, each with the number of times
+// it changed (enabled, shown, checked, text) since the last reset.
+class MenuWatch : public QObject {
 public:
-    explicit RunEntries(ql::frmMain& w)
+    explicit MenuWatch(ql::frmMain& w) : w_(w)
     {
-        for (ql::MenuId id : ql::kRunMenus) {
-            QAction* a = inside(w).action(id);
-            EXPECT_TRUE(a) << ql::MenuName(id);
-            if (!a)
-                continue;
-            Entry& e = entries_[a];
-            e.enabled = a->isEnabled();
-            connect(a, &QAction::changed, this, [this, a] {
-                Entry& e = entries_[a];
-                if (a->isEnabled() != e.enabled)
-                    ++e.flips;
-                e.enabled = a->isEnabled();
-            });
-        }
+        for (QAction* a : w.findChildren<QAction*>())
+            connect(a, &QAction::changed, this, [this, a] { ++changes_[a]; });
     }
-    void resetFlips()
-    {
-        for (auto& [a, e] : entries_)
-            e.flips = 0;
-    }
-    // Every shown entry is enabled as wanted (the parameter-file entries
-    // as wantFiles) and none changed since the last reset.
+    void reset() { changes_.clear(); }
+    // No entry changed since the last reset, and every shown entry that
+    // follows a run is enabled as wanted (the parameter-file entries as
+    // wantFiles).
     void expectHeld(bool want, bool wantFiles, const char* when) const
     {
-        for (const auto& [a, e] : entries_) {
-            const QString name = a->objectName();
-            EXPECT_EQ(e.flips, 0) << name.toStdString() << " " << when;
+        for (const auto& [a, n] : changes_)
+            EXPECT_EQ(n, 0) << a->objectName().toStdString() << " " << when;
+        for (ql::MenuId id : ql::kRunMenus) {
+            QAction* a = inside(w_).action(id);
             if (!a->isVisible())
                 continue;
-            const bool files = name == "menuOpenCfg" || name == "menuSaveCfg";
-            EXPECT_EQ(a->isEnabled(), files ? wantFiles : want) << name.toStdString() << " " << when;
+            const bool files = id == ql::MenuId::menuOpenCfg || id == ql::MenuId::menuSaveCfg;
+            EXPECT_EQ(a->isEnabled(), files ? wantFiles : want) << ql::MenuName(id) << " " << when;
         }
     }
 
 private:
-    struct Entry {
-        bool enabled = false;
-        int flips = 0;
-    };
-    std::map<QAction*, Entry> entries_;
+    ql::frmMain& w_;
+    std::map<QAction*, int> changes_;
 };
 
 // Replies each device has sent so far.
@@ -111,12 +94,8 @@ SlotEntries Offered(ql::frmMain& w)
 TEST_F(DeviceAppTest, DeviceEntriesFollowTheSelectedSlotsDevice)
 {
     DeviceSim load(11, 300), usb(26, 300);
-    ASSERT_TRUE(load.plug(portsDir(), 3));
-    ASSERT_TRUE(usb.plug(portsDir(), 4));
-    load.start(10);
-    usb.start(10);
-    auto w = makeWindow();
-    w->show();
+    ASSERT_TRUE(plug(load, 3, 10) && plug(usb, 4, 10));
+    auto w = startWindow();
     w->menuAddDev_Click();
     w->menuAddDev_Click();
     QTabBar* tabs = inside(w).tabs();
@@ -170,12 +149,9 @@ TEST_F(DeviceAppTest, AGoneRunningDeviceLeavesNoParameterFileEntries)
         SCOPED_TRACE(int(gone));
         const int port = 3 + int(gone);
         DeviceSim dev(11, 300);
-        ASSERT_TRUE(dev.plug(portsDir(), port));
         dev.reportRun(0, 0, 100, 300);
-        dev.start(10);
-        auto w = makeWindow();
-        w->show();
-        connectDevice(*w, 0, dev, port);
+        auto w = connectedWindow(dev, port, 10);
+        ASSERT_TRUE(w);
         ql::DevCtrl* p = inside(w).slot(0).Panel;
         ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running && p->StopEnable(); }));
         EXPECT_FALSE(inside(w).action(ql::MenuId::menuOpenData)->isEnabled());
@@ -204,44 +180,52 @@ TEST_F(DeviceAppTest, AGoneRunningDeviceLeavesNoParameterFileEntries)
     }
 }
 
-// Slot 0's device reports a run going; slot 1's device is connected and
-// idle. The frames of both keep coming, and the entries hold the state of
-// the selected slot over dozens of them; switching tabs switches them.
-TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileAnotherSlotRuns)
+// Running devices reply many times a second. Slot 0's device reports a run
+// going, slot 1's device is connected and idle, slot 2's runs both its
+// channels. The frames of all keep coming, and no menu or toolbar entry
+// changes over dozens of them: the entries hold the state of the selected
+// slot; switching tabs switches them.
+TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileOtherSlotsRun)
 {
-    DeviceSim busy(11, 300), idle(11, 300);
-    ASSERT_TRUE(busy.plug(portsDir(), 3));
-    ASSERT_TRUE(idle.plug(portsDir(), 6));
+    DeviceSim busy(11, 300), idle(11, 300), two(18, 300);
     busy.reportRun(0, 0, 100, 300);
-    busy.start(10);
-    idle.start(10);
-    auto w = makeWindow();
-    w->show();
+    two.reportRun(0, 0, 1000, 3000);
+    two.reportRun(1, 0, 500, 3000);
+    ASSERT_TRUE(plug(busy, 3, 10) && plug(idle, 6, 10) && plug(two, 7, 10));
+    auto w = startWindow();
+    inside(w).action(ql::MenuId::menuAddDev)->trigger();
     inside(w).action(ql::MenuId::menuAddDev)->trigger();
     connectDevice(*w, 0, busy, 3);
     connectDevice(*w, 1, idle, 6);
-    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
+    connectDevice(*w, 2, two, 7);
+    const ql::LinkState& link = inside(w).link();
+    ASSERT_TRUE(waitFor([&] { return link.ch(0, 0).Running && link.ch(2, 0).Running && link.ch(2, 1).Running; }));
     QTabBar* tabs = inside(w).tabs();
     ASSERT_TRUE(tabs);
-    RunEntries entries(*w);
+    MenuWatch entries(*w);
 
-    // A stretch of frames from both devices, with one tab selected.
+    // A stretch of frames from every device, with one tab selected.
     const auto overFrames = [&](int index, bool want, bool wantFiles, const char* when) {
         tabs->setCurrentIndex(index);
-        ASSERT_EQ(inside(w).link().CurDev, index);
-        entries.resetFlips();
+        ASSERT_EQ(link.CurDev, index);
+        entries.reset();
         entries.expectHeld(want, wantFiles, when);
-        const int a = Replies(busy), b = Replies(idle);
-        ASSERT_TRUE(waitFor([&] { return Replies(busy) >= a + 30 && Replies(idle) >= b + 30; }));
+        const int a = Replies(busy), b = Replies(idle), c = Replies(two);
+        ASSERT_TRUE(
+            waitFor([&] { return Replies(busy) >= a + 30 && Replies(idle) >= b + 30 && Replies(two) >= c + 30; }));
         entries.expectHeld(want, wantFiles, when);
         // The panels follow their own slots all along.
-        EXPECT_TRUE(inside(w).slot(0).Panel->StopEnable());
-        EXPECT_FALSE(inside(w).slot(0).Panel->RunEnable());
+        for (int n : {0, 2}) {
+            EXPECT_TRUE(inside(w).slot(n).Panel->StopEnable()) << n;
+            EXPECT_FALSE(inside(w).slot(n).Panel->RunEnable()) << n;
+        }
         EXPECT_TRUE(inside(w).slot(1).Panel->RunEnable());
         EXPECT_FALSE(inside(w).slot(1).Panel->StopEnable());
+        EXPECT_TRUE(link.ch(2, 0).Running && link.ch(2, 1).Running);
     };
     overFrames(1, true, true, "idle slot selected");
     overFrames(0, false, false, "running slot selected");
+    overFrames(2, false, false, "two-channel slot selected");
     overFrames(1, true, true, "idle slot selected again");
     closeWindow(*w);
 }
@@ -251,8 +235,7 @@ TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileAnotherSlotRuns)
 TEST_F(DeviceAppTest, AutoTestModeListHoldsTheModeOnceOverReconnects)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(10);
+    ASSERT_TRUE(plug(dev, 3, 10));
     auto w = makeWindow();
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     for (int round = 0; round < 3; ++round) {

@@ -30,9 +30,6 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-int opOf(const QByteArray& f) { return uint8_t(f.at(1)) & 0x0F; }
-int setRawOf(const QByteArray& f) { return ql::sim::Pair(reinterpret_cast<const uint8_t*>(f.constData()) + 2); }
-
 // Start (0x01), set (0x07) and stop (0x02) frames as "op:value" texts, in
 // the order the device received them.
 QStringList runFrames(const DeviceSim& dev)
@@ -41,7 +38,7 @@ QStringList runFrames(const DeviceSim& dev)
     for (const QByteArray& f : dev.received()) {
         const int op = opOf(f);
         if (op == 0x01 || op == 0x07)
-            out << QStringLiteral("%1:%2").arg(op == 0x01 ? "start" : "set").arg(setRawOf(f));
+            out << QStringLiteral("%1:%2").arg(op == 0x01 ? "start" : "set").arg(pairAt(f, 2));
         else if (op == 0x02)
             out << QStringLiteral("stop");
     }
@@ -52,115 +49,123 @@ class Sequences : public DeviceAppTest {};
 
 } // namespace
 
-// 1.0 A to 2.0 A in 0.5 A steps of one second each: the device is started
-// at the first value, set to each later one, and stopped after the last;
-// the result list has a row per step, opens full size once the test is
-// over, and is saved where the user says.
+// An auto test of three steps of one second each: the device is started at
+// the first value, set to each later one (exactly, on a type-5 charger that
+// resolves 1 mA) and stopped after the last; the panel's set field shows
+// each value as it is sent; the result list has a row per step, opens full
+// size once the test is over, and is saved where the user says.
 TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
 {
-    DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(10);
-    auto w = startWindow();
-    ql::DevSlot& s = inside(w).slot(0);
-    ql::DevCtrl* p = s.Panel;
-    const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
-
-    // The page was filled for the model when it was identified.
-    EXPECT_EQ(u.cmbC1Auto->count(), 100);  // 0.1 .. 10.0 A
-    EXPECT_EQ(p->tAutoC1(), "0.1");
-    EXPECT_EQ(p->tAutoTime(), "2");
-    EXPECT_EQ(p->tAutoMode(), "D-CC");
-
-    chooseText(u.cmbC1Auto, "1.0");
-    chooseText(u.cmbC2Auto, "2.0");
-    chooseText(u.cmbStepAuto, "0.5");
-    chooseText(u.cmbTimeAuto, "1");
-    u.optAutoSec->setChecked(true);
-    typeInto(u.txtVolAuto, "2.50");
-    dev.clearRecorded();
-    // The page's one-second tick is given by hand, each once the readouts
-    // show what the device was last sent: a step's row takes the readings
-    // of its last tick.
-    u.tmrAuto->setInterval(3600 * 1000);
-    const ql::ChanState& c = inside(w).link().ch(0, 0);
-    const auto tickWhenShowing = [&](float amps) {
-        ASSERT_TRUE(waitFor([&] { return c.Running && std::fabs(c.CurShown - amps) < 0.001f; }))
-            << c.CurShown << " " << runFrames(dev).join(' ').toStdString();
-        ASSERT_TRUE(u.tmrAuto->isActive());
-        emit p->AutoTmrOn(0);
+    struct Case {
+        int type, port;
+        const char *from, *to, *step;
+        QStringList sent;   // the start's and the sets' values, in device units
+        QStringList shown;  // the set field and the result rows
+        int entries;        // the first value's list: 0.1 .. 10.0 A for the load
+    } cases[] = {
+        {11, 3, "1.0", "2.0", "0.5", {"start:100", "set:150", "set:200", "stop"}, {"1.00", "1.50", "2.00"}, 100},
+        {5, 8, "0.125", "0.155", "0.015", {"start:125", "set:140", "set:155", "stop"}, {"0.125", "0.140", "0.155"}, -1},
     };
-    u.cmdStartAuto->click();
-    ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn);
-    EXPECT_TRUE(inside(w).link().slot[0].AutoRunning);
-    EXPECT_EQ(p->AutoCmd(), "Stop");
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
-    EXPECT_EQ(dev.channel(0).setRaw, 100);
-    EXPECT_EQ(dev.channel(0).lmtRaw, 250);
-    tickWhenShowing(1.0f);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.type);
+        DeviceSim dev(k.type, 300);
+        auto w = connectedWindow(dev, k.port, 10);
+        ASSERT_TRUE(w);
+        ql::DevSlot& s = inside(w).slot(0);
+        ql::DevCtrl* p = s.Panel;
+        const auto& u = p->ui();
 
-    // While it runs the result list does not open full size.
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).setRaw == 150; }))
-        << runFrames(dev).join(' ').toStdString();
-    emit u.gridAutoRun->DblClick();
-    EXPECT_FALSE(s.gridAutolist->isVisible());
-    EXPECT_TRUE(p->isVisible());
-    tickWhenShowing(1.5f);
-    tickWhenShowing(2.0f);
+        // The page was filled for the model when it was identified.
+        if (k.entries > 0) {
+            EXPECT_EQ(u.cmbC1Auto->count(), k.entries);
+        }
+        EXPECT_EQ(p->tAutoMode(), "D-CC");
+        fillAutoTest(*p, k.from, k.to, k.step, "1", "2.50");
+        QStringList shown;  // what the set field shows from the start on
+        QObject::connect(u.txtSval, &QLineEdit::textChanged, u.txtSval, [&](const QString& t) { shown << t; });
+        dev.clearRecorded();
+        // The page's one-second tick is given by hand, each once the
+        // readouts show what the device was last sent: a step's row takes
+        // the readings of its last tick.
+        u.tmrAuto->setInterval(3600 * 1000);
+        const ql::ChanState& c = inside(w).link().ch(0, 0);
+        const auto tickWhenShowing = [&](const QString& amps) {
+            ASSERT_TRUE(waitFor([&] { return c.Running && std::fabs(c.CurShown - amps.toFloat()) < 0.0005f; }))
+                << c.CurShown << " " << runFrames(dev).join(' ').toStdString();
+            ASSERT_TRUE(u.tmrAuto->isActive());
+            emit p->AutoTmrOn(0);
+        };
+        u.cmdStartAuto->click();
+        ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
+        EXPECT_TRUE(inside(w).link().slot[0].AutoRunning);
+        EXPECT_EQ(p->AutoCmd(), "Stop");
+        ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
+        EXPECT_EQ(dev.channel(0).lmtRaw, 250);
+        tickWhenShowing(k.shown[0]);
 
-    EXPECT_FALSE(inside(w).autoTest().at(0).AutoOn);
-    EXPECT_FALSE(u.tmrAuto->isActive());
-    EXPECT_FALSE(inside(w).link().slot[0].AutoRunning);
-    EXPECT_EQ(p->AutoCmd(), "Start");
-    ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !inside(w).link().ch(0, 0).Running; }));
+        // While it runs the result list does not open full size.
+        ASSERT_TRUE(waitFor([&] { return runFrames(dev).size() >= 2; })) << runFrames(dev).join(' ').toStdString();
+        emit u.gridAutoRun->DblClick();
+        EXPECT_FALSE(s.gridAutolist->isVisible());
+        EXPECT_TRUE(p->isVisible());
+        tickWhenShowing(k.shown[1]);
+        tickWhenShowing(k.shown[2]);
 
-    // Start, the later steps, then stop; 2.5 A is never sent.
-    EXPECT_EQ(runFrames(dev), (QStringList{"start:100", "set:150", "set:200", "stop"}));
+        EXPECT_FALSE(inside(w).autoTest().at(0).AutoOn);
+        EXPECT_FALSE(u.tmrAuto->isActive());
+        EXPECT_FALSE(inside(w).link().slot[0].AutoRunning);
+        EXPECT_EQ(p->AutoCmd(), "Start");
+        ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running && !inside(w).link().ch(0, 0).Running; }));
 
-    // One row per step with the readings of its last tick.
-    ASSERT_EQ(p->AutoRunCnt() >= 4, true);
-    const char* amps[] = {"1.00", "1.50", "2.00"};
-    for (int r = 1; r <= 3; ++r) {
-        EXPECT_EQ(p->tAutoRun(r, 0), QString::number(r));
-        EXPECT_EQ(p->tAutoRun(r, 1), amps[r - 1]) << r;
-        const double v = p->tAutoRun(r, 2).toDouble();
-        EXPECT_GT(v, 3.0);
-        EXPECT_LT(v, 4.3);
-        EXPECT_NEAR(p->tAutoRun(r, 3).toDouble(), v * (1.0 + 0.5 * (r - 1)), 0.1) << r;
+        // Start, the later steps, then stop; the value past the end is never sent.
+        EXPECT_EQ(runFrames(dev), k.sent);
+        shown.removeDuplicates();
+        EXPECT_EQ(shown, k.shown);
+
+        // One row per step with the readings of its last tick (the current
+        // to 10 mA).
+        ASSERT_GE(p->AutoRunCnt(), 4);
+        for (int r = 1; r <= 3; ++r) {
+            EXPECT_EQ(p->tAutoRun(r, 0), QString::number(r));
+            EXPECT_NEAR(p->tAutoRun(r, 1).toDouble(), k.shown[r - 1].toDouble(), 0.0051) << r;
+            const double v = p->tAutoRun(r, 2).toDouble();
+            EXPECT_GT(v, 3.0);
+            EXPECT_LT(v, 4.3);
+            EXPECT_NEAR(p->tAutoRun(r, 3).toDouble(), v * k.shown[r - 1].toDouble(), 0.1) << r;
+        }
+        EXPECT_TRUE(p->tAutoRun(4, 1).isEmpty());
+
+        // Full size after the test; a double click there goes back.
+        emit u.gridAutoRun->DblClick();
+        ASSERT_TRUE(s.gridAutolist->isVisible());
+        EXPECT_FALSE(p->isVisible());
+        EXPECT_FALSE(s.lstInfo->isVisible());
+        for (int r = 0; r <= 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(s.gridAutolist->TextMatrix(r, c), p->tAutoRun(r, c)) << r << "," << c;
+        EXPECT_TRUE(s.gridAutolist->TextMatrix(4, 1).isEmpty());
+        emit s.gridAutolist->DblClick();
+        EXPECT_FALSE(s.gridAutolist->isVisible());
+        EXPECT_TRUE(p->isVisible());
+        EXPECT_TRUE(s.lstInfo->isVisible());
+
+        // Saved: the extension is added, the power column is left out.
+        prompt.fileAnswer = home() + QStringLiteral("/result%1").arg(k.type);
+        ASSERT_TRUE(u.cmdSave->isEnabled());
+        u.cmdSave->click();
+        const QStringList lines = fileLines(prompt.fileAnswer + ".csv");
+        ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
+        EXPECT_EQ(lines[0], "Device:" + inside(w).link().ch(0, 0).DevName);
+        EXPECT_EQ(lines[1], "Mode:Auto Test");
+        EXPECT_TRUE(lines[2].startsWith("----------"));
+        for (int r = 0; r <= 3; ++r)
+            EXPECT_EQ(lines[3 + r], QStringList({p->tAutoRun(r, 0), p->tAutoRun(r, 1), p->tAutoRun(r, 2)}).join(','));
+        EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+        closeWindow(*w);
+        dev.stop();
+        prompt.messages.clear();
     }
-    EXPECT_TRUE(p->tAutoRun(4, 1).isEmpty());
-
-    // Full size after the test; a double click there goes back.
-    emit u.gridAutoRun->DblClick();
-    ASSERT_TRUE(s.gridAutolist->isVisible());
-    EXPECT_FALSE(p->isVisible());
-    EXPECT_FALSE(s.lstInfo->isVisible());
-    for (int r = 0; r <= 3; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(s.gridAutolist->TextMatrix(r, c), p->tAutoRun(r, c)) << r << "," << c;
-    EXPECT_TRUE(s.gridAutolist->TextMatrix(4, 1).isEmpty());
-    emit s.gridAutolist->DblClick();
-    EXPECT_FALSE(s.gridAutolist->isVisible());
-    EXPECT_TRUE(p->isVisible());
-    EXPECT_TRUE(s.lstInfo->isVisible());
-
-    // Saved: the extension is added, the power column is left out.
-    prompt.fileAnswer = home() + "/result";
-    ASSERT_TRUE(u.cmdSave->isEnabled());
-    u.cmdSave->click();
-    const QStringList lines = fileLines(home() + "/result.csv");
-    ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
-    EXPECT_EQ(lines[0], "Device:QL-R11");
-    EXPECT_EQ(lines[1], "Mode:Auto Test");
-    EXPECT_TRUE(lines[2].startsWith("----------"));
-    EXPECT_EQ(lines[3], QStringList({p->tAutoRun(0, 0), p->tAutoRun(0, 1), p->tAutoRun(0, 2)}).join(','));
-    for (int r = 1; r <= 3; ++r)
-        EXPECT_EQ(lines[3 + r], QStringList({p->tAutoRun(r, 0), p->tAutoRun(r, 1), p->tAutoRun(r, 2)}).join(','));
-    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
-
-    closeWindow(*w);
-    dev.stop();
 }
 
 // A program of D-CC with a time limit, a wait, and D-CC again, written with
@@ -171,23 +176,17 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
 TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
-    ql::DevSlot& s = inside(w).slot(0);
-    ql::DevCtrl* p = s.Panel;
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
 
-    // The editor: three steps, then OK (which hides it and ends the wait).
+    // The editor: three steps, then OK.
     bool edited = false;
-    QTimer::singleShot(0, w.get(), [&] {
-        ql::frmSet* dlg = shownWindow<ql::frmSet>();
-        if (!dlg)
-            return;
+    editSteps(*w, [&](ql::frmSet& dlg) {
         // A second click while it is open opens no second editor (a second
         // one would wait here; it is closed after a while so the test ends).
-        QTimer::singleShot(3000, dlg, [] {
+        QTimer::singleShot(3000, &dlg, [] {
             for (QWidget* t : QApplication::topLevelWidgets())
                 if (qobject_cast<ql::frmSet*>(t) && t->isVisible())
                     t->hide();
@@ -196,17 +195,12 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
         int open = 0;
         for (QWidget* t : QApplication::topLevelWidgets())
             open += qobject_cast<ql::frmSet*>(t) && t->isVisible() ? 1 : 0;
-        if (open != 1 || !dlg->isVisible())
+        if (open != 1 || !dlg.isVisible())
             return;
-        auto step = [&](int kind, const QString& set, const QString& lmt, const QString& third) {
-            return enterStep(*dlg, kind, set, lmt, third);
-        };
-        const int wait = dlg->cmbMode->findText("Wait");
-        edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
-                 step(0, "2.00", "2.50", "0.05");
-        dlg->cmdOK->click();
+        const int wait = dlg.cmbMode->findText("Wait");
+        edited = wait > 0 && enterStep(dlg, 0, "1.00", "2.50", "0.05") && enterStep(dlg, wait, "", "", "0.03") &&
+                 enterStep(dlg, 0, "2.00", "2.50", "0.05");
     });
-    u.cmdSetStep->click();  // returns once the editor is hidden
     ASSERT_TRUE(edited) << prompt.texts().join('|').toStdString();
     EXPECT_EQ(p->tStepSet(1, 1), "D-CC");
     EXPECT_EQ(p->tStepSet(2, 1), "Wait");
@@ -214,13 +208,7 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     EXPECT_EQ(p->tStepSet(4, 1), "");
 
     // Saved, cleared, opened again.
-    prompt.fileAnswer = home() + "/prog";
-    u.cmdSaveStep->click();
-    ASSERT_TRUE(QFile::exists(home() + "/prog.stp"));
-    u.cmdClearStep->click();
-    EXPECT_EQ(p->tStepSet(1, 1), "");
-    prompt.fileAnswer = home() + "/prog.stp";
-    u.cmdOpenStep->click();
+    reopenSteps(*w, "prog");
     ASSERT_EQ(p->tStepSet(1, 1), "D-CC");
     EXPECT_EQ(p->tStepSet(2, 4), "0.03");
     EXPECT_EQ(p->tStepSet(3, 2), "2.00");
@@ -273,7 +261,6 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     EXPECT_EQ(p->tStepList(1, 0), "1-1");
     EXPECT_EQ(p->tStepList(1, 1), "D-CC");
     EXPECT_NEAR(p->tStepList(1, 2).toDouble(), 0.1, 0.005);
-    EXPECT_EQ(p->tStepList(1, 2), ql::StepTest::FormatAmount(float(p->tStepList(1, 2).toDouble())));
     EXPECT_EQ(p->tStepList(2, 0), "1-2");
     EXPECT_EQ(p->tStepList(2, 1), "Wait");
     EXPECT_EQ(p->tStepList(2, 2), "0");
@@ -291,78 +278,71 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
 // the editor asks for "Cells:" (a Li-Po pack's end voltage typed there is
 // refused), the file keeps the count, and the device is started with it. A
 // type-7 charger is sent volts in C-CV: the editor asks for volts, and the
-// device gets them with the cut-off current.
+// device gets them with the cut-off current. DC5V of a type-5 charger is
+// started with a cut-off current as its third value and zeros for the set
+// value and limit, whose fields are greyed. The step test sets no time limit
+// of its own on any of these steps.
 TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
 {
     struct Case {
         int type, port;
         const char* mode;
-        const char* caption;
+        bool third;           // the limit is asked for in the third field
+        const char* caption;  // that field's caption and unit
         const char* unit;
-        const char* limit;     // typed and kept
-        const char* third;
-        const char* fileLine;  // the limit's line in the step file
+        const char* typed;  // what a user reads off a Li-Po cell, typed there
+        const char* shown;  // what the field shows once left
+        bool refused;
+        const char* set;    // then entered (set value and limit where enabled)
+        const char* limit;
+        const char* cutoff;
+        const char* fileLine;    // the limit's line in the step file
         int modeIndex, a, b, c;  // the start frame: mode index, values A, B and C
     } cases[] = {
         // 0.50 A in mA; one cell; minutes.
-        {5, 5, "C-LiPo", "Cells:", "", "1", "0", "013:1", 4, 500, 1, 0},
+        {5, 5, "C-LiPo", false, "Cells:", "", "4.20", "1", true, "0.50", "1", "0", "013:1", 4, 500, 1, 0},
         // 0.50 A in 10 mA; 4.20 V in 10 mV; a cut-off current of 0.10 A.
-        {7, 6, "C-CV", "Volt:", "V", "4.20", "0.10", "013:4.20", 2, 50, 420, 10},
+        {7, 6, "C-CV", false, "Volt:", "V", "4.20", "4.20", false, "0.50", "4.20", "0.10", "013:4.20", 2, 50, 420, 10},
+        // 0.5 A in the milliamperes the model resolves, not minutes.
+        {5, 7, "DC5V", true, "Cutoff:", "A", "0.5", "0.500", false, "", "", "0.500", "014:0.500", 8, 0, 0, 500},
     };
     for (const Case& k : cases) {
-        SCOPED_TRACE(k.type);
+        SCOPED_TRACE(k.mode);
         DeviceSim dev(k.type, 300);
-        ASSERT_TRUE(dev.plug(portsDir(), k.port));
-        dev.start(20);
-        auto w = startWindow();
+        auto w = connectedWindow(dev, k.port);
+        ASSERT_TRUE(w);
         ql::DevCtrl* p = inside(w).slot(0).Panel;
         const auto& u = p->ui();
-        p->setTPort(QStringLiteral("COM%1").arg(k.port));
-        u.cmdConn->click();
-        ASSERT_TRUE(waitFor([&] { return dev.connected() && !inside(w).link().slot[0].Connecting; }));
 
-        QString caption, unit, firstDefault, afterVolts;
-        bool set = false;
-        QTimer::singleShot(0, w.get(), [&] {
-            ql::frmSet* dlg = shownWindow<ql::frmSet>();
-            if (!dlg)
-                return;
-            dlg->cmbMode->setCurrentIndex(dlg->cmbMode->findText(k.mode));
-            caption = dlg->lblLmt->text();
-            unit = dlg->lblLimit1t->text();
-            firstDefault = dlg->txtLmt->text();
-            // What a user reads off a Li-Po cell, then leaves the field.
-            dlg->txtLmt->setText("4.20");
-            dlg->txtLmt_LostFocus();
-            afterVolts = dlg->txtLmt->text();
-            dlg->txtSet->setText("0.50");
-            dlg->txtLmt->setText(k.limit);
-            dlg->txtLmt2->setText(k.third);
-            set = dlg->cmdSet_Click();
-            dlg->cmdOK->click();
+        QString caption, unit, shown;
+        bool greyed = false, set = false;
+        editSteps(*w, [&](ql::frmSet& dlg) {
+            dlg.cmbMode->setCurrentIndex(dlg.cmbMode->findText(k.mode));
+            QLineEdit* field = k.third ? dlg.txtLmt2 : dlg.txtLmt;
+            caption = (k.third ? dlg.lblLmt2 : dlg.lblLmt)->text();
+            unit = (k.third ? dlg.lblLmt2t : dlg.lblLimit1t)->text();
+            greyed = !dlg.txtSet->isEnabled() && !dlg.txtLmt->isEnabled();
+            field->setText(k.typed);
+            if (k.third)
+                dlg.txtLmt2_LostFocus();
+            else
+                dlg.txtLmt_LostFocus();
+            shown = field->text();
+            set = enterStep(dlg, dlg.cmbMode->currentIndex(), k.set, k.limit, k.cutoff);
         });
-        u.cmdSetStep->click();
         ASSERT_TRUE(set) << prompt.texts().join('|').toStdString();
         EXPECT_EQ(caption.toStdString(), k.caption);
         EXPECT_EQ(unit.toStdString(), k.unit);
-        if (k.type == 5) {
-            EXPECT_EQ(firstDefault.toStdString(), "1");
-            EXPECT_EQ(afterVolts.toStdString(), "1");
-            EXPECT_EQ(prompt.texts(), QStringList{"Setting value out of range!"});
-        } else {
-            EXPECT_EQ(afterVolts.toStdString(), "4.20");
-            EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
-        }
-        EXPECT_EQ(p->tStepSet(1, 3).toStdString(), k.limit);
+        EXPECT_EQ(greyed, k.third);
+        EXPECT_EQ(shown.toStdString(), k.shown);
+        EXPECT_EQ(prompt.texts(), k.refused ? QStringList{"Setting value out of range!"} : QStringList{});
+        EXPECT_EQ(p->tStepSet(1, k.third ? 4 : 3).toStdString(), k.third ? k.cutoff : k.limit);
 
         // Through the step file and back.
-        prompt.fileAnswer = home() + QStringLiteral("/t%1").arg(k.type);
-        u.cmdSaveStep->click();
-        const QStringList lines = fileLines(prompt.fileAnswer + ".stp");
+        const QString name = QStringLiteral("t%1").arg(k.port);
+        reopenSteps(*w, name);
+        const QStringList lines = fileLines(home() + "/" + name + ".stp");
         EXPECT_TRUE(lines.contains(QString::fromLatin1(k.fileLine))) << lines.join('|').toStdString();
-        u.cmdClearStep->click();
-        prompt.fileAnswer += ".stp";
-        u.cmdOpenStep->click();
         ASSERT_EQ(p->tStepSet(1, 1).toStdString(), k.mode);
 
         // Run: the start frame carries what the editor asked for. The
@@ -372,21 +352,13 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         u.cmdStartStep->click();
         ASSERT_TRUE(u.tmrStep->isActive());
         emit p->StepTmrOn(0);
-        ASSERT_TRUE(waitFor([&] {
-            for (const QByteArray& f : dev.received())
-                if (opOf(f) == 0x01)
-                    return true;
-            return false;
-        }));
-        QByteArray start;
-        for (const QByteArray& f : dev.received())
-            if (opOf(f) == 0x01 && start.isEmpty())
-                start = f;
-        const auto* b = reinterpret_cast<const uint8_t*>(start.constData());
-        EXPECT_EQ((b[1] >> 4) % 10, k.modeIndex);
-        EXPECT_EQ(ql::sim::Pair(b + 2), k.a);
-        EXPECT_EQ(ql::sim::Pair(b + 4), k.b);
-        EXPECT_EQ(ql::sim::Pair(b + 6), k.c);
+        ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x01).isEmpty(); }));
+        const QByteArray start = framesOf(dev, 0x01).first();
+        EXPECT_EQ((uint8_t(start[1]) >> 4) % 10, k.modeIndex);
+        EXPECT_EQ(pairAt(start, 2), k.a);
+        EXPECT_EQ(pairAt(start, 4), k.b);
+        EXPECT_EQ(pairAt(start, 6), k.c);
+        EXPECT_EQ(inside(w).stepTest().at(0).StepLimit, 0);
 
         if (inside(w).stepTest().at(0).StepOn)
             u.cmdStartStep->click();

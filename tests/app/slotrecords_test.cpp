@@ -21,13 +21,7 @@ using ql::sim::DeviceSim;
 
 namespace {
 
-int stopsOf(const DeviceSim& dev)
-{
-    int n = 0;
-    for (const QByteArray& f : dev.received())
-        n += (uint8_t(f.at(1)) & 0x0F) == 0x02 ? 1 : 0;
-    return n;
-}
+int stopsOf(const DeviceSim& dev) { return int(framesOf(dev, 0x02).size()); }
 
 class SlotRecords : public DeviceAppTest {};
 
@@ -39,12 +33,10 @@ class SlotRecords : public DeviceAppTest {};
 TEST_F(SlotRecords, DisconnectAsksToStopWhileTheRecordOffersStop)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 3));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 3);
 
     u.cmdStop->setEnabled(true);
     prompt.messages.clear();
@@ -54,10 +46,7 @@ TEST_F(SlotRecords, DisconnectAsksToStopWhileTheRecordOffersStop)
     EXPECT_EQ(stopsOf(dev), 0);
 
     connectDevice(*w, 0, dev, 3);
-    typeInto(u.txtSval, "1.00");
-    typeInto(u.txtSlmt, "3.50");
-    u.cmdRun->click();
-    ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
+    startRun(*w, "1.00", "3.50");
     ASSERT_TRUE(inside(w).link().slot[0].StopEnable);
     u.cmdStop->setEnabled(false);
     prompt.messages.clear();
@@ -78,12 +67,10 @@ TEST_F(SlotRecords, DisconnectAsksToStopWhileTheRecordOffersStop)
 TEST_F(SlotRecords, SaveDataWritesTheStepResultsOfTheRecord)
 {
     DeviceSim dev(5, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 4));
-    dev.start(20);
-    auto w = startWindow();
+    auto w = connectedWindow(dev, 4);
+    ASSERT_TRUE(w);
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     const auto& u = p->ui();
-    connectDevice(*w, 0, dev, 4);
     const int cycle = 2;
     ASSERT_EQ(u.tabDev->tabData(cycle).toString(), "key3");
     u.tabDev->setCurrentIndex(cycle);
@@ -122,8 +109,7 @@ TEST_F(SlotRecords, SaveDataWritesTheStepResultsOfTheRecord)
 TEST_F(SlotRecords, TheChartTitleIsTheSlotsRecord)
 {
     DeviceSim dev(11, 300);
-    ASSERT_TRUE(dev.plug(portsDir(), 5));
-    dev.start(20);
+    ASSERT_TRUE(plug(dev, 5));
     auto w = startWindow();
     w->menuAddDev_Click();
     const ql::SlotState& zero = inside(w).link().slot[0];

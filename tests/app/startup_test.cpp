@@ -5,7 +5,6 @@
 #include "platform/services.h"
 #include "testutil.h"
 
-#include <QFileInfo>
 
 #include <QAction>
 #include <QDir>
@@ -42,10 +41,6 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
 
     EXPECT_TRUE(w->windowTitle().startsWith("QL Tester Software V" + ql::VersionText() + " (Build "));
     EXPECT_EQ(w->DevCount(), 1);
-    EXPECT_EQ(w->CurDev(), 0);
-    EXPECT_EQ(inside(w).tabs()->count(), 1);
-    EXPECT_EQ(inside(w).tabs()->tabText(0), "Device1");
-    EXPECT_EQ(inside(w).tabs()->tabData(0).toString(), "dev1");
 
     // Idle: only the clock line runs; no port is open, polled or asked
     // for a device, and the news exchange waits until it is switched on.
@@ -139,10 +134,6 @@ TEST_F(AppTest, TenDevicesWithTabsAndCurrentSlotFollowingTheTab)
         EXPECT_EQ(inside(w).tabs()->tabText(i), QString("Device%1").arg(i + 1));
         EXPECT_EQ(inside(w).tabs()->tabData(i).toString(), QString("dev%1").arg(i + 1));
         ql::DevSlot& s = inside(w).slot(i);
-        EXPECT_EQ(s.Panel->tMode(), "No Device");
-        EXPECT_EQ(s.lstInfo->count(), 5);
-        EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "No Device");
-        EXPECT_FALSE(inside(w).connection(i).Polling());
         // Every slot gets the same layout, whichever is in front.
         EXPECT_EQ(s.frmDev->geometry(), inside(w).slot(0).frmDev->geometry());
         EXPECT_EQ(s.Chart->geometry(), inside(w).slot(0).Chart->geometry());
@@ -173,11 +164,7 @@ TEST_F(AppTest, TenDevicesWithTabsAndCurrentSlotFollowingTheTab)
 
 TEST_F(AppTest, AddedSlotReadsItsPortKeyAndColours)
 {
-    {
-        QFile f(home() + "/ql.ini");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[COMM]\r\nPORT2=07\r\nPORT3=7\r\n[DATA]\r\nCCOL0=4660\r\n");
-    }
+    writeIni("[COMM]\r\nPORT2=07\r\nPORT3=7\r\n[DATA]\r\nCCOL0=4660\r\n");
     Pty a(portsDir(), "COM3"), b(portsDir(), "COM7");
     ASSERT_TRUE(a.ok() && b.ok());
     auto w = makeWindow();
@@ -187,22 +174,5 @@ TEST_F(AppTest, AddedSlotReadsItsPortKeyAndColours)
     EXPECT_EQ(inside(w).slot(2).Panel->tPort(), "COM7");
     EXPECT_EQ(inside(w).slot(2).Panel->PortCnt(), 2);
     EXPECT_EQ(inside(w).slot(2).gridRun->CellBackColor(1, 8), 4660);
-    closeWindow(*w);
-}
-
-TEST_F(AppTest, PictureOfTheMainWindowWithTwoSlots)
-{
-    Pty dev(portsDir(), "COM3");
-    ASSERT_TRUE(dev.ok());
-    auto w = makeWindow();
-    w->show();
-    w->menuAddDev_Click();
-    inside(w).slot(1).Panel->setTPort("COM3");
-    w->DevCtrl_ConnClick(1);
-    ASSERT_TRUE(inside(w).link().slot[1].hComm);
-    inside(w).tabs()->setCurrentIndex(1);
-    inside(w).clockTick();
-    const QString path = savePicture(w.get(), "main-window-two-slots");
-    EXPECT_TRUE(QFileInfo::exists(path));
     closeWindow(*w);
 }

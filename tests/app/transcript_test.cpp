@@ -89,18 +89,10 @@ protected:
         return o;
     }
 
-    void SetUp() override
+    std::unique_ptr<ql::frmMain> open(const QByteArray& ini = QByteArray())
     {
-        DeviceAppTest::SetUp();
-    }
-
-    std::unique_ptr<ql::frmMain> open(const QString& ini = QString())
-    {
-        if (!ini.isEmpty()) {
-            QFile f(home() + "/ql.ini");
-            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(ini.toLatin1());
-        }
+        if (!ini.isEmpty())
+            writeIni(ini);
         return startWindow(Options());
     }
 
@@ -186,6 +178,12 @@ protected:
     {
         settle(w);
         agree(w, what);
+        section(what);
+    }
+
+    // A heading, then the frames each device received since the last one.
+    void section(const QString& what)
+    {
         text_ += QStringLiteral("## ") + what + QLatin1Char('\n');
         for (Device& d : devices_) {
             const QList<QByteArray>& got = d.sim->received();
@@ -305,13 +303,7 @@ protected:
             if (d.sim->plugged())
                 d.sim->pump(50);
         w.reset();
-        text_ += QStringLiteral("## closed\n");
-        for (Device& d : devices_) {
-            const QList<QByteArray>& got = d.sim->received();
-            for (int i = d.seen; i < got.size(); ++i)
-                text_ += d.port + QStringLiteral(" < ") + Hex(got[i]) + QLatin1Char('\n');
-            d.seen = int(got.size());
-        }
+        section(QStringLiteral("closed"));
     }
 
     void compare(const QString& name)
@@ -343,7 +335,7 @@ protected:
     double deviceSeconds_ = 1.0;
 };
 
-const QString kAutoSave = QStringLiteral(";--------QL Config File----------\r\n[AUTO]\r\nSAVE=True\r\n");
+const QByteArray kAutoSave = "[AUTO]\r\nSAVE=True\r\n";
 
 } // namespace
 
