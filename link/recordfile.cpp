@@ -151,12 +151,12 @@ QString RecordFiles::close(File& f)
     return error;
 }
 
-void RecordFiles::closeLogged(File& f)
+void RecordFiles::closeLogged(int slot, File& f)
 {
     const QString path = f.path;
     const QString error = close(f);
     if (!error.isEmpty())
-        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1: %2").arg(path, error));
+        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
 }
 
 bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error)
@@ -263,15 +263,15 @@ bool RecordFiles::Close(int slot, int chn, QString* error)
 void RecordFiles::CloseSlot(int slot)
 {
     for (File& f : files_.at(size_t(slot)))
-        closeLogged(f);
+        closeLogged(slot, f);
     arm();
 }
 
 void RecordFiles::CloseAll()
 {
-    for (auto& slotFiles : files_)
-        for (File& f : slotFiles)
-            closeLogged(f);
+    for (size_t slot = 0; slot < files_.size(); ++slot)
+        for (File& f : files_[slot])
+            closeLogged(int(slot), f);
     timer_.stop();
 }
 

@@ -106,7 +106,7 @@ private:
     bool stillThere(const File& f) const;
     void sync(File& f, Clock::time_point t);
     QString close(File& f);  // the failure of its last sync, if any
-    void closeLogged(File& f);
+    void closeLogged(int slot, File& f);
     void arm();
     Clock::time_point clock() const { return now ? now() : Clock::now(); }
 

@@ -181,7 +181,7 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
         }
         EXPECT_FALSE(records.IsOpen(0, 0));
         const QStringList log = errorLog().filter("[ErrData]");
-        const QString line = record + ": " + QString::fromLocal8Bit(std::strerror(cause));
+        const QString line = "]0 " + record + ": " + QString::fromLocal8Bit(std::strerror(cause));
         EXPECT_EQ(std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.endsWith(line); }), 1)
             << log.join('\n').toStdString();
         closeWindow(*w);

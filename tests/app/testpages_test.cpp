@@ -57,7 +57,7 @@ TEST_F(TestPages, CycleTestEndsWhenTheAdapterIsLost)
     EXPECT_TRUE(u.cmdSetStep->isEnabled());
 
     // The device ran on; plugged in again and connected, the run is taken
-    // up from its record and no step of the old program starts.
+    // up from its record and no step of the earlier step program starts.
     ASSERT_TRUE(dev.plug(portsDir(), 3));
     dev.start(50);
     dev.clearRecorded();
