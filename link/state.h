@@ -72,8 +72,11 @@ struct ChanState {
     QString SvalText, SlmtText, StimText;
     QString SvalUnit, SlmtUnit;
 
-    // The readouts as shown: their texts and the values they read as.
+    // The readouts as shown: their texts and the values they read as. The
+    // time readout's "hh:mm:ss" is kept like the value fields (one on the
+    // single-channel layout).
     QString VoltText, CurText, PwrText;
+    QString TimeText;
     float VoltShown = 0, CurShown = 0, PwrShown = 0;
 
     // The channel's row of the run grid as shown. The begin and cut-off

@@ -45,6 +45,12 @@ void DevCtrl::takeLayout()
         f.StimText = (dev2S_ ? u.txtStim2S[size_t(c)] : u.txtStim)->text();
         f.SvalUnit = (dev2S_ ? u.lblSval2St[size_t(c)] : u.lblSvalt)->text();
         f.SlmtUnit = (dev2S_ ? u.lblSlmt2St[size_t(c)] : u.lblSlmtt)->text();
+        if (dev2S_) {
+            f.TimeText = u.txtTime2S[size_t(c)]->text();
+        } else {
+            const QString v = u.lcdTime->Value();  // hh:mm in the main digits, ss in the exponent
+            f.TimeText = v.left(5) + QLatin1Char(':') + v.right(2);
+        }
     }
     r.RunEnable = (dev2S_ ? u.cmdRun2S : u.cmdRun)->isEnabled();
     r.StopEnable = (dev2S_ ? u.cmdStop2S : u.cmdStop)->isEnabled();
@@ -275,18 +281,13 @@ QL_READOUT(tVol, setTVol, lcdVol, txtVol2S)
 QL_READOUT(tPwr, setTPwr, lcdPwr, txtPwr2S)
 #undef QL_READOUT
 
-// The single layout's time readout shows hh:mm in its main digits and ss in
-// its exponent digits.
-QString DevCtrl::tTime(int chn) const
-{
-    if (dev2S_)
-        return ui_->txtTime2S[size_t(checkChn(chn))]->text();
-    const QString v = ui_->lcdTime->Value();
-    return v.left(5) + QLatin1Char(':') + v.right(2);
-}
+// The time readout's text is the record's; the single layout's readout shows
+// hh:mm in its main digits and ss in its exponent digits.
+QString DevCtrl::tTime(int chn) const { return rec_->chn[size_t(rec_->FieldChn(checkChn(chn)))].TimeText; }
 
 void DevCtrl::setTTime(int chn, const QString& text)
 {
+    rec_->chn[size_t(rec_->FieldChn(checkChn(chn)))].TimeText = text;
     if (dev2S_)
         ui_->txtTime2S[size_t(checkChn(chn))]->setText(text);
     else

@@ -3,7 +3,6 @@
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
-#include "platform/numfmt.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
@@ -142,9 +141,7 @@ void SaveParameterFile(ViewHost& host)
         e.title = host.link().slot.at(size_t(n)).TitleText;
         e.sval = p.tSval(chn);
         e.slmt = p.tSlmt(chn);
-        // The run time as the time readout shows it, from the channel's run
-        // seconds.
-        e.time = FormatSeconds(ReadRunClock(host.link().ch(n, chn)).run);
+        e.time = p.tTime(chn);
         if (!WriteParameterFile(WithExtension(chosen, QStringLiteral("cfg")), ParameterFileLines(e)))
             TellCannotSave();
     } catch (const std::exception& ex) {

@@ -1,6 +1,6 @@
 #pragma once
 // The parameter file (".cfg"): the set value, limit and elapsed-time text of
-// one channel of a device panel (its run seconds as "hh:mm:ss"), with the
+// one channel of a device panel (its time readout's "hh:mm:ss"), with the
 // chart title and the device it was made for. "Save Parameter" writes it
 // for the selected slot and channel; "Open Parameter" puts its values back
 // into the selected channel's fields, only when the file names the slot's

@@ -14,6 +14,7 @@
 
 #include "../sim/devsim.h"
 #include "controls/curvegraph.h"
+#include "controls/lcdisp.h"
 #include "panel/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
@@ -238,6 +239,10 @@ protected:
                 EXPECT_EQ(f.StimText, (st.Dev2S ? u.txtStim2S[size_t(c)] : u.txtStim)->text()) << where;
                 EXPECT_EQ(f.SvalUnit, (st.Dev2S ? u.lblSval2St[size_t(c)] : u.lblSvalt)->text()) << where;
                 EXPECT_EQ(f.SlmtUnit, (st.Dev2S ? u.lblSlmt2St[size_t(c)] : u.lblSlmtt)->text()) << where;
+                const QString lcdTime = u.lcdTime->Value();  // hh:mm, then ss in the exponent
+                EXPECT_EQ(f.TimeText, st.Dev2S ? u.txtTime2S[size_t(c)]->text()
+                                               : lcdTime.left(5) + QLatin1Char(':') + lcdTime.right(2))
+                    << where;
                 EXPECT_EQ(ch.CurveOn, u.tmrCurve[size_t(c)]->isActive()) << where;
                 EXPECT_EQ(ch.ShowOn, u.tmrShow[size_t(c)]->isActive()) << where;
                 QListWidgetItem* monitor = d.lstInfo->item(c + 3);

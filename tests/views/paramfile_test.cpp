@@ -21,7 +21,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         host.panel(0)->setTSval(0, QStringLiteral("1.25"));
         host.panel(0)->setTSlmt(0, QStringLiteral("3.00"));
-        host.state.ch(0, 0).RunSecs = 12;
+        host.panel(0)->setTTime(0, QStringLiteral("00:00:12"));
+        host.state.ch(0, 0).RunSecs = 40;  // the file takes the time readout, not the run clock
         // The file takes the slot's record, whatever the chart shows.
         host.state.slot[0].TitleText = QStringLiteral("Cell A");
         host.chart(0)->setTitleText(QStringLiteral("drawn"));
@@ -82,13 +83,11 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
     EXPECT_FALSE(QFile::exists(path("four.cfg")));
 }
 
-// The time line is the channel's run time as its record counts it, written
-// whole also where the single layout's readout cannot show it (100 hours
-// and more).
-TEST_F(ParamFileTest, TheTimeLineIsTheChannelsRunTime)
+// The time line is the time readout's text, written whole also where the
+// single layout's seven-segment readout cannot show it (100 hours and more).
+TEST_F(ParamFileTest, TheTimeLineIsTheTimeReadoutsTextWhole)
 {
-    host.state.ch(0, 0).RunSecs = 360061;
-    host.panel(0)->setTTime(0, QStringLiteral("100:01:01"));  // as the time display shows it
+    host.panel(0)->setTTime(0, QStringLiteral("100:01:01"));
     prompts.fileAnswer = path("long.cfg");
     SaveParameterFile(host);
     QFile f(path("long.cfg"));
@@ -176,4 +175,10 @@ TEST_F(ParamFileTest, ValuesApplyAsTheFileHoldsThem)
     host.panel(0)->setTTime(0, "-5");
     EXPECT_EQ(host.panel(0)->tTime(0), shown);
     EXPECT_TRUE(prompts.messages.empty());
+    // Saved again, the time line is what the file gave.
+    prompts.fileAnswer = path("range-again.cfg");
+    SaveParameterFile(host);
+    QFile again(path("range-again.cfg"));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(again.readAll().contains("\r\nM:-5\r\n"));
 }
