@@ -8,6 +8,7 @@
 #include "sim/peers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -261,7 +262,12 @@ TEST_F(Comm, AWriteToAStalledLineGivesUpAndDropsTheRest)
 {
     CommHandle h = Open();
     const QByteArray big(1 << 20, 'x');
+    QElapsedTimer took;
+    took.start();
     const int written = WriteBytes(h, big);
+    // It waits out its time-out (100 ms in all), and not much more.
+    EXPECT_GE(took.elapsed(), 90);
+    EXPECT_LT(took.elapsed(), 1500);
     EXPECT_GT(written, 0);
     EXPECT_LT(written, big.size());
     EXPECT_TRUE(h->isOpen());
