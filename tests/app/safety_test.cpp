@@ -4,11 +4,14 @@
 
 #include "../sim/devsim.h"
 #include "testutil.h"
+#include "tools/frmusb.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
 
 using namespace qltest;
 using ql::sim::DeviceSim;
@@ -62,12 +65,12 @@ TEST_F(Safety, GreyedChargeValuesFromAParameterFileAreHeldToTheModelsMaxima)
         openParameters(*w, c.body);
         u.cmdRun->click();
         if (c.sent) {
-            ASSERT_TRUE(waitFor([&] { return dev.channel(0).running; }));
-            EXPECT_EQ(dev.channel(0).mode, 1);
-            EXPECT_EQ(dev.channel(0).setRaw, 100);
-            EXPECT_EQ(dev.channel(0).lmtRaw, 1440);
-            EXPECT_EQ(dev.channel(0).timRaw, 50);
-            stopRun(*w);
+            ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x01).isEmpty(); }));
+            const QByteArray start = framesOf(dev, 0x01).first();
+            EXPECT_EQ(uint8_t(start.at(1)) >> 4, 1);  // mode 1 (C-CV), first channel
+            EXPECT_EQ(pairAt(start, 2), 100);
+            EXPECT_EQ(pairAt(start, 4), 1440);
+            EXPECT_EQ(pairAt(start, 6), 50);
         } else {
             EXPECT_EQ(prompt.texts(), QStringList{"Setting value out of range!"});
             EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
@@ -75,10 +78,50 @@ TEST_F(Safety, GreyedChargeValuesFromAParameterFileAreHeldToTheModelsMaxima)
     }
     // The line keeps its order: a refused start would stand before the one
     // that went out.
-    const QList<QByteArray> starts = framesOf(dev, 0x01);
-    ASSERT_EQ(starts.size(), 1);
-    EXPECT_EQ(pairAt(starts[0], 4), 1440);
+    EXPECT_EQ(framesOf(dev, 0x01).size(), 1);
     dev.stop();
+    closeWindow(*w);
+}
+
+// The trigger window asks the USB tester of the selected slot for another
+// source voltage with a frame that, to any other device, is a set of 0 A
+// down to 0 V. With a load running on another tab, its buttons pressed
+// there send nothing to the load; back on the tester's tab they reach the
+// tester.
+TEST_F(Safety, TriggerCodesGoOnlyToAUsbTester)
+{
+    DeviceSim load(7, 300), usb(26, 300);
+    ASSERT_TRUE(plug(load, 3, 10) && plug(usb, 4, 10));
+    auto w = startWindow();
+    w->menuAddDev_Click();
+    QTabBar* tabs = inside(w).tabs();
+    ASSERT_TRUE(tabs);
+    connectDevice(*w, 0, load, 3);
+    connectDevice(*w, 1, usb, 4);
+    startRun(*w, "1.00", "3.00");
+
+    tabs->setCurrentIndex(1);
+    inside(w).action("menuUsb")->trigger();
+    auto* trigger = shownWindow<ql::frmUSB>();
+    ASSERT_TRUE(trigger);
+
+    tabs->setCurrentIndex(0);
+    trigger->cmdQCInc->click();
+    trigger->cmdPEInc->click();
+    trigger->optQc3->click();
+    stopRun(*w);
+    ASSERT_TRUE(waitFor([&] { return !load.channel(0).running; }));
+    EXPECT_TRUE(framesOf(load, 0x07).isEmpty());
+
+    tabs->setCurrentIndex(1);
+    const qsizetype before = framesOf(usb, 0x07).size();
+    trigger->cmdPEInc->click();
+    ASSERT_TRUE(waitFor([&] { return framesOf(usb, 0x07).size() > before; }));
+    EXPECT_EQ(uint8_t(framesOf(usb, 0x07).last().at(7)), 21);
+
+    trigger->close();
+    load.stop();
+    usb.stop();
     closeWindow(*w);
 }
 
