@@ -193,10 +193,14 @@ StartFields FieldsOf(const SlotState& s, int chn)
         f.svalEnabled = m.SvalEnable;
         f.slmtEnabled = m.SlmtEnable;
         f.stimEnabled = m.StimEnable;
-        // Greyed values that go out as they stand: neither zeros nor a fixed text.
+        // Greyed values that go out as they stand: not as zeros, and not the
+        // fixed text the mode writes (a step or parameter file can replace it).
         const bool sent = StartRuleFor(in.DevType, in.mode) != StartRule::Zeros;
-        f.svalCapped = !m.SvalEnable && sent && m.tSval && !m.tSval->pattern.isEmpty();
-        f.slmtCapped = !m.SlmtEnable && sent && m.tSlmt && !m.tSlmt->pattern.isEmpty();
+        const auto capped = [sent](bool enabled, const std::optional<FieldText>& t, const QString& text) {
+            return !enabled && sent && t && (!t->pattern.isEmpty() || text != t->fixed);
+        };
+        f.svalCapped = capped(m.SvalEnable, m.tSval, f.sval);
+        f.slmtCapped = capped(m.SlmtEnable, m.tSlmt, f.slmt);
     }
     return f;
 }

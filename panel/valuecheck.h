@@ -61,8 +61,8 @@ struct StartFields {
     // device echoed; it is sent but not held to the focus rules.
     bool svalEnabled = true, slmtEnabled = true, stimEnabled = true;
     // A disabled field whose value goes out as it stands (type 28's C-CV
-    // power and voltage) is still held to the model's maxima: a file can
-    // fill it with any number.
+    // power and voltage, or a fixed text a file replaced) is still held to
+    // the model's maxima: a file can fill it with any number.
     bool svalCapped = false, slmtCapped = false;
 };
 

@@ -83,6 +83,53 @@ TEST_F(Safety, GreyedChargeValuesFromAParameterFileAreHeldToTheModelsMaxima)
     closeWindow(*w);
 }
 
+// Type 41's D-CV greys its set value with a fixed "0.00" and sends it as a
+// current. A step file whose D-CV row holds 50 A for this 5 A load loads as
+// the file has it; the step's start sends nothing beyond the model's
+// maximum, and the row with the fixed text runs.
+TEST_F(Safety, AStepFileCannotSendAGreyedSetValueAboveTheModelsMaximum)
+{
+    DeviceSim dev(41, 300);
+    auto w = connectedWindow(dev, 4);
+    ASSERT_TRUE(w);
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
+    const auto& u = p->ui();
+    ASSERT_EQ(p->ModeTxt(1), "D-CV");
+    u.tmrStep->setInterval(3600 * 1000);  // the page's tick is given by hand
+
+    for (const char* set : {"50", "0.00"}) {
+        SCOPED_TRACE(set);
+        QFile f(home() + "/dcv.stp");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("----------www.qltester.example--------------\r\nDEV:41\r\n011:1\r\n012:" + QByteArray(set) +
+                "\r\n013:3.00\r\n014:0\r\n");
+        f.close();
+        prompt.fileAnswer = f.fileName();
+        u.cmdOpenStep->click();
+        ASSERT_EQ(inside(w).link().slot[0].Steps.at(1, 2), set);
+        prompt.messages.clear();
+        u.cmdStartStep->click();
+        if (inside(w).stepTest().at(0).StepOn)
+            emit p->StepTmrOn(0);  // step 1 starts
+        if (QByteArray(set) == "50") {
+            EXPECT_TRUE(framesOf(dev, 0x01).isEmpty());
+            EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
+            if (inside(w).stepTest().at(0).StepOn)
+                u.cmdStartStep->click();  // stops the program
+        } else {
+            ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x01).isEmpty(); }));
+        }
+    }
+    // The line keeps its order: a start of the first file would stand
+    // before the second's.
+    const QList<QByteArray> starts = framesOf(dev, 0x01);
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_EQ(pairAt(starts[0], 2), 0);
+    EXPECT_EQ(pairAt(starts[0], 4), 300);
+    dev.stop();
+    closeWindow(*w);
+}
+
 // The trigger window asks the USB tester of the selected slot for another
 // source voltage with a frame that, to any other device, is a set of 0 A
 // down to 0 V. With a load running on another tab, its buttons pressed

@@ -342,6 +342,16 @@ TEST(StartCheck, FieldsTheModeGreysOutAreHeldOnlyToTheModelsMaxima)
     EXPECT_EQ(above.field, 0);
     s.chn[0].SvalText = QStringLiteral("1000");
     EXPECT_TRUE(CheckBeforeSend(s, 0, 1).ok);
+    // Type 41's D-CV greys a fixed "0.00" that is sent as a current: the
+    // fixed text passes, a number put in its place is held to 5 A.
+    SlotState& dcv = slotOf(41, 1);
+    ApplyModelRow(dcv, 0);
+    dcv.chn[0].SvalText = QStringLiteral("0.00");
+    dcv.chn[0].SlmtText = QStringLiteral("3.00");
+    dcv.chn[0].StimText = QStringLiteral("0");
+    EXPECT_TRUE(CheckBeforeSend(dcv, 0, 1).ok);
+    dcv.chn[0].SvalText = QStringLiteral("5.001");
+    EXPECT_FALSE(CheckBeforeSend(dcv, 0, 1).ok);
     SlotState& load = slotOf(11, 0);
     load.chn[0].SvalText = QStringLiteral("0.00");
     load.chn[0].SlmtText = QStringLiteral("0.00");
