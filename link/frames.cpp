@@ -2,6 +2,7 @@
 
 #include "link/comm.h"
 #include "link/encode.h"
+#include "link/modeltable.h"
 #include "link/state.h"
 #include "platform/services.h"
 
@@ -81,6 +82,13 @@ std::optional<CmdFrame> codeFrame(const LinkState& state, int slot, int byte8, Q
         return std::nullopt;
     if (byte8 < 0) {
         setError(error, QStringLiteral("code out of range"));
+        return std::nullopt;
+    }
+    // To any other device the frame is a set of 0 A down to 0 V: only a
+    // USB tester (a device with the trigger window) is sent one.
+    const int type = state.slot[size_t(slot)].DevType;
+    if (!SetupBranchFor(type, 0).menuUsb) {
+        setError(error, QStringLiteral("device type %1 takes no trigger codes").arg(type));
         return std::nullopt;
     }
     CmdFrame f{};

@@ -73,6 +73,19 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
     return {};
 }
 
+// Whether a number lies above the most a field of the model and mode takes.
+bool aboveMaximum(const SlotState& s, int m, FieldKind kind, double v)
+{
+    const float f = static_cast<float>(v);
+    switch (kind) {
+    case FieldKind::SetValue: return SetValueIsPower(s.DevType, m) ? v > 1000 : f > s.MaxCur;
+    case FieldKind::Limit: return LimitIsCells(s.DevType, m) ? v > HighestCells(s.DevType, m) : f > s.MaxVol;
+    case FieldKind::Third: return ThirdIsCutOff(s, m) ? f > s.MaxCur : v > 999;
+    case FieldKind::AutoVol: return f > s.MaxVol;
+    }
+    return false;
+}
+
 StartCheck fail(CheckVerdict verdict, FieldKind field, const QString& reason, const QString& replacement = {})
 {
     StartCheck c;
@@ -133,10 +146,11 @@ StartCheck CheckStartValues(const SlotState& s, int chn, int kind, const StartFi
         FieldKind kind;
         const QString* text;
         bool enabled;
+        bool capped;
         double value = 0;
-    } fields[3] = {{FieldKind::SetValue, &f.sval, f.svalEnabled},
-                   {FieldKind::Limit, &f.slmt, f.slmtEnabled},
-                   {FieldKind::Third, &f.stim, f.stimEnabled}};
+    } fields[3] = {{FieldKind::SetValue, &f.sval, f.svalEnabled, f.svalCapped},
+                   {FieldKind::Limit, &f.slmt, f.slmtEnabled, f.slmtCapped},
+                   {FieldKind::Third, &f.stim, f.stimEnabled, false}};
 
     // Numbers and the model's bounds, field by field.
     for (Field& fd : fields) {
@@ -146,6 +160,9 @@ StartCheck CheckStartValues(const SlotState& s, int chn, int kind, const StartFi
             const FieldCheck c = rule(s, m, fd.kind, fd.value);
             if (!c.ok())
                 return fail(c.verdict, fd.kind, QStringLiteral("out of range: %1").arg(*fd.text), c.replacement);
+        } else if (t != 0 && fd.capped && aboveMaximum(s, m, fd.kind, fd.value)) {
+            // Nothing is written into a field the user cannot edit.
+            return fail(CheckVerdict::OutOfRange, fd.kind, QStringLiteral("above the maximum: %1").arg(*fd.text));
         }
     }
 
@@ -176,6 +193,14 @@ StartFields FieldsOf(const SlotState& s, int chn)
         f.svalEnabled = m.SvalEnable;
         f.slmtEnabled = m.SlmtEnable;
         f.stimEnabled = m.StimEnable;
+        // Greyed values that go out as they stand: not as zeros, and not the
+        // fixed text the mode writes (a step or parameter file can replace it).
+        const bool sent = StartRuleFor(in.DevType, in.mode) != StartRule::Zeros;
+        const auto capped = [sent](bool enabled, const std::optional<FieldText>& t, const QString& text) {
+            return !enabled && sent && t && (!t->pattern.isEmpty() || text != t->fixed);
+        };
+        f.svalCapped = capped(m.SvalEnable, m.tSval, f.sval);
+        f.slmtCapped = capped(m.SlmtEnable, m.tSlmt, f.slmt);
     }
     return f;
 }

@@ -57,9 +57,13 @@ FieldCheck CheckField(const SlotState& slot, int chn, FieldKind kind, const QStr
 // The fields a start (kind 1), set (kind 7) or continue (kind 8) sends.
 struct StartFields {
     QString sval, slmt, stim;
-    // A disabled field holds a fixed text the program wrote; it is sent but
-    // not held to the focus rules.
+    // A disabled field holds a fixed text the program wrote or what the
+    // device echoed; it is sent but not held to the focus rules.
     bool svalEnabled = true, slmtEnabled = true, stimEnabled = true;
+    // A disabled field whose value goes out as it stands (type 28's C-CV
+    // power and voltage, or a fixed text a file replaced) is still held to
+    // the model's maxima: a file can fill it with any number.
+    bool svalCapped = false, slmtCapped = false;
 };
 
 struct StartCheck {

@@ -205,15 +205,18 @@ void frmUpdate::cmdUpdate_Click()
     if (busy_)
         return;
     const QString model = cmbDev->currentText();
-    const QByteArray image = ImageFor ? ImageFor(ImageIdFor(model, Boot.BootType)) : QByteArray();
+    // A model without an image id of its own takes its type's image: the
+    // type the model is offered for, not the type identified last, which
+    // may be another device's.
+    const int modelType = TypeFor(model) ? TypeFor(model) : Boot.BootType;
+    const QByteArray image = ImageFor ? ImageFor(ImageIdFor(model, modelType)) : QByteArray();
     // The exchange logs its own failures; these are the window's. Both come
     // before anything is sent.
     if (image.isEmpty()) {
         ErrLog(QStringLiteral("ErrUpdate"), QStringLiteral("no firmware image"));
         return failUpdate();
     }
-    const int type = TypeFor(model) ? TypeFor(model) : Boot.BootType;
-    if (image.size() > MaxImage(BootLoader::ImageBaseFor(type))) {
+    if (image.size() > MaxImage(BootLoader::ImageBaseFor(modelType))) {
         ErrLog(QStringLiteral("ErrUpdate"),
                      QStringLiteral("image of %1 bytes does not fit the device").arg(image.size()));
         return failUpdate();

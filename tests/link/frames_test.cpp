@@ -274,6 +274,7 @@ TEST_F(Senders, WriteTheirFramesByteForByte)
     EXPECT_TRUE(SendStop(st, 1, 1));
     EXPECT_TRUE(SendTime(st, 1, 1));
     EXPECT_TRUE(SendStart(st, 1, 0, 1));
+    st.slot[1].DevType = 26;  // trigger codes go to a USB tester
     st.slot[1].ChnSel = 1;
     EXPECT_TRUE(RemoteQC(st, 1, 5));
     st.slot[1].ChnSel = 0;  // both channels chosen reads as channel index 0
@@ -331,6 +332,8 @@ TEST_F(Senders, ErrorPathsLogTheirLabelAndSendNothing)
     EXPECT_FALSE(RemoteQC(st, 1, 0));
     st.slot[1].ChnSel = 0;
     EXPECT_FALSE(RemotePE(st, 1, -21));
+    EXPECT_FALSE(RemotePE(st, 1, 1));  // to a load a trigger is a set to 0 A and 0 V
+    EXPECT_FALSE(RemoteQC(st, 1, 3));
 
     EXPECT_EQ(log.count("ErrStart7"), 1);
     EXPECT_EQ(log.count("ErrStart8"), 1);
@@ -338,9 +341,9 @@ TEST_F(Senders, ErrorPathsLogTheirLabelAndSendNothing)
     EXPECT_EQ(log.count("ErrConn"), 1);
     EXPECT_EQ(log.count("ErrDconn"), 1);
     EXPECT_EQ(log.count("ErrTim"), 1);
-    EXPECT_EQ(log.count("ErrQC"), 1);
-    EXPECT_EQ(log.count("ErrPE"), 1);
-    EXPECT_EQ(log.lines().size(), 8);
+    EXPECT_EQ(log.count("ErrQC"), 2);
+    EXPECT_EQ(log.count("ErrPE"), 2);
+    EXPECT_EQ(log.lines().size(), 10);
     EXPECT_TRUE(framesUpToBarrier().isEmpty());
 }
 

@@ -314,9 +314,11 @@ TEST(StartCheck, CheckOfTheRecordReportsFieldAndReplacement)
     EXPECT_FALSE(CheckBeforeSend(s, 0, 1).ok);
 }
 
-// A field the model's mode greys out holds a fixed text that is sent, not
-// held to the focus rules: type 28's C-CV takes neither set value nor limit.
-TEST(StartCheck, FieldsTheModeGreysOutAreNotHeldToTheFocusRules)
+// A field the model's mode greys out holds a fixed text or the device's
+// echo; it is sent but not held to the focus rules. Type 28's C-CV sends its
+// greyed power and voltage, so a number above the model's maxima (from a
+// file) is refused all the same, and nothing is written into the field.
+TEST(StartCheck, FieldsTheModeGreysOutAreHeldOnlyToTheModelsMaxima)
 {
     SlotState& s = slotOf(28, 1);
     s.chn[0].SvalText = QStringLiteral("0.00");
@@ -327,6 +329,29 @@ TEST(StartCheck, FieldsTheModeGreysOutAreNotHeldToTheFocusRules)
     EXPECT_FALSE(f.slmtEnabled);
     EXPECT_TRUE(f.stimEnabled);
     EXPECT_TRUE(CheckBeforeSend(s, 0, 1).ok);
+    ApplyModelRow(s, 0);  // 90 V at most
+    s.chn[0].SlmtText = QStringLiteral("90.01");
+    SendCheck above = CheckBeforeSend(s, 0, 1);
+    EXPECT_FALSE(above.ok);
+    EXPECT_EQ(above.field, 1);
+    EXPECT_TRUE(above.replacement.isEmpty());
+    s.chn[0].SlmtText = QStringLiteral("90.00");
+    s.chn[0].SvalText = QStringLiteral("1001");
+    above = CheckBeforeSend(s, 0, 1);
+    EXPECT_FALSE(above.ok);
+    EXPECT_EQ(above.field, 0);
+    s.chn[0].SvalText = QStringLiteral("1000");
+    EXPECT_TRUE(CheckBeforeSend(s, 0, 1).ok);
+    // Type 41's D-CV greys a fixed "0.00" that is sent as a current: the
+    // fixed text passes, a number put in its place is held to 5 A.
+    SlotState& dcv = slotOf(41, 1);
+    ApplyModelRow(dcv, 0);
+    dcv.chn[0].SvalText = QStringLiteral("0.00");
+    dcv.chn[0].SlmtText = QStringLiteral("3.00");
+    dcv.chn[0].StimText = QStringLiteral("0");
+    EXPECT_TRUE(CheckBeforeSend(dcv, 0, 1).ok);
+    dcv.chn[0].SvalText = QStringLiteral("5.001");
+    EXPECT_FALSE(CheckBeforeSend(dcv, 0, 1).ok);
     SlotState& load = slotOf(11, 0);
     load.chn[0].SvalText = QStringLiteral("0.00");
     load.chn[0].SlmtText = QStringLiteral("0.00");

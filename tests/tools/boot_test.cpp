@@ -400,6 +400,29 @@ TEST(FirmwareUpdate, WritesOnlyTheDeviceTheImageIsFor)
         EXPECT_FALSE(boot.erased());
         EXPECT_EQ(log.count("ErrUpdate"), 3);
     }
+
+    // A QL-K09 and then a QL-K06 identified in one dialog; the QL-K09 is
+    // back on the line and chosen: it gets its own image, not the one of
+    // the type identified last.
+    {
+        boot.setType(9);
+        frmUpdate w(h);
+        identify(w, "QL-K09");
+        boot.setType(6);
+        w.cmdOpen_Click();
+        ASSERT_EQ(w.cmbDev->currentText(), "QL-K06");
+        boot.setType(9);
+        w.cmbDev->setCurrentIndex(w.cmbDev->findText("QL-K09"));
+        asked.clear();
+        w.ImageFor = [&](int id) {
+            asked << id;
+            return Image(id == 9 ? 300 : 200);
+        };
+        w.cmdUpdate_Click();
+        EXPECT_EQ(asked, QList<int>{9});
+        EXPECT_EQ(h.shown().last(), "iUpdate OK");
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(boot.memory().data()) + 0x9000, 300), Image(300));
+    }
 }
 
 TEST(FirmwareUpdate, OffersAndImageIds)

@@ -51,7 +51,7 @@ TEST(UsbTrigger, ButtonsSendTheirCodes)
 {
     sim::PortsDir ports;
     FakeHost h;
-    h.link.slot[0].DevType = 11;
+    h.link.slot[0].DevType = 26;
     auto dev = h.plug(ports, 0, 6);
     h.showVolt(0, 0, QStringLiteral("9.00"));
     auto* w = new frmUSB(h);
