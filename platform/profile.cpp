@@ -102,6 +102,17 @@ QString unquote(QStringView v)
     return v.toString();
 }
 
+// The bytes of an open profile file, or nothing when it holds more than
+// kMaxFileSize. Read with a bound, so a device that never ends is no
+// different from a huge file.
+std::optional<QByteArray> readBounded(QFile& f)
+{
+    QByteArray bytes = f.read(kMaxFileSize + 1);
+    if (bytes.size() > kMaxFileSize)
+        return std::nullopt;
+    return bytes;
+}
+
 bool hasLineBreakOrNul(const QString& s)
 {
     for (QChar c : s)
@@ -216,7 +227,10 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QString text = decode(f.readAll());
+    const std::optional<QByteArray> bytes = readBounded(f);
+    if (!bytes)
+        return std::nullopt;
+    const QString text = decode(*bytes);
     std::optional<QString> v = find(text, section, key);
     if (v)
         *v = cut(*v, kMaxValueLength);
@@ -238,7 +252,10 @@ bool write(const QString& file, const QString& section, const QString& key, cons
         QFile f(file);
         if (!f.open(QIODevice::ReadOnly))
             return fail(f.errorString());
-        text = decode(f.readAll());
+        const std::optional<QByteArray> bytes = readBounded(f);
+        if (!bytes)
+            return fail(QStringLiteral("file too large"));
+        text = decode(*bytes);
         if (f.error() != QFileDevice::NoError)
             return fail(f.errorString());
     }

@@ -20,6 +20,11 @@ namespace ql::profile {
 // Longest value a read returns, in characters (code points).
 constexpr int kMaxValueLength = 254;
 
+// Largest profile file read or rewritten, in bytes. A settings file holds a
+// few kilobytes; a larger file is damage: reads find no key in it (each key
+// takes its default) and writes leave it as it is and fail.
+constexpr qsizetype kMaxFileSize = qsizetype(1) << 20;
+
 // Decodes the bytes of a profile file: UTF-8 when valid, else GB18030.
 QString decode(const QByteArray& bytes);
 
@@ -33,12 +38,14 @@ std::optional<QString> find(const QString& text, const QString& section, const Q
 std::optional<QString> put(const QString& text, const QString& section, const QString& key, const QString& value);
 
 // Reads key of section from a profile file; nothing when the file, section or
-// key is missing. The value is cut at kMaxValueLength characters.
+// key is missing or the file is larger than kMaxFileSize. The value is cut
+// at kMaxValueLength characters.
 std::optional<QString> read(const QString& file, const QString& section, const QString& key);
 
 // Writes key=value into section of a profile file, creating the file,
 // section or key as needed. False when the value is refused or the file
-// cannot be read or written (the reason in *error); the file is then as it was.
+// cannot be read or written or is larger than kMaxFileSize (the reason in
+// *error); the file is then as it was.
 bool write(const QString& file, const QString& section, const QString& key, const QString& value,
            QString* error = nullptr);
 

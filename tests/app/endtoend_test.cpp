@@ -585,6 +585,51 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     closeWindow(*w);
 }
 
+// A two-channel device with only its second channel running loses its
+// adapter. Plugged in again, one Connect continues that channel once from
+// its record; the idle first channel is neither started nor continued.
+TEST_F(EndToEnd, TwoChannelDeviceUnpluggedWithOneChannelRunningContinuesThatChannelOnce)
+{
+    DeviceSim dev(18, 300);
+    dev.setCell(1, 4.2, 3.0, 0.08, 2.0);
+    auto w = connectedWindow(dev, 5);
+    ASSERT_TRUE(w);
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
+    const auto& u = p->ui();
+    ASSERT_TRUE(p->Dev2S());
+    u.cmbMode2S->setCurrentIndex(0);
+    emit u.cmbMode2S->activated(0);
+    typeInto(u.txtSval2S[1], "0.50");
+    typeInto(u.txtSlmt2S[1], "3.20");
+    u.optChn1->setChecked(true);  // the second channel alone
+    u.cmdRun2S->click();
+    ASSERT_TRUE(waitFor([&] { return dev.channel(1).running; }));
+    ASSERT_FALSE(dev.channel(0).running);
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 1).RunSecs.load() >= 3; }));
+    const QString record = recordOf(*w, 0, 1);
+    const int rowsBefore = int(fileLines(record).size());
+
+    dev.unplug();
+    ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
+    EXPECT_EQ(int(fileLines(record).size()), rowsBefore);
+    ASSERT_TRUE(dev.plug(portsDir(), 5));
+    dev.step(60);
+    dev.start(20);
+    prompt.messages.clear();
+    u.cmdConn->click();
+    ASSERT_TRUE(p->Conn());
+    ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) >= 1; }));
+    ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rowsBefore + 2; }));
+    EXPECT_EQ(channelsOf(dev, 0x08), std::vector<int>{1});
+    EXPECT_EQ(channelsOf(dev, 0x01), std::vector<int>{1});  // the one start, before the unplug
+    EXPECT_FALSE(dev.channel(0).running);
+    EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+    checkRecord(record, "QL-R18", "D-CC", 0.5);
+    dev.stop();
+    closeWindow(*w);
+}
+
 // The program restarted while the device runs on: the device answers the
 // connect with an info reply alone, which carries no set values. The
 // continue waits for the first data reply, then goes out once with the

@@ -203,6 +203,28 @@ TEST_F(SettingsTest, NonsenseFallsBackToEachKeysDefault)
     expectDefaults(s);
 }
 
+TEST_F(SettingsTest, DamagedFileRunsOnDefaultsAndIsNotRewritten)
+{
+    // A file far larger than any settings file (junk line ends after a
+    // valid-looking start): no key is taken from it, and a setting changed
+    // in the session neither rewrites nor grows it.
+    QByteArray huge("[COMM]\r\nPORT1=7\r\n[AUTO]\r\nSAVE=True\r\n");
+    huge.append(QByteArray(2 << 20, '\n'));
+    ql::Settings s = load(huge);
+    expectDefaults(s);
+    EXPECT_EQ(s.ReadSlot(0), 2);
+    EXPECT_FALSE(s.SavePort(0, 4));
+    EXPECT_EQ(s.Port[0], 4);  // holds for this session
+    EXPECT_TRUE(bytes() == huge) << "the file was rewritten";
+
+    // Binary junk of ordinary size, NUL bytes included: every key its default.
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(char((i * 7919) & 0xFF));
+    const ql::Settings j = load(junk);
+    expectDefaults(j);
+}
+
 TEST_F(SettingsTest, SlotSetUpReadsItsOwnKeys)
 {
     put("[COMM]\r\nPORT1=3\r\nPORT4=11\r\nPORT10=12\r\n[DATA]\r\nVCOL0=1\r\nCCOL0=2\r\nLINE=1\r\n");
