@@ -15,6 +15,8 @@
 // of its reply; a failed get keeps type and id as they were.
 #include "tools/bootloader.h"
 
+#include "fuzzcheck.h"
+
 #include <QByteArray>
 
 #include <cstddef>
@@ -27,11 +29,7 @@ namespace {
 
 using namespace ql;
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 class ScriptLine final : public BootLine {
 public:

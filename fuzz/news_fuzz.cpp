@@ -10,6 +10,8 @@
 #include "platform/services.h"
 #include "platform/settings.h"
 
+#include "fuzzcheck.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
@@ -27,11 +29,7 @@ namespace {
 
 using namespace ql;
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 class Host : public NewsHost {
 public:

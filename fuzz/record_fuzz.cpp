@@ -10,6 +10,8 @@
 #include "platform/settings.h"
 #include "tests/link/run_fakes.h"
 
+#include "fuzzcheck.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -26,11 +28,7 @@ namespace {
 
 using namespace ql;
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 // A scratch folder in memory where there is one, so the per-row sync of
 // the record costs nothing.

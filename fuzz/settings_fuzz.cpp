@@ -4,6 +4,8 @@
 // read as before.
 #include "platform/profile.h"
 
+#include "fuzzcheck.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,11 +17,7 @@ namespace {
 
 using namespace ql;
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 } // namespace
 

@@ -6,6 +6,8 @@
 #include "panel/valuecheck.h"
 #include "views/paramfile.h"
 
+#include "fuzzcheck.h"
+
 #include <QByteArray>
 
 #include <cstddef>
@@ -16,11 +18,7 @@ namespace {
 
 using namespace ql;
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 } // namespace
 
