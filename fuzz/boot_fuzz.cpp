@@ -21,15 +21,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace {
 
 using namespace ql;
-
-using fuzz::check;
+using ql::fuzz::check;
 
 class ScriptLine final : public BootLine {
 public:

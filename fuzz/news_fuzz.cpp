@@ -23,13 +23,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
 using namespace ql;
-
-using fuzz::check;
+using ql::fuzz::check;
 
 class Host : public NewsHost {
 public:

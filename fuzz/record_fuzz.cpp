@@ -21,14 +21,12 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 
 namespace {
 
 using namespace ql;
-
-using fuzz::check;
+using ql::fuzz::check;
 
 // A scratch folder in memory where there is one, so the per-row sync of
 // the record costs nothing.

@@ -11,15 +11,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
 
 using namespace ql;
-
-using fuzz::check;
-
-} // namespace
+using ql::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

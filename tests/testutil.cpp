@@ -48,6 +48,25 @@ int withFileSizeLimit(long limitBytes, const std::function<int()>& body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+FileSizeLimit::FileSizeLimit(long limitBytes)
+{
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    oldCur_ = limit.rlim_cur;
+    limit.rlim_cur = static_cast<rlim_t>(limitBytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(oldCur_);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler_);
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile f(path);

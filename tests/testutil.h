@@ -27,6 +27,21 @@ QString savePicture(QWidget* widget, const QString& name);
 // exit normally.
 int withFileSizeLimit(long limitBytes, const std::function<int()>& body);
 
+// While it lives, files of this process cannot grow past limitBytes (a
+// write beyond it fails with EFBIG, as on a full disk); the limit and the
+// SIGXFSZ handling before it come back at its end.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long limitBytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long oldCur_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
+
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);
 

@@ -18,39 +18,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 
 using namespace qltest;
 using ql::sim::DeviceSim;
 
 namespace {
 
-// While it lives, files of this process cannot grow past limitBytes: a
-// write beyond it fails with EFBIG, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limitBytes)
-    {
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lower = old_;
-        lower.rlim_cur = limitBytes;
-        ::setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
+using qltest::FileSizeLimit;
 
 // The rows of a live record (the lines after its six header lines).
 QStringList recordRows(const QString& path) { return fileLines(path).mid(6); }
@@ -69,6 +44,13 @@ protected:
         stopRun(w);
         ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }));
     }
+    // A first run of slot 0, recorded and stopped: its record's bytes.
+    QByteArray earlierRun(ql::frmMain& w)
+    {
+        runUntilRows(w, 3);
+        stopBoth(w);
+        return fileBytes(recordOf(w));
+    }
 
     DeviceSim dev{11, 300};  // on COM3
 };
@@ -86,9 +68,7 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
     ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     const QString record = recordOf(*w);
-    runUntilRows(*w, 3);
-    stopBoth(*w);
-    const QByteArray previous = fileBytes(record);
+    const QByteArray previous = earlierRun(*w);
     const int fixed = s.lstInfo->count();
 
     {
@@ -126,9 +106,7 @@ TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecor
     ql::DevSlot& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     const QString record = recordOf(*w);
-    runUntilRows(*w, 3);
-    stopBoth(*w);
-    const QByteArray previous = fileBytes(record);
+    const QByteArray previous = earlierRun(*w);
     {
         FileSizeLimit full(64);
         u.cmdRun->click();

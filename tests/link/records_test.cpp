@@ -373,21 +373,17 @@ TEST_F(LiveRecord, AFailedWriteIsCutBackBeforeTheNextRow)
         Files f;
         if (!f.files.Create(0, 0, path, header()) || !f.files.Append(0, 0, path, row(1)))
             return 1;
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = rlim_t(kHeader.size() + row(1).size() + 2 + 5);  // room for five bytes more
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return 2;
-        QString error;
-        if (f.files.Append(0, 0, path, row(2), &error) || error.isEmpty())
-            return 3;
-        if (fileBytes(path).size() != qsizetype(limit.rlim_cur))
-            return 4;  // part of the row did reach the file
-        if (f.files.Append(0, 0, path, row(3)))
-            return 5;  // still no room
-        limit.rlim_cur = limit.rlim_max;
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return 6;
+        {
+            const long room = long(kHeader.size() + row(1).size() + 2 + 5);  // five bytes more
+            qltest::FileSizeLimit full(room);
+            QString error;
+            if (f.files.Append(0, 0, path, row(2), &error) || error.isEmpty())
+                return 3;
+            if (fileBytes(path).size() != room)
+                return 4;  // part of the row did reach the file
+            if (f.files.Append(0, 0, path, row(3)))
+                return 5;  // still no room
+        }
         return f.files.Append(0, 0, path, row(4)) ? 0 : 7;
     });
     ASSERT_EQ(rc, 0);
