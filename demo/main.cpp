@@ -24,6 +24,7 @@
 #include "app/mainwindow.h"
 #include "app/prompter.h"
 #include "platform/services.h"
+#include "platform/settings.h"
 #include "sim/devsim.h"
 
 #include <QApplication>
@@ -118,11 +119,8 @@ int main(int argc, char** argv)
     // would give every slot the same one); the file is made as the program
     // makes it when it is missing.
     const QString ini = ql::SettingsFile();
-    if (!QFileInfo::exists(ini)) {
-        QFile f(ini);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(";--------QL Config File----------\r\n");
-    }
+    if (!QFileInfo::exists(ini))
+        ql::CreateSettingsFile(ini);
     for (int n = 0; n < (opt.one ? 1 : 2); ++n)
         ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(n + 1), QString::number(3 + n));
 

@@ -24,7 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString port = QStringLiteral("PORT1");
     const QString other = QStringLiteral("PORT2");
     const std::optional<QString> otherBefore = profile::find(text, comm, other);
-    (void)profile::find(text, QStringLiteral("DATA"), QStringLiteral("VCOL0"));
 
     const std::optional<QString> out = profile::put(text, comm, port, QStringLiteral("42"));
     check(out.has_value());

@@ -186,7 +186,8 @@ bool RecordFiles::Append(int slot, int chn, const QString& path, const QString& 
     File& f = file(slot, chn);
     if (f.fd >= 0 && (f.path != path || !stillThere(f)))
         close(f);
-    if (PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn)); u.header && u.path == path) {
+    if (Unwritten(slot, chn, path)) {
+        PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn));
         if (!RunRecord::Create(path, *u.header, error))
             return false;
         u = PendingHeader{};

@@ -169,7 +169,9 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
     // The device answers: it can be calibrated, unless a calibration is open.
-    if (!st_.AdjOpen)
+    // Every change of the entry goes through the slot's record, so an entry
+    // the record has on needs nothing.
+    if (!st_.AdjOpen && !s.AdjMenuOn)
         SetSlotMenu(st_, slot, MenuId::menuAdj, true, &host_);
 
     // First valid reply since the connect: identify the device and set the

@@ -126,13 +126,10 @@ void RunTracker::ShowSample(int slot, int chn)
                 // A failing record never stops the run: the failure is logged
                 // and shown in the information list once, and shown again
                 // when rows are written again.
-                if (!records.Append(slot, chn, path, row, &error)) {
-                    if (!recordFailing_[slot][chn])
-                        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
-                    RecordFailing(slot, chn, true);
-                } else {
+                if (!records.Append(slot, chn, path, row, &error))
+                    RecordFailed(slot, chn, path, error);
+                else
                     RecordFailing(slot, chn, false);
-                }
             }
         }
 
@@ -165,6 +162,13 @@ void RunTracker::ShowSample(int slot, int chn)
         ErrLog(QStringLiteral("ErrData"),
                QStringLiteral("%1 %2 %3 %4").arg(slot).arg(shortest(c.Volt), shortest(c.Cur), shortest(c.Temp)));
     }
+}
+
+void RunTracker::RecordFailed(int slot, int chn, const QString& path, const QString& error)
+{
+    if (!recordFailing_[slot][chn])
+        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
+    RecordFailing(slot, chn, true);
 }
 
 void RunTracker::RecordFailing(int slot, int chn, bool failing)

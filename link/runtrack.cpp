@@ -146,11 +146,8 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
     c.DataFile.clear();
     const QString record = records.OpenPath(slot, chn);
     QString error;
-    if (!records.Close(slot, chn, &error)) {
-        if (!recordFailing_[slot][chn])
-            ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(record, error));
-        RecordFailing(slot, chn, true);
-    }
+    if (!records.Close(slot, chn, &error))
+        RecordFailed(slot, chn, record, error);
 
     c.ShowOn = false;
     view_.Refresh(slot, chn, RunViewIf::Timers);

@@ -207,6 +207,9 @@ private:
     // Marks a channel's record as failing or written again; a change is shown
     // once in the slot's information list.
     void RecordFailing(int slot, int chn, bool failing);
+    // A row or the last sync of the record at path failed: logged once until
+    // rows are written again, and marked failing.
+    void RecordFailed(int slot, int chn, const QString& path, const QString& error);
 
     LinkState& st_;
     RunViewIf& view_;

@@ -215,14 +215,14 @@ void DevCtrl::setTMode(const QString& text)
 }
 
 int DevCtrl::ModeIdx() const { return modeCombo()->currentIndex(); }
-int DevCtrl::ModeCnt() const { return int(ModeEntries(*rec_).size()); }
+// One entry of ModeEntries, without building the whole list.
+int DevCtrl::ModeCnt() const { return rec_->ModeList.isEmpty() ? 1 : int(rec_->ModeList.size()); }
 
 QString DevCtrl::ModeTxt(int i) const
 {
-    const QStringList modes = ModeEntries(*rec_);
-    if (i < 0 || i >= modes.size())
+    if (i < 0 || i >= ModeCnt())
         throw std::out_of_range("mode list entry outside the list");
-    return modes.at(i);
+    return rec_->ModeList.isEmpty() ? QStringLiteral("No Device") : Lang(rec_->ModeList.at(i));
 }
 
 // Layout-dependent fields and labels.

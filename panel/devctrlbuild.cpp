@@ -283,7 +283,6 @@ void DevCtrl::setupGrids()
     for (int c = 1; c <= 3; ++c)
         g->setColWidth(c, ShareTwips(gw - 650 - 300, 3));
     g->setAllColAlignment(centre);
-    ShowAutoResults();
 
     // Step-run results.
     g = u.gridStepRun;
@@ -295,7 +294,6 @@ void DevCtrl::setupGrids()
     for (int c = 0; c < 4; ++c)
         g->setColWidth(c, stepRunWidths[c]);
     g->setAllColAlignment(centre);
-    ShowStepResults();
 
     // Step program: the grid is as wide as its columns.
     g = u.gridStepSet;

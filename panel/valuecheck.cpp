@@ -73,16 +73,15 @@ FieldCheck rule(const SlotState& s, int m, FieldKind kind, double v)
     return {};
 }
 
-// Whether a number lies above the most a field of the model and mode takes.
+// Whether a greyed set value or limit lies above the most the model and mode
+// take (the upper bounds of rule(); only these two fields are ever capped).
 bool aboveMaximum(const SlotState& s, int m, FieldKind kind, double v)
 {
     const float f = static_cast<float>(v);
-    switch (kind) {
-    case FieldKind::SetValue: return SetValueIsPower(s.DevType, m) ? v > 1000 : f > s.MaxCur;
-    case FieldKind::Limit: return LimitIsCells(s.DevType, m) ? v > HighestCells(s.DevType, m) : f > s.MaxVol;
-    case FieldKind::Third: return ThirdIsCutOff(s, m) ? f > s.MaxCur : v > 999;
-    case FieldKind::AutoVol: return f > s.MaxVol;
-    }
+    if (kind == FieldKind::SetValue)
+        return SetValueIsPower(s.DevType, m) ? v > 1000 : f > s.MaxCur;
+    if (kind == FieldKind::Limit)
+        return LimitIsCells(s.DevType, m) ? v > HighestCells(s.DevType, m) : f > s.MaxVol;
     return false;
 }
 

@@ -222,7 +222,7 @@ QString cut(const QString& text, int max)
     return text.left(i);
 }
 
-std::optional<QString> read(const QString& file, const QString& section, const QString& key)
+std::optional<QString> load(const QString& file)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
@@ -230,8 +230,15 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
     const std::optional<QByteArray> bytes = readBounded(f);
     if (!bytes)
         return std::nullopt;
-    const QString text = decode(*bytes);
-    std::optional<QString> v = find(text, section, key);
+    return decode(*bytes);
+}
+
+std::optional<QString> read(const QString& file, const QString& section, const QString& key)
+{
+    const std::optional<QString> text = load(file);
+    if (!text)
+        return std::nullopt;
+    std::optional<QString> v = find(*text, section, key);
     if (v)
         *v = cut(*v, kMaxValueLength);
     return v;

@@ -42,6 +42,10 @@ std::optional<QString> put(const QString& text, const QString& section, const QS
 // at kMaxValueLength characters.
 std::optional<QString> read(const QString& file, const QString& section, const QString& key);
 
+// The decoded text of a whole profile file, for reading many keys of it
+// (with find); nothing when it cannot be read or is larger than kMaxFileSize.
+std::optional<QString> load(const QString& file);
+
 // Writes key=value into section of a profile file, creating the file,
 // section or key as needed. False when the value is refused or the file
 // cannot be read or written or is larger than kMaxFileSize (the reason in

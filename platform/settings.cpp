@@ -1,6 +1,7 @@
 #include "platform/settings.h"
 
 #include "platform/numfmt.h"
+#include "platform/profile.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -104,14 +105,18 @@ QString portKey(int slot)
 }
 
 // Readers of one key each: the stored value when it converts, else the
-// key's default.
+// key's default. The file is read once, when the reader is made; the keys
+// read as ReadIni reads them.
 class Reader {
 public:
-    explicit Reader(const QString& file) : file_(file) {}
+    explicit Reader(const QString& file) : text_(profile::load(file)) {}
 
     QString text(const QString& sec, const QString& key, const QString& def) const
     {
-        return ReadIni(file_, sec, key, def);
+        std::optional<QString> v = text_ ? profile::find(*text_, sec, key) : std::nullopt;
+        if (v && !v->isEmpty())
+            return profile::cut(*v, profile::kMaxValueLength);
+        return profile::cut(def, profile::kMaxValueLength);
     }
     int int16(const QString& sec, const QString& key, int def) const
     {
@@ -139,7 +144,7 @@ public:
     }
 
 private:
-    QString file_;
+    std::optional<QString> text_;  // the decoded file; nothing when unreadable or too large
 };
 
 float axisValue(const QString& text, float def)

@@ -383,6 +383,7 @@ TEST_F(Decoder, CalibrationEntryIsLeftAloneWhileItsWindowIsOpen) {
     Identified(0, 11);
     host.enabled.clear();
     st.AdjOpen = true;
+    st.slot[0].AdjMenuOn = false;  // opening the window turns the slot's entry off
     Feed(0, Wire(Reply{}));
     EXPECT_EQ(host.enabled.count("menuAdj"), 0u);
     st.AdjOpen = false;
