@@ -97,18 +97,13 @@ void frmMain::disconnectReset(int Index)
         p->setTmrShowEnable(c, false);
     }
     panelModesNoDevice(Index);
-    // Nothing runs on the slot any more and its panel is not connected: the
-    // entries a run disabled come back, but for the parameter files, which
-    // need a connected panel (a run stopped just now asked for them with
-    // the panel still connected). The device's tools go; the firmware
-    // update may open the slot's port again.
-    const RunMenus idle = *RunMenuStates(true, false, false);
-    for (size_t i = 0; i < kRunMenus.size(); ++i)
-        SetSlotMenu(link_, Index, kRunMenus[i], idle[i], host_.get());
+    // Nothing runs on the slot any more and its panel is not connected: its
+    // run-state entries are as before any device, so the entries a run
+    // disabled come back, but for the parameter files (they need a connected
+    // panel) and the device's tools. The firmware update may open the
+    // slot's port again.
+    SetSlotRunMenus(link_, Index, kRunMenusAtStart, host_.get());
     SetSlotMenu(link_, Index, MenuId::menuAdj, false, host_.get());
-    SetSlotMenu(link_, Index, MenuId::menuQc, false, host_.get());
-    SetSlotMenu(link_, Index, MenuId::menuRes, false, host_.get());
-    SetSlotMenu(link_, Index, MenuId::menuCurve, true, host_.get());
     SetSlotMenu(link_, Index, MenuId::menuUpdate, true, host_.get());
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
         hooks.showMeter(false);

@@ -55,6 +55,12 @@ void SetSlotMenuShown(LinkState& state, int slot, MenuId id, bool shown, MenuEna
         menus->setMenuVisible(id, shown);
 }
 
+void SetSlotRunMenus(LinkState& state, int slot, const RunMenus& on, MenuEnableIf* menus)
+{
+    for (size_t i = 0; i < kRunMenus.size(); ++i)
+        SetSlotMenu(state, slot, kRunMenus[i], on[i], menus);
+}
+
 void ShowSlotMenus(const LinkState& state, MenuEnableIf& menus)
 {
     const SlotState& s = state.slot.at(size_t(state.CurDev));

@@ -21,6 +21,9 @@ void SetSlotMenu(LinkState& state, int slot, MenuId id, bool enabled, MenuEnable
 // the entries of kDeviceMenus.
 void SetSlotMenuShown(LinkState& state, int slot, MenuId id, bool shown, MenuEnableIf* menus);
 
+// The run-state entries (kRunMenus) of the slot, all at once.
+void SetSlotRunMenus(LinkState& state, int slot, const RunMenus& on, MenuEnableIf* menus);
+
 // Every entry a slot keeps, as the selected slot's record holds it (after
 // the selection changed).
 void ShowSlotMenus(const LinkState& state, MenuEnableIf& menus);

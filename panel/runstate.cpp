@@ -1,5 +1,6 @@
 #include "panel/runstate.h"
 
+#include "link/slotmenus.h"
 #include "link/state.h"
 #include "panel/devctrl.h"
 
@@ -44,11 +45,9 @@ void SetRunState(bool idle, int slot, DevCtrl& panel, LinkState& state, MenuEnab
             panel.setMonitorEnable(true);
         }
     }
-    if (const auto on = RunMenuStates(idle, stepBusy, idle && panel.Conn()))
-        s.RunMenusOn = *on;
-    if (menus && slot == state.CurDev)
-        for (size_t i = 0; i < kRunMenus.size(); ++i)
-            menus->setMenuEnabled(kRunMenus[i], s.RunMenusOn[i]);
+    // Between the steps of a step test the slot keeps its entries.
+    const auto on = RunMenuStates(idle, stepBusy, idle && panel.Conn());
+    SetSlotRunMenus(state, slot, on ? *on : s.RunMenusOn, menus);
 }
 
 void SetAdjButtons(bool idle, AdjButtonsIf& adj)
