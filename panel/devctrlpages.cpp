@@ -86,20 +86,26 @@ QStringList AutoResultHeader()
             Lang(QStringLiteral("Pwr(W)"))};
 }
 
-void DevCtrl::ShowAutoResults()
+namespace {
+
+// A result list drawn from its record: the header row, then the rows, in a
+// grid of at least minRows rows and of spare rows below the last result.
+void ShowResults(FlexGrid* g, const QStringList& header, const std::vector<std::array<QString, 4>>& rows,
+                 int minRows, int spareRows)
 {
-    FlexGrid* g = ui_->gridAutoRun;
-    const auto& rows = rec_->AutoResults;
     g->Clear();
-    // Eleven rows at least; the list grows by one past its tenth result row.
-    g->setRows(std::max(11, int(rows.size()) + 1));
-    const QStringList header = AutoResultHeader();
+    g->setRows(std::max(minRows, int(rows.size()) + spareRows));
     for (int c = 0; c < 4; ++c)
         g->setTextMatrix(0, c, header.at(c));
     for (size_t r = 0; r < rows.size(); ++r)
         for (int c = 0; c < 4; ++c)
             g->setTextMatrix(int(r) + 1, c, rows[r][size_t(c)]);
 }
+
+} // namespace
+
+// Eleven rows at least; the list grows by one past its tenth result row.
+void DevCtrl::ShowAutoResults() { ShowResults(ui_->gridAutoRun, AutoResultHeader(), rec_->AutoResults, 11, 1); }
 
 void DevCtrl::AutoListClr()
 {
@@ -121,20 +127,8 @@ QStringList StepResultHeader()
             Lang(QStringLiteral("Energy"))};
 }
 
-void DevCtrl::ShowStepResults()
-{
-    FlexGrid* g = ui_->gridStepRun;
-    const auto& rows = rec_->StepResults;
-    g->Clear();
-    // Nine rows at least; the list grows by one past its sixth result row.
-    g->setRows(std::max(9, int(rows.size()) + 3));
-    const QStringList header = StepResultHeader();
-    for (int c = 0; c < 4; ++c)
-        g->setTextMatrix(0, c, header.at(c));
-    for (size_t r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < 4; ++c)
-            g->setTextMatrix(int(r) + 1, c, rows[r][size_t(c)]);
-}
+// Nine rows at least; the list grows by one past its sixth result row.
+void DevCtrl::ShowStepResults() { ShowResults(ui_->gridStepRun, StepResultHeader(), rec_->StepResults, 9, 3); }
 
 void DevCtrl::StepListClr()
 {
