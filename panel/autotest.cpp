@@ -229,11 +229,8 @@ void AutoTest::SaveClick(int slot)
         const int chn = host_.fields(slot)->ChnIndex();
         const QStringList lines = AutoResultLines(host_.autoPage(slot)->AutoRows(), host_.DevName(slot, chn),
                                                   csv ? QStringLiteral(",") : QStringLiteral("\t"));
-        QString error;
-        if (!SaveWholeLines(path, lines, &error)) {
-            ErrLog(QStringLiteral("ErrAutoSave"), path + QStringLiteral(": ") + error);
+        if (!SaveWholeLinesLogged(path, lines, QStringLiteral("ErrAutoSave")))
             ShowPrompt(QStringLiteral("Cannot save file!"));
-        }
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrAutoSave"), QString::fromUtf8(e.what()));
     }

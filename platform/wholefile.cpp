@@ -1,5 +1,7 @@
 #include "platform/wholefile.h"
 
+#include "platform/services.h"
+
 #include <QSaveFile>
 
 #include <cerrno>
@@ -42,6 +44,15 @@ bool SaveWholeLines(const QString& path, const QStringList& lines, QString* erro
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
     return SaveWholeFile(path, bytes, error);
+}
+
+bool SaveWholeLinesLogged(const QString& path, const QStringList& lines, const QString& label)
+{
+    QString error;
+    if (SaveWholeLines(path, lines, &error))
+        return true;
+    ErrLog(label, path + QStringLiteral(": ") + error);
+    return false;
 }
 
 } // namespace ql

@@ -19,4 +19,8 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error 
 // The same for a text file of lines, each written in UTF-8 and ended by CR LF.
 bool SaveWholeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
+// SaveWholeLines, with a failure written to the error log under label as
+// "<path>: <reason>".
+bool SaveWholeLinesLogged(const QString& path, const QStringList& lines, const QString& label);
+
 } // namespace ql

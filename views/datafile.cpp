@@ -61,11 +61,7 @@ QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const 
 
 bool WriteDataFile(const QString& path, const QStringList& lines)
 {
-    QString error;
-    if (SaveWholeLines(path, lines, &error))
-        return true;
-    ErrLog(QStringLiteral("ErrSaveData"), path + QStringLiteral(": ") + error);
-    return false;
+    return SaveWholeLinesLogged(path, lines, QStringLiteral("ErrSaveData"));
 }
 
 DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp)

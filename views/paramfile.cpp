@@ -41,11 +41,7 @@ QStringList ParameterFileLines(const CfgEntries& e)
 
 bool WriteParameterFile(const QString& path, const QStringList& lines)
 {
-    QString error;
-    if (SaveWholeLines(path, lines, &error))
-        return true;
-    ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + error);
-    return false;
+    return SaveWholeLinesLogged(path, lines, QStringLiteral("ErrSaveCfg"));
 }
 
 CfgRead ReadParameterFile(const QString& path, const QString& device)
