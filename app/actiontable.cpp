@@ -25,22 +25,16 @@ void ActionTable::hold(MenuId id, QAction* action)
     });
 }
 
-void ActionTable::setEnabled(MenuId id, bool enabled)
+void ActionTable::set(MenuId id, bool Entry::*state, void (QAction::*apply)(bool), bool on)
 {
     Entry& e = entries_[index(id)];
-    if (!e.action || e.enabled == enabled)
+    if (!e.action || e.*state == on)
         return;
-    e.enabled = enabled;
-    e.action->setEnabled(enabled);
+    e.*state = on;
+    (e.action->*apply)(on);
 }
 
-void ActionTable::setVisible(MenuId id, bool visible)
-{
-    Entry& e = entries_[index(id)];
-    if (!e.action || e.visible == visible)
-        return;
-    e.visible = visible;
-    e.action->setVisible(visible);
-}
+void ActionTable::setEnabled(MenuId id, bool enabled) { set(id, &Entry::enabled, &QAction::setEnabled, enabled); }
+void ActionTable::setVisible(MenuId id, bool visible) { set(id, &Entry::visible, &QAction::setVisible, visible); }
 
 } // namespace ql

@@ -13,10 +13,10 @@ class QObject;
 
 namespace ql {
 
-class ActionTable {
+class ActionTable final : public MenuEnableIf {
 public:
     ActionTable();
-    ~ActionTable();
+    ~ActionTable() override;
     ActionTable(const ActionTable&) = delete;
     ActionTable& operator=(const ActionTable&) = delete;
 
@@ -29,6 +29,10 @@ public:
     void setEnabled(MenuId id, bool enabled);
     void setVisible(MenuId id, bool visible);
 
+    // MenuEnableIf
+    void setMenuVisible(MenuId id, bool visible) override { setVisible(id, visible); }
+    void setMenuEnabled(MenuId id, bool enabled) override { setEnabled(id, enabled); }
+
 private:
     struct Entry {
         QAction* action = nullptr;
@@ -36,6 +40,8 @@ private:
         bool visible = false;
     };
     static size_t index(MenuId id) { return static_cast<size_t>(id); }
+    // Applies a state that differs from the one last applied.
+    void set(MenuId id, bool Entry::*state, void (QAction::*apply)(bool), bool on);
 
     std::array<Entry, kMenuIds> entries_{};
     std::unique_ptr<QObject> watch_;  // receiver of the entries' change signals

@@ -3,15 +3,14 @@
 // a port that closed itself because the device is gone).
 #include "app/mainwindow.h"
 
-#include "app/prompter.h"
-#include "panel/flexgrid.h"
+#include "link/slotmenus.h"
 #include "panel/runstate.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
+#include "views/readouts.h"
 
-#include <QAction>
 #include <QCoreApplication>
-#include <QListWidget>
 
 namespace ql {
 
@@ -19,7 +18,7 @@ void frmMain::wireConnection(int n)
 {
     conns_.at(size_t(n)) = std::make_unique<SlotConnection>(link_, n, decoder_, ticker_, opts_.timings);
     SlotConnection& c = *conns_.at(size_t(n));
-    c.onLamp = [this, n](bool lit) { slots_.at(size_t(n)).Panel->setLedRecv(lit); };
+    c.onLamp = [this, n](bool lit) { slot(n).Panel->setLedRecv(lit); };
     c.onLost = [this, n](const QString& port) { onPortLost(n, port); };
 }
 
@@ -29,15 +28,12 @@ void frmMain::onPortLost(int n, const QString& port)
     // the panel goes back to "No Device" (no command can be sent) and says
     // which device was lost where.
     disconnectReset(n);
-    DevSlot& s = slots_.at(n);
-    if (s.lstInfo->count() > 1)
-        s.lstInfo->item(1)->setText(QLatin1Char(' ') + Lang(QStringLiteral("Device%1: %2 lost").arg(n + 1).arg(port)));
+    slot(n).setInfoText(1, QLatin1Char(' ') + Lang(QStringLiteral("Device%1: %2 lost").arg(n + 1).arg(port)));
 }
 
 void frmMain::DevCtrl_ConnClick(int Index)
 {
-    DevSlot& s = slots_.at(Index);
-    DevCtrl* p = s.Panel;
+    DevCtrl* p = slot(Index).Panel;
     SlotConnection& conn = connection(Index);
     if (!p->Conn()) {
         const QString port = p->tPort();
@@ -51,10 +47,10 @@ void frmMain::DevCtrl_ConnClick(int Index)
         case SlotConnection::Opened::Ok:
             break;
         }
-        WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1), port.mid(3));
+        settings().SavePortText(Index, port.mid(3));
         // The firmware update opens the port the panel names: not while the
         // slot holds it.
-        SetSlotMenu(link_, Index, MenuId::menuUpdate, false, host_.get());
+        SetSlotMenu(link_, Index, MenuId::menuUpdate, false, &menus_);
         p->setConn(true);
         return;
     }
@@ -77,39 +73,75 @@ void frmMain::DevCtrl_ConnClick(int Index)
 
 void frmMain::disconnectReset(int Index)
 {
-    DevSlot& s = slots_.at(Index);
-    DevCtrl* p = s.Panel;
+    SlotView& s = slot(Index);
     // A test page's run ends with the port: nothing more goes to the device.
     autoTest_.Halt(Index);
     stepTest_.Halt(Index);
     // The slot's records go to the disk; a continue opens them again.
     tracker_.records.CloseSlot(Index);
-    for (int i = 1; i <= 4 && i < s.lstInfo->count(); ++i)
-        s.lstInfo->item(i)->setText(QString());
-    host_->ClearRunRows(Index);
-    p->setRunEnable(false);
-    p->setContEnable(false);
-    p->setSetEnable(false);
-    p->setMonitorEnable(false);
-    p->setStopEnable(false);
-    for (int c = 0; c < 2; ++c) {
-        p->setTmrCurveEnable(c, false);
-        p->setTmrShowEnable(c, false);
-    }
-    panelModesNoDevice(Index);
+    s.disconnectReset();
     // Nothing runs on the slot any more and its panel is not connected: its
     // run-state entries are as before any device, so the entries a run
     // disabled come back, but for the parameter files (they need a connected
     // panel) and the device's tools. The firmware update may open the
     // slot's port again.
-    SetSlotRunMenus(link_, Index, kRunMenusAtStart, host_.get());
-    SetSlotMenu(link_, Index, MenuId::menuAdj, false, host_.get());
-    SetSlotMenu(link_, Index, MenuId::menuUpdate, true, host_.get());
+    SetSlotRunMenus(link_, Index, kRunMenusAtStart, &menus_);
+    SetSlotMenu(link_, Index, MenuId::menuAdj, false, &menus_);
+    SetSlotMenu(link_, Index, MenuId::menuUpdate, true, &menus_);
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
         hooks.showMeter(false);
-    p->setConn(false);
+    s.Panel->setConn(false);
     link_.slot.at(size_t(Index)).Tabs = {TestTab{1, QStringLiteral("key1")}};
-    host_->ShowTabs(Index);
+    s.ShowTabs();
+}
+
+// ------------------------------------------------------------------ run host
+
+void frmMain::SetAdjButtons(bool enable)
+{
+    // The calibration window's point buttons, through its hook.
+    class Buttons final : public AdjButtonsIf {
+    public:
+        explicit Buttons(const WindowHooks& h) : h_(h) {}
+        void setAdjButtonEnabled(const QString& name, bool enabled) override
+        {
+            if (h_.setAdjButtonEnabled)
+                h_.setAdjButtonEnabled(name, enabled);
+        }
+
+    private:
+        const WindowHooks& h_;
+    };
+    Buttons buttons(hooks);
+    ql::SetAdjButtons(enable, buttons);
+}
+
+void frmMain::ShowDisp(const ReadoutValues& v)
+{
+    if (hooks.dispValues)
+        hooks.dispValues(v);
+}
+
+bool frmMain::MeterOpen() const { return hooks.meterOpen && hooks.meterOpen(); }
+
+void frmMain::ShowMeter()
+{
+    if (hooks.showMeter)
+        hooks.showMeter(true);
+}
+
+void frmMain::HideMeter()
+{
+    if (hooks.showMeter)
+        hooks.showMeter(false);
+}
+
+void frmMain::UnloadMeter() { readouts().unloadMeter(); }
+
+void frmMain::SetMeter(const ReadoutValues& v)
+{
+    if (hooks.meterValues)
+        hooks.meterValues(v);
 }
 
 void frmMain::tmrPauseStop(int n)

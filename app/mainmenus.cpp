@@ -1,51 +1,21 @@
 // frmMain: the menus, the toolbar and their handlers.
 #include "app/mainwindow.h"
-#include "app/actiontable.h"
+
 #include "app/mainparts.h"
-#include "app/prompter.h"
-#include "app/slotlayout.h"
-#include "link/comm.h"
-#include "link/frames.h"
-#include "panel/flexgrid.h"
-#include "panel/modesetup.h"
-#include "panel/runstate.h"
-#include "panel/seqpanel.h"
-#include "panel/stepedit.h"
-#include "views/colorcells.h"
-#include "views/datafile.h"
-#include "views/dataviewer.h"
-#include "views/frmcurve.h"
-#include "views/frmshow.h"
-#include "views/paramfile.h"
-#include "views/pictures.h"
-#include "views/readouts.h"
-#include "views/viewhost.h"
-#include "platform/serial.h"
+#include "controls/curvegraph.h"
+#include "link/slotmenus.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QDate>
-#include <QDialog>
 #include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QFrame>
-#include <QListWidget>
-#include <QLocale>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStyle>
 #include <QTabBar>
-#include <QTime>
-#include <QTimer>
 #include <QToolBar>
 
-#include <cmath>
-#include <stdexcept>
-#include <utility>
+#include <exception>
 
 namespace ql {
 
@@ -53,31 +23,36 @@ using namespace mainparts;
 
 // ------------------------------------------------------------------ menus
 
+QAction* frmMain::add(QMenu* m, const char* name, const QString& text, void (frmMain::*slot)())
+{
+    QAction* a = m->addAction(text);
+    a->setObjectName(QLatin1String(name));
+    if (slot)
+        connect(a, &QAction::triggered, this, slot);
+    return a;
+}
+
+QAction* frmMain::hook(QMenu* m, const char* name, const QString& text, std::function<void()> WindowHooks::*h)
+{
+    QAction* a = add(m, name, text);
+    connect(a, &QAction::triggered, this, [this, h] {
+        if (hooks.*h)
+            (hooks.*h)();
+    });
+    return a;
+}
+
+// The entries the link and the panels switch are held by id, and their
+// states change through the table from here on.
+QAction* frmMain::hold(MenuId id, QAction* a)
+{
+    menus_.hold(id, a);
+    return a;
+}
+
 void frmMain::buildMenus()
 {
-    auto add = [this](QMenu* m, const char* name, const QString& text, void (frmMain::*slot)() = nullptr) {
-        QAction* a = m->addAction(text);
-        a->setObjectName(QLatin1String(name));
-        if (slot)
-            connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    auto hook = [this](QMenu* m, const char* name, const QString& text, std::function<void()> WindowHooks::*h) {
-        QAction* a = m->addAction(text);
-        a->setObjectName(QLatin1String(name));
-        connect(a, &QAction::triggered, this, [this, h] {
-            if (hooks.*h)
-                (hooks.*h)();
-        });
-        return a;
-    };
-    // The entries the link and the panels switch are held by id, and their
-    // states change through the table from here on.
-    ActionTable& held = host_->menus();
-    auto hold = [&held](MenuId id, QAction* a) {
-        held.hold(id, a);
-        return a;
-    };
+    ActionTable& held = menus_;
     QMenuBar* bar = menuBar();
     mnuFile = bar->addMenu(QStringLiteral("File"));
     menuOpenCfg = hold(MenuId::menuOpenCfg,
@@ -131,7 +106,11 @@ void frmMain::buildMenus()
     held.setVisible(MenuId::menuTemp, false);
     menuSwSet = hold(MenuId::menuSwSet,
                      add(mnuSet, "menuSwSet", QStringLiteral("Software Setting"), &frmMain::menuSwSet_Click));
+    buildHelpMenus(bar);
+}
 
+void frmMain::buildHelpMenus(QMenuBar* bar)
+{
     mnuHelp = bar->addMenu(QStringLiteral("Help"));
     menuLang = mnuHelp->addMenu(QString::fromUtf8("语言"));
     menuLang->setObjectName(QStringLiteral("menuLang"));
@@ -198,8 +177,8 @@ void frmMain::menuExit_Click() { close(); }
 void frmMain::menuAdj_Click()
 {
     MsgBox(QStringLiteral("Calibrate Parameter?"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Information);
-    DevCtrl* p = slots_[link_.CurDev].Panel;
-    ql::SetAdjButtons(!link_.ch(link_.CurDev, p->ChnIndex()).Running, *host_);
+    DevCtrl* p = slot(link_.CurDev).Panel;
+    SetAdjButtons(!link_.ch(link_.CurDev, p->ChnIndex()).Running);
     tabDev->setEnabled(false);
     p->setChnEnable(false);
     QWidget* w = hooks.openCalibration ? hooks.openCalibration() : nullptr;
@@ -213,19 +192,16 @@ void frmMain::menuAdj_Click()
     } else {
         tabDev->setEnabled(true);
     }
-    SetSlotMenu(link_, link_.CurDev, MenuId::menuAdj, false, host_.get());
+    SetSlotMenu(link_, link_.CurDev, MenuId::menuAdj, false, &menus_);
 }
 
 void frmMain::menuUpdate_Click()
 {
     try {
-        QWidget* w = hooks.openFirmwareUpdate ? hooks.openFirmwareUpdate() : nullptr;
-        registerWindow(QStringLiteral("frmUpdate"), w);
-        waitWithTabsLocked(w);
+        waitWithTabsLocked(QStringLiteral("frmUpdate"), hooks.openFirmwareUpdate);
     } catch (const std::exception& e) {
         // The tab strip comes back also after a failure.
-        tabDev->setEnabled(true);
-        DlgDone = true;
+        unlockTabs();
         MsgBox(QStringLiteral("Wrong Port!"), QStringLiteral("Prompt"), Prompter::OkOnly, Prompter::Critical);
         ErrLog(QStringLiteral("ErrUpdate"), QString::fromLocal8Bit(e.what()));
     }
@@ -236,8 +212,9 @@ void frmMain::menuClear_Click()
     if (MsgBox(QStringLiteral("Clear Curve?"), QStringLiteral("Prompt"), Prompter::OkCancel,
                Prompter::Information) != Prompter::IdOk)
         return;
-    slots_[link_.CurDev].Chart->ClearAll();
-    slots_[link_.CurDev].Chart->DrawCurve();
+    CurveGraph* chart = slot(link_.CurDev).Chart;
+    chart->ClearAll();
+    chart->DrawCurve();
     for (int c = 0; c < kChanCount; ++c) {
         link_.ch(link_.CurDev, c).TickSecs.store(0);
         link_.ch(link_.CurDev, c).RunStartPt = 0;
@@ -249,9 +226,10 @@ void frmMain::menuClear_Click()
 
 void frmMain::menuSearch_Click()
 {
-    if (slots_[link_.CurDev].Panel->Conn())
+    SlotView& s = slot(link_.CurDev);
+    if (s.Panel->Conn())
         return;
-    ScanPorts(link_.CurDev);
+    s.ScanPorts();
     MsgBox(QStringLiteral("Search comm port finished"), QStringLiteral("Prompt"), Prompter::OkOnly,
            Prompter::Information);
 }
@@ -264,18 +242,15 @@ void frmMain::menuRes_Click()
                    Prompter::Critical);
             return;
         }
-        const int chn = slots_[link_.CurDev].Panel->ChnIndex();
+        const int chn = slot(link_.CurDev).Panel->ChnIndex();
         if (link_.ch(link_.CurDev, chn).Volt > 4.5f) {
             MsgBox(QStringLiteral("Resistance test only support single battery"), QStringLiteral("Prompt"),
                    Prompter::OkOnly, Prompter::Critical);
             return;
         }
-        QWidget* w = hooks.openResistanceTest ? hooks.openResistanceTest() : nullptr;
-        registerWindow(QStringLiteral("frmRes"), w);
-        waitWithTabsLocked(w);
+        waitWithTabsLocked(QStringLiteral("frmRes"), hooks.openResistanceTest);
     } catch (const std::exception& e) {
-        tabDev->setEnabled(true);
-        DlgDone = true;
+        unlockTabs();
         ErrLog(QStringLiteral("ErrRes"), QString::fromLocal8Bit(e.what()));
     }
 }
@@ -304,8 +279,8 @@ void frmMain::CurveGraph_DblClick(int index)
     const QString title = prompter().Input(QStringLiteral("Please input new title"), QStringLiteral("Prompt"),
                                            link_.slot.at(size_t(link_.CurDev)).TitleText, &ok);
     if (ok && !title.isEmpty()) {
-        setTitleText(index, title);
-        slots_.at(index).Chart->DrawCurve();
+        slot(index).setTitleText(title);
+        slot(index).Chart->DrawCurve();
     }
 }
 
@@ -339,7 +314,7 @@ void frmMain::menuShow_Click()
     DlgDone = false;
     const bool tempOk = link_.slot[link_.CurDev].TempOk;
     QWidget* w =
-        hooks.openDisplaySetting ? hooks.openDisplaySetting(tempOk, menuTemp->isChecked() && tempOk) : nullptr;
+        hooks.openDisplaySetting ? hooks.openDisplaySetting(tempOk, link_.TempColumn && tempOk) : nullptr;
     registerWindow(QStringLiteral("frmShow"), w);
     ShowAndWait(w);
     DlgDone = true;
@@ -347,8 +322,9 @@ void frmMain::menuShow_Click()
 
 void frmMain::menuTemp_Click()
 {
-    // The action has already toggled its check mark.
-    settings().SaveTempData(menuTemp->isChecked());
+    link_.TempColumn = !link_.TempColumn;
+    menuTemp->setChecked(link_.TempColumn);
+    settings().SaveTempData(link_.TempColumn);
 }
 
 void frmMain::menuSwSet_Click()

@@ -1,58 +1,12 @@
 // frmMain: the panels' events (run commands, auto and step tests, value fields) and Save Data.
 #include "app/mainwindow.h"
-#include "app/mainparts.h"
-#include "app/prompter.h"
-#include "app/slotlayout.h"
-#include "link/comm.h"
-#include "link/frames.h"
-#include "panel/flexgrid.h"
-#include "panel/modesetup.h"
-#include "panel/runstate.h"
-#include "panel/seqpanel.h"
+
 #include "panel/stepedit.h"
-#include "views/colorcells.h"
-#include "views/datafile.h"
-#include "views/dataviewer.h"
-#include "views/frmcurve.h"
-#include "views/frmshow.h"
-#include "views/paramfile.h"
-#include "views/pictures.h"
-#include "views/readouts.h"
-#include "views/viewhost.h"
-#include "platform/serial.h"
-#include "platform/services.h"
+#include "platform/prompter.h"
 #include "platform/settings.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QDate>
-#include <QDialog>
-#include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QFrame>
-#include <QListWidget>
-#include <QLocale>
-#include <QMenuBar>
-#include <QScreen>
-#include <QStyle>
-#include <QTabBar>
-#include <QTime>
-#include <QTimer>
-#include <QToolBar>
-
-#include <cmath>
-#include <stdexcept>
-#include <utility>
+#include "views/datafile.h"
 
 namespace ql {
-
-using namespace mainparts;
-
-// ------------------------------------------------------------------ run state
-
-void frmMain::SetRunState(bool idle, int n) { ql::SetRunState(idle, n, *slots_.at(n).Panel, link_, host_.get()); }
 
 // ------------------------------------------------------------------ panel events
 
@@ -66,30 +20,17 @@ void frmMain::DevCtrl_TmrShowOn(int Index, int chn) { tracker_.TmrShowOn(Index, 
 
 // ---- auto test and step test
 
-void frmMain::InitAutoTest(int Index) { autoTest_.Init(Index); }
 void frmMain::DevCtrl_AutoTestClick(int Index) { autoTest_.Click(Index); }
 void frmMain::DevCtrl_AutoTmrOn(int Index) { autoTest_.OnTimer(Index); }
 void frmMain::DevCtrl_AutoSaveClick(int Index) { autoTest_.SaveClick(Index); }
 
 void frmMain::DevCtrl_AutoListClick(int Index)
 {
-    const auto rows = autoTest_.ListClick(Index);
-    if (!rows)
-        return;
-    DevSlot& s = slots_.at(size_t(Index));
-    s.Panel->hide();
-    s.lstInfo->hide();
-    FillAutolist(*s.gridAutolist, *rows);
-    s.gridAutolist->show();
+    if (const auto rows = autoTest_.ListClick(Index))
+        slot(Index).showAutolist(&*rows);
 }
 
-void frmMain::gridAutolist_DblClick(int Index)
-{
-    DevSlot& s = slots_.at(size_t(Index));
-    s.gridAutolist->hide();
-    s.Panel->show();
-    s.lstInfo->show();
-}
+void frmMain::gridAutolist_DblClick(int Index) { slot(Index).showAutolist(nullptr); }
 
 void frmMain::DevCtrl_StepTestClick(int Index) { stepTest_.StartStop(Index); }
 void frmMain::DevCtrl_StepTmrOn(int Index) { stepTest_.OnTimer(Index); }
@@ -111,14 +52,11 @@ void frmMain::DevCtrl_StepSetClick(int Index)
     DlgDone = true;
 }
 
-void frmMain::DevCtrl_ModeClick(int Index)
-{
-    ModeClicked(link_, Index, *slots_.at(Index).Panel, [this](int s, int c) { showCapacity(s, c); });
-}
+void frmMain::DevCtrl_ModeClick(int Index) { slot(Index).ModeClick(); }
 
 void frmMain::DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind)
 {
-    DevCtrl* p = slots_.at(Index).Panel;
+    DevCtrl* p = slot(Index).Panel;
     SlotState& s = link_.slot[Index];
     ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
     QString* field = kind == FieldKind::SetValue ? &f.SvalText
@@ -151,7 +89,7 @@ void frmMain::menuSaveData_Click()
     const QString chosen = FileDialog(true, SaveDataTitle(n, chn, s.Dev2S), DataFileFilter(csv), name);
     if (chosen.isEmpty())
         return;
-    if (!host_->WriteDataFile(n, chn, WithDataExtension(chosen, csv)))
+    if (!slot(n).WriteDataFile(chn, WithDataExtension(chosen, csv)))
         TellCannotSave();
 }
 

@@ -4,32 +4,14 @@
 #include <QAction>
 #include <QToolBar>
 
-#include <utility>
 
 namespace ql {
 
 QAction* frmMain::Seam::action(const QString& name) const
 {
-    static constexpr std::pair<const char*, QAction * frmMain::*> kEntries[] = {
-        {"menuOpenCfg", &frmMain::menuOpenCfg},   {"menuSaveCfg", &frmMain::menuSaveCfg},
-        {"menuOpenData", &frmMain::menuOpenData}, {"menuSaveData", &frmMain::menuSaveData},
-        {"menuSavePic", &frmMain::menuSavePic},   {"menuCapture", &frmMain::menuCapture},
-        {"menuExit", &frmMain::menuExit},         {"menuAddDev", &frmMain::menuAddDev},
-        {"menuAdj", &frmMain::menuAdj},           {"menuUpdate", &frmMain::menuUpdate},
-        {"menuClear", &frmMain::menuClear},       {"menuSearch", &frmMain::menuSearch},
-        {"menuRes", &frmMain::menuRes},           {"menuQc", &frmMain::menuQc},
-        {"menuUsb", &frmMain::menuUsb},           {"menuTitle", &frmMain::menuTitle},
-        {"menuCurve", &frmMain::menuCurve},       {"menuShow", &frmMain::menuShow},
-        {"menuTemp", &frmMain::menuTemp},         {"menuSwSet", &frmMain::menuSwSet},
-        {"menuSimp", &frmMain::menuSimp},         {"menuUnSimp", &frmMain::menuUnSimp},
-        {"menuHelp", &frmMain::menuHelp},         {"menuAbout", &frmMain::menuAbout},
-        {"menuCDT", &frmMain::menuCDT},           {"menuZin", &frmMain::menuZin},
-        {"menuZout", &frmMain::menuZout},
-    };
-    for (const auto& [entry, member] : kEntries)
-        if (name == QLatin1String(entry))
-            return w_.*member;
-    return nullptr;
+    // Every menu entry carries its name; menus and toolbar buttons have
+    // other names.
+    return name.startsWith(QLatin1String("menu")) ? w_.findChild<QAction*>(name) : nullptr;
 }
 
 QAction* frmMain::Seam::tool(const QString& key) const

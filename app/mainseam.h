@@ -23,18 +23,22 @@ public:
     RunTracker& tracker() const { return w_.tracker_; }
     AutoTest& autoTest() const { return w_.autoTest_; }
     StepTest& stepTest() const { return w_.stepTest_; }
-    // The views the link and the run tracker draw through.
-    LinkHost& host() const { return *w_.host_; }
+    // The window as the reply decoder and the run tracker see it.
+    RecvHostIf& recvHost() const { return w_; }
+    RunHostIf& runHost() const { return w_; }
+    ReadoutWindowsIf& readoutWindows() const { return w_; }
 
     // ---- widgets
-    DevSlot& slot(int n) const { return w_.slot(n); }
+    // The view of a slot that exists: its widgets, and the slot as the link
+    // shows it (RecvViewIf, RunViewIf).
+    SlotView& slot(int n) const { return w_.slot(n); }
     QTabBar* tabs() const { return w_.tabDev; }
     QToolBar* toolbar() const { return w_.tlbSys; }
     // A toolbar button by its key ("opendat", "savedat", "savepic",
     // "setting", "com", "about").
     QAction* tool(const QString& key) const;
     // A menu entry the link and the panels switch.
-    QAction* action(MenuId id) const { return w_.host_->menus().action(id); }
+    QAction* action(MenuId id) const { return w_.menus_.action(id); }
     // Any menu entry by its name ("menuAbout", "menuSimp" ...); null for
     // a name the window has no entry of.
     QAction* action(const QString& name) const;
@@ -59,7 +63,7 @@ public:
 
     // ---- window states
     // The floating readout took over while the window is minimised.
-    bool minDispShown() const { return w_.MinDispShown; }
+    bool minDispShown() const { return w_.minDispShown_; }
     // No settings dialog or tool window is being waited for.
     bool dlgDone() const { return w_.DlgDone; }
 

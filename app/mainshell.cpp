@@ -1,51 +1,21 @@
 // frmMain: layout, minimising to the tray, the information lists' clock and news
 // lines, the other windows and the message window.
 #include "app/mainwindow.h"
+
 #include "app/mainparts.h"
-#include "app/prompter.h"
 #include "app/slotlayout.h"
-#include "link/comm.h"
-#include "link/frames.h"
-#include "panel/flexgrid.h"
-#include "panel/modesetup.h"
-#include "panel/runstate.h"
-#include "panel/seqpanel.h"
-#include "panel/stepedit.h"
-#include "views/colorcells.h"
-#include "views/datafile.h"
-#include "views/dataviewer.h"
-#include "views/frmcurve.h"
-#include "views/frmshow.h"
-#include "views/paramfile.h"
-#include "views/pictures.h"
-#include "views/readouts.h"
-#include "views/viewhost.h"
-#include "platform/serial.h"
-#include "platform/services.h"
+#include "platform/prompter.h"
 #include "platform/settings.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
 #include <QDate>
-#include <QDialog>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QFrame>
 #include <QListWidget>
 #include <QLocale>
-#include <QMenuBar>
-#include <QScreen>
 #include <QStyle>
 #include <QTabBar>
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
-
-#include <cmath>
-#include <stdexcept>
-#include <utility>
 
 namespace ql {
 
@@ -73,7 +43,7 @@ bool frmMain::trayAvailable() const
 
 void frmMain::Form_Resize()
 {
-    if (devCount_ == 0 || closing_)
+    if (slots_.count() == 0 || closing_)
         return;
     const int W = tw(client_->width());
     const int H = tw(client_->height());
@@ -82,15 +52,15 @@ void frmMain::Form_Resize()
 
     const bool minimised = isMinimized();
     if (!minimised) {
-        for (int i = 0; i < devCount_; ++i)
-            if (!LayoutSlot(slots_[i], W, H))
+        for (int i = 0; i < slots_.count(); ++i)
+            if (!LayoutSlot(slot(i), W, H))
                 return;  // smaller than the fixed margins: keep what is set
     }
 
-    if (minimised && !MinDispShown) {
-        MinDispShown = true;
+    if (minimised && !minDispShown_) {
+        minDispShown_ = true;
         const bool meter = hooks.meterOpen && hooks.meterOpen();
-        if (settings().FloatDisp && slots_[link_.CurDev].Panel->Conn() && !meter && hooks.showDisp)
+        if (settings().FloatDisp && slot(link_.CurDev).Panel->Conn() && !meter && hooks.showDisp)
             hooks.showDisp(true);
         if (!settings().FloatDisp && meter && hooks.showMeter)
             hooks.showMeter(false);
@@ -105,8 +75,8 @@ void frmMain::Form_Resize()
             QTimer::singleShot(0, this, &QWidget::hide);
             tray_->show();
         }
-    } else if (!minimised && MinDispShown) {
-        MinDispShown = false;
+    } else if (!minimised && minDispShown_) {
+        minDispShown_ = false;
         if (hooks.showDisp)
             hooks.showDisp(false);
         if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
@@ -124,7 +94,7 @@ void frmMain::trayActivated(QSystemTrayIcon::ActivationReason reason)
         tray_->hide();
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    MinDispShown = false;
+    minDispShown_ = false;
     if (hooks.showDisp)
         hooks.showDisp(false);
     if (hooks.meterOpen && hooks.meterOpen() && hooks.showMeter)
@@ -142,22 +112,17 @@ void frmMain::Timer1_Timer()
         return;
     }
     Timer4->stop();
-    QListWidget* list = slots_[link_.CurDev].lstInfo;
-    if (list->count() == 0)
-        return;
     const QLocale loc = QLocale::system();
-    list->item(0)->setText(QLatin1Char(' ') + loc.toString(QDate::currentDate(), QLocale::ShortFormat) +
-                           QLatin1Char(' ') + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
-                           QStringLiteral("  ") + FwText);
+    slot(link_.CurDev).setInfoText(0, QLatin1Char(' ') + loc.toString(QDate::currentDate(), QLocale::ShortFormat) +
+                                          QLatin1Char(' ') + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
+                                          QStringLiteral("  ") + FwText);
 }
 
 void frmMain::Timer4_Timer()
 {
     if (MarqPos == 0)
         MarqPos = 1;
-    QListWidget* list = slots_[link_.CurDev].lstInfo;
-    if (list->count() > 0)
-        list->item(0)->setText(QLatin1Char(' ') + MarqueeText.mid(MarqPos - 1));
+    slot(link_.CurDev).setInfoText(0, QLatin1Char(' ') + MarqueeText.mid(MarqPos - 1));
     ++MarqPos;
     if (MarqPos > MarqueeText.size() + 1)
         MarqPos = 1;
@@ -178,13 +143,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type t = event->type();
     if (t == QEvent::MouseButtonPress || t == QEvent::Drop) {
-        for (int i = 0; i < devCount_; ++i) {
-            QListWidget* l = slots_[i].lstInfo;
-            if (l && (watched == l || watched == l->viewport())) {
-                lstInfo_NewsClick();
-                break;
-            }
-        }
+        bool news = false;
+        slots_.forEach([&](const SlotView& s) { news = news || watched == s.lstInfo || watched == s.lstInfo->viewport(); });
+        if (news)
+            lstInfo_NewsClick();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -223,11 +185,18 @@ void frmMain::ShowAndWait(QWidget* w)
         guard->removeEventFilter(&watcher);
 }
 
-void frmMain::waitWithTabsLocked(QWidget* w)
+void frmMain::waitWithTabsLocked(const QString& name, const std::function<QWidget*()>& open)
 {
+    QWidget* w = open ? open() : nullptr;
+    registerWindow(name, w);
     tabDev->setEnabled(false);
     DlgDone = false;
     ShowAndWait(w);
+    unlockTabs();
+}
+
+void frmMain::unlockTabs()
+{
     DlgDone = true;
     tabDev->setEnabled(true);
 }

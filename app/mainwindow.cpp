@@ -1,50 +1,25 @@
 // frmMain: construction, start-up, the windows of the other parts and shut-down.
 #include "app/mainwindow.h"
+
 #include "app/mainparts.h"
-#include "app/mainviewhost.h"
-#include "app/prompter.h"
-#include "app/slotlayout.h"
-#include "link/comm.h"
-#include "link/frames.h"
 #include "panel/flexgrid.h"
-#include "panel/modesetup.h"
-#include "panel/runstate.h"
-#include "panel/seqpanel.h"
-#include "panel/stepedit.h"
-#include "views/colorcells.h"
-#include "views/datafile.h"
+#include "platform/prompter.h"
+#include "platform/services.h"
+#include "platform/settings.h"
 #include "views/dataviewer.h"
 #include "views/frmcurve.h"
 #include "views/frmshow.h"
 #include "views/paramfile.h"
 #include "views/pictures.h"
 #include "views/readouts.h"
-#include "views/viewhost.h"
-#include "platform/serial.h"
-#include "platform/services.h"
-#include "platform/settings.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDate>
-#include <QDialog>
+#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QFrame>
 #include <QListWidget>
-#include <QLocale>
-#include <QMenuBar>
-#include <QScreen>
-#include <QStyle>
 #include <QTabBar>
-#include <QTime>
 #include <QTimer>
-#include <QToolBar>
 
-#include <cmath>
-#include <stdexcept>
 #include <utility>
 
 namespace ql {
@@ -58,8 +33,7 @@ QString MainCaption()
 }
 
 frmMain::frmMain(MainOptions options, QWidget* parent)
-    : QMainWindow(parent), opts_(std::move(options)), host_(std::make_unique<LinkHost>(*this)),
-      decoder_(link_, *host_, *host_), tracker_(link_, *host_, *host_, *host_)
+    : QMainWindow(parent), opts_(std::move(options))
 {
     if (opts_.now)
         tracker_.now = opts_.now;
@@ -77,14 +51,8 @@ frmMain::frmMain(MainOptions options, QWidget* parent)
     // Every tab is 800 twips wide, so the toolbar can follow the last one.
     tabDev->setStyleSheet(
         QStringLiteral("QTabBar::tab { width: %1px; padding: 2px 0px; font-size: 7pt; }").arg(px(800) - 2));
-    connect(tabDev, &QTabBar::tabBarClicked, this, [this](int i) {
-        if (i >= 0)
-            tabDev_Click(i + 1);
-    });
-    connect(tabDev, &QTabBar::currentChanged, this, [this](int i) {
-        if (i >= 0)
-            tabDev_Click(i + 1);
-    });
+    connect(tabDev, &QTabBar::tabBarClicked, this, &frmMain::selectSlot);
+    connect(tabDev, &QTabBar::currentChanged, this, &frmMain::selectSlot);
 
     buildMenus();
     buildToolbar();
@@ -115,9 +83,7 @@ frmMain::~frmMain()
     ticker_.Shutdown();
     closing_ = true;
     delete msg_.data();
-    for (DevSlot& s : slots_)
-        if (s.Panel)
-            disconnect(s.Panel, nullptr, this, nullptr);
+    slots_.forEach([this](SlotView& s) { disconnect(s.Panel, nullptr, this, nullptr); });
     for (auto& c : conns_)
         if (c)
             c->Halt();
@@ -127,19 +93,19 @@ frmMain::~frmMain()
 // The windows of the other parts behind the menu hooks.
 void frmMain::wireWindows()
 {
-    hooks.openParameterFile = [this] { OpenParameterFile(*MakeViewHost(*this)); };
-    hooks.saveParameterFile = [this] { SaveParameterFile(*MakeViewHost(*this)); };
-    hooks.saveCurvePicture = [this] { SaveCurvePicture(*MakeViewHost(*this), false); };
-    hooks.savePanelPicture = [this] { SaveCurvePicture(*MakeViewHost(*this), true); };
-    hooks.openAxisRanges = [this] { return OpenAxisRanges(MakeViewHost(*this)); };
-    hooks.openDisplaySetting = [this](bool en, bool sel) { return OpenDisplaySetting(MakeViewHost(*this), en, sel); };
+    hooks.openParameterFile = [this] { OpenParameterFile(*viewSlots()); };
+    hooks.saveParameterFile = [this] { SaveParameterFile(*viewSlots()); };
+    hooks.saveCurvePicture = [this] { SaveCurvePicture(*viewSlots(), false); };
+    hooks.savePanelPicture = [this] { SaveCurvePicture(*viewSlots(), true); };
+    hooks.openAxisRanges = [this] { return OpenAxisRanges(viewSlots()); };
+    hooks.openDisplaySetting = [this](bool en, bool sel) { return OpenDisplaySetting(viewSlots(), en, sel); };
     hooks.openDataViewer = [this]() -> QWidget* {
         ViewerEnv env;
-        env.look = slots_[0].Chart;
+        env.look = slot(0).Chart;
         env.curDev = [this] { return CurDev(); };
         return ShowDataViewer(this, env);
     };
-    readouts_ = new FloatingReadouts(MakeViewHost(*this), this);
+    readouts_ = new FloatingReadouts(viewSlots(), this);
     readouts_->attach(hooks);
 
     hooks.openCalibration = [this] { return tools.openCalibration(); };
@@ -157,12 +123,11 @@ void frmMain::Form_Load()
     setWindowTitle(MainCaption());
     CentreOnScreen(this);
 
-    createSlot(0);
-    DevSlot& s0 = slots_[0];
+    SlotView& s0 = createSlot(0);
     for (int i = 0; i < 5; ++i)
         s0.lstInfo->addItem(QString());
-    panelNoDevice(0);
-    setupRunGrid(0);
+    s0.panelNoDevice();
+    s0.setupRunGrid(nullptr);
     s0.frmDev->raise();
     link_.ch(0, 0).ChnMode = 0;
     s0.Panel->setLedRecv(false);
@@ -171,7 +136,6 @@ void frmMain::Form_Load()
     st.MaxVol = 60;
     st.CurFactor = 100;
     st.VolFactor = 100;
-    devCount_ = 1;
     link_.CurDev = 0;
     tabDev->addTab(QStringLiteral("Device1"));
     tabDev->setTabData(0, QStringLiteral("dev1"));
@@ -192,17 +156,18 @@ void frmMain::Form_Load()
     menuSimp->setChecked(Language() == 0);
     menuUnSimp->setChecked(Language() == 1);
 
-    ScanPorts(0);
-    preferredPort(0, QStringLiteral("COM") + QString::number(cfg.Port[0]));
+    s0.ScanPorts();
+    s0.preferredPort(QStringLiteral("COM") + cfg.PortText[0]);
 
-    menuTemp->setChecked(cfg.TempData);
-    setupChart(0);
+    link_.TempColumn = cfg.TempData;
+    menuTemp->setChecked(link_.TempColumn);
+    s0.setupChart(nullptr);
     s0.Panel->setPwrColor(uint32_t(cfg.PwrColor));
     s0.Panel->setTimeColor(uint32_t(cfg.TimeColor));
 
     s0.gridAutolist->setAllColAlignment(Qt::AlignCenter);
     s0.gridAutolist->hide();
-    MinDispShown = false;
+    minDispShown_ = false;
 }
 
 // ------------------------------------------------------------------ shut-down
@@ -215,7 +180,8 @@ void frmMain::closeEvent(QCloseEvent* event)
         return;
     }
     bool running = false;
-    for (int i = 0; i < devCount_; ++i) {
+    const int devCount = slots_.count();
+    for (int i = 0; i < devCount; ++i) {
         const bool two = link_.slot[size_t(i)].Dev2S;
         if (link_.ch(i, 0).Running || (two && link_.ch(i, 1).Running))
             running = true;
@@ -223,7 +189,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     if (running && MsgBox(QStringLiteral("Stop running?"), QStringLiteral("Prompt"), Prompter::OkCancel,
                           Prompter::Information) == Prompter::IdOk) {
-        for (int i = 0; i < devCount_; ++i) {
+        for (int i = 0; i < devCount; ++i) {
             if (link_.ch(i, 0).Running)
                 DevCtrl_StopClick(i, 0);
             if (link_.slot[size_t(i)].Dev2S && link_.ch(i, 1).Running) {
@@ -234,7 +200,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         }
     }
     closing_ = true;
-    for (int i = 0; i < devCount_; ++i)
+    for (int i = 0; i < devCount; ++i)
         connection(i).Disconnect();
     tracker_.records.CloseAll();
     Timer1->stop();

@@ -2,9 +2,10 @@
 // frmMain: the main window. It hosts up to ten device slots behind a tab
 // strip, the menus and toolbar, the information lists with their clock line,
 // the tray icon, and runs start-up, connect/disconnect and shut-down.
-#include "app/linkhost.h"
+#include "app/actiontable.h"
+#include "app/slothosts.h"
+#include "app/slotview.h"
 #include "app/smalldialogs.h"
-#include "controls/curvegraph.h"
 #include "link/connection.h"
 #include "link/counters.h"
 #include "link/recv.h"
@@ -32,24 +33,14 @@ class QAction;
 class QFrame;
 class QListWidget;
 class QMenu;
+class QMenuBar;
 class QTabBar;
 class QTimer;
 class QToolBar;
 
 namespace ql {
 
-class FlexGrid;
 class FloatingReadouts;
-
-// The controls of one device slot; every one of them lies inside frmDev.
-struct DevSlot {
-    QFrame* frmDev = nullptr;
-    DevCtrl* Panel = nullptr;          // DevCtrl(n)
-    CurveGraph* Chart = nullptr;       // CurveGraph(n)
-    FlexGrid* gridRun = nullptr;
-    FlexGrid* gridAutolist = nullptr;
-    QListWidget* lstInfo = nullptr;
-};
 
 // Windows and commands of other parts of the program that the menus and the
 // shut-down reach. An empty hook makes its entry do nothing. Hooks that open
@@ -90,13 +81,20 @@ struct MainOptions {
     std::function<bool()> trayAvailable;
 };
 
-class frmMain : public QMainWindow, private NewsHost {
+// The window answers the device link: the reply decoder (RecvHostIf) and
+// the run tracker (RunHostIf, ReadoutWindowsIf) get each slot's views from
+// it, and reach the menus, messages and floating readouts through it.
+class frmMain : public QMainWindow,
+                private NewsHost,
+                private RecvHostIf,
+                private RunHostIf,
+                private ReadoutWindowsIf {
     Q_OBJECT
 public:
     explicit frmMain(MainOptions options = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    int DevCount() const { return devCount_; }
+    int DevCount() const override { return slots_.count(); }
     int CurDev() const { return link_.CurDev; }
     // "Add Device": one more slot behind its own tab, up to ten.
     void menuAddDev_Click();
@@ -113,21 +111,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The window as the link, the sequencers, the tools and the views see
-    // it: each of these implements one of their narrow interfaces.
-    friend class LinkHost;
-    friend class MainCommands;
-    friend class MainToolHost;
-    friend class MainViewHost;
-    friend class SeqHost;
-
-    LinkState& link() { return link_; }
-    DevSlot& slot(int n) { return slots_.at(size_t(n)); }
+    // The view of a slot that exists.
+    SlotView& slot(int n) const { return *slots_.at(n); }
     // The slot's serial connection (port, polling, connect repeat, lamp).
     SlotConnection& connection(int n) { return *conns_.at(size_t(n)); }
     // Toolbar left edge in twips: moves 800 to the right with every tab.
     int toolbarLeftTwips() const;
-    void tabDev_Click(int index);
+    // Selects the slot (LinkState::CurDev): its tab, its frame in front and
+    // the menus as its record holds them.
+    void selectSlot(int n);
 
     // ---- menu handlers
     void menuOpenData_Click();
@@ -182,14 +174,8 @@ private:
     void DevCtrl_StepOpenClick(int Index);
     // Closes the full-size result view.
     void gridAutolist_DblClick(int Index);
-    // Defaults of a slot's auto-test page after the device is identified.
-    void InitAutoTest(int Index);
-    // Enables the panel's and the menus' controls for a running (idle false)
-    // or idle slot.
-    void SetRunState(bool idle, int slot);
     // Shows the fading message window when the prompt switch is on.
-    void ShowMsg(const QString& text);
-    void ScanPorts(int slot);
+    void ShowMsg(const QString& text) override;
 
     // ---- information list, tray
     void Timer1_Timer();
@@ -215,21 +201,22 @@ private:
 
     void Form_Load();
     void buildMenus();
+    void buildHelpMenus(QMenuBar* bar);  // "Help", the language choice and the chart's pop-up
+    // A menu entry named name running slot; one running a hook; one held by id.
+    QAction* add(QMenu* m, const char* name, const QString& text, void (frmMain::*slot)() = nullptr);
+    QAction* hook(QMenu* m, const char* name, const QString& text, std::function<void()> WindowHooks::*h);
+    QAction* hold(MenuId id, QAction* a);
     void buildToolbar();
-    void createSlot(int n);
-    void setupRunGrid(int n);
-    void setupChart(int n);
-    // Makes text the slot's chart title and draws it on the chart.
-    void setTitleText(int n, const QString& text);
+    // Makes slot n's view and connection and wires them to the window.
+    SlotView& createSlot(int n);
     void wirePanel(int n);
-    void showCapacity(int slot, int chn) { tracker_.ShowCapacity(slot, chn); }
-    // The "No Device" panel: one channel, no modes, zeroed fields.
-    void panelNoDevice(int n);
-    // The same without changing the channel count.
-    void panelModesNoDevice(int n);
-    void preferredPort(int n, const QString& portText);
+    // The views as the parameter files, pictures, dialogs and readouts see them.
+    std::shared_ptr<ViewHost> viewSlots();
     void registerWindow(const QString& name, QWidget* w);
-    void waitWithTabsLocked(QWidget* w);
+    // Opens the window through its hook and waits for it with the tab strip
+    // locked; unlockTabs ends the wait's lock, also after a failure.
+    void waitWithTabsLocked(const QString& name, const std::function<QWidget*()>& open);
+    void unlockTabs();
     // Makes the slot's connection and shows what it reports.
     void wireConnection(int n);
     void tmrPauseStop(int n);
@@ -245,8 +232,25 @@ private:
     void SetNewsUrl(const QString& u) override { NewsUrl = u; }
     void BannerOpened(QWidget* w) override { registerWindow(QStringLiteral("frmBanner"), w); }
 
+    // RecvHostIf
+    void setMenuVisible(MenuId id, bool visible) override { menus_.setVisible(id, visible); }
+    void setMenuEnabled(MenuId id, bool enabled) override { menus_.setEnabled(id, enabled); }
+    RecvViewIf& recvView(int slot) override;
+    // RunHostIf
+    RunViewIf& runView(int slot) override;
+    void SetAdjButtons(bool enable) override;
+    void SetFwText(const QString& text) override { FwText = text; }
+    // ReadoutWindowsIf
+    bool MinDispShown() const override { return minDispShown_; }
+    void ShowDisp(const ReadoutValues& v) override;
+    bool MeterOpen() const override;
+    void ShowMeter() override;
+    void HideMeter() override;
+    void UnloadMeter() override;
+    void SetMeter(const ReadoutValues& v) override;
+
     QString IniFile;  // the settings file; the settings are ql::settings()
-    bool MinDispShown = false;
+    bool minDispShown_ = false;  // the floating readout stands in for the minimised window
     QString FwText;  // "V3.20" of the selected device, or empty
     QString NewsText, NewsUrl, MarqueeText;
     int MarqPos = 0;
@@ -271,16 +275,16 @@ private:
     const MainOptions opts_;
     LinkState link_;
     SecondTicker ticker_{link_, opts_.timings.tick};
-    std::unique_ptr<LinkHost> host_;
-    ReplyDecoder decoder_;
-    RunTracker tracker_;
-    SeqHost seqHost_{*this};
+    ActionTable menus_;  // the entries the link and the panels switch
+    SlotViews slots_;
+    ReplyDecoder decoder_{link_, *this};
+    RunTracker tracker_{link_, ticker_, *this, *this};
+    SlotCommands commands_{link_, tracker_, slots_};
+    SeqHost seqHost_{link_, ticker_, slots_, commands_};
     AutoTest autoTest_{link_, seqHost_};
     StepTest stepTest_{link_, seqHost_};
-    std::array<DevSlot, kMaxDevices> slots_{};
     std::array<std::unique_ptr<SlotConnection>, kMaxDevices> conns_{};
     QWidget* client_ = nullptr;
-    int devCount_ = 0;
     QSystemTrayIcon* tray_ = nullptr;
     QPointer<frmMsg> msg_;
     QPointer<frmAbout> about_;
@@ -288,7 +292,7 @@ private:
     std::map<QString, QPointer<QWidget>> windows_;
     QPointer<QWidget> stepEditor_;
     bool closing_ = false;
-    MainToolHost toolHost_{*this};
+    ToolSlots toolHost_{link_, slots_, commands_};
     ToolWindows tools{toolHost_};  // goes before the host it uses
     FloatingReadouts* readouts_ = nullptr;
     std::unique_ptr<ServerLink> news_;

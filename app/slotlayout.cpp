@@ -1,6 +1,8 @@
 #include "app/slotlayout.h"
 
+#include "controls/curvegraph.h"
 #include "link/frames.h"
+#include "panel/devctrl.h"
 #include "panel/flexgrid.h"
 
 #include <QFrame>
@@ -45,7 +47,7 @@ bool FitRunColumns(FlexGrid& g, int gridW)
 
 } // namespace
 
-bool LayoutSlot(DevSlot& s, int W, int H)
+bool LayoutSlot(SlotView& s, int W, int H)
 {
     const int fw = W - 100, fh = H - 500;
     const int panelW = tw(s.Panel->width()), panelH = tw(s.Panel->height());

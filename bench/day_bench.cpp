@@ -111,7 +111,7 @@ int main(int argc, char** argv)
     w.resize(1200, 760);
     w.show();
     QApplication::processEvents();
-    ql::DevSlot& slot = seam.slot(0);
+    ql::SlotView& slot = seam.slot(0);
     ql::CurveGraph& graph = *slot.Chart;
     ql::LinkState& st = seam.link();
     long long errors = 0;

@@ -5,6 +5,7 @@
 // Checks the reader's promises on every input: rows in time order with a
 // current and voltage a device can report, and a finite capacity offset
 // and chart after the reload.
+#include "link/counters.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
 #include "platform/settings.h"
@@ -50,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     LinkState st;
     qltest::FakeHost host(st);
-    RunTracker tracker(st, host, host, host);
+    SecondTicker ticker(st, SecondTicker::Clock::duration::zero());
+    RunTracker tracker(st, ticker, host, host);
     tracker.programDir = scratch().path();
     SlotState& s = st.slot[0];
     // The first byte picks the model: type 26 takes the recorded capacity

@@ -19,33 +19,45 @@ namespace {
 using namespace ql;
 
 // Views that check what the decoder asks them to show.
-struct NullHost : RecvHostIf, RecvViewIf {
+struct NullView : RecvViewIf {
     const LinkState& st;
-    explicit NullHost(const LinkState& s) : st(s) {}
-    void setMenuVisible(MenuId, bool) override {}
-    void setMenuEnabled(MenuId, bool) override {}
-    int DevCount() const override { return 1; }
-    void ShowLayout(int) override {}
-    void ShowModeList(int) override {}
-    void ShowMode(int, int chn) override {
+    int slot = 0;
+    explicit NullView(const LinkState& s) : st(s) {}
+    void ShowLayout() override {}
+    void ShowModeList() override {}
+    void ShowMode(int chn) override {
         if (chn < 0 || chn > 1)
             std::abort();
     }
-    void ShowTabs(int slot) override {
+    void ShowTabs() override {
         for (const TestTab& t : st.slot[size_t(slot)].Tabs)
             if (t.position < 1 || t.position > 3)
                 std::abort();
     }
-    void ShowDeviceName(int, int chn) override {
+    void ShowDeviceName(int chn) override {
         if (chn < 0 || chn > 1)
             std::abort();
     }
-    void setAxesY1Txt(int, const QString&) override {}
-    void InitChnCurves(int) override {}
-    void InitAutoTest(int) override {}
-    void SetupModeFields(int, int chn) override {
+    void setAxesY1Txt(const QString&) override {}
+    void InitChnCurves() override {}
+    void InitAutoTest() override {}
+    void SetupModeFields(int chn) override {
         if (chn < 0 || chn > 1)
             std::abort();
+    }
+};
+
+struct NullHost : RecvHostIf {
+    NullView view;
+    explicit NullHost(const LinkState& s) : view(s) {}
+    void setMenuVisible(MenuId, bool) override {}
+    void setMenuEnabled(MenuId, bool) override {}
+    int DevCount() const override { return 1; }
+    RecvViewIf& recvView(int slot) override {
+        if (slot < 0 || slot >= kSlotCount)
+            std::abort();
+        view.slot = slot;
+        return view;
     }
 };
 
@@ -78,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         c.SlmtText = QStringLiteral("2");
         c.StimText = QStringLiteral("0");
     }
-    ReplyDecoder dec(st, host, host);
+    ReplyDecoder dec(st, host);
     int modeLines = 0;
     dec.errLog = [&](const QString&, const QString& text) {
         if (text.contains(QStringLiteral("mode list")) && ++modeLines > 1)

@@ -67,37 +67,42 @@ public:
     virtual void setMenuEnabled(MenuId id, bool enabled) = 0;
 };
 
-// The main window's menus as the receive path switches them.
+// One slot's panel, run grid and chart as the device set-up shows them.
+// Each Show call renders what the slot's records hold now.
+class RecvViewIf {
+public:
+    virtual ~RecvViewIf() = default;
+    // The one- or two-channel layout (SlotState::Dev2S).
+    virtual void ShowLayout() = 0;
+    // The mode selectors' entries (SlotState::ModeList; the position of an
+    // entry is its mode index).
+    virtual void ShowModeList() = 0;
+    // The channel's mode (ChanState::ChnMode) selected; none when it lies
+    // outside the mode list.
+    virtual void ShowMode(int chn) = 0;
+    // The test tab strip (SlotState::Tabs).
+    virtual void ShowTabs() = 0;
+    // The channel's display name (ChanState::DevName) in the run grid.
+    virtual void ShowDeviceName(int chn) = 0;
+    // Caption of the current axis of the slot's chart ("[A]" or "[mA]").
+    virtual void setAxesY1Txt(const QString& text) = 0;
+    // The panel set-up after the device is identified.
+    virtual void InitChnCurves() = 0;  // two-channel legends and colours
+    virtual void InitAutoTest() = 0;   // auto-test page defaults
+    // The channel's value fields, units and captions for its mode.
+    virtual void SetupModeFields(int chn) = 0;
+};
+
+// The main window as the receive path sees it: its menus, and the views of
+// each slot.
 class RecvHostIf : public MenuEnableIf {
 public:
     virtual ~RecvHostIf() = default;
     // Number of device panels present.
     virtual int DevCount() const = 0;
-};
-
-// A slot's panel, run grid and chart as the device set-up shows them. Each
-// Show call renders what the slot's records hold now.
-class RecvViewIf {
-public:
-    virtual ~RecvViewIf() = default;
-    // The one- or two-channel layout (SlotState::Dev2S).
-    virtual void ShowLayout(int slot) = 0;
-    // The mode selectors' entries (SlotState::ModeList; the position of an
-    // entry is its mode index).
-    virtual void ShowModeList(int slot) = 0;
-    // The channel's mode (ChanState::ChnMode) selected; none when it lies
-    // outside the mode list.
-    virtual void ShowMode(int slot, int chn) = 0;
-    // The test tab strip (SlotState::Tabs).
-    virtual void ShowTabs(int slot) = 0;
-    // The channel's display name (ChanState::DevName) in the run grid.
-    virtual void ShowDeviceName(int slot, int chn) = 0;
-    // Caption of the current axis of the slot's chart ("[A]" or "[mA]").
-    virtual void setAxesY1Txt(int slot, const QString& text) = 0;
-    // Main-window procedures of the panel set-up.
-    virtual void InitChnCurves(int slot) = 0;  // two-channel legends and colours
-    virtual void InitAutoTest(int slot) = 0;   // auto-test page defaults
-    virtual void SetupModeFields(int slot, int chn) = 0;
+    // The views of a slot; views that show nothing for a slot the window
+    // has none of.
+    virtual RecvViewIf& recvView(int slot) = 0;
 };
 
 } // namespace ql

@@ -65,8 +65,7 @@ float DecodeCapacity(int raw) {
     return Scaled(raw - 53248, 0.1);
 }
 
-ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host, RecvViewIf& view)
-    : st_(state), host_(host), view_(view) {
+ReplyDecoder::ReplyDecoder(LinkState& state, RecvHostIf& host) : st_(state), host_(host) {
     errLog = [](const QString& label, const QString& text) { ErrLog(label, text); };
 }
 
@@ -254,11 +253,12 @@ void ReplyDecoder::SetName(int slot, int row, const QString& text) {
     if (chn < 0 || chn >= kChanCount)
         return;
     st_.ch(slot, chn).DevName = text;
-    view_.ShowDeviceName(slot, chn);
+    host_.recvView(slot).ShowDeviceName(chn);
 }
 
 void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    RecvViewIf& view = host_.recvView(slot);
 
     // Two-channel devices are connecting until channel 1 answered.
     if (!(IsTwoChannelType(type) && chn != 1)) {
@@ -266,26 +266,26 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
         if (host_.DevCount() < kMaxDevices)
             host_.setMenuEnabled(MenuId::menuAddDev, true);
     }
-    view_.setAxesY1Txt(slot, QStringLiteral("[A]"));
+    view.setAxesY1Txt(QStringLiteral("[A]"));
 
     const SetupBranch b = SetupBranchFor(type, chn);
     s.Dev2S = b.dev2s;
-    view_.ShowLayout(slot);
+    view.ShowLayout();
     if (!b.modes.isEmpty()) {
         s.ModeList = b.modes;
-        view_.ShowModeList(slot);
+        view.ShowModeList();
     }
     if (b.initChnCurves)
-        view_.InitChnCurves(slot);
+        view.InitChnCurves();
     SetSlotMenuShown(st_, slot, MenuId::menuRes, b.menuRes, &host_);
     if (b.menuUsb)
         SetSlotMenuShown(st_, slot, MenuId::menuUsb, true, &host_);
     s.TempOk = b.tempOk;
     if (b.meterAxis)
-        view_.setAxesY1Txt(slot, QStringLiteral("[mA]"));
+        view.setAxesY1Txt(QStringLiteral("[mA]"));
     if (!b.tabs.empty()) {
         s.Tabs = b.tabs;
-        view_.ShowTabs(slot);
+        view.ShowTabs();
     }
     if (s.TempOk)
         SetSlotMenuShown(st_, slot, MenuId::menuTemp, true, &host_);
@@ -294,8 +294,8 @@ void ReplyDecoder::DeviceSetup(int slot, int chn, int type) {
     if (const auto name = ApplyModelRow(s, chn))
         SetName(slot, name->row, name->text);
     if (chn == 0)
-        view_.InitAutoTest(slot);
-    view_.SetupModeFields(slot, chn);
+        view.InitAutoTest();
+    view.SetupModeFields(chn);
 }
 
 void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
@@ -305,8 +305,9 @@ void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
     if (r.name)
         SetName(slot, r.name->row, r.name->text);
     if (r.rebuilt) {
-        view_.ShowModeList(slot);
-        view_.ShowMode(slot, chn);
+        RecvViewIf& view = host_.recvView(slot);
+        view.ShowModeList();
+        view.ShowMode(chn);
     }
     CountUp(s.VerFrames);
 }
@@ -329,7 +330,7 @@ void ReplyDecoder::RunStartEcho(int slot, int chn) {
         if (ch.SetPend <= 0)
             ch.SetPend = 1;
     }
-    view_.SetupModeFields(slot, chn);
+    host_.recvView(slot).SetupModeFields(chn);
 }
 
 void ReplyDecoder::SetEcho(int slot, int chn) {
@@ -339,7 +340,7 @@ void ReplyDecoder::SetEcho(int slot, int chn) {
     if (ch.SetPend <= 0 || current_->FrameKind() != 0)
         return;
     StoreEchoes(ch, *current_);
-    view_.SetupModeFields(slot, chn);
+    host_.recvView(slot).SetupModeFields(chn);
     if (++ch.SetPend >= 3)
         ch.SetPend = 0;
 }

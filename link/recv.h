@@ -58,7 +58,7 @@ struct RecvResult {
 
 class ReplyDecoder {
 public:
-    ReplyDecoder(LinkState& state, RecvHostIf& host, RecvViewIf& view);
+    ReplyDecoder(LinkState& state, RecvHostIf& host);
 
     // Run tracking joins here: called once for every valid frame after its
     // measurements are stored, with the frame's slot, channel and run-state
@@ -115,7 +115,6 @@ private:
 
     LinkState& st_;
     RecvHostIf& host_;
-    RecvViewIf& view_;
     std::array<Framing, kSlotCount> framing_{};
     std::array<long long, kSlotCount> decoded_{};
     // The frame being handled while onSample runs.

@@ -26,7 +26,7 @@ using namespace runparts;
 void RunTracker::CurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn)
 {
     SlotState& s = st_.slot.at(slot);
-    RunChartIf* chart = view_.chart(slot);
+    RunChartIf* chart = &view(slot).chart();
     const float X = static_cast<float>(x);
 
     // Unset pairs start from the sample or from the chart's present range.
@@ -67,7 +67,7 @@ void RunTracker::AddCurvePoint(int32_t x, float volt, float cur, float third, in
     try {
         CurvePoint(x, volt, cur, third, slot, chn);
         ScaleCurveAxes(slot);
-        view_.chart(slot)->DrawCurve();
+        view(slot).chart().DrawCurve();
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrCurve"), QString::fromLocal8Bit(e.what()));
     }
@@ -85,7 +85,7 @@ void RunTracker::AddCurvePoint2(int32_t x, float volt, float cur, float third, i
 void RunTracker::ScaleCurveAxes(int slot)
 {
     const SlotState& s = st_.slot.at(slot);
-    RunChartIf* chart = view_.chart(slot);
+    RunChartIf* chart = &view(slot).chart();
 
     const double t = s.CurveSecs;
     if (static_cast<float>(chart->MaxX()) < t + 5)

@@ -2,6 +2,8 @@
 #include "link/runtrack.h"
 
 #include "link/comm.h"
+#include "link/counters.h"
+#include "link/frames.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "platform/numfmt.h"
@@ -21,9 +23,9 @@ namespace ql {
 
 using namespace runparts;
 
-RunTracker::RunTracker(LinkState& state, RunViewIf& view, RunLinkIf& link, ReadoutWindowsIf& readouts)
-    : now([] { return QDateTime::currentDateTime(); }), programDir(ProgramDir()), st_(state), view_(view), link_(link),
-      readouts_(readouts)
+RunTracker::RunTracker(LinkState& state, SecondTicker& ticker, RunHostIf& host, ReadoutWindowsIf& readouts)
+    : now([] { return QDateTime::currentDateTime(); }), programDir(ProgramDir()), st_(state), ticker_(ticker),
+      host_(host), readouts_(readouts)
 {
 }
 
@@ -32,7 +34,7 @@ std::array<QString, 7> RunRowTexts(const ChanState& c)
     return {c.DevName, c.ModeCell, c.BeginCell, c.CutoffCell, c.CapCell, c.EnergyCell, c.AvgCell};
 }
 
-bool RunTracker::WithTemp(int slot) const { return st_.slot[slot].TempOk && view_.MenuTemp(); }
+bool RunTracker::WithTemp(int slot) const { return st_.slot[slot].TempOk && st_.TempColumn; }
 
 QString RunTracker::RecordBase(int slot, int chn) const
 {
@@ -75,6 +77,7 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
     ChanState& c = s.chn.at(chn);
     bool stopMsg = false;
     const int panelChn = s.ChnSel;
+    RunViewIf& v = view(slot);
 
     if (runState == 1 || runState == 2) {
         if (!c.Running) {
@@ -99,16 +102,16 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
                 ContClick(slot, chn, RunCaller::Program);
         }
         if (panelChn == chn)
-            view_.SetRunState(false, slot);
+            v.SetRunState(false);
         const int cur = st_.CurDev;
         if (s.Dev2S)
-            view_.SetAdjButtons(!st_.ch(cur, panelChn == 1 ? 1 : 0).Running);
+            host_.SetAdjButtons(!st_.ch(cur, panelChn == 1 ? 1 : 0).Running);
         else
-            view_.SetAdjButtons(!st_.ch(cur, chn).Running);
+            host_.SetAdjButtons(!st_.ch(cur, chn).Running);
         c.ShowOn = c.CurveOn = true;
-        view_.Refresh(slot, chn, RunViewIf::Timers);
-        link_.TmrResume(slot, chn);
-        link_.TmrStart(slot, chn);
+        v.Refresh(chn, RunViewIf::Timers);
+        ticker_.TmrResume(slot, chn);
+        ticker_.TmrStart(slot, chn);
         ShowSample(slot, chn);
     } else {
         ShowSample(slot, chn);
@@ -117,31 +120,32 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
         c.Running = false;
         c.ContWait = false;
         if (panelChn == chn)
-            view_.SetRunState(true, slot);
-        view_.SetAdjButtons(!s.chn[panelChn == 1 ? 1 : 0].Running);
+            v.SetRunState(true);
+        host_.SetAdjButtons(!s.chn[panelChn == 1 ? 1 : 0].Running);
     }
 
     if (stopMsg && !s.StepRunning && !s.AutoRunning)
-        view_.ShowMsg(QStringLiteral("STOP"));
+        host_.ShowMsg(QStringLiteral("STOP"));
 }
 
 void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
 {
     SlotState& s = st_.slot[slot];
     ChanState& c = s.chn[chn];
+    RunViewIf& v = view(slot);
 
     // The cut-off voltage is the readout as shown at the end.
     c.CutoffCell = c.VoltText + QLatin1Char('V');
     c.CutoffVolt = c.VoltShown;
     c.HasCutoff = true;
-    view_.Refresh(slot, chn, RunViewIf::RunCells);
+    v.Refresh(chn, RunViewIf::RunCells);
     *stopMsg = !s.Dev2S;
 
     // The automatic data file holds the channel whose run ended.
     if (!c.DataFile.isEmpty() && settings().AutoSave) {
         const QString name = AutoDataFileName(slot, chn);
         if (QDir(programDir + QStringLiteral("/Data")).exists())
-            view_.SaveDataFile(slot, chn, name);
+            v.SaveDataFile(chn, name);
     }
     c.DataFile.clear();
     const QString record = records.OpenPath(slot, chn);
@@ -150,17 +154,17 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
         RecordFailed(slot, chn, record, error);
 
     c.ShowOn = false;
-    view_.Refresh(slot, chn, RunViewIf::Timers);
-    link_.TmrPause(slot, chn);
+    v.Refresh(chn, RunViewIf::Timers);
+    ticker_.TmrPause(slot, chn);
     if (!s.StepRunning) {
         if (!c.Monitoring) {
             c.CurveOn = false;
-            view_.Refresh(slot, chn, RunViewIf::Timers);
-            link_.TmrStop(slot, chn);
+            v.Refresh(chn, RunViewIf::Timers);
+            ticker_.TmrStop(slot, chn);
         }
         c.RunStartPt = 0;
     }
-    view_.chart(slot)->setSize(true);
+    v.chart().setSize(true);
 }
 
 // --- Panel commands ----------------------------------------------------------
@@ -178,7 +182,7 @@ bool RunTracker::CheckBeforeSend(int slot, int chn, int kind, RunCaller caller)
         if (!r.replacement.isEmpty()) {
             ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
             (r.field == 0 ? f.SvalText : r.field == 1 ? f.SlmtText : f.StimText) = r.replacement;
-            view_.Refresh(slot, chn, RunViewIf::Fields);
+            view(slot).Refresh(chn, RunViewIf::Fields);
         }
     } else {
         ErrLog(QStringLiteral("ErrStart%1").arg(kind), QStringLiteral("%1 %2: %3").arg(slot).arg(chn).arg(r.reason));
@@ -194,7 +198,8 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     SlotState& s = st_.slot.at(slot);
     ChanState& c = s.chn.at(chn);
     const ChanState& fields = s.chn.at(size_t(s.FieldChn(chn)));
-    RunChartIf* chart = view_.chart(slot);
+    RunViewIf& v = view(slot);
+    RunChartIf* chart = &v.chart();
 
     if (!s.StepRunning) {
         if (!s.Dev2S && chart->CurveCount() == 10)
@@ -225,7 +230,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
         }
         chart->setMinX(0);
     }
-    link_.SetCounters(slot, chn, s.StepRunning ? c.TickSecs.load() : 0, 0);
+    ticker_.SetCounters(slot, chn, s.StepRunning ? c.TickSecs.load() : 0, 0);
     c.CheckVal = c.Energy = c.VoltSum = c.Cap = c.CapOffset = 0;
     c.LastLogSec = 0;
     c.LastTimeMin = 0;
@@ -237,9 +242,9 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     chart->setSize(false);
     c.RunStartPt = chart->DpCnt(chn * 5 + 1);
 
-    link_.SendStart(slot, chn, 1);
-    view_.SetRunState(false, slot);
-    view_.SetAdjButtons(false);
+    SendStart(st_, slot, chn, 1);
+    v.SetRunState(false);
+    host_.SetAdjButtons(false);
 
     // The begin voltage is the readout as shown at the start.
     c.BeginCell = c.VoltText + QLatin1Char('V');
@@ -249,7 +254,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     c.CutoffCell.clear();
     c.HasCutoff = false;
     c.ModeCell = ModeCellText(s, chn);
-    view_.Refresh(slot, chn, RunViewIf::RunCells);
+    v.Refresh(chn, RunViewIf::RunCells);
     c.DataFile = RecordBase(slot, chn);
 
     RunRecord::Header h;
@@ -268,16 +273,16 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
 
 void RunTracker::StopClick(int slot, int chn)
 {
-    link_.SendStop(slot, chn);
-    view_.SetRunState(true, slot);
-    view_.SetAdjButtons(true);
+    SendStop(st_, slot, chn);
+    view(slot).SetRunState(true);
+    host_.SetAdjButtons(true);
 }
 
 bool RunTracker::SetClick(int slot, int chn, RunCaller caller)
 {
     if (!CheckBeforeSend(slot, chn, 7, caller))
         return false;
-    link_.SendStart(slot, chn, 7);
+    SendStart(st_, slot, chn, 7);
     st_.ch(slot, chn).SetPend = 1;
     return true;
 }
@@ -312,7 +317,8 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     for (const QString& line : rec.skipped)
         ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: skipped %2").arg(path, line));
 
-    RunChartIf* chart = view_.chart(slot);
+    RunViewIf& v = view(slot);
+    RunChartIf* chart = &v.chart();
 
     c.CheckVal = c.Energy = c.VoltSum = c.Cap = 0;
     c.LastLogSec = 0;
@@ -357,7 +363,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     }
     c.CutoffCell.clear();
     c.HasCutoff = false;
-    view_.Refresh(slot, chn, RunViewIf::RunCells);
+    v.Refresh(chn, RunViewIf::RunCells);
 
     const long long mas = static_cast<long long>(std::nearbyint(capSum));
     c.CapOffset = roundTrip(static_cast<double>(mas / 3600) / 1000.0, k000);
@@ -365,7 +371,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     if (s.DevType == 26)
         c.Cap = c.CapOffset;
 
-    link_.SetCounters(slot, chn, last, last);
+    ticker_.SetCounters(slot, chn, last, last);
     c.LastTimeMin = last / 60;
     if (s.CurveSecs < last)
         s.CurveSecs = last;
@@ -376,9 +382,9 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     records.Close(slot, chn);  // opened afresh by the next row: a cut-off tail goes
     recordFailing_[slot][chn] = false;
     if (canSend)
-        link_.SendStart(slot, chn, kind);
-    view_.SetRunState(false, slot);
-    view_.SetAdjButtons(false);
+        SendStart(st_, slot, chn, kind);
+    v.SetRunState(false);
+    host_.SetAdjButtons(false);
     return canSend;
 }
 
@@ -388,24 +394,25 @@ void RunTracker::MonitorClick(int slot, int chn)
     ChanState& c = s.chn.at(chn);
     if (!s.RunEnable || s.VerFrames < 2)
         return;
+    RunViewIf& v = view(slot);
     if (!c.CurveOn) {
-        RunChartIf* chart = view_.chart(slot);
+        RunChartIf* chart = &v.chart();
         const int n = chart->DpCnt(chn * 5);
         const int32_t tick = n == 0 ? 0 : static_cast<int32_t>(std::nearbyint(chart->DpX(chn * 5, n - 1)));
-        link_.SetCounters(slot, chn, tick, c.RunSecs.load());
+        ticker_.SetCounters(slot, chn, tick, c.RunSecs.load());
         c.CurveOn = true;
         c.Monitoring = true;
-        view_.Refresh(slot, chn, RunViewIf::Timers);
-        link_.TmrStart(slot, chn);
+        v.Refresh(chn, RunViewIf::Timers);
+        ticker_.TmrStart(slot, chn);
         const QString who =
             s.Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
-        view_.SetInfoLine(slot, chn + 3, QLatin1Char(' ') + Lang(who + QStringLiteral(": Monitor ON")));
+        v.SetInfoLine(chn + 3, QLatin1Char(' ') + Lang(who + QStringLiteral(": Monitor ON")));
     } else {
         c.CurveOn = false;
         c.Monitoring = false;
-        view_.Refresh(slot, chn, RunViewIf::Timers);
-        link_.TmrStop(slot, chn);
-        view_.SetInfoLine(slot, chn + 3, QString());
+        v.Refresh(chn, RunViewIf::Timers);
+        ticker_.TmrStop(slot, chn);
+        v.SetInfoLine(chn + 3, QString());
     }
 }
 
@@ -422,10 +429,9 @@ void RunTracker::TmrShowOn(int slot, int chn)
     try {
         ChanState& c = st_.ch(slot, chn);
         const int32_t secs = c.RunSecs.load();
-        view_.ShowTime(slot, chn,
-                       Format(secs / 3600, QStringLiteral("00")) + QLatin1Char(':') +
-                           Format((secs % 3600) / 60, QStringLiteral("00")) + QLatin1Char(':') +
-                           Format(secs % 60, QStringLiteral("00")));
+        view(slot).ShowTime(chn, Format(secs / 3600, QStringLiteral("00")) + QLatin1Char(':') +
+                                     Format((secs % 3600) / 60, QStringLiteral("00")) + QLatin1Char(':') +
+                                     Format(secs % 60, QStringLiteral("00")));
         // The device learns the run time once per whole minute. The minute
         // is tracked rather than caught on a tick at second 0, so neither the
         // tick's phase against the counter nor a late tick sends a minute
@@ -435,7 +441,7 @@ void RunTracker::TmrShowOn(int slot, int chn)
             c.LastTimeMin = minute;  // the clock was set back
         if (st_.slot.at(slot).Dev2S && secs >= 1 && secs < 65530 && minute >= 1 && minute > c.LastTimeMin) {
             c.LastTimeMin = minute;
-            link_.SendTime(slot, chn);
+            SendTime(st_, slot, chn);
         }
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrTmrShow"), QString::fromLocal8Bit(e.what()));

@@ -63,8 +63,9 @@ public:
 
 class RunChartIf : public CurveDataIf, public CurveAxesIf {};
 
-// What the run code shows. It writes the slot's and channel's records, then
-// asks for the parts it changed to be shown from them.
+// One slot's panel, run grid, chart and information list as the run code
+// shows them. It writes the slot's and channel's records, then asks for the
+// parts it changed to be shown from them.
 class RunViewIf {
 public:
     virtual ~RunViewIf() = default;
@@ -74,37 +75,30 @@ public:
         RunCells = 4,  // the run grid's row of the channel
         Timers = 8,    // the curve and show timers follow CurveOn and ShowOn
     };
-    virtual void Refresh(int slot, int chn, unsigned parts) = 0;
-    virtual void ShowTime(int slot, int chn, const QString& text) = 0;  // hh:mm:ss
-    // The slot's information list: line 1 and 2 status and temperature, chn
-    // + 3 the channel's monitor line; notes are added below and shown.
-    virtual void SetInfoLine(int slot, int line, const QString& text) = 0;
-    virtual void AddInfoLine(int slot, const QString& text) = 0;
-    virtual RunChartIf* chart(int slot) = 0;  // never null for a slot that exists
-    virtual bool MenuTemp() const = 0;        // "Temprature Data" checked
+    virtual void Refresh(int chn, unsigned parts) = 0;
+    virtual void ShowTime(int chn, const QString& text) = 0;  // hh:mm:ss
+    // The information list: line 1 and 2 status and temperature, chn + 3
+    // the channel's monitor line; notes are added below and shown.
+    virtual void SetInfoLine(int line, const QString& text) = 0;
+    virtual void AddInfoLine(const QString& text) = 0;
+    virtual RunChartIf& chart() = 0;
+    // The panel's buttons and the slot's menu entries for a running (idle
+    // false) or idle panel.
+    virtual void SetRunState(bool idle) = 0;
+    virtual void SaveDataFile(int chn, const QString& path) = 0;
+};
 
-    // Main-window procedures.
-    virtual void SetRunState(bool idle, int slot) = 0;
+// The main window as the run code sees it: the views of each slot and what
+// belongs to the whole window.
+class RunHostIf {
+public:
+    virtual ~RunHostIf() = default;
+    // The views of a slot; views that show nothing for a slot the window
+    // has none of.
+    virtual RunViewIf& runView(int slot) = 0;
     virtual void SetAdjButtons(bool enable) = 0;
     virtual void ShowMsg(const QString& text) = 0;  // the transient "STOP" message
     virtual void SetFwText(const QString& text) = 0;
-    virtual void SaveDataFile(int slot, int chn, const QString& path) = 0;
-};
-
-// The device link as the run code drives it: command frames and the run
-// counters of the one-second ticker.
-class RunLinkIf {
-public:
-    virtual ~RunLinkIf() = default;
-    virtual void SendStart(int slot, int chn, int kind) = 0;
-    virtual void SendStop(int slot, int chn) = 0;
-    virtual void SendTime(int slot, int chn) = 0;
-    virtual void TmrStart(int slot, int chn) = 0;
-    virtual void TmrStop(int slot, int chn) = 0;
-    virtual void TmrResume(int slot, int chn) = 0;
-    virtual void TmrPause(int slot, int chn) = 0;
-    // Sets both counters of a channel (a reset or a reload).
-    virtual void SetCounters(int slot, int chn, int32_t tickSecs, int32_t runSecs) = 0;
 };
 
 // Values of a floating readout window.
@@ -154,11 +148,17 @@ struct SendCheck {
 // main window, since the link does not see the panel library.
 using SendChecker = std::function<SendCheck(const SlotState& slot, int chn, int kind)>;
 
+// The capacity and energy cells of a channel's run-grid row from its
+// capacity and energy: "Ah" and "Wh" from 10 on, "mAh" and "mWh" below.
+void CapacityCells(ChanState& c);
+
 class ReplyDecoder;
+class SecondTicker;
 
 class RunTracker {
 public:
-    RunTracker(LinkState& state, RunViewIf& view, RunLinkIf& link, ReadoutWindowsIf& readouts);
+    // Frames go out on the slots' ports, the run counters are the ticker's.
+    RunTracker(LinkState& state, SecondTicker& ticker, RunHostIf& host, ReadoutWindowsIf& readouts);
 
     // Clock of run-end file names and program folder; replaceable in tests.
     std::function<QDateTime()> now;
@@ -200,6 +200,14 @@ public:
     QString AutoDataFileName(int slot, int chn) const;  // <dir>/Data/<y>-<m>-<d>-<h>-<n>-<s>-<dev>-<slot+1>-<chn+1>.csv|.dat
 
 private:
+    // The steps of ShowSample.
+    static void SampleTexts(const SlotState& s, ChanState& c);  // readout texts
+    void ShowStatusLines(int slot, int chn);
+    void ShowFwText();
+    void SampleRunCells(int slot, int chn, const RunClock& clock);
+    void SamplePoints(int slot, int chn, const RunClock& clock);
+    void ShowFloatingReadouts(int slot, int chn);
+
     bool CheckBeforeSend(int slot, int chn, int kind, RunCaller caller);
     void RunEnd(int slot, int chn, bool* stopMsg);
     void CurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn);
@@ -211,9 +219,11 @@ private:
     // rows are written again, and marked failing.
     void RecordFailed(int slot, int chn, const QString& path, const QString& error);
 
+    RunViewIf& view(int slot) { return host_.runView(slot); }
+
     LinkState& st_;
-    RunViewIf& view_;
-    RunLinkIf& link_;
+    SecondTicker& ticker_;
+    RunHostIf& host_;
     ReadoutWindowsIf& readouts_;
     // A record that failed to take a row is logged and shown once until it
     // works again.

@@ -231,8 +231,14 @@ struct LinkState {
     int ResChn = 0;
     bool AdjOpen = false;
     bool UsbOpen = false;
-    // The slot whose tab is selected.
+    // The selected slot: its tab is in front, and the menus, dialogs and
+    // tools act on it. The tab strip shows it.
     int CurDev = 0;
+    // The temperature column: runs record, draw and save the temperature as
+    // their third value where the device measures it (SlotState::TempOk),
+    // else the power. Set from the settings at start-up, by the
+    // "Temprature Data" entry (which shows it) and by the display dialog.
+    bool TempColumn = false;
 
     ChanState& ch(int s, int c) { return slot.at(s).chn.at(c); }
     const ChanState& ch(int s, int c) const { return slot.at(s).chn.at(c); }

@@ -1,17 +1,17 @@
 #include "panel/modesetup.h"
 
-#include "link/state.h"
+#include "link/runtrack.h"
 #include "panel/devctrl.h"
 #include "panel/modefields.h"
 #include "platform/services.h"
 
 namespace ql {
 
-void SetupModeFields(LinkState& state, int slot, int chn, DevCtrl& panel, const ShowCapacityFn& showCapacity)
+unsigned SetupModeFields(LinkState& state, int slot, int chn, DevCtrl& panel)
 {
     SlotState& s = state.slot.at(size_t(slot));
     if (s.DevType == 0)
-        return;
+        return 0;
     const ChanState& c = s.chn.at(size_t(chn));
 
     ModeFieldsIn in;
@@ -50,23 +50,24 @@ void SetupModeFields(LinkState& state, int slot, int chn, DevCtrl& panel, const 
         fields.SlmtText = f.tSlmt->text();
     panel.ShowFields(chn);
 
-    if (showCapacity)
-        showCapacity(slot, chn);
+    CapacityCells(s.chn.at(size_t(chn)));
+    return RunViewIf::RunCells;
 }
 
-void ModeClicked(LinkState& state, int slot, DevCtrl& panel, const ShowCapacityFn& showCapacity)
+std::array<unsigned, kChanCount> ModeClicked(LinkState& state, int slot, DevCtrl& panel)
 {
+    std::array<unsigned, kChanCount> shown{};
     SlotState& s = state.slot.at(size_t(slot));
     const int mode = panel.ModeIdx();
     ChanState& c0 = s.chn[0];
     if (c0.ChnMode == mode)
-        return;
+        return shown;
     c0.ChnMode = int16_t(mode);
     const ModeReset r = ModeResetValues(s.DevType, mode, s.CurFactor, s.MinCur, s.VolFactor, s.MinVol);
     c0.SetRaw = r.SetRaw;
     c0.LmtRaw = r.LmtRaw;
     c0.TimRaw = 0;
-    SetupModeFields(state, slot, 0, panel, showCapacity);
+    shown[0] = SetupModeFields(state, slot, 0, panel);
 
     if (s.Dev2S) {
         // The second channel follows the first, its values back to 0.
@@ -75,8 +76,9 @@ void ModeClicked(LinkState& state, int slot, DevCtrl& panel, const ShowCapacityF
         c1.SetRaw = 0;
         c1.LmtRaw = 0;
         c1.TimRaw = 0;
-        SetupModeFields(state, slot, 1, panel, showCapacity);
+        shown[1] = SetupModeFields(state, slot, 1, panel);
     }
+    return shown;
 }
 
 } // namespace ql

@@ -209,6 +209,7 @@ void Settings::Load(const QString& file)
     if (!isIpv4(SvrAddress))
         SvrAddress = QString::fromLatin1(kDefaultServerAddress);
     Port[0] = r.port(0);
+    PortText[0] = QString::number(Port[0]);
 
     AutoSave = r.sw(kAuto, QStringLiteral("SAVE"), false);
     PromptMsg = r.sw(kAuto, QStringLiteral("MSG"), false);
@@ -265,8 +266,10 @@ int Settings::ReadSlot(int slot)
     CurColor[0] = r.color(kData, QStringLiteral("CCOL0"), 255);
     Line = r.line();
     const int port = r.port(slot);
-    if (slot >= 0 && slot < kPorts)
+    if (slot >= 0 && slot < kPorts) {
         Port[size_t(slot)] = port;
+        PortText[size_t(slot)] = r.text(kComm, portKey(slot), QStringLiteral("2"));
+    }
     return port;
 }
 
@@ -299,6 +302,15 @@ bool Settings::SavePort(int slot, int port)
         return false;
     Port[size_t(slot)] = port;
     return WriteIni(file(), kComm, portKey(slot), QString::number(port));
+}
+
+bool Settings::SavePortText(int slot, const QString& text)
+{
+    if (slot < 0 || slot >= kPorts)
+        return false;
+    Port[size_t(slot)] = int(toRounded(text, 1, 32767).value_or(2));
+    PortText[size_t(slot)] = text;
+    return WriteIni(file(), kComm, portKey(slot), text);
 }
 
 bool Settings::SaveSwitches()

@@ -50,8 +50,12 @@ struct Settings {
     // DATA
     QString SvrAddress = QString::fromLatin1(kDefaultServerAddress);  // SVR, a dotted IPv4 address
 
-    // COMM: PORT<n+1> for slot n, the number after "COM".
+    // COMM: PORT<n+1> for slot n, the number after "COM" of the port the
+    // slot last connected. Port holds it as a number; PortText as the slot's
+    // panel proposes it after "COM": slot 0's number at start-up, an added
+    // slot's key as stored (a text such as "07" names no port).
     std::array<int, kPorts> Port{2, 2, 2, 2, 2, 2, 2, 2, 2, 2};
+    std::array<QString, kPorts> PortText{};
 
     // AUTO
     bool AutoSave = false;   // SAVE
@@ -103,6 +107,9 @@ struct Settings {
     bool SaveLanguage(int language);              // LANG "0"/"1"; applies it
     bool SaveServerAddress(const QString& address);  // refuses all but a dotted IPv4 address
     bool SavePort(int slot, int port);            // PORT<slot+1>
+    // PORT<slot+1>: the text after "COM" of the port the slot connected,
+    // as the panel named it.
+    bool SavePortText(int slot, const QString& text);
     bool SaveSwitches();                          // MSG, SAVE, HIDE, DISP, CSV from the fields
     bool SaveTempData(bool checked);              // TEMP
     bool SaveCurveColor(int chn, bool current, int32_t color);  // VCOL<chn> / CCOL<chn>

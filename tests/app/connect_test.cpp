@@ -33,7 +33,7 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     w->menuAddDev_Click();
     w->menuAddDev_Click();
     inside(w).tabs()->setCurrentIndex(2);  // the menus show the slot connected
-    ql::DevSlot& s = inside(w).slot(2);
+    ql::SlotView& s = inside(w).slot(2);
     s.Panel->setTPort("COM12");
     w->DevCtrl_ConnClick(2);
     ASSERT_TRUE(inside(w).link().slot[2].hComm);
@@ -128,7 +128,7 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
 TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
 {
     auto w = makeWindow();
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     s.Panel->setConn(true);
     inside(w).link().slot[0].ModeList = QStringList{"D-CC"};
     s.Panel->ShowModeList();
@@ -161,7 +161,7 @@ TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
     ql::MainOptions o = FastOptions();
     o.timings.recvLamp = std::chrono::milliseconds(100);  // replies come five times faster
     auto w = makeWindow(o);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     s.Panel->setTPort("COM6");
     w->DevCtrl_ConnClick(0);
     ASSERT_TRUE(inside(w).link().slot[0].hComm);

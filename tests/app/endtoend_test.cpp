@@ -3,6 +3,7 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
+#include "controls/curvegraph.h"
 #include "link/runrecord.h"
 #include "panel/flexgrid.h"
 #include "panel/stepedit.h"
@@ -79,7 +80,7 @@ protected:
 
 // Line-for-line check of an automatic data file against the run grid and
 // chart it was written from; returns the number of rows.
-int checkDataFile(const QString& path, ql::DevSlot& s, int chn, const QString& device)
+int checkDataFile(const QString& path, ql::SlotView& s, int chn, const QString& device)
 {
     const QStringList lines = fileLines(path);
     EXPECT_GE(lines.size(), 11);
@@ -146,7 +147,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     autoSave();
     auto w = connectedWindow(dev, 3);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
 
@@ -240,7 +241,7 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
     dev.setCell(0, 4.2, 3.0, 0.05, 2.0);
     auto w = connectedWindow(dev, 4);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     ASSERT_EQ(p->ModeCnt(), 3);
@@ -294,7 +295,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     auto w = connectedWindow(dev, 5);
     ASSERT_TRUE(w);
     w->menuAddDev_Click();  // a second, empty slot for the picture
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
 
@@ -367,7 +368,7 @@ TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
     ASSERT_FALSE(dev.channel(0).running);
 
     auto w = startWindow();
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     connectDevice(*w, 0, dev, 3);
     typeInto(u.txtSval, "1.50");
@@ -464,8 +465,8 @@ TEST_F(EndToEnd, TestPageButtonsActOnTheirOwnSlot)
 {
     auto w = makeWindow();
     w->menuAddDev_Click();
-    ql::DevSlot& s0 = inside(w).slot(0);
-    ql::DevSlot& s1 = inside(w).slot(1);
+    ql::SlotView& s0 = inside(w).slot(0);
+    ql::SlotView& s1 = inside(w).slot(1);
     ql::DevCtrl* p = s1.Panel;
     const auto& u = p->ui();
     inside(w).link().slot[0].Steps.at(1, 1) = "D-CV";
@@ -529,7 +530,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     DeviceSim dev(11, 300);
     auto w = connectedWindow(dev, 3);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     startRun(*w, "5.00", "3.00");
@@ -646,7 +647,7 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
     dev.setConnectInfoOnly(true);
 
     auto w = startWindow();
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     connectDevice(*w, 0, dev, 3);
     ASSERT_TRUE(waitFor([&] { return countOf(dev, 0x08) == 1; }));
@@ -679,7 +680,7 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
     autoSave();
     auto w = connectedWindow(dev, 3);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ql::DevCtrl* p = s.Panel;
     const auto& u = p->ui();
     ASSERT_EQ(p->ModeCnt(), 1);
@@ -768,7 +769,7 @@ TEST_F(EndToEnd, UnwritableRecordIsShownInTheInformationList)
     DeviceSim dev(11, 300);
     auto w = connectedWindow(dev, 3);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ASSERT_TRUE(QDir().mkpath(recordOf(*w)));
     const int fixed = s.lstInfo->count();
     startRun(*w, "1.00", "3.00");

@@ -65,7 +65,7 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
 {
     auto w = connectedWindow(dev, 3);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     const QString record = recordOf(*w);
     const QByteArray previous = earlierRun(*w);
@@ -103,7 +103,7 @@ TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecor
 {
     auto w = connectedWindow(dev, 3);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     const auto& u = s.Panel->ui();
     const QString record = recordOf(*w);
     const QByteArray previous = earlierRun(*w);
@@ -137,7 +137,7 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
         DeviceSim one(11, 300);
         auto w = connectedWindow(one, unplugged ? 4 : 3);
         ASSERT_TRUE(w);
-        ql::DevSlot& s = inside(w).slot(0);
+        ql::SlotView& s = inside(w).slot(0);
         ql::RecordFiles& records = inside(w).tracker().records;
         records.setSyncPeriod(std::chrono::hours(1));  // rows after the first wait for the end
         const int fixed = s.lstInfo->count();

@@ -102,7 +102,7 @@ QStringList layoutFaults(ql::frmMain& w, const QString& where)
     QStringList faults;
     expectInsideParents(w.centralWidget(), where, faults);
     for (int n = 0; n < w.DevCount(); ++n) {
-        const ql::DevSlot& s = inside(w).slot(n);
+        const ql::SlotView& s = inside(w).slot(n);
         expectWholeGrid(s.gridRun, where, faults);
         expectWholeTabs(s.Panel->ui().tabDev, s.Panel, where, faults);
         // The information list fills the frame below the panel.

@@ -22,7 +22,7 @@ TEST_F(DeviceAppTest, TwoChannelChartShowsItsLegendsApart)
     DeviceSim dev(18, 300);
     auto w = connectedWindow(dev, 5);
     ASSERT_TRUE(w);
-    ql::DevSlot& s = inside(w).slot(0);
+    ql::SlotView& s = inside(w).slot(0);
     ASSERT_EQ(s.Chart->CurveCount(), 10);
 
     const QWidget* surface = s.Chart->findChild<QWidget*>(QStringLiteral("picGraph"));

@@ -202,23 +202,23 @@ TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
         inside(w).action("menuRes"),      inside(w).action("menuQc"),      inside(w).action("menuSwSet")};
     inside(w).action("menuRes")->setVisible(true);
     inside(w).action("menuQc")->setVisible(true);
-    inside(w).host().SetRunState(false, 0);
+    inside(w).slot(0).SetRunState(false);
     for (QAction* a : gated)
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_TRUE(inside(w).slot(0).Panel->StopEnable());
     EXPECT_TRUE(inside(w).action("menuAbout")->isEnabled());
-    inside(w).host().SetRunState(true, 0);
+    inside(w).slot(0).SetRunState(true);
     // The parameter-file entries need a connected panel.
     for (QAction* a : gated)
         EXPECT_EQ(a->isEnabled(), a != inside(w).action("menuOpenCfg") && a != inside(w).action("menuSaveCfg"))
             << a->objectName().toStdString();
     inside(w).slot(0).Panel->setConn(true);
-    inside(w).host().SetRunState(true, 0);
+    inside(w).slot(0).SetRunState(true);
     EXPECT_TRUE(inside(w).action("menuOpenCfg")->isEnabled());
     // A step test keeps them off between its steps.
-    inside(w).host().SetRunState(false, 0);
+    inside(w).slot(0).SetRunState(false);
     inside(w).link().slot[0].StepRunning = true;
-    inside(w).host().SetRunState(true, 0);
+    inside(w).slot(0).SetRunState(true);
     EXPECT_FALSE(inside(w).action("menuClear")->isEnabled());
     EXPECT_FALSE(inside(w).slot(0).Panel->ModeEnable());
     EXPECT_TRUE(inside(w).slot(0).Panel->RunEnable());
@@ -232,7 +232,7 @@ TEST_F(AppTest, RunStateEnablesAndDisablesTheMenus)
 TEST_F(AppTest, MenuEntriesSwitchedByIdShowTheStateLastAskedFor)
 {
     auto w = makeWindow();
-    ql::MenuEnableIf& menus = inside(w).host();
+    ql::MenuEnableIf& menus = inside(w).recvHost();
     std::vector<QAction*> entries;
     for (int i = 0; i < ql::kMenuIds; ++i) {
         const auto id = static_cast<ql::MenuId>(i);
@@ -258,11 +258,11 @@ TEST_F(AppTest, MenuEntriesSwitchedByIdShowTheStateLastAskedFor)
     // it; a device that has it, connected meanwhile, shows it disabled
     // until the run ends.
     menus.setMenuVisible(ql::MenuId::menuRes, false);
-    inside(w).host().SetRunState(true, 0);
-    inside(w).host().SetRunState(false, 0);
+    inside(w).slot(0).SetRunState(true);
+    inside(w).slot(0).SetRunState(false);
     menus.setMenuVisible(ql::MenuId::menuRes, true);
     EXPECT_FALSE(inside(w).action("menuRes")->isEnabled());
-    inside(w).host().SetRunState(true, 0);
+    inside(w).slot(0).SetRunState(true);
     EXPECT_TRUE(inside(w).action("menuRes")->isEnabled());
 
     // Switched directly, the entry still follows the next request.
@@ -285,7 +285,7 @@ TEST_F(AppTest, ToolbarWorksWhileARunDisablesTheMenus)
     ql::DevCtrl* p = inside(w).slot(0).Panel;
     p->setDev2S(true);
     inside(w).link().ch(0, 0).Running = true;
-    inside(w).host().SetRunState(false, 0);
+    inside(w).slot(0).SetRunState(false);
     ASSERT_FALSE(inside(w).action("menuOpenData")->isEnabled());
     ASSERT_FALSE(inside(w).action("menuSaveData")->isEnabled());
     auto tool = [&](const char* key) {
@@ -376,10 +376,10 @@ TEST_F(AppTest, SwitchSettingsWriteExactlyTheirKeysInOrder)
 TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
 {
     auto w = makeWindow();
-    inside(w).host().ShowMsg("STOP");
+    inside(w).runHost().ShowMsg("STOP");
     EXPECT_FALSE(inside(w).messageWindow());  // prompt switch off
     ql::settings().PromptMsg = true;
-    inside(w).host().ShowMsg("STOP");
+    inside(w).runHost().ShowMsg("STOP");
     QPointer<ql::frmMsg> m = inside(w).messageWindow();
     ASSERT_TRUE(m);
     EXPECT_EQ(m->text(), "STOP");
@@ -402,7 +402,7 @@ TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
 
     // A full fade-in takes 40 ticks and stops at 200; closing from outside
     // does not close it at once but fades it out.
-    inside(w).host().ShowMsg("END");
+    inside(w).runHost().ShowMsg("END");
     m = inside(w).messageWindow();
     ASSERT_TRUE(m);
     m->Timer1->stop();
@@ -419,7 +419,7 @@ TEST_F(AppTest, ClockLineAndMarqueeHandOver)
 {
     auto w = makeWindow();
     w->menuAddDev_Click();
-    inside(w).host().SetFwText("V3.20");
+    inside(w).runHost().SetFwText("V3.20");
     inside(w).clockTick();
     const QString clock = inside(w).slot(0).lstInfo->item(0)->text();
     EXPECT_TRUE(clock.startsWith(' '));

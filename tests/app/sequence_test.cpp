@@ -71,7 +71,7 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
         DeviceSim dev(k.type, 300);
         auto w = connectedWindow(dev, k.port, 10);
         ASSERT_TRUE(w);
-        ql::DevSlot& s = inside(w).slot(0);
+        ql::SlotView& s = inside(w).slot(0);
         ql::DevCtrl* p = s.Panel;
         const auto& u = p->ui();
 

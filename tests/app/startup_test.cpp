@@ -1,6 +1,7 @@
 // Start-up, slots and tabs, shut-down without devices.
 #include "apptest.h"
 
+#include "controls/curvegraph.h"
 #include "panel/flexgrid.h"
 #include "platform/services.h"
 #include "testutil.h"
@@ -133,7 +134,7 @@ TEST_F(AppTest, TenDevicesWithTabsAndCurrentSlotFollowingTheTab)
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(inside(w).tabs()->tabText(i), QString("Device%1").arg(i + 1));
         EXPECT_EQ(inside(w).tabs()->tabData(i).toString(), QString("dev%1").arg(i + 1));
-        ql::DevSlot& s = inside(w).slot(i);
+        ql::SlotView& s = inside(w).slot(i);
         // Every slot gets the same layout, whichever is in front.
         EXPECT_EQ(s.frmDev->geometry(), inside(w).slot(0).frmDev->geometry());
         EXPECT_EQ(s.Chart->geometry(), inside(w).slot(0).Chart->geometry());

@@ -201,7 +201,7 @@ protected:
         const std::string at = what.toStdString();
         for (int n = 0; n < w.DevCount(); ++n) {
             const ql::SlotState& st = inside(w).link().slot[size_t(n)];
-            ql::DevSlot& d = inside(w).slot(n);
+            ql::SlotView& d = inside(w).slot(n);
             ql::DevCtrl* p = d.Panel;
             const auto& u = p->ui();
             EXPECT_EQ(st.Connecting, inside(w).connection(n).ConnectRepeating()) << at << " slot " << n;

@@ -154,13 +154,13 @@ TEST_F(AppTest, FloatingReadoutsAreGoneAfterShutDownAndTheNewsLinkIdles)
     EXPECT_EQ(inside(w).news().SvrTick(), 0);
 
     // The link's unload reaches the real meter window.
-    inside(w).host().ShowMeter();
-    ASSERT_TRUE(inside(w).host().MeterOpen());
+    inside(w).readoutWindows().ShowMeter();
+    ASSERT_TRUE(inside(w).readoutWindows().MeterOpen());
     EXPECT_TRUE(inside(w).readouts().meter()->isVisible());
-    inside(w).host().UnloadMeter();
-    EXPECT_FALSE(inside(w).host().MeterOpen());
+    inside(w).readoutWindows().UnloadMeter();
+    EXPECT_FALSE(inside(w).readoutWindows().MeterOpen());
 
-    inside(w).host().ShowMeter();
+    inside(w).readoutWindows().ShowMeter();
     inside(w).hooks().showDisp(true);
     ASSERT_TRUE(inside(w).readouts().disp());
     EXPECT_TRUE(inside(w).readouts().disp()->isVisible());

@@ -22,7 +22,7 @@ class Decoder : public ::testing::Test {
 protected:
     LinkState st;
     FakeHost host{st};
-    ReplyDecoder dec{st, host, host};
+    ReplyDecoder dec{st, host};
     std::vector<Sample> samples;
     QStringList errors;
 

@@ -35,7 +35,7 @@ struct FirstReply {
     {
         Pollute(st.slot[0]);
         st.slot[0].Connecting = true;
-        ReplyDecoder dec(st, host, host);
+        ReplyDecoder dec(st, host);
         const std::vector<uint8_t> w = testing::Wire(testing::Reply{.chan = chan, .type = code});
         dec.RecvBytes(0, w.data(), w.size());
     }

@@ -23,7 +23,7 @@ struct FakePanel {
 
 // The main window as the receive path sees it: menus, and views that show
 // what the decoder put in the slot's records (as the program's do).
-struct FakeHost : RecvHostIf, RecvViewIf {
+struct FakeHost : RecvHostIf {
     explicit FakeHost(const LinkState& state) : st(state) {}
     const LinkState& st;
     FakePanel panels[kSlotCount];
@@ -34,31 +34,44 @@ struct FakeHost : RecvHostIf, RecvViewIf {
     std::vector<int> initChnCurves, initAutoTest;
     std::vector<std::pair<int, int>> setupModeFields;
 
+    // One slot's views.
+    struct View : RecvViewIf {
+        View(FakeHost& h, int slot) : h(h), s(slot) {}
+        FakeHost& h;
+        int s;
+        const SlotState& rec() const { return h.st.slot[size_t(s)]; }
+        void ShowLayout() override { h.panels[s].dev2s = rec().Dev2S; }
+        void ShowModeList() override {
+            h.panels[s].modes = rec().ModeList;
+            ++h.panels[s].modeClrCount;
+        }
+        void ShowMode(int chn) override {
+            const int m = rec().chn[size_t(chn)].ChnMode;
+            h.panels[s].tMode = m >= 0 && m < rec().ModeList.size() ? rec().ModeList.at(m) : QString();
+        }
+        void ShowTabs() override {
+            h.panels[s].tabs.clear();
+            for (const TestTab& t : rec().Tabs)
+                h.panels[s].tabs.emplace_back(t.position, t.key);
+            ++h.panels[s].tabClrCount;
+        }
+        void ShowDeviceName(int chn) override { h.grid[s][{chn + 1, 0}] = rec().chn[size_t(chn)].DevName; }
+        void setAxesY1Txt(const QString& t) override { h.axis[s] = t; }
+        void InitChnCurves() override { h.initChnCurves.push_back(s); }
+        void InitAutoTest() override { h.initAutoTest.push_back(s); }
+        void SetupModeFields(int chn) override { h.setupModeFields.emplace_back(s, chn); }
+    };
+    std::vector<View> views = [this] {
+        std::vector<View> v;
+        for (int n = 0; n < kSlotCount; ++n)
+            v.emplace_back(*this, n);
+        return v;
+    }();
+
     void setMenuVisible(MenuId m, bool v) override { visible[MenuName(m)] = v; }
     void setMenuEnabled(MenuId m, bool e) override { enabled[MenuName(m)] = e; }
     int DevCount() const override { return devCount; }
-
-    void ShowLayout(int slot) override { panels[slot].dev2s = st.slot[size_t(slot)].Dev2S; }
-    void ShowModeList(int slot) override {
-        panels[slot].modes = st.slot[size_t(slot)].ModeList;
-        ++panels[slot].modeClrCount;
-    }
-    void ShowMode(int slot, int chn) override {
-        const SlotState& s = st.slot[size_t(slot)];
-        const int m = s.chn[size_t(chn)].ChnMode;
-        panels[slot].tMode = m >= 0 && m < s.ModeList.size() ? s.ModeList.at(m) : QString();
-    }
-    void ShowTabs(int slot) override {
-        panels[slot].tabs.clear();
-        for (const TestTab& t : st.slot[size_t(slot)].Tabs)
-            panels[slot].tabs.emplace_back(t.position, t.key);
-        ++panels[slot].tabClrCount;
-    }
-    void ShowDeviceName(int slot, int chn) override { grid[slot][{chn + 1, 0}] = st.ch(slot, chn).DevName; }
-    void setAxesY1Txt(int slot, const QString& t) override { axis[slot] = t; }
-    void InitChnCurves(int slot) override { initChnCurves.push_back(slot); }
-    void InitAutoTest(int slot) override { initAutoTest.push_back(slot); }
-    void SetupModeFields(int slot, int chn) override { setupModeFields.emplace_back(slot, chn); }
+    RecvViewIf& recvView(int slot) override { return views.at(size_t(slot)); }
 
     QString name(int slot, int row) const {
         auto it = grid[slot].find({row, 0});

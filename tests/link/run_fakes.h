@@ -1,6 +1,6 @@
 #pragma once
-// Fakes of what the run code drives: its view (panel, run grid,
-// information list), chart, link commands and floating readouts. They record
+// Fakes of what the run code drives: its views (panel, run grid,
+// information list), chart and floating readouts. They record
 // what they are told and show the records they are asked to.
 #include "link/runtrack.h"
 #include "platform/services.h"
@@ -95,9 +95,9 @@ private:
     }
 };
 
-// The run code's view, link and floating readouts, recording what they are
-// asked to do; parts asked for are shown from the records.
-class FakeHost : public ql::RunViewIf, public ql::RunLinkIf, public ql::ReadoutWindowsIf {
+// The run code's host, per-slot views and floating readouts, recording what
+// they are asked to do; parts asked for are shown from the records.
+class FakeHost : public ql::RunHostIf, public ql::ReadoutWindowsIf {
 public:
     explicit FakeHost(ql::LinkState& state) : st(state) {}
     ql::LinkState& st;
@@ -107,77 +107,66 @@ public:
     QString infos[2][5];
     QStringList added[2];  // notes added below the fixed lines, in order
 
-    bool menuTemp = false;
     bool minDisp = false, meterOpen = false;
     QStringList calls;  // everything the host was asked to do, in order
-    struct Sent {
-        int slot, chn, kind;
-    };
-    QVector<Sent> starts;
-    QVector<QPair<int, int>> stops, times;
     QStringList msgs;
     QVector<QPair<int, QString>> saves;  // (chn, path)
     ql::ReadoutValues disp, meter;
     QString fwText;
 
-    // RunViewIf
-    void Refresh(int s, int c, unsigned parts) override
+    // One slot's views, showing into the host's arrays.
+    class View : public ql::RunViewIf {
+    public:
+        View(FakeHost& h, int s) : h_(h), s_(s) {}
+        void Refresh(int c, unsigned parts) override { h_.refresh(s_, c, parts); }
+        void ShowTime(int c, const QString& t) override { h_.panels[s_].time[c] = t; }
+        void SetInfoLine(int i, const QString& t) override { h_.infos[s_][i] = t; }
+        void AddInfoLine(const QString& t) override { h_.added[s_] << t; }
+        ql::RunChartIf& chart() override { return h_.charts[s_]; }
+        void SetRunState(bool idle) override { h_.calls << QStringLiteral("SetRunState(%1,%2)").arg(idle).arg(s_); }
+        void SaveDataFile(int c, const QString& path) override
+        {
+            h_.calls << QStringLiteral("SaveDataFile");
+            h_.saves.append({c, path});
+        }
+
+    private:
+        FakeHost& h_;
+        int s_;
+    };
+    View views[2] = {View(*this, 0), View(*this, 1)};
+
+    // RunHostIf
+    ql::RunViewIf& runView(int s) override { return views[s]; }
+    void SetAdjButtons(bool e) override { calls << QStringLiteral("SetAdjButtons(%1)").arg(e); }
+    void ShowMsg(const QString& t) override { msgs << t; }
+    void SetFwText(const QString& t) override { fwText = t; }
+
+    void refresh(int s, int c, unsigned parts)
     {
         const ql::SlotState& slot = st.slot[size_t(s)];
         const ql::ChanState& ch = slot.chn[size_t(c)];
         ShownPanel& p = panels[s];
-        if (parts & Readouts) {
+        if (parts & ql::RunViewIf::Readouts) {
             p.vol[c] = ch.VoltText;
             p.cur[c] = ch.CurText;
             p.pwr[c] = ch.PwrText;
         }
-        if (parts & Fields) {
+        if (parts & ql::RunViewIf::Fields) {
             const ql::ChanState& f = slot.chn[size_t(slot.FieldChn(c))];
             p.sval[c] = f.SvalText;
             p.slmt[c] = f.SlmtText;
             p.stim[c] = f.StimText;
         }
-        if (parts & RunCells) {
+        if (parts & ql::RunViewIf::RunCells) {
             const std::array<QString, 7> cells = ql::RunRowTexts(ch);
             for (int k = 0; k < 7; ++k)
                 grids[s].cells[{c + 1, k}] = cells[size_t(k)];
         }
-        if (parts & Timers) {
+        if (parts & ql::RunViewIf::Timers) {
             p.tmrShow[c] = ch.ShowOn;
             p.tmrCurve[c] = ch.CurveOn;
         }
-    }
-    void ShowTime(int s, int c, const QString& t) override { panels[s].time[c] = t; }
-    void SetInfoLine(int s, int i, const QString& t) override { infos[s][i] = t; }
-    void AddInfoLine(int s, const QString& t) override { added[s] << t; }
-    ql::RunChartIf* chart(int s) override { return &charts[s]; }
-    bool MenuTemp() const override { return menuTemp; }
-    void SetRunState(bool idle, int s) override { calls << QStringLiteral("SetRunState(%1,%2)").arg(idle).arg(s); }
-    void SetAdjButtons(bool e) override { calls << QStringLiteral("SetAdjButtons(%1)").arg(e); }
-    void ShowMsg(const QString& t) override { msgs << t; }
-    void SetFwText(const QString& t) override { fwText = t; }
-    void SaveDataFile(int, int c, const QString& path) override
-    {
-        calls << QStringLiteral("SaveDataFile");
-        saves.append({c, path});
-    }
-
-    // RunLinkIf
-    void SendStart(int s, int c, int k) override
-    {
-        calls << QStringLiteral("SendStart(%1)").arg(k);
-        starts.append({s, c, k});
-    }
-    void SendStop(int s, int c) override { stops.append({s, c}); }
-    void SendTime(int s, int c) override { times.append({s, c}); }
-    void TmrStart(int s, int c) override { calls << QStringLiteral("TmrStart(%1,%2)").arg(s).arg(c); }
-    void TmrStop(int s, int c) override { calls << QStringLiteral("TmrStop(%1,%2)").arg(s).arg(c); }
-    void TmrResume(int s, int c) override { calls << QStringLiteral("TmrResume(%1,%2)").arg(s).arg(c); }
-    void TmrPause(int s, int c) override { calls << QStringLiteral("TmrPause(%1,%2)").arg(s).arg(c); }
-    void SetCounters(int s, int c, int32_t tick, int32_t run) override
-    {
-        st.ch(s, c).TickSecs = tick;
-        st.ch(s, c).RunSecs = run;
     }
 
     // ReadoutWindowsIf

@@ -1,6 +1,8 @@
 // Run tracking, the per-sample update, curve feeding and the run commands,
 // driven through fakes of the panel, grid, chart and main window.
 #include "link/comm.h"
+#include "link/counters.h"
+#include "link/frames.h"
 #include "link/runrecord.h"
 #include "link/runtrack.h"
 #include "platform/settings.h"
@@ -15,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace ql;
@@ -28,7 +31,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(dev.plug(ports.path(), 3));
         SlotState& s = st->slot[0];
+        s.hComm = OpenPort(3);
+        ASSERT_TRUE(s.hComm);
         s.DevType = 11;
         s.MaxCur = 30;
         s.MinCur = 0.1f;
@@ -93,10 +99,39 @@ protected:
         ch(chn).BeginVolt = ok ? float(v) : 0;
     }
 
+    // The command frames the device on COM3 received, by operation code.
+    struct Sent {
+        int chn, kind;
+    };
+    QVector<Sent> sent(std::initializer_list<int> ops)
+    {
+        while (dev.pump(20) > 0) {
+        }
+        QVector<Sent> out;
+        for (const QByteArray& f : dev.received()) {
+            const int cmd = uint8_t(f.at(1));
+            if (std::find(ops.begin(), ops.end(), cmd & 0x0F) != ops.end())
+                out.append({(cmd >> 4) / 10, cmd & 0x0F});
+        }
+        return out;
+    }
+    QVector<Sent> starts() { return sent({OpStart, OpSet, OpContinue}); }
+    QVector<Sent> stops() { return sent({OpStop}); }
+    QVector<Sent> times() { return sent({OpTime}); }
+    void clearSent()
+    {
+        while (dev.pump(20) > 0) {
+        }
+        dev.clearRecorded();
+    }
+
     QTemporaryDir dir;
+    sim::PortsDir ports;
+    sim::DeviceSim dev{11, 100};
     std::unique_ptr<LinkState> st = std::make_unique<LinkState>();
+    SecondTicker ticker{*st, SecondTicker::Clock::duration::zero()};
     FakeHost host{*st};
-    RunTracker tracker{*st, host, host, host};
+    RunTracker tracker{*st, ticker, host, host};
     Settings saved;
 };
 
@@ -115,7 +150,11 @@ TEST_F(RunTrackTest, RunStartsOnStateDigitOneOrTwo)
         EXPECT_TRUE(host.panels[0].tmrShow[0]);
         EXPECT_TRUE(host.panels[0].tmrCurve[0]);
         EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(0,0)")));
-        EXPECT_LT(host.calls.indexOf(QStringLiteral("TmrResume(0,0)")), host.calls.indexOf(QStringLiteral("TmrStart(0,0)")));
+        // The counter runs and counts run seconds.
+        EXPECT_TRUE(ticker.TmrRunning(0, 0));
+        const int32_t secs = ch().RunSecs;
+        ticker.TickAll();
+        EXPECT_EQ(ch().RunSecs, secs + 1);
     }
     sample(4.0f, 1.0f, 3);
     EXPECT_FALSE(ch().Running);
@@ -169,9 +208,7 @@ TEST_F(RunTrackTest, RunEndWritesCellsSavesOnceAndStops)
     EXPECT_EQ(ch().RunStartPt, 0);
     EXPECT_TRUE(host.charts[0].sizeOn);
     EXPECT_EQ(host.msgs, QStringList{QStringLiteral("STOP")});
-    // Order: the file before the counters stop.
-    EXPECT_LT(host.calls.indexOf(QStringLiteral("SaveDataFile")), host.calls.indexOf(QStringLiteral("TmrPause(0,0)")));
-    EXPECT_LT(host.calls.indexOf(QStringLiteral("TmrPause(0,0)")), host.calls.indexOf(QStringLiteral("TmrStop(0,0)")));
+    EXPECT_FALSE(ticker.TmrRunning(0, 0));  // the counter stops
     EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(1,0)")));
 
     // A second idle frame writes nothing more.
@@ -207,7 +244,7 @@ TEST_F(RunTrackTest, NoStopMessageOnTwoChannelPanelsOrDuringTests)
     sample(4.0f, 0.0f, 0);
     EXPECT_TRUE(host.msgs.isEmpty());
     // The step test keeps the curve timer and the run's first point.
-    EXPECT_FALSE(host.calls.contains(QStringLiteral("TmrStop(0,0)")));
+    EXPECT_TRUE(ticker.TmrRunning(0, 0));
 }
 
 TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
@@ -219,8 +256,12 @@ TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
     sample(4.0f, 1.0f, 1);
     sample(4.0f, 0.0f, 0);
     EXPECT_TRUE(host.panels[0].tmrCurve[0]);
-    EXPECT_FALSE(host.calls.contains(QStringLiteral("TmrStop(0,0)")));
-    EXPECT_TRUE(host.calls.contains(QStringLiteral("TmrPause(0,0)")));
+    // The counter ticks on for the curve; run seconds stand still.
+    EXPECT_TRUE(ticker.TmrRunning(0, 0));
+    const int32_t secs = ch().RunSecs, tick = ch().TickSecs;
+    ticker.TickAll();
+    EXPECT_EQ(ch().RunSecs, secs);
+    EXPECT_EQ(ch().TickSecs, tick + 1);
 }
 
 // A run found going is continued once from its record, which fills the run
@@ -236,14 +277,14 @@ TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceAndSavedInTheDataFolderWhatever
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         host.saves.clear();
-        host.starts.clear();
+        clearSent();
         ch(0).DevName = QStringLiteral("QL-K01");
         begin(0, QString());
         leave("0\t01.00\t4.000\r\n", name);
         sample(4.0f, 1.0f, 1);  // found going: continued from its record
         sample(4.0f, 1.0f, 1);
-        ASSERT_EQ(host.starts.size(), 1);
-        EXPECT_EQ(host.starts[0].kind, 8);
+        ASSERT_EQ(starts().size(), 1);
+        EXPECT_EQ(starts()[0].kind, 8);
         EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
         ASSERT_EQ(host.grids[0].text(1, 0), name);
         sample(3.0f, 0.0f, 0);  // the run ends
@@ -300,14 +341,14 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     ch().Volt = 4;
     tracker.Track(0, 0, 1, &echo);  // info replies
     tracker.Track(0, 0, 1, &echo);
-    EXPECT_TRUE(host.starts.isEmpty());
+    EXPECT_TRUE(starts().isEmpty());
     EXPECT_TRUE(host.grids[0].text(1, 2).isEmpty());
     EXPECT_EQ(qltest::readAll(RunRecord::PathOf(stale)).count(QStringLiteral("\r\n")), 6);
     echo.data = true;
     tracker.Track(0, 0, 1, &echo);  // the first data reply
     tracker.Track(0, 0, 1, &echo);
-    ASSERT_EQ(host.starts.size(), 1);
-    EXPECT_EQ(host.starts[0].kind, 8);
+    ASSERT_EQ(starts().size(), 1);
+    EXPECT_EQ(starts()[0].kind, 8);
     EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
     EXPECT_EQ(ch().DataFile, tracker.RecordBase(0, 0));
     EXPECT_FALSE(qltest::readAll(log).contains(QStringLiteral("[ErrStart8]")));
@@ -315,13 +356,13 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     // A run that ends before its set values came is not continued later.
     sample(4.0f, 0.0f, 0);
     begin(0, QString());
-    host.starts.clear();
+    clearSent();
     echo.data = false;
     tracker.Track(0, 0, 1, &echo);
     sample(4.0f, 0.0f, 0);
     echo.data = true;
     tracker.Track(0, 0, 0, &echo);
-    EXPECT_TRUE(host.starts.isEmpty());
+    EXPECT_TRUE(starts().isEmpty());
 }
 
 // The record is named by the port that is open and never leads out of the
@@ -599,8 +640,8 @@ TEST_F(RunTrackTest, StartResetsSeedsSendsAndCreatesTheRecord)
     // A discharge mode: voltage axis from the present voltage down to the cut-off.
     EXPECT_FLOAT_EQ(st->slot[0].VolAxisMax, 4.2f);
     EXPECT_FLOAT_EQ(st->slot[0].VolAxisMin, 3.0f);
-    ASSERT_EQ(host.starts.size(), 1);
-    EXPECT_EQ(host.starts[0].kind, 1);
+    ASSERT_EQ(starts().size(), 1);
+    EXPECT_EQ(starts()[0].kind, 1);
     EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
     EXPECT_EQ(ch().DataFile, dir.path() + QStringLiteral("/ql-QL-K01-COM3-1-1"));
     EXPECT_EQ(qltest::readAll(record()), QStringLiteral("-----------QL Tester Software------------\r\n"
@@ -640,7 +681,7 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
     EXPECT_EQ(ask.messages[0].icon, Prompter::Critical);
     EXPECT_EQ(ch().SlmtText, QStringLiteral("30.00"));
     EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("30.00"));  // and shown
-    EXPECT_TRUE(host.starts.isEmpty());
+    EXPECT_TRUE(starts().isEmpty());
     EXPECT_EQ(host.charts[0].DpCnt(0), 1);
     EXPECT_EQ(ch().Cap, 3);
     EXPECT_EQ(qltest::readAll(record()), before);
@@ -722,7 +763,7 @@ TEST_F(RunTrackTest, ARecordThatCannotBeCreatedIsShownPerChannel)
     ASSERT_TRUE(QDir().mkpath(record(1)));
     ASSERT_TRUE(tracker.RunClick(0, 1));
     EXPECT_EQ(host.added[0], QStringList{QStringLiteral(" Channel2: Record write failed")});
-    EXPECT_EQ(host.starts.size(), 1);  // the run starts all the same
+    EXPECT_EQ(starts().size(), 1);  // the run starts all the same
 }
 
 TEST_F(RunTrackTest, RecordRowAndCurvePointTakeOneReadingOfTheClock)
@@ -753,13 +794,13 @@ TEST_F(RunTrackTest, RecordRowAndCurvePointTakeOneReadingOfTheClock)
 TEST_F(RunTrackTest, StopAndSet)
 {
     tracker.StopClick(0, 1);
-    ASSERT_EQ(host.stops.size(), 1);
-    EXPECT_EQ(host.stops[0], qMakePair(0, 1));
+    ASSERT_EQ(stops().size(), 1);
+    EXPECT_EQ(stops()[0].chn, 1);
     EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(1,0)")));
     EXPECT_FALSE(ch(1).Running);
     host.charts[0].pts[0] = {{0, 4}};
     ASSERT_TRUE(tracker.SetClick(0, 0));
-    EXPECT_EQ(host.starts.last().kind, 7);
+    EXPECT_EQ(starts().last().kind, 7);
     EXPECT_EQ(ch().SetPend, 1);
     EXPECT_EQ(host.charts[0].DpCnt(0), 1);
 }
@@ -783,8 +824,8 @@ TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
     EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
     EXPECT_EQ(host.grids[0].text(1, 6), QStringLiteral("4V"));
     EXPECT_EQ(ch().DataFile, tracker.RecordBase(0, 0));
-    ASSERT_EQ(host.starts.size(), 1);
-    EXPECT_EQ(host.starts[0].kind, 8);
+    ASSERT_EQ(starts().size(), 1);
+    EXPECT_EQ(starts()[0].kind, 8);
 
     // Later rows append to the same record.
     ch().Running = true;
@@ -803,7 +844,7 @@ TEST_F(RunTrackTest, ContinueSkipsDamagedRowsAndStillSends)
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(host.charts[0].DpCnt(0), 2);
     EXPECT_EQ(ch().RunSecs, 10);
-    EXPECT_EQ(host.starts.size(), 1);
+    EXPECT_EQ(starts().size(), 1);
     EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("[ErrCont]")), 2);
 }
 
@@ -863,7 +904,7 @@ TEST_F(RunTrackTest, ContinueWithoutRecordOrWithHeaderOnly)
     host.charts[0].pts[0] = {{0, 4}};
     ch().Cap = 3;
     EXPECT_FALSE(tracker.ContClick(0, 0));
-    EXPECT_TRUE(host.starts.isEmpty());
+    EXPECT_TRUE(starts().isEmpty());
     EXPECT_EQ(host.charts[0].DpCnt(0), 1);
     EXPECT_EQ(ch().Cap, 3);
 
@@ -872,7 +913,7 @@ TEST_F(RunTrackTest, ContinueWithoutRecordOrWithHeaderOnly)
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(host.charts[0].DpCnt(0), 0);
     EXPECT_EQ(ch().RunSecs, 0);
-    EXPECT_EQ(host.starts.size(), 1);
+    EXPECT_EQ(starts().size(), 1);
 }
 
 TEST_F(RunTrackTest, ContinueOnTypeTwentySixFromVersion320SendsStart)
@@ -881,7 +922,7 @@ TEST_F(RunTrackTest, ContinueOnTypeTwentySixFromVersion320SendsStart)
     st->slot[0].FwVersion = 320;
     leave("0\t1.000\t5.000\r\n3600\t1.000\t5.000\r\n");
     ASSERT_TRUE(tracker.ContClick(0, 0));
-    EXPECT_EQ(host.starts.last().kind, 1);
+    EXPECT_EQ(starts().last().kind, 1);
     EXPECT_FLOAT_EQ(ch().Cap, 1.0f);
 }
 
@@ -914,7 +955,7 @@ TEST_F(RunTrackTest, TimeDisplay)
     ch().RunSecs = 360000;
     tracker.TmrShowOn(0, 0);
     EXPECT_EQ(host.panels[0].time[0], QStringLiteral("100:00:00"));
-    EXPECT_TRUE(host.times.isEmpty());  // single-channel panels never get time frames
+    EXPECT_TRUE(times().isEmpty());  // single-channel panels never get time frames
 }
 
 TEST_F(RunTrackTest, MinuteFramesOncePerMinuteWhateverTheTickPhase)
@@ -925,23 +966,23 @@ TEST_F(RunTrackTest, MinuteFramesOncePerMinuteWhateverTheTickPhase)
         ch().RunSecs = s;
         tracker.TmrShowOn(0, 0);
     }
-    EXPECT_EQ(host.times.size(), 4);  // minutes 1, 2, 3 and 4
+    EXPECT_EQ(times().size(), 4);  // minutes 1, 2, 3 and 4
 
     // Never from 65530 s on.
-    host.times.clear();
+    clearSent();
     ch().RunSecs = 65529;
     tracker.TmrShowOn(0, 0);
-    EXPECT_EQ(host.times.size(), 1);
+    EXPECT_EQ(times().size(), 1);
     ch().RunSecs = 65580;
     tracker.TmrShowOn(0, 0);
-    EXPECT_EQ(host.times.size(), 1);
+    EXPECT_EQ(times().size(), 1);
 
     // A new run starts counting minutes again.
-    host.times.clear();
+    clearSent();
     ASSERT_TRUE(tracker.RunClick(0, 0));
     ch().RunSecs = 60;
     tracker.TmrShowOn(0, 0);
-    EXPECT_EQ(host.times.size(), 1);
+    EXPECT_EQ(times().size(), 1);
 }
 
 TEST_F(RunTrackTest, CurveTimerRaisesTheCurveTime)

@@ -82,7 +82,7 @@ struct SlotBench {
     LinkState st;
     FakeHost host{st};
     SecondTicker ticker{st, std::chrono::milliseconds(0)};
-    ReplyDecoder dec{st, host, host};
+    ReplyDecoder dec{st, host};
     const int kSlot;
     SlotConnection conn;
     std::vector<bool> lamp;  // every change the connection reported

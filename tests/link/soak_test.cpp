@@ -15,27 +15,11 @@
 namespace ql {
 namespace {
 
-// The run code's host, with the start and stop commands going to the line.
-class LineHost : public qltest::FakeHost {
-public:
-    using FakeHost::FakeHost;
-    void SendStart(int s, int c, int k) override
-    {
-        FakeHost::SendStart(s, c, k);
-        ql::SendStart(st, s, c, k);
-    }
-    void SendStop(int s, int c) override
-    {
-        FakeHost::SendStop(s, c);
-        ql::SendStop(st, s, c);
-    }
-};
-
 // The slot bench with run tracking on top.
 struct Bench : testing::SlotBench {
     QTemporaryDir home;
-    LineHost runHost{st};
-    RunTracker tracker{st, runHost, runHost, runHost};
+    qltest::FakeHost runHost{st};
+    RunTracker tracker{st, ticker, runHost, runHost};
     int runningSamples = 0;
     QList<int32_t> runningSecs;  // RunSecs of every running sample
 

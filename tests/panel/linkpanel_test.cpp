@@ -29,20 +29,21 @@ struct Host : RecvHostIf, RecvViewIf {
     void setMenuVisible(MenuId, bool) override {}
     void setMenuEnabled(MenuId, bool) override {}
     int DevCount() const override { return 1; }
-    void ShowLayout(int) override { panel.setDev2S(st.slot[kSlot].Dev2S); }
-    void ShowModeList(int) override { panel.ShowModeList(); }
-    void ShowMode(int, int) override {}
-    void ShowTabs(int) override
+    RecvViewIf& recvView(int) override { return *this; }
+    void ShowLayout() override { panel.setDev2S(st.slot[kSlot].Dev2S); }
+    void ShowModeList() override { panel.ShowModeList(); }
+    void ShowMode(int) override {}
+    void ShowTabs() override
     {
         panel.TabClear();
         for (const TestTab& t : st.slot[kSlot].Tabs)
             panel.TabAdd(t.position, t.key);
     }
-    void ShowDeviceName(int, int) override {}
-    void setAxesY1Txt(int, const QString&) override {}
-    void InitChnCurves(int) override {}
-    void InitAutoTest(int slot) override { autoInits.push_back(slot); }
-    void SetupModeFields(int slot, int chn) override { ql::SetupModeFields(st, slot, chn, panel, {}); }
+    void ShowDeviceName(int) override {}
+    void setAxesY1Txt(const QString&) override {}
+    void InitChnCurves() override {}
+    void InitAutoTest() override { autoInits.push_back(kSlot); }
+    void SetupModeFields(int chn) override { ql::SetupModeFields(st, kSlot, chn, panel); }
 };
 
 // A data reply of an idle channel in mode 0 at 1.2 V with the given echoes.
@@ -67,7 +68,7 @@ protected:
     void receive(const std::vector<uint8_t>& w) { dec.RecvBytes(kSlot, w.data(), w.size()); }
     LinkState st;
     Host host{st};
-    ReplyDecoder dec{st, host, host};
+    ReplyDecoder dec{st, host};
     DevCtrl& p = host.panel;
 };
 

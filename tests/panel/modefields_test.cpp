@@ -6,6 +6,7 @@
 #include "link/encode.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
+#include "link/runtrack.h"
 #include "link/state.h"
 #include "panel/devctrl.h"
 #include "panel/modesetup.h"
@@ -267,7 +268,10 @@ protected:
         // The host: the panel's mode click runs the handler.
         QObject::connect(panel.get(), &DevCtrl::ModeClick, panel.get(), [this](int slot) {
             ASSERT_EQ(slot, kSlot);
-            ModeClicked(st, slot, *panel, showCap);
+            const auto shown = ModeClicked(st, slot, *panel);
+            for (int c = 0; c < kChanCount; ++c)
+                if (shown[size_t(c)] & RunViewIf::RunCells)
+                    capCalls.emplace_back(slot, c);
         });
     }
 
@@ -285,7 +289,7 @@ protected:
         panel->setDev2S(b.dev2s);
         s.ModeList = b.modes;
         panel->ShowModeList();
-        SetupModeFields(st, kSlot, 0, *panel, showCap);
+        SetupModeFields(st, kSlot, 0, *panel);
         capCalls.clear();
     }
 
@@ -299,8 +303,13 @@ protected:
 
     LinkState st;
     std::unique_ptr<DevCtrl> panel;
+    // The channels whose capacity cells a set-up left to be shown.
     std::vector<std::pair<int, int>> capCalls;
-    ShowCapacityFn showCap = [this](int slot, int chn) { capCalls.emplace_back(slot, chn); };
+    void setup(int chn)
+    {
+        if (SetupModeFields(st, kSlot, chn, *panel) & RunViewIf::RunCells)
+            capCalls.emplace_back(kSlot, chn);
+    }
 };
 
 TEST_F(ModeSetupTest, ChoosingAModeResetsToTheMinimumAndRelabels)
@@ -420,7 +429,7 @@ TEST_F(ModeSetupTest, NoDeviceLeavesThePanelAlone)
 {
     panel->ShowModeList();  // no model: "No Device"
     panel->setTSval(0, QStringLiteral("00.00"));
-    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    setup(0);
     EXPECT_EQ(panel->tSval(0), QStringLiteral("00.00"));
     EXPECT_EQ(panel->ModeIdx(), -1);
     EXPECT_TRUE(capCalls.empty());
@@ -445,7 +454,7 @@ TEST_F(ModeSetupTest, ReportedModeOutsideTheListShowsNoEntry)
     st.ch(kSlot, 0).ChnMode = 5;
     st.ch(kSlot, 0).SetRaw = 250;
     st.ch(kSlot, 0).TimRaw = 30;
-    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    setup(0);
     EXPECT_EQ(panel->ModeIdx(), -1);
     EXPECT_TRUE(panel->tMode().isEmpty());
     EXPECT_EQ(panel->tSval(0), QStringLiteral("2.50"));
@@ -458,7 +467,7 @@ TEST_F(ModeSetupTest, ReportedModeOutsideTheListShowsNoEntry)
 
     // Back in a listed mode the box shows it again.
     st.ch(kSlot, 0).ChnMode = 1;
-    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    setup(0);
     EXPECT_EQ(panel->ModeIdx(), 1);
     EXPECT_EQ(st.ch(kSlot, 0).SetRaw, 250);
 
@@ -468,7 +477,7 @@ TEST_F(ModeSetupTest, ReportedModeOutsideTheListShowsNoEntry)
     st.ch(kSlot, 0).ChnMode = 9;
     st.ch(kSlot, 0).SetRaw = 1500;
     st.ch(kSlot, 0).LmtRaw = 3;
-    SetupModeFields(st, kSlot, 0, *panel, showCap);
+    setup(0);
     EXPECT_FALSE(panel->SvalEnable(0));
     EXPECT_FALSE(panel->SlmtEnable(0));
     EXPECT_TRUE(panel->StimEnable(0));
