@@ -39,7 +39,6 @@ frmMain::frmMain(MainOptions options, QWidget* parent)
         tracker_.now = opts_.now;
     tracker_.records.setSyncPeriod(opts_.timings.recordSync);
     tracker_.Attach(decoder_);
-    tracker_.checkSend = CheckBeforeSend;
     setObjectName(QStringLiteral("frmMain"));
     client_ = new QWidget(this);
     setCentralWidget(client_);

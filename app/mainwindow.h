@@ -16,7 +16,7 @@
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
 #include "panel/steptest.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 #include "tools/toolwindows.h"
 
 #include <QDateTime>
@@ -30,8 +30,6 @@
 #include <memory>
 
 class QAction;
-class QFrame;
-class QListWidget;
 class QMenu;
 class QMenuBar;
 class QTabBar;

@@ -66,13 +66,13 @@ public:
 
     int slot() const { return n_; }
 
-    // Every one lies inside frmDev.
+    // The slot's frame; every widget below lies inside it.
     QFrame* frmDev = nullptr;
-    DevCtrl* Panel = nullptr;
-    CurveGraph* Chart = nullptr;
-    FlexGrid* gridRun = nullptr;
-    FlexGrid* gridAutolist = nullptr;
-    QListWidget* lstInfo = nullptr;
+    DevCtrl* Panel = nullptr;     // the device panel, at the right
+    CurveGraph* Chart = nullptr;  // the curves, at the left
+    // The run grid under the chart; the auto-test results over the panel.
+    FlexGrid *gridRun = nullptr, *gridAutolist = nullptr;
+    QListWidget* lstInfo = nullptr;  // under the panel: clock, status, notes
 
     // ---- set-up; first is slot 0's view, whose look a later slot takes
     void setupChart(const SlotView* first);

@@ -3,7 +3,7 @@
 // of the device, "Wait", "Cycle" or empty; a parameter file's set value and
 // limit, when taken, are numbers; nothing skipped is invented.
 #include "panel/seqfiles.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 #include "views/paramfile.h"
 
 #include "fuzzcheck.h"

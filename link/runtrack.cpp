@@ -6,6 +6,7 @@
 #include "link/frames.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
+#include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/serial.h"
@@ -50,6 +51,54 @@ QString RunTracker::AutoDataFileName(int slot, int chn) const
            DeviceNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
            QString::number(chn + 1) + (settings().SaveCsv ? QStringLiteral(".csv") : QStringLiteral(".dat"));
 }
+
+namespace {
+
+// What a record's rows add up to: the capacity in mA*s and the last row's
+// run seconds.
+struct Replayed {
+    float capSum = 0;
+    int32_t last = 0;
+};
+
+// The rows of a record as the channel's curve points: voltage, current,
+// and the capacity and energy summed up to each row.
+Replayed ReplayRows(RunTracker& t, RunChartIf& chart, int slot, int chn, const QList<RunRecord::Row>& rows)
+{
+    Replayed r;
+    float energySum = 0;  // mW*s
+    int32_t previous = 0;
+    for (const RunRecord::Row& row : rows) {
+        const double step = static_cast<double>(row.cur) * (row.t - previous) * 1000;
+        r.capSum = static_cast<float>(r.capSum + step);
+        energySum = static_cast<float>(energySum + step * row.volt);
+        previous = r.last = row.t;
+        t.AddCurvePoint2(row.t, row.volt, row.cur, 0, slot, chn);
+        chart.AddXY(chn * 5 + 3, row.t, roundTrip(r.capSum / 3600.0 / 1000.0, k000));
+        chart.AddXY(chn * 5 + 4, row.t, roundTrip(energySum / 3600.0 / 1000.0, k000));
+    }
+    return r;
+}
+
+// The record's summary is shown as it stands; its begin voltage is read
+// once, for a first point drawn before any row.
+void TakeSummary(ChanState& c, const RunRecord::Contents& rec)
+{
+    if (rec.hasDevice)
+        c.DevName = rec.device;
+    if (rec.hasMode)
+        c.ModeCell = rec.mode;
+    if (rec.hasBegin) {
+        c.BeginCell = rec.begin;
+        c.HasBegin = !rec.begin.isEmpty();
+        bool ok = false;
+        const double v = toNumber(rec.begin.left(rec.begin.size() - 1), &ok);
+        c.BeginIsNumber = ok;
+        c.BeginVolt = ok ? static_cast<float>(v) : 0;
+    }
+}
+
+} // namespace
 
 // --- Run tracking ------------------------------------------------------------
 
@@ -169,12 +218,12 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
 
 // --- Panel commands ----------------------------------------------------------
 
+// The channel's values are checked (link/valuecheck) before a start, set or
+// continue changes anything.
 bool RunTracker::CheckBeforeSend(int slot, int chn, int kind, RunCaller caller)
 {
-    if (!checkSend)
-        return true;
     SlotState& s = st_.slot.at(slot);
-    const SendCheck r = checkSend(s, chn, kind);
+    const SendCheck r = ql::CheckBeforeSend(s, chn, kind);
     if (r.ok)
         return true;
     if (caller == RunCaller::User) {
@@ -327,32 +376,10 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     chart->setSize(false);
     chart->ClearAll();
 
-    // The record's summary is shown as it stands; its begin voltage is read
-    // once, for a first point drawn before any row.
-    if (rec.hasDevice)
-        c.DevName = rec.device;
-    if (rec.hasMode)
-        c.ModeCell = rec.mode;
-    if (rec.hasBegin) {
-        c.BeginCell = rec.begin;
-        c.HasBegin = !rec.begin.isEmpty();
-        bool ok = false;
-        const double v = toNumber(rec.begin.left(rec.begin.size() - 1), &ok);
-        c.BeginIsNumber = ok;
-        c.BeginVolt = ok ? static_cast<float>(v) : 0;
-    }
-
-    float capSum = 0, energySum = 0;  // mA*s and mW*s
-    int32_t previous = 0, last = 0;
-    for (const RunRecord::Row& row : rec.rows) {
-        const double step = static_cast<double>(row.cur) * (row.t - previous) * 1000;
-        capSum = static_cast<float>(capSum + step);
-        energySum = static_cast<float>(energySum + step * row.volt);
-        previous = last = row.t;
-        AddCurvePoint2(row.t, row.volt, row.cur, 0, slot, chn);
-        chart->AddXY(chn * 5 + 3, row.t, roundTrip(capSum / 3600.0 / 1000.0, k000));
-        chart->AddXY(chn * 5 + 4, row.t, roundTrip(energySum / 3600.0 / 1000.0, k000));
-    }
+    TakeSummary(c, rec);
+    const Replayed replayed = ReplayRows(*this, *chart, slot, chn, rec.rows);
+    const float capSum = replayed.capSum;
+    const int32_t last = replayed.last;
 
     const int n = chart->DpCnt(chn * 5 + 1);
     if (n > 0) {

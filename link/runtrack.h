@@ -144,9 +144,6 @@ struct SendCheck {
     QString replacement;  // text for the field, when the value has one
     QString reason;       // for the log
 };
-// The panel's checks (panel/valuecheck: CheckBeforeSend) are handed in by the
-// main window, since the link does not see the panel library.
-using SendChecker = std::function<SendCheck(const SlotState& slot, int chn, int kind)>;
 
 // The capacity and energy cells of a channel's run-grid row from its
 // capacity and energy: "Ah" and "Wh" from 10 on, "mAh" and "mWh" below.
@@ -163,10 +160,6 @@ public:
     // Clock of run-end file names and program folder; replaceable in tests.
     std::function<QDateTime()> now;
     QString programDir;
-    // Checks the channel's values before a start, set or continue changes
-    // anything; the main window sets it to CheckBeforeSend. Unset, only the
-    // encoder's own refusal guards the values.
-    SendChecker checkSend;
     // The live records of the runs, open while their runs go on.
     RecordFiles records;
 

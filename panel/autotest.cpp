@@ -1,11 +1,11 @@
 #include "panel/autotest.h"
 
 #include "link/frames.h"
-#include "panel/modefields.h"
+#include "link/modefields.h"
 #include "panel/seqfiles.h"
 #include "platform/wholefile.h"
 #include "panel/seqif.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"

@@ -2,7 +2,7 @@
 
 #include "link/runtrack.h"
 #include "panel/devctrl.h"
-#include "panel/modefields.h"
+#include "link/modefields.h"
 #include "platform/services.h"
 
 namespace ql {

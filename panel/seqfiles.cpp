@@ -1,8 +1,8 @@
 #include "panel/seqfiles.h"
 
 #include "link/state.h"
-#include "panel/modefields.h"
-#include "panel/valuecheck.h"
+#include "link/modefields.h"
+#include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/profile.h"
 #include "platform/services.h"

@@ -2,10 +2,10 @@
 
 #include "link/state.h"
 #include "panel/flexgrid.h"
-#include "panel/modefields.h"
+#include "link/modefields.h"
 #include "panel/seqfiles.h"
 #include "panel/seqif.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"

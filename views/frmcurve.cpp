@@ -1,7 +1,7 @@
 #include "views/frmcurve.h"
 
 #include "controls/curvegraph.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/settings.h"

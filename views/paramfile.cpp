@@ -2,7 +2,7 @@
 
 #include "panel/devctrl.h"
 #include "panel/flexgrid.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"
 #include "platform/services.h"

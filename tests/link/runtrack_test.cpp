@@ -325,12 +325,6 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     private:
         ChanState& c_;
     } echo(ch());
-    tracker.checkSend = [](const SlotState& s, int chn, int) {
-        SendCheck c;
-        c.ok = s.chn[size_t(chn)].SetRaw > 0;
-        c.reason = QStringLiteral("out of range: 0.00");
-        return c;
-    };
     const QString log = qltest::errLogPath();
     leave("0\t01.50\t4.000\r\n");
 
@@ -659,15 +653,8 @@ TEST_F(RunTrackTest, StartResetsSeedsSendsAndCreatesTheRecord)
 
 TEST_F(RunTrackTest, StartRefusedChangesNothing)
 {
-    tracker.checkSend = [](const SlotState&, int, int) {
-        SendCheck c;
-        c.ok = false;
-        c.field = 1;
-        c.message = QStringLiteral("Setting value out of range!");
-        c.replacement = QStringLiteral("30.00");
-        c.reason = QStringLiteral("out of range");
-        return c;
-    };
+    // A cut-off voltage above the model's 150 V.
+    ch().SlmtText = QStringLiteral("200.00");
     leave("5\t01.00\t3.000\r\n");
     const QString before = qltest::readAll(record());
     host.charts[0].pts[0] = {{0, 4}};
@@ -679,8 +666,8 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
     EXPECT_EQ(ask.titledTexts(), QStringList{QStringLiteral("Prompt|Setting value out of range!")});
     ASSERT_EQ(ask.messages.size(), 1u);
     EXPECT_EQ(ask.messages[0].icon, Prompter::Critical);
-    EXPECT_EQ(ch().SlmtText, QStringLiteral("30.00"));
-    EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("30.00"));  // and shown
+    EXPECT_EQ(ch().SlmtText, QStringLiteral("150.00"));  // the model's maximum
+    EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("150.00"));  // and shown
     EXPECT_TRUE(starts().isEmpty());
     EXPECT_EQ(host.charts[0].DpCnt(0), 1);
     EXPECT_EQ(ch().Cap, 3);
@@ -689,6 +676,7 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
 
     // A sequencer is not shown a message; the refusal is logged.
     const QString log = qltest::errLogPath();
+    ch().SlmtText = QStringLiteral("200.00");
     EXPECT_FALSE(tracker.RunClick(0, 0, RunCaller::Program));
     EXPECT_EQ(ask.messages.size(), 1u);
     EXPECT_TRUE(qltest::readAll(log).contains(QStringLiteral("[ErrStart1]0 0: out of range")));

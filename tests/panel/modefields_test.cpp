@@ -1,7 +1,7 @@
 // The per-model, per-mode set-up of a panel's three value fields: the pure
 // decision for every family and mode, a sweep over the model table judged
 // by what each mode name means, and the mode click applied to a real panel.
-#include "panel/modefields.h"
+#include "link/modefields.h"
 
 #include "link/encode.h"
 #include "link/frames.h"

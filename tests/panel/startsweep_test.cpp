@@ -12,7 +12,7 @@
 #include "link/encode.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

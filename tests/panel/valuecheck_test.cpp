@@ -3,9 +3,9 @@
 #include "link/frames.h"
 #include "link/modeltable.h"
 #include "link/state.h"
-#include "panel/modefields.h"
+#include "link/modefields.h"
 #include "platform/numfmt.h"
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 
 #include <gtest/gtest.h>
 

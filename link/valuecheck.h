@@ -1,13 +1,14 @@
 #pragma once
-// Checks of the panel's value fields, free of widgets.
+// Checks of the value fields a slot's record holds (the panel shows them),
+// free of widgets.
 //
 // CheckField is what a field runs when it loses the focus: the model's
 // bounds per field kind, and the replacement written back into the field
 // when a value is out of range. CheckStartValues is what the start, set and
 // continue handlers run before they change anything: every value they are
 // about to send must be a number, within the model's bounds (values loaded
-// from a file never passed a focus check) and one the encoder (link/encode)
-// can put into the command frame.
+// from a file never passed a focus check) and one the encoder (encode.h) can
+// put into the command frame.
 #include "link/runtrack.h"
 
 #include <QString>
@@ -84,7 +85,7 @@ StartCheck CheckStartValues(const SlotState& slot, int chn, int kind, const Star
 StartFields FieldsOf(const SlotState& slot, int chn);
 
 // The check of the fields the record holds, in the form the run code takes
-// it (RunTracker::checkSend).
+// it: RunTracker runs it before every start, set and continue.
 SendCheck CheckBeforeSend(const SlotState& slot, int chn, int kind);
 
 } // namespace ql

@@ -1,4 +1,4 @@
-#include "panel/modefields.h"
+#include "link/modefields.h"
 
 #include "link/frames.h"
 #include "link/modeltable.h"

@@ -1,9 +1,9 @@
-#include "panel/valuecheck.h"
+#include "link/valuecheck.h"
 
 #include "link/encode.h"
 #include "link/frames.h"
+#include "link/modefields.h"
 #include "link/state.h"
-#include "panel/modefields.h"
 #include "platform/numfmt.h"
 
 #include <cmath>

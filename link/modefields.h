@@ -1,7 +1,7 @@
 #pragma once
 // What a panel's three value fields mean for a model and mode: captions,
 // units, field texts with their number formats, and which fields take
-// input. Free of widgets; the panel set-up (modesetup.h) applies it.
+// input. Free of widgets; the panel set-up (panel/modesetup.h) applies it.
 #include <QString>
 
 #include <cstdint>
