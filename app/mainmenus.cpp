@@ -313,8 +313,7 @@ void frmMain::menuShow_Click()
         return;
     DlgDone = false;
     const bool tempOk = link_.slot[link_.CurDev].TempOk;
-    QWidget* w =
-        hooks.openDisplaySetting ? hooks.openDisplaySetting(tempOk, link_.TempColumn && tempOk) : nullptr;
+    QWidget* w = hooks.openDisplaySetting ? hooks.openDisplaySetting(tempOk, link_.TempColumn && tempOk) : nullptr;
     registerWindow(QStringLiteral("frmShow"), w);
     ShowAndWait(w);
     DlgDone = true;

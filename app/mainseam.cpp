@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QToolBar>
 
-
 namespace ql {
 
 QAction* frmMain::Seam::action(const QString& name) const

@@ -113,9 +113,9 @@ void frmMain::Timer1_Timer()
     }
     Timer4->stop();
     const QLocale loc = QLocale::system();
-    slot(link_.CurDev).setInfoText(0, QLatin1Char(' ') + loc.toString(QDate::currentDate(), QLocale::ShortFormat) +
-                                          QLatin1Char(' ') + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
-                                          QStringLiteral("  ") + FwText);
+    slot(link_.CurDev)
+        .setInfoText(0, QLatin1Char(' ') + loc.toString(QDate::currentDate(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                            QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + FwText);
 }
 
 void frmMain::Timer4_Timer()
@@ -144,7 +144,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type t = event->type();
     if (t == QEvent::MouseButtonPress || t == QEvent::Drop) {
         bool news = false;
-        slots_.forEach([&](const SlotView& s) { news = news || watched == s.lstInfo || watched == s.lstInfo->viewport(); });
+        slots_.forEach(
+            [&](const SlotView& s) { news = news || watched == s.lstInfo || watched == s.lstInfo->viewport(); });
         if (news)
             lstInfo_NewsClick();
     }

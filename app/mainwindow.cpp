@@ -32,8 +32,7 @@ QString MainCaption()
            QLatin1String(kBuildDate) + QLatin1Char(')');
 }
 
-frmMain::frmMain(MainOptions options, QWidget* parent)
-    : QMainWindow(parent), opts_(std::move(options))
+frmMain::frmMain(MainOptions options, QWidget* parent) : QMainWindow(parent), opts_(std::move(options))
 {
     if (opts_.now)
         tracker_.now = opts_.now;

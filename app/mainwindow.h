@@ -12,11 +12,11 @@
 #include "link/runtrack.h"
 #include "link/state.h"
 #include "link/timings.h"
+#include "link/valuecheck.h"
 #include "net/serverlink.h"
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
 #include "panel/steptest.h"
-#include "link/valuecheck.h"
 #include "tools/toolwindows.h"
 
 #include <QDateTime>
@@ -82,11 +82,7 @@ struct MainOptions {
 // The window answers the device link: the reply decoder (RecvHostIf) and
 // the run tracker (RunHostIf, ReadoutWindowsIf) get each slot's views from
 // it, and reach the menus, messages and floating readouts through it.
-class frmMain : public QMainWindow,
-                private NewsHost,
-                private RecvHostIf,
-                private RunHostIf,
-                private ReadoutWindowsIf {
+class frmMain : public QMainWindow, private NewsHost, private RecvHostIf, private RunHostIf, private ReadoutWindowsIf {
     Q_OBJECT
 public:
     explicit frmMain(MainOptions options = {}, QWidget* parent = nullptr);

@@ -13,7 +13,10 @@ namespace ql {
 
 // ------------------------------------------------------------------ commands
 
-bool SlotCommands::DevCtrl_RunClick(int slot, int chn, RunCaller caller) { return tracker_.RunClick(slot, chn, caller); }
+bool SlotCommands::DevCtrl_RunClick(int slot, int chn, RunCaller caller)
+{
+    return tracker_.RunClick(slot, chn, caller);
+}
 void SlotCommands::DevCtrl_StopClick(int slot, int chn) { tracker_.StopClick(slot, chn); }
 
 void SlotCommands::RemoteSet(int slot, int chn, float value)

@@ -84,8 +84,7 @@ private:
 // The slots as the parameter files, pictures, dialogs and readouts see them.
 class ViewSlots final : public ViewHost {
 public:
-    ViewSlots(QWidget* window, LinkState& link, const SlotViews& views, const RunTracker& tracker,
-              ActionTable& menus)
+    ViewSlots(QWidget* window, LinkState& link, const SlotViews& views, const RunTracker& tracker, ActionTable& menus)
         : window_(window), link_(link), views_(views), tracker_(tracker), menus_(menus)
     {
     }

@@ -52,10 +52,7 @@ NoSlotView& NoSlotView::instance()
     return none;
 }
 
-SlotView* SlotViews::at(int slot) const
-{
-    return slot >= 0 && slot < count_ ? views_[size_t(slot)].get() : nullptr;
-}
+SlotView* SlotViews::at(int slot) const { return slot >= 0 && slot < count_ ? views_[size_t(slot)].get() : nullptr; }
 
 SlotView& SlotViews::add(std::unique_ptr<SlotView> view)
 {

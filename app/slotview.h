@@ -64,8 +64,6 @@ public:
     SlotView(const SlotView&) = delete;
     SlotView& operator=(const SlotView&) = delete;
 
-    int slot() const { return n_; }
-
     // The slot's frame; every widget below lies inside it.
     QFrame* frmDev = nullptr;
     DevCtrl* Panel = nullptr;     // the device panel, at the right

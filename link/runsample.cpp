@@ -77,8 +77,9 @@ void RunTracker::SampleTexts(const SlotState& s, ChanState& c)
     c.CurText = Format(c.Cur, curShownFmt);
     c.CurShown = roundTrip(c.Cur, curShownFmt);
     c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));
-    const QString pwrFmt = c.Pwr < 100 ? QStringLiteral("00.00")
-                           : c.Pwr < 1000 ? QStringLiteral("000.0") : QStringLiteral("0000");
+    const QString pwrFmt = c.Pwr < 100    ? QStringLiteral("00.00")
+                           : c.Pwr < 1000 ? QStringLiteral("000.0")
+                                          : QStringLiteral("0000");
     c.PwrText = Format(c.Pwr, pwrFmt);
     c.PwrShown = roundTrip(c.Pwr, pwrFmt);
 }
@@ -213,8 +214,8 @@ void RunTracker::RecordFailing(int slot, int chn, bool failing)
 
 void CapacityCells(ChanState& c)
 {
-    c.CapCell = c.Cap >= 10 ? Format(c.Cap, k00) + QStringLiteral("Ah")
-                            : Format(c.Cap * 1000.0f, k0) + QStringLiteral("mAh");
+    c.CapCell =
+        c.Cap >= 10 ? Format(c.Cap, k00) + QStringLiteral("Ah") : Format(c.Cap * 1000.0f, k0) + QStringLiteral("mAh");
     c.EnergyCell = c.Energy >= 10 ? Format(c.Energy, k00) + QStringLiteral("Wh")
                                   : Format(c.Energy * 1000.0f, k0) + QStringLiteral("mWh");
 }

@@ -6,8 +6,11 @@
 // every decoded sample into readouts, run-grid cells, curve points and rows
 // of the live run record, feeds and scales the curves, and carries the
 // panel's run commands: start, stop, set, continue, monitor and the two
-// per-channel timer ticks. It keeps what it decides in the slot's and
-// channel's records and has them shown through the narrow interfaces below.
+// per-channel timer ticks. It checks the values a command sends, writes
+// its frames to the slot's port and drives the channel's counters itself. It
+// keeps what it decides in the slot's and channel's records and has them
+// shown through the slot's views (RunViewIf), which it gets by slot from the
+// window (RunHostIf).
 #include "link/recordfile.h"
 #include "link/state.h"
 

@@ -1,8 +1,8 @@
 #include "panel/modesetup.h"
 
+#include "link/modefields.h"
 #include "link/runtrack.h"
 #include "panel/devctrl.h"
-#include "link/modefields.h"
 #include "platform/services.h"
 
 namespace ql {
