@@ -26,11 +26,6 @@ QString FileTrailer();    // 12 dashes, the maker's web address, 14 dashes
 // minute and second, unpadded, joined by "-".
 QString DateStem(const QDateTime& when);
 
-// A device name as a part of a file name: the name without path separators
-// and control characters, so a name built with it stays in its folder. An
-// ordinary device name comes back as it is.
-QString DeviceNamePart(const QString& device);
-
 namespace RunRecord {
 
 // <programDir>/ql-<device>-<port>-<slot + 1>-<chn + 1>, without ".bak".

@@ -4,6 +4,7 @@
 #include "link/comm.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
+#include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/serial.h"
@@ -45,7 +46,7 @@ QString RunTracker::RecordBase(int slot, int chn) const
 QString RunTracker::AutoDataFileName(int slot, int chn) const
 {
     return programDir + QStringLiteral("/Data/") + DateStem(now()) + QLatin1Char('-') +
-           DeviceNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
+           FileNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
            QString::number(chn + 1) + (settings().SaveCsv ? QStringLiteral(".csv") : QStringLiteral(".dat"));
 }
 

@@ -181,11 +181,20 @@ bool CreateSettingsFile()
 
 bool CreateSettingsFile(const QString& file)
 {
-    const QFileInfo info(file);
-    if (info.exists())
-        return info.isFile();
+    if (QFileInfo::exists(file))
+        return QFileInfo(file).isFile();
+    // Again under the lock, so a second instance starting at the same time
+    // cannot replace the keys a first one just wrote with an empty file.
     QString error;
-    if (SaveWholeFile(file, QByteArray(kSettingsBanner) + "\r\n", &error))
+    const auto create = [&](QString* why) {
+        const QFileInfo info(file);
+        if (!info.exists())
+            return SaveWholeFile(file, QByteArray(kSettingsBanner) + "\r\n", why);
+        if (!info.isFile())
+            *why = QStringLiteral("not a file");
+        return info.isFile();
+    };
+    if (profile::whileLocked(file, create, &error))
         return true;
     ErrLog(QStringLiteral("ErrIni"), file + QStringLiteral(": ") + error);
     return false;

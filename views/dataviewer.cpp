@@ -1,7 +1,9 @@
 #include "views/dataviewer.h"
 
 #include "controls/curvegraph.h"
+#include "link/runrecord.h"
 #include "panel/flexgrid.h"
+#include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
@@ -55,13 +57,10 @@ frmData* ShowDataViewer(QWidget* parent, const ViewerEnv& env)
 void ViewerErrLog(const QString& label, const QString& text) noexcept
 {
     try {
-        QString line = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
-                       QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(":[") + label +
-                       QLatin1Char(']') + text;
-        for (QChar& c : line)
-            if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0))
-                c = QLatin1Char(' ');
-        AppendLogLine(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")), line);
+        const QString line = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
+                             QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(":[") + label +
+                             QLatin1Char(']') + text;
+        AppendLogLine(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")), OneLine(line));
     } catch (...) {
     }
 }
@@ -430,15 +429,6 @@ void frmData::menuClear_Click()
 
 // ------------------------------------------------------------- pictures
 
-QString frmData::timeName() const
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    return QStringLiteral("%1-%2-%3-%4-%5-%6")
-        .arg(d.year()).arg(d.month()).arg(d.day()).arg(t.hour()).arg(t.minute()).arg(t.second());
-}
-
 QImage frmData::CaptureToPicture(int mode)
 {
     const int extra = (50 + kTwips - 1) / kTwips;
@@ -451,14 +441,14 @@ QImage frmData::CaptureToPicture(int mode)
 
 void frmData::savePicture(int mode)
 {
-    QString name = timeName();
+    QString name = DateStem(QDateTime::currentDateTime());
     if (mode == 0) {
         // The selected slot's row names the picture; without that row, the
         // first file's.
         int row = env_.curDev ? env_.curDev() + 1 : 1;
         if (row < 1 || row >= gridRun->Rows())
             row = 1;
-        name += QLatin1Char('-') + gridRun->TextMatrix(row, colDevice);
+        name += QLatin1Char('-') + FileNamePart(gridRun->TextMatrix(row, colDevice));
     }
     QString path = ql::FileDialog(true, Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
                                   QStringLiteral("bmp file(*.bmp)|*.bmp"), name);

@@ -93,7 +93,6 @@ private:
     void FinishCurve();
     void CurveGraph_LblClick(int index);
     void savePicture(int mode);
-    QString timeName() const;
 
     ViewerEnv env_;
     QWidget* area_ = nullptr;

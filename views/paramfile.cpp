@@ -17,13 +17,6 @@ namespace ql {
 
 namespace {
 
-QString oneLine(QString s)
-{
-    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return s;
-}
-
 bool isNumber(const QString& text) { return ParseFieldNumber(text, nullptr); }
 
 } // namespace
@@ -31,11 +24,11 @@ bool isNumber(const QString& text) { return ParseFieldNumber(text, nullptr); }
 QStringList ParameterFileLines(const CfgEntries& e)
 {
     return {QString::fromLatin1(kCfgBanner),
-            QStringLiteral("D:") + oneLine(e.device),
-            QStringLiteral("T:") + oneLine(e.title),
-            QStringLiteral("S:") + oneLine(e.sval),
-            QStringLiteral("L:") + oneLine(e.slmt),
-            QStringLiteral("M:") + oneLine(e.time),
+            QStringLiteral("D:") + e.device,
+            QStringLiteral("T:") + e.title,
+            QStringLiteral("S:") + e.sval,
+            QStringLiteral("L:") + e.slmt,
+            QStringLiteral("M:") + e.time,
             QString::fromLatin1(kCfgTrailer)};
 }
 
