@@ -45,7 +45,18 @@ QStringList runFrames(const DeviceSim& dev)
     return out;
 }
 
-class Sequences : public DeviceAppTest {};
+class Sequences : public DeviceAppTest {
+protected:
+    // Gives the cycle page's one-second tick n times by hand; its timer must
+    // be on.
+    static void tickSteps(ql::DevCtrl& p, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(p.ui().tmrStep->isActive());
+            emit p.StepTmrOn(0);
+        }
+    }
+};
 
 } // namespace
 
@@ -217,12 +228,7 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     // answered what the last one sent.
     u.tmrStep->setInterval(3600 * 1000);
     const ql::ChanState& c = inside(w).link().ch(0, 0);
-    const auto tick = [&](int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            ASSERT_TRUE(u.tmrStep->isActive());
-            emit p->StepTmrOn(0);
-        }
-    };
+    const auto tick = [&](int n = 1) { tickSteps(*p, n); };
     const auto runReported = [&](bool on) {
         ASSERT_TRUE(waitFor([&] { return dev.channel(0).running == on && c.Running == on; }))
             << runFrames(dev).join(' ').toStdString();
@@ -388,12 +394,7 @@ TEST_F(Sequences, StepTestStartedOnARunningChannelLetsTheDeviceEndTheRun)
     ASSERT_TRUE(edited) << prompt.texts().join('|').toStdString();
 
     u.tmrStep->setInterval(3600 * 1000);
-    const auto tick = [&](int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            ASSERT_TRUE(u.tmrStep->isActive());
-            emit p->StepTmrOn(0);
-        }
-    };
+    const auto tick = [&](int n = 1) { tickSteps(*p, n); };
     // The program once through: two waits, then it stops by itself.
     u.cmdStartStep->click();
     for (int i = 0; i < 20 && inside(w).stepTest().at(0).StepOn; ++i)
