@@ -119,11 +119,9 @@ void StepTest::start(int slot)
     }
     p->setStepTmrEnable(true);
     p->setStepCmd(Lang(QStringLiteral("Stop")));
-    a.StepSecs = 0;
-    a.StepPos = 1;
-    a.StepCycle = 1;
-    a.StepState = 0;
-    a.StepTries = 0;
+    // Nothing of a program run before carries over: a channel already
+    // running runs on without a time limit or step kind left behind.
+    a = StepSlot{};
     a.StepOn = true;
     s.StepRunning = false;
     p->setStepEnable(false);
