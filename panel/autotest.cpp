@@ -127,6 +127,10 @@ void AutoTest::start(int slot)
         ShowPrompt(vol.message());
         return;
     }
+    // The first mode is the load's current mode; a panel whose mode box is
+    // still empty (its device not yet identified) has nothing to run.
+    if (f->ModeCnt() == 0)
+        return;
 
     a.AutoCur = float(c1);
     a.AutoEnd = float(c2);
