@@ -129,9 +129,10 @@ public:
     void UnloadMeter() override;
     void SetMeter(const ReadoutValues& v) override;
 
-    // A slot's run cells back to no device and no run, its monitors off:
-    // after a disconnect or a lost port.
-    void ClearRunRows(int slot);
+    // A slot's runs are over, its monitors off. After a disconnect its run
+    // cells go back to no device and no run; after a lost device (lost) they
+    // keep what the runs reached.
+    void EndRunRows(int slot, bool lost);
     // The two-channel legends, colours and curves of a slot's chart and its
     // second row of the run grid.
     void initChnCurves(int slot);

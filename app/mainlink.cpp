@@ -26,9 +26,11 @@ void frmMain::wireConnection(int n)
 void frmMain::onPortLost(int n, const QString& port)
 {
     // The connection has let go of the port and no channel runs any more;
-    // the panel goes back to "No Device" (no command can be sent) and says
-    // which device was lost where.
-    disconnectReset(n);
+    // the panel goes back to "No Device" (no command can be sent), its
+    // readouts to zero, and says which device was lost where. The run grid
+    // keeps what the run reached.
+    disconnectReset(n, true);
+    tracker_.DeviceLost(n);
     DevSlot& s = slots_.at(n);
     if (s.lstInfo->count() > 1)
         s.lstInfo->item(1)->setText(QLatin1Char(' ') + Lang(QStringLiteral("Device%1: %2 lost").arg(n + 1).arg(port)));
@@ -51,7 +53,8 @@ void frmMain::DevCtrl_ConnClick(int Index)
         case SlotConnection::Opened::Ok:
             break;
         }
-        WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1), port.mid(3));
+        WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT") + QString::number(Index + 1),
+                 QString::number(link_.slot.at(size_t(Index)).PortNo));
         // The firmware update opens the port the panel names: not while the
         // slot holds it.
         SetSlotMenu(link_, Index, MenuId::menuUpdate, false, host_.get());
@@ -75,7 +78,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
     disconnectReset(Index);
 }
 
-void frmMain::disconnectReset(int Index)
+void frmMain::disconnectReset(int Index, bool lost)
 {
     DevSlot& s = slots_.at(Index);
     DevCtrl* p = s.Panel;
@@ -86,7 +89,7 @@ void frmMain::disconnectReset(int Index)
     tracker_.records.CloseSlot(Index);
     for (int i = 1; i <= 4 && i < s.lstInfo->count(); ++i)
         s.lstInfo->item(i)->setText(QString());
-    host_->ClearRunRows(Index);
+    host_->EndRunRows(Index, lost);
     p->setRunEnable(false);
     p->setContEnable(false);
     p->setSetEnable(false);

@@ -33,6 +33,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFrame>
+#include <QIcon>
 #include <QListWidget>
 #include <QLocale>
 #include <QMenuBar>
@@ -55,6 +56,14 @@ QString MainCaption()
 {
     return QString::fromLatin1(kAppTitle) + QStringLiteral(" V") + VersionText() + QStringLiteral(" (Build ") +
            QLatin1String(kBuildDate) + QLatin1Char(')');
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icon/qltester-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 frmMain::frmMain(MainOptions options, QWidget* parent)
@@ -155,6 +164,7 @@ void frmMain::wireWindows()
 void frmMain::Form_Load()
 {
     setWindowTitle(MainCaption());
+    setWindowIcon(ProgramIcon());
     CentreOnScreen(this);
 
     createSlot(0);

@@ -54,11 +54,17 @@ void LinkHost::showRunCells(int slot, int chn)
         g->setTextMatrix(chn + 1, int(k), cells[k]);
 }
 
-void LinkHost::ClearRunRows(int slot)
+void LinkHost::EndRunRows(int slot, bool lost)
 {
     SlotState& s = w_.link_.slot.at(size_t(slot));
     for (int c = 0; c < kChanCount; ++c) {
         ChanState& ch = s.chn[size_t(c)];
+        // No run of this program goes on: a run found going at the next
+        // connect is taken up from its record.
+        ch.HasBegin = ch.HasCutoff = ch.BeginIsNumber = false;
+        ch.Monitoring = false;
+        if (lost)
+            continue;
         if (c == 0 || s.Dev2S)
             ch.DevName = Lang(QStringLiteral("No Device"));
         ch.ModeCell.clear();
@@ -67,8 +73,6 @@ void LinkHost::ClearRunRows(int slot)
         ch.CapCell.clear();
         ch.EnergyCell.clear();
         ch.AvgCell.clear();
-        ch.HasBegin = ch.HasCutoff = ch.BeginIsNumber = false;
-        ch.Monitoring = false;
         if (exists(slot))
             showRunCells(slot, c);
     }

@@ -78,7 +78,7 @@ public:
         asked << text;
         return IdOk;
     }
-    QString FileDialog(bool, const QString&, const QString&, const QString&) override { return {}; }
+    QString FileDialog(bool, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int PickColor() override { return -1; }
     QString Input(const QString&, const QString&, const QString& def, bool* ok) override
     {

@@ -17,7 +17,8 @@
 //                    one more per further device tab, that tab selected
 //                    (file-Device2.png ...)
 //
-// The program folder is a fresh temporary one unless QL_HOME is set. Either
+// The program folder is a fresh temporary one, deleted with everything in it
+// when the demo ends, unless QL_HOME is set. Either
 // way its settings file names each slot's device port (PORT1 = 3, PORT2 =
 // 4), so that each slot connects to its own device.
 // Without a display, run it with QT_QPA_PLATFORM=offscreen.

@@ -42,30 +42,7 @@ void RunTracker::ShowSample(int slot, int chn)
         // One reading of the run clock serves the whole sample: the curve
         // point (and so the data file), the record row and the capacity.
         const RunClock clock = ReadRunClock(c);
-        const QString curFmt = s.CurFactor == 100 ? QStringLiteral("00.00") : k000;
-
-        // Readouts.
-        QString volFmt;
-        if ((s.VolFactor == 1000 || t == 26) && c.Volt < 9.999f)
-            volFmt = k000;
-        else if (inList(t, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 20, 24, 25, 32, 35, 36, 37, 40}) &&
-                 c.Volt < 4.5f)
-            volFmt = k000;
-        else if (c.Volt < 100)
-            volFmt = QStringLiteral("00.00");
-        else
-            volFmt = QStringLiteral("000.0");
-        c.VoltText = Format(c.Volt, volFmt);
-        c.VoltShown = roundTrip(c.Volt, volFmt);
-        const QString curShownFmt = t == 40 ? (c.Cur < 10 ? k000 : k00) : curFmt;
-        c.CurText = Format(c.Cur, curShownFmt);
-        c.CurShown = roundTrip(c.Cur, curShownFmt);
-        c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));
-        const QString pwrFmt = c.Pwr < 100 ? QStringLiteral("00.00")
-                               : c.Pwr < 1000 ? QStringLiteral("000.0") : QStringLiteral("0000");
-        c.PwrText = Format(c.Pwr, pwrFmt);
-        c.PwrShown = roundTrip(c.Pwr, pwrFmt);
-        view_.Refresh(slot, chn, RunViewIf::Readouts);
+        ShowReadouts(slot, chn);
 
         // Status and temperature lines.
         const QString state = c.Running ? QStringLiteral("START") : QStringLiteral("STOP");
@@ -135,12 +112,7 @@ void RunTracker::ShowSample(int slot, int chn)
 
         ShowCapacity(slot, chn);
 
-        // Large floating readout: the selected slot, channel 0.
-        if (readouts_.MinDispShown() && cur >= 0 && cur < kSlotCount) {
-            const ChanState& c0 = st_.ch(cur, 0);
-            readouts_.ShowDisp({c0.DevName, c0.CurText, c0.VoltText, c0.PwrText, Format(c0.Cap, dispPattern(c0.Cap)),
-                                Format(c0.Energy, dispPattern(c0.Energy))});
-        }
+        ShowDispReadout();
 
         // Small floating readout: the USB meter of type 26 from version 320.
         if (!(t == 26 && s.FwVersion >= 320)) {
@@ -162,6 +134,60 @@ void RunTracker::ShowSample(int slot, int chn)
         ErrLog(QStringLiteral("ErrData"),
                QStringLiteral("%1 %2 %3 %4").arg(slot).arg(shortest(c.Volt), shortest(c.Cur), shortest(c.Temp)));
     }
+}
+
+void RunTracker::ShowReadouts(int slot, int chn)
+{
+    SlotState& s = st_.slot.at(slot);
+    ChanState& c = s.chn.at(chn);
+    const int t = s.DevType;
+    QString volFmt;
+    if ((s.VolFactor == 1000 || t == 26) && c.Volt < 9.999f)
+        volFmt = k000;
+    else if (inList(t, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 20, 24, 25, 32, 35, 36, 37, 40}) &&
+             c.Volt < 4.5f)
+        volFmt = k000;
+    else if (c.Volt < 100)
+        volFmt = QStringLiteral("00.00");
+    else
+        volFmt = QStringLiteral("000.0");
+    c.VoltText = Format(c.Volt, volFmt);
+    c.VoltShown = roundTrip(c.Volt, volFmt);
+    const QString curFmt = s.CurFactor == 100 ? QStringLiteral("00.00") : k000;
+    const QString curShownFmt = t == 40 ? (c.Cur < 10 ? k000 : k00) : curFmt;
+    c.CurText = Format(c.Cur, curShownFmt);
+    c.CurShown = roundTrip(c.Cur, curShownFmt);
+    c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));
+    const QString pwrFmt = c.Pwr < 100    ? QStringLiteral("00.00")
+                           : c.Pwr < 1000 ? QStringLiteral("000.0")
+                                          : QStringLiteral("0000");
+    c.PwrText = Format(c.Pwr, pwrFmt);
+    c.PwrShown = roundTrip(c.Pwr, pwrFmt);
+    view_.Refresh(slot, chn, RunViewIf::Readouts);
+}
+
+void RunTracker::ShowDispReadout()
+{
+    // Large floating readout: the selected slot, channel 0.
+    const int cur = st_.CurDev;
+    if (readouts_.MinDispShown() && cur >= 0 && cur < kSlotCount) {
+        const ChanState& c0 = st_.ch(cur, 0);
+        readouts_.ShowDisp({c0.DevName, c0.CurText, c0.VoltText, c0.PwrText, Format(c0.Cap, dispPattern(c0.Cap)),
+                            Format(c0.Energy, dispPattern(c0.Energy))});
+    }
+}
+
+void RunTracker::DeviceLost(int slot)
+{
+    // Nothing is measured any more: the readouts fall to zero. What the run
+    // reached (capacity, energy, the run cells, the curves) stays.
+    for (int chn = 0; chn < kChanCount; ++chn) {
+        ChanState& c = st_.ch(slot, chn);
+        c.Volt = c.Cur = c.CurTenth = c.Temp = c.AuxVolt1 = c.AuxVolt2 = 0;
+        ShowReadouts(slot, chn);
+    }
+    if (slot == st_.CurDev)
+        ShowDispReadout();
 }
 
 void RunTracker::RecordFailed(int slot, int chn, const QString& path, const QString& error)

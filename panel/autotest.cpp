@@ -225,7 +225,7 @@ void AutoTest::SaveClick(int slot)
         const bool csv = settings().SaveCsv;
         const QString ext = csv ? QStringLiteral("csv") : QStringLiteral("dat");
         const QString filter = csv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
-        QString path = FileDialog(true, Lang(QStringLiteral("Save Result")), filter, QString());
+        QString path = FileDialog(FileKind::Result, true, Lang(QStringLiteral("Save Result")), filter, QString());
         if (path.isEmpty())
             return;
         if (path.right(3) != ext)

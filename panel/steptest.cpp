@@ -274,7 +274,7 @@ void StepTest::ClearClick(int slot) { setSteps(slot, StepTable{}); }
 
 void StepTest::SaveClick(int slot)
 {
-    QString path = FileDialog(true, Lang(QStringLiteral("Save Step")), kStepFilter, QString());
+    QString path = FileDialog(FileKind::Step, true, Lang(QStringLiteral("Save Step")), kStepFilter, QString());
     if (path.isEmpty())
         return;
     if (path.right(3) != QLatin1String("stp"))
@@ -291,7 +291,7 @@ void StepTest::SaveClick(int slot)
 void StepTest::OpenClick(int slot)
 {
     const SlotState& s = st_.slot.at(size_t(slot));
-    const QString path = FileDialog(false, Lang(QStringLiteral("Open Step")), kStepFilter, QString());
+    const QString path = FileDialog(FileKind::Step, false, Lang(QStringLiteral("Open Step")), kStepFilter, QString());
     if (path.isEmpty() || path.right(3) != QLatin1String("stp"))
         return;
     QStringList lines;

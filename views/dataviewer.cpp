@@ -213,7 +213,7 @@ void frmData::growGrid()
 
 void frmData::menuOpenData_Click()
 {
-    const QString path = ql::FileDialog(false, QStringLiteral("Open Data"),
+    const QString path = ql::FileDialog(FileKind::Data, false, QStringLiteral("Open Data"),
                                         QStringLiteral("csv file(*.csv)|*.csv|data file(*.dat)|*.dat|"
                                                        "text file(*.txt)|*.txt"),
                                         QString());
@@ -450,7 +450,8 @@ void frmData::savePicture(int mode)
             row = 1;
         name += QLatin1Char('-') + FileNamePart(gridRun->TextMatrix(row, colDevice));
     }
-    QString path = ql::FileDialog(true, Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
+    QString path = ql::FileDialog(FileKind::Picture, true,
+                                  Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
                                   QStringLiteral("bmp file(*.bmp)|*.bmp"), name);
     if (path.isEmpty())
         return;

@@ -122,7 +122,7 @@ void SaveParameterFile(ViewHost& host)
         const bool dev2s = host.Dev2S(n);
         const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, dev2s);
         const QString name = ProposedViewFileName(host.now(), host.DevName(n, chn), chn, dev2s);
-        const QString chosen = FileDialog(true, title, QString::fromLatin1(kCfgFilter), name);
+        const QString chosen = FileDialog(FileKind::Parameter, true, title, QString::fromLatin1(kCfgFilter), name);
         if (chosen.isEmpty())
             return;
         CfgEntries e;
@@ -140,8 +140,8 @@ void SaveParameterFile(ViewHost& host)
 
 void OpenParameterFile(ViewHost& host)
 {
-    const QString chosen =
-        FileDialog(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString());
+    const QString chosen = FileDialog(FileKind::Parameter, false, Lang(QStringLiteral("Open Parameter")),
+                                      QString::fromLatin1(kCfgFilter), QString());
     if (chosen.isEmpty() || chosen.right(3) != QLatin1String("cfg"))
         return;
     const auto tell = [](const char* text) {

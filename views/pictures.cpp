@@ -56,7 +56,7 @@ void SaveCurvePicture(ViewHost& host, bool withGrid)
         const bool dev2s = host.Dev2S(n);
         const QString title = ViewDialogTitle(word, n, chn, dev2s);
         const QString name = ProposedViewFileName(host.now(), host.DevName(n, chn), chn, dev2s);
-        const QString chosen = FileDialog(true, title, QString::fromLatin1(kBmpFilter), name);
+        const QString chosen = FileDialog(FileKind::Picture, true, title, QString::fromLatin1(kBmpFilter), name);
         if (chosen.isEmpty())
             return;
         QCoreApplication::processEvents();
