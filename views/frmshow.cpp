@@ -110,8 +110,12 @@ frmShow::frmShow(std::shared_ptr<ViewHost> host, bool tempEnabled, bool tempSele
     top->addWidget(c2, 4, 0, 1, 2);
     top->addWidget(cmdOK, 5, 0);
     top->addWidget(cmdCancel, 5, 1);
+    load(tempEnabled, tempSelected);
+}
 
-    // Load: from slot 0's chart and panel and the shared settings.
+// The dialog's values from slot 0's chart and panel and the shared settings.
+void frmShow::load(bool tempEnabled, bool tempSelected)
+{
     const CurveGraph* g = host_->chart(0);
     cmbDot->setCurrentIndex(g->GridType1() == 0 ? 0 : 1);
     cmbDot2->setCurrentIndex(g->GridType2() == 0 ? 0 : 1);
