@@ -3,6 +3,7 @@
 #include "link/runtrack.h"
 
 #include "link/comm.h"
+#include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "platform/numfmt.h"
@@ -114,7 +115,7 @@ void RunTracker::ScaleCurveAxes(int slot)
             chart->setMaxY(axis, hi);
     };
     fit(0, s.VolAxisMax, s.VolAxisMin, 0.5);
-    fit(1, s.CurAxisMax, s.CurAxisMin, s.DevType == 35 ? 0.05 : 0.5);
+    fit(1, s.CurAxisMax, s.CurAxisMin, HasQuirk(s.DevType, kFineCurSteps) ? 0.05 : 0.5);
     if (chart->MaxY(2) != s.AuxAxisMax)
         chart->setMaxY(2, s.AuxAxisMax);
     if (chart->MinY(2) != s.AuxAxisMin)
