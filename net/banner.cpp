@@ -1,5 +1,7 @@
 #include "net/banner.h"
 
+#include "platform/twips.h"
+
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -13,8 +15,7 @@
 namespace ql {
 
 namespace {
-constexpr int kTwipsPerPixel = 15;
-int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int px(int twips) { return TwipsToPixels(twips); }
 } // namespace
 
 frmBanner::frmBanner(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint)

@@ -1,7 +1,7 @@
 #include "views/paramfile.h"
 
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"

@@ -1,10 +1,11 @@
 #include "views/pictures.h"
 
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
+#include "platform/twips.h"
 #include "platform/wholefile.h"
 
 #include <QBuffer>
@@ -17,7 +18,7 @@
 namespace ql {
 
 namespace {
-constexpr int kEdge = 50 / FlexGrid::kTwipsPerPixel;  // 50 twips
+constexpr int kEdge = TwipsToPixels(50);
 }
 
 QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid)

@@ -3,8 +3,8 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
+#include "controls/flexgrid.h"
 #include "link/runrecord.h"
-#include "panel/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
 #include "testutil.h"

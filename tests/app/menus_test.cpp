@@ -2,7 +2,7 @@
 #include "apptest.h"
 
 
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/services.h"
 #include "testutil.h"
 
