@@ -274,7 +274,6 @@ bool ZoomedRange(const curvegraph::PointStore& pts, size_t n, bool sortedX, floa
 
 } // namespace
 
-
 void CurveGraph::Initialize_DrawCurve()
 {
     const QSize s = picGraph_->size();

@@ -9,7 +9,6 @@
 #include <QLocale>
 
 #include <cmath>
-#include <limits>
 
 namespace ql {
 

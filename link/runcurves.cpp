@@ -2,19 +2,12 @@
 #include "link/runparts.h"
 #include "link/runtrack.h"
 
-#include "link/comm.h"
 #include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
-#include "platform/numfmt.h"
-#include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
-#include <QDir>
-#include <QLocale>
-
-#include <charconv>
 #include <cmath>
 #include <exception>
 

@@ -8,9 +8,7 @@
 #include <QFile>
 #include <QLocale>
 
-#include <algorithm>
 #include <cmath>
-
 
 namespace ql {
 

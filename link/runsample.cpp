@@ -3,7 +3,6 @@
 #include "link/runparts.h"
 #include "link/runtrack.h"
 
-#include "link/comm.h"
 #include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
@@ -11,11 +10,6 @@
 #include "platform/numfmt.h"
 #include "platform/services.h"
 
-#include <QDir>
-#include <QLocale>
-
-#include <charconv>
-#include <cmath>
 #include <exception>
 
 namespace ql {

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QLocale>
 
-#include <charconv>
 #include <cmath>
 #include <exception>
 

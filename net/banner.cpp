@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
 #include <QUrl>

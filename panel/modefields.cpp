@@ -103,6 +103,13 @@ void CurrentAndVolts(ModeFields& f, const Values& v)
     f.tSlmt = v.volt();
 }
 
+// C-CV: a current and the voltage charged to.
+void ChargeCv(ModeFields& f, const Values& v)
+{
+    f.lSlmt = QStringLiteral("Voltage:");
+    CurrentAndVolts(f, v);
+}
+
 // D-CP: the set value is a power.
 void PowerMode(ModeFields& f, const Values& v)
 {
@@ -162,8 +169,7 @@ void G1Fields(ModeFields& f, const Values& v, int m)
     } else if (m >= 1 && m <= 5) {
         CellsMode(f, v);
     } else if (m == 6) {
-        f.lSlmt = QStringLiteral("Voltage:");
-        CurrentAndVolts(f, v);
+        ChargeCv(f, v);
     }
 }
 
@@ -176,8 +182,7 @@ void G2Fields(ModeFields& f, const Values& v, int m)
     } else if (m >= 2 && m <= 6) {
         CellsMode(f, v);
     } else if (m == 7) {
-        f.lSlmt = QStringLiteral("Voltage:");
-        CurrentAndVolts(f, v);
+        ChargeCv(f, v);
     } else {
         NothingSent(f);  // DC5V or Meter at 8, and every mode above
     }
@@ -193,9 +198,9 @@ void G3Fields(ModeFields& f, const Values& v, int type, int m, bool zeros)
         CellsMode(f, v);  // modes sent a cell count and minutes
     } else if (zeros) {
         NothingSent(f);
+    } else if (m == 2) {
+        ChargeCv(f, v);
     } else {
-        if (m == 2)
-            f.lSlmt = QStringLiteral("Voltage:");  // C-CV
         CurrentAndVolts(f, v);
     }
 }
@@ -203,8 +208,7 @@ void G3Fields(ModeFields& f, const Values& v, int type, int m, bool zeros)
 void G4Fields(ModeFields& f, const Values& v, int type, int m, bool zeros)
 {
     if (m == 1) {
-        f.lSlmt = QStringLiteral("Voltage:");  // C-CV
-        CurrentAndVolts(f, v);
+        ChargeCv(f, v);
         if (SetValueIsPower(type, m)) {
             // The start frame carries this set value as a power, so the
             // field shows it as one.

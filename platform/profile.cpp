@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <vector>
 

@@ -8,7 +8,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>

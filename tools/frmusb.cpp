@@ -4,7 +4,6 @@
 #include "controls/lcdisp.h"
 #include "link/state.h"
 #include "panel/seqif.h"
-#include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
 #include <QButtonGroup>

@@ -11,7 +11,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 

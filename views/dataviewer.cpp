@@ -3,7 +3,6 @@
 #include "controls/curvegraph.h"
 #include "controls/flexgrid.h"
 #include "link/modeltable.h"
-#include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/twips.h"
@@ -15,14 +14,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QImage>
 #include <QMenuBar>
 #include <QScreen>
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 

@@ -1,6 +1,5 @@
 #include "views/paramfile.h"
 
-#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
 #include "panel/valuecheck.h"
 #include "platform/profile.h"
@@ -8,10 +7,9 @@
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
-#include <QDateTime>
 #include <QFile>
 
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 

@@ -10,10 +10,9 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QPainter>
 
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 
