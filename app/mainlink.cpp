@@ -4,7 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/prompter.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "panel/runstate.h"
 #include "platform/services.h"
 #include "platform/settings.h"

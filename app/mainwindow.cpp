@@ -6,7 +6,7 @@
 #include "app/slotlayout.h"
 #include "link/comm.h"
 #include "link/frames.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "panel/modesetup.h"
 #include "panel/runstate.h"
 #include "panel/seqpanel.h"

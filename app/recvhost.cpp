@@ -6,7 +6,7 @@
 #include "app/prompter.h"
 #include "controls/curvegraph.h"
 #include "link/frames.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "panel/modesetup.h"
 #include "panel/seqpanel.h"
 #include "platform/services.h"

@@ -8,7 +8,7 @@
 #include "controls/curvegraph.h"
 #include "link/frames.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "panel/modesetup.h"
 #include "panel/seqpanel.h"
 #include "platform/services.h"

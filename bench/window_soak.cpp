@@ -33,6 +33,7 @@
 
 #include "app/mainseam.h"
 #include "app/prompter.h"
+#include "link/comm.h"
 #include "link/runrecord.h"
 #include "sim/devsim.h"
 

@@ -1,5 +1,6 @@
 #include "link/connection.h"
 
+#include "link/comm.h"
 #include "link/counters.h"
 #include "link/frames.h"
 #include "link/recv.h"

@@ -10,7 +10,6 @@
 // It writes the slot's record (hComm, PortNo, Connecting, RecvLit) and
 // reports changes through its callbacks; it never touches a widget. The
 // program, the tests, the soak and the benchmarks all drive this object.
-#include "link/comm.h"
 #include "link/timings.h"
 
 #include <QObject>

@@ -1,5 +1,6 @@
 #include "link/runrecord.h"
 
+#include "link/modeltable.h"
 #include "link/recordfile.h"
 #include "platform/filetext.h"
 #include "platform/numfmt.h"
@@ -8,9 +9,7 @@
 #include <QFile>
 #include <QLocale>
 
-#include <algorithm>
 #include <cmath>
-
 
 namespace ql {
 
@@ -85,7 +84,7 @@ QStringList ColumnTitles(bool withTemp, int devType)
 {
     if (withTemp)
         return {QStringLiteral("Time(S)"), QStringLiteral("Cur(A)"), QStringLiteral("Vol(V)"), QStringLiteral("Temp(C)")};
-    return {QStringLiteral("Time(S)"), devType == 40 ? QStringLiteral("Cur(mA)") : QStringLiteral("Cur(A)"),
+    return {QStringLiteral("Time(S)"), HasQuirk(devType, kMilliAmps) ? QStringLiteral("Cur(mA)") : QStringLiteral("Cur(A)"),
             QStringLiteral("Vol(V)")};
 }
 

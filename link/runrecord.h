@@ -36,7 +36,8 @@ QString BaseName(const QString& programDir, const QString& device, const QString
 inline QString PathOf(const QString& baseName) { return baseName + QStringLiteral(".bak"); }
 
 // Column titles: "Time(S)", "Cur(A)", "Vol(V)", "Temp(C)" with the
-// temperature column; "Cur(mA)" in place of "Cur(A)" for type 40 without it.
+// temperature column; "Cur(mA)" in place of "Cur(A)" for a model counting
+// milliamperes (kMilliAmps) without it.
 QStringList ColumnTitles(bool withTemp, int devType);
 
 // The three summary lines: each is the run grid's header cell, ":" and the

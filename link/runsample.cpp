@@ -3,18 +3,13 @@
 #include "link/runparts.h"
 #include "link/runtrack.h"
 
-#include "link/comm.h"
+#include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "platform/serial.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
 
-#include <QDir>
-#include <QLocale>
-
-#include <charconv>
-#include <cmath>
 #include <exception>
 
 namespace ql {
@@ -63,15 +58,15 @@ void RunTracker::ShowSample(int slot, int chn)
             view_.SetFwText(fw != 0 ? QLatin1Char('V') + Format(fw * 0.01, k00) : QString());
         }
 
-        // Run cells, average voltage, type-26 capacity and energy.
+        // Run cells, average voltage, counted capacity and energy.
         if (c.Running) {
             c.ModeCell = ModeCellText(s, chn);
-            const int n = chart->DpCnt(chn * 5);
+            const int n = RunPointCount(*chart, chn);
             if (n > c.RunStartPt) {
                 const double avg = static_cast<double>(c.VoltSum) / (n - c.RunStartPt);
                 c.AvgCell = Format(avg, k00) + QLatin1Char('V');
                 const int32_t secs = clock.run;
-                if (t == 26 && secs > c.LastLogSec) {
+                if (HasQuirk(t, kUsbLines) && secs > c.LastLogSec) {
                     c.Cap += c.Cur * static_cast<float>(secs - c.LastLogSec) / 3600.0f;
                     c.LastLogSec = secs;
                 }
@@ -84,7 +79,7 @@ void RunTracker::ShowSample(int slot, int chn)
         // Curve points and the record row, while curve sampling is on.
         if (c.CurveOn) {
             const float third = WithTemp(slot) ? c.Temp : c.Pwr;
-            if (chart->DpCnt(chn * 5) == 0 && c.Running) {
+            if (RunPointCount(*chart, chn) == 0 && c.Running) {
                 const float begin = c.HasBegin && c.BeginIsNumber ? c.BeginVolt : c.Volt;
                 AddCurvePoint(0, begin, c.Cur, third, slot, chn);
                 chart->AddXY(chn * 5 + 3, clock.tick, roundTrip(c.Cap, k000));
@@ -114,8 +109,8 @@ void RunTracker::ShowSample(int slot, int chn)
 
         ShowDispReadout();
 
-        // Small floating readout: the USB meter of type 26 from version 320.
-        if (!(t == 26 && s.FwVersion >= 320)) {
+        // Small floating readout: the USB meter of a "B" variant.
+        if (!IsVariantB(t, s.FwVersion)) {
             if (readouts_.MeterOpen())
                 readouts_.HideMeter();
         } else if (c.ChnMode != 1) {
@@ -142,10 +137,9 @@ void RunTracker::ShowReadouts(int slot, int chn)
     ChanState& c = s.chn.at(chn);
     const int t = s.DevType;
     QString volFmt;
-    if ((s.VolFactor == 1000 || t == 26) && c.Volt < 9.999f)
+    if ((s.VolFactor == 1000 || HasQuirk(t, kVoltFine10V)) && c.Volt < 9.999f)
         volFmt = k000;
-    else if (inList(t, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 20, 24, 25, 32, 35, 36, 37, 40}) &&
-             c.Volt < 4.5f)
+    else if (HasQuirk(t, kVoltFine4V5) && c.Volt < 4.5f)
         volFmt = k000;
     else if (c.Volt < 100)
         volFmt = QStringLiteral("00.00");
@@ -154,7 +148,7 @@ void RunTracker::ShowReadouts(int slot, int chn)
     c.VoltText = Format(c.Volt, volFmt);
     c.VoltShown = roundTrip(c.Volt, volFmt);
     const QString curFmt = s.CurFactor == 100 ? QStringLiteral("00.00") : k000;
-    const QString curShownFmt = t == 40 ? (c.Cur < 10 ? k000 : k00) : curFmt;
+    const QString curShownFmt = HasQuirk(t, kMilliAmps) ? (c.Cur < 10 ? k000 : k00) : curFmt;
     c.CurText = Format(c.Cur, curShownFmt);
     c.CurShown = roundTrip(c.Cur, curShownFmt);
     c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));

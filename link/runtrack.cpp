@@ -2,6 +2,7 @@
 #include "link/runtrack.h"
 
 #include "link/comm.h"
+#include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "platform/filetext.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QLocale>
 
-#include <charconv>
 #include <cmath>
 #include <exception>
 
@@ -236,7 +236,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     if (chart->Large())
         chart->setLarge(false);
     chart->setSize(false);
-    c.RunStartPt = chart->DpCnt(chn * 5 + 1);
+    c.RunStartPt = RunPointCount(*chart, chn);
 
     link_.SendStart(slot, chn, 1);
     view_.SetRunState(false, slot);
@@ -306,7 +306,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     case RunRecord::ReadStatus::Ok:
         break;
     }
-    const int kind = (s.DevType == 26 && s.FwVersion >= 320) ? 1 : 8;
+    const int kind = IsVariantB(s.DevType, s.FwVersion) ? 1 : 8;
     const bool canSend = CheckBeforeSend(slot, chn, kind, caller);
     if (!canSend && caller == RunCaller::User)
         return false;
@@ -349,7 +349,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
         chart->AddXY(chn * 5 + 4, row.t, roundTrip(energySum / 3600.0 / 1000.0, k000));
     }
 
-    const int n = chart->DpCnt(chn * 5 + 1);
+    const int n = RunPointCount(*chart, chn);
     if (n > 0) {
         const double avg = Format(c.VoltSum / n, k00).toDouble();
         c.AvgCell = QString::number(avg, 'g', QLocale::FloatingPointShortest) + QLatin1Char('V');
@@ -363,7 +363,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     const long long mas = static_cast<long long>(std::nearbyint(capSum));
     c.CapOffset = roundTrip(static_cast<double>(mas / 3600) / 1000.0, k000);
     c.ContPend = true;
-    if (s.DevType == 26)
+    if (HasQuirk(s.DevType, kUsbLines))
         c.Cap = c.CapOffset;
 
     link_.SetCounters(slot, chn, last, last);

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <vector>
 

@@ -302,14 +302,6 @@ bool Settings::SaveServerAddress(const QString& address)
     return WriteIni(file(), kData, QStringLiteral("SVR"), address);
 }
 
-bool Settings::SavePort(int slot, int port)
-{
-    if (slot < 0 || slot >= kPorts)
-        return false;
-    Port[size_t(slot)] = port;
-    return WriteIni(file(), kComm, portKey(slot), QString::number(port));
-}
-
 bool Settings::SaveSwitches()
 {
     bool ok = WriteIni(file(), kAuto, QStringLiteral("MSG"), switchText(PromptMsg));

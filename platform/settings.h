@@ -102,7 +102,6 @@ struct Settings {
     // new values all the same).
     bool SaveLanguage(int language);              // LANG "0"/"1"; applies it
     bool SaveServerAddress(const QString& address);  // refuses all but a dotted IPv4 address
-    bool SavePort(int slot, int port);            // PORT<slot+1>
     bool SaveSwitches();                          // MSG, SAVE, HIDE, DISP, CSV from the fields
     bool SaveTempData(bool checked);              // TEMP
     bool SaveCurveColor(int chn, bool current, int32_t color);  // VCOL<chn> / CCOL<chn>

@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>

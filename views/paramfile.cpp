@@ -1,17 +1,15 @@
 #include "views/paramfile.h"
 
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "panel/valuecheck.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
-#include <QDateTime>
 #include <QFile>
 
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 

@@ -2,7 +2,7 @@
 // and what a slot's port, lamp and records do meanwhile.
 #include "apptest.h"
 
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "sim/devsim.h"

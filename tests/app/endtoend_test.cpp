@@ -4,9 +4,9 @@
 
 #include "../sim/devsim.h"
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "controls/lcdisp.h"
 #include "link/runrecord.h"
-#include "panel/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
 #include "testutil.h"

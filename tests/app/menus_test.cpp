@@ -1,8 +1,9 @@
 // Menus, toolbar, dialogs, information list and tray.
 #include "apptest.h"
 
+
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "platform/services.h"
 #include "testutil.h"
 #include "views/dataviewer.h"

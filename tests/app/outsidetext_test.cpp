@@ -9,7 +9,7 @@
 #include "../views/scratchfile.h"
 #include "link/runrecord.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/profile.h"
 #include "platform/services.h"
 #include "views/dataviewer.h"

@@ -3,7 +3,7 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
 

@@ -1,7 +1,7 @@
 // Start-up, slots and tabs, shut-down without devices.
 #include "apptest.h"
 
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/services.h"
 #include "testutil.h"
 

@@ -3,12 +3,12 @@
 // members the host reads and writes.
 #include "panel/devctrl.h"
 
+#include "controls/flexgrid.h"
 #include "controls/lcdisp.h"
 #include "link/encode.h"
 #include "link/frames.h"
 #include "link/runtrack.h"
 #include "link/state.h"
-#include "panel/flexgrid.h"
 #include "testutil.h"
 
 #include <QApplication>
