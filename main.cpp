@@ -10,6 +10,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("QL Tester"));
     // Lets the desktop match the window to the installed qltester.desktop and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("qltester"));
+    QApplication::setWindowIcon(ql::ProgramIcon());
     ql::QtPrompter ask;
     ql::setPrompter(&ask);
     ql::frmMain w;

@@ -25,9 +25,11 @@ void frmMain::wireConnection(int n)
 void frmMain::onPortLost(int n, const QString& port)
 {
     // The connection has let go of the port and no channel runs any more;
-    // the panel goes back to "No Device" (no command can be sent) and says
-    // which device was lost where.
-    disconnectReset(n);
+    // the panel goes back to "No Device" (no command can be sent), its
+    // readouts to zero, and says which device was lost where. The run grid
+    // keeps what the run reached.
+    disconnectReset(n, true);
+    tracker_.DeviceLost(n);
     slot(n).setInfoText(1, QLatin1Char(' ') + Lang(QStringLiteral("Device%1: %2 lost").arg(n + 1).arg(port)));
 }
 
@@ -47,7 +49,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
         case SlotConnection::Opened::Ok:
             break;
         }
-        settings().SavePortText(Index, port.mid(3));
+        settings().SavePort(Index, link_.slot.at(size_t(Index)).PortNo);
         // The firmware update opens the port the panel names: not while the
         // slot holds it.
         SetSlotMenu(link_, Index, MenuId::menuUpdate, false, &menus_);
@@ -71,7 +73,7 @@ void frmMain::DevCtrl_ConnClick(int Index)
     disconnectReset(Index);
 }
 
-void frmMain::disconnectReset(int Index)
+void frmMain::disconnectReset(int Index, bool lost)
 {
     SlotView& s = slot(Index);
     // A test page's run ends with the port: nothing more goes to the device.
@@ -79,7 +81,7 @@ void frmMain::disconnectReset(int Index)
     stepTest_.Halt(Index);
     // The slot's records go to the disk; a continue opens them again.
     tracker_.records.CloseSlot(Index);
-    s.disconnectReset();
+    s.disconnectReset(lost);
     // Nothing runs on the slot any more and its panel is not connected: its
     // run-state entries are as before any device, so the entries a run
     // disabled come back, but for the parameter files (they need a connected

@@ -86,7 +86,7 @@ void frmMain::menuSaveData_Click()
         return;
     const bool csv = settings().SaveCsv;
     const QString name = ProposedDataFileName(tracker_.now(), s.chn[size_t(chn)].DevName, n, chn, s.Dev2S);
-    const QString chosen = FileDialog(true, SaveDataTitle(n, chn, s.Dev2S), DataFileFilter(csv), name);
+    const QString chosen = FileDialog(FileKind::Data, true, SaveDataTitle(n, chn, s.Dev2S), DataFileFilter(csv), name);
     if (chosen.isEmpty())
         return;
     if (!slot(n).WriteDataFile(chn, WithDataExtension(chosen, csv)))

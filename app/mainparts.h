@@ -1,5 +1,7 @@
 #pragma once
 // Helpers shared by the files of the main window (frmMain).
+#include "platform/twips.h"
+
 #include <QEvent>
 #include <QEventLoop>
 #include <QObject>
@@ -11,12 +13,11 @@
 #include <utility>
 
 namespace ql::mainparts {
-constexpr int kTwips = 15;  // twips per pixel
 inline constexpr const char* kBuildDate = "2024-06-01";
 inline constexpr const char* kCdtUrl = "https://qltester.example.com/cdt";
 
-inline int px(double twips) { return int(std::lround(twips / kTwips)); }
-inline int tw(int pixels) { return pixels * kTwips; }
+constexpr int px(int twips) { return TwipsToPixels(twips); }
+constexpr int tw(int pixels) { return PixelsToTwips(pixels); }
 
 // Closing order of the other windows at shut-down.
 inline const char* const kWindowOrder[] = {"frmAdj", "frmCurve", "frmUpdate", "frmShow", "frmRes", "frmData", "frmMsg",

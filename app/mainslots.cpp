@@ -4,7 +4,7 @@
 #include "app/mainparts.h"
 #include "controls/curvegraph.h"
 #include "link/slotmenus.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/settings.h"
 
 #include <QListWidget>

@@ -2,7 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "app/mainparts.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QIcon>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTimer>
@@ -30,6 +31,14 @@ QString MainCaption()
 {
     return QString::fromLatin1(kAppTitle) + QStringLiteral(" V") + VersionText() + QStringLiteral(" (Build ") +
            QLatin1String(kBuildDate) + QLatin1Char(')');
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icon/qltester-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 frmMain::frmMain(MainOptions options, QWidget* parent) : QMainWindow(parent), opts_(std::move(options))
@@ -119,6 +128,7 @@ void frmMain::wireWindows()
 void frmMain::Form_Load()
 {
     setWindowTitle(MainCaption());
+    setWindowIcon(ProgramIcon());
     CentreOnScreen(this);
 
     SlotView& s0 = createSlot(0);

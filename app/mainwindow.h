@@ -218,7 +218,8 @@ private:
     // No Device and the information list says which port was lost.
     void onPortLost(int n, const QString& port);
     // The "No Device" reset of a disconnect, after the port is closed.
-    void disconnectReset(int n);
+    // lost: the device went away; its run rows stay.
+    void disconnectReset(int n, bool lost = false);
     void wireWindows();
 
     // NewsHost
@@ -294,5 +295,9 @@ private:
 
 // The window title: "QL Tester Software V<major>.<minor>.<revision> (Build <date>)".
 QString MainCaption();
+
+// The program's icon (the installed one's pictures, built into the program)
+// in the sizes a window manager asks for.
+QIcon ProgramIcon();
 
 } // namespace ql

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -26,11 +27,13 @@ int QtPrompter::Message(const QString& text, const QString& title, Buttons butto
     return box.exec() == QMessageBox::Ok ? IdOk : IdCancel;
 }
 
-QString QtPrompter::FileDialog(bool save, const QString& title, const QString& filters, const QString& name)
+QString QtPrompter::FileDialog(bool save, const QString& title, const QString& filters, const QString& name,
+                               const QString& folder)
 {
+    const QString start = name.isEmpty() ? folder : QDir(folder).filePath(name);
     if (save)
-        return QFileDialog::getSaveFileName(parent_, title, name, filters);
-    return QFileDialog::getOpenFileName(parent_, title, name, filters);
+        return QFileDialog::getSaveFileName(parent_, title, start, filters);
+    return QFileDialog::getOpenFileName(parent_, title, start, filters);
 }
 
 int QtPrompter::PickColor()

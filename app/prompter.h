@@ -13,7 +13,8 @@ class QtPrompter : public Prompter {
 public:
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
     int Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
-    QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name) override;
+    QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name,
+                       const QString& folder) override;
     int PickColor() override;
     QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
     void OpenUrl(const QString& url) override;

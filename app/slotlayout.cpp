@@ -1,9 +1,10 @@
 #include "app/slotlayout.h"
 
+#include "app/mainparts.h"
 #include "controls/curvegraph.h"
 #include "link/frames.h"
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 
 #include <QFrame>
 #include <QListWidget>
@@ -15,14 +16,13 @@ namespace ql {
 
 namespace {
 
-constexpr int kTwips = 15;  // twips per pixel
 // The frame keeps a margin of 50 twips on every side of what it holds, so
 // the panel's right edge and the run grid's last row stay inside it.
 constexpr int kMargin = 50;
 constexpr int kGap = 100;  // between chart and panel, chart and grid
 
-int px(double twips) { return int(std::lround(twips / kTwips)); }
-int tw(int pixels) { return pixels * kTwips; }
+using mainparts::px;
+using mainparts::tw;
 
 // Run-grid columns: 0, 7 and 8 keep 1300, 750 and 750 twips; 2 to 6 share
 // the rest with column 1 two and a half times as wide. Widths come from the

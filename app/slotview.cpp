@@ -2,10 +2,10 @@
 
 #include "app/mainparts.h"
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "link/comm.h"
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "panel/modesetup.h"
 #include "panel/runstate.h"
 #include "panel/seqpanel.h"
@@ -272,11 +272,11 @@ void SlotView::showAutolist(const QList<QStringList>* rows)
     }
 }
 
-void SlotView::disconnectReset()
+void SlotView::disconnectReset(bool lost)
 {
     for (int i = 1; i <= 4; ++i)
         setInfoText(i, QString());
-    clearRunRows();
+    endRunRows(lost);
     Panel->setRunEnable(false);
     Panel->setContEnable(false);
     Panel->setSetEnable(false);
@@ -393,10 +393,16 @@ void SlotView::showRunCells(int chn)
         gridRun->setTextMatrix(chn + 1, int(k), cells[k]);
 }
 
-void SlotView::clearRunRows()
+void SlotView::endRunRows(bool lost)
 {
     for (int c = 0; c < kChanCount; ++c) {
         ChanState& ch = rec_.chn[size_t(c)];
+        // No run of this program goes on: a run found going at the next
+        // connect is taken up from its record.
+        ch.HasBegin = ch.HasCutoff = ch.BeginIsNumber = false;
+        ch.Monitoring = false;
+        if (lost)
+            continue;
         if (c == 0 || rec_.Dev2S)
             ch.DevName = Lang(QStringLiteral("No Device"));
         ch.ModeCell.clear();
@@ -405,8 +411,6 @@ void SlotView::clearRunRows()
         ch.CapCell.clear();
         ch.EnergyCell.clear();
         ch.AvgCell.clear();
-        ch.HasBegin = ch.HasCutoff = ch.BeginIsNumber = false;
-        ch.Monitoring = false;
         showRunCells(c);
     }
 }

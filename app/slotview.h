@@ -92,9 +92,10 @@ public:
     // Shows the auto-test results full size (rows given) or, with none,
     // the panel and information list again.
     void showAutolist(const QList<QStringList>* rows);
-    // The "No Device" reset of a disconnect or a lost port, after the port
-    // is closed: run cells, buttons, timers, modes and tabs.
-    void disconnectReset();
+    // The "No Device" reset of a disconnect or a lost device (lost), after
+    // the port is closed: information lines, run rows, buttons, timers and
+    // modes.
+    void disconnectReset(bool lost);
     // A line of the information list; a line it does not have takes no text.
     void setInfoText(int line, const QString& text);
     // The data file of a channel; false when it cannot be written.
@@ -123,8 +124,10 @@ public:
 private:
     void createWidgets(QWidget* parent, std::chrono::milliseconds panelPeriod);
     void showRunCells(int chn);
-    // Back to no device and no run, monitors off.
-    void clearRunRows();
+    // The runs are over, the monitors off. After a disconnect the run cells
+    // go back to no device and no run; after a lost device (lost) they keep
+    // what the runs reached.
+    void endRunRows(bool lost);
 
     const int n_;
     LinkState& link_;

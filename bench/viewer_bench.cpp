@@ -65,7 +65,7 @@ QString writeDataFile(const QTemporaryDir& dir, int rows)
 class Answering final : public ql::Prompter {
 public:
     int Message(const QString&, const QString&, Buttons, Icon) override { return IdOk; }
-    QString FileDialog(bool, const QString&, const QString&, const QString&) override { return {}; }
+    QString FileDialog(bool, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int PickColor() override { return -1; }
     QString Input(const QString&, const QString&, const QString&, bool* ok) override
     {

@@ -33,6 +33,7 @@
 
 #include "app/mainseam.h"
 #include "app/prompter.h"
+#include "link/comm.h"
 #include "link/runrecord.h"
 #include "sim/devsim.h"
 
@@ -78,7 +79,7 @@ public:
         asked << text;
         return IdOk;
     }
-    QString FileDialog(bool, const QString&, const QString&, const QString&) override { return {}; }
+    QString FileDialog(bool, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int PickColor() override { return -1; }
     QString Input(const QString&, const QString&, const QString& def, bool* ok) override
     {

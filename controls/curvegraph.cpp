@@ -195,6 +195,12 @@ void CurveGraph::checkAxis(int axis)
         subscriptError("axis");
 }
 
+size_t CurveGraph::checkedAxis(int axis)
+{
+    checkAxis(axis);
+    return size_t(axis);
+}
+
 void CurveGraph::AddXY(int Curve, float X, float Y)
 {
     auto& c = curve(Curve);
@@ -279,29 +285,10 @@ void CurveGraph::setShowLegend(int Curve, bool on)
         stackLegends();
 }
 
-float CurveGraph::MaxY(int axis) const
-{
-    checkAxis(axis);
-    return maxY_[axis];
-}
-
-void CurveGraph::setMaxY(int axis, float v)
-{
-    checkAxis(axis);
-    maxY_[axis] = v;
-}
-
-float CurveGraph::MinY(int axis) const
-{
-    checkAxis(axis);
-    return minY_[axis];
-}
-
-void CurveGraph::setMinY(int axis, float v)
-{
-    checkAxis(axis);
-    minY_[axis] = v;
-}
+float CurveGraph::MaxY(int axis) const { return maxY_[checkedAxis(axis)]; }
+void CurveGraph::setMaxY(int axis, float v) { maxY_[checkedAxis(axis)] = v; }
+float CurveGraph::MinY(int axis) const { return minY_[checkedAxis(axis)]; }
+void CurveGraph::setMinY(int axis, float v) { minY_[checkedAxis(axis)] = v; }
 
 void CurveGraph::setBackColor(uint32_t color)
 {

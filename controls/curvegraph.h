@@ -131,7 +131,6 @@ public:
     void setLarge(bool on);
 
     // Shortest time between two paints in milliseconds (50 unless set).
-    int RepaintPeriod() const { return repaintPeriod_; }
     void setRepaintPeriod(int ms);
 
 signals:
@@ -206,6 +205,7 @@ private:
     const Curve& curve(int index) const;
     Curve& curve(int index);
     static void checkAxis(int axis);
+    static size_t checkedAxis(int axis);  // the axis as an index; throws as checkAxis
 
     int surfaceWidth() const;
     int surfaceHeight() const;
@@ -215,10 +215,13 @@ private:
     FrameLook currentLook() const;
     static bool frameDrawable(const FrameLook& look);
     static bool drawFrame(QPainter& p, const FrameLook& look);
+    static void drawFrameLabels(QPainter& p, const FrameLook& look, int m);
     bool drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass);
     void forget(Curve& c);
     void scheduleRepaint();
     // Paints the pending pass into the picture on screen.
+    bool beginPass(Pass& pass);
+    void queuePass(Pass&& pass);
     void compose();
 
     // Layout.

@@ -218,8 +218,61 @@ QPen framePen(const QColor& c)
     return pen;
 }
 
-} // namespace
+// Text with its top-left corner at (x, y) on an opaque cell of the
+// background colour, as the Windows text call draws it.
+void OpaqueText(QPainter& p, const QColor& back, int x, int y, const QString& s, const QColor& color)
+{
+    const QFontMetrics fm = p.fontMetrics();
+    p.fillRect(x, y, fm.horizontalAdvance(s), fm.height(), back);
+    p.setPen(color);
+    p.drawText(x, y + fm.ascent(), s);
+}
 
+// The points of the zoomed view: from the first at or right of minX to the
+// last before the first one at or right of maxX, as [from, to). False when
+// none lies in the window.
+bool ZoomedRange(const curvegraph::PointStore& pts, size_t n, bool sortedX, float minX, float maxX, size_t& from,
+                 size_t& to)
+{
+    int64_t f = 0, l = int64_t(n) - 1;
+    if (sortedX) {
+        // Index of the first point with X >= v (n when none).
+        const auto lowerBound = [&](float v) {
+            size_t lo = 0, hi = n;
+            while (lo < hi) {
+                const size_t mid = lo + (hi - lo) / 2;
+                if (pts[mid].X < v)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            return lo;
+        };
+        const size_t first = lowerBound(minX), stop = lowerBound(maxX);
+        f = first == n ? 0 : int64_t(first);
+        if (stop != n)
+            l = stop == 0 ? 0 : int64_t(stop) - 1;
+    } else {
+        f = -1;
+        for (size_t j = 0; j < n; ++j) {
+            if (f < 0 && pts[j].X >= minX)
+                f = int64_t(j);
+            if (pts[j].X >= maxX) {
+                l = j > 0 ? int64_t(j) - 1 : 0;
+                break;
+            }
+        }
+        if (f < 0)
+            f = 0;
+    }
+    if (l < f)
+        return false;
+    from = size_t(f);
+    to = size_t(l) + 1;
+    return true;
+}
+
+} // namespace
 
 void CurveGraph::Initialize_DrawCurve()
 {
@@ -279,18 +332,8 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     const int m = (k.showY1 && k.showY2) ? 100 : 50;
     const int plotW = W - 50 - m, plotH = H - 90;
 
-    const QColor back = ToQColor(k.back);
     const QColor axes = ToQColor(k.axes);
     p.setFont(k.font);
-    const QFontMetrics fm = p.fontMetrics();
-    // Text is drawn with its top-left corner at (x, y) on an opaque cell of
-    // the background colour, as the Windows text call does.
-    const auto text = [&](int x, int y, const QString& s, const QColor& color) {
-        const int cx = fm.horizontalAdvance(s);
-        p.fillRect(x, y, cx, fm.height(), back);
-        p.setPen(color);
-        p.drawText(x, y + fm.ascent(), s);
-    };
 
     // Axes.
     p.setPen(framePen(axes));
@@ -301,45 +344,7 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     if (k.showY1 && k.showY2)
         p.drawLine(W - m / 2 + 5, H - 50, W - m / 2 + 5, 40);
 
-    // X labels and ticks.
-    const int cy = fm.height();
-    for (int i = 0; i <= 10; ++i) {
-        const auto v = XLabelValue(k.minX, k.maxX, i);
-        const QString s = XLabelText(*v, k.xBarType);
-        const int cx = fm.horizontalAdvance(s);
-        const double xk = double(plotW) / 10 * i + 50;
-        text(int(RoundEven(xk - cx / 2.0)), int(RoundEven(H - 38 + cy / 2.0)), s, axes);
-        p.setPen(framePen(axes));
-        const int xt = int(RoundEven(xk));
-        p.drawLine(xt, H - 45, xt, H - 39);
-    }
-
-    // One Y axis: labels, ticks and the unit caption half a division above.
-    const auto yAxis = [&](int axis, int decimals, bool rightSide, int lineX, const QString& caption) {
-        for (int i = 0; i <= 10; ++i) {
-            const QString s = YLabelText(k.minY[axis], k.maxY[axis], i, decimals);
-            const int cx = fm.horizontalAdvance(s);
-            const double yk = (H - 50) - double(plotH) / 10 * i;
-            const int x = rightSide ? lineX + 11 : 50 - cx - 16;
-            text(x, int(RoundEven(yk - cy / 2.0)), s, axes);
-            p.setPen(framePen(axes));
-            const int yt = int(RoundEven(yk));
-            if (rightSide)
-                p.drawLine(lineX, yt, lineX + 6, yt);
-            else
-                p.drawLine(45, yt, 39, yt);
-        }
-        const double yc = (H - 50) - double(plotH) / 10 * 10.5 - cy / 2.0;
-        const int x = rightSide ? lineX + 11 : 50 - fm.horizontalAdvance(caption) - 16;
-        text(x, int(RoundEven(yc)), caption, axes);
-    };
-    yAxis(0, 2, false, 45, QStringLiteral("[V]"));
-    if (k.showY1)
-        yAxis(1, 2, true, W - m + 5, k.y1Txt);
-    if (k.showY2) {
-        const int o = (k.showY1 && k.showY2) ? m / 2 : m;
-        yAxis(2, 1, true, W - o + 5, k.y2Txt);
-    }
+    drawFrameLabels(p, k, m);
 
     // Grids: half divisions first, then divisions. The 0.0001 keeps the
     // last line from being lost to rounding.
@@ -363,8 +368,57 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     gridLines(k.gridType1, H - 50, 50);
 
     const QString mark = QStringLiteral("Torvane");
-    text(int(RoundEven(W - m - fm.horizontalAdvance(mark) - 5)), 50, mark, grid);
+    OpaqueText(p, ToQColor(k.back), int(RoundEven(W - m - p.fontMetrics().horizontalAdvance(mark) - 5)), 50, mark,
+               grid);
     return true;
+}
+
+// The X labels and ticks, then each Y axis shown: labels, ticks and the
+// unit caption half a division above.
+void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
+{
+    const int W = k.W, H = k.H;
+    const int plotW = W - 50 - m, plotH = H - 90;
+    const QColor back = ToQColor(k.back);
+    const QColor axes = ToQColor(k.axes);
+    const QFontMetrics fm = p.fontMetrics();
+    const int cy = fm.height();
+    for (int i = 0; i <= 10; ++i) {
+        const auto v = XLabelValue(k.minX, k.maxX, i);
+        const QString s = XLabelText(*v, k.xBarType);
+        const int cx = fm.horizontalAdvance(s);
+        const double xk = double(plotW) / 10 * i + 50;
+        OpaqueText(p, back, int(RoundEven(xk - cx / 2.0)), int(RoundEven(H - 38 + cy / 2.0)), s, axes);
+        p.setPen(framePen(axes));
+        const int xt = int(RoundEven(xk));
+        p.drawLine(xt, H - 45, xt, H - 39);
+    }
+
+    const auto yAxis = [&](int axis, int decimals, bool rightSide, int lineX, const QString& caption) {
+        for (int i = 0; i <= 10; ++i) {
+            const QString s = YLabelText(k.minY[axis], k.maxY[axis], i, decimals);
+            const int cx = fm.horizontalAdvance(s);
+            const double yk = (H - 50) - double(plotH) / 10 * i;
+            const int x = rightSide ? lineX + 11 : 50 - cx - 16;
+            OpaqueText(p, back, x, int(RoundEven(yk - cy / 2.0)), s, axes);
+            p.setPen(framePen(axes));
+            const int yt = int(RoundEven(yk));
+            if (rightSide)
+                p.drawLine(lineX, yt, lineX + 6, yt);
+            else
+                p.drawLine(45, yt, 39, yt);
+        }
+        const double yc = (H - 50) - double(plotH) / 10 * 10.5 - cy / 2.0;
+        const int x = rightSide ? lineX + 11 : 50 - fm.horizontalAdvance(caption) - 16;
+        OpaqueText(p, back, x, int(RoundEven(yc)), caption, axes);
+    };
+    yAxis(0, 2, false, 45, QStringLiteral("[V]"));
+    if (k.showY1)
+        yAxis(1, 2, true, W - m + 5, k.y1Txt);
+    if (k.showY2) {
+        const int o = (k.showY1 && k.showY2) ? m / 2 : m;
+        yAxis(2, 1, true, W - o + 5, k.y2Txt);
+    }
 }
 
 void CurveGraph::forget(Curve& c)
@@ -384,48 +438,10 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     if (n == 0)
         return true;
 
-    // The points drawn: all of them, or in the zoomed view those from the
-    // first at or right of MinX to the last before the first one at or
-    // right of MaxX.
+    // The points drawn: all of them, or in the zoomed view those of the window.
     size_t from = 0, to = n;
-    if (pass.large) {
-        const float minX = pass.look.minX, maxX = pass.look.maxX;
-        int64_t f = 0, l = int64_t(n) - 1;
-        if (c.sortedX) {
-            // Index of the first point with X >= v (n when none).
-            const auto lowerBound = [&](float v) {
-                size_t lo = 0, hi = n;
-                while (lo < hi) {
-                    const size_t mid = lo + (hi - lo) / 2;
-                    if (pts[mid].X < v)
-                        lo = mid + 1;
-                    else
-                        hi = mid;
-                }
-                return lo;
-            };
-            const size_t first = lowerBound(minX), stop = lowerBound(maxX);
-            f = first == n ? 0 : int64_t(first);
-            if (stop != n)
-                l = stop == 0 ? 0 : int64_t(stop) - 1;
-        } else {
-            f = -1;
-            for (size_t j = 0; j < n; ++j) {
-                if (f < 0 && pts[j].X >= minX)
-                    f = int64_t(j);
-                if (pts[j].X >= maxX) {
-                    l = j > 0 ? int64_t(j) - 1 : 0;
-                    break;
-                }
-            }
-            if (f < 0)
-                f = 0;
-        }
-        if (l < f)
-            return true;  // nothing of the curve in the window
-        from = size_t(f);
-        to = size_t(l) + 1;
-    }
+    if (pass.large && !ZoomedRange(pts, n, c.sortedX, pass.look.minX, pass.look.maxX, from, to))
+        return true;  // nothing of the curve in the window
 
     Polyline line(img, ToQColor(cp.color), pass.line);
     RunPen pen{line, pass.yStep};
@@ -487,17 +503,34 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     return true;
 }
 
+// A pass on the present look; false when none can be drawn (the screen
+// keeps its picture).
+bool CurveGraph::beginPass(Pass& pass)
+{
+    if (buffer_.isNull())
+        return false;
+    pass.look = currentLook();
+    if (!frameDrawable(pass.look))
+        return false;
+    margin_ = rightMargin();
+    return true;
+}
+
+// The pass is composed at the next paint.
+void CurveGraph::queuePass(Pass&& pass)
+{
+    pending_ = std::move(pass);
+    dirty_ = true;
+    scheduleRepaint();
+}
+
 void CurveGraph::DrawCurve()
 {
     if (buffer_.isNull() || buffer_.size() != picGraph_->size())
         Initialize_DrawCurve();
-    if (buffer_.isNull())
-        return;
     Pass pass;
-    pass.look = currentLook();
-    if (!frameDrawable(pass.look))
-        return;  // dropped: the screen keeps its picture
-    margin_ = rightMargin();
+    if (!beginPass(pass))
+        return;
 
     const int W = pass.look.W, H = pass.look.H;
     xScale_ = float((double(maxX_) - double(minX_)) / (W - 50 - margin_));
@@ -551,9 +584,7 @@ void CurveGraph::DrawCurve()
     if (!onTop)
         for (QObject* lbl : front)
             static_cast<QWidget*>(lbl)->raise();
-    pending_ = std::move(pass);
-    dirty_ = true;
-    scheduleRepaint();
+    queuePass(std::move(pass));
 }
 
 void CurveGraph::ClearAll()
@@ -564,16 +595,9 @@ void CurveGraph::ClearAll()
         forget(c);
     }
     Initialize_DrawCurve();
-    if (buffer_.isNull())
-        return;
     Pass pass;
-    pass.look = currentLook();
-    if (!frameDrawable(pass.look))
-        return;
-    margin_ = rightMargin();
-    pending_ = std::move(pass);
-    dirty_ = true;
-    scheduleRepaint();
+    if (beginPass(pass))
+        queuePass(std::move(pass));
 }
 
 void CurveGraph::compose()

@@ -7,7 +7,6 @@
 // filled, and it grows in steps of 512 points, so a curve holds at most
 // 4 KiB it does not use.
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
 namespace ql::curvegraph {

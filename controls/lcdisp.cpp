@@ -4,6 +4,7 @@
 #include "controls/lcdisp.h"
 
 #include "controls/lcdispshapes.h"
+#include "platform/twips.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -51,7 +52,7 @@ LCDisp::~LCDisp() = default;
 
 QSize LCDisp::sizeHint() const
 {
-    return QSize(6045 / kTwipsPerPixel, 465 / kTwipsPerPixel);
+    return QSize(TwipsToPixels(6045), TwipsToPixels(465));
 }
 
 // ---- properties --------------------------------------------------------
@@ -190,7 +191,7 @@ void LCDisp::applyTheme(int theme)
     p_.InterDigitGap = t.gap;
     p_.InterDigitGapExp = t.gapExp;
     p_.XOffsetExp = t.xOffsetExp;
-    resize(t.widthTwips / kTwipsPerPixel, t.heightTwips / kTwipsPerPixel);
+    resize(TwipsToPixels(t.widthTwips), TwipsToPixels(t.heightTwips));
 }
 
 void LCDisp::sanitize()
@@ -322,6 +323,27 @@ QRect LCDisp::CellRect(int cell, bool exponent) const
     return QRect(row.x[size_t(cell)], row.y, row.cellW, row.cellH);
 }
 
+// A row's cell size by segment style and the left edge of each cell.
+void LCDisp::layOutRow(RowGeom& row, int style, int h, int w, int g, int y, int x0, int gap, int cells)
+{
+    row.h = h;
+    row.w = w;
+    row.g = g;
+    row.y = y;
+    row.style = style;
+    switch (style) {
+    case 0: row.cellW = h + w + 2 * g; row.cellH = 2 * h + w + 4 * g; break;
+    case 1: row.cellW = h + 2 * g; row.cellH = 2 * h + 4 * g; break;
+    default: row.cellW = h + 2 * w + 2 * g - 3; row.cellH = 2 * h + 3 * w + 4 * g - 4; break;
+    }
+    row.x.resize(size_t(cells));
+    int x = x0;
+    for (int i = 0; i < cells; ++i) {
+        row.x[size_t(i)] = x;
+        x += row.cellW + gap;
+    }
+}
+
 void LCDisp::rebuild()
 {
     sanitize();
@@ -377,28 +399,10 @@ void LCDisp::rebuild()
     litBrush_ = negative_ ? litNeg_ : lit_;
     burnBrush_ = negative_ ? burnNeg_ : burn_;
 
-    auto geometry = [&](RowGeom& row, int style, int h, int w, int g, int y, int x0, int gap, int cells) {
-        row.h = h;
-        row.w = w;
-        row.g = g;
-        row.y = y;
-        row.style = style;
-        switch (style) {
-        case 0: row.cellW = h + w + 2 * g; row.cellH = 2 * h + w + 4 * g; break;
-        case 1: row.cellW = h + 2 * g; row.cellH = 2 * h + 4 * g; break;
-        default: row.cellW = h + 2 * w + 2 * g - 3; row.cellH = 2 * h + 3 * w + 4 * g - 4; break;
-        }
-        row.x.resize(size_t(cells));
-        int x = x0;
-        for (int i = 0; i < cells; ++i) {
-            row.x[size_t(i)] = x;
-            x += row.cellW + gap;
-        }
-    };
-    geometry(rowMant_, p_.SegmentStyle, p_.SegmentHeight, p_.SegmentWidth, p_.InterSegmentGap, p_.YOffset,
-             bw + p_.XOffset, p_.InterDigitGap, p_.NumDigits);
-    geometry(rowExp_, p_.SegmentStyleExp, p_.SegmentHeightExp, p_.SegmentWidthExp, p_.InterSegmentGapExp,
-             p_.YOffsetExp, bw + p_.XOffsetExp, p_.InterDigitGapExp, p_.NumDigitsExp);
+    layOutRow(rowMant_, p_.SegmentStyle, p_.SegmentHeight, p_.SegmentWidth, p_.InterSegmentGap, p_.YOffset,
+              bw + p_.XOffset, p_.InterDigitGap, p_.NumDigits);
+    layOutRow(rowExp_, p_.SegmentStyleExp, p_.SegmentHeightExp, p_.SegmentWidthExp, p_.InterSegmentGapExp,
+              p_.YOffsetExp, bw + p_.XOffsetExp, p_.InterDigitGapExp, p_.NumDigitsExp);
 
     // The surface was repainted from scratch: no point, colon or cell is on it.
     pointAt_ = QPoint(-1, 0);

@@ -178,8 +178,6 @@ public:
     int YOffsetExp() const { return p_.YOffsetExp; }
     void setYOffsetExp(int v);
 
-    const LCDispProps& Props() const { return p_; }
-
     // Persistence through a key/value store: every property under its own
     // name. Booleans are written as -1 / 0; a missing key reads as the
     // default. Reading applies no theme and rebuilds the readout once.
@@ -227,12 +225,16 @@ private:
 
     void changed(const char* name);
     void rebuild();
+    static void layOutRow(RowGeom& row, int style, int h, int w, int g, int y, int x0, int gap, int cells);
     void fullRedraw();
     void applyTheme(int theme);
     void sanitize();
 
     void drawValue(bool force);
     void drawMantissa(QString text, bool force);
+    void drawSeparators(const QString& text, bool repaintMarks);
+    void drawPoint(QString& text, bool repaintMarks);
+    void drawColon(QString& text, bool repaintMarks);
     void drawExponent(QString text, bool force);
     void renderCell(QChar c, bool exponent, int cell);
     void paintSegment(const ShapeSet& set, int shape, int x, int y, bool lit);

@@ -11,7 +11,6 @@
 
 namespace ql::lcdisp {
 
-inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kMaxSegmentSize = 1000;  // keeps the pictures of a cell sane
 
 // Lit ("1") and unlit ("0") segments a to g of each pattern.

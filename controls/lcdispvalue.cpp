@@ -156,98 +156,13 @@ void LCDisp::drawValue(bool force)
 void LCDisp::drawMantissa(QString text, bool force)
 {
     drawingExp_ = false;
-    const int n = p_.NumDigits;
-    const int w = rowMant_.w;
     const bool repaintMarks = force || prevMant_.isEmpty() || prevMant_.at(0) == kRedrawAll;
+    if (p_.ShowThousandsSeparator)
+        drawSeparators(text, repaintMarks);
+    drawPoint(text, repaintMarks);
+    drawColon(text, repaintMarks);
 
-    if (p_.ShowThousandsSeparator) {
-        // Flags: a separator after every G-th digit left of the point.
-        const int g = std::max(p_.ThousandsGrouping, 1);
-        std::fill(sepFlags_.begin(), sepFlags_.end(), false);
-        QString t = text;
-        if (!t.contains(QLatin1Char('.')))
-            t += QLatin1Char('.');
-        const QString padded = (QString(n, QLatin1Char('0')) + t).right(n);
-        const int dp = padded.indexOf(QLatin1Char('.')) + 1;
-        int first = n - int(t.size()) + 1;
-        if (first >= 1 && t.startsWith(QLatin1Char('-')))
-            ++first;
-        // A text longer than the row loses its leftmost characters, sign
-        // included: flags start at the first shown cell.
-        first = std::max(first, 1);
-        if (dp > 0)
-            for (int i = dp - (g + 1); i >= first; i -= g)
-                if (i < n)
-                    sepFlags_[size_t(i)] = true;
-
-        const int form = p_.ThousandsSeparator == 0 ? 0 : 1;
-        for (int i = 0; i < n; ++i) {
-            const QPoint at = pointPos(i, form);
-            const QRegion shape = mant_.shape[9].translated(at);
-            const bool changed = repaintMarks || sepFlags_[size_t(i)] != prevSepFlags_[size_t(i)];
-            if (sepFlags_[size_t(i)]) {
-                paintSegment(mant_, 9, at.x(), at.y(), true);
-            } else if (form == 0) {
-                restoreBackground(shape);
-            } else {
-                restoreBackground(QRect(at, QSize(w, w)));
-            }
-            if (changed)
-                dirty(shape.boundingRect() | QRect(at, QSize(w, w)));
-        }
-        prevSepFlags_ = sepFlags_;
-    }
-
-    // Decimal point: a "." or, in a text without one, a ",".
-    const int pointForm = p_.DecimalSeparator == 0 ? 0 : 1;
-    const QPoint oldPoint = pointAt_;
-    if (pointAt_.x() >= 0) {
-        if (pointForm == 0)
-            restoreBackground(mant_.shape[8].translated(pointAt_));
-        else
-            restoreBackground(QRect(pointAt_, QSize(w, w)));
-    }
-    pointAt_ = QPoint(-1, 0);
-    int p = text.indexOf(QLatin1Char('.'));
-    if (p < 0)
-        p = text.indexOf(QLatin1Char(','));
-    if (p >= 0) {
-        const int k = n - int(text.size()) + p;
-        if (k >= 0 && k < n) {  // a point left of the row is not shown
-            pointAt_ = pointPos(k, pointForm);
-            paintSegment(mant_, 8, pointAt_.x(), pointAt_.y(), true);
-        }
-        text.remove(p, 1);
-    }
-    if (pointAt_ != oldPoint || repaintMarks) {
-        for (const QPoint& at : {oldPoint, pointAt_})
-            if (at.x() >= 0)
-                dirty(mant_.shape[8].translated(at).boundingRect() | QRect(at, QSize(w, w)));
-    }
-
-    // Colon.
-    const auto oldColon = colonAt_;
-    for (const QPoint& at : colonAt_)
-        if (at.x() >= 0)
-            restoreBackground(QRect(at, QSize(w, w)));
-    colonAt_ = {QPoint(-1, 0), QPoint(-1, 0)};
-    p = text.indexOf(QLatin1Char(':'));
-    if (p >= 0) {
-        const int k = n - int(text.size()) + p;
-        if (k >= 0 && k < n) {
-            colonAt_ = colonPos(k);
-            for (const QPoint& at : colonAt_)
-                paintSegment(mant_, 8, at.x(), at.y(), true);
-        }
-        text.remove(p, 1);
-    }
-    if (colonAt_ != oldColon || repaintMarks) {
-        for (const auto& pair : {oldColon, colonAt_})
-            for (const QPoint& at : pair)
-                if (at.x() >= 0)
-                    dirty(mant_.shape[8].translated(at).boundingRect() | QRect(at, QSize(w, w)));
-    }
-
+    const int n = p_.NumDigits;
     text = rightAligned(text, n);
     bool anyCell = false;
     for (int i = 0; i < n; ++i) {
@@ -274,6 +189,107 @@ void LCDisp::drawMantissa(QString text, bool force)
         }
     }
     prevMant_ = text;
+}
+
+// Thousands separators: one after every G-th digit left of the point.
+void LCDisp::drawSeparators(const QString& text, bool repaintMarks)
+{
+    const int n = p_.NumDigits;
+    const int w = rowMant_.w;
+    const int g = std::max(p_.ThousandsGrouping, 1);
+    std::fill(sepFlags_.begin(), sepFlags_.end(), false);
+    QString t = text;
+    if (!t.contains(QLatin1Char('.')))
+        t += QLatin1Char('.');
+    const QString padded = (QString(n, QLatin1Char('0')) + t).right(n);
+    const int dp = padded.indexOf(QLatin1Char('.')) + 1;
+    int first = n - int(t.size()) + 1;
+    if (first >= 1 && t.startsWith(QLatin1Char('-')))
+        ++first;
+    // A text longer than the row loses its leftmost characters, sign
+    // included: flags start at the first shown cell.
+    first = std::max(first, 1);
+    if (dp > 0)
+        for (int i = dp - (g + 1); i >= first; i -= g)
+            if (i < n)
+                sepFlags_[size_t(i)] = true;
+
+    const int form = p_.ThousandsSeparator == 0 ? 0 : 1;
+    for (int i = 0; i < n; ++i) {
+        const QPoint at = pointPos(i, form);
+        const QRegion shape = mant_.shape[9].translated(at);
+        const bool changed = repaintMarks || sepFlags_[size_t(i)] != prevSepFlags_[size_t(i)];
+        if (sepFlags_[size_t(i)]) {
+            paintSegment(mant_, 9, at.x(), at.y(), true);
+        } else if (form == 0) {
+            restoreBackground(shape);
+        } else {
+            restoreBackground(QRect(at, QSize(w, w)));
+        }
+        if (changed)
+            dirty(shape.boundingRect() | QRect(at, QSize(w, w)));
+    }
+    prevSepFlags_ = sepFlags_;
+}
+
+// Decimal point: a "." or, in a text without one, a ","; taken out of text.
+void LCDisp::drawPoint(QString& text, bool repaintMarks)
+{
+    const int n = p_.NumDigits;
+    const int w = rowMant_.w;
+    const int pointForm = p_.DecimalSeparator == 0 ? 0 : 1;
+    const QPoint oldPoint = pointAt_;
+    if (pointAt_.x() >= 0) {
+        if (pointForm == 0)
+            restoreBackground(mant_.shape[8].translated(pointAt_));
+        else
+            restoreBackground(QRect(pointAt_, QSize(w, w)));
+    }
+    pointAt_ = QPoint(-1, 0);
+    int p = text.indexOf(QLatin1Char('.'));
+    if (p < 0)
+        p = text.indexOf(QLatin1Char(','));
+    if (p >= 0) {
+        const int k = n - int(text.size()) + p;
+        if (k >= 0 && k < n) {  // a point left of the row is not shown
+            pointAt_ = pointPos(k, pointForm);
+            paintSegment(mant_, 8, pointAt_.x(), pointAt_.y(), true);
+        }
+        text.remove(p, 1);
+    }
+    if (pointAt_ != oldPoint || repaintMarks) {
+        for (const QPoint& at : {oldPoint, pointAt_})
+            if (at.x() >= 0)
+                dirty(mant_.shape[8].translated(at).boundingRect() | QRect(at, QSize(w, w)));
+    }
+}
+
+// Colon; taken out of text.
+void LCDisp::drawColon(QString& text, bool repaintMarks)
+{
+    const int n = p_.NumDigits;
+    const int w = rowMant_.w;
+    const auto oldColon = colonAt_;
+    for (const QPoint& at : colonAt_)
+        if (at.x() >= 0)
+            restoreBackground(QRect(at, QSize(w, w)));
+    colonAt_ = {QPoint(-1, 0), QPoint(-1, 0)};
+    const int p = text.indexOf(QLatin1Char(':'));
+    if (p >= 0) {
+        const int k = n - int(text.size()) + p;
+        if (k >= 0 && k < n) {
+            colonAt_ = colonPos(k);
+            for (const QPoint& at : colonAt_)
+                paintSegment(mant_, 8, at.x(), at.y(), true);
+        }
+        text.remove(p, 1);
+    }
+    if (colonAt_ != oldColon || repaintMarks) {
+        for (const auto& pair : {oldColon, colonAt_})
+            for (const QPoint& at : pair)
+                if (at.x() >= 0)
+                    dirty(mant_.shape[8].translated(at).boundingRect() | QRect(at, QSize(w, w)));
+    }
 }
 
 void LCDisp::drawExponent(QString text, bool force)

@@ -17,7 +17,8 @@
 //                    one more per further device tab, that tab selected
 //                    (file-Device2.png ...)
 //
-// The program folder is a fresh temporary one unless QL_HOME is set. Either
+// The program folder is a fresh temporary one, deleted with everything in it
+// when the demo ends, unless QL_HOME is set. Either
 // way its settings file names each slot's device port (PORT1 = 3, PORT2 =
 // 4), so that each slot connects to its own device.
 // Without a display, run it with QT_QPA_PLATFORM=offscreen.
@@ -93,6 +94,56 @@ bool grabTabs(ql::frmMain& w, const QString& file)
     return ok;
 }
 
+// A program folder of its own, unless the user named one, with a settings
+// file that gives each slot its own device's port (a fresh settings file
+// would give every slot the same one); the file is made as the program
+// makes it when it is missing.
+bool PrepareProgramFolder(std::unique_ptr<QTemporaryDir>& home, bool one)
+{
+    if (!qEnvironmentVariableIsSet("QL_HOME")) {
+        home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/qltester-demo-XXXXXX"));
+        if (!home->isValid()) {
+            std::fprintf(stderr, "qltester-demo: cannot create a temporary program folder\n");
+            return false;
+        }
+        qputenv("QL_HOME", QFile::encodeName(home->path()));
+    }
+    const QString ini = ql::SettingsFile();
+    if (!QFileInfo::exists(ini))
+        ql::CreateSettingsFile(ini);
+    for (int n = 0; n < (one ? 1 : 2); ++n)
+        ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(n + 1), QString::number(3 + n));
+    return true;
+}
+
+// The simulated devices on COM3 (a load) and COM4 (a two-channel load).
+bool PlugDevices(const ql::sim::PortsDir& ports, const Options& opt,
+                 std::vector<std::unique_ptr<ql::sim::DeviceSim>>& devices)
+{
+    devices.push_back(std::make_unique<ql::sim::DeviceSim>(11, 300));
+    if (!opt.one)
+        devices.push_back(std::make_unique<ql::sim::DeviceSim>(18, 300));
+    for (size_t i = 0; i < devices.size(); ++i) {
+        ql::sim::DeviceSim& d = *devices[i];
+        d.setRated(i == 0 ? 30 : 15, i == 0 ? 10 : 5);
+        d.setInfoEvery(10);
+        if (!d.plug(ports.path(), 3 + int(i))) {
+            std::fprintf(stderr, "qltester-demo: cannot create a pseudo-terminal\n");
+            return false;
+        }
+        if (opt.running) {
+            // 1.00 A (type 11: 10 mA units) and 0.500 A per channel (1 mA units), cut-off 3.0 V.
+            if (d.devType() == 11)
+                d.reportRun(0, 0, 100, 300);
+            else
+                for (int c = 0; c < d.channels(); ++c)
+                    d.reportRun(c, 0, 500 + 250 * c, 3000);
+        }
+        d.start(500);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -105,49 +156,15 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // A program folder of its own, unless the user named one.
     std::unique_ptr<QTemporaryDir> home;
-    if (!qEnvironmentVariableIsSet("QL_HOME")) {
-        home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/qltester-demo-XXXXXX"));
-        if (!home->isValid()) {
-            std::fprintf(stderr, "qltester-demo: cannot create a temporary program folder\n");
-            return 1;
-        }
-        qputenv("QL_HOME", QFile::encodeName(home->path()));
-    }
-    // Each slot's preferred port is its own device's (a fresh settings file
-    // would give every slot the same one); the file is made as the program
-    // makes it when it is missing.
-    const QString ini = ql::SettingsFile();
-    if (!QFileInfo::exists(ini))
-        ql::CreateSettingsFile(ini);
-    for (int n = 0; n < (opt.one ? 1 : 2); ++n)
-        ql::WriteIni(ini, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(n + 1), QString::number(3 + n));
+    if (!PrepareProgramFolder(home, opt.one))
+        return 1;
 
     // The simulated devices; QL_PORTS points at their folder while it lives.
     ql::sim::PortsDir ports;
     std::vector<std::unique_ptr<ql::sim::DeviceSim>> devices;
-    devices.push_back(std::make_unique<ql::sim::DeviceSim>(11, 300));
-    if (!opt.one)
-        devices.push_back(std::make_unique<ql::sim::DeviceSim>(18, 300));
-    for (size_t i = 0; i < devices.size(); ++i) {
-        ql::sim::DeviceSim& d = *devices[i];
-        d.setRated(i == 0 ? 30 : 15, i == 0 ? 10 : 5);
-        d.setInfoEvery(10);
-        if (!d.plug(ports.path(), 3 + int(i))) {
-            std::fprintf(stderr, "qltester-demo: cannot create a pseudo-terminal\n");
-            return 1;
-        }
-        if (opt.running) {
-            // 1.00 A (type 11: 10 mA units) and 0.500 A per channel (1 mA units), cut-off 3.0 V.
-            if (d.devType() == 11)
-                d.reportRun(0, 0, 100, 300);
-            else
-                for (int c = 0; c < d.channels(); ++c)
-                    d.reportRun(c, 0, 500 + 250 * c, 3000);
-        }
-        d.start(500);
-    }
+    if (!PlugDevices(ports, opt, devices))
+        return 1;
     std::printf("qltester-demo: program folder %s\n", qPrintable(ql::ProgramDir()));
     for (const auto& d : devices)
         std::printf("qltester-demo: type %d device on %s (%s)\n", d->devType(),

@@ -9,11 +9,30 @@ QString PortName(int n)
     return QStringLiteral("COM%1").arg(n);
 }
 
-CommHandle OpenPort(int n)
+int PortNumber(const QString& text)
 {
-    if (n < 1)
+    // At most nine digits: every such number fits an int.
+    if (text.size() <= 3 || text.size() > 12)
+        return -1;
+    int n = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (i < 3 ? (c | 0x20) != u"com"[i] : c < u'0' || c > u'9')
+            return -1;
+        if (i >= 3)
+            n = n * 10 + (c - u'0');
+    }
+    return n;
+}
+
+CommHandle OpenPort(int n, QString* error)
+{
+    if (n < 1) {
+        if (error)
+            *error = PortName(n) + QStringLiteral(": no such port");
         return {};
-    return SerialPort::open(PortName(n));
+    }
+    return SerialPort::open(PortName(n), {}, error);
 }
 
 void ClosePort(CommHandle& h)

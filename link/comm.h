@@ -16,8 +16,9 @@ class SerialPort;
 using CommHandle = std::shared_ptr<SerialPort>;
 
 // Opens port "COM<n>" exclusively; null when it cannot be opened (missing,
-// held by this or another program, refused by the device).
-CommHandle OpenPort(int n);
+// held by this or another program, refused by the device). error, when
+// given, receives why: the port, the device path and the system's reason.
+CommHandle OpenPort(int n, QString* error = nullptr);
 
 // Closes the port (nothing when already null) and sets the handle to null.
 void ClosePort(CommHandle& h);
@@ -47,5 +48,10 @@ QStringList ScanPorts();
 
 // "COM" and the number.
 QString PortName(int n);
+
+// The number a port name gives: "COM" (ASCII letters, in any case) and
+// nothing but ASCII digits after it. -1 for any other text (blanks, signs,
+// other digits or letters that merely look alike).
+int PortNumber(const QString& text);
 
 } // namespace ql

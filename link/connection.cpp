@@ -1,5 +1,6 @@
 #include "link/connection.h"
 
+#include "link/comm.h"
 #include "link/counters.h"
 #include "link/frames.h"
 #include "link/recv.h"
@@ -33,18 +34,20 @@ SlotConnection::Opened SlotConnection::Connect(const QString& portText)
     SlotState& s = st_.slot.at(size_t(slot_));
     if (s.hComm)
         return Opened::AlreadyOpen;
-    bool ok = false;
-    const int number = portText.mid(3).toInt(&ok);
-    if (!ok || portText.size() <= 3) {
-        ErrLog(QStringLiteral("Conn"), QStringLiteral("cannot open port ") + portText);
+    const int number = PortNumber(portText);
+    if (number < 0) {
+        ErrLog(QStringLiteral("ErrConn"), QStringLiteral("\"%1\" names no port").arg(portText));
         return Opened::BadName;
     }
-    CommHandle h = OpenPort(number);
-    if (h && !SetPortState(h, 9600, 8, 0, 2))
+    QString error;
+    CommHandle h = OpenPort(number, &error);
+    if (h && !SetPortState(h, 9600, 8, 0, 2)) {
+        error = QStringLiteral("%1: %2 refused the line settings").arg(h->name(), h->devicePath());
         ClosePort(h);
+    }
     if (!h) {
         // Nothing is left half done: no handle, no timer.
-        ErrLog(QStringLiteral("Conn"), QStringLiteral("cannot open port ") + portText);
+        ErrLog(QStringLiteral("ErrConn"), error);
         return Opened::CannotOpen;
     }
     s.hComm = h;

@@ -10,7 +10,6 @@
 // It writes the slot's record (hComm, PortNo, Connecting, RecvLit) and
 // reports changes through its callbacks; it never touches a widget. The
 // program, the tests, the soak and the benchmarks all drive this object.
-#include "link/comm.h"
 #include "link/timings.h"
 
 #include <QObject>
@@ -37,14 +36,14 @@ public:
     enum class Opened {
         Ok,           // open, reset, polling, connect sent
         AlreadyOpen,  // the slot holds a port: nothing changed
-        BadName,      // the text names no port ("COM" and a number)
+        BadName,      // the text names no port ("COM" and ASCII digits, see PortNumber)
         CannotOpen,   // missing, held elsewhere, or refused the line settings
     };
     // Opens the port the text names ("COM<n>"): the line settings, the
     // slot's framing, measurements and counters reset, polling on, and the
     // first connect frame, repeated every connect period until the device's
     // first valid reply identifies it. A failure changes nothing and is
-    // logged ("Conn").
+    // logged ("ErrConn") with the device path and the reason.
     Opened Connect(const QString& portText);
 
     // Sends disconnect when a port is open and closes it; polling, the

@@ -9,7 +9,6 @@
 #include <QLocale>
 
 #include <cmath>
-#include <limits>
 
 namespace ql {
 
@@ -175,33 +174,26 @@ double RoundEven(double v)
 
 StartRule StartRuleFor(int T, int m)
 {
-    if (T < 5)
+    const StartSet set = StartSetOf(T);
+    switch (set) {
+    case StartSet::Cells1:
         return (m >= 1 && m <= 5) ? StartRule::Cells : StartRule::Unchanged;
-    if (T == 5 || T == 6) {
+    case StartSet::Cells2:
+    case StartSet::Cells3:
         if (m == 1)
             return StartRule::Power;
-        if (m >= 2 && m <= 6)
+        if (m >= (set == StartSet::Cells2 ? 2 : 3) && m <= 6)
             return StartRule::Cells;
         if (m >= 8)
             return StartRule::Zeros;
         return StartRule::Unchanged;
-    }
-    if (T == 7 || T == 36 || T == 37) {
-        if (m == 1)
-            return StartRule::Power;
-        if (m >= 3 && m <= 6)
-            return StartRule::Cells;
-        if (m >= 8)
-            return StartRule::Zeros;
+    case StartSet::Plain:
         return StartRule::Unchanged;
-    }
-    if (T == 8)
-        return StartRule::Unchanged;
-    if (T == 9 || T == 10)
+    case StartSet::Power1:
         return m == 1 ? StartRule::Power : StartRule::Unchanged;
-    if (T == 25 || T == 26 || T == 29 || T == 39 || T >= 40)
-        return StartRule::Unchanged;
-    // 11..24, 27, 28, 30..35, 38
+    case StartSet::Meter3:
+        break;
+    }
     if (m == 1)
         return StartRule::Power;
     if (m == 3)

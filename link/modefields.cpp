@@ -9,26 +9,6 @@
 
 namespace ql {
 
-ModelGroup ModelGroupOf(int devType)
-{
-    switch (devType) {
-    case 0:
-        return ModelGroup::None;
-    case 1: case 2: case 3: case 4:
-        return ModelGroup::G1;
-    case 5: case 6:
-        return ModelGroup::G2;
-    case 7: case 9: case 10: case 36: case 37:
-        return ModelGroup::G3;
-    case 8: case 28: case 29: case 39:
-        return ModelGroup::G4;
-    case 40:
-        return ModelGroup::G6;
-    default:
-        return devType > 40 ? ModelGroup::G7 : ModelGroup::G5;
-    }
-}
-
 bool SetValueIsPower(int devType, int mode)
 {
     return devType > 0 && StartRuleFor(devType, mode) == StartRule::Power;
@@ -44,13 +24,13 @@ int HighestCells(int devType, int mode)
     if (!LimitIsCells(devType, mode))
         return 0;
     // By chemistry: NiMH, NiCd, Li-ion or Li-Po, LiFePO4, lead-acid.
-    static const int k15V[5] = {8, 8, 3, 4, 6};    // types 1 and 3
-    static const int k30V[5] = {12, 12, 4, 4, 8};  // types 2 and 4, and the 30 V types above them
-    if (devType < 5)
-        return (devType == 2 || devType == 4 ? k30V : k15V)[mode - 1];
-    // Types 5 and 6 list the same five profiles from index 2 on; types 7,
-    // 36 and 37 send cells from index 3 on, read by the same positions.
-    return k30V[mode - 2];
+    static const int k15V[5] = {8, 8, 3, 4, 6};
+    static const int k30V[5] = {12, 12, 4, 4, 8};
+    const int* top = HasQuirk(devType, kCells15V) ? k15V : k30V;
+    // The first chargers list the five profiles from index 1 on, the later
+    // ones from index 2 on; those that send cells from index 3 on are read
+    // by the same positions.
+    return top[StartSetOf(devType) == StartSet::Cells1 ? mode - 1 : mode - 2];
 }
 
 bool CellCountOk(int devType, int mode, double cells)
@@ -123,6 +103,13 @@ void CurrentAndVolts(ModeFields& f, const Values& v)
     f.tSlmt = v.volt();
 }
 
+// C-CV: a current and the voltage charged to.
+void ChargeCv(ModeFields& f, const Values& v)
+{
+    f.lSlmt = QStringLiteral("Voltage:");
+    CurrentAndVolts(f, v);
+}
+
 // D-CP: the set value is a power.
 void PowerMode(ModeFields& f, const Values& v)
 {
@@ -152,23 +139,18 @@ void NothingSent(ModeFields& f)
 
 } // namespace
 
-ModeFields ComputeModeFields(const ModeFieldsIn& in)
+namespace {
+
+// The part every family shares. The third value is a cut-off current
+// exactly where the frame sends one, else minutes.
+ModeFields CommonFields(const ModeFieldsIn& in, const Values& v)
 {
     ModeFields f;
-    const Values v{in};
-    const int m = in.mode;
-    const int type = in.DevType;
-    // Modes beyond a model's list (a device may report one) follow the
-    // start frame as well: zeros greyed, the third value as it is sent.
-    const bool zeros = type > 0 && StartRuleFor(type, m) == StartRule::Zeros;
-
-    // Common part. The third value is a cut-off current exactly where the
-    // frame sends one, else minutes.
     f.lSval = QStringLiteral("Test Val:");
     f.lSvalt = QStringLiteral("A");
     f.lSlmtt = QStringLiteral("V");
     f.lSlmt = in.dev2S ? QStringLiteral("Cutoff V:") : QStringLiteral("Cutoff Volt:");
-    if (ThirdIsCutOff(type, m)) {
+    if (ThirdIsCutOff(in.DevType, in.mode)) {
         f.lStim = QStringLiteral("Cutoff Curr:");
         f.lStimt = QStringLiteral("A");
         f.tStim = v.cutOff();
@@ -177,104 +159,132 @@ ModeFields ComputeModeFields(const ModeFieldsIn& in)
         f.lStim = in.dev2S ? QStringLiteral("Time:") : QStringLiteral("Max Time:");
         f.tStim = Num(double(in.T), QStringLiteral("0"));
     }
+    return f;
+}
 
+void G1Fields(ModeFields& f, const Values& v, int m)
+{
+    if (m == 0) {
+        CurrentAndVolts(f, v);
+    } else if (m >= 1 && m <= 5) {
+        CellsMode(f, v);
+    } else if (m == 6) {
+        ChargeCv(f, v);
+    }
+}
+
+void G2Fields(ModeFields& f, const Values& v, int m)
+{
+    if (m == 0) {
+        CurrentAndVolts(f, v);
+    } else if (m == 1) {
+        PowerMode(f, v);
+    } else if (m >= 2 && m <= 6) {
+        CellsMode(f, v);
+    } else if (m == 7) {
+        ChargeCv(f, v);
+    } else {
+        NothingSent(f);  // DC5V or Meter at 8, and every mode above
+    }
+}
+
+void G3Fields(ModeFields& f, const Values& v, int type, int m, bool zeros)
+{
+    if (m == 0) {
+        CurrentAndVolts(f, v);
+    } else if (m == 1) {
+        PowerMode(f, v);
+    } else if (LimitIsCells(type, m)) {
+        CellsMode(f, v);  // modes sent a cell count and minutes
+    } else if (zeros) {
+        NothingSent(f);
+    } else if (m == 2) {
+        ChargeCv(f, v);
+    } else {
+        CurrentAndVolts(f, v);
+    }
+}
+
+void G4Fields(ModeFields& f, const Values& v, int type, int m, bool zeros)
+{
+    if (m == 1) {
+        ChargeCv(f, v);
+        if (SetValueIsPower(type, m)) {
+            // The start frame carries this set value as a power, so the
+            // field shows it as one.
+            f.lSvalt = QStringLiteral("W");
+            f.tSval = v.power();
+        }
+        if (HasQuirk(type, kCvFieldsFixed)) {
+            f.SvalEnable = false;
+            f.SlmtEnable = false;
+        }
+    } else if (zeros) {
+        NothingSent(f);
+    } else {
+        CurrentAndVolts(f, v);
+    }
+}
+
+void G5Fields(ModeFields& f, const Values& v, int type, int m)
+{
+    CurrentAndVolts(f, v);
+    if (m == 1 && HasQuirk(type, kMode1LimitFixed)) {
+        f.SlmtEnable = false;
+    } else if (m == 1) {
+        PowerMode(f, v);
+    } else if (m == 2 || m == 4) {
+        f.lSval = QStringLiteral("Current:");
+        f.lSlmt = QStringLiteral("Test Val:");
+    } else if (m == 3) {
+        f.SvalEnable = false;
+        f.SlmtEnable = false;
+    }
+}
+
+void G6Fields(ModeFields& f, const Values& v, int type, int m)
+{
+    CurrentAndVolts(f, v);
+    if (m == 1) {
+        f.lSvalt = QStringLiteral("mA");
+        f.lStimt = QStringLiteral("mA");
+    } else if (!ThirdIsCutOff(type, m)) {
+        f.tStim = Fixed("0");
+    }
+}
+
+void G7Fields(ModeFields& f, const Values& v, int m)
+{
+    if (m == 1) {
+        f.lSlmt = QStringLiteral("Test Val:");
+        f.tSval = Fixed("0.00");
+        f.tSlmt = v.volt();
+        f.SvalEnable = false;
+    } else {
+        CurrentAndVolts(f, v);
+    }
+}
+
+} // namespace
+
+ModeFields ComputeModeFields(const ModeFieldsIn& in)
+{
+    const Values v{in};
+    const int m = in.mode;
+    const int type = in.DevType;
+    // Modes beyond a model's list (a device may report one) follow the
+    // start frame as well: zeros greyed, the third value as it is sent.
+    const bool zeros = type > 0 && StartRuleFor(type, m) == StartRule::Zeros;
+    ModeFields f = CommonFields(in, v);
     switch (ModelGroupOf(type)) {
-    case ModelGroup::None:
-        break;
-    case ModelGroup::G1:
-        if (m == 0) {
-            CurrentAndVolts(f, v);
-        } else if (m >= 1 && m <= 5) {
-            CellsMode(f, v);
-        } else if (m == 6) {
-            f.lSlmt = QStringLiteral("Voltage:");
-            CurrentAndVolts(f, v);
-        }
-        break;
-    case ModelGroup::G2:
-        if (m == 0) {
-            CurrentAndVolts(f, v);
-        } else if (m == 1) {
-            PowerMode(f, v);
-        } else if (m >= 2 && m <= 6) {
-            CellsMode(f, v);
-        } else if (m == 7) {
-            f.lSlmt = QStringLiteral("Voltage:");
-            CurrentAndVolts(f, v);
-        } else {
-            NothingSent(f);  // DC5V or Meter at 8, and every mode above
-        }
-        break;
-    case ModelGroup::G3:
-        if (m == 0) {
-            CurrentAndVolts(f, v);
-        } else if (m == 1) {
-            PowerMode(f, v);
-        } else if (LimitIsCells(type, m)) {
-            // Modes 3 to 6 of types 7, 36 and 37 are sent a cell count and
-            // minutes.
-            CellsMode(f, v);
-        } else if (zeros) {
-            NothingSent(f);
-        } else {
-            if (m == 2)
-                f.lSlmt = QStringLiteral("Voltage:");  // C-CV
-            CurrentAndVolts(f, v);
-        }
-        break;
-    case ModelGroup::G4:
-        if (m == 1) {
-            f.lSlmt = QStringLiteral("Voltage:");  // C-CV
-            CurrentAndVolts(f, v);
-            if (SetValueIsPower(type, m)) {
-                // Type 28: the start frame carries this set value as a
-                // power, so the field shows it as one.
-                f.lSvalt = QStringLiteral("W");
-                f.tSval = v.power();
-            }
-            if (type == 28) {
-                f.SvalEnable = false;
-                f.SlmtEnable = false;
-            }
-        } else if (zeros) {
-            NothingSent(f);
-        } else {
-            CurrentAndVolts(f, v);
-        }
-        break;
-    case ModelGroup::G5:
-        CurrentAndVolts(f, v);
-        if (m == 1 && (type == 25 || type == 26)) {
-            f.SlmtEnable = false;
-        } else if (m == 1) {
-            PowerMode(f, v);
-        } else if (m == 2 || m == 4) {
-            f.lSval = QStringLiteral("Current:");
-            f.lSlmt = QStringLiteral("Test Val:");
-        } else if (m == 3) {
-            f.SvalEnable = false;
-            f.SlmtEnable = false;
-        }
-        break;
-    case ModelGroup::G6:
-        CurrentAndVolts(f, v);
-        if (m == 1) {
-            f.lSvalt = QStringLiteral("mA");
-            f.lStimt = QStringLiteral("mA");
-        } else if (!ThirdIsCutOff(type, m)) {
-            f.tStim = Fixed("0");
-        }
-        break;
-    case ModelGroup::G7:
-        if (m == 1) {
-            f.lSlmt = QStringLiteral("Test Val:");
-            f.tSval = Fixed("0.00");
-            f.tSlmt = v.volt();
-            f.SvalEnable = false;
-        } else {
-            CurrentAndVolts(f, v);
-        }
-        break;
+    case ModelGroup::None: break;
+    case ModelGroup::G1: G1Fields(f, v, m); break;
+    case ModelGroup::G2: G2Fields(f, v, m); break;
+    case ModelGroup::G3: G3Fields(f, v, type, m, zeros); break;
+    case ModelGroup::G4: G4Fields(f, v, type, m, zeros); break;
+    case ModelGroup::G5: G5Fields(f, v, type, m); break;
+    case ModelGroup::G6: G6Fields(f, v, type, m); break;
+    case ModelGroup::G7: G7Fields(f, v, m); break;
     }
     return f;
 }
@@ -293,8 +303,7 @@ ModeReset ModeResetValues(int devType, int mode, int32_t curFactor, float minCur
     ModeReset r;
     if (devType == 0)
         return r;
-    const bool unitStep = mode == 1 && devType != 1 && devType != 2 && devType != 3 && devType != 4 &&
-                          devType != 8 && devType != 26;
+    const bool unitStep = mode == 1 && !HasQuirk(devType, kMode1MinCur);
     r.SetRaw = unitStep ? 1 : ScaleRoundEven(curFactor, minCur);
     r.LmtRaw = LimitIsCells(devType, mode) ? 1 : ScaleRoundEven(volFactor, minVol);
     return r;

@@ -11,20 +11,6 @@ namespace ql {
 
 struct SlotState;
 
-// Model families as the field set-up tells them apart by type code.
-enum class ModelGroup {
-    None,  // type 0: no device identified
-    G1,    // 1..4: chargers with cell counts at indices 1..5, C-CV at 6
-    G2,    // 5, 6: chargers with D-CP at 1, profiles 2..6, C-CV 7, DC5V/Meter 8
-    G3,    // 7, 9, 10, 36, 37: D-CC, D-CP, C-CV
-    G4,    // 8, 28, 29, 39: D-CC, C-CV
-    G5,    // other types below 40
-    G6,    // 40: D-CC, C-CV in milliamperes
-    G7,    // above 40
-};
-
-ModelGroup ModelGroupOf(int devType);
-
 // Inputs of the set-up of one channel.
 struct ModeFieldsIn {
     int DevType = 0;

@@ -48,7 +48,7 @@ void ApplyContinue(ChanState& ch) {
 float DecodeCurrent(int raw, int curFactor, int devType, int fwVersion) {
     if (curFactor == 100)
         return Scaled(raw, 0.01);
-    if (devType == 26 && fwVersion >= kR26BVersion)
+    if (IsVariantB(devType, fwVersion))
         return Scaled(raw / 10, 0.001);
     return Scaled(raw, 0.001);
 }
@@ -174,14 +174,14 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         SetSlotMenu(st_, slot, MenuId::menuAdj, true, &host_);
 
     // First valid reply since the connect: identify the device and set the
-    // slot up. The type-26 test looks at this frame's type, not at one left
+    // slot up. The USB-tester test looks at this frame's type, not at one left
     // from an earlier connection.
     if (connecting) {
         // A reply without a type code names no device: nothing of it is
         // kept, and the connect timer goes on.
         if (frameType == 0)
             return false;
-        if (frameType != 26) {
+        if (!HasQuirk(frameType, kUsbLines)) {
             ch.Cap = DecodeCapacity(f.Pair(5));
             ApplyContinue(ch);
         }
@@ -222,17 +222,18 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
             st_.ResVolt = r;
     }
 
-    if (ch.Running && s.DevType != 26) {
+    const bool usb = HasQuirk(s.DevType, kUsbLines);
+    if (ch.Running && !usb) {
         ch.Cap = DecodeCapacity(f.Pair(5));
         ApplyContinue(ch);
     }
 
-    if (s.Dev2S || s.DevType == 26)
+    if (s.Dev2S || usb)
         ch.Temp = 0;
     else
         ch.Temp = Scaled(f.Pair(7), 0.1);
 
-    if (s.DevType == 26) {
+    if (usb) {
         ch.AuxVolt1 = Scaled(f.Pair(5), 0.001);
         ch.AuxVolt2 = Scaled(f.Pair(7), 0.001);
     }

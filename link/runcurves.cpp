@@ -2,18 +2,12 @@
 #include "link/runparts.h"
 #include "link/runtrack.h"
 
-#include "link/comm.h"
+#include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
-#include "platform/numfmt.h"
-#include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
-#include <QDir>
-#include <QLocale>
-
-#include <charconv>
 #include <cmath>
 #include <exception>
 
@@ -114,7 +108,7 @@ void RunTracker::ScaleCurveAxes(int slot)
             chart->setMaxY(axis, hi);
     };
     fit(0, s.VolAxisMax, s.VolAxisMin, 0.5);
-    fit(1, s.CurAxisMax, s.CurAxisMin, s.DevType == 35 ? 0.05 : 0.5);
+    fit(1, s.CurAxisMax, s.CurAxisMin, HasQuirk(s.DevType, kFineCurSteps) ? 0.05 : 0.5);
     if (chart->MaxY(2) != s.AuxAxisMax)
         chart->setMaxY(2, s.AuxAxisMax);
     if (chart->MinY(2) != s.AuxAxisMin)

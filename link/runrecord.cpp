@@ -1,15 +1,15 @@
 #include "link/runrecord.h"
 
+#include "link/modeltable.h"
 #include "link/recordfile.h"
+#include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/wholefile.h"
 
 #include <QFile>
 #include <QLocale>
 
-#include <algorithm>
 #include <cmath>
-
 
 namespace ql {
 
@@ -26,22 +26,9 @@ QString DateStem(const QDateTime& when)
         .arg(t.hour()).arg(t.minute()).arg(t.second());
 }
 
-QString DeviceNamePart(const QString& device)
-{
-    QString part;
-    for (QChar c : device)
-        if (c != QLatin1Char('/') && c != QLatin1Char('\\') && c.unicode() >= 32)
-            part += c;
-    return part;
-}
-
 namespace RunRecord {
 
 namespace {
-
-const QByteArray kEol("\r\n");
-
-QByteArray lineBytes(const QString& line) { return line.toUtf8() + kEol; }
 
 void setError(QString* error, const QString& text)
 {
@@ -89,7 +76,7 @@ QString BaseName(const QString& programDir, const QString& device, const QString
     for (QChar c : port)
         if (c.unicode() < 128 && c.isLetterOrNumber())
             portPart += c;
-    return programDir + QStringLiteral("/ql-") + DeviceNamePart(device) + QLatin1Char('-') + portPart + QLatin1Char('-') +
+    return programDir + QStringLiteral("/ql-") + FileNamePart(device) + QLatin1Char('-') + portPart + QLatin1Char('-') +
            QString::number(slot + 1) + QLatin1Char('-') + QString::number(chn + 1);
 }
 
@@ -97,7 +84,7 @@ QStringList ColumnTitles(bool withTemp, int devType)
 {
     if (withTemp)
         return {QStringLiteral("Time(S)"), QStringLiteral("Cur(A)"), QStringLiteral("Vol(V)"), QStringLiteral("Temp(C)")};
-    return {QStringLiteral("Time(S)"), devType == 40 ? QStringLiteral("Cur(mA)") : QStringLiteral("Cur(A)"),
+    return {QStringLiteral("Time(S)"), HasQuirk(devType, kMilliAmps) ? QStringLiteral("Cur(mA)") : QStringLiteral("Cur(A)"),
             QStringLiteral("Vol(V)")};
 }
 
@@ -113,10 +100,7 @@ QStringList HeaderLines(const Header& h)
 
 bool Create(const QString& path, const Header& h, QString* error)
 {
-    QByteArray bytes;
-    for (const QString& line : HeaderLines(h))
-        bytes += lineBytes(line);
-    return SaveWholeFile(path, bytes, error);
+    return SaveWholeLines(path, HeaderLines(h), error);
 }
 
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp)

@@ -26,11 +26,6 @@ QString FileTrailer();    // 12 dashes, the maker's web address, 14 dashes
 // minute and second, unpadded, joined by "-".
 QString DateStem(const QDateTime& when);
 
-// A device name as a part of a file name: the name without path separators
-// and control characters, so a name built with it stays in its folder. An
-// ordinary device name comes back as it is.
-QString DeviceNamePart(const QString& device);
-
 namespace RunRecord {
 
 // <programDir>/ql-<device>-<port>-<slot + 1>-<chn + 1>, without ".bak".
@@ -41,7 +36,8 @@ QString BaseName(const QString& programDir, const QString& device, const QString
 inline QString PathOf(const QString& baseName) { return baseName + QStringLiteral(".bak"); }
 
 // Column titles: "Time(S)", "Cur(A)", "Vol(V)", "Temp(C)" with the
-// temperature column; "Cur(mA)" in place of "Cur(A)" for type 40 without it.
+// temperature column; "Cur(mA)" in place of "Cur(A)" for a model counting
+// milliamperes (kMilliAmps) without it.
 QStringList ColumnTitles(bool withTemp, int devType);
 
 // The three summary lines: each is the run grid's header cell, ":" and the

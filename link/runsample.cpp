@@ -3,18 +3,13 @@
 #include "link/runparts.h"
 #include "link/runtrack.h"
 
-#include "link/comm.h"
+#include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "platform/serial.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
 
-#include <QDir>
-#include <QLocale>
-
-#include <charconv>
-#include <cmath>
 #include <exception>
 
 namespace ql {
@@ -37,12 +32,10 @@ void RunTracker::ShowSample(int slot, int chn)
     }
 
     try {
-        RunViewIf& v = view(slot);
         // One reading of the run clock serves the whole sample: the curve
         // point (and so the data file), the record row and the capacity.
         const RunClock clock = ReadRunClock(c);
-        SampleTexts(s, c);
-        v.Refresh(chn, RunViewIf::Readouts);
+        ShowReadouts(slot, chn);
         ShowStatusLines(slot, chn);
         ShowFwText();
         if (c.Running)
@@ -50,22 +43,23 @@ void RunTracker::ShowSample(int slot, int chn)
         if (c.CurveOn)
             SamplePoints(slot, chn, clock);
         ShowCapacity(slot, chn);
-        ShowFloatingReadouts(slot, chn);
+        ShowDispReadout();
+        ShowMeterReadout(slot, chn);
     } catch (const std::exception&) {
         ErrLog(QStringLiteral("ErrData"),
                QStringLiteral("%1 %2 %3 %4").arg(slot).arg(shortest(c.Volt), shortest(c.Cur), shortest(c.Temp)));
     }
 }
 
-void RunTracker::SampleTexts(const SlotState& s, ChanState& c)
+void RunTracker::ShowReadouts(int slot, int chn)
 {
+    SlotState& s = st_.slot.at(slot);
+    ChanState& c = s.chn.at(chn);
     const int t = s.DevType;
-    const QString curFmt = s.CurFactor == 100 ? QStringLiteral("00.00") : k000;
     QString volFmt;
-    if ((s.VolFactor == 1000 || t == 26) && c.Volt < 9.999f)
+    if ((s.VolFactor == 1000 || HasQuirk(t, kVoltFine10V)) && c.Volt < 9.999f)
         volFmt = k000;
-    else if (inList(t, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 20, 24, 25, 32, 35, 36, 37, 40}) &&
-             c.Volt < 4.5f)
+    else if (HasQuirk(t, kVoltFine4V5) && c.Volt < 4.5f)
         volFmt = k000;
     else if (c.Volt < 100)
         volFmt = QStringLiteral("00.00");
@@ -73,7 +67,8 @@ void RunTracker::SampleTexts(const SlotState& s, ChanState& c)
         volFmt = QStringLiteral("000.0");
     c.VoltText = Format(c.Volt, volFmt);
     c.VoltShown = roundTrip(c.Volt, volFmt);
-    const QString curShownFmt = t == 40 ? (c.Cur < 10 ? k000 : k00) : curFmt;
+    const QString curFmt = s.CurFactor == 100 ? QStringLiteral("00.00") : k000;
+    const QString curShownFmt = HasQuirk(t, kMilliAmps) ? (c.Cur < 10 ? k000 : k00) : curFmt;
     c.CurText = Format(c.Cur, curShownFmt);
     c.CurShown = roundTrip(c.Cur, curShownFmt);
     c.Pwr = static_cast<float>(static_cast<double>(c.Cur) * static_cast<double>(c.Volt));
@@ -82,6 +77,20 @@ void RunTracker::SampleTexts(const SlotState& s, ChanState& c)
                                           : QStringLiteral("0000");
     c.PwrText = Format(c.Pwr, pwrFmt);
     c.PwrShown = roundTrip(c.Pwr, pwrFmt);
+    view(slot).Refresh(chn, RunViewIf::Readouts);
+}
+
+void RunTracker::DeviceLost(int slot)
+{
+    // Nothing is measured any more: the readouts fall to zero. What the run
+    // reached (capacity, energy, the run cells, the curves) stays.
+    for (int chn = 0; chn < kChanCount; ++chn) {
+        ChanState& c = st_.ch(slot, chn);
+        c.Volt = c.Cur = c.CurTenth = c.Temp = c.AuxVolt1 = c.AuxVolt2 = 0;
+        ShowReadouts(slot, chn);
+    }
+    if (slot == st_.CurDev)
+        ShowDispReadout();
 }
 
 void RunTracker::ShowStatusLines(int slot, int chn)
@@ -109,19 +118,19 @@ void RunTracker::ShowFwText()
     }
 }
 
-// Run cells, average voltage, type-26 capacity and energy of a running channel.
+// Run cells, average voltage, counted capacity and energy of a running channel.
 void RunTracker::SampleRunCells(int slot, int chn, const RunClock& clock)
 {
     SlotState& s = st_.slot.at(slot);
     ChanState& c = s.chn.at(chn);
     const int t = s.DevType;
     c.ModeCell = ModeCellText(s, chn);
-    const int n = view(slot).chart().DpCnt(chn * 5);
+    const int n = RunPointCount(view(slot).chart(), chn);
     if (n > c.RunStartPt) {
         const double avg = static_cast<double>(c.VoltSum) / (n - c.RunStartPt);
         c.AvgCell = Format(avg, k00) + QLatin1Char('V');
         const int32_t secs = clock.run;
-        if (t == 26 && secs > c.LastLogSec) {
+        if (HasQuirk(t, kUsbLines) && secs > c.LastLogSec) {
             c.Cap += c.Cur * static_cast<float>(secs - c.LastLogSec) / 3600.0f;
             c.LastLogSec = secs;
         }
@@ -138,7 +147,7 @@ void RunTracker::SamplePoints(int slot, int chn, const RunClock& clock)
     ChanState& c = s.chn.at(chn);
     RunChartIf& chart = view(slot).chart();
     const float third = WithTemp(slot) ? c.Temp : c.Pwr;
-    if (chart.DpCnt(chn * 5) == 0 && c.Running) {
+    if (RunPointCount(chart, chn) == 0 && c.Running) {
         const float begin = c.HasBegin && c.BeginIsNumber ? c.BeginVolt : c.Volt;
         AddCurvePoint(0, begin, c.Cur, third, slot, chn);
         chart.AddXY(chn * 5 + 3, clock.tick, roundTrip(c.Cap, k000));
@@ -163,21 +172,23 @@ void RunTracker::SamplePoints(int slot, int chn, const RunClock& clock)
     }
 }
 
-// The large floating readout shows the selected slot's channel 0; the small
-// one the USB meter of type 26 from version 320.
-void RunTracker::ShowFloatingReadouts(int slot, int chn)
+void RunTracker::ShowDispReadout()
 {
-    const SlotState& s = st_.slot.at(slot);
-    const ChanState& c = s.chn.at(chn);
-    const int t = s.DevType;
+    // Large floating readout: the selected slot, channel 0.
     const int cur = st_.CurDev;
     if (readouts_.MinDispShown() && cur >= 0 && cur < kSlotCount) {
         const ChanState& c0 = st_.ch(cur, 0);
         readouts_.ShowDisp({c0.DevName, c0.CurText, c0.VoltText, c0.PwrText, Format(c0.Cap, dispPattern(c0.Cap)),
                             Format(c0.Energy, dispPattern(c0.Energy))});
     }
+}
 
-    if (!(t == 26 && s.FwVersion >= 320)) {
+// Small floating readout: the USB meter of a "B" variant.
+void RunTracker::ShowMeterReadout(int slot, int chn)
+{
+    const SlotState& s = st_.slot.at(slot);
+    const ChanState& c = s.chn.at(chn);
+    if (!IsVariantB(s.DevType, s.FwVersion)) {
         if (readouts_.MeterOpen())
             readouts_.HideMeter();
     } else if (c.ChnMode != 1) {

@@ -4,9 +4,11 @@
 #include "link/comm.h"
 #include "link/counters.h"
 #include "link/frames.h"
+#include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
 #include "link/valuecheck.h"
+#include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/serial.h"
@@ -16,7 +18,6 @@
 #include <QDir>
 #include <QLocale>
 
-#include <charconv>
 #include <cmath>
 #include <exception>
 
@@ -48,7 +49,7 @@ QString RunTracker::RecordBase(int slot, int chn) const
 QString RunTracker::AutoDataFileName(int slot, int chn) const
 {
     return programDir + QStringLiteral("/Data/") + DateStem(now()) + QLatin1Char('-') +
-           DeviceNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
+           FileNamePart(st_.ch(slot, chn).DevName) + QLatin1Char('-') + QString::number(slot + 1) + QLatin1Char('-') +
            QString::number(chn + 1) + (settings().SaveCsv ? QStringLiteral(".csv") : QStringLiteral(".dat"));
 }
 
@@ -289,7 +290,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     if (chart->Large())
         chart->setLarge(false);
     chart->setSize(false);
-    c.RunStartPt = chart->DpCnt(chn * 5 + 1);
+    c.RunStartPt = RunPointCount(*chart, chn);
 
     SendStart(st_, slot, chn, 1);
     v.SetRunState(false);
@@ -359,7 +360,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     case RunRecord::ReadStatus::Ok:
         break;
     }
-    const int kind = (s.DevType == 26 && s.FwVersion >= 320) ? 1 : 8;
+    const int kind = IsVariantB(s.DevType, s.FwVersion) ? 1 : 8;
     const bool canSend = CheckBeforeSend(slot, chn, kind, caller);
     if (!canSend && caller == RunCaller::User)
         return false;
@@ -381,7 +382,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     const float capSum = replayed.capSum;
     const int32_t last = replayed.last;
 
-    const int n = chart->DpCnt(chn * 5 + 1);
+    const int n = RunPointCount(*chart, chn);
     if (n > 0) {
         const double avg = Format(c.VoltSum / n, k00).toDouble();
         c.AvgCell = QString::number(avg, 'g', QLocale::FloatingPointShortest) + QLatin1Char('V');
@@ -395,7 +396,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     const long long mas = static_cast<long long>(std::nearbyint(capSum));
     c.CapOffset = roundTrip(static_cast<double>(mas / 3600) / 1000.0, k000);
     c.ContPend = true;
-    if (s.DevType == 26)
+    if (HasQuirk(s.DevType, kUsbLines))
         c.Cap = c.CapOffset;
 
     ticker_.SetCounters(slot, chn, last, last);

@@ -175,6 +175,13 @@ public:
     // --- Per-sample update and curves --------------------------------
     void ShowSample(int slot, int chn);
     void ShowCapacity(int slot, int chn);
+    // The readouts of a channel from its measurements, and the large
+    // floating readout from the selected slot's first channel.
+    void ShowReadouts(int slot, int chn);
+    void ShowDispReadout();
+    // The slot's device is gone (its port closed itself): both channels'
+    // readouts show zero, here and in the large floating readout.
+    void DeviceLost(int slot);
     void AddCurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn);
     void AddCurvePoint2(int32_t x, float volt, float cur, float third, int slot, int chn);
     void ScaleCurveAxes(int slot);
@@ -197,12 +204,11 @@ public:
 
 private:
     // The steps of ShowSample.
-    static void SampleTexts(const SlotState& s, ChanState& c);  // readout texts
     void ShowStatusLines(int slot, int chn);
     void ShowFwText();
     void SampleRunCells(int slot, int chn, const RunClock& clock);
     void SamplePoints(int slot, int chn, const RunClock& clock);
-    void ShowFloatingReadouts(int slot, int chn);
+    void ShowMeterReadout(int slot, int chn);
 
     bool CheckBeforeSend(int slot, int chn, int kind, RunCaller caller);
     void RunEnd(int slot, int chn, bool* stopMsg);

@@ -175,6 +175,10 @@ struct SlotState {
     bool Dev2S = false;        // the two-channel layout shows
     int ChnSel = 0;            // chosen channel: 1 when the two-channel layout's second channel is chosen
     QString ModeText;          // the mode box's text
+    // The entries of the one-channel (0) and the two-channel (1) layout's
+    // mode box: a mode list is shown in the box in front only, the other
+    // keeps what it showed.
+    std::array<QStringList, 2> ModeShown;
     bool RunEnable = false;    // Start is offered: no run going on the panel
     bool StopEnable = false;   // Stop is offered: a run going on the panel may be stopped
     StepTable Steps;           // the cycle test's step program

@@ -1,11 +1,12 @@
 #include "net/banner.h"
 
+#include "platform/twips.h"
+
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
 #include <QUrl>
@@ -13,8 +14,7 @@
 namespace ql {
 
 namespace {
-constexpr int kTwipsPerPixel = 15;
-int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int px(int twips) { return TwipsToPixels(twips); }
 } // namespace
 
 frmBanner::frmBanner(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint)

@@ -1,15 +1,16 @@
 #include "panel/autotest.h"
 
 #include "link/frames.h"
+#include "link/modeltable.h"
 #include "link/modefields.h"
 #include "panel/seqfiles.h"
-#include "platform/wholefile.h"
 #include "panel/seqif.h"
 #include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
+#include "platform/wholefile.h"
 
 #include <cmath>
 #include <exception>
@@ -36,7 +37,7 @@ void AutoTest::Init(int slot)
     try {
         const SlotState& s = st_.slot.at(size_t(slot));
         AutoPageIf* p = host_.autoPage(slot);
-        const bool fine = s.DevType == 35;
+        const bool fine = HasQuirk(s.DevType, kFineCurSteps);
         const float inc = fine ? 0.01f : 0.1f;
         const float pad = fine ? 0.001f : 0.01f;
         const QString pattern = fine ? QStringLiteral("0.00") : QStringLiteral("0.0");
@@ -74,28 +75,27 @@ void AutoTest::Click(int slot)
 
 void AutoTest::stop(int slot)
 {
-    AutoSlot& a = a_.at(size_t(slot));
-    SlotState& s = st_.slot.at(size_t(slot));
-    AutoPageIf* p = host_.autoPage(slot);
     RunFieldsIf* f = host_.fields(slot);
     const int chn = f->ChnIndex();
-    p->setAutoTmrEnable(false);
-    f->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
+    host_.autoPage(slot)->setAutoTmrEnable(false);
+    f->setTSval(chn, Format(a_.at(size_t(slot)).AutoCur, SetValuePattern(st_.slot.at(size_t(slot)))));
     host_.Commands().DevCtrl_StopClick(slot, chn);
-    p->setAutoCmd(Lang(QStringLiteral("Start")));
-    a.AutoOn = false;
-    s.AutoRunning = false;
+    ended(slot);
 }
 
 void AutoTest::Halt(int slot)
 {
-    AutoSlot& a = a_.at(size_t(slot));
-    if (!a.AutoOn)
-        return;
+    if (a_.at(size_t(slot)).AutoOn)
+        ended(slot);
+}
+
+// The test is over: its timer off, the button back to "Start".
+void AutoTest::ended(int slot)
+{
     AutoPageIf* p = host_.autoPage(slot);
     p->setAutoTmrEnable(false);
     p->setAutoCmd(Lang(QStringLiteral("Start")));
-    a.AutoOn = false;
+    a_.at(size_t(slot)).AutoOn = false;
     st_.slot.at(size_t(slot)).AutoRunning = false;
 }
 
@@ -127,6 +127,10 @@ void AutoTest::start(int slot)
         ShowPrompt(vol.message());
         return;
     }
+    // The first mode is the load's current mode; a panel whose mode box is
+    // still empty (its device not yet identified) has nothing to run.
+    if (f->ModeCnt() == 0)
+        return;
 
     a.AutoCur = float(c1);
     a.AutoEnd = float(c2);
@@ -221,7 +225,7 @@ void AutoTest::SaveClick(int slot)
         const bool csv = settings().SaveCsv;
         const QString ext = csv ? QStringLiteral("csv") : QStringLiteral("dat");
         const QString filter = csv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
-        QString path = FileDialog(true, Lang(QStringLiteral("Save Result")), filter, QString());
+        QString path = FileDialog(FileKind::Result, true, Lang(QStringLiteral("Save Result")), filter, QString());
         if (path.isEmpty())
             return;
         if (path.right(3) != ext)

@@ -74,6 +74,7 @@ public:
 private:
     void start(int slot);
     void stop(int slot);
+    void ended(int slot);
     void writeRow(int slot, int chn);
     void end(int slot);
 

@@ -28,6 +28,12 @@ void DevCtrl::setRecord(SlotState& record)
         rec_->chn[size_t(c)].ShowOn = ui_->tmrShow[size_t(c)]->isActive();
     }
     takeLayout();
+    // The box behind keeps its entries; the one in front shows the record's list.
+    const QComboBox* behind = dev2S_ ? ui_->cmbMode : ui_->cmbMode2S;
+    QStringList& kept = rec_->ModeShown[dev2S_ ? 0 : 1];
+    kept.clear();
+    for (int i = 0; i < behind->count(); ++i)
+        kept << behind->itemText(i);
     ShowModeList();
     ShowAutoResults();
     ShowStepResults();
@@ -111,9 +117,10 @@ QStringList ModeEntries(const SlotState& s)
 
 void DevCtrl::ShowModeList()
 {
+    const QStringList& shown = rec_->ModeShown[dev2S_ ? 1 : 0] = ModeEntries(*rec_);
     QComboBox* c = modeCombo();
     ClearList(c);
-    for (const QString& m : ModeEntries(*rec_))
+    for (const QString& m : shown)
         AddKeepingChoice(c, m);
     takeMode();
 }
@@ -215,14 +222,13 @@ void DevCtrl::setTMode(const QString& text)
 }
 
 int DevCtrl::ModeIdx() const { return modeCombo()->currentIndex(); }
-// One entry of ModeEntries, without building the whole list.
-int DevCtrl::ModeCnt() const { return rec_->ModeList.isEmpty() ? 1 : int(rec_->ModeList.size()); }
+int DevCtrl::ModeCnt() const { return int(rec_->ModeShown[dev2S_ ? 1 : 0].size()); }
 
 QString DevCtrl::ModeTxt(int i) const
 {
     if (i < 0 || i >= ModeCnt())
         throw std::out_of_range("mode list entry outside the list");
-    return rec_->ModeList.isEmpty() ? QStringLiteral("No Device") : Lang(rec_->ModeList.at(i));
+    return rec_->ModeShown[dev2S_ ? 1 : 0].at(i);
 }
 
 // Layout-dependent fields and labels.

@@ -152,8 +152,8 @@ public:
     QString tMode() const;
     void setTMode(const QString& text) override;  // selects the entry with that text; "" selects none
     int ModeIdx() const;
-    // The mode list as the record gives it (ModeEntries), whatever the box
-    // shows.
+    // The entries of the mode box in front, as the record keeps them
+    // (SlotState::ModeShown): 0 while that box was never filled.
     int ModeCnt() const;
     QString ModeTxt(int i) const;
 

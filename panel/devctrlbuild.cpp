@@ -210,8 +210,7 @@ void DevCtrl::buildAutoPage(QWidget* page)
 {
     Controls& u = *ui_;
     u.frmRunAuto = Frame(page, QStringLiteral("Run Data"), 0, 0, 3375, 3375);
-    u.gridAutoRun = new FlexGrid(u.frmRunAuto);
-    u.gridAutoRun->setGeometry(6, 20, px(3375) - 12, px(3375) - 26);
+    u.gridAutoRun = GridIn(u.frmRunAuto, px(3375) - 26);
 
     u.frmCtrlAuto = Frame(page, QStringLiteral("Parameter Setting"), 0, 3600, 3375, 3495);
     const int cx = 8, cw = 76, fx = 86, fw = 100, ux = 192, rh = 24;
@@ -249,12 +248,10 @@ void DevCtrl::buildCyclePage(QWidget* page)
 {
     Controls& u = *ui_;
     u.frmRunPrg = Frame(page, QStringLiteral("Run Data"), 0, 0, 3375, 2655);
-    u.gridStepRun = new FlexGrid(u.frmRunPrg);
-    u.gridStepRun->setGeometry(6, 20, px(3375) - 12, px(2655) - 26);
+    u.gridStepRun = GridIn(u.frmRunPrg, px(2655) - 26);
 
     u.frmCtrlPrg = Frame(page, QStringLiteral("Parameter Setting"), 0, 2640, 3375, 4455);
-    u.gridStepSet = new FlexGrid(u.frmCtrlPrg);
-    u.gridStepSet->setGeometry(6, 20, px(3375) - 12, 11 * FlexGrid::kRowHeight + 2);
+    u.gridStepSet = GridIn(u.frmCtrlPrg, 11 * FlexGrid::kRowHeight + 2);
     const int y0 = 20 + 11 * FlexGrid::kRowHeight + 14, bw = 66, bh = 30;
     u.cmdOpenStep = Button(u.frmCtrlPrg, QStringLiteral("Open"), QRect(8, y0, bw, bh));
     u.cmdSaveStep = Button(u.frmCtrlPrg, QStringLiteral("Save"), QRect(80, y0, bw, bh));
@@ -278,7 +275,7 @@ void DevCtrl::setupGrids()
     g->setRows(11);
     g->setFixedRows(1);
     g->setFixedCols(0);
-    const int gw = g->width() * FlexGrid::kTwipsPerPixel;
+    const int gw = PixelsToTwips(g->width());
     g->setColWidth(0, 650);
     for (int c = 1; c <= 3; ++c)
         g->setColWidth(c, ShareTwips(gw - 650 - 300, 3));
@@ -301,7 +298,7 @@ void DevCtrl::setupGrids()
     g->setRows(11);
     g->setFixedRows(1);
     g->setFixedCols(0);
-    const int sw = g->width() * FlexGrid::kTwipsPerPixel;
+    const int sw = PixelsToTwips(g->width());
     g->setColWidth(0, 500);
     for (int c = 1; c <= 4; ++c)
         g->setColWidth(c, ShareTwips(sw - 500, 4));

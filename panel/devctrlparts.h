@@ -3,11 +3,12 @@
 // layout lengths, colours and the small widget builders.
 #include "panel/devctrl.h"
 
+#include "controls/flexgrid.h"
 #include "controls/lcdisp.h"
+#include "controls/tabstrip.h"
 #include "link/runtrack.h"
-#include "panel/flexgrid.h"
-#include "panel/tabstrip.h"
 #include "platform/services.h"
+#include "platform/twips.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -58,8 +59,8 @@ private:
 
 namespace devctrlparts {
 
-// Layout lengths are given in twips, as the panel was drawn; 15 to a pixel.
-constexpr int px(int twips) { return (twips + 7) / 15; }
+// Layout lengths are given in twips, as the panel was drawn.
+constexpr int px(int twips) { return TwipsToPixels(twips); }
 
 constexpr uint32_t kVolColor = 0x00FF0000;
 constexpr uint32_t kCurColor = 0x000000FF;
@@ -123,6 +124,14 @@ inline QGroupBox* Frame(QWidget* parent, const QString& caption, int x, int y, i
 {
     auto* g = new QGroupBox(caption, parent);
     g->setGeometry(px(x), px(y), px(w), px(h));
+    return g;
+}
+
+// A grid filling a page-wide frame below its caption, h pixels high.
+inline FlexGrid* GridIn(QGroupBox* frame, int h)
+{
+    auto* g = new FlexGrid(frame);
+    g->setGeometry(6, 20, px(3375) - 12, h);
     return g;
 }
 

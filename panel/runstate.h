@@ -9,7 +9,6 @@
 
 #include <QString>
 
-#include <array>
 #include <optional>
 
 namespace ql {

@@ -13,7 +13,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <optional>
 
 namespace ql {

@@ -1,6 +1,6 @@
 #include "panel/seqpanel.h"
 
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 
 namespace ql {
 

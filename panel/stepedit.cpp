@@ -1,7 +1,7 @@
 #include "panel/stepedit.h"
 
+#include "controls/flexgrid.h"
 #include "link/state.h"
-#include "panel/flexgrid.h"
 #include "link/modefields.h"
 #include "panel/seqfiles.h"
 #include "panel/seqif.h"

@@ -119,11 +119,9 @@ void StepTest::start(int slot)
     }
     p->setStepTmrEnable(true);
     p->setStepCmd(Lang(QStringLiteral("Stop")));
-    a.StepSecs = 0;
-    a.StepPos = 1;
-    a.StepCycle = 1;
-    a.StepState = 0;
-    a.StepTries = 0;
+    // Nothing of a program run before carries over: a channel already
+    // running runs on without a time limit or step kind left behind.
+    a = StepSlot{};
     a.StepOn = true;
     s.StepRunning = false;
     p->setStepEnable(false);
@@ -276,7 +274,7 @@ void StepTest::ClearClick(int slot) { setSteps(slot, StepTable{}); }
 
 void StepTest::SaveClick(int slot)
 {
-    QString path = FileDialog(true, Lang(QStringLiteral("Save Step")), kStepFilter, QString());
+    QString path = FileDialog(FileKind::Step, true, Lang(QStringLiteral("Save Step")), kStepFilter, QString());
     if (path.isEmpty())
         return;
     if (path.right(3) != QLatin1String("stp"))
@@ -293,7 +291,7 @@ void StepTest::SaveClick(int slot)
 void StepTest::OpenClick(int slot)
 {
     const SlotState& s = st_.slot.at(size_t(slot));
-    const QString path = FileDialog(false, Lang(QStringLiteral("Open Step")), kStepFilter, QString());
+    const QString path = FileDialog(FileKind::Step, false, Lang(QStringLiteral("Open Step")), kStepFilter, QString());
     if (path.isEmpty() || path.right(3) != QLatin1String("stp"))
         return;
     QStringList lines;

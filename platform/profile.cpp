@@ -4,8 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <vector>
 
@@ -244,7 +244,11 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
     return v;
 }
 
-bool write(const QString& file, const QString& section, const QString& key, const QString& value, QString* error)
+namespace {
+
+// write() without the lock.
+bool writeUnlocked(const QString& file, const QString& section, const QString& key, const QString& value,
+                   QString* error)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -270,6 +274,26 @@ bool write(const QString& file, const QString& section, const QString& key, cons
     if (!out)
         return fail(QStringLiteral("value refused"));
     return SaveWholeFile(file, out->toUtf8(), error);
+}
+
+} // namespace
+
+bool whileLocked(const QString& file, const std::function<bool(QString* error)>& change, QString* error)
+{
+    constexpr int kWaitMs = 5000;  // a change takes milliseconds
+    QLockFile lock(file + QStringLiteral(".lock"));
+    if (!lock.tryLock(kWaitMs)) {
+        if (error)
+            *error = lock.error() == QLockFile::LockFailedError ? QStringLiteral("locked by another program")
+                                                                : QStringLiteral("the lock file cannot be created");
+        return false;
+    }
+    return change(error);
+}
+
+bool write(const QString& file, const QString& section, const QString& key, const QString& value, QString* error)
+{
+    return whileLocked(file, [&](QString* why) { return writeUnlocked(file, section, key, value, why); }, error);
 }
 
 } // namespace ql::profile

@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace ql::profile {
@@ -46,8 +47,17 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
 // (with find); nothing when it cannot be read or is larger than kMaxFileSize.
 std::optional<QString> load(const QString& file);
 
+// Runs change while this program holds the lock of file: a QLockFile,
+// "<file>.lock", beside it. Programs (two instances on one program folder)
+// that change the file under its lock each read what the one before wrote,
+// so no change is lost. A lock left by a program that was killed is taken
+// over; one held by a live program is waited for a few seconds. False with
+// the reason in *error when the lock cannot be had; else change's result.
+bool whileLocked(const QString& file, const std::function<bool(QString* error)>& change, QString* error = nullptr);
+
 // Writes key=value into section of a profile file, creating the file,
-// section or key as needed. False when the value is refused or the file
+// section or key as needed: read, changed and replaced under the file's
+// lock (whileLocked). False when the value is refused or the file
 // cannot be read or written or is larger than kMaxFileSize (the reason in
 // *error); the file is then as it was.
 bool write(const QString& file, const QString& section, const QString& key, const QString& value,

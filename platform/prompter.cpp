@@ -2,6 +2,8 @@
 
 #include "platform/services.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <chrono>
@@ -14,7 +16,7 @@ namespace {
 class Unanswered final : public Prompter {
 public:
     int Message(const QString&, const QString&, Buttons, Icon) override { return IdCancel; }
-    QString FileDialog(bool, const QString&, const QString&, const QString&) override { return {}; }
+    QString FileDialog(bool, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int PickColor() override { return -1; }
     QString Input(const QString&, const QString&, const QString&, bool* ok) override
     {
@@ -68,18 +70,25 @@ QString QtFilter(const QString& pairs)
     return out.join(QStringLiteral(";;"));
 }
 
-QString FileDialog(bool save, const QString& title, const QString& filter, const QString& name)
+QString FileDialog(FileKind kind, bool save, const QString& title, const QString& filter, const QString& name)
 {
     constexpr int kMaxPath = 260;
     constexpr qint64 kAtOnceMs = 20;
     if (name.size() > kMaxPath)
         return QString();
+    Prompter& user = prompter();
+    QString& last = user.chosenFolders.at(size_t(kind));
+    const QString folder = !last.isEmpty()          ? last
+                           : kind == FileKind::Data ? QDir(ProgramDir()).filePath(QStringLiteral("Data"))
+                                                    : ProgramDir();
     const QString filters = QtFilter(filter);
     const qint64 shown = NowMs();
-    QString chosen = prompter().FileDialog(save, title, filters, name);
+    QString chosen = user.FileDialog(save, title, filters, name, folder);
     // A dialog that comes back at once did not reach the user: ask again.
     if (NowMs() - shown < kAtOnceMs)
-        chosen = prompter().FileDialog(save, title, filters, QString());
+        chosen = user.FileDialog(save, title, filters, QString(), folder);
+    if (!chosen.isEmpty())
+        last = QFileInfo(chosen).absolutePath();
     return chosen;
 }
 

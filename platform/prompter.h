@@ -6,11 +6,17 @@
 // With none installed every question is answered as if cancelled.
 #include <QString>
 
+#include <array>
 #include <functional>
 
 class QDialog;
 
 namespace ql {
+
+// The kinds of file the program asks for. Each kind's dialog starts in the
+// folder where the user last chose a file of that kind.
+enum class FileKind { Data, Parameter, Step, Result, Picture };
+constexpr int kFileKinds = 5;
 
 class Prompter {
 public:
@@ -24,9 +30,11 @@ public:
 
     // A message box; returns IdOk or IdCancel (closing the box is Cancel).
     virtual int Message(const QString& text, const QString& title, Buttons buttons, Icon icon) = 0;
-    // The open (save false) or save dialog. filters: Qt filter text
-    // ("desc (*.x);;desc (*.y)"). Returns the chosen path or "" on cancel.
-    virtual QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name) = 0;
+    // The open (save false) or save dialog, showing folder with name
+    // proposed. filters: Qt filter text ("desc (*.x);;desc (*.y)"). Returns
+    // the chosen path or "" on cancel.
+    virtual QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name,
+                               const QString& folder) = 0;
     // The colour dialog; returns a COLORREF (0x00BBGGRR) or -1 on cancel.
     virtual int PickColor() = 0;
     // An input box; ok tells OK from Cancel.
@@ -35,6 +43,11 @@ public:
     virtual void OpenUrl(const QString& url) = 0;
     // Shows one of the program's own dialogs modally; returns once it is closed.
     virtual void RunDialog(QDialog& dialog) = 0;
+
+    // The folder of the file last chosen of each kind through this prompter
+    // (empty: none yet). A prompter lives as long as a session of the
+    // program, so the dialogs follow the user's choices for that long.
+    std::array<QString, kFileKinds> chosenFolders;
 };
 
 // The installed prompter, or one that cancels every question.
@@ -52,8 +65,10 @@ QString QtFilter(const QString& pairs);
 
 // The common open/save dialog: "" at once for a proposed name longer than
 // 260 characters; a dialog answered within 20 ms is shown once more with no
-// proposed name and that answer counts.
-QString FileDialog(bool save, const QString& title, const QString& filter, const QString& name);
+// proposed name and that answer counts. It starts where the user last chose
+// a file of that kind; before that, data files start in the program
+// folder's Data, the other kinds in the program folder.
+QString FileDialog(FileKind kind, bool save, const QString& title, const QString& filter, const QString& name);
 
 // The colour dialog: a COLORREF or -1 on cancel.
 int PickColor();

@@ -151,14 +151,14 @@ std::shared_ptr<SerialPort> SerialPort::open(const QString& name, const LineSett
         return fail(QStringLiteral("%1: no such port").arg(name));
     const QString canonical = QFileInfo(path).canonicalFilePath();
     if (canonical.isEmpty())
-        return fail(QStringLiteral("%1: device %2 not found").arg(name, path));
+        return fail(QStringLiteral("%1: cannot open %2: the device does not exist").arg(name, path));
 
     std::shared_ptr<SerialPort> port(new SerialPort(name, canonical));
     port->line_ = line;
     {
         QMutexLocker lock(&heldMutex);
         if (heldPaths().contains(canonical))
-            return fail(QStringLiteral("%1: port in use").arg(name));
+            return fail(QStringLiteral("%1: cannot open %2: this program holds it already").arg(name, canonical));
         heldPaths().insert(canonical);
         port->held_ = true;
     }
@@ -193,7 +193,7 @@ bool SerialPort::openDevice(QString* error)
     }
     if (!ok) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(name_, port_->errorString());
+            *error = QStringLiteral("%1: cannot open %2: %3").arg(name_, path_, port_->errorString());
         return false;
     }
     failed_ = false;

@@ -62,7 +62,9 @@ public:
     // Opens the port exclusively with the given line settings (9600 8E1 by
     // default). Returns null when the name does not resolve, the device
     // cannot be opened, or the port is already held (by this program or by
-    // another one that honours serial lock files).
+    // another one that honours serial lock files). error, when given, says
+    // why: the port name, the device path it resolved to and the reason
+    // (the system's own text, such as "Permission denied").
     static std::shared_ptr<SerialPort> open(const QString& name, const LineSettings& line = {},
                                             QString* error = nullptr);
 

@@ -1,5 +1,6 @@
 #include "platform/services.h"
 
+#include "platform/filetext.h"
 #include "platform/profile.h"
 
 #include <QCoreApplication>
@@ -153,29 +154,6 @@ QString VersionText()
     return QStringLiteral("%1.%2.%3").arg(QL_VERSION_MAJOR).arg(QL_VERSION_MINOR).arg(QL_VERSION_REVISION);
 }
 
-namespace {
-
-// Line breaks and NUL become one blank per run, so an entry stays one line.
-QString oneLine(const QString& s)
-{
-    QString out;
-    out.reserve(s.size());
-    bool inBreak = false;
-    for (QChar c : s) {
-        if (c == u'\r' || c == u'\n' || c == QChar(0)) {
-            if (!inBreak)
-                out += u' ';
-            inBreak = true;
-        } else {
-            out += c;
-            inBreak = false;
-        }
-    }
-    return out;
-}
-
-} // namespace
-
 QString ErrLogPath(const QDate& day)
 {
     return ProgramDir() + QStringLiteral("/Log/ql-%1%2%3.log").arg(day.year()).arg(day.month()).arg(day.day());
@@ -184,7 +162,7 @@ QString ErrLogPath(const QDate& day)
 QString ErrLogLine(const QDateTime& when, const QString& label, const QString& text)
 {
     return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" V") + VersionText() +
-           QStringLiteral(":[") + oneLine(label) + u']' + oneLine(text);
+           QStringLiteral(":[") + OneLine(label) + u']' + OneLine(text);
 }
 
 bool AppendLogLine(const QString& path, const QString& line) noexcept

@@ -181,11 +181,20 @@ bool CreateSettingsFile()
 
 bool CreateSettingsFile(const QString& file)
 {
-    const QFileInfo info(file);
-    if (info.exists())
-        return info.isFile();
+    if (QFileInfo::exists(file))
+        return QFileInfo(file).isFile();
+    // Again under the lock, so a second instance starting at the same time
+    // cannot replace the keys a first one just wrote with an empty file.
     QString error;
-    if (SaveWholeFile(file, QByteArray(kSettingsBanner) + "\r\n", &error))
+    const auto create = [&](QString* why) {
+        const QFileInfo info(file);
+        if (!info.exists())
+            return SaveWholeFile(file, QByteArray(kSettingsBanner) + "\r\n", why);
+        if (!info.isFile())
+            *why = QStringLiteral("not a file");
+        return info.isFile();
+    };
+    if (profile::whileLocked(file, create, &error))
         return true;
     ErrLog(QStringLiteral("ErrIni"), file + QStringLiteral(": ") + error);
     return false;
@@ -301,16 +310,8 @@ bool Settings::SavePort(int slot, int port)
     if (slot < 0 || slot >= kPorts)
         return false;
     Port[size_t(slot)] = port;
-    return WriteIni(file(), kComm, portKey(slot), QString::number(port));
-}
-
-bool Settings::SavePortText(int slot, const QString& text)
-{
-    if (slot < 0 || slot >= kPorts)
-        return false;
-    Port[size_t(slot)] = int(toRounded(text, 1, 32767).value_or(2));
-    PortText[size_t(slot)] = text;
-    return WriteIni(file(), kComm, portKey(slot), text);
+    PortText[size_t(slot)] = QString::number(port);
+    return WriteIni(file(), kComm, portKey(slot), PortText[size_t(slot)]);
 }
 
 bool Settings::SaveSwitches()

@@ -106,10 +106,8 @@ struct Settings {
     // new values all the same).
     bool SaveLanguage(int language);              // LANG "0"/"1"; applies it
     bool SaveServerAddress(const QString& address);  // refuses all but a dotted IPv4 address
-    bool SavePort(int slot, int port);            // PORT<slot+1>
-    // PORT<slot+1>: the text after "COM" of the port the slot connected,
-    // as the panel named it.
-    bool SavePortText(int slot, const QString& text);
+    // PORT<slot+1>: the number of the port the slot connected.
+    bool SavePort(int slot, int port);
     bool SaveSwitches();                          // MSG, SAVE, HIDE, DISP, CSV from the fields
     bool SaveTempData(bool checked);              // TEMP
     bool SaveCurveColor(int chn, bool current, int32_t color);  // VCOL<chn> / CCOL<chn>

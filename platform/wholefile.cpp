@@ -1,14 +1,38 @@
 #include "platform/wholefile.h"
 
+#include "platform/filetext.h"
 #include "platform/services.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace ql {
+
+namespace {
+
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+// Brings the folder's entries (a rename into it) to the disk; the reason
+// when that failed.
+std::optional<QString> syncFolder(const QString& path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError();
+    const bool synced = ::fsync(fd) == 0;
+    const std::optional<QString> why = synced ? std::nullopt : std::optional<QString>(systemError());
+    ::close(fd);
+    return why;
+}
+
+} // namespace
 
 bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
 {
@@ -29,10 +53,16 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
     if (!file.flush() || file.error() != QFileDevice::NoError)
         return fail(file.errorString());
     if (::fsync(file.handle()) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return fail(systemError());
     if (!file.commit()) {
         if (error)
             *error = file.errorString();
+        return false;
+    }
+    // The rename only lasts a power loss once the folder is synced too.
+    if (const std::optional<QString> why = syncFolder(path)) {
+        if (error)
+            *error = QStringLiteral("written, but the folder could not be synced: ") + *why;
         return false;
     }
     return true;
@@ -42,7 +72,7 @@ bool SaveWholeLines(const QString& path, const QStringList& lines, QString* erro
 {
     QByteArray bytes;
     for (const QString& line : lines)
-        bytes += line.toUtf8() + "\r\n";
+        bytes += OneLine(line).toUtf8() + "\r\n";
     return SaveWholeFile(path, bytes, error);
 }
 

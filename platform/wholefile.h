@@ -3,9 +3,12 @@
 // data files, run-record headers, parameter and step files, results,
 // pictures) goes through SaveWholeFile: the new contents are written to a
 // temporary file beside the target, flushed and synced, and only then
-// renamed over it. A failure at any step (a full disk, a file-size limit, a
+// renamed over it, and the folder is synced so the rename lasts too. A
+// failure at any step before the rename (a full disk, a file-size limit, a
 // missing folder) leaves the earlier file byte for byte as it was and no
-// temporary file behind.
+// temporary file behind. Where the file system allows it (Linux ext4, xfs,
+// btrfs, tmpfs) the temporary file has no name until the moment it is
+// renamed, so a program killed while saving leaves none behind either.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -17,6 +20,8 @@ namespace ql {
 bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // The same for a text file of lines, each written in UTF-8 and ended by CR LF.
+// Whatever text a line holds stays on it: control characters but TAB are
+// written as blanks (OneLine), so no title or name can add a line.
 bool SaveWholeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 // SaveWholeLines, with a failure written to the error log under label as

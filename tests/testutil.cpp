@@ -113,9 +113,10 @@ int ScriptedPrompter::Message(const QString& text, const QString& title, Buttons
     return a;
 }
 
-QString ScriptedPrompter::FileDialog(bool save, const QString& title, const QString& filters, const QString& name)
+QString ScriptedPrompter::FileDialog(bool save, const QString& title, const QString& filters, const QString& name,
+                                     const QString& folder)
 {
-    fileAsks.push_back({save, title, filters, name});
+    fileAsks.push_back({save, title, filters, name, folder});
     ++fileCalls;
     fileTitles << title;
     fileNames << name;

@@ -71,6 +71,7 @@ public:
     struct FileAsk {
         bool save;
         QString title, filters, name;  // filters in Qt's form
+        QString folder;                // where the dialog starts
     };
     std::vector<FileAsk> fileAsks;
     std::deque<QString> files;
@@ -99,7 +100,8 @@ public:
     std::function<void(QDialog&)> onDialog;
 
     int Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
-    QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name) override;
+    QString FileDialog(bool save, const QString& title, const QString& filters, const QString& name,
+                       const QString& folder) override;
     int PickColor() override;
     QString Input(const QString& prompt, const QString& title, const QString& def, bool* ok) override;
     void OpenUrl(const QString& url) override { urls << url; }

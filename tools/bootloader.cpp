@@ -1,5 +1,6 @@
 #include "tools/bootloader.h"
 
+#include "link/modeltable.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 
@@ -11,6 +12,8 @@
 #include <utility>
 
 namespace ql {
+
+uint16_t BootLoader::ImageBaseFor(int type) { return HasQuirk(type, kBootBase8C00) ? 0x8C00 : 0x9000; }
 
 namespace {
 QByteArray Bytes(std::initializer_list<int> b)
@@ -218,7 +221,7 @@ bool BootLoader::BootGet()
     BootType = type;
     QString error;
     bool ok = readId(0x4002, &error);
-    if (ok && (type == 25 || type == 26) && FwId == 0)
+    if (ok && HasQuirk(type, kBootIdLow) && FwId == 0)
         ok = readId(0x1002, &error);
     if (!ok) {
         BootType = oldType;

@@ -63,9 +63,9 @@ public:
     bool BootErase();                                         // "ErrEE"
     bool BootGo();                                            // "ErrGO"
 
-    // Where the image goes: 0x8C00 for device type 26, else 0x9000.
+    // Where the image goes: 0x8C00 for the models that want it, else 0x9000.
     uint16_t ImageBase() const { return ImageBaseFor(BootType); }
-    static uint16_t ImageBaseFor(int type) { return type == 26 ? 0x8C00 : 0x9000; }
+    static uint16_t ImageBaseFor(int type);
 
     // 00 00 hi lo and the XOR of the four.
     static QByteArray AddressFrame(uint32_t address);

@@ -1,6 +1,7 @@
 #include "tools/frmadj.h"
 
 #include "link/frames.h"
+#include "link/modeltable.h"
 #include "link/state.h"
 #include "panel/seqif.h"
 #include "platform/numfmt.h"
@@ -21,10 +22,7 @@ namespace ql {
 
 float AdjCurScale(int devType, int fwVersion, int curFactor)
 {
-    static constexpr int tenth[] = {6, 7, 9, 10, 19, 20, 31, 32, 33, 35, 36, 38};
-    bool finer = std::find(std::begin(tenth), std::end(tenth), devType) != std::end(tenth);
-    finer = finer || (devType == 26 && fwVersion >= 320) || (devType == 5 && fwVersion == 310);
-    return float(curFactor) * (finer ? 10.0f : 1.0f);
+    return float(curFactor) * (AdjInTenths(devType, fwVersion) ? 10.0f : 1.0f);
 }
 
 frmAdj::frmAdj(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)

@@ -1,12 +1,13 @@
 #include "tools/frmqc.h"
 
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "link/state.h"
-#include "panel/flexgrid.h"
 #include "panel/seqif.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
+#include "platform/twips.h"
 #include "tools/toolhost.h"
 
 #include <QAction>
@@ -83,6 +84,16 @@ frmQC::frmQC(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), hos
 
     // Form_Load.
     headings(false);
+    setUpChart();
+    TickCnt = 0;
+    resize(760, 560);
+    if (QScreen* s = screen())
+        move(s->geometry().center() - rect().center());
+}
+
+// Voltage and current curves on fixed ranges, in the main chart's look.
+void frmQC::setUpChart()
+{
     Chart->setLegendText(0, QStringLiteral("Voltage"));
     Chart->setLegendText(1, QStringLiteral("Current"));
     Chart->setCurveAxesY(0, 0);
@@ -110,10 +121,6 @@ frmQC::frmQC(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), hos
         Chart->setAxesColor(main->AxesColor());
     }
     Chart->ClearAll();
-    TickCnt = 0;
-    resize(760, 560);
-    if (QScreen* s = screen())
-        move(s->geometry().center() - rect().center());
 }
 
 void frmQC::headings(bool chinese)
@@ -132,7 +139,7 @@ void frmQC::headings(bool chinese)
 void frmQC::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
-    const int w = gridList->width() * 15;  // twips at 96 dpi
+    const int w = PixelsToTwips(gridList->width());
     for (int c = 0; c < 7; ++c)
         gridList->setColWidth(c, int(std::lround(w / 7.0)));
 }

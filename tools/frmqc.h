@@ -50,6 +50,7 @@ protected:
 
 private:
     void headings(bool chinese);
+    void setUpChart();
     void plot();
     static constexpr int kChannel = 0;  // the channel the test drives
     ToolHost& host_;

@@ -1,6 +1,7 @@
 #include "tools/frmupdate.h"
 
 #include "controls/progressbar.h"
+#include "link/comm.h"
 #include "platform/prompter.h"
 #include "platform/serial.h"
 #include "platform/services.h"
@@ -8,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -108,11 +108,10 @@ int frmUpdate::ImageIdFor(const QString& model, int bootType)
 bool frmUpdate::openPort()
 {
     const QString port = host_.PortText(host_.CurDev());
-    bool numeric = false;
-    const int n = port.mid(3).toInt(&numeric);
+    const int n = PortNumber(port);
     std::shared_ptr<SerialPort> p;
-    if (port.startsWith(QLatin1String("COM")) && numeric && n > 0)
-        p = SerialPort::open(QStringLiteral("COM%1").arg(n), LineSettings{9600, 8, 0, 2});
+    if (n > 0)
+        p = SerialPort::open(PortName(n), LineSettings{9600, 8, 0, 2});
     if (!p) {
         ShowPrompt(QStringLiteral("Wrong Port!"), Prompter::Critical);
         return false;

@@ -4,7 +4,6 @@
 #include "controls/lcdisp.h"
 #include "link/state.h"
 #include "panel/seqif.h"
-#include "platform/numfmt.h"
 #include "tools/toolhost.h"
 
 #include <QButtonGroup>
@@ -83,7 +82,24 @@ frmUSB::frmUSB(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
     g->addWidget(lcdVol, 2, 0);
     g->addWidget(new QLabel(QStringLiteral(" V")), 2, 1);
     g->addWidget(frmPE, 3, 0, 1, 2);
+    wire();
 
+    // Form_Load.
+    adjustSize();
+    if (QScreen* s = screen())
+        move(s->geometry().center() - rect().center());
+    const int slot = host_.CurDev();
+    if (CurveGraph* chart = host_.Chart(slot))
+        chart->setYStep(true);
+    const int level = QcLevelForVolts(host_.Link().ch(slot, 0).VoltShown);
+    optLevel[size_t(level)]->setChecked(true);
+    host_.Link().UsbOpen = true;
+    Timer1->start();
+}
+
+// The timers and what each control sends.
+void frmUSB::wire()
+{
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     Timer2 = new QTimer(this);
@@ -112,18 +128,6 @@ frmUSB::frmUSB(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), h
     connect(cmdQCDec, &QPushButton::clicked, this, &frmUSB::cmdQCDec_Click);
     connect(cmdPEInc, &QPushButton::clicked, this, [this] { host_.Commands().RemotePE(host_.CurDev(), 1); });
     connect(cmdPEDec, &QPushButton::clicked, this, [this] { host_.Commands().RemotePE(host_.CurDev(), 0); });
-
-    // Form_Load.
-    adjustSize();
-    if (QScreen* s = screen())
-        move(s->geometry().center() - rect().center());
-    const int slot = host_.CurDev();
-    if (CurveGraph* chart = host_.Chart(slot))
-        chart->setYStep(true);
-    const int level = QcLevelForVolts(host_.Link().ch(slot, 0).VoltShown);
-    optLevel[size_t(level)]->setChecked(true);
-    host_.Link().UsbOpen = true;
-    Timer1->start();
 }
 
 frmUSB::~frmUSB() { unload(); }

@@ -42,6 +42,7 @@ protected:
 private:
     void step(bool up);
     void unload();
+    void wire();
     ToolHost& host_;
     bool unloaded_ = false;
 };

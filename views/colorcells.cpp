@@ -1,8 +1,8 @@
 #include "views/colorcells.h"
 
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -11,7 +11,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 

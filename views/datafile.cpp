@@ -1,6 +1,7 @@
 #include "views/datafile.h"
 
 #include "link/runrecord.h"
+#include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -85,7 +86,7 @@ bool SaveDataFile(const LinkState& state, int slot, const CurveDataIf& chart, co
 
 QString ProposedDataFileName(const QDateTime& when, const QString& device, int slot, int chn, bool dev2s)
 {
-    QString name = DateStem(when) + QLatin1Char('-') + DeviceNamePart(device) + QStringLiteral("-%1-%2").arg(slot + 1).arg(chn + 1);
+    QString name = DateStem(when) + QLatin1Char('-') + FileNamePart(device) + QStringLiteral("-%1-%2").arg(slot + 1).arg(chn + 1);
     if (dev2s)
         name += QStringLiteral("-%1").arg(chn + 1);
     return name;

@@ -46,8 +46,8 @@ bool SaveDataFile(const LinkState& state, int slot, const CurveDataIf& chart, co
 
 // --- The "Save Data" menu command -------------------------------------
 
-// Proposed name: y-m-d-h-n-s (unpadded), the channel's "Device" cell,
-// slot + 1, chn + 1 joined by "-"; a two-channel panel adds "-" and chn + 1.
+// Proposed name: y-m-d-h-n-s (unpadded), the channel's "Device" cell (as
+// FileNamePart), slot + 1, chn + 1 joined by "-"; a two-channel panel adds "-" and chn + 1.
 QString ProposedDataFileName(const QDateTime& when, const QString& device, int slot, int chn, bool dev2s);
 // Dialog title: Lang("Save Data--Device<slot + 1>"), and on a two-channel
 // panel "-Channel<chn + 1>" appended to the converted text.

@@ -1,10 +1,14 @@
 #include "views/dataviewer.h"
 
 #include "controls/curvegraph.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
+#include "link/modeltable.h"
+#include "link/runrecord.h"
+#include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
+#include "platform/twips.h"
 #include "platform/wholefile.h"
 
 #include <QAction>
@@ -13,22 +17,20 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QImage>
 #include <QMenuBar>
 #include <QScreen>
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 
 namespace {
 
-constexpr int kTwips = FlexGrid::kTwipsPerPixel;
-constexpr int kMargin = (100 + kTwips - 1) / kTwips;  // 100 twips
-constexpr int kCentreLift = 200 / kTwips;             // the window stands 200 twips above centre
+constexpr int kMargin = TwipsToPixels(100);
+constexpr int kCentreLift = TwipsToPixels(200);  // the window stands 200 twips above centre
 
 const char* const kHeads[kViewerCols] = {"Device", "Mode", "Begin Volt", "Cutoff Volt",
                                          "Capacity", "Energy", "Avg Volt", "Title"};
@@ -55,13 +57,10 @@ frmData* ShowDataViewer(QWidget* parent, const ViewerEnv& env)
 void ViewerErrLog(const QString& label, const QString& text) noexcept
 {
     try {
-        QString line = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
-                       QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(":[") + label +
-                       QLatin1Char(']') + text;
-        for (QChar& c : line)
-            if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0))
-                c = QLatin1Char(' ');
-        AppendLogLine(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")), line);
+        const QString line = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
+                             QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(":[") + label +
+                             QLatin1Char(']') + text;
+        AppendLogLine(QDir(ProgramDir()).filePath(QStringLiteral("ql.log")), OneLine(line));
     } catch (...) {
     }
 }
@@ -189,7 +188,7 @@ void frmData::Form_Resize()
     int fixed = 0;
     for (int wd : kWidths)
         fixed += wd;
-    const int title = gridW * kTwips - fixed;
+    const int title = PixelsToTwips(gridW) - fixed;
     if (title > 0)
         gridRun->setColWidth(kViewerCols - 1, title);
 }
@@ -214,7 +213,7 @@ void frmData::growGrid()
 
 void frmData::menuOpenData_Click()
 {
-    const QString path = ql::FileDialog(false, QStringLiteral("Open Data"),
+    const QString path = ql::FileDialog(FileKind::Data, false, QStringLiteral("Open Data"),
                                         QStringLiteral("csv file(*.csv)|*.csv|data file(*.dat)|*.dat|"
                                                        "text file(*.txt)|*.txt"),
                                         QString());
@@ -223,20 +222,11 @@ void frmData::menuOpenData_Click()
     OpenDataFile(path);
 }
 
-bool frmData::OpenDataFile(const QString& path)
+// Logs what a read found amiss; false, told to the user, when the file
+// cannot be opened or holds nothing to show.
+bool frmData::Usable(const QString& path, const DataFileRead& file)
 {
     const QString prompt = Lang(QStringLiteral("Prompt"));
-    if (FileCnt_ >= kMaxFiles) {
-        prompter().Message(Lang(QStringLiteral("Beyond the maximum display number!")), prompt, Prompter::OkOnly,
-                           Prompter::Information);
-        return false;
-    }
-
-    // The whole file is read before the viewer changes, so a file that
-    // cannot be read, or holds neither header values nor rows, leaves the
-    // viewer as it was. A run without points writes a file with a header
-    // and no rows: that one opens without a curve.
-    const DataFileRead file = ReadDataFile(path, DataFileSeparator(path));
     if (!file.opened) {
         ViewerErrLog(QStringLiteral("ErrOpenData"), path + QStringLiteral(": ") + file.error);
         prompter().Message(Lang(QStringLiteral("Can not open the file!")), prompt, Prompter::OkOnly,
@@ -256,6 +246,25 @@ bool frmData::OpenDataFile(const QString& path)
                            Prompter::Information);
         return false;
     }
+    return true;
+}
+
+bool frmData::OpenDataFile(const QString& path)
+{
+    const QString prompt = Lang(QStringLiteral("Prompt"));
+    if (FileCnt_ >= kMaxFiles) {
+        prompter().Message(Lang(QStringLiteral("Beyond the maximum display number!")), prompt, Prompter::OkOnly,
+                           Prompter::Information);
+        return false;
+    }
+
+    // The whole file is read before the viewer changes, so a file that
+    // cannot be read, or holds neither header values nor rows, leaves the
+    // viewer as it was. A run without points writes a file with a header
+    // and no rows: that one opens without a curve.
+    const DataFileRead file = ReadDataFile(path, DataFileSeparator(path));
+    if (!Usable(path, file))
+        return false;
 
     CurveGraph& g = *CurveGraph_;
     g.setMinX(0);
@@ -284,7 +293,7 @@ bool frmData::OpenDataFile(const QString& path)
         cells[size_t(c)] = gridRun->TextMatrix(row, c);
     }
     if (file.has[colDevice])
-        FineCur_ = file.cells[colDevice] == QLatin1String("QL-R35");
+        FineCur_ = HasQuirk(ModelCodeOfName(file.cells[colDevice]), kFineCurSteps);
 
     RunIntegrator run;
     if (XCap_)
@@ -430,18 +439,9 @@ void frmData::menuClear_Click()
 
 // ------------------------------------------------------------- pictures
 
-QString frmData::timeName() const
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    return QStringLiteral("%1-%2-%3-%4-%5-%6")
-        .arg(d.year()).arg(d.month()).arg(d.day()).arg(t.hour()).arg(t.minute()).arg(t.second());
-}
-
 QImage frmData::CaptureToPicture(int mode)
 {
-    const int extra = (50 + kTwips - 1) / kTwips;
+    const int extra = TwipsToPixels(50) + 1;  // 50 twips, a part pixel counted whole
     const QPoint at = CurveGraph_->mapTo(this, QPoint(0, 0));
     const int w = CurveGraph_->width() + extra;
     const int h = mode == 0 ? CurveGraph_->height()
@@ -451,16 +451,17 @@ QImage frmData::CaptureToPicture(int mode)
 
 void frmData::savePicture(int mode)
 {
-    QString name = timeName();
+    QString name = DateStem(QDateTime::currentDateTime());
     if (mode == 0) {
         // The selected slot's row names the picture; without that row, the
         // first file's.
         int row = env_.curDev ? env_.curDev() + 1 : 1;
         if (row < 1 || row >= gridRun->Rows())
             row = 1;
-        name += QLatin1Char('-') + gridRun->TextMatrix(row, colDevice);
+        name += QLatin1Char('-') + FileNamePart(gridRun->TextMatrix(row, colDevice));
     }
-    QString path = ql::FileDialog(true, Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
+    QString path = ql::FileDialog(FileKind::Picture, true,
+                                  Lang(mode == 0 ? QStringLiteral("Save Curve") : QStringLiteral("Save Picture")),
                                   QStringLiteral("bmp file(*.bmp)|*.bmp"), name);
     if (path.isEmpty())
         return;

@@ -52,8 +52,6 @@ public:
     bool XCap() const { return XCap_; }
     bool FineCur() const { return FineCur_; }
     const ViewerBounds& bounds() const { return bounds_; }
-    // The modeless axis-range dialog while it is open.
-    frmCurve2* axisDialog() const { return curve2_; }
 
     // Menu commands.
     void menuOpenData_Click();
@@ -86,6 +84,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static bool Usable(const QString& path, const DataFileRead& file);
     void Form_Load();
     void Form_Resize();
     void growGrid();
@@ -93,7 +92,6 @@ private:
     void FinishCurve();
     void CurveGraph_LblClick(int index);
     void savePicture(int mode);
-    QString timeName() const;
 
     ViewerEnv env_;
     QWidget* area_ = nullptr;

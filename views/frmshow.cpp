@@ -7,13 +7,12 @@
 #include "platform/services.h"
 #include "platform/settings.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -110,8 +109,12 @@ frmShow::frmShow(std::shared_ptr<ViewHost> host, bool tempEnabled, bool tempSele
     top->addWidget(c2, 4, 0, 1, 2);
     top->addWidget(cmdOK, 5, 0);
     top->addWidget(cmdCancel, 5, 1);
+    load(tempEnabled, tempSelected);
+}
 
-    // Load: from slot 0's chart and panel and the shared settings.
+// The dialog's values from slot 0's chart and panel and the shared settings.
+void frmShow::load(bool tempEnabled, bool tempSelected)
+{
     const CurveGraph* g = host_->chart(0);
     cmbDot->setCurrentIndex(g->GridType1() == 0 ? 0 : 1);
     cmbDot2->setCurrentIndex(g->GridType2() == 0 ? 0 : 1);

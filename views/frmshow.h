@@ -38,6 +38,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void load(bool tempEnabled, bool tempSelected);
+
     std::shared_ptr<ViewHost> host_;
 };
 

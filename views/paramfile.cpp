@@ -1,28 +1,19 @@
 #include "views/paramfile.h"
 
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "link/valuecheck.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
-#include <QDateTime>
 #include <QFile>
 
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 
 namespace {
-
-QString oneLine(QString s)
-{
-    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return s;
-}
 
 bool isNumber(const QString& text) { return ParseFieldNumber(text, nullptr); }
 
@@ -31,11 +22,11 @@ bool isNumber(const QString& text) { return ParseFieldNumber(text, nullptr); }
 QStringList ParameterFileLines(const CfgEntries& e)
 {
     return {QString::fromLatin1(kCfgBanner),
-            QStringLiteral("D:") + oneLine(e.device),
-            QStringLiteral("T:") + oneLine(e.title),
-            QStringLiteral("S:") + oneLine(e.sval),
-            QStringLiteral("L:") + oneLine(e.slmt),
-            QStringLiteral("M:") + oneLine(e.time),
+            QStringLiteral("D:") + e.device,
+            QStringLiteral("T:") + e.title,
+            QStringLiteral("S:") + e.sval,
+            QStringLiteral("L:") + e.slmt,
+            QStringLiteral("M:") + e.time,
             QString::fromLatin1(kCfgTrailer)};
 }
 
@@ -129,7 +120,7 @@ void SaveParameterFile(ViewHost& host)
         const bool dev2s = host.Dev2S(n);
         const QString title = ViewDialogTitle(QStringLiteral("Save Parameter"), n, chn, dev2s);
         const QString name = ProposedViewFileName(host.now(), host.DevName(n, chn), chn, dev2s);
-        const QString chosen = FileDialog(true, title, QString::fromLatin1(kCfgFilter), name);
+        const QString chosen = FileDialog(FileKind::Parameter, true, title, QString::fromLatin1(kCfgFilter), name);
         if (chosen.isEmpty())
             return;
         CfgEntries e;
@@ -147,8 +138,8 @@ void SaveParameterFile(ViewHost& host)
 
 void OpenParameterFile(ViewHost& host)
 {
-    const QString chosen =
-        FileDialog(false, Lang(QStringLiteral("Open Parameter")), QString::fromLatin1(kCfgFilter), QString());
+    const QString chosen = FileDialog(FileKind::Parameter, false, Lang(QStringLiteral("Open Parameter")),
+                                      QString::fromLatin1(kCfgFilter), QString());
     if (chosen.isEmpty() || chosen.right(3) != QLatin1String("cfg"))
         return;
     const auto tell = [](const char* text) {

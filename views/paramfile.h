@@ -34,12 +34,12 @@ struct CfgEntries {
     QString device, title, sval, slmt, time;
 };
 
-// The seven lines of a file, without line ends (CR and LF inside a value
-// become blanks so that every entry stays on its line).
+// The seven lines of a file, without line ends. Written with
+// WriteParameterFile, every entry stays on its line whatever it holds.
 QStringList ParameterFileLines(const CfgEntries& e);
 
-// Writes the lines with CR LF under a temporary name and renames it onto
-// path. A failure is logged as "ErrSaveCfg" and returns false.
+// Writes the lines with CR LF (SaveWholeLines) under a temporary name and
+// renames it onto path. A failure is logged as "ErrSaveCfg" and returns false.
 bool WriteParameterFile(const QString& path, const QStringList& lines);
 
 // What a file holds for a device: the entries after its matching "D:" line

@@ -1,23 +1,23 @@
 #include "views/pictures.h"
 
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
+#include "platform/twips.h"
 #include "platform/wholefile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QPainter>
 
-#include <stdexcept>
+#include <exception>
 
 namespace ql {
 
 namespace {
-constexpr int kEdge = 50 / FlexGrid::kTwipsPerPixel;  // 50 twips
+constexpr int kEdge = TwipsToPixels(50);
 }
 
 QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid)
@@ -56,7 +56,7 @@ void SaveCurvePicture(ViewHost& host, bool withGrid)
         const bool dev2s = host.Dev2S(n);
         const QString title = ViewDialogTitle(word, n, chn, dev2s);
         const QString name = ProposedViewFileName(host.now(), host.DevName(n, chn), chn, dev2s);
-        const QString chosen = FileDialog(true, title, QString::fromLatin1(kBmpFilter), name);
+        const QString chosen = FileDialog(FileKind::Picture, true, title, QString::fromLatin1(kBmpFilter), name);
         if (chosen.isEmpty())
             return;
         QCoreApplication::processEvents();

@@ -1,5 +1,7 @@
 #include "views/viewhost.h"
 
+#include "link/runrecord.h"
+#include "platform/filetext.h"
 #include "platform/services.h"
 
 #include <QDateTime>
@@ -8,12 +10,7 @@ namespace ql {
 
 QString ProposedViewFileName(const QDateTime& when, const QString& device, int chn, bool dev2s)
 {
-    const QDate d = when.date();
-    const QTime t = when.time();
-    QString name = QStringLiteral("%1-%2-%3-%4-%5-%6-")
-                       .arg(d.year()).arg(d.month()).arg(d.day())
-                       .arg(t.hour()).arg(t.minute()).arg(t.second()) +
-                   device;
+    QString name = DateStem(when) + QLatin1Char('-') + FileNamePart(device);
     if (dev2s)
         name += QStringLiteral("-%1").arg(chn + 1);
     return name;

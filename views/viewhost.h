@@ -41,7 +41,9 @@ public:
 };
 
 // "<year>-<month>-<day>-<hour>-<minute>-<second>-<device>", unpadded; a
-// two-channel panel adds "-" and chn + 1.
+// two-channel panel adds "-" and chn + 1. The device name loses path
+// separators and control characters (FileNamePart): whatever a device or a
+// record calls itself, the proposal names a file in the dialog's folder.
 QString ProposedViewFileName(const QDateTime& when, const QString& device, int chn, bool dev2s);
 // Lang(word + "--Device" + (slot + 1)); a two-channel panel adds
 // "-Channel" and chn + 1.

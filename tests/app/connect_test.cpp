@@ -2,7 +2,7 @@
 // and what a slot's port, lamp and records do meanwhile.
 #include "apptest.h"
 
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "sim/devsim.h"
@@ -11,11 +11,16 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
 
 using namespace qltest;
 
@@ -102,7 +107,8 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_FALSE(inside(w).connection(0).Polling());
     EXPECT_FALSE(inside(w).connection(0).ConnectRepeating());
     EXPECT_EQ(iniText(), before);
-    EXPECT_TRUE(errorLog().join('\n').contains("[Conn]"));
+    ASSERT_EQ(errorLog().size(), 1);
+    EXPECT_TRUE(errorLog()[0].contains("[ErrConn]COM9: no such port")) << errorLog()[0].toStdString();
 
     // A text that names no port.
     inside(w).slot(0).Panel->setTPort("CO");
@@ -122,6 +128,71 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_FALSE(inside(w).connection(1).Polling());
     EXPECT_FALSE(inside(w).slot(1).Panel->Conn());
     EXPECT_TRUE(inside(w).link().slot[0].hComm);  // the holder keeps its port
+    closeWindow(*w);
+}
+
+// A port name is "COM" in any case and ASCII digits: text that merely looks
+// like one is refused before any port is opened. A port that cannot be
+// opened is logged with its device path and the system's reason; the user
+// sees "Wrong Port!" either way.
+TEST_F(AppTest, PortNamesAreComAndDigitsAndAFailedOpenIsLoggedWithItsReason)
+{
+    Pty dev(portsDir(), "COM5");
+    ASSERT_TRUE(dev.ok());
+    auto w = makeWindow(SilentLineOptions());
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
+    const QStringList lookAlikes{QStringLiteral("\uFF23\uFF2F\uFF2D5"),
+                                 QStringLiteral("COM\uFF15"),
+                                 "COM5 ",
+                                 " COM5",
+                                 "COM+5",
+                                 "COM 5",
+                                 "COM5x",
+                                 "COM0x5",
+                                 "C0M5"};
+    for (const QString& text : lookAlikes) {
+        p->setTPort(text);
+        w->DevCtrl_ConnClick(0);
+        EXPECT_FALSE(inside(w).link().slot[0].hComm) << text.toStdString();
+        EXPECT_FALSE(p->Conn());
+    }
+    EXPECT_EQ(prompt.texts(), QStringList(lookAlikes.size(), "Wrong Port!"));
+    QStringList log = errorLog();
+    ASSERT_EQ(log.size(), lookAlikes.size());
+    EXPECT_TRUE(log[2].endsWith("[ErrConn]\"COM5 \" names no port")) << log[2].toStdString();
+
+    // Any case of "COM" names the port; the settings keep its number.
+    p->setTPort("cOm05");
+    w->DevCtrl_ConnClick(0);
+    ASSERT_TRUE(inside(w).link().slot[0].hComm);
+    EXPECT_EQ(inside(w).link().slot[0].PortNo, 5);
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT1", ""), "5");
+    w->DevCtrl_ConnClick(0);
+    ASSERT_FALSE(inside(w).link().slot[0].hComm);
+
+    // A port whose device refuses to open: the path and the system's reason.
+    const QString notATerminal = QDir(portsDir()).filePath("COM7");
+    QFile file(notATerminal);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    p->setTPort("COM7");
+    w->DevCtrl_ConnClick(0);
+    EXPECT_FALSE(inside(w).link().slot[0].hComm);
+    log = errorLog();
+    EXPECT_TRUE(log.last().endsWith(
+        QStringLiteral("[ErrConn]COM7: cannot open %1: %2")
+            .arg(QFileInfo(notATerminal).canonicalFilePath(), QString::fromLocal8Bit(std::strerror(ENOTTY)))))
+        << log.last().toStdString();
+    // Without the rights to the device (root has them all).
+    if (::geteuid() != 0) {
+        ASSERT_TRUE(QFile::setPermissions(QFileInfo(portsDir() + "/COM5").canonicalFilePath(), {}));
+        p->setTPort("COM5");
+        w->DevCtrl_ConnClick(0);
+        EXPECT_FALSE(inside(w).link().slot[0].hComm);
+        EXPECT_TRUE(errorLog().last().endsWith(QString::fromLocal8Bit(std::strerror(EACCES))))
+            << errorLog().last().toStdString();
+    }
+    EXPECT_EQ(prompt.texts(), QStringList(lookAlikes.size() + (::geteuid() != 0 ? 2 : 1), "Wrong Port!"));
     closeWindow(*w);
 }
 

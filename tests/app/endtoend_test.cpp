@@ -4,11 +4,13 @@
 
 #include "../sim/devsim.h"
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
+#include "controls/lcdisp.h"
 #include "link/runrecord.h"
-#include "panel/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
 #include "testutil.h"
+#include "views/readouts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -520,7 +522,9 @@ TEST_F(EndToEnd, TestPageButtonsActOnTheirOwnSlot)
 // An adapter pulled mid-run: the port is closed and logged once with its
 // real cause, the record keeps every row, and the panel no longer looks like
 // a running test: it says the device on its port is lost, the receive lamp
-// is off and the button offers Connect. Plugged in again with the device
+// is off, the button offers Connect and the readouts (the panel's and the
+// floating one) show zero, while the run grid and the curves keep what the
+// run reached. Plugged in again with the device
 // still running, one Connect continues the run from its record instead of
 // restarting its seconds in the same record. The adapter was gone for five
 // minutes: the capacity shown is the device's own count, not the record's
@@ -536,10 +540,33 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     startRun(*w, "5.00", "3.00");
     ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 4 && p->LedRecv(); }));
     const QString record = recordOf(*w);
-    const int rowsBefore = int(fileLines(record).size());
+    ql::settings().FloatDisp = true;
+    w->showMinimized();
+    ASSERT_TRUE(waitFor([&] { return inside(w).minDispShown(); }));
+    const ql::frmDisp* disp = inside(w).readouts().disp();
+    ASSERT_TRUE(disp && disp->isVisible());
+    ASSERT_TRUE(waitFor([&] { return std::fabs(num(disp->lcdCurM->Value()) - 5.0) < 0.011; }));
+    EXPECT_NEAR(num(p->tCur(0)), 5.0, 0.011);
+    QStringList runRow;
+    for (int col = 0; col < 7; ++col)
+        runRow << s.gridRun->TextMatrix(1, col);
+    const int points = s.Chart->DpCnt(0);
+    ASSERT_GT(points, 0);
 
+    const int rowsBefore = int(fileLines(record).size());
     dev.unplug();
     ASSERT_TRUE(waitFor([&] { return !p->Conn(); }));
+    for (const QString& shown :
+         {p->tVol(0), p->tCur(0), p->tPwr(0), disp->lcdCurM->Value(), disp->lcdVolM->Value(), disp->lcdPwrM->Value()}) {
+        EXPECT_FALSE(shown.isEmpty());
+        EXPECT_EQ(num(shown), 0.0) << shown.toStdString();
+    }
+    for (int col : {0, 1, 2})  // device, mode and begin voltage
+        EXPECT_EQ(s.gridRun->TextMatrix(1, col), runRow[col]) << col;
+    EXPECT_FALSE(s.gridRun->TextMatrix(1, 4).isEmpty());  // the capacity reached
+    EXPECT_GE(s.Chart->DpCnt(0), points);
+    w->showNormal();
+    ASSERT_TRUE(waitFor([&] { return !inside(w).minDispShown(); }));
     EXPECT_FALSE(inside(w).connection(0).Polling());
     EXPECT_EQ(s.lstInfo->item(1)->text(), " Device1: COM3 lost");
     EXPECT_FALSE(p->LedRecv());

@@ -4,8 +4,8 @@
 // tabs.
 #include "apptest.h"
 
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "testutil.h"
 
 #include <QAbstractScrollArea>

@@ -2,16 +2,20 @@
 #include "apptest.h"
 
 
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
+#include "panel/devctrl.h"
 #include "platform/services.h"
 #include "testutil.h"
+#include "views/dataviewer.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QFile>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -482,13 +486,63 @@ TEST_F(AppTest, MinimisingHidesOnlyWithATrayAndTheIconAlwaysRestores)
     w.close();
 }
 
+// Every file dialog starts in the program folder, data files in its Data
+// folder; then each kind of file starts where the user last chose one.
+TEST_F(AppTest, FileDialogsStartInTheProgramFolderThenWhereTheUserLastChose)
+{
+    auto w = makeWindow();
+    w->show();
+    inside(w).action("menuOpenData")->trigger();
+    auto* viewer = shownWindow<ql::frmData>();
+    ASSERT_TRUE(viewer);
+    const auto& u = inside(w).slot(0).Panel->ui();
+    for (QPushButton* b : {u.cmdSave, u.cmdSaveStep, u.cmdOpenStep})
+        b->setEnabled(true);
+    // Every dialog once, each answered from answers; the folder each
+    // started in, by the title's first part.
+    auto askEach = [&](std::deque<QString> answers) {
+        prompt.fileAsks.clear();
+        prompt.files = std::move(answers);
+        inside(w).action("menuSaveData")->trigger();
+        viewer->menuOpenData_Click();
+        inside(w).hooks().saveParameterFile();
+        inside(w).hooks().openParameterFile();
+        u.cmdSaveStep->click();
+        u.cmdOpenStep->click();
+        u.cmdSave->click();
+        inside(w).hooks().saveCurvePicture();
+        QMap<QString, QString> started;
+        for (const auto& ask : prompt.fileAsks)
+            started[ask.title.section("--", 0, 0)] = ask.folder;
+        return started;
+    };
+    const QString data = QDir(home()).filePath("Data");
+    const QMap<QString, QString> first{{"Save Data", data},        {"Open Data", data},   {"Save Parameter", home()},
+                                       {"Open Parameter", home()}, {"Save Step", home()}, {"Open Step", home()},
+                                       {"Save Result", home()},    {"Save Curve", home()}};
+    EXPECT_EQ(askEach({}), first);
+
+    for (const char* sub : {"runs", "steps", "pics"})
+        ASSERT_TRUE(QDir(home()).mkpath(sub));
+    const QString runs = home() + "/runs", steps = home() + "/steps", pics = home() + "/pics";
+    askEach({runs + "/a.csv", "", "", "", "", steps + "/b.stp", "", pics + "/c.bmp"});
+    QMap<QString, QString> then = first;
+    then["Save Data"] = then["Open Data"] = runs;
+    then["Save Step"] = then["Open Step"] = steps;
+    then["Save Curve"] = pics;
+    EXPECT_EQ(askEach({}), then);
+    viewer->close();
+    closeWindow(*w);
+}
+
 TEST_F(AppTest, FileDialogLimitsAndQuickAnswers)
 {
     prompt.fileAnswer = "/tmp/a.bmp";
     prompt.fileDelayMs = 30;
-    EXPECT_EQ(ql::FileDialog(true, "Save", "bmp file(*.bmp)|*.bmp", QString(260, 'a')), "/tmp/a.bmp");
+    EXPECT_EQ(ql::FileDialog(ql::FileKind::Picture, true, "Save", "bmp file(*.bmp)|*.bmp", QString(260, 'a')),
+              "/tmp/a.bmp");
     EXPECT_EQ(prompt.fileCalls, 1);
-    EXPECT_EQ(ql::FileDialog(true, "Save", "bmp file(*.bmp)|*.bmp", QString(261, 'a')), "");
+    EXPECT_EQ(ql::FileDialog(ql::FileKind::Picture, true, "Save", "bmp file(*.bmp)|*.bmp", QString(261, 'a')), "");
     EXPECT_EQ(prompt.fileCalls, 1);
     EXPECT_EQ(ql::QtFilter("csv file(*.csv)|*.csv|data file(*.dat)|*.dat"),
               "csv file(*.csv) (*.csv);;data file(*.dat) (*.dat)");

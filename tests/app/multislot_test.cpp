@@ -212,7 +212,8 @@ TEST_F(DeviceAppTest, MenusHoldTheSelectedSlotsRunStateWhileOtherSlotsRun)
         entries.expectHeld(want, wantFiles, when);
         const int a = Replies(busy), b = Replies(idle), c = Replies(two);
         ASSERT_TRUE(
-            waitFor([&] { return Replies(busy) >= a + 30 && Replies(idle) >= b + 30 && Replies(two) >= c + 30; }));
+            waitFor([&] { return Replies(busy) >= a + 30 && Replies(idle) >= b + 30 && Replies(two) >= c + 30; },
+                    30000));
         entries.expectHeld(want, wantFiles, when);
         // The panels follow their own slots all along.
         for (int n : {0, 2}) {

@@ -3,7 +3,7 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
 
@@ -45,7 +45,18 @@ QStringList runFrames(const DeviceSim& dev)
     return out;
 }
 
-class Sequences : public DeviceAppTest {};
+class Sequences : public DeviceAppTest {
+protected:
+    // Gives the cycle page's one-second tick n times by hand; its timer must
+    // be on.
+    static void tickSteps(ql::DevCtrl& p, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(p.ui().tmrStep->isActive());
+            emit p.StepTmrOn(0);
+        }
+    }
+};
 
 } // namespace
 
@@ -217,12 +228,7 @@ TEST_F(Sequences, StepProgramFromTheEditorRunsStepByStep)
     // answered what the last one sent.
     u.tmrStep->setInterval(3600 * 1000);
     const ql::ChanState& c = inside(w).link().ch(0, 0);
-    const auto tick = [&](int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            ASSERT_TRUE(u.tmrStep->isActive());
-            emit p->StepTmrOn(0);
-        }
-    };
+    const auto tick = [&](int n = 1) { tickSteps(*p, n); };
     const auto runReported = [&](bool on) {
         ASSERT_TRUE(waitFor([&] { return dev.channel(0).running == on && c.Running == on; }))
             << runFrames(dev).join(' ').toStdString();
@@ -366,4 +372,61 @@ TEST_F(Sequences, StepEditorAsksForWhatTheStartFrameSends)
         dev.stop();
         prompt.messages.clear();
     }
+}
+
+// A step test started while a single test runs takes that run as row 1:
+// no step is loaded, the run goes on until the device ends it, whatever
+// limit and kind of step the program before ended with (here a wait of two
+// seconds), row 1's result gets the run's capacity, and the test goes on
+// with row 2.
+TEST_F(Sequences, StepTestStartedOnARunningChannelLetsTheDeviceEndTheRun)
+{
+    DeviceSim dev(11, 300);
+    auto w = connectedWindow(dev, 4);
+    ASSERT_TRUE(w);
+    ql::DevCtrl* p = inside(w).slot(0).Panel;
+    const auto& u = p->ui();
+    bool edited = false;
+    editSteps(*w, [&](ql::frmSet& dlg) {
+        const int wait = dlg.cmbMode->findText("Wait");
+        edited = wait > 0 && enterStep(dlg, wait, "", "", "0.03") && enterStep(dlg, wait, "", "", "0.03");
+    });
+    ASSERT_TRUE(edited) << prompt.texts().join('|').toStdString();
+
+    u.tmrStep->setInterval(3600 * 1000);
+    const auto tick = [&](int n = 1) { tickSteps(*p, n); };
+    // The program once through: two waits, then it stops by itself.
+    u.cmdStartStep->click();
+    for (int i = 0; i < 20 && inside(w).stepTest().at(0).StepOn; ++i)
+        tick();
+    ASSERT_FALSE(inside(w).stepTest().at(0).StepOn);
+    ASSERT_EQ(p->tStepList(2, 1), "Wait");
+
+    startRun(*w, "0.50", "2.50");
+    dev.clearRecorded();
+    u.cmdStartStep->click();
+    ASSERT_TRUE(inside(w).stepTest().at(0).StepOn);
+    tick(5);  // longer than the last wait
+    const qsizetype replies = dev.sent().size();
+    ASSERT_TRUE(waitFor([&] { return dev.sent().size() >= replies + 3 * 19; }));  // three more replies
+    EXPECT_TRUE(p->StopEnable());
+    EXPECT_EQ(runFrames(dev), QStringList{}) << runFrames(dev).join(' ').toStdString();
+    ASSERT_TRUE(dev.channel(0).running);
+
+    // The device ends the run when the cell is empty.
+    dev.step(5 * 3600);
+    const ql::ChanState& c = inside(w).link().ch(0, 0);
+    ASSERT_TRUE(waitFor([&] { return !c.Running && c.Cap > 2.0f; }));
+    tick();  // row 1 recorded
+    EXPECT_NEAR(p->tStepList(1, 2).toDouble(), 2.5, 0.05);
+    tick();  // row 2 loaded
+    EXPECT_EQ(p->tStepList(2, 0), "1-2");
+    EXPECT_EQ(p->tStepList(2, 1), "Wait");
+    EXPECT_TRUE(inside(w).stepTest().at(0).StepOn);
+    EXPECT_EQ(runFrames(dev), QStringList{});
+    EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+
+    u.cmdStartStep->click();
+    closeWindow(*w);
+    dev.stop();
 }

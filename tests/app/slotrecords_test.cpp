@@ -8,8 +8,8 @@
 
 #include "../sim/devsim.h"
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 
 #include <QFile>
 #include <QPushButton>

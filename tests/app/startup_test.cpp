@@ -2,7 +2,7 @@
 #include "apptest.h"
 
 #include "controls/curvegraph.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "platform/services.h"
 #include "testutil.h"
 
@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -41,6 +42,11 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n"));
 
     EXPECT_TRUE(w->windowTitle().startsWith("QL Tester Software V" + ql::VersionText() + " (Build "));
+    // The program's icon, for the window manager in the sizes it asks for.
+    const QIcon icon = w->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (int size : {16, 32, 48})
+        EXPECT_EQ(icon.pixmap(size).size(), QSize(size, size)) << size;
     EXPECT_EQ(w->DevCount(), 1);
 
     // Idle: only the clock line runs; no port is open, polled or asked

@@ -14,8 +14,8 @@
 
 #include "../sim/devsim.h"
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "controls/lcdisp.h"
-#include "panel/flexgrid.h"
 #include "panel/stepedit.h"
 #include "platform/services.h"
 

@@ -4,7 +4,7 @@
 #include "apptest.h"
 
 #include "controls/curvegraph.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "views/readouts.h"
 
 #include <QAction>

@@ -73,7 +73,7 @@ TEST(Connection, PortsThatCannotBeOpenedChangeNothing)
     SlotBench b{kSlot};
     sim::DeviceSim dev(11, 300);
     ASSERT_TRUE(dev.plug(b.ports.path(), 5));
-    for (const char* text : {"CO", "COM", "COMx", "", "5"}) {
+    for (const char* text : {"CO", "COM", "COMx", "", "5", "COM5 ", "COM-5"}) {
         EXPECT_EQ(b.conn.Connect(text), SlotConnection::Opened::BadName) << text;
         EXPECT_FALSE(b.conn.IsOpen());
     }
@@ -88,7 +88,7 @@ TEST(Connection, PortsThatCannotBeOpenedChangeNothing)
     EXPECT_EQ(b.conn.ConnectFrames(), 0);
     EXPECT_EQ(b.slot().PortNo, 0);
     EXPECT_FALSE(b.slot().Connecting);
-    EXPECT_EQ(b.log.count("Conn"), 7);
+    EXPECT_EQ(b.log.count("ErrConn"), 9);
     // A slot holding a port keeps it.
     EXPECT_EQ(other.Connect("COM5"), SlotConnection::Opened::AlreadyOpen);
     EXPECT_TRUE(other.IsOpen());

@@ -3,12 +3,12 @@
 // members the host reads and writes.
 #include "panel/devctrl.h"
 
+#include "controls/flexgrid.h"
 #include "controls/lcdisp.h"
 #include "link/encode.h"
 #include "link/frames.h"
 #include "link/runtrack.h"
 #include "link/state.h"
-#include "panel/flexgrid.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -406,15 +406,19 @@ TEST_F(PanelTest, ListsAndChoices)
     panel->setTMode(QStringLiteral("Meter"));  // not in the list: nothing
     EXPECT_EQ(calls(mode), (Calls{{kSlot}}));
     EXPECT_EQ(panel->ModeIdx(), 1);
-    // The list the sequencers and tools get is the record's, also before
-    // the box shows it again.
-    bound->ModeList << QStringLiteral("C-CV");
-    EXPECT_EQ(panel->ModeCnt(), 3);
-    EXPECT_EQ(panel->ModeTxt(2), QStringLiteral("C-CV"));
+    // The count and entries are those of the box in front: the two-channel
+    // box was never filled, and each box keeps its list through a switch.
     panel->setDev2S(true);
+    EXPECT_EQ(panel->ModeCnt(), 0);
+    EXPECT_THROW(panel->ModeTxt(0), std::out_of_range);
     showModes({QStringLiteral("D-CC")});
     EXPECT_EQ(u().cmbMode2S->count(), 1);
+    EXPECT_EQ(panel->ModeCnt(), 1);
     EXPECT_EQ(u().cmbMode->count(), 2);
+    panel->setDev2S(false);
+    EXPECT_EQ(panel->ModeCnt(), 2);
+    EXPECT_EQ(panel->ModeTxt(1), QStringLiteral("D-CP"));
+    panel->setDev2S(true);
 
     // The auto page: its time list clears, its mode box stays hidden, and
     // minutes chosen by the program show as the minutes option.

@@ -1,11 +1,11 @@
 // The auto test and the step test run against a real panel and a fake main
 // window that plays the device; the step file, the result file and the step
 // editor.
+#include "controls/flexgrid.h"
 #include "link/encode.h"
 #include "link/modeltable.h"
 #include "panel/autotest.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "panel/seqfiles.h"
 #include "panel/seqpanel.h"
 #include "panel/stepedit.h"

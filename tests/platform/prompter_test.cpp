@@ -12,7 +12,7 @@ TEST(Prompter, WithNoneInstalledEveryQuestionIsCancelled)
     ql::Prompter* before = ql::setPrompter(nullptr);
     EXPECT_EQ(ql::MsgBox("Close software?", "Prompt", ql::Prompter::OkCancel, ql::Prompter::Question),
               ql::Prompter::IdCancel);
-    EXPECT_EQ(ql::FileDialog(true, "Save", "bmp file(*.bmp)|*.bmp", "x"), "");
+    EXPECT_EQ(ql::FileDialog(ql::FileKind::Picture, true, "Save", "bmp file(*.bmp)|*.bmp", "x"), "");
     EXPECT_EQ(ql::PickColor(), -1);
     bool ok = true;
     EXPECT_EQ(ql::prompter().Input("Title", "Prompt", "old", &ok), "");
@@ -29,11 +29,11 @@ TEST(Prompter, AScriptedUserIsInstalledForItsLifeAndAnswersOnItsOwnClock)
         user.fileAnswer = "/tmp/a.csv";
         // Longer than 20 ms on the prompt clock: asked once.
         user.fileDelayMs = 20;
-        EXPECT_EQ(ql::FileDialog(false, "Open", "csv file(*.csv)|*.csv", "a.csv"), "/tmp/a.csv");
+        EXPECT_EQ(ql::FileDialog(ql::FileKind::Data, false, "Open", "csv file(*.csv)|*.csv", "a.csv"), "/tmp/a.csv");
         EXPECT_EQ(user.fileCalls, 1);
         // Back within 19 ms: asked once more, without the proposed name.
         user.fileDelayMs = 19;
-        EXPECT_EQ(ql::FileDialog(false, "Open", "csv file(*.csv)|*.csv", "a.csv"), "/tmp/a.csv");
+        EXPECT_EQ(ql::FileDialog(ql::FileKind::Data, false, "Open", "csv file(*.csv)|*.csv", "a.csv"), "/tmp/a.csv");
         EXPECT_EQ(user.fileNames, (QStringList{"a.csv", "a.csv", ""}));
         ql::ShowPrompt("Update OK", ql::Prompter::Information);
         EXPECT_EQ(user.titledTexts(), QStringList{"Prompt|Update OK"});

@@ -213,8 +213,9 @@ TEST_F(SettingsTest, DamagedFileRunsOnDefaultsAndIsNotRewritten)
     ql::Settings s = load(huge);
     expectDefaults(s);
     EXPECT_EQ(s.ReadSlot(0), 2);
-    EXPECT_FALSE(s.SavePort(0, 4));
-    EXPECT_EQ(s.Port[0], 4);  // holds for this session
+    s.AutoSave = true;
+    EXPECT_FALSE(s.SaveSwitches());
+    EXPECT_TRUE(s.AutoSave);  // holds for this session
     EXPECT_TRUE(bytes() == huge) << "the file was rewritten";
 
     // Binary junk of ordinary size, NUL bytes included: every key its default.
@@ -259,9 +260,6 @@ TEST_F(SettingsTest, WritersWriteTheirKeys)
     s.PromptMsg = true;
     s.SaveCsv = false;
     ASSERT_TRUE(s.SaveSwitches());
-    ASSERT_TRUE(s.SavePort(0, 5));
-    ASSERT_TRUE(s.SavePort(9, 6));
-    EXPECT_FALSE(s.SavePort(10, 6));
     ASSERT_TRUE(s.SaveLanguage(1));
     EXPECT_EQ(ql::Language(), 1);
     ASSERT_TRUE(s.SaveTempData(true));
@@ -269,7 +267,6 @@ TEST_F(SettingsTest, WritersWriteTheirKeys)
     EXPECT_EQ(bytes(), QByteArray(";--------QL Config File----------\r\n"
                                   "[AUTO]\r\nMSG=True\r\nSAVE=False\r\nHIDE=False\r\nDISP=False\r\nCSV=False\r\n"
                                   "TEMP=True\r\n"
-                                  "[COMM]\r\nPORT1=5\r\nPORT10=6\r\n"
                                   "[LANGUAGE]\r\nLANG=1\r\n"
                                   "[DATA]\r\nSVR=192.0.2.7\r\n"));
     ASSERT_TRUE(s.SaveLanguage(0));
@@ -363,7 +360,7 @@ TEST_F(SettingsTest, FolderWithoutWriteAccessRunsOnDefaults)
         EXPECT_FALSE(ql::CreateSettingsFile(roDir + QStringLiteral("/ql.ini")));
         ql::Settings r;
         r.Load(roDir + QStringLiteral("/ql.ini"));
-        EXPECT_FALSE(r.SavePort(0, 3));
+        EXPECT_FALSE(r.SaveTempData(true));
         QFile::setPermissions(roDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 }
@@ -376,8 +373,8 @@ TEST_F(SettingsTest, ProgramWideInstanceUsesTheSettingsFile)
     ASSERT_TRUE(ql::CreateSettingsFile());
     s.Load();
     EXPECT_EQ(s.IniFile, ql::SettingsFile());
-    ASSERT_TRUE(s.SavePort(2, 8));
-    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), QStringLiteral("COMM"), QStringLiteral("PORT3"), QString()), "8");
+    ASSERT_TRUE(s.SaveServerAddress(QStringLiteral("192.0.2.8")));
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), QStringLiteral("DATA"), QStringLiteral("SVR"), QString()), "192.0.2.8");
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 #include "tools/frmqc.h"
 #include "tools/frmusb.h"
 
+#include "controls/flexgrid.h"
 #include "controls/lcdisp.h"
-#include "panel/flexgrid.h"
 
 #include <QCheckBox>
 #include <QPointer>

@@ -4,8 +4,8 @@
 #include "testutil.h"
 
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "controls/legendcheck.h"
-#include "panel/flexgrid.h"
 #include "platform/services.h"
 #include "views/dataviewer.h"
 

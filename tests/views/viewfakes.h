@@ -2,8 +2,8 @@
 // A main window for the view tests: real panels, charts and run grids in
 // frames, and the link state.
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
-#include "panel/flexgrid.h"
 #include "views/viewhost.h"
 
 #include "testutil.h"

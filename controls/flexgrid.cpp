@@ -1,4 +1,6 @@
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
+
+#include "platform/twips.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -23,7 +25,7 @@ class FlexGridModel : public QAbstractTableModel {
 public:
     struct Cell {
         QString text;
-        int64_t back = -1, fore = -1;
+        int64_t back = -1;
     };
 
     int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
@@ -38,15 +40,11 @@ public:
         case Qt::DisplayRole:
             return c.text;
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(Qt::Alignment(align(index.column()) | Qt::AlignVCenter));
+            return QVariant::fromValue(Qt::Alignment(align_ | Qt::AlignVCenter));
         case Qt::BackgroundRole:
             if (c.back >= 0)
                 return RefColor(uint32_t(c.back));
             return isFixed(index.row(), index.column()) ? kFixedBack : kGridBack;
-        case Qt::ForegroundRole:
-            if (c.fore >= 0)
-                return RefColor(uint32_t(c.fore));
-            return {};
         default:
             return {};
         }
@@ -78,7 +76,6 @@ public:
         cells_ = std::move(next);
         rows_ = rows;
         cols_ = cols;
-        aligns_.resize(size_t(cols), defaultAlign_);
         endResetModel();
     }
 
@@ -93,13 +90,10 @@ public:
             emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
     }
 
-    Qt::Alignment align(int col) const { return aligns_[size_t(col)]; }
-
     int rows_ = 0, cols_ = 0;
     int fixedRows_ = 1, fixedCols_ = 0;
     std::vector<Cell> cells_;
-    std::vector<Qt::Alignment> aligns_;
-    Qt::Alignment defaultAlign_ = Qt::AlignLeft;
+    Qt::Alignment align_ = Qt::AlignLeft;
 };
 
 FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), model_(std::make_unique<FlexGridModel>())
@@ -202,36 +196,19 @@ void FlexGrid::Clear()
 int FlexGrid::ColWidth(int col) const
 {
     checkCell(0, col);
-    return columnWidth(col) * kTwipsPerPixel;
+    return PixelsToTwips(columnWidth(col));
 }
 
 void FlexGrid::setColWidth(int col, int twips)
 {
     if (col < 0 || col >= Cols())
         throw std::out_of_range("grid column outside the grid");
-    setColumnWidth(col, std::max(0, (twips + kTwipsPerPixel / 2) / kTwipsPerPixel));
-}
-
-Qt::Alignment FlexGrid::ColAlignment(int col) const
-{
-    if (col < 0 || col >= Cols())
-        throw std::out_of_range("grid column outside the grid");
-    return model_->align(col);
-}
-
-void FlexGrid::setColAlignment(int col, Qt::Alignment align)
-{
-    if (col < 0 || col >= Cols())
-        throw std::out_of_range("grid column outside the grid");
-    model_->aligns_[size_t(col)] = align & Qt::AlignHorizontal_Mask;
-    model_->changedAll();
+    setColumnWidth(col, std::max(0, TwipsToPixels(twips)));
 }
 
 void FlexGrid::setAllColAlignment(Qt::Alignment align)
 {
-    model_->defaultAlign_ = align & Qt::AlignHorizontal_Mask;
-    for (auto& a : model_->aligns_)
-        a = model_->defaultAlign_;
+    model_->align_ = align & Qt::AlignHorizontal_Mask;
     model_->changedAll();
 }
 
@@ -245,19 +222,6 @@ void FlexGrid::setCellBackColor(int row, int col, int64_t colorref)
 {
     checkCell(row, col);
     model_->cell(row, col).back = colorref < 0 ? -1 : (colorref & 0xFFFFFF);
-    model_->changed(row, col);
-}
-
-int64_t FlexGrid::CellForeColor(int row, int col) const
-{
-    checkCell(row, col);
-    return model_->cell(row, col).fore;
-}
-
-void FlexGrid::setCellForeColor(int row, int col, int64_t colorref)
-{
-    checkCell(row, col);
-    model_->cell(row, col).fore = colorref < 0 ? -1 : (colorref & 0xFFFFFF);
     model_->changed(row, col);
 }
 

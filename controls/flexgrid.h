@@ -2,7 +2,7 @@
 // A small text grid in the manner of a flexible grid control: every cell,
 // header rows included, is addressed by (row, column) and holds a text;
 // the first FixedRows rows and FixedCols columns are drawn as shaded
-// header cells. Column widths are given in twips (15 to a pixel), the unit
+// header cells. Column widths are given in twips (platform/twips.h), the unit
 // the panels' layouts are written in. The user cannot edit cells.
 //
 // A cell outside the grid is an error: TextMatrix and the other cell
@@ -22,7 +22,6 @@ public:
     explicit FlexGrid(QWidget* parent = nullptr);
     ~FlexGrid() override;
 
-    static constexpr int kTwipsPerPixel = 15;
     static constexpr int kRowHeight = 16;  // pixels, 240 twips
 
     int Rows() const;
@@ -42,16 +41,12 @@ public:
 
     int ColWidth(int col) const;  // twips
     void setColWidth(int col, int twips);
-    Qt::Alignment ColAlignment(int col) const;
-    void setColAlignment(int col, Qt::Alignment align);
-    // Sets every column's alignment at once (new columns take it too).
+    // Every column's alignment (new columns take it too).
     void setAllColAlignment(Qt::Alignment align);
 
     // Cell colours as COLORREF (0x00BBGGRR); -1 means the grid's default.
     int64_t CellBackColor(int row, int col) const;
     void setCellBackColor(int row, int col, int64_t colorref);
-    int64_t CellForeColor(int row, int col) const;
-    void setCellForeColor(int row, int col, int64_t colorref);
 
     // The current cell (the grid's Row and Col).
     int Row() const;

@@ -1,4 +1,4 @@
-#include "panel/tabstrip.h"
+#include "controls/tabstrip.h"
 
 #include <algorithm>
 #include <vector>
