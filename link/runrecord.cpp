@@ -8,12 +8,19 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 
 namespace ql {
 
 QString RecordBanner() { return QStringLiteral("-----------QL Tester Software------------"); }
+
+QString SupersededBanner() { return QStringLiteral("-----------QL Tester Software--superseded"); }
 
 QString FileTrailer() { return QStringLiteral("------------www.qltester.example--------------"); }
 
@@ -119,6 +126,25 @@ bool Create(const QString& path, const Header& h, QString* error)
     return SaveWholeFile(path, bytes, error);
 }
 
+bool Supersede(const QString& path, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return true;
+        setError(error, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    const QByteArray mark = lineBytes(SupersededBanner());
+    errno = 0;
+    const bool ok = ::pwrite(fd, mark.constData(), size_t(mark.size()), 0) == ssize_t(mark.size()) &&
+                    ::fdatasync(fd) == 0;
+    if (!ok)
+        setError(error, QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
+    ::close(fd);
+    return ok;
+}
+
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp)
 {
     QString row = QString::number(runSecs) + QLatin1Char('\t') +
@@ -164,6 +190,10 @@ ReadStatus Read(const QString& path, Contents* out, QString* error)
         if (i == complete && bytes.isEmpty())
             break;
         const QString line = QString::fromUtf8(bytes);
+        if (i == 0 && line == SupersededBanner()) {
+            out->superseded = true;
+            break;
+        }
         const QString where = QStringLiteral("line %1: %2").arg(i + 1).arg(line);
         if (line.startsWith(QLatin1String("Device:"))) {
             out->hasDevice = true;

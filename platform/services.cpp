@@ -16,6 +16,7 @@
 #include <unicode/unistr.h>
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 
 #ifndef QL_VERSION_MAJOR
@@ -196,7 +197,9 @@ bool AppendLogLine(const QString& path, const QString& line) noexcept
         QByteArray bytes = (line + QStringLiteral("\r\n")).toUtf8();
         if (f.size() > 0 && f.seek(f.size() - 1) && f.peek(1) != "\n")
             bytes.prepend("\r\n");
-        return f.write(bytes) == bytes.size();
+        // Written through at once: a write the disk refuses is seen here,
+        // not lost in the buffer at close.
+        return f.write(bytes) == bytes.size() && f.flush();
     } catch (...) {
         // A lost log line must not take anything else with it.
         return false;
@@ -210,7 +213,11 @@ void ErrLog(const QString& label, const QString& text) noexcept
         if (!QFileInfo(logDir).isDir())
             return;
         const QDateTime now = QDateTime::currentDateTime();
-        AppendLogLine(ErrLogPath(now.date()), ErrLogLine(now, label, text));
+        const QString line = ErrLogLine(now, label, text);
+        // A line the log cannot take (a full disk, a read-only folder) goes
+        // to standard error rather than nowhere.
+        if (!AppendLogLine(ErrLogPath(now.date()), line))
+            std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     } catch (...) {
     }
 }
