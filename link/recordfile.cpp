@@ -176,7 +176,8 @@ bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord
         // is marked too, so no continue after a crash takes it for this run.
         QString why;
         if (!RunRecord::Supersede(path, &why))
-            ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
+            ErrLog(QStringLiteral("ErrBak"),
+                   QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
         return false;
     }
     // Rows are appended when they come; a file that cannot be opened now is

@@ -173,18 +173,13 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
     // Once the device is identified, a reply of another type code (another
-    // device on the line) would be read with this device's factors, and a
-    // channel-1 reply of a one-channel type belongs to no channel it has:
-    // neither is a sample.
+    // device on the line) would be read with this device's factors: it is
+    // no sample.
     if (!connecting && frameType != s.DevType) {
-        FailOnce(fr(slot).TypeLogged, QStringLiteral("type %1 in reply, connected to type %2").arg(frameType).arg(s.DevType));
+        FailOnce(fr(slot).TypeLogged,
+                 QStringLiteral("type %1 in reply, connected to type %2").arg(frameType).arg(s.DevType));
         return true;
     }
-    if (chan == 1 && !IsTwoChannelType(frameType)) {
-        FailOnce(fr(slot).OneChanLogged, QStringLiteral("channel 1 in reply of one-channel type %1").arg(frameType));
-        return true;
-    }
-
     // The device answers: it can be calibrated, unless a calibration is open.
     // Every change of the entry goes through the slot's record, so an entry
     // the record has on needs nothing.
@@ -212,6 +207,13 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         }
         s.DevType = static_cast<int16_t>(frameType);
         DeviceSetup(slot, chan, frameType);
+    }
+
+    // A channel-1 reply of a one-channel type may identify the device, but
+    // it belongs to no channel the device has: it is no sample.
+    if (chan == 1 && !IsTwoChannelType(frameType)) {
+        FailOnce(fr(slot).OneChanLogged, QStringLiteral("channel 1 in reply of one-channel type %1").arg(frameType));
+        return true;
     }
 
     if (f.FrameKind() == 1)

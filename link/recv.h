@@ -14,9 +14,9 @@
 // so stale buffer bytes can never make up a sample. A frame that fails the
 // check drops the rest of its read. A channel digit above 1 ends the read;
 // it is logged ("ErrComm") once per connect. Once the device is identified,
-// a reply whose type code is not the device's, and a channel-1 reply of a
-// one-channel type, is no sample: it is skipped and logged ("ErrComm") once
-// per connect. A mode index outside the slot's mode list is decoded like any
+// a reply whose type code is not the device's is no sample, nor is a
+// channel-1 reply of a one-channel type (which may identify the device):
+// such a reply is skipped and logged ("ErrComm") once per connect. A mode index outside the slot's mode list is decoded like any
 // other and logged ("ErrComm") once per connect.
 //
 // While SlotState::Connecting is set (no valid reply since the connect),

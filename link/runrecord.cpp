@@ -15,7 +15,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-
 namespace ql {
 
 QString RecordBanner() { return QStringLiteral("-----------QL Tester Software------------"); }
@@ -137,8 +136,8 @@ bool Supersede(const QString& path, QString* error)
     }
     const QByteArray mark = lineBytes(SupersededBanner());
     errno = 0;
-    const bool ok = ::pwrite(fd, mark.constData(), size_t(mark.size()), 0) == ssize_t(mark.size()) &&
-                    ::fdatasync(fd) == 0;
+    const bool ok =
+        ::pwrite(fd, mark.constData(), size_t(mark.size()), 0) == ssize_t(mark.size()) && ::fdatasync(fd) == 0;
     if (!ok)
         setError(error, QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
     ::close(fd);

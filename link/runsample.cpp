@@ -177,8 +177,8 @@ void RunTracker::RecordFailing(int slot, int chn, bool failing)
         return;
     recordFailing_[slot][chn] = failing;
     view_.AddInfoLine(slot, QLatin1Char(' ') + Lang(ChannelWho(st_.slot[slot], slot, chn) +
-                                                   (failing ? QStringLiteral(": Record write failed")
-                                                            : QStringLiteral(": Record write OK"))));
+                                                    (failing ? QStringLiteral(": Record write failed")
+                                                             : QStringLiteral(": Record write OK"))));
 }
 
 void RunTracker::ShowCapacity(int slot, int chn)

@@ -142,8 +142,8 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
     if (!c.DataFile.isEmpty() && settings().AutoSave) {
         const QString name = AutoDataFileName(slot, chn);
         if (QDir(programDir + QStringLiteral("/Data")).exists() && !view_.SaveDataFile(slot, chn, name))
-            view_.AddInfoLine(slot, QLatin1Char(' ') + Lang(ChannelWho(s, slot, chn) +
-                                                           QStringLiteral(": Data file write failed")));
+            view_.AddInfoLine(slot, QLatin1Char(' ') +
+                                        Lang(ChannelWho(s, slot, chn) + QStringLiteral(": Data file write failed")));
     }
     c.DataFile.clear();
     const QString record = records.OpenPath(slot, chn);

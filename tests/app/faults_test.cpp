@@ -136,8 +136,8 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
     // Room again: the new run's record replaces the previous one, header
     // first, and holds only the new run's rows.
     ASSERT_TRUE(waitFor([&] {
-        return fileLines(record).value(0) == ql::RecordBanner() && afterBanner(fileBytes(record)) != afterBanner(previous) &&
-               recordRows(record).size() >= 2;
+        return fileLines(record).value(0) == ql::RecordBanner() &&
+               afterBanner(fileBytes(record)) != afterBanner(previous) && recordRows(record).size() >= 2;
     }));
     const QStringList lines = fileLines(record);
     EXPECT_EQ(lines.value(0), ql::RecordBanner());
