@@ -180,34 +180,15 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
                  QStringLiteral("type %1 in reply, connected to type %2").arg(frameType).arg(s.DevType));
         return true;
     }
+
     // The device answers: it can be calibrated, unless a calibration is open.
     // Every change of the entry goes through the slot's record, so an entry
     // the record has on needs nothing.
     if (!st_.AdjOpen && !s.AdjMenuOn)
         SetSlotMenu(st_, slot, MenuId::menuAdj, true, &host_);
 
-    // First valid reply since the connect: identify the device and set the
-    // slot up. The type-26 test looks at this frame's type, not at one left
-    // from an earlier connection.
-    if (connecting) {
-        // A reply without a type code names no device: nothing of it is
-        // kept, and the connect timer goes on.
-        if (frameType == 0)
-            return false;
-        if (frameType != 26) {
-            ch.Cap = DecodeCapacity(f.Pair(5));
-            ApplyContinue(ch);
-        }
-        ch.ChnMode = static_cast<int16_t>(f.Mode());
-        if (f.FrameKind() == 0) {
-            StoreEchoes(ch, f);
-        } else {
-            s.FwVersion = f.Pair(9);
-            CountUp(s.VerFrames);
-        }
-        s.DevType = static_cast<int16_t>(frameType);
-        DeviceSetup(slot, chan, frameType);
-    }
+    if (connecting && !Identify(slot, chan, f))
+        return false;
 
     // A channel-1 reply of a one-channel type may identify the device, but
     // it belongs to no channel the device has: it is no sample.
@@ -262,6 +243,33 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         onSample(slot, chan, f.RunState());
         current_ = nullptr;
     }
+    return true;
+}
+
+// First valid reply since the connect: identify the device and set the
+// slot up. The type-26 test looks at this frame's type, not at one left
+// from an earlier connection.
+bool ReplyDecoder::Identify(int slot, int chan, const ReplyFrame& f) {
+    // A reply without a type code names no device: nothing of it is kept,
+    // and the connect timer goes on.
+    const int frameType = f.Type();
+    if (frameType == 0)
+        return false;
+    SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    ChanState& ch = s.chn[static_cast<size_t>(chan)];
+    if (frameType != 26) {
+        ch.Cap = DecodeCapacity(f.Pair(5));
+        ApplyContinue(ch);
+    }
+    ch.ChnMode = static_cast<int16_t>(f.Mode());
+    if (f.FrameKind() == 0) {
+        StoreEchoes(ch, f);
+    } else {
+        s.FwVersion = f.Pair(9);
+        CountUp(s.VerFrames);
+    }
+    s.DevType = static_cast<int16_t>(frameType);
+    DeviceSetup(slot, chan, frameType);
     return true;
 }
 
