@@ -106,7 +106,7 @@ public:
     void SetAdjButtons(bool enable) override;
     void ShowMsg(const QString& text) override;
     void SetFwText(const QString& text) override;
-    void SaveDataFile(int slot, int chn, const QString& path) override;
+    bool SaveDataFile(int slot, int chn, const QString& path) override;
     // The data file of a slot's channel; false when it cannot be written.
     bool WriteDataFile(int slot, int chn, const QString& path);
 

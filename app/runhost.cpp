@@ -134,7 +134,7 @@ void LinkHost::ShowMsg(const QString& text) { w_.ShowMsg(text); }
 
 void LinkHost::SetFwText(const QString& text) { w_.FwText = text; }
 
-void LinkHost::SaveDataFile(int slot, int chn, const QString& path) { WriteDataFile(slot, chn, path); }
+bool LinkHost::SaveDataFile(int slot, int chn, const QString& path) { return WriteDataFile(slot, chn, path); }
 
 bool LinkHost::WriteDataFile(int slot, int chn, const QString& path)
 {

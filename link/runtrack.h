@@ -88,7 +88,8 @@ public:
     virtual void SetAdjButtons(bool enable) = 0;
     virtual void ShowMsg(const QString& text) = 0;  // the transient "STOP" message
     virtual void SetFwText(const QString& text) = 0;
-    virtual void SaveDataFile(int slot, int chn, const QString& path) = 0;
+    // False when the file could not be written (the failure is logged).
+    virtual bool SaveDataFile(int slot, int chn, const QString& path) = 0;
 };
 
 // The device link as the run code drives it: command frames and the run

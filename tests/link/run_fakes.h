@@ -156,10 +156,11 @@ public:
     void SetAdjButtons(bool e) override { calls << QStringLiteral("SetAdjButtons(%1)").arg(e); }
     void ShowMsg(const QString& t) override { msgs << t; }
     void SetFwText(const QString& t) override { fwText = t; }
-    void SaveDataFile(int, int c, const QString& path) override
+    bool SaveDataFile(int, int c, const QString& path) override
     {
         calls << QStringLiteral("SaveDataFile");
         saves.append({c, path});
+        return true;
     }
 
     // RunLinkIf
