@@ -119,7 +119,7 @@ public:
     void AddInfoLine(const QString& text) override;
     RunChartIf& chart() override { return chart_; }
     void SetRunState(bool idle) override;
-    void SaveDataFile(int chn, const QString& path) override { WriteDataFile(chn, path); }
+    bool SaveDataFile(int chn, const QString& path) override { return WriteDataFile(chn, path); }
 
 private:
     void createWidgets(QWidget* parent, std::chrono::milliseconds panelPeriod);
@@ -158,7 +158,7 @@ public:
     void AddInfoLine(const QString&) override {}
     RunChartIf& chart() override { return *this; }
     void SetRunState(bool) override {}
-    void SaveDataFile(int, const QString&) override {}
+    bool SaveDataFile(int, const QString&) override { return false; }
 
 private:
     int CurveCount() const override { return 0; }

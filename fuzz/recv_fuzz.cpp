@@ -3,8 +3,10 @@
 // Checks the decoder's promises on every sample: a channel of 0 or 1, a
 // type code of the table's range, a mode index that is a reply's mode digit
 // (a mode outside the model's list is decoded and logged once per connect),
-// and a start, set or continue built for the sample's mode that carries
-// exactly that channel and mode.
+// no sample of a channel a one-channel type lacks and one log line per
+// connect of such replies and of replies of another type, and a start, set
+// or continue built for the sample's mode that carries exactly that channel
+// and mode.
 #include "link/encode.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
@@ -91,16 +93,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         c.StimText = QStringLiteral("0");
     }
     ReplyDecoder dec(st, host);
-    int modeLines = 0;
+    int modeLines = 0, typeLines = 0, oneChanLines = 0;
     dec.errLog = [&](const QString&, const QString& text) {
+        // Each kind once per connect.
         if (text.contains(QStringLiteral("mode list")) && ++modeLines > 1)
-            std::abort();  // once per connect
+            std::abort();
+        if (text.contains(QStringLiteral("in reply, connected to")) && ++typeLines > 1)
+            std::abort();
+        if (text.contains(QStringLiteral("channel 1 in reply")) && ++oneChanLines > 1)
+            std::abort();
     };
     dec.onSample = [&](int s, int chn, int run) {
         SlotState& ss = st.slot[static_cast<size_t>(s)];
         if (s != slot || chn < 0 || chn > 1 || run < 0 || run > 9)
             std::abort();
         if (ss.DevType < 1 || ss.DevType > kMaxTypeCode)
+            std::abort();
+        // A one-channel type has no channel 1.
+        if (chn == 1 && !IsTwoChannelType(ss.DevType))
             std::abort();
         // The tracking steps are safe on every frame.
         dec.RunStartEcho(s, chn);

@@ -172,6 +172,12 @@ bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord
     u = PendingHeader{};
     if (!RunRecord::Create(path, header, error)) {
         u = PendingHeader{path, header};
+        // The mark above lives as long as this program; the earlier record
+        // is marked too, so no continue after a crash takes it for this run.
+        QString why;
+        if (!RunRecord::Supersede(path, &why))
+            ErrLog(QStringLiteral("ErrBak"),
+                   QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
         return false;
     }
     // Rows are appended when they come; a file that cannot be opened now is

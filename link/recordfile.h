@@ -19,7 +19,10 @@
 // A record whose header could not be written at the start of its run gets
 // no rows until the header is written: each row first tries the header
 // again, so the rows of the new run never land in an earlier record of
-// that name, and a continue finds no record of the run until then.
+// that name, and a continue finds no record of the run until then. The
+// earlier record keeps its rows but is marked superseded in place
+// (RunRecord::Supersede), so a continue after a crash, which no longer knows
+// of the unwritten header, does not take it up either.
 #include "link/runrecord.h"
 #include "link/state.h"
 
@@ -53,7 +56,8 @@ public:
 
     // Writes the channel's record afresh with its header lines and keeps it
     // open for the rows. False with a reason when the file could not be
-    // written; an earlier record of that name is then as it was, and the
+    // written; an earlier record of that name then keeps its rows but is
+    // marked superseded (a failure to mark it is logged, "ErrBak"), and the
     // next Append to path writes the header first.
     bool Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error = nullptr);
     // Appends one row and its CR LF to the channel's record at path (opened

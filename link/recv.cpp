@@ -74,6 +74,13 @@ void ReplyDecoder::Fail(const QString& text) {
         errLog(QStringLiteral("ErrComm"), text);
 }
 
+void ReplyDecoder::FailOnce(bool& logged, const QString& text) {
+    if (logged)
+        return;
+    logged = true;
+    Fail(text);
+}
+
 void ReplyDecoder::ResetFraming(int slot) {
     if (slot >= 0 && slot < kSlotCount)
         framing_[static_cast<size_t>(slot)] = Framing{};
@@ -152,14 +159,11 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     if (!ChkRec(f.p))
         return false;  // dropped silently with the rest of the read
 
+    // A device that sends replies of the kinds below sends them all the
+    // time: one log line per connect says so.
     const int chan = f.Chan();
     if (chan >= kChanCount) {
-        // A device that sends such replies sends them all the time: one log
-        // line per connect says so.
-        if (!fr(slot).ChanLogged) {
-            fr(slot).ChanLogged = true;
-            Fail(QStringLiteral("channel %1 in reply").arg(chan));
-        }
+        FailOnce(fr(slot).ChanLogged, QStringLiteral("channel %1 in reply").arg(chan));
         return false;
     }
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
@@ -167,33 +171,29 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     const bool connecting = s.Connecting;
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
+    // Once the device is identified, a reply of another type code (another
+    // device on the line) would be read with this device's factors: it is
+    // no sample.
+    if (!connecting && frameType != s.DevType) {
+        FailOnce(fr(slot).TypeLogged,
+                 QStringLiteral("type %1 in reply, connected to type %2").arg(frameType).arg(s.DevType));
+        return true;
+    }
+
     // The device answers: it can be calibrated, unless a calibration is open.
     // Every change of the entry goes through the slot's record, so an entry
     // the record has on needs nothing.
     if (!st_.AdjOpen && !s.AdjMenuOn)
         SetSlotMenu(st_, slot, MenuId::menuAdj, true, &host_);
 
-    // First valid reply since the connect: identify the device and set the
-    // slot up. The USB-tester test looks at this frame's type, not at one left
-    // from an earlier connection.
-    if (connecting) {
-        // A reply without a type code names no device: nothing of it is
-        // kept, and the connect timer goes on.
-        if (frameType == 0)
-            return false;
-        if (!HasQuirk(frameType, kUsbLines)) {
-            ch.Cap = DecodeCapacity(f.Pair(5));
-            ApplyContinue(ch);
-        }
-        ch.ChnMode = static_cast<int16_t>(f.Mode());
-        if (f.FrameKind() == 0) {
-            StoreEchoes(ch, f);
-        } else {
-            s.FwVersion = f.Pair(9);
-            CountUp(s.VerFrames);
-        }
-        s.DevType = static_cast<int16_t>(frameType);
-        DeviceSetup(slot, chan, frameType);
+    if (connecting && !Identify(slot, chan, f))
+        return false;
+
+    // A channel-1 reply of a one-channel type may identify the device, but
+    // it belongs to no channel the device has: it is no sample.
+    if (chan == 1 && !IsTwoChannelType(frameType)) {
+        FailOnce(fr(slot).OneChanLogged, QStringLiteral("channel 1 in reply of one-channel type %1").arg(frameType));
+        return true;
     }
 
     if (f.FrameKind() == 1)
@@ -202,13 +202,11 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     // A mode beyond the model's list (a run started on the device's own
     // keys, a mode the start rules know but the list does not offer) is
     // decoded like any other; it is worth one log line per connect.
-    if (f.Mode() >= s.ModeList.size() && !fr(slot).ModeLogged) {
-        fr(slot).ModeLogged = true;
-        Fail(QStringLiteral("mode %1 outside the mode list of type %2 (%3 modes)")
-                 .arg(f.Mode())
-                 .arg(s.DevType)
-                 .arg(s.ModeList.size()));
-    }
+    if (f.Mode() >= s.ModeList.size() && !fr(slot).ModeLogged)
+        FailOnce(fr(slot).ModeLogged, QStringLiteral("mode %1 outside the mode list of type %2 (%3 modes)")
+                                          .arg(f.Mode())
+                                          .arg(s.DevType)
+                                          .arg(s.ModeList.size()));
 
     const int curRaw = f.Pair(1);
     ch.Cur = DecodeCurrent(curRaw, s.CurFactor, s.DevType, s.FwVersion);
@@ -245,6 +243,33 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         onSample(slot, chan, f.RunState());
         current_ = nullptr;
     }
+    return true;
+}
+
+// First valid reply since the connect: identify the device and set the
+// slot up. The type-26 test looks at this frame's type, not at one left
+// from an earlier connection.
+bool ReplyDecoder::Identify(int slot, int chan, const ReplyFrame& f) {
+    // A reply without a type code names no device: nothing of it is kept,
+    // and the connect timer goes on.
+    const int frameType = f.Type();
+    if (frameType == 0)
+        return false;
+    SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    ChanState& ch = s.chn[static_cast<size_t>(chan)];
+    if (!HasQuirk(frameType, kUsbLines)) {
+        ch.Cap = DecodeCapacity(f.Pair(5));
+        ApplyContinue(ch);
+    }
+    ch.ChnMode = static_cast<int16_t>(f.Mode());
+    if (f.FrameKind() == 0) {
+        StoreEchoes(ch, f);
+    } else {
+        s.FwVersion = f.Pair(9);
+        CountUp(s.VerFrames);
+    }
+    s.DevType = static_cast<int16_t>(frameType);
+    DeviceSetup(slot, chan, frameType);
     return true;
 }
 

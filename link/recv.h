@@ -13,8 +13,11 @@
 // a short or over-long frame, a lone F8 or an F8 before any FA is dropped,
 // so stale buffer bytes can never make up a sample. A frame that fails the
 // check drops the rest of its read. A channel digit above 1 ends the read;
-// it is logged ("ErrComm") once per connect. A mode index outside the slot's
-// mode list is decoded like any other and logged ("ErrComm") once per connect.
+// it is logged ("ErrComm") once per connect. Once the device is identified,
+// a reply whose type code is not the device's is no sample, nor is a
+// channel-1 reply of a one-channel type (which may identify the device):
+// such a reply is skipped and logged ("ErrComm") once per connect. A mode index outside the slot's mode list is decoded like any
+// other and logged ("ErrComm") once per connect.
 //
 // While SlotState::Connecting is set (no valid reply since the connect),
 // every valid frame runs the first-reply set-up; the reply that identifies
@@ -101,17 +104,22 @@ private:
         std::array<uint8_t, kReplyBodyLen> RecvBuf{};
         bool ModeLogged = false;  // a mode outside the list was logged
         bool ChanLogged = false;  // a channel digit above 1 was logged
+        bool TypeLogged = false;  // a reply of another type code was logged
+        bool OneChanLogged = false;  // a channel-1 reply of a one-channel type was logged
     };
     Framing& fr(int slot) { return framing_[static_cast<size_t>(slot)]; }
 
     // Handles a complete body; false ends the read.
     bool HandleFrame(int slot, const ReplyFrame& f);
+    // The first-reply set-up; false when the reply names no device.
+    bool Identify(int slot, int chan, const ReplyFrame& f);
     void DeviceSetup(int slot, int chn, int type);
     void InfoStep(int slot, int chn, const ReplyFrame& f);
     void StoreEchoes(ChanState& ch, const ReplyFrame& f);
     void StoreInfo(SlotState& s, const ReplyFrame& f);
     void SetName(int slot, int row, const QString& text);
     void Fail(const QString& text);
+    void FailOnce(bool& logged, const QString& text);  // Fail, unless logged is set; sets it
 
     LinkState& st_;
     RecvHostIf& host_;

@@ -23,6 +23,13 @@ inline QString ModeCellText(const SlotState& s, int chn)
     return s.ModeText + QStringLiteral("  ") + f.SvalText + f.SvalUnit + QStringLiteral("  ") + f.SlmtText + f.SlmtUnit;
 }
 
+// Who a note of the information list is about: "Channel<chn + 1>" on a
+// two-channel panel, else "Device<slot + 1>".
+inline QString ChannelWho(const SlotState& s, int slot, int chn)
+{
+    return s.Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
+}
+
 // Shortest text of a single-precision value, as the error log wants it.
 inline QString shortest(float v)
 {

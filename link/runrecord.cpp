@@ -9,11 +9,14 @@
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ql {
 
 QString RecordBanner() { return QStringLiteral("-----------QL Tester Software------------"); }
+
+QString SupersededBanner() { return QStringLiteral("-----------QL Tester Software--superseded"); }
 
 QString FileTrailer() { return QStringLiteral("------------www.qltester.example--------------"); }
 
@@ -103,6 +106,11 @@ bool Create(const QString& path, const Header& h, QString* error)
     return SaveWholeLines(path, HeaderLines(h), error);
 }
 
+bool Supersede(const QString& path, QString* error)
+{
+    return OverwriteHead(path, lineBytes(SupersededBanner()), error);
+}
+
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp)
 {
     QString row = QString::number(runSecs) + QLatin1Char('\t') +
@@ -148,6 +156,10 @@ ReadStatus Read(const QString& path, Contents* out, QString* error)
         if (i == complete && bytes.isEmpty())
             break;
         const QString line = QString::fromUtf8(bytes);
+        if (i == 0 && line == SupersededBanner()) {
+            out->superseded = true;
+            break;
+        }
         const QString where = QStringLiteral("line %1: %2").arg(i + 1).arg(line);
         if (line.startsWith(QLatin1String("Device:"))) {
             out->hasDevice = true;

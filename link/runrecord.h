@@ -20,6 +20,9 @@ namespace ql {
 // Banner and trailer lines of the record (the trailer also closes the header
 // of data files).
 QString RecordBanner();   // 11 dashes, the product name, 12 dashes
+// The banner of a record superseded by a later run that could not write its
+// own: as long as the banner, whose place it takes.
+QString SupersededBanner();  // 11 dashes, the product name, "--superseded"
 QString FileTrailer();    // 12 dashes, the maker's web address, 14 dashes
 
 // The date and time part of default file names: year, month, day, hour,
@@ -54,6 +57,13 @@ QStringList HeaderLines(const Header& h);
 // earlier record, so a failure leaves the earlier record as it was.
 bool Create(const QString& path, const Header& h, QString* error = nullptr);
 
+// Marks the record at path as an earlier run's, one a continue does not
+// take up: its banner is overwritten in place with SupersededBanner(), so no
+// byte is added and no folder entry needed (a full disk, a read-only folder
+// take the mark), and the mark is on the disk before it returns. The rest of
+// the record stays as it was. True when it is marked or there is none.
+bool Supersede(const QString& path, QString* error = nullptr);
+
 // One row: run seconds, TAB, current ("00.00" with current factor 100, else
 // "0.000"), TAB, voltage "0.000", and with the temperature column TAB and
 // temperature "0.0". Without the line end.
@@ -76,6 +86,7 @@ struct Contents {
     QString device, mode, begin;
     QList<Row> rows;
     QStringList skipped;  // damaged rows left out, each as "line <n>: <text>"
+    bool superseded = false;  // the record is marked superseded: nothing else is read
 };
 
 enum class ReadStatus { Ok, Missing, Unreadable };
@@ -84,7 +95,8 @@ enum class ReadStatus { Ok, Missing, Unreadable };
 // 255 read in base 240, in steps of 0.01.
 constexpr double kMaxReading = (255 * 240 + 255) * 0.01;
 
-// Reads and checks the whole record. A row is a line whose first character is
+// Reads and checks the whole record; of a superseded one only the mark.
+// A row is a line whose first character is
 // a digit: seconds, current and voltage separated by TAB (further fields are
 // ignored). A row that does not convert, holds a current or voltage no device
 // can report (negative, above kMaxReading, infinite or not a number), goes

@@ -217,10 +217,9 @@ void RunTracker::RecordFailing(int slot, int chn, bool failing)
     if (recordFailing_[slot][chn] == failing)
         return;
     recordFailing_[slot][chn] = failing;
-    const QString who =
-        st_.slot[slot].Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
-    view(slot).AddInfoLine(QLatin1Char(' ') + Lang(who + (failing ? QStringLiteral(": Record write failed")
-                                                                  : QStringLiteral(": Record write OK"))));
+    view(slot).AddInfoLine(QLatin1Char(' ') + Lang(ChannelWho(st_.slot[slot], slot, chn) +
+                                                   (failing ? QStringLiteral(": Record write failed")
+                                                            : QStringLiteral(": Record write OK"))));
 }
 
 void CapacityCells(ChanState& c)

@@ -191,11 +191,12 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
     v.Refresh(chn, RunViewIf::RunCells);
     *stopMsg = !s.Dev2S;
 
-    // The automatic data file holds the channel whose run ended.
+    // The automatic data file holds the channel whose run ended; one that
+    // cannot be written is shown like a failing record.
     if (!c.DataFile.isEmpty() && settings().AutoSave) {
         const QString name = AutoDataFileName(slot, chn);
-        if (QDir(programDir + QStringLiteral("/Data")).exists())
-            v.SaveDataFile(chn, name);
+        if (QDir(programDir + QStringLiteral("/Data")).exists() && !v.SaveDataFile(chn, name))
+            v.AddInfoLine(QLatin1Char(' ') + Lang(ChannelWho(s, slot, chn) + QStringLiteral(": Data file write failed")));
     }
     c.DataFile.clear();
     const QString record = records.OpenPath(slot, chn);
@@ -346,7 +347,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
 
     // The whole record is read and checked before anything changes. A run
     // whose record never got its header has none: a file of that name is
-    // an earlier run's.
+    // an earlier run's (and marked so, for a continue after a restart).
     if (records.Unwritten(slot, chn, path))
         return false;
     RunRecord::Contents rec;
@@ -359,6 +360,10 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
         return false;
     case RunRecord::ReadStatus::Ok:
         break;
+    }
+    if (rec.superseded) {
+        ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: an earlier run's record, superseded").arg(path));
+        return false;
     }
     const int kind = IsVariantB(s.DevType, s.FwVersion) ? 1 : 8;
     const bool canSend = CheckBeforeSend(slot, chn, kind, caller);
@@ -432,9 +437,7 @@ void RunTracker::MonitorClick(int slot, int chn)
         c.Monitoring = true;
         v.Refresh(chn, RunViewIf::Timers);
         ticker_.TmrStart(slot, chn);
-        const QString who =
-            s.Dev2S ? QStringLiteral("Channel%1").arg(chn + 1) : QStringLiteral("Device%1").arg(slot + 1);
-        v.SetInfoLine(chn + 3, QLatin1Char(' ') + Lang(who + QStringLiteral(": Monitor ON")));
+        v.SetInfoLine(chn + 3, QLatin1Char(' ') + Lang(ChannelWho(s, slot, chn) + QStringLiteral(": Monitor ON")));
     } else {
         c.CurveOn = false;
         c.Monitoring = false;

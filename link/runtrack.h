@@ -88,7 +88,8 @@ public:
     // The panel's buttons and the slot's menu entries for a running (idle
     // false) or idle panel.
     virtual void SetRunState(bool idle) = 0;
-    virtual void SaveDataFile(int chn, const QString& path) = 0;
+    // False when the file could not be written (the failure is logged).
+    virtual bool SaveDataFile(int chn, const QString& path) = 0;
 };
 
 // The main window as the run code sees it: the views of each slot and what

@@ -28,9 +28,12 @@ void DevCtrl::wireEvents()
     for (QRadioButton* o : {u.optChn0, u.optChn1, u.optChn2})
         connect(o, &QRadioButton::toggled, this, [this] { takeChannel(); });
 
-    // What the user types goes to the record of the field's channel.
+    // The record of the field's channel follows every change of the field's
+    // text: typed, pasted, or set by an assistive tool or by the program
+    // (which writes the record's own text back, a change of nothing), so
+    // what a command sends is what the field shows.
     auto typed = [this](QLineEdit* e, bool twoChannel, int chn, QString ChanState::*member) {
-        connect(e, &QLineEdit::textEdited, this, [this, twoChannel, chn, member](const QString& text) {
+        connect(e, &QLineEdit::textChanged, this, [this, twoChannel, chn, member](const QString& text) {
             if (twoChannel == dev2S_)
                 rec_->chn[size_t(chn)].*member = text;
         });

@@ -17,6 +17,7 @@
 #include <unicode/unistr.h>
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 
 #ifndef QL_VERSION_MAJOR
@@ -174,7 +175,9 @@ bool AppendLogLine(const QString& path, const QString& line) noexcept
         QByteArray bytes = (line + QStringLiteral("\r\n")).toUtf8();
         if (f.size() > 0 && f.seek(f.size() - 1) && f.peek(1) != "\n")
             bytes.prepend("\r\n");
-        return f.write(bytes) == bytes.size();
+        // Written through at once: a write the disk refuses is seen here,
+        // not lost in the buffer at close.
+        return f.write(bytes) == bytes.size() && f.flush();
     } catch (...) {
         // A lost log line must not take anything else with it.
         return false;
@@ -184,11 +187,14 @@ bool AppendLogLine(const QString& path, const QString& line) noexcept
 void ErrLog(const QString& label, const QString& text) noexcept
 {
     try {
-        const QString logDir = ProgramDir() + QStringLiteral("/Log");
-        if (!QFileInfo(logDir).isDir())
-            return;
         const QDateTime now = QDateTime::currentDateTime();
-        AppendLogLine(ErrLogPath(now.date()), ErrLogLine(now, label, text));
+        const QString line = ErrLogLine(now, label, text);
+        // A line the log cannot take (no Log folder, as in a read-only
+        // program folder; a full disk) goes to standard error rather than
+        // nowhere.
+        const bool hasLog = QFileInfo(ProgramDir() + QStringLiteral("/Log")).isDir();
+        if (!hasLog || !AppendLogLine(ErrLogPath(now.date()), line))
+            std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     } catch (...) {
     }
 }

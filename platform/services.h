@@ -38,8 +38,9 @@ int Language();
 QString Lang(const QString& text);
 
 // Appends "<date> <time> V<major>.<minor>.<revision>:[<label>]<text>" to
-// Log/ql-<y><m><d>.log in the program folder, only when Log exists.
-// Never throws; line breaks in the text are folded into one line.
+// Log/ql-<y><m><d>.log in the program folder, only when Log exists; a line
+// the file cannot take goes to standard error instead. Never throws; line
+// breaks in the text are folded into one line.
 void ErrLog(const QString& label, const QString& text = QString()) noexcept;
 
 // The pieces of ErrLog, for callers and tests that need them: the day's log

@@ -85,4 +85,26 @@ bool SaveWholeLinesLogged(const QString& path, const QStringList& lines, const Q
     return false;
 }
 
+bool OverwriteHead(const QString& path, const QByteArray& bytes, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return true;
+        if (error)
+            *error = systemError();
+        return false;
+    }
+    errno = 0;
+    const bool ok =
+        ::pwrite(fd, bytes.constData(), size_t(bytes.size()), 0) == ssize_t(bytes.size()) && ::fdatasync(fd) == 0;
+    if (!ok && error) {
+        if (errno == 0)
+            errno = EIO;
+        *error = systemError();
+    }
+    ::close(fd);
+    return ok;
+}
+
 } // namespace ql

@@ -28,4 +28,9 @@ bool SaveWholeLines(const QString& path, const QStringList& lines, QString* erro
 // "<path>: <reason>".
 bool SaveWholeLinesLogged(const QString& path, const QStringList& lines, const QString& label);
 
+// Writes bytes over the start of an existing file, in place (no folder entry
+// is made, so it works where a new file cannot be created), and syncs it. A
+// missing file is left missing and counts as done.
+bool OverwriteHead(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
 } // namespace ql

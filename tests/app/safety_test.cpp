@@ -6,6 +6,7 @@
 #include "testutil.h"
 #include "tools/frmusb.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -32,6 +33,51 @@ protected:
         inside(w).action("menuOpenCfg")->trigger();
     }
 };
+
+// Sets a field's text as an assistive tool does: through the field's
+// accessibility interface, with no key typed.
+void setByAssistiveTool(QLineEdit* e, const QString& text)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(e);
+    ASSERT_TRUE(a);
+    a->setText(QAccessible::Value, text);
+    ASSERT_EQ(e->text(), text);
+}
+
+// Start, Adjust and Continue send what the fields show, however the text
+// came there: here set through the accessibility interface, with no key.
+TEST_F(Safety, CommandsSendWhatTheFieldsShowWhenAnAssistiveToolSetThem)
+{
+    DeviceSim dev(11, 300);
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
+    const auto& u = inside(w).slot(0).Panel->ui();
+    const ql::ChanState& c = inside(w).link().ch(0, 0);
+    typeInto(u.txtSval, "0.10");
+    typeInto(u.txtSlmt, "2.50");
+
+    setByAssistiveTool(u.txtSval, "2.00");
+    setByAssistiveTool(u.txtSlmt, "3.00");
+    u.cmdRun->click();
+    ASSERT_TRUE(waitFor([&] { return c.Running && c.RunSecs.load() >= 2; }));
+    ASSERT_EQ(framesOf(dev, 0x01).size(), 1);
+    EXPECT_EQ(pairAt(framesOf(dev, 0x01)[0], 2), 200);
+    EXPECT_EQ(pairAt(framesOf(dev, 0x01)[0], 4), 300);
+
+    setByAssistiveTool(u.txtSval, "1.50");
+    u.cmdSet->click();
+    ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x07).isEmpty() && c.SetPend == 0; }));
+    EXPECT_EQ(pairAt(framesOf(dev, 0x07)[0], 2), 150);
+
+    stopRun(*w);
+    setByAssistiveTool(u.txtSval, "0.50");
+    u.cmdCont->click();
+    ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x08).isEmpty(); }));
+    EXPECT_EQ(pairAt(framesOf(dev, 0x08)[0], 2), 50);
+    EXPECT_EQ(u.txtSval->text(), "0.50");
+    dev.stop();
+    closeWindow(*w);
+}
 
 // Type 28's C-CV shows the power and voltage the device echoes in greyed
 // fields, and the start frame sends them. A parameter file that puts a

@@ -112,6 +112,9 @@ double CellEndVolts(int type, int mode)
     return kCell[k];
 }
 
+// Current units per ampere of a model: 1 mA where it has it, else 10 mA.
+int CurFactorOf(int type) { return in(type, {5, 17, 18, 24, 25, 26, 35, 36, 40, 41, 42}) ? 1000 : 100; }
+
 } // namespace
 
 DeviceSim::DeviceSim(int devType, int fwVersion, QObject* parent)
@@ -119,8 +122,7 @@ DeviceSim::DeviceSim(int devType, int fwVersion, QObject* parent)
 {
     // Resolution of the family's models: 1 mA / 1 mV / 0.1 W where they
     // have it, else 10 mA / 10 mV / 1 W.
-    if (in(devType, {5, 17, 18, 24, 25, 26, 35, 36, 40, 41, 42}))
-        curFactor_ = 1000;
+    curFactor_ = CurFactorOf(devType);
     if (in(devType, {17, 18}))
         volFactor_ = 1000;
     if (in(devType, {5, 17, 18, 35, 36}))
@@ -353,21 +355,24 @@ void DeviceSim::step(double seconds)
         sendReply(k, Reply::Data);
         if (infoEvery_ > 0 && steps_ % infoEvery_ == 0)
             sendReply(k, Reply::Info);
+        if (foreign_ > 0)
+            sendRaw(replyAs(k, Reply::Data, foreign_));
     }
 }
 
-QByteArray DeviceSim::reply(int chn, Reply kind) const
+QByteArray DeviceSim::replyAs(int chn, Reply kind, int type) const
 {
     const Channel& c = ch_.at(size_t(chn));
+    const int curFactor = type == type_ ? curFactor_ : CurFactorOf(type);
     uint8_t b[19] = {};
     uint8_t* p = b + 1;
     const int run = c.forcedRunState >= 0 ? c.forcedRunState : (c.running ? 1 : 0);
     const int mode = c.forcedMode >= 0 ? c.forcedMode : c.mode;
     p[0] = uint8_t((kind == Reply::Info ? 100 : 0) + 10 * run + mode % 10);
-    const double curUnits = (type_ == 26 && fw_ >= 320) ? 10000 : curFactor_;
+    const double curUnits = (type == 26 && fw_ >= 320) ? 10000 : curFactor;
     PutPair(p + 1, std::lround(c.current * curUnits));
     PutPair(p + 3, EncodeVolt(c.volt));
-    if (type_ == 26) {
+    if (type == 26) {
         PutPair(p + 5, std::lround(aux1_ * 1000));
         PutPair(p + 7, std::lround(aux2_ * 1000));
     } else if (kind == Reply::Data && !c.running && c.resDrop >= 0) {
@@ -380,13 +385,13 @@ QByteArray DeviceSim::reply(int chn, Reply kind) const
     if (kind == Reply::Info) {
         PutPair(p + 9, fw_);
         PutPair(p + 11, std::lround(ratedVolt_ * volFactor_));
-        PutPair(p + 13, std::lround(ratedCur_ * curFactor_));
+        PutPair(p + 13, std::lround(ratedCur_ * curFactor));
     } else {
         PutPair(p + 9, c.setRaw);
         PutPair(p + 11, c.lmtRaw);
         PutPair(p + 13, c.timRaw);
     }
-    p[15] = uint8_t(100 * chn + type_);
+    p[15] = uint8_t(100 * chn + type);
     p[16] = ReplyCheck(p);
     b[0] = 0xFA;
     b[18] = 0xF8;

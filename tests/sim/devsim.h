@@ -22,6 +22,8 @@
 // capacity, p7p8 temperature (0.1 C), p9..p14 the echoed set value, limit
 // and third value (info: firmware version, rated voltage, rated current);
 // p15 = 100 * channel + type; p16 makes the XOR of p0..p16 zero mod 240.
+// Currents are in 10 mA, or in 1 mA on the models that have it (0.1 mA on
+// type 26 from version 320).
 // Pairs are base 240. Voltage above 32.767 V and capacity above 32.767 Ah
 // use the range offsets 32768 (and 53248 for capacity above 163.83 Ah).
 //
@@ -128,8 +130,11 @@ public:
     void start(int intervalMs = 500);
     void stop();
 
-    // Replies built from the present state (without sending them).
-    QByteArray reply(int chn, Reply kind) const;
+    // Replies built from the present state (without sending them); replyAs
+    // builds them as a device of another type code would send them, with
+    // that type's current units.
+    QByteArray reply(int chn, Reply kind) const { return replyAs(chn, kind, type_); }
+    QByteArray replyAs(int chn, Reply kind, int type) const;
     void sendReply(int chn, Reply kind);
     void sendRaw(const QByteArray& bytes);
 
@@ -142,6 +147,9 @@ public:
     void forceRunState(int chn, int digit) { ch_.at(size_t(chn)).forcedRunState = digit; }
     // Report this mode digit whatever the channel runs (-1: the real one).
     void forceMode(int chn, int digit) { ch_.at(size_t(chn)).forcedMode = digit; }
+    // A mixed-up bus: every step also sends a data reply per channel as a
+    // device of type foreign would (replyAs); 0 ends it.
+    void mixInType(int foreign) { foreign_ = foreign; }
     // Floods the line until stopFlood() or unplug().
     enum class Flood { Junk, Frames };
     void startFlood(Flood kind);
@@ -183,6 +191,7 @@ private:
     double ratedVolt_ = 30, ratedCur_ = 10;
     double aux1_ = 0.6, aux2_ = 0.6;
     int infoEvery_ = 0, steps_ = 0;
+    int foreign_ = 0;
     bool connected_ = false;
     bool connectInfoOnly_ = false;
     bool corruptNext_ = false;
