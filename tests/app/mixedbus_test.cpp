@@ -3,7 +3,7 @@
 #include "apptest.h"
 
 #include "controls/curvegraph.h"
-#include "panel/flexgrid.h"
+#include "controls/flexgrid.h"
 #include "sim/devsim.h"
 
 #include <QLocale>
