@@ -108,7 +108,7 @@ bool Create(const QString& path, const Header& h, QString* error)
 
 bool Supersede(const QString& path, QString* error)
 {
-    return OverwriteHead(path, lineBytes(SupersededBanner()), error);
+    return OverwriteHead(path, (SupersededBanner() + QStringLiteral("\r\n")).toUtf8(), error);
 }
 
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp)
