@@ -167,7 +167,6 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         return false;
     }
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
-    ChanState& ch = s.chn[static_cast<size_t>(chan)];
     const bool connecting = s.Connecting;
     const int frameType = f.Type();  // 0..99 once the channel digit is 0 or 1
 
@@ -208,6 +207,24 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
                                           .arg(s.DevType)
                                           .arg(s.ModeList.size()));
 
+    DecodeMeasurements(slot, chan, f);
+
+    ++decoded_[static_cast<size_t>(slot)];
+    if (onSample) {
+        current_ = &f;
+        currentSlot_ = slot;
+        onSample(slot, chan, f.RunState());
+        current_ = nullptr;
+    }
+    return true;
+}
+
+// The channel's measurements from a data or info reply: current,
+// voltage, the resistance test's voltage, capacity, temperature and the
+// USB tester's data lines.
+void ReplyDecoder::DecodeMeasurements(int slot, int chan, const ReplyFrame& f) {
+    SlotState& s = st_.slot[static_cast<size_t>(slot)];
+    ChanState& ch = s.chn[static_cast<size_t>(chan)];
     const int curRaw = f.Pair(1);
     ch.Cur = DecodeCurrent(curRaw, s.CurFactor, s.DevType, s.FwVersion);
     if (s.CurFactor != 100)
@@ -235,15 +252,6 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
         ch.AuxVolt1 = Scaled(f.Pair(5), 0.001);
         ch.AuxVolt2 = Scaled(f.Pair(7), 0.001);
     }
-
-    ++decoded_[static_cast<size_t>(slot)];
-    if (onSample) {
-        current_ = &f;
-        currentSlot_ = slot;
-        onSample(slot, chan, f.RunState());
-        current_ = nullptr;
-    }
-    return true;
 }
 
 // First valid reply since the connect: identify the device and set the

@@ -113,6 +113,7 @@ private:
     bool HandleFrame(int slot, const ReplyFrame& f);
     // The first-reply set-up; false when the reply names no device.
     bool Identify(int slot, int chan, const ReplyFrame& f);
+    void DecodeMeasurements(int slot, int chan, const ReplyFrame& f);
     void DeviceSetup(int slot, int chn, int type);
     void InfoStep(int slot, int chn, const ReplyFrame& f);
     void StoreEchoes(ChanState& ch, const ReplyFrame& f);
