@@ -2,6 +2,7 @@
 
 #include "net/banner.h"
 #include "net/utf8.h"
+#include "platform/filetext.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 #include "platform/wholefile.h"
@@ -268,11 +269,9 @@ QString ServerLink::PlainNews(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    for (const QChar c : text) {
-        const QChar::Category cat = c.category();
-        if (cat != QChar::Other_Control && cat != QChar::Separator_Line && cat != QChar::Separator_Paragraph)
+    for (const QChar c : text)
+        if (!IsControlChar(c))
             out.append(c);
-    }
     return out;
 }
 
