@@ -213,6 +213,7 @@ void frmMain::menuClear_Click()
                Prompter::Information) != Prompter::IdOk)
         return;
     CurveGraph* chart = slot(link_.CurDev).Chart;
+    link_.slot[link_.CurDev].ClearCurves();
     chart->ClearAll();
     chart->DrawCurve();
     for (int c = 0; c < kChanCount; ++c) {

@@ -40,6 +40,7 @@ void SeqHost::TmrStop(int slot, int chn) { ticker_.TmrStop(slot, chn); }
 
 void SeqHost::ChartClearAll(int slot)
 {
+    link_.slot.at(size_t(slot)).ClearCurves();
     if (CurveGraph* c = views_.part(slot, &SlotView::Chart))
         c->ClearAll();
 }

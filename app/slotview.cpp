@@ -17,18 +17,14 @@
 #include <QFrame>
 #include <QListWidget>
 
+#include <algorithm>
+
 namespace ql {
 
 using mainparts::px;
 
 // ------------------------------------------------------------------ chart
 
-int RunChartView::CurveCount() const { return c_->CurveCount(); }
-int RunChartView::DpCnt(int curve) const { return c_->DpCnt(curve); }
-double RunChartView::DpX(int curve, int index) const { return c_->DpX(curve, index); }
-double RunChartView::DpY(int curve, int index) const { return c_->DpY(curve, index); }
-void RunChartView::AddXY(int curve, double x, double y) { c_->AddXY(curve, float(x), float(y)); }
-void RunChartView::Clear(int curve) { c_->Clear(curve); }
 void RunChartView::ClearAll() { c_->ClearAll(); }
 double RunChartView::MinX() const { return c_->MinX(); }
 void RunChartView::setMinX(double v) { c_->setMinX(float(v)); }
@@ -68,6 +64,14 @@ SlotView::SlotView(int n, LinkState& link, MenuEnableIf& menus, AutoTest& autoTe
 {
     createWidgets(parent, panelPeriod);
     chart_ = RunChartView(Chart);
+    bindCurves();
+}
+
+void SlotView::bindCurves()
+{
+    const int count = std::min(Chart->CurveCount(), kChanCount * kRunCurves);
+    for (int k = 0; k < count; ++k)
+        Chart->BindCurve(k, &rec_.chn[size_t(k / kRunCurves)].Curves[size_t(k % kRunCurves)]);
 }
 
 SlotView::~SlotView() = default;
@@ -144,8 +148,8 @@ void SlotView::setupRunGrid(const SlotView* first)
     } else {
         g->setGeometry(first->gridRun->geometry());
     }
-    for (int c = 0; c < 7; ++c)
-        g->setTextMatrix(0, c, QLatin1String(kRunHeaders[size_t(c)]));
+    for (int c = 0; c < kRunCells; ++c)
+        g->setTextMatrix(0, c, HeaderKeyText(c));
     g->setTextMatrix(0, 7, QStringLiteral("Curve") + QStringLiteral("V"));
     g->setTextMatrix(0, 8, QStringLiteral("Curve") + QStringLiteral("A"));
     rec_.chn[0].DevName = QStringLiteral("No Device");
@@ -219,6 +223,7 @@ void SlotView::setupChart(const SlotView* first)
         g->setBackColor(g0->BackColor());
         g->setGridColor(g0->GridColor());
     }
+    rec_.ClearCurves();
     g->ClearAll();
     g->setShowLegend(0, cfg.ShowLabel);
     g->setShowLegend(1, cfg.ShowLabel);
@@ -312,7 +317,7 @@ bool SlotView::WriteDataFile(int chn, const QString& path)
         for (const auto& r : results)
             o.stepRows << QStringList(r.begin(), r.end());
     }
-    return ql::SaveDataFile(link_, n_, chart_, o, path);
+    return ql::SaveDataFile(link_, n_, o, path);
 }
 
 // ------------------------------------------------------------------ RecvViewIf
@@ -345,6 +350,7 @@ void SlotView::InitChnCurves()
     CurveGraph* chart = Chart;
     const Settings& cfg = settings();
     chart->setCurveCount(10);
+    bindCurves();
     const char* words[3] = {"Voltage", "Current", "Temp"};
     for (int k = 0; k < 3; ++k) {
         chart->setLegendText(k, Lang(QString::fromLatin1(words[k]) + QLatin1Char('1')));
@@ -388,7 +394,7 @@ void SlotView::Refresh(int chn, unsigned parts)
 
 void SlotView::showRunCells(int chn)
 {
-    const std::array<QString, 7> cells = RunRowTexts(rec_.chn.at(size_t(chn)));
+    const std::array<QString, kRunCells> cells = RunRowTexts(rec_.chn.at(size_t(chn)));
     for (size_t k = 0; k < cells.size(); ++k)
         gridRun->setTextMatrix(chn + 1, int(k), cells[k]);
 }

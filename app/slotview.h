@@ -24,16 +24,10 @@ class CurveGraph;
 class DevCtrl;
 class FlexGrid;
 
-// A slot's curve chart as the run code draws on it.
+// A slot's curve chart as the run code has it drawn.
 class RunChartView final : public RunChartIf {
 public:
     explicit RunChartView(CurveGraph* c) : c_(c) {}
-    int CurveCount() const override;
-    int DpCnt(int curve) const override;
-    double DpX(int curve, int index) const override;
-    double DpY(int curve, int index) const override;
-    void AddXY(int curve, double x, double y) override;
-    void Clear(int curve) override;
     void ClearAll() override;
     void DrawCurve() override;
     double MinX() const override;
@@ -124,6 +118,9 @@ public:
 private:
     void createWidgets(QWidget* parent, std::chrono::milliseconds panelPeriod);
     void showRunCells(int chn);
+    // The chart's curves draw the channels' records (curves beyond the
+    // chart's count are bound once it has them).
+    void bindCurves();
     // The runs are over, the monitors off. After a disconnect the run cells
     // go back to no device and no run; after a lost device (lost) they keep
     // what the runs reached.
@@ -137,8 +134,7 @@ private:
     RunChartView chart_{nullptr};
 };
 
-// Views of a slot the window has none of: they show nothing, and their chart
-// holds no point.
+// Views of a slot the window has none of: they show nothing.
 class NoSlotView final : public RecvViewIf, public RunViewIf, private RunChartIf {
 public:
     static NoSlotView& instance();
@@ -161,12 +157,6 @@ public:
     bool SaveDataFile(int, const QString&) override { return false; }
 
 private:
-    int CurveCount() const override { return 0; }
-    int DpCnt(int) const override { return 0; }
-    double DpX(int, int) const override { return 0; }
-    double DpY(int, int) const override { return 0; }
-    void AddXY(int, double, double) override {}
-    void Clear(int) override {}
     void ClearAll() override {}
     void DrawCurve() override {}
     double MinX() const override { return 0; }

@@ -200,9 +200,15 @@ int main(int argc, char** argv)
         dataFilesOf[name.endsWith(QLatin1String("-1-2.csv")) || name.endsWith(QLatin1String("-1-2.dat")) ? 1 : 0] = path;
     }
 
-    long long points = 0;
-    for (int c = 0; c < graph.CurveCount(); ++c)
-        points += graph.DpCnt(c);
+    // The run's points are the channels' records; the chart draws them.
+    long long points = 0, samples = 0, bytes = 0;
+    for (int c = 0; c < ql::kChanCount; ++c) {
+        samples += st.ch(0, c).RunPoints();
+        for (const ql::PointSeries& curve : st.ch(0, c).Curves) {
+            points += static_cast<long long>(curve.size());
+            bytes += static_cast<long long>(curve.bytesReserved());
+        }
+    }
     bool complete = true;
     std::printf("day_bench: %d s of a two-channel run, one sample per channel per second\n", seconds);
     std::printf("feed                        %.0f ms for %d samples = %.1f us per sample (CPU %.1f us)\n",
@@ -211,7 +217,7 @@ int main(int argc, char** argv)
         ql::RunRecord::Contents rec;
         ql::RunRecord::Read(records[size_t(c)], &rec);
         const int lines = dataFilesOf[size_t(c)].isEmpty() ? -1 : countLines(dataFilesOf[size_t(c)]);
-        const int dataRows = graph.DpCnt(c * 5);
+        const int dataRows = st.ch(0, c).RunPoints();
         // One row per running sample (the day's and the one that reports
         // the end), run seconds going up one at a time; the data file holds
         // the starting point and one row per sample.
@@ -236,8 +242,9 @@ int main(int argc, char** argv)
     std::vector<double> live;
     for (int i = 0; i < 21; ++i) {
         const auto d0 = Clock::now();
-        for (int k = 0; k < 10; ++k)
-            graph.AddXY(k, float(seconds + 1 + i), graph.DpY(k, graph.DpCnt(k) - 1));
+        for (int c = 0; c < ql::kChanCount; ++c)
+            for (ql::PointSeries& curve : st.ch(0, c).Curves)
+                curve.push_back({float(seconds + 1 + i), curve.back().Y});
         graph.DrawCurve();
         surface->repaint();
         live.push_back(msSince(d0));
@@ -248,8 +255,10 @@ int main(int argc, char** argv)
                 draws[draws.size() / 2], points, graph.CurveCount());
     std::printf("live sample at day end       %.1f ms (a point on each curve and a drawing pass, median of 21)\n",
                 live[live.size() / 2]);
-    std::printf("memory                      %.1f MiB resident growth over the day (chart points %.1f MiB); process %.1f MiB\n",
-                (rssAfter - rssBefore) / 1048576.0, points * 8 / 1048576.0, rssAfter / 1048576.0);
+    std::printf("memory                      %.1f MiB resident growth over the day (run records %.1f MiB, %.1f bytes per "
+                "stored sample of a channel; the chart keeps no copy); process %.1f MiB\n",
+                (rssAfter - rssBefore) / 1048576.0, bytes / 1048576.0, samples ? double(bytes) / samples : 0.0,
+                rssAfter / 1048576.0);
     std::printf("                            (%.1f MiB before the window was made)\n", rssStart / 1048576.0);
     std::printf("error log entries           %lld\n", errors);
     return complete ? 0 : 1;

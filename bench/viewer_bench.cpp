@@ -5,6 +5,7 @@
 #include "platform/prompter.h"
 #include "views/dataviewer.h"
 #include "views/datareader.h"
+#include "platform/runfile.h"
 
 #include <QApplication>
 #include <QFile>
@@ -42,19 +43,24 @@ QString writeDataFile(const QTemporaryDir& dir, int rows)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return QString();
-    QByteArray text = "-----------QL Tester Software-----------\r\nDevice:QL-K01\r\nMode:D-CC  1.00A  3.00V\r\n"
-                      "Begin Volt:4.200V\r\nTitle:Long run\r\n"
-                      "------------www.qltester.example--------------\r\nTime(S),Cur(A),Vol(V)\r\n";
+    const ql::RowLayout layout = ql::DataFileRowLayout(true, 1000, false);
+    const QStringList header = {ql::DataFileBanner(),
+                                ql::HeaderLine(ql::colDevice, QStringLiteral("QL-K01")),
+                                ql::HeaderLine(ql::colMode, QStringLiteral("D-CC  1.00A  3.00V")),
+                                ql::HeaderLine(ql::colBeginVolt, QStringLiteral("4.200V")),
+                                ql::HeaderLine(ql::colTitle, QStringLiteral("Long run")),
+                                ql::FileTrailer(),
+                                ql::ColumnTitles(false, false).join(layout.sep)};
+    QByteArray text = (header.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
     text.reserve(rows * 20);
     uint32_t s = 1;
-    char line[64];
     for (int i = 0; i < rows; ++i) {
         s = s * 1103515245u + 12345u;
         const double noise = double((s >> 8) & 0xFFFF) / 65536.0 - 0.5;
         const double volt = 4.2 - 1.2 * i / rows + noise * 0.004;
         const double amps = 1.0 + noise * 0.01;
-        const int n = std::snprintf(line, sizeof line, "%d,%.3f,%.3f\r\n", i, amps, volt);
-        text.append(line, n);
+        text += ql::FormatRow(layout, i, float(amps), float(volt), 0).toLatin1();
+        text += "\r\n";
     }
     f.write(text);
     return path;

@@ -189,6 +189,14 @@ CurveGraph::Curve& CurveGraph::curve(int index)
     return curves_[size_t(index)];
 }
 
+CurveGraph::Curve& CurveGraph::ownCurve(int index)
+{
+    Curve& c = curve(index);
+    if (c.bound)
+        throw std::logic_error("curve drawn from a bound series");
+    return c;
+}
+
 void CurveGraph::checkAxis(int axis)
 {
     if (axis < 0 || axis >= kAxes)
@@ -203,49 +211,51 @@ size_t CurveGraph::checkedAxis(int axis)
 
 void CurveGraph::AddXY(int Curve, float X, float Y)
 {
-    auto& c = curve(Curve);
-    const bool wasSorted = c.sortedX;
-    if (!c.points.empty() && !(X >= c.points.back().X))
-        c.sortedX = false;
-    else if (c.points.empty() && X != X)
-        c.sortedX = false;  // a NaN X: never search this curve by X
-    c.points.push_back({X, Y});
-    if (wasSorted && !c.sortedX)
+    auto& c = ownCurve(Curve);
+    const bool wasSorted = c.own.sortedX();
+    c.own.push_back({X, Y});
+    if (wasSorted && !c.own.sortedX())
         forget(c);
 }
 
 void CurveGraph::Clear(int Curve)
 {
-    auto& c = curve(Curve);
-    c.points.clear();
-    c.sortedX = true;
+    auto& c = ownCurve(Curve);
+    c.own.clear();
     forget(c);
 }
 
-int CurveGraph::DpCnt(int Curve) const { return int(curve(Curve).points.size()); }
+void CurveGraph::BindCurve(int Curve, const PointSeries* series)
+{
+    auto& c = curve(Curve);
+    c.bound = series;
+    forget(c);
+}
+
+int CurveGraph::DpCnt(int Curve) const { return int(curve(Curve).points().size()); }
 
 float CurveGraph::DpX(int Curve, int Index) const
 {
-    const auto& c = curve(Curve);
-    if (Index < 0 || size_t(Index) >= c.points.size())
+    const PointSeries& pts = curve(Curve).points();
+    if (Index < 0 || size_t(Index) >= pts.size())
         subscriptError("point");
-    return c.points[size_t(Index)].X;
+    return pts[size_t(Index)].X;
 }
 
 float CurveGraph::DpY(int Curve, int Index) const
 {
-    const auto& c = curve(Curve);
-    if (Index < 0 || size_t(Index) >= c.points.size())
+    const PointSeries& pts = curve(Curve).points();
+    if (Index < 0 || size_t(Index) >= pts.size())
         subscriptError("point");
-    return c.points[size_t(Index)].Y;
+    return pts[size_t(Index)].Y;
 }
 
 void CurveGraph::setDpY(int Curve, int Index, float Y)
 {
-    auto& c = curve(Curve);
-    if (Index < 0 || size_t(Index) >= c.points.size())
+    auto& c = ownCurve(Curve);
+    if (Index < 0 || size_t(Index) >= c.own.size())
         subscriptError("point");
-    c.points[size_t(Index)].Y = Y;
+    c.own.setY(size_t(Index), Y);
     forget(c);
 }
 
@@ -558,7 +568,7 @@ void CurveGraph::showReadout(int x)
     for (int k = 0; k < 4; ++k) {
         if (shown[k] >= CurveCount())
             continue;
-        const auto& pts = curves_[size_t(shown[k])].points;
+        const auto& pts = curves_[size_t(shown[k])].points();
         const size_t step = size_t(DecimationStep(int64_t(pts.size()), W));
         for (size_t j = 0; j < pts.size(); j += step) {
             if (pts[j].X >= float(*target)) {

@@ -14,7 +14,6 @@
 // and each shows the state of the last DrawCurve. Frame, grid and axis texts
 // are drawn again only when the axes, the look or the size change; each
 // curve keeps its path per pixel column and extends it with new points.
-#include "controls/curvegraphstore.h"
 #include "controls/curvegraphtrace.h"
 
 #include <QElapsedTimer>
@@ -63,6 +62,11 @@ public:
     void ClearAll();
     // Empties one curve. No redraw.
     void Clear(int Curve);
+    // Draws the curve from series, whose owner fills and empties it (null:
+    // from the curve's own points again). The series must outlive the
+    // binding. A bound curve takes no AddXY, Clear or setDpY (they throw
+    // std::logic_error); ClearAll leaves its points to the owner.
+    void BindCurve(int Curve, const PointSeries* series);
 
     uint32_t BackColor() const { return backColor_; }
     void setBackColor(uint32_t color);
@@ -159,9 +163,12 @@ private:
         curvegraph::Trace trace;
     };
     struct Curve {
-        curvegraph::PointStore points;
-        bool sortedX = true;  // X never decreased: columns are found by search
-        uint64_t version = 0; // raised when stored points change or go
+        PointSeries own;
+        const PointSeries* bound = nullptr;  // drawn from here when set
+        uint64_t version = 0; // raised when the drawn points change or go
+        const PointSeries& points() const { return bound ? *bound : own; }
+        // Changes with every change of the points other than an append.
+        uint64_t stamp() const { return version + points().generation(); }
         int axis = 0;
         bool show = false;
         uint32_t color = 0;
@@ -204,6 +211,7 @@ private:
 
     const Curve& curve(int index) const;
     Curve& curve(int index);
+    Curve& ownCurve(int index);  // a curve that holds its own points
     static void checkAxis(int axis);
     static size_t checkedAxis(int axis);  // the axis as an index; throws as checkAxis
 

@@ -433,14 +433,15 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     if (cp.index >= curves_.size())
         return true;  // the curve went after the pass was asked for
     Curve& c = curves_[cp.index];
-    const auto& pts = c.points;
+    const auto& pts = c.points();
+    const bool sortedX = pts.sortedX();
     const size_t n = std::min(cp.count, pts.size());
     if (n == 0)
         return true;
 
     // The points drawn: all of them, or in the zoomed view those of the window.
     size_t from = 0, to = n;
-    if (pass.large && !ZoomedRange(pts, n, c.sortedX, pass.look.minX, pass.look.maxX, from, to))
+    if (pass.large && !ZoomedRange(pts, n, sortedX, pass.look.minX, pass.look.maxX, from, to))
         return true;  // nothing of the curve in the window
 
     Polyline line(img, ToQColor(cp.color), pass.line);
@@ -448,17 +449,17 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
 
     // A curve whose X never decreases keeps its path: new points extend it.
     const size_t keepAtMost = std::max<size_t>(4096, size_t(pass.look.W) * 8);
-    if (c.sortedX) {
+    if (sortedX) {
         TraceCache& tc = c.cache;
         if (!tc.valid || !(tc.map == cp.map) || tc.large != pass.large || tc.begin != from
-            || tc.version != c.version || tc.end > to) {
+            || tc.version != c.stamp() || tc.end > to) {
             tc.trace.clear();
             tc.valid = true;
             tc.tooMany = false;
             tc.map = cp.map;
             tc.large = pass.large;
             tc.begin = tc.end = from;
-            tc.version = c.version;
+            tc.version = c.stamp();
         }
         if (!tc.tooMany) {
             if (!pass.large && tc.end == 0) {
@@ -491,7 +492,7 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     }
     while (i < to && !t.failed()) {
         const size_t e = std::min(to, i + kStreamPoints);
-        t.fold(pts, i, e, c.sortedX, cp.map);
+        t.fold(pts, i, e, sortedX, cp.map);
         t.drain(pen);
         i = e;
     }
@@ -547,7 +548,7 @@ void CurveGraph::DrawCurve()
         const auto& c = curves_[i];
         if (!c.show)
             continue;
-        if (!c.points.empty()) {
+        if (!c.points().empty()) {
             const int a = c.axis;
             const double xs = xScale_, ys = yScale_[a];
             // A window of no width (or turned round) has no pixel mapping.
@@ -556,7 +557,7 @@ void CurveGraph::DrawCurve()
                 return;  // dropped: the screen keeps its picture
             CurvePass cp;
             cp.index = i;
-            cp.count = c.points.size();
+            cp.count = c.points().size();
             cp.color = c.color;
             cp.map.minX = minX_;
             cp.map.xScale = xs;
@@ -590,8 +591,7 @@ void CurveGraph::DrawCurve()
 void CurveGraph::ClearAll()
 {
     for (auto& c : curves_) {
-        c.points.clear();
-        c.sortedX = true;
+        c.own.clear();
         forget(c);
     }
     Initialize_DrawCurve();

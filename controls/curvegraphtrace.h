@@ -9,12 +9,15 @@
 // highest, lowest and last point): drawing the runs gives the pixels of
 // drawing every point, at a cost that follows the picture's width, and new
 // points extend the runs without going over the old ones again.
-#include "controls/curvegraphstore.h"
+#include "platform/pointseries.h"
 
 #include <cstddef>
 #include <vector>
 
 namespace ql::curvegraph {
+
+using Point = SeriesPoint;
+using PointStore = PointSeries;
 
 // How the points of one curve become pixels in a drawing pass.
 struct PixelMap {

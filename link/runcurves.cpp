@@ -5,10 +5,10 @@
 #include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
+#include "platform/runmath.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
-#include <cmath>
 #include <exception>
 
 namespace ql {
@@ -50,10 +50,11 @@ void RunTracker::CurvePoint(int32_t x, float volt, float cur, float third, int s
     widen(s.CurAxisMax, s.CurAxisMin, cur, 0.1f);
     widen(s.AuxAxisMax, s.AuxAxisMin, third, 1.0f);
 
-    s.chn[chn].VoltSum += volt;
-    chart->AddXY(chn * 5, X, roundTrip(volt, k000));
-    chart->AddXY(chn * 5 + 1, X, roundTrip(cur, s.CurFactor == 100 ? k00 : k000));
-    chart->AddXY(chn * 5 + 2, X, roundTrip(third, k1));
+    ChanState& c = s.chn.at(chn);
+    c.VoltSum += volt;
+    c.Curves[kCurveVolt].push_back({X, roundTrip(volt, k000)});
+    c.Curves[kCurveCur].push_back({X, roundTrip(cur, s.CurFactor == 100 ? k00 : k000)});
+    c.Curves[kCurveThird].push_back({X, roundTrip(third, k1)});
 }
 
 void RunTracker::AddCurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn)
@@ -87,25 +88,12 @@ void RunTracker::ScaleCurveAxes(int slot)
     if (chart->MaxX() > t + 30)
         chart->setMaxX(t + 30);
 
-    // Grows the span to a multiple of unit, splitting the growth over both
-    // ends when the bottom is clear of zero.
     auto fit = [&](int axis, float top, float bottom, double unit) {
-        const float span = top - bottom;
-        const long long steps = static_cast<long long>(std::nearbyint(span / (unit / 10)));
-        const long long r = steps % 10;
-        double hi = top, lo = bottom;
-        if (r != 0) {
-            if (bottom > unit) {
-                hi = top + (10 - r) * unit / 20;
-                lo = bottom - (10 - r) * unit / 20;
-            } else {
-                hi = top + (10 - r) * unit / 10;
-            }
-        }
-        if (chart->MinY(axis) != lo)
-            chart->setMinY(axis, lo);
-        if (chart->MaxY(axis) != hi)
-            chart->setMaxY(axis, hi);
+        const AxisRange r = GridAxisRange(bottom, top, unit);
+        if (chart->MinY(axis) != r.lo)
+            chart->setMinY(axis, r.lo);
+        if (chart->MaxY(axis) != r.hi)
+            chart->setMaxY(axis, r.hi);
     };
     fit(0, s.VolAxisMax, s.VolAxisMin, 0.5);
     fit(1, s.CurAxisMax, s.CurAxisMin, HasQuirk(s.DevType, kFineCurSteps) ? 0.05 : 0.5);

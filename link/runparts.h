@@ -49,10 +49,6 @@ inline double toNumber(const QString& text, bool* ok)
     return v;
 }
 
-// Points of the channel's voltage curve: a run's first point (RunStartPt)
-// and the points it has gathered since are counted on it.
-inline int RunPointCount(const CurveDataIf& chart, int chn) { return chart.DpCnt(chn * 5); }
-
 // The three-digit pattern of the floating readouts' capacity and energy.
 inline QString dispPattern(float v) { return v > 100 ? QStringLiteral("000.0") : v > 10 ? QStringLiteral("00.00") : k000; }
 

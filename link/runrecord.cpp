@@ -1,9 +1,7 @@
 #include "link/runrecord.h"
 
-#include "link/modeltable.h"
 #include "link/recordfile.h"
 #include "platform/filetext.h"
-#include "platform/numfmt.h"
 #include "platform/wholefile.h"
 
 #include <QFile>
@@ -13,12 +11,6 @@
 #include <cmath>
 
 namespace ql {
-
-QString RecordBanner() { return QStringLiteral("-----------QL Tester Software------------"); }
-
-QString SupersededBanner() { return QStringLiteral("-----------QL Tester Software--superseded"); }
-
-QString FileTrailer() { return QStringLiteral("------------www.qltester.example--------------"); }
 
 QString DateStem(const QDateTime& when)
 {
@@ -68,6 +60,17 @@ bool parseValue(const QString& s, float* out)
     return true;
 }
 
+// A header line of the key: its value goes to value.
+bool takeKey(const QString& line, int key, bool* has, QString* value)
+{
+    const QString prefix = HeaderLine(key, QString());
+    if (!line.startsWith(prefix))
+        return false;
+    *has = true;
+    *value = line.mid(prefix.size());
+    return true;
+}
+
 } // namespace
 
 QString BaseName(const QString& programDir, const QString& device, const QString& port, int slot, int chn)
@@ -83,22 +86,14 @@ QString BaseName(const QString& programDir, const QString& device, const QString
            QString::number(slot + 1) + QLatin1Char('-') + QString::number(chn + 1);
 }
 
-QStringList ColumnTitles(bool withTemp, int devType)
-{
-    if (withTemp)
-        return {QStringLiteral("Time(S)"), QStringLiteral("Cur(A)"), QStringLiteral("Vol(V)"), QStringLiteral("Temp(C)")};
-    return {QStringLiteral("Time(S)"), HasQuirk(devType, kMilliAmps) ? QStringLiteral("Cur(mA)") : QStringLiteral("Cur(A)"),
-            QStringLiteral("Vol(V)")};
-}
-
 QStringList HeaderLines(const Header& h)
 {
     return {RecordBanner(),
-            h.deviceKey + QLatin1Char(':') + h.device,
-            h.modeKey + QLatin1Char(':') + h.mode,
-            h.beginKey + QLatin1Char(':') + h.begin,
+            HeaderLine(h.deviceKey, h.device),
+            HeaderLine(h.modeKey, h.mode),
+            HeaderLine(h.beginKey, h.begin),
             FileTrailer(),
-            h.columns.join(QLatin1Char('\t'))};
+            h.columns.join(QLatin1Char(kRecordSep))};
 }
 
 bool Create(const QString& path, const Header& h, QString* error)
@@ -109,16 +104,6 @@ bool Create(const QString& path, const Header& h, QString* error)
 bool Supersede(const QString& path, QString* error)
 {
     return OverwriteHead(path, (SupersededBanner() + QStringLiteral("\r\n")).toUtf8(), error);
-}
-
-QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp)
-{
-    QString row = QString::number(runSecs) + QLatin1Char('\t') +
-                  Format(cur, curFactor == 100 ? QStringLiteral("00.00") : QStringLiteral("0.000")) +
-                  QLatin1Char('\t') + Format(volt, QStringLiteral("0.000"));
-    if (withTemp)
-        row += QLatin1Char('\t') + Format(temp, QStringLiteral("0.0"));
-    return row;
 }
 
 bool AppendRow(const QString& path, const QString& row, QString* error)
@@ -161,31 +146,20 @@ ReadStatus Read(const QString& path, Contents* out, QString* error)
             break;
         }
         const QString where = QStringLiteral("line %1: %2").arg(i + 1).arg(line);
-        if (line.startsWith(QLatin1String("Device:"))) {
-            out->hasDevice = true;
-            out->device = line.mid(7);
+        if (takeKey(line, colDevice, &out->hasDevice, &out->device) ||
+            takeKey(line, colMode, &out->hasMode, &out->mode) ||
+            takeKey(line, colBeginVolt, &out->hasBegin, &out->begin))
             continue;
-        }
-        if (line.startsWith(QLatin1String("Mode:"))) {
-            out->hasMode = true;
-            out->mode = line.mid(5);
-            continue;
-        }
-        if (line.startsWith(QLatin1String("Begin Volt:"))) {
-            out->hasBegin = true;
-            out->begin = line.mid(11);
-            continue;
-        }
         if (line.isEmpty() || !line.at(0).isDigit() || line.at(0).unicode() > '9')
             continue;  // banner, trailer, column titles
         if (i == complete) {
             out->skipped << where + QStringLiteral(" (cut off)");
             continue;
         }
-        const QStringList f = line.split(QLatin1Char('\t'));
+        const QStringList f = line.split(QLatin1Char(kRecordSep));
         Row row;
-        if (f.size() < 3 || !parseSeconds(f[0], &row.t) || !parseValue(f[1], &row.cur) ||
-            !parseValue(f[2], &row.volt)) {
+        if (f.size() <= rowVolt || !parseSeconds(f[rowTime], &row.t) || !parseValue(f[rowCur], &row.cur) ||
+            !parseValue(f[rowVolt], &row.volt)) {
             out->skipped << where;
             continue;
         }

@@ -8,6 +8,8 @@
 // and rows are appended by RecordFiles (link/recordfile.h); a fragment left
 // by a crash or a failed write is cut away before the next row, and the
 // reader skips it and any other damaged row.
+#include "platform/runfile.h"
+
 #include <QList>
 #include <QDateTime>
 #include <QString>
@@ -16,14 +18,6 @@
 #include <cstdint>
 
 namespace ql {
-
-// Banner and trailer lines of the record (the trailer also closes the header
-// of data files).
-QString RecordBanner();   // 11 dashes, the product name, 12 dashes
-// The banner of a record superseded by a later run that could not write its
-// own: as long as the banner, whose place it takes.
-QString SupersededBanner();  // 11 dashes, the product name, "--superseded"
-QString FileTrailer();    // 12 dashes, the maker's web address, 14 dashes
 
 // The date and time part of default file names: year, month, day, hour,
 // minute and second, unpadded, joined by "-".
@@ -38,18 +32,13 @@ namespace RunRecord {
 QString BaseName(const QString& programDir, const QString& device, const QString& port, int slot, int chn);
 inline QString PathOf(const QString& baseName) { return baseName + QStringLiteral(".bak"); }
 
-// Column titles: "Time(S)", "Cur(A)", "Vol(V)", "Temp(C)" with the
-// temperature column; "Cur(mA)" in place of "Cur(A)" for a model counting
-// milliamperes (kMilliAmps) without it.
-QStringList ColumnTitles(bool withTemp, int devType);
-
 // The three summary lines: each is the run grid's header cell, ":" and the
 // channel's cell of columns 0 ("Device"), 1 ("Mode") and 2 ("Begin Volt").
 struct Header {
-    QString deviceKey = QStringLiteral("Device"), device;
-    QString modeKey = QStringLiteral("Mode"), mode;
-    QString beginKey = QStringLiteral("Begin Volt"), begin;
-    QStringList columns;
+    QString deviceKey = HeaderKeyText(colDevice), device;
+    QString modeKey = HeaderKeyText(colMode), mode;
+    QString beginKey = HeaderKeyText(colBeginVolt), begin;
+    QStringList columns;  // ColumnTitles
 };
 QStringList HeaderLines(const Header& h);
 
@@ -63,11 +52,6 @@ bool Create(const QString& path, const Header& h, QString* error = nullptr);
 // take the mark), and the mark is on the disk before it returns. The rest of
 // the record stays as it was. True when it is marked or there is none.
 bool Supersede(const QString& path, QString* error = nullptr);
-
-// One row: run seconds, TAB, current ("00.00" with current factor 100, else
-// "0.000"), TAB, voltage "0.000", and with the temperature column TAB and
-// temperature "0.0". Without the line end.
-QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp);
 
 // Appends one row and its CR LF to a record that is not open, and has it on
 // the disk before returning. A tail without its line end (a row cut off by

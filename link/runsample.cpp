@@ -125,7 +125,7 @@ void RunTracker::SampleRunCells(int slot, int chn, const RunClock& clock)
     ChanState& c = s.chn.at(chn);
     const int t = s.DevType;
     c.ModeCell = ModeCellText(s, chn);
-    const int n = RunPointCount(view(slot).chart(), chn);
+    const int n = c.RunPoints();
     if (n > c.RunStartPt) {
         const double avg = static_cast<double>(c.VoltSum) / (n - c.RunStartPt);
         c.AvgCell = Format(avg, k00) + QLatin1Char('V');
@@ -145,23 +145,23 @@ void RunTracker::SamplePoints(int slot, int chn, const RunClock& clock)
 {
     SlotState& s = st_.slot.at(slot);
     ChanState& c = s.chn.at(chn);
-    RunChartIf& chart = view(slot).chart();
     const float third = WithTemp(slot) ? c.Temp : c.Pwr;
-    if (RunPointCount(chart, chn) == 0 && c.Running) {
+    const auto amounts = [&c](int32_t x) {
+        c.Curves[kCurveCap].push_back({static_cast<float>(x), roundTrip(c.Cap, k000)});
+        c.Curves[kCurveEnergy].push_back({static_cast<float>(x), roundTrip(c.Energy, k000)});
+    };
+    if (c.RunPoints() == 0 && c.Running) {
         const float begin = c.HasBegin && c.BeginIsNumber ? c.BeginVolt : c.Volt;
         AddCurvePoint(0, begin, c.Cur, third, slot, chn);
-        chart.AddXY(chn * 5 + 3, clock.tick, roundTrip(c.Cap, k000));
-        chart.AddXY(chn * 5 + 4, clock.tick, roundTrip(c.Energy, k000));
+        amounts(clock.tick);
     }
-    const int32_t x = clock.tick;
-    AddCurvePoint(x, c.Volt, c.Cur, third, slot, chn);
-    chart.AddXY(chn * 5 + 3, x, roundTrip(c.Cap, k000));
-    chart.AddXY(chn * 5 + 4, x, roundTrip(c.Energy, k000));
+    AddCurvePoint(clock.tick, c.Volt, c.Cur, third, slot, chn);
+    amounts(clock.tick);
 
     if (!c.DataFile.isEmpty() && c.Running) {
         const QString path = RunRecord::PathOf(c.DataFile);
         QString error;
-        const QString row = RunRecord::FormatRow(clock.run, c.Cur, c.Volt, c.Temp, s.CurFactor, WithTemp(slot));
+        const QString row = FormatRow(RecordRowLayout(s.CurFactor, WithTemp(slot)), clock.run, c.Cur, c.Volt, c.Temp);
         // A failing record never stops the run: the failure is logged and
         // shown in the information list once, and shown again when rows are
         // written again.

@@ -11,6 +11,7 @@
 #include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
+#include "platform/runmath.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -31,7 +32,7 @@ RunTracker::RunTracker(LinkState& state, SecondTicker& ticker, RunHostIf& host, 
 {
 }
 
-std::array<QString, 7> RunRowTexts(const ChanState& c)
+std::array<QString, kRunCells> RunRowTexts(const ChanState& c)
 {
     return {c.DevName, c.ModeCell, c.BeginCell, c.CutoffCell, c.CapCell, c.EnergyCell, c.AvgCell};
 }
@@ -55,28 +56,27 @@ QString RunTracker::AutoDataFileName(int slot, int chn) const
 
 namespace {
 
-// What a record's rows add up to: the capacity in mA*s and the last row's
-// run seconds.
+// What a record's rows add up to: the capacity and the last row's run
+// seconds.
 struct Replayed {
-    float capSum = 0;
+    CapacitySum cap;
     int32_t last = 0;
 };
 
 // The rows of a record as the channel's curve points: voltage, current,
 // and the capacity and energy summed up to each row.
-Replayed ReplayRows(RunTracker& t, RunChartIf& chart, int slot, int chn, const QList<RunRecord::Row>& rows)
+Replayed ReplayRows(RunTracker& t, ChanState& c, int slot, int chn, const QList<RunRecord::Row>& rows)
 {
     Replayed r;
     float energySum = 0;  // mW*s
-    int32_t previous = 0;
     for (const RunRecord::Row& row : rows) {
-        const double step = static_cast<double>(row.cur) * (row.t - previous) * 1000;
-        r.capSum = static_cast<float>(r.capSum + step);
+        const double step = r.cap.add(row.t, row.cur);
         energySum = static_cast<float>(energySum + step * row.volt);
-        previous = r.last = row.t;
+        r.last = row.t;
         t.AddCurvePoint2(row.t, row.volt, row.cur, 0, slot, chn);
-        chart.AddXY(chn * 5 + 3, row.t, roundTrip(r.capSum / 3600.0 / 1000.0, k000));
-        chart.AddXY(chn * 5 + 4, row.t, roundTrip(energySum / 3600.0 / 1000.0, k000));
+        const float x = static_cast<float>(row.t);
+        c.Curves[kCurveCap].push_back({x, roundTrip(r.cap.mas / 3600.0 / 1000.0, k000)});
+        c.Curves[kCurveEnergy].push_back({x, roundTrip(energySum / 3600.0 / 1000.0, k000)});
     }
     return r;
 }
@@ -253,13 +253,13 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     RunChartIf* chart = &v.chart();
 
     if (!s.StepRunning) {
-        if (!s.Dev2S && chart->CurveCount() == 10)
-            for (int k = 5; k <= 9; ++k)
-                chart->Clear(k);
-        for (int k = 0; k <= 4; ++k)
-            chart->Clear(chn * 5 + k);
+        // A one-channel device keeps no second channel's curves (a
+        // two-channel device on the slot before may have left them).
+        if (!s.Dev2S)
+            s.chn[1].ClearCurves();
+        c.ClearCurves();
         // On a two-channel chart whose other channel has data the axes stay.
-        const bool shared = s.Dev2S && (chart->DpCnt(1) > 0 || (chart->CurveCount() > 6 && chart->DpCnt(6) > 0));
+        const bool shared = s.Dev2S && (!s.chn[0].Curves[kCurveCur].empty() || !s.chn[1].Curves[kCurveCur].empty());
         if (!shared) {
             const int m = c.ChnMode;
             if (!settings().AutoScale) {
@@ -291,7 +291,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     if (chart->Large())
         chart->setLarge(false);
     chart->setSize(false);
-    c.RunStartPt = RunPointCount(*chart, chn);
+    c.RunStartPt = c.RunPoints();
 
     SendStart(st_, slot, chn, 1);
     v.SetRunState(false);
@@ -312,7 +312,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     h.device = c.DevName;
     h.mode = c.ModeCell;
     h.begin = c.BeginCell;
-    h.columns = RunRecord::ColumnTitles(WithTemp(slot), s.DevType);
+    h.columns = ColumnTitles(WithTemp(slot), HasQuirk(s.DevType, kMilliAmps));
     QString error;
     recordFailing_[slot][chn] = false;
     if (!records.Create(slot, chn, RunRecord::PathOf(c.DataFile), h, &error)) {
@@ -380,14 +380,15 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     if (chart->Large())
         chart->setLarge(false);
     chart->setSize(false);
+    s.ClearCurves();
     chart->ClearAll();
 
     TakeSummary(c, rec);
-    const Replayed replayed = ReplayRows(*this, *chart, slot, chn, rec.rows);
-    const float capSum = replayed.capSum;
+    const Replayed replayed = ReplayRows(*this, c, slot, chn, rec.rows);
+    const float capSum = replayed.cap.mas;
     const int32_t last = replayed.last;
 
-    const int n = RunPointCount(*chart, chn);
+    const int n = c.RunPoints();
     if (n > 0) {
         const double avg = Format(c.VoltSum / n, k00).toDouble();
         c.AvgCell = QString::number(avg, 'g', QLocale::FloatingPointShortest) + QLatin1Char('V');
@@ -429,9 +430,8 @@ void RunTracker::MonitorClick(int slot, int chn)
         return;
     RunViewIf& v = view(slot);
     if (!c.CurveOn) {
-        RunChartIf* chart = &v.chart();
-        const int n = chart->DpCnt(chn * 5);
-        const int32_t tick = n == 0 ? 0 : static_cast<int32_t>(std::nearbyint(chart->DpX(chn * 5, n - 1)));
+        const PointSeries& volts = c.Curves[kCurveVolt];
+        const int32_t tick = volts.empty() ? 0 : static_cast<int32_t>(std::nearbyint(volts.back().X));
         ticker_.SetCounters(slot, chn, tick, c.RunSecs.load());
         c.CurveOn = true;
         c.Monitoring = true;

@@ -13,6 +13,7 @@
 // window (RunHostIf).
 #include "link/recordfile.h"
 #include "link/state.h"
+#include "platform/runfile.h"
 
 #include <QDateTime>
 #include <QString>
@@ -22,26 +23,18 @@
 
 namespace ql {
 
-// Column titles of a slot's run grid, and the texts of a channel's row (row
-// chn + 1) as its record holds them: "Device", "Mode", "Begin Volt",
-// "Cutoff Volt", "Capacity", "Energy", "Avg Volt". The data file and the run
-// record's header take these too.
-inline constexpr std::array<const char*, 7> kRunHeaders = {"Device",   "Mode",   "Begin Volt", "Cutoff Volt",
-                                                           "Capacity", "Energy", "Avg Volt"};
-std::array<QString, 7> RunRowTexts(const ChanState& c);
+// The texts of a channel's row of the run grid (row chn + 1) as its record
+// holds them, under the header keys "Device" to "Avg Volt"
+// (platform/runfile.h). The data file's header takes these too.
+std::array<QString, kRunCells> RunRowTexts(const ChanState& c);
 
-// A slot's curve chart: its points. Channel c owns curves c * 5 + k: k = 0
-// voltage (Y axis 0), 1 current (axis 1), 2 the third value (axis 2), 3
-// capacity, 4 energy.
-class CurveDataIf {
+// A slot's curve chart as the run code has it drawn. It draws the channels'
+// curves from their records (ChanState::Curves: channel c's curve k is the
+// chart's curve c * kRunCurves + k) and keeps no points of its own.
+class CurveDrawIf {
 public:
-    virtual ~CurveDataIf() = default;
-    virtual int CurveCount() const = 0;
-    virtual int DpCnt(int curve) const = 0;
-    virtual double DpX(int curve, int index) const = 0;
-    virtual double DpY(int curve, int index) const = 0;
-    virtual void AddXY(int curve, double x, double y) = 0;
-    virtual void Clear(int curve) = 0;
+    virtual ~CurveDrawIf() = default;
+    // Shows the empty frame, once the records' curves have been emptied.
     virtual void ClearAll() = 0;
     virtual void DrawCurve() = 0;
 };
@@ -64,7 +57,7 @@ public:
     virtual void setSize(bool on) = 0;
 };
 
-class RunChartIf : public CurveDataIf, public CurveAxesIf {};
+class RunChartIf : public CurveDrawIf, public CurveAxesIf {};
 
 // One slot's panel, run grid, chart and information list as the run code
 // shows them. It writes the slot's and channel's records, then asks for the

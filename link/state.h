@@ -6,6 +6,7 @@
 // channel, so one concept never spreads over parallel tables. Fields keep
 // the names the rest of the program uses for them.
 #include "link/hostif.h"
+#include "platform/pointseries.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,12 @@ class SerialPort;
 constexpr int kSlotCount = 11;   // per-slot tables: slots 0..10
 constexpr int kMaxDevices = 10;  // slots 0..9 hold devices
 constexpr int kChanCount = 2;
+
+// The curves of a channel's run, by kind: the voltage, the current and the
+// third value (temperature or power) as the run's Y axes 0, 1 and 2 show
+// them, the capacity and the energy. Channel chn's curve k is curve
+// chn * kRunCurves + k of the slot's chart.
+enum RunCurve { kCurveVolt, kCurveCur, kCurveThird, kCurveCap, kCurveEnergy, kRunCurves };
 
 // One channel of one slot.
 struct ChanState {
@@ -58,6 +65,21 @@ struct ChanState {
     int32_t LastLogSec = 0;
     float VoltSum = 0;
     int32_t RunStartPt = 0;
+
+    // The run's samples as the chart shows them: X the run clock's tick
+    // (seconds), Y the value rounded as drawn. Appended by the per-sample
+    // update and the continue; emptied by Start, Clear Curve, a step test's
+    // start, a continue and a new slot. The chart draws these and keeps no
+    // copy; the data file, the run cells and the continue read them.
+    std::array<PointSeries, kRunCurves> Curves;
+    // Points of the run's voltage curve: a run's first point (RunStartPt)
+    // and the points it has gathered since are counted on it.
+    int RunPoints() const { return static_cast<int>(Curves[kCurveVolt].size()); }
+    void ClearCurves()
+    {
+        for (PointSeries& p : Curves)
+            p.clear();
+    }
 
     // Run commands and curves (link/runtrack): the last value kept by the
     // curve-window check, and the last whole minute of run time sent to a
@@ -217,6 +239,13 @@ struct SlotState {
     int FieldChn(int chn) const { return Dev2S ? chn : 0; }
 
     std::array<ChanState, kChanCount> chn;
+
+    // Empties the curves of both channels (the chart's ClearAll).
+    void ClearCurves()
+    {
+        for (ChanState& c : chn)
+            c.ClearCurves();
+    }
 };
 
 // All slots of the program.

@@ -1,8 +1,10 @@
 #include "views/datafile.h"
 
+#include "link/modeltable.h"
 #include "link/runrecord.h"
 #include "platform/filetext.h"
 #include "platform/numfmt.h"
+#include "platform/runfile.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 #include "platform/wholefile.h"
@@ -11,17 +13,12 @@
 
 namespace ql {
 
-namespace {
-
-QString dataBanner() { return QStringLiteral("-----------QL Tester Software-----------"); }
-
-} // namespace
-
-QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const DataFileOptions& o)
+QStringList DataFileLines(const ChanState& chn, const DataFileOptions& o)
 {
-    const QString sep = o.csv ? QStringLiteral(",") : QStringLiteral("\t");
+    const RowLayout layout = DataFileRowLayout(o.csv, o.curFactor, o.withTemp);
+    const QString sep(layout.sep);
     QStringList lines;
-    lines << dataBanner();
+    lines << DataFileBanner();
 
     if (!o.stepRows.isEmpty()) {
         for (const QStringList& r : o.stepRows) {
@@ -30,33 +27,27 @@ QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const 
             lines << QLatin1Char('*') + QStringList{r.value(0), r.value(1), r.value(2), r.value(3)}.join(sep);
         }
     } else {
-        const std::array<QString, 7> cells = RunRowTexts(chn);
-        for (size_t c = 0; c < cells.size(); ++c)
-            lines << QLatin1String(kRunHeaders[c]) + QLatin1Char(':') + cells[c];
+        const std::array<QString, kRunCells> cells = RunRowTexts(chn);
+        for (int c = 0; c < kRunCells; ++c)
+            lines << HeaderLine(c, cells[size_t(c)]);
     }
-    lines << QStringLiteral("Title:") + o.title;
+    lines << HeaderLine(colTitle, o.title);
     lines << FileTrailer();
-    lines << RunRecord::ColumnTitles(o.withTemp, o.devType).join(sep);
+    lines << ColumnTitles(o.withTemp, HasQuirk(o.devType, kMilliAmps)).join(sep);
 
-    const int v = o.chn * 5;
-    const int count = chart.DpCnt(v);
-    if (count > 0 && o.runStartPt >= 0 && o.runStartPt < count) {
-        const QString curFmt = o.curFactor == 100 ? QStringLiteral("0.00") : QStringLiteral("0.000");
-        // Whole seconds of every point, the run's first included, so the first
-        // row is 0 also when the chart holds fractional times.
-        const long long base = static_cast<long long>(std::floor(chart.DpX(v, o.runStartPt)));
-        const int curCount = chart.DpCnt(v + 1);
-        const int auxCount = chart.DpCnt(v + 2);
-        for (int i = o.runStartPt; i < count; ++i) {
-            const long long t = static_cast<long long>(std::floor(chart.DpX(v, i))) - base;
-            QString row = QString::number(t) + sep +
-                          Format(i < curCount ? chart.DpY(v + 1, i) : 0.0, curFmt) + sep +
-                          Format(chart.DpY(v, i), QStringLiteral("0.000"));
-            if (o.withTemp)
-                row += sep + Format(i < auxCount ? chart.DpY(v + 2, i) : 0.0, QStringLiteral("0.0"));
-            lines << row;
-        }
-    }
+    const PointSeries& volt = chn.Curves[kCurveVolt];
+    const PointSeries& cur = chn.Curves[kCurveCur];
+    const PointSeries& third = chn.Curves[kCurveThird];
+    const size_t count = volt.size();
+    if (o.runStartPt < 0 || size_t(o.runStartPt) >= count)
+        return lines;
+    // Whole seconds of every point, the run's first included, so the first
+    // row is 0 also when the curves hold fractional times.
+    const auto secs = [&volt](size_t i) { return static_cast<long long>(std::floor(volt[i].X)); };
+    const long long base = secs(size_t(o.runStartPt));
+    for (size_t i = size_t(o.runStartPt); i < count; ++i)
+        lines << FormatRow(layout, secs(i) - base, i < cur.size() ? cur[i].Y : 0.0f, volt[i].Y,
+                           i < third.size() ? third[i].Y : 0.0f);
     return lines;
 }
 
@@ -78,10 +69,9 @@ DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp)
     return o;
 }
 
-bool SaveDataFile(const LinkState& state, int slot, const CurveDataIf& chart, const DataFileOptions& o,
-                  const QString& path)
+bool SaveDataFile(const LinkState& state, int slot, const DataFileOptions& o, const QString& path)
 {
-    return WriteDataFile(path, DataFileLines(state.ch(slot, o.chn), chart, o));
+    return WriteDataFile(path, DataFileLines(state.ch(slot, o.chn), o));
 }
 
 QString ProposedDataFileName(const QDateTime& when, const QString& device, int slot, int chn, bool dev2s)

@@ -1,9 +1,9 @@
 #pragma once
 // The data file of one channel of a device slot: a header (the channel's run
 // cells as its record holds them, or the step-test result list), the chart title,
-// the trailer, the column titles and one row per curve point of the run.
-// Fields are separated by "," (".csv") or TAB (".dat"); text is UTF-8 with
-// CR LF line ends; numbers always use a decimal point.
+// the trailer, the column titles and one row per point of the run's curves
+// as the channel's record holds them. The layout is platform/runfile.h's.
+// Text is UTF-8 with CR LF line ends; numbers always use a decimal point.
 #include "link/runtrack.h"
 
 #include <QDateTime>
@@ -18,7 +18,7 @@ struct DataFileOptions {
     bool withTemp = false;  // temperature menu checked and the slot's TempOk
     int devType = 0;
     int curFactor = 100;
-    int runStartPt = 0;     // first point of the run on the channel's curves
+    int runStartPt = 0;     // first point of the run on the channel's curves (RunStartPt)
     QString title;          // the slot's chart title
     // The step-test result list (row 0 its header, four cells a row) when
     // the cycle-test page holds results and no step test runs: the header
@@ -27,8 +27,8 @@ struct DataFileOptions {
 };
 
 // The file's lines, without line ends: the header from the channel's
-// record, the rows from the chart's points of the run.
-QStringList DataFileLines(const ChanState& chn, const CurveDataIf& chart, const DataFileOptions& o);
+// record, the rows from the run's points in its curves (ChanState::Curves).
+QStringList DataFileLines(const ChanState& chn, const DataFileOptions& o);
 
 // Writes the lines under a temporary name and renames it onto path, so an
 // earlier file is replaced only by a complete one. A failure is logged as
@@ -41,8 +41,7 @@ bool WriteDataFile(const QString& path, const QStringList& lines);
 DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp);
 
 // SaveDataFile(slot, chn, path) of the main window.
-bool SaveDataFile(const LinkState& state, int slot, const CurveDataIf& chart, const DataFileOptions& o,
-                  const QString& path);
+bool SaveDataFile(const LinkState& state, int slot, const DataFileOptions& o, const QString& path);
 
 // --- The "Save Data" menu command -------------------------------------
 

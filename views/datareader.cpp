@@ -60,28 +60,7 @@ float Round1(double v)
     return static_cast<float>(Val(Format(v, QStringLiteral("0.0"))));
 }
 
-AxisRange Widen(float lo, float hi, double unit)
-{
-    const double span = (double(hi) - double(lo)) / (unit / 10);
-    const long long steps = std::llround(std::nearbyint(std::clamp(span, -1e15, 1e15)));
-    const int r = static_cast<int>(((steps % 10) + 10) % 10);
-    if (r == 0)
-        return {lo, hi};
-    if (lo > unit)
-        return {static_cast<float>(lo - (10 - r) * unit / 20), static_cast<float>(hi + (10 - r) * unit / 20)};
-    return {lo, static_cast<float>(hi + (10 - r) * unit / 10)};
-}
-
 } // namespace
-
-const std::array<QString, kViewerCols>& ViewerHeaderKeys()
-{
-    static const std::array<QString, kViewerCols> keys = {
-        QStringLiteral("Device"),   QStringLiteral("Mode"),   QStringLiteral("Begin Volt"),
-        QStringLiteral("Cutoff Volt"), QStringLiteral("Capacity"), QStringLiteral("Energy"),
-        QStringLiteral("Avg Volt"), QStringLiteral("Title")};
-    return keys;
-}
 
 char DataFileSeparator(const QString& path)
 {
@@ -103,7 +82,7 @@ bool ReadDataLine(const char* line, int64_t len, char sep, DataFileRead& out)
         static const std::array<QByteArray, kViewerCols> keys = [] {
             std::array<QByteArray, kViewerCols> k;
             for (int c = 0; c < kViewerCols; ++c)
-                k[size_t(c)] = ViewerHeaderKeys()[size_t(c)].toLatin1() + ':';
+                k[size_t(c)] = QByteArray(kHeaderKeyTexts[size_t(c)]) + ':';
             return k;
         }();
         for (int c = 0; c < kViewerCols; ++c) {
@@ -233,9 +212,8 @@ void RunIntegrator::add(const DataRow& r)
 {
     vsum += r.V;
     ++n;
-    capMas = capMas + (r.t - float(prevT)) * r.I * 1000.0f;
-    energyMws = capMas * vsum / float(n);
-    prevT = RoundEven(r.t);
+    cap.add(r.t, r.I, RoundEven(r.t));
+    energyMws = cap.mas * vsum / float(n);
 }
 
 void FillSummaryCells(std::array<QString, kViewerCols>& cells, const RunIntegrator& run)
@@ -251,7 +229,7 @@ void FillSummaryCells(std::array<QString, kViewerCols>& cells, const RunIntegrat
         cells[colAvgVolt] = shortest + QLatin1Char('V');
     }
     if (cells[colCapacity].isEmpty()) {
-        const long long mas = std::llround(std::nearbyint(double(run.capMas)));
+        const long long mas = std::llround(std::nearbyint(double(run.cap.mas)));
         const long long m = mas / 3600;  // whole mAh, fraction cut off
         cells[colCapacity] = m <= 9999 ? QString::number(m) + QStringLiteral("mAh")
                                        : Format(double(m) / 1000, QStringLiteral("00.00")) + QStringLiteral("Ah");
@@ -292,11 +270,11 @@ void ViewerBounds::add(float X, float V, float I)
     widen(CurHi, CurLo, I);
 }
 
-AxisRange VoltageAxisRange(const ViewerBounds& b) { return Widen(b.VolLo, b.VolHi, 0.5); }
+AxisRange VoltageAxisRange(const ViewerBounds& b) { return GridAxisRange(b.VolLo, b.VolHi, 0.5); }
 
 AxisRange CurrentAxisRange(const ViewerBounds& b, bool fineCur)
 {
-    return Widen(b.CurLo, b.CurHi, fineCur ? 0.05 : 0.5);
+    return GridAxisRange(b.CurLo, b.CurHi, fineCur ? 0.05 : 0.5);
 }
 
 } // namespace ql

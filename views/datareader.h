@@ -10,6 +10,9 @@
 // The rest of this header is the arithmetic the viewer applies to the rows:
 // capacity and energy integration, the summary cells a file did not supply,
 // and the display bounds and axis ranges over every file loaded.
+#include "platform/runfile.h"
+#include "platform/runmath.h"
+
 #include <QIODevice>
 #include <QString>
 
@@ -19,10 +22,9 @@
 
 namespace ql {
 
-// Grid columns of a file's row in the viewer, and the header keys that fill them.
-inline constexpr int kViewerCols = 8;
-enum ViewerCol { colDevice, colMode, colBeginVolt, colCutoffVolt, colCapacity, colEnergy, colAvgVolt, colTitle };
-const std::array<QString, kViewerCols>& ViewerHeaderKeys();
+// Grid columns of a file's row in the viewer: one per header key
+// (platform/runfile.h), in the keys' order.
+inline constexpr int kViewerCols = kHeaderKeys;
 
 struct DataRow {
     float t = 0;  // seconds
@@ -61,11 +63,10 @@ bool ReadDataLine(const char* line, int64_t len, char sep, DataFileRead& out);
 // second; the first interval starts at 0) times the current; energy is the
 // capacity so far times the average voltage so far.
 struct RunIntegrator {
-    float capMas = 0;     // mA·s
+    CapacitySum cap;      // mA·s
     float energyMws = 0;  // mW·s
     float vsum = 0;
     int64_t n = 0;
-    int prevT = 0;
     void add(const DataRow& r);
 };
 
@@ -81,9 +82,6 @@ struct ViewerBounds {
     int MaxXVal = 0;
     void add(float X, float V, float I);
     void reset() { *this = ViewerBounds{}; }
-};
-struct AxisRange {
-    float lo = 0, hi = 0;
 };
 // Voltage axis: unit 0.5 V in ten divisions.
 AxisRange VoltageAxisRange(const ViewerBounds& b);

@@ -32,8 +32,6 @@ namespace {
 constexpr int kMargin = TwipsToPixels(100);
 constexpr int kCentreLift = TwipsToPixels(200);  // the window stands 200 twips above centre
 
-const char* const kHeads[kViewerCols] = {"Device", "Mode", "Begin Volt", "Cutoff Volt",
-                                         "Capacity", "Energy", "Avg Volt", "Title"};
 const int kWidths[kViewerCols - 1] = {1100, 2200, 1000, 1000, 1100, 1100, 1000};  // the Title column takes the rest
 
 QPointer<frmData>& Instance()
@@ -132,7 +130,7 @@ void frmData::Form_Load()
     gridRun->setFixedRows(1);
     gridRun->setFixedCols(0);
     for (int c = 0; c < kViewerCols; ++c)
-        gridRun->setTextMatrix(0, c, QString::fromLatin1(kHeads[c]));
+        gridRun->setTextMatrix(0, c, HeaderKeyText(c));
     for (int c = 0; c < kViewerCols - 1; ++c)
         gridRun->setColWidth(c, kWidths[c]);
     gridRun->setAllColAlignment(Qt::AlignCenter);
@@ -302,11 +300,11 @@ bool frmData::OpenDataFile(const QString& path)
     auto milli = [](double v) { return float(std::round(v * 1000) / 1000); };
     for (const DataRow& r : file.rows) {
         run.add(r);
-        const float X = XCap_ ? run.capMas / 3600.0f : r.t;
+        const float X = XCap_ ? run.cap.mas / 3600.0f : r.t;
         bounds_.add(X, r.V, r.I);
         g.AddXY(vc, X, r.V);
         g.AddXY(cc, X, r.I);
-        g.AddXY(vc + 3, r.t, milli(double(run.capMas) / 3600 / 1000));
+        g.AddXY(vc + 3, r.t, milli(double(run.cap.mas) / 3600 / 1000));
         g.AddXY(vc + 4, r.t, milli(double(run.energyMws) / 3600 / 1000));
     }
 
@@ -341,16 +339,14 @@ void frmData::FinishCurve()
     const float maxX = float(std::max(bounds_.MaxXVal, int(g.MinX()) + 1));
     if (g.MaxX() != maxX)
         g.setMaxX(maxX);
-    const AxisRange v = VoltageAxisRange(bounds_);
-    if (g.MinY(0) != v.lo)
-        g.setMinY(0, v.lo);
-    if (g.MaxY(0) != v.hi)
-        g.setMaxY(0, v.hi);
-    const AxisRange c = CurrentAxisRange(bounds_, FineCur_);
-    if (g.MinY(1) != c.lo)
-        g.setMinY(1, c.lo);
-    if (g.MaxY(1) != c.hi)
-        g.setMaxY(1, c.hi);
+    auto apply = [&g](int axis, const AxisRange& r) {
+        if (g.MinY(axis) != float(r.lo))
+            g.setMinY(axis, float(r.lo));
+        if (g.MaxY(axis) != float(r.hi))
+            g.setMaxY(axis, float(r.hi));
+    };
+    apply(0, VoltageAxisRange(bounds_));
+    apply(1, CurrentAxisRange(bounds_, FineCur_));
 }
 
 // ------------------------------------------------------------- curve menu

@@ -29,7 +29,7 @@ RunRecord::Header header()
     h.device = QStringLiteral("QL-R11");
     h.mode = QStringLiteral("D-CC  1.00A  3.00V");
     h.begin = QStringLiteral("4.125V");
-    h.columns = RunRecord::ColumnTitles(false, 11);
+    h.columns = ColumnTitles(false, false);
     return h;
 }
 
@@ -44,7 +44,7 @@ const QByteArray kHeader("-----------QL Tester Software------------\r\n"
 // itself where it needs to).
 constexpr long kNoLimit = long(RLIM_INFINITY);
 
-QString row(int t) { return RunRecord::FormatRow(t, 1.0f, 3.7f, 0, 100, false); }
+QString row(int t) { return FormatRow(RecordRowLayout(100, false), t, 1.0f, 3.7f, 0); }
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -110,17 +110,17 @@ TEST_F(Record, NamesCarryDevicePortSlotAndChannel)
 
 TEST_F(Record, ColumnTitlesByTemperatureAndModel)
 {
-    EXPECT_EQ(RunRecord::ColumnTitles(false, 11).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(A)|Vol(V)"));
-    EXPECT_EQ(RunRecord::ColumnTitles(false, 40).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(mA)|Vol(V)"));
-    EXPECT_EQ(RunRecord::ColumnTitles(true, 40).join(QLatin1Char('|')),
+    EXPECT_EQ(ColumnTitles(false, false).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(A)|Vol(V)"));
+    EXPECT_EQ(ColumnTitles(false, true).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(mA)|Vol(V)"));
+    EXPECT_EQ(ColumnTitles(true, true).join(QLatin1Char('|')),
               QStringLiteral("Time(S)|Cur(A)|Vol(V)|Temp(C)"));
 }
 
 TEST_F(Record, RowFormats)
 {
-    EXPECT_EQ(RunRecord::FormatRow(75, 1.5f, 3.7f, 0, 100, false), QStringLiteral("75\t01.50\t3.700"));
-    EXPECT_EQ(RunRecord::FormatRow(0, 1.5f, 3.7f, 0, 1000, false), QStringLiteral("0\t1.500\t3.700"));
-    EXPECT_EQ(RunRecord::FormatRow(3600, 12.345f, 12.3456f, 25.25f, 100, true),
+    EXPECT_EQ(FormatRow(RecordRowLayout(100, false), 75, 1.5f, 3.7f, 0), QStringLiteral("75\t01.50\t3.700"));
+    EXPECT_EQ(FormatRow(RecordRowLayout(1000, false), 0, 1.5f, 3.7f, 0), QStringLiteral("0\t1.500\t3.700"));
+    EXPECT_EQ(FormatRow(RecordRowLayout(100, true), 3600, 12.345f, 12.3456f, 25.25f),
               QStringLiteral("3600\t12.35\t12.346\t25.3"));
 }
 
@@ -192,7 +192,7 @@ TEST_F(Record, ReadBackRestoresHeaderAndRows)
     const QString path = Record::path();
     ASSERT_TRUE(RunRecord::Create(path, header()));
     for (int t : {0, 10, 20})
-        ASSERT_TRUE(RunRecord::AppendRow(path, RunRecord::FormatRow(t, 1.0f, 4.0f, 25, 100, true)));
+        ASSERT_TRUE(RunRecord::AppendRow(path, FormatRow(RecordRowLayout(100, true), t, 1.0f, 4.0f, 25)));
     RunRecord::Contents c;
     ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(c.hasDevice && c.hasMode && c.hasBegin);

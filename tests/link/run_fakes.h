@@ -34,32 +34,22 @@ public:
     QMap<QPair<int, int>, QString> cells;
     FakeGrid()
     {
-        for (int c = 0; c < 7; ++c)
-            cells[{0, c}] = QString::fromLatin1(ql::kRunHeaders[size_t(c)]);
+        for (int c = 0; c < ql::kRunCells; ++c)
+            cells[{0, c}] = ql::HeaderKeyText(c);
     }
     QString text(int r, int c) const { return cells.value({r, c}); }
 };
 
+// A slot's chart: its axes, and how often it was cleared and drawn (the
+// points it draws are the channels' records).
 class FakeChart : public ql::RunChartIf {
 public:
-    int curveCount = 5;
-    QVector<QVector<QPair<double, double>>> pts = QVector<QVector<QPair<double, double>>>(10);
     double minX = 0, maxX = 60;
     double minY[3] = {0, 0, 0}, maxY[3] = {20, 10, 100};
-    int draws = 0;
+    int draws = 0, clears = 0;
     bool yStep = true, large = false, sizeOn = true;
 
-    int CurveCount() const override { return curveCount; }
-    int DpCnt(int c) const override { return static_cast<int>(curve(c).size()); }
-    double DpX(int c, int i) const override { return curve(c).at(i).first; }
-    double DpY(int c, int i) const override { return curve(c).at(i).second; }
-    void AddXY(int c, double x, double y) override { curveRef(c).append({x, y}); }
-    void Clear(int c) override { curveRef(c).clear(); }
-    void ClearAll() override
-    {
-        for (auto& p : pts)
-            p.clear();
-    }
+    void ClearAll() override { ++clears; }
     double MinX() const override { return minX; }
     void setMinX(double v) override { minX = v; }
     double MaxX() const override { return maxX; }
@@ -79,20 +69,6 @@ public:
     bool Large() const override { return large; }
     void setLarge(bool on) override { large = on; }
     void setSize(bool on) override { sizeOn = on; }
-
-private:
-    const QVector<QPair<double, double>>& curve(int c) const
-    {
-        if (c < 0 || c >= curveCount)
-            throw std::out_of_range("curve");
-        return pts[c];
-    }
-    QVector<QPair<double, double>>& curveRef(int c)
-    {
-        if (c < 0 || c >= curveCount)
-            throw std::out_of_range("curve");
-        return pts[c];
-    }
 };
 
 // The run code's host, per-slot views and floating readouts, recording what

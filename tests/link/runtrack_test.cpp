@@ -66,6 +66,22 @@ protected:
     void TearDown() override { settings() = saved; }
 
     ChanState& ch(int c = 0) { return st->ch(0, c); }
+    // Curve c of slot 0's chart as the channels' records hold it.
+    QVector<QPair<double, double>> pts(int c) const
+    {
+        QVector<QPair<double, double>> out;
+        const PointSeries& p = st->ch(0, c / kRunCurves).Curves.at(size_t(c % kRunCurves));
+        for (size_t i = 0; i < p.size(); ++i)
+            out.append({p[i].X, p[i].Y});
+        return out;
+    }
+    void setPts(int c, std::initializer_list<QPair<double, double>> points)
+    {
+        PointSeries& p = st->ch(0, c / kRunCurves).Curves.at(size_t(c % kRunCurves));
+        p.clear();
+        for (const auto& xy : points)
+            p.push_back({float(xy.first), float(xy.second)});
+    }
     void sample(float volt, float cur, int runState, int chn = 0)
     {
         ch(chn).Volt = volt;
@@ -480,18 +496,18 @@ TEST_F(RunTrackTest, FirstPointOfARunStartsAtTheBeginVoltage)
     begin(0, QStringLiteral("4.125V"));
     ch().TickSecs = 3;
     sample(4.0f, 1.0f, 1);
-    const auto& v = host.charts[0].pts[0];
+    const auto v = pts(0);
     ASSERT_EQ(v.size(), 2);
     EXPECT_EQ(v[0], qMakePair(0.0, 4.125));
     EXPECT_EQ(v[1].first, 3.0);
     EXPECT_DOUBLE_EQ(v[1].second, 4.0);
-    EXPECT_EQ(host.charts[0].pts[3].size(), 2);
-    EXPECT_EQ(host.charts[0].pts[4].size(), 2);
+    EXPECT_EQ(pts(3).size(), 2);
+    EXPECT_EQ(pts(4).size(), 2);
     // A begin cell that is no number starts from the sample.
-    host.charts[0].ClearAll();
+    st->slot[0].ClearCurves();
     begin(0, QStringLiteral("xV"));
     sample(3.9f, 1.0f, 1);
-    EXPECT_NEAR(host.charts[0].pts[0][0].second, 3.9, 1e-6);
+    EXPECT_NEAR(pts(0)[0].second, 3.9, 1e-6);
 }
 
 TEST_F(RunTrackTest, TypeTwentySixIntegratesCapacityOncePerSecond)
@@ -565,7 +581,7 @@ TEST_F(RunTrackTest, TrackersStartAndWiden)
     EXPECT_FLOAT_EQ(s.VolAxisMax, 20.0f);
     EXPECT_FLOAT_EQ(s.VolAxisMin, 0.0f);
     // Stored values are rounded to the curve's decimals.
-    EXPECT_DOUBLE_EQ(host.charts[0].pts[1].last().second, 1.0);
+    EXPECT_DOUBLE_EQ(pts(1).last().second, 1.0);
 }
 
 TEST_F(RunTrackTest, AxisScaling)
@@ -609,8 +625,8 @@ TEST_F(RunTrackTest, AxisScaling)
 TEST_F(RunTrackTest, StartResetsSeedsSendsAndCreatesTheRecord)
 {
     auto& chart = host.charts[0];
-    chart.pts[0] = {{0, 4}, {1, 4}};
-    chart.pts[1] = {{0, 1}, {1, 1}};
+    setPts(0, {{0, 4}, {1, 4}});
+    setPts(1, {{0, 1}, {1, 1}});
     chart.large = true;
     ch().Energy = 5;
     ch().Cap = 2;
@@ -622,7 +638,7 @@ TEST_F(RunTrackTest, StartResetsSeedsSendsAndCreatesTheRecord)
     ch().TickSecs = 33;
 
     ASSERT_TRUE(tracker.RunClick(0, 0));
-    EXPECT_EQ(chart.DpCnt(0), 0);
+    EXPECT_EQ(pts(0).size(), 0);
     EXPECT_EQ(ch().RunStartPt, 0);
     EXPECT_FALSE(chart.large);
     EXPECT_FALSE(chart.sizeOn);
@@ -657,7 +673,7 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
     ch().SlmtText = QStringLiteral("200.00");
     leave("5\t01.00\t3.000\r\n");
     const QString before = qltest::readAll(record());
-    host.charts[0].pts[0] = {{0, 4}};
+    setPts(0, {{0, 4}});
     ch().Cap = 3;
     qltest::ScriptedPrompter ask;
 
@@ -669,7 +685,7 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
     EXPECT_EQ(ch().SlmtText, QStringLiteral("150.00"));  // the model's maximum
     EXPECT_EQ(host.panels[0].slmt[0], QStringLiteral("150.00"));  // and shown
     EXPECT_TRUE(starts().isEmpty());
-    EXPECT_EQ(host.charts[0].DpCnt(0), 1);
+    EXPECT_EQ(pts(0).size(), 1);
     EXPECT_EQ(ch().Cap, 3);
     EXPECT_EQ(qltest::readAll(record()), before);
     EXPECT_TRUE(ch().DataFile.isEmpty());
@@ -687,12 +703,12 @@ TEST_F(RunTrackTest, StartRefusedChangesNothing)
 TEST_F(RunTrackTest, StartWithStepTestKeepsTheChart)
 {
     st->slot[0].StepRunning = true;
-    host.charts[0].pts[0] = {{0, 4}, {5, 4}};
-    host.charts[0].pts[1] = {{0, 1}, {5, 1}};
+    setPts(0, {{0, 4}, {5, 4}});
+    setPts(1, {{0, 1}, {5, 1}});
     ch().TickSecs = 5;
     st->slot[0].VolAxisMax = 9;
     ASSERT_TRUE(tracker.RunClick(0, 0));
-    EXPECT_EQ(host.charts[0].DpCnt(0), 2);
+    EXPECT_EQ(pts(0).size(), 2);
     EXPECT_EQ(ch().RunStartPt, 2);
     EXPECT_EQ(ch().TickSecs, 5);
     EXPECT_EQ(ch().RunSecs, 0);
@@ -702,19 +718,18 @@ TEST_F(RunTrackTest, StartWithStepTestKeepsTheChart)
 TEST_F(RunTrackTest, TwoChannelStartLeavesSharedAxesAlone)
 {
     st->slot[0].Dev2S = true;
-    host.charts[0].curveCount = 10;
-    host.charts[0].pts[1] = {{0, 1}};  // channel 1 has data
+    setPts(1, {{0, 1}});  // channel 1 has data
     st->slot[0].VolAxisMax = 9;
     ch(1).DevName = QStringLiteral("QL-2CH");
     ASSERT_TRUE(tracker.RunClick(0, 1));
     EXPECT_EQ(st->slot[0].VolAxisMax, 9);
-    EXPECT_EQ(host.charts[0].DpCnt(1), 1);
+    EXPECT_EQ(pts(1).size(), 1);
     EXPECT_TRUE(ch(1).DataFile.endsWith(QStringLiteral("ql-QL-2CH-COM3-1-2")));
     // A single-channel panel on a ten-curve chart clears curves 5 to 9.
     st->slot[0].Dev2S = false;
-    host.charts[0].pts[7] = {{0, 1}};
+    setPts(7, {{0, 1}});
     ASSERT_TRUE(tracker.RunClick(0, 0));
-    EXPECT_EQ(host.charts[0].DpCnt(7), 0);
+    EXPECT_EQ(pts(7).size(), 0);
 }
 
 TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
@@ -725,7 +740,7 @@ TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
     sample(4.0f, 1.0f, 1);
     sample(4.0f, 1.0f, 1);
     EXPECT_TRUE(ch().Running);
-    EXPECT_EQ(host.charts[0].DpCnt(0), 3);  // begin point and two samples
+    EXPECT_EQ(pts(0).size(), 3);  // begin point and two samples
     EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("missing/ql-x.bak")), 1);
     // The log may sit on the same full disk: the information list tells.
     EXPECT_EQ(host.added[0], QStringList{QStringLiteral(" Device1: Record write failed")});
@@ -745,7 +760,6 @@ TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
 TEST_F(RunTrackTest, ARecordThatCannotBeCreatedIsShownPerChannel)
 {
     st->slot[0].Dev2S = true;
-    host.charts[0].curveCount = 10;
     ch(1).DevName = QStringLiteral("QL-K01");
     // A folder in the record's place: it cannot be written.
     ASSERT_TRUE(QDir().mkpath(record(1)));
@@ -772,11 +786,11 @@ TEST_F(RunTrackTest, RecordRowAndCurvePointTakeOneReadingOfTheClock)
     }
     RunRecord::Contents rec;
     ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
-    const auto& pts = host.charts[0].pts[0];
+    const auto volts = pts(0);
     ASSERT_EQ(rec.rows.size(), 3);
-    ASSERT_EQ(pts.size(), 4);  // the begin point, then one per sample
+    ASSERT_EQ(volts.size(), 4);  // the begin point, then one per sample
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(rec.rows[i].t, pts[i + 1].first) << i;
+        EXPECT_EQ(rec.rows[i].t, volts[i + 1].first) << i;
 }
 
 TEST_F(RunTrackTest, StopAndSet)
@@ -786,11 +800,11 @@ TEST_F(RunTrackTest, StopAndSet)
     EXPECT_EQ(stops()[0].chn, 1);
     EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(1,0)")));
     EXPECT_FALSE(ch(1).Running);
-    host.charts[0].pts[0] = {{0, 4}};
+    setPts(0, {{0, 4}});
     ASSERT_TRUE(tracker.SetClick(0, 0));
     EXPECT_EQ(starts().last().kind, 7);
     EXPECT_EQ(ch().SetPend, 1);
-    EXPECT_EQ(host.charts[0].DpCnt(0), 1);
+    EXPECT_EQ(pts(0).size(), 1);
 }
 
 // --- Continue ----------------------------------------------------------------
@@ -798,13 +812,13 @@ TEST_F(RunTrackTest, StopAndSet)
 TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
 {
     leave("0\t01.00\t4.000\r\n10\t01.00\t4.000\r\n20\t01.00\t4.000\r\n");
-    host.charts[0].pts[5] = {{0, 1}};
+    setPts(5, {{0, 1}});
 
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_FLOAT_EQ(ch().CapOffset, 0.005f);
     EXPECT_TRUE(ch().ContPend);
-    EXPECT_NEAR(host.charts[0].pts[3].last().second, 0.006, 1e-9);
-    EXPECT_EQ(host.charts[0].DpCnt(0), 3);
+    EXPECT_NEAR(pts(3).last().second, 0.006, 1e-9);
+    EXPECT_EQ(pts(0).size(), 3);
     EXPECT_EQ(ch().RunSecs, 20);
     EXPECT_EQ(ch().TickSecs, 20);
     EXPECT_EQ(st->slot[0].CurveSecs, 20);
@@ -830,7 +844,7 @@ TEST_F(RunTrackTest, ContinueSkipsDamagedRowsAndStillSends)
     const QString log = qltest::errLogPath();
     leave("0\t01.00\t4.000\r\n5\tzz\t4.0\r\n10\t01.00\t4.000\r\n15\t01.0");
     ASSERT_TRUE(tracker.ContClick(0, 0));
-    EXPECT_EQ(host.charts[0].DpCnt(0), 2);
+    EXPECT_EQ(pts(0).size(), 2);
     EXPECT_EQ(ch().RunSecs, 10);
     EXPECT_EQ(starts().size(), 1);
     EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("[ErrCont]")), 2);
@@ -881,7 +895,7 @@ TEST_F(RunTrackTest, ContinueLeavesOutValuesNoDeviceCanReport)
 {
     leave("0\t01.00\t4.000\r\n10\t1e30\t4.000\r\n15\t01.00\tinf\r\n20\t01.00\t4.000\r\n");
     ASSERT_TRUE(tracker.ContClick(0, 0));
-    EXPECT_EQ(host.charts[0].DpCnt(0), 2);
+    EXPECT_EQ(pts(0).size(), 2);
     EXPECT_FLOAT_EQ(ch().CapOffset, 0.005f);  // 1 A for 20 s
     for (int axis = 0; axis < 3; ++axis)
         EXPECT_LT(host.charts[0].MaxY(axis), 1000) << axis;
@@ -889,17 +903,17 @@ TEST_F(RunTrackTest, ContinueLeavesOutValuesNoDeviceCanReport)
 
 TEST_F(RunTrackTest, ContinueWithoutRecordOrWithHeaderOnly)
 {
-    host.charts[0].pts[0] = {{0, 4}};
+    setPts(0, {{0, 4}});
     ch().Cap = 3;
     EXPECT_FALSE(tracker.ContClick(0, 0));
     EXPECT_TRUE(starts().isEmpty());
-    EXPECT_EQ(host.charts[0].DpCnt(0), 1);
+    EXPECT_EQ(pts(0).size(), 1);
     EXPECT_EQ(ch().Cap, 3);
 
     leave({});
     ch().RunSecs = 99;
     ASSERT_TRUE(tracker.ContClick(0, 0));
-    EXPECT_EQ(host.charts[0].DpCnt(0), 0);
+    EXPECT_EQ(pts(0).size(), 0);
     EXPECT_EQ(ch().RunSecs, 0);
     EXPECT_EQ(starts().size(), 1);
 }
@@ -922,7 +936,7 @@ TEST_F(RunTrackTest, MonitorContinuesTheClockFromTheLastPoint)
     tracker.MonitorClick(0, 0);
     EXPECT_FALSE(host.panels[0].tmrCurve[0]);  // not before two info frames
     st->slot[0].VerFrames = 2;
-    host.charts[0].pts[0] = {{0, 4}, {125.4, 4}};
+    setPts(0, {{0, 4}, {125.4, 4}});
     tracker.MonitorClick(0, 0);
     EXPECT_TRUE(host.panels[0].tmrCurve[0]);
     EXPECT_EQ(ch().TickSecs, 125);

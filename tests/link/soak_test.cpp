@@ -125,7 +125,7 @@ TEST(Soak, UnpluggedMidRunThenContinuedFromTheRecord)
     EXPECT_EQ(sim::Pair(f + 2), 100);  // 1.00 A in 10 mA units
     EXPECT_TRUE(back.channel(0).running);
     // The chart and the counters stand where the record ended.
-    EXPECT_EQ(b.runHost.charts[0].DpCnt(0), rowsBefore);
+    EXPECT_EQ(b.st.ch(0, 0).RunPoints(), rowsBefore);
     EXPECT_EQ(b.st.ch(0, 0).RunSecs.load(), lastSec);
     EXPECT_EQ(b.st.ch(0, 0).TickSecs.load(), lastSec);
 

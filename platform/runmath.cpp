@@ -1,0 +1,28 @@
+#include "platform/runmath.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ql {
+
+double CapacitySum::add(double t, double amps, double next)
+{
+    const double step = amps * (t - previous) * 1000;
+    mas = static_cast<float>(mas + step);
+    previous = next;
+    return step;
+}
+
+AxisRange GridAxisRange(double lo, double hi, double unit)
+{
+    const double divisions = (hi - lo) / (unit / 10);
+    const long long steps = std::llround(std::nearbyint(std::clamp(divisions, -1e15, 1e15)));
+    const long long r = steps % 10;
+    if (r == 0)
+        return {lo, hi};
+    if (lo > unit)
+        return {lo - double(10 - r) * unit / 20, hi + double(10 - r) * unit / 20};
+    return {lo, hi + double(10 - r) * unit / 10};
+}
+
+} // namespace ql
