@@ -40,6 +40,16 @@ public:
     QString text(int r, int c) const { return cells.value({r, c}); }
 };
 
+// Sets curve k of a slot's chart, as the channels' records hold it
+// (channel k / 5), to the points given.
+inline void SetCurve(ql::LinkState& st, int slot, int k, std::initializer_list<QPair<double, double>> points)
+{
+    ql::PointSeries& p = st.ch(slot, k / ql::kRunCurves).Curves.at(size_t(k % ql::kRunCurves));
+    p.clear();
+    for (const auto& xy : points)
+        p.push_back({float(xy.first), float(xy.second)});
+}
+
 // A slot's chart: its axes, and how often it was cleared and drawn (the
 // points it draws are the channels' records).
 class FakeChart : public ql::RunChartIf {

@@ -75,13 +75,7 @@ protected:
             out.append({p[i].X, p[i].Y});
         return out;
     }
-    void setPts(int c, std::initializer_list<QPair<double, double>> points)
-    {
-        PointSeries& p = st->ch(0, c / kRunCurves).Curves.at(size_t(c % kRunCurves));
-        p.clear();
-        for (const auto& xy : points)
-            p.push_back({float(xy.first), float(xy.second)});
-    }
+    void setPts(int c, std::initializer_list<QPair<double, double>> points) { qltest::SetCurve(*st, 0, c, points); }
     void sample(float volt, float cur, int runState, int chn = 0)
     {
         ch(chn).Volt = volt;

@@ -28,16 +28,15 @@ protected:
         c.EnergyCell = QStringLiteral("3100mWh");
         c.AvgCell = QStringLiteral("3.65V");
         // Two points before the run, three of the run.
-        chart.pts[0] = {{0, 4.3}, {1, 4.29}, {10.7, 4.2}, {11.2, 4.1}, {3610.9, 3.0}};
-        chart.pts[1] = {{0, 0}, {1, 0}, {10.7, 1.5}, {11.2, 1.49}, {3610.9, 1.5}};
-        chart.pts[2] = {{0, 20}, {1, 20}, {10.7, 25.04}, {11.2, 25.06}, {3610.9, 30}};
+        qltest::SetCurve(*st, 0, 0, {{0, 4.3}, {1, 4.29}, {10.7, 4.2}, {11.2, 4.1}, {3610.9, 3.0}});
+        qltest::SetCurve(*st, 0, 1, {{0, 0}, {1, 0}, {10.7, 1.5}, {11.2, 1.49}, {3610.9, 1.5}});
+        qltest::SetCurve(*st, 0, 2, {{0, 20}, {1, 20}, {10.7, 25.04}, {11.2, 25.06}, {3610.9, 30}});
         opt.runStartPt = 2;
         opt.title = QStringLiteral("Chart");
     }
-    QStringList lines() const { return DataFileLines(st->ch(0, opt.chn), chart, opt); }
+    QStringList lines() const { return DataFileLines(st->ch(0, opt.chn), opt); }
 
     std::unique_ptr<LinkState> st = std::make_unique<LinkState>();
-    qltest::FakeChart chart;
     DataFileOptions opt;
 };
 
@@ -79,11 +78,10 @@ TEST_F(DataFileTest, TabSeparatedWithTemperatureAndThreeDecimalCurrent)
 
 TEST_F(DataFileTest, TwoChannelDeviceWritesTheChannelsOwnCurvesAndCells)
 {
-    chart.curveCount = 10;
     st->ch(0, 1).DevName = QStringLiteral("QL-2CH");
     st->ch(0, 1).AvgCell = QStringLiteral("12.10V");
-    chart.pts[5] = {{4, 12.1}, {5.5, 12.0}};
-    chart.pts[6] = {{4, 2.0}, {5.5, 2.5}};
+    qltest::SetCurve(*st, 0, 5, {{4, 12.1}, {5.5, 12.0}});
+    qltest::SetCurve(*st, 0, 6, {{4, 2.0}, {5.5, 2.5}});
     opt.chn = 1;
     opt.runStartPt = 0;
     const QStringList lines = this->lines();
@@ -98,7 +96,7 @@ TEST_F(DataFileTest, NoRowsWithoutPointsOfTheRun)
     QStringList lines = this->lines();
     EXPECT_EQ(lines.size(), 11);
     EXPECT_EQ(lines.last(), QStringLiteral("Time(S),Cur(A),Vol(V)"));
-    chart.ClearAll();
+    st->slot[0].ClearCurves();
     opt.runStartPt = 0;
     EXPECT_EQ(this->lines().size(), 11);
 }
@@ -145,7 +143,7 @@ TEST_F(DataFileTest, SaveFromTheSlotsRecordsAndSettings)
     EXPECT_TRUE(DataFileOptionsOf(st->slot[0], 0, true).withTemp);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.dat"));
-    ASSERT_TRUE(SaveDataFile(*st, 0, chart, o, path));
+    ASSERT_TRUE(SaveDataFile(*st, 0, o, path));
     const QString text = qltest::readAll(path);
     EXPECT_TRUE(text.contains(QStringLiteral("\r\nBegin Volt:4.200V\r\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\r\nTitle:Cell 9\r\n")));

@@ -28,18 +28,16 @@ TEST(DataReader, ReadsWhatTheWriterWroteForBothSeparatorsAndBothChannels)
 {
     QTemporaryDir dir;
     auto st = std::make_unique<LinkState>();
-    qltest::FakeChart chart;
-    chart.curveCount = 10;
     st->ch(0, 0).DevName = QStringLiteral("QL-2CH");
     st->ch(0, 0).ModeCell = QStringLiteral("D-CC  1.00A  3.00V");
     st->ch(0, 0).CapCell = QStringLiteral("850mAh");
     st->ch(0, 1).DevName = QStringLiteral("QL-2CH");
     st->ch(0, 1).ModeCell = QString::fromUtf8("充电 C-Liion");  // not Latin-1: must survive the trip
-    chart.pts[0] = {{0, 4.2}, {1, 4.1}, {2, 4.0}};
-    chart.pts[1] = {{0, 1.5}, {1, 1.49}, {2, 1.5}};
-    chart.pts[2] = {{0, 25}, {1, 25.5}, {2, 26}};
-    chart.pts[5] = {{0, 3.3}, {10, 3.2}};
-    chart.pts[6] = {{0, -0.75}, {10, -0.8}};
+    qltest::SetCurve(*st, 0, 0, {{0, 4.2}, {1, 4.1}, {2, 4.0}});
+    qltest::SetCurve(*st, 0, 1, {{0, 1.5}, {1, 1.49}, {2, 1.5}});
+    qltest::SetCurve(*st, 0, 2, {{0, 25}, {1, 25.5}, {2, 26}});
+    qltest::SetCurve(*st, 0, 5, {{0, 3.3}, {10, 3.2}});
+    qltest::SetCurve(*st, 0, 6, {{0, -0.75}, {10, -0.8}});
 
     for (bool csv : {true, false}) {
         for (int chn : {0, 1}) {
@@ -49,7 +47,7 @@ TEST(DataReader, ReadsWhatTheWriterWroteForBothSeparatorsAndBothChannels)
             o.withTemp = chn == 0;  // the temperature column is passed over
             o.title = QStringLiteral("Cell 7");
             const QString path = dir.filePath(QStringLiteral("f%1%2.%3").arg(csv).arg(chn).arg(csv ? "csv" : "dat"));
-            ASSERT_TRUE(WriteDataFile(path, DataFileLines(st->ch(0, chn), chart, o)));
+            ASSERT_TRUE(WriteDataFile(path, DataFileLines(st->ch(0, chn), o)));
             ASSERT_EQ(DataFileSeparator(path), csv ? ',' : '\t');
 
             const DataFileRead r = ReadDataFile(path, DataFileSeparator(path));
@@ -160,7 +158,7 @@ TEST(DataReader, SummaryCellsFromTheRows)
     RunIntegrator run;
     run.add({3600, 1.0f, 3.6f});
     run.add({3600, 1.0f, 3.8f});
-    EXPECT_FLOAT_EQ(run.capMas, 3600000);
+    EXPECT_FLOAT_EQ(run.cap.mas, 3600000);
     std::array<QString, kViewerCols> cells;
     FillSummaryCells(cells, run);
     EXPECT_EQ(cells[colAvgVolt], QStringLiteral("3.7V"));
@@ -194,7 +192,7 @@ TEST(DataReader, SummaryCellsFromTheRows)
     RunIntegrator charge;
     charge.add({10, -1.0f, 4.0f});
     charge.add({5, 1.0f, 4.0f});
-    EXPECT_FLOAT_EQ(charge.capMas, -10000 - 5000);
+    EXPECT_FLOAT_EQ(charge.cap.mas, -10000 - 5000);
 }
 
 TEST(DataReader, AxisRangesCoverEveryFileInWholeDivisions)
