@@ -41,6 +41,14 @@ ql::MainOptions SilentLineOptions();
 inline ql::frmMain::Seam inside(ql::frmMain& w) { return ql::frmMain::Seam(w); }
 inline ql::frmMain::Seam inside(const std::unique_ptr<ql::frmMain>& w) { return ql::frmMain::Seam(*w); }
 
+// Curve k of a slot's chart as the channels' records hold it (the chart
+// draws these).
+template <class Window>
+const ql::PointSeries& runCurve(Window& w, int k, int slot = 0)
+{
+    return inside(w).link().ch(slot, k / ql::kRunCurves).Curves.at(size_t(k % ql::kRunCurves));
+}
+
 // Processes events until cond holds; false after ms.
 bool waitFor(const std::function<bool()>& cond, int ms = 8000);
 

@@ -81,8 +81,9 @@ protected:
 };
 
 // Line-for-line check of an automatic data file against the run grid and
-// chart it was written from; returns the number of rows.
-int checkDataFile(const QString& path, ql::SlotView& s, int chn, const QString& device)
+// the run's curves it was written from; returns the number of rows.
+template <class Window>
+int checkDataFile(const QString& path, Window& w, ql::SlotView& s, int chn, const QString& device)
 {
     const QStringList lines = fileLines(path);
     EXPECT_GE(lines.size(), 11);
@@ -98,9 +99,9 @@ int checkDataFile(const QString& path, ql::SlotView& s, int chn, const QString& 
     EXPECT_EQ(lines[9], ql::FileTrailer());
     EXPECT_EQ(lines[10], "Time(S),Cur(A),Vol(V)");
     const int rows = int(lines.size()) - 11;
-    EXPECT_EQ(rows, s.Chart->DpCnt(chn * 5));
+    EXPECT_EQ(rows, int(runCurve(w, chn * 5).size()));
     int prev = -1;
-    for (int i = 0; i < rows && i < s.Chart->DpCnt(chn * 5); ++i) {
+    for (int i = 0; i < rows && i < int(runCurve(w, chn * 5).size()); ++i) {
         const QStringList f = lines[11 + i].split(',');
         EXPECT_EQ(f.size(), 3) << lines[11 + i].toStdString();
         if (f.size() != 3)
@@ -108,8 +109,8 @@ int checkDataFile(const QString& path, ql::SlotView& s, int chn, const QString& 
         const int t = f[0].toInt();
         EXPECT_GE(t, prev);
         prev = t;
-        EXPECT_NEAR(f[2].toDouble(), s.Chart->DpY(chn * 5, i), 0.0006);
-        EXPECT_NEAR(f[1].toDouble(), s.Chart->DpY(chn * 5 + 1, i), 0.006);
+        EXPECT_NEAR(f[2].toDouble(), runCurve(w, chn * 5)[size_t(i)].Y, 0.0006);
+        EXPECT_NEAR(f[1].toDouble(), runCurve(w, chn * 5 + 1)[size_t(i)].Y, 0.006);
     }
     EXPECT_EQ(lines.value(11).split(',').value(0), "0");
     return rows;
@@ -191,14 +192,14 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
 
     // Samples: readouts, grid and curve points follow the device.
-    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && s.Chart->DpCnt(0) >= 3; }));
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && int(runCurve(w, 0).size()) >= 3; }));
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
     EXPECT_NEAR(num(p->tVol(0)), dev.channel(0).volt, 0.02);
     EXPECT_EQ(s.gridRun->TextMatrix(1, 1), "D-CC  1.00A  3.50V");
     EXPECT_NEAR(num(s.gridRun->TextMatrix(1, 2)), 4.2, 0.2);  // begin volt
-    const int last = s.Chart->DpCnt(0) - 1;
-    EXPECT_NEAR(s.Chart->DpY(1, last), 1.0, 0.011);
-    EXPECT_NEAR(s.Chart->DpY(0, last), dev.channel(0).volt, 0.02);
+    const int last = int(runCurve(w, 0).size()) - 1;
+    EXPECT_NEAR(runCurve(w, 1)[size_t(last)].Y, 1.0, 0.011);
+    EXPECT_NEAR(runCurve(w, 0)[size_t(last)].Y, dev.channel(0).volt, 0.02);
     EXPECT_FALSE(s.gridRun->TextMatrix(1, 4).isEmpty());  // capacity
 
     // Set 2 A while running.
@@ -207,7 +208,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     u.cmdSet->click();
     ASSERT_TRUE(waitFor([&] { return dev.channel(0).setRaw == 200 && std::abs(num(p->tCur(0)) - 2.0) < 0.011; }));
     EXPECT_EQ(countOf(dev, 0x07), 1);
-    ASSERT_TRUE(waitFor([&] { return std::abs(s.Chart->DpY(1, s.Chart->DpCnt(1) - 1) - 2.0) < 0.011; }));
+    ASSERT_TRUE(waitFor([&] { return std::abs(runCurve(w, 1)[size_t(int(runCurve(w, 1).size()) - 1)].Y - 2.0) < 0.011; }));
 
     // Stop: the device's end report closes the run.
     stopRun(*w);
@@ -222,7 +223,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     const QStringList files = dataFiles();
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files[0].endsWith("-QL-R11-1-1.csv")) << files[0].toStdString();
-    EXPECT_GE(checkDataFile(home() + "/Data/" + files[0], s, 0, "QL-R11"), 3);
+    EXPECT_GE(checkDataFile(home() + "/Data/" + files[0], w, s, 0, "QL-R11"), 3);
 
     // "Save Data" from the menu: a proposed name, the extension added.
     prompt.fileAnswer = home() + "/mine";
@@ -251,12 +252,12 @@ TEST_F(EndToEnd, ChargerWithCutOffCurrentAndMonitorWithoutARun)
 
     // Monitor: readouts, the monitor line and curve points without a run.
     u.cmdMonitor->click();
-    ASSERT_TRUE(waitFor([&] { return s.Chart->DpCnt(0) >= 2 && !s.lstInfo->item(3)->text().isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return int(runCurve(w, 0).size()) >= 2 && !s.lstInfo->item(3)->text().isEmpty(); }));
     EXPECT_FALSE(inside(w).link().ch(0, 0).Running);
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_EQ(countOf(dev, 0x01), 0);
     EXPECT_EQ(dataFiles(), QStringList{});
-    EXPECT_NEAR(s.Chart->DpY(0, s.Chart->DpCnt(0) - 1), dev.channel(0).volt, 0.02);
+    EXPECT_NEAR(runCurve(w, 0)[size_t(int(runCurve(w, 0).size()) - 1)].Y, dev.channel(0).volt, 0.02);
     EXPECT_NEAR(num(p->tVol(0)), dev.channel(0).volt, 0.02);
 
     // A short discharge first, so the full cell can take a charge.
@@ -322,13 +323,13 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_EQ(dev.channel(1).setRaw, 500);
     EXPECT_EQ(dev.channel(1).lmtRaw, 3200);
     ASSERT_TRUE(waitFor([&] {
-        return inside(w).link().ch(0, 1).RunSecs.load() >= 2 && s.Chart->DpCnt(0) >= 2 && s.Chart->DpCnt(5) >= 2;
+        return inside(w).link().ch(0, 1).RunSecs.load() >= 2 && int(runCurve(w, 0).size()) >= 2 && int(runCurve(w, 5).size()) >= 2;
     }));
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.002);
     EXPECT_NEAR(num(p->tCur(1)), 0.5, 0.002);
-    EXPECT_NEAR(s.Chart->DpY(6, s.Chart->DpCnt(6) - 1), 0.5, 0.002);
-    EXPECT_NEAR(s.Chart->DpY(5, s.Chart->DpCnt(5) - 1), dev.channel(1).volt, 0.02);
-    EXPECT_NEAR(s.Chart->DpY(1, s.Chart->DpCnt(1) - 1), 1.0, 0.002);
+    EXPECT_NEAR(runCurve(w, 6)[size_t(int(runCurve(w, 6).size()) - 1)].Y, 0.5, 0.002);
+    EXPECT_NEAR(runCurve(w, 5)[size_t(int(runCurve(w, 5).size()) - 1)].Y, dev.channel(1).volt, 0.02);
+    EXPECT_NEAR(runCurve(w, 1)[size_t(int(runCurve(w, 1).size()) - 1)].Y, 1.0, 0.002);
     EXPECT_EQ(s.gridRun->TextMatrix(2, 1), "D-CC  0.500A  3.200V");  // as the device echoes them
 
     w->resize(1200, 760);
@@ -378,7 +379,7 @@ TEST_F(EndToEnd, ContinueInANewWindowAfterClosingMidRun)
     ASSERT_TRUE(u.cmdCont->isEnabled());
     u.cmdCont->click();
     // The record's rows are the new chart's points, the counters go on from them.
-    EXPECT_EQ(s.Chart->DpCnt(0), recordedRows);
+    EXPECT_EQ(int(runCurve(w, 0).size()), recordedRows);
     ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && inside(w).link().ch(0, 0).Running; }));
     EXPECT_EQ(countOf(dev, 0x08), 1);
     EXPECT_EQ(countOf(dev, 0x01), 0);
@@ -550,7 +551,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     QStringList runRow;
     for (int col = 0; col < 7; ++col)
         runRow << s.gridRun->TextMatrix(1, col);
-    const int points = s.Chart->DpCnt(0);
+    const int points = int(runCurve(w, 0).size());
     ASSERT_GT(points, 0);
 
     const int rowsBefore = int(fileLines(record).size());
@@ -564,7 +565,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     for (int col : {0, 1, 2})  // device, mode and begin voltage
         EXPECT_EQ(s.gridRun->TextMatrix(1, col), runRow[col]) << col;
     EXPECT_FALSE(s.gridRun->TextMatrix(1, 4).isEmpty());  // the capacity reached
-    EXPECT_GE(s.Chart->DpCnt(0), points);
+    EXPECT_GE(int(runCurve(w, 0).size()), points);
     w->showNormal();
     ASSERT_TRUE(waitFor([&] { return !inside(w).minDispShown(); }));
     EXPECT_FALSE(inside(w).connection(0).Polling());
@@ -683,7 +684,7 @@ TEST_F(EndToEnd, ReconnectToARunningDeviceWhoseFirstReplyIsAnInfoReply)
     EXPECT_EQ(pairAt(cont, 4), 300);
     EXPECT_EQ(p->tSval(0), "1.50");
     EXPECT_EQ(p->tSlmt(0), "3.00");
-    EXPECT_GE(s.Chart->DpCnt(0), recordedRows);
+    EXPECT_GE(int(runCurve(w, 0).size()), recordedRows);
     // The record goes on; no second continue.
     const int rows = int(fileLines(record).size());
     ASSERT_TRUE(waitFor([&] { return int(fileLines(record).size()) >= rows + 2; }));
@@ -724,7 +725,7 @@ TEST_F(EndToEnd, ARunInAModeOutsideTheListRunsToItsEndWithItsDataFile)
     ASSERT_TRUE(waitFor([&] { return !dev.channel(0).running; }));
     ASSERT_TRUE(waitFor([&] { return !inside(w).link().ch(0, 0).Running && !dataFiles().isEmpty(); }));
     ASSERT_EQ(dataFiles().size(), 1);
-    EXPECT_GE(checkDataFile(home() + "/Data/" + dataFiles()[0], s, 0, "QL-R24"), 1);
+    EXPECT_GE(checkDataFile(home() + "/Data/" + dataFiles()[0], w, s, 0, "QL-R24"), 1);
     EXPECT_GE(fileLines(record).size(), 7);
     const QStringList log = errorLog();
     ASSERT_EQ(log.size(), 1) << log.join('\n').toStdString();

@@ -174,11 +174,11 @@ TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecor
     EXPECT_EQ(fileLines(record).value(0), ql::SupersededBanner());
     EXPECT_TRUE(afterBanner(fileBytes(record)) == afterBanner(previous)) << "the earlier record's rows changed";
     dev.clearRecorded();
-    const int points = s.Chart->DpCnt(0);
+    const int points = int(runCurve(w, 0).size());
     u.cmdCont->click();
     ASSERT_TRUE(waitFor([&] { return dev.sent().size() >= 5 * 19; }));  // five replies later
     EXPECT_TRUE(dev.received().isEmpty());  // no continue frame
-    EXPECT_EQ(s.Chart->DpCnt(0), points);   // the earlier run's rows not loaded
+    EXPECT_EQ(int(runCurve(w, 0).size()), points);   // the earlier run's rows not loaded
     EXPECT_TRUE(afterBanner(fileBytes(record)) == afterBanner(previous)) << "the earlier record's rows changed";
     closeWindow(*w);
     dev.stop();

@@ -59,8 +59,8 @@ TEST_F(DeviceAppTest, RepliesOfAnotherTypeOrChannelAreNoSamples)
     const QList<double> currents = recordCurrents(record);
     for (const double a : currents)
         EXPECT_NEAR(a, 1.0, 0.011) << "a row of another device";
-    for (int i = 0; i < s.Chart->DpCnt(1); ++i)
-        EXPECT_NEAR(s.Chart->DpY(1, i), 1.0, 0.011) << "a current point of another device, at " << i;
+    for (int i = 0; i < int(runCurve(w, 1).size()); ++i)
+        EXPECT_NEAR(runCurve(w, 1)[size_t(i)].Y, 1.0, 0.011) << "a current point of another device, at " << i;
     EXPECT_EQ(c.CurText, "01.00");
     EXPECT_LT(c.Energy, 0.05f) << c.EnergyCell.toStdString();  // watt hours: seconds at 4 W
     for (int col = 0; col < s.gridRun->Cols(); ++col)
