@@ -7,13 +7,18 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
+#include "app/slotview.h"
 #include "controls/curvegraph.h"
+#include "link/counters.h"
+#include "link/run_fakes.h"
+#include "views/datafile.h"
 #include "controls/flexgrid.h"
 #include "panel/devctrl.h"
 
 #include <QFile>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qltest;
@@ -156,4 +161,60 @@ TEST_F(SlotRecords, TheChartTitleIsTheSlotsRecord)
 
     closeWindow(*w);
     dev.stop();
+}
+
+namespace {
+
+// The run code's host with no view for any slot, as for a slot the window
+// has not made.
+class NoViewHost final : public FakeHost {
+public:
+    using FakeHost::FakeHost;
+    ql::RunViewIf& runView(int) override { return ql::NoSlotView::instance(); }
+};
+
+} // namespace
+
+// Without a view the link still counts the run's points, averages them and
+// writes them into the data file: its decisions read the channel's records.
+TEST(SlotRecordsWithoutView, ARunIsCountedAveragedAndSavedFromItsRecord)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const ql::Settings saved = ql::settings();
+    ql::settings().AutoScale = true;
+    auto st = std::make_unique<ql::LinkState>();
+    ql::SecondTicker ticker{*st, ql::SecondTicker::Clock::duration::zero()};
+    NoViewHost host{*st};
+    ql::RunTracker tracker{*st, ticker, host, host};
+    tracker.programDir = dir.path();
+    ql::SlotState& s = st->slot[0];
+    s.DevType = 11;
+    s.MaxCur = 30;
+    s.MinCur = 0.1f;
+    s.MaxVol = 150;
+    s.LastDisMode = 1;
+    s.CvMode = 2;
+    s.ModeText = QStringLiteral("D-CC");
+    ql::ChanState& c = s.chn[0];
+    c.DevName = QStringLiteral("QL-K01");
+    c.SvalText = QStringLiteral("1.00");
+    c.SlmtText = QStringLiteral("3.00");
+    c.StimText = QStringLiteral("0");
+    c.VoltText = QStringLiteral("4.20");
+    c.VoltShown = 4.2f;
+    ASSERT_TRUE(tracker.RunClick(0, 0));
+    for (int t = 1; t <= 3; ++t) {
+        ticker.SetCounters(0, 0, t, t);
+        c.Volt = 4.0f;
+        c.Cur = 1.0f;
+        tracker.Track(0, 0, 1);
+    }
+    ql::settings() = saved;
+    EXPECT_EQ(c.RunPoints(), 4);  // the begin point and three samples
+    EXPECT_EQ(c.AvgCell, QStringLiteral("4.07V"));  // over the points before the last sample
+    ql::DataFileOptions o = ql::DataFileOptionsOf(s, 0, false);
+    o.csv = true;
+    const QStringList lines = ql::DataFileLines(c, o);
+    EXPECT_EQ(lines.mid(11), QStringList({"0,1.00,4.200", "1,1.00,4.000", "2,1.00,4.000", "3,1.00,4.000"}));
 }

@@ -167,28 +167,6 @@ TEST(CurveGraphModel, PointsGrowAcrossStorageChunksAndClear)
     EXPECT_EQ(g.MaxX(), 3600.f);
 }
 
-TEST(CurveGraphModel, StorageStaysNearEightBytesPerPointAtEveryLength)
-{
-    cg::PointStore store;
-    size_t n = 0;
-    for (size_t target : {size_t(1), size_t(700), size_t(4097), size_t(33000), size_t(86400), size_t(1000000)}) {
-        for (; n < target; ++n)
-            store.push_back({float(n), -float(n)});
-        // At most 512 points (4 KiB) held beyond those stored.
-        EXPECT_GE(store.bytesReserved(), 8 * n) << n;
-        EXPECT_LE(store.bytesReserved(), 8 * n + 4096) << n;
-    }
-    size_t count = 0;
-    const cg::Point* run = store.run(4000, count);
-    ASSERT_EQ(count, 96u);  // to the end of the first chunk
-    EXPECT_EQ(run[95].X, 4095.f);
-    EXPECT_EQ(store.run(n - 10, count)[9].Y, -float(n - 1));
-    EXPECT_EQ(count, 10u);
-    store.clear();
-    EXPECT_EQ(store.bytesReserved(), 0u);
-    EXPECT_TRUE(store.empty());
-}
-
 TEST(CurveGraphModel, RefusesIndexesOutsideTheTables)
 {
     CurveGraph g;
@@ -498,7 +476,9 @@ TEST(CurveGraphDrawing, DenseCurvesShowEverySpikeAndDipLikeEveryPointDrawn)
 
 // Chart a is changed step by step and drawn after each step; each picture
 // must equal that of a new chart given the same points and settings at once.
-TEST(CurveGraphDrawing, ChangedChartsDrawLikeNewOnes)
+// Chart a's curve 0 holds its points, or (bound) draws them from a series
+// its owner changes.
+void ChangedChartDrawsLikeANewOne(bool bound)
 {
     struct State {
         std::vector<cg::Point> pts;
@@ -507,6 +487,9 @@ TEST(CurveGraphDrawing, ChangedChartsDrawLikeNewOnes)
     } st;
     Chart a;
     a.g.setShowCurve(0, true);
+    ql::PointSeries series;
+    if (bound)
+        a.g.BindCurve(0, &series);
     const auto apply = [](CurveGraph& g, const State& s) {
         g.setMinX(s.minX);
         g.setMaxX(s.maxX);
@@ -529,7 +512,10 @@ TEST(CurveGraphDrawing, ChangedChartsDrawLikeNewOnes)
     };
     const auto add = [&](float x, float y) {
         st.pts.push_back({x, y});
-        a.g.AddXY(0, x, y);
+        if (bound)
+            series.push_back({x, y});
+        else
+            a.g.AddXY(0, x, y);
     };
     Noise noise;
     for (int i = 0; i < 5000; ++i)
@@ -543,7 +529,10 @@ TEST(CurveGraphDrawing, ChangedChartsDrawLikeNewOnes)
     st.maxX = 9000;
     check("wider X window");
     st.pts[100].Y = 19.5f;
-    a.g.setDpY(0, 100, 19.5f);
+    if (bound)
+        series.setY(100, 19.5f);
+    else
+        a.g.setDpY(0, 100, 19.5f);
     check("a stored Y changed");
     st.steps = true;
     check("steps");
@@ -562,10 +551,40 @@ TEST(CurveGraphDrawing, ChangedChartsDrawLikeNewOnes)
     add(10, 18);  // X goes back
     check("X went back");
     st.pts.clear();
-    a.g.Clear(0);
+    if (bound)
+        series.clear();
+    else
+        a.g.Clear(0);
     for (int i = 0; i < 10; ++i)
         add(float(i * 900), float(5 + i));
     check("cleared and filled again");
+}
+
+TEST(CurveGraphDrawing, ChangedChartsDrawLikeNewOnes) { ChangedChartDrawsLikeANewOne(false); }
+
+TEST(CurveGraphDrawing, ABoundSeriesDrawsLikeTheCurvesOwnPoints) { ChangedChartDrawsLikeANewOne(true); }
+
+TEST(CurveGraphModel, ABoundCurveReadsItsSeriesAndLeavesItToItsOwner)
+{
+    CurveGraph g;
+    g.AddXY(1, 5, 5);
+    ql::PointSeries series;
+    series.push_back({1, 2});
+    g.BindCurve(1, &series);
+    EXPECT_EQ(g.DpCnt(1), 1);
+    EXPECT_EQ(g.DpY(1, 0), 2.f);
+    series.push_back({2, 3});
+    EXPECT_EQ(g.DpX(1, 1), 2.f);
+    EXPECT_THROW(g.AddXY(1, 3, 3), std::logic_error);
+    EXPECT_THROW(g.Clear(1), std::logic_error);
+    EXPECT_THROW(g.setDpY(1, 0, 1), std::logic_error);
+    g.ClearAll();  // the owner empties its series
+    EXPECT_EQ(series.size(), 2u);
+    // Unbound, the curve has its own points again (ClearAll emptied them).
+    g.BindCurve(1, nullptr);
+    EXPECT_EQ(g.DpCnt(1), 0);
+    g.AddXY(1, 3, 3);
+    EXPECT_EQ(g.DpCnt(1), 1);
 }
 
 TEST(CurveGraphDrawing, FrameFollowsEveryChangeOfAxesAndLook)
