@@ -5,14 +5,6 @@
 
 namespace ql {
 
-double CapacitySum::add(double t, double amps, double next)
-{
-    const double step = amps * (t - previous) * 1000;
-    mas = static_cast<float>(mas + step);
-    previous = next;
-    return step;
-}
-
 AxisRange GridAxisRange(double lo, double hi, double unit)
 {
     const double divisions = (hi - lo) / (unit / 10);

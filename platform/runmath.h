@@ -15,7 +15,13 @@ struct CapacitySum {
     double previous = 0;  // the previous row's time in seconds
     // Adds a row of time t and current amps; the next interval starts at
     // next (t, or t as the caller rounds it). Returns the step in mA*s.
-    double add(double t, double amps, double next);
+    double add(double t, double amps, double next)
+    {
+        const double step = amps * (t - previous) * 1000;
+        mas = static_cast<float>(mas + step);
+        previous = next;
+        return step;
+    }
     double add(double t, double amps) { return add(t, amps, t); }
 };
 

@@ -59,7 +59,7 @@ TEST(PointSeries, KnowsWhetherXNeverWentBackAndWhenItsPointsWentStale)
     ql::PointSeries moved(std::move(s));
     EXPECT_EQ(moved.size(), 1u);
     EXPECT_FALSE(moved.sortedX());
-    EXPECT_TRUE(s.empty());  // NOLINT(bugprone-use-after-move): moved-from state is specified
+    EXPECT_TRUE(s.empty());  // NOLINT(bugprone-use-after-move): a moved-from series is empty
     EXPECT_GT(s.generation(), before);
     const uint64_t tGen = t.generation();
     t = std::move(moved);
