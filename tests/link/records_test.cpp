@@ -108,22 +108,6 @@ TEST_F(Record, NamesCarryDevicePortSlotAndChannel)
               QStringLiteral("/p/ql-..abc-COM4-2-1"));
 }
 
-TEST_F(Record, ColumnTitlesByTemperatureAndModel)
-{
-    EXPECT_EQ(ColumnTitles(false, false).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(A)|Vol(V)"));
-    EXPECT_EQ(ColumnTitles(false, true).join(QLatin1Char('|')), QStringLiteral("Time(S)|Cur(mA)|Vol(V)"));
-    EXPECT_EQ(ColumnTitles(true, true).join(QLatin1Char('|')),
-              QStringLiteral("Time(S)|Cur(A)|Vol(V)|Temp(C)"));
-}
-
-TEST_F(Record, RowFormats)
-{
-    EXPECT_EQ(FormatRow(RecordRowLayout(100, false), 75, 1.5f, 3.7f, 0), QStringLiteral("75\t01.50\t3.700"));
-    EXPECT_EQ(FormatRow(RecordRowLayout(1000, false), 0, 1.5f, 3.7f, 0), QStringLiteral("0\t1.500\t3.700"));
-    EXPECT_EQ(FormatRow(RecordRowLayout(100, true), 3600, 12.345f, 12.3456f, 25.25f),
-              QStringLiteral("3600\t12.35\t12.346\t25.3"));
-}
-
 TEST_F(Record, CreateReplacesAnEarlierRecordWhole)
 {
     const QString path = Record::path();
