@@ -3,7 +3,6 @@
 #include "link/modeltable.h"
 #include "link/runrecord.h"
 #include "platform/filetext.h"
-#include "platform/numfmt.h"
 #include "platform/runfile.h"
 #include "platform/services.h"
 #include "platform/settings.h"

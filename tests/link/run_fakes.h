@@ -14,7 +14,6 @@
 #include <QVector>
 
 #include <functional>
-#include <stdexcept>
 
 namespace qltest {
 
