@@ -255,10 +255,11 @@ int main(int argc, char** argv)
                 draws[draws.size() / 2], points, graph.CurveCount());
     std::printf("live sample at day end       %.1f ms (a point on each curve and a drawing pass, median of 21)\n",
                 live[live.size() / 2]);
-    std::printf("memory                      %.1f MiB resident growth over the day (run records %.1f MiB, %.1f bytes per "
-                "stored sample of a channel; the chart keeps no copy); process %.1f MiB\n",
-                (rssAfter - rssBefore) / 1048576.0, bytes / 1048576.0, samples ? double(bytes) / samples : 0.0,
-                rssAfter / 1048576.0);
+    std::printf(
+        "memory                      %.1f MiB resident growth over the day (run records %.1f MiB, %.1f bytes per "
+        "stored sample of a channel; the chart keeps no copy); process %.1f MiB\n",
+        (rssAfter - rssBefore) / 1048576.0, bytes / 1048576.0, samples ? double(bytes) / samples : 0.0,
+        rssAfter / 1048576.0);
     std::printf("                            (%.1f MiB before the window was made)\n", rssStart / 1048576.0);
     std::printf("error log entries           %lld\n", errors);
     return complete ? 0 : 1;

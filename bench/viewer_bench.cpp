@@ -3,9 +3,9 @@
 // figures; it asserts nothing. Run it from a Release build.
 #include "controls/curvegraph.h"
 #include "platform/prompter.h"
-#include "views/dataviewer.h"
-#include "views/datareader.h"
 #include "platform/runfile.h"
+#include "views/datareader.h"
+#include "views/dataviewer.h"
 
 #include <QApplication>
 #include <QFile>

@@ -165,7 +165,7 @@ private:
     struct Curve {
         PointSeries own;
         const PointSeries* bound = nullptr;  // drawn from here when set
-        uint64_t version = 0; // raised when the drawn points change or go
+        uint64_t version = 0;                // raised when the drawn points change or go
         const PointSeries& points() const { return bound ? *bound : own; }
         // Changes with every change of the points other than an append.
         uint64_t stamp() const { return version + points().generation(); }

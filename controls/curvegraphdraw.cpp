@@ -451,8 +451,8 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     const size_t keepAtMost = std::max<size_t>(4096, size_t(pass.look.W) * 8);
     if (sortedX) {
         TraceCache& tc = c.cache;
-        if (!tc.valid || !(tc.map == cp.map) || tc.large != pass.large || tc.begin != from
-            || tc.version != c.stamp() || tc.end > to) {
+        if (!tc.valid || !(tc.map == cp.map) || tc.large != pass.large || tc.begin != from || tc.version != c.stamp() ||
+            tc.end > to) {
             tc.trace.clear();
             tc.valid = true;
             tc.tooMany = false;

@@ -82,8 +82,8 @@ private:
 
     std::vector<SeriesPoint*> chunks_;
     size_t size_ = 0;
-    size_t capacity_ = 0;   // points the chunks can hold
-    size_t tailCap_ = 0;    // points the newest chunk can hold
+    size_t capacity_ = 0;  // points the chunks can hold
+    size_t tailCap_ = 0;   // points the newest chunk can hold
     bool sortedX_ = true;
     uint64_t generation_ = 0;
 };

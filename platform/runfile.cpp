@@ -15,7 +15,8 @@ QString FileTrailer() { return QStringLiteral("------------www.qltester.example-
 QStringList ColumnTitles(bool withTemp, bool milliAmps)
 {
     if (withTemp)
-        return {QStringLiteral("Time(S)"), QStringLiteral("Cur(A)"), QStringLiteral("Vol(V)"), QStringLiteral("Temp(C)")};
+        return {QStringLiteral("Time(S)"), QStringLiteral("Cur(A)"), QStringLiteral("Vol(V)"),
+                QStringLiteral("Temp(C)")};
     return {QStringLiteral("Time(S)"), milliAmps ? QStringLiteral("Cur(mA)") : QStringLiteral("Cur(A)"),
             QStringLiteral("Vol(V)")};
 }

@@ -192,7 +192,8 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
 
     // Samples: readouts, grid and curve points follow the device.
-    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && int(runCurve(w, 0).size()) >= 3; }));
+    ASSERT_TRUE(
+        waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3 && int(runCurve(w, 0).size()) >= 3; }));
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.011);
     EXPECT_NEAR(num(p->tVol(0)), dev.channel(0).volt, 0.02);
     EXPECT_EQ(s.gridRun->TextMatrix(1, 1), "D-CC  1.00A  3.50V");
@@ -208,7 +209,8 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     u.cmdSet->click();
     ASSERT_TRUE(waitFor([&] { return dev.channel(0).setRaw == 200 && std::abs(num(p->tCur(0)) - 2.0) < 0.011; }));
     EXPECT_EQ(countOf(dev, 0x07), 1);
-    ASSERT_TRUE(waitFor([&] { return std::abs(runCurve(w, 1)[size_t(int(runCurve(w, 1).size()) - 1)].Y - 2.0) < 0.011; }));
+    ASSERT_TRUE(
+        waitFor([&] { return std::abs(runCurve(w, 1)[size_t(int(runCurve(w, 1).size()) - 1)].Y - 2.0) < 0.011; }));
 
     // Stop: the device's end report closes the run.
     stopRun(*w);
@@ -323,7 +325,8 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_EQ(dev.channel(1).setRaw, 500);
     EXPECT_EQ(dev.channel(1).lmtRaw, 3200);
     ASSERT_TRUE(waitFor([&] {
-        return inside(w).link().ch(0, 1).RunSecs.load() >= 2 && int(runCurve(w, 0).size()) >= 2 && int(runCurve(w, 5).size()) >= 2;
+        return inside(w).link().ch(0, 1).RunSecs.load() >= 2 && int(runCurve(w, 0).size()) >= 2 &&
+               int(runCurve(w, 5).size()) >= 2;
     }));
     EXPECT_NEAR(num(p->tCur(0)), 1.0, 0.002);
     EXPECT_NEAR(num(p->tCur(1)), 0.5, 0.002);

@@ -178,7 +178,7 @@ TEST_F(Faults, AContinueAfterARunWhoseRecordWasNeverWrittenLeavesTheEarlierRecor
     u.cmdCont->click();
     ASSERT_TRUE(waitFor([&] { return dev.sent().size() >= 5 * 19; }));  // five replies later
     EXPECT_TRUE(dev.received().isEmpty());  // no continue frame
-    EXPECT_EQ(int(runCurve(w, 0).size()), points);   // the earlier run's rows not loaded
+    EXPECT_EQ(int(runCurve(w, 0).size()), points);  // the earlier run's rows not loaded
     EXPECT_TRUE(afterBanner(fileBytes(record)) == afterBanner(previous)) << "the earlier record's rows changed";
     closeWindow(*w);
     dev.stop();

@@ -9,11 +9,11 @@
 #include "../sim/devsim.h"
 #include "app/slotview.h"
 #include "controls/curvegraph.h"
+#include "controls/flexgrid.h"
 #include "link/counters.h"
 #include "link/run_fakes.h"
-#include "views/datafile.h"
-#include "controls/flexgrid.h"
 #include "panel/devctrl.h"
+#include "views/datafile.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -211,7 +211,7 @@ TEST(SlotRecordsWithoutView, ARunIsCountedAveragedAndSavedFromItsRecord)
         tracker.Track(0, 0, 1);
     }
     ql::settings() = saved;
-    EXPECT_EQ(c.RunPoints(), 4);  // the begin point and three samples
+    EXPECT_EQ(c.RunPoints(), 4);                    // the begin point and three samples
     EXPECT_EQ(c.AvgCell, QStringLiteral("4.07V"));  // over the points before the last sample
     ql::DataFileOptions o = ql::DataFileOptionsOf(s, 0, false);
     o.csv = true;
