@@ -142,7 +142,8 @@ QImage makeGradient(int w, int h, uint32_t colour1, uint32_t colour2, double ang
     const int q = a / 90, r = a % 90;
     const double ratio = (q % 2 == 0) ? double(w) / h : double(h) / w;
     const double t = std::atan(ratio) * 57.2957763671875;
-    int len = RoundHalfEvenInt(std::sqrt(double(w) * w + double(h) * h) * std::sin((90.0 - std::fabs(r - t)) * 0.0174532924));
+    int len =
+        RoundHalfEvenInt(std::sqrt(double(w) * w + double(h) * h) * std::sin((90.0 - std::fabs(r - t)) * 0.0174532924));
     if (q > 1)
         std::swap(c1, c2);
     len = std::max(len, 1);
@@ -185,7 +186,8 @@ QImage makeGradient(int w, int h, uint32_t colour1, uint32_t colour2, double ang
                 line[x] = at((s * x + k * j) / 1000);
         }
     } else {
-        const long long s = RoundHalfEvenInt(std::sin((90 - r) * deg) * 1000), k = RoundHalfEvenInt(std::cos((90 - r) * deg) * 1000);
+        const long long s = RoundHalfEvenInt(std::sin((90 - r) * deg) * 1000),
+                        k = RoundHalfEvenInt(std::cos((90 - r) * deg) * 1000);
         for (int n = 0; n < h; ++n) {  // bottom-up row h - 1 - n is image row n
             auto* line = reinterpret_cast<QRgb*>(img.scanLine(n));
             for (int x = 0; x < w; ++x)

@@ -285,5 +285,4 @@ QStringList ModeListFor(int devType) {
     return SetupBranchFor(devType, 0).modes;
 }
 
-
 } // namespace ql

@@ -218,8 +218,9 @@ std::optional<Encoded> RunTracker::CheckedFrame(int slot, int chn, int kind, Run
         ShowPrompt(r.message());
         if (!r.replacement.isEmpty()) {
             ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
-            (r.field == FieldKind::SetValue ? f.SvalText : r.field == FieldKind::Limit ? f.SlmtText : f.StimText) =
-                r.replacement;
+            (r.field == FieldKind::SetValue ? f.SvalText
+             : r.field == FieldKind::Limit  ? f.SlmtText
+                                            : f.StimText) = r.replacement;
             view(slot).Refresh(chn, RunViewIf::Fields);
         }
     } else {

@@ -31,4 +31,4 @@ inline int RoundHalfEvenInt(double v)
     return r <= double(INT_MIN) ? INT_MIN : r >= double(INT_MAX) ? INT_MAX : int(r);
 }
 
-} // namespace ql
+}  // namespace ql

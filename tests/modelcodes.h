@@ -29,4 +29,4 @@ inline std::vector<int> PlainCodesWithoutRow()
     return codes;
 }
 
-} // namespace qltest
+}  // namespace qltest

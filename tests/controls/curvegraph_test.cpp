@@ -79,8 +79,7 @@ QPoint pixelOf(const CurveGraph& g, int axis, int W, int H, double X, double Y)
     const int m = (g.ShowAxesY1() && g.ShowAxesY2()) ? 100 : 50;
     const double xs = float((double(g.MaxX()) - g.MinX()) / (W - 50 - m));
     const double ys = float((double(g.MaxY(axis)) - g.MinY(axis)) / (H - 90));
-    return QPoint(int(RoundHalfEven((X - g.MinX()) / xs)) + 50,
-                  H - (int(RoundHalfEven((Y - g.MinY(axis)) / ys)) + 50));
+    return QPoint(int(RoundHalfEven((X - g.MinX()) / xs)) + 50, H - (int(RoundHalfEven((Y - g.MinY(axis)) / ys)) + 50));
 }
 
 // Every point of curve 0 (in range, the first whatever its value) joined one
@@ -734,7 +733,9 @@ TEST(CurveGraphInteraction, RubberBandZoomsScrollsAndUnzooms)
 
     // The zoomed view draws X 900 (a point) in the middle of the plot.
     const QImage zoomed = c.shot();
-    const int y10 = s->height() - (int(RoundHalfEven((10 - c.g.MinY(0)) / (float(c.g.MaxY(0) - c.g.MinY(0)) / (s->height() - 90)))) + 50);
+    const int y10 =
+        s->height() -
+        (int(RoundHalfEven((10 - c.g.MinY(0)) / (float(c.g.MaxY(0) - c.g.MinY(0)) / (s->height() - 90)))) + 50);
     EXPECT_TRUE(near(zoomed, 300, y10, rgb(kBlue)));
 
     // Scrolling moves the window by tenths of its width.

@@ -9,8 +9,8 @@
 #include "link/frames.h"
 #include "link/runtrack.h"
 #include "link/state.h"
-#include "testutil.h"
 #include "recordvalues.h"
+#include "testutil.h"
 
 #include <QApplication>
 #include <QComboBox>

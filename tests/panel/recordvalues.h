@@ -11,4 +11,4 @@ inline SetValues RecordValues(const SlotState& s, int chn)
     return {ParseNumber(f.SvalText), ParseNumber(f.SlmtText), ParseNumber(f.StimText)};
 }
 
-} // namespace ql
+}  // namespace ql

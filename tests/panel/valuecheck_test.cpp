@@ -1,12 +1,12 @@
 // Focus checks of the panel's value fields and the check before a start.
 #include "link/encode.h"
 #include "link/frames.h"
+#include "link/modefields.h"
 #include "link/modeltable.h"
 #include "link/state.h"
-#include "link/modefields.h"
-#include "platform/numfmt.h"
 #include "link/valuecheck.h"
 #include "modelcodes.h"
+#include "platform/numfmt.h"
 
 #include <gtest/gtest.h>
 
