@@ -1,5 +1,7 @@
 #include "platform/runmath.h"
 
+#include "platform/rounding.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +10,7 @@ namespace ql {
 AxisRange GridAxisRange(double lo, double hi, double unit)
 {
     const double divisions = (hi - lo) / (unit / 10);
-    const long long steps = std::llround(std::nearbyint(std::clamp(divisions, -1e15, 1e15)));
+    const long long steps = std::llround(RoundHalfEven(std::clamp(divisions, -1e15, 1e15)));
     const long long r = steps % 10;
     if (r == 0)
         return {lo, hi};
