@@ -1,6 +1,7 @@
 #include "link/encode.h"
 
 #include "link/state.h"
+#include "platform/numfmt.h"
 
 #include <cmath>
 #include <limits>

@@ -226,8 +226,20 @@ bool RunTracker::CheckBeforeSend(int slot, int chn, int kind, RunCaller caller)
 {
     SlotState& s = st_.slot.at(slot);
     const SendCheck r = ql::CheckBeforeSend(s, chn, kind);
-    if (r.ok)
+    if (r.ok) {
+        // Values typed in the user's form ("1,5") are sent, shown and
+        // written in the program's ("1.5").
+        ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
+        bool changed = false;
+        for (QString* text : {&f.SvalText, &f.SlmtText, &f.StimText}) {
+            const QString point = PointForm(*text);
+            changed |= point != *text;
+            *text = point;
+        }
+        if (changed)
+            view(slot).Refresh(chn, RunViewIf::Fields);
         return true;
+    }
     if (caller == RunCaller::User) {
         ShowPrompt(r.message);
         if (!r.replacement.isEmpty()) {
