@@ -11,7 +11,8 @@
 //
 // Each session runs under C and again under German and French locales (set
 // up in this process as QApplication sets one up from the environment), where
-// the user types numbers with a decimal comma: the transcript is the same.
+// the user types numbers with a decimal comma (or, under German, with a
+// point): the transcript is the same.
 //
 // QL_UPDATE_GOLDEN=1 rewrites the transcripts in the source tree.
 #include "apptest.h"
@@ -37,6 +38,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <ostream>
 #include <set>
 
 using namespace qltest;
@@ -78,6 +80,8 @@ struct UserLocaleCase {
     const char* label;  // of the test's name
     char mark;
 };
+
+void PrintTo(const UserLocaleCase& c, std::ostream* os) { *os << c.name; }
 
 class Transcript : public DeviceAppTest, public ::testing::WithParamInterface<UserLocaleCase> {
 protected:
@@ -361,6 +365,7 @@ const QByteArray kAutoSave = "[AUTO]\r\nSAVE=True\r\n";
 INSTANTIATE_TEST_SUITE_P(Locales, Transcript,
                          ::testing::Values(UserLocaleCase{"C.UTF-8", "C", '.'},
                                            UserLocaleCase{"de_DE.UTF-8", "de_DE", ','},
+                                           UserLocaleCase{"de_DE.UTF-8", "de_DE_point", '.'},
                                            UserLocaleCase{"fr_FR.UTF-8", "fr_FR", ','}),
                          [](const ::testing::TestParamInfo<UserLocaleCase>& info) { return info.param.label; });
 
