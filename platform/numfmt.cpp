@@ -444,10 +444,7 @@ double Val(const QString& text)
     return readAscii(num);
 }
 
-std::optional<double> ReadNumber(const QString& text)
-{
-    return readIn(cNumbers(), text);
-}
+std::optional<double> ReadNumber(const QString& text) { return readIn(cNumbers(), text); }
 
 std::optional<double> ParseNumber(const QString& text)
 {

@@ -43,14 +43,14 @@ QString buildLocale(const QString& name)
         return {};
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("localedef"), {QStringLiteral("-i"), name.section(u'.', 0, 0), QStringLiteral("-f"),
-                                          name.section(u'.', 1), target});
+    p.start(QStringLiteral("localedef"),
+            {QStringLiteral("-i"), name.section(u'.', 0, 0), QStringLiteral("-f"), name.section(u'.', 1), target});
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return QStringLiteral("localedef: %1 %2").arg(p.errorString(), QString::fromLocal8Bit(p.readAll()).trimmed());
     return {};
 }
 
-} // namespace
+}  // namespace
 
 UserLocale::UserLocale(const QString& name)
     : oldAll_(qgetenv("LC_ALL")), oldPath_(qgetenv("LOCPATH")), oldC_(std::setlocale(LC_ALL, nullptr)),

@@ -67,11 +67,11 @@ private:
 };
 
 // Builds the locale or leaves the test: skipped, or failed where required.
-#define QL_UNDER_LOCALE(var, name)                                                                   \
-    qltest::UserLocale var(name);                                                                    \
-    if (!var.ok()) {                                                                                 \
-        if (qltest::UserLocale::required())                                                          \
-            FAIL() << "cannot build the locale " << qPrintable(QString(name)) << ": " << qPrintable(var.why()); \
+#define QL_UNDER_LOCALE(var, name)                                                                                \
+    qltest::UserLocale var(name);                                                                                 \
+    if (!var.ok()) {                                                                                              \
+        if (qltest::UserLocale::required())                                                                       \
+            FAIL() << "cannot build the locale " << qPrintable(QString(name)) << ": " << qPrintable(var.why());   \
         GTEST_SKIP() << "cannot build the locale " << qPrintable(QString(name)) << ": " << qPrintable(var.why()); \
     }
 

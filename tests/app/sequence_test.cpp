@@ -12,13 +12,13 @@
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QRegularExpression>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -459,9 +459,7 @@ TEST_F(Sequences, StepTimeSetValuesAndDataFileTheSameInEveryLocale)
         const ql::ChanState& c = inside(w).link().ch(0, 0);
 
         bool edited = false;
-        editSteps(*w, [&](ql::frmSet& dlg) {
-            edited = enterStep(dlg, 0, typed("1.00"), typed("2.50"), typed("0.1"));
-        });
+        editSteps(*w, [&](ql::frmSet& dlg) { edited = enterStep(dlg, 0, typed("1.00"), typed("2.50"), typed("0.1")); });
         ASSERT_TRUE(edited) << prompt.texts().join('|').toStdString();
         EXPECT_EQ(p->tStepSet(1, 2), "1.00");
         EXPECT_EQ(p->tStepSet(1, 4), "0.1");
@@ -474,8 +472,9 @@ TEST_F(Sequences, StepTimeSetValuesAndDataFileTheSameInEveryLocale)
         tickSteps(*p, 5);
         EXPECT_EQ(inside(w).stepTest().at(0).StepSecs, 5);
         tickSteps(*p, 1);
-        ASSERT_TRUE(waitFor([&] { return runFrames(dev) == QStringList({"start:100", "stop"}); }))
-            << runFrames(dev).join(' ').toStdString();
+        ASSERT_TRUE(waitFor([&] {
+            return runFrames(dev) == QStringList({"start:100", "stop"});
+        })) << runFrames(dev).join(' ').toStdString();
         ASSERT_TRUE(waitFor([&] { return !c.Running; }));
         tickSteps(*p, 1);  // recorded: the program is over
         EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
@@ -492,7 +491,8 @@ TEST_F(Sequences, StepTimeSetValuesAndDataFileTheSameInEveryLocale)
         u.cmdStartAuto->click();
         ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
         for (const char* amps : {"0.10", "0.20", "0.30"}) {
-            ASSERT_TRUE(waitFor([&] { return c.Running && std::fabs(c.CurShown - QString(amps).toFloat()) < 0.0005f; }));
+            ASSERT_TRUE(
+                waitFor([&] { return c.Running && std::fabs(c.CurShown - QString(amps).toFloat()) < 0.0005f; }));
             emit p->AutoTmrOn(0);
         }
         ASSERT_TRUE(waitFor([&] { return !c.Running; }));
