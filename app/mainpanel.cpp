@@ -1,8 +1,8 @@
 // frmMain: the panels' events (run commands, auto and step tests, value fields) and Save Data.
 #include "app/mainwindow.h"
-#include "platform/numfmt.h"
 
 #include "panel/stepedit.h"
+#include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/settings.h"
 #include "views/datafile.h"

@@ -318,8 +318,9 @@ const QLocale& cNumbers()
 }
 
 // The number form of the user's locale: the environment's choice, looked up
-// as Qt looks it up at start, at each call (a typed value is rare), so that
-// nothing depends on which locale the C library was last set to.
+// as Qt looks it up at start, at each call (only for a text that is no number
+// in the program's form), so that nothing depends on which locale the C
+// library was last set to.
 QLocale userNumbers()
 {
     for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
