@@ -2,6 +2,7 @@
 
 #include "link/recordfile.h"
 #include "platform/filetext.h"
+#include "platform/numfmt.h"
 #include "platform/wholefile.h"
 
 #include <QFile>
