@@ -28,6 +28,8 @@ constexpr int kTitleTop = 10;
     throw std::out_of_range(std::string("Subscript out of range: ") + what);
 }
 
+[[noreturn]] void boundError() { throw std::logic_error("curve drawn from a bound series"); }
+
 void setTextColor(QWidget* w, uint32_t colorRef)
 {
     QPalette pal = w->palette();
@@ -193,7 +195,7 @@ CurveGraph::Curve& CurveGraph::ownCurve(int index)
 {
     Curve& c = curve(index);
     if (c.bound)
-        throw std::logic_error("curve drawn from a bound series");
+        boundError();
     return c;
 }
 
