@@ -6,6 +6,7 @@
 #include "controls/curvegraph.h"
 
 #include "controls/curvegraphmath.h"
+#include "controls/devicepixels.h"
 #include "controls/curvegraphparts.h"
 
 #include <QPainter>
@@ -211,9 +212,11 @@ struct RunPen {
 constexpr size_t kStreamPoints = 1 << 16;
 
 // A 1-pixel line that, like the Windows line calls, leaves out its end pixel.
-QPen framePen(const QColor& c)
+// On a screen of more pixels per widget pixel it is as many whole screen
+// pixels wide as fit, so every line of the grid is equally wide.
+QPen framePen(const QColor& c, qreal ratio)
 {
-    QPen pen(c, 1);
+    QPen pen(c, std::max(1.0, std::floor(ratio)) / ratio);
     pen.setCapStyle(Qt::FlatCap);
     return pen;
 }
@@ -277,7 +280,7 @@ bool ZoomedRange(const curvegraph::PointStore& pts, size_t n, bool sortedX, floa
 void CurveGraph::Initialize_DrawCurve()
 {
     const QSize s = picGraph_->size();
-    buffer_ = s.isEmpty() ? QImage() : QImage(s, QImage::Format_RGB32);
+    buffer_ = s.isEmpty() ? QImage() : DeviceImage(s, picGraph_->devicePixelRatio(), QImage::Format_RGB32);
     // The chart font: the surface's font, its point size taken as the pixel
     // height of the text.
     chartFont_ = picGraph_->font();
@@ -292,6 +295,7 @@ CurveGraph::FrameLook CurveGraph::currentLook() const
     FrameLook k;
     k.W = picGraph_->width();
     k.H = picGraph_->height();
+    k.ratio = picGraph_->devicePixelRatio();
     k.back = backColor_;
     k.axes = axesColor_;
     k.grid = gridColor_;
@@ -336,7 +340,7 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     p.setFont(k.font);
 
     // Axes.
-    p.setPen(framePen(axes));
+    p.setPen(framePen(axes, k.ratio));
     p.drawLine(45, 40, 45, H - 50);
     p.drawLine(50, H - 45, W - m, H - 45);
     if (k.showY1 || k.showY2)
@@ -350,7 +354,7 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     // last line from being lost to rounding.
     const QColor grid = ToQColor(k.grid);
     const auto gridLines = [&](int style, double yStart, double xStart) {
-        QPen pen = framePen(grid);
+        QPen pen = framePen(grid, k.ratio);
         ApplyPenStyle(pen, style);
         p.setPen(pen);
         const double yStep = double(plotH) / 10 - 0.0001;
@@ -389,7 +393,7 @@ void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
         const int cx = fm.horizontalAdvance(s);
         const double xk = double(plotW) / 10 * i + 50;
         OpaqueText(p, back, int(RoundEven(xk - cx / 2.0)), int(RoundEven(H - 38 + cy / 2.0)), s, axes);
-        p.setPen(framePen(axes));
+        p.setPen(framePen(axes, k.ratio));
         const int xt = int(RoundEven(xk));
         p.drawLine(xt, H - 45, xt, H - 39);
     }
@@ -401,7 +405,7 @@ void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
             const double yk = (H - 50) - double(plotH) / 10 * i;
             const int x = rightSide ? lineX + 11 : 50 - cx - 16;
             OpaqueText(p, back, x, int(RoundEven(yk - cy / 2.0)), s, axes);
-            p.setPen(framePen(axes));
+            p.setPen(framePen(axes, k.ratio));
             const int yt = int(RoundEven(yk));
             if (rightSide)
                 p.drawLine(lineX, yt, lineX + 6, yt);
@@ -447,7 +451,7 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     RunPen pen{line, pass.yStep};
 
     // A curve whose X never decreases keeps its path: new points extend it.
-    const size_t keepAtMost = std::max<size_t>(4096, size_t(pass.look.W) * 8);
+    const size_t keepAtMost = std::max<size_t>(4096, size_t(img.width()) * 8);
     if (c.sortedX) {
         TraceCache& tc = c.cache;
         if (!tc.valid || !(tc.map == cp.map) || tc.large != pass.large || tc.begin != from
@@ -526,7 +530,7 @@ void CurveGraph::queuePass(Pass&& pass)
 
 void CurveGraph::DrawCurve()
 {
-    if (buffer_.isNull() || buffer_.size() != picGraph_->size())
+    if (buffer_.isNull() || buffer_.size() != ToDevice(picGraph_->size(), picGraph_->devicePixelRatio()))
         Initialize_DrawCurve();
     Pass pass;
     if (!beginPass(pass))
@@ -539,7 +543,10 @@ void CurveGraph::DrawCurve()
     scalesValid_ = true;
     pass.large = large_;
     pass.yStep = yStep_;
-    pass.line = line_;
+    // The curves are drawn in the screen's pixels: the pixel map and the
+    // pen are the screen's.
+    const qreal ratio = pass.look.ratio;
+    pass.line = std::max(1, int(std::lround(line_ * ratio)));
 
     bool legendsChanged = false;
     std::vector<QObject*> front;
@@ -559,11 +566,12 @@ void CurveGraph::DrawCurve()
             cp.count = c.points.size();
             cp.color = c.color;
             cp.map.minX = minX_;
-            cp.map.xScale = xs;
+            cp.map.xScale = xs / ratio;
             cp.map.minY = minY_[a];
             cp.map.maxY = maxY_[a];
-            cp.map.yScale = ys;
-            cp.map.H = H;
+            cp.map.yScale = ys / ratio;
+            cp.map.H = ToDevice(H, ratio);
+            cp.map.margin = ToDevice(50, ratio);
             pass.curves.push_back(cp);
         }
         if (i < lblLegend_.size()) {
@@ -607,9 +615,9 @@ void CurveGraph::compose()
     dirty_ = false;
     sincePaint_.start();
     const Pass& pass = pending_;
-    const QSize size(pass.look.W, pass.look.H);
+    const QSize size = ToDevice(QSize(pass.look.W, pass.look.H), pass.look.ratio);
     if (!frameValid_ || frame_.size() != size || !(frameLook_ == pass.look)) {
-        frame_ = QImage(size, QImage::Format_RGB32);
+        frame_ = DeviceImage(QSize(pass.look.W, pass.look.H), pass.look.ratio, QImage::Format_RGB32);
         if (frame_.isNull())
             return;
         QPainter p(&frame_);
@@ -618,8 +626,8 @@ void CurveGraph::compose()
     }
     if (!frameValid_)
         return;
-    if (buffer_.size() != size)
-        buffer_ = QImage(size, QImage::Format_RGB32);
+    if (buffer_.size() != size || buffer_.devicePixelRatio() != pass.look.ratio)
+        buffer_ = DeviceImage(QSize(pass.look.W, pass.look.H), pass.look.ratio, QImage::Format_RGB32);
     if (buffer_.isNull())
         return;
     std::memcpy(buffer_.bits(), frame_.constBits(), size_t(frame_.sizeInBytes()));
