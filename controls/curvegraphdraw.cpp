@@ -44,6 +44,12 @@ public:
                 if (pen < 4 || (dx - centre) * (dx - centre) + (dy - centre) * (dy - centre) <= r2)
                     brush_.push_back({dx, dy});
         reach_ = pen;
+        if (brush_.size() == size_t(pen) * size_t(pen)) {
+            square_ = true;
+            lo_ = lo;
+            hi_ = hi;
+            spans_.assign(size_t(w_), Span{});
+        }
     }
 
     void moveTo(int x, int y)
@@ -74,11 +80,15 @@ public:
             emitColumn();
         haveColumn_ = false;
         havePrev_ = false;
+        flushSpans();
     }
 
 private:
     struct Offset {
         int dx, dy;
+    };
+    struct Span {
+        int top = 0, bottom = -1;  // rows, both included; none when top > bottom
     };
 
     void open(int x, int y)
@@ -157,10 +167,11 @@ private:
         const int dx = std::abs(ex - x), sx = x < ex ? 1 : -1;
         const int dy = -std::abs(ey - y), sy = y < ey ? 1 : -1;
         int err = dx + dy;
-        for (;;) {
+        // A square brush collects the rows the line passes on each column.
+        int runX = x, runTop = y, runBottom = y;
+        if (!square_)
             plot(x, y);
-            if (x == ex && y == ey)
-                break;
+        while (x != ex || y != ey) {
             const int e2 = 2 * err;
             if (e2 >= dy) {
                 err += dy;
@@ -170,6 +181,52 @@ private:
                 err += dx;
                 y += sy;
             }
+            if (!square_) {
+                plot(x, y);
+            } else if (x != runX) {
+                mark(runX, runTop, runBottom);
+                runX = x;
+                runTop = runBottom = y;
+            } else {
+                runTop = std::min(runTop, y);
+                runBottom = std::max(runBottom, y);
+            }
+        }
+        if (square_)
+            mark(runX, runTop, runBottom);
+    }
+
+    // The square brush swept from row top to row bottom of column x: each
+    // column it covers keeps one span of rows, written when the path leaves
+    // it (a span the path returns to later is written then anew).
+    void mark(int x, int top, int bottom)
+    {
+        const int t = std::max(top + lo_, 0), b = std::min(bottom + hi_, h_ - 1);
+        if (t > b)
+            return;
+        for (int c = std::max(x + lo_, 0); c <= std::min(x + hi_, w_ - 1); ++c) {
+            Span& sp = spans_[size_t(c)];
+            if (sp.top <= sp.bottom && t <= sp.bottom + 1 && b >= sp.top - 1) {
+                sp.top = std::min(sp.top, t);
+                sp.bottom = std::max(sp.bottom, b);
+                continue;
+            }
+            writeSpan(c, sp);
+            sp = Span{t, b};
+        }
+    }
+
+    void writeSpan(int c, const Span& sp)
+    {
+        for (int py = sp.top; py <= sp.bottom; ++py)
+            bits_[size_t(py) * size_t(stride_) + size_t(c)] = color_;
+    }
+
+    void flushSpans()
+    {
+        for (size_t c = 0; c < spans_.size(); ++c) {
+            writeSpan(int(c), spans_[c]);
+            spans_[c] = Span{};
         }
     }
 
@@ -178,6 +235,9 @@ private:
     uint32_t color_;
     std::vector<Offset> brush_;
     int reach_ = 1;
+    bool square_ = false;  // the brush is the square from lo_ to hi_ on both axes
+    int lo_ = 0, hi_ = 0;
+    std::vector<Span> spans_;  // per column, for a square brush
     bool haveColumn_ = false;
     int colX_ = 0, colFirst_ = 0, colLast_ = 0, colMin_ = 0, colMax_ = 0;
     bool havePrev_ = false;
