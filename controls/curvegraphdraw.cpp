@@ -6,8 +6,8 @@
 #include "controls/curvegraph.h"
 
 #include "controls/curvegraphmath.h"
-#include "controls/devicepixels.h"
 #include "controls/curvegraphparts.h"
+#include "controls/devicepixels.h"
 
 #include <QPainter>
 #include <QTimer>

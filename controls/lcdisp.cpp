@@ -347,13 +347,11 @@ void LCDisp::layOutRow(RowGeom& row, int style, int h, int w, int g, int y, int 
 
 bool LCDisp::stale() const
 {
-    return !built_ || ratio_ != devicePixelRatio() || surface_.size() != ToDevice(size().expandedTo(QSize(1, 1)), ratio_);
+    return !built_ || ratio_ != devicePixelRatio() ||
+           surface_.size() != ToDevice(size().expandedTo(QSize(1, 1)), ratio_);
 }
 
-QPoint LCDisp::toDevice(const QPoint& p) const
-{
-    return QPoint(ToDevice(p.x(), ratio_), ToDevice(p.y(), ratio_));
-}
+QPoint LCDisp::toDevice(const QPoint& p) const { return QPoint(ToDevice(p.x(), ratio_), ToDevice(p.y(), ratio_)); }
 
 void LCDisp::rebuild()
 {
@@ -440,12 +438,8 @@ void LCDisp::paintBackground()
     if (!p_.Picture.isNull() && p_.Picture.width() > 0 && p_.Picture.height() > 0) {
         surface_.fill(Qt::black);
         switch (p_.PictureMode) {
-        case 0:
-            p.drawImage(ToDevice(QRect(QPoint(0, 0), p_.Picture.size()), ratio_), p_.Picture);
-            break;
-        case 1:
-            p.drawImage(ToDevice(QRect(bw, bw, sw - bw, sh - bw), ratio_), p_.Picture);
-            break;
+        case 0: p.drawImage(ToDevice(QRect(QPoint(0, 0), p_.Picture.size()), ratio_), p_.Picture); break;
+        case 1: p.drawImage(ToDevice(QRect(bw, bw, sw - bw, sh - bw), ratio_), p_.Picture); break;
         case 2: {
             QBrush tile(p_.Picture);
             if (ratio_ != 1)

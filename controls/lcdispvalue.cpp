@@ -51,10 +51,7 @@ void LCDisp::restoreBackground(const QRegion& r)
         p.drawImage(rect, background_, rect);
 }
 
-void LCDisp::restoreBackground(const QRect& r)
-{
-    restoreBackground(QRegion(ToDevice(r, ratio_)));
-}
+void LCDisp::restoreBackground(const QRect& r) { restoreBackground(QRegion(ToDevice(r, ratio_))); }
 
 void LCDisp::dirty(const QRect& r)
 {
@@ -262,7 +259,8 @@ void LCDisp::drawPoint(QString& text, bool repaintMarks)
     if (pointAt_ != oldPoint || repaintMarks) {
         for (const QPoint& at : {oldPoint, pointAt_})
             if (at.x() >= 0)
-                dirty(ToLogical(mant_.shape[8].translated(toDevice(at)).boundingRect(), ratio_) | QRect(at, QSize(w, w)));
+                dirty(ToLogical(mant_.shape[8].translated(toDevice(at)).boundingRect(), ratio_) |
+                      QRect(at, QSize(w, w)));
     }
 }
 
@@ -290,7 +288,8 @@ void LCDisp::drawColon(QString& text, bool repaintMarks)
         for (const auto& pair : {oldColon, colonAt_})
             for (const QPoint& at : pair)
                 if (at.x() >= 0)
-                    dirty(ToLogical(mant_.shape[8].translated(toDevice(at)).boundingRect(), ratio_) | QRect(at, QSize(w, w)));
+                    dirty(ToLogical(mant_.shape[8].translated(toDevice(at)).boundingRect(), ratio_) |
+                          QRect(at, QSize(w, w)));
     }
 }
 
@@ -316,7 +315,8 @@ void LCDisp::renderCell(QChar c, bool exponent, int cell)
     const int h = row.h, w = row.w, g = row.g, hw = w / 2;
     const int bw = p_.BorderWidth;
 
-    QRect area = row.style == 0 ? QRect(x, bw, row.cellW, std::max(height(), 1) - 2 * bw) : QRect(x, y, row.cellW, row.cellH);
+    QRect area =
+        row.style == 0 ? QRect(x, bw, row.cellW, std::max(height(), 1) - 2 * bw) : QRect(x, y, row.cellW, row.cellH);
     restoreBackground(area);
     paintLog_.append({exponent, cell, QRect(x, y, row.cellW, row.cellH)});
     dirty(area);

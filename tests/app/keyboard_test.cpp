@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-
 using namespace qltest;
 
 namespace {
@@ -99,9 +98,9 @@ TEST_F(DeviceAppTest, TabLeavesTheRunGridBothWaysAndReachesStopOfARunStartedWith
     EXPECT_NE(std::find(passed.begin(), passed.end(), grid), passed.end()) << "the grid is on the way";
 
     // Into the grid and out again, by Tab, Shift+Tab and Ctrl+Tab.
-    for (const auto mods : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
-                            Qt::KeyboardModifiers(Qt::ControlModifier),
-                            Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier)}) {
+    for (const auto mods :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
+          Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier)}) {
         grid->setFocus(Qt::TabFocusReason);
         ASSERT_EQ(focused(), grid);
         press(Qt::Key_Tab, mods);
@@ -143,7 +142,8 @@ TEST_F(DeviceAppTest, TheStepEditorsGridTakesTabBetweenCellsAndCtrlTabLeavesIt)
         afterCtrlTab = forward ? forward->objectName() + forward->metaObject()->className() : "";
         dlg.gridSet->setFocus(Qt::TabFocusReason);
         key(Qt::ControlModifier | Qt::ShiftModifier);
-        afterCtrlShiftTab = dlg.focusWidget() ? dlg.focusWidget()->objectName() + dlg.focusWidget()->metaObject()->className() : "";
+        afterCtrlShiftTab =
+            dlg.focusWidget() ? dlg.focusWidget()->objectName() + dlg.focusWidget()->metaObject()->className() : "";
         sameNeighbour = dlg.focusWidget() == forward;
     });
     EXPECT_EQ(first.row(), 1);
@@ -183,8 +183,9 @@ TEST_F(AppTest, EscapeClosesEveryDialogAsItsCancelWouldButNotTheViewer)
         a->setVisible(true);
         a->setEnabled(true);
         a->trigger();
-        ASSERT_TRUE(waitFor([&] { return !esc.seen.isEmpty() && !inside(w).link().UsbOpen && !inside(w).link().AdjOpen; }))
-            << name;
+        ASSERT_TRUE(waitFor([&] {
+            return !esc.seen.isEmpty() && !inside(w).link().UsbOpen && !inside(w).link().AdjOpen;
+        })) << name;
         esc.seen.clear();
     }
     // The calibration gave the tabs back as its Cancel does.

@@ -46,7 +46,9 @@ void checkLabel(const QLabel* l, QStringList& faults)
     }
     const QStringList lines = l->text().split(QLatin1Char('\n'));
     if (fm.height() * lines.size() > clip.height() + 0.5)
-        faults << describe(l) + QStringLiteral(": %1 lines of %2 px in %3 px").arg(lines.size()).arg(fm.height()).arg(clip.height());
+        faults
+            << describe(l) +
+                   QStringLiteral(": %1 lines of %2 px in %3 px").arg(lines.size()).arg(fm.height()).arg(clip.height());
     const Qt::Alignment align = QStyle::visualAlignment(l->layoutDirection(), l->alignment());
     for (const QString& line : lines) {
         const double advance = fm.horizontalAdvance(line);
@@ -59,7 +61,9 @@ void checkLabel(const QLabel* l, QStringList& faults)
         // text's start.
         const double left = std::min(start, start + ink.left() + 1), right = start + std::max(advance, ink.right());
         if (left < clip.left() - 0.01 || right > clip.right() + 1.01)
-            faults << describe(l) + QStringLiteral(": text spans %1..%2 px of a %3 px label").arg(left).arg(right).arg(clip.width());
+            faults
+                << describe(l) +
+                       QStringLiteral(": text spans %1..%2 px of a %3 px label").arg(left).arg(right).arg(clip.width());
     }
     // Nothing placed beside the label covers its text.
     const QWidget* parent = l->parentWidget();
@@ -71,7 +75,8 @@ void checkLabel(const QLabel* l, QStringList& faults)
             continue;
         const bool above = parent->children().indexOf(o) > parent->children().indexOf(l);
         if (above && sib->geometry().intersects(l->geometry()) && !qobject_cast<const QLabel*>(sib))
-            faults << describe(l) + QStringLiteral(": covered by %1").arg(QString::fromLatin1(sib->metaObject()->className()));
+            faults << describe(l) +
+                          QStringLiteral(": covered by %1").arg(QString::fromLatin1(sib->metaObject()->className()));
     }
 }
 
@@ -148,7 +153,7 @@ TEST_F(DeviceAppTest, NoLabelIsCutInTheMainWindowsPanelLayoutsOrInAnyDialog)
     inside(w).link().slot[0].DevType = 5;
     inside(w).link().ch(0, 0).Volt = 3.7f;
     const std::pair<const char*, const char*> others[] = {
-        {"menuRes", "frmRes"}, {"menuQc", "frmQC"},       {"menuUsb", "frmUSB"},        {"menuAdj", "frmAdj"},
+        {"menuRes", "frmRes"},     {"menuQc", "frmQC"},    {"menuUsb", "frmUSB"},      {"menuAdj", "frmAdj"},
         {"menuAbout", "frmAbout"}, {"menuSwSet", "frmSw"}, {"menuOpenData", "frmData"}};
     for (const auto& [name, cls] : others) {
         QAction* a = inside(w).action(QString::fromLatin1(name));
