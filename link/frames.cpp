@@ -4,6 +4,7 @@
 #include "link/encode.h"
 #include "link/modeltable.h"
 #include "link/state.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 
 #include <QLocale>
@@ -159,19 +160,6 @@ std::optional<double> ParseNumber(const QString& text)
     return v;
 }
 
-double RoundEven(double v)
-{
-    // nearbyint follows the rounding mode, which is to-nearest-even unless
-    // someone changed it; do it by hand to be independent of that.
-    const double f = std::floor(v);
-    const double d = v - f;
-    if (d < 0.5)
-        return f;
-    if (d > 0.5)
-        return f + 1;
-    return std::fmod(f, 2.0) == 0 ? f : f + 1;
-}
-
 StartRule StartRuleFor(int T, int m)
 {
     const StartSet set = StartSetOf(T);
@@ -252,7 +240,7 @@ std::optional<CmdFrame> ResTestFrame(int chn, double milliamps, int curFactor, f
         return std::nullopt;
     }
     double ma = std::min(milliamps, double(maxCur) * 1000.0);
-    ma = RoundEven(ma);
+    ma = RoundHalfEven(ma);
     if (ma < 0 || ma > 1e9) {
         setError(error, QStringLiteral("current %1 mA out of range").arg(ma));
         return std::nullopt;
@@ -261,14 +249,6 @@ std::optional<CmdFrame> ResTestFrame(int chn, double milliamps, int curFactor, f
     if (curFactor == 100)
         units /= 10;
     return MakeFrame(*CommandByte(chn, 0, OpResTest), units, 0, 0, error);
-}
-
-CmdFrame BootFrame()
-{
-    CmdFrame f{};
-    f[1] = OpBoot;
-    FinishFrame(f);
-    return f;
 }
 
 int WriteFrame(LinkState& state, int slot, const CmdFrame& frame)
@@ -314,27 +294,17 @@ bool SendTime(LinkState& state, int slot, int chn)
     return true;
 }
 
-bool SendStart(LinkState& state, int slot, int chn, int kind)
+bool SendStartFrame(LinkState& state, int slot, int chn, const Encoded& accepted)
 {
-    const QString label = QStringLiteral("ErrStart%1").arg(kind);
-    if (!validSlot(slot) || !validChannel(chn)) {
-        ErrLog(label, QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
-        return false;
-    }
-    SlotState& s = state.slot[size_t(slot)];
-    const Encoded e = EncodeStart(s, chn, kind, ParseSetValues(s, chn));
-    ChanState& c = s.chn[size_t(chn)];
-    if (e.SetRaw)
-        c.SetRaw = *e.SetRaw;
-    if (e.LmtRaw)
-        c.LmtRaw = *e.LmtRaw;
-    if (e.TimRaw)
-        c.TimRaw = *e.TimRaw;
-    if (!e.frame) {
-        ErrLog(label, e.error);
-        return false;
-    }
-    WriteFrame(state, slot, *e.frame);
+    if (!validSlot(slot) || !validChannel(chn))
+        return fail("ErrStart", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
+    if (!accepted.frame)
+        return fail("ErrStart", QStringLiteral("slot %1 channel %2: %3").arg(slot).arg(chn).arg(accepted.error));
+    ChanState& c = state.ch(slot, chn);
+    c.SetRaw = accepted.SetRaw.value_or(c.SetRaw);
+    c.LmtRaw = accepted.LmtRaw.value_or(c.LmtRaw);
+    c.TimRaw = accepted.TimRaw.value_or(c.TimRaw);
+    WriteFrame(state, slot, *accepted.frame);
     return true;
 }
 

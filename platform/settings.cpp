@@ -2,6 +2,7 @@
 
 #include "platform/numfmt.h"
 #include "platform/profile.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
@@ -41,7 +42,7 @@ std::optional<int64_t> toRounded(const QString& text, int64_t lo, int64_t hi)
     const std::optional<double> v = toNumber(text);
     if (!v)
         return std::nullopt;
-    const double r = std::nearbyint(*v);
+    const double r = RoundHalfEven(*v);
     if (r < double(lo) || r > double(hi))
         return std::nullopt;
     return int64_t(r);
@@ -172,11 +173,6 @@ bool AxisRangeOk(float lo, float hi)
 bool TimeRangeOk(int32_t lo, int32_t hi)
 {
     return lo >= 0 && lo <= kTimeAxisMax && hi >= 0 && hi <= kTimeAxisMax && int64_t(hi) >= int64_t(lo) + kTimeAxisMinSpan;
-}
-
-bool CreateSettingsFile()
-{
-    return CreateSettingsFile(SettingsFile());
 }
 
 bool CreateSettingsFile(const QString& file)

@@ -24,6 +24,7 @@
 #include <cmath>
 
 #include "testutil.h"
+#include "recordvalues.h"
 
 #include <gtest/gtest.h>
 
@@ -686,7 +687,7 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
             c.SvalText = dlg.txtSet->text();
             c.SlmtText = dlg.txtLmt->text();
             c.StimText = dlg.txtLmt2->text();
-            const auto frame = EncodeStart(s, 0, 1, ParseSetValues(s, 0)).frame;
+            const auto frame = EncodeStart(s, 0, 1, RecordValues(s, 0)).frame;
             ASSERT_TRUE(frame.has_value());
             const auto pair = [&](int i) { return (*frame)[size_t(i)] * 240 + (*frame)[size_t(i + 1)]; };
 
