@@ -155,6 +155,9 @@ bool frmCurve::cmdOK_Click()
         tell(msg);
         return false;
     }
+    // Kept as typed, in the program's form ("1,5" typed under a German locale as "1.5").
+    for (QLineEdit* f : {txtVL, txtVH, txtCL, txtCH, txtTime, txtTime2})
+        f->setText(PointForm(f->text()));
     if (!settings().SaveAxisRanges(txtVL->text(), txtVH->text(), txtCL->text(), txtCH->text(), txtTime->text(),
                                    txtTime2->text()))
         TellCannotSave();  // applied all the same, but not kept
