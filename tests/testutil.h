@@ -2,6 +2,7 @@
 // Helpers shared by the test programs.
 #include "platform/prompter.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,17 @@ namespace qltest {
 
 // Folder under the build tree where tests save pictures for a person to look at.
 QString pictureDir();
+
+// The top-level window of class T that is open (shown when shown is set),
+// or null: how a test finds a window the program opened on its own.
+template <typename T>
+T* topWindow(bool shown = false)
+{
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* w = qobject_cast<T*>(t); w && (!shown || w->isVisible()))
+            return w;
+    return nullptr;
+}
 
 // Saves a widget's picture as <pictureDir>/<name>.png; returns the path.
 QString savePicture(QWidget* widget, const QString& name);

@@ -543,7 +543,7 @@ TEST_F(EndToEnd, UnpluggedMidRunThenReconnectedContinuesTheRecord)
     ql::settings().FloatDisp = true;
     w->showMinimized();
     ASSERT_TRUE(waitFor([&] { return inside(w).minDispShown(); }));
-    const ql::frmDisp* disp = inside(w).readouts().disp();
+    const ql::frmDisp* disp = qltest::topWindow<ql::frmDisp>();
     ASSERT_TRUE(disp && disp->isVisible());
     ASSERT_TRUE(waitFor([&] { return std::fabs(num(disp->lcdCurM->Value()) - 5.0) < 0.011; }));
     EXPECT_NEAR(num(p->tCur(0)), 5.0, 0.011);
