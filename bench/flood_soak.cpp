@@ -134,9 +134,13 @@ int main(int argc, char** argv)
     std::printf("flood_soak: %d ports flooding (junk on even slots, frames on odd ones), %d s\n", ports, seconds);
     const long long rss0 = qlbench::residentBytes();
     long long rssMax = rss0;
-    std::vector<long long> decoded0;
-    for (int s = 0; s < ports; ++s)
-        decoded0.push_back(seam.decoder().FramesDecoded(s));
+    // Every decoded frame reaches run tracking as one sample.
+    std::vector<long long> decoded(size_t(ports), 0);
+    auto track = seam.decoder().onSample;
+    seam.decoder().onSample = [&](int s, int c, int run, bool data) {
+        ++decoded[size_t(s)];
+        track(s, c, run, data);
+    };
     const double cpu0 = qlbench::threadCpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -155,7 +159,7 @@ int main(int argc, char** argv)
                 "frames/s");
     for (int s = 0; s < ports; ++s) {
         const ql::CommHandle& h = st.slot[size_t(s)].hComm;
-        const double perSecond = double(seam.decoder().FramesDecoded(s) - decoded0[size_t(s)]) / wallS;
+        const double perSecond = double(decoded[size_t(s)]) / wallS;
         std::printf("%-6s %-6s %14lld %14lld %14lld %12.0f\n", qPrintable(ql::PortName(kFirstPort + s)),
                     s % 2 == 0 ? "junk" : "frames", static_cast<long long>(devs[size_t(s)]->floodBytes()),
                     static_cast<long long>(h ? h->discarded() : 0), static_cast<long long>(h ? h->buffered() : 0),
