@@ -103,7 +103,7 @@ int main(int argc, char** argv)
         ql::DevCtrl* p = seam.slot(s).Panel;
         p->setTPort(ql::PortName(kFirstPort + s));
         p->ui().cmdConn->click();
-        if (!seam.connection(s).IsOpen()) {
+        if (!st.slot[size_t(s)].hComm) {
             std::fprintf(stderr, "flood_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + s)));
             return 1;
         }

@@ -208,7 +208,7 @@ int main(int argc, char** argv)
         ql::DevCtrl* p = seam.slot(n).Panel;
         p->setTPort(ql::PortName(kFirstPort + n));
         p->ui().cmdConn->click();
-        if (!seam.connection(n).IsOpen()) {
+        if (!seam.link().slot[size_t(n)].hComm) {
             std::fprintf(stderr, "window_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + n)));
             return 1;
         }
