@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
@@ -26,6 +27,18 @@ QString savePicture(QWidget* widget, const QString& name)
     const QString path = pictureDir() + QLatin1Char('/') + name + QStringLiteral(".png");
     widget->grab().save(path);
     return path;
+}
+
+bool heldOpen(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty())
+        return false;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::Files | QDir::System))
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
+            return true;
+    return false;
 }
 
 int withFileSizeLimit(long limitBytes, const std::function<int()>& body)

@@ -39,6 +39,10 @@ QString savePicture(QWidget* widget, const QString& name);
 // exit normally.
 int withFileSizeLimit(long limitBytes, const std::function<int()>& body);
 
+// True while this process holds the file at path open (a descriptor in
+// /proc/self/fd names it).
+bool heldOpen(const QString& path);
+
 // While it lives, files of this process cannot grow past limitBytes (a
 // write beyond it fails with EFBIG, as on a full disk); the limit and the
 // SIGXFSZ handling before it come back at its end.

@@ -273,7 +273,7 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     auto start = [&](int n, ql::sim::DeviceSim& dev, int port) {
         connectDevice(*w, n, dev, port);
         startRun(*w, "1.00", "3.00", n);
-        EXPECT_TRUE(waitFor([&] { return inside(w).tracker().records.IsOpen(n, 0); }));
+        EXPECT_TRUE(waitFor([&] { return heldOpen(recordOf(*w, n)); }));
     };
     start(0, a, 3);
     start(1, b, 4);
@@ -285,13 +285,13 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     // Disconnect (the run is stopped first).
     prompt.answers = {ql::Prompter::IdOk};
     inside(w).slot(0).Panel->ui().cmdConn->click();
-    EXPECT_FALSE(inside(w).tracker().records.IsOpen(0, 0));
-    EXPECT_TRUE(inside(w).tracker().records.IsOpen(1, 0));
+    EXPECT_FALSE(heldOpen(record0));
+    EXPECT_TRUE(heldOpen(record1));
 
     // The other adapter goes.
     b.unplug();
     ASSERT_TRUE(waitFor([&] { return !inside(w).link().slot[1].hComm; }));
-    EXPECT_FALSE(inside(w).tracker().records.IsOpen(1, 0));
+    EXPECT_FALSE(heldOpen(record1));
     ql::RunRecord::Contents rec;
     ASSERT_EQ(ql::RunRecord::Read(record1, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
@@ -300,7 +300,7 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     // Connected and running again, then the program closes.
     start(0, a, 3);
     closeWindow(*w);
-    EXPECT_FALSE(inside(w).tracker().records.IsOpen(0, 0));
+    EXPECT_FALSE(heldOpen(record0));
     ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
 }
