@@ -39,6 +39,10 @@ QString savePicture(QWidget* widget, const QString& name);
 // exit normally.
 int withFileSizeLimit(long limitBytes, const std::function<int()>& body);
 
+// Bytes this process has taken from the heap and not given back (the
+// address sanitizer's count in a sanitized build, the C library's otherwise).
+size_t heapBytesInUse();
+
 // True while this process holds the file at path open (a descriptor in
 // /proc/self/fd names it).
 bool heldOpen(const QString& path);
