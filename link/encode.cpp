@@ -2,6 +2,7 @@
 
 #include "link/state.h"
 #include "platform/rounding.h"
+#include "platform/numfmt.h"
 
 #include <cmath>
 #include <limits>

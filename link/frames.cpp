@@ -2,12 +2,12 @@
 
 #include "link/comm.h"
 #include "link/encode.h"
+#include "link/modefields.h"
 #include "link/modeltable.h"
 #include "link/state.h"
 #include "platform/rounding.h"
+#include "platform/numfmt.h"
 #include "platform/services.h"
-
-#include <QLocale>
 
 #include <cmath>
 
@@ -61,12 +61,7 @@ std::optional<int> panelChannel(const LinkState& state, int slot, QString* error
 
 // A current as a set field shows it: three decimals where the model
 // resolves 1 mA, else two.
-QString setValueText(double v, int curFactor)
-{
-    QLocale loc;
-    loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(v, 'f', curFactor == 1000 ? 3 : 2);
-}
+QString setValueText(double v, int curFactor) { return Format(v, CurrentPattern(curFactor)); }
 
 // Logs a failed sender and reports it.
 bool fail(const char* label, const QString& error)
@@ -140,24 +135,6 @@ bool ChkRec(std::span<const uint8_t> body)
     for (uint8_t b : body)
         x ^= b;
     return x % 240 == 0;
-}
-
-std::optional<double> ParseNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    QLocale system;  // the system locale unless the program chose another
-    system.setNumberOptions(QLocale::RejectGroupSeparator);
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    double v = system.toDouble(t, &ok);
-    if (!ok)
-        v = c.toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
 }
 
 StartRule StartRuleFor(int T, int m)

@@ -56,10 +56,6 @@ uint8_t ChkXor(const CmdFrame& frame);
 // last): true when the XOR of all bytes, taken mod 240, is 0.
 bool ChkRec(std::span<const uint8_t> body);
 
-// A number typed into a field, read with the system locale or with "." as
-// the decimal mark; no group separators. Empty, non-numeric or non-finite
-// text gives nothing.
-std::optional<double> ParseNumber(const QString& text);
 
 // The frame as the bytes that go on the line.
 QByteArray FrameBytes(const CmdFrame& frame);

@@ -212,8 +212,20 @@ std::optional<Encoded> RunTracker::CheckedFrame(int slot, int chn, int kind, Run
 {
     SlotState& s = st_.slot.at(slot);
     StartCheck r = CheckAndEncodeStart(s, chn, kind);
-    if (r.ok())
+    if (r.ok()) {
+        // Values typed in the user's form ("1,5") are sent, shown and
+        // written in the program's ("1.5").
+        ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
+        bool changed = false;
+        for (QString* text : {&f.SvalText, &f.SlmtText, &f.StimText}) {
+            const QString point = PointForm(*text);
+            changed |= point != *text;
+            *text = point;
+        }
+        if (changed)
+            view(slot).Refresh(chn, RunViewIf::Fields);
         return std::move(r.encoded);
+    }
     if (caller == RunCaller::User) {
         ShowPrompt(r.message());
         if (!r.replacement.isEmpty()) {

@@ -141,7 +141,7 @@ void AutoTest::start(int slot)
     a.AutoUp = a.AutoCur <= a.AutoEnd;
     f->setTMode(f->ModeTxt(0));
     f->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
-    f->setTSlmt(chn, in.vol);
+    f->setTSlmt(chn, PointForm(in.vol));
     f->setTStim(chn, QStringLiteral("0"));
     host_.Commands().DevCtrl_RunClick(slot, chn, RunCaller::Program);
     a.AutoSecs = 0;

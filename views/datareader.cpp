@@ -252,16 +252,12 @@ void FillSummaryCells(std::array<QString, kViewerCols>& cells, const RunIntegrat
         // The capacity cell's number times the average voltage; a cell whose
         // number part is no number leaves the energy empty.
         const QString& cap = cells[colCapacity];
-        auto number = [](const QString& text, bool* ok) { return text.trimmed().toDouble(ok); };
-        bool ok = false;
         if (cap.endsWith(QLatin1String("mAh"))) {
-            const double v = number(cap.chopped(3), &ok);
-            if (ok)
-                cells[colEnergy] = Format(v * avg, QStringLiteral("0")) + QStringLiteral("mWh");
+            if (const auto v = ReadNumber(cap.chopped(3)))
+                cells[colEnergy] = Format(*v * avg, QStringLiteral("0")) + QStringLiteral("mWh");
         } else if (cap.endsWith(QLatin1String("Ah"))) {
-            const double v = number(cap.chopped(2), &ok);
-            if (ok)
-                cells[colEnergy] = Format(v * avg, QStringLiteral("0.00")) + QStringLiteral("Wh");
+            if (const auto v = ReadNumber(cap.chopped(2)))
+                cells[colEnergy] = Format(*v * avg, QStringLiteral("0.00")) + QStringLiteral("Wh");
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "views/frmcurve.h"
 
 #include "controls/curvegraph.h"
+#include "controls/windowkeys.h"
 #include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
@@ -38,6 +39,7 @@ QString plain(float v) { return QString::number(double(v), 'g', 7); }
 frmCurve::frmCurve(std::shared_ptr<ViewHost> host, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), host_(std::move(host))
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmCurve"));
     setWindowTitle(QStringLiteral("Coordinate Settings"));
@@ -153,6 +155,9 @@ bool frmCurve::cmdOK_Click()
         tell(msg);
         return false;
     }
+    // Kept as typed, in the program's form ("1,5" typed under a German locale as "1.5").
+    for (QLineEdit* f : {txtVL, txtVH, txtCL, txtCH, txtTime, txtTime2})
+        f->setText(PointForm(f->text()));
     if (!settings().SaveAxisRanges(txtVL->text(), txtVH->text(), txtCL->text(), txtCH->text(), txtTime->text(),
                                    txtTime2->text()))
         TellCannotSave();  // applied all the same, but not kept

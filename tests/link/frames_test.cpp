@@ -76,25 +76,6 @@ TEST(Frames, ChkRecAcceptsXorOf0And240Only)
     EXPECT_FALSE(ChkRec(bad));
 }
 
-TEST(Frames, ParseNumberReadsLocaleAndDot)
-{
-    EXPECT_EQ(ParseNumber(QStringLiteral("1.5")), 1.5);
-    EXPECT_EQ(ParseNumber(QStringLiteral(" 2 ")), 2.0);
-    EXPECT_FALSE(ParseNumber(QString()));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("abc")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("1.5V")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("inf")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("nan")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("1e400")));
-
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(ParseNumber(QStringLiteral("1,5")), 1.5);
-    EXPECT_EQ(ParseNumber(QStringLiteral("1.5")), 1.5);
-    EXPECT_EQ(ParseNumber(QStringLiteral("1.500")), 1.5);  // no group separators
-    QLocale::setDefault(before);
-}
-
 // ---- The encoder ----------------------------------------------------------
 
 namespace {

@@ -2,6 +2,7 @@
 // The value fields a slot's record holds, as the numbers the encoder takes.
 #include "link/encode.h"
 #include "link/state.h"
+#include "platform/numfmt.h"
 
 namespace ql {
 
