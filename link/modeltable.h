@@ -159,7 +159,6 @@ struct SetupBranch {
 // The branch for a type code and the reply's channel.
 SetupBranch SetupBranchFor(int devType, int chan);
 
-
 // True for the types whose connect ends only on a channel-1 reply.
 bool IsTwoChannelType(int devType);
 
