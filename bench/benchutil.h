@@ -1,5 +1,8 @@
 #pragma once
 // Measuring helpers of the benchmark programs.
+#include <malloc.h>
+
+#include <cstddef>
 #include <ctime>
 #include <fstream>
 
@@ -13,6 +16,9 @@ inline long long residentBytes()
     f >> pages >> resident;
     return resident * 4096;
 }
+
+// Bytes the allocator has handed out and not got back.
+inline size_t heapInUse() { return mallinfo2().uordblks + mallinfo2().hblkhd; }
 
 // CPU seconds used by the calling thread.
 inline double threadCpuSeconds()

@@ -9,12 +9,12 @@
 // Data: ten curves (two channels of voltage, current, power, capacity and
 // energy) with noise, current steps, and 40 one-sample spikes and 40
 // one-sample dips per curve.
+#include "benchutil.h"
+
 #include "controls/curvegraph.h"
 
 #include <QApplication>
 #include <QPainter>
-
-#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -38,9 +38,6 @@ double median(std::vector<double> v)
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
-
-// Bytes the allocator has handed out and not taken back.
-size_t heapInUse() { return mallinfo2().uordblks + mallinfo2().hblkhd; }
 
 // A small deterministic generator, so every run draws the same data.
 struct Rng {
@@ -343,11 +340,11 @@ int main(int argc, char** argv)
     // Memory: bytes taken from the allocator per stored point.
     for (int n : {1000, 33000, 86400, 1000000}) {
         g.ClearAll();
-        const size_t before = heapInUse();
+        const size_t before = qlbench::heapInUse();
         for (int c = 0; c < kCurves; ++c)
             for (int i = 0; i < n; ++i)
                 g.AddXY(c, float(i), 1.f);
-        const size_t after = heapInUse();
+        const size_t after = qlbench::heapInUse();
         char what[80];
         std::snprintf(what, sizeof what, "memory of 10 curves x %d points", n);
         std::printf("%-60s %7.2f bytes per point\n", what, double(after - before) / (double(n) * kCurves));

@@ -15,8 +15,9 @@
 //   Reports: feed time per sample, the live ".bak" record's rows and the data
 //   file's lines for each channel (both must hold every second of the day),
 //   the time of one full drawing pass of the chart with a day of points on
-//   its ten curves, and the memory the day took (resident growth and the
-//   chart's points). Exit code 1 when a record or data file is incomplete.
+//   its ten curves, and the memory the day took (resident growth, and the
+//   heap the channels' records of the run's curves give back when emptied;
+//   the chart draws those records and keeps no copy). Exit code 1 when a record or data file is incomplete.
 //
 // How to run (Release build):
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQL_BENCH=ON
@@ -201,14 +202,10 @@ int main(int argc, char** argv)
     }
 
     // The run's points are the channels' records; the chart draws them.
-    long long points = 0, samples = 0, bytes = 0;
-    for (int c = 0; c < ql::kChanCount; ++c) {
-        samples += st.ch(0, c).RunPoints();
-        for (const ql::PointSeries& curve : st.ch(0, c).Curves) {
+    long long points = 0;
+    for (int c = 0; c < ql::kChanCount; ++c)
+        for (const ql::PointSeries& curve : st.ch(0, c).Curves)
             points += static_cast<long long>(curve.size());
-            bytes += static_cast<long long>(curve.bytesReserved());
-        }
-    }
     bool complete = true;
     std::printf("day_bench: %d s of a two-channel run, one sample per channel per second\n", seconds);
     std::printf("feed                        %.0f ms for %d samples = %.1f us per sample (CPU %.1f us)\n",
@@ -250,6 +247,14 @@ int main(int argc, char** argv)
         live.push_back(msSince(d0));
     }
     std::sort(live.begin(), live.end());
+    // What the records hold: the heap they give back when emptied.
+    long long samples = 0;
+    const size_t heapBefore = qlbench::heapInUse();
+    for (int c = 0; c < ql::kChanCount; ++c) {
+        samples += st.ch(0, c).RunPoints();
+        st.ch(0, c).ClearCurves();
+    }
+    const long long bytes = static_cast<long long>(heapBefore - qlbench::heapInUse());
     std::printf("run end with both data files %.0f ms\n", endMs);
     std::printf("chart drawing pass           %.1f ms (median of 7; %lld points on %d curves)\n",
                 draws[draws.size() / 2], points, graph.CurveCount());

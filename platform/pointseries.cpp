@@ -72,6 +72,4 @@ void PointSeries::grow()
     capacity_ += kGrowPoints;
 }
 
-size_t PointSeries::bytesReserved() const { return capacity_ * sizeof(SeriesPoint); }
-
 } // namespace ql

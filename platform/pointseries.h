@@ -73,9 +73,6 @@ public:
     // the order by X): what was derived from the points before is stale.
     uint64_t generation() const { return generation_; }
 
-    // Bytes held for points.
-    size_t bytesReserved() const;
-
 private:
     void grow();
     void forgetAll();  // no point, no memory held (the chunks are gone)
