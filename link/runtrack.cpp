@@ -29,6 +29,9 @@ RunTracker::RunTracker(LinkState& state, SecondTicker& ticker, RunHostIf& host, 
     : now([] { return QDateTime::currentDateTime(); }), programDir(ProgramDir()), st_(state), ticker_(ticker),
       host_(host), readouts_(readouts)
 {
+    records.failed = [this](int slot, int chn, const QString& path, const QString& error) {
+        RecordFailed(slot, chn, path, error);
+    };
 }
 
 std::array<QString, 7> RunRowTexts(const ChanState& c)
@@ -192,17 +195,19 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
     *stopMsg = !s.Dev2S;
 
     // The automatic data file holds the channel whose run ended; one that
-    // cannot be written is shown like a failing record.
+    // cannot be written is shown like a failing record, once the file queue
+    // has tried.
     if (!c.DataFile.isEmpty() && settings().AutoSave) {
         const QString name = AutoDataFileName(slot, chn);
-        if (QDir(programDir + QStringLiteral("/Data")).exists() && !v.SaveDataFile(chn, name))
-            v.AddInfoLine(QLatin1Char(' ') + Lang(ChannelWho(s, slot, chn) + QStringLiteral(": Data file write failed")));
+        const QString who = ChannelWho(s, slot, chn);
+        if (QDir(programDir + QStringLiteral("/Data")).exists())
+            v.SaveDataFile(chn, name, [this, slot, who](bool ok) {
+                if (!ok)
+                    view(slot).AddInfoLine(QLatin1Char(' ') + Lang(who + QStringLiteral(": Data file write failed")));
+            });
     }
     c.DataFile.clear();
-    const QString record = records.OpenPath(slot, chn);
-    QString error;
-    if (!records.Close(slot, chn, &error))
-        RecordFailed(slot, chn, record, error);
+    records.Close(slot, chn);
 
     c.ShowOn = false;
     v.Refresh(chn, RunViewIf::Timers);

@@ -153,9 +153,9 @@ bool frmCurve::cmdOK_Click()
         tell(msg);
         return false;
     }
-    if (!settings().SaveAxisRanges(txtVL->text(), txtVH->text(), txtCL->text(), txtCH->text(), txtTime->text(),
-                                   txtTime2->text()))
-        TellCannotSave();  // applied all the same, but not kept
+    // Applied all the same, but not kept when the save fails.
+    settings().SaveAxisRanges(txtVL->text(), txtVH->text(), txtCL->text(), txtCH->text(), txtTime->text(),
+                              txtTime2->text(), TellUnlessWritten);
     for (int n = 0; n < host_->DevCount(); ++n) {
         CurveGraph* g = host_->chart(n);
         g->setMinY(0, float(vl));
