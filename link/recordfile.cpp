@@ -127,6 +127,8 @@ bool RecordFiles::start(File& f, const QString& path, const RunRecord::Header& h
     const int fd = OpenUnplaced(path, &tempName, error);
     if (fd < 0)
         return false;
+    // Rows go to the end, also after a cut-off row was cut away.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_APPEND);
     QByteArray bytes;
     for (const QString& line : RunRecord::HeaderLines(header))
         bytes += OneLine(line).toUtf8() + "\r\n";
@@ -171,8 +173,10 @@ void RecordFiles::place(int slot, int chn, File& f)
         if (now.id == id) {
             now.placing = false;
             now.placed = ok;
-            if (ok)
+            if (ok) {
                 now.tempName.clear();
+                arm();  // rows written while it was named wait for their sync
+            }
         }
         if (ok)
             return;
@@ -332,7 +336,7 @@ void RecordFiles::arm()
     Clock::duration wait = Clock::duration::max();
     for (const auto& slotFiles : files_)
         for (const File& f : slotFiles)
-            if (f.fd >= 0 && f.dirty)
+            if (f.fd >= 0 && f.dirty && f.placed)
                 wait = std::min<Clock::duration>(wait, std::max<Clock::duration>(f.lastSync + period_ - t, {}));
     if (wait == Clock::duration::max()) {
         timer_.stop();

@@ -302,8 +302,8 @@ void Settings::ReadChannel2Colors()
 
 const QString* Settings::Unsaved(const QString& file, const QString& section, const QString& key) const
 {
-    const auto it = unsaved_.constFind(unsavedKey(file, section, key));
-    return it == unsaved_.constEnd() ? nullptr : &it->value;
+    const auto it = unsaved_->constFind(unsavedKey(file, section, key));
+    return it == unsaved_->constEnd() ? nullptr : &it->value;
 }
 
 bool Settings::change(const QList<Key>& keys, Written written)
@@ -312,7 +312,7 @@ bool Settings::change(const QList<Key>& keys, Written written)
     const unsigned long long id = ++changes_;
     QList<profile::Entry> entries;
     for (const Key& k : keys) {
-        unsaved_.insert(unsavedKey(path, k.section, k.key), {k.value, id});
+        unsaved_->insert(unsavedKey(path, k.section, k.key), {k.value, id});
         entries.append({k.section, k.key, k.value});
     }
     const int wait = LockWait;
@@ -325,11 +325,11 @@ bool Settings::change(const QList<Key>& keys, Written written)
     };
     // Once the change is on the disk the file is read again; a failed one
     // stays in force here.
-    const auto done = [this, path, keys, id, written](bool ok, const QString&) {
+    const auto done = [unsaved = unsaved_, path, keys, id, written](bool ok, const QString&) {
         for (const Key& k : keys) {
             const QString at = unsavedKey(path, k.section, k.key);
-            if (ok && unsaved_.value(at).change == id)
-                unsaved_.remove(at);
+            if (ok && unsaved->value(at).change == id)
+                unsaved->remove(at);
         }
         if (written)
             written(ok);

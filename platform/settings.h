@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace ql {
 
@@ -151,7 +152,8 @@ private:
         QString value;
         unsigned long long change = 0;  // the change that wrote it
     };
-    QHash<QString, Unwritten> unsaved_;  // by file, section and key
+    // By file, section and key; shared with the changes on the queue.
+    std::shared_ptr<QHash<QString, Unwritten>> unsaved_ = std::make_shared<QHash<QString, Unwritten>>();
     unsigned long long changes_ = 0;
 };
 

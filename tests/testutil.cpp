@@ -1,5 +1,9 @@
 #include "testutil.h"
 
+#include "platform/diskqueue.h"
+
+#include <QCoreApplication>
+
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -14,6 +18,18 @@
 #include <unistd.h>
 
 namespace qltest {
+
+bool settleDisk()
+{
+    // A result may hand in more work (a record that failed is marked).
+    for (int round = 0; round < 4; ++round) {
+        if (!ql::WaitDiskQueues(std::chrono::seconds(10)))
+            return false;
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    return ql::WaitDiskQueues(std::chrono::seconds(10));
+}
 
 QString pictureDir()
 {

@@ -42,6 +42,10 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// Waits until the file queues ran everything handed to them and delivers
+// their results on this thread; false when they did not within 10 s.
+bool settleDisk();
+
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);
 
