@@ -46,6 +46,7 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     EXPECT_TRUE(inside(w).connection(2).Polling());
     EXPECT_TRUE(inside(w).connection(2).ConnectRepeating());
     EXPECT_FALSE(inside(w).action("menuUpdate")->isEnabled());
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT3", ""), "12");
     const auto line = inside(w).link().slot[2].hComm->line();
     EXPECT_EQ(line.baudRate, 9600);
@@ -166,6 +167,7 @@ TEST_F(AppTest, PortNamesAreComAndDigitsAndAFailedOpenIsLoggedWithItsReason)
     w->DevCtrl_ConnClick(0);
     ASSERT_TRUE(inside(w).link().slot[0].hComm);
     EXPECT_EQ(inside(w).link().slot[0].PortNo, 5);
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT1", ""), "5");
     w->DevCtrl_ConnClick(0);
     ASSERT_FALSE(inside(w).link().slot[0].hComm);

@@ -239,6 +239,7 @@ TEST_F(Faults, AnAutomaticDataFileThatCannotBeWrittenIsShownAndLogged)
     const int fixed = s.lstInfo->count();
     StderrCapture err;
     stopBoth(*w);
+    ASSERT_TRUE(settleDisk());
     const QByteArray stderrText = err.text();
     ASSERT_EQ(s.lstInfo->count(), fixed + 1);
     EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Data file write failed");
@@ -274,8 +275,10 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
         if (unplugged) {
             one.unplug();
             ASSERT_TRUE(waitFor([&] { return !s.Panel->Conn(); }));
+            ASSERT_TRUE(settleDisk());
         } else {
             stopRun(*w);
+            ASSERT_TRUE(settleDisk());
             ASSERT_EQ(s.lstInfo->count(), fixed + 1);
             EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
         }
