@@ -215,14 +215,20 @@ bool RecordFiles::stillThere(const File& f) const
     return st.st_dev == f.dev && st.st_ino == f.ino;
 }
 
-void RecordFiles::sync(int slot, int chn, File& f, Clock::time_point t, bool logHere)
+void RecordFiles::sync(int slot, int chn, File& f, Clock::time_point t, bool closing, bool logHere)
 {
+    // On a slow disk syncs do not pile up: one at a time per file, the rows
+    // written meanwhile go with the next (or with the one at its close).
+    if (f.syncing && !closing)
+        return;
     f.dirty = false;
     f.synced = true;
     f.lastSync = t;
     const int fd = ::dup(f.fd);
     if (fd < 0)
         return;
+    f.syncing = true;
+    const unsigned long long id = f.id;
     const std::function<int(int)> syncer = syncFile;
     const QString path = f.path;
     const auto work = [fd, syncer, path, slot, logHere](QString* error) {
@@ -235,7 +241,12 @@ void RecordFiles::sync(int slot, int chn, File& f, Clock::time_point t, bool log
             ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, *error));
         return ok;
     };
-    FileQueue().Post(work, this, [this, slot, chn, path](bool ok, const QString& error) {
+    FileQueue().Post(work, this, [this, slot, chn, id, path](bool ok, const QString& error) {
+        File& now = file(slot, chn);
+        if (now.id == id) {
+            now.syncing = false;
+            arm();
+        }
         if (!ok && failed)
             failed(slot, chn, path, error);
     });
@@ -250,7 +261,7 @@ void RecordFiles::close(int slot, int chn, File& f, bool logHere)
     if (!f.placed && !f.placing)
         place(slot, chn, f);
     else if (f.dirty)
-        sync(slot, chn, f, clock(), logHere);
+        sync(slot, chn, f, clock(), true, logHere);
     ::close(f.fd);
     f = File{};
 }
@@ -336,7 +347,7 @@ void RecordFiles::arm()
     Clock::duration wait = Clock::duration::max();
     for (const auto& slotFiles : files_)
         for (const File& f : slotFiles)
-            if (f.fd >= 0 && f.dirty && f.placed)
+            if (f.fd >= 0 && f.dirty && f.placed && !f.syncing)
                 wait = std::min<Clock::duration>(wait, std::max<Clock::duration>(f.lastSync + period_ - t, {}));
     if (wait == Clock::duration::max()) {
         timer_.stop();

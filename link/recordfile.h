@@ -103,6 +103,7 @@ private:
         bool broken = false;    // a write failed part way: cut back to good first
         bool dirty = false;     // rows written since the last sync
         bool synced = false;    // synced at least once (lastSync is valid)
+        bool syncing = false;   // a sync is on the queue: the next waits for it
         Clock::time_point lastSync{};
         // A record whose header has no name yet: its temporary name (empty
         // when it has none), whether the queue is naming it, and when it
@@ -124,7 +125,7 @@ private:
     bool start(File& f, const QString& path, const RunRecord::Header& header, QString* error);
     void place(int slot, int chn, File& f);
     bool stillThere(const File& f) const;
-    void sync(int slot, int chn, File& f, Clock::time_point t, bool logHere = false);
+    void sync(int slot, int chn, File& f, Clock::time_point t, bool closing = false, bool logHere = false);
     void close(int slot, int chn, File& f, bool logHere = false);
     void supersede(int slot, const QString& path);
     void arm();

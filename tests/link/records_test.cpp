@@ -308,16 +308,28 @@ TEST_F(LiveRecord, ManyRowsInASecondAreSyncedOnce)
     f.files.SyncDue();  // nothing waits
     EXPECT_EQ(f.settled(), 2);
 
-    // Rows at the line rate for three seconds: a sync per second.
+    // Rows at the line rate for three seconds, on a disk that keeps up: a
+    // sync per second.
     for (int i = 0; i < 150; ++i) {
         f.t += 20ms;
         ASSERT_TRUE(f.files.Append(0, 0, path, row(100 + i)));
+        if (i % 10 == 9)
+            f.settled();
     }
     EXPECT_EQ(f.settled(), 2 + 3);
 
+    // A disk that does not keep up: while a sync is on the queue the rows
+    // wait for the next one instead of queueing more. Once it is done, one
+    // more brings every row that waited to the disk.
+    for (int i = 0; i < 150; ++i) {
+        f.t += 20ms;
+        ASSERT_TRUE(f.files.Append(0, 0, path, row(250 + i)));
+    }
+    EXPECT_EQ(f.settled(), 2 + 3 + 2);
+
     // A row half a second before the run ends is synced by the close.
     f.t += 500ms;
-    ASSERT_TRUE(f.files.Append(0, 0, path, row(250)));
+    ASSERT_TRUE(f.files.Append(0, 0, path, row(400)));
     const int before = f.settled();
     f.t += 500ms;
     f.files.Close(0, 0);
