@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -170,15 +171,17 @@ void RecordFiles::place(int slot, int chn, File& f)
     };
     FileQueue().Post(work, this, [this, slot, chn, id, path](bool ok, const QString& error) {
         File& now = file(slot, chn);
+        bool told = false;
         if (now.id == id) {
             now.placing = false;
             now.placed = ok;
+            told = std::exchange(now.placeFailed, !ok);
             if (ok) {
                 now.tempName.clear();
                 arm();  // rows written while it was named wait for their sync
             }
         }
-        if (ok)
+        if (ok || told)
             return;
         ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
         supersede(slot, path);

@@ -110,6 +110,7 @@ private:
         // was last tried.
         bool placed = true;
         bool placing = false;
+        bool placeFailed = false;  // told once, tried again quietly
         QString tempName;
         Clock::time_point lastPlace{};
         unsigned long long id = 0;  // tells this file's results from another's

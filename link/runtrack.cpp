@@ -112,6 +112,8 @@ bool SameModeCell(const QString& a, const QString& b)
     if (x.size() != y.size() || x.isEmpty() || x[0] != y[0])
         return false;
     for (qsizetype i = 1; i < x.size(); ++i) {
+        if (x[i] == y[i])
+            continue;
         const auto unitAt = [](const QString& t) {
             qsizetype n = t.size();
             while (n > 0 && !t.at(n - 1).isDigit())
