@@ -197,7 +197,8 @@ void RecordFiles::supersede(int slot, const QString& path)
     FileQueue().Post([slot, path] {
         QString why;
         if (!RunRecord::Supersede(path, &why))
-            ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
+            ErrLog(QStringLiteral("ErrBak"),
+                   QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
     });
 }
 

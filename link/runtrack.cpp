@@ -137,7 +137,9 @@ bool SameModeCell(const QString& a, const QString& b)
 QString OtherRunsRecord(const SlotState& s, int chn, const RunRecord::Contents& rec)
 {
     const QString running = ModeCellText(s, chn);
-    const auto modeOf = [](const QString& cell) { return cell.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty); };
+    const auto modeOf = [](const QString& cell) {
+        return cell.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    };
     if (!rec.hasMode || modeOf(rec.mode) != modeOf(running))
         return QStringLiteral("its mode %1; the device runs %2").arg(rec.mode, running);
     if (SameModeCell(rec.mode, running))
@@ -146,7 +148,8 @@ QString OtherRunsRecord(const SlotState& s, int chn, const RunRecord::Contents& 
     if (!rec.rows.isEmpty() && std::fabs(rec.rows.last().cur - now) <= 0.02f + 0.1f * std::fabs(now))
         return {};
     return QStringLiteral("its values %1 and a last current of %2 A; the device runs %3 at %4 A")
-        .arg(rec.mode, rec.rows.isEmpty() ? QStringLiteral("-") : shortest(rec.rows.last().cur), running, shortest(now));
+        .arg(rec.mode, rec.rows.isEmpty() ? QStringLiteral("-") : shortest(rec.rows.last().cur), running,
+             shortest(now));
 }
 
 } // namespace

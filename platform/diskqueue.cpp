@@ -111,7 +111,7 @@ namespace {
 std::mutex g_delayMutex;
 std::shared_ptr<std::function<void(const char*)>> g_delay;
 
-} // namespace
+}  // namespace
 
 void SetDiskDelay(std::function<void(const char* step)> delay)
 {
@@ -130,4 +130,4 @@ void DiskDelay(const char* step)
         (*delay)(step);
 }
 
-} // namespace ql
+}  // namespace ql

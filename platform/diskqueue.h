@@ -75,4 +75,4 @@ bool WaitDiskQueues(std::chrono::milliseconds bound, int* left = nullptr);
 void SetDiskDelay(std::function<void(const char* step)> delay);
 void DiskDelay(const char* step);
 
-} // namespace ql
+}  // namespace ql

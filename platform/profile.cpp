@@ -294,7 +294,8 @@ bool whileLocked(const QString& file, const std::function<bool(QString* error)>&
 
 bool write(const QString& file, const QList<Entry>& entries, QString* error, int waitMs)
 {
-    return whileLocked(file, [&](QString* why) { return writeUnlocked(file, entries, why); }, error, waitMs);
+    return whileLocked(
+        file, [&](QString* why) { return writeUnlocked(file, entries, why); }, error, waitMs);
 }
 
 bool write(const QString& file, const QString& section, const QString& key, const QString& value, QString* error)

@@ -392,11 +392,12 @@ bool Settings::SaveDisplay(Written written)
 {
     const auto k = [](const char* key, const QString& value) { return Key{kData, QString::fromLatin1(key), value}; };
     const auto bit = [](bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
-    return change({k("MDOT", bit(GridType1 != 0)), k("SDOT", bit(GridType2 != 0)), k("GCOL", QString::number(GridColor)),
-                   k("BCOL", QString::number(BackColor)), k("ACOL", QString::number(AxesColor)),
-                   k("PCOL", QString::number(PwrColor)), k("TCOL", QString::number(TimeColor)),
-                   k("XTIME", switchText(XTime)), k("SAH", bit(ShowAh)), k("SWH", bit(ShowWh)),
-                   k("SLA", bit(ShowLabel)), k("SCALE", bit(AutoScale)), k("LINE", QString::number(Line))},
+    return change({k("MDOT", bit(GridType1 != 0)), k("SDOT", bit(GridType2 != 0)),
+                   k("GCOL", QString::number(GridColor)), k("BCOL", QString::number(BackColor)),
+                   k("ACOL", QString::number(AxesColor)), k("PCOL", QString::number(PwrColor)),
+                   k("TCOL", QString::number(TimeColor)), k("XTIME", switchText(XTime)), k("SAH", bit(ShowAh)),
+                   k("SWH", bit(ShowWh)), k("SLA", bit(ShowLabel)), k("SCALE", bit(AutoScale)),
+                   k("LINE", QString::number(Line))},
                   std::move(written));
 }
 

@@ -122,7 +122,7 @@ struct Settings {
     bool SaveServerAddress(const QString& address);  // refuses all but a dotted IPv4 address
     // PORT<slot+1>: the number of the port the slot connected.
     bool SavePort(int slot, int port);
-    bool SaveSwitches(Written written = {});     // MSG, SAVE, HIDE, DISP, CSV from the fields
+    bool SaveSwitches(Written written = {});      // MSG, SAVE, HIDE, DISP, CSV from the fields
     bool SaveTempData(bool checked);              // TEMP
     bool SaveCurveColor(int chn, bool current, int32_t color);  // VCOL<chn> / CCOL<chn>
     // MDOT, SDOT, GCOL, BCOL, ACOL, PCOL, TCOL, XTIME, SAH, SWH, SLA, SCALE, LINE

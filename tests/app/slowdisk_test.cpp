@@ -158,8 +158,8 @@ private:
     bool held_ = false;
 };
 
-constexpr int kTickMs = 20;           // a run second in the tests' timings
-constexpr int kAnswerMs = 500;        // the longest the window may take to answer
+constexpr int kTickMs = 20;     // a run second in the tests' timings
+constexpr int kAnswerMs = 500;  // the longest the window may take to answer
 constexpr int kWidestStep = kAnswerMs / kTickMs;
 
 class SlowDisk : public DeviceAppTest {
@@ -186,7 +186,7 @@ protected:
     DeviceSim dev{11, 300};  // on COM3
 };
 
-} // namespace
+}  // namespace
 
 // A settings lock that cannot be had: another program holds it, or a folder
 // stands where it would be. Connect, the temperature entry, Software Setting
@@ -221,7 +221,7 @@ TEST_F(SlowDisk, AHeldSettingsLockFreezesNothingAndFailsItsSaves)
         inside(w).action("menuTemp")->trigger();
         switchesOk(*w);
         displayOk(*w);
-        startRun(*w, "1.00", "3.00");  // while the changes wait for the lock
+        startRun(*w, "1.00", "3.00");          // while the changes wait for the lock
         EXPECT_TRUE(ql::settings().AutoSave);  // in force at once
         EXPECT_TRUE(inside(w).link().TempColumn);
         // Four changes, each given up after the lock wait.
@@ -376,7 +376,7 @@ TEST_F(SlowDisk, ARecordAnotherRunLeftIsNotTakenUpAfterARestart)
     ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
     dev.clearRecorded();
     ASSERT_TRUE(waitFor([&] { return dev.sent().size() >= 8 * 19; }));  // eight replies later
-    EXPECT_TRUE(framesOf(dev, 0x08).isEmpty());  // no continue frame
+    EXPECT_TRUE(framesOf(dev, 0x08).isEmpty());                         // no continue frame
     ASSERT_TRUE(settleDisk());
     EXPECT_TRUE(fileBytes(record) == earlier) << "the earlier record took the new run's rows";
     EXPECT_EQ(errorLog().filter("[ErrCont]" + record + ": another run's record").size(), 1)
@@ -413,7 +413,8 @@ TEST_F(SlowDisk, ItsOwnRunTakesTheRecordUpAfterARestart)
             }
             ASSERT_TRUE(waitFor([&] {
                 const QStringList rows = fileLines(record).mid(6);
-                return rows.size() >= 3 && std::abs(rows.last().section('\t', 1, 1).toDouble() - (adjusted ? 1.5 : 1.0)) < 0.011;
+                return rows.size() >= 3 &&
+                       std::abs(rows.last().section('\t', 1, 1).toDouble() - (adjusted ? 1.5 : 1.0)) < 0.011;
             }));
             prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
             ASSERT_TRUE(w->close());

@@ -418,7 +418,7 @@ TEST_F(LiveRecord, AFailedWriteIsCutBackBeforeTheNextRow)
         QString error;
         EXPECT_FALSE(f.files.Append(0, 0, path, row(2), &error));
         EXPECT_FALSE(error.isEmpty());
-        EXPECT_EQ(fileBytes(path).size(), room);  // part of the row did reach the file
+        EXPECT_EQ(fileBytes(path).size(), room);           // part of the row did reach the file
         EXPECT_FALSE(f.files.Append(0, 0, path, row(3)));  // still no room
     }
     EXPECT_TRUE(f.files.Append(0, 0, path, row(4)));

@@ -1,10 +1,10 @@
 // The run grid's colour cells: a pick recolours cell, curve and panel and
 // writes the channel's key; other cells and a cancel change nothing.
-#include "viewfakes.h"
 #include "platform/services.h"
 #include "platform/settings.h"
-#include "views/colorcells.h"
 #include "testutil.h"
+#include "viewfakes.h"
+#include "views/colorcells.h"
 
 #include <QTest>
 
