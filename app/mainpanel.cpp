@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "panel/stepedit.h"
+#include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/settings.h"
 #include "views/datafile.h"
@@ -63,18 +64,25 @@ void frmMain::DevCtrl_FieldLostFocus(int Index, int chn, FieldKind kind)
                      : kind == FieldKind::Limit  ? &f.SlmtText
                      : kind == FieldKind::Third  ? &f.StimText
                                                  : nullptr;
-    const FieldCheck check = CheckField(s, chn, kind, field ? *field : p->tAutoVol());
-    if (check.ok())
+    const QString text = field ? *field : p->tAutoVol();
+    const auto put = [&](const QString& replacement) {
+        if (field) {
+            *field = replacement;
+            p->ShowFields(chn);
+        } else {
+            p->setTAutoVol(replacement);
+        }
+    };
+    const FieldCheck check = CheckField(s, chn, kind, text);
+    if (check.ok()) {
+        // A value typed in the user's form ("1,5") is kept in the program's ("1.5").
+        if (const QString point = PointForm(text); point != text)
+            put(point);
         return;
-    MsgBox(check.message(), QLatin1String(kMsgTitle), Prompter::OkOnly, Prompter::Critical);
-    if (check.replacement.isEmpty())
-        return;
-    if (field) {
-        *field = check.replacement;
-        p->ShowFields(chn);
-    } else {
-        p->setTAutoVol(check.replacement);
     }
+    MsgBox(check.message(), QLatin1String(kMsgTitle), Prompter::OkOnly, Prompter::Critical);
+    if (!check.replacement.isEmpty())
+        put(check.replacement);
 }
 
 void frmMain::menuSaveData_Click()

@@ -10,7 +10,6 @@
 #include <QDate>
 #include <QEventLoop>
 #include <QListWidget>
-#include <QLocale>
 #include <QStyle>
 #include <QTabBar>
 #include <QTime>
@@ -112,10 +111,11 @@ void frmMain::Timer1_Timer()
         return;
     }
     Timer4->stop();
-    const QLocale loc = QLocale::system();
+    // The date as the error log writes it: the same numbers in every locale.
     slot(link_.CurDev)
-        .setInfoText(0, QLatin1Char(' ') + loc.toString(QDate::currentDate(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                            QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("  ") + FwText);
+        .setInfoText(0, QLatin1Char(' ') + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+                            QLatin1Char(' ') + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
+                            QStringLiteral("  ") + FwText);
 }
 
 void frmMain::Timer4_Timer()

@@ -5,6 +5,7 @@
 #include "link/frames.h"
 #include "controls/flexgrid.h"
 #include "panel/devctrl.h"
+#include "platform/rounding.h"
 
 #include <QFrame>
 #include <QListWidget>
@@ -31,12 +32,12 @@ using mainparts::tw;
 bool FitRunColumns(FlexGrid& g, int gridW)
 {
     const int viewPx = px(gridW) - 2 * g.frameWidth();
-    const int col = int(RoundEven((tw(viewPx) - 2800) / 7.5));
+    const int col = int(RoundHalfEven((tw(viewPx) - 2800) / 7.5));
     if (col < 0)
         return false;
     for (int c = 2; c <= 6; ++c)
         g.setColWidth(c, col);
-    g.setColWidth(1, int(RoundEven(2.5 * g.ColWidth(2))));
+    g.setColWidth(1, int(RoundHalfEven(2.5 * g.ColWidth(2))));
     int used = 0;
     for (int c = 0; c < g.Cols(); ++c)
         used += g.columnWidth(c);
@@ -76,7 +77,7 @@ bool LayoutSlot(SlotView& s, int W, int H)
     const int alH = gridTop + gridH;
     s.gridAutolist->setGeometry(px(panelLeft), px(panelTop), px(listW), px(alH - panelTop));
     s.gridAutolist->setColWidth(0, 650);
-    const int alCol = int(RoundEven((listW - 650 - 300) / 3.0));
+    const int alCol = int(RoundHalfEven((listW - 650 - 300) / 3.0));
     if (alCol < 0)
         return false;
     for (int c = 1; c <= 3; ++c)

@@ -130,9 +130,6 @@ frmMsg::frmMsg(QWidget* parent) : QWidget(parent, Qt::Window)
 }
 
 void frmMsg::setText(const QString& text) { lblMsg->setText(text); }
-QString frmMsg::text() const { return lblMsg->text(); }
-bool frmMsg::fadingIn() const { return Timer1->isActive(); }
-bool frmMsg::fadingOut() const { return Timer2->isActive(); }
 
 void frmMsg::fadeInTick()
 {

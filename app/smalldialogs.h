@@ -46,10 +46,7 @@ class frmMsg : public QWidget {
 public:
     explicit frmMsg(QWidget* parent = nullptr);
     void setText(const QString& text);
-    QString text() const;
     int alpha() const { return alpha_; }
-    bool fadingIn() const;
-    bool fadingOut() const;
     QTimer* Timer1;  // fade-in step
     QTimer* Timer2;  // fade-out step
     QLabel* lblMsg;

@@ -195,10 +195,10 @@ int main(int argc, char** argv)
         w->menuAddDev_Click();
     long long running[ql::kSlotCount][ql::kChanCount] = {};
     auto track = seam.decoder().onSample;
-    seam.decoder().onSample = [&](int s, int c, int run) {
-        if (run == 1 || run == 2)
+    seam.decoder().onSample = [&](int s, int c, int run, bool data) {
+        if (ql::IsRunning(run))
             ++running[s][c];
-        track(s, c, run);
+        track(s, c, run, data);
     };
 
     for (int n = 0; n < kDevices; ++n) {

@@ -7,6 +7,7 @@
 
 #include "controls/curvegraphmath.h"
 #include "controls/curvegraphparts.h"
+#include "platform/rounding.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -283,7 +284,7 @@ void CurveGraph::Initialize_DrawCurve()
     chartFont_ = picGraph_->font();
     const double pt = chartFont_.pointSizeF();
     if (pt > 0)
-        chartFont_.setPixelSize(std::max(1, int(RoundEven(pt))));
+        chartFont_.setPixelSize(std::max(1, int(RoundHalfEven(pt))));
     frameValid_ = false;
 }
 
@@ -355,12 +356,12 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
         p.setPen(pen);
         const double yStep = double(plotH) / 10 - 0.0001;
         for (double y = yStart; y >= 40; y -= yStep) {
-            const int yi = int(RoundEven(y));
+            const int yi = int(RoundHalfEven(y));
             p.drawLine(50, yi, W - m, yi);
         }
         const double xStep = double(plotW) / 10 - 0.0001;
         for (double x = xStart; x <= W - m; x += xStep) {
-            const int xi = int(RoundEven(x));
+            const int xi = int(RoundHalfEven(x));
             p.drawLine(xi, H - 50, xi, 40);
         }
     };
@@ -368,7 +369,7 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     gridLines(k.gridType1, H - 50, 50);
 
     const QString mark = QStringLiteral("Torvane");
-    OpaqueText(p, ToQColor(k.back), int(RoundEven(W - m - p.fontMetrics().horizontalAdvance(mark) - 5)), 50, mark,
+    OpaqueText(p, ToQColor(k.back), int(RoundHalfEven(W - m - p.fontMetrics().horizontalAdvance(mark) - 5)), 50, mark,
                grid);
     return true;
 }
@@ -388,9 +389,9 @@ void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
         const QString s = XLabelText(*v, k.xBarType);
         const int cx = fm.horizontalAdvance(s);
         const double xk = double(plotW) / 10 * i + 50;
-        OpaqueText(p, back, int(RoundEven(xk - cx / 2.0)), int(RoundEven(H - 38 + cy / 2.0)), s, axes);
+        OpaqueText(p, back, int(RoundHalfEven(xk - cx / 2.0)), int(RoundHalfEven(H - 38 + cy / 2.0)), s, axes);
         p.setPen(framePen(axes));
-        const int xt = int(RoundEven(xk));
+        const int xt = int(RoundHalfEven(xk));
         p.drawLine(xt, H - 45, xt, H - 39);
     }
 
@@ -400,9 +401,9 @@ void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
             const int cx = fm.horizontalAdvance(s);
             const double yk = (H - 50) - double(plotH) / 10 * i;
             const int x = rightSide ? lineX + 11 : 50 - cx - 16;
-            OpaqueText(p, back, x, int(RoundEven(yk - cy / 2.0)), s, axes);
+            OpaqueText(p, back, x, int(RoundHalfEven(yk - cy / 2.0)), s, axes);
             p.setPen(framePen(axes));
-            const int yt = int(RoundEven(yk));
+            const int yt = int(RoundHalfEven(yk));
             if (rightSide)
                 p.drawLine(lineX, yt, lineX + 6, yt);
             else
@@ -410,7 +411,7 @@ void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
         }
         const double yc = (H - 50) - double(plotH) / 10 * 10.5 - cy / 2.0;
         const int x = rightSide ? lineX + 11 : 50 - fm.horizontalAdvance(caption) - 16;
-        OpaqueText(p, back, x, int(RoundEven(yc)), caption, axes);
+        OpaqueText(p, back, x, int(RoundHalfEven(yc)), caption, axes);
     };
     yAxis(0, 2, false, 45, QStringLiteral("[V]"));
     if (k.showY1)

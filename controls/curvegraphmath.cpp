@@ -1,5 +1,7 @@
 #include "controls/curvegraphmath.h"
 
+#include "platform/rounding.h"
+
 #include <QPen>
 
 #include <climits>
@@ -7,17 +9,11 @@
 
 namespace ql::curvegraph {
 
-double RoundEven(double v)
-{
-    // The program never leaves the default to-nearest-even rounding mode.
-    return std::nearbyint(v);
-}
-
 std::optional<int> ToInt(double v)
 {
     if (!std::isfinite(v))
         return std::nullopt;
-    const double r = RoundEven(v);
+    const double r = RoundHalfEven(v);
     if (r < double(INT_MIN) || r > double(INT_MAX))
         return std::nullopt;
     return int(r);
@@ -27,7 +23,7 @@ int DecimationStep(int64_t count, int width)
 {
     if (width <= 0)
         return 1;
-    const double s = RoundEven(double(count) / (double(width) * 4.0) + 1.0);
+    const double s = RoundHalfEven(double(count) / (double(width) * 4.0) + 1.0);
     return s < 1 ? 1 : s > double(INT_MAX) ? INT_MAX : int(s);
 }
 

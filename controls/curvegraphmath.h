@@ -10,10 +10,7 @@
 
 namespace ql::curvegraph {
 
-// Nearest whole number, halves to the even neighbour.
-double RoundEven(double v);
-
-// RoundEven(v) as an int, or nothing when v is not finite or the result does
+// RoundHalfEven(v) as an int, or nothing when v is not finite or the result does
 // not fit an int (such a value must never reach an integer conversion).
 std::optional<int> ToInt(double v);
 

@@ -1,6 +1,7 @@
 #include "controls/curvegraphtrace.h"
 
 #include "controls/curvegraphmath.h"
+#include "platform/rounding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,14 +16,14 @@ constexpr double kPixelLimit = 2.0e9;
 
 // The whole-pixel column offset of X (before the left margin). Rounding is
 // monotone, so over X that never decreases the offsets never decrease.
-inline double columnOf(float X, const PixelMap& m) { return RoundEven((double(X) - m.minX) / m.xScale); }
+inline double columnOf(float X, const PixelMap& m) { return RoundHalfEven((double(X) - m.minX) / m.xScale); }
 
 inline bool rowOf(float Y, const PixelMap& m, int& y)
 {
     const double dy = (double(Y) - m.minY) / m.yScale;
     if (!(std::fabs(dy) <= kPixelLimit))
         return false;
-    y = m.H - (int(RoundEven(dy)) + 50);
+    y = m.H - (int(RoundHalfEven(dy)) + 50);
     return true;
 }
 

@@ -124,8 +124,6 @@ FlexGrid::~FlexGrid()
 
 int FlexGrid::Rows() const { return model_->rows_; }
 int FlexGrid::Cols() const { return model_->cols_; }
-int FlexGrid::FixedRows() const { return model_->fixedRows_; }
-int FlexGrid::FixedCols() const { return model_->fixedCols_; }
 
 void FlexGrid::setRows(int rows)
 {

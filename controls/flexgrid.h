@@ -28,9 +28,7 @@ public:
     void setRows(int rows);  // keeps the texts of the rows that remain
     int Cols() const;
     void setCols(int cols);
-    int FixedRows() const;
     void setFixedRows(int rows);
-    int FixedCols() const;
     void setFixedCols(int cols);
 
     QString TextMatrix(int row, int col) const;

@@ -2,6 +2,7 @@
 #include "controls/lcdispshapes.h"
 
 #include "controls/lcdisp.h"
+#include "platform/rounding.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -124,18 +125,6 @@ QRegion separatorShape(int form, int h, int w, int y)
     return rectRegion(0, 0, w - 1, w - 1);
 }
 
-int roundHalfEven(double v)
-{
-    const double r = std::nearbyint(v);
-    if (std::isnan(r))
-        return 0;
-    if (r > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (r < std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return int(r);
-}
-
 // Two-colour gradient of w x h pixels at an angle in degrees; with middleOut
 // the colours run c1, c2, c1. Built as a bottom-up pixel array over a
 // precomputed colour ramp with fixed-point projection, returned top-down.
@@ -147,13 +136,14 @@ QImage makeGradient(int w, int h, uint32_t colour1, uint32_t colour2, double ang
     QRgb c2 = ColorFromRef(colour2).rgb() & 0xFFFFFF;
     if (middleOut && angle >= 91 && angle <= 270)
         std::swap(c1, c2);
-    int a = roundHalfEven(90.0 - angle) % 360;
+    int a = RoundHalfEvenInt(90.0 - angle) % 360;
     if (a < 0)
         a += 360;
     const int q = a / 90, r = a % 90;
     const double ratio = (q % 2 == 0) ? double(w) / h : double(h) / w;
     const double t = std::atan(ratio) * 57.2957763671875;
-    int len = roundHalfEven(std::sqrt(double(w) * w + double(h) * h) * std::sin((90.0 - std::fabs(r - t)) * 0.0174532924));
+    int len =
+        RoundHalfEvenInt(std::sqrt(double(w) * w + double(h) * h) * std::sin((90.0 - std::fabs(r - t)) * 0.0174532924));
     if (q > 1)
         std::swap(c1, c2);
     len = std::max(len, 1);
@@ -189,14 +179,15 @@ QImage makeGradient(int w, int h, uint32_t colour1, uint32_t colour2, double ang
     auto at = [&](long long idx) { return ramp[size_t(std::clamp<long long>(idx, 0, len - 1))] | 0xFF000000u; };
     const double deg = 3.14159265358979323846 / 180.0;
     if (q % 2 == 0) {
-        const long long s = roundHalfEven(std::sin(r * deg) * 1000), k = roundHalfEven(std::cos(r * deg) * 1000);
+        const long long s = RoundHalfEvenInt(std::sin(r * deg) * 1000), k = RoundHalfEvenInt(std::cos(r * deg) * 1000);
         for (int j = 0; j < h; ++j) {  // row j counted from the bottom
             auto* line = reinterpret_cast<QRgb*>(img.scanLine(h - 1 - j));
             for (int x = 0; x < w; ++x)
                 line[x] = at((s * x + k * j) / 1000);
         }
     } else {
-        const long long s = roundHalfEven(std::sin((90 - r) * deg) * 1000), k = roundHalfEven(std::cos((90 - r) * deg) * 1000);
+        const long long s = RoundHalfEvenInt(std::sin((90 - r) * deg) * 1000),
+                        k = RoundHalfEvenInt(std::cos((90 - r) * deg) * 1000);
         for (int n = 0; n < h; ++n) {  // bottom-up row h - 1 - n is image row n
             auto* line = reinterpret_cast<QRgb*>(img.scanLine(n));
             for (int x = 0; x < w; ++x)

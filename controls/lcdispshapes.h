@@ -29,9 +29,6 @@ QRegion hexagon(int a, int b);
 QRegion trapezoid(int a, int b, int slant);
 QRegion separatorShape(int form, int h, int w, int y);
 
-// Nearest int, halves to even; NaN gives 0, out-of-range values the bound.
-int roundHalfEven(double v);
-
 // Two-colour gradient of w x h pixels at an angle in degrees; with middleOut
 // the colours run c1, c2, c1.
 QImage makeGradient(int w, int h, uint32_t colour1, uint32_t colour2, double angle, bool middleOut);

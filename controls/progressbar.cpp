@@ -2,6 +2,7 @@
 
 #include "controls/lcdisp.h"  // ColorFromRef
 #include "platform/numfmt.h"
+#include "platform/rounding.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -14,11 +15,6 @@
 namespace ql {
 
 namespace {
-
-long long roundHalfEven(double v)
-{
-    return static_cast<long long>(std::nearbyint(v));
-}
 
 bool readInt(const QVariant& v, int& out)
 {
@@ -180,11 +176,11 @@ void ucProgressBar::Refresh()
     if (!fore_.isNull() && range_ > 0) {
         const double part = std::clamp(double(static_cast<long long>(value_) - min_) / double(range_), 0.0, 1.0);
         if (orientation_ == 0) {
-            const int fill = int(roundHalfEven(part * w));
+            const int fill = RoundHalfEvenInt(part * w);
             const QRect r(0, 0, fill, h);
             p.drawImage(r, fore_, r);
         } else if (orientation_ == 1) {
-            const int top = int(roundHalfEven(h - part * h));
+            const int top = RoundHalfEvenInt(h - part * h);
             const QRect r(0, top, w, h - top);
             p.drawImage(r, fore_, r);
         }
@@ -193,8 +189,8 @@ void ucProgressBar::Refresh()
     const QString caption = Caption();
     if (!caption.isEmpty()) {
         const QFontMetrics fm(font());
-        const int x = int(roundHalfEven(double(w - fm.horizontalAdvance(caption)))) / 2;
-        const int y = int(roundHalfEven(double(h - fm.height()))) / 2;
+        const int x = RoundHalfEvenInt(double(w - fm.horizontalAdvance(caption))) / 2;
+        const int y = RoundHalfEvenInt(double(h - fm.height())) / 2;
         p.setFont(font());
         p.setPen(ColorFromRef(fontColor_));
         p.drawText(x, y + fm.ascent(), caption);

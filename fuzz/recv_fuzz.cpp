@@ -11,6 +11,7 @@
 #include "link/frames.h"
 #include "link/modeltable.h"
 #include "link/recv.h"
+#include "link/valuecheck.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -103,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (text.contains(QStringLiteral("channel 1 in reply")) && ++oneChanLines > 1)
             std::abort();
     };
-    dec.onSample = [&](int s, int chn, int run) {
+    dec.onSample = [&](int s, int chn, int run, bool) {
         SlotState& ss = st.slot[static_cast<size_t>(s)];
         if (s != slot || chn < 0 || chn > 1 || run < 0 || run > 9)
             std::abort();
@@ -112,17 +113,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // A one-channel type has no channel 1.
         if (chn == 1 && !IsTwoChannelType(ss.DevType))
             std::abort();
-        // The tracking steps are safe on every frame.
-        dec.RunStartEcho(s, chn);
-        dec.SetEcho(s, chn);
         ChanState& ch = ss.chn[static_cast<size_t>(chn)];
         const int mode = ch.ChnMode;
         if (mode < 0 || mode > 9)
             std::abort();
-        // A command for the channel in that mode names both and is a sound
-        // frame, or is refused.
+        // A command for the channel in that mode that passes the check of its
+        // values names both and is a sound frame.
         for (const int kind : {1, 7, 8}) {
-            const auto f = EncodeStart(ss, chn, kind, ParseSetValues(ss, chn)).frame;
+            const auto f = CheckAndEncodeStart(ss, chn, kind).encoded.frame;
             if (!f)
                 continue;
             if ((*f)[0] != 0xFA || (*f)[9] != 0xF8 || (*f)[1] != CommandByte(chn, mode, kind) || (*f)[8] != ChkXor(*f))

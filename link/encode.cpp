@@ -1,6 +1,8 @@
 #include "link/encode.h"
 
 #include "link/state.h"
+#include "platform/rounding.h"
+#include "platform/numfmt.h"
 
 #include <cmath>
 #include <limits>
@@ -13,7 +15,7 @@ namespace {
 // no 32-bit integer.
 std::optional<int32_t> scaled(double value, double factor)
 {
-    const double r = RoundEven(value * factor);
+    const double r = RoundHalfEven(value * factor);
     if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
         return std::nullopt;
     return int32_t(r);
@@ -39,12 +41,6 @@ Encoded failed(Encoded e, EncodeFail where, const QString& error, bool notNumber
 QString number(double v) { return QString::number(v, 'g', 10); }
 
 } // namespace
-
-SetValues ParseSetValues(const SlotState& s, int chn)
-{
-    const ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
-    return {ParseNumber(f.SvalText), ParseNumber(f.SlmtText), ParseNumber(f.StimText)};
-}
 
 Encoded EncodeStart(const SlotState& s, int chn, int kind, const SetValues& v)
 {

@@ -1,6 +1,7 @@
 #pragma once
-// The start, set and continue frames from values: one pure encoder that the
-// senders and the start check share. It reads the slot's model and the
+// The start, set and continue frames from values: one pure encoder. The
+// check of a start's values (link/valuecheck) encodes the frame it accepts,
+// and that frame is the one sent. It reads the slot's model and the
 // channel's mode, computes the raw values and the frame, and writes nothing.
 //
 // Frame rules: the command byte is 16 * (10 * channel + mode) + kind and must
@@ -44,11 +45,6 @@ struct Encoded {
     bool notNumber = false;  // the failed value is no number at all
     QString error;           // for the log
 };
-
-// The value fields of channel chn as numbers (ParseNumber of the texts the
-// slot's record holds; on the single-channel layout the one set of fields
-// answers for both channels).
-SetValues ParseSetValues(const SlotState& s, int chn);
 
 // The start (kind 1), set (7) or continue (8) frame of channel chn.
 Encoded EncodeStart(const SlotState& s, int chn, int kind, const SetValues& v);

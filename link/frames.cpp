@@ -2,11 +2,12 @@
 
 #include "link/comm.h"
 #include "link/encode.h"
+#include "link/modefields.h"
 #include "link/modeltable.h"
 #include "link/state.h"
+#include "platform/rounding.h"
+#include "platform/numfmt.h"
 #include "platform/services.h"
-
-#include <QLocale>
 
 #include <cmath>
 
@@ -60,12 +61,7 @@ std::optional<int> panelChannel(const LinkState& state, int slot, QString* error
 
 // A current as a set field shows it: three decimals where the model
 // resolves 1 mA, else two.
-QString setValueText(double v, int curFactor)
-{
-    QLocale loc;
-    loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(v, 'f', curFactor == 1000 ? 3 : 2);
-}
+QString setValueText(double v, int curFactor) { return Format(v, CurrentPattern(curFactor)); }
 
 // Logs a failed sender and reports it.
 bool fail(const char* label, const QString& error)
@@ -139,37 +135,6 @@ bool ChkRec(std::span<const uint8_t> body)
     for (uint8_t b : body)
         x ^= b;
     return x % 240 == 0;
-}
-
-std::optional<double> ParseNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    QLocale system;  // the system locale unless the program chose another
-    system.setNumberOptions(QLocale::RejectGroupSeparator);
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    double v = system.toDouble(t, &ok);
-    if (!ok)
-        v = c.toDouble(t, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
-
-double RoundEven(double v)
-{
-    // nearbyint follows the rounding mode, which is to-nearest-even unless
-    // someone changed it; do it by hand to be independent of that.
-    const double f = std::floor(v);
-    const double d = v - f;
-    if (d < 0.5)
-        return f;
-    if (d > 0.5)
-        return f + 1;
-    return std::fmod(f, 2.0) == 0 ? f : f + 1;
 }
 
 StartRule StartRuleFor(int T, int m)
@@ -252,7 +217,7 @@ std::optional<CmdFrame> ResTestFrame(int chn, double milliamps, int curFactor, f
         return std::nullopt;
     }
     double ma = std::min(milliamps, double(maxCur) * 1000.0);
-    ma = RoundEven(ma);
+    ma = RoundHalfEven(ma);
     if (ma < 0 || ma > 1e9) {
         setError(error, QStringLiteral("current %1 mA out of range").arg(ma));
         return std::nullopt;
@@ -261,14 +226,6 @@ std::optional<CmdFrame> ResTestFrame(int chn, double milliamps, int curFactor, f
     if (curFactor == 100)
         units /= 10;
     return MakeFrame(*CommandByte(chn, 0, OpResTest), units, 0, 0, error);
-}
-
-CmdFrame BootFrame()
-{
-    CmdFrame f{};
-    f[1] = OpBoot;
-    FinishFrame(f);
-    return f;
 }
 
 int WriteFrame(LinkState& state, int slot, const CmdFrame& frame)
@@ -314,27 +271,17 @@ bool SendTime(LinkState& state, int slot, int chn)
     return true;
 }
 
-bool SendStart(LinkState& state, int slot, int chn, int kind)
+bool SendStartFrame(LinkState& state, int slot, int chn, const Encoded& accepted)
 {
-    const QString label = QStringLiteral("ErrStart%1").arg(kind);
-    if (!validSlot(slot) || !validChannel(chn)) {
-        ErrLog(label, QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
-        return false;
-    }
-    SlotState& s = state.slot[size_t(slot)];
-    const Encoded e = EncodeStart(s, chn, kind, ParseSetValues(s, chn));
-    ChanState& c = s.chn[size_t(chn)];
-    if (e.SetRaw)
-        c.SetRaw = *e.SetRaw;
-    if (e.LmtRaw)
-        c.LmtRaw = *e.LmtRaw;
-    if (e.TimRaw)
-        c.TimRaw = *e.TimRaw;
-    if (!e.frame) {
-        ErrLog(label, e.error);
-        return false;
-    }
-    WriteFrame(state, slot, *e.frame);
+    if (!validSlot(slot) || !validChannel(chn))
+        return fail("ErrStart", QStringLiteral("slot %1 channel %2 out of range").arg(slot).arg(chn));
+    if (!accepted.frame)
+        return fail("ErrStart", QStringLiteral("slot %1 channel %2: %3").arg(slot).arg(chn).arg(accepted.error));
+    ChanState& c = state.ch(slot, chn);
+    c.SetRaw = accepted.SetRaw.value_or(c.SetRaw);
+    c.LmtRaw = accepted.LmtRaw.value_or(c.LmtRaw);
+    c.TimRaw = accepted.TimRaw.value_or(c.TimRaw);
+    WriteFrame(state, slot, *accepted.frame);
     return true;
 }
 

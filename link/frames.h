@@ -24,6 +24,7 @@
 namespace ql {
 
 struct LinkState;
+struct Encoded;
 
 using CmdFrame = std::array<uint8_t, 10>;
 
@@ -55,13 +56,6 @@ uint8_t ChkXor(const CmdFrame& frame);
 // last): true when the XOR of all bytes, taken mod 240, is 0.
 bool ChkRec(std::span<const uint8_t> body);
 
-// A number typed into a field, read with the system locale or with "." as
-// the decimal mark; no group separators. Empty, non-numeric or non-finite
-// text gives nothing.
-std::optional<double> ParseNumber(const QString& text);
-
-// Rounds to the nearest integer, halves to even.
-double RoundEven(double v);
 
 // The frame as the bytes that go on the line.
 QByteArray FrameBytes(const CmdFrame& frame);
@@ -100,9 +94,6 @@ std::optional<CmdFrame> CalibFrame(int chn, int code, int64_t value, QString* er
 std::optional<CmdFrame> ResTestFrame(int chn, double milliamps, int curFactor, float maxCur,
                                      QString* error = nullptr);
 
-// Enter the boot loader: FA 0C 00 00 00 00 00 00 0C F8.
-CmdFrame BootFrame();
-
 // --- Senders ----------------------------------------------------------
 
 // Writes the frame to the slot's port when it is open; returns the bytes
@@ -113,11 +104,11 @@ bool SendConnect(LinkState& state, int slot);                // "ErrConn"
 bool SendDisconnect(LinkState& state, int slot);             // "ErrDconn"
 bool SendStop(LinkState& state, int slot, int chn);          // "ErrStop"
 bool SendTime(LinkState& state, int slot, int chn);          // "ErrTim": RunSecs div 60
-// Start (kind 1), set (7) or continue (8) of a channel from the value
-// fields its record holds (link/encode). The raw values computed are kept
-// in the channel's SetRaw, LmtRaw and TimRaw, also those computed before a
-// value that cannot be sent.
-bool SendStart(LinkState& state, int slot, int chn, int kind);  // "ErrStart<kind>"
+// Writes the start (kind 1), set (7) or continue (8) frame of a channel that
+// the check of its values encoded (CheckAndEncodeStart, link/valuecheck),
+// and keeps the raw values it carries in the channel's SetRaw, LmtRaw and
+// TimRaw. False (logged, nothing sent) for a refused check's result.
+bool SendStartFrame(LinkState& state, int slot, int chn, const Encoded& accepted);  // "ErrStart"
 
 // Public members for the tools and the auto test. They address the channel
 // chosen on the slot's panel (SlotState::ChnSel).

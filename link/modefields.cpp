@@ -4,6 +4,7 @@
 #include "link/modeltable.h"
 #include "link/state.h"
 #include "platform/numfmt.h"
+#include "platform/rounding.h"
 
 #include <cmath>
 
@@ -294,7 +295,7 @@ int32_t ScaleRoundEven(int32_t factor, float value)
     // The product of the integer factor and the single-precision value is
     // formed in double precision, then rounded half to even.
     const double x = double(factor) * double(value);
-    return int32_t(std::nearbyint(x));  // default rounding mode: to nearest, ties to even
+    return int32_t(RoundHalfEven(x));
 }
 
 ModeReset ModeResetValues(int devType, int mode, int32_t curFactor, float minCur, int32_t volFactor,

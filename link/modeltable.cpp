@@ -13,9 +13,6 @@ using G = ModelGroup;
 using S = StartSet;
 constexpr std::nullopt_t _ = std::nullopt;
 
-// The one code without a row that is set up otherwise: a meter only.
-constexpr int kMeterOnlyCode = 51;
-
 // Rows 1..42 in code order; index = code - 1.
 // code, name, MaxCur, MaxVol, MinCur, MinVol, CurFactor, VolFactor, PwrFactor,
 // LastDisMode, CvMode, CvCutCur, two channels, field family, start set;
@@ -286,15 +283,6 @@ SetupBranch SetupBranchFor(int devType, int chan) {
 
 QStringList ModeListFor(int devType) {
     return SetupBranchFor(devType, 0).modes;
-}
-
-QStringList ModeListFor(int devType, int fwVersion) {
-    SlotState s;
-    s.DevType = static_cast<int16_t>(devType);
-    s.FwVersion = fwVersion;
-    s.ModeList = ModeListFor(devType);
-    ApplyVersionRules(s);
-    return s.ModeList;
 }
 
 } // namespace ql

@@ -21,6 +21,9 @@ namespace ql {
 // Highest type code a reply can carry (p15 mod 100).
 constexpr int kMaxTypeCode = 99;
 
+// The one code without a row that is set up otherwise: a meter only.
+constexpr int kMeterOnlyCode = 51;
+
 // How a model's start frame carries the set value (A) and the limit (B) per
 // mode (StartRuleFor in frames.h tells the rules of each set).
 enum class StartSet {
@@ -160,9 +163,6 @@ SetupBranch SetupBranchFor(int devType, int chan);
 // channel-0 list for two-channel types); used to judge a reply's mode
 // digit before the set-up has built the list.
 QStringList ModeListFor(int devType);
-// The mode list a device of that type and firmware version ends up with once
-// the version rules have run on it.
-QStringList ModeListFor(int devType, int fwVersion);
 
 // True for the types whose connect ends only on a channel-1 reply.
 bool IsTwoChannelType(int devType);

@@ -136,7 +136,6 @@ RecvResult ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) 
             }
         }
     } catch (const std::exception& e) {
-        current_ = nullptr;
         Fail(QString::fromLocal8Bit(e.what()));
     }
     r.frames = static_cast<int>(decoded_[static_cast<size_t>(slot)] - before);
@@ -208,14 +207,11 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
                                           .arg(s.ModeList.size()));
 
     DecodeMeasurements(slot, chan, f);
+    RunEchoes(slot, chan, f);
 
     ++decoded_[static_cast<size_t>(slot)];
-    if (onSample) {
-        current_ = &f;
-        currentSlot_ = slot;
-        onSample(slot, chan, f.RunState());
-        current_ = nullptr;
-    }
+    if (onSample)
+        onSample(slot, chan, f.RunState(), f.FrameKind() == 0);
     return true;
 }
 
@@ -346,10 +342,16 @@ void ReplyDecoder::InfoStep(int slot, int chn, const ReplyFrame& f) {
     CountUp(s.VerFrames);
 }
 
-void ReplyDecoder::RunStartEcho(int slot, int chn) {
-    if (!current_ || slot != currentSlot_ || chn != current_->Chan())
+void ReplyDecoder::RunEchoes(int slot, int chn, const ReplyFrame& f) {
+    if (!IsRunning(f.RunState()))
         return;
-    const ReplyFrame& f = *current_;
+    if (!st_.ch(slot, chn).Running)
+        RunStartEcho(slot, chn, f);
+    if (st_.ch(slot, chn).SetPend > 0)
+        SetEcho(slot, chn, f);
+}
+
+void ReplyDecoder::RunStartEcho(int slot, int chn, const ReplyFrame& f) {
     SlotState& s = st_.slot[static_cast<size_t>(slot)];
     ChanState& ch = s.chn[static_cast<size_t>(chn)];
     ch.ChnMode = static_cast<int16_t>(f.Mode());
@@ -367,20 +369,14 @@ void ReplyDecoder::RunStartEcho(int slot, int chn) {
     host_.recvView(slot).SetupModeFields(chn);
 }
 
-void ReplyDecoder::SetEcho(int slot, int chn) {
-    if (!current_ || slot != currentSlot_ || chn != current_->Chan())
-        return;
+void ReplyDecoder::SetEcho(int slot, int chn, const ReplyFrame& f) {
     ChanState& ch = st_.ch(slot, chn);
-    if (ch.SetPend <= 0 || current_->FrameKind() != 0)
+    if (f.FrameKind() != 0)
         return;
-    StoreEchoes(ch, *current_);
+    StoreEchoes(ch, f);
     host_.recvView(slot).SetupModeFields(chn);
     if (++ch.SetPend >= 3)
         ch.SetPend = 0;
-}
-
-bool ReplyDecoder::CarriesEchoes(int slot, int chn) const {
-    return current_ && slot == currentSlot_ && chn == current_->Chan() && current_->FrameKind() == 0;
 }
 
 } // namespace ql

@@ -48,6 +48,9 @@ struct ReplyFrame {
     int Type() const { return p[15] % 100; }
 };
 
+// A reply's run-state digit says the channel is running.
+constexpr bool IsRunning(int runState) { return runState == 1 || runState == 2; }
+
 // Decoded quantities, single precision.
 float DecodeCurrent(int raw, int curFactor, int devType, int fwVersion);
 float DecodeVoltage(int raw);   // below 32768 in mV, from 32768 in 10 mV
@@ -64,9 +67,10 @@ public:
     ReplyDecoder(LinkState& state, RecvHostIf& host);
 
     // Run tracking joins here: called once for every valid frame after its
-    // measurements are stored, with the frame's slot, channel and run-state
-    // digit. RunStartEcho and SetEcho may be called from inside it.
-    std::function<void(int slot, int chn, int runState)> onSample;
+    // measurements and the set values it echoes are stored, with the frame's
+    // slot, channel and run-state digit, and whether it is a data reply (an
+    // info reply carries the version and rated maxima instead of the echoes).
+    std::function<void(int slot, int chn, int runState, bool dataReply)> onSample;
 
     // Error log ("ErrComm" and a text); the program's ErrLog by default.
     std::function<void(const QString& label, const QString& text)> errLog;
@@ -83,18 +87,6 @@ public:
 
     // Forgets a partly received frame and what was logged once (at connect).
     void ResetFraming(int slot);
-
-    // Steps run tracking calls for the frame being handled, on a frame of
-    // that slot and channel; nothing outside onSample.
-    // A run starts or is found going: mode, echoes or info fields, then
-    // SetupModeFields.
-    void RunStartEcho(int slot, int chn);
-    // After a set command (SetPend > 0): on data frames the echoes,
-    // SetupModeFields and SetPend + 1, back to 0 at 3.
-    void SetEcho(int slot, int chn);
-    // Whether the frame being handled is a data reply, which carries the
-    // echoes of the set values.
-    bool CarriesEchoes(int slot, int chn) const;
 
 private:
     // Per slot, from one connect to the next.
@@ -114,6 +106,15 @@ private:
     // The first-reply set-up; false when the reply names no device.
     bool Identify(int slot, int chan, const ReplyFrame& f);
     void DecodeMeasurements(int slot, int chan, const ReplyFrame& f);
+    // The set values a running channel's reply echoes: when its run starts
+    // (or is found going) and while a set is pending.
+    void RunEchoes(int slot, int chn, const ReplyFrame& f);
+    // A run starts or is found going: mode, echoes or info fields, then
+    // SetupModeFields.
+    void RunStartEcho(int slot, int chn, const ReplyFrame& f);
+    // After a set command (SetPend > 0): on data frames the echoes,
+    // SetupModeFields and SetPend + 1, back to 0 at 3.
+    void SetEcho(int slot, int chn, const ReplyFrame& f);
     void DeviceSetup(int slot, int chn, int type);
     void InfoStep(int slot, int chn, const ReplyFrame& f);
     void StoreEchoes(ChanState& ch, const ReplyFrame& f);
@@ -126,9 +127,6 @@ private:
     RecvHostIf& host_;
     std::array<Framing, kSlotCount> framing_{};
     std::array<long long, kSlotCount> decoded_{};
-    // The frame being handled while onSample runs.
-    const ReplyFrame* current_ = nullptr;
-    int currentSlot_ = -1;
 };
 
 } // namespace ql

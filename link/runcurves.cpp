@@ -5,6 +5,7 @@
 #include "link/modeltable.h"
 #include "link/recv.h"
 #include "link/runrecord.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
@@ -91,7 +92,7 @@ void RunTracker::ScaleCurveAxes(int slot)
     // ends when the bottom is clear of zero.
     auto fit = [&](int axis, float top, float bottom, double unit) {
         const float span = top - bottom;
-        const long long steps = static_cast<long long>(std::nearbyint(span / (unit / 10)));
+        const long long steps = static_cast<long long>(RoundHalfEven(span / (unit / 10)));
         const long long r = steps % 10;
         double hi = top, lo = bottom;
         if (r != 0) {

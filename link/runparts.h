@@ -3,7 +3,6 @@
 #include "link/runtrack.h"
 #include "platform/numfmt.h"
 
-#include <QLocale>
 #include <QString>
 
 #include <charconv>
@@ -43,10 +42,9 @@ inline float roundTrip(double v, const QString& pattern) { return static_cast<fl
 
 inline double toNumber(const QString& text, bool* ok)
 {
-    const double v = QLocale::c().toDouble(text.trimmed(), ok);
-    if (*ok && !std::isfinite(v))
-        *ok = false;
-    return v;
+    const std::optional<double> v = ReadNumber(text);
+    *ok = v.has_value();
+    return v.value_or(0);
 }
 
 // Points of the channel's voltage curve: a run's first point (RunStartPt)

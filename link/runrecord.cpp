@@ -7,7 +7,6 @@
 #include "platform/wholefile.h"
 
 #include <QFile>
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -60,11 +59,10 @@ bool parseSeconds(const QString& s, int32_t* out)
 // of the row's format).
 bool parseValue(const QString& s, float* out)
 {
-    bool ok = false;
-    const double v = QLocale::c().toDouble(s.trimmed(), &ok);
-    if (!ok || !std::isfinite(v) || v < 0 || v > kMaxReading + 0.005)
+    const std::optional<double> v = ReadNumber(s);
+    if (!v || *v < 0 || *v > kMaxReading + 0.005)
         return false;
-    *out = static_cast<float>(v);
+    *out = static_cast<float>(*v);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
+#include "platform/rounding.h"
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -158,23 +159,12 @@ QString OtherRunsRecord(const SlotState& s, int chn, const RunRecord::Contents& 
 
 void RunTracker::Attach(ReplyDecoder& decoder)
 {
-    class Echo : public RunEchoIf {
-    public:
-        explicit Echo(ReplyDecoder& d) : d_(d) {}
-        void RunStartEcho(int slot, int chn) override { d_.RunStartEcho(slot, chn); }
-        void SetEcho(int slot, int chn) override { d_.SetEcho(slot, chn); }
-        bool CarriesEchoes(int slot, int chn) const override { return d_.CarriesEchoes(slot, chn); }
-
-    private:
-        ReplyDecoder& d_;
-    };
-    decoder.onSample = [this, &decoder](int slot, int chn, int runState) {
-        Echo echo(decoder);
-        Track(slot, chn, runState, &echo);
+    decoder.onSample = [this](int slot, int chn, int runState, bool dataReply) {
+        Track(slot, chn, runState, dataReply);
     };
 }
 
-void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
+void RunTracker::Track(int slot, int chn, int runState, bool dataReply)
 {
     SlotState& s = st_.slot.at(slot);
     ChanState& c = s.chn.at(chn);
@@ -182,10 +172,8 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
     const int panelChn = s.ChnSel;
     RunViewIf& v = view(slot);
 
-    if (runState == 1 || runState == 2) {
+    if (IsRunning(runState)) {
         if (!c.Running) {
-            if (echo)
-                echo->RunStartEcho(slot, chn);
             // A run this program did not start since the connect is taken up
             // from its record, once the device's set values are known. Until
             // then no record is its own: a record of an earlier connection
@@ -195,11 +183,9 @@ void RunTracker::Track(int slot, int chn, int runState, RunEchoIf* echo)
                 c.DataFile.clear();
         }
         c.Running = true;
-        if (echo && c.SetPend > 0)
-            echo->SetEcho(slot, chn);
         // An info reply carries no set values: the continue waits for a data
         // reply, so it is checked and sent with the device's own values.
-        if (c.ContWait && (!echo || echo->CarriesEchoes(slot, chn))) {
+        if (c.ContWait && dataReply) {
             c.ContWait = false;
             if (!c.HasBegin)
                 ContClick(slot, chn, RunCaller::Program);
@@ -276,29 +262,44 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
 // --- Panel commands ----------------------------------------------------------
 
 // The channel's values are checked (link/valuecheck) before a start, set or
-// continue changes anything.
-bool RunTracker::CheckBeforeSend(int slot, int chn, int kind, RunCaller caller)
+// continue changes anything; the frame the check encoded is the one sent.
+std::optional<Encoded> RunTracker::CheckedFrame(int slot, int chn, int kind, RunCaller caller)
 {
     SlotState& s = st_.slot.at(slot);
-    const SendCheck r = ql::CheckBeforeSend(s, chn, kind);
-    if (r.ok)
-        return true;
+    StartCheck r = CheckAndEncodeStart(s, chn, kind);
+    if (r.ok()) {
+        // Values typed in the user's form ("1,5") are sent, shown and
+        // written in the program's ("1.5").
+        ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
+        bool changed = false;
+        for (QString* text : {&f.SvalText, &f.SlmtText, &f.StimText}) {
+            const QString point = PointForm(*text);
+            changed |= point != *text;
+            *text = point;
+        }
+        if (changed)
+            view(slot).Refresh(chn, RunViewIf::Fields);
+        return std::move(r.encoded);
+    }
     if (caller == RunCaller::User) {
-        ShowPrompt(r.message);
+        ShowPrompt(r.message());
         if (!r.replacement.isEmpty()) {
             ChanState& f = s.chn.at(size_t(s.FieldChn(chn)));
-            (r.field == 0 ? f.SvalText : r.field == 1 ? f.SlmtText : f.StimText) = r.replacement;
+            (r.field == FieldKind::SetValue ? f.SvalText
+             : r.field == FieldKind::Limit  ? f.SlmtText
+                                            : f.StimText) = r.replacement;
             view(slot).Refresh(chn, RunViewIf::Fields);
         }
     } else {
         ErrLog(QStringLiteral("ErrStart%1").arg(kind), QStringLiteral("%1 %2: %3").arg(slot).arg(chn).arg(r.reason));
     }
-    return false;
+    return std::nullopt;
 }
 
 bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
 {
-    if (!CheckBeforeSend(slot, chn, 1, caller))
+    const std::optional<Encoded> frame = CheckedFrame(slot, chn, 1, caller);
+    if (!frame)
         return false;
 
     SlotState& s = st_.slot.at(slot);
@@ -348,7 +349,7 @@ bool RunTracker::RunClick(int slot, int chn, RunCaller caller)
     chart->setSize(false);
     c.RunStartPt = RunPointCount(*chart, chn);
 
-    SendStart(st_, slot, chn, 1);
+    SendStartFrame(st_, slot, chn, *frame);
     v.SetRunState(false);
     host_.SetAdjButtons(false);
 
@@ -386,9 +387,10 @@ void RunTracker::StopClick(int slot, int chn)
 
 bool RunTracker::SetClick(int slot, int chn, RunCaller caller)
 {
-    if (!CheckBeforeSend(slot, chn, 7, caller))
+    const std::optional<Encoded> frame = CheckedFrame(slot, chn, 7, caller);
+    if (!frame)
         return false;
-    SendStart(st_, slot, chn, 7);
+    SendStartFrame(st_, slot, chn, *frame);
     st_.ch(slot, chn).SetPend = 1;
     return true;
 }
@@ -430,7 +432,8 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
         }
     }
     const int kind = IsVariantB(s.DevType, s.FwVersion) ? 1 : 8;
-    const bool canSend = CheckBeforeSend(slot, chn, kind, caller);
+    const std::optional<Encoded> frame = CheckedFrame(slot, chn, kind, caller);
+    const bool canSend = frame.has_value();
     if (!canSend && caller == RunCaller::User)
         return false;
     for (const QString& line : rec.skipped)
@@ -462,7 +465,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     c.HasCutoff = false;
     v.Refresh(chn, RunViewIf::RunCells);
 
-    const long long mas = static_cast<long long>(std::nearbyint(capSum));
+    const long long mas = static_cast<long long>(RoundHalfEven(capSum));
     c.CapOffset = roundTrip(static_cast<double>(mas / 3600) / 1000.0, k000);
     c.ContPend = true;
     if (HasQuirk(s.DevType, kUsbLines))
@@ -478,8 +481,8 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     c.DataFile = base;
     records.Close(slot, chn);  // opened afresh by the next row: a cut-off tail goes
     recordFailing_[slot][chn] = false;
-    if (canSend)
-        SendStart(st_, slot, chn, kind);
+    if (frame)
+        SendStartFrame(st_, slot, chn, *frame);
     v.SetRunState(false);
     host_.SetAdjButtons(false);
     return canSend;
@@ -495,7 +498,7 @@ void RunTracker::MonitorClick(int slot, int chn)
     if (!c.CurveOn) {
         RunChartIf* chart = &v.chart();
         const int n = chart->DpCnt(chn * 5);
-        const int32_t tick = n == 0 ? 0 : static_cast<int32_t>(std::nearbyint(chart->DpX(chn * 5, n - 1)));
+        const int32_t tick = n == 0 ? 0 : static_cast<int32_t>(RoundHalfEven(chart->DpX(chn * 5, n - 1)));
         ticker_.SetCounters(slot, chn, tick, c.RunSecs.load());
         c.CurveOn = true;
         c.Monitoring = true;

@@ -11,6 +11,7 @@
 // keeps what it decides in the slot's and channel's records and has them
 // shown through the slot's views (RunViewIf), which it gets by slot from the
 // window (RunHostIf).
+#include "link/encode.h"
 #include "link/recordfile.h"
 #include "link/state.h"
 
@@ -19,6 +20,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace ql {
 
@@ -125,31 +127,9 @@ public:
     virtual void SetMeter(const ReadoutValues& v) = 0;
 };
 
-// The decoder's steps that run tracking calls on the running branch.
-class RunEchoIf {
-public:
-    virtual ~RunEchoIf() = default;
-    // A run starts (or is found going): mode, echoes or info fields, then SetupModeFields.
-    virtual void RunStartEcho(int slot, int chn) = 0;
-    // While SetPend counts: echoes, SetupModeFields, SetPend.
-    virtual void SetEcho(int slot, int chn) = 0;
-    // The frame being handled carries the set values (a data reply; an
-    // info reply carries the version and rated maxima instead).
-    virtual bool CarriesEchoes(int /*slot*/, int /*chn*/) const { return true; }
-};
-
 // Who asked for a start, set or continue: a refused value is shown to a
 // user and logged for a sequencer or the decoder.
 enum class RunCaller { User, Program };
-
-// Verdict on the values a start (kind 1), set (7) or continue (8) would send.
-struct SendCheck {
-    bool ok = true;
-    int field = 0;        // 0 set value, 1 limit, 2 third value: the first that failed
-    QString message;      // for the user, before Lang
-    QString replacement;  // text for the field, when the value has one
-    QString reason;       // for the log
-};
 
 // The capacity and energy cells of a channel's run-grid row from its
 // capacity and energy: "Ah" and "Wh" from 10 on, "mAh" and "mWh" below.
@@ -170,10 +150,12 @@ public:
     RecordFiles records;
 
     // --- Reply decoder hook -------------------------------------------
-    // Joins the decoder's per-frame hook, with its echo steps.
+    // Joins the decoder's per-frame hook.
     void Attach(ReplyDecoder& decoder);
-    // Last stage of a valid frame of (slot, chn): run state digit in runState.
-    void Track(int slot, int chn, int runState, RunEchoIf* echo = nullptr);
+    // Last stage of a valid frame of (slot, chn), once the decoder stored
+    // what it carries: run state digit in runState; dataReply when it is a
+    // data reply, which carries the device's set values.
+    void Track(int slot, int chn, int runState, bool dataReply = true);
 
     // --- Per-sample update and curves --------------------------------
     void ShowSample(int slot, int chn);
@@ -213,7 +195,10 @@ private:
     void SamplePoints(int slot, int chn, const RunClock& clock);
     void ShowMeterReadout(int slot, int chn);
 
-    bool CheckBeforeSend(int slot, int chn, int kind, RunCaller caller);
+    // The frame a start (kind 1), set (7) or continue (8) of the channel
+    // sends, once its values passed their check; nothing when they did not
+    // (shown to a user, logged for a program).
+    std::optional<Encoded> CheckedFrame(int slot, int chn, int kind, RunCaller caller);
     void RunEnd(int slot, int chn, bool* stopMsg);
     void CurvePoint(int32_t x, float volt, float cur, float third, int slot, int chn);
     bool WithTemp(int slot) const;

@@ -166,13 +166,14 @@ StartCheck CheckStartValues(const SlotState& s, int chn, int kind, const StartFi
     }
 
     // Then the frame rules, as the encoder applies them.
-    const Encoded e = EncodeStart(s, chn, kind, SetValues{fields[0].value, fields[1].value, fields[2].value});
-    if (e.frame)
-        return {};
-    const FieldKind failed = e.failed == EncodeFail::Limit   ? FieldKind::Limit
-                             : e.failed == EncodeFail::Third ? FieldKind::Third
-                                                             : FieldKind::SetValue;
-    return fail(CheckVerdict::OutOfRange, failed, e.error);
+    StartCheck c;
+    c.encoded = EncodeStart(s, chn, kind, SetValues{fields[0].value, fields[1].value, fields[2].value});
+    if (c.encoded.frame)
+        return c;
+    const FieldKind failed = c.encoded.failed == EncodeFail::Limit   ? FieldKind::Limit
+                             : c.encoded.failed == EncodeFail::Third ? FieldKind::Third
+                                                                     : FieldKind::SetValue;
+    return fail(CheckVerdict::OutOfRange, failed, c.encoded.error);
 }
 
 StartFields FieldsOf(const SlotState& s, int chn)
@@ -204,18 +205,9 @@ StartFields FieldsOf(const SlotState& s, int chn)
     return f;
 }
 
-SendCheck CheckBeforeSend(const SlotState& slot, int chn, int kind)
+StartCheck CheckAndEncodeStart(const SlotState& slot, int chn, int kind)
 {
-    const StartCheck c = CheckStartValues(slot, chn, kind, FieldsOf(slot, chn));
-    SendCheck r;
-    r.ok = c.ok();
-    if (!r.ok) {
-        r.field = c.field == FieldKind::Limit ? 1 : c.field == FieldKind::Third ? 2 : 0;
-        r.message = c.message();
-        r.replacement = c.replacement;
-        r.reason = c.reason;
-    }
-    return r;
+    return CheckStartValues(slot, chn, kind, FieldsOf(slot, chn));
 }
 
 } // namespace ql

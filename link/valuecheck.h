@@ -8,8 +8,9 @@
 // continue handlers run before they change anything: every value they are
 // about to send must be a number, within the model's bounds (values loaded
 // from a file never passed a focus check) and one the encoder (encode.h) can
-// put into the command frame.
-#include "link/runtrack.h"
+// put into the command frame. An accepted check holds that frame, which is
+// the one sent.
+#include "link/encode.h"
 
 #include <QString>
 
@@ -72,20 +73,22 @@ struct StartCheck {
     FieldKind field = FieldKind::SetValue;  // the first field that failed
     QString replacement;                    // focus-rule replacement, when there is one
     QString reason;                         // short text for a log line
+    Encoded encoded;                        // when ok, the frame to send and its raw values
     bool ok() const { return verdict == CheckVerdict::Ok; }
     QString message() const;
 };
 
-// Checks everything SendStart would send for (slot, chn) with the given kind,
-// before anything is cleared, reset or sent.
+// Checks everything a start (kind 1), set (7) or continue (8) of (slot, chn)
+// would send with these fields, and encodes it, before anything is cleared,
+// reset or sent.
 StartCheck CheckStartValues(const SlotState& slot, int chn, int kind, const StartFields& f);
 
 // The value fields of channel chn as the slot's record holds them, with the
 // fields its model and mode grey out marked so.
 StartFields FieldsOf(const SlotState& slot, int chn);
 
-// The check of the fields the record holds, in the form the run code takes
-// it: RunTracker runs it before every start, set and continue.
-SendCheck CheckBeforeSend(const SlotState& slot, int chn, int kind);
+// CheckStartValues of the fields the record holds: RunTracker runs it before
+// every start, set and continue, and sends the frame it accepts.
+StartCheck CheckAndEncodeStart(const SlotState& slot, int chn, int kind);
 
 } // namespace ql

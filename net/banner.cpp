@@ -68,10 +68,6 @@ bool frmBanner::ShowPic(const QString& path)
     return true;
 }
 
-bool frmBanner::fadingIn() const { return Timer1->isActive(); }
-bool frmBanner::fadingOut() const { return Timer2->isActive(); }
-bool frmBanner::hasPicture() const { return !Picture1->pixmap().isNull(); }
-
 void frmBanner::applyAlpha() { setWindowOpacity(alpha_ / 255.0); }
 
 void frmBanner::Timer1_Timer()

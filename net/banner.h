@@ -34,9 +34,6 @@ public:
 
     int alpha() const { return alpha_; }
     QString url() const { return url_; }
-    bool fadingIn() const;
-    bool fadingOut() const;
-    bool hasPicture() const;
 
     QLabel* Picture1;
     QTimer* Timer1;  // fade-in step

@@ -3,6 +3,7 @@
 #include "net/banner.h"
 #include "net/utf8.h"
 #include "platform/filetext.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 #include "platform/wholefile.h"
@@ -40,7 +41,7 @@ bool isReplyCode(int code)
 // the fallback.
 int roundToInt(double v, int lo, int hi, int fallback)
 {
-    const double r = std::nearbyint(v);
+    const double r = RoundHalfEven(v);
     if (!std::isfinite(r) || r < lo || r > hi)
         return fallback;
     return int(r);

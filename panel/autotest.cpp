@@ -8,6 +8,7 @@
 #include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 #include "platform/wholefile.h"
@@ -25,7 +26,7 @@ constexpr int kMaxListEntries = 10000;  // guards the lists against a wild MaxCu
 // half to even (kept in double, so no value overflows).
 double InCurrentUnits(const SlotState& s, float amps)
 {
-    return std::nearbyint(double(s.CurFactor) * double(amps));
+    return RoundHalfEven(double(s.CurFactor) * double(amps));
 }
 
 } // namespace
@@ -116,7 +117,7 @@ void AutoTest::start(int slot)
         ShowPrompt(QString::fromLatin1(kMsgInvalidValue));
         return;
     }
-    const double dwell = in.seconds ? std::floor(dwellText) : RoundEven(dwellText * 60);
+    const double dwell = in.seconds ? std::floor(dwellText) : RoundHalfEven(dwellText * 60);
     auto outside = [&](double v) { return s.DevType != 0 && (float(v) < s.MinCur || float(v) > s.MaxCur); };
     if (!(float(inc) > 0) || !(dwell >= 1 && dwell <= 32767) || outside(c1) || outside(c2)) {
         ShowPrompt(QString::fromLatin1(kMsgOutOfRange));
@@ -140,7 +141,7 @@ void AutoTest::start(int slot)
     a.AutoUp = a.AutoCur <= a.AutoEnd;
     f->setTMode(f->ModeTxt(0));
     f->setTSval(chn, Format(a.AutoCur, SetValuePattern(s)));
-    f->setTSlmt(chn, in.vol);
+    f->setTSlmt(chn, PointForm(in.vol));
     f->setTStim(chn, QStringLiteral("0"));
     host_.Commands().DevCtrl_RunClick(slot, chn, RunCaller::Program);
     a.AutoSecs = 0;

@@ -7,6 +7,7 @@
 #include "controls/lcdisp.h"
 #include "controls/tabstrip.h"
 #include "link/runtrack.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "platform/twips.h"
 
@@ -224,7 +225,7 @@ inline QString TabCaption(int index, const QString& key)
 // columns share what is left, rounded to the nearest twip, ties to even.
 inline int ShareTwips(int total, int parts)
 {
-    return int(std::nearbyint(double(total) / parts));
+    return int(RoundHalfEven(double(total) / parts));
 }
 
 // Adds an entry without choosing one: a list with nothing chosen stays so.

@@ -134,7 +134,9 @@ StepFileRead ParseStepFile(const QStringList& lines, int devType, const QStringL
             else
                 r.table.at(row, 1) = Lang(QLatin1String(kStepCycle));
         } else {
-            r.table.at(row, col) = value;
+            // A value an earlier build wrote with a decimal comma reads with
+            // its value; other text stays for the start's check to refuse.
+            r.table.at(row, col) = FileNumberText(value).value_or(value);
         }
     }
     return r;

@@ -37,11 +37,12 @@ inline constexpr char kStepCycle[] = "Cycle";
 std::optional<QStringList> StepFileLines(const StepTable& t, int devType, const QStringList& modes,
                                          QString* error);
 
-// Reading a ".stp" file's lines. Cells are taken as the file holds them;
-// whether a program may run is the start's check. A line that is no cell
-// line (not two row digits, a column digit and ":", a row or column of 0, a
-// mode code that is no number, bytes that are no text) is skipped and
-// listed; the other lines still load.
+// Reading a ".stp" file's lines. Cells are taken as the file holds them (a
+// number with a decimal comma, as earlier builds wrote under such a locale,
+// with a point); whether a program may run is the start's check. A line that
+// is no cell line (not two row digits, a column digit and ":", a row or
+// column of 0, a mode code that is no number, bytes that are no text) is
+// skipped and listed; the other lines still load.
 struct StepFileRead {
     enum Result {
         Ok,         // table holds the cells read

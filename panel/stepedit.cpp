@@ -313,7 +313,7 @@ void frmSet::txtLmt2_LostFocus()
         return refuse(txtLmt2, kMsgInvalidValue, QStringLiteral("0"));
     if (v < 0 || v > 9999)
         return refuse(txtLmt2, kMsgOutOfRange, QStringLiteral("0"));
-    txtLmt2->setText(txtLmt2->text().trimmed());
+    txtLmt2->setText(PointForm(txtLmt2->text().trimmed()));
 }
 
 bool frmSet::cmdSet_Click()
@@ -326,6 +326,10 @@ bool frmSet::cmdSet_Click()
         ShowPrompt(QString::fromLatin1(kMsgOutOfRange));
         return false;
     }
+    // The step keeps typed values in the program's form ("0,1" typed under a
+    // German locale is kept as "0.1").
+    for (QLineEdit* f : {txtSet, txtLmt, txtLmt2})
+        f->setText(PointForm(f->text()));
     const int row = flow_ + 1;
     gridSet->setTextMatrix(row, 1, cmbMode->itemText(kind_));
     gridSet->setTextMatrix(row, 2, txtSet->text());

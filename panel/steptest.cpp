@@ -3,6 +3,7 @@
 #include "link/frames.h"
 #include "link/modefields.h"
 #include "panel/seqfiles.h"
+#include "platform/rounding.h"
 #include "platform/wholefile.h"
 #include "panel/seqif.h"
 #include "link/valuecheck.h"
@@ -156,7 +157,7 @@ void StepTest::load(int slot, StepPageIf& p, RunFieldsIf& f, int chn)
     if (a.StepMode != modeCnt && ThirdIsCutOff(s, a.StepMode)) {
         a.StepLimit = 0;
     } else {
-        const double secs = RoundEven(Val(s.Steps.at(row, 4)) * 60);
+        const double secs = RoundHalfEven(Val(s.Steps.at(row, 4)) * 60);
         a.StepLimit = secs > 0 && secs < 2147483647.0 ? int32_t(secs) : 0;
     }
 

@@ -1,9 +1,11 @@
 #include "platform/numfmt.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace ql {
@@ -30,8 +32,12 @@ Decimal fromScientific(const char* begin, const char* end)
     for (; p < end && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9')
             d.digits.push_back(*p);
-    if (p < end)
-        exp = std::atoi(std::string(p + 1, end).c_str());
+    if (p < end) {
+        const char* e = p + 1;
+        if (e < end && *e == '+')
+            ++e;
+        std::from_chars(e, end, exp);
+    }
     d.point = exp + 1;
     // Strip leading and trailing zeros; zero becomes the empty digit string.
     std::size_t lead = 0;
@@ -282,6 +288,58 @@ QString nonFinite(double value)
     return value < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
 }
 
+// The value of the ASCII text Val gathered (optional sign, digits with at
+// most one ".", optional exponent "e", sign, digits). Past the range of a
+// double it is infinite, or zero for a negative exponent.
+double readAscii(const std::string& num)
+{
+    const char* b = num.data();
+    const char* e = b + num.size();
+    const bool negative = b < e && *b == '-';
+    if (b < e && (*b == '-' || *b == '+'))
+        ++b;
+    double v = 0;
+    const auto res = std::from_chars(b, e, v, std::chars_format::general);
+    if (res.ec == std::errc::result_out_of_range)
+        v = num.find("e-") != std::string::npos ? 0.0 : std::numeric_limits<double>::infinity();
+    return negative ? -v : v;
+}
+
+QLocale withoutGroups(QLocale l)
+{
+    l.setNumberOptions(QLocale::RejectGroupSeparator);
+    return l;
+}
+
+const QLocale& cNumbers()
+{
+    static const QLocale c = withoutGroups(QLocale::c());
+    return c;
+}
+
+// The number form of the user's locale: the environment's choice, looked up
+// as Qt looks it up at start, at each call (only for a text that is no number
+// in the program's form), so that nothing depends on which locale the C
+// library was last set to.
+QLocale userNumbers()
+{
+    for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+        const QString chosen = qEnvironmentVariable(name);
+        if (!chosen.isEmpty())
+            return withoutGroups(QLocale(chosen));
+    }
+    return cNumbers();
+}
+
+std::optional<double> readIn(const QLocale& locale, const QString& text)
+{
+    bool ok = false;
+    const double v = locale.toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
 } // namespace
 
 QString Format(double value, const QString& pattern)
@@ -384,7 +442,43 @@ double Val(const QString& text)
         if (expDigits)
             num += ex;
     }
-    return std::strtod(num.c_str(), nullptr);
+    return readAscii(num);
+}
+
+std::optional<double> ReadNumber(const QString& text) { return readIn(cNumbers(), text); }
+
+std::optional<double> ParseNumber(const QString& text)
+{
+    if (const auto v = ReadNumber(text))
+        return v;
+    return readIn(userNumbers(), text);
+}
+
+QString PointForm(const QString& text)
+{
+    if (ReadNumber(text))
+        return text;
+    const QLocale user = userNumbers();
+    const auto v = readIn(user, text);
+    if (!v)
+        return text;
+    QString point = text;
+    point.replace(user.decimalPoint(), QStringLiteral("."));
+    const auto back = ReadNumber(point);
+    return back && *back == *v ? point : Format(*v, QString());
+}
+
+std::optional<QString> FileNumberText(const QString& text)
+{
+    if (ReadNumber(text))
+        return text;
+    if (text.count(QLatin1Char(',')) != 1 || text.contains(QLatin1Char('.')))
+        return std::nullopt;
+    QString point = text;
+    point.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (ReadNumber(point))
+        return point;
+    return std::nullopt;
 }
 
 int DecimalSumCompare(double a, double b, double c) { return decimalSumCompare(a, b, c); }

@@ -3,11 +3,11 @@
 #include "platform/diskqueue.h"
 #include "platform/numfmt.h"
 #include "platform/profile.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "platform/wholefile.h"
 
 #include <QFileInfo>
-#include <QLocale>
 #include <QStringList>
 
 #include <cmath>
@@ -25,24 +25,16 @@ const QString kAuto = QStringLiteral("AUTO");
 const QString kCurve = QStringLiteral("CURVE");
 
 // ---- Value conversions ------------------------------------------------------
-// Numbers are written with a point as decimal separator whatever the locale.
-
-std::optional<double> toNumber(const QString& text)
-{
-    bool ok = false;
-    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
+// Numbers are written and read with a point as decimal separator whatever
+// the locale (ReadNumber).
 
 // Rounded to the nearest whole number, halves to even, within [lo, hi].
 std::optional<int64_t> toRounded(const QString& text, int64_t lo, int64_t hi)
 {
-    const std::optional<double> v = toNumber(text);
+    const std::optional<double> v = ReadNumber(text);
     if (!v)
         return std::nullopt;
-    const double r = std::nearbyint(*v);
+    const double r = RoundHalfEven(*v);
     if (r < double(lo) || r > double(hi))
         return std::nullopt;
     return int64_t(r);
@@ -56,7 +48,7 @@ std::optional<int64_t> toInt16(const QString& text)
 // Whole part (rounded down) within [lo, hi].
 std::optional<int64_t> toFloor(const QString& text, int64_t lo, int64_t hi)
 {
-    const std::optional<double> v = toNumber(text);
+    const std::optional<double> v = ReadNumber(text);
     if (!v)
         return std::nullopt;
     const double r = std::floor(*v);
@@ -72,7 +64,7 @@ std::optional<bool> toSwitch(const QString& text)
         return true;
     if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
         return false;
-    if (const std::optional<double> v = toNumber(t))
+    if (const std::optional<double> v = ReadNumber(t))
         return *v != 0;
     return std::nullopt;
 }
@@ -160,7 +152,7 @@ QString unsavedKey(const QString& file, const QString& section, const QString& k
 
 float axisValue(const QString& text, float def)
 {
-    const std::optional<double> v = toNumber(text);
+    const std::optional<double> v = ReadNumber(text);
     if (!v || std::fabs(*v) > double(std::numeric_limits<float>::max()))
         return def;
     return float(*v);
@@ -183,11 +175,6 @@ bool AxisRangeOk(float lo, float hi)
 bool TimeRangeOk(int32_t lo, int32_t hi)
 {
     return lo >= 0 && lo <= kTimeAxisMax && hi >= 0 && hi <= kTimeAxisMax && int64_t(hi) >= int64_t(lo) + kTimeAxisMinSpan;
-}
-
-bool CreateSettingsFile()
-{
-    return CreateSettingsFile(SettingsFile());
 }
 
 bool CreateSettingsFile(const QString& file)

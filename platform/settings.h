@@ -46,7 +46,6 @@ bool TimeRangeOk(int32_t lo, int32_t hi);
 // missing; an existing file is left untouched. False when the file is
 // missing afterwards (a folder without write access).
 bool CreateSettingsFile(const QString& file);
-bool CreateSettingsFile();  // SettingsFile()
 
 struct Settings {
     static constexpr int kPorts = 10;  // PORT1..PORT10 for slots 0..9

@@ -7,11 +7,15 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -30,6 +34,62 @@ bool settleDisk()
     }
     return ql::WaitDiskQueues(std::chrono::seconds(10));
 }
+
+namespace {
+
+// The folder the locales are built into, for the whole run.
+QTemporaryDir& localeDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+bool builtIn(const QString& name) { return name == QLatin1String("C") || name.startsWith(QLatin1String("C.")); }
+
+// Builds `name` ("de_DE.UTF-8") with localedef unless it is there; the
+// reason when it cannot.
+QString buildLocale(const QString& name)
+{
+    if (builtIn(name))
+        return {};
+    if (!localeDir().isValid())
+        return QStringLiteral("no temporary folder");
+    const QString target = localeDir().filePath(name);
+    if (QFileInfo::exists(target + QStringLiteral("/LC_NUMERIC")))
+        return {};
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("localedef"),
+            {QStringLiteral("-i"), name.section(u'.', 0, 0), QStringLiteral("-f"), name.section(u'.', 1), target});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QStringLiteral("localedef: %1 %2").arg(p.errorString(), QString::fromLocal8Bit(p.readAll()).trimmed());
+    return {};
+}
+
+}  // namespace
+
+UserLocale::UserLocale(const QString& name)
+    : oldAll_(qgetenv("LC_ALL")), oldPath_(qgetenv("LOCPATH")), oldC_(std::setlocale(LC_ALL, nullptr)),
+      hadAll_(qEnvironmentVariableIsSet("LC_ALL")), hadPath_(qEnvironmentVariableIsSet("LOCPATH"))
+{
+    why_ = buildLocale(name);
+    if (!why_.isEmpty())
+        return;
+    if (!builtIn(name))
+        qputenv("LOCPATH", localeDir().path().toLocal8Bit());
+    qputenv("LC_ALL", name.toLatin1());
+    if (!std::setlocale(LC_ALL, ""))
+        why_ = QStringLiteral("setlocale refuses %1").arg(name);
+}
+
+UserLocale::~UserLocale()
+{
+    hadAll_ ? qputenv("LC_ALL", oldAll_) : qunsetenv("LC_ALL");
+    hadPath_ ? qputenv("LOCPATH", oldPath_) : qunsetenv("LOCPATH");
+    std::setlocale(LC_ALL, oldC_.constData());
+}
+
+bool UserLocale::required() { return qEnvironmentVariableIntValue("QL_LOCALE_REQUIRED") != 0; }
 
 QString pictureDir()
 {

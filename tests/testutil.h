@@ -46,6 +46,39 @@ private:
 // their results on this thread; false when they did not within 10 s.
 bool settleDisk();
 
+// While it lives, the process runs under the user's locale `name`
+// ("de_DE.UTF-8", "fr_FR.UTF-8", "C.UTF-8") as QApplication sets one up
+// from the environment: LC_ALL names it, LOCPATH a folder where localedef
+// built it (once per process), and setlocale(LC_ALL, "") makes the C library
+// follow it (under de_DE strtod("0.1") is then 0). The environment and the C
+// library's locale come back at its end. ok() is false, with why(), when the
+// locale could not be built; required() says whether that must fail the
+// test rather than skip it (QL_LOCALE_REQUIRED, set by scripts/test).
+class UserLocale {
+public:
+    explicit UserLocale(const QString& name);
+    ~UserLocale();
+    UserLocale(const UserLocale&) = delete;
+    UserLocale& operator=(const UserLocale&) = delete;
+    bool ok() const { return why_.isEmpty(); }
+    QString why() const { return why_; }
+    static bool required();
+
+private:
+    QString why_;
+    QByteArray oldAll_, oldPath_, oldC_;
+    bool hadAll_ = false, hadPath_ = false;
+};
+
+// Builds the locale or leaves the test: skipped, or failed where required.
+#define QL_UNDER_LOCALE(var, name)                                                                                \
+    qltest::UserLocale var(name);                                                                                 \
+    if (!var.ok()) {                                                                                              \
+        if (qltest::UserLocale::required())                                                                       \
+            FAIL() << "cannot build the locale " << qPrintable(QString(name)) << ": " << qPrintable(var.why());   \
+        GTEST_SKIP() << "cannot build the locale " << qPrintable(QString(name)) << ": " << qPrintable(var.why()); \
+    }
+
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);
 

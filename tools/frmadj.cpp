@@ -6,6 +6,7 @@
 #include "panel/seqif.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "tools/toolhost.h"
 
@@ -152,7 +153,7 @@ bool frmAdj::cmdPoint_Click(int point)
         ShowPrompt(out, Prompter::Critical);
         return false;
     }
-    const double raw = RoundEven(double(value) * (volt ? 1000.0 : double(CurScale)));
+    const double raw = RoundHalfEven(double(value) * (volt ? 1000.0 : double(CurScale)));
     // A value the frame cannot carry never leaves the program.
     const auto frame = CalibFrame(chn_, point, int64_t(raw));
     if (!frame) {

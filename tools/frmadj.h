@@ -42,7 +42,6 @@ public:
     float CurScale = 100;
     QString CurFmt, VolFmt;
     int Slot() const { return slot_; }
-    int Chn() const { return chn_; }
 
     QLineEdit *txtVL, *txtVH, *txtCL, *txtCH;
     QPushButton *cmdVL, *cmdVH, *cmdCL, *cmdCH, *cmdOK, *cmdCancel;

@@ -5,6 +5,7 @@
 #include "panel/seqif.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
 #include "tools/toolhost.h"
 
@@ -84,7 +85,7 @@ bool frmRes::txtCap_LostFocus()
         ShowPrompt(QStringLiteral("Setting value out of range!"), Prompter::Critical);
         return false;
     }
-    txtCap->setText(Format(RoundEven(*v), QStringLiteral("0")));
+    txtCap->setText(Format(RoundHalfEven(*v), QStringLiteral("0")));
     return true;
 }
 

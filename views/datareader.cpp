@@ -2,6 +2,7 @@
 
 #include "platform/numfmt.h"
 #include "platform/profile.h"
+#include "platform/rounding.h"
 
 #include <QFile>
 
@@ -18,15 +19,6 @@ namespace {
 // No tester run comes near a billion seconds, amperes or volts; larger
 // values are damage, and keeping them out keeps every sum finite.
 constexpr double kMaxField = 1e9;
-
-// Nearest integer, halves to even, clamped to the int range.
-int RoundEven(double v)
-{
-    if (!(v == v))
-        return 0;
-    const double r = std::nearbyint(std::clamp(v, double(INT_MIN), double(INT_MAX)));
-    return static_cast<int>(r);
-}
 
 // A whole field as a finite number: blanks around it and one leading "+"
 // are allowed; anything else (empty, letters, a second number) is refused.
@@ -63,7 +55,7 @@ float Round1(double v)
 AxisRange Widen(float lo, float hi, double unit)
 {
     const double span = (double(hi) - double(lo)) / (unit / 10);
-    const long long steps = std::llround(std::nearbyint(std::clamp(span, -1e15, 1e15)));
+    const long long steps = std::llround(RoundHalfEven(std::clamp(span, -1e15, 1e15)));
     const int r = static_cast<int>(((steps % 10) + 10) % 10);
     if (r == 0)
         return {lo, hi};
@@ -235,7 +227,7 @@ void RunIntegrator::add(const DataRow& r)
     ++n;
     capMas = capMas + (r.t - float(prevT)) * r.I * 1000.0f;
     energyMws = capMas * vsum / float(n);
-    prevT = RoundEven(r.t);
+    prevT = RoundHalfEvenInt(r.t);
 }
 
 void FillSummaryCells(std::array<QString, kViewerCols>& cells, const RunIntegrator& run)
@@ -251,7 +243,7 @@ void FillSummaryCells(std::array<QString, kViewerCols>& cells, const RunIntegrat
         cells[colAvgVolt] = shortest + QLatin1Char('V');
     }
     if (cells[colCapacity].isEmpty()) {
-        const long long mas = std::llround(std::nearbyint(double(run.capMas)));
+        const long long mas = std::llround(RoundHalfEven(double(run.capMas)));
         const long long m = mas / 3600;  // whole mAh, fraction cut off
         cells[colCapacity] = m <= 9999 ? QString::number(m) + QStringLiteral("mAh")
                                        : Format(double(m) / 1000, QStringLiteral("00.00")) + QStringLiteral("Ah");
@@ -260,16 +252,12 @@ void FillSummaryCells(std::array<QString, kViewerCols>& cells, const RunIntegrat
         // The capacity cell's number times the average voltage; a cell whose
         // number part is no number leaves the energy empty.
         const QString& cap = cells[colCapacity];
-        auto number = [](const QString& text, bool* ok) { return text.trimmed().toDouble(ok); };
-        bool ok = false;
         if (cap.endsWith(QLatin1String("mAh"))) {
-            const double v = number(cap.chopped(3), &ok);
-            if (ok)
-                cells[colEnergy] = Format(v * avg, QStringLiteral("0")) + QStringLiteral("mWh");
+            if (const auto v = ReadNumber(cap.chopped(3)))
+                cells[colEnergy] = Format(*v * avg, QStringLiteral("0")) + QStringLiteral("mWh");
         } else if (cap.endsWith(QLatin1String("Ah"))) {
-            const double v = number(cap.chopped(2), &ok);
-            if (ok)
-                cells[colEnergy] = Format(v * avg, QStringLiteral("0.00")) + QStringLiteral("Wh");
+            if (const auto v = ReadNumber(cap.chopped(2)))
+                cells[colEnergy] = Format(*v * avg, QStringLiteral("0.00")) + QStringLiteral("Wh");
         }
     }
 }
@@ -277,7 +265,7 @@ void FillSummaryCells(std::array<QString, kViewerCols>& cells, const RunIntegrat
 void ViewerBounds::add(float X, float V, float I)
 {
     if (X > float(MaxXVal))
-        MaxXVal = RoundEven(X);
+        MaxXVal = RoundHalfEvenInt(X);
     auto widen = [](float& hi, float& lo, float v) {
         if (hi == 0 && lo == 0)
             hi = lo = v;

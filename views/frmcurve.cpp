@@ -153,6 +153,9 @@ bool frmCurve::cmdOK_Click()
         tell(msg);
         return false;
     }
+    // Kept as typed, in the program's form ("1,5" typed under a German locale as "1.5").
+    for (QLineEdit* f : {txtVL, txtVH, txtCL, txtCH, txtTime, txtTime2})
+        f->setText(PointForm(f->text()));
     // Applied all the same, but not kept when the save fails.
     settings().SaveAxisRanges(txtVL->text(), txtVH->text(), txtCL->text(), txtCH->text(), txtTime->text(),
                               txtTime2->text(), TellUnlessWritten);

@@ -2,6 +2,7 @@
 
 #include "panel/devctrl.h"
 #include "link/valuecheck.h"
+#include "platform/numfmt.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
@@ -12,12 +13,6 @@
 #include <exception>
 
 namespace ql {
-
-namespace {
-
-bool isNumber(const QString& text) { return ParseFieldNumber(text, nullptr); }
-
-} // namespace
 
 QStringList ParameterFileLines(const CfgEntries& e)
 {
@@ -97,8 +92,9 @@ CfgRead ParseParameterFile(const QByteArray& bytes, const QString& device)
             slot = &r.time, k = 'M';
         if (!slot)
             continue;
-        if (isNumber(value))
-            *slot = value;
+        // A value an earlier build wrote with a decimal comma reads with its value.
+        if (const std::optional<QString> number = FileNumberText(value))
+            *slot = *number;
         else if (k != 'M')  // the time readout's own "hh:mm:ss" text is not restored
             r.skipped << line;
     }
@@ -126,9 +122,9 @@ void SaveParameterFile(ViewHost& host)
         CfgEntries e;
         e.device = host.DevName(n, 0);
         e.title = host.link().slot.at(size_t(n)).TitleText;
-        e.sval = p.tSval(chn);
-        e.slmt = p.tSlmt(chn);
-        e.time = p.tTime(chn);
+        e.sval = PointForm(p.tSval(chn));
+        e.slmt = PointForm(p.tSlmt(chn));
+        e.time = PointForm(p.tTime(chn));
         if (!WriteParameterFile(WithExtension(chosen, QStringLiteral("cfg")), ParameterFileLines(e)))
             TellCannotSave();
     } catch (const std::exception& ex) {

@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -35,14 +34,14 @@ void CentreOnScreen(QWidget* w)
 }
 
 // A field's text as a number: the whole text (blanks around it aside) must
-// be one; "" and "1.2.3" are not.
+// be one, as typed ("1.5", or "1,5" under a locale with a decimal comma);
+// "" and "1.2.3" are not.
 bool Number(const QString& text, double* v)
 {
-    bool ok = false;
-    const double d = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(d))
+    const std::optional<double> d = ParseNumber(text);
+    if (!d)
         return false;
-    *v = d;
+    *v = *d;
     return true;
 }
 

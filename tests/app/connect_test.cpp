@@ -2,6 +2,7 @@
 // and what a slot's port, lamp and records do meanwhile.
 #include "apptest.h"
 
+#include "controls/curvegraph.h"
 #include "controls/flexgrid.h"
 #include "platform/serial.h"
 #include "platform/services.h"
@@ -235,6 +236,7 @@ TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
     o.timings.recvLamp = std::chrono::milliseconds(100);  // replies come five times faster
     auto w = makeWindow(o);
     ql::SlotView& s = inside(w).slot(0);
+    s.Chart->setAxesY1Txt(QStringLiteral("[x]"));
     s.Panel->setTPort("COM6");
     w->DevCtrl_ConnClick(0);
     ASSERT_TRUE(inside(w).link().slot[0].hComm);
@@ -255,6 +257,7 @@ TEST_F(DeviceAppTest, ReceiveLampGoesOutWhileRepliesFlow)
     // It is lit again by the replies that follow.
     ASSERT_TRUE(waitFor([&] { return s.Panel->LedRecv(); }));
     EXPECT_TRUE(dev.connected());
+    EXPECT_EQ(s.Chart->AxesY1Txt(), QStringLiteral("[A]"));  // the load's current axis, from its set-up
     dev.stop();
     closeWindow(*w);
 }

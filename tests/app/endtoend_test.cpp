@@ -754,6 +754,7 @@ TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
     startRun(*w, "1.00", "3.00");
     const QString record = recordOf(*w);
     EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
+    ASSERT_TRUE(settleDisk());  // named on the file queue
     EXPECT_TRUE(QFile::exists(record));
     stopRun(*w);
     u.cmdConn->click();

@@ -395,8 +395,8 @@ TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
     inside(w).runHost().ShowMsg("STOP");
     QPointer<ql::frmMsg> m = inside(w).messageWindow();
     ASSERT_TRUE(m);
-    EXPECT_EQ(m->text(), "STOP");
-    EXPECT_TRUE(m->fadingIn());
+    EXPECT_EQ(m->lblMsg->text(), "STOP");
+    EXPECT_TRUE(m->Timer1->isActive());
     m->Timer1->stop();  // the test drives the ticks
     for (int i = 0; i < 20; ++i)
         m->fadeInTick();
@@ -404,7 +404,7 @@ TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
     EXPECT_NEAR(m->windowOpacity(), 100 / 255.0, 0.01);
     // A click at 100 fades out from 100: gone after 21 ticks.
     QTest::mouseClick(m->lblMsg, Qt::LeftButton);
-    EXPECT_TRUE(m->fadingOut());
+    EXPECT_TRUE(m->Timer2->isActive());
     m->Timer2->stop();
     for (int i = 0; i < 20; ++i)
         m->fadeOutTick();
@@ -422,9 +422,9 @@ TEST_F(AppTest, MessageWindowFadesInAndOutInStepsOfFive)
     for (int i = 0; i < 45; ++i)
         m->fadeInTick();
     EXPECT_EQ(m->alpha(), 200);
-    EXPECT_FALSE(m->fadingIn());
+    EXPECT_FALSE(m->Timer1->isActive());
     EXPECT_FALSE(m->close());
-    EXPECT_TRUE(m->fadingOut());
+    EXPECT_TRUE(m->Timer2->isActive());
     closeWindow(*w);
 }
 

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -429,4 +430,90 @@ TEST_F(Sequences, StepTestStartedOnARunningChannelLetsTheDeviceEndTheRun)
     u.cmdStartStep->click();
     closeWindow(*w);
     dev.stop();
+}
+
+// Under German and French locales (set up in this process as QApplication
+// sets one up from the environment) the user types numbers with a decimal
+// comma: a step of "0,1" min runs six seconds, its stop going out with the
+// sixth tick; the auto test shows its set values with a point; and the
+// automatic data file of the auto test's run has the same Mode line as
+// under C.
+TEST_F(Sequences, StepTimeSetValuesAndDataFileTheSameInEveryLocale)
+{
+    writeIni("[AUTO]\r\nSAVE=True\r\n");
+    struct Case {
+        const char* name;
+        QChar mark;
+        int port;
+    } cases[] = {{"C.UTF-8", u'.', 3}, {"de_DE.UTF-8", u',', 4}, {"fr_FR.UTF-8", u',', 5}};
+    QString cMode;  // the data file's Mode line under C
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        QL_UNDER_LOCALE(locale, QString::fromLatin1(k.name));
+        const auto typed = [&](QString point) { return point.replace(u'.', k.mark); };
+        DeviceSim dev(11, 300);
+        auto w = connectedWindow(dev, k.port, 10);
+        ASSERT_TRUE(w);
+        ql::DevCtrl* p = inside(w).slot(0).Panel;
+        const auto& u = p->ui();
+        const ql::ChanState& c = inside(w).link().ch(0, 0);
+
+        bool edited = false;
+        editSteps(*w, [&](ql::frmSet& dlg) { edited = enterStep(dlg, 0, typed("1.00"), typed("2.50"), typed("0.1")); });
+        ASSERT_TRUE(edited) << prompt.texts().join('|').toStdString();
+        EXPECT_EQ(p->tStepSet(1, 2), "1.00");
+        EXPECT_EQ(p->tStepSet(1, 4), "0.1");
+        u.tmrStep->setInterval(3600 * 1000);
+        dev.clearRecorded();
+        u.cmdStartStep->click();
+        tickSteps(*p, 1);  // the step starts
+        ASSERT_TRUE(waitFor([&] { return dev.channel(0).running && c.Running; }));
+        EXPECT_EQ(inside(w).stepTest().at(0).StepLimit, 6);
+        tickSteps(*p, 5);
+        EXPECT_EQ(inside(w).stepTest().at(0).StepSecs, 5);
+        tickSteps(*p, 1);
+        ASSERT_TRUE(waitFor([&] {
+            return runFrames(dev) == QStringList({"start:100", "stop"});
+        })) << runFrames(dev).join(' ').toStdString();
+        ASSERT_TRUE(waitFor([&] { return !c.Running; }));
+        tickSteps(*p, 1);  // recorded: the program is over
+        EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
+
+        // The step's data file goes: the auto test's may take its name (named by the second).
+        ASSERT_TRUE(settleDisk());
+        QDir data(home() + "/Data");
+        for (const QString& f : data.entryList(QDir::Files))
+            ASSERT_TRUE(data.remove(f));
+        fillAutoTest(*p, "0.1", "0.3", "0.1", "1", typed("2.50"));
+        QStringList shown;
+        QObject::connect(u.txtSval, &QLineEdit::textChanged, u.txtSval, [&](const QString& t) { shown << t; });
+        u.tmrAuto->setInterval(3600 * 1000);
+        dev.clearRecorded();
+        u.cmdStartAuto->click();
+        ASSERT_TRUE(inside(w).autoTest().at(0).AutoOn) << prompt.texts().join('|').toStdString();
+        for (const char* amps : {"0.10", "0.20", "0.30"}) {
+            ASSERT_TRUE(
+                waitFor([&] { return c.Running && std::fabs(c.CurShown - QString(amps).toFloat()) < 0.0005f; }));
+            emit p->AutoTmrOn(0);
+        }
+        ASSERT_TRUE(waitFor([&] { return !c.Running; }));
+        shown.removeDuplicates();
+        EXPECT_EQ(shown, (QStringList{"0.10", "0.20", "0.30"}));
+        EXPECT_EQ(p->tSlmt(0), "2.50");
+
+        ASSERT_TRUE(settleDisk());
+        const QStringList made = data.entryList(QDir::Files);
+        ASSERT_EQ(made.size(), 1) << made.join(' ').toStdString();
+        const QStringList lines = fileLines(data.filePath(made[0]));
+        const QString mode = lines.filter(QRegularExpression("^Mode:")).value(0);
+        EXPECT_FALSE(mode.contains(u','));
+        if (cMode.isEmpty())
+            cMode = mode;
+        EXPECT_EQ(mode, cMode);
+        EXPECT_TRUE(prompt.messages.empty()) << prompt.texts().join('|').toStdString();
+        closeWindow(*w);
+        dev.stop();
+        prompt.messages.clear();
+    }
+    EXPECT_EQ(cMode, "Mode:D-CC  0.30A  2.50V");
 }

@@ -9,6 +9,11 @@
 // dated by a fixed clock. So every frame and every row comes out the same on
 // every run.
 //
+// Each session runs under C and again under German and French locales (set
+// up in this process as QApplication sets one up from the environment), where
+// the user types numbers with a decimal comma (or, under German, with a
+// point): the transcript is the same.
+//
 // QL_UPDATE_GOLDEN=1 rewrites the transcripts in the source tree.
 #include "apptest.h"
 
@@ -33,6 +38,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <ostream>
 #include <set>
 
 using namespace qltest;
@@ -68,8 +74,20 @@ QString Hex(const QByteArray& frame)
     return QString::fromLatin1(frame.toHex(' ').toUpper());
 }
 
-class Transcript : public DeviceAppTest {
+// A user's locale and the decimal mark its user types.
+struct UserLocaleCase {
+    const char* name;
+    const char* label;  // of the test's name
+    char mark;
+};
+
+void PrintTo(const UserLocaleCase& c, std::ostream* os) { *os << c.name; }
+
+class Transcript : public DeviceAppTest, public ::testing::WithParamInterface<UserLocaleCase> {
 protected:
+    // A number as the user types it under the session's locale ("1.5" as "1,5").
+    static QString typed(QString point) { return point.replace(QLatin1Char('.'), QLatin1Char(GetParam().mark)); }
+
     struct Device {
         DeviceSim* sim;
         QString port;
@@ -344,10 +362,18 @@ const QByteArray kAutoSave = "[AUTO]\r\nSAVE=True\r\n";
 
 } // namespace
 
+INSTANTIATE_TEST_SUITE_P(Locales, Transcript,
+                         ::testing::Values(UserLocaleCase{"C.UTF-8", "C", '.'},
+                                           UserLocaleCase{"de_DE.UTF-8", "de_DE", ','},
+                                           UserLocaleCase{"de_DE.UTF-8", "de_DE_point", '.'},
+                                           UserLocaleCase{"fr_FR.UTF-8", "fr_FR", ','}),
+                         [](const ::testing::TestParamInfo<UserLocaleCase>& info) { return info.param.label; });
+
 // Connect, identify, start with typed values, set, stop with the run's end
 // and its automatic data file, monitor without a run, Save Data, disconnect.
-TEST_F(Transcript, SingleChannelRun)
+TEST_P(Transcript, SingleChannelRun)
 {
+    QL_UNDER_LOCALE(locale, QString::fromLatin1(GetParam().name));
     DeviceSim dev(11, 300);
     plug(dev, 3);
     auto w = open(kAutoSave);
@@ -357,15 +383,15 @@ TEST_F(Transcript, SingleChannelRun)
 
     u.cmbMode->setCurrentIndex(0);
     emit u.cmbMode->activated(0);
-    typeInto(u.txtSval, "1.5");
-    typeInto(u.txtSlmt, "3.00");
-    typeInto(u.txtStim, "0");
+    typeInto(u.txtSval, typed("1.5"));
+    typeInto(u.txtSlmt, typed("3.00"));
+    typeInto(u.txtStim, typed("0"));
     u.cmdRun->click();
     mark(*w, "start 1.5 A to 3.00 V");
     seconds(*w, 4);
     mark(*w, "four seconds");
 
-    typeInto(u.txtSval, "2.00");
+    typeInto(u.txtSval, typed("2.00"));
     u.cmdSet->click();
     seconds(*w, 3);
     mark(*w, "set 2.00 A, three seconds");
@@ -391,16 +417,17 @@ TEST_F(Transcript, SingleChannelRun)
 
 // A run closed mid-way with its device stopped, its record cut in the middle
 // of a row, then continued in a new window twice.
-TEST_F(Transcript, ContinueInNewWindows)
+TEST_P(Transcript, ContinueInNewWindows)
 {
+    QL_UNDER_LOCALE(locale, QString::fromLatin1(GetParam().name));
     DeviceSim dev(11, 300);
     plug(dev, 3);
     {
         auto w = open();
         const auto& u = inside(w).slot(0).Panel->ui();
         connectSlot(*w, 0, 3);
-        typeInto(u.txtSval, "1.50");
-        typeInto(u.txtSlmt, "3.00");
+        typeInto(u.txtSval, typed("1.50"));
+        typeInto(u.txtSlmt, typed("3.00"));
         u.cmdRun->click();
         seconds(*w, 4);
         mark(*w, "first window: start and four seconds");
@@ -419,8 +446,8 @@ TEST_F(Transcript, ContinueInNewWindows)
         auto w = open();
         const auto& u = inside(w).slot(0).Panel->ui();
         connectSlot(*w, 0, 3);
-        typeInto(u.txtSval, "1.50");
-        typeInto(u.txtSlmt, "3.00");
+        typeInto(u.txtSval, typed("1.50"));
+        typeInto(u.txtSlmt, typed("3.00"));
         u.cmdCont->click();
         seconds(*w, 3);
         mark(*w, QStringLiteral("window %1: continue and three seconds").arg(round + 1));
@@ -432,8 +459,9 @@ TEST_F(Transcript, ContinueInNewWindows)
 
 // A run going on the device before the program connects is taken up, and a
 // two-channel device runs both channels to their stops.
-TEST_F(Transcript, RunFoundGoingAndTwoChannels)
+TEST_P(Transcript, RunFoundGoingAndTwoChannels)
 {
+    QL_UNDER_LOCALE(locale, QString::fromLatin1(GetParam().name));
     DeviceSim one(11, 300), two(18, 300);
     plug(one, 3);
     plug(two, 6);
@@ -447,10 +475,10 @@ TEST_F(Transcript, RunFoundGoingAndTwoChannels)
     mark(*w, "the run found going, three seconds");
 
     const auto& u = inside(w).slot(1).Panel->ui();
-    typeInto(u.txtSval2S[0], "1.00");
-    typeInto(u.txtSlmt2S[0], "3.20");
-    typeInto(u.txtSval2S[1], "0.50");
-    typeInto(u.txtSlmt2S[1], "3.10");
+    typeInto(u.txtSval2S[0], typed("1.00"));
+    typeInto(u.txtSlmt2S[0], typed("3.20"));
+    typeInto(u.txtSval2S[1], typed("0.50"));
+    typeInto(u.txtSlmt2S[1], typed("3.10"));
     u.optChn2->setChecked(true);  // both channels
     u.cmdRun2S->click();
     seconds(*w, 3);
@@ -472,8 +500,9 @@ TEST_F(Transcript, RunFoundGoingAndTwoChannels)
 
 // The auto test steps the load and saves its results; a step program is
 // saved, opened again and run; parameter files are saved and loaded.
-TEST_F(Transcript, SequencesAndParameterFiles)
+TEST_P(Transcript, SequencesAndParameterFiles)
 {
+    QL_UNDER_LOCALE(locale, QString::fromLatin1(GetParam().name));
     DeviceSim dev(11, 300);
     plug(dev, 3);
     auto w = open();
@@ -487,11 +516,17 @@ TEST_F(Transcript, SequencesAndParameterFiles)
     chooseText(u.cmbStepAuto, "0.5");
     chooseText(u.cmbTimeAuto, "2");
     u.optAutoSec->setChecked(true);
-    typeInto(u.txtVolAuto, "2.50");
+    typeInto(u.txtVolAuto, typed("2.50"));
+    QStringList shown;  // the set field as the auto test steps it
+    const QMetaObject::Connection watch =
+        QObject::connect(u.txtSval, &QLineEdit::textChanged, [&](const QString& t) { shown << t; });
     u.cmdStartAuto->click();
     for (int i = 0; i < 20 && inside(w).autoTest().at(0).AutoOn; ++i)
         second(*w);
     ASSERT_FALSE(inside(w).autoTest().at(0).AutoOn);
+    QObject::disconnect(watch);
+    shown.removeDuplicates();
+    EXPECT_EQ(shown, (QStringList{"1.00", "1.50", "2.00"}));
     seconds(*w, 1);
     mark(*w, "auto test");
     prompt.fileAnswer = home() + "/auto";
@@ -506,8 +541,8 @@ TEST_F(Transcript, SequencesAndParameterFiles)
             return enterStep(*dlg, kind, set, lmt, third);
         };
         const int wait = dlg->cmbMode->findText("Wait");
-        edited = wait > 0 && step(0, "1.00", "2.50", "0.05") && step(wait, "", "", "0.03") &&
-                 step(0, "2.00", "2.50", "0.05");
+        edited = wait > 0 && step(0, typed("1.00"), typed("2.50"), typed("0.05")) &&
+                 step(wait, "", "", typed("0.03")) && step(0, typed("2.00"), typed("2.50"), typed("0.05"));
         dlg->cmdOK->click();
     });
     u.cmdSetStep->click();
@@ -532,12 +567,12 @@ TEST_F(Transcript, SequencesAndParameterFiles)
     }
     deviceSeconds_ = 1;
 
-    typeInto(u.txtSval, "1.25");
-    typeInto(u.txtSlmt, "2.75");
+    typeInto(u.txtSval, typed("1.25"));
+    typeInto(u.txtSlmt, typed("2.75"));
     prompt.fileAnswer = home() + "/params";
     inside(w).action("menuSaveCfg")->setEnabled(true);
     inside(w).action("menuSaveCfg")->trigger();
-    typeInto(u.txtSval, "3.00");
+    typeInto(u.txtSval, typed("3.00"));
     prompt.fileAnswer = home() + "/params.cfg";
     inside(w).action("menuOpenCfg")->setEnabled(true);
     inside(w).action("menuOpenCfg")->trigger();

@@ -3,6 +3,7 @@
 #include "controls/curvegraph.h"
 #include "controls/curvegraphmath.h"
 #include "legendcheck.h"
+#include "platform/rounding.h"
 #include "testutil.h"
 
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <vector>
 
 using ql::CurveGraph;
+using ql::RoundHalfEven;
 namespace cg = ql::curvegraph;
 
 namespace {
@@ -58,7 +60,7 @@ bool near(const QImage& img, int x, int y, QRgb color, int d = 1)
 int rowOf(double v, double min, double max, int h = 400)
 {
     const double scale = float((max - min) / (h - 90));
-    return h - (int(cg::RoundEven((v - min) / scale)) + 50);
+    return h - (int(RoundHalfEven((v - min) / scale)) + 50);
 }
 
 // A deterministic stream of numbers in [0, 1).
@@ -77,8 +79,7 @@ QPoint pixelOf(const CurveGraph& g, int axis, int W, int H, double X, double Y)
     const int m = (g.ShowAxesY1() && g.ShowAxesY2()) ? 100 : 50;
     const double xs = float((double(g.MaxX()) - g.MinX()) / (W - 50 - m));
     const double ys = float((double(g.MaxY(axis)) - g.MinY(axis)) / (H - 90));
-    return QPoint(int(cg::RoundEven((X - g.MinX()) / xs)) + 50,
-                  H - (int(cg::RoundEven((Y - g.MinY(axis)) / ys)) + 50));
+    return QPoint(int(RoundHalfEven((X - g.MinX()) / xs)) + 50, H - (int(RoundHalfEven((Y - g.MinY(axis)) / ys)) + 50));
 }
 
 // Every point of curve 0 (in range, the first whatever its value) joined one
@@ -289,9 +290,6 @@ TEST(CurveGraphRules, DecimationStepAndRounding)
     EXPECT_EQ(cg::DecimationStep(4800, 600), 3);
     EXPECT_EQ(cg::DecimationStep(1000, 600), 1);
     EXPECT_EQ(cg::DecimationStep(86400, 1000), 23);
-    EXPECT_EQ(cg::RoundEven(2.5), 2);
-    EXPECT_EQ(cg::RoundEven(3.5), 4);
-    EXPECT_EQ(cg::RoundEven(-2.5), -2);
     EXPECT_FALSE(cg::ToInt(3e9).has_value());
     EXPECT_FALSE(cg::ToInt(NAN).has_value());
     EXPECT_EQ(cg::ToInt(-7.5).value(), -8);
@@ -735,7 +733,9 @@ TEST(CurveGraphInteraction, RubberBandZoomsScrollsAndUnzooms)
 
     // The zoomed view draws X 900 (a point) in the middle of the plot.
     const QImage zoomed = c.shot();
-    const int y10 = s->height() - (int(cg::RoundEven((10 - c.g.MinY(0)) / (float(c.g.MaxY(0) - c.g.MinY(0)) / (s->height() - 90)))) + 50);
+    const int y10 =
+        s->height() -
+        (int(RoundHalfEven((10 - c.g.MinY(0)) / (float(c.g.MaxY(0) - c.g.MinY(0)) / (s->height() - 90)))) + 50);
     EXPECT_TRUE(near(zoomed, 300, y10, rgb(kBlue)));
 
     // Scrolling moves the window by tenths of its width.

@@ -179,7 +179,11 @@ TEST(ProgressBar, PropertiesRoundTripAndLoadingRaisesNothing)
     a.setOrientation(1);
     a.setEnabled(false);
     a.setFontColor(0x123456);
+    a.setMousePointer(99);
+    a.setMouseIcon(solid(QSize(16, 16), Qt::blue));
+    EXPECT_EQ(a.cursor().shape(), Qt::BitmapCursor);  // pointer 99 shows the icon
     a.setMousePointer(11);
+    EXPECT_EQ(a.cursor().shape(), Qt::WaitCursor);
     a.setBarPictureFore(solid(QSize(30, 6), Qt::red));
     a.setBarPictureBack(solid(QSize(30, 6), Qt::gray));
     QVariantMap bag;

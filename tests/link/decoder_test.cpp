@@ -2,6 +2,7 @@
 // through fakes of the panel and host.
 #include "link/recv.h"
 #include "link/modeltable.h"
+#include "modelcodes.h"
 #include "recvfakes.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ protected:
     QStringList errors;
 
     void SetUp() override {
-        dec.onSample = [this](int slot, int chn, int run) {
+        dec.onSample = [this](int slot, int chn, int run, bool) {
             const ChanState& ch = st.ch(slot, chn);
             samples.push_back({slot, chn, run, ch.Cur, ch.Volt, ch.Temp});
         };
@@ -170,7 +171,7 @@ TEST_F(Decoder, TypeZeroReplyKeepsConnecting) {
 // defaults and keep the maxima they had; 38 has a row with "D-CC" alone.
 TEST_F(Decoder, CodesWithoutARowAndType38)
 {
-    const int codes[] = {51, 43, 38};
+    const int codes[] = {kMeterOnlyCode, qltest::PlainCodesWithoutRow().front(), 38};
     for (int slot = 0; slot < 3; ++slot) {
         const int type = codes[slot];
         SCOPED_TRACE(type);
@@ -178,9 +179,9 @@ TEST_F(Decoder, CodesWithoutARowAndType38)
         st.slot[slot].MaxVol = 8;
         First(slot, Reply{.type = type});
         EXPECT_FALSE(st.slot[slot].Connecting);
-        EXPECT_EQ(host.panels[slot].modes, QStringList{type == 51 ? "Meter" : "D-CC"});
+        EXPECT_EQ(host.panels[slot].modes, QStringList{type == kMeterOnlyCode ? "Meter" : "D-CC"});
         EXPECT_EQ(host.panels[slot].tabs, (std::vector<std::pair<int, QString>>{{1, "key1"}}));
-        EXPECT_EQ(host.axis[slot], type == 51 ? "[mA]" : "[A]");
+        EXPECT_EQ(host.axis[slot], type == kMeterOnlyCode ? "[mA]" : "[A]");
         EXPECT_FALSE(st.slot[slot].TempOk);
         EXPECT_FALSE(host.visible["menuRes"]);
         if (type == 38) {
@@ -603,21 +604,27 @@ TEST_F(Decoder, SplitFrameIsDecodedOnceOnThePollWithTheEndByte) {
     EXPECT_EQ(samples.size(), 1u);
 }
 
-TEST_F(Decoder, RunStartAndSetEchoesFromTheTrackingHook) {
+// A running channel's reply hands run tracking the set values it echoes:
+// they are stored before the hook sees the frame, never the other way.
+TEST_F(Decoder, RunningRepliesStoreTheirEchoesBeforeTrackingSeesThem) {
     Identified(0, 11);
     ChanState& ch = st.ch(0, 0);
-    dec.onSample = [&](int slot, int chn, int run) {
-        if (run == 1 || run == 2) {
-            if (!st.ch(slot, chn).Running)
-                dec.RunStartEcho(slot, chn);
-            st.ch(slot, chn).Running = true;
-            dec.SetEcho(slot, chn);
-        }
+    std::vector<int> seenSetRaw;
+    std::vector<bool> seenData;
+    dec.onSample = [&](int slot, int chn, int run, bool data) {
+        seenSetRaw.push_back(st.ch(slot, chn).SetRaw);
+        seenData.push_back(data);
+        st.ch(slot, chn).Running = IsRunning(run);
     };
+    Reply idle{.run = 0, .mode = 2, .e1 = 77};
+    Feed(0, Wire(idle));  // not running: nothing echoed
+    EXPECT_NE(ch.SetRaw, 77);
+    EXPECT_TRUE(host.setupModeFields.empty());
     Reply r{.run = 1, .mode = 3, .e1 = 11, .e2 = 22, .e3 = 33};
     Feed(0, Wire(r));
     EXPECT_EQ(ch.ChnMode, 3);
     EXPECT_EQ(ch.SetRaw, 11);
+    EXPECT_EQ(seenSetRaw.back(), 11);
     EXPECT_EQ(host.setupModeFields.size(), 1u);
     // Running: echoes are not taken again until a set is pending.
     r.e1 = 44;
@@ -632,6 +639,8 @@ TEST_F(Decoder, RunStartAndSetEchoesFromTheTrackingHook) {
     info.e1 = 310;
     Feed(0, Wire(info));  // info frames neither copy nor count
     EXPECT_EQ(ch.SetPend, 2);
+    EXPECT_FALSE(seenData.back());
+    EXPECT_TRUE(seenData.front());
     r.e1 = 55;
     Feed(0, Wire(r));
     EXPECT_EQ(ch.SetRaw, 55);
@@ -639,10 +648,23 @@ TEST_F(Decoder, RunStartAndSetEchoesFromTheTrackingHook) {
     r.e1 = 66;
     Feed(0, Wire(r));
     EXPECT_EQ(ch.SetRaw, 55);
-    // Outside the hook the echo steps do nothing.
-    ch.SetPend = 1;
-    dec.SetEcho(0, 0);
+}
+
+// A run found going on an info reply (no echoes) takes its set values from
+// the data replies that follow, as after a set command.
+TEST_F(Decoder, RunFoundOnAnInfoReplyTakesTheEchoesOfTheNextDataReply) {
+    Identified(0, 11);
+    ChanState& ch = st.ch(0, 0);
+    dec.onSample = [&](int slot, int chn, int run, bool) { st.ch(slot, chn).Running = IsRunning(run); };
+    Reply info{.kind = 1, .run = 2, .mode = 1, .e1 = 310};
+    Feed(0, Wire(info));
+    EXPECT_EQ(ch.ChnMode, 1);
     EXPECT_EQ(ch.SetPend, 1);
+    EXPECT_NE(ch.SetRaw, 310);
+    Reply data{.run = 2, .mode = 1, .e1 = 150};
+    Feed(0, Wire(data));
+    EXPECT_EQ(ch.SetRaw, 150);
+    EXPECT_EQ(ch.SetPend, 2);
 }
 
 } // namespace

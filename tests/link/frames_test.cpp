@@ -53,7 +53,7 @@ TEST(Frames, Base240Bounds)
 
 TEST(Frames, ChkXorOfWorkedFrames)
 {
-    EXPECT_EQ(FrameBytes(BootFrame()), hex("FA 0C 00 00 00 00 00 00 0C F8"));
+    EXPECT_EQ(FrameBytes(*MakeFrame(OpConnect, 0, 0, 0)), hex("FA 05 00 00 00 00 00 00 05 F8"));
     // An XOR of 248 is taken mod 240.
     CmdFrame f{0xFA, 0xF8, 0, 0x64, 0, 0x64, 0, 0, 0, 0xF8};
     EXPECT_EQ(ChkXor(f), 0x08);
@@ -74,34 +74,6 @@ TEST(Frames, ChkRecAcceptsXorOf0And240Only)
     std::vector<uint8_t> bad(p, p + 17);
     bad[16] ^= 1;
     EXPECT_FALSE(ChkRec(bad));
-}
-
-TEST(Frames, ParseNumberReadsLocaleAndDot)
-{
-    EXPECT_EQ(ParseNumber(QStringLiteral("1.5")), 1.5);
-    EXPECT_EQ(ParseNumber(QStringLiteral(" 2 ")), 2.0);
-    EXPECT_FALSE(ParseNumber(QString()));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("abc")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("1.5V")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("inf")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("nan")));
-    EXPECT_FALSE(ParseNumber(QStringLiteral("1e400")));
-
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(ParseNumber(QStringLiteral("1,5")), 1.5);
-    EXPECT_EQ(ParseNumber(QStringLiteral("1.5")), 1.5);
-    EXPECT_EQ(ParseNumber(QStringLiteral("1.500")), 1.5);  // no group separators
-    QLocale::setDefault(before);
-}
-
-TEST(Frames, RoundEvenHalves)
-{
-    EXPECT_EQ(RoundEven(12.5), 12);
-    EXPECT_EQ(RoundEven(13.5), 14);
-    EXPECT_EQ(RoundEven(12.51), 13);
-    EXPECT_EQ(RoundEven(-0.5), 0);
-    EXPECT_EQ(RoundEven(2.4999), 2);
 }
 
 // ---- The encoder ----------------------------------------------------------
@@ -214,25 +186,6 @@ TEST(Encoder, ZerosStillNeedNumbersAndPowerUsesItsFactor)
     EXPECT_EQ(bytes(EncodeStart(p, 0, 1, SetValues{60.0, 3.0, 10.0}).frame), hex("FA 11 02 78 01 3C 00 0A 5C F8"));
 }
 
-TEST(Encoder, ParsesTheFieldsOfTheFieldChannel)
-{
-    const auto sOwned = Load();
-    SlotState& s = *sOwned;
-    s.chn[0].SvalText = "1.5";
-    s.chn[0].SlmtText = "x";
-    s.chn[0].StimText = " 2 ";
-    s.chn[1].SvalText = "9";
-    // The single-channel layout has one set of fields for both channels.
-    for (int chn : {0, 1}) {
-        const SetValues v = ParseSetValues(s, chn);
-        EXPECT_EQ(v.sval, 1.5);
-        EXPECT_FALSE(v.slmt);
-        EXPECT_EQ(v.stim, 2.0);
-    }
-    s.Dev2S = true;
-    EXPECT_EQ(ParseSetValues(s, 1).sval, 9.0);
-}
-
 // ---- Senders on a simulated line --------------------------------------
 
 class Senders : public ::testing::Test {
@@ -266,14 +219,13 @@ protected:
 TEST_F(Senders, WriteTheirFramesByteForByte)
 {
     st.ch(1, 1).RunSecs = 125;
-    st.ch(1, 0).SvalText = "1.5";
-    st.ch(1, 0).SlmtText = "3";
-    st.ch(1, 0).StimText = "0";
     st.slot[1].DevType = 11;
     EXPECT_TRUE(SendDisconnect(st, 1));
     EXPECT_TRUE(SendStop(st, 1, 1));
     EXPECT_TRUE(SendTime(st, 1, 1));
-    EXPECT_TRUE(SendStart(st, 1, 0, 1));
+    EXPECT_TRUE(SendStartFrame(st, 1, 0, EncodeStart(st.slot[1], 0, 1, SetValues{1.5, 3.0, 0.0})));
+    EXPECT_EQ(st.ch(1, 0).SetRaw, 150);  // the raw values it carries are kept
+    EXPECT_EQ(st.ch(1, 0).LmtRaw, 300);
     st.slot[1].DevType = 26;  // trigger codes go to a USB tester
     st.slot[1].ChnSel = 1;
     EXPECT_TRUE(RemoteQC(st, 1, 5));
@@ -317,12 +269,10 @@ TEST_F(Senders, ErrorPathsLogTheirLabelAndSendNothing)
 {
     st.slot[1].DevType = 11;
     st.slot[1].Dev2S = true;
-    st.ch(1, 1).SvalText = "abc";
-    EXPECT_FALSE(SendStart(st, 1, 1, 7));
-    st.ch(1, 0).SvalText = "1";
-    st.ch(1, 0).SlmtText = "3";
-    st.ch(1, 0).StimText = "99999";
-    EXPECT_FALSE(SendStart(st, 1, 0, 8));
+    // What the encoder refused is never sent.
+    EXPECT_FALSE(SendStartFrame(st, 1, 1, EncodeStart(st.slot[1], 1, 7, SetValues{std::nullopt, 3.0, 0.0})));
+    EXPECT_FALSE(SendStartFrame(st, 1, 0, EncodeStart(st.slot[1], 0, 8, SetValues{1.0, 3.0, 99999.0})));
+    EXPECT_FALSE(SendStartFrame(st, 11, 0, EncodeStart(st.slot[1], 0, 1, SetValues{1.0, 3.0, 0.0})));
     EXPECT_FALSE(SendStop(st, 1, 2));
     EXPECT_FALSE(SendConnect(st, 11));
     EXPECT_FALSE(SendDisconnect(st, -1));
@@ -335,15 +285,14 @@ TEST_F(Senders, ErrorPathsLogTheirLabelAndSendNothing)
     EXPECT_FALSE(RemotePE(st, 1, 1));  // to a load a trigger is a set to 0 A and 0 V
     EXPECT_FALSE(RemoteQC(st, 1, 3));
 
-    EXPECT_EQ(log.count("ErrStart7"), 1);
-    EXPECT_EQ(log.count("ErrStart8"), 1);
+    EXPECT_EQ(log.count("ErrStart"), 3);
     EXPECT_EQ(log.count("ErrStop"), 1);
     EXPECT_EQ(log.count("ErrConn"), 1);
     EXPECT_EQ(log.count("ErrDconn"), 1);
     EXPECT_EQ(log.count("ErrTim"), 1);
     EXPECT_EQ(log.count("ErrQC"), 2);
     EXPECT_EQ(log.count("ErrPE"), 2);
-    EXPECT_EQ(log.lines().size(), 10);
+    EXPECT_EQ(log.lines().size(), 11);
     EXPECT_TRUE(framesUpToBarrier().isEmpty());
 }
 

@@ -3,6 +3,7 @@
 // rules with their mode-list rebuilds.
 #include "link/modeltable.h"
 #include "link/recv.h"
+#include "modelcodes.h"
 #include "recvfakes.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,11 @@
 
 namespace ql {
 namespace {
+
+std::vector<int> Joined(std::vector<int> codes, const std::vector<int>& more) {
+    codes.insert(codes.end(), more.begin(), more.end());
+    return codes;
+}
 
 // Fills a slot with values no row or default uses, so a field the table
 // forgets to write shows up.
@@ -121,8 +127,8 @@ TEST(ModelTable, FirstReplyShowsTheModesTabsAndMenusOfItsType)
         {{28, 29, 39, 40}, "D-CC C-CV", "1key1 2key3", false, false},
         {{41}, "D-CC D-CV", "1key1 2key2", false, false},
         {{42}, "D-CC", "1key1 2key2", false, true},
-        {{51}, "Meter", "1key1", false, false},
-        {{27, 30, 31, 32, 33, 34, 38, 43, 50, 52, 99}, "D-CC", "1key1", false, false},
+        {{kMeterOnlyCode}, "Meter", "1key1", false, false},
+        {Joined({27, 30, 31, 32, 33, 34, 38}, qltest::PlainCodesWithoutRow()), "D-CC", "1key1", false, false},
     };
     for (const Case& c : cases) {
         for (int code : c.codes) {
@@ -135,7 +141,7 @@ TEST(ModelTable, FirstReplyShowsTheModesTabsAndMenusOfItsType)
             EXPECT_EQ(r.shown("menuRes"), c.menuRes);
             EXPECT_EQ(r.slot().TempOk, c.tempOk);
             EXPECT_EQ(r.shown("menuUsb"), code == 26);
-            EXPECT_EQ(r.host.axis[0], code == 51 ? "[mA]" : "[A]");
+            EXPECT_EQ(r.host.axis[0], code == kMeterOnlyCode ? "[mA]" : "[A]");
             EXPECT_EQ(r.host.panels[0].dev2s, IsTwoChannelType(code));
             if (IsTwoChannelType(code))
                 continue;
@@ -147,7 +153,7 @@ TEST(ModelTable, FirstReplyShowsTheModesTabsAndMenusOfItsType)
 }
 
 TEST(ModelTable, CodesWithoutARowGetDefaultsAndKeepTheirMaxima) {
-    for (int code : {0, 43, 47, 50, 51, 52, 77, 99, 100, -1, 255}) {
+    for (int code : Joined({0, kMeterOnlyCode, 100, -1, 255}, qltest::PlainCodesWithoutRow())) {
         SCOPED_TRACE(code);
         SlotState s;
         Pollute(s);
@@ -265,7 +271,7 @@ TEST(ModelTable, VersionRulesRebuildOnlyThePlainListOfTheirType)
 
 // The mode indices of each row point into the mode list its set-up builds.
 TEST(ModelTable, ModeIndicesFitTheModeLists) {
-    for (int code = 1; code <= 42; ++code) {
+    for (const int code : qltest::RowCodes()) {
         SCOPED_TRACE(code);
         SlotState s;
         s.DevType = static_cast<int16_t>(code);

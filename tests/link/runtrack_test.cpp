@@ -160,23 +160,6 @@ TEST_F(RunTrackTest, RunStartsOnStateDigitOneOrTwo)
     EXPECT_FALSE(ch().Running);
 }
 
-TEST_F(RunTrackTest, EchoStepsRunOnTheRunningBranch)
-{
-    class Echo : public RunEchoIf {
-    public:
-        int starts = 0, sets = 0;
-        void RunStartEcho(int, int) override { ++starts; }
-        void SetEcho(int, int) override { ++sets; }
-    } echo;
-    begin(0, QStringLiteral("4.100V"));
-    ch().SetPend = 1;
-    ch().Volt = 4;
-    tracker.Track(0, 0, 1, &echo);
-    tracker.Track(0, 0, 1, &echo);
-    EXPECT_EQ(echo.starts, 1);
-    EXPECT_EQ(echo.sets, 2);
-}
-
 TEST_F(RunTrackTest, OtherChannelOnlyMovesButtonsWhenSelected)
 {
     st->slot[0].Dev2S = true;
@@ -302,29 +285,6 @@ TEST_F(RunTrackTest, RunFoundGoingIsContinuedOnceAndSavedInTheDataFolderWhatever
 // that brings them, then goes out once, checked against them.
 TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
 {
-    class Echo : public RunEchoIf {
-    public:
-        explicit Echo(ChanState& c) : c_(c) {}
-        bool data = false;
-        void RunStartEcho(int, int) override
-        {
-            if (data)
-                c_.SetRaw = 150;
-            else
-                c_.SetPend = 1;
-        }
-        void SetEcho(int, int) override
-        {
-            if (data) {
-                c_.SetRaw = 150;
-                c_.SetPend = 0;
-            }
-        }
-        bool CarriesEchoes(int, int) const override { return data; }
-
-    private:
-        ChanState& c_;
-    } echo(ch());
     const QString log = qltest::errLogPath();
     leave("0\t01.50\t4.000\r\n");
 
@@ -333,14 +293,15 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     leave({}, QStringLiteral("QL-K01"), RunRecord::PathOf(stale));
     ch().DataFile = stale;
     ch().Volt = 4;
-    tracker.Track(0, 0, 1, &echo);  // info replies
-    tracker.Track(0, 0, 1, &echo);
+    ch().SetPend = 1;  // as the decoder leaves a run found on an info reply
+    tracker.Track(0, 0, 1, false);  // info replies
+    tracker.Track(0, 0, 1, false);
     EXPECT_TRUE(starts().isEmpty());
     EXPECT_TRUE(host.grids[0].text(1, 2).isEmpty());
     EXPECT_EQ(qltest::readAll(RunRecord::PathOf(stale)).count(QStringLiteral("\r\n")), 6);
-    echo.data = true;
-    tracker.Track(0, 0, 1, &echo);  // the first data reply
-    tracker.Track(0, 0, 1, &echo);
+    ch().SetRaw = 150;  // the echoes the decoder stored from the first data reply
+    tracker.Track(0, 0, 1, true);
+    tracker.Track(0, 0, 1, true);
     ASSERT_EQ(starts().size(), 1);
     EXPECT_EQ(starts()[0].kind, 8);
     EXPECT_EQ(host.grids[0].text(1, 2), QStringLiteral("4.200V"));
@@ -351,11 +312,9 @@ TEST_F(RunTrackTest, RunFoundGoingOnAnInfoReplyIsContinuedOnceItsSetValuesCome)
     sample(4.0f, 0.0f, 0);
     begin(0, QString());
     clearSent();
-    echo.data = false;
-    tracker.Track(0, 0, 1, &echo);
+    tracker.Track(0, 0, 1, false);
     sample(4.0f, 0.0f, 0);
-    echo.data = true;
-    tracker.Track(0, 0, 0, &echo);
+    tracker.Track(0, 0, 0, true);
     EXPECT_TRUE(starts().isEmpty());
 }
 

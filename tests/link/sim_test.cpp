@@ -1,6 +1,7 @@
 // Round trips through the device simulator on a pseudo-terminal: command
 // frames out through the link's senders, reply frames back byte for byte.
 #include "link/comm.h"
+#include "link/encode.h"
 #include "link/frames.h"
 #include "link/recv.h"
 #include "link/state.h"
@@ -60,14 +61,11 @@ protected:
         ASSERT_TRUE(SendConnect(st, 0));
         ASSERT_TRUE(dev->waitForFrames(1));
     }
-    // Sends a start of channel chn with these field texts (third value 0).
-    bool start(int chn, const char* sval, const char* slmt)
+    // Sends a start of channel chn with these values (third value 0).
+    bool start(int chn, double sval, double slmt)
     {
-        st.ch(0, chn).SvalText = sval;
-        st.ch(0, chn).SlmtText = slmt;
-        st.ch(0, chn).StimText = "0";
         st.slot[0].DevType = int16_t(dev->devType());
-        return SendStart(st, 0, chn, 1);
+        return SendStartFrame(st, 0, chn, EncodeStart(st.slot[0], chn, 1, SetValues{sval, slmt, 0.0}));
     }
     // The next n reply frames from the line.
     QList<Reply> replies(int n)
@@ -106,7 +104,7 @@ TEST_F(Sim, ADischargeRunFollowsTheSetValueAndEndsAtTheCutOff)
 {
     connectAs(11, 300);
     replies(2);
-    ASSERT_TRUE(start(0, "1", "3.5"));
+    ASSERT_TRUE(start(0, 1, 3.5));
     ASSERT_TRUE(dev->waitForFrames(2));
 
     int lastVolt = 1 << 30, lastCap = -1, runningReplies = 0;
@@ -145,7 +143,7 @@ TEST_F(Sim, SetStopTimeAndTriggersActOnTheDevice)
 {
     connectAs(11, 300);
     replies(2);
-    ASSERT_TRUE(start(0, "2", "1"));
+    ASSERT_TRUE(start(0, 2, 1));
     ASSERT_TRUE(RemoteSet(st, 0, 0.5f));
     st.ch(0, 0).RunSecs = 180;
     ASSERT_TRUE(SendTime(st, 0, 0));
@@ -238,7 +236,7 @@ TEST_F(Sim, TwoChannelTypesAnswerOnBothChannels)
     st.slot[0].Dev2S = true;
     st.slot[0].CurFactor = 1000;
     st.slot[0].VolFactor = 1000;
-    ASSERT_TRUE(start(1, "0.25", "1"));
+    ASSERT_TRUE(start(1, 0.25, 1));
     ASSERT_TRUE(dev->waitForFrames(2));
     EXPECT_EQ(dev->received().last(), hex("FA A1 01 0A 04 28 00 00 86 F8"));
     dev->step(1);

@@ -35,8 +35,8 @@ struct SlotBench {
         conn.onLamp = [this](bool lit) { lamp.push_back(lit); };
         conn.onLost = [this](const QString& port) { lost << port; };
         dec.errLog = [this](const QString& l, const QString& text) { errors << l + ":" + text; };
-        dec.onSample = [this](int s, int c, int run) {
-            st.ch(s, c).Running = run == 1 || run == 2;
+        dec.onSample = [this](int s, int c, int run, bool) {
+            st.ch(s, c).Running = IsRunning(run);
             ++samples;
         };
     }

@@ -28,13 +28,13 @@ struct Bench : testing::SlotBench {
         tracker.programDir = home.path();
         tracker.Attach(dec);
         auto track = dec.onSample;
-        dec.onSample = [this, track](int s, int c, int run) {
+        dec.onSample = [this, track](int s, int c, int run, bool data) {
             ++samples;
-            if (run == 1 || run == 2) {
+            if (IsRunning(run)) {
                 ++runningSamples;
                 runningSecs << st.ch(s, c).RunSecs.load();
             }
-            track(s, c, run);
+            track(s, c, run, data);
         };
         for (ChanState& c : st.slot[0].chn) {
             c.SvalText = QStringLiteral("1.00");

@@ -18,7 +18,7 @@ TEST(Banner, FadesInToTwoHundredTwentyAndOutInStepsOfFiveOnClose)
     owner.setGeometry(100, 100, 800, 600);
     QPointer<frmBanner> b = new frmBanner(&owner);
     EXPECT_EQ(b->alpha(), 0);
-    EXPECT_TRUE(b->fadingIn());
+    EXPECT_TRUE(b->Timer1->isActive());
     EXPECT_EQ(b->Timer1->interval(), 25);
     // Inside the owner's bottom-right corner, 500 and 200 twips from its edges.
     const QRect o = owner.frameGeometry();
@@ -27,7 +27,7 @@ TEST(Banner, FadesInToTwoHundredTwentyAndOutInStepsOfFiveOnClose)
     b->show();
 
     std::vector<int> in;
-    for (int i = 0; i < 60 && b->fadingIn(); ++i) {
+    for (int i = 0; i < 60 && b->Timer1->isActive(); ++i) {
         b->Timer1_Timer();
         in.push_back(b->alpha());
     }
@@ -39,9 +39,9 @@ TEST(Banner, FadesInToTwoHundredTwentyAndOutInStepsOfFiveOnClose)
     // A close request becomes a fade-out; the window closes itself at the end.
     EXPECT_FALSE(b->close());
     EXPECT_TRUE(b->isVisible());
-    EXPECT_TRUE(b->fadingOut());
+    EXPECT_TRUE(b->Timer2->isActive());
     std::vector<int> out;
-    for (int i = 0; i < 60 && b && b->fadingOut(); ++i) {
+    for (int i = 0; i < 60 && b && b->Timer2->isActive(); ++i) {
         b->Timer2_Timer();
         if (b && b->isVisible())
             out.push_back(b->alpha());
@@ -61,8 +61,8 @@ TEST(Banner, ClickOpensTheLinkAndFadesOutAndPicturesAreChecked)
         b->Timer1_Timer();
     b->Picture1_Click();  // no link: only fades
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_TRUE(b->fadingOut());
-    EXPECT_FALSE(b->fadingIn());
+    EXPECT_TRUE(b->Timer2->isActive());
+    EXPECT_FALSE(b->Timer1->isActive());
     b->SetUrl(QStringLiteral("https://example.com"));
     QTest::mouseClick(b->Picture1, Qt::LeftButton);
     EXPECT_EQ(opened, QStringList{QStringLiteral("https://example.com")});
@@ -71,7 +71,7 @@ TEST(Banner, ClickOpensTheLinkAndFadesOutAndPicturesAreChecked)
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("none.ban"));
     EXPECT_FALSE(b->ShowPic(missing));
-    EXPECT_FALSE(b->hasPicture());
+    EXPECT_TRUE(b->Picture1->pixmap().isNull());
     const QString junk = dir.filePath(QStringLiteral("junk.ban"));
     QFile f(junk);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -81,12 +81,12 @@ TEST(Banner, ClickOpensTheLinkAndFadesOutAndPicturesAreChecked)
     const QString huge = dir.filePath(QStringLiteral("huge.ban"));
     ASSERT_TRUE(QImage(frmBanner::kMaxSide + 1, 2, QImage::Format_Mono).save(huge, "PNG"));
     EXPECT_FALSE(b->ShowPic(huge));
-    EXPECT_FALSE(b->hasPicture());
+    EXPECT_TRUE(b->Picture1->pixmap().isNull());
     const QString good = dir.filePath(QStringLiteral("ql.ban"));
     QImage img(60, 30, QImage::Format_RGB32);
     img.fill(Qt::blue);
     ASSERT_TRUE(img.save(good, "PNG"));  // the name says nothing of the format
     EXPECT_TRUE(b->ShowPic(good));
-    EXPECT_TRUE(b->hasPicture());
+    EXPECT_FALSE(b->Picture1->pixmap().isNull());
     delete b.data();
 }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -269,7 +270,7 @@ TEST_F(ServerLinkTest, BannerBytesAreCountedCheckedAndShown)
     EXPECT_EQ(written.readAll(), picture);
     ASSERT_NE(link.banner(), nullptr);
     EXPECT_EQ(host.banner, link.banner());
-    EXPECT_TRUE(link.banner()->hasPicture());
+    EXPECT_FALSE(link.banner()->Picture1->pixmap().isNull());
     EXPECT_EQ(link.banner()->url(), QStringLiteral("https://example.com/ad"));
 }
 

@@ -43,6 +43,8 @@ TEST(Socket, ConnectSendReceivePeerCloseAndClose)
     EXPECT_EQ(s.State(), Socket::sckConnected);
     EXPECT_EQ(s.RemoteHostIP(), QStringLiteral("127.0.0.1"));
     EXPECT_NE(s.LocalPort(), 0);
+    EXPECT_EQ(s.LocalIP(), QStringLiteral("127.0.0.1"));  // the local end of the connection
+    EXPECT_FALSE(Socket::LocalHostName().isEmpty());
 
     EXPECT_EQ(s.SendData(QByteArray()), 0);
     ASSERT_EQ(s.SendData("hello"), 0);

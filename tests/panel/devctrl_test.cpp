@@ -9,11 +9,13 @@
 #include "link/frames.h"
 #include "link/runtrack.h"
 #include "link/state.h"
+#include "recordvalues.h"
 #include "testutil.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -21,6 +23,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -206,6 +209,40 @@ TEST_F(PanelTest, TheRecordHoldsWhatThePanelShowsAndTakes)
 
 // The step program's grid numbers its ten rows, fits its columns without a
 // scroll bar, and a clear keeps header, numbering and row count.
+// Properties of the panel that the program itself does not set today, used
+// as a form using the panel would: the run flag per channel, the limit's unit
+// caption, the connect button's state and the logo picture.
+TEST_F(PanelTest, RunFlagUnitCaptionConnectStateAndLogoAsAFormSetsThem)
+{
+    panel->setRun(1, true);
+    EXPECT_TRUE(panel->Run(1));
+    EXPECT_FALSE(panel->Run(0));
+    EXPECT_THROW(panel->setRun(2, true), std::out_of_range);
+    panel->setDev2S(true);
+    panel->setLSlmtt(1, QStringLiteral("Cells"));
+    EXPECT_EQ(u().lblSlmt2St[1]->text(), QStringLiteral("Cells"));
+    EXPECT_EQ(bound->chn[1].SlmtUnit, QStringLiteral("Cells"));
+    EXPECT_EQ(panel->lSlmtt(1), QStringLiteral("Cells"));
+    panel->setConnEnable(false);
+    EXPECT_FALSE(u().cmdConn->isEnabled());
+    EXPECT_FALSE(panel->ConnEnable());
+    panel->setConnEnable(true);
+    EXPECT_TRUE(u().cmdConn->isEnabled());
+
+    QTemporaryDir dir;
+    const QString logo = dir.filePath(QStringLiteral("logo.png"));
+    QImage red(40, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(logo));
+    const qint64 before = u().imgLogo->pixmap().cacheKey();
+    EXPECT_FALSE(panel->setImageLogo(dir.filePath(QStringLiteral("missing.png"))));
+    EXPECT_EQ(u().imgLogo->pixmap().cacheKey(), before);
+    ASSERT_TRUE(panel->setImageLogo(logo));
+    const QImage shown = u().imgLogo->pixmap().toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::red));
+}
+
 TEST_F(PanelTest, StepGridClearKeepsHeaderAndNumbering)
 {
     EXPECT_EQ(u().gridStepSet->Rows(), 11);
@@ -679,7 +716,7 @@ TEST_F(PanelTest, StartFrameFromThePanelsFields)
     QTest::keyClicks(u().txtSlmt, "3");
     click(u().txtStim);
     QTest::keyClicks(u().txtStim, "0");
-    const Encoded e = EncodeStart(s, 0, 1, ParseSetValues(s, 0));
+    const Encoded e = EncodeStart(s, 0, 1, RecordValues(s, 0));
     ASSERT_TRUE(e.frame) << e.error.toStdString();
     EXPECT_EQ(FrameBytes(*e.frame).toHex(' '), QByteArray("fa 01 00 96 01 3c 00 00 aa f8"));
 
@@ -690,7 +727,7 @@ TEST_F(PanelTest, StartFrameFromThePanelsFields)
     panel->setTSlmt(1, QStringLiteral("0.375"));
     panel->setTStim(1, QStringLiteral("2.5"));
     panel->setTSval(0, QStringLiteral("9"));
-    EXPECT_EQ(EncodeStart(s, 1, 1, ParseSetValues(s, 1)).SetRaw, 12);
+    EXPECT_EQ(EncodeStart(s, 1, 1, RecordValues(s, 1)).SetRaw, 12);
     panel.reset();
 }
 

@@ -10,6 +10,7 @@
 #include "link/state.h"
 #include "panel/devctrl.h"
 #include "panel/modesetup.h"
+#include "recordvalues.h"
 
 #include <QComboBox>
 #include <QSignalSpy>
@@ -132,7 +133,7 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
                     if (type != 40) {  // type 40 keeps its cut-off voltage caption
                         EXPECT_EQ(f.lSlmt, "Voltage:");
                     }
-                    if (type <= 4) {
+                    if (ModelGroupOf(type) == ModelGroup::G1) {  // the first chargers
                         EXPECT_EQ(f.lStim, "Max Time:");
                         EXPECT_EQ(f.lStimt, "M");
                     } else {
@@ -192,7 +193,7 @@ TEST(ModeFieldsAgainstTheFrame, EveryFieldSaysWhatTheStartFrameSends)
             s.chn[0].SvalText = f.tSval ? f.tSval->text() : QStringLiteral("0");
             s.chn[0].SlmtText = f.tSlmt ? f.tSlmt->text() : QStringLiteral("0");
             s.chn[0].StimText = f.tStim.text();
-            const auto frame = EncodeStart(s, 0, 1, ParseSetValues(s, 0)).frame;
+            const auto frame = EncodeStart(s, 0, 1, RecordValues(s, 0)).frame;
             ASSERT_TRUE(frame.has_value());
             const auto pair = [&](int i) { return (*frame)[size_t(i)] * 240 + (*frame)[size_t(i + 1)]; };
             const StartRule rule = StartRuleFor(type, m);

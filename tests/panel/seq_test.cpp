@@ -24,6 +24,7 @@
 #include <cmath>
 
 #include "testutil.h"
+#include "recordvalues.h"
 
 #include <gtest/gtest.h>
 
@@ -524,6 +525,13 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
     EXPECT_EQ(step(1, 2), "5");
     EXPECT_EQ(step(2, 1), "");
 
+    // Values an earlier build wrote with a decimal comma read with their values.
+    open("comma.stp", head + "011:0\r\n012:1,50\r\n013:3,00\r\n014:0,1\r\n021:5\r\n022:1,2,3\r\n");
+    EXPECT_EQ(step(1, 2), "1.50");
+    EXPECT_EQ(step(1, 3), "3.00");
+    EXPECT_EQ(step(1, 4), "0.1");
+    EXPECT_EQ(step(2, 2), "1,2,3");  // no number: left for the start to refuse
+
     // Another device type empties the program; a name not ending in "stp" is not read.
     open("other.stp", QByteArray(head).replace("DEV:17", "DEV:18") + "011:0\r\n");
     EXPECT_EQ(step(1, 1), "");
@@ -686,7 +694,7 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
             c.SvalText = dlg.txtSet->text();
             c.SlmtText = dlg.txtLmt->text();
             c.StimText = dlg.txtLmt2->text();
-            const auto frame = EncodeStart(s, 0, 1, ParseSetValues(s, 0)).frame;
+            const auto frame = EncodeStart(s, 0, 1, RecordValues(s, 0)).frame;
             ASSERT_TRUE(frame.has_value());
             const auto pair = [&](int i) { return (*frame)[size_t(i)] * 240 + (*frame)[size_t(i + 1)]; };
 

@@ -1,10 +1,11 @@
-// A golden sweep of the start check and the start frames: for every model,
-// mode (one outside the list on each side), channel and kind (start, set,
-// continue), the verdict of the check on the fields and the frame that goes
-// out for them (none where the check refuses), with each field taken to its
-// boundaries (one step below zero, zero, the model's maximum, one step above
-// it) while the other two hold sound values. A difference is a change of
-// behaviour. QL_UPDATE_GOLDEN=1 rewrites the file.
+// A golden sweep of the start check and the start frames: for every model
+// (one test and one golden file, start_sweep/typeNN.txt, per row of the
+// model table), mode (one outside the list on each side), channel and kind
+// (start, set, continue), the verdict of the check on the fields and the
+// frame that goes out for them (none where the check refuses), with each
+// field taken to its boundaries (one step below zero, zero, the model's
+// maximum, one step above it) while the other two hold sound values. A
+// difference is a change of behaviour. QL_UPDATE_GOLDEN=1 rewrites the files.
 //
 // Over the same sweep the check and the encoder agree: with the focus rules
 // left out the check refuses exactly what the encoder refuses, for the same
@@ -13,11 +14,15 @@
 #include "link/frames.h"
 #include "link/modeltable.h"
 #include "link/valuecheck.h"
+#include "modelcodes.h"
+#include "recordvalues.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace ql;
 
@@ -48,7 +53,7 @@ QString Line(int type, int mode, int chn, int kind, const Fields& f, QStringList
     c.StimText = f.stim;
 
     const StartCheck check = CheckStartValues(s, chn, kind, StartFields{f.sval, f.slmt, f.stim});
-    const Encoded e = EncodeStart(s, chn, kind, ParseSetValues(s, chn));
+    const Encoded e = EncodeStart(s, chn, kind, RecordValues(s, chn));
     QString out = QStringLiteral("t%1 m%2 c%3 k%4 %5|%6|%7: ")
                       .arg(type)
                       .arg(mode)
@@ -80,36 +85,36 @@ QString Line(int type, int mode, int chn, int kind, const Fields& f, QStringList
 
 } // namespace
 
-TEST(StartSweep, VerdictsAndFramesOfEveryModelModeChannelAndKind)
+class StartSweep : public ::testing::TestWithParam<int> {};
+
+TEST_P(StartSweep, VerdictsAndFramesOfEveryModeChannelAndKind)
 {
+    const int type = GetParam();
+    const ModelRow* row = FindModelRow(type);
+    ASSERT_TRUE(row);
     QStringList lines, disagreements;
-    for (int type = 1; type <= kMaxTypeCode; ++type) {
-        const ModelRow* row = FindModelRow(type);
-        if (!row)
-            continue;
-        const int modes = int(ModeListFor(type).size());
-        const int channels = row->twoChannel ? 2 : 1;
-        const int dec = 3;
-        const double cur = row->MaxCur, vol = row->MaxVol;
-        const double step = 0.001;
-        const Fields sound{Num(cur / 2, dec), Num(vol / 2, dec), QStringLiteral("0")};
-        std::vector<Fields> cases{sound};
-        for (double v : {-step, 0.0, cur, cur + step, cur * vol})
-            cases.push_back({Num(v, dec), sound.slmt, sound.stim});
-        for (double v : {-step, 0.0, vol, vol + step})
-            cases.push_back({sound.sval, Num(v, dec), sound.stim});
-        for (const char* t : {"-1", "1", "0.5", "999", "1092"})
-            cases.push_back({sound.sval, sound.slmt, QString::fromLatin1(t)});
-        for (int chn = 0; chn < channels; ++chn)
-            for (int mode = -1; mode <= modes; ++mode)
-                for (int kind : {1, 7, 8})
-                    for (const Fields& f : cases)
-                        lines << Line(type, mode, chn, kind, f, &disagreements);
-    }
+    const int modes = int(ModeListFor(type).size());
+    const int channels = row->twoChannel ? 2 : 1;
+    const int dec = 3;
+    const double cur = row->MaxCur, vol = row->MaxVol;
+    const double step = 0.001;
+    const Fields sound{Num(cur / 2, dec), Num(vol / 2, dec), QStringLiteral("0")};
+    std::vector<Fields> cases{sound};
+    for (double v : {-step, 0.0, cur, cur + step, cur * vol})
+        cases.push_back({Num(v, dec), sound.slmt, sound.stim});
+    for (double v : {-step, 0.0, vol, vol + step})
+        cases.push_back({sound.sval, Num(v, dec), sound.stim});
+    for (const char* t : {"-1", "1", "0.5", "999", "1092"})
+        cases.push_back({sound.sval, sound.slmt, QString::fromLatin1(t)});
+    for (int chn = 0; chn < channels; ++chn)
+        for (int mode = -1; mode <= modes; ++mode)
+            for (int kind : {1, 7, 8})
+                for (const Fields& f : cases)
+                    lines << Line(type, mode, chn, kind, f, &disagreements);
     EXPECT_TRUE(disagreements.isEmpty()) << disagreements.size() << " disagree, e.g. "
                                          << disagreements.value(0).toStdString();
     const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
-    const QString path = QStringLiteral(QL_GOLDEN_DIR "/start_sweep.txt");
+    const QString path = QStringLiteral(QL_GOLDEN_DIR "/start_sweep/type%1.txt").arg(type, 2, 10, QLatin1Char('0'));
     if (qEnvironmentVariableIntValue("QL_UPDATE_GOLDEN") == 1) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -123,3 +128,6 @@ TEST(StartSweep, VerdictsAndFramesOfEveryModelModeChannelAndKind)
     for (qsizetype i = 0; i < std::max(want.size(), got.size()); ++i)
         ASSERT_EQ(want.value(i).toStdString(), got.value(i).toStdString()) << "line " << i + 1;
 }
+
+INSTANTIATE_TEST_SUITE_P(ModelRows, StartSweep, ::testing::ValuesIn(qltest::RowCodes()),
+                         [](const ::testing::TestParamInfo<int>& info) { return "Type" + std::to_string(info.param); });

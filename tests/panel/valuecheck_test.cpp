@@ -1,11 +1,12 @@
 // Focus checks of the panel's value fields and the check before a start.
 #include "link/encode.h"
 #include "link/frames.h"
+#include "link/modefields.h"
 #include "link/modeltable.h"
 #include "link/state.h"
-#include "link/modefields.h"
-#include "platform/numfmt.h"
 #include "link/valuecheck.h"
+#include "modelcodes.h"
+#include "platform/numfmt.h"
 
 #include <gtest/gtest.h>
 
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ValueCheck, ReplacementsShowTheResolutionTheModelHas)
 {
     int threeDecimals = 0;
-    for (int type = 1; type <= 42; ++type) {
+    for (const int type : qltest::RowCodes()) {
         SCOPED_TRACE(type);
         SlotState& s = slotOf(type, 0);
         s.MaxCur = float(2345.0 / s.CurFactor);  // as StoreInfo divides the rated current
@@ -299,19 +300,41 @@ TEST(StartCheck, CheckOfTheRecordReportsFieldAndReplacement)
     s.chn[0].SlmtText = QStringLiteral("99");
     s.chn[0].StimText = QStringLiteral("0");
     for (int chn : {0, 1}) {
-        const SendCheck c = CheckBeforeSend(s, chn, 1);
-        EXPECT_FALSE(c.ok);
-        EXPECT_EQ(c.field, 1);
+        const StartCheck c = CheckAndEncodeStart(s, chn, 1);
+        EXPECT_FALSE(c.ok());
+        EXPECT_EQ(c.field, FieldKind::Limit);
         EXPECT_EQ(c.replacement, QStringLiteral("30.00"));
-        EXPECT_EQ(c.message, QStringLiteral("Setting value out of range!"));
+        EXPECT_EQ(c.message(), QStringLiteral("Setting value out of range!"));
     }
     // Two channels: each its own fields.
     s.Dev2S = true;
     s.chn[1].SvalText = QStringLiteral("1");
     s.chn[1].SlmtText = QStringLiteral("3");
     s.chn[1].StimText = QStringLiteral("0");
-    EXPECT_TRUE(CheckBeforeSend(s, 1, 1).ok);
-    EXPECT_FALSE(CheckBeforeSend(s, 0, 1).ok);
+    EXPECT_TRUE(CheckAndEncodeStart(s, 1, 1).ok());
+    EXPECT_FALSE(CheckAndEncodeStart(s, 0, 1).ok());
+}
+
+// An accepted check holds the frame that goes out, made from the values it
+// checked (on the single-channel layout channel 1 sends the shared fields);
+// a refused one holds none.
+TEST(StartCheck, AnAcceptedCheckHoldsTheFrameOfTheValuesItChecked)
+{
+    SlotState& s = slotOf(11, 0);
+    s.chn[0].SvalText = QStringLiteral("1.5");
+    s.chn[0].SlmtText = QStringLiteral("3");
+    s.chn[0].StimText = QStringLiteral("0");
+    s.chn[1].SvalText = QStringLiteral("abc");
+    const StartCheck start = CheckAndEncodeStart(s, 0, 1);
+    ASSERT_TRUE(start.ok());
+    ASSERT_TRUE(start.encoded.frame);
+    EXPECT_EQ(FrameBytes(*start.encoded.frame).toHex(' '), QByteArray("fa 01 00 96 01 3c 00 00 aa f8"));
+    EXPECT_EQ(start.encoded.SetRaw, 150);
+    const StartCheck other = CheckAndEncodeStart(s, 1, 7);
+    ASSERT_TRUE(other.encoded.frame);
+    EXPECT_EQ(FrameBytes(*other.encoded.frame).toHex(' '), QByteArray("fa a7 00 96 01 3c 00 00 0c f8"));
+    s.chn[0].SlmtText = QStringLiteral("99");
+    EXPECT_FALSE(CheckAndEncodeStart(s, 0, 1).encoded.frame);
 }
 
 // A field the model's mode greys out holds a fixed text or the device's
@@ -328,20 +351,20 @@ TEST(StartCheck, FieldsTheModeGreysOutAreHeldOnlyToTheModelsMaxima)
     EXPECT_FALSE(f.svalEnabled);
     EXPECT_FALSE(f.slmtEnabled);
     EXPECT_TRUE(f.stimEnabled);
-    EXPECT_TRUE(CheckBeforeSend(s, 0, 1).ok);
+    EXPECT_TRUE(CheckAndEncodeStart(s, 0, 1).ok());
     ApplyModelRow(s, 0);  // 90 V at most
     s.chn[0].SlmtText = QStringLiteral("90.01");
-    SendCheck above = CheckBeforeSend(s, 0, 1);
-    EXPECT_FALSE(above.ok);
-    EXPECT_EQ(above.field, 1);
+    StartCheck above = CheckAndEncodeStart(s, 0, 1);
+    EXPECT_FALSE(above.ok());
+    EXPECT_EQ(above.field, FieldKind::Limit);
     EXPECT_TRUE(above.replacement.isEmpty());
     s.chn[0].SlmtText = QStringLiteral("90.00");
     s.chn[0].SvalText = QStringLiteral("1001");
-    above = CheckBeforeSend(s, 0, 1);
-    EXPECT_FALSE(above.ok);
-    EXPECT_EQ(above.field, 0);
+    above = CheckAndEncodeStart(s, 0, 1);
+    EXPECT_FALSE(above.ok());
+    EXPECT_EQ(above.field, FieldKind::SetValue);
     s.chn[0].SvalText = QStringLiteral("1000");
-    EXPECT_TRUE(CheckBeforeSend(s, 0, 1).ok);
+    EXPECT_TRUE(CheckAndEncodeStart(s, 0, 1).ok());
     // Type 41's D-CV greys a fixed "0.00" that is sent as a current: the
     // fixed text passes, a number put in its place is held to 5 A.
     SlotState& dcv = slotOf(41, 1);
@@ -349,14 +372,14 @@ TEST(StartCheck, FieldsTheModeGreysOutAreHeldOnlyToTheModelsMaxima)
     dcv.chn[0].SvalText = QStringLiteral("0.00");
     dcv.chn[0].SlmtText = QStringLiteral("3.00");
     dcv.chn[0].StimText = QStringLiteral("0");
-    EXPECT_TRUE(CheckBeforeSend(dcv, 0, 1).ok);
+    EXPECT_TRUE(CheckAndEncodeStart(dcv, 0, 1).ok());
     dcv.chn[0].SvalText = QStringLiteral("5.001");
-    EXPECT_FALSE(CheckBeforeSend(dcv, 0, 1).ok);
+    EXPECT_FALSE(CheckAndEncodeStart(dcv, 0, 1).ok());
     SlotState& load = slotOf(11, 0);
     load.chn[0].SvalText = QStringLiteral("0.00");
     load.chn[0].SlmtText = QStringLiteral("0.00");
     load.chn[0].StimText = QStringLiteral("0");
-    EXPECT_FALSE(CheckBeforeSend(load, 0, 1).ok);  // 0 A is below the minimum
+    EXPECT_FALSE(CheckAndEncodeStart(load, 0, 1).ok());  // 0 A is below the minimum
 }
 
 // Every model in every mode of its list: a start with each field the mode
@@ -381,32 +404,33 @@ TEST(StartCheck, EveryModelTakesItsMaximaAndRefusesOneStepMore)
             c.SlmtText = LimitIsCells(type, m) ? QString::number(HighestCells(type, m))
                                                : Format(s.MaxVol, VoltagePattern(s.VolFactor));
             c.StimText = ThirdIsCutOff(s, m) ? curMax : QStringLiteral("999");
-            const SendCheck top = CheckBeforeSend(s, 0, 1);
-            ASSERT_TRUE(top.ok) << top.reason.toStdString();
-            ASSERT_TRUE(EncodeStart(s, 0, 1, ParseSetValues(s, 0)).frame);
+            const StartCheck top = CheckAndEncodeStart(s, 0, 1);
+            ASSERT_TRUE(top.ok()) << top.reason.toStdString();
+            ASSERT_TRUE(top.encoded.frame);
 
             const StartFields f = FieldsOf(s, 0);
-            auto refusedFor = [&](QString ChanState::*field, const QString& text, int which) {
+            auto refusedFor = [&](QString ChanState::*field, const QString& text, FieldKind which) {
                 const QString kept = c.*field;
                 c.*field = text;
-                const SendCheck r = CheckBeforeSend(s, 0, 1);
+                const StartCheck r = CheckAndEncodeStart(s, 0, 1);
                 c.*field = kept;
-                EXPECT_FALSE(r.ok) << text.toStdString();
+                EXPECT_FALSE(r.ok()) << text.toStdString();
                 EXPECT_EQ(r.field, which) << text.toStdString();
             };
             if (f.svalEnabled && rule != StartRule::Zeros)
                 refusedFor(&ChanState::SvalText,
                            rule == StartRule::Power ? QStringLiteral("1000.1")
                                                     : QString::number(s.MaxCur + curStep, 'f', 3),
-                           0);
+                           FieldKind::SetValue);
             if (f.slmtEnabled && rule != StartRule::Zeros)
                 refusedFor(&ChanState::SlmtText,
                            LimitIsCells(type, m) ? QString::number(HighestCells(type, m) + 1)
                                                  : QString::number(s.MaxVol + volStep, 'f', 3),
-                           1);
+                           FieldKind::Limit);
             if (f.stimEnabled)
                 refusedFor(&ChanState::StimText,
-                           ThirdIsCutOff(s, m) ? QString::number(s.MaxCur + curStep, 'f', 3) : QStringLiteral("1000"), 2);
+                           ThirdIsCutOff(s, m) ? QString::number(s.MaxCur + curStep, 'f', 3) : QStringLiteral("1000"),
+                           FieldKind::Third);
             ++checked;
         }
     }

@@ -1,7 +1,10 @@
 #include "platform/numfmt.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <limits>
 
 using ql::Format;
@@ -132,4 +135,74 @@ TEST(NumFmt, ValReadsTheLeadingNumber)
     EXPECT_EQ(Val("abc"), 0.0);
     EXPECT_EQ(Val(""), 0.0);
     EXPECT_FALSE(Val("-0") < 0);
+}
+
+TEST(NumFmt, ValPastTheRangeOfADouble)
+{
+    EXPECT_EQ(Val("1e999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Val("-1e999"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Val("1e-999"), 0.0);
+    EXPECT_DOUBLE_EQ(Val("5."), 5.0);
+}
+
+// Numbers the program reads and writes: the point form only; typed values
+// also in the user's form, which C has not.
+TEST(NumFmt, ReadersOfFilesFieldsAndTypedValues)
+{
+    QL_UNDER_LOCALE(locale, QStringLiteral("C.UTF-8"));
+    using ql::FileNumberText;
+    using ql::ParseNumber;
+    using ql::PointForm;
+    using ql::ReadNumber;
+    EXPECT_EQ(ReadNumber(" 2.15 "), 2.15);
+    EXPECT_EQ(ReadNumber("-1e3"), -1000.0);
+    for (const char* no : {"", "2,15", "1,000", "1.2.3", "2.15V", "inf", "nan"})
+        EXPECT_FALSE(ReadNumber(no)) << no;
+    EXPECT_EQ(ParseNumber("1.5"), 1.5);
+    EXPECT_EQ(ParseNumber(" 2 "), 2.0);
+    for (const char* no : {"", "abc", "1.5V", "inf", "nan", "1e400", "1,5"})
+        EXPECT_FALSE(ParseNumber(no)) << no;
+    EXPECT_EQ(PointForm("1,5"), "1,5");  // no number here: left for the check to refuse
+    EXPECT_EQ(PointForm("1.50"), "1.50");
+    // A file an earlier build wrote under a decimal comma reads with its value everywhere.
+    EXPECT_EQ(FileNumberText("0,30"), "0.30");
+    EXPECT_EQ(FileNumberText("0.30"), "0.30");
+    for (const char* no : {"1,000.5", "0,3,0", "abc", ",", ""})
+        EXPECT_FALSE(FileNumberText(no)) << no;
+}
+
+// Under a locale with a decimal comma, set up as QApplication sets it up
+// (the C library's strtod then reads "0.1" as 0), numbers read and write as
+// under C, and the user may type the comma.
+TEST(NumFmt, NumbersUnderADecimalCommaLocale)
+{
+    using ql::FileNumberText;
+    using ql::ParseNumber;
+    using ql::PointForm;
+    using ql::ReadNumber;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        SCOPED_TRACE(name);
+        QL_UNDER_LOCALE(locale, QString::fromLatin1(name));
+        ASSERT_EQ(std::strtod("0.1", nullptr), 0.0);  // the C library reads a decimal comma now
+        EXPECT_DOUBLE_EQ(Val("0.1"), 0.1);
+        EXPECT_DOUBLE_EQ(Val("-1.5E+03"), -1500.0);
+        EXPECT_DOUBLE_EQ(Val("2.15"), 2.15);
+        EXPECT_DOUBLE_EQ(Val("0,1"), 0.0);
+        EXPECT_EQ(Format(0.3, "0.00"), "0.30");
+        EXPECT_EQ(ReadNumber("2.15"), 2.15);
+        EXPECT_FALSE(ReadNumber("2,15"));
+        EXPECT_EQ(ParseNumber("1,5"), 1.5);
+        EXPECT_EQ(ParseNumber("1.5"), 1.5);
+        EXPECT_FALSE(ParseNumber("1.500,5"));  // no group separators
+        EXPECT_EQ(PointForm("1,5"), "1.5");
+        EXPECT_EQ(PointForm("0,30"), "0.30");
+        EXPECT_EQ(PointForm("-2,5"), "-2.5");
+        EXPECT_EQ(PointForm("1.5"), "1.5");
+        EXPECT_EQ(PointForm("abc"), "abc");
+        EXPECT_EQ(FileNumberText("0,30"), "0.30");
+        // Nothing depends on the C library's locale staying as it was set.
+        std::setlocale(LC_NUMERIC, "C");
+        EXPECT_EQ(ParseNumber("1,5"), 1.5);
+        EXPECT_DOUBLE_EQ(Val("0.1"), 0.1);
+    }
 }

@@ -389,7 +389,7 @@ TEST_F(SettingsTest, ProgramWideInstanceUsesTheSettingsFile)
     // QL_HOME points at the test main's scratch folder.
     ql::Settings& s = ql::settings();
     EXPECT_EQ(&s, &ql::settings());
-    ASSERT_TRUE(ql::CreateSettingsFile());
+    ASSERT_TRUE(ql::CreateSettingsFile(ql::SettingsFile()));
     s.Load();
     EXPECT_EQ(s.IniFile, ql::SettingsFile());
     ASSERT_TRUE(s.SaveServerAddress(QStringLiteral("192.0.2.8")));

@@ -103,6 +103,30 @@ protected:
 
 } // namespace
 
+// A file without capacity, energy and average lines: the viewer works them
+// out of the rows, under a locale with a decimal comma as under C: 1000 mAh
+// at an average of 2.15 V are 2150 mWh.
+TEST_F(ViewerTest, WorksOutTheEnergyTheSameInEveryLocale)
+{
+    QByteArray t = "Device:QL-K01\r\nMode:D-CC  1.00A  2.00V\r\nTime(S),Cur(A),Vol(V)\r\n";
+    for (int s = 0; s <= 3600; ++s)
+        t += QByteArray::number(s) + ",1.00," + (s % 2 ? "2.100" : "2.200") + "\r\n";
+    t += "3601,1.00,2.150\r\n";
+    const QString file = writeBytes(dir, "avg.csv", t);
+    for (const char* name : {"C.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        SCOPED_TRACE(name);
+        QL_UNDER_LOCALE(locale, QString::fromLatin1(name));
+        frmData* w = open();
+        ask.files = {file};
+        w->menuOpenData_Click();
+        ASSERT_EQ(w->FileCnt(), 1);
+        EXPECT_EQ(w->grid()->TextMatrix(1, 4), QStringLiteral("1000mAh"));
+        EXPECT_EQ(w->grid()->TextMatrix(1, 6), QStringLiteral("2.15V"));
+        EXPECT_EQ(w->grid()->TextMatrix(1, 5), QStringLiteral("2150mWh"));
+        delete w;
+    }
+}
+
 TEST_F(ViewerTest, ShowsFilesOnTheChartAndInTheGrid)
 {
     frmData* w = open();

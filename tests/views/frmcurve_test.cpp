@@ -119,6 +119,22 @@ TEST_F(Curve, OkTakesTheSmallestSpansAsTyped)
     EXPECT_FLOAT_EQ(host->chart(0)->MaxY(0), 0.7f);
 }
 
+// Under a locale with a decimal comma the user may type the comma; OK
+// stores the ranges with a point, which every locale reads back.
+TEST_F(Curve, OkStoresRangesTypedWithADecimalCommaWithAPoint)
+{
+    QL_UNDER_LOCALE(locale, QStringLiteral("de_DE.UTF-8"));
+    fill("0,5", "4,25", "0", "1,5", "0", "600");
+    EXPECT_TRUE(dlg->cmdOK_Click());
+    ASSERT_TRUE(qltest::settleDisk());
+    EXPECT_EQ(ReadIni(ini, "CURVE", "VY0", ""), "0.5");
+    EXPECT_EQ(ReadIni(ini, "CURVE", "VY1", ""), "4.25");
+    EXPECT_EQ(ReadIni(ini, "CURVE", "CY1", ""), "1.5");
+    EXPECT_FLOAT_EQ(settings().VY1, 4.25f);
+    EXPECT_FLOAT_EQ(settings().CY1, 1.5f);
+    EXPECT_FLOAT_EQ(host->chart(0)->MaxY(0), 4.25f);
+}
+
 TEST_F(Curve, OkStoresTextsAndAppliesToEverySlot)
 {
     fill("0.0", "100", "0", "0.1", "0", "60000");

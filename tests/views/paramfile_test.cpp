@@ -2,6 +2,7 @@
 // channel, and files that are damaged, for another device, written on
 // Chinese Windows or hold values beyond the device's bounds.
 #include "scratchfile.h"
+#include "testutil.h"
 #include "viewfakes.h"
 #include "views/paramfile.h"
 
@@ -181,4 +182,30 @@ TEST_F(ParamFileTest, ValuesApplyAsTheFileHoldsThem)
     QFile again(path("range-again.cfg"));
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_TRUE(again.readAll().contains("\r\nM:-5\r\n"));
+}
+
+// Under a locale with a decimal comma a value typed with the comma is saved
+// with a point; a file an earlier build wrote with commas reads with its
+// values, in every locale.
+TEST_F(ParamFileTest, DecimalCommasAreSavedWithAPointAndReadWithTheirValues)
+{
+    for (const char* name : {"C.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        SCOPED_TRACE(name);
+        QL_UNDER_LOCALE(locale, QString::fromLatin1(name));
+        const bool comma = QByteArray(name) != "C.UTF-8";
+        host.panel(0)->setTSval(0, comma ? QStringLiteral("1,25") : QStringLiteral("1.25"));
+        prompts.fileAnswer = path("typed.cfg");
+        SaveParameterFile(host);
+        EXPECT_TRUE(qltest::fileBytes(path("typed.cfg")).contains("\r\nS:1.25\r\n"));
+
+        qltest::writeBytes(path("comma.cfg"), "b\r\nD:QL-K01\r\nT:Old\r\nS:0,30\r\nL:2,50\r\n");
+        clearFields();
+        prompts.messages.clear();
+        prompts.fileAnswer = path("comma.cfg");
+        OpenParameterFile(host);
+        EXPECT_EQ(host.panel(0)->tSval(0), "0.30");
+        EXPECT_EQ(host.panel(0)->tSlmt(0), "2.50");
+        EXPECT_EQ(title(), "Old");
+        EXPECT_TRUE(prompts.messages.empty());
+    }
 }
