@@ -148,7 +148,8 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
         EXPECT_GE(t, prev) << row.toStdString();
         prev = t;
     }
-    EXPECT_EQ(s.lstInfo->item(s.lstInfo->count() - 1)->text(), " Device1: Record write OK");
+    // Said once the record has its name and takes rows again.
+    EXPECT_TRUE(waitFor([&] { return s.lstInfo->item(s.lstInfo->count() - 1)->text() == " Device1: Record write OK"; }));
     closeWindow(*w);
     dev.stop();
 }
