@@ -151,8 +151,8 @@ void frmMain::Form_Load()
 
     // Settings file and working folders; the program folder itself is new on
     // a first start in the user's data folder.
+    CreateProgramDir();
     QDir d(ProgramDir());
-    d.mkpath(QStringLiteral("."));
     IniFile = SettingsFile();
     SettingsQueue().Post([ini = IniFile] { CreateSettingsFile(ini); });
     d.mkpath(QStringLiteral("Data"));

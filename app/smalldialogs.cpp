@@ -1,6 +1,7 @@
 #include "app/smalldialogs.h"
 
 #include "app/prompter.h"
+#include "controls/windowkeys.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -103,6 +104,7 @@ constexpr int kAlphaTop = 200;
 
 frmMsg::frmMsg(QWidget* parent) : QWidget(parent, Qt::Window)
 {
+    CloseOnEscape(this);
     setWindowTitle(QStringLiteral("Prompt"));
     lblMsg = new QLabel(QStringLiteral("STOP"), this);
     QFont f = lblMsg->font();

@@ -171,6 +171,7 @@ private:
     // Everything the frame drawing reads.
     struct FrameLook {
         int W = 0, H = 0;
+        qreal ratio = 1;  // screen pixels per widget pixel the picture is drawn at
         uint32_t back = 0, axes = 0, grid = 0;
         int gridType1 = 0, gridType2 = 0;
         bool showY1 = false, showY2 = false;

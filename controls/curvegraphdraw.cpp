@@ -7,6 +7,7 @@
 
 #include "controls/curvegraphmath.h"
 #include "controls/curvegraphparts.h"
+#include "controls/devicepixels.h"
 #include "platform/rounding.h"
 
 #include <QPainter>
@@ -44,6 +45,12 @@ public:
                 if (pen < 4 || (dx - centre) * (dx - centre) + (dy - centre) * (dy - centre) <= r2)
                     brush_.push_back({dx, dy});
         reach_ = pen;
+        if (brush_.size() == size_t(pen) * size_t(pen)) {
+            square_ = true;
+            lo_ = lo;
+            hi_ = hi;
+            spans_.assign(size_t(w_), Span{});
+        }
     }
 
     void moveTo(int x, int y)
@@ -74,11 +81,15 @@ public:
             emitColumn();
         haveColumn_ = false;
         havePrev_ = false;
+        flushSpans();
     }
 
 private:
     struct Offset {
         int dx, dy;
+    };
+    struct Span {
+        int top = 0, bottom = -1;  // rows, both included; none when top > bottom
     };
 
     void open(int x, int y)
@@ -157,10 +168,11 @@ private:
         const int dx = std::abs(ex - x), sx = x < ex ? 1 : -1;
         const int dy = -std::abs(ey - y), sy = y < ey ? 1 : -1;
         int err = dx + dy;
-        for (;;) {
+        // A square brush collects the rows the line passes on each column.
+        int runX = x, runTop = y, runBottom = y;
+        if (!square_)
             plot(x, y);
-            if (x == ex && y == ey)
-                break;
+        while (x != ex || y != ey) {
             const int e2 = 2 * err;
             if (e2 >= dy) {
                 err += dy;
@@ -170,6 +182,52 @@ private:
                 err += dx;
                 y += sy;
             }
+            if (!square_) {
+                plot(x, y);
+            } else if (x != runX) {
+                mark(runX, runTop, runBottom);
+                runX = x;
+                runTop = runBottom = y;
+            } else {
+                runTop = std::min(runTop, y);
+                runBottom = std::max(runBottom, y);
+            }
+        }
+        if (square_)
+            mark(runX, runTop, runBottom);
+    }
+
+    // The square brush swept from row top to row bottom of column x: each
+    // column it covers keeps one span of rows, written when the path leaves
+    // it (a span the path returns to later is written then anew).
+    void mark(int x, int top, int bottom)
+    {
+        const int t = std::max(top + lo_, 0), b = std::min(bottom + hi_, h_ - 1);
+        if (t > b)
+            return;
+        for (int c = std::max(x + lo_, 0); c <= std::min(x + hi_, w_ - 1); ++c) {
+            Span& sp = spans_[size_t(c)];
+            if (sp.top <= sp.bottom && t <= sp.bottom + 1 && b >= sp.top - 1) {
+                sp.top = std::min(sp.top, t);
+                sp.bottom = std::max(sp.bottom, b);
+                continue;
+            }
+            writeSpan(c, sp);
+            sp = Span{t, b};
+        }
+    }
+
+    void writeSpan(int c, const Span& sp)
+    {
+        for (int py = sp.top; py <= sp.bottom; ++py)
+            bits_[size_t(py) * size_t(stride_) + size_t(c)] = color_;
+    }
+
+    void flushSpans()
+    {
+        for (size_t c = 0; c < spans_.size(); ++c) {
+            writeSpan(int(c), spans_[c]);
+            spans_[c] = Span{};
         }
     }
 
@@ -178,6 +236,9 @@ private:
     uint32_t color_;
     std::vector<Offset> brush_;
     int reach_ = 1;
+    bool square_ = false;  // the brush is the square from lo_ to hi_ on both axes
+    int lo_ = 0, hi_ = 0;
+    std::vector<Span> spans_;  // per column, for a square brush
     bool haveColumn_ = false;
     int colX_ = 0, colFirst_ = 0, colLast_ = 0, colMin_ = 0, colMax_ = 0;
     bool havePrev_ = false;
@@ -212,9 +273,11 @@ struct RunPen {
 constexpr size_t kStreamPoints = 1 << 16;
 
 // A 1-pixel line that, like the Windows line calls, leaves out its end pixel.
-QPen framePen(const QColor& c)
+// On a screen of more pixels per widget pixel it is as many whole screen
+// pixels wide as fit, so every line of the grid is equally wide.
+QPen framePen(const QColor& c, qreal ratio)
 {
-    QPen pen(c, 1);
+    QPen pen(c, std::max(1.0, std::floor(ratio)) / ratio);
     pen.setCapStyle(Qt::FlatCap);
     return pen;
 }
@@ -278,7 +341,7 @@ bool ZoomedRange(const curvegraph::PointStore& pts, size_t n, bool sortedX, floa
 void CurveGraph::Initialize_DrawCurve()
 {
     const QSize s = picGraph_->size();
-    buffer_ = s.isEmpty() ? QImage() : QImage(s, QImage::Format_RGB32);
+    buffer_ = s.isEmpty() ? QImage() : DeviceImage(s, picGraph_->devicePixelRatio(), QImage::Format_RGB32);
     // The chart font: the surface's font, its point size taken as the pixel
     // height of the text.
     chartFont_ = picGraph_->font();
@@ -293,6 +356,7 @@ CurveGraph::FrameLook CurveGraph::currentLook() const
     FrameLook k;
     k.W = picGraph_->width();
     k.H = picGraph_->height();
+    k.ratio = picGraph_->devicePixelRatio();
     k.back = backColor_;
     k.axes = axesColor_;
     k.grid = gridColor_;
@@ -337,7 +401,7 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     p.setFont(k.font);
 
     // Axes.
-    p.setPen(framePen(axes));
+    p.setPen(framePen(axes, k.ratio));
     p.drawLine(45, 40, 45, H - 50);
     p.drawLine(50, H - 45, W - m, H - 45);
     if (k.showY1 || k.showY2)
@@ -351,7 +415,7 @@ bool CurveGraph::drawFrame(QPainter& p, const FrameLook& k)
     // last line from being lost to rounding.
     const QColor grid = ToQColor(k.grid);
     const auto gridLines = [&](int style, double yStart, double xStart) {
-        QPen pen = framePen(grid);
+        QPen pen = framePen(grid, k.ratio);
         ApplyPenStyle(pen, style);
         p.setPen(pen);
         const double yStep = double(plotH) / 10 - 0.0001;
@@ -390,7 +454,7 @@ void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
         const int cx = fm.horizontalAdvance(s);
         const double xk = double(plotW) / 10 * i + 50;
         OpaqueText(p, back, int(RoundHalfEven(xk - cx / 2.0)), int(RoundHalfEven(H - 38 + cy / 2.0)), s, axes);
-        p.setPen(framePen(axes));
+        p.setPen(framePen(axes, k.ratio));
         const int xt = int(RoundHalfEven(xk));
         p.drawLine(xt, H - 45, xt, H - 39);
     }
@@ -402,7 +466,7 @@ void CurveGraph::drawFrameLabels(QPainter& p, const FrameLook& k, int m)
             const double yk = (H - 50) - double(plotH) / 10 * i;
             const int x = rightSide ? lineX + 11 : 50 - cx - 16;
             OpaqueText(p, back, x, int(RoundHalfEven(yk - cy / 2.0)), s, axes);
-            p.setPen(framePen(axes));
+            p.setPen(framePen(axes, k.ratio));
             const int yt = int(RoundHalfEven(yk));
             if (rightSide)
                 p.drawLine(lineX, yt, lineX + 6, yt);
@@ -448,7 +512,7 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     RunPen pen{line, pass.yStep};
 
     // A curve whose X never decreases keeps its path: new points extend it.
-    const size_t keepAtMost = std::max<size_t>(4096, size_t(pass.look.W) * 8);
+    const size_t keepAtMost = std::max<size_t>(4096, size_t(img.width()) * 8);
     if (c.sortedX) {
         TraceCache& tc = c.cache;
         if (!tc.valid || !(tc.map == cp.map) || tc.large != pass.large || tc.begin != from
@@ -527,7 +591,7 @@ void CurveGraph::queuePass(Pass&& pass)
 
 void CurveGraph::DrawCurve()
 {
-    if (buffer_.isNull() || buffer_.size() != picGraph_->size())
+    if (buffer_.isNull() || buffer_.size() != ToDevice(picGraph_->size(), picGraph_->devicePixelRatio()))
         Initialize_DrawCurve();
     Pass pass;
     if (!beginPass(pass))
@@ -540,7 +604,10 @@ void CurveGraph::DrawCurve()
     scalesValid_ = true;
     pass.large = large_;
     pass.yStep = yStep_;
-    pass.line = line_;
+    // The curves are drawn in the screen's pixels: the pixel map and the
+    // pen are the screen's.
+    const qreal ratio = pass.look.ratio;
+    pass.line = std::max(1, int(std::lround(line_ * ratio)));
 
     bool legendsChanged = false;
     std::vector<QObject*> front;
@@ -560,11 +627,12 @@ void CurveGraph::DrawCurve()
             cp.count = c.points.size();
             cp.color = c.color;
             cp.map.minX = minX_;
-            cp.map.xScale = xs;
+            cp.map.xScale = xs / ratio;
             cp.map.minY = minY_[a];
             cp.map.maxY = maxY_[a];
-            cp.map.yScale = ys;
-            cp.map.H = H;
+            cp.map.yScale = ys / ratio;
+            cp.map.H = ToDevice(H, ratio);
+            cp.map.margin = ToDevice(50, ratio);
             pass.curves.push_back(cp);
         }
         if (i < lblLegend_.size()) {
@@ -608,9 +676,9 @@ void CurveGraph::compose()
     dirty_ = false;
     sincePaint_.start();
     const Pass& pass = pending_;
-    const QSize size(pass.look.W, pass.look.H);
+    const QSize size = ToDevice(QSize(pass.look.W, pass.look.H), pass.look.ratio);
     if (!frameValid_ || frame_.size() != size || !(frameLook_ == pass.look)) {
-        frame_ = QImage(size, QImage::Format_RGB32);
+        frame_ = DeviceImage(QSize(pass.look.W, pass.look.H), pass.look.ratio, QImage::Format_RGB32);
         if (frame_.isNull())
             return;
         QPainter p(&frame_);
@@ -619,8 +687,8 @@ void CurveGraph::compose()
     }
     if (!frameValid_)
         return;
-    if (buffer_.size() != size)
-        buffer_ = QImage(size, QImage::Format_RGB32);
+    if (buffer_.size() != size || buffer_.devicePixelRatio() != pass.look.ratio)
+        buffer_ = DeviceImage(QSize(pass.look.W, pass.look.H), pass.look.ratio, QImage::Format_RGB32);
     if (buffer_.isNull())
         return;
     std::memcpy(buffer_.bits(), frame_.constBits(), size_t(frame_.sizeInBytes()));

@@ -23,7 +23,7 @@ inline bool rowOf(float Y, const PixelMap& m, int& y)
     const double dy = (double(Y) - m.minY) / m.yScale;
     if (!(std::fabs(dy) <= kPixelLimit))
         return false;
-    y = m.H - (int(RoundHalfEven(dy)) + 50);
+    y = m.H - (int(RoundHalfEven(dy)) + m.margin);
     return true;
 }
 
@@ -36,7 +36,7 @@ bool PixelMap::toPixel(float X, float Y, int& x, int& y) const
     const double c = columnOf(X, *this);
     if (!fits(c) || !rowOf(Y, *this, y))
         return false;
-    x = int(c) + 50;
+    x = int(c) + margin;
     return true;
 }
 
@@ -139,7 +139,7 @@ void Trace::foldSorted(const PointStore& pts, size_t from, size_t to, const Pixe
                 failed_ = true;
                 return;
             }
-            add(int(col) + 50, yFirst, yTop, yBottom, yLast);
+            add(int(col) + m.margin, yFirst, yTop, yBottom, yLast);
         }
         i = end;
     }

@@ -21,6 +21,7 @@ struct PixelMap {
     double minX = 0, xScale = 1;            // X units per pixel
     double minY = 0, maxY = 0, yScale = 1;  // the range of the curve's axis
     int H = 0;                              // picture height
+    int margin = 50;                        // left and bottom margin of the plot area
 
     bool operator==(const PixelMap&) const = default;
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <stdexcept>
@@ -107,6 +108,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), model_(std::make_uniqu
     verticalHeader()->setDefaultSectionSize(kRowHeight);
     horizontalHeader()->setMinimumSectionSize(1);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
     // The current cell shows by its focus frame; cells are not selected.
     setSelectionMode(QAbstractItemView::NoSelection);
     setTextElideMode(Qt::ElideNone);
@@ -254,6 +256,18 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableView::mouseDoubleClickEvent(event);
     emit DblClick();
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent* event)
+{
+    // The table view would take Ctrl+Tab as Tab, to the next cell.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (event->modifiers() & Qt::ControlModifier)) {
+        const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(!back);
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 } // namespace ql

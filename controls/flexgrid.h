@@ -5,6 +5,11 @@
 // header cells. Column widths are given in twips (platform/twips.h), the unit
 // the panels' layouts are written in. The user cannot edit cells.
 //
+// Tab and Shift+Tab pass the focus on to the next or previous control, as
+// they do from a button. A grid whose cells the user fills in (through its
+// window's fields) can take Tab between its cells instead (setTabBetweenCells);
+// Ctrl+Tab and Ctrl+Shift+Tab then leave it.
+//
 // A cell outside the grid is an error: TextMatrix and the other cell
 // members throw std::out_of_range, so a caller's error trap sees it.
 #include <QTableView>
@@ -56,11 +61,14 @@ public:
     int contentWidth() const;
     int contentHeight() const;
 
+    void setTabBetweenCells(bool on) { setTabKeyNavigation(on); }
+
 signals:
     void DblClick();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void checkCell(int row, int col) const;

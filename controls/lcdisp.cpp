@@ -3,6 +3,7 @@
 // value is in lcdispvalue.cpp, shapes and pictures in lcdispshapes.cpp.
 #include "controls/lcdisp.h"
 
+#include "controls/devicepixels.h"
 #include "controls/lcdispshapes.h"
 #include "platform/twips.h"
 
@@ -344,17 +345,30 @@ void LCDisp::layOutRow(RowGeom& row, int style, int h, int w, int g, int y, int 
     }
 }
 
+bool LCDisp::stale() const
+{
+    return !built_ || ratio_ != devicePixelRatio() ||
+           surface_.size() != ToDevice(size().expandedTo(QSize(1, 1)), ratio_);
+}
+
+QPoint LCDisp::toDevice(const QPoint& p) const { return QPoint(ToDevice(p.x(), ratio_), ToDevice(p.y(), ratio_)); }
+
 void LCDisp::rebuild()
 {
     sanitize();
-    const int sw = std::max(width(), 1), sh = std::max(height(), 1);
+    ratio_ = devicePixelRatio();
+    const auto dev = [this](int v) { return ToDevice(v, ratio_); };
+    const QSize size = ToDevice(this->size().expandedTo(QSize(1, 1)), ratio_);
+    const int sw = size.width(), sh = size.height();
     const int bw = p_.BorderWidth;
     sepFlags_.assign(size_t(p_.NumDigits), false);
     prevSepFlags_.assign(size_t(p_.NumDigits), false);
 
-    // Background and shading pictures.
+    // Background and shading pictures, in screen pixels.
     gradient_ = makeGradient(sw, sh, p_.BackColor1, p_.BackColor2, p_.BackAngle, p_.BackMiddleOut);
     auto shading = [&](ShapeSet& set, int h, int w) {
+        h = dev(h);
+        w = dev(w);
         const QImage hg = makeGradient(h, w + 1, p_.Seg3DColor1, p_.Seg3DColor2, 90, p_.Seg3DMiddleOut);
         const QImage vg = makeGradient(w + 1, h, p_.Seg3DColor1, p_.Seg3DColor2, 180, p_.Seg3DMiddleOut);
         set.hShade = hg.isNull() || w < 2 ? hg : hg.copy(0, 1, h, w - 1).scaled(h, w);
@@ -363,7 +377,7 @@ void LCDisp::rebuild()
     };
     const QImage mantH = shading(mant_, p_.SegmentHeight, p_.SegmentWidth);
     shading(exp_, p_.SegmentHeightExp, p_.SegmentWidthExp);
-    pointShade_ = mantH.isNull() ? QImage() : mantH.copy(0, 1, p_.SegmentWidth, p_.SegmentWidth);
+    pointShade_ = mantH.isNull() ? QImage() : mantH.copy(0, 1, dev(p_.SegmentWidth), dev(p_.SegmentWidth));
 
     // The background a cell restores from holds the border too, so that
     // erasing a mark that reaches into the border gives the border back.
@@ -376,8 +390,12 @@ void LCDisp::rebuild()
     applyOutline();
     background_ = surface_.copy();
 
-    // Segment shapes of both rows.
+    // Segment shapes of both rows, built at the screen's size of a segment
+    // so that their slanted edges are drawn in its pixels.
     auto shapes = [&](ShapeSet& set, int h, int w, int y) {
+        h = dev(h);
+        w = dev(w);
+        y = dev(y);
         set.shape[6] = rectRegion(0, 0, w - 1, h - 1);
         set.shape[7] = rectRegion(0, 0, h - 1, w - 1);
         set.shape[0] = hexagon(w, h);
@@ -415,48 +433,48 @@ void LCDisp::rebuild()
 
 void LCDisp::paintBackground()
 {
-    const int sw = surface_.width(), sh = surface_.height(), bw = p_.BorderWidth;
+    const int sw = std::max(width(), 1), sh = std::max(height(), 1), bw = p_.BorderWidth;
     QPainter p(&surface_);
     if (!p_.Picture.isNull() && p_.Picture.width() > 0 && p_.Picture.height() > 0) {
         surface_.fill(Qt::black);
         switch (p_.PictureMode) {
-        case 0:
-            p.drawImage(0, 0, p_.Picture);
-            break;
-        case 1:
-            p.drawImage(QRect(bw, bw, sw - bw, sh - bw), p_.Picture);
-            break;
+        case 0: p.drawImage(ToDevice(QRect(QPoint(0, 0), p_.Picture.size()), ratio_), p_.Picture); break;
+        case 1: p.drawImage(ToDevice(QRect(bw, bw, sw - bw, sh - bw), ratio_), p_.Picture); break;
         case 2: {
             QBrush tile(p_.Picture);
-            p.setBrushOrigin(bw, bw);
-            p.fillRect(QRect(QPoint(bw, bw), QPoint(sw - bw - 1, sh - bw - 1)), tile);
+            if (ratio_ != 1)
+                tile.setTransform(QTransform::fromScale(ratio_, ratio_));
+            p.setBrushOrigin(toDevice(QPoint(bw, bw)));
+            p.fillRect(ToDevice(QRect(QPoint(bw, bw), QPoint(sw - bw - 1, sh - bw - 1)), ratio_), tile);
             break;
         }
         default:
             break;
         }
     } else if (!gradient_.isNull()) {
-        const QRect inner(bw, bw, sw - 2 * bw, sh - 2 * bw);
+        const QRect inner = ToDevice(QRect(bw, bw, sw - 2 * bw, sh - 2 * bw), ratio_);
         p.drawImage(inner, gradient_, inner);
     }
 }
 
 void LCDisp::applyOutline()
 {
-    const int sw = surface_.width(), sh = surface_.height(), bw = p_.BorderWidth;
-    const QRegion outer = roundedRect(0, 0, sw, sh, p_.CurveTopLeft, p_.CurveTopRight, p_.CurveBottomLeft, p_.CurveBottomRight);
-    const QRegion inner = roundedRect(bw, bw, sw - bw, sh - bw, p_.CurveTopLeft, p_.CurveTopRight, p_.CurveBottomLeft,
-                                      p_.CurveBottomRight);
-    fillRegion(outer - inner, ColorFromRef(p_.BorderColor));
+    const int sw = std::max(width(), 1), sh = std::max(height(), 1), bw = p_.BorderWidth;
+    const auto rounded = [this](int x1, int y1, int x2, int y2, qreal r) {
+        const auto d = [r](int v) { return ToDevice(v, r); };
+        return roundedRect(d(x1), d(y1), d(x2), d(y2), d(p_.CurveTopLeft), d(p_.CurveTopRight), d(p_.CurveBottomLeft),
+                           d(p_.CurveBottomRight));
+    };
+    fillRegion(rounded(0, 0, sw, sh, ratio_) - rounded(bw, bw, sw - bw, sh - bw, ratio_), ColorFromRef(p_.BorderColor));
     if (p_.CurveTopLeft > 0 || p_.CurveTopRight > 0 || p_.CurveBottomLeft > 0 || p_.CurveBottomRight > 0)
-        setMask(outer);
+        setMask(rounded(0, 0, sw, sh, 1));
     else
         clearMask();
 }
 
 void LCDisp::fullRedraw()
 {
-    if (surface_.size() != size().expandedTo(QSize(1, 1))) {
+    if (stale()) {
         rebuild();
     } else {
         paintBackground();
@@ -472,7 +490,7 @@ void LCDisp::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     // Everything sized by the control is rebuilt, so cells restore from a
     // background of the new size.
-    if (surface_.size() != size()) {
+    if (stale()) {
         rebuild();
         fullRedraw();
     }
@@ -480,9 +498,15 @@ void LCDisp::resizeEvent(QResizeEvent* event)
 
 void LCDisp::paintEvent(QPaintEvent* event)
 {
+    // Moved to a screen of another pixel ratio: drawn again for it.
+    if (stale())
+        fullRedraw();
+    // The surface shown at the widget's size: its pixels are the screen's.
+    QImage shown(surface_.constBits(), surface_.width(), surface_.height(), surface_.bytesPerLine(), surface_.format());
+    shown.setDevicePixelRatio(ratio_);
     QPainter p(this);
-    for (const QRect& r : event->region())
-        p.drawImage(r, surface_, r);
+    p.setClipRegion(event->region());
+    p.drawImage(QPoint(0, 0), shown);
 }
 
 } // namespace ql

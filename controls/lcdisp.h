@@ -5,7 +5,9 @@
 // styles (outline, solid, 3D shading) on a gradient or picture background.
 //
 // Colours are COLORREF values 0x00BBGGRR; values with the high bit set
-// (0x800000nn) name system colours. All sizes are pixels.
+// (0x800000nn) name system colours. All sizes are the widget's pixels; the
+// readout is drawn in the screen's pixels (controls/devicepixels.h), so that
+// on a high-resolution screen its segments and edges are sharp.
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -188,7 +190,8 @@ public:
     QRect CellRect(int cell, bool exponent = false) const;
     QSize CellSize(bool exponent = false) const;
 
-    // The drawn surface (what the widget shows).
+    // The drawn surface (what the widget shows), in the screen's pixels: the
+    // widget's size times its pixel ratio.
     const QImage& Surface() const { return surface_; }
 
     // Record of the cells rendered since the last ClearPaintLog(), and the
@@ -224,6 +227,9 @@ private:
     };
 
     void changed(const char* name);
+    // The pictures no longer match the widget's size or the screen's ratio.
+    bool stale() const;
+    QPoint toDevice(const QPoint& p) const;
     void rebuild();
     static void layOutRow(RowGeom& row, int style, int h, int w, int g, int y, int x0, int gap, int cells);
     void fullRedraw();
@@ -267,6 +273,7 @@ private:
     QImage gradient_;    // background gradient at the control's size
     QImage background_;  // what a cell restores from
     QImage surface_;     // what the widget shows
+    qreal ratio_ = 1;    // the screen pixels per widget pixel the pictures are drawn at
     QColor lit_, burn_, litNeg_, burnNeg_;
     RowGeom rowMant_, rowExp_;
     bool built_ = false;

@@ -2,6 +2,7 @@
 // separators that changed are drawn again and handed to update().
 #include "controls/lcdisp.h"
 
+#include "controls/devicepixels.h"
 #include "controls/lcdispshapes.h"
 #include "platform/numfmt.h"
 
@@ -50,10 +51,7 @@ void LCDisp::restoreBackground(const QRegion& r)
         p.drawImage(rect, background_, rect);
 }
 
-void LCDisp::restoreBackground(const QRect& r)
-{
-    restoreBackground(QRegion(r));
-}
+void LCDisp::restoreBackground(const QRect& r) { restoreBackground(QRegion(ToDevice(r, ratio_))); }
 
 void LCDisp::dirty(const QRect& r)
 {
@@ -62,7 +60,8 @@ void LCDisp::dirty(const QRect& r)
 
 void LCDisp::paintSegment(const ShapeSet& set, int shape, int x, int y, bool lit)
 {
-    const QRegion rgn = set.shape[size_t(shape)].translated(x, y);
+    const QPoint at = toDevice(QPoint(x, y));
+    const QRegion rgn = set.shape[size_t(shape)].translated(at);
     if (!lit) {
         if (!p_.ShowBurnIn)
             return;
@@ -88,7 +87,7 @@ void LCDisp::paintSegment(const ShapeSet& set, int shape, int x, int y, bool lit
             return;
         QPainter p(&surface_);
         p.setClipRegion(rgn);
-        p.drawImage(x, y, *shade);
+        p.drawImage(at, *shade);
     }
 }
 
@@ -113,7 +112,7 @@ std::array<QPoint, 2> LCDisp::colonPos(int k) const
 
 void LCDisp::drawValue(bool force)
 {
-    if (!built_ || surface_.size() != size().expandedTo(QSize(1, 1))) {
+    if (stale()) {
         rebuild();
         force = true;
     }
@@ -217,7 +216,7 @@ void LCDisp::drawSeparators(const QString& text, bool repaintMarks)
     const int form = p_.ThousandsSeparator == 0 ? 0 : 1;
     for (int i = 0; i < n; ++i) {
         const QPoint at = pointPos(i, form);
-        const QRegion shape = mant_.shape[9].translated(at);
+        const QRegion shape = mant_.shape[9].translated(toDevice(at));
         const bool changed = repaintMarks || sepFlags_[size_t(i)] != prevSepFlags_[size_t(i)];
         if (sepFlags_[size_t(i)]) {
             paintSegment(mant_, 9, at.x(), at.y(), true);
@@ -227,7 +226,7 @@ void LCDisp::drawSeparators(const QString& text, bool repaintMarks)
             restoreBackground(QRect(at, QSize(w, w)));
         }
         if (changed)
-            dirty(shape.boundingRect() | QRect(at, QSize(w, w)));
+            dirty(ToLogical(shape.boundingRect(), ratio_) | QRect(at, QSize(w, w)));
     }
     prevSepFlags_ = sepFlags_;
 }
@@ -241,7 +240,7 @@ void LCDisp::drawPoint(QString& text, bool repaintMarks)
     const QPoint oldPoint = pointAt_;
     if (pointAt_.x() >= 0) {
         if (pointForm == 0)
-            restoreBackground(mant_.shape[8].translated(pointAt_));
+            restoreBackground(mant_.shape[8].translated(toDevice(pointAt_)));
         else
             restoreBackground(QRect(pointAt_, QSize(w, w)));
     }
@@ -260,7 +259,8 @@ void LCDisp::drawPoint(QString& text, bool repaintMarks)
     if (pointAt_ != oldPoint || repaintMarks) {
         for (const QPoint& at : {oldPoint, pointAt_})
             if (at.x() >= 0)
-                dirty(mant_.shape[8].translated(at).boundingRect() | QRect(at, QSize(w, w)));
+                dirty(ToLogical(mant_.shape[8].translated(toDevice(at)).boundingRect(), ratio_) |
+                      QRect(at, QSize(w, w)));
     }
 }
 
@@ -288,7 +288,8 @@ void LCDisp::drawColon(QString& text, bool repaintMarks)
         for (const auto& pair : {oldColon, colonAt_})
             for (const QPoint& at : pair)
                 if (at.x() >= 0)
-                    dirty(mant_.shape[8].translated(at).boundingRect() | QRect(at, QSize(w, w)));
+                    dirty(ToLogical(mant_.shape[8].translated(toDevice(at)).boundingRect(), ratio_) |
+                          QRect(at, QSize(w, w)));
     }
 }
 
@@ -314,7 +315,8 @@ void LCDisp::renderCell(QChar c, bool exponent, int cell)
     const int h = row.h, w = row.w, g = row.g, hw = w / 2;
     const int bw = p_.BorderWidth;
 
-    QRect area = row.style == 0 ? QRect(x, bw, row.cellW, surface_.height() - 2 * bw) : QRect(x, y, row.cellW, row.cellH);
+    QRect area =
+        row.style == 0 ? QRect(x, bw, row.cellW, std::max(height(), 1) - 2 * bw) : QRect(x, y, row.cellW, row.cellH);
     restoreBackground(area);
     paintLog_.append({exponent, cell, QRect(x, y, row.cellW, row.cellH)});
     dirty(area);

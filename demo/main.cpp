@@ -17,8 +17,10 @@
 //                    one more per further device tab, that tab selected
 //                    (file-Device2.png ...)
 //
+// At its end the demo says of each device whether the program connected it.
 // The program folder is a fresh temporary one, deleted with everything in it
-// when the demo ends, unless QL_HOME is set. Either
+// when the demo ends, unless QL_HOME is set (a folder that does not exist yet
+// is made). Either
 // way its settings file names each slot's device port (PORT1 = 3, PORT2 =
 // 4), so that each slot connects to its own device.
 // Without a display, run it with QT_QPA_PLATFORM=offscreen.
@@ -108,6 +110,12 @@ bool PrepareProgramFolder(std::unique_ptr<QTemporaryDir>& home, bool one)
         }
         qputenv("QL_HOME", QFile::encodeName(home->path()));
     }
+    // A named folder that does not exist yet is made first, as the program
+    // makes it, so that the settings below can be written into it.
+    if (!ql::CreateProgramDir()) {
+        std::fprintf(stderr, "qltester-demo: cannot create the program folder %s\n", qPrintable(ql::ProgramDir()));
+        return false;
+    }
     const QString ini = ql::SettingsFile();
     if (!QFileInfo::exists(ini))
         ql::CreateSettingsFile(ini);
@@ -192,7 +200,10 @@ int main(int argc, char** argv)
             });
         rc = QApplication::exec();
     }
-    for (auto& d : devices)
+    for (auto& d : devices) {
         d->stop();
+        std::printf("qltester-demo: device on %s %s\n", qPrintable(QFileInfo(d->linkPath()).fileName()),
+                    d->connected() ? "was connected" : "was not connected");
+    }
     return rc;
 }

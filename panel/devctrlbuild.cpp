@@ -66,11 +66,13 @@ void DevCtrl::buildSinglePage(QWidget* page)
     u.lcdVol = Readout(u.frmRun, QRect(8, 18, lw, lh), 0, big, kVolColor, QStringLiteral("00.00"));
     u.lcdCur = Readout(u.frmRun, QRect(8, 60, lw, lh), 0, big, kCurColor, QStringLiteral("00.00"));
     u.lcdPwr = Readout(u.frmRun, QRect(8, 102, lw, lh), 0, big, kPwrColor, QStringLiteral("000.0"));
+    // The units fill the gap between the readouts and the logo and time
+    // (x = 141) whole, in a bold font small enough for " A" and "W".
     QFont uf = font();
-    uf.setPixelSize(16);
+    uf.setPixelSize(14);
     uf.setBold(true);
     auto unit = [&](const QString& t, int y, uint32_t color) {
-        QLabel* l = Label(u.frmRun, t, QRect(8 + lw + 2, y, 16, lh), Qt::AlignLeft);
+        QLabel* l = Label(u.frmRun, t, QRect(8 + lw, y, 17, lh), Qt::AlignLeft);
         l->setFont(uf);
         QPalette pal = l->palette();
         pal.setColor(QPalette::WindowText, Ref(color));

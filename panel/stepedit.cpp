@@ -86,6 +86,7 @@ void frmSet::build()
     for (int c = 1; c <= 4; ++c)
         gridSet->setColWidth(c, 1350);
     gridSet->setAllColAlignment(Qt::AlignHCenter);
+    gridSet->setTabBetweenCells(true);
 
     cmdOK = new QPushButton(Lang(QStringLiteral("OK")), this);
     cmdOK->setGeometry(200, 300, 100, 26);

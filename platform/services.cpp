@@ -45,6 +45,15 @@ QString ProgramDir()
     return data + QStringLiteral("/QL Tester");
 }
 
+bool CreateProgramDir()
+{
+    const QString dir = ProgramDir();
+    if (QDir().mkpath(dir))
+        return true;
+    ErrLog(QStringLiteral("ErrIni"), dir + QStringLiteral(": the program folder cannot be created"));
+    return false;
+}
+
 QString SettingsFile()
 {
     return ProgramDir() + QStringLiteral("/ql.ini");

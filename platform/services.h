@@ -12,8 +12,13 @@ namespace ql {
 // variable QL_HOME; the executable's folder when it holds a file ql.ini (a
 // portable copy); otherwise the user's data folder, "QL Tester" in
 // $XDG_DATA_HOME (~/.local/share/QL Tester). The folder may not exist yet:
-// the main window's start-up creates it.
+// CreateProgramDir makes it.
 QString ProgramDir();
+
+// Creates the program folder, and the folders above it, when it does not
+// exist yet (a new QL_HOME, a first start). False when it cannot be made;
+// the reason is logged as "ErrIni".
+bool CreateProgramDir();
 
 // Full path of the settings file, ql.ini in the program folder.
 QString SettingsFile();

@@ -1,5 +1,6 @@
 #include "tools/frmadj.h"
 
+#include "controls/windowkeys.h"
 #include "link/frames.h"
 #include "link/modeltable.h"
 #include "link/state.h"
@@ -28,6 +29,7 @@ float AdjCurScale(int devType, int fwVersion, int curFactor)
 
 frmAdj::frmAdj(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowTitle(QStringLiteral("Parameter Calibration"));

@@ -2,6 +2,7 @@
 
 #include "controls/curvegraph.h"
 #include "controls/flexgrid.h"
+#include "controls/windowkeys.h"
 #include "link/state.h"
 #include "panel/seqif.h"
 #include "platform/numfmt.h"
@@ -29,6 +30,7 @@ const char* const kLimit[3] = {"04.00", "08.00", "11.00"};
 
 frmQC::frmQC(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8("QC2.0 测试"));
 

@@ -1,5 +1,6 @@
 #include "tools/frmres.h"
 
+#include "controls/windowkeys.h"
 #include "link/frames.h"
 #include "link/state.h"
 #include "panel/seqif.h"
@@ -30,6 +31,7 @@ double ResistanceMilliohms(float volts, double milliamps)
 
 frmRes::frmRes(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     QFont bold = font();

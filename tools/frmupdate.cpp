@@ -1,6 +1,7 @@
 #include "tools/frmupdate.h"
 
 #include "controls/progressbar.h"
+#include "controls/windowkeys.h"
 #include "link/comm.h"
 #include "platform/prompter.h"
 #include "platform/serial.h"
@@ -28,6 +29,7 @@ int MaxImage(uint16_t base) { return 0x10000 - base; }
 
 frmUpdate::frmUpdate(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     cmbDev = new QComboBox;
     pbFw = new ucProgressBar;

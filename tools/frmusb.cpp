@@ -2,6 +2,7 @@
 
 #include "controls/curvegraph.h"
 #include "controls/lcdisp.h"
+#include "controls/windowkeys.h"
 #include "link/state.h"
 #include "panel/seqif.h"
 #include "tools/toolhost.h"
@@ -30,6 +31,7 @@ int QcLevelForVolts(double v)
 
 frmUSB::frmUSB(ToolHost& host, QWidget* parent) : QWidget(parent, Qt::Window), host_(host)
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowTitle(QStringLiteral("USB Quick Charge"));

@@ -10,6 +10,7 @@
 #include "platform/services.h"
 #include "platform/twips.h"
 #include "platform/wholefile.h"
+#include "views/pictures.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -446,7 +447,7 @@ QImage frmData::CaptureToPicture(int mode)
     const int w = CurveGraph_->width() + extra;
     const int h = mode == 0 ? CurveGraph_->height()
                             : gridRun->geometry().bottom() + 1 - CurveGraph_->geometry().top() + extra;
-    return grab(QRect(at, QSize(w, h)).intersected(rect())).toImage();
+    return ScreenPicture(this, QRect(at, QSize(w, h)).intersected(rect()));
 }
 
 void frmData::savePicture(int mode)

@@ -1,6 +1,7 @@
 #include "views/frmcurve.h"
 
 #include "controls/curvegraph.h"
+#include "controls/windowkeys.h"
 #include "link/valuecheck.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
@@ -38,6 +39,7 @@ QString plain(float v) { return QString::number(double(v), 'g', 7); }
 frmCurve::frmCurve(std::shared_ptr<ViewHost> host, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), host_(std::move(host))
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmCurve"));
     setWindowTitle(QStringLiteral("Coordinate Settings"));

@@ -2,6 +2,7 @@
 
 #include "controls/curvegraph.h"
 #include "controls/lcdisp.h"
+#include "controls/windowkeys.h"
 #include "panel/devctrl.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
@@ -34,6 +35,7 @@ uint32_t frmShow::swatch(const QLabel* l) { return uint32_t(l->property("colorre
 frmShow::frmShow(std::shared_ptr<ViewHost> host, bool tempEnabled, bool tempSelected, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), host_(std::move(host))
 {
+    CloseOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmShow"));
     setWindowTitle(QStringLiteral("Display Setting"));

@@ -1,6 +1,7 @@
 #include "views/pictures.h"
 
 #include "controls/curvegraph.h"
+#include "controls/devicepixels.h"
 #include "controls/flexgrid.h"
 #include "panel/devctrl.h"
 #include "platform/prompter.h"
@@ -20,6 +21,21 @@ namespace {
 constexpr int kEdge = TwipsToPixels(50);
 }
 
+QImage ScreenPicture(QWidget* w, const QRect& area)
+{
+    const qreal ratio = w->devicePixelRatio();
+    QImage img = DeviceImage(area.size().expandedTo(QSize(1, 1)), ratio, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    const QPixmap shot = w->grab(area);
+    {
+        QPainter p(&img);
+        p.drawPixmap(0, 0, shot);
+    }
+    img.setDotsPerMeterX(qRound(img.dotsPerMeterX() * ratio));
+    img.setDotsPerMeterY(qRound(img.dotsPerMeterY() * ratio));
+    return img;
+}
+
 QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid)
 {
     QWidget* frame = host.frame(slot);
@@ -27,12 +43,7 @@ QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid)
     const FlexGrid* grid = host.grid(slot);
     const int w = chart->width();
     const int h = withGrid ? grid->y() + grid->height() + kEdge : chart->height();
-    QImage img(qMax(w, 1), qMax(h, 1), QImage::Format_RGB32);
-    img.fill(Qt::white);
-    const QPixmap shot = frame->grab(QRect(chart->x() + kEdge, chart->y(), w, h));
-    QPainter p(&img);
-    p.drawPixmap(0, 0, shot);
-    return img;
+    return ScreenPicture(frame, QRect(chart->x() + kEdge, chart->y(), w, h));
 }
 
 bool SaveBitmap(const QImage& image, const QString& path)

@@ -11,6 +11,13 @@ namespace ql {
 
 inline constexpr char kBmpFilter[] = "bmp file(*.bmp)|*.bmp";
 
+// The picture of area (in w's pixels) as the screen shows it, in the
+// screen's pixels: on a high-resolution screen every screen pixel of it,
+// with a resolution to match (96 dots per inch times the screen's pixels
+// per widget pixel). Where w does not reach the picture is white. Both the
+// main window's and the viewer's pictures are taken so.
+QImage ScreenPicture(QWidget* w, const QRect& area);
+
 // ComposeCurvePic: the chart of the slot's frame, 50 twips in from its left
 // edge; withGrid extends it down to 50 twips below the run grid.
 QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid);
