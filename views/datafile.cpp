@@ -68,11 +68,6 @@ DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp)
     return o;
 }
 
-bool SaveDataFile(const LinkState& state, int slot, const DataFileOptions& o, const QString& path)
-{
-    return WriteDataFile(path, DataFileLines(state.ch(slot, o.chn), o));
-}
-
 QString ProposedDataFileName(const QDateTime& when, const QString& device, int slot, int chn, bool dev2s)
 {
     QString name = DateStem(when) + QLatin1Char('-') + FileNamePart(device) + QStringLiteral("-%1-%2").arg(slot + 1).arg(chn + 1);

@@ -40,9 +40,6 @@ bool WriteDataFile(const QString& path, const QStringList& lines);
 // menu come from the caller.
 DataFileOptions DataFileOptionsOf(const SlotState& s, int chn, bool menuTemp);
 
-// SaveDataFile(slot, chn, path) of the main window.
-bool SaveDataFile(const LinkState& state, int slot, const DataFileOptions& o, const QString& path);
-
 // --- The "Save Data" menu command -------------------------------------
 
 // Proposed name: y-m-d-h-n-s (unpadded), the channel's "Device" cell (as

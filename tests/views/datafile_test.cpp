@@ -143,7 +143,7 @@ TEST_F(DataFileTest, SaveFromTheSlotsRecordsAndSettings)
     EXPECT_TRUE(DataFileOptionsOf(st->slot[0], 0, true).withTemp);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.dat"));
-    ASSERT_TRUE(SaveDataFile(*st, 0, o, path));
+    ASSERT_TRUE(WriteDataFile(path, DataFileLines(st->ch(0, o.chn), o)));
     const QString text = qltest::readAll(path);
     EXPECT_TRUE(text.contains(QStringLiteral("\r\nBegin Volt:4.200V\r\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\r\nTitle:Cell 9\r\n")));
