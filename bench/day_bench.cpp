@@ -192,6 +192,10 @@ int main(int argc, char** argv)
         dev.forceRunState(c, 0);
         feed(c, ql::sim::DeviceSim::Reply::Data);
     }
+    // The data files are written off the window's thread: both are waited
+    // for (at most half a minute), each whole once it has its name.
+    for (int i = 0; i < 3000 && dataFiles().size() < before.size() + 2; ++i)
+        QTest::qWait(10);
     const double endMs = msSince(e0);
     std::vector<QString> dataFilesOf(2);
     for (const QString& name : dataFiles()) {
