@@ -13,10 +13,11 @@ void Damage::mark(int x0, int x1, int top, int bottom)
     bottom = std::min(bottom, h_ - 1);
     if (x0 > x1 || top > bottom)
         return;
-    for (int ty = top >> kRowShift; ty <= bottom >> kRowShift; ++ty) {
-        uint8_t* row = tiles_.data() + size_t(ty) * size_t(cols_);
-        std::fill(row + (x0 >> kColShift), row + (x1 >> kColShift) + 1, uint8_t(1));
-    }
+    // Most marks lie in one column of tiles: one store per row of tiles
+    // down that column (a call to fill each row would cost more).
+    for (int tx = x0 >> kColShift; tx <= x1 >> kColShift; ++tx)
+        for (int ty = top >> kRowShift; ty <= bottom >> kRowShift; ++ty)
+            tiles_[size_t(ty) * size_t(cols_) + size_t(tx)] = 1;
 }
 
 void Damage::restore(QImage& img, const QImage& frame)
