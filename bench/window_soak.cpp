@@ -193,9 +193,12 @@ int main(int argc, char** argv)
     w->show();
     for (int n = 1; n < kDevices; ++n)
         w->menuAddDev_Click();
+    // Every decoded frame reaches run tracking as one sample.
+    long long decodedOf[ql::kSlotCount] = {};
     long long running[ql::kSlotCount][ql::kChanCount] = {};
     auto track = seam.decoder().onSample;
     seam.decoder().onSample = [&](int s, int c, int run, bool data) {
+        ++decodedOf[s];
         if (ql::IsRunning(run))
             ++running[s][c];
         track(s, c, run, data);
@@ -205,7 +208,7 @@ int main(int argc, char** argv)
         ql::DevCtrl* p = seam.slot(n).Panel;
         p->setTPort(ql::PortName(kFirstPort + n));
         p->ui().cmdConn->click();
-        if (!seam.connection(n).IsOpen()) {
+        if (!seam.link().slot[size_t(n)].hComm) {
             std::fprintf(stderr, "window_soak: cannot open %s\n", qPrintable(ql::PortName(kFirstPort + n)));
             return 1;
         }
@@ -288,7 +291,7 @@ int main(int argc, char** argv)
     std::printf("%-6s %12s %12s %12s %12s\n", "port", "sent", "decoded", "samples", ".bak rows");
     for (int n = 0; n < kDevices; ++n) {
         const long long sent = counts[size_t(n)]->framesSent;
-        const long long decoded = seam.decoder().FramesDecoded(n);
+        const long long decoded = decodedOf[n];
         long long portSamples = 0, portRows = 0;
         for (int c = 0; c < chans(n); ++c) {
             ql::RunRecord::Contents rec;

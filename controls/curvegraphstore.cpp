@@ -61,6 +61,4 @@ void PointStore::grow()
     capacity_ += kGrowPoints;
 }
 
-size_t PointStore::bytesReserved() const { return capacity_ * sizeof(Point); }
-
 } // namespace ql::curvegraph

@@ -55,9 +55,6 @@ public:
     // Releases every point and all memory.
     void clear();
 
-    // Bytes held for points.
-    size_t bytesReserved() const;
-
 private:
     void grow();
 

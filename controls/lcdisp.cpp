@@ -310,12 +310,6 @@ void LCDisp::ReadProperties(const QVariantMap& bag)
 
 // ---- geometry and resources --------------------------------------------
 
-QSize LCDisp::CellSize(bool exponent) const
-{
-    const RowGeom& row = exponent ? rowExp_ : rowMant_;
-    return QSize(row.cellW, row.cellH);
-}
-
 QRect LCDisp::CellRect(int cell, bool exponent) const
 {
     const RowGeom& row = exponent ? rowExp_ : rowMant_;

@@ -188,7 +188,6 @@ public:
 
     // Geometry of a cell on the surface (mantissa or exponent row).
     QRect CellRect(int cell, bool exponent = false) const;
-    QSize CellSize(bool exponent = false) const;
 
     // The drawn surface (what the widget shows), in the screen's pixels: the
     // widget's size times its pixel ratio.

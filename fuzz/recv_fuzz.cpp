@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!connecting) {
         // An identified load of type 11.
         st.slot[slot].DevType = 11;
-        st.slot[slot].ModeList = ModeListFor(11);
+        st.slot[slot].ModeList = SetupBranchFor(11, 0).modes;
         ApplyModelRow(st.slot[slot], 0);
     }
     // Set value, limit and third value as a user might have typed them.

@@ -27,8 +27,6 @@ SlotConnection::SlotConnection(LinkState& state, int slot, ReplyDecoder& decoder
 
 SlotConnection::~SlotConnection() { Halt(); }
 
-bool SlotConnection::IsOpen() const { return bool(st_.slot.at(size_t(slot_)).hComm); }
-
 SlotConnection::Opened SlotConnection::Connect(const QString& portText)
 {
     SlotState& s = st_.slot.at(size_t(slot_));
@@ -63,11 +61,7 @@ SlotConnection::Opened SlotConnection::Connect(const QString& portText)
     return Opened::Ok;
 }
 
-void SlotConnection::sendConnect()
-{
-    ++connectFrames_;
-    SendConnect(st_, slot_);
-}
+void SlotConnection::sendConnect() { SendConnect(st_, slot_); }
 
 void SlotConnection::Poll()
 {

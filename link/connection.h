@@ -59,14 +59,8 @@ public:
     // and decodes it. The poll timer calls it; tests may too.
     void Poll();
 
-    bool IsOpen() const;
-    bool Polling() const { return poll_.isActive(); }
-    bool ConnectRepeating() const { return connect_.isActive(); }
-    bool LampTimerRunning() const { return lamp_.isActive(); }
     // Polls since construction (timer ticks and direct calls).
     long long Polls() const { return polls_; }
-    // Connect frames sent since construction (the first and the repeats).
-    long long ConnectFrames() const { return connectFrames_; }
     int Slot() const { return slot_; }
 
     // The receive lamp went on or off (SlotState::RecvLit holds it).
@@ -88,7 +82,6 @@ private:
     SecondTicker& ticker_;
     QTimer poll_, connect_, lamp_;
     long long polls_ = 0;
-    long long connectFrames_ = 0;
 };
 
 } // namespace ql

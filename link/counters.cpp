@@ -62,13 +62,6 @@ void SecondTicker::SetCounters(int slot, int chn, int32_t tickSecs, int32_t runS
     ch.ClockSeq.fetch_add(1);
 }
 
-bool SecondTicker::TmrRunning(int slot, int chn) const {
-    if (!Valid(slot, chn))
-        return false;
-    std::lock_guard lock(mutex_);
-    return due_[slot][chn] != Clock::time_point::max();
-}
-
 void SecondTicker::Shutdown() {
     {
         std::lock_guard lock(mutex_);

@@ -46,9 +46,6 @@ public:
     // manual mode of a zero period; harmless with a running thread).
     void TickAll();
 
-    // True while the channel's timer exists.
-    bool TmrRunning(int slot, int chn) const;
-
     // Sets a channel's counters (0 on a reset, the recorded time on a
     // continue). Ordered with the ticks: a tick lands wholly before or
     // wholly after it.
@@ -65,7 +62,7 @@ private:
 
     LinkState& state_;
     const Clock::duration period_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable wake_;
     bool quit_ = false;
     // Next due time per channel timer; time_point::max() = no timer.

@@ -281,8 +281,4 @@ SetupBranch SetupBranchFor(int devType, int chan) {
     return b;
 }
 
-QStringList ModeListFor(int devType) {
-    return SetupBranchFor(devType, 0).modes;
-}
-
 } // namespace ql

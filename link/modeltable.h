@@ -159,11 +159,6 @@ struct SetupBranch {
 // The branch for a type code and the reply's channel.
 SetupBranch SetupBranchFor(int devType, int chan);
 
-// The mode list a slot will have after a first reply of this type (the
-// channel-0 list for two-channel types); used to judge a reply's mode
-// digit before the set-up has built the list.
-QStringList ModeListFor(int devType);
-
 // True for the types whose connect ends only on a channel-1 reply.
 bool IsTwoChannelType(int devType);
 

@@ -75,11 +75,6 @@ RecordFiles::RecordFiles(QObject* parent) : QObject(parent)
 
 RecordFiles::~RecordFiles() { CloseAll(); }
 
-bool RecordFiles::IsOpen(int slot, int chn) const
-{
-    return files_.at(size_t(slot)).at(size_t(chn)).fd >= 0;
-}
-
 QString RecordFiles::OpenPath(int slot, int chn) const
 {
     const File& f = files_.at(size_t(slot)).at(size_t(chn));

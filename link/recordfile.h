@@ -84,7 +84,6 @@ public:
     // earlier run's.
     bool Unwritten(int slot, int chn, const QString& path) const;
 
-    bool IsOpen(int slot, int chn) const;
     QString OpenPath(int slot, int chn) const;
 
 private:

@@ -86,10 +86,6 @@ void ReplyDecoder::ResetFraming(int slot) {
         framing_[static_cast<size_t>(slot)] = Framing{};
 }
 
-long long ReplyDecoder::FramesDecoded(int slot) const {
-    return slot >= 0 && slot < kSlotCount ? decoded_[static_cast<size_t>(slot)] : 0;
-}
-
 RecvResult ReplyDecoder::RecvDevice(int slot) {
     if (slot < 0 || slot >= kSlotCount)
         return {};
@@ -106,7 +102,6 @@ RecvResult ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) 
     if (slot < 0 || slot >= kSlotCount || !data)
         return r;
     Framing& fr = this->fr(slot);
-    const long long before = decoded_[static_cast<size_t>(slot)];
     try {
         for (size_t i = 0; i < count; ++i) {
             const uint8_t b = data[i];
@@ -138,7 +133,6 @@ RecvResult ReplyDecoder::RecvBytes(int slot, const uint8_t* data, size_t count) 
     } catch (const std::exception& e) {
         Fail(QString::fromLocal8Bit(e.what()));
     }
-    r.frames = static_cast<int>(decoded_[static_cast<size_t>(slot)] - before);
     return r;
 }
 
@@ -209,7 +203,6 @@ bool ReplyDecoder::HandleFrame(int slot, const ReplyFrame& f) {
     DecodeMeasurements(slot, chan, f);
     RunEchoes(slot, chan, f);
 
-    ++decoded_[static_cast<size_t>(slot)];
     if (onSample)
         onSample(slot, chan, f.RunState(), f.FrameKind() == 0);
     return true;

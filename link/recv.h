@@ -59,7 +59,6 @@ float DecodeCapacity(int raw);  // three ranges: 0.001, 0.01 from 32768, 0.1 fro
 // What one read brought.
 struct RecvResult {
     bool startByte = false;  // a reply's start byte arrived (the receive lamp)
-    int frames = 0;          // valid frames decoded
 };
 
 class ReplyDecoder {
@@ -81,9 +80,6 @@ public:
 
     // Handles the bytes of one read of the slot's port.
     RecvResult RecvBytes(int slot, const uint8_t* data, size_t count);
-
-    // Valid frames of the slot decoded since the program started.
-    long long FramesDecoded(int slot) const;
 
     // Forgets a partly received frame and what was logged once (at connect).
     void ResetFraming(int slot);
@@ -126,7 +122,6 @@ private:
     LinkState& st_;
     RecvHostIf& host_;
     std::array<Framing, kSlotCount> framing_{};
-    std::array<long long, kSlotCount> decoded_{};
 };
 
 } // namespace ql

@@ -58,10 +58,4 @@ void SetAdjButtons(bool idle, AdjButtonsIf& adj)
     adj.setAdjButtonEnabled(QStringLiteral("cmdCH"), !idle);
 }
 
-void ShowMsg(const QString& text, bool promptMsg, MessageWindowIf& window)
-{
-    if (promptMsg)
-        window.ShowMessage(text);
-}
-
 } // namespace ql

@@ -1,9 +1,8 @@
 #pragma once
 // Controls that follow whether a panel runs: the panel's buttons and the
 // main window's menu entries (SetRunState), the calibration window's point
-// buttons (SetAdjButtons) and the transient message (ShowMsg). The menus
-// are reached through MenuEnableIf, the calibration and message windows
-// through the narrow interfaces below.
+// buttons (SetAdjButtons). The menus are reached through MenuEnableIf, the
+// calibration window through the narrow interface below.
 #include "link/hostif.h"
 #include "link/slotmenus.h"
 
@@ -30,13 +29,6 @@ public:
     virtual void setAdjButtonEnabled(const QString& name, bool enabled) = 0;
 };
 
-// The transient message window.
-class MessageWindowIf {
-public:
-    virtual ~MessageWindowIf() = default;
-    virtual void ShowMessage(const QString& text) = 0;
-};
-
 // idle false: a run is going on the panel; true: the panel is idle. While
 // a step test holds the slot (its StepRunning), the idle call leaves mode,
 // monitor and menus disabled. The menu states go into the slot's record
@@ -48,8 +40,5 @@ void SetRunState(bool idle, int slot, DevCtrl& panel, LinkState& state, MenuEnab
 // idle false enables the current points and disables the voltage points;
 // true the reverse.
 void SetAdjButtons(bool idle, AdjButtonsIf& adj);
-
-// Shows the text in the message window when promptMsg (AUTO/MSG) is on.
-void ShowMsg(const QString& text, bool promptMsg, MessageWindowIf& window);
 
 } // namespace ql

@@ -294,7 +294,6 @@ void SerialPort::dropBacklog()
     if (n <= 0)
         return;
     ::tcflush(int(port_->handle()), TCIFLUSH);
-    discarded_ += n;
     if (!overflowLogged_) {
         overflowLogged_ = true;
         ErrLog(QStringLiteral("ErrComm"),

@@ -97,10 +97,6 @@ public:
     qint64 buffered() const;
     // Bytes received and not yet read: the buffer and the driver's queue.
     qint64 waiting() const;
-    // Input bytes discarded since the port was opened because they came
-    // faster than they were read: those the driver had queued for reading
-    // (bytes still on their way inside the driver go uncounted).
-    qint64 discarded() const { return discarded_; }
 
     // Writes data; gives up after 100 ms and then drops what is unsent.
     // Returns the number of bytes handed to the device (0 when closed).
@@ -129,7 +125,6 @@ private:
     QSerialPort* port_ = nullptr;
     bool held_ = false;
     bool failed_ = false;
-    qint64 discarded_ = 0;
     bool overflowLogged_ = false;
 };
 

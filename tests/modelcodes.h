@@ -8,6 +8,9 @@
 
 namespace qltest {
 
+// The mode list a device of the type shows (its first reply's set-up).
+inline QStringList ModeListFor(int devType) { return ql::SetupBranchFor(devType, 0).modes; }
+
 // Every code a reply can carry that has a row, in order.
 inline std::vector<int> RowCodes()
 {

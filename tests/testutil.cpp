@@ -13,6 +13,11 @@
 #include <cerrno>
 #include <clocale>
 #include <csignal>
+#include <malloc.h>
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's runtime (its header comes with clang only).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,6 +91,28 @@ QString savePicture(QWidget* widget, const QString& name)
     const QString path = pictureDir() + QLatin1Char('/') + name + QStringLiteral(".png");
     widget->grab().save(path);
     return path;
+}
+
+size_t heapBytesInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+#endif
+}
+
+bool heldOpen(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty())
+        return false;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::Files | QDir::System))
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
+            return true;
+    return false;
 }
 
 int withFileSizeLimit(long limitBytes, const std::function<int()>& body)

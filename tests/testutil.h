@@ -2,6 +2,7 @@
 // Helpers shared by the test programs.
 #include "platform/prompter.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,17 @@ namespace qltest {
 // Folder under the build tree where tests save pictures for a person to look at.
 QString pictureDir();
 
+// The top-level window of class T that is open (shown when shown is set),
+// or null: how a test finds a window the program opened on its own.
+template <typename T>
+T* topWindow(bool shown = false)
+{
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* w = qobject_cast<T*>(t); w && (!shown || w->isVisible()))
+            return w;
+    return nullptr;
+}
+
 // Saves a widget's picture as <pictureDir>/<name>.png; returns the path.
 QString savePicture(QWidget* widget, const QString& name);
 
@@ -26,6 +38,14 @@ QString savePicture(QWidget* widget, const QString& name);
 // ignored). Returns body's result (0..255), or -1 when the child did not
 // exit normally.
 int withFileSizeLimit(long limitBytes, const std::function<int()>& body);
+
+// Bytes this process has taken from the heap and not given back (the
+// address sanitizer's count in a sanitized build, the C library's otherwise).
+size_t heapBytesInUse();
+
+// True while this process holds the file at path open (a descriptor in
+// /proc/self/fd names it).
+bool heldOpen(const QString& path);
 
 // While it lives, files of this process cannot grow past limitBytes (a
 // write beyond it fails with EFBIG, as on a full disk); the limit and the

@@ -70,7 +70,6 @@ public:
     bool meterOpen() const { return !meter_.isNull(); }
     void dispValues(const ReadoutValues& v);   // loads frmDisp hidden when needed
     void meterValues(const ReadoutValues& v);  // only while frmMeter is loaded
-    frmDisp* disp() const { return disp_; }
     frmMeter* meter() const { return meter_; }
 
     // Points the main window's hooks at this object.

@@ -58,10 +58,7 @@ void chooseText(QComboBox* c, const QString& text);
 template <typename T>
 T* shownWindow()
 {
-    for (QWidget* t : QApplication::topLevelWidgets())
-        if (auto* w = qobject_cast<T*>(t); w && w->isVisible())
-            return w;
-    return nullptr;
+    return qltest::topWindow<T>(true);
 }
 
 // One step entered in the step editor: its kind and the values its

@@ -7,6 +7,7 @@
 #include "platform/serial.h"
 #include "platform/services.h"
 #include "sim/devsim.h"
+#include "ticking.h"
 
 #include <QAction>
 #include <QDate>
@@ -44,8 +45,7 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     w->DevCtrl_ConnClick(2);
     ASSERT_TRUE(inside(w).link().slot[2].hComm);
     EXPECT_TRUE(s.Panel->Conn());
-    EXPECT_TRUE(inside(w).connection(2).Polling());
-    EXPECT_TRUE(inside(w).connection(2).ConnectRepeating());
+    EXPECT_TRUE(inside(w).link().slot[2].Connecting);
     EXPECT_FALSE(inside(w).action("menuUpdate")->isEnabled());
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT3", ""), "12");
     const auto line = inside(w).link().slot[2].hComm->line();
@@ -59,6 +59,9 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     EXPECT_EQ(cmd(frames[0]), 0x05);
     EXPECT_EQ(uint8_t(frames[0].at(0)), 0xFA);
     EXPECT_EQ(uint8_t(frames[0].at(9)), 0xF8);
+    // The port is polled: a start byte on the line lights the receive lamp.
+    dev.write(QByteArray(1, char(0xFA)));
+    EXPECT_TRUE(waitFor([&] { return s.Panel->LedRecv(); }));
 
     // A second press on a slot whose handle is set but panel shows closed
     // does nothing.
@@ -72,8 +75,8 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     w->DevCtrl_ConnClick(2);
     EXPECT_FALSE(inside(w).link().slot[2].hComm);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(inside(w).connection(2).Polling());
-    EXPECT_FALSE(inside(w).connection(2).ConnectRepeating());
+    EXPECT_FALSE(inside(w).link().slot[2].Connecting);
+    EXPECT_FALSE(s.Panel->LedRecv());
     EXPECT_TRUE(inside(w).action("menuUpdate")->isEnabled());
     EXPECT_FALSE(inside(w).action("menuAdj")->isEnabled());
     EXPECT_EQ(s.Panel->tMode(), "No Device");
@@ -105,8 +108,7 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_EQ(prompt.messages[0].buttons, ql::Prompter::OkOnly);
     EXPECT_FALSE(inside(w).link().slot[0].hComm);
     EXPECT_FALSE(inside(w).slot(0).Panel->Conn());
-    EXPECT_FALSE(inside(w).connection(0).Polling());
-    EXPECT_FALSE(inside(w).connection(0).ConnectRepeating());
+    EXPECT_FALSE(inside(w).link().slot[0].Connecting);
     EXPECT_EQ(iniText(), before);
     ASSERT_EQ(errorLog().size(), 1);
     EXPECT_TRUE(errorLog()[0].contains("[ErrConn]COM9: no such port")) << errorLog()[0].toStdString();
@@ -126,7 +128,7 @@ TEST_F(AppTest, BadPortsAreReportedAndLeaveTheSlotClosed)
     EXPECT_EQ(prompt.messages.size(), 3u);
     EXPECT_EQ(prompt.messages.back().text, "Wrong Port!");
     EXPECT_FALSE(inside(w).link().slot[1].hComm);
-    EXPECT_FALSE(inside(w).connection(1).Polling());
+    EXPECT_FALSE(inside(w).link().slot[1].Connecting);
     EXPECT_FALSE(inside(w).slot(1).Panel->Conn());
     EXPECT_TRUE(inside(w).link().slot[0].hComm);  // the holder keeps its port
     closeWindow(*w);
@@ -209,9 +211,8 @@ TEST_F(AppTest, DisconnectWithoutOpenPortStillResetsPanelAndTimers)
     inside(w).ticker().TmrStart(0, 0);
     w->DevCtrl_ConnClick(0);
     EXPECT_FALSE(s.Panel->Conn());
-    EXPECT_FALSE(inside(w).connection(0).Polling());
     EXPECT_FALSE(inside(w).link().slot[0].Connecting);
-    EXPECT_FALSE(inside(w).ticker().TmrRunning(0, 0));
+    EXPECT_FALSE(qltest::TimerTicks(inside(w).ticker(), inside(w).link().ch(0, 0)));
     EXPECT_EQ(s.Panel->tMode(), "No Device");
     EXPECT_TRUE(inside(w).link().slot[0].ModeList.isEmpty());  // the model's modes went with it
     EXPECT_EQ(s.Panel->ModeCnt(), 1);
@@ -272,7 +273,7 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     auto start = [&](int n, ql::sim::DeviceSim& dev, int port) {
         connectDevice(*w, n, dev, port);
         startRun(*w, "1.00", "3.00", n);
-        EXPECT_TRUE(waitFor([&] { return inside(w).tracker().records.IsOpen(n, 0); }));
+        EXPECT_TRUE(waitFor([&] { return heldOpen(recordOf(*w, n)); }));
     };
     start(0, a, 3);
     start(1, b, 4);
@@ -284,13 +285,13 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     // Disconnect (the run is stopped first).
     prompt.answers = {ql::Prompter::IdOk};
     inside(w).slot(0).Panel->ui().cmdConn->click();
-    EXPECT_FALSE(inside(w).tracker().records.IsOpen(0, 0));
-    EXPECT_TRUE(inside(w).tracker().records.IsOpen(1, 0));
+    EXPECT_FALSE(heldOpen(record0));
+    EXPECT_TRUE(heldOpen(record1));
 
     // The other adapter goes.
     b.unplug();
-    ASSERT_TRUE(waitFor([&] { return !inside(w).connection(1).IsOpen(); }));
-    EXPECT_FALSE(inside(w).tracker().records.IsOpen(1, 0));
+    ASSERT_TRUE(waitFor([&] { return !inside(w).link().slot[1].hComm; }));
+    EXPECT_FALSE(heldOpen(record1));
     ql::RunRecord::Contents rec;
     ASSERT_EQ(ql::RunRecord::Read(record1, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
@@ -299,7 +300,7 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     // Connected and running again, then the program closes.
     start(0, a, 3);
     closeWindow(*w);
-    EXPECT_FALSE(inside(w).tracker().records.IsOpen(0, 0));
+    EXPECT_FALSE(heldOpen(record0));
     ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
 }
@@ -328,14 +329,14 @@ TEST_F(AppTest, PortSearchListsFreePortsAndKeepsThePortTextWhenNoneIsFree)
 
     p0->setTPort("COM4");
     w->DevCtrl_ConnClick(0);
-    ASSERT_TRUE(inside(w).connection(0).IsOpen());
+    ASSERT_TRUE(inside(w).link().slot[0].hComm);
     search(1);
     EXPECT_EQ(p1->PortCnt(), 1);
     EXPECT_EQ(p1->tPort(), "COM6");
 
     p1->setTPort("COM6");
     w->DevCtrl_ConnClick(1);
-    ASSERT_TRUE(inside(w).connection(1).IsOpen());
+    ASSERT_TRUE(inside(w).link().slot[1].hComm);
     w->menuAddDev_Click();
     ql::DevCtrl* p3 = inside(w).slot(2).Panel;
     p3->setTPort("COM11");

@@ -279,7 +279,7 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
             ASSERT_EQ(s.lstInfo->count(), fixed + 1);
             EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
         }
-        EXPECT_FALSE(records.IsOpen(0, 0));
+        EXPECT_FALSE(qltest::heldOpen(record));
         const QStringList log = errorLog().filter("[ErrData]");
         const QString line = "]0 " + record + ": " + QString::fromLocal8Bit(std::strerror(cause));
         EXPECT_EQ(std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.endsWith(line); }), 1)

@@ -54,9 +54,8 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_TRUE(inside(w).timer(1)->isActive());
     EXPECT_FALSE(inside(w).timer(2)->isActive());
     EXPECT_FALSE(inside(w).timer(4)->isActive());
-    EXPECT_FALSE(inside(w).connection(0).IsOpen());
-    EXPECT_FALSE(inside(w).connection(0).Polling());
-    EXPECT_FALSE(inside(w).connection(0).ConnectRepeating());
+    EXPECT_FALSE(inside(w).link().slot[0].hComm);
+    EXPECT_FALSE(inside(w).link().slot[0].Connecting);
 
     // What the user can do first: connect, add a device, open data. Nothing
     // that needs a device is offered.

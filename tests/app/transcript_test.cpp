@@ -135,7 +135,7 @@ protected:
         };
         auto anyOpen = [&] {
             for (int n = 0; n < w.DevCount(); ++n)
-                if (inside(w).connection(n).Polling())
+                if (inside(w).link().slot[size_t(n)].hComm)
                     return true;
             return false;
         };
@@ -222,7 +222,6 @@ protected:
             ql::SlotView& d = inside(w).slot(n);
             ql::DevCtrl* p = d.Panel;
             const auto& u = p->ui();
-            EXPECT_EQ(st.Connecting, inside(w).connection(n).ConnectRepeating()) << at << " slot " << n;
             EXPECT_EQ(st.PortNo, st.hComm ? u.cmbPort->currentText().mid(3).toInt() : 0) << at << " slot " << n;
             EXPECT_EQ(st.Dev2S, u.frmRun2S->isVisibleTo(p)) << at << " slot " << n;
             EXPECT_EQ(st.ChnSel, st.Dev2S && u.optChn1->isChecked() ? 1 : 0) << at << " slot " << n;

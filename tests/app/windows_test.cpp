@@ -162,11 +162,11 @@ TEST_F(AppTest, FloatingReadoutsAreGoneAfterShutDownAndTheNewsLinkIdles)
 
     inside(w).readoutWindows().ShowMeter();
     inside(w).hooks().showDisp(true);
-    ASSERT_TRUE(inside(w).readouts().disp());
-    EXPECT_TRUE(inside(w).readouts().disp()->isVisible());
+    ASSERT_TRUE(qltest::topWindow<ql::frmDisp>());
+    EXPECT_TRUE(qltest::topWindow<ql::frmDisp>()->isVisible());
     closeWindow(*w);
     EXPECT_FALSE(inside(w).readouts().meter());
-    EXPECT_FALSE(inside(w).readouts().disp()->isVisible());
+    EXPECT_FALSE(qltest::topWindow<ql::frmDisp>()->isVisible());
     EXPECT_TRUE(openWindows().isEmpty()) << openWindows().join(',').toStdString();
 }
 

@@ -151,7 +151,7 @@ TEST(LCDisp, NewControlShowsItsDefaultReadout)
     EXPECT_EQ(read.mantissa(kCyan), "          1234567890");
     EXPECT_EQ(read.exponent(kCyan), "    ");
     EXPECT_EQ(read.segments(0, false, 0x505000), "1111111");  // burn-in of a blank cell
-    EXPECT_EQ(lcd.CellSize(), QSize(11, 21));
+    EXPECT_EQ(lcd.CellRect(9).size(), QSize(11, 21));
 }
 
 TEST(LCDisp, PropertiesRoundTripThroughTheStore)

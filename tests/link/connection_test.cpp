@@ -1,9 +1,10 @@
 // A slot's connection against the device simulator on a pseudo-terminal, on
 // short periods: connect repeated until the first valid reply (counted in
-// frames and polls, not read off a clock), the receive lamp, a lost adapter,
-// disconnect, and ports that cannot be opened.
+// the frames the device receives, not read off a clock), the receive lamp, a
+// lost adapter, disconnect, and ports that cannot be opened.
 #include "platform/serial.h"
 #include "slotbench.h"
+#include "ticking.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,13 @@ constexpr int kSlot = 2;
 
 bool IsConnectFrame(const QByteArray& f) { return f == QByteArray::fromHex("fa0500000000000005f8"); }
 
+// Frames the device has received so far, those in flight taken in.
+qsizetype Received(sim::DeviceSim& dev)
+{
+    dev.pump(0);
+    return dev.received().size();
+}
+
 TEST(Connection, ConnectRepeatsUntilTheFirstValidReplyThenPollsOn)
 {
     SlotBench b{kSlot};
@@ -25,41 +33,37 @@ TEST(Connection, ConnectRepeatsUntilTheFirstValidReplyThenPollsOn)
     b.st.ch(kSlot, 0).Volt = 9.5f;
     b.st.ch(kSlot, 1).RunSecs = 77;
 
+    dev.setSilent(true);  // the device does not answer yet
     ASSERT_EQ(b.conn.Connect("COM3"), SlotConnection::Opened::Ok);
-    EXPECT_TRUE(b.conn.IsOpen());
+    ASSERT_TRUE(b.slot().hComm);
     EXPECT_EQ(b.slot().PortNo, 3);
     EXPECT_TRUE(b.slot().Connecting);
     EXPECT_EQ(b.st.ch(kSlot, 0).Volt, 0.f);
     EXPECT_EQ(b.st.ch(kSlot, 1).RunSecs.load(), 0);
     EXPECT_EQ(b.slot().hComm->line(), (LineSettings{9600, 8, 0, 2}));
-    EXPECT_EQ(b.conn.ConnectFrames(), 1);  // the first one at once
+    EXPECT_EQ(Received(dev), 1);  // the first one at once
 
-    // The device does not answer yet (nothing reads its line): connect is
-    // repeated.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return b.conn.ConnectFrames() >= 4; }, 5000));
+    // Unanswered, connect is repeated.
+    ASSERT_TRUE(b.Until(dev, [&] { return dev.received().size() >= 4; }));
     EXPECT_TRUE(b.slot().Connecting);
     EXPECT_GT(b.conn.Polls(), 0);
     // A corrupt reply does not end the repeats.
-    long long before = b.conn.ConnectFrames();
+    qsizetype before = Received(dev);
     dev.corruptNextCheck();
     dev.sendReply(0, sim::DeviceSim::Reply::Info);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return b.conn.ConnectFrames() >= before + 2; }, 5000));
+    ASSERT_TRUE(b.Until(dev, [&] { return dev.received().size() >= before + 2; }));
     EXPECT_EQ(b.slot().DevType, 0);
-    EXPECT_TRUE(b.conn.ConnectRepeating());
 
-    // The device answers: its first valid reply identifies it and ends the
-    // repeats.
+    // The device answers the next connect: its first valid reply identifies
+    // it and ends the repeats.
+    dev.setSilent(false);
     ASSERT_TRUE(b.Identified(dev));
     EXPECT_EQ(b.slot().DevType, 11);
-    EXPECT_FALSE(b.conn.ConnectRepeating());
-    before = b.conn.ConnectFrames();
+    before = Received(dev);
     // Polling goes on; no connect frame follows over several connect periods.
     ASSERT_TRUE(b.Polls(dev, 30));
-    EXPECT_EQ(b.conn.ConnectFrames(), before);
-    EXPECT_TRUE(b.conn.Polling());
-    // What the device received was connect and nothing else, one frame each.
-    dev.pump(0);
-    EXPECT_EQ(dev.received().size(), before);
+    EXPECT_EQ(Received(dev), before);
+    // What the device received was connect and nothing else.
     for (const QByteArray& f : dev.received())
         EXPECT_TRUE(IsConnectFrame(f)) << f.toHex().toStdString();
     const int samples = b.samples;
@@ -75,24 +79,21 @@ TEST(Connection, PortsThatCannotBeOpenedChangeNothing)
     ASSERT_TRUE(dev.plug(b.ports.path(), 5));
     for (const char* text : {"CO", "COM", "COMx", "", "5", "COM5 ", "COM-5"}) {
         EXPECT_EQ(b.conn.Connect(text), SlotConnection::Opened::BadName) << text;
-        EXPECT_FALSE(b.conn.IsOpen());
+        EXPECT_FALSE(b.slot().hComm);
     }
     EXPECT_EQ(b.conn.Connect("COM9"), SlotConnection::Opened::CannotOpen);
     // Held by another slot.
     SlotConnection other(b.st, 0, b.dec, b.ticker, FastTimings());
     ASSERT_EQ(other.Connect("COM5"), SlotConnection::Opened::Ok);
     EXPECT_EQ(b.conn.Connect("COM5"), SlotConnection::Opened::CannotOpen);
-    EXPECT_FALSE(b.conn.IsOpen());
-    EXPECT_FALSE(b.conn.Polling());
-    EXPECT_FALSE(b.conn.ConnectRepeating());
-    EXPECT_EQ(b.conn.ConnectFrames(), 0);
+    EXPECT_FALSE(b.slot().hComm);
     EXPECT_EQ(b.slot().PortNo, 0);
     EXPECT_FALSE(b.slot().Connecting);
     EXPECT_EQ(b.log.count("ErrConn"), 9);
-    // A slot holding a port keeps it.
+    // A slot holding a port keeps it: no second connect goes out.
     EXPECT_EQ(other.Connect("COM5"), SlotConnection::Opened::AlreadyOpen);
-    EXPECT_TRUE(other.IsOpen());
-    EXPECT_EQ(other.ConnectFrames(), 1);
+    EXPECT_TRUE(b.st.slot[0].hComm);
+    EXPECT_EQ(Received(dev), 1);
     other.Disconnect();
 }
 
@@ -113,9 +114,16 @@ TEST(Connection, TheReceiveLampBlinksWhileRepliesFlow)
     for (size_t i = 0; i < b.lamp.size(); ++i)
         EXPECT_EQ(b.lamp[i], i % 2 == 0) << i;
     EXPECT_EQ(b.slot().RecvLit, b.lamp.back());
-    // Once the replies stop, the lamp goes out.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !b.slot().RecvLit && !b.conn.LampTimerRunning(); }, 5000));
+    // Once the replies stop (those in flight taken in), the lamp goes out and
+    // stays out: no report over several lamp periods, the last one off.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const size_t reports = b.lamp.size();
+            return b.Polls(dev, 30) && b.lamp.size() == reports;
+        },
+        5000));
     EXPECT_FALSE(b.lamp.back());
+    EXPECT_FALSE(b.slot().RecvLit);
     b.conn.Disconnect();
 }
 
@@ -135,13 +143,11 @@ TEST(Connection, DisconnectSendsItsFrameAndStopsEverything)
     b.conn.Disconnect();
     ASSERT_TRUE(dev.waitForFrames(1));
     EXPECT_EQ(dev.received().last(), QByteArray::fromHex("fa0600000000000006f8"));
-    EXPECT_FALSE(b.conn.IsOpen());
-    EXPECT_FALSE(b.conn.Polling());
-    EXPECT_FALSE(b.conn.ConnectRepeating());
+    EXPECT_FALSE(b.slot().hComm);
     EXPECT_EQ(b.slot().PortNo, 0);
     EXPECT_FALSE(b.slot().RecvLit);
     for (int c = 0; c < 2; ++c) {
-        EXPECT_FALSE(b.ticker.TmrRunning(kSlot, c));
+        EXPECT_FALSE(qltest::TimerTicks(b.ticker, b.ch(c))) << c;
         EXPECT_FALSE(b.st.ch(kSlot, c).Counting.load());
     }
     // The port is free again: the next connect opens it.
@@ -172,11 +178,10 @@ TEST(Connection, ALostAdapterStopsPollingOnceAndReconnects)
     dev.unplug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !b.lost.isEmpty(); }, 5000));
     EXPECT_EQ(b.lost, QStringList{"COM7"});
-    EXPECT_FALSE(b.conn.IsOpen());
-    EXPECT_FALSE(b.conn.Polling());
+    EXPECT_FALSE(b.slot().hComm);
     EXPECT_EQ(b.slot().PortNo, 0);
     EXPECT_FALSE(b.st.ch(kSlot, 0).Running);
-    EXPECT_FALSE(b.ticker.TmrRunning(kSlot, 0));
+    EXPECT_FALSE(qltest::TimerTicks(b.ticker, b.ch(0)));
     QCoreApplication::processEvents();
     EXPECT_EQ(b.lost.size(), 1);
     EXPECT_EQ(b.log.count("ErrComm"), 1);

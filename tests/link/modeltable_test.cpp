@@ -136,7 +136,7 @@ TEST(ModelTable, FirstReplyShowsTheModesTabsAndMenusOfItsType)
             const FirstReply r(code, 0);
             EXPECT_EQ(r.modes(), c.modes);
             EXPECT_EQ(r.slot().ModeList, r.host.panels[0].modes);
-            EXPECT_EQ(ModeListFor(code), r.host.panels[0].modes);
+            EXPECT_EQ(qltest::ModeListFor(code), r.host.panels[0].modes);
             EXPECT_EQ(r.tabs(), c.tabs);
             EXPECT_EQ(r.shown("menuRes"), c.menuRes);
             EXPECT_EQ(r.slot().TempOk, c.tempOk);
@@ -216,7 +216,7 @@ TEST(ModelTable, VersionRulesNameTypes5And6And20And25)
         SlotState s;
         s.DevType = static_cast<int16_t>(c.code);
         s.FwVersion = c.fw;
-        s.ModeList = ModeListFor(c.code);
+        s.ModeList = qltest::ModeListFor(c.code);
         s.MinCur = 0.5f;
         const QStringList before = s.ModeList;
         auto r = ApplyVersionRules(s);
@@ -237,7 +237,7 @@ TEST(ModelTable, VersionRulesIgnoreOtherTypes) {
             SlotState s;
             s.DevType = static_cast<int16_t>(code);
             s.FwVersion = fw;
-            s.ModeList = ModeListFor(code);
+            s.ModeList = qltest::ModeListFor(code);
             s.MinCur = 0.5f;
             auto r = ApplyVersionRules(s);
             EXPECT_FALSE(r.name) << code;
@@ -256,7 +256,7 @@ TEST(ModelTable, VersionRulesRebuildOnlyThePlainListOfTheirType)
         SlotState s;
         s.DevType = static_cast<int16_t>(code);
         s.FwVersion = fw;
-        s.ModeList = ModeListFor(code);
+        s.ModeList = qltest::ModeListFor(code);
         s.MinCur = 0.2f;
         EXPECT_TRUE(ApplyVersionRules(s).rebuilt);
         EXPECT_EQ(s.ModeList.last(), "Meter");
@@ -276,7 +276,7 @@ TEST(ModelTable, ModeIndicesFitTheModeLists) {
         SlotState s;
         s.DevType = static_cast<int16_t>(code);
         ApplyModelRow(s, 0);
-        const QStringList modes = ModeListFor(code);
+        const QStringList modes = qltest::ModeListFor(code);
         if (FindModelRow(code)->CvCutCur.value_or(false)) {
             ASSERT_LT(s.CvMode, modes.size());
             EXPECT_EQ(modes.at(s.CvMode), "C-CV");

@@ -241,7 +241,7 @@ TEST_F(Record, FailuresToCreateOrAppendAreReportedAndLeaveNoFile)
     Files f;
     EXPECT_FALSE(f.files.Create(2, 0, path, header(), &error));
     EXPECT_FALSE(std::exchange(error, {}).isEmpty());
-    EXPECT_FALSE(f.files.IsOpen(2, 0));
+    EXPECT_FALSE(qltest::heldOpen(path));
     EXPECT_FALSE(f.files.Append(2, 0, path, row(1), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(QFile::exists(path));
@@ -254,7 +254,7 @@ TEST_F(LiveRecord, RowsAreAppendedByteForByteAsTheOneShotWriterWritesThem)
     const QString once = Record::path("once.bak");
     Files f;
     ASSERT_TRUE(f.files.Create(3, 1, kept, header()));
-    EXPECT_TRUE(f.files.IsOpen(3, 1));
+    EXPECT_TRUE(qltest::heldOpen(kept));
     ASSERT_TRUE(RunRecord::Create(once, header()));
     for (int t = 0; t < 3; ++t) {
         ASSERT_TRUE(f.files.Append(3, 1, kept, row(t)));
@@ -264,7 +264,7 @@ TEST_F(LiveRecord, RowsAreAppendedByteForByteAsTheOneShotWriterWritesThem)
     EXPECT_EQ(fileBytes(kept), expected);  // readable while open
     EXPECT_EQ(fileBytes(once), expected);
     f.files.Close(3, 1);
-    EXPECT_FALSE(f.files.IsOpen(3, 1));
+    EXPECT_FALSE(qltest::heldOpen(kept));
     EXPECT_EQ(fileBytes(kept), expected);
 }
 
@@ -438,7 +438,7 @@ TEST_F(LiveRecord, ARecordRemovedOrReplacedIsOpenedAfresh)
 
     // Another channel creates a record of the same name: the first lets go.
     ASSERT_TRUE(f.files.Create(1, 0, path, header()));
-    EXPECT_FALSE(f.files.IsOpen(0, 0));
+    EXPECT_EQ(f.files.OpenPath(0, 0), QString());
     ASSERT_TRUE(f.files.Append(1, 0, path, row(1)));
     EXPECT_EQ(fileBytes(path), kHeader + "1\t01.00\t3.700\r\n");
     // A row for another path moves the channel's record there.

@@ -9,6 +9,7 @@
 #include "run_fakes.h"
 #include "sim/devsim.h"
 #include "testutil.h"
+#include "ticking.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,9 +152,8 @@ TEST_F(RunTrackTest, RunStartsOnStateDigitOneOrTwo)
         EXPECT_TRUE(host.panels[0].tmrCurve[0]);
         EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(0,0)")));
         // The counter runs and counts run seconds.
-        EXPECT_TRUE(ticker.TmrRunning(0, 0));
         const int32_t secs = ch().RunSecs;
-        ticker.TickAll();
+        EXPECT_TRUE(qltest::TimerTicks(ticker, ch()));
         EXPECT_EQ(ch().RunSecs, secs + 1);
     }
     sample(4.0f, 1.0f, 3);
@@ -191,7 +191,7 @@ TEST_F(RunTrackTest, RunEndWritesCellsSavesOnceAndStops)
     EXPECT_EQ(ch().RunStartPt, 0);
     EXPECT_TRUE(host.charts[0].sizeOn);
     EXPECT_EQ(host.msgs, QStringList{QStringLiteral("STOP")});
-    EXPECT_FALSE(ticker.TmrRunning(0, 0));  // the counter stops
+    EXPECT_FALSE(qltest::TimerTicks(ticker, ch()));  // the counter stops
     EXPECT_TRUE(host.calls.contains(QStringLiteral("SetRunState(1,0)")));
 
     // A second idle frame writes nothing more.
@@ -227,7 +227,7 @@ TEST_F(RunTrackTest, NoStopMessageOnTwoChannelPanelsOrDuringTests)
     sample(4.0f, 0.0f, 0);
     EXPECT_TRUE(host.msgs.isEmpty());
     // The step test keeps the curve timer and the run's first point.
-    EXPECT_TRUE(ticker.TmrRunning(0, 0));
+    EXPECT_TRUE(qltest::TimerTicks(ticker, ch()));
 }
 
 TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
@@ -240,9 +240,8 @@ TEST_F(RunTrackTest, MonitorKeepsTheTimeBaseAfterARun)
     sample(4.0f, 0.0f, 0);
     EXPECT_TRUE(host.panels[0].tmrCurve[0]);
     // The counter ticks on for the curve; run seconds stand still.
-    EXPECT_TRUE(ticker.TmrRunning(0, 0));
     const int32_t secs = ch().RunSecs, tick = ch().TickSecs;
-    ticker.TickAll();
+    EXPECT_TRUE(qltest::TimerTicks(ticker, ch()));
     EXPECT_EQ(ch().RunSecs, secs);
     EXPECT_EQ(ch().TickSecs, tick + 1);
 }

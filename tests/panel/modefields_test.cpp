@@ -2,6 +2,7 @@
 // decision for every family and mode, a sweep over the model table judged
 // by what each mode name means, and the mode click applied to a real panel.
 #include "link/modefields.h"
+#include "modelcodes.h"
 
 #include "link/encode.h"
 #include "link/frames.h"
@@ -86,7 +87,7 @@ TEST(ModelTableSweep, FieldsMeanWhatEachModeNameSays)
         SlotState s;
         s.DevType = int16_t(type);
         ApplyModelRow(s, 0);
-        const QStringList modes = ModeListFor(type);
+        const QStringList modes = qltest::ModeListFor(type);
         for (int m = 0; m < modes.size(); ++m) {
             const QString name = modes[m];
             SCOPED_TRACE(QStringLiteral("type %1 mode %2 %3").arg(type).arg(m).arg(name).toStdString());

@@ -1,5 +1,5 @@
 // Panel buttons, menu entries and calibration buttons following the run
-// state, and the transient message.
+// state.
 #include "panel/runstate.h"
 
 #include "link/state.h"
@@ -27,11 +27,6 @@ struct FakeMenus : MenuEnableIf {
 struct FakeAdj : AdjButtonsIf {
     std::map<QString, bool> enabled;
     void setAdjButtonEnabled(const QString& name, bool on) override { enabled[name] = on; }
-};
-
-struct FakeMsg : MessageWindowIf {
-    QStringList shown;
-    void ShowMessage(const QString& text) override { shown << text; }
 };
 
 class RunStateTest : public ::testing::Test {
@@ -211,15 +206,6 @@ TEST(AdjButtons, VoltagePointsWhileIdleCurrentPointsWhileRunning)
     EXPECT_EQ(adj.enabled, (std::map<QString, bool>{{"cmdVL", true}, {"cmdVH", true}, {"cmdCL", false}, {"cmdCH", false}}));
     SetAdjButtons(false, adj);
     EXPECT_EQ(adj.enabled, (std::map<QString, bool>{{"cmdVL", false}, {"cmdVH", false}, {"cmdCL", true}, {"cmdCH", true}}));
-}
-
-TEST(StopMessage, ShownOnlyWhenSwitchedOn)
-{
-    FakeMsg msg;
-    ShowMsg(QStringLiteral("STOP"), false, msg);
-    EXPECT_TRUE(msg.shown.isEmpty());
-    ShowMsg(QStringLiteral("STOP"), true, msg);
-    EXPECT_EQ(msg.shown, QStringList{QStringLiteral("STOP")});
 }
 
 } // namespace

@@ -23,8 +23,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "testutil.h"
+#include "modelcodes.h"
 #include "recordvalues.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -612,7 +613,7 @@ TEST_F(SeqTest, EditorChecksValuesAndAppliesOnlyOnOk)
 // editor).
 TEST_F(SeqTest, EditorAsksForCellsWhereTheDeviceIsSentCells)
 {
-    const QStringList modes = ModeListFor(5);
+    const QStringList modes = qltest::ModeListFor(5);
     identify(5, modes);
     frmSet dlg(st, kSlot, host);
     const int lipo = dlg.cmbMode->findText("C-LiPo");
@@ -739,7 +740,7 @@ TEST_F(SeqTest, EditorAsksForWhatTheStartFrameSends)
 // still waits its minutes.
 TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
 {
-    identify(5, ModeListFor(5));
+    identify(5, qltest::ModeListFor(5));
     {
         frmSet dlg(st, kSlot, host);
         const int dc5v = dlg.cmbMode->findText("DC5V");
@@ -782,7 +783,7 @@ TEST_F(SeqTest, EditorAsksForTheCutOffCurrentThatDC5VIsSent)
     stepTest.StartStop(kSlot);
 
     // Type 6: "Wait" has the code 8 and waits one minute.
-    identify(6, ModeListFor(6));
+    identify(6, qltest::ModeListFor(6));
     stepTest.ClearClick(kSlot);
     setRow(1, {"Wait", "0.00", "0.00", "1"});
     stepTest.StartStop(kSlot);

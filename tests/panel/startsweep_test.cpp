@@ -93,7 +93,7 @@ TEST_P(StartSweep, VerdictsAndFramesOfEveryModeChannelAndKind)
     const ModelRow* row = FindModelRow(type);
     ASSERT_TRUE(row);
     QStringList lines, disagreements;
-    const int modes = int(ModeListFor(type).size());
+    const int modes = int(qltest::ModeListFor(type).size());
     const int channels = row->twoChannel ? 2 : 1;
     const int dec = 3;
     const double cur = row->MaxCur, vol = row->MaxVol;

@@ -391,7 +391,7 @@ TEST(StartCheck, EveryModelTakesItsMaximaAndRefusesOneStepMore)
     for (int type = 1; type <= kMaxTypeCode; ++type) {
         if (!FindModelRow(type))
             continue;
-        const QStringList modes = ModeListFor(type);
+        const QStringList modes = qltest::ModeListFor(type);
         for (int m = 0; m < modes.size(); ++m) {
             SCOPED_TRACE(QStringLiteral("type %1 mode %2 %3").arg(type).arg(m).arg(modes[m]).toStdString());
             SlotState& s = slotOf(type, m);

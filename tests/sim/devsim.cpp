@@ -226,6 +226,8 @@ void DeviceSim::feed(const QByteArray& bytes)
 void DeviceSim::handle(const QByteArray& frame)
 {
     received_.append(frame);
+    if (silent_)
+        return;
     const auto* f = reinterpret_cast<const uint8_t*>(frame.constData());
     uint8_t x = 0;
     for (int i = 1; i <= 7; ++i)

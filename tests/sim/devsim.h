@@ -159,6 +159,8 @@ public:
     // Settings.
     void setInfoEvery(int steps) { infoEvery_ = steps; }
     void setConnectInfoOnly(bool on) { connectInfoOnly_ = on; }
+    // A silent device records the frames it receives and acts on none.
+    void setSilent(bool on) { silent_ = on; }
     void setRated(double volts, double amps) { ratedVolt_ = volts, ratedCur_ = amps; }
     void setFactors(int cur, int vol, int pwr) { curFactor_ = cur, volFactor_ = vol, pwrFactor_ = pwr; }
     void setChargeMode(int firstChargeMode) { chargeMode_ = firstChargeMode; }
@@ -194,6 +196,7 @@ private:
     int foreign_ = 0;
     bool connected_ = false;
     bool connectInfoOnly_ = false;
+    bool silent_ = false;
     bool corruptNext_ = false;
     QByteArray noise_;
     int lastTrigger_ = -1;

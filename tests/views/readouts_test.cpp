@@ -23,21 +23,22 @@ TEST(Readouts, ShowValuesColoursAndMeterFlag)
 
     // frmDisp takes the title and all five values; it loads hidden.
     ro.dispValues({"QL-K01", "1.50", "4.20", "6.30", "0.850", "3.100"});
-    ASSERT_TRUE(ro.disp());
-    EXPECT_FALSE(ro.disp()->isVisible());
-    EXPECT_EQ(ro.disp()->lblTitle->text(), "QL-K01");
-    EXPECT_EQ(ro.disp()->lcdCurM->Value(), "1.50");
-    EXPECT_EQ(ro.disp()->lcdD2M->Value(), "3.100");
-    EXPECT_EQ(ro.disp()->lcdCurM->SegmentLitColor(), 0x0000FFu);  // slot 0, not the selected slot
-    EXPECT_EQ(ro.disp()->lcdVolM->SegmentLitColorNeg(), 0xFF0000u);
-    EXPECT_EQ(ro.disp()->lblD1M->text(), "Ah");
-    EXPECT_DOUBLE_EQ(ro.disp()->windowOpacity(), 200 / 255.0);
+    const frmDisp* disp = qltest::topWindow<frmDisp>();
+    ASSERT_TRUE(disp);
+    EXPECT_FALSE(disp->isVisible());
+    EXPECT_EQ(disp->lblTitle->text(), "QL-K01");
+    EXPECT_EQ(disp->lcdCurM->Value(), "1.50");
+    EXPECT_EQ(disp->lcdD2M->Value(), "3.100");
+    EXPECT_EQ(disp->lcdCurM->SegmentLitColor(), 0x0000FFu);  // slot 0, not the selected slot
+    EXPECT_EQ(disp->lcdVolM->SegmentLitColorNeg(), 0xFF0000u);
+    EXPECT_EQ(disp->lblD1M->text(), "Ah");
+    EXPECT_DOUBLE_EQ(disp->windowOpacity(), 200 / 255.0);
     ro.showDisp(true);
-    EXPECT_TRUE(ro.disp()->isVisible());
-    EXPECT_FALSE(ro.disp()->mask().contains(QPoint(0, 0)));  // rounded corner
-    EXPECT_TRUE(ro.disp()->mask().contains(ro.disp()->rect().center()));
+    EXPECT_TRUE(disp->isVisible());
+    EXPECT_FALSE(disp->mask().contains(QPoint(0, 0)));  // rounded corner
+    EXPECT_TRUE(disp->mask().contains(disp->rect().center()));
     ro.showDisp(false);
-    EXPECT_FALSE(ro.disp()->isVisible());
+    EXPECT_FALSE(disp->isVisible());
 
     // frmMeter: values only while loaded, its title stays, open flag until unload.
     ro.meterValues({"x", "0.1234", "05.012", "00.618", "0.600", "-.---"});
@@ -61,7 +62,8 @@ TEST(Readouts, DoubleClickPicksColourAndTitleDrags)
     qltest::ScriptedPrompter prompts;
     FloatingReadouts ro(host);
     ro.showDisp(true);
-    frmDisp* w = ro.disp();
+    frmDisp* w = qltest::topWindow<frmDisp>(true);
+    ASSERT_TRUE(w);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
 
     const uint32_t before = w->lcdPwrM->SegmentLitColor();
