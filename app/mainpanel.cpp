@@ -97,8 +97,7 @@ void frmMain::menuSaveData_Click()
     const QString chosen = FileDialog(FileKind::Data, true, SaveDataTitle(n, chn, s.Dev2S), DataFileFilter(csv), name);
     if (chosen.isEmpty())
         return;
-    if (!slot(n).WriteDataFile(chn, WithDataExtension(chosen, csv)))
-        TellCannotSave();
+    slot(n).WriteDataFile(chn, WithDataExtension(chosen, csv), TellUnlessWritten);
 }
 
 } // namespace ql

@@ -3,6 +3,7 @@
 
 #include "app/mainparts.h"
 #include "controls/flexgrid.h"
+#include "platform/diskqueue.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -153,7 +154,7 @@ void frmMain::Form_Load()
     CreateProgramDir();
     QDir d(ProgramDir());
     IniFile = SettingsFile();
-    CreateSettingsFile(IniFile);
+    SettingsQueue().Post([ini = IniFile] { CreateSettingsFile(ini); });
     d.mkpath(QStringLiteral("Data"));
     d.mkpath(QStringLiteral("Log"));
 
@@ -211,6 +212,15 @@ void frmMain::closeEvent(QCloseEvent* event)
     for (int i = 0; i < devCount; ++i)
         connection(i).Disconnect();
     tracker_.records.CloseAll();
+    // The program ends once its pending file writes (the records' last
+    // syncs, data files, settings) are done, or after a bounded wait that
+    // the log tells of; writes not yet begun are then dropped.
+    int left = 0;
+    if (!WaitDiskQueues(opts_.exitWait, &left)) {
+        ErrLog(QStringLiteral("ErrExit"), QStringLiteral("%1 file writes still pending").arg(left));
+        FileQueue().Abandon();
+        SettingsQueue().Abandon();
+    }
     Timer1->stop();
     Timer4->stop();
     // The floating readouts are top-level windows: left open they would keep

@@ -71,12 +71,14 @@ struct WindowHooks {
 };
 
 // What a main window is built with: the link and panel periods, the clock
-// that dates record and data file names (empty: the system clock), and
-// whether the desktop has a system tray (empty: ask the desktop).
+// that dates record and data file names (empty: the system clock), whether
+// the desktop has a system tray (empty: ask the desktop), and how long the
+// window's closing waits for pending file writes.
 struct MainOptions {
     LinkTimings timings;
     std::function<QDateTime()> now;
     std::function<bool()> trayAvailable;
+    std::chrono::milliseconds exitWait{10000};
 };
 
 // The window answers the device link: the reply decoder (RecvHostIf) and

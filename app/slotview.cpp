@@ -9,6 +9,7 @@
 #include "panel/modesetup.h"
 #include "panel/runstate.h"
 #include "panel/seqpanel.h"
+#include "platform/diskqueue.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 #include "views/colorcells.h"
@@ -301,7 +302,7 @@ void SlotView::AddInfoLine(const QString& text)
     lstInfo->scrollToBottom();
 }
 
-bool SlotView::WriteDataFile(int chn, const QString& path)
+void SlotView::WriteDataFile(int chn, const QString& path, std::function<void(bool ok)> written)
 {
     DataFileOptions o = DataFileOptionsOf(rec_, chn, link_.TempColumn);
     // The step-test results stand in the header, under the list's header
@@ -312,7 +313,9 @@ bool SlotView::WriteDataFile(int chn, const QString& path)
         for (const auto& r : results)
             o.stepRows << QStringList(r.begin(), r.end());
     }
-    return ql::SaveDataFile(link_, n_, chart_, o, path);
+    const QStringList lines = DataFileLines(link_.ch(n_, o.chn), chart_, o);
+    FileQueue().Post([path, lines](QString*) { return ql::WriteDataFile(path, lines); }, lstInfo,
+                     [written](bool ok, const QString&) { written(ok); });
 }
 
 // ------------------------------------------------------------------ RecvViewIf

@@ -98,8 +98,9 @@ public:
     void disconnectReset(bool lost);
     // A line of the information list; a line it does not have takes no text.
     void setInfoText(int line, const QString& text);
-    // The data file of a channel; false when it cannot be written.
-    bool WriteDataFile(int chn, const QString& path);
+    // The data file of a channel: its lines made now, written on the file
+    // queue; written(ok) then tells whether it could be.
+    void WriteDataFile(int chn, const QString& path, std::function<void(bool ok)> written);
 
     // RecvViewIf
     void ShowLayout() override;
@@ -119,7 +120,10 @@ public:
     void AddInfoLine(const QString& text) override;
     RunChartIf& chart() override { return chart_; }
     void SetRunState(bool idle) override;
-    bool SaveDataFile(int chn, const QString& path) override { return WriteDataFile(chn, path); }
+    void SaveDataFile(int chn, const QString& path, std::function<void(bool ok)> written) override
+    {
+        WriteDataFile(chn, path, std::move(written));
+    }
 
 private:
     void createWidgets(QWidget* parent, std::chrono::milliseconds panelPeriod);
@@ -158,7 +162,7 @@ public:
     void AddInfoLine(const QString&) override {}
     RunChartIf& chart() override { return *this; }
     void SetRunState(bool) override {}
-    bool SaveDataFile(int, const QString&) override { return false; }
+    void SaveDataFile(int, const QString&, std::function<void(bool)> written) override { written(false); }
 
 private:
     int CurveCount() const override { return 0; }

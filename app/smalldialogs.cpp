@@ -2,6 +2,7 @@
 
 #include "app/prompter.h"
 #include "controls/windowkeys.h"
+#include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/settings.h"
 
@@ -258,9 +259,7 @@ void frmSw::okClicked()
     sw.MinHide = chkHide->checkState() == Qt::Checked;
     sw.FloatDisp = chkDisp->checkState() == Qt::Checked;
     sw.SaveCsv = optCsv->isChecked();
-    if (!sw.SaveSwitches())  // in force all the same, but not kept
-        prompter().Message(Lang(QStringLiteral("Cannot save file!")), Lang(QStringLiteral("Prompt")), Prompter::OkOnly,
-                           Prompter::Critical);
+    sw.SaveSwitches(TellUnlessWritten);  // in force all the same, but not kept when the save fails
     close();
 }
 

@@ -1,12 +1,16 @@
 #include "link/recordfile.h"
 
+#include "platform/diskqueue.h"
+#include "platform/filetext.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,7 +87,6 @@ QString RecordFiles::OpenPath(int slot, int chn) const
 
 bool RecordFiles::open(File& f, const QString& path, QString* error)
 {
-    close(f);
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) {
         setError(error, errnoText(errno));
@@ -108,77 +111,179 @@ bool RecordFiles::open(File& f, const QString& path, QString* error)
     f.dev = st.st_dev;
     f.ino = st.st_ino;
     f.good = keep;
+    f.id = ++files_made_;
     return true;
+}
+
+// A new file without a name holding the header: rows go into it at once,
+// the queue names it.
+bool RecordFiles::start(File& f, const QString& path, const RunRecord::Header& header, QString* error)
+{
+    QString tempName;
+    const int fd = OpenUnplaced(path, &tempName, error);
+    if (fd < 0)
+        return false;
+    // Rows go to the end, also after a cut-off row was cut away.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_APPEND);
+    QByteArray bytes;
+    for (const QString& line : RunRecord::HeaderLines(header))
+        bytes += OneLine(line).toUtf8() + "\r\n";
+    size_t written = 0;
+    struct stat st {};
+    if (!writeAll(fd, bytes.constData(), size_t(bytes.size()), &written) || ::fstat(fd, &st) != 0) {
+        setError(error, errnoText(errno));
+        ::close(fd);
+        if (!tempName.isEmpty())
+            ::unlink(QFile::encodeName(tempName).constData());
+        return false;
+    }
+    f = File{};
+    f.path = path;
+    f.fd = fd;
+    f.dev = st.st_dev;
+    f.ino = st.st_ino;
+    f.good = bytes.size();
+    f.placed = false;
+    f.tempName = tempName;
+    f.id = ++files_made_;
+    return true;
+}
+
+// Has the queue give the channel's new record its name.
+void RecordFiles::place(int slot, int chn, File& f)
+{
+    const int fd = ::dup(f.fd);
+    if (fd < 0)
+        return;  // tried again by the next row
+    f.placing = true;
+    f.lastPlace = clock();
+    const QString temp = f.tempName, path = f.path;
+    const unsigned long long id = f.id;
+    const auto work = [fd, temp, path](QString* error) {
+        const bool ok = PlaceFile(fd, temp, path, error);
+        ::close(fd);
+        return ok;
+    };
+    FileQueue().Post(work, this, [this, slot, chn, id, path](bool ok, const QString& error) {
+        File& now = file(slot, chn);
+        bool told = false;
+        if (now.id == id) {
+            now.placing = false;
+            now.placed = ok;
+            told = std::exchange(now.placeFailed, !ok);
+            if (ok) {
+                now.tempName.clear();
+                arm();  // rows written while it was named wait for their sync
+            }
+        }
+        if (ok || told)
+            return;
+        ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
+        supersede(slot, path);
+        if (failed)
+            failed(slot, chn, path, error);
+    });
+}
+
+// The earlier record at path is marked, so no continue after a crash takes
+// it for the run whose record has no name.
+void RecordFiles::supersede(int slot, const QString& path)
+{
+    FileQueue().Post([slot, path] {
+        QString why;
+        if (!RunRecord::Supersede(path, &why))
+            ErrLog(QStringLiteral("ErrBak"),
+                   QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
+    });
 }
 
 bool RecordFiles::Unwritten(int slot, int chn, const QString& path) const
 {
     const auto& u = pending_.at(size_t(slot)).at(size_t(chn));
-    return u.header && u.path == path;
+    const File& f = files_.at(size_t(slot)).at(size_t(chn));
+    return (u.header && u.path == path) || (f.fd >= 0 && !f.placed && f.path == path);
 }
 
 bool RecordFiles::stillThere(const File& f) const
 {
+    if (!f.placed)
+        return true;  // it has no name of its own yet
     struct stat st {};
     if (::stat(QFile::encodeName(f.path).constData(), &st) != 0)
         return false;
     return st.st_dev == f.dev && st.st_ino == f.ino;
 }
 
-void RecordFiles::sync(File& f, Clock::time_point t)
+void RecordFiles::sync(int slot, int chn, File& f, Clock::time_point t, bool closing, bool logHere)
 {
-    if (syncFile && syncFile(f.fd) != 0)
-        f.syncError = errnoText(errno);
+    // On a slow disk syncs do not pile up: one at a time per file, the rows
+    // written meanwhile go with the next (or with the one at its close).
+    if (f.syncing && !closing)
+        return;
     f.dirty = false;
     f.synced = true;
     f.lastSync = t;
+    const int fd = ::dup(f.fd);
+    if (fd < 0)
+        return;
+    f.syncing = true;
+    const unsigned long long id = f.id;
+    const std::function<int(int)> syncer = syncFile;
+    const QString path = f.path;
+    const auto work = [fd, syncer, path, slot, logHere](QString* error) {
+        DiskDelay("sync");
+        const bool ok = !syncer || syncer(fd) == 0;
+        if (!ok)
+            *error = errnoText(errno);
+        ::close(fd);
+        if (!ok && logHere)
+            ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, *error));
+        return ok;
+    };
+    FileQueue().Post(work, this, [this, slot, chn, id, path](bool ok, const QString& error) {
+        File& now = file(slot, chn);
+        if (now.id == id) {
+            now.syncing = false;
+            arm();
+        }
+        if (!ok && failed)
+            failed(slot, chn, path, error);
+    });
 }
 
-QString RecordFiles::close(File& f)
+void RecordFiles::close(int slot, int chn, File& f, bool logHere)
 {
     if (f.fd < 0)
-        return {};
-    if (f.dirty)
-        sync(f, clock());
+        return;
+    // A record closed before it was named is named now, its rows with it;
+    // naming syncs it.
+    if (!f.placed && !f.placing)
+        place(slot, chn, f);
+    else if (f.dirty)
+        sync(slot, chn, f, clock(), true, logHere);
     ::close(f.fd);
-    const QString error = f.syncError;
     f = File{};
-    return error;
-}
-
-void RecordFiles::closeLogged(int slot, File& f)
-{
-    const QString path = f.path;
-    const QString error = close(f);
-    if (!error.isEmpty())
-        ErrLog(QStringLiteral("ErrData"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
 }
 
 bool RecordFiles::Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error)
 {
     // The file of that name is replaced: whoever holds it open lets go first.
-    for (auto& slotFiles : files_)
-        for (File& f : slotFiles)
-            if (f.fd >= 0 && f.path == path)
-                close(f);
+    for (size_t s = 0; s < files_.size(); ++s)
+        for (size_t c = 0; c < files_[s].size(); ++c)
+            if (files_[s][c].fd >= 0 && files_[s][c].path == path)
+                close(int(s), int(c), files_[s][c]);
     File& f = file(slot, chn);
-    close(f);
+    close(slot, chn, f);
     PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn));
     u = PendingHeader{};
-    if (!RunRecord::Create(path, header, error)) {
+    if (!start(f, path, header, error)) {
         u = PendingHeader{path, header};
         // The mark above lives as long as this program; the earlier record
         // is marked too, so no continue after a crash takes it for this run.
-        QString why;
-        if (!RunRecord::Supersede(path, &why))
-            ErrLog(QStringLiteral("ErrBak"),
-                   QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
+        supersede(slot, path);
         return false;
     }
-    // Rows are appended when they come; a file that cannot be opened now is
-    // tried again then.
-    QString ignored;
-    open(f, path, &ignored);
+    place(slot, chn, f);
     return true;
 }
 
@@ -186,15 +291,19 @@ bool RecordFiles::Append(int slot, int chn, const QString& path, const QString& 
 {
     File& f = file(slot, chn);
     if (f.fd >= 0 && (f.path != path || !stillThere(f)))
-        close(f);
-    if (Unwritten(slot, chn, path)) {
-        PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn));
-        if (!RunRecord::Create(path, *u.header, error))
+        close(slot, chn, f);
+    PendingHeader& u = pending_.at(size_t(slot)).at(size_t(chn));
+    if (u.header && u.path == path) {
+        if (!start(f, path, *u.header, error))
             return false;
         u = PendingHeader{};
+        place(slot, chn, f);
     }
     if (f.fd < 0 && !open(f, path, error))
         return false;
+    const Clock::time_point t = clock();
+    if (!f.placed && !f.placing && t - f.lastPlace >= period_)
+        place(slot, chn, f);
     if (f.broken) {
         if (::ftruncate(f.fd, off_t(f.good)) != 0) {
             setError(error, errnoText(errno));
@@ -211,26 +320,22 @@ bool RecordFiles::Append(int slot, int chn, const QString& path, const QString& 
     }
     f.good += bytes.size();
     f.dirty = true;
-    const Clock::time_point t = clock();
-    if (!f.synced || t - f.lastSync >= period_)
-        sync(f, t);
+    if (f.placed && (!f.synced || t - f.lastSync >= period_))
+        sync(slot, chn, f, t);
     else
         arm();
-    if (!f.syncError.isEmpty()) {
-        setError(error, f.syncError);
-        f.syncError.clear();
-        return false;
-    }
     return true;
 }
 
 void RecordFiles::SyncDue()
 {
     const Clock::time_point t = clock();
-    for (auto& slotFiles : files_)
-        for (File& f : slotFiles)
-            if (f.fd >= 0 && f.dirty && t - f.lastSync >= period_)
-                sync(f, t);
+    for (size_t s = 0; s < files_.size(); ++s)
+        for (size_t c = 0; c < files_[s].size(); ++c) {
+            File& f = files_[s][c];
+            if (f.fd >= 0 && f.dirty && f.placed && t - f.lastSync >= period_)
+                sync(int(s), int(c), f, t);
+        }
     arm();
 }
 
@@ -241,7 +346,7 @@ void RecordFiles::arm()
     Clock::duration wait = Clock::duration::max();
     for (const auto& slotFiles : files_)
         for (const File& f : slotFiles)
-            if (f.fd >= 0 && f.dirty)
+            if (f.fd >= 0 && f.dirty && f.placed && !f.syncing)
                 wait = std::min<Clock::duration>(wait, std::max<Clock::duration>(f.lastSync + period_ - t, {}));
     if (wait == Clock::duration::max()) {
         timer_.stop();
@@ -252,28 +357,24 @@ void RecordFiles::arm()
         timer_.start(ms);
 }
 
-bool RecordFiles::Close(int slot, int chn, QString* error)
+void RecordFiles::Close(int slot, int chn)
 {
-    const QString failed = close(file(slot, chn));
+    close(slot, chn, file(slot, chn));
     arm();
-    if (failed.isEmpty())
-        return true;
-    setError(error, failed);
-    return false;
 }
 
 void RecordFiles::CloseSlot(int slot)
 {
-    for (File& f : files_.at(size_t(slot)))
-        closeLogged(slot, f);
+    for (int c = 0; c < kChanCount; ++c)
+        close(slot, c, file(slot, c));
     arm();
 }
 
 void RecordFiles::CloseAll()
 {
     for (size_t slot = 0; slot < files_.size(); ++slot)
-        for (File& f : files_[slot])
-            closeLogged(int(slot), f);
+        for (size_t c = 0; c < files_[slot].size(); ++c)
+            close(int(slot), int(c), files_[slot][c], true);
     timer_.stop();
 }
 

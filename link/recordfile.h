@@ -1,14 +1,19 @@
 #pragma once
 // The live run records of a run tracker, kept open while their runs go on.
 //
-// A record's header is written as a whole file (a failure leaves an earlier
-// record as it was); the file then stays open and every row is appended,
-// with its CR LF, by one write. A row is in the operating system once
-// Append returns, so a crash of the program loses no written row. Rows
-// reach the disk at most one sync period (a second in the program) after
-// they were written: a file is synced on a row when its last sync is that
-// old, else by a timer once it is; and always when it is closed (run end,
-// disconnect, shut-down). A power cut thus loses at most the last second.
+// A record's header is written into a new file that has no name yet; the
+// file stays open and every row is appended, with its CR LF, by one write
+// as it comes, on the interface thread. A row is in the operating system
+// once Append returns, so a crash of the program loses no written row of a
+// record that has its name. Everything that waits on the disk runs on the
+// file queue (platform/diskqueue.h), in order: the new file is synced and
+// renamed over any earlier record of that name (so a crash or a failure
+// leaves the earlier record or the new one whole, never a mix; rows written
+// meanwhile are in the new file, in order), and the rows are synced at most
+// one sync period (a second in the program) after they were written: on a
+// row when the file's last sync is that old, else by a timer once it is;
+// and always when the file is closed (run end, disconnect, shut-down). A
+// power cut thus loses at most the last second.
 //
 // A record opened for rows (a continued run, a file replaced or removed
 // meanwhile) first loses a tail without its line end, so a row cut off by a
@@ -16,13 +21,14 @@
 // failed write the file is cut back to its last whole row before the next
 // one is written. One record per slot and channel is open at a time.
 //
-// A record whose header could not be written at the start of its run gets
-// no rows until the header is written: each row first tries the header
-// again, so the rows of the new run never land in an earlier record of
-// that name, and a continue finds no record of the run until then. The
-// earlier record keeps its rows but is marked superseded in place
+// A record whose header could not be made or named at the start of its run
+// is not the record of that name: its rows never land in the earlier
+// record, and a continue finds no record of the run until it is named
+// (each later row tries again, at most once a sync period). The earlier
+// record keeps its rows but is marked superseded in place
 // (RunRecord::Supersede), so a continue after a crash, which no longer knows
-// of the unwritten header, does not take it up either.
+// of the unnamed header, does not take it up either. A failure that comes to
+// light on the queue is told through failed().
 #include "link/runrecord.h"
 #include "link/state.h"
 
@@ -49,30 +55,31 @@ public:
 
     // The longest a written row waits for its sync.
     void setSyncPeriod(std::chrono::milliseconds period) { period_ = period; }
-    // The clock and the sync of one file (fdatasync: 0 on success);
-    // replaceable in tests.
+    // The clock and the sync of one file (fdatasync: 0 on success, run on
+    // the file queue); replaceable in tests.
     std::function<Clock::time_point()> now;
     std::function<int(int fd)> syncFile;
+    // A sync or the naming of a record failed on the queue: called on the
+    // interface thread with the record's channel, path and the reason.
+    std::function<void(int slot, int chn, const QString& path, const QString& error)> failed;
 
-    // Writes the channel's record afresh with its header lines and keeps it
-    // open for the rows. False with a reason when the file could not be
-    // written; an earlier record of that name then keeps its rows but is
-    // marked superseded (a failure to mark it is logged, "ErrBak"), and the
-    // next Append to path writes the header first.
+    // Starts the channel's record afresh with its header lines and keeps it
+    // open for the rows; it takes its name on the queue. False with a reason
+    // when the file could not be made; an earlier record of that name then
+    // keeps its rows but is marked superseded (a failure to mark it is
+    // logged, "ErrBak"), and the next Append to path tries again.
     bool Create(int slot, int chn, const QString& path, const RunRecord::Header& header, QString* error = nullptr);
     // Appends one row and its CR LF to the channel's record at path (opened
     // when it is not the open one). False with a reason when the row could
-    // not be written, the header of a failed Create still cannot be, or an
-    // earlier sync of the file failed.
+    // not be written or the header of a failed Create still cannot be made.
     bool Append(int slot, int chn, const QString& path, const QString& row, QString* error = nullptr);
 
-    // Syncs and closes the channel's record. False with a reason when its
-    // last rows could not be brought to the disk (that sync or an earlier
-    // one not yet reported failed).
-    bool Close(int slot, int chn, QString* error = nullptr);
-    // The same for the slot's records and for every one; a failure is
-    // logged ("ErrData").
+    // Syncs and closes the channel's record (the sync on the queue; a
+    // failure is told through failed()).
+    void Close(int slot, int chn);
     void CloseSlot(int slot);
+    // The same for every record, at the program's end: a failure is logged
+    // ("ErrData") on the queue.
     void CloseAll();
 
     // Syncs every open record holding rows written a sync period ago or
@@ -95,8 +102,17 @@ private:
         bool broken = false;    // a write failed part way: cut back to good first
         bool dirty = false;     // rows written since the last sync
         bool synced = false;    // synced at least once (lastSync is valid)
+        bool syncing = false;   // a sync is on the queue: the next waits for it
         Clock::time_point lastSync{};
-        QString syncError;      // a failed sync, reported by the next Append
+        // A record whose header has no name yet: its temporary name (empty
+        // when it has none), whether the queue is naming it, and when it
+        // was last tried.
+        bool placed = true;
+        bool placing = false;
+        bool placeFailed = false;  // told once, tried again quietly
+        QString tempName;
+        Clock::time_point lastPlace{};
+        unsigned long long id = 0;  // tells this file's results from another's
     };
     // The header of a record that Create could not write, kept through
     // closes until it is written or another run starts on the channel.
@@ -106,14 +122,17 @@ private:
     };
     File& file(int slot, int chn) { return files_.at(size_t(slot)).at(size_t(chn)); }
     bool open(File& f, const QString& path, QString* error);
+    bool start(File& f, const QString& path, const RunRecord::Header& header, QString* error);
+    void place(int slot, int chn, File& f);
     bool stillThere(const File& f) const;
-    void sync(File& f, Clock::time_point t);
-    QString close(File& f);  // the failure of its last sync, if any
-    void closeLogged(int slot, File& f);
+    void sync(int slot, int chn, File& f, Clock::time_point t, bool closing = false, bool logHere = false);
+    void close(int slot, int chn, File& f, bool logHere = false);
+    void supersede(int slot, const QString& path);
     void arm();
     Clock::time_point clock() const { return now ? now() : Clock::now(); }
 
     std::chrono::milliseconds period_{1000};
+    unsigned long long files_made_ = 0;
     std::array<std::array<File, kChanCount>, kSlotCount> files_;
     std::array<std::array<PendingHeader, kChanCount>, kSlotCount> pending_;
     QTimer timer_;

@@ -69,8 +69,8 @@ bool Supersede(const QString& path, QString* error = nullptr);
 // temperature "0.0". Without the line end.
 QString FormatRow(int32_t runSecs, float cur, float volt, float temp, int curFactor, bool withTemp);
 
-// Appends one row and its CR LF to a record that is not open, and has it on
-// the disk before returning. A tail without its line end (a row cut off by
+// Appends one row and its CR LF to a record that is not open; its sync is
+// handed to the file queue. A tail without its line end (a row cut off by
 // a crash or by a write that failed) is cut away first, so a fragment never
 // becomes a row.
 bool AppendRow(const QString& path, const QString& row, QString* error = nullptr);

@@ -167,7 +167,7 @@ void RunTracker::SamplePoints(int slot, int chn, const RunClock& clock)
         // written again.
         if (!records.Append(slot, chn, path, row, &error))
             RecordFailed(slot, chn, path, error);
-        else
+        else if (!records.Unwritten(slot, chn, path))
             RecordFailing(slot, chn, false);
     }
 }

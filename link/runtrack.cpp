@@ -30,6 +30,9 @@ RunTracker::RunTracker(LinkState& state, SecondTicker& ticker, RunHostIf& host, 
     : now([] { return QDateTime::currentDateTime(); }), programDir(ProgramDir()), st_(state), ticker_(ticker),
       host_(host), readouts_(readouts)
 {
+    records.failed = [this](int slot, int chn, const QString& path, const QString& error) {
+        RecordFailed(slot, chn, path, error);
+    };
 }
 
 std::array<QString, 7> RunRowTexts(const ChanState& c)
@@ -98,6 +101,56 @@ void TakeSummary(ChanState& c, const RunRecord::Contents& rec)
         c.BeginIsNumber = ok;
         c.BeginVolt = ok ? static_cast<float>(v) : 0;
     }
+}
+
+// True when two mode cells ("<mode>  <value><unit>  <value><unit>") name the
+// same mode and values: the mode word alike, each value the same number in
+// the same unit however it is written ("1" and "1.00").
+bool SameModeCell(const QString& a, const QString& b)
+{
+    const QStringList x = a.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList y = b.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (x.size() != y.size() || x.isEmpty() || x[0] != y[0])
+        return false;
+    for (qsizetype i = 1; i < x.size(); ++i) {
+        if (x[i] == y[i])
+            continue;
+        const auto unitAt = [](const QString& t) {
+            qsizetype n = t.size();
+            while (n > 0 && !t.at(n - 1).isDigit())
+                --n;
+            return n;
+        };
+        const qsizetype nx = unitAt(x[i]), ny = unitAt(y[i]);
+        bool okx = false, oky = false;
+        const double vx = toNumber(x[i].left(nx), &okx), vy = toNumber(y[i].left(ny), &oky);
+        if (!okx || !oky || x[i].mid(nx) != y[i].mid(ny) || std::fabs(vx - vy) > 1e-6 * std::max(1.0, std::fabs(vx)))
+            return false;
+    }
+    return true;
+}
+
+// Why the record cannot be the one of the run the device reports going on
+// the channel, or nothing when it can be. The run is known by what the
+// device tells: its mode is the record's, and so are its set values, unless
+// an Adjust changed them; the record's last row then carries the current
+// the device draws now (within a tenth and 0.02 A).
+QString OtherRunsRecord(const SlotState& s, int chn, const RunRecord::Contents& rec)
+{
+    const QString running = ModeCellText(s, chn);
+    const auto modeOf = [](const QString& cell) {
+        return cell.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    };
+    if (!rec.hasMode || modeOf(rec.mode) != modeOf(running))
+        return QStringLiteral("its mode %1; the device runs %2").arg(rec.mode, running);
+    if (SameModeCell(rec.mode, running))
+        return {};
+    const float now = s.chn.at(size_t(chn)).Cur;
+    if (!rec.rows.isEmpty() && std::fabs(rec.rows.last().cur - now) <= 0.02f + 0.1f * std::fabs(now))
+        return {};
+    return QStringLiteral("its values %1 and a last current of %2 A; the device runs %3 at %4 A")
+        .arg(rec.mode, rec.rows.isEmpty() ? QStringLiteral("-") : shortest(rec.rows.last().cur), running,
+             shortest(now));
 }
 
 } // namespace
@@ -178,17 +231,19 @@ void RunTracker::RunEnd(int slot, int chn, bool* stopMsg)
     *stopMsg = !s.Dev2S;
 
     // The automatic data file holds the channel whose run ended; one that
-    // cannot be written is shown like a failing record.
+    // cannot be written is shown like a failing record, once the file queue
+    // has tried.
     if (!c.DataFile.isEmpty() && settings().AutoSave) {
         const QString name = AutoDataFileName(slot, chn);
-        if (QDir(programDir + QStringLiteral("/Data")).exists() && !v.SaveDataFile(chn, name))
-            v.AddInfoLine(QLatin1Char(' ') + Lang(ChannelWho(s, slot, chn) + QStringLiteral(": Data file write failed")));
+        const QString who = ChannelWho(s, slot, chn);
+        if (QDir(programDir + QStringLiteral("/Data")).exists())
+            v.SaveDataFile(chn, name, [this, slot, who](bool ok) {
+                if (!ok)
+                    view(slot).AddInfoLine(QLatin1Char(' ') + Lang(who + QStringLiteral(": Data file write failed")));
+            });
     }
     c.DataFile.clear();
-    const QString record = records.OpenPath(slot, chn);
-    QString error;
-    if (!records.Close(slot, chn, &error))
-        RecordFailed(slot, chn, record, error);
+    records.Close(slot, chn);
 
     c.ShowOn = false;
     v.Refresh(chn, RunViewIf::Timers);
@@ -366,6 +421,15 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     if (rec.superseded) {
         ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: an earlier run's record, superseded").arg(path));
         return false;
+    }
+    // A run found going is taken up only from a record it can have made: a
+    // record another run left, which that run could not mark, stays alone.
+    if (caller == RunCaller::Program) {
+        const QString why = OtherRunsRecord(s, chn, rec);
+        if (!why.isEmpty()) {
+            ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: another run's record (%2)").arg(path, why));
+            return false;
+        }
     }
     const int kind = IsVariantB(s.DevType, s.FwVersion) ? 1 : 8;
     const std::optional<Encoded> frame = CheckedFrame(slot, chn, kind, caller);

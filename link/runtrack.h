@@ -90,8 +90,10 @@ public:
     // The panel's buttons and the slot's menu entries for a running (idle
     // false) or idle panel.
     virtual void SetRunState(bool idle) = 0;
-    // False when the file could not be written (the failure is logged).
-    virtual bool SaveDataFile(int chn, const QString& path) = 0;
+    // Hands the channel's data file to the file queue; written(false) on
+    // the interface thread when it could not be written (the failure is
+    // logged), written(true) when it was.
+    virtual void SaveDataFile(int chn, const QString& path, std::function<void(bool ok)> written) = 0;
 };
 
 // The main window as the run code sees it: the views of each slot and what

@@ -247,8 +247,7 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
 namespace {
 
 // write() without the lock.
-bool writeUnlocked(const QString& file, const QString& section, const QString& key, const QString& value,
-                   QString* error)
+bool writeUnlocked(const QString& file, const QList<Entry>& entries, QString* error)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -270,19 +269,21 @@ bool writeUnlocked(const QString& file, const QString& section, const QString& k
         if (f.error() != QFileDevice::NoError)
             return fail(f.errorString());
     }
-    const std::optional<QString> out = put(text, section, key, value);
-    if (!out)
-        return fail(QStringLiteral("value refused"));
-    return SaveWholeFile(file, out->toUtf8(), error);
+    for (const Entry& e : entries) {
+        const std::optional<QString> out = put(text, e.section, e.key, e.value);
+        if (!out)
+            return fail(QStringLiteral("value refused"));
+        text = *out;
+    }
+    return SaveWholeFile(file, text.toUtf8(), error);
 }
 
 } // namespace
 
-bool whileLocked(const QString& file, const std::function<bool(QString* error)>& change, QString* error)
+bool whileLocked(const QString& file, const std::function<bool(QString* error)>& change, QString* error, int waitMs)
 {
-    constexpr int kWaitMs = 5000;  // a change takes milliseconds
     QLockFile lock(file + QStringLiteral(".lock"));
-    if (!lock.tryLock(kWaitMs)) {
+    if (!lock.tryLock(waitMs)) {
         if (error)
             *error = lock.error() == QLockFile::LockFailedError ? QStringLiteral("locked by another program")
                                                                 : QStringLiteral("the lock file cannot be created");
@@ -291,9 +292,15 @@ bool whileLocked(const QString& file, const std::function<bool(QString* error)>&
     return change(error);
 }
 
+bool write(const QString& file, const QList<Entry>& entries, QString* error, int waitMs)
+{
+    return whileLocked(
+        file, [&](QString* why) { return writeUnlocked(file, entries, why); }, error, waitMs);
+}
+
 bool write(const QString& file, const QString& section, const QString& key, const QString& value, QString* error)
 {
-    return whileLocked(file, [&](QString* why) { return writeUnlocked(file, section, key, value, why); }, error);
+    return write(file, {{section, key, value}}, error);
 }
 
 } // namespace ql::profile

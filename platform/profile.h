@@ -11,6 +11,7 @@
 // Text is written as UTF-8; a file that is not valid UTF-8 is read as
 // GB18030 (files written on Chinese Windows) and written back as UTF-8.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -47,19 +48,30 @@ std::optional<QString> read(const QString& file, const QString& section, const Q
 // (with find); nothing when it cannot be read or is larger than kMaxFileSize.
 std::optional<QString> load(const QString& file);
 
+// How long a change waits for the lock of its file by default.
+constexpr int kLockWaitMs = 5000;
+
 // Runs change while this program holds the lock of file: a QLockFile,
 // "<file>.lock", beside it. Programs (two instances on one program folder)
 // that change the file under its lock each read what the one before wrote,
 // so no change is lost. A lock left by a program that was killed is taken
-// over; one held by a live program is waited for a few seconds. False with
-// the reason in *error when the lock cannot be had; else change's result.
-bool whileLocked(const QString& file, const std::function<bool(QString* error)>& change, QString* error = nullptr);
+// over; one held by a live program (or a folder of that name) is waited for
+// waitMs at most. False with the reason in *error when the lock cannot be
+// had; else change's result. It waits: call it off the interface thread.
+bool whileLocked(const QString& file, const std::function<bool(QString* error)>& change, QString* error = nullptr,
+                 int waitMs = kLockWaitMs);
 
-// Writes key=value into section of a profile file, creating the file,
-// section or key as needed: read, changed and replaced under the file's
-// lock (whileLocked). False when the value is refused or the file
+// One key of a change.
+struct Entry {
+    QString section, key, value;
+};
+
+// Writes each entry into its section of a profile file, creating the file,
+// section or key as needed: read once, changed and replaced once under the
+// file's lock (whileLocked). False when a value is refused or the file
 // cannot be read or written or is larger than kMaxFileSize (the reason in
 // *error); the file is then as it was.
+bool write(const QString& file, const QList<Entry>& entries, QString* error = nullptr, int waitMs = kLockWaitMs);
 bool write(const QString& file, const QString& section, const QString& key, const QString& value,
            QString* error = nullptr);
 

@@ -106,4 +106,10 @@ void ShowPrompt(const QString& text, Prompter::Icon icon)
 
 void TellCannotSave() { ShowPrompt(QStringLiteral("Cannot save file!")); }
 
+void TellUnlessWritten(bool ok)
+{
+    if (!ok)
+        TellCannotSave();
+}
+
 }  // namespace ql

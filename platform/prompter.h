@@ -81,5 +81,7 @@ void ShowPrompt(const QString& text, Prompter::Icon icon = Prompter::Critical);
 
 // Tells the user that a save they asked for failed ("Cannot save file!").
 void TellCannotSave();
+// The same once a save ended, when it failed (ok false).
+void TellUnlessWritten(bool ok);
 
 }  // namespace ql

@@ -1,5 +1,6 @@
 #include "platform/settings.h"
 
+#include "platform/diskqueue.h"
 #include "platform/numfmt.h"
 #include "platform/profile.h"
 #include "platform/rounding.h"
@@ -98,14 +99,17 @@ QString portKey(int slot)
 
 // Readers of one key each: the stored value when it converts, else the
 // key's default. The file is read once, when the reader is made; the keys
-// read as ReadIni reads them.
+// read as ReadIni reads them, but a key this program wrote and that is not
+// yet known on the disk reads as written.
 class Reader {
 public:
-    explicit Reader(const QString& file) : text_(profile::load(file)) {}
+    Reader(const QString& file, const Settings& s) : file_(file), s_(s), text_(profile::load(file)) {}
 
     QString text(const QString& sec, const QString& key, const QString& def) const
     {
         std::optional<QString> v = text_ ? profile::find(*text_, sec, key) : std::nullopt;
+        if (const QString* unsaved = s_.Unsaved(file_, sec, key))
+            v = *unsaved;
         if (v && !v->isEmpty())
             return profile::cut(*v, profile::kMaxValueLength);
         return profile::cut(def, profile::kMaxValueLength);
@@ -136,8 +140,15 @@ public:
     }
 
 private:
+    QString file_;
+    const Settings& s_;
     std::optional<QString> text_;  // the decoded file; nothing when unreadable or too large
 };
+
+QString unsavedKey(const QString& file, const QString& section, const QString& key)
+{
+    return file + u'\n' + section.trimmed().toLower() + u'\n' + key.trimmed().toLower();
+}
 
 float axisValue(const QString& text, float def)
 {
@@ -195,7 +206,7 @@ void Settings::Load()
 void Settings::Load(const QString& file)
 {
     IniFile = file;
-    const Reader r(file);
+    const Reader r(file, *this);
 
     const int lang = r.int16(kLanguage, QStringLiteral("LANG"), 0);
     Language = (lang == 1) ? 1 : 0;
@@ -243,7 +254,7 @@ QString Settings::file() const
 
 void Settings::readAxisRanges()
 {
-    const Reader r(file());
+    const Reader r(file(), *this);
     VY0 = axisValue(r.text(kCurve, QStringLiteral("VY0"), QStringLiteral("0")), 0);
     VY1 = axisValue(r.text(kCurve, QStringLiteral("VY1"), QStringLiteral("20")), 20);
     CY0 = axisValue(r.text(kCurve, QStringLiteral("CY0"), QStringLiteral("0")), 0);
@@ -257,7 +268,7 @@ void Settings::readAxisRanges()
 
 int Settings::ReadSlot(int slot)
 {
-    const Reader r(file());
+    const Reader r(file(), *this);
     VolColor[0] = r.color(kData, QStringLiteral("VCOL0"), 16711680);
     CurColor[0] = r.color(kData, QStringLiteral("CCOL0"), 255);
     Line = r.line();
@@ -271,16 +282,54 @@ int Settings::ReadSlot(int slot)
 
 void Settings::ReadChannel2Colors()
 {
-    const Reader r(file());
+    const Reader r(file(), *this);
     VolColor[1] = r.color(kData, QStringLiteral("VCOL1"), 16711680);
     CurColor[1] = r.color(kData, QStringLiteral("CCOL1"), 255);
+}
+
+const QString* Settings::Unsaved(const QString& file, const QString& section, const QString& key) const
+{
+    const auto it = unsaved_->constFind(unsavedKey(file, section, key));
+    return it == unsaved_->constEnd() ? nullptr : &it->value;
+}
+
+bool Settings::change(const QList<Key>& keys, Written written)
+{
+    const QString path = file();
+    const unsigned long long id = ++changes_;
+    QList<profile::Entry> entries;
+    for (const Key& k : keys) {
+        unsaved_->insert(unsavedKey(path, k.section, k.key), {k.value, id});
+        entries.append({k.section, k.key, k.value});
+    }
+    const int wait = LockWait;
+    const auto work = [path, entries, wait](QString* error) {
+        if (profile::write(path, entries, error, wait))
+            return true;
+        for (const profile::Entry& e : entries)
+            ErrLog(QStringLiteral("ErrIni"), QStringLiteral("%1 [%2] %3: %4").arg(path, e.section, e.key, *error));
+        return false;
+    };
+    // Once the change is on the disk the file is read again; a failed one
+    // stays in force here.
+    const auto done = [unsaved = unsaved_, path, keys, id, written](bool ok, const QString&) {
+        for (const Key& k : keys) {
+            const QString at = unsavedKey(path, k.section, k.key);
+            if (ok && unsaved->value(at).change == id)
+                unsaved->remove(at);
+        }
+        if (written)
+            written(ok);
+    };
+    SettingsQueue().Post(work, nullptr, done);
+    return true;
 }
 
 bool Settings::SaveLanguage(int language)
 {
     Language = (language == 1) ? 1 : 0;
     SetLanguage(Language);
-    return WriteIni(file(), kLanguage, QStringLiteral("LANG"), QString::number(Language));
+    return change({{kLanguage, QStringLiteral("LANG"), QString::number(Language)}});
 }
 
 bool Settings::SaveServerAddress(const QString& address)
@@ -289,7 +338,7 @@ bool Settings::SaveServerAddress(const QString& address)
     if (!isIpv4(address))
         return false;
     SvrAddress = address;
-    return WriteIni(file(), kData, QStringLiteral("SVR"), address);
+    return change({{kData, QStringLiteral("SVR"), address}});
 }
 
 bool Settings::SavePort(int slot, int port)
@@ -298,23 +347,23 @@ bool Settings::SavePort(int slot, int port)
         return false;
     Port[size_t(slot)] = port;
     PortText[size_t(slot)] = QString::number(port);
-    return WriteIni(file(), kComm, portKey(slot), PortText[size_t(slot)]);
+    return change({{kComm, portKey(slot), PortText[size_t(slot)]}});
 }
 
-bool Settings::SaveSwitches()
+bool Settings::SaveSwitches(Written written)
 {
-    bool ok = WriteIni(file(), kAuto, QStringLiteral("MSG"), switchText(PromptMsg));
-    ok &= WriteIni(file(), kAuto, QStringLiteral("SAVE"), switchText(AutoSave));
-    ok &= WriteIni(file(), kAuto, QStringLiteral("HIDE"), switchText(MinHide));
-    ok &= WriteIni(file(), kAuto, QStringLiteral("DISP"), switchText(FloatDisp));
-    ok &= WriteIni(file(), kAuto, QStringLiteral("CSV"), switchText(SaveCsv));
-    return ok;
+    return change({{kAuto, QStringLiteral("MSG"), switchText(PromptMsg)},
+                   {kAuto, QStringLiteral("SAVE"), switchText(AutoSave)},
+                   {kAuto, QStringLiteral("HIDE"), switchText(MinHide)},
+                   {kAuto, QStringLiteral("DISP"), switchText(FloatDisp)},
+                   {kAuto, QStringLiteral("CSV"), switchText(SaveCsv)}},
+                  std::move(written));
 }
 
 bool Settings::SaveTempData(bool checked)
 {
     TempData = checked;
-    return WriteIni(file(), kAuto, QStringLiteral("TEMP"), switchText(checked));
+    return change({{kAuto, QStringLiteral("TEMP"), switchText(checked)}});
 }
 
 bool Settings::SaveCurveColor(int chn, bool current, int32_t color)
@@ -323,40 +372,32 @@ bool Settings::SaveCurveColor(int chn, bool current, int32_t color)
         return false;
     (current ? CurColor : VolColor)[size_t(chn)] = color;
     const QString key = (current ? QStringLiteral("CCOL") : QStringLiteral("VCOL")) + QString::number(chn);
-    return WriteIni(file(), kData, key, QString::number(color));
+    return change({{kData, key, QString::number(color)}});
 }
 
-bool Settings::SaveDisplay()
+bool Settings::SaveDisplay(Written written)
 {
-    const auto w = [this](const char* key, const QString& value) {
-        return WriteIni(file(), kData, QString::fromLatin1(key), value);
-    };
+    const auto k = [](const char* key, const QString& value) { return Key{kData, QString::fromLatin1(key), value}; };
     const auto bit = [](bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
-    bool ok = w("MDOT", bit(GridType1 != 0));
-    ok &= w("SDOT", bit(GridType2 != 0));
-    ok &= w("GCOL", QString::number(GridColor));
-    ok &= w("BCOL", QString::number(BackColor));
-    ok &= w("ACOL", QString::number(AxesColor));
-    ok &= w("PCOL", QString::number(PwrColor));
-    ok &= w("TCOL", QString::number(TimeColor));
-    ok &= w("XTIME", switchText(XTime));
-    ok &= w("SAH", bit(ShowAh));
-    ok &= w("SWH", bit(ShowWh));
-    ok &= w("SLA", bit(ShowLabel));
-    ok &= w("SCALE", bit(AutoScale));
-    ok &= w("LINE", QString::number(Line));
-    return ok;
+    return change({k("MDOT", bit(GridType1 != 0)), k("SDOT", bit(GridType2 != 0)),
+                   k("GCOL", QString::number(GridColor)), k("BCOL", QString::number(BackColor)),
+                   k("ACOL", QString::number(AxesColor)), k("PCOL", QString::number(PwrColor)),
+                   k("TCOL", QString::number(TimeColor)), k("XTIME", switchText(XTime)), k("SAH", bit(ShowAh)),
+                   k("SWH", bit(ShowWh)), k("SLA", bit(ShowLabel)), k("SCALE", bit(AutoScale)),
+                   k("LINE", QString::number(Line))},
+                  std::move(written));
 }
 
 bool Settings::SaveAxisRanges(const QString& vy0, const QString& vy1, const QString& cy0, const QString& cy1,
-                              const QString& ct0, const QString& ct1)
+                              const QString& ct0, const QString& ct1, Written written)
 {
-    bool ok = WriteIni(file(), kCurve, QStringLiteral("VY0"), vy0);
-    ok &= WriteIni(file(), kCurve, QStringLiteral("VY1"), vy1);
-    ok &= WriteIni(file(), kCurve, QStringLiteral("CY0"), cy0);
-    ok &= WriteIni(file(), kCurve, QStringLiteral("CY1"), cy1);
-    ok &= WriteIni(file(), kCurve, QStringLiteral("CT0"), ct0);
-    ok &= WriteIni(file(), kCurve, QStringLiteral("CT1"), ct1);
+    const bool ok = change({{kCurve, QStringLiteral("VY0"), vy0},
+                            {kCurve, QStringLiteral("VY1"), vy1},
+                            {kCurve, QStringLiteral("CY0"), cy0},
+                            {kCurve, QStringLiteral("CY1"), cy1},
+                            {kCurve, QStringLiteral("CT0"), ct0},
+                            {kCurve, QStringLiteral("CT1"), ct1}},
+                           std::move(written));
     VY0 = axisValue(vy0, 0);
     VY1 = axisValue(vy1, 20);
     CY0 = axisValue(cy0, 0);

@@ -4,12 +4,23 @@
 // new slot needs; each dialog or menu that changes a setting writes its keys
 // at once through the Save* writers below. Nothing is written at shut-down.
 //
+// A writer changes the fields at once and hands its keys to the settings
+// file's queue (platform/diskqueue.h) as one change: read, changed and
+// written under the file's lock, which is waited for LockWait at most. The
+// interface thread never waits for it. Until the change is on the disk (and
+// after it failed), this program's re-reads of those keys give the new
+// values.
+//
 // A missing key, an empty value or a value that cannot be converted reads as
 // that key's default. Colours are Windows COLORREF values (0x00BBGGRR).
+#include <QHash>
+#include <QList>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace ql {
 
@@ -100,25 +111,49 @@ struct Settings {
     // Two-channel set-up: re-reads VCOL1 and CCOL1.
     void ReadChannel2Colors();
 
-    // Writers. Each updates the fields and writes its keys at once; the
-    // result is false when a key could not be written (the fields keep the
-    // new values all the same).
+    // Writers. Each updates the fields and hands its keys to the queue as
+    // one change. False when the value is refused (nothing is written);
+    // else written(ok) runs on the interface thread once the change was
+    // written (ok) or failed (logged as "ErrIni"; the fields keep the new
+    // values all the same).
+    using Written = std::function<void(bool ok)>;
     bool SaveLanguage(int language);              // LANG "0"/"1"; applies it
     bool SaveServerAddress(const QString& address);  // refuses all but a dotted IPv4 address
     // PORT<slot+1>: the number of the port the slot connected.
     bool SavePort(int slot, int port);
-    bool SaveSwitches();                          // MSG, SAVE, HIDE, DISP, CSV from the fields
+    bool SaveSwitches(Written written = {});      // MSG, SAVE, HIDE, DISP, CSV from the fields
     bool SaveTempData(bool checked);              // TEMP
     bool SaveCurveColor(int chn, bool current, int32_t color);  // VCOL<chn> / CCOL<chn>
-    bool SaveDisplay();  // MDOT, SDOT, GCOL, BCOL, ACOL, PCOL, TCOL, XTIME, SAH, SWH, SLA, SCALE, LINE
+    // MDOT, SDOT, GCOL, BCOL, ACOL, PCOL, TCOL, XTIME, SAH, SWH, SLA, SCALE, LINE
+    bool SaveDisplay(Written written = {});
     // The axis-range dialog: writes the six texts as typed, then reads them
     // back into the fields with the range checks.
     bool SaveAxisRanges(const QString& vy0, const QString& vy1, const QString& cy0, const QString& cy1,
-                        const QString& ct0, const QString& ct1);
+                        const QString& ct0, const QString& ct1, Written written = {});
+
+    // The longest a change waits for the file's lock.
+    int LockWait = 5000;  // ms
+
+    // What this program wrote to key of section and is not yet known on
+    // the disk; nothing when there is no such write.
+    const QString* Unsaved(const QString& file, const QString& section, const QString& key) const;
 
 private:
+    struct Key {
+        QString section, key, value;
+    };
     QString file() const;  // IniFile, or SettingsFile() before Load
     void readAxisRanges();
+    // Hands keys to the settings file's queue as one change.
+    bool change(const QList<Key>& keys, Written written = {});
+
+    struct Unwritten {
+        QString value;
+        unsigned long long change = 0;  // the change that wrote it
+    };
+    // By file, section and key; shared with the changes on the queue.
+    std::shared_ptr<QHash<QString, Unwritten>> unsaved_ = std::make_shared<QHash<QString, Unwritten>>();
+    unsigned long long changes_ = 0;
 };
 
 // The program-wide settings.

@@ -1,5 +1,6 @@
 #include "platform/wholefile.h"
 
+#include "platform/diskqueue.h"
 #include "platform/filetext.h"
 #include "platform/services.h"
 
@@ -52,8 +53,10 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
         return fail(file.errorString());
     if (!file.flush() || file.error() != QFileDevice::NoError)
         return fail(file.errorString());
+    DiskDelay("sync");
     if (::fsync(file.handle()) != 0)
         return fail(systemError());
+    DiskDelay("rename");
     if (!file.commit()) {
         if (error)
             *error = file.errorString();
@@ -65,6 +68,58 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
             *error = QStringLiteral("written, but the folder could not be synced: ") + *why;
         return false;
     }
+    return true;
+}
+
+int OpenUnplaced(const QString& path, QString* tempName, QString* error)
+{
+    tempName->clear();
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        QByteArray name = QFile::encodeName(path) + ".XXXXXX";
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd >= 0)
+            *tempName = QFile::decodeName(name);
+    }
+    if (fd < 0 && error)
+        *error = systemError();
+    return fd;
+}
+
+bool PlaceFile(int fd, const QString& tempName, const QString& path, QString* error)
+{
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    DiskDelay("sync");
+    if (::fdatasync(fd) != 0)
+        return fail(systemError());
+    DiskDelay("rename");
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray from = QFile::encodeName(tempName);
+    if (tempName.isEmpty()) {
+        // A name of its own first (a link fails on an existing name), then
+        // renamed over the earlier file in one step.
+        from = target + ".XXXXXX";
+        const int probe = ::mkostemp(from.data(), O_CLOEXEC);
+        if (probe < 0)
+            return fail(systemError());
+        ::close(probe);
+        ::unlink(from.constData());
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, from.constData(), AT_SYMLINK_FOLLOW) != 0)
+            return fail(systemError());
+    }
+    if (::rename(from.constData(), target.constData()) != 0) {
+        const QString why = systemError();
+        ::unlink(from.constData());
+        return fail(why);
+    }
+    if (const std::optional<QString> why = syncFolder(path))
+        return fail(QStringLiteral("written, but the folder could not be synced: ") + *why);
     return true;
 }
 
@@ -96,6 +151,7 @@ bool OverwriteHead(const QString& path, const QByteArray& bytes, QString* error)
         return false;
     }
     errno = 0;
+    DiskDelay("sync");
     const bool ok =
         ::pwrite(fd, bytes.constData(), size_t(bytes.size()), 0) == ssize_t(bytes.size()) && ::fdatasync(fd) == 0;
     if (!ok && error) {

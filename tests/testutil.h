@@ -44,7 +44,7 @@ int withFileSizeLimit(long limitBytes, const std::function<int()>& body);
 size_t heapBytesInUse();
 
 // True while this process holds the file at path open (a descriptor in
-// /proc/self/fd names it).
+// /proc/self/fd is that file).
 bool heldOpen(const QString& path);
 
 // While it lives, files of this process cannot grow past limitBytes (a
@@ -61,6 +61,10 @@ private:
     unsigned long oldCur_ = 0;
     void (*oldHandler_)(int) = nullptr;
 };
+
+// Waits until the file queues ran everything handed to them and delivers
+// their results on this thread; false when they did not within 10 s.
+bool settleDisk();
 
 // While it lives, the process runs under the user's locale `name`
 // ("de_DE.UTF-8", "fr_FR.UTF-8", "C.UTF-8") as QApplication sets one up

@@ -158,9 +158,9 @@ bool frmCurve::cmdOK_Click()
     // Kept as typed, in the program's form ("1,5" typed under a German locale as "1.5").
     for (QLineEdit* f : {txtVL, txtVH, txtCL, txtCH, txtTime, txtTime2})
         f->setText(PointForm(f->text()));
-    if (!settings().SaveAxisRanges(txtVL->text(), txtVH->text(), txtCL->text(), txtCH->text(), txtTime->text(),
-                                   txtTime2->text()))
-        TellCannotSave();  // applied all the same, but not kept
+    // Applied all the same, but not kept when the save fails.
+    settings().SaveAxisRanges(txtVL->text(), txtVH->text(), txtCL->text(), txtCH->text(), txtTime->text(),
+                              txtTime2->text(), TellUnlessWritten);
     for (int n = 0; n < host_->DevCount(); ++n) {
         CurveGraph* g = host_->chart(n);
         g->setMinY(0, float(vl));

@@ -192,8 +192,7 @@ void frmShow::cmdOK_Click()
     s.ShowLabel = chkLabel->isChecked();
     s.AutoScale = chkScale->isChecked();
     s.Line = line;
-    if (!s.SaveDisplay())
-        TellCannotSave();  // applied all the same, but not kept
+    s.SaveDisplay(TellUnlessWritten);  // applied all the same, but not kept when the save fails
 
     for (int n = 0; n < host_->DevCount(); ++n) {
         CurveGraph* g = host_->chart(n);

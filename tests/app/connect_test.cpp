@@ -47,6 +47,7 @@ TEST_F(AppTest, ConnectOpensPortWritesKeyAndSendsOneConnect)
     EXPECT_TRUE(s.Panel->Conn());
     EXPECT_TRUE(inside(w).link().slot[2].Connecting);
     EXPECT_FALSE(inside(w).action("menuUpdate")->isEnabled());
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT3", ""), "12");
     const auto line = inside(w).link().slot[2].hComm->line();
     EXPECT_EQ(line.baudRate, 9600);
@@ -169,6 +170,7 @@ TEST_F(AppTest, PortNamesAreComAndDigitsAndAFailedOpenIsLoggedWithItsReason)
     w->DevCtrl_ConnClick(0);
     ASSERT_TRUE(inside(w).link().slot[0].hComm);
     EXPECT_EQ(inside(w).link().slot[0].PortNo, 5);
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT1", ""), "5");
     w->DevCtrl_ConnClick(0);
     ASSERT_FALSE(inside(w).link().slot[0].hComm);
@@ -285,13 +287,13 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     // Disconnect (the run is stopped first).
     prompt.answers = {ql::Prompter::IdOk};
     inside(w).slot(0).Panel->ui().cmdConn->click();
-    EXPECT_FALSE(heldOpen(record0));
+    EXPECT_TRUE(waitFor([&] { return !heldOpen(record0); }));  // synced and closed by the file queue
     EXPECT_TRUE(heldOpen(record1));
 
     // The other adapter goes.
     b.unplug();
     ASSERT_TRUE(waitFor([&] { return !inside(w).link().slot[1].hComm; }));
-    EXPECT_FALSE(heldOpen(record1));
+    EXPECT_TRUE(waitFor([&] { return !heldOpen(record1); }));
     ql::RunRecord::Contents rec;
     ASSERT_EQ(ql::RunRecord::Read(record1, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
@@ -300,7 +302,7 @@ TEST_F(DeviceAppTest, RecordsAreClosedByDisconnectLossAndShutDown)
     // Connected and running again, then the program closes.
     start(0, a, 3);
     closeWindow(*w);
-    EXPECT_FALSE(heldOpen(record0));
+    EXPECT_TRUE(waitFor([&] { return !heldOpen(record0); }));
     ASSERT_EQ(ql::RunRecord::Read(record0, &rec), ql::RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(rec.skipped.isEmpty());
 }

@@ -161,6 +161,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     EXPECT_EQ(p->ModeTxt(4), "D-CV");
     EXPECT_EQ(s.gridRun->TextMatrix(1, 0), "QL-R11");
     EXPECT_TRUE(p->RunEnable());
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT1", ""), "3");
 
     // D-CC; a set current above the model's 10 A is refused and replaced.
@@ -219,6 +220,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     EXPECT_FALSE(p->StopEnable());
     EXPECT_TRUE(inside(w).action("menuSaveData")->isEnabled());
 
+    ASSERT_TRUE(settleDisk());
     checkRecord(record, "QL-R11", "D-CC", 1.0);
     const QStringList files = dataFiles();
     ASSERT_EQ(files.size(), 1);
@@ -230,6 +232,7 @@ TEST_F(EndToEnd, SingleChannelRunFromConnectToSavedData)
     inside(w).action("menuSaveData")->trigger();
     ASSERT_EQ(prompt.fileNames.size(), 1);
     EXPECT_TRUE(prompt.fileNames[0].endsWith("-QL-R11-1-1")) << prompt.fileNames[0].toStdString();
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(fileLines(home() + "/mine.csv"), fileLines(home() + "/Data/" + files[0]));
 
     closeWindow(*w);
@@ -352,6 +355,7 @@ TEST_F(EndToEnd, TwoChannelDeviceRunsBothChannels)
     EXPECT_FALSE(dev.channel(0).running);
     EXPECT_FALSE(s.gridRun->TextMatrix(2, 3).isEmpty());
 
+    ASSERT_TRUE(settleDisk());
     const QStringList files = dataFiles();
     ASSERT_EQ(files.size(), 2) << files.join('|').toStdString();
     checkRecord(recordOf(*w, 0, 1), "QL-R18", "D-CC", 0.5);
@@ -747,6 +751,7 @@ TEST_F(EndToEnd, ThePortFieldIsLockedWhileConnected)
     startRun(*w, "1.00", "3.00");
     const QString record = recordOf(*w);
     EXPECT_EQ(record, home() + "/ql-QL-R11-COM3-1-1.bak");
+    ASSERT_TRUE(settleDisk());  // named on the file queue
     EXPECT_TRUE(QFile::exists(record));
     stopRun(*w);
     u.cmdConn->click();
@@ -798,8 +803,12 @@ TEST_F(EndToEnd, UnwritableRecordIsShownInTheInformationList)
     const int fixed = s.lstInfo->count();
     startRun(*w, "1.00", "3.00");
     ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
-    ASSERT_EQ(s.lstInfo->count(), fixed + 1);
+    ASSERT_TRUE(waitFor([&] { return s.lstInfo->count() > fixed; }));
     EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
+    // The record is tried again while the run goes on, and says so once.
+    const int seconds = inside(w).link().ch(0, 0).RunSecs.load();
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= seconds + 3; }));
+    EXPECT_EQ(s.lstInfo->count(), fixed + 1);
     EXPECT_TRUE(dev.channel(0).running);
     closeWindow(*w);
     dev.stop();

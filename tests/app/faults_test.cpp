@@ -148,7 +148,8 @@ TEST_F(Faults, ANewRunWhoseRecordCannotBeCreatedLeavesThePreviousRecordAlone)
         EXPECT_GE(t, prev) << row.toStdString();
         prev = t;
     }
-    EXPECT_EQ(s.lstInfo->item(s.lstInfo->count() - 1)->text(), " Device1: Record write OK");
+    // Said once the record has its name and takes rows again.
+    EXPECT_TRUE(waitFor([&] { return s.lstInfo->item(s.lstInfo->count() - 1)->text() == " Device1: Record write OK"; }));
     closeWindow(*w);
     dev.stop();
 }
@@ -239,6 +240,7 @@ TEST_F(Faults, AnAutomaticDataFileThatCannotBeWrittenIsShownAndLogged)
     const int fixed = s.lstInfo->count();
     StderrCapture err;
     stopBoth(*w);
+    ASSERT_TRUE(settleDisk());
     const QByteArray stderrText = err.text();
     ASSERT_EQ(s.lstInfo->count(), fixed + 1);
     EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Data file write failed");
@@ -274,8 +276,10 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
         if (unplugged) {
             one.unplug();
             ASSERT_TRUE(waitFor([&] { return !s.Panel->Conn(); }));
+            ASSERT_TRUE(settleDisk());
         } else {
             stopRun(*w);
+            ASSERT_TRUE(settleDisk());
             ASSERT_EQ(s.lstInfo->count(), fixed + 1);
             EXPECT_EQ(s.lstInfo->item(fixed)->text(), " Device1: Record write failed");
         }

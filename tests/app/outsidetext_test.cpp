@@ -83,6 +83,7 @@ TEST_F(OutsideText, ALineBreakInTheTitleStaysOnTheTitleLine)
     const QString data = home() + "/title.csv";
     prompt.fileAnswer = data;
     inside(w).action("menuSaveData")->trigger();
+    ASSERT_TRUE(settleDisk());
     const QStringList lines = fileLines(data);
     EXPECT_TRUE(lines.contains("Title:" + title)) << lines.join('|').toStdString();
     const qsizetype columns = lines.indexOf("Time(S),Cur(A),Vol(V)");
@@ -176,6 +177,7 @@ TEST_F(OutsideText, TwoInstancesChangingTheSettingsAtOnceLoseNoKey)
     for (int k = 0; k < kKeys; ++k)
         temp->trigger();
     ASSERT_EQ(exitCodeOf(other), 0);
+    ASSERT_TRUE(settleDisk());
     QStringList lost;
     for (int k = 0; k < kKeys; ++k)
         if (ql::ReadIni(ini, "OTHER", QStringLiteral("K%1").arg(k), "") != QString::number(k))
@@ -207,6 +209,7 @@ TEST_F(OutsideText, TwoInstancesChangingTheSettingsAtOnceLoseNoKey)
     ASSERT_TRUE(held);
     ASSERT_FALSE(lockFile.isEmpty());  // the lock of the second program
     temp->trigger();
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(ql::ReadIni(ini, "AUTO", "TEMP", ""), temp->isChecked() ? "True" : "False");
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(' ').toStdString();
     closeWindow(*w);

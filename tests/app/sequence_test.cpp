@@ -480,6 +480,7 @@ TEST_F(Sequences, StepTimeSetValuesAndDataFileTheSameInEveryLocale)
         EXPECT_FALSE(inside(w).stepTest().at(0).StepOn);
 
         // The step's data file goes: the auto test's may take its name (named by the second).
+        ASSERT_TRUE(settleDisk());
         QDir data(home() + "/Data");
         for (const QString& f : data.entryList(QDir::Files))
             ASSERT_TRUE(data.remove(f));
@@ -500,6 +501,7 @@ TEST_F(Sequences, StepTimeSetValuesAndDataFileTheSameInEveryLocale)
         EXPECT_EQ(shown, (QStringList{"0.10", "0.20", "0.30"}));
         EXPECT_EQ(p->tSlmt(0), "2.50");
 
+        ASSERT_TRUE(settleDisk());
         const QStringList made = data.entryList(QDir::Files);
         ASSERT_EQ(made.size(), 1) << made.join(' ').toStdString();
         const QStringList lines = fileLines(data.filePath(made[0]));

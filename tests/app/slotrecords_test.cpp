@@ -78,6 +78,7 @@ TEST_F(SlotRecords, SaveDataWritesTheStepResultsOfTheRecord)
 
     prompt.fileAnswer = home() + "/empty.csv";
     inside(w).action("menuSaveData")->trigger();
+    ASSERT_TRUE(settleDisk());
     EXPECT_TRUE(fileLines(home() + "/empty.csv").value(1).startsWith("Device:"));
 
     // Two results as the step test writes them.
@@ -93,6 +94,7 @@ TEST_F(SlotRecords, SaveDataWritesTheStepResultsOfTheRecord)
 
     prompt.fileAnswer = home() + "/steps.csv";
     inside(w).action("menuSaveData")->trigger();
+    ASSERT_TRUE(settleDisk());
     const QStringList lines = fileLines(home() + "/steps.csv");
     ASSERT_GE(lines.size(), 5);
     EXPECT_EQ(lines.mid(1, 4), (QStringList{"*Step,Mode,Capacity,Energy", "*1-1,D-CC,0.025,0.104", "*1-2,Wait,0,0",
@@ -149,6 +151,7 @@ TEST_F(SlotRecords, TheChartTitleIsTheSlotsRecord)
     chart0->setTitleText("drawn only");
     prompt.fileAnswer = home() + "/data.csv";
     inside(w).action("menuSaveData")->trigger();
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(fileLines(home() + "/data.csv").value(8), "Title:From file");
     prompt.fileAnswer = home() + "/out.cfg";
     inside(w).action("menuSaveCfg")->trigger();

@@ -37,6 +37,7 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
 {
     // The program's own periods: built without options.
     auto w = std::make_unique<ql::frmMain>();
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(folderEntries(home()), (QStringList{"Data", "Log", "ql.ini"}));
     EXPECT_TRUE(folderEntries(home() + "/Data").isEmpty());
     EXPECT_EQ(iniText(), QString(";--------QL Config File----------\r\n"));
@@ -86,6 +87,7 @@ TEST_F(AppTest, FirstStartCreatesAMissingProgramFolderAndTheAboutBoxNamesIt)
     const QString folder = home() + "/share/QL Tester";
     qputenv("QL_HOME", QFile::encodeName(folder));
     auto w = makeWindow();
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(folderEntries(folder), (QStringList{"Data", "Log", "ql.ini"}));
     EXPECT_EQ(fileLines(folder + "/ql.ini"), QStringList{";--------QL Config File----------"});
 

@@ -124,11 +124,11 @@ public:
         void AddInfoLine(const QString& t) override { h_.added[s_] << t; }
         ql::RunChartIf& chart() override { return h_.charts[s_]; }
         void SetRunState(bool idle) override { h_.calls << QStringLiteral("SetRunState(%1,%2)").arg(idle).arg(s_); }
-        bool SaveDataFile(int c, const QString& path) override
+        void SaveDataFile(int c, const QString& path, std::function<void(bool)> written) override
         {
             h_.calls << QStringLiteral("SaveDataFile");
             h_.saves.append({c, path});
-            return true;
+            written(true);
         }
 
     private:

@@ -328,6 +328,7 @@ TEST_F(RunTrackTest, RecordIsNamedByThePortThatIsOpen)
     ASSERT_TRUE(st->slot[0].hComm);
     ASSERT_TRUE(tracker.RunClick(0, 0));
     EXPECT_EQ(ch().DataFile, dir.path() + QStringLiteral("/ql-QL-K01-COM7-1-1"));
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_TRUE(QFile::exists(record()));
     ClosePort(st->slot[0].hComm);
     st->slot[0].hComm = nullptr;
@@ -708,6 +709,7 @@ TEST_F(RunTrackTest, ARecordThatCannotBeCreatedIsShownPerChannel)
     // A folder in the record's place: it cannot be written.
     ASSERT_TRUE(QDir().mkpath(record(1)));
     ASSERT_TRUE(tracker.RunClick(0, 1));
+    ASSERT_TRUE(qltest::settleDisk());  // the record is named on the file queue
     EXPECT_EQ(host.added[0], QStringList{QStringLiteral(" Channel2: Record write failed")});
     EXPECT_EQ(starts().size(), 1);  // the run starts all the same
 }
@@ -728,6 +730,7 @@ TEST_F(RunTrackTest, RecordRowAndCurvePointTakeOneReadingOfTheClock)
         ch().Cur = 1;
         tracker.ShowSample(0, 0);
     }
+    ASSERT_TRUE(qltest::settleDisk());
     RunRecord::Contents rec;
     ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
     const auto& pts = host.charts[0].pts[0];
@@ -815,6 +818,7 @@ TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
 
     ASSERT_TRUE(tracker.RunClick(0, 0));
     rows({1, 2, 3});
+    ASSERT_TRUE(qltest::settleDisk());  // the record has its name
     crash("4\t01.00\t1");  // 12.345 V cut to "1"
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(ch().RunSecs, 3);

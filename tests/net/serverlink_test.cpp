@@ -5,6 +5,7 @@
 #include "net/serverlink.h"
 #include "platform/services.h"
 #include "platform/settings.h"
+#include "testutil.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -215,6 +216,7 @@ TEST_F(ServerLinkTest, ServerAddressReplyKeepsOnlyAnAddress)
     exchange("105127.0.0.2");
     EXPECT_TRUE(closeTimer.isActive());
     EXPECT_EQ(settings().SvrAddress, QStringLiteral("127.0.0.2"));
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_EQ(ReadIni(SettingsFile(), QStringLiteral("DATA"), QStringLiteral("SVR"), QString()),
               QStringLiteral("127.0.0.2"));
     link.Timer3_Timer();

@@ -1,8 +1,9 @@
 // The run grid's colour cells: a pick recolours cell, curve and panel and
 // writes the channel's key; other cells and a cancel change nothing.
-#include "viewfakes.h"
 #include "platform/services.h"
 #include "platform/settings.h"
+#include "testutil.h"
+#include "viewfakes.h"
 #include "views/colorcells.h"
 
 #include <QTest>
@@ -31,6 +32,7 @@ TEST(ColorCells, PickWritesCellCurvePanelAndKey)
     EXPECT_EQ(g.CellBackColor(2, 7), 0x00AA00);
     EXPECT_EQ(c.CurveLineColor(5), 0x00AA00u);
     EXPECT_EQ(p.VolColor(), c.CurveLineColor(0));
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_EQ(ReadIni(ini, "DATA", "VCOL1", ""), "43520");
 
     // Channel 1's current cell through a real press on the grid.
@@ -40,6 +42,7 @@ TEST(ColorCells, PickWritesCellCurvePanelAndKey)
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(c.CurveLineColor(1), 0x123456u);
     EXPECT_EQ(p.CurColor(), 0x123456u);
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_EQ(ReadIni(ini, "DATA", "CCOL0", ""), QString::number(0x123456));
 
     // Cancel: the cell keeps its colour, which is written again.
@@ -47,6 +50,7 @@ TEST(ColorCells, PickWritesCellCurvePanelAndKey)
     GridRunMouseDown(g, c, p, 2, 8);
     EXPECT_EQ(g.CellBackColor(2, 8), 0x0000FF);
     EXPECT_EQ(c.CurveLineColor(6), 0x0000FFu);
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_EQ(ReadIni(ini, "DATA", "CCOL1", ""), "255");
 
     // Other columns and the header row ask for nothing.

@@ -1,0 +1,434 @@
+// The whole program on a disk that holds its callers up: a settings lock
+// another program holds (or a folder in the lock's place), syncs and
+// renames that do not end while the disk is held, and a program folder that
+// takes no write at all. The window keeps answering, the device's replies
+// keep coming in with their own seconds, what could not be saved is told as
+// ever once it is known, and a record is only taken up by its own run.
+#include "apptest.h"
+
+#include "../sim/devsim.h"
+#include "app/smalldialogs.h"
+#include "link/runrecord.h"
+#include "platform/diskqueue.h"
+#include "platform/profile.h"
+#include "platform/services.h"
+#include "views/frmshow.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qltest;
+using namespace std::chrono_literals;
+using ql::sim::DeviceSim;
+
+namespace {
+
+// How late the interface thread answers: a timer on it notes the longest
+// time between two of its ticks.
+class Lateness {
+public:
+    Lateness()
+    {
+        clock_.start();
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.elapsed();
+            worst_ = std::max(worst_, now - last_);
+            last_ = now;
+        });
+        timer_.start(10);
+    }
+    qint64 worstMs() const { return worst_; }
+
+private:
+    QElapsedTimer clock_;
+    QTimer timer_;
+    qint64 last_ = 0, worst_ = 0;
+};
+
+// A disk whose syncs and renames wait while it is held (up to 30 s).
+class HeldDisk {
+public:
+    HeldDisk()
+    {
+        ql::SetDiskDelay([s = state_](const char*) {
+            std::unique_lock<std::mutex> lock(s->mutex);
+            ++s->waiting;
+            s->wake.wait_for(lock, 30s, [&] { return !s->held; });
+            --s->waiting;
+        });
+    }
+    ~HeldDisk()
+    {
+        ql::SetDiskDelay({});
+        release();
+    }
+    void release()
+    {
+        {
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            state_->held = false;
+        }
+        state_->wake.notify_all();
+    }
+    int waiting() const
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        return state_->waiting;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable wake;
+        bool held = true;
+        int waiting = 0;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+// The run seconds of a record's rows.
+QList<int> rowSeconds(const QString& path)
+{
+    QList<int> out;
+    for (const QString& line : fileLines(path).mid(6))
+        if (!line.isEmpty() && line.at(0).isDigit())
+            out << line.section('\t', 0, 0).toInt();
+    return out;
+}
+
+// The longest step between two rows' seconds: a row that waited for the
+// interface thread carries a later second than its reply.
+int widestStep(const QList<int>& secs)
+{
+    int widest = 0;
+    for (qsizetype i = 1; i < secs.size(); ++i)
+        widest = std::max(widest, secs[i] - secs[i - 1]);
+    return widest;
+}
+
+// Another program holding the settings lock: a child process that took it
+// and sleeps until it is killed.
+class LockHolder {
+public:
+    explicit LockHolder(const QString& ini)
+    {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ql::profile::whileLocked(ini, [&](QString*) {
+                (void)!::write(ready[1], "x", 1);
+                ::pause();
+                return true;
+            });
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        held_ = ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+    }
+    ~LockHolder() { release(); }
+    bool held() const { return held_; }
+    void release()
+    {
+        if (pid_ <= 0)
+            return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool held_ = false;
+};
+
+constexpr int kTickMs = 20;     // a run second in the tests' timings
+constexpr int kAnswerMs = 500;  // the longest the window may take to answer
+constexpr int kWidestStep = kAnswerMs / kTickMs;
+
+class SlowDisk : public DeviceAppTest {
+protected:
+    // Software Setting with Auto Save switched on, and OK.
+    void switchesOk(ql::frmMain& w)
+    {
+        inside(w).action("menuSwSet")->trigger();
+        ql::frmSw* dlg = inside(w).switchWindow();
+        ASSERT_TRUE(dlg);
+        dlg->chkAuto->setChecked(true);
+        dlg->cmdOK->click();
+    }
+    // Display Setting and OK, answered while it is shown.
+    void displayOk(ql::frmMain& w)
+    {
+        QTimer::singleShot(0, [] {
+            if (auto* dlg = shownWindow<ql::frmShow>())
+                dlg->cmdOK_Click();
+        });
+        inside(w).action("menuShow")->trigger();
+    }
+
+    DeviceSim dev{11, 300};  // on COM3
+};
+
+}  // namespace
+
+// A settings lock that cannot be had: another program holds it, or a folder
+// stands where it would be. Connect, the temperature entry, Software Setting
+// and Display Setting each wait for it on the settings queue, never on the
+// window: it answers, the run started meanwhile keeps its rows' seconds, and
+// each change is in force at once. The saves that could not be made are
+// told as failed saves; once the lock is free the next change is written.
+TEST_F(SlowDisk, AHeldSettingsLockFreezesNothingAndFailsItsSaves)
+{
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder named ql.ini.lock" : "another program holds the lock");
+        DeviceSim one(11, 300);
+        ASSERT_TRUE(plug(one, folder ? 4 : 3));
+        auto w = startWindow();
+        ASSERT_TRUE(settleDisk());  // ql.ini made
+        ql::settings().LockWait = 1000;
+        const QString ini = ql::SettingsFile();
+        const QString lockPath = ini + ".lock";
+        std::unique_ptr<LockHolder> holder;
+        if (folder) {
+            ASSERT_TRUE(QDir().mkpath(lockPath));
+        } else {
+            holder = std::make_unique<LockHolder>(ini);
+            ASSERT_TRUE(holder->held());
+        }
+        const QString before = iniText();
+        const qsizetype logged = errorLog().size();
+        prompt.messages.clear();
+        Lateness late;
+
+        connectDevice(*w, 0, one, folder ? 4 : 3);
+        inside(w).action("menuTemp")->trigger();
+        switchesOk(*w);
+        displayOk(*w);
+        startRun(*w, "1.00", "3.00");          // while the changes wait for the lock
+        EXPECT_TRUE(ql::settings().AutoSave);  // in force at once
+        EXPECT_TRUE(inside(w).link().TempColumn);
+        // Four changes, each given up after the lock wait.
+        ASSERT_TRUE(waitFor([&] { return prompt.texts().size() >= 2; }, 20000));
+        ASSERT_TRUE(settleDisk());
+        EXPECT_EQ(prompt.texts(), (QStringList{"Cannot save file!", "Cannot save file!"}));
+        EXPECT_LT(late.worstMs(), kAnswerMs);
+        EXPECT_EQ(iniText(), before);
+        EXPECT_TRUE(ql::settings().AutoSave);
+        const QStringList failed = errorLog().mid(logged).filter("[ErrIni]");
+        for (const char* key : {"[COMM] PORT", "[AUTO] TEMP", "[AUTO] SAVE", "[DATA] LINE"})
+            EXPECT_EQ(failed.filter(key).size(), 1) << key << "\n" << failed.join('\n').toStdString();
+        stopRun(*w);
+        const QList<int> secs = rowSeconds(recordOf(*w));
+        ASSERT_GE(secs.size(), 10);
+        EXPECT_LE(widestStep(secs), kWidestStep);
+
+        // Free again: the next change is written, and what was in force
+        // stays so.
+        if (holder)
+            holder->release();
+        else
+            ASSERT_TRUE(QDir(lockPath).removeRecursively());
+        inside(w).action("menuTemp")->trigger();
+        ASSERT_TRUE(settleDisk());
+        EXPECT_EQ(ql::ReadIni(ini, "AUTO", "TEMP", ""), "False");
+        EXPECT_TRUE(errorLog().filter("input comes faster").isEmpty());
+        closeWindow(*w);
+        one.stop();
+        ql::settings().LockWait = ql::profile::kLockWaitMs;
+    }
+}
+
+// Syncs and renames that do not end while the disk is held: the settings
+// saved by Connect, the record's header and its syncs, the automatic data
+// file at the run's end and File > Save Data all wait on their queues. The
+// window answers throughout and the run's rows keep their seconds; once the
+// disk lets go every file is there, whole.
+TEST_F(SlowDisk, ASlowDiskFreezesNothingAndEveryFileLandsWhenItLetsGo)
+{
+    writeIni("[AUTO]\r\nSAVE=True\r\n");
+    ASSERT_TRUE(plug(dev, 3));
+    auto w = startWindow();
+    auto disk = std::make_unique<HeldDisk>();
+    Lateness late;
+    connectDevice(*w, 0, dev, 3);
+    startRun(*w, "1.00", "3.00");
+    const QString record = recordOf(*w);
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 40; }));
+    ASSERT_GT(disk->waiting(), 0);  // something waits on the disk
+    stopRun(*w);
+    prompt.fileAnswer = home() + "/mine";
+    inside(w).action("menuSaveData")->trigger();
+    EXPECT_LT(late.worstMs(), kAnswerMs);
+    EXPECT_FALSE(QFileInfo::exists(home() + "/mine.csv"));  // still on its way
+
+    disk->release();
+    ASSERT_TRUE(settleDisk());
+    disk.reset();
+    EXPECT_EQ(ql::ReadIni(ql::SettingsFile(), "COMM", "PORT1", ""), "3");
+    const QList<int> secs = rowSeconds(record);
+    ASSERT_GE(secs.size(), 10);
+    EXPECT_LE(widestStep(secs), kWidestStep);
+    EXPECT_GE(secs.last(), 40);
+    EXPECT_EQ(fileLines(record).value(0), ql::RecordBanner());
+    const QStringList data = QDir(home() + "/Data").entryList(QDir::Files);
+    ASSERT_EQ(data.size(), 1);
+    EXPECT_EQ(fileLines(home() + "/mine.csv"), fileLines(home() + "/Data/" + data[0]));
+    EXPECT_TRUE(prompt.texts().filter("Cannot save").isEmpty());
+    EXPECT_TRUE(QDir(home()).entryList({"*.XXXXXX", "ql-*.bak.*"}, QDir::Files).isEmpty());
+    closeWindow(*w);
+    dev.stop();
+}
+
+// File > Exit on a slow disk ends the program once the pending writes are
+// done; on a disk that does not let go it ends after a bounded wait, which
+// the error log tells of.
+TEST_F(SlowDisk, ExitWaitsForPendingWritesForABoundedTime)
+{
+    writeIni("[AUTO]\r\nSAVE=True\r\n");
+    for (const bool lets_go : {true, false}) {
+        SCOPED_TRACE(lets_go ? "slow disk" : "held disk");
+        DeviceSim one(11, 300);
+        ASSERT_TRUE(plug(one, lets_go ? 3 : 4));
+        ql::MainOptions options = FastOptions();
+        options.exitWait = lets_go ? 20s : 300ms;
+        auto w = startWindow(options);
+        connectDevice(*w, 0, one, lets_go ? 3 : 4);
+        ASSERT_TRUE(settleDisk());
+        startRun(*w, "1.00", "3.00");
+        ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 5; }));
+        std::unique_ptr<HeldDisk> disk;
+        if (lets_go)  // each step of the disk takes a while
+            ql::SetDiskDelay([](const char*) { std::this_thread::sleep_for(50ms); });
+        else
+            disk = std::make_unique<HeldDisk>();
+        stopRun(*w);
+        const int before = QDir(home() + "/Data").entryList(QDir::Files).size();
+        QElapsedTimer clock;
+        clock.start();
+        closeWindow(*w);
+        if (lets_go) {
+            // Closed, and the run's data file and record are on the disk.
+            EXPECT_EQ(QDir(home() + "/Data").entryList(QDir::Files).size(), before + 1);
+            EXPECT_TRUE(errorLog().filter("[ErrExit]").isEmpty());
+        } else {
+            EXPECT_LT(clock.elapsed(), 5000);
+            EXPECT_EQ(errorLog().filter("[ErrExit]").size(), 1) << errorLog().join('\n').toStdString();
+            EXPECT_EQ(QDir(home() + "/Data").entryList(QDir::Files).size(), before);
+        }
+        disk.reset();
+        ql::SetDiskDelay({});
+        ASSERT_TRUE(settleDisk());
+        one.stop();
+    }
+}
+
+// A program folder that takes no write (every write refused, as in a
+// read-only folder): a new run's record cannot be made and the earlier run's
+// record cannot be marked. The program is closed while that run goes on and
+// started again on a folder that takes writes: the connect does not take
+// the run up from the earlier run's record, which keeps its rows.
+TEST_F(SlowDisk, ARecordAnotherRunLeftIsNotTakenUpAfterARestart)
+{
+    QString record;
+    QByteArray earlier;
+    {
+        auto w = connectedWindow(dev, 3);
+        ASSERT_TRUE(w);
+        record = recordOf(*w);
+        startRun(*w, "2.00", "3.00");
+        ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 5; }));
+        stopRun(*w);
+        ASSERT_TRUE(settleDisk());
+        earlier = fileBytes(record);
+        {
+            FileSizeLimit readOnly(1);  // not a byte written anywhere, till the program is gone
+            startRun(*w, "1.00", "3.00");
+            ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
+            ASSERT_TRUE(settleDisk());
+            prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};  // close, and keep the run going
+            ASSERT_TRUE(w->close());
+            ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
+            ASSERT_TRUE(settleDisk());
+        }
+        ASSERT_TRUE(fileBytes(record) == earlier) << "the earlier record was changed";
+    }
+    ASSERT_TRUE(dev.channel(0).running);
+
+    auto w = startWindow();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).Running; }));
+    dev.clearRecorded();
+    ASSERT_TRUE(waitFor([&] { return dev.sent().size() >= 8 * 19; }));  // eight replies later
+    EXPECT_TRUE(framesOf(dev, 0x08).isEmpty());                         // no continue frame
+    ASSERT_TRUE(settleDisk());
+    EXPECT_TRUE(fileBytes(record) == earlier) << "the earlier record took the new run's rows";
+    EXPECT_EQ(errorLog().filter("[ErrCont]" + record + ": another run's record").size(), 1)
+        << errorLog().join('\n').toStdString();
+    closeWindow(*w);
+    dev.stop();
+}
+
+// The runs a record is theirs still take it up after a restart: one whose
+// set value was adjusted (the device reports the adjusted value), and a
+// second run with the same mode and values that replaced the first run's
+// record.
+TEST_F(SlowDisk, ItsOwnRunTakesTheRecordUpAfterARestart)
+{
+    for (const bool adjusted : {true, false}) {
+        SCOPED_TRACE(adjusted ? "adjusted" : "a second run alike");
+        DeviceSim one(11, 300);
+        const int port = adjusted ? 3 : 4;
+        QString record;
+        {
+            auto w = connectedWindow(one, port);
+            ASSERT_TRUE(w);
+            record = recordOf(*w);
+            const auto& u = inside(w).slot(0).Panel->ui();
+            startRun(*w, "1.00", "3.00");
+            if (adjusted) {
+                typeInto(u.txtSval, "1.50");
+                u.cmdSet->click();
+                ASSERT_TRUE(waitFor([&] { return one.channel(0).setRaw == 150; }));
+            } else {
+                ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 3; }));
+                stopRun(*w);
+                startRun(*w, "1.00", "3.00");
+            }
+            ASSERT_TRUE(waitFor([&] {
+                const QStringList rows = fileLines(record).mid(6);
+                return rows.size() >= 3 &&
+                       std::abs(rows.last().section('\t', 1, 1).toDouble() - (adjusted ? 1.5 : 1.0)) < 0.011;
+            }));
+            prompt.answers = {ql::Prompter::IdOk, ql::Prompter::IdCancel};
+            ASSERT_TRUE(w->close());
+            ASSERT_TRUE(waitFor([&] { return !one.connected(); }));
+            ASSERT_TRUE(settleDisk());
+        }
+        const int rows = fileLines(record).size();
+        auto w = startWindow();
+        one.clearRecorded();
+        connectDevice(*w, 0, one, port);
+        ASSERT_TRUE(waitFor([&] { return !framesOf(one, 0x08).isEmpty(); }));  // continued
+        ASSERT_TRUE(waitFor([&] { return fileLines(record).size() > rows + 2; }));
+        EXPECT_TRUE(errorLog().filter("[ErrCont]").isEmpty()) << errorLog().join('\n').toStdString();
+        closeWindow(*w);
+        one.stop();
+    }
+}
