@@ -23,7 +23,7 @@ void frmMain::DevCtrl_TmrShowOn(int Index, int chn) { tracker_.TmrShowOn(Index, 
 
 void frmMain::DevCtrl_AutoTestClick(int Index) { autoTest_.Click(Index); }
 void frmMain::DevCtrl_AutoTmrOn(int Index) { autoTest_.OnTimer(Index); }
-void frmMain::DevCtrl_AutoSaveClick(int Index) { autoTest_.SaveClick(Index); }
+void frmMain::DevCtrl_AutoSaveClick(int Index) { autoTest_.SaveClick(Index, this); }
 
 void frmMain::DevCtrl_AutoListClick(int Index)
 {
@@ -36,7 +36,7 @@ void frmMain::gridAutolist_DblClick(int Index) { slot(Index).showAutolist(nullpt
 void frmMain::DevCtrl_StepTestClick(int Index) { stepTest_.StartStop(Index); }
 void frmMain::DevCtrl_StepTmrOn(int Index) { stepTest_.OnTimer(Index); }
 void frmMain::DevCtrl_StepClrClick(int Index) { stepTest_.ClearClick(Index); }
-void frmMain::DevCtrl_StepSaveClick(int Index) { stepTest_.SaveClick(Index); }
+void frmMain::DevCtrl_StepSaveClick(int Index) { stepTest_.SaveClick(Index, this); }
 void frmMain::DevCtrl_StepOpenClick(int Index) { stepTest_.OpenClick(Index); }
 
 void frmMain::DevCtrl_StepSetClick(int Index)

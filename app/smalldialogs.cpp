@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +21,9 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace ql {
 
@@ -58,6 +62,12 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     lblPath = new QLabel(
         Lang(QStringLiteral("Program folder")) + QStringLiteral(": ") + QDir::toNativeSeparators(ProgramDir()), this);
     lblPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The label is as wide as the text's advance; the folder's last letter
+    // may reach past it (an "L" does): room for that ink.
+    const QFontMetricsF pathMetrics(lblPath->font(), lblPath);
+    const qreal overhang =
+        pathMetrics.boundingRect(lblPath->text()).right() - pathMetrics.horizontalAdvance(lblPath->text());
+    lblPath->setContentsMargins(0, 0, std::max(0, int(std::ceil(overhang))), 0);
     Label1 = new QLabel(QString::fromLatin1(kMakerUrl), this);
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));

@@ -14,6 +14,7 @@
 // and each shows the state of the last DrawCurve. Frame, grid and axis texts
 // are drawn again only when the axes, the look or the size change; each
 // curve keeps its path per pixel column and extends it with new points.
+#include "controls/curvegraphdamage.h"
 #include "controls/curvegraphtrace.h"
 
 #include <QElapsedTimer>
@@ -295,6 +296,9 @@ private:
     FrameLook frameLook_;
     bool frameValid_ = false;
     QImage screen_;
+    // What the curves wrote into buffer_ (drawOneCurve marks it) and into
+    // screen_ since each was last a copy of frame_.
+    curvegraph::Damage bufferDamage_, screenDamage_;
     QFont chartFont_;
     Pass pending_;
     bool dirty_ = false;

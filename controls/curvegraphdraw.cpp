@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace ql {
 
@@ -29,26 +28,25 @@ namespace {
 // the union of the segments between them is the same vertical span, so the
 // picture does not change while a dense curve costs at most a few segments
 // per column. Segments are clipped to the picture before rasterising, so
-// far-away coordinates cost nothing.
+// far-away coordinates cost nothing. Every pixel written is marked in the
+// picture's damage record.
 class Polyline {
 public:
-    Polyline(QImage& img, const QColor& color, int width)
-        : bits_(reinterpret_cast<uint32_t*>(img.bits())), stride_(int(img.bytesPerLine() / 4)),
-          w_(img.width()), h_(img.height()), color_(color.rgb())
+    Polyline(QImage& img, Damage& damage, const QColor& color, int width)
+        : bits_(reinterpret_cast<uint32_t*>(img.bits())), stride_(int(img.bytesPerLine() / 4)), w_(img.width()),
+          h_(img.height()), color_(color.rgb()), damage_(damage)
     {
         const int pen = std::max(1, width);
-        const int lo = -((pen - 1) / 2);
-        const int hi = lo + pen - 1;
-        const double centre = (lo + hi) / 2.0, r2 = (pen / 2.0) * (pen / 2.0) + 0.5;
-        for (int dy = lo; dy <= hi; ++dy)
-            for (int dx = lo; dx <= hi; ++dx)
+        lo_ = -((pen - 1) / 2);
+        hi_ = lo_ + pen - 1;
+        const double centre = (lo_ + hi_) / 2.0, r2 = (pen / 2.0) * (pen / 2.0) + 0.5;
+        for (int dy = lo_; dy <= hi_; ++dy)
+            for (int dx = lo_; dx <= hi_; ++dx)
                 if (pen < 4 || (dx - centre) * (dx - centre) + (dy - centre) * (dy - centre) <= r2)
                     brush_.push_back({dx, dy});
         reach_ = pen;
         if (brush_.size() == size_t(pen) * size_t(pen)) {
             square_ = true;
-            lo_ = lo;
-            hi_ = hi;
             spans_.assign(size_t(w_), Span{});
         }
     }
@@ -130,6 +128,7 @@ private:
             if (unsigned(px) < unsigned(w_) && unsigned(py) < unsigned(h_))
                 bits_[size_t(py) * size_t(stride_) + size_t(px)] = color_;
         }
+        damage_.mark(x + lo_, x + hi_, y + lo_, y + hi_);
     }
 
     // Clips the segment to the picture (widened by the brush) and draws it
@@ -219,8 +218,11 @@ private:
 
     void writeSpan(int c, const Span& sp)
     {
+        if (sp.top > sp.bottom)
+            return;
         for (int py = sp.top; py <= sp.bottom; ++py)
             bits_[size_t(py) * size_t(stride_) + size_t(c)] = color_;
+        damage_.mark(c, c, sp.top, sp.bottom);
     }
 
     void flushSpans()
@@ -234,10 +236,11 @@ private:
     uint32_t* bits_;
     int stride_, w_, h_;
     uint32_t color_;
+    Damage& damage_;
     std::vector<Offset> brush_;
     int reach_ = 1;
-    bool square_ = false;  // the brush is the square from lo_ to hi_ on both axes
-    int lo_ = 0, hi_ = 0;
+    int lo_ = 0, hi_ = 0;      // the brush's extent from its centre pixel, both axes
+    bool square_ = false;      // the brush is the whole square from lo_ to hi_
     std::vector<Span> spans_;  // per column, for a square brush
     bool haveColumn_ = false;
     int colX_ = 0, colFirst_ = 0, colLast_ = 0, colMin_ = 0, colMax_ = 0;
@@ -342,6 +345,7 @@ void CurveGraph::Initialize_DrawCurve()
 {
     const QSize s = picGraph_->size();
     buffer_ = s.isEmpty() ? QImage() : DeviceImage(s, picGraph_->devicePixelRatio(), QImage::Format_RGB32);
+    bufferDamage_.forgetAll();
     // The chart font: the surface's font, its point size taken as the pixel
     // height of the text.
     chartFont_ = picGraph_->font();
@@ -509,7 +513,7 @@ bool CurveGraph::drawOneCurve(QImage& img, const CurvePass& cp, const Pass& pass
     if (pass.large && !ZoomedRange(pts, n, sortedX, pass.look.minX, pass.look.maxX, from, to))
         return true;  // nothing of the curve in the window
 
-    Polyline line(img, ToQColor(cp.color), pass.line);
+    Polyline line(img, bufferDamage_, ToQColor(cp.color), pass.line);
     RunPen pen{line, pass.yStep};
 
     // A curve whose X never decreases keeps its path: new points extend it.
@@ -684,18 +688,24 @@ void CurveGraph::compose()
         QPainter p(&frame_);
         frameValid_ = drawFrame(p, pass.look);
         frameLook_ = pass.look;
+        bufferDamage_.forgetAll();
+        screenDamage_.forgetAll();
     }
     if (!frameValid_)
         return;
-    if (buffer_.size() != size || buffer_.devicePixelRatio() != pass.look.ratio)
+    if (buffer_.size() != size || buffer_.devicePixelRatio() != pass.look.ratio) {
         buffer_ = DeviceImage(QSize(pass.look.W, pass.look.H), pass.look.ratio, QImage::Format_RGB32);
+        bufferDamage_.forgetAll();
+    }
     if (buffer_.isNull())
         return;
-    std::memcpy(buffer_.bits(), frame_.constBits(), size_t(frame_.sizeInBytes()));
+    // Only what the curves wrote into this buffer is put back to the frame.
+    bufferDamage_.restore(buffer_, frame_);
     for (const CurvePass& cp : pass.curves)
         if (!drawOneCurve(buffer_, cp, pass))
             return;  // dropped: the screen keeps its picture
     std::swap(screen_, buffer_);
+    std::swap(screenDamage_, bufferDamage_);
 }
 
 void CurveGraph::scheduleRepaint()

@@ -2,6 +2,7 @@
 
 #include "net/banner.h"
 #include "net/utf8.h"
+#include "platform/diskqueue.h"
 #include "platform/filetext.h"
 #include "platform/rounding.h"
 #include "platform/services.h"
@@ -220,8 +221,15 @@ void ServerLink::finishBanner()
     const QByteArray data = std::exchange(banData_, QByteArray());
     if (!isPicture(data))
         return;
-    if (!SaveWholeFile(BanPath(), data))
-        return;
+    FileQueue().Post([path = BanPath(), data](QString* error) { return SaveWholeFile(path, data, error); }, this,
+                     [this](bool ok, const QString&) {
+                         if (ok)
+                             showBanner();
+                     });
+}
+
+void ServerLink::showBanner()
+{
     if (!banner_) {
         banner_ = new frmBanner(bannerOwner_.data());
         host_.BannerOpened(banner_);

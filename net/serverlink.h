@@ -106,6 +106,8 @@ private:
     void handleNews(const QString& text);
     void receiveBanner(const QByteArray& bytes);
     void finishBanner();
+    // Opens (or brings up) the banner window on the saved picture.
+    void showBanner();
 
     NewsHost& host_;
     QTimer* connectTimer_;

@@ -1,11 +1,12 @@
 #include "panel/autotest.h"
 
 #include "link/frames.h"
-#include "link/modeltable.h"
 #include "link/modefields.h"
+#include "link/modeltable.h"
+#include "link/valuecheck.h"
 #include "panel/seqfiles.h"
 #include "panel/seqif.h"
-#include "link/valuecheck.h"
+#include "platform/diskqueue.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
 #include "platform/rounding.h"
@@ -220,7 +221,7 @@ void AutoTest::OnTimer(int slot)
     }
 }
 
-void AutoTest::SaveClick(int slot)
+void AutoTest::SaveClick(int slot, QObject* asking)
 {
     try {
         const bool csv = settings().SaveCsv;
@@ -234,8 +235,9 @@ void AutoTest::SaveClick(int slot)
         const int chn = host_.fields(slot)->ChnIndex();
         const QStringList lines = AutoResultLines(host_.autoPage(slot)->AutoRows(), host_.DevName(slot, chn),
                                                   csv ? QStringLiteral(",") : QStringLiteral("\t"));
-        if (!SaveWholeLinesLogged(path, lines, QStringLiteral("ErrAutoSave")))
-            ShowPrompt(QStringLiteral("Cannot save file!"));
+        FileQueue().Post(
+            [path, lines](QString*) { return SaveWholeLinesLogged(path, lines, QStringLiteral("ErrAutoSave")); },
+            asking, [](bool ok, const QString&) { TellUnlessWritten(ok); });
     } catch (const std::exception& e) {
         ErrLog(QStringLiteral("ErrAutoSave"), QString::fromUtf8(e.what()));
     }

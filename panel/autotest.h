@@ -37,6 +37,8 @@
 #include <array>
 #include <optional>
 
+class QObject;
+
 namespace ql {
 
 class SeqHostIf;
@@ -64,7 +66,9 @@ public:
     // test ends as its stop would, without a command to the closed port.
     void Halt(int slot);
     void OnTimer(int slot);
-    void SaveClick(int slot);
+    // Writes the result file on the file queue; "Cannot save file!" is shown when it
+    // failed, unless asking (the window that asked) is gone by then.
+    void SaveClick(int slot, QObject* asking);
     // The rows to show full size (header row first), or nothing while the
     // slot's auto test runs.
     std::optional<QList<QStringList>> ListClick(int slot) const;

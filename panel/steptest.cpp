@@ -2,14 +2,15 @@
 
 #include "link/frames.h"
 #include "link/modefields.h"
-#include "panel/seqfiles.h"
-#include "platform/rounding.h"
-#include "platform/wholefile.h"
-#include "panel/seqif.h"
 #include "link/valuecheck.h"
+#include "panel/seqfiles.h"
+#include "panel/seqif.h"
+#include "platform/diskqueue.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
+#include "platform/rounding.h"
 #include "platform/services.h"
+#include "platform/wholefile.h"
 
 #include <exception>
 
@@ -273,7 +274,7 @@ void StepTest::setSteps(int slot, const StepTable& steps)
 
 void StepTest::ClearClick(int slot) { setSteps(slot, StepTable{}); }
 
-void StepTest::SaveClick(int slot)
+void StepTest::SaveClick(int slot, QObject* asking)
 {
     QString path = FileDialog(FileKind::Step, true, Lang(QStringLiteral("Save Step")), kStepFilter, QString());
     if (path.isEmpty())
@@ -283,10 +284,16 @@ void StepTest::SaveClick(int slot)
     QString error;
     const SlotState& s = st_.slot.at(size_t(slot));
     const auto lines = StepFileLines(s.Steps, s.DevType, modes(*host_.fields(slot)), &error);
-    if (!lines || !SaveWholeLines(path, *lines, &error)) {
-        ErrLog(QStringLiteral("ErrSaveStep"), path + QStringLiteral(": ") + error);
-        ShowPrompt(QStringLiteral("Cannot save file!"));
-    }
+    const auto failed = [path](const QString& why) {
+        ErrLog(QStringLiteral("ErrSaveStep"), path + QStringLiteral(": ") + why);
+        return false;
+    };
+    if (!lines)
+        TellUnlessWritten(failed(error));
+    else
+        FileQueue().Post(
+            [path, lines = *lines, failed](QString* why) { return SaveWholeLines(path, lines, why) || failed(*why); },
+            asking, [](bool ok, const QString&) { TellUnlessWritten(ok); });
 }
 
 void StepTest::OpenClick(int slot)

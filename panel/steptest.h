@@ -29,6 +29,8 @@
 
 #include <array>
 
+class QObject;
+
 namespace ql {
 
 class RunFieldsIf;
@@ -63,7 +65,9 @@ public:
     // program ends as its stop would, without a command to the closed port.
     void Halt(int slot);
     void ClearClick(int slot);
-    void SaveClick(int slot);
+    // Writes the ".stp" file on the file queue; "Cannot save file!" is shown when it
+    // failed, unless asking (the window that asked) is gone by then.
+    void SaveClick(int slot, QObject* asking);
     void OpenClick(int slot);
 
     const StepSlot& at(int slot) const { return a_.at(size_t(slot)); }

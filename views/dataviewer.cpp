@@ -4,6 +4,7 @@
 #include "controls/flexgrid.h"
 #include "link/modeltable.h"
 #include "link/runrecord.h"
+#include "platform/diskqueue.h"
 #include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/prompter.h"
@@ -13,7 +14,6 @@
 #include "views/pictures.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -466,17 +466,25 @@ void frmData::savePicture(int mode)
         path += QStringLiteral(".bmp");
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    const QImage pic = CaptureToPicture(mode);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    QString error = QStringLiteral("the picture could not be encoded");
-    if (pic.isNull() || !buffer.open(QIODevice::WriteOnly) || !pic.save(&buffer, "BMP") ||
-        !SaveWholeFile(path, bytes, &error)) {
-        ViewerErrLog(mode == 0 ? QStringLiteral("ErrSavePic") : QStringLiteral("ErrCapture"),
-                     path + QStringLiteral(": ") + error);
-        prompter().Message(Lang(QStringLiteral("Cannot save file!")), Lang(QStringLiteral("Prompt")), Prompter::OkOnly,
-                           Prompter::Critical);
-    }
+    const QByteArray bytes = BitmapBytes(CaptureToPicture(mode));
+    const QString label = mode == 0 ? QStringLiteral("ErrSavePic") : QStringLiteral("ErrCapture");
+    // The log line is written where the failure is found, also when this
+    // window is gone by then; the user is told only while it is there.
+    const auto failed = [label, path](const QString& why) {
+        ViewerErrLog(label, path + QStringLiteral(": ") + why);
+        return false;
+    };
+    const auto told = [](bool ok, const QString&) {
+        if (!ok)
+            prompter().Message(Lang(QStringLiteral("Cannot save file!")), Lang(QStringLiteral("Prompt")),
+                               Prompter::OkOnly, Prompter::Critical);
+    };
+    if (bytes.isEmpty())
+        told(failed(QStringLiteral("the picture could not be encoded")), QString());
+    else
+        FileQueue().Post(
+            [path, bytes, failed](QString* error) { return SaveWholeFile(path, bytes, error) || failed(*error); }, this,
+            told);
 }
 
 void frmData::menuSavePic_Click() { savePicture(0); }

@@ -1,7 +1,8 @@
 #include "views/paramfile.h"
 
-#include "panel/devctrl.h"
 #include "link/valuecheck.h"
+#include "panel/devctrl.h"
+#include "platform/diskqueue.h"
 #include "platform/numfmt.h"
 #include "platform/profile.h"
 #include "platform/prompter.h"
@@ -125,8 +126,10 @@ void SaveParameterFile(ViewHost& host)
         e.sval = PointForm(p.tSval(chn));
         e.slmt = PointForm(p.tSlmt(chn));
         e.time = PointForm(p.tTime(chn));
-        if (!WriteParameterFile(WithExtension(chosen, QStringLiteral("cfg")), ParameterFileLines(e)))
-            TellCannotSave();
+        const QString path = WithExtension(chosen, QStringLiteral("cfg"));
+        const QStringList lines = ParameterFileLines(e);
+        FileQueue().Post([path, lines](QString*) { return WriteParameterFile(path, lines); }, host.window(),
+                         [](bool ok, const QString&) { TellUnlessWritten(ok); });
     } catch (const std::exception& ex) {
         ErrLog(QStringLiteral("ErrSaveCfg"), QString::fromLocal8Bit(ex.what()));
     }

@@ -4,6 +4,7 @@
 #include "controls/devicepixels.h"
 #include "controls/flexgrid.h"
 #include "panel/devctrl.h"
+#include "platform/diskqueue.h"
 #include "platform/prompter.h"
 #include "platform/services.h"
 #include "platform/twips.h"
@@ -46,15 +47,30 @@ QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid)
     return ScreenPicture(frame, QRect(chart->x() + kEdge, chart->y(), w, h));
 }
 
-bool SaveBitmap(const QImage& image, const QString& path)
+QByteArray BitmapBytes(const QImage& image)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    QString error = QStringLiteral("the picture could not be encoded");
-    if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "BMP") && SaveWholeFile(path, bytes, &error))
-        return true;
-    ErrLog(QStringLiteral("ErrSavePic"), path + QStringLiteral(": ") + error);
-    return false;
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP"))
+        return {};
+    return bytes;
+}
+
+void SaveBitmap(const QImage& image, const QString& path, QObject* asking, std::function<void(bool ok)> written)
+{
+    const QByteArray bytes = BitmapBytes(image);
+    if (bytes.isEmpty()) {
+        ErrLog(QStringLiteral("ErrSavePic"), path + QStringLiteral(": the picture could not be encoded"));
+        written(false);
+        return;
+    }
+    const auto save = [path, bytes](QString* error) {
+        if (SaveWholeFile(path, bytes, error))
+            return true;
+        ErrLog(QStringLiteral("ErrSavePic"), path + QStringLiteral(": ") + *error);
+        return false;
+    };
+    FileQueue().Post(save, asking, [written = std::move(written)](bool ok, const QString&) { written(ok); });
 }
 
 void SaveCurvePicture(ViewHost& host, bool withGrid)
@@ -72,8 +88,8 @@ void SaveCurvePicture(ViewHost& host, bool withGrid)
             return;
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        if (!SaveBitmap(ComposeCurvePic(host, n, withGrid), WithExtension(chosen, QStringLiteral("bmp"))))
-            TellCannotSave();
+        SaveBitmap(ComposeCurvePic(host, n, withGrid), WithExtension(chosen, QStringLiteral("bmp")), host.window(),
+                   TellUnlessWritten);
     } catch (const std::exception& ex) {
         ErrLog(QStringLiteral("ErrSavePic"), QString::fromLocal8Bit(ex.what()));
     }

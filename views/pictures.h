@@ -7,6 +7,8 @@
 
 #include <QImage>
 
+#include <functional>
+
 namespace ql {
 
 inline constexpr char kBmpFilter[] = "bmp file(*.bmp)|*.bmp";
@@ -22,9 +24,14 @@ QImage ScreenPicture(QWidget* w, const QRect& area);
 // edge; withGrid extends it down to 50 twips below the run grid.
 QImage ComposeCurvePic(ViewHost& host, int slot, bool withGrid);
 
+// The image as a Windows bitmap file's bytes; empty when it cannot be encoded.
+QByteArray BitmapBytes(const QImage& image);
+
 // Saves the image as a Windows bitmap under a temporary name renamed onto
-// path. A failure is logged as "ErrSavePic" and returns false.
-bool SaveBitmap(const QImage& image, const QString& path);
+// path, on the file queue: the image is encoded here, the file written
+// there. written(ok) comes back on asking's thread, unless asking is gone
+// by then. A failure is logged as "ErrSavePic".
+void SaveBitmap(const QImage& image, const QString& path, QObject* asking, std::function<void(bool ok)> written);
 
 // menuSavePic_Click (withGrid false) and menuCapture_Click (true).
 void SaveCurvePicture(ViewHost& host, bool withGrid);

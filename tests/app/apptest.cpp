@@ -328,6 +328,7 @@ void DeviceAppTest::reopenSteps(ql::frmMain& w, const QString& name, int n)
     const auto& u = inside(w).slot(n).Panel->ui();
     prompt.fileAnswer = home() + QLatin1Char('/') + name;
     u.cmdSaveStep->click();
+    ASSERT_TRUE(settleDisk());
     ASSERT_TRUE(QFile::exists(prompt.fileAnswer + QStringLiteral(".stp")));
     u.cmdClearStep->click();
     EXPECT_EQ(inside(w).link().slot[size_t(n)].Steps, ql::StepTable{});

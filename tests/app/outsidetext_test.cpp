@@ -98,6 +98,7 @@ TEST_F(OutsideText, ALineBreakInTheTitleStaysOnTheTitleLine)
 
     prompt.fileAnswer = home() + "/title.cfg";
     inside(w).action("menuSaveCfg")->trigger();
+    ASSERT_TRUE(settleDisk());
     const QStringList cfg = fileLines(home() + "/title.cfg");
     EXPECT_EQ(cfg.size(), 7);
     EXPECT_EQ(cfg.value(2), "T:" + title);

@@ -165,6 +165,7 @@ TEST_F(Sequences, AutoTestStepsTheLoadAndSavesItsResults)
         prompt.fileAnswer = home() + QStringLiteral("/result%1").arg(k.type);
         ASSERT_TRUE(u.cmdSave->isEnabled());
         u.cmdSave->click();
+        ASSERT_TRUE(settleDisk());
         const QStringList lines = fileLines(prompt.fileAnswer + ".csv");
         ASSERT_EQ(lines.size(), 7) << lines.join('\n').toStdString();
         EXPECT_EQ(lines[0], "Device:" + inside(w).link().ch(0, 0).DevName);

@@ -160,6 +160,7 @@ TEST_F(SlotRecords, TheChartTitleIsTheSlotsRecord)
     EXPECT_EQ(fileLines(home() + "/data.csv").value(8), "Title:From file");
     prompt.fileAnswer = home() + "/out.cfg";
     inside(w).action("menuSaveCfg")->trigger();
+    ASSERT_TRUE(settleDisk());
     EXPECT_EQ(fileLines(home() + "/out.cfg").mid(1, 2), (QStringList{"D:" + device, "T:From file"}));
 
     closeWindow(*w);

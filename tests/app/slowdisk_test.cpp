@@ -7,18 +7,24 @@
 #include "apptest.h"
 
 #include "../sim/devsim.h"
+#include "../views/scratchfile.h"
 #include "app/smalldialogs.h"
 #include "link/runrecord.h"
+#include "panel/devctrl.h"
+#include "panel/stepedit.h"
 #include "platform/diskqueue.h"
 #include "platform/profile.h"
 #include "platform/services.h"
+#include "views/dataviewer.h"
 #include "views/frmshow.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTimer>
+#include <QtEndian>
 
 #include <condition_variable>
 #include <memory>
@@ -431,4 +437,81 @@ TEST_F(SlowDisk, ItsOwnRunTakesTheRecordUpAfterARestart)
         closeWindow(*w);
         one.stop();
     }
+}
+
+// Every other whole-file save of the windows on a held disk: Save Parameter,
+// Save Step, the auto test's Save Result, the main window's Save Curve and
+// Save Picture, and the viewer's two pictures. Each is made ready on the
+// window, which answers while the disk holds them; once it lets go every
+// file is whole, a save that failed is told as ever, and the result of a
+// window closed meanwhile is dropped.
+TEST_F(SlowDisk, EveryWindowsSaveWaitsOnTheQueueNotOnTheWindow)
+{
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
+    const auto& u = inside(w).slot(0).Panel->ui();
+    editSteps(*w, [](ql::frmSet& dlg) { EXPECT_TRUE(enterStep(dlg, 0, "1.00", "2.50", "0.05")); });
+    const ql::StepTable steps = inside(w).link().slot[0].Steps;
+    const QString data = home() + "/view.csv";
+    writeBytes(data, "Device:x\r\nTitle:x\r\n0,1.00,4.000\r\n1,1.00,3.990\r\n");
+    inside(w).tool("opendat")->trigger();
+    auto* viewer = qobject_cast<ql::frmData*>(inside(w).otherWindow("frmData"));
+    ASSERT_TRUE(viewer);
+    prompt.fileAnswer = data;
+    viewer->menuOpenData->trigger();
+    ASSERT_EQ(viewer->FileCnt(), 1);
+    ASSERT_TRUE(settleDisk());
+    for (QPushButton* b : {u.cmdSave, u.cmdSaveStep, u.cmdOpenStep})
+        b->setEnabled(true);
+    for (const char* a : {"menuSaveCfg", "menuSavePic", "menuCapture"})
+        inside(w).action(a)->setEnabled(true);
+    prompt.messages.clear();
+    const qsizetype logged = errorLog().size();
+
+    auto disk = std::make_unique<HeldDisk>();
+    Lateness late;
+    const auto save = [&](const QString& name, const std::function<void()>& click) {
+        prompt.fileAnswer = home() + "/" + name;
+        click();
+    };
+    save("params", [&] { inside(w).action("menuSaveCfg")->trigger(); });
+    save("prog", [&] { u.cmdSaveStep->click(); });
+    save("no/such/folder/prog", [&] { u.cmdSaveStep->click(); });
+    save("result", [&] { u.cmdSave->click(); });
+    save("curve", [&] { inside(w).action("menuSavePic")->trigger(); });
+    save("picture", [&] { inside(w).action("menuCapture")->trigger(); });
+    save("viewcurve", [&] { viewer->menuSavePic->trigger(); });
+    save("no/such/folder/viewpic", [&] { viewer->menuCapture->trigger(); });
+    ASSERT_TRUE(waitFor([&] { return disk->waiting() > 0; }));
+    viewer->close();  // gone before its saves end: their results are dropped
+    const QString result = "result." + QString(ql::settings().SaveCsv ? "csv" : "dat");
+    const QStringList files{"params.cfg", "prog.stp", result, "curve.bmp", "picture.bmp", "viewcurve.bmp"};
+    for (const QString& f : files)
+        EXPECT_FALSE(QFileInfo::exists(home() + "/" + f)) << f.toStdString() << " saved while the disk held it";
+    EXPECT_TRUE(prompt.messages.empty());
+    EXPECT_LT(late.worstMs(), kAnswerMs);
+
+    disk->release();
+    ASSERT_TRUE(settleDisk());
+    disk.reset();
+    EXPECT_EQ(prompt.texts(), QStringList{"Cannot save file!"});  // the step file; the viewer's is dropped
+    EXPECT_EQ(errorLog().mid(logged).filter("[ErrSaveStep]").size(), 1);
+    EXPECT_EQ(fileLines(QDir(ql::ProgramDir()).filePath("ql.log")).filter("[ErrCapture]").size(), 1);  // the viewer's log
+    const QStringList cfg = fileLines(home() + "/params.cfg");
+    ASSERT_EQ(cfg.size(), 7);
+    EXPECT_EQ(cfg.value(2), "T:" + inside(w).link().slot[0].TitleText);
+    EXPECT_TRUE(fileLines(home() + "/" + result).value(0).startsWith("Device:"));
+    for (const char* pic : {"curve.bmp", "picture.bmp", "viewcurve.bmp"}) {
+        const QByteArray bytes = fileBytes(home() + "/" + pic);
+        ASSERT_GE(bytes.size(), 6) << pic;
+        EXPECT_TRUE(bytes.startsWith("BM")) << pic;
+        EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 2), quint32(bytes.size())) << pic;  // whole
+    }
+    u.cmdClearStep->click();
+    prompt.fileAnswer = home() + "/prog.stp";
+    u.cmdOpenStep->click();
+    EXPECT_EQ(inside(w).link().slot[0].Steps, steps);
+    EXPECT_TRUE(QDir(home()).entryList({"*.XXXXXX"}, QDir::Files).isEmpty());
+    closeWindow(*w);
+    dev.stop();
 }

@@ -548,6 +548,7 @@ TEST_P(Transcript, SequencesAndParameterFiles)
     ASSERT_TRUE(edited);
     prompt.fileAnswer = home() + "/prog";
     u.cmdSaveStep->click();
+    ASSERT_TRUE(settleDisk());
     u.cmdClearStep->click();
     prompt.fileAnswer = home() + "/prog.stp";
     u.cmdOpenStep->click();
@@ -571,6 +572,7 @@ TEST_P(Transcript, SequencesAndParameterFiles)
     prompt.fileAnswer = home() + "/params";
     inside(w).action("menuSaveCfg")->setEnabled(true);
     inside(w).action("menuSaveCfg")->trigger();
+    ASSERT_TRUE(settleDisk());
     typeInto(u.txtSval, typed("3.00"));
     prompt.fileAnswer = home() + "/params.cfg";
     inside(w).action("menuOpenCfg")->setEnabled(true);

@@ -135,9 +135,11 @@ TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
     EXPECT_EQ(prompt.fileCalls, 2);
     prompt.fileAnswer = QDir(home()).filePath("curve");
     inside(w).action("menuSavePic")->trigger();
+    ASSERT_TRUE(settleDisk());
     EXPECT_TRUE(QFile::exists(QDir(home()).filePath("curve.bmp")));
     prompt.fileAnswer = QDir(home()).filePath("panel");
     inside(w).tool("savepic")->trigger();
+    ASSERT_TRUE(settleDisk());
     EXPECT_TRUE(QFile::exists(QDir(home()).filePath("panel.bmp")));
     EXPECT_EQ(prompt.fileCalls, 4);
 

@@ -112,3 +112,78 @@ TEST(HighResolution, ChartTextAndGridAreDrawnInScreenPixelsWithEvenLines)
         EXPECT_GT(mixedBlocks(labels, 2), 50);
     }
 }
+
+// A chart redrawn pass after pass (points added, a stored point moved, a
+// curve hidden, a curve cleared and filled again) shows at every pass what a
+// new chart of the same curves shows: nothing an earlier pass drew is left
+// behind. Pen widths 1, 2, 3 and 5 give square and round pens at every scale.
+TEST(HighResolution, RedrawnChartsShowWhatNewChartsOfTheSameCurvesShow)
+{
+    constexpr int kCurves = 3;
+    struct State {
+        std::vector<std::vector<QPointF>> pts = std::vector<std::vector<QPointF>>(kCurves);
+        bool shown[kCurves] = {true, true, true};
+        int line = 1;
+    };
+    const auto setUp = [](ql::CurveGraph& g, const State& s) {
+        g.setCurveCount(kCurves);
+        g.setLine(s.line);
+        g.setMaxX(400);
+        for (int c = 0; c < kCurves; ++c) {
+            g.setShowCurve(c, s.shown[c]);
+            g.setCurveLineColor(c, 0x0000C0u << (8 * c));
+        }
+    };
+    const auto shot = [](ql::CurveGraph& g) {
+        g.DrawCurve();
+        return shownPixels(g.findChild<QWidget*>(QStringLiteral("picGraph")));
+    };
+    uint32_t seed = 7;
+    const auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return float(seed >> 8) / float(1u << 24);
+    };
+    for (const int line : {1, 2, 3, 5}) {
+        State st;
+        st.line = line;
+        ql::CurveGraph a;
+        a.resize(600, 400);
+        setUp(a, st);
+        a.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&a));
+        const auto add = [&](int c, float x, float y) {
+            st.pts[size_t(c)].push_back({x, y});
+            a.AddXY(c, x, y);
+        };
+        const auto check = [&](const char* step) {
+            setUp(a, st);
+            ql::CurveGraph b;
+            b.resize(600, 400);
+            setUp(b, st);
+            for (int c = 0; c < kCurves; ++c)
+                for (const QPointF& p : st.pts[size_t(c)])
+                    b.AddXY(c, float(p.x()), float(p.y()));
+            b.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+            EXPECT_EQ(shot(a), shot(b)) << step << ", line " << line;
+        };
+        for (int i = 0; i < 300; ++i)
+            for (int c = 0; c < kCurves; ++c)
+                add(c, float(i), 4 + 5 * c + 3 * noise() + (i % 37 == 0 ? 6 : 0));
+        check("first pass");
+        for (int i = 300; i < 320; ++i)
+            for (int c = 0; c < kCurves; ++c)
+                add(c, float(i), 4 + 5 * c + 3 * noise());
+        check("points added");
+        st.pts[0][150].setY(19);
+        a.setDpY(0, 150, 19);
+        check("a stored point moved");
+        st.shown[1] = false;
+        check("a curve hidden");
+        st.pts[2].clear();
+        a.Clear(2);
+        for (int i = 0; i < 400; i += 50)
+            add(2, float(i), float(2 + i / 40));
+        check("a curve cleared and filled again");
+    }
+}

@@ -68,9 +68,11 @@ TEST_F(AppTest, SavedPicturesOfBothWindowsAreTheScreensPixels)
     const ql::FlexGrid* grid = inside(w).slot(0).gridRun;
     prompt.fileAnswer = out + QStringLiteral("/main-curve-x") + scale;
     inside(w).action("menuSavePic")->trigger();
+    ASSERT_TRUE(qltest::settleDisk());
     expectScreenPicture(prompt.fileAnswer + ".bmp", chart->width(), chart->height());
     prompt.fileAnswer = out + QStringLiteral("/main-picture-x") + scale;
     inside(w).action("menuCapture")->trigger();
+    ASSERT_TRUE(qltest::settleDisk());
     expectScreenPicture(prompt.fileAnswer + ".bmp", chart->width(), grid->y() + grid->height() + ql::TwipsToPixels(50));
 
     // The viewer: the same rule over its own areas.
@@ -83,11 +85,13 @@ TEST_F(AppTest, SavedPicturesOfBothWindowsAreTheScreensPixels)
     const QImage curve = viewer->CaptureToPicture(0);
     prompt.fileAnswer = out + QStringLiteral("/viewer-curve-x") + scale;
     viewer->menuSavePic_Click();
+    ASSERT_TRUE(qltest::settleDisk());
     expectScreenPicture(prompt.fileAnswer + ".bmp", qRound(curve.width() / curve.devicePixelRatio()),
                         qRound(curve.height() / curve.devicePixelRatio()));
     const QImage all = viewer->CaptureToPicture(1);
     prompt.fileAnswer = out + QStringLiteral("/viewer-picture-x") + scale;
     viewer->menuCapture_Click();
+    ASSERT_TRUE(qltest::settleDisk());
     expectScreenPicture(prompt.fileAnswer + ".bmp", qRound(all.width() / all.devicePixelRatio()),
                         qRound(all.height() / all.devicePixelRatio()));
     viewer->close();

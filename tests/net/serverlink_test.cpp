@@ -265,6 +265,7 @@ TEST_F(ServerLinkTest, BannerBytesAreCountedCheckedAndShown)
     ASSERT_TRUE(QTest::qWaitFor([&] { return closeTimer.isActive(); }, 3000));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return server.all().endsWith("203" + QByteArray::number(picture.size())); }, 2000));
+    ASSERT_TRUE(qltest::settleDisk());
     QFile written(link.BanPath());
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), picture);

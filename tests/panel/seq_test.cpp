@@ -286,7 +286,8 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     }
     ask.fileAnswer = dir.filePath("res");
     settings().SaveCsv = false;
-    autoTest.SaveClick(kSlot);
+    autoTest.SaveClick(kSlot, nullptr);
+    ASSERT_TRUE(qltest::settleDisk());
     const QByteArray dat = qltest::fileBytes(dir.filePath("res.dat"));
     const QList<QByteArray> lines = dat.split('\n');
     ASSERT_EQ(lines.size(), 3 + 1 + 12 + 1);
@@ -299,13 +300,15 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     settings().SaveCsv = true;
     ask.fileAnswer = dir.filePath("res.csv");
     panel.AutoListClr();
-    autoTest.SaveClick(kSlot);
+    autoTest.SaveClick(kSlot, nullptr);
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_EQ(qltest::fileBytes(dir.filePath("res.csv")),
               "Device:QL-0\r\nMode:Auto Test\r\n----------www.qltester.example--------------\r\n"
               "Index,Curr(A),Volt(V)\r\n");
 
     ask.fileAnswer = dir.filePath("missing/res.csv");
-    autoTest.SaveClick(kSlot);
+    autoTest.SaveClick(kSlot, nullptr);
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_EQ(ask.texts(), QStringList{"Cannot save file!"});
 
     // On a full disk the earlier result file stays as it was.
@@ -313,11 +316,12 @@ TEST_F(SeqTest, ResultFileForBothSeparatorsAndAFailedWrite)
     panel.setTAutoList(1, QStringLiteral("1.00"));
     const QByteArray earlier = qltest::fileBytes(dir.filePath("res.csv"));
     ask.fileAnswer = dir.filePath("res.csv");
-    EXPECT_EQ(qltest::withFileSizeLimit(64, [&] {
-                  autoTest.SaveClick(kSlot);
-                  return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
-              }),
-              0);
+    {
+        qltest::FileSizeLimit full(64);
+        autoTest.SaveClick(kSlot, nullptr);
+        ASSERT_TRUE(qltest::settleDisk());
+    }
+    EXPECT_EQ(ask.texts(), QStringList{"Cannot save file!"});
     EXPECT_EQ(qltest::fileBytes(dir.filePath("res.csv")), earlier);
 }
 
@@ -454,13 +458,16 @@ TEST_F(SeqTest, StepFileRoundTripAndDamagedFiles)
 
     ask.fileAnswer = dir.filePath("prog");
     // On a full disk nothing is left behind and the user is told.
-    EXPECT_EQ(qltest::withFileSizeLimit(16, [&] {
-                  stepTest.SaveClick(kSlot);
-                  return ask.texts() == QStringList{"Cannot save file!"} ? 0 : 1;
-              }),
-              0);
+    {
+        qltest::FileSizeLimit full(16);
+        stepTest.SaveClick(kSlot, nullptr);
+        ASSERT_TRUE(qltest::settleDisk());
+    }
+    EXPECT_EQ(ask.texts(), QStringList{"Cannot save file!"});
     EXPECT_FALSE(QFile::exists(dir.filePath("prog.stp")));
-    stepTest.SaveClick(kSlot);
+    ask.messages.clear();
+    stepTest.SaveClick(kSlot, nullptr);
+    ASSERT_TRUE(qltest::settleDisk());
     const QByteArray bytes = qltest::fileBytes(dir.filePath("prog.stp"));
     EXPECT_TRUE(bytes.startsWith("----------www.qltester.example--------------\r\nDEV:17\r\n011:0\r\n012:1.00\r\n"));
     EXPECT_TRUE(bytes.contains("\r\n021:5\r\n"));

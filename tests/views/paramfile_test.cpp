@@ -49,6 +49,7 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
 {
     prompts.fileAnswer = path("one");  // no extension: ".cfg" is appended
     SaveParameterFile(host);
+    ASSERT_TRUE(qltest::settleDisk());
     ASSERT_EQ(prompts.fileAsks.size(), 1u);
     EXPECT_TRUE(prompts.fileAsks[0].save);
     EXPECT_EQ(prompts.fileAsks[0].title, "Save Parameter--Device1");
@@ -71,6 +72,7 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
     // A capital extension gets a further ".cfg" on saving and is not read.
     prompts.fileAnswer = path("two.CFG");
     SaveParameterFile(host);
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_TRUE(QFile::exists(path("two.CFG.cfg")));
     qltest::writeBytes(path("three.CFG"), "x\r\nD:QL-K01\r\nS:2.50\r\n");
     prompts.fileAnswer = path("three.CFG");
@@ -81,6 +83,7 @@ TEST_F(ParamFileTest, SaveWritesSevenLinesAndOpenPutsThemBack)
     host.state.ch(0, 0).Running = true;
     prompts.fileAnswer = path("four");
     SaveParameterFile(host);
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_FALSE(QFile::exists(path("four.cfg")));
 }
 
@@ -91,6 +94,7 @@ TEST_F(ParamFileTest, TheTimeLineIsTheTimeReadoutsTextWhole)
     host.panel(0)->setTTime(0, QStringLiteral("100:01:01"));
     prompts.fileAnswer = path("long.cfg");
     SaveParameterFile(host);
+    ASSERT_TRUE(qltest::settleDisk());
     QFile f(path("long.cfg"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().contains("\r\nL:3.00\r\nM:100:01:01\r\n-"));
@@ -179,6 +183,7 @@ TEST_F(ParamFileTest, ValuesApplyAsTheFileHoldsThem)
     // Saved again, the time line is what the file gave.
     prompts.fileAnswer = path("range-again.cfg");
     SaveParameterFile(host);
+    ASSERT_TRUE(qltest::settleDisk());
     QFile again(path("range-again.cfg"));
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_TRUE(again.readAll().contains("\r\nM:-5\r\n"));
@@ -196,6 +201,7 @@ TEST_F(ParamFileTest, DecimalCommasAreSavedWithAPointAndReadWithTheirValues)
         host.panel(0)->setTSval(0, comma ? QStringLiteral("1,25") : QStringLiteral("1.25"));
         prompts.fileAnswer = path("typed.cfg");
         SaveParameterFile(host);
+        ASSERT_TRUE(qltest::settleDisk());
         EXPECT_TRUE(qltest::fileBytes(path("typed.cfg")).contains("\r\nS:1.25\r\n"));
 
         qltest::writeBytes(path("comma.cfg"), "b\r\nD:QL-K01\r\nT:Old\r\nS:0,30\r\nL:2,50\r\n");

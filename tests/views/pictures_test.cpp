@@ -1,4 +1,5 @@
 // Pictures of the chart and of the chart with its run grid, as bitmaps.
+#include "testutil.h"
 #include "viewfakes.h"
 #include "views/pictures.h"
 
@@ -21,6 +22,7 @@ TEST(Pictures, CurveAndPanelPicturesAreWrittenAsReadableBitmaps)
 
     prompts.fileAnswer = dir.filePath("curve.BMP");  // capitals: a further ".bmp"
     SaveCurvePicture(host, false);
+    ASSERT_TRUE(qltest::settleDisk());
     ASSERT_EQ(prompts.fileAsks.size(), 1u);
     EXPECT_EQ(prompts.fileAsks[0].title, "Save Curve--Device1");
     EXPECT_EQ(prompts.fileAsks[0].filters, "bmp file(*.bmp) (*.bmp)");
@@ -40,6 +42,7 @@ TEST(Pictures, CurveAndPanelPicturesAreWrittenAsReadableBitmaps)
 
     prompts.fileAnswer = dir.filePath("panel");
     SaveCurvePicture(host, true);
+    ASSERT_TRUE(qltest::settleDisk());
     EXPECT_EQ(prompts.fileAsks.back().title, "Save Picture--Device1");
     QImage panel(dir.filePath("panel.bmp"), "BMP");
     ASSERT_FALSE(panel.isNull());
@@ -50,6 +53,10 @@ TEST(Pictures, CurveAndPanelPicturesAreWrittenAsReadableBitmaps)
     // A cancelled dialog writes nothing; a folder that does not exist fails.
     prompts.fileAnswer.clear();
     SaveCurvePicture(host, false);
-    EXPECT_FALSE(SaveBitmap(curve, dir.filePath("no/such/dir/x.bmp")));
+    ASSERT_TRUE(qltest::settleDisk());
+    bool written = true;
+    SaveBitmap(curve, dir.filePath("no/such/dir/x.bmp"), nullptr, [&](bool ok) { written = ok; });
+    ASSERT_TRUE(qltest::settleDisk());
+    EXPECT_FALSE(written);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
