@@ -105,13 +105,7 @@ bool RecordFiles::open(File& f, const QString& path, QString* error)
         ::close(fd);
         return false;
     }
-    f = File{};
-    f.path = path;
-    f.fd = fd;
-    f.dev = st.st_dev;
-    f.ino = st.st_ino;
-    f.good = keep;
-    f.id = ++files_made_;
+    adopt(f, path, fd, st.st_dev, st.st_ino, keep);
     return true;
 }
 
@@ -137,16 +131,23 @@ bool RecordFiles::start(File& f, const QString& path, const RunRecord::Header& h
             ::unlink(QFile::encodeName(tempName).constData());
         return false;
     }
+    adopt(f, path, fd, st.st_dev, st.st_ino, bytes.size());
+    f.placed = false;
+    f.tempName = tempName;
+    return true;
+}
+
+// The channel's entry now stands for the file open at fd, whole up to good.
+void RecordFiles::adopt(File& f, const QString& path, int fd, unsigned long long dev, unsigned long long ino,
+                        long long good)
+{
     f = File{};
     f.path = path;
     f.fd = fd;
-    f.dev = st.st_dev;
-    f.ino = st.st_ino;
-    f.good = bytes.size();
-    f.placed = false;
-    f.tempName = tempName;
+    f.dev = dev;
+    f.ino = ino;
+    f.good = good;
     f.id = ++files_made_;
-    return true;
 }
 
 // Has the queue give the channel's new record its name.

@@ -123,6 +123,7 @@ private:
     File& file(int slot, int chn) { return files_.at(size_t(slot)).at(size_t(chn)); }
     bool open(File& f, const QString& path, QString* error);
     bool start(File& f, const QString& path, const RunRecord::Header& header, QString* error);
+    void adopt(File& f, const QString& path, int fd, unsigned long long dev, unsigned long long ino, long long good);
     void place(int slot, int chn, File& f);
     bool stillThere(const File& f) const;
     void sync(int slot, int chn, File& f, Clock::time_point t, bool closing = false, bool logHere = false);

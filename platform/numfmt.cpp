@@ -305,10 +305,10 @@ double readAscii(const std::string& num)
     return negative ? -v : v;
 }
 
-QLocale withoutGroups(QLocale l)
+QLocale withoutGroups(QLocale locale)
 {
-    l.setNumberOptions(QLocale::RejectGroupSeparator);
-    return l;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    return locale;
 }
 
 const QLocale& cNumbers()

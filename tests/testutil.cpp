@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <cerrno>
@@ -119,6 +120,24 @@ size_t heapBytesInUse()
     return m.uordblks + m.hblkhd;
 #endif
 }
+
+struct WindowWatcher::Timer : QTimer {};
+
+WindowWatcher::WindowWatcher(QStringList classes, Act act) : timer_(new Timer)
+{
+    timer_->setInterval(5);
+    QObject::connect(timer_, &QTimer::timeout, [classes = std::move(classes), act = std::move(act)] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            QString cls = QString::fromLatin1(w->metaObject()->className());
+            cls.remove(QStringLiteral("ql::"));
+            if (w->isVisible() && classes.contains(cls))
+                act(w, cls);
+        }
+    });
+    timer_->start();
+}
+
+WindowWatcher::~WindowWatcher() { delete timer_; }
 
 bool heldOpen(const QString& path)
 {

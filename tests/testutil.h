@@ -19,6 +19,22 @@ namespace qltest {
 // Folder under the build tree where tests save pictures for a person to look at.
 QString pictureDir();
 
+// Every few milliseconds until it is destroyed, calls act on each visible
+// top-level window whose class (without "ql::") is listed: how a test
+// answers, checks or closes the windows the program opens while it waits.
+class WindowWatcher {
+public:
+    using Act = std::function<void(QWidget* window, const QString& cls)>;
+    WindowWatcher(QStringList classes, Act act);
+    ~WindowWatcher();
+    WindowWatcher(const WindowWatcher&) = delete;
+    WindowWatcher& operator=(const WindowWatcher&) = delete;
+
+private:
+    struct Timer;
+    Timer* timer_;
+};
+
 // The top-level window of class T that is open (shown when shown is set),
 // or null: how a test finds a window the program opened on its own.
 template <typename T>

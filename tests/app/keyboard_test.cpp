@@ -40,40 +40,6 @@ std::vector<QWidget*> tabTo(QWidget* target, Qt::KeyboardModifiers mods = Qt::No
     return passed;
 }
 
-// Presses Escape in every visible top-level window of the listed classes as
-// soon as it shows, and records each class once per window.
-class EscapePresser : public QObject {
-public:
-    explicit EscapePresser(QStringList classes) : classes_(std::move(classes))
-    {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, &EscapePresser::sweep);
-        timer_.start();
-    }
-    QStringList seen;
-
-private:
-    void sweep()
-    {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            QString cls = QString::fromLatin1(w->metaObject()->className());
-            cls.remove(QStringLiteral("ql::"));
-            if (!w->isVisible() || !classes_.contains(cls))
-                continue;
-            w->activateWindow();
-            if (!w->isActiveWindow())
-                continue;  // again at the next sweep
-            if (seen.isEmpty() || seen.back() != cls || !pressed_.contains(w))
-                seen << cls;
-            pressed_.insert(w);
-            QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
-        }
-    }
-    QStringList classes_;
-    QSet<QWidget*> pressed_;
-    QTimer timer_;
-};
-
 } // namespace
 
 TEST_F(DeviceAppTest, TabLeavesTheRunGridBothWaysAndReachesStopOfARunStartedWithSpace)
@@ -163,7 +129,22 @@ TEST_F(AppTest, EscapeClosesEveryDialogAsItsCancelWouldButNotTheViewer)
     auto w = makeWindow();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    EscapePresser esc({"frmCurve", "frmShow", "frmRes", "frmUpdate", "frmQC", "frmUSB", "frmAdj"});
+    // Escape is pressed in each listed window as soon as it shows and is
+    // active; each class is noted once per window.
+    struct {
+        QStringList seen;
+        QSet<QWidget*> pressed;
+    } esc;
+    qltest::WindowWatcher watcher({"frmCurve", "frmShow", "frmRes", "frmUpdate", "frmQC", "frmUSB", "frmAdj"},
+                                  [&](QWidget* w, const QString& cls) {
+                                      w->activateWindow();
+                                      if (!w->isActiveWindow())
+                                          return;  // again at the next sweep
+                                      if (esc.seen.isEmpty() || esc.seen.back() != cls || !esc.pressed.contains(w))
+                                          esc.seen << cls;
+                                      esc.pressed.insert(w);
+                                      QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
+                                  });
 
     // Waited-for windows: the handler returns once Escape has closed them.
     inside(w).action("menuCurve")->trigger();

@@ -19,35 +19,6 @@ using namespace qltest;
 
 namespace {
 
-// Closes every visible top-level window of the listed classes as soon as it
-// shows (a modal dialog's exec returns, a waited-for window ends the wait)
-// and records each class once per window.
-class WindowCloser : public QObject {
-public:
-    explicit WindowCloser(QStringList classes) : classes_(std::move(classes))
-    {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, &WindowCloser::sweep);
-        timer_.start();
-    }
-    QStringList seen;
-
-private:
-    void sweep()
-    {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            QString cls = QString::fromLatin1(w->metaObject()->className());
-            cls.remove(QStringLiteral("ql::"));
-            if (w->isVisible() && classes_.contains(cls)) {
-                seen << cls;
-                w->close();
-            }
-        }
-    }
-    QStringList classes_;
-    QTimer timer_;
-};
-
 // Visible top-level windows of the program's own classes other than frmMain.
 QStringList openWindows()
 {
@@ -66,7 +37,16 @@ TEST_F(AppTest, MenusAndToolbarOpenTheRealWindows)
 {
     auto w = makeWindow();
     w->show();
-    WindowCloser closer({"frmType", "frmData", "frmCurve", "frmShow", "frmUpdate", "frmRes", "frmQC", "frmUSB"});
+    // Each window the program opens is closed as soon as it shows (a modal
+    // dialog's exec returns, a waited-for window ends the wait) and noted.
+    struct {
+        QStringList seen;
+    } closer;
+    qltest::WindowWatcher watcher({"frmType", "frmData", "frmCurve", "frmShow", "frmUpdate", "frmRes", "frmQC", "frmUSB"},
+                                  [&](QWidget* w, const QString& cls) {
+                                      closer.seen << cls;
+                                      w->close();
+                                  });
 
     // The viewer asks for its X axis in a modal dialog, then stays open.
     inside(w).action("menuOpenData")->trigger();

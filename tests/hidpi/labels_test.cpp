@@ -91,34 +91,6 @@ QStringList labelFaults(const QWidget* window)
     return faults;
 }
 
-// Checks each listed window as it shows, then closes it.
-class WindowChecker : public QObject {
-public:
-    explicit WindowChecker(QStringList classes) : classes_(std::move(classes))
-    {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, &WindowChecker::sweep);
-        timer_.start();
-    }
-    QStringList seen, faults;
-
-private:
-    void sweep()
-    {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            QString cls = QString::fromLatin1(w->metaObject()->className());
-            cls.remove(QStringLiteral("ql::"));
-            if (!w->isVisible() || !classes_.contains(cls))
-                continue;
-            seen << cls;
-            faults << labelFaults(w);
-            w->close();
-        }
-    }
-    QStringList classes_;
-    QTimer timer_;
-};
-
 } // namespace
 
 TEST_F(DeviceAppTest, NoLabelIsCutInTheMainWindowsPanelLayoutsOrInAnyDialog)
@@ -143,8 +115,16 @@ TEST_F(DeviceAppTest, NoLabelIsCutInTheMainWindowsPanelLayoutsOrInAnyDialog)
     inside(w).slot(0).Panel->setDev2S(false);
     EXPECT_TRUE(labelFaults(w.get()).isEmpty()) << labelFaults(w.get()).join('\n').toStdString();
 
-    WindowChecker checker({"frmCurve", "frmShow", "frmUpdate", "frmRes", "frmQC", "frmUSB", "frmAbout", "frmSw",
-                           "frmData", "frmSet", "frmAdj"});
+    // Each listed window's labels are checked as it shows; then it is closed.
+    struct {
+        QStringList seen, faults;
+    } checker;
+    qltest::WindowWatcher watcher({"frmCurve", "frmShow", "frmUpdate", "frmRes", "frmQC", "frmUSB", "frmAbout", "frmSw",
+                           "frmData", "frmSet", "frmAdj"}, [&](QWidget* w, const QString& cls) {
+        checker.seen << cls;
+        checker.faults << labelFaults(w);
+        w->close();
+    });
     // Waited-for windows: the handler returns once the window has closed.
     inside(w).tabs()->setCurrentIndex(0);
     inside(w).action("menuCurve")->trigger();
