@@ -198,11 +198,6 @@ bool CreateSettingsFile(const QString& file)
     return false;
 }
 
-void Settings::Load()
-{
-    Load(SettingsFile());
-}
-
 void Settings::Load(const QString& file)
 {
     IniFile = file;

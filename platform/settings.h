@@ -103,7 +103,6 @@ struct Settings {
     // colours too) and applies Language with SetLanguage. Does not create
     // the file; see CreateSettingsFile.
     void Load(const QString& file);
-    void Load();  // SettingsFile()
 
     // Adding slot n: re-reads VCOL0, CCOL0, LINE and the slot's port key;
     // returns the port number.

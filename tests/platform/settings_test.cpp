@@ -390,7 +390,7 @@ TEST_F(SettingsTest, ProgramWideInstanceUsesTheSettingsFile)
     ql::Settings& s = ql::settings();
     EXPECT_EQ(&s, &ql::settings());
     ASSERT_TRUE(ql::CreateSettingsFile(ql::SettingsFile()));
-    s.Load();
+    s.Load(ql::SettingsFile());
     EXPECT_EQ(s.IniFile, ql::SettingsFile());
     ASSERT_TRUE(s.SaveServerAddress(QStringLiteral("192.0.2.8")));
     ASSERT_TRUE(qltest::settleDisk());
