@@ -5,19 +5,20 @@
 //   and a wide one (twelve digits, a shaded 3D theme). For each it times, as
 //   medians over many repetitions:
 //     - a value change that alters one digit ("12.34" -> "12.35"): only that
-//       cell is rendered and only its rectangle is handed to update(), read
-//       back through PaintLog() and LastUpdateRegion();
+//       cell is repainted, as the widget's paint events show (the region
+//       and the cells it touches);
 //     - a value change that alters every digit;
 //     - a full rebuild (a look property changes, every cell and the
 //       background are drawn again).
-//   It prints the cells rendered and the updated area for each, and exits 1
-//   when a one-digit change renders more than one cell.
+//   It prints the cells repainted and the repainted area for each, and exits
+//   1 when a one-digit change repaints more than one cell.
 //
 // How to run (Release build):
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQL_BENCH=ON
 //   cmake --build build/bench --target lcd_bench
 //   QT_QPA_PLATFORM=offscreen build/bench/bench/lcd_bench
 #include "controls/lcdisp.h"
+#include "paintwatch.h"
 
 #include <QApplication>
 
@@ -52,6 +53,23 @@ long long area(const QRegion& r)
     return a;
 }
 
+int cellsIn(const ql::LCDisp& d, const QRegion& r)
+{
+    int n = 0;
+    for (int i = 0; i < d.NumDigits(); ++i)
+        n += r.intersects(d.CellRect(i)) ? 1 : 0;
+    return n;
+}
+
+// What the widget repaints for one change.
+QRegion repainted(ql::LCDisp& d, const std::function<void()>& change)
+{
+    qltest::PaintWatch watch(&d);
+    watch.Flush();
+    change();
+    return watch.Flush().value_or(QRegion(d.rect()));
+}
+
 struct Figures {
     double oneUs, allUs, rebuildUs;
     int oneCells, allCells, rebuildCells;
@@ -67,23 +85,19 @@ Figures measure(ql::LCDisp& d, const QString& a, const QString& aOne, const QStr
     // One digit: alternate between two values that differ in the last cell.
     f.oneUs = medianUs(reps, [&](int i) { d.setValue(i % 2 ? a : aOne); });
     d.setValue(a);
-    d.ClearPaintLog();
-    d.setValue(aOne);
-    f.oneCells = int(d.PaintLog().size());
-    f.oneArea = area(d.LastUpdateRegion());
+    const QRegion one = repainted(d, [&] { d.setValue(aOne); });
+    f.oneCells = cellsIn(d, one);
+    f.oneArea = area(one);
     // Every digit.
     f.allUs = medianUs(reps, [&](int i) { d.setValue(i % 2 ? a : b); });
     d.setValue(a);
-    d.ClearPaintLog();
-    d.setValue(b);
-    f.allCells = int(d.PaintLog().size());
-    f.allArea = area(d.LastUpdateRegion());
+    const QRegion all = repainted(d, [&] { d.setValue(b); });
+    f.allCells = cellsIn(d, all);
+    f.allArea = area(all);
     // Full rebuild: a look property changes.
     const uint32_t c0 = d.SegmentLitColor();
     f.rebuildUs = medianUs(reps / 4, [&](int i) { d.setSegmentLitColor(i % 2 ? c0 : 0x0000FF); });
-    d.ClearPaintLog();
-    d.setSegmentLitColor(c0 == 0x0000FF ? 0x00FF00 : 0x0000FF);
-    f.rebuildCells = int(d.PaintLog().size());
+    f.rebuildCells = cellsIn(d, repainted(d, [&] { d.setSegmentLitColor(c0 == 0x0000FF ? 0x00FF00 : 0x0000FF); }));
     return f;
 }
 
@@ -128,6 +142,8 @@ int main(int argc, char** argv)
     wide.setSegmentHeight(18);
     wide.setSegmentWidth(5);
 
+    panel.show();
+    wide.show();
     const Figures p = measure(panel, QStringLiteral("12.34"), QStringLiteral("12.35"), QStringLiteral("56.78"));
     const Figures w = measure(wide, QStringLiteral("1234567.890"), QStringLiteral("1234567.891"),
                               QStringLiteral("9876543.210"));

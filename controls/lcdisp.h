@@ -9,7 +9,6 @@
 // readout is drawn in the screen's pixels (controls/devicepixels.h), so that
 // on a high-resolution screen its segments and edges are sharp.
 #include <QImage>
-#include <QList>
 #include <QRect>
 #include <QRegion>
 #include <QString>
@@ -193,17 +192,6 @@ public:
     // widget's size times its pixel ratio.
     const QImage& Surface() const { return surface_; }
 
-    // Record of the cells rendered since the last ClearPaintLog(), and the
-    // region handed to update() by the last value drawing.
-    struct CellPaint {
-        bool exponent;
-        int cell;
-        QRect rect;
-    };
-    const QList<CellPaint>& PaintLog() const { return paintLog_; }
-    void ClearPaintLog() { paintLog_.clear(); }
-    QRegion LastUpdateRegion() const { return lastUpdate_; }
-
     QSize sizeHint() const override;
 
 signals:
@@ -277,9 +265,7 @@ private:
     RowGeom rowMant_, rowExp_;
     bool built_ = false;
 
-    QList<CellPaint> paintLog_;
     QRegion pendingUpdate_;
-    QRegion lastUpdate_;
 };
 
 } // namespace ql

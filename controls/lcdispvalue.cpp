@@ -147,7 +147,6 @@ void LCDisp::drawValue(bool force)
     drawMantissa(mant, force);
     if (p_.ShowExponent)
         drawExponent(expo, force);
-    lastUpdate_ = pendingUpdate_;
     if (!pendingUpdate_.isEmpty())
         update(pendingUpdate_);
 }
@@ -318,7 +317,6 @@ void LCDisp::renderCell(QChar c, bool exponent, int cell)
     QRect area =
         row.style == 0 ? QRect(x, bw, row.cellW, std::max(height(), 1) - 2 * bw) : QRect(x, y, row.cellW, row.cellH);
     restoreBackground(area);
-    paintLog_.append({exponent, cell, QRect(x, y, row.cellW, row.cellH)});
     dirty(area);
 
     const int idx = charToPattern(c, p_.ShowBurnIn);

@@ -1,12 +1,15 @@
 #include "controls/lcdisp.h"
 
+#include "paintwatch.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <limits>
 #include <memory>
+#include <vector>
 
 using ql::LCDisp;
 
@@ -347,48 +350,70 @@ TEST_P(LCDispThemes, ThousandsSeparators)
 
 INSTANTIATE_TEST_SUITE_P(Themes, LCDispThemes, ::testing::Values(4, 2, 0));
 
+namespace {
+
+// The cells of a row that a repainted region touches.
+std::vector<int> cellsIn(const LCDisp& lcd, const QRegion& painted, bool exponent)
+{
+    std::vector<int> cells;
+    const int n = exponent ? lcd.NumDigitsExp() : lcd.NumDigits();
+    for (int i = 0; i < n; ++i)
+        if (painted.intersects(lcd.CellRect(i, exponent)))
+            cells.push_back(i);
+    return cells;
+}
+
+} // namespace
+
 TEST(LCDisp, OnlyChangedCellsAreRepainted)
 {
     auto lcd = makeReadout(4, 6);
+    lcd->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(lcd.get()));
+    qltest::PaintWatch watch(lcd.get());
     lcd->setValue("12.3");
-    lcd->ClearPaintLog();
+    ASSERT_TRUE(watch.Flush());
     lcd->setValue("12.4");
-    ASSERT_EQ(lcd->PaintLog().size(), 1);
-    EXPECT_EQ(lcd->PaintLog().first().cell, 5);
-    EXPECT_FALSE(lcd->PaintLog().first().exponent);
-    EXPECT_EQ(lcd->LastUpdateRegion(), QRegion(lcd->CellRect(5)));
+    auto painted = watch.Flush();
+    ASSERT_TRUE(painted);
+    EXPECT_EQ(*painted, QRegion(lcd->CellRect(5)));
 
-    lcd->ClearPaintLog();
     lcd->setValue("12.4");
-    EXPECT_TRUE(lcd->PaintLog().isEmpty());
-    EXPECT_TRUE(lcd->LastUpdateRegion().isEmpty());
+    painted = watch.Flush();
+    ASSERT_TRUE(painted);
+    EXPECT_TRUE(painted->isEmpty());
 
     // Moving the point alone repaints the old and the new point, no cell.
     lcd->setValue("1.24");
-    EXPECT_TRUE(lcd->PaintLog().isEmpty());
-    const QRegion points = lcd->LastUpdateRegion();
-    EXPECT_FALSE(points.isEmpty());
-    for (int i = 0; i < 6; ++i)
-        EXPECT_FALSE(points.intersects(lcd->CellRect(i))) << i;
+    painted = watch.Flush();
+    ASSERT_TRUE(painted);
+    EXPECT_FALSE(painted->isEmpty());
+    EXPECT_TRUE(cellsIn(*lcd, *painted, false).empty());
+    EXPECT_TRUE(cellsIn(*lcd, *painted, true).empty());
     EXPECT_EQ(Reader(*lcd).mantissa(kCyan), "   1.24");
 
     // A change of sign repaints every cell, exponent included.
-    lcd->ClearPaintLog();
+    const std::vector<int> all6{0, 1, 2, 3, 4, 5}, all3{0, 1, 2};
     lcd->setValue("-1.24");
-    EXPECT_EQ(lcd->PaintLog().size(), 6 + 3);
+    painted = watch.Flush();
+    ASSERT_TRUE(painted);
+    EXPECT_EQ(cellsIn(*lcd, *painted, false), all6);
+    EXPECT_EQ(cellsIn(*lcd, *painted, true), all3);
 
     // Assigning the same colour again still rebuilds and redraws everything.
-    lcd->ClearPaintLog();
     lcd->setSegmentLitColor(lcd->SegmentLitColor());
-    EXPECT_EQ(lcd->PaintLog().size(), 6 + 3);
+    painted = watch.Flush();
+    ASSERT_TRUE(painted);
+    EXPECT_EQ(cellsIn(*lcd, *painted, false), all6);
+    EXPECT_EQ(cellsIn(*lcd, *painted, true), all3);
 
     // Only the exponent cell that changed.
     lcd->setValue("1.5E-3");
-    lcd->ClearPaintLog();
+    ASSERT_TRUE(watch.Flush());
     lcd->setValue("1.5E-4");
-    ASSERT_EQ(lcd->PaintLog().size(), 1);
-    EXPECT_TRUE(lcd->PaintLog().first().exponent);
-    EXPECT_EQ(lcd->PaintLog().first().cell, 2);
+    painted = watch.Flush();
+    ASSERT_TRUE(painted);
+    EXPECT_EQ(*painted, QRegion(lcd->CellRect(2, true)));
 }
 
 TEST(LCDisp, BurnInAndExponentSwitches)

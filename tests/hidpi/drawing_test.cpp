@@ -4,6 +4,7 @@
 // the widget shows is that picture, pixel for pixel.
 #include "controls/curvegraph.h"
 #include "controls/lcdisp.h"
+#include "paintwatch.h"
 
 #include <QApplication>
 #include <QTest>
@@ -76,9 +77,15 @@ TEST(HighResolution, ReadoutIsDrawnInScreenPixelsAndShownAsDrawn)
     }
 
     // A changed digit repaints only its cell, in screen pixels too.
-    lcd.ClearPaintLog();
+    qltest::PaintWatch watch(&lcd);
+    ASSERT_TRUE(watch.Flush());
     lcd.setValue(QStringLiteral("19.8"));
-    EXPECT_EQ(lcd.PaintLog().size(), 1);
+    const auto painted = watch.Flush();
+    ASSERT_TRUE(painted);
+    int cells = 0;
+    for (int i = 0; i < lcd.NumDigits(); ++i)
+        cells += painted->intersects(lcd.CellRect(i)) ? 1 : 0;
+    EXPECT_EQ(cells, 1);
     EXPECT_EQ(shownPixels(&lcd), lcd.Surface().convertToFormat(QImage::Format_RGB32));
 }
 
