@@ -38,7 +38,10 @@ inline QString shortest(float v)
 }
 
 // A value written with a pattern and read back (the rounding a text round trip makes).
-inline float roundTrip(double v, const QString& pattern) { return static_cast<float>(Format(v, pattern).toDouble()); }
+inline float roundTrip(double v, const QString& pattern)
+{
+    return static_cast<float>(ReadNumber(Format(v, pattern)).value_or(0));
+}
 
 inline double toNumber(const QString& text, bool* ok)
 {

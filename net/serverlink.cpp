@@ -4,6 +4,7 @@
 #include "net/utf8.h"
 #include "platform/diskqueue.h"
 #include "platform/filetext.h"
+#include "platform/numfmt.h"
 #include "platform/rounding.h"
 #include "platform/services.h"
 #include "platform/settings.h"
@@ -269,9 +270,7 @@ double ServerLink::Val(const QString& text)
         if (digits())
             end = i;
     }
-    bool ok = false;
-    const double v = text.mid(start, end - start).toDouble(&ok);
-    return ok && std::isfinite(v) ? v : 0;
+    return ReadNumber(text.mid(start, end - start)).value_or(0);
 }
 
 QString ServerLink::PlainNews(const QString& text)
