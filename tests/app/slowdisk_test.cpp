@@ -26,9 +26,7 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include <csignal>
@@ -62,47 +60,6 @@ private:
     QElapsedTimer clock_;
     QTimer timer_;
     qint64 last_ = 0, worst_ = 0;
-};
-
-// A disk whose syncs and renames wait while it is held (up to 30 s).
-class HeldDisk {
-public:
-    HeldDisk()
-    {
-        ql::SetDiskDelay([s = state_](const char*) {
-            std::unique_lock<std::mutex> lock(s->mutex);
-            ++s->waiting;
-            s->wake.wait_for(lock, 30s, [&] { return !s->held; });
-            --s->waiting;
-        });
-    }
-    ~HeldDisk()
-    {
-        ql::SetDiskDelay({});
-        release();
-    }
-    void release()
-    {
-        {
-            std::lock_guard<std::mutex> lock(state_->mutex);
-            state_->held = false;
-        }
-        state_->wake.notify_all();
-    }
-    int waiting() const
-    {
-        std::lock_guard<std::mutex> lock(state_->mutex);
-        return state_->waiting;
-    }
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable wake;
-        bool held = true;
-        int waiting = 0;
-    };
-    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 // The run seconds of a record's rows.

@@ -90,6 +90,12 @@ struct Files {
             failures << QStringLiteral("%1 %2 %3: %4").arg(slot).arg(chn).arg(path, error);
         };
     }
+    // The last syncs, which call syncFile, are done before it goes.
+    ~Files()
+    {
+        files.CloseAll();
+        EXPECT_TRUE(qltest::settleDisk());
+    }
     // The syncs made once the queue ran what it was handed.
     int settled()
     {
