@@ -68,6 +68,24 @@ bool writeAll(int fd, const char* data, size_t size, size_t* written)
     return true;
 }
 
+// Marks the record at path superseded (on the file queue); a failure is
+// logged.
+void markSuperseded(int slot, const QString& path)
+{
+    QString why;
+    if (!RunRecord::Supersede(path, &why))
+        ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
+}
+
+// Whether the file at path is the one open as fd.
+bool isFileAt(int fd, const QString& path)
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 } // namespace
 
 RecordFiles::RecordFiles(QObject* parent) : QObject(parent)
@@ -85,9 +103,10 @@ QString RecordFiles::OpenPath(int slot, int chn) const
     return f.fd >= 0 ? f.path : QString();
 }
 
-bool RecordFiles::open(File& f, const QString& path, QString* error)
+bool RecordFiles::open(File& f, const QString& path, QString* error, const QString& pending)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const int flags = O_RDWR | O_APPEND | O_CLOEXEC | (pending.isEmpty() ? O_CREAT : 0);
+    const int fd = ::open(QFile::encodeName(pending.isEmpty() ? path : pending).constData(), flags, 0666);
     if (fd < 0) {
         setError(error, errnoText(errno));
         return false;
@@ -106,19 +125,19 @@ bool RecordFiles::open(File& f, const QString& path, QString* error)
         return false;
     }
     adopt(f, path, fd, st.st_dev, st.st_ino, keep);
+    f.placed = pending.isEmpty();
+    f.tempName = pending;
     return true;
 }
 
-// A new file without a name holding the header: rows go into it at once,
-// the queue names it.
+// A new file under the record's temporary name holding the header: rows go
+// into it at once, the queue renames it.
 bool RecordFiles::start(File& f, const QString& path, const RunRecord::Header& header, QString* error)
 {
-    QString tempName;
-    const int fd = OpenUnplaced(path, &tempName, error);
+    const QString tempName = RunRecord::PendingPathOf(path);
+    const int fd = OpenPending(tempName, error);
     if (fd < 0)
         return false;
-    // Rows go to the end, also after a cut-off row was cut away.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_APPEND);
     QByteArray bytes;
     for (const QString& line : RunRecord::HeaderLines(header))
         bytes += OneLine(line).toUtf8() + "\r\n";
@@ -127,8 +146,7 @@ bool RecordFiles::start(File& f, const QString& path, const RunRecord::Header& h
     if (!writeAll(fd, bytes.constData(), size_t(bytes.size()), &written) || ::fstat(fd, &st) != 0) {
         setError(error, errnoText(errno));
         ::close(fd);
-        if (!tempName.isEmpty())
-            ::unlink(QFile::encodeName(tempName).constData());
+        ::unlink(QFile::encodeName(tempName).constData());
         return false;
     }
     adopt(f, path, fd, st.st_dev, st.st_ino, bytes.size());
@@ -160,8 +178,13 @@ void RecordFiles::place(int slot, int chn, File& f)
     f.lastPlace = clock();
     const QString temp = f.tempName, path = f.path;
     const unsigned long long id = f.id;
-    const auto work = [fd, temp, path](QString* error) {
+    const bool mark = !f.placeFailed;  // not yet told of a failure
+    const auto work = [fd, temp, path, slot, mark](QString* error) {
         const bool ok = PlaceFile(fd, temp, path, error);
+        // The record at path is another run's: it is marked before any
+        // later job (a rename of this file) may put this one there.
+        if (!ok && mark && !isFileAt(fd, path))
+            markSuperseded(slot, path);
         ::close(fd);
         return ok;
     };
@@ -180,22 +203,28 @@ void RecordFiles::place(int slot, int chn, File& f)
         if (ok || told)
             return;
         ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: %3").arg(slot).arg(path, error));
-        supersede(slot, path);
         if (failed)
             failed(slot, chn, path, error);
     });
 }
 
 // The earlier record at path is marked, so no continue after a crash takes
-// it for the run whose record has no name.
+// it for the run whose record could not be made.
 void RecordFiles::supersede(int slot, const QString& path)
 {
-    FileQueue().Post([slot, path] {
-        QString why;
-        if (!RunRecord::Supersede(path, &why))
-            ErrLog(QStringLiteral("ErrBak"),
-                   QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
-    });
+    FileQueue().Post([slot, path] { markSuperseded(slot, path); });
+}
+
+bool RecordFiles::Resume(int slot, int chn, const QString& path, const QString& pending, QString* error)
+{
+    File& f = file(slot, chn);
+    close(slot, chn, f);
+    if (!open(f, path, error, pending))
+        return !QFile::exists(pending);  // renamed meanwhile: the next row opens path
+    // A rename of this file still on the queue (from before a disconnect)
+    // goes first; this one then finds it done.
+    place(slot, chn, f);
+    return true;
 }
 
 bool RecordFiles::Unwritten(int slot, int chn, const QString& path) const
@@ -208,7 +237,7 @@ bool RecordFiles::Unwritten(int slot, int chn, const QString& path) const
 bool RecordFiles::stillThere(const File& f) const
 {
     if (!f.placed)
-        return true;  // it has no name of its own yet
+        return true;  // its name is still the temporary one
     struct stat st {};
     if (::stat(QFile::encodeName(f.path).constData(), &st) != 0)
         return false;

@@ -1,19 +1,20 @@
 #pragma once
 // The live run records of a run tracker, kept open while their runs go on.
 //
-// A record's header is written into a new file that has no name yet; the
-// file stays open and every row is appended, with its CR LF, by one write
-// as it comes, on the interface thread. A row is in the operating system
-// once Append returns, so a crash of the program loses no written row of a
-// record that has its name. Everything that waits on the disk runs on the
-// file queue (platform/diskqueue.h), in order: the new file is synced and
-// renamed over any earlier record of that name (so a crash or a failure
-// leaves the earlier record or the new one whole, never a mix; rows written
-// meanwhile are in the new file, in order), and the rows are synced at most
-// one sync period (a second in the program) after they were written: on a
-// row when the file's last sync is that old, else by a timer once it is;
-// and always when the file is closed (run end, disconnect, shut-down). A
-// power cut thus loses at most the last second.
+// A record's header is written into a new file beside it, at its name with
+// ".new" added (RunRecord::PendingPathOf); the file stays open and every row
+// is appended, with its CR LF, by one write as it comes, on the interface
+// thread. A row is in the operating system once Append returns, so a crash
+// of the program loses no written row: until the new file is renamed, a
+// continue takes it up from its temporary name (Resume). Everything that
+// waits on the disk runs on the file queue (platform/diskqueue.h), in order:
+// the new file is synced and renamed over any earlier record of that name
+// (so a crash or a failure leaves the earlier record or the new one whole,
+// never a mix; rows written meanwhile are in the new file, in order), and
+// the rows are synced at most one sync period (a second in the program)
+// after they were written: on a row when the file's last sync is that old,
+// else by a timer once it is; and always when the file is closed (run end,
+// disconnect, shut-down). A power cut thus loses at most the last second.
 //
 // A record opened for rows (a continued run, a file replaced or removed
 // meanwhile) first loses a tail without its line end, so a row cut off by a
@@ -21,14 +22,15 @@
 // failed write the file is cut back to its last whole row before the next
 // one is written. One record per slot and channel is open at a time.
 //
-// A record whose header could not be made or named at the start of its run
-// is not the record of that name: its rows never land in the earlier
-// record, and a continue finds no record of the run until it is named
-// (each later row tries again, at most once a sync period). The earlier
-// record keeps its rows but is marked superseded in place
-// (RunRecord::Supersede), so a continue after a crash, which no longer knows
-// of the unnamed header, does not take it up either. A failure that comes to
-// light on the queue is told through failed().
+// A record whose header could not be made at the start of its run has
+// none: its rows never land in the earlier record, and a continue finds no
+// record of the run until it is made (each later row tries again). One
+// made but not renamed keeps its rows under its temporary name, where a
+// continue after a disconnect or a crash takes it up (Resume); the rename
+// is tried again at most once a sync period. Either way the earlier record
+// keeps its rows but is marked superseded in place (RunRecord::Supersede),
+// so a continue after a crash does not take it up for the new run. A
+// failure that comes to light on the queue is told through failed().
 #include "link/runrecord.h"
 #include "link/state.h"
 
@@ -86,6 +88,14 @@ public:
     // more (what the timer does).
     void SyncDue();
 
+    // Takes up for the channel's rows the record at its temporary name
+    // pending (a newer run's, left by a crash or still waiting for its
+    // rename, found whole by the caller), open from now on: a tail without
+    // its line end is cut away, the rows go into it and the queue renames
+    // it to path. False with a reason when it cannot be opened; true with
+    // nothing open when it was renamed meanwhile (the next row opens path).
+    bool Resume(int slot, int chn, const QString& path, const QString& pending, QString* error = nullptr);
+
     // True while the header of the run last started on the channel with its
     // record at path has not been written: a file of that name is an
     // earlier run's.
@@ -104,7 +114,7 @@ private:
         bool synced = false;    // synced at least once (lastSync is valid)
         bool syncing = false;   // a sync is on the queue: the next waits for it
         Clock::time_point lastSync{};
-        // A record whose header has no name yet: its temporary name (empty
+        // A record not yet renamed to its path: its temporary name (empty
         // when it has none), whether the queue is naming it, and when it
         // was last tried.
         bool placed = true;
@@ -121,7 +131,7 @@ private:
         std::optional<RunRecord::Header> header;
     };
     File& file(int slot, int chn) { return files_.at(size_t(slot)).at(size_t(chn)); }
-    bool open(File& f, const QString& path, QString* error);
+    bool open(File& f, const QString& path, QString* error, const QString& pending = {});
     bool start(File& f, const QString& path, const RunRecord::Header& header, QString* error);
     void adopt(File& f, const QString& path, int fd, unsigned long long dev, unsigned long long ino, long long good);
     void place(int slot, int chn, File& f);

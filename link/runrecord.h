@@ -31,6 +31,9 @@ namespace RunRecord {
 // in the program folder.
 QString BaseName(const QString& programDir, const QString& device, const QString& port, int slot, int chn);
 inline QString PathOf(const QString& baseName) { return baseName + QStringLiteral(".bak"); }
+// Where a new record is written until the file queue renames it to path: a
+// crash before that leaves the new run's record here.
+inline QString PendingPathOf(const QString& path) { return path + QStringLiteral(".new"); }
 
 // The three summary lines: each is the run grid's header cell, ":" and the
 // channel's cell of columns 0 ("Device"), 1 ("Mode") and 2 ("Begin Volt").

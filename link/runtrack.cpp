@@ -18,6 +18,8 @@
 #include "platform/settings.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -128,6 +130,36 @@ bool SameModeCell(const QString& a, const QString& b)
             return false;
     }
     return true;
+}
+
+// A record under its temporary name (RunRecord::PendingPathOf) is the newer
+// run's, left by a crash or still waiting for its rename: it is read in
+// place of the record at path (into *rec, its name into *pending). One
+// without a whole header (cut off by a crash), or older than a record not
+// marked superseded at path (a later run's, renamed there since), is
+// another run's: it is removed, and Missing returned as for none.
+RunRecord::ReadStatus ReadPending(const QString& path, QString* pending, RunRecord::Contents* rec, QString* error)
+{
+    *pending = RunRecord::PendingPathOf(path);
+    const QFileInfo newer(*pending);
+    const RunRecord::ReadStatus status =
+        newer.exists() ? RunRecord::Read(*pending, rec, error) : RunRecord::ReadStatus::Missing;
+    if (status == RunRecord::ReadStatus::Unreadable)
+        return status;
+    bool other = status == RunRecord::ReadStatus::Missing || !rec->hasDevice || !rec->hasMode || !rec->hasBegin;
+    if (!other) {
+        const QFileInfo record(path);
+        RunRecord::Contents later;
+        other = record.exists() && record.lastModified() > newer.lastModified() &&
+                RunRecord::Read(path, &later) == RunRecord::ReadStatus::Ok && !later.superseded;
+    }
+    if (!other)
+        return status;
+    if (status == RunRecord::ReadStatus::Ok)
+        QFile::remove(*pending);
+    pending->clear();
+    *rec = {};
+    return RunRecord::ReadStatus::Missing;
 }
 
 // Why the record cannot be the one of the run the device reports going on
@@ -408,12 +440,15 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     if (records.Unwritten(slot, chn, path))
         return false;
     RunRecord::Contents rec;
-    QString error;
-    switch (RunRecord::Read(path, &rec, &error)) {
+    QString error, pending;
+    RunRecord::ReadStatus status = ReadPending(path, &pending, &rec, &error);
+    if (status == RunRecord::ReadStatus::Missing)
+        status = RunRecord::Read(path, &rec, &error);
+    switch (status) {
     case RunRecord::ReadStatus::Missing:
         return false;
     case RunRecord::ReadStatus::Unreadable:
-        ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: %2").arg(path, error));
+        ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: %2").arg(pending.isEmpty() ? path : pending, error));
         return false;
     case RunRecord::ReadStatus::Ok:
         break;
@@ -436,6 +471,11 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     const bool canSend = frame.has_value();
     if (!canSend && caller == RunCaller::User)
         return false;
+    // A record under its temporary name takes the rows from here on.
+    if (!pending.isEmpty() && !records.Resume(slot, chn, path, pending, &error)) {
+        ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: %2").arg(pending, error));
+        return false;
+    }
     for (const QString& line : rec.skipped)
         ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: skipped %2").arg(path, line));
 
@@ -480,7 +520,8 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
     chart->DrawCurve();
 
     c.DataFile = base;
-    records.Close(slot, chn);  // opened afresh by the next row: a cut-off tail goes
+    if (pending.isEmpty())
+        records.Close(slot, chn);  // opened afresh by the next row: a cut-off tail goes
     recordFailing_[slot][chn] = false;
     if (frame)
         SendStartFrame(st_, slot, chn, *frame);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ql {
@@ -71,21 +72,30 @@ bool SaveWholeFile(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
-int OpenUnplaced(const QString& path, QString* tempName, QString* error)
+int OpenPending(const QString& tempPath, QString* error)
 {
-    tempName->clear();
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        QByteArray name = QFile::encodeName(path) + ".XXXXXX";
-        fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd >= 0)
-            *tempName = QFile::decodeName(name);
-    }
+    const QByteArray name = QFile::encodeName(tempPath);
+    constexpr int kFlags = O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC;
+    int fd = ::open(name.constData(), kFlags, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlink(name.constData()) == 0)
+        fd = ::open(name.constData(), kFlags, 0666);
     if (fd < 0 && error)
         *error = systemError();
     return fd;
 }
+
+namespace {
+
+// Whether the file at path is the one open as fd.
+bool sameFile(int fd, const QByteArray& path)
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+} // namespace
 
 bool PlaceFile(int fd, const QString& tempName, const QString& path, QString* error)
 {
@@ -99,25 +109,17 @@ bool PlaceFile(int fd, const QString& tempName, const QString& path, QString* er
         return fail(systemError());
     DiskDelay("rename");
     const QByteArray target = QFile::encodeName(path);
-    QByteArray from = QFile::encodeName(tempName);
-    if (tempName.isEmpty()) {
-        // A name of its own first (a link fails on an existing name), then
-        // renamed over the earlier file in one step.
-        from = target + ".XXXXXX";
-        const int probe = ::mkostemp(from.data(), O_CLOEXEC);
-        if (probe < 0)
-            return fail(systemError());
-        ::close(probe);
-        ::unlink(from.constData());
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, from.constData(), AT_SYMLINK_FOLLOW) != 0)
-            return fail(systemError());
+    const QByteArray from = QFile::encodeName(tempName);
+    if (!sameFile(fd, from)) {
+        // Renamed already (an earlier rename of the same file), or a newer
+        // file took the temporary name: nothing more to do.
+        if (sameFile(fd, target) || ::access(from.constData(), F_OK) == 0)
+            return true;
+        errno = ENOENT;  // removed under it
+        return fail(systemError());
     }
-    if (::rename(from.constData(), target.constData()) != 0) {
-        const QString why = systemError();
-        ::unlink(from.constData());
-        return fail(why);
-    }
+    if (::rename(from.constData(), target.constData()) != 0)
+        return fail(systemError());
     if (const std::optional<QString> why = syncFolder(path))
         return fail(QStringLiteral("written, but the folder could not be synced: ") + *why);
     return true;

@@ -28,16 +28,19 @@ bool SaveWholeLines(const QString& path, const QStringList& lines, QString* erro
 // "<path>: <reason>".
 bool SaveWholeLinesLogged(const QString& path, const QStringList& lines, const QString& label);
 
-// A new file in the folder of path with no name yet (where the file system
-// allows it), else with a temporary name beside path (in *tempName): written
-// to as any file, it becomes path only through PlaceFile. -1 with a reason
-// in *error when it cannot be made. It makes no sync.
-int OpenUnplaced(const QString& path, QString* tempName, QString* error = nullptr);
+// A new file at tempPath (a name beside the file it is to become), made
+// for reading and appending; a file left there by an earlier run is
+// replaced. -1 with a reason in *error when it cannot be made. It makes no
+// sync: an open is all it waits for.
+int OpenPending(const QString& tempPath, QString* error = nullptr);
 
-// Syncs the file open as fd (made by OpenUnplaced) and gives it the name
-// path, replacing any earlier file there at once, then syncs the folder.
-// False with a reason when any step failed; the earlier file is then as it
-// was. Waits on the disk: call it off the interface thread.
+// Syncs the file open as fd (made by OpenPending at tempName) and renames it
+// to path, replacing any earlier file there at once, then syncs the folder.
+// A file at tempName that is no longer fd's (a newer one took the name) is
+// left alone; one already renamed to path counts as done. False with a
+// reason when any step failed or the file lost its temporary name
+// otherwise; the earlier file is then as it was. Waits on the disk: call it
+// off the interface thread.
 bool PlaceFile(int fd, const QString& tempName, const QString& path, QString* error = nullptr);
 
 // Writes bytes over the start of an existing file, in place (no folder entry

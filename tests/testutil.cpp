@@ -17,8 +17,10 @@
 
 #include <cerrno>
 #include <clocale>
+#include <condition_variable>
 #include <csignal>
 #include <malloc.h>
+#include <mutex>
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer's runtime (its header comes with clang only).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
@@ -29,6 +31,44 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <unistd.h>
 
 namespace qltest {
+
+struct HeldDisk::State {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool held = true;
+    int waiting = 0;
+};
+
+HeldDisk::HeldDisk(std::chrono::milliseconds bound) : state_(std::make_shared<State>())
+{
+    ql::SetDiskDelay([s = state_, bound](const char*) {
+        std::unique_lock<std::mutex> lock(s->mutex);
+        ++s->waiting;
+        s->wake.wait_for(lock, bound, [&] { return !s->held; });
+        --s->waiting;
+    });
+}
+
+HeldDisk::~HeldDisk()
+{
+    ql::SetDiskDelay({});
+    release();
+}
+
+void HeldDisk::release()
+{
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->held = false;
+    }
+    state_->wake.notify_all();
+}
+
+int HeldDisk::waiting() const
+{
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->waiting;
+}
 
 bool settleDisk()
 {

@@ -7,8 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QDialog;
@@ -76,6 +78,24 @@ public:
 private:
     unsigned long oldCur_ = 0;
     void (*oldHandler_)(int) = nullptr;
+};
+
+// While it lives and until release(), every sync and rename of a
+// whole-file save or a record waits on the file queues (each at most bound):
+// a disk that holds its callers up.
+class HeldDisk {
+public:
+    explicit HeldDisk(std::chrono::milliseconds bound = std::chrono::seconds(30));
+    ~HeldDisk();  // lets go
+    HeldDisk(const HeldDisk&) = delete;
+    HeldDisk& operator=(const HeldDisk&) = delete;
+    void release();
+    // Syncs and renames waiting now.
+    int waiting() const;
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
 };
 
 // Waits until the file queues ran everything handed to them and delivers

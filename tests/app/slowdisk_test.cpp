@@ -22,13 +22,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QtEndian>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include <csignal>
@@ -62,47 +61,6 @@ private:
     QElapsedTimer clock_;
     QTimer timer_;
     qint64 last_ = 0, worst_ = 0;
-};
-
-// A disk whose syncs and renames wait while it is held (up to 30 s).
-class HeldDisk {
-public:
-    HeldDisk()
-    {
-        ql::SetDiskDelay([s = state_](const char*) {
-            std::unique_lock<std::mutex> lock(s->mutex);
-            ++s->waiting;
-            s->wake.wait_for(lock, 30s, [&] { return !s->held; });
-            --s->waiting;
-        });
-    }
-    ~HeldDisk()
-    {
-        ql::SetDiskDelay({});
-        release();
-    }
-    void release()
-    {
-        {
-            std::lock_guard<std::mutex> lock(state_->mutex);
-            state_->held = false;
-        }
-        state_->wake.notify_all();
-    }
-    int waiting() const
-    {
-        std::lock_guard<std::mutex> lock(state_->mutex);
-        return state_->waiting;
-    }
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable wake;
-        bool held = true;
-        int waiting = 0;
-    };
-    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 // The run seconds of a record's rows.
@@ -437,6 +395,72 @@ TEST_F(SlowDisk, ItsOwnRunTakesTheRecordUpAfterARestart)
         closeWindow(*w);
         one.stop();
     }
+}
+
+// A new run's record not yet renamed when the program is killed: another
+// program (tests/probes/killedrun.cpp) starts a 1.00 A run over an earlier
+// 2.00 A record while its disk holds every sync and rename, writes rows and
+// is killed. A new window that finds the run going takes up the new record
+// under its temporary name, with every row written, and renames it over the
+// earlier one: no row of the earlier run is mixed in and no temporary file
+// is left.
+TEST_F(SlowDisk, AKilledRunsRecordNotYetRenamedIsTakenUpWithEveryRow)
+{
+    QString record;
+    {
+        auto w = connectedWindow(dev, 3);
+        ASSERT_TRUE(w);
+        record = recordOf(*w);
+        startRun(*w, "2.00", "3.00");
+        ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 5; }));
+        stopRun(*w);
+        ASSERT_TRUE(settleDisk());
+        closeWindow(*w);
+        ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
+    }
+    const QString pending = ql::RunRecord::PendingPathOf(record);
+    const QByteArray earlier = fileBytes(record);
+
+    {
+        // It inherits QL_HOME, QL_PORTS and the platform; this process's
+        // device answers it. Killed at the latest when it goes out of scope.
+        QProcess killed;
+        killed.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        killed.start(QStringLiteral(QL_KILLEDRUN_PROBE), QStringList());
+        ASSERT_TRUE(killed.waitForStarted(10000)) << killed.errorString().toStdString();
+        QByteArray said;
+        const bool written = waitFor(
+            [&] {
+                said += killed.readAllStandardOutput();
+                return said.contains("rows written\n") || killed.state() == QProcess::NotRunning;
+            },
+            60000);
+        said += killed.readAllStandardOutput();
+        ASSERT_TRUE(written && said.contains("rows written\n")) << "the killed program never wrote its rows:\n"
+                                                                << said.toStdString();
+        killed.kill();
+        ASSERT_TRUE(killed.waitForFinished(10000));
+        ASSERT_EQ(killed.exitStatus(), QProcess::CrashExit);
+    }
+    ASSERT_TRUE(fileBytes(record) == earlier) << "renamed before the kill: nothing tested";
+    const QStringList written = fileLines(pending);
+    ASSERT_GE(written.size(), 6 + 5);
+    ASSERT_TRUE(dev.channel(0).running);
+
+    auto w = startWindow();
+    dev.clearRecorded();
+    connectDevice(*w, 0, dev, 3);
+    ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x08).isEmpty(); }));  // continued
+    ASSERT_TRUE(waitFor([&] { return fileLines(record).size() > written.size() + 2; }));
+    ASSERT_TRUE(settleDisk());
+    const QStringList now = fileLines(record);
+    EXPECT_EQ(now.mid(0, written.size()), written) << "the killed program's lines are not all there";
+    for (const QString& row : now.mid(6))
+        EXPECT_LT(std::abs(row.section('\t', 1, 1).toDouble() - 1.0), 0.011) << row.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pending));
+    EXPECT_TRUE(errorLog().filter("[ErrCont]").isEmpty()) << errorLog().join('\n').toStdString();
+    closeWindow(*w);
+    dev.stop();
 }
 
 // Every other whole-file save of the windows on a held disk: Save Parameter,

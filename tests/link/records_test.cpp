@@ -90,6 +90,12 @@ struct Files {
             failures << QStringLiteral("%1 %2 %3: %4").arg(slot).arg(chn).arg(path, error);
         };
     }
+    // The last syncs, which call syncFile, are done before it goes.
+    ~Files()
+    {
+        files.CloseAll();
+        EXPECT_TRUE(qltest::settleDisk());
+    }
     // The syncs made once the queue ran what it was handed.
     int settled()
     {
@@ -466,4 +472,34 @@ TEST_F(LiveRecord, ARecordRemovedOrReplacedIsOpenedAfresh)
     const QString next = Record::path("next.bak");
     ASSERT_TRUE(f.files.Append(1, 0, next, row(2)));
     EXPECT_EQ(f.files.OpenPath(1, 0), next);
+}
+
+// The new record loses its temporary name before the queue renames it (it
+// is removed under the program): that is told, once, as a record that
+// cannot be named, and the earlier record is marked superseded and takes
+// none of the rows that follow.
+TEST_F(LiveRecord, ANewRecordRemovedBeforeItsRenameIsToldAndTheEarlierOneTakesNoRow)
+{
+    const QString path = Record::path();
+    writeBytes(path, kHeader + "1\t02.00\t3.700\r\n");
+    const QByteArray earlier = fileBytes(path);
+    const qsizetype banner = earlier.indexOf('\n') + 1;
+    Files f;
+    {
+        qltest::HeldDisk disk;
+        ASSERT_TRUE(f.files.Create(0, 0, path, header()));
+        ASSERT_TRUE(f.files.Append(0, 0, path, row(1)));
+        ASSERT_TRUE(QFile::remove(RunRecord::PendingPathOf(path)));
+    }
+    f.settled();
+    ASSERT_EQ(f.failures.size(), 1);
+    for (int t = 2; t < 5; ++t) {
+        f.t += 2s;  // the rename is tried again
+        ASSERT_TRUE(f.files.Append(0, 0, path, row(t)));
+        f.settled();
+    }
+    EXPECT_EQ(f.failures.size(), 1);
+    const QByteArray now = fileBytes(path);
+    EXPECT_EQ(now.left(banner), (SupersededBanner() + QStringLiteral("\r\n")).toUtf8());
+    EXPECT_EQ(now.mid(banner), earlier.mid(banner));
 }

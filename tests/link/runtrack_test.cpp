@@ -11,6 +11,7 @@
 #include "testutil.h"
 #include "ticking.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -845,6 +846,122 @@ TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
     EXPECT_EQ(times, (QList<int32_t>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(qltest::readAll(log).contains(QStringLiteral("time goes back")));
+}
+
+// The adapter is pulled out and put back while the disk still holds the
+// new run's record under its temporary name, twice: each continue takes the
+// record up there (a fragment a crash left is cut away) and the rows go on
+// into it, never into the earlier run's record. Once the disk lets go the
+// record holds the new run's rows alone, each once, nothing is left under
+// the temporary name, and later rows follow.
+TEST_F(RunTrackTest, AContinueBeforeTheNewRecordIsRenamedLosesNoRow)
+{
+    const QString log = qltest::errLogPath();
+    const qsizetype logged = qltest::readAll(log).size();
+    leave("0\t02.00\t4.000\r\n10\t02.00\t3.900\r\n");  // an earlier run's
+    const QByteArray earlier = qltest::fileBytes(record());
+    const QString pending = RunRecord::PendingPathOf(record());
+    ch(0).CurveOn = true;
+    auto rows = [&](std::initializer_list<int> secs) {
+        for (int t : secs) {
+            ch().Running = true;
+            ch().RunSecs = t;
+            ch().Volt = 3.5f;
+            ch().Cur = 1;
+            tracker.ShowSample(0, 0);
+        }
+    };
+    {
+        qltest::HeldDisk disk;
+        ASSERT_TRUE(tracker.RunClick(0, 0));
+        rows({1, 2, 3});
+        tracker.records.CloseSlot(0);
+        {
+            QFile f(pending);
+            ASSERT_TRUE(f.open(QIODevice::Append));
+            f.write("4\t01.00\t3");  // cut off
+        }
+        ASSERT_TRUE(tracker.ContClick(0, 0, RunCaller::Program));
+        EXPECT_EQ(ch().RunSecs, 3);
+        rows({4, 5});
+        tracker.records.CloseSlot(0);
+        ASSERT_TRUE(tracker.ContClick(0, 0, RunCaller::Program));
+        EXPECT_EQ(ch().RunSecs, 5);
+        rows({6, 7});
+        EXPECT_TRUE(qltest::fileBytes(record()) == earlier) << "the earlier record changed";
+    }
+    ASSERT_TRUE(qltest::settleDisk());
+    rows({8});
+    RunRecord::Contents rec;
+    ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
+    QList<int32_t> times;
+    for (const auto& r : rec.rows) {
+        times << r.t;
+        EXPECT_FLOAT_EQ(r.cur, 1.0f) << r.t;
+    }
+    EXPECT_EQ(times, (QList<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(QFile::exists(pending));
+    EXPECT_FALSE(qltest::readAll(log).mid(logged).contains(QStringLiteral("[ErrBak]")));
+}
+
+// What a continue finds under the record's temporary name: a run's record
+// with its whole header, newer than the record, is taken up (also when the
+// record was marked superseded after it) and renamed over the record. One
+// cut off in its header, or older than a record renamed there since (a
+// later run's), is another run's: it is removed and the record taken up.
+// One that cannot be read stops the continue.
+TEST_F(RunTrackTest, AContinueTakesUpARecordUnderItsTemporaryNameOnlyWhenItIsTheNewer)
+{
+    const QString pending = RunRecord::PendingPathOf(record());
+    struct Case {
+        const char* what;
+        bool wholeHeader;
+        int newerBySecs;
+        bool markedSuperseded;
+        bool taken;
+    };
+    for (const Case& k : {Case{"newer", true, 10, false, true}, Case{"older", true, -10, false, false},
+                          Case{"older, the record marked since", true, -10, true, true},
+                          Case{"its header cut off", false, 10, false, false}}) {
+        SCOPED_TRACE(k.what);
+        leave("0\t01.00\t4.000\r\n10\t01.00\t3.900\r\n");
+        leave("0\t01.00\t4.100\r\n20\t01.00\t4.000\r\n30\t01.00\t3.950\r\n", QStringLiteral("QL-K01"), pending);
+        if (!k.wholeHeader) {
+            const QByteArray cut = qltest::fileBytes(pending).left(50);
+            QFile f(pending);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(cut);
+        }
+        if (k.markedSuperseded) {
+            ASSERT_TRUE(RunRecord::Supersede(record()));
+        }
+        const QByteArray taken = qltest::fileBytes(pending);
+        const QDateTime then = QDateTime::currentDateTime().addSecs(-100);
+        for (const auto& [file, when] : {std::pair{record(), then}, std::pair{pending, then.addSecs(k.newerBySecs)}}) {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+        }
+
+        ASSERT_TRUE(tracker.ContClick(0, 0));
+        EXPECT_EQ(ch().RunSecs, k.taken ? 30 : 10);
+        ASSERT_TRUE(qltest::settleDisk());
+        EXPECT_FALSE(QFile::exists(pending));
+        if (k.taken) {
+            EXPECT_TRUE(qltest::fileBytes(record()) == taken);
+        }
+        tracker.records.CloseSlot(0);
+    }
+
+    // One that cannot be read (a folder in its place) may be the newer
+    // run's: the record is not taken up instead, and the log says why.
+    const QString log = qltest::errLogPath();
+    ASSERT_TRUE(QDir().mkpath(pending));
+    clearSent();
+    EXPECT_FALSE(tracker.ContClick(0, 0));
+    EXPECT_TRUE(starts().isEmpty());
+    EXPECT_TRUE(qltest::readAll(log).contains(QStringLiteral("[ErrCont]") + pending + ": "));
 }
 
 TEST_F(RunTrackTest, ContinueLeavesOutValuesNoDeviceCanReport)
