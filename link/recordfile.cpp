@@ -79,12 +79,6 @@ RecordFiles::RecordFiles(QObject* parent) : QObject(parent)
 
 RecordFiles::~RecordFiles() { CloseAll(); }
 
-QString RecordFiles::OpenPath(int slot, int chn) const
-{
-    const File& f = files_.at(size_t(slot)).at(size_t(chn));
-    return f.fd >= 0 ? f.path : QString();
-}
-
 bool RecordFiles::open(File& f, const QString& path, QString* error)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
