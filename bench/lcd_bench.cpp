@@ -18,6 +18,7 @@
 //   cmake --build build/bench --target lcd_bench
 //   QT_QPA_PLATFORM=offscreen build/bench/bench/lcd_bench
 #include "controls/lcdisp.h"
+#include "lcdcells.h"
 #include "paintwatch.h"
 
 #include <QApplication>
@@ -57,7 +58,7 @@ int cellsIn(const ql::LCDisp& d, const QRegion& r)
 {
     int n = 0;
     for (int i = 0; i < d.NumDigits(); ++i)
-        n += r.intersects(d.CellRect(i)) ? 1 : 0;
+        n += r.intersects(qltest::LcdCell(d, i)) ? 1 : 0;
     return n;
 }
 

@@ -310,14 +310,6 @@ void LCDisp::ReadProperties(const QVariantMap& bag)
 
 // ---- geometry and resources --------------------------------------------
 
-QRect LCDisp::CellRect(int cell, bool exponent) const
-{
-    const RowGeom& row = exponent ? rowExp_ : rowMant_;
-    if (cell < 0 || cell >= int(row.x.size()))
-        return QRect();
-    return QRect(row.x[size_t(cell)], row.y, row.cellW, row.cellH);
-}
-
 // A row's cell size by segment style and the left edge of each cell.
 void LCDisp::layOutRow(RowGeom& row, int style, int h, int w, int g, int y, int x0, int gap, int cells)
 {

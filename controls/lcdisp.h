@@ -8,6 +8,15 @@
 // (0x800000nn) name system colours. All sizes are the widget's pixels; the
 // readout is drawn in the screen's pixels (controls/devicepixels.h), so that
 // on a high-resolution screen its segments and edges are sharp.
+//
+// Layout: the mantissa cells lie in a row from (BorderWidth + XOffset,
+// YOffset), each InterDigitGap after the one before; the exponent cells
+// likewise from (BorderWidth + XOffsetExp, YOffsetExp) with InterDigitGapExp,
+// sized by the exponent's own segment properties. With segment height h,
+// width w and inter-segment gap g a cell is (width x height)
+//   hexagon (SegmentStyle 0):    h + w + 2g      x  2h + w + 4g
+//   trapezoid (1):               h + 2g          x  2h + 4g
+//   block (2):                   h + 2w + 2g - 3 x  2h + 3w + 4g - 4
 #include <QImage>
 #include <QRect>
 #include <QRegion>
@@ -184,9 +193,6 @@ public:
     // default. Reading applies no theme and rebuilds the readout once.
     void WriteProperties(QVariantMap& bag) const;
     void ReadProperties(const QVariantMap& bag);
-
-    // Geometry of a cell on the surface (mantissa or exponent row).
-    QRect CellRect(int cell, bool exponent = false) const;
 
     // The drawn surface (what the widget shows), in the screen's pixels: the
     // widget's size times its pixel ratio.

@@ -65,7 +65,6 @@ void SlotConnection::sendConnect() { SendConnect(st_, slot_); }
 
 void SlotConnection::Poll()
 {
-    ++polls_;
     const RecvResult r = decoder_.RecvDevice(slot_);
     // A lit lamp keeps its rhythm: it goes out a lamp period after it was
     // lit, however many start bytes came meanwhile.

@@ -59,8 +59,6 @@ public:
     // and decodes it. The poll timer calls it; tests may too.
     void Poll();
 
-    // Polls since construction (timer ticks and direct calls).
-    long long Polls() const { return polls_; }
     int Slot() const { return slot_; }
 
     // The receive lamp went on or off (SlotState::RecvLit holds it).
@@ -81,7 +79,6 @@ private:
     ReplyDecoder& decoder_;
     SecondTicker& ticker_;
     QTimer poll_, connect_, lamp_;
-    long long polls_ = 0;
 };
 
 } // namespace ql

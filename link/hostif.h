@@ -49,15 +49,6 @@ inline constexpr std::array<MenuId, 4> kDeviceMenus{MenuId::menuRes, MenuId::men
                                                     MenuId::menuTemp};
 using DeviceMenus = std::array<bool, kDeviceMenus.size()>;
 
-// The entry's object name ("menuRes").
-inline const char* MenuName(MenuId id)
-{
-    static constexpr const char* kNames[kMenuIds] = {
-        "menuSwSet", "menuOpenCfg", "menuSaveCfg", "menuOpenData", "menuSaveData", "menuClear", "menuCurve",
-        "menuRes",   "menuQc",      "menuAdj",     "menuAddDev",   "menuUsb",      "menuTemp",     "menuUpdate"};
-    return kNames[static_cast<int>(id)];
-}
-
 // Switches the main window's menu entries. Asking for the state an entry
 // already has costs next to nothing: the receive path asks on every frame.
 class MenuEnableIf {

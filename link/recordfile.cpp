@@ -97,12 +97,6 @@ RecordFiles::RecordFiles(QObject* parent) : QObject(parent)
 
 RecordFiles::~RecordFiles() { CloseAll(); }
 
-QString RecordFiles::OpenPath(int slot, int chn) const
-{
-    const File& f = files_.at(size_t(slot)).at(size_t(chn));
-    return f.fd >= 0 ? f.path : QString();
-}
-
 bool RecordFiles::open(File& f, const QString& path, QString* error, const QString& pending)
 {
     const int flags = O_RDWR | O_APPEND | O_CLOEXEC | (pending.isEmpty() ? O_CREAT : 0);

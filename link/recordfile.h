@@ -101,8 +101,6 @@ public:
     // earlier run's.
     bool Unwritten(int slot, int chn, const QString& path) const;
 
-    QString OpenPath(int slot, int chn) const;
-
 private:
     struct File {
         QString path;

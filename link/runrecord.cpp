@@ -1,6 +1,5 @@
 #include "link/runrecord.h"
 
-#include "link/recordfile.h"
 #include "platform/filetext.h"
 #include "platform/numfmt.h"
 #include "platform/wholefile.h"
@@ -103,13 +102,6 @@ bool Create(const QString& path, const Header& h, QString* error)
 bool Supersede(const QString& path, QString* error)
 {
     return OverwriteHead(path, (SupersededBanner() + QStringLiteral("\r\n")).toUtf8(), error);
-}
-
-bool AppendRow(const QString& path, const QString& row, QString* error)
-{
-    RecordFiles file;
-    file.setSyncPeriod(std::chrono::milliseconds(0));  // every row synced at once
-    return file.Append(0, 0, path, row, error);
 }
 
 ReadStatus Read(const QString& path, Contents* out, QString* error)

@@ -56,12 +56,6 @@ bool Create(const QString& path, const Header& h, QString* error = nullptr);
 // the record stays as it was. True when it is marked or there is none.
 bool Supersede(const QString& path, QString* error = nullptr);
 
-// Appends one row and its CR LF to a record that is not open; its sync is
-// handed to the file queue. A tail without its line end (a row cut off by
-// a crash or by a write that failed) is cut away first, so a fragment never
-// becomes a row.
-bool AppendRow(const QString& path, const QString& row, QString* error = nullptr);
-
 struct Row {
     int32_t t = 0;  // run seconds
     float cur = 0;  // A

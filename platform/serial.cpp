@@ -270,22 +270,12 @@ QString SerialPort::lossCause(int error) const
                                                : QStringLiteral("reading failed");
 }
 
-qint64 SerialPort::buffered() const
-{
-    return isOpen() ? port_->bytesAvailable() : 0;
-}
-
 qint64 SerialPort::driverQueued() const
 {
     int n = 0;
     if (!isOpen() || ::ioctl(int(port_->handle()), FIONREAD, &n) != 0)
         return 0;
     return n;
-}
-
-qint64 SerialPort::waiting() const
-{
-    return buffered() + driverQueued();
 }
 
 void SerialPort::dropBacklog()

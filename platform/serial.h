@@ -93,11 +93,6 @@ public:
     // closed.
     QByteArray read(int max = kMaxRead);
 
-    // Bytes held in the read buffer (at most kReadBufferSize).
-    qint64 buffered() const;
-    // Bytes received and not yet read: the buffer and the driver's queue.
-    qint64 waiting() const;
-
     // Writes data; gives up after 100 ms and then drops what is unsent.
     // Returns the number of bytes handed to the device (0 when closed).
     qint64 write(const QByteArray& data);

@@ -179,21 +179,24 @@ WindowWatcher::WindowWatcher(QStringList classes, Act act) : timer_(new Timer)
 
 WindowWatcher::~WindowWatcher() { delete timer_; }
 
-bool heldOpen(const QString& path)
+bool heldOpen(const QString& path) { return timesHeldOpen(path) > 0; }
+
+int timesHeldOpen(const QString& path)
 {
     // By the file itself, not its name: a record made without a name and
     // named later shows in /proc under the name it was made with.
     struct stat target {};
     if (::stat(QFile::encodeName(path).constData(), &target) != 0)
-        return false;
+        return 0;
+    int n = 0;
     const QDir fds(QStringLiteral("/proc/self/fd"));
     for (const QString& fd : fds.entryList(QDir::Files | QDir::System)) {
         struct stat held {};
         if (::stat(QFile::encodeName(fds.filePath(fd)).constData(), &held) == 0 && held.st_dev == target.st_dev &&
             held.st_ino == target.st_ino)
-            return true;
+            ++n;
     }
-    return false;
+    return n;
 }
 
 int withFileSizeLimit(long limitBytes, const std::function<int()>& body)

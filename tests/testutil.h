@@ -64,6 +64,8 @@ size_t heapBytesInUse();
 // True while this process holds the file at path open (a descriptor in
 // /proc/self/fd is that file).
 bool heldOpen(const QString& path);
+// How many of this process's descriptors hold the file at path.
+int timesHeldOpen(const QString& path);
 
 // While it lives, files of this process cannot grow past limitBytes (a
 // write beyond it fails with EFBIG, as on a full disk); the limit and the

@@ -267,7 +267,8 @@ TEST_F(Faults, ARecordWhoseLastSyncFailsIsReported)
         const int fixed = s.lstInfo->count();
         runUntilRows(*w, 3);
         ASSERT_EQ(s.lstInfo->count(), fixed);
-        const QString record = records.OpenPath(0, 0);
+        const QString record = ql::RunRecord::PathOf(inside(w).tracker().RecordBase(0, 0));
+        ASSERT_TRUE(qltest::heldOpen(record));
         const int cause = unplugged ? EIO : ENOSPC;
         records.syncFile = [cause](int) {
             errno = cause;

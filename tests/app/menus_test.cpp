@@ -1,6 +1,6 @@
 // Menus, toolbar, dialogs, information list and tray.
 #include "apptest.h"
-
+#include "menunames.h"
 
 #include "controls/flexgrid.h"
 #include "panel/devctrl.h"
@@ -240,8 +240,8 @@ TEST_F(AppTest, MenuEntriesSwitchedByIdShowTheStateLastAskedFor)
     std::vector<QAction*> entries;
     for (int i = 0; i < ql::kMenuIds; ++i) {
         const auto id = static_cast<ql::MenuId>(i);
-        QAction* a = w->findChild<QAction*>(ql::MenuName(id));
-        ASSERT_TRUE(a) << ql::MenuName(id);
+        QAction* a = w->findChild<QAction*>(qltest::MenuName(id));
+        ASSERT_TRUE(a) << qltest::MenuName(id);
         entries.push_back(a);
         menus.setMenuVisible(id, true);
         menus.setMenuEnabled(id, true);
@@ -250,10 +250,10 @@ TEST_F(AppTest, MenuEntriesSwitchedByIdShowTheStateLastAskedFor)
         const auto id = static_cast<ql::MenuId>(i);
         menus.setMenuEnabled(id, false);
         for (int j = 0; j < ql::kMenuIds; ++j)
-            EXPECT_EQ(entries[size_t(j)]->isEnabled(), j != i) << ql::MenuName(id) << " disabled";
+            EXPECT_EQ(entries[size_t(j)]->isEnabled(), j != i) << qltest::MenuName(id) << " disabled";
         menus.setMenuVisible(id, false);
         for (int j = 0; j < ql::kMenuIds; ++j)
-            EXPECT_EQ(entries[size_t(j)]->isVisible(), j != i) << ql::MenuName(id) << " hidden";
+            EXPECT_EQ(entries[size_t(j)]->isVisible(), j != i) << qltest::MenuName(id) << " hidden";
         menus.setMenuVisible(id, true);
         menus.setMenuEnabled(id, true);
     }

@@ -3,6 +3,7 @@
 // connection) while other slots run, answer or go, and a device identified
 // again and again offers its auto test's mode once.
 #include "apptest.h"
+#include "menunames.h"
 
 #include "panel/runstate.h"
 #include "sim/devsim.h"
@@ -42,7 +43,7 @@ public:
             if (!a->isVisible())
                 continue;
             const bool files = id == ql::MenuId::menuOpenCfg || id == ql::MenuId::menuSaveCfg;
-            EXPECT_EQ(a->isEnabled(), files ? wantFiles : want) << ql::MenuName(id) << " " << when;
+            EXPECT_EQ(a->isEnabled(), files ? wantFiles : want) << qltest::MenuName(id) << " " << when;
         }
     }
 
@@ -171,9 +172,9 @@ TEST_F(DeviceAppTest, AGoneRunningDeviceLeavesNoParameterFileEntries)
             const ql::MenuId id = ql::kRunMenus[i];
             const bool files = id == ql::MenuId::menuOpenCfg || id == ql::MenuId::menuSaveCfg;
             const bool tool = id == ql::MenuId::menuRes || id == ql::MenuId::menuQc;
-            EXPECT_EQ(kept[i], !files && !tool) << ql::MenuName(id);
+            EXPECT_EQ(kept[i], !files && !tool) << qltest::MenuName(id);
             if (inside(w).action(id)->isVisible()) {
-                EXPECT_EQ(inside(w).action(id)->isEnabled(), kept[i]) << ql::MenuName(id);
+                EXPECT_EQ(inside(w).action(id)->isEnabled(), kept[i]) << qltest::MenuName(id);
             }
         }
         closeWindow(*w);

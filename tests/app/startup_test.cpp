@@ -1,5 +1,6 @@
 // Start-up, slots and tabs, shut-down without devices.
 #include "apptest.h"
+#include "menunames.h"
 
 #include "controls/curvegraph.h"
 #include "controls/flexgrid.h"
@@ -68,9 +69,9 @@ TEST_F(AppTest, FirstStartInEmptyFolderCreatesFilesAndIsIdle)
     EXPECT_TRUE(inside(w).action(ql::MenuId::menuAddDev)->isEnabled());
     EXPECT_TRUE(inside(w).action(ql::MenuId::menuOpenData)->isEnabled());
     for (ql::MenuId id : {ql::MenuId::menuOpenCfg, ql::MenuId::menuSaveCfg, ql::MenuId::menuAdj})
-        EXPECT_FALSE(inside(w).action(id)->isEnabled()) << ql::MenuName(id);
+        EXPECT_FALSE(inside(w).action(id)->isEnabled()) << qltest::MenuName(id);
     for (ql::MenuId id : {ql::MenuId::menuRes, ql::MenuId::menuQc, ql::MenuId::menuUsb, ql::MenuId::menuTemp})
-        EXPECT_FALSE(inside(w).action(id)->isVisible()) << ql::MenuName(id);
+        EXPECT_FALSE(inside(w).action(id)->isVisible()) << qltest::MenuName(id);
 
     // Closing with no device: one question, nothing written.
     closeWindow(*w);

@@ -28,6 +28,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -94,13 +95,15 @@ protected:
         int seen = 0;  // frames already written to the transcript
     };
 
+    static constexpr std::chrono::milliseconds kPoll{5};
+
     static ql::MainOptions Options()
     {
         using std::chrono::hours;
         using std::chrono::milliseconds;
         ql::MainOptions o;
         o.timings.tick = milliseconds(0);  // the script ticks
-        o.timings.poll = milliseconds(5);
+        o.timings.poll = kPoll;
         o.timings.connect = hours(1);      // devices answer the first connect
         o.timings.recvLamp = milliseconds(20);
         o.timings.panel = hours(1);        // the script fires the panel timers
@@ -122,37 +125,42 @@ protected:
     }
 
     // Lets the program and the devices exchange everything in flight: done
-    // once three polls of every open port have passed with no new frame at
-    // any device.
+    // once no device has received a frame, nor had a byte of its own waiting
+    // on its line, for three poll periods (the program has then polled in
+    // and answered everything the devices sent).
     void settle(ql::frmMain& w)
     {
-        // Polls of every slot so far.
-        auto polls = [&] {
-            long long n = 0;
-            for (int i = 0; i < w.DevCount(); ++i)
-                n += inside(w).connection(i).Polls();
-            return n;
-        };
         auto anyOpen = [&] {
             for (int n = 0; n < w.DevCount(); ++n)
                 if (inside(w).link().slot[size_t(n)].hComm)
                     return true;
             return false;
         };
-        long long base = polls();
+        QElapsedTimer quiet;
+        quiet.start();
+        int quietPasses = 0;  // passes begun with the span over
         for (int guard = 0; guard < 4000; ++guard) {
+            // Measured before the events run: a poll due within the span
+            // runs in them.
+            const bool spanOver = quiet.elapsed() >= 3 * kPoll.count();
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             int taken = 0;
+            bool onLine = false;
             for (Device& d : devices_)
-                if (d.sim->plugged())
+                if (d.sim->plugged()) {
                     taken += d.sim->pump(0);
-            if (taken > 0) {
-                base = polls();
+                    onLine = onLine || d.sim->unread() > 0;
+                }
+            if (taken > 0 || onLine) {
+                quiet.restart();
+                quietPasses = 0;
                 continue;
             }
             if (!anyOpen() && guard > 3)
                 return;  // nothing polls: nothing more can come in
-            if (polls() - base >= 3 * std::max(1, w.DevCount()))
+            // Two passes: what a poll that came late in the first one
+            // answered reaches its device by the second.
+            if (spanOver && ++quietPasses >= 2)
                 return;
             QTest::qWait(1);
         }

@@ -1,5 +1,6 @@
 #include "controls/lcdisp.h"
 
+#include "lcdcells.h"
 #include "paintwatch.h"
 #include "testutil.h"
 
@@ -39,7 +40,7 @@ public:
 
     QString segments(int cell, bool exp, uint32_t colour) const
     {
-        const QRect r = lcd_.CellRect(cell, exp);
+        const QRect r = qltest::LcdCell(lcd_, cell, exp);
         const int w = exp ? lcd_.SegmentWidthExp() : lcd_.SegmentWidth();
         const int W = r.width(), H = r.height(), m = (w - 1) / 2;
         const QPoint at[7] = {{W / 2, m},         {W - 1 - m, H / 4}, {W - 1 - m, 3 * H / 4}, {W / 2, H - 1 - m},
@@ -68,7 +69,7 @@ public:
     // Square point (DecimalSeparator 1) after mantissa cell k.
     bool pointAfter(int k, uint32_t colour) const
     {
-        const QRect r = lcd_.CellRect(k);
+        const QRect r = qltest::LcdCell(lcd_, k);
         const int w = lcd_.SegmentWidth();
         const int x = r.right() + 1 + lcd_.InterDigitGap() / 2 - w / 2;
         const int y = lcd_.YOffset() + r.height() - w + 1 - (lcd_.SegmentStyle() == 2 ? 1 : 0);
@@ -77,7 +78,7 @@ public:
 
     bool colonAfter(int k, uint32_t colour) const
     {
-        const QRect r = lcd_.CellRect(k);
+        const QRect r = qltest::LcdCell(lcd_, k);
         const int w = lcd_.SegmentWidth(), h = lcd_.SegmentHeight();
         const int x = r.right() + 1 + lcd_.InterDigitGap() / 2 - w / 2 + 1;
         const int y = h / 2 + lcd_.YOffset() + w / 2;
@@ -86,7 +87,7 @@ public:
 
     bool separatorAfter(int k, uint32_t colour) const
     {
-        const QRect r = lcd_.CellRect(k);
+        const QRect r = qltest::LcdCell(lcd_, k);
         const int w = lcd_.SegmentWidth(), h = lcd_.SegmentHeight(), Y = lcd_.YOffset();
         if (lcd_.ThousandsSeparator() == 0) {
             // Slanted stroke: sampled half way down, right of its left edge.
@@ -128,6 +129,17 @@ private:
     QImage img_;
 };
 
+// The box of the pixels within area that differ from the background.
+QRect inkBox(const QImage& img, const QRect& area, QRgb background)
+{
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (img.valid(x, y) && img.pixel(x, y) != background)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 std::unique_ptr<LCDisp> makeReadout(int theme, int digits)
 {
     auto lcd = std::make_unique<LCDisp>();
@@ -154,7 +166,14 @@ TEST(LCDisp, NewControlShowsItsDefaultReadout)
     EXPECT_EQ(read.mantissa(kCyan), "          1234567890");
     EXPECT_EQ(read.exponent(kCyan), "    ");
     EXPECT_EQ(read.segments(0, false, 0x505000), "1111111");  // burn-in of a blank cell
-    EXPECT_EQ(lcd.CellRect(9).size(), QSize(11, 21));
+    // The cells lie where the documented layout puts them: the burn-in of a
+    // blank cell fills its box but for the clear bottom row, and nothing else
+    // is drawn within half a gap of it.
+    const QRect cell = qltest::LcdCell(lcd, 9);
+    EXPECT_EQ(cell, QRect(1 + 5 + 9 * (11 + 6), 5, 11, 21));
+    const int margin = lcd.InterDigitGap() / 2;
+    EXPECT_EQ(inkBox(read.img(), cell.adjusted(-margin, -margin, margin, margin), rgbOf(0)),
+              cell.adjusted(0, 0, 0, -1));
 }
 
 TEST(LCDisp, PropertiesRoundTripThroughTheStore)
@@ -358,7 +377,7 @@ std::vector<int> cellsIn(const LCDisp& lcd, const QRegion& painted, bool exponen
     std::vector<int> cells;
     const int n = exponent ? lcd.NumDigitsExp() : lcd.NumDigits();
     for (int i = 0; i < n; ++i)
-        if (painted.intersects(lcd.CellRect(i, exponent)))
+        if (painted.intersects(qltest::LcdCell(lcd, i, exponent)))
             cells.push_back(i);
     return cells;
 }
@@ -376,7 +395,7 @@ TEST(LCDisp, OnlyChangedCellsAreRepainted)
     lcd->setValue("12.4");
     auto painted = watch.Flush();
     ASSERT_TRUE(painted);
-    EXPECT_EQ(*painted, QRegion(lcd->CellRect(5)));
+    EXPECT_EQ(*painted, QRegion(qltest::LcdCell(*lcd, 5)));
 
     lcd->setValue("12.4");
     painted = watch.Flush();
@@ -413,7 +432,7 @@ TEST(LCDisp, OnlyChangedCellsAreRepainted)
     lcd->setValue("1.5E-4");
     painted = watch.Flush();
     ASSERT_TRUE(painted);
-    EXPECT_EQ(*painted, QRegion(lcd->CellRect(2, true)));
+    EXPECT_EQ(*painted, QRegion(qltest::LcdCell(*lcd, 2, true)));
 }
 
 TEST(LCDisp, BurnInAndExponentSwitches)

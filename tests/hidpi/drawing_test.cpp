@@ -4,6 +4,7 @@
 // the widget shows is that picture, pixel for pixel.
 #include "controls/curvegraph.h"
 #include "controls/lcdisp.h"
+#include "lcdcells.h"
 #include "paintwatch.h"
 
 #include <QApplication>
@@ -84,7 +85,7 @@ TEST(HighResolution, ReadoutIsDrawnInScreenPixelsAndShownAsDrawn)
     ASSERT_TRUE(painted);
     int cells = 0;
     for (int i = 0; i < lcd.NumDigits(); ++i)
-        cells += painted->intersects(lcd.CellRect(i)) ? 1 : 0;
+        cells += painted->intersects(qltest::LcdCell(lcd, i)) ? 1 : 0;
     EXPECT_EQ(cells, 1);
     EXPECT_EQ(shownPixels(&lcd), lcd.Surface().convertToFormat(QImage::Format_RGB32));
 }

@@ -106,6 +106,15 @@ struct Files {
 
 // A fresh folder for records, written whole (Record) or kept open
 // (LiveRecord).
+// Appends one row to a record that is not open, as a run's record files do,
+// the row synced at once.
+bool appendRow(const QString& path, const QString& row)
+{
+    RecordFiles files;
+    files.setSyncPeriod(0ms);
+    return files.Append(0, 0, path, row);
+}
+
 class Record : public ::testing::Test {
 protected:
     QString path(const char* name = "r.bak") const { return dir.filePath(QString::fromLatin1(name)); }
@@ -143,14 +152,14 @@ TEST_F(Record, AFragmentLeftByACrashNeverBecomesARow)
     const QString path = Record::path();
     // 12.345 V cut off after its first digit by a crash.
     writeBytes(path, "Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t12.345\r\n6\t01.00\t1");
-    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("7\t01.00\t12.300")));
+    ASSERT_TRUE(appendRow(path, QStringLiteral("7\t01.00\t12.300")));
     EXPECT_EQ(fileBytes(path), QByteArray("Time(S)\tCur(A)\tVol(V)\r\n5\t01.00\t12.345\r\n7\t01.00\t12.300\r\n"));
     // A fragment longer than one read block, and a file of nothing but a fragment.
     writeBytes(path, "1\t01.00\t3.000\r\n" + QByteArray(9000, '9'));
-    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("2\t01.00\t3.000")));
+    ASSERT_TRUE(appendRow(path, QStringLiteral("2\t01.00\t3.000")));
     EXPECT_EQ(fileBytes(path), QByteArray("1\t01.00\t3.000\r\n2\t01.00\t3.000\r\n"));
     writeBytes(path, "3\t01.0");
-    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("4\t01.00\t3.000")));
+    ASSERT_TRUE(appendRow(path, QStringLiteral("4\t01.00\t3.000")));
     EXPECT_EQ(fileBytes(path), QByteArray("4\t01.00\t3.000\r\n"));
 }
 
@@ -183,12 +192,12 @@ TEST_F(Record, AFullDiskKeepsTheEarlierRecordAndLeavesNoFragment)
     EXPECT_EQ(fileBytes(path), earlier);
 
     // A row that does not fit is reported; part of it may reach the disk...
-    EXPECT_EQ(qltest::withFileSizeLimit(
-                  limit, [&] { return RunRecord::AppendRow(path, QStringLiteral("1\t01.00\t12.345")) ? 1 : 0; }),
-              0);
+    EXPECT_EQ(
+        qltest::withFileSizeLimit(limit, [&] { return appendRow(path, QStringLiteral("1\t01.00\t12.345")) ? 1 : 0; }),
+        0);
     EXPECT_EQ(fileBytes(path).size(), limit);
     // ...but never becomes a row once the disk has room again.
-    ASSERT_TRUE(RunRecord::AppendRow(path, QStringLiteral("2\t01.00\t12.300")));
+    ASSERT_TRUE(appendRow(path, QStringLiteral("2\t01.00\t12.300")));
     EXPECT_EQ(fileBytes(path), earlier + "2\t01.00\t12.300\r\n");
 }
 
@@ -197,7 +206,7 @@ TEST_F(Record, ReadBackRestoresHeaderAndRows)
     const QString path = Record::path();
     ASSERT_TRUE(RunRecord::Create(path, header()));
     for (int t : {0, 10, 20})
-        ASSERT_TRUE(RunRecord::AppendRow(path, FormatRow(RecordRowLayout(100, true), t, 1.0f, 4.0f, 25)));
+        ASSERT_TRUE(appendRow(path, FormatRow(RecordRowLayout(100, true), t, 1.0f, 4.0f, 25)));
     RunRecord::Contents c;
     ASSERT_EQ(RunRecord::Read(path, &c), RunRecord::ReadStatus::Ok);
     EXPECT_TRUE(c.hasDevice && c.hasMode && c.hasBegin);
@@ -234,14 +243,12 @@ TEST_F(Record, DamagedAndTruncatedRowsAreSkippedTheRestRestored)
     EXPECT_EQ(RunRecord::Read(Record::path("missing.bak"), &c), RunRecord::ReadStatus::Missing);
 }
 
-// Neither writer leaves a file where the folder is missing; both say why.
+// No writer leaves a file where the folder is missing; each says why.
 TEST_F(Record, FailuresToCreateOrAppendAreReportedAndLeaveNoFile)
 {
     const QString path = Record::path("missing/r.bak");
     QString error;
     EXPECT_FALSE(RunRecord::Create(path, header(), &error));
-    EXPECT_FALSE(std::exchange(error, {}).isEmpty());
-    EXPECT_FALSE(RunRecord::AppendRow(path, row(1), &error));
     EXPECT_FALSE(std::exchange(error, {}).isEmpty());
     Files f;
     EXPECT_FALSE(f.files.Create(2, 0, path, header(), &error));
@@ -253,24 +260,19 @@ TEST_F(Record, FailuresToCreateOrAppendAreReportedAndLeaveNoFile)
     EXPECT_EQ(f.settled(), 0);
 }
 
-TEST_F(LiveRecord, RowsAreAppendedByteForByteAsTheOneShotWriterWritesThem)
+TEST_F(LiveRecord, RowsAreAppendedByteForByteWhileTheRecordStaysOpen)
 {
     const QString kept = Record::path("kept.bak");
-    const QString once = Record::path("once.bak");
     Files f;
     ASSERT_TRUE(f.files.Create(3, 1, kept, header()));
     EXPECT_TRUE(f.files.Unwritten(3, 1, kept));  // till the queue names it
-    ASSERT_TRUE(RunRecord::Create(once, header()));
-    for (int t = 0; t < 3; ++t) {
+    for (int t = 0; t < 3; ++t)
         ASSERT_TRUE(f.files.Append(3, 1, kept, row(t)));
-        ASSERT_TRUE(RunRecord::AppendRow(once, row(t)));
-    }
     const QByteArray expected = kHeader + "0\t01.00\t3.700\r\n1\t01.00\t3.700\r\n2\t01.00\t3.700\r\n";
     f.settled();
     EXPECT_FALSE(f.files.Unwritten(3, 1, kept));
     EXPECT_TRUE(qltest::heldOpen(kept));
     EXPECT_EQ(fileBytes(kept), expected);  // readable while open, the rows written before it was named too
-    EXPECT_EQ(fileBytes(once), expected);
     f.files.Close(3, 1);
     EXPECT_FALSE(qltest::heldOpen(kept));
     EXPECT_EQ(fileBytes(kept), expected);
@@ -462,16 +464,22 @@ TEST_F(LiveRecord, ARecordRemovedOrReplacedIsOpenedAfresh)
     ASSERT_TRUE(f.files.Append(0, 0, path, row(9)));
     EXPECT_EQ(fileBytes(path), QByteArray("7\t01.00\t3.700\r\n9\t01.00\t3.700\r\n"));
 
-    // Another channel creates a record of the same name: the first lets go.
+    // Another channel creates a record of the same name: the first lets go
+    // of its file (seen through a second name of it).
+    const QString first = path + QStringLiteral(".first");
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(first).constData()), 0);
+    EXPECT_TRUE(qltest::heldOpen(first));
     ASSERT_TRUE(f.files.Create(1, 0, path, header()));
-    EXPECT_EQ(f.files.OpenPath(0, 0), QString());
+    f.settled();  // the queue's work on the first is done too
+    EXPECT_FALSE(qltest::heldOpen(first));
     ASSERT_TRUE(f.files.Append(1, 0, path, row(1)));
     f.settled();
     EXPECT_EQ(fileBytes(path), kHeader + "1\t01.00\t3.700\r\n");
     // A row for another path moves the channel's record there.
     const QString next = Record::path("next.bak");
     ASSERT_TRUE(f.files.Append(1, 0, next, row(2)));
-    EXPECT_EQ(f.files.OpenPath(1, 0), next);
+    EXPECT_TRUE(qltest::heldOpen(next));
+    EXPECT_FALSE(qltest::heldOpen(path));
 }
 
 // The new record loses its temporary name before the queue renames it (it

@@ -3,6 +3,7 @@
 // builder, shared by the receive-path tests.
 #include "link/hostif.h"
 #include "link/recv.h"
+#include "menunames.h"
 #include "sim/devsim.h"
 
 #include <QStringList>
@@ -68,8 +69,8 @@ struct FakeHost : RecvHostIf {
         return v;
     }();
 
-    void setMenuVisible(MenuId m, bool v) override { visible[MenuName(m)] = v; }
-    void setMenuEnabled(MenuId m, bool e) override { enabled[MenuName(m)] = e; }
+    void setMenuVisible(MenuId m, bool v) override { visible[qltest::MenuName(m)] = v; }
+    void setMenuEnabled(MenuId m, bool e) override { enabled[qltest::MenuName(m)] = e; }
     int DevCount() const override { return devCount; }
     RecvViewIf& recvView(int slot) override { return views.at(size_t(slot)); }
 

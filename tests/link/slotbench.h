@@ -59,12 +59,6 @@ struct SlotBench {
     {
         return Until(dev, [&] { return !slot().Connecting; });
     }
-    // Lets n more polls pass.
-    bool Polls(sim::DeviceSim& dev, int n)
-    {
-        const long long until = conn.Polls() + n;
-        return Until(dev, [&] { return conn.Polls() >= until; });
-    }
     // One second of device time, then waits until its replies are decoded.
     bool Step(sim::DeviceSim& dev)
     {

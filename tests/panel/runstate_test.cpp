@@ -3,6 +3,7 @@
 #include "panel/runstate.h"
 
 #include "link/state.h"
+#include "menunames.h"
 #include "panel/devctrl.h"
 
 #include <QRadioButton>
@@ -76,7 +77,7 @@ TEST_F(RunStateTest, ButtonsAndMenusFollowTheRunState)
     const auto menusShow = [](const FakeMenus& m, Menus want) {
         for (MenuId id : kRunMenus)
             EXPECT_EQ(m.enabled.at(id), want == All || (want == AllButFiles && !IsParameterFileEntry(id)))
-                << MenuName(id);
+                << qltest::MenuName(id);
     };
     for (const Case& c : cases) {
         for (int pass = 0; pass < 3; ++pass) {
@@ -102,7 +103,7 @@ TEST_F(RunStateTest, ButtonsAndMenusFollowTheRunState)
                 menusShow(window, c.menus);
                 EXPECT_EQ(window.enabled.size(), kRunMenus.size());
                 for (MenuId id : {MenuId::menuAdj, MenuId::menuAddDev, MenuId::menuUsb, MenuId::menuTemp})
-                    EXPECT_EQ(window.enabled.count(id), 0u) << MenuName(id);
+                    EXPECT_EQ(window.enabled.count(id), 0u) << qltest::MenuName(id);
                 EXPECT_EQ(window.visibleCalls, 0);
             }
             FakeMenus selected;
@@ -192,7 +193,7 @@ TEST_F(RunStateTest, TheMenusFollowTheSelectedSlotWhateverAnotherSlotDoes)
     st.CurDev = kOther;
     ShowSlotMenus(st, menus);
     for (MenuId id : kRunMenus)
-        EXPECT_EQ(menus.enabled.at(id), !IsParameterFileEntry(id) && id != MenuId::menuQc) << MenuName(id);
+        EXPECT_EQ(menus.enabled.at(id), !IsParameterFileEntry(id) && id != MenuId::menuQc) << qltest::MenuName(id);
 
     // An entry that follows no slot is switched at once.
     SetSlotMenu(st, kSlot, MenuId::menuAddDev, false, &menus);

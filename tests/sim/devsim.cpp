@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace ql::sim {
@@ -199,6 +200,28 @@ bool DeviceSim::waitForFrames(int n, int timeoutMs)
     while (received_.size() < n && clock.elapsed() < timeoutMs && master_ >= 0)
         pump(10);
     return received_.size() >= n;
+}
+
+qint64 DeviceSim::unread() const
+{
+    // The simulator holds the line's far end open: its input queue is the
+    // one the program reads from.
+    int n = 0;
+    if (slaveFd_ < 0 || ::ioctl(slaveFd_, FIONREAD, &n) != 0)
+        return 0;
+    return n;
+}
+
+bool DeviceSim::waitUnread(qint64 n, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (unread() < n) {
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        ::usleep(500);
+    }
+    return true;
 }
 
 void DeviceSim::feed(const QByteArray& bytes)

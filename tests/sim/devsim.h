@@ -175,6 +175,13 @@ public:
     const QList<QByteArray>& received() const { return received_; }
     const QByteArray& sent() const { return sent_; }
     qint64 bytesIn() const { return bytesIn_; }  // every byte read from the line
+    // Bytes written to the line that the program has not taken off it yet
+    // (what the line itself holds; 0 when unplugged).
+    qint64 unread() const;
+    // Waits, without running events, until the line holds at least n bytes
+    // the program has not taken: everything sent so far has arrived when n
+    // is all of it and the program reads nothing meanwhile.
+    bool waitUnread(qint64 n, int timeoutMs = 2000) const;
     void clearRecorded();
     int lastTrigger() const { return lastTrigger_; }  // byte 8 of the last trigger frame, -1 none
     int timeMinutes(int chn) const { return timeMinutes_.at(size_t(chn)); }
