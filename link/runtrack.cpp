@@ -497,7 +497,7 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
 
     const int n = c.RunPoints();
     if (n > 0) {
-        const double avg = Format(c.VoltSum / n, k00).toDouble();
+        const double avg = Val(Format(c.VoltSum / n, k00));
         c.AvgCell = QString::number(avg, 'g', QLocale::FloatingPointShortest) + QLatin1Char('V');
     } else {
         c.AvgCell.clear();
