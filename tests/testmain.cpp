@@ -3,10 +3,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "testutil.h"
+
 #include <cstdlib>
 
 int main(int argc, char** argv)
 {
+    // Before any thread: mounts a test makes stay this program's own.
+    qltest::enterOwnMounts();
+
     // Headless by default; an X server under Xvfb can still be chosen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

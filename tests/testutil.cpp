@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <cerrno>
+#include <cstring>
 #include <clocale>
 #include <condition_variable>
 #include <csignal>
@@ -25,6 +26,8 @@
 // The address sanitizer's runtime (its header comes with clang only).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -237,6 +240,42 @@ FileSizeLimit::~FileSizeLimit()
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, oldHandler_);
 }
+
+namespace {
+bool ownMounts = false;
+}
+
+void enterOwnMounts()
+{
+    if (::geteuid() != 0)
+        return;
+    // Private propagation: nothing mounted here reaches the machine's view.
+    ownMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& folder) : folder_(QFile::encodeName(folder))
+{
+    if (!ownMounts) {
+        why_ = QStringLiteral("no mount namespace of the test's own (the tests run as root to have one)");
+        return;
+    }
+    if (::mount(folder_.constData(), folder_.constData(), nullptr, MS_BIND, nullptr) != 0) {
+        why_ = QStringLiteral("bind %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    bound_ = true;
+    if (::mount(nullptr, folder_.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+        why_ = QStringLiteral("read-only %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    // Detached, should a file of the program still be open under it.
+    if (bound_)
+        ::umount2(folder_.constData(), MNT_DETACH);
+}
+
+bool ReadOnlyFolder::required() { return qEnvironmentVariableIntValue("QL_MOUNT_REQUIRED") != 0; }
 
 QByteArray fileBytes(const QString& path)
 {

@@ -82,6 +82,44 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// Gives the test program a mount namespace of its own when it runs as root,
+// so the folders a test makes read-only are so for this program alone. The
+// test main calls it first, before any thread starts (a thread keeps the
+// namespace it was started in).
+void enterOwnMounts();
+
+// While it lives, folder takes no write at all, root's included: it is bound
+// onto itself read-only, as a user's read-only bind mount or medium would
+// be. Files opened for writing before stay writable, as there. ok() is
+// false, with why(), where the mount cannot be made (not root, or no
+// namespace of our own); required() says whether that must fail the test
+// rather than skip it (QL_MOUNT_REQUIRED, set by scripts/test).
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& folder);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool ok() const { return why_.isEmpty(); }
+    QString why() const { return why_; }
+    static bool required();
+
+private:
+    QByteArray folder_;
+    QString why_;
+    bool bound_ = false;
+};
+
+// Makes folder read-only while var lives or leaves the test: skipped, or
+// failed where required.
+#define QL_READ_ONLY_FOLDER(var, folder)                                                          \
+    qltest::ReadOnlyFolder var(folder);                                                           \
+    if (!var.ok()) {                                                                              \
+        if (qltest::ReadOnlyFolder::required())                                                   \
+            FAIL() << "cannot make a folder read-only: " << qPrintable(var.why());                \
+        GTEST_SKIP() << "cannot make a folder read-only: " << qPrintable(var.why());              \
+    }
+
 // While it lives and until release(), every sync and rename of a
 // whole-file save or a record waits on the file queues (each at most bound):
 // a disk that holds its callers up.

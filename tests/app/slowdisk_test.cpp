@@ -304,9 +304,9 @@ TEST_F(SlowDisk, ExitWaitsForPendingWritesForABoundedTime)
     }
 }
 
-// A program folder that takes no write (every write refused, as in a
-// read-only folder): a new run's record cannot be made and the earlier run's
-// record cannot be marked. The program is closed while that run goes on and
+// A program folder made read-only (a read-only bind mount, as a user makes
+// one): a new run's record cannot be made and the earlier run's record cannot
+// be marked. The program is closed while that run goes on and
 // started again on a folder that takes writes: the connect does not take
 // the run up from the earlier run's record, which keeps its rows.
 TEST_F(SlowDisk, ARecordAnotherRunLeftIsNotTakenUpAfterARestart)
@@ -323,7 +323,8 @@ TEST_F(SlowDisk, ARecordAnotherRunLeftIsNotTakenUpAfterARestart)
         ASSERT_TRUE(settleDisk());
         earlier = fileBytes(record);
         {
-            FileSizeLimit readOnly(1);  // not a byte written anywhere, till the program is gone
+            QL_READ_ONLY_FOLDER(readOnly, home());  // till the program is gone
+            ASSERT_FALSE(QFile(home() + "/written").open(QIODevice::WriteOnly)) << "the folder takes writes";
             startRun(*w, "1.00", "3.00");
             ASSERT_TRUE(waitFor([&] { return inside(w).link().ch(0, 0).RunSecs.load() >= 3; }));
             ASSERT_TRUE(settleDisk());
