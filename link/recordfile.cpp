@@ -77,15 +77,6 @@ void markSuperseded(int slot, const QString& path)
         ErrLog(QStringLiteral("ErrBak"), QStringLiteral("%1 %2: not marked superseded: %3").arg(slot).arg(path, why));
 }
 
-// Whether the file at path is the one open as fd.
-bool isFileAt(int fd, const QString& path)
-{
-    struct stat open {};
-    struct stat named {};
-    return ::fstat(fd, &open) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
-}
-
 } // namespace
 
 RecordFiles::RecordFiles(QObject* parent) : QObject(parent)
@@ -177,7 +168,7 @@ void RecordFiles::place(int slot, int chn, File& f)
         const bool ok = PlaceFile(fd, temp, path, error);
         // The record at path is another run's: it is marked before any
         // later job (a rename of this file) may put this one there.
-        if (!ok && mark && !isFileAt(fd, path))
+        if (!ok && mark && !IsFileAt(fd, path))
             markSuperseded(slot, path);
         ::close(fd);
         return ok;

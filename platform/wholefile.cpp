@@ -84,18 +84,13 @@ int OpenPending(const QString& tempPath, QString* error)
     return fd;
 }
 
-namespace {
-
-// Whether the file at path is the one open as fd.
-bool sameFile(int fd, const QByteArray& path)
+bool IsFileAt(int fd, const QString& path)
 {
     struct stat open {};
     struct stat named {};
-    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
-           open.st_ino == named.st_ino;
+    return ::fstat(fd, &open) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
-
-} // namespace
 
 bool PlaceFile(int fd, const QString& tempName, const QString& path, QString* error)
 {
@@ -110,10 +105,10 @@ bool PlaceFile(int fd, const QString& tempName, const QString& path, QString* er
     DiskDelay("rename");
     const QByteArray target = QFile::encodeName(path);
     const QByteArray from = QFile::encodeName(tempName);
-    if (!sameFile(fd, from)) {
+    if (!IsFileAt(fd, tempName)) {
         // Renamed already (an earlier rename of the same file), or a newer
         // file took the temporary name: nothing more to do.
-        if (sameFile(fd, target) || ::access(from.constData(), F_OK) == 0)
+        if (IsFileAt(fd, path) || ::access(from.constData(), F_OK) == 0)
             return true;
         errno = ENOENT;  // removed under it
         return fail(systemError());

@@ -34,6 +34,9 @@ bool SaveWholeLinesLogged(const QString& path, const QStringList& lines, const Q
 // sync: an open is all it waits for.
 int OpenPending(const QString& tempPath, QString* error = nullptr);
 
+// Whether the file at path is the one open as fd.
+bool IsFileAt(int fd, const QString& path);
+
 // Syncs the file open as fd (made by OpenPending at tempName) and renames it
 // to path, replacing any earlier file there at once, then syncs the folder.
 // A file at tempName that is no longer fd's (a newer one took the name) is
