@@ -147,6 +147,18 @@ protected:
         inside(w).action("menuShow")->trigger();
     }
 
+    // An earlier 2.00 A run of dev's first channel, stopped with rows in
+    // its record, which is on the disk: the record's path.
+    QString earlierRun(ql::frmMain& w)
+    {
+        const QString record = recordOf(w);
+        startRun(w, "2.00", "3.00");
+        EXPECT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 5; }));
+        stopRun(w);
+        EXPECT_TRUE(settleDisk());
+        return record;
+    }
+
     DeviceSim dev{11, 300};  // on COM3
 };
 
@@ -316,11 +328,8 @@ TEST_F(SlowDisk, ARecordAnotherRunLeftIsNotTakenUpAfterARestart)
     {
         auto w = connectedWindow(dev, 3);
         ASSERT_TRUE(w);
-        record = recordOf(*w);
-        startRun(*w, "2.00", "3.00");
-        ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 5; }));
-        stopRun(*w);
-        ASSERT_TRUE(settleDisk());
+        record = earlierRun(*w);
+        ASSERT_FALSE(HasFailure());
         earlier = fileBytes(record);
         {
             QL_READ_ONLY_FOLDER(readOnly, home());  // till the program is gone
@@ -412,11 +421,8 @@ TEST_F(SlowDisk, AKilledRunsRecordNotYetRenamedIsTakenUpWithEveryRow)
     {
         auto w = connectedWindow(dev, 3);
         ASSERT_TRUE(w);
-        record = recordOf(*w);
-        startRun(*w, "2.00", "3.00");
-        ASSERT_TRUE(waitFor([&] { return fileLines(record).size() >= 6 + 5; }));
-        stopRun(*w);
-        ASSERT_TRUE(settleDisk());
+        record = earlierRun(*w);
+        ASSERT_FALSE(HasFailure());
         closeWindow(*w);
         ASSERT_TRUE(waitFor([&] { return !dev.connected(); }));
     }
