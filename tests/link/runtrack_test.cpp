@@ -84,6 +84,17 @@ protected:
         ch(chn).Cur = cur;
         tracker.Track(0, chn, runState);
     }
+    // Channel 0's samples of a run at 1 A and volt, one at each of secs.
+    void samplesAt(std::initializer_list<int> secs, float volt)
+    {
+        for (int t : secs) {
+            ch().Running = true;
+            ch().RunSecs = t;
+            ch().Volt = volt;
+            ch().Cur = 1;
+            tracker.ShowSample(0, 0);
+        }
+    }
     QString record(int chn = 0) { return RunRecord::PathOf(tracker.RecordBase(0, chn)); }
     // Channel 0's record as an earlier run left it: a header, then rows
     // (or fragments) as bytes.
@@ -810,15 +821,7 @@ TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
 {
     const QString log = qltest::errLogPath();
     ch(0).CurveOn = true;
-    auto rows = [&](std::initializer_list<int> secs) {
-        for (int t : secs) {
-            ch().Running = true;
-            ch().RunSecs = t;
-            ch().Volt = 12.345f;
-            ch().Cur = 1;
-            tracker.ShowSample(0, 0);
-        }
-    };
+    auto rows = [&](std::initializer_list<int> secs) { samplesAt(secs, 12.345f); };
     auto crash = [&](const QByteArray& fragment) {
         QFile f(record());
         ASSERT_TRUE(f.open(QIODevice::Append));
@@ -862,15 +865,7 @@ TEST_F(RunTrackTest, AContinueBeforeTheNewRecordIsRenamedLosesNoRow)
     const QByteArray earlier = qltest::fileBytes(record());
     const QString pending = RunRecord::PendingPathOf(record());
     ch(0).CurveOn = true;
-    auto rows = [&](std::initializer_list<int> secs) {
-        for (int t : secs) {
-            ch().Running = true;
-            ch().RunSecs = t;
-            ch().Volt = 3.5f;
-            ch().Cur = 1;
-            tracker.ShowSample(0, 0);
-        }
-    };
+    auto rows = [&](std::initializer_list<int> secs) { samplesAt(secs, 3.5f); };
     {
         qltest::HeldDisk disk;
         ASSERT_TRUE(tracker.RunClick(0, 0));
