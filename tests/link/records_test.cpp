@@ -9,6 +9,7 @@
 #include "testutil.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,8 +106,6 @@ struct Files {
     }
 };
 
-// A fresh folder for records, written whole (Record) or kept open
-// (LiveRecord).
 // Appends one row to a record that is not open, as a run's record files do,
 // the row synced at once.
 bool appendRow(const QString& path, const QString& row)
@@ -115,6 +115,8 @@ bool appendRow(const QString& path, const QString& row)
     return files.Append(0, 0, path, row);
 }
 
+// A fresh folder for records, written whole (Record) or kept open
+// (LiveRecord).
 class Record : public ::testing::Test {
 protected:
     QString path(const char* name = "r.bak") const { return dir.filePath(QString::fromLatin1(name)); }
@@ -510,4 +512,43 @@ TEST_F(LiveRecord, ANewRecordRemovedBeforeItsRenameIsToldAndTheEarlierOneTakesNo
     const QByteArray now = fileBytes(path);
     EXPECT_EQ(now.left(banner), (SupersededBanner() + QStringLiteral("\r\n")).toUtf8());
     EXPECT_EQ(now.mid(banner), earlier.mid(banner));
+}
+
+// The folder turns read-only (remounted so) while the new record waits for
+// its rename: the rename fails and is told once, the rows go on into the
+// new record under its temporary name, and the earlier record, which cannot
+// be marked either, takes none of them. Once the folder takes writes again
+// the next try renames the new record, every row in it.
+TEST_F(LiveRecord, ARecordWhoseFolderTurnsReadOnlyBeforeItsRenameKeepsItsRowsAndIsRenamedLater)
+{
+    const QString path = Record::path();
+    writeBytes(path, kHeader + "1\t02.00\t3.700\r\n");
+    const QByteArray earlier = fileBytes(path);
+    Files f;
+    {
+        std::optional<qltest::HeldDisk> disk(std::in_place);
+        ASSERT_TRUE(f.files.Create(0, 0, path, header()));
+        ASSERT_TRUE(f.files.Append(0, 0, path, row(1)));
+        QL_READ_ONLY_FOLDER(readOnly, dir.path());
+        disk.reset();
+        f.settled();
+        ASSERT_EQ(f.failures.size(), 1);
+        EXPECT_TRUE(f.failures[0].contains(QString::fromLocal8Bit(std::strerror(EROFS))))
+            << f.failures[0].toStdString();
+        for (int t = 2; t < 5; ++t) {
+            f.t += 2s;  // the rename is tried again, and fails again
+            ASSERT_TRUE(f.files.Append(0, 0, path, row(t)));
+            f.settled();
+        }
+        EXPECT_EQ(f.failures.size(), 1);
+        EXPECT_TRUE(fileBytes(path) == earlier) << "the earlier record was changed";
+    }
+    f.t += 2s;
+    ASSERT_TRUE(f.files.Append(0, 0, path, row(5)));
+    f.settled();
+    QByteArray rows;
+    for (int t = 1; t <= 5; ++t)
+        rows += (row(t) + QStringLiteral("\r\n")).toUtf8();
+    EXPECT_EQ(fileBytes(path).toStdString(), (kHeader + rows).toStdString());
+    EXPECT_FALSE(QFileInfo::exists(RunRecord::PendingPathOf(path)));
 }
