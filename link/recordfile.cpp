@@ -212,11 +212,16 @@ bool RecordFiles::Resume(int slot, int chn, const QString& path, const QString& 
     return true;
 }
 
-bool RecordFiles::Unwritten(int slot, int chn, const QString& path) const
+bool RecordFiles::Headless(int slot, int chn, const QString& path) const
 {
     const auto& u = pending_.at(size_t(slot)).at(size_t(chn));
+    return u.header && u.path == path;
+}
+
+bool RecordFiles::Unwritten(int slot, int chn, const QString& path) const
+{
     const File& f = files_.at(size_t(slot)).at(size_t(chn));
-    return (u.header && u.path == path) || (f.fd >= 0 && !f.placed && f.path == path);
+    return Headless(slot, chn, path) || (f.fd >= 0 && !f.placed && f.path == path);
 }
 
 bool RecordFiles::stillThere(const File& f) const

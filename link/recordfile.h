@@ -97,8 +97,10 @@ public:
     bool Resume(int slot, int chn, const QString& path, const QString& pending, QString* error = nullptr);
 
     // True while the header of the run last started on the channel with its
-    // record at path has not been written: a file of that name is an
-    // earlier run's.
+    // record at path has not been written: the run has no record, and a file
+    // of that name is an earlier run's.
+    bool Headless(int slot, int chn, const QString& path) const;
+    // Headless, or written but not yet renamed to path.
     bool Unwritten(int slot, int chn, const QString& path) const;
 
 private:

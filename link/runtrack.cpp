@@ -436,8 +436,9 @@ bool RunTracker::ContClick(int slot, int chn, RunCaller caller)
 
     // The whole record is read and checked before anything changes. A run
     // whose record never got its header has none: a file of that name is
-    // an earlier run's (and marked so, for a continue after a restart).
-    if (records.Unwritten(slot, chn, path))
+    // an earlier run's (and marked so, for a continue after a restart). One
+    // not yet renamed is read under its temporary name.
+    if (records.Headless(slot, chn, path))
         return false;
     RunRecord::Contents rec;
     QString error, pending;

@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -406,6 +407,48 @@ TEST_F(SlowDisk, ItsOwnRunTakesTheRecordUpAfterARestart)
         closeWindow(*w);
         one.stop();
     }
+}
+
+// Stop and Continue while the disk still holds the new run's record under
+// its temporary name: the continue takes it up there and the run goes on
+// in it; once the disk lets go the record holds that run's rows alone, in
+// order, and nothing is left under the temporary name.
+TEST_F(SlowDisk, AContinueWhileTheNewRecordWaitsForItsRenameGoesOnInIt)
+{
+    auto w = connectedWindow(dev, 3);
+    ASSERT_TRUE(w);
+    const QString record = earlierRun(*w);
+    ASSERT_FALSE(HasFailure());
+    const QString pending = ql::RunRecord::PendingPathOf(record);
+    const auto& u = inside(w).slot(0).Panel->ui();
+    auto disk = std::make_unique<HeldDisk>();
+    startRun(*w, "1.00", "3.00");
+    ASSERT_TRUE(waitFor([&] { return fileLines(pending).size() >= 6 + 3; }));
+    stopRun(*w);
+    dev.clearRecorded();
+    ASSERT_TRUE(u.cmdCont->isEnabled());
+    u.cmdCont->click();
+    ASSERT_TRUE(waitFor([&] { return !framesOf(dev, 0x08).isEmpty() && dev.channel(0).running; }));
+    const int rowsBefore = fileLines(pending).size();
+    ASSERT_TRUE(waitFor([&] { return fileLines(pending).size() >= rowsBefore + 3; }));
+    disk->release();
+    ASSERT_TRUE(settleDisk());
+    disk.reset();
+    stopRun(*w);
+    ASSERT_TRUE(settleDisk());
+    const QStringList lines = fileLines(record);
+    ASSERT_GE(lines.size(), rowsBefore + 3);
+    QList<int> secs;
+    for (const QString& row : lines.mid(6)) {
+        secs << row.section('\t', 0, 0).toInt();
+        const QString cur = row.section('\t', 1, 1);
+        EXPECT_TRUE(cur == "01.00" || cur == "00.00") << row.toStdString();  // the run's, or its stops'
+    }
+    EXPECT_TRUE(std::is_sorted(secs.begin(), secs.end())) << "rows out of order";
+    EXPECT_FALSE(QFileInfo::exists(pending));
+    EXPECT_TRUE(errorLog().filter("[ErrCont]").isEmpty()) << errorLog().join('\n').toStdString();
+    closeWindow(*w);
+    dev.stop();
 }
 
 // A new run's record not yet renamed when the program is killed: another

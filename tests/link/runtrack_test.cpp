@@ -700,13 +700,14 @@ TEST_F(RunTrackTest, TwoChannelStartLeavesSharedAxesAlone)
 TEST_F(RunTrackTest, FailingRecordNeverEndsTheRunAndIsLoggedAndShownOnce)
 {
     const QString log = qltest::errLogPath();
+    const qsizetype logged = qltest::readAll(log).size();
     begin(0, QStringLiteral("4V"));
     ch().DataFile = dir.path() + QStringLiteral("/missing/ql-x");
     sample(4.0f, 1.0f, 1);
     sample(4.0f, 1.0f, 1);
     EXPECT_TRUE(ch().Running);
     EXPECT_EQ(pts(0).size(), 3);  // begin point and two samples
-    EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("missing/ql-x.bak")), 1);
+    EXPECT_EQ(qltest::readAll(log).mid(logged).count(QStringLiteral("missing/ql-x.bak")), 1);
     // The log may sit on the same full disk: the information list tells.
     EXPECT_EQ(host.added[0], QStringList{QStringLiteral(" Device1: Record write failed")});
 
@@ -809,12 +810,13 @@ TEST_F(RunTrackTest, ContinueRestoresTheRunFromItsRecord)
 TEST_F(RunTrackTest, ContinueSkipsDamagedRowsAndStillSends)
 {
     const QString log = qltest::errLogPath();
+    const qsizetype logged = qltest::readAll(log).size();
     leave("0\t01.00\t4.000\r\n5\tzz\t4.0\r\n10\t01.00\t4.000\r\n15\t01.0");
     ASSERT_TRUE(tracker.ContClick(0, 0));
     EXPECT_EQ(pts(0).size(), 2);
     EXPECT_EQ(ch().RunSecs, 10);
     EXPECT_EQ(starts().size(), 1);
-    EXPECT_EQ(qltest::readAll(log).count(QStringLiteral("[ErrCont]")), 2);
+    EXPECT_EQ(qltest::readAll(log).mid(logged).count(QStringLiteral("[ErrCont]")), 2);
 }
 
 TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
@@ -898,6 +900,39 @@ TEST_F(RunTrackTest, AContinueBeforeTheNewRecordIsRenamedLosesNoRow)
     EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(QFile::exists(pending));
     EXPECT_FALSE(qltest::readAll(log).mid(logged).contains(QStringLiteral("[ErrBak]")));
+}
+
+// Continue pressed right after Stop, before a reply of the device ended the
+// run (its record still open), while the disk holds the new record's rename:
+// the continue takes the record up under its temporary name and its rows go
+// on there; once the disk lets go the record holds every row once.
+TEST_F(RunTrackTest, AContinueInTheSameSessionBeforeTheRenameTakesTheNewRecordUp)
+{
+    leave("0\t02.00\t4.000\r\n10\t02.00\t3.900\r\n");  // an earlier run's
+    const QByteArray earlier = qltest::fileBytes(record());
+    ch(0).CurveOn = true;
+    {
+        qltest::HeldDisk disk;
+        ASSERT_TRUE(tracker.RunClick(0, 0));
+        samplesAt({1, 2, 3}, 3.5f);
+        tracker.StopClick(0, 0);
+        ch().Running = false;
+        const qsizetype sent = starts().size();
+        ASSERT_TRUE(tracker.ContClick(0, 0));
+        EXPECT_GT(starts().size(), sent);  // the continue frame went out
+        EXPECT_EQ(ch().RunSecs, 3);
+        samplesAt({4, 5}, 3.5f);
+        EXPECT_TRUE(qltest::fileBytes(record()) == earlier) << "the earlier record changed";
+    }
+    ASSERT_TRUE(qltest::settleDisk());
+    samplesAt({6}, 3.5f);
+    RunRecord::Contents rec;
+    ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
+    QList<int32_t> times;
+    for (const auto& r : rec.rows)
+        times << r.t;
+    EXPECT_EQ(times, (QList<int32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_FALSE(QFile::exists(RunRecord::PendingPathOf(record())));
 }
 
 // What a continue finds under the record's temporary name: a run's record
