@@ -110,16 +110,6 @@ private:
     bool bound_ = false;
 };
 
-// Makes folder read-only while var lives or leaves the test: skipped, or
-// failed where required.
-#define QL_READ_ONLY_FOLDER(var, folder)                                                          \
-    qltest::ReadOnlyFolder var(folder);                                                           \
-    if (!var.ok()) {                                                                              \
-        if (qltest::ReadOnlyFolder::required())                                                   \
-            FAIL() << "cannot make a folder read-only: " << qPrintable(var.why());                \
-        GTEST_SKIP() << "cannot make a folder read-only: " << qPrintable(var.why());              \
-    }
-
 // While it lives and until release(), every sync and rename of a
 // whole-file save or a record waits on the file queues (each at most bound):
 // a disk that holds its callers up.
@@ -166,14 +156,18 @@ private:
     bool hadAll_ = false, hadPath_ = false;
 };
 
-// Builds the locale or leaves the test: skipped, or failed where required.
-#define QL_UNDER_LOCALE(var, name)                                                                                \
-    qltest::UserLocale var(name);                                                                                 \
-    if (!var.ok()) {                                                                                              \
-        if (qltest::UserLocale::required())                                                                       \
-            FAIL() << "cannot build the locale " << qPrintable(QString(name)) << ": " << qPrintable(var.why());   \
-        GTEST_SKIP() << "cannot build the locale " << qPrintable(QString(name)) << ": " << qPrintable(var.why()); \
+// Sets up what a test needs, a Type (UserLocale, ReadOnlyFolder) made from
+// arg and named var, or leaves the test: skipped, or failed where the test
+// command requires it.
+#define QL_SET_UP_OR_LEAVE(Type, var, arg)                                                        \
+    qltest::Type var(arg);                                                                        \
+    if (!var.ok()) {                                                                              \
+        if (qltest::Type::required())                                                             \
+            FAIL() << #Type " " << qPrintable(QString(arg)) << ": " << qPrintable(var.why());     \
+        GTEST_SKIP() << #Type " " << qPrintable(QString(arg)) << ": " << qPrintable(var.why());   \
     }
+#define QL_UNDER_LOCALE(var, name) QL_SET_UP_OR_LEAVE(UserLocale, var, name)
+#define QL_READ_ONLY_FOLDER(var, folder) QL_SET_UP_OR_LEAVE(ReadOnlyFolder, var, folder)
 
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);

@@ -96,6 +96,20 @@ protected:
         }
     }
     QString record(int chn = 0) { return RunRecord::PathOf(tracker.RecordBase(0, chn)); }
+    // Channel 0's record as read back, and the run seconds of its rows.
+    RunRecord::Contents recorded()
+    {
+        RunRecord::Contents rec;
+        EXPECT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
+        return rec;
+    }
+    static QList<int32_t> secondsOf(const RunRecord::Contents& rec)
+    {
+        QList<int32_t> out;
+        for (const auto& r : rec.rows)
+            out << r.t;
+        return out;
+    }
     // Channel 0's record as an earlier run left it: a header, then rows
     // (or fragments) as bytes.
     void leave(const QByteArray& rows, const QString& device = QStringLiteral("QL-K01"),
@@ -841,14 +855,10 @@ TEST_F(RunTrackTest, CrashFragmentsNeverBecomeRowsAcrossTwoContinues)
     ASSERT_TRUE(tracker.ContClick(0, 0));
     rows({6, 7});
 
-    RunRecord::Contents rec;
-    ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
-    QList<int32_t> times;
-    for (const auto& r : rec.rows) {
-        times << r.t;
+    const RunRecord::Contents rec = recorded();
+    for (const auto& r : rec.rows)
         EXPECT_FLOAT_EQ(r.volt, 12.345f) << r.t;
-    }
-    EXPECT_EQ(times, (QList<int32_t>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(secondsOf(rec), (QList<int32_t>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(qltest::readAll(log).contains(QStringLiteral("time goes back")));
 }
@@ -889,14 +899,10 @@ TEST_F(RunTrackTest, AContinueBeforeTheNewRecordIsRenamedLosesNoRow)
     }
     ASSERT_TRUE(qltest::settleDisk());
     rows({8});
-    RunRecord::Contents rec;
-    ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
-    QList<int32_t> times;
-    for (const auto& r : rec.rows) {
-        times << r.t;
+    const RunRecord::Contents rec = recorded();
+    for (const auto& r : rec.rows)
         EXPECT_FLOAT_EQ(r.cur, 1.0f) << r.t;
-    }
-    EXPECT_EQ(times, (QList<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(secondsOf(rec), (QList<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_TRUE(rec.skipped.isEmpty()) << rec.skipped.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(QFile::exists(pending));
     EXPECT_FALSE(qltest::readAll(log).mid(logged).contains(QStringLiteral("[ErrBak]")));
@@ -926,12 +932,7 @@ TEST_F(RunTrackTest, AContinueInTheSameSessionBeforeTheRenameTakesTheNewRecordUp
     }
     ASSERT_TRUE(qltest::settleDisk());
     samplesAt({6}, 3.5f);
-    RunRecord::Contents rec;
-    ASSERT_EQ(RunRecord::Read(record(), &rec), RunRecord::ReadStatus::Ok);
-    QList<int32_t> times;
-    for (const auto& r : rec.rows)
-        times << r.t;
-    EXPECT_EQ(times, (QList<int32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(secondsOf(recorded()), (QList<int32_t>{1, 2, 3, 4, 5, 6}));
     EXPECT_FALSE(QFile::exists(RunRecord::PendingPathOf(record())));
 }
 
